@@ -1,0 +1,41 @@
+# Velant NFe: top-level entry points.
+#   make demo   build and run the Host on the embedded defaults
+#   make test   build and run every test, then again under ASan/UBSan
+JOBS ?= $(shell nproc)
+BUILD ?= build
+BUILD_SAN ?= build-san
+CMAKE_FLAGS ?=
+
+.PHONY: all deps configure build test test-rapido test-san demo bench clean
+
+all: build
+
+deps:
+	@scripts/instalar-dependencias
+
+configure: deps
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELANT_WERROR=ON $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+	@scripts/preparar-certificados $(BUILD)
+
+test-rapido: build
+	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 600
+
+test-san: deps
+	@cmake -S . -B $(BUILD_SAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELANT_WERROR=ON -DVELANT_SANITIZE=ON -DVELANT_QT=OFF -DVELANT_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD_SAN) -j $(JOBS)
+	@scripts/preparar-certificados $(BUILD_SAN)
+	@cd $(BUILD_SAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS) --timeout 900
+
+test: test-rapido test-san
+
+demo: build
+	@scripts/demo $(BUILD)
+
+bench: build
+	@scripts/bench $(BUILD)
+
+clean:
+	rm -rf $(BUILD) $(BUILD_SAN)

@@ -1,0 +1,35 @@
+#pragma once
+// The system names its files with Windows paths ("C:\Dunmor\nfe\arquivos\...").
+// They stay texts everywhere (logs, messages, character positions) and are
+// mapped onto a local root folder only when a file is touched:
+//   <raiz>/C/Dunmor/nfe/arquivos/...
+// The drive letter becomes a folder, backslashes become separators, and each
+// component that already exists is matched without regard to letter case.
+#include <filesystem>
+#include <string>
+
+namespace velant {
+
+class MapeadorCaminhos {
+ public:
+  explicit MapeadorCaminhos(std::filesystem::path raiz);
+
+  // Root from --raiz, else $VELANT_RAIZ, else $XDG_DATA_HOME/velantnfe
+  // (~/.local/share/velantnfe).
+  static std::filesystem::path RaizPadrao(const std::string& opcaoLinhaComando = "");
+
+  const std::filesystem::path& Raiz() const { return raiz_; }
+
+  // Local path for reading or testing: existing components are matched
+  // case-insensitively; missing ones keep the spelling given.
+  std::filesystem::path Mapear(const std::string& caminhoWindows) const;
+  // Local path for writing: as Mapear, and the missing folders are created.
+  std::filesystem::path MapearParaGravar(const std::string& caminhoWindows) const;
+
+  bool Existe(const std::string& caminhoWindows) const;
+
+ private:
+  std::filesystem::path raiz_;
+};
+
+}  // namespace velant

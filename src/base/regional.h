@@ -1,0 +1,62 @@
+#pragma once
+// Regional settings and the conversions that follow them. pt-BR is the
+// default: decimal comma, thousands dot, dates dd/mm/yyyy, times HH:mm:ss.
+// The settings are one process-wide object, replaceable for another locale.
+//
+// Rounding: every conversion to a whole number (CInt, CLng, Val to 16 bits)
+// and to Currency rounds an exact half to the even neighbour
+// (2.5 -> 2, 3.5 -> 4, -2.5 -> -2, 0.00005 -> 0.0000, 0.00015 -> 0.0002).
+#include <cstdint>
+#include <string>
+
+#include "base/currency.h"
+#include "base/data_hora.h"
+#include "base/valor.h"
+
+namespace velant {
+
+struct ConfiguracaoRegional {
+  std::string separadorDecimal = ",";
+  std::string separadorMilhar = ".";
+  std::string separadorData = "/";
+  std::string separadorHora = ":";
+  enum class OrdemData { DiaMesAno, MesDiaAno, AnoMesDia } ordemData = OrdemData::DiaMesAno;
+  std::string textoVerdadeiro = "Verdadeiro";
+  std::string textoFalso = "Falso";
+};
+
+const ConfiguracaoRegional& Regional();
+void DefinirRegional(const ConfiguracaoRegional& configuracao);
+ConfiguracaoRegional RegionalPtBR();
+
+// Conversions of the regional settings. Null raises UsoInvalidoDeNull,
+// a text that is not a number (or date) raises TiposIncompativeis, a value
+// out of range raises Estouro.
+int16_t CInt(const Valor& v);
+int32_t CLng(const Valor& v);
+int64_t CLngLng(const Valor& v);
+Currency CCur(const Valor& v);
+double CDbl(const Valor& v);
+DataHora CDate(const Valor& v);  // dd/mm/yyyy [hh:mm[:ss]], hh:mm[:ss], or yyyy-mm-dd[ hh:mm:ss]
+bool CBool(const Valor& v);
+std::string CStr(const Valor& v);
+
+// The leading number of a text with "." as the decimal point; blanks, tabs
+// and line feeds anywhere are skipped; anything after the number ends it;
+// empty or non-numeric gives 0. "&H" and "&O" prefixes are read as VB does.
+double Val(const std::string& texto);
+// Val rounded half to even to 16 bits (the parser's val16); Estouro when out of range.
+int16_t Val16(const std::string& texto);
+
+bool IsNumeric(const Valor& v);   // in the regional settings; Null and Empty text give false
+bool IsDate(const Valor& v);
+
+// Format(value, pattern) for the patterns the system uses:
+// "#######0.00", "#######0.000", "#######0.0000", "###,###,##0.00", "0000000",
+// "dd/mm/yyyy", "mm/dd/yyyy", "hh:mm:ss", "HH:mm:ss", "yyyy-mm-dd", "yyyyMM",
+// "dd", "mm", "yyyy". In number patterns "." stands for the regional decimal
+// separator and "," for the thousands separator, as Format does. A text value
+// is converted first (a number text with CDbl, a date text with CDate).
+std::string Format(const Valor& v, const std::string& padrao);
+
+}  // namespace velant

@@ -1,0 +1,30 @@
+#pragma once
+// The document vectors (module mdl_NFe2): one array of texts per group of the
+// invoice; the slot index is the format read by the XML generator.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace velant {
+
+struct VetoresNFe {
+  std::vector<std::string> gVetorIde;            // 0 To 36
+  std::vector<std::string> gVetorEmitente;       // 0 To 15
+  std::vector<std::string> gVetorDestinatario;   // 0 To 39
+  std::vector<std::vector<std::string>> gVetorProdutos;  // (0 To gQtdItens - 1, 0 To 137)
+  std::vector<std::string> gVetorTotais;         // 0 To 28
+  std::vector<std::string> gVetorTransporte;     // 0 To 28
+  std::vector<std::vector<std::string>> gVetorFaturas;   // (0 To gQtdDuplicatas, 0 To 6)
+  int16_t gQtdFaturas = 0;
+  std::vector<std::string> gVetorInfAdic;        // 0 To 10
+  std::vector<std::string> gVetorAutXML;         // 0 To 1
+
+  int32_t gQtdItens = 0;
+  int32_t gQtdDuplicatas = 0;
+  int16_t gQtdCuponsRef = 0;
+  int16_t gLinhaVetor = 0;
+  int16_t gTipoEmissao = 1;
+  int16_t gFinalidadeNFe = 1;
+};
+
+}  // namespace velant

@@ -1,0 +1,64 @@
+#pragma once
+// CConexaoNfe: reads section "SGBD" of the INI file, builds the connection
+// string of the configured database kind and opens its own connection and
+// the shared one (ConexaoCompartilhada, used by the request queue record).
+// Statements are written in the SQL Server form; the driver's dialect
+// adapts them (see dialeto_sql.h).
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "data/recordset.h"
+
+namespace velant {
+class PerfilIni;
+class MapeadorCaminhos;
+class InterfaceOperador;
+}  // namespace velant
+
+namespace velant::data {
+
+inline constexpr const char* kCaminhoIni = "C:\\KorvanePafEcf\\NFe\\VelantNFe\\VelantNFe.ini";
+
+class ConexaoDriver;   // one open database connection (SQLite, PostgreSQL)
+
+class CConexaoNfe {
+ public:
+  // Initialisation: reads the keys, builds the connection string, opens both
+  // connections. Errors end it silently; ConexaoAtiva() then reports false.
+  CConexaoNfe(const PerfilIni& ini, const MapeadorCaminhos& caminhos, InterfaceOperador& ui);
+  virtual ~CConexaoNfe();
+  CConexaoNfe(const CConexaoNfe&) = delete;
+  CConexaoNfe& operator=(const CConexaoNfe&) = delete;
+
+  const std::string& IP() const { return mIP; }
+  const std::string& Porta() const { return mPorta; }
+  const std::string& ConnectionString() const { return mConnectionString; }
+
+  // A record set opened on pSQL (client side, read only). On error: a
+  // message box "<number> - <description>" and a closed record set.
+  virtual std::unique_ptr<Recordset> RsConexao(const std::string& pSQL);
+  // Rows affected; on error a message box and 0.
+  virtual int32_t ExecutaSql(const std::string& pSQL);
+  virtual bool ConexaoAtiva();
+  virtual void IniciaTransacao();
+  virtual void CancelaTransacao();
+  virtual void ConfirmaTransacao();
+
+  // The shared connection, for the request queue record; nullptr when closed.
+  ConexaoDriver* ConexaoCompartilhada();
+
+ protected:
+  CConexaoNfe(InterfaceOperador& ui);   // for test doubles: opens nothing
+
+  InterfaceOperador& ui_;
+  std::string mIP;
+  std::string mPorta;
+  std::string mConnectionString;
+  bool mAccess = false, mMySQL = false, mSQLServer = false, mOracle = false;
+  bool mSQLite = false, mPostgreSQL = false;
+  std::unique_ptr<ConexaoDriver> mConexao;
+  std::unique_ptr<ConexaoDriver> mConexaoCompartilhada;
+};
+
+}  // namespace velant::data

@@ -1,0 +1,59 @@
+#pragma once
+// The objects of one Host run, built from the command-line options: the root
+// folder, the registry file, the operator interface, the log and the
+// process-wide state. Every executable and sub-command builds one of these.
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/caminhos.h"
+#include "base/data_hora.h"
+#include "content/vetores_nfe.h"
+#include "manager/contexto.h"
+#include "manager/estado_global.h"
+#include "manager/plataforma/perfil_ini.h"
+#include "manager/plataforma/registro_eventos.h"
+#include "manager/plataforma/registro_windows.h"
+#include "manager/tabelas_solicitacao.h"
+#include "ui/interface_operador.h"
+
+namespace velant {
+
+struct OpcoesHost {
+  std::string raiz;        // --raiz DIR
+  std::string registro;    // --registro FILE
+  bool umaVez = false;     // --uma-vez
+  bool janela = false;     // --janela (Qt window instead of headless)
+  std::vector<std::string> resto;   // arguments that are not options
+
+  // Reads the options it knows and leaves the rest in `resto`.
+  // Raises std::invalid_argument for an option without its value.
+  static OpcoesHost Ler(const std::vector<std::string>& argumentos);
+};
+
+class AmbienteHost {
+ public:
+  // ui may be given (tests, the Qt window); otherwise the headless one is used.
+  explicit AmbienteHost(const OpcoesHost& opcoes, std::unique_ptr<InterfaceOperador> ui = nullptr);
+  ~AmbienteHost();
+
+  Contexto& Ctx() { return ctx_; }
+  const OpcoesHost& Opcoes() const { return opcoes_; }
+  InterfaceOperador& Ui() { return *ui_; }
+
+ private:
+  OpcoesHost opcoes_;
+  std::unique_ptr<InterfaceOperador> ui_;
+  RelogioSistema relogio_;
+  MapeadorCaminhos caminhos_;
+  PerfilIni ini_;
+  RegistroWindows registro_;
+  RegistroEventos log_;
+  EstadoGlobal estado_;
+  TabelasSolicitacao tabelas_;
+  VetoresNFe vetores_;
+  Contexto ctx_;
+};
+
+}  // namespace velant

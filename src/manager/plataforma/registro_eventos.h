@@ -1,0 +1,37 @@
+#pragma once
+// The event log: the on-screen list, the daily file, and the request row's message.
+#include <functional>
+#include <string>
+
+#include "base/caminhos.h"
+#include "base/data_hora.h"
+#include "ui/interface_operador.h"
+
+namespace velant {
+
+inline constexpr const char* kPastaLog = "C:\\KorvanePafEcf\\NFe\\VelantNFe\\Log";
+
+class RegistroEventos {
+ public:
+  // Writes the (already trimmed and cut) message into the row being served;
+  // returns false when it was not written. Provided by the request queue.
+  using EscritorMensagem = std::function<bool(const std::string& mensagem)>;
+
+  RegistroEventos(InterfaceOperador& ui, const MapeadorCaminhos& caminhos, const Relogio& relogio);
+
+  void DefinirEscritorMensagem(EscritorMensagem escritor) { escritor_ = std::move(escritor); }
+
+  void RegistraEvento(const std::string& Texto, bool GravarArquivo, bool GravarMensagem);
+  void CriaLogNFe(const std::string& Texto);
+
+  // "C:\KorvanePafEcf\NFe\VelantNFe\Log\VelantNFe_dd_mm_yyyy.LOG" for that date.
+  static std::string NomeArquivoLog(DataHora data);
+
+ private:
+  InterfaceOperador& ui_;
+  const MapeadorCaminhos& caminhos_;
+  const Relogio& relogio_;
+  EscritorMensagem escritor_;
+};
+
+}  // namespace velant

@@ -1,0 +1,30 @@
+#pragma once
+// Registry values of the current user, read from a per-user file in the
+// .reg export format ("Windows Registry Editor Version 5.00", sections such
+// as [HKEY_CURRENT_USER\nfe], lines "Ambiente"="2"). Only text (REG_SZ)
+// values are read; anything else, or anything absent, reads as "".
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace velant {
+
+inline constexpr int32_t HKEY_CURRENT_USER = static_cast<int32_t>(0x80000001u);
+inline constexpr int32_t HKEY_LOCAL_MACHINE = static_cast<int32_t>(0x80000002u);
+
+class RegistroWindows {
+ public:
+  explicit RegistroWindows(std::filesystem::path arquivoReg);
+  // $VELANT_REGISTRO, else $XDG_CONFIG_HOME/velantnfe/registro.reg.
+  static std::filesystem::path ArquivoPadrao(const std::string& opcaoLinhaComando = "");
+
+  const std::filesystem::path& Arquivo() const { return arquivo_; }
+
+  // The file is read again at every call, so a change is seen at once.
+  std::string LerRegistro(int32_t raiz, const std::string& chave, const std::string& nomeValor) const;
+
+ private:
+  std::filesystem::path arquivo_;
+};
+
+}  // namespace velant
