@@ -14,4 +14,11 @@ struct TabelasSolicitacao {
   bool TabelaCuponsCriada = false;
 };
 
+// Build the table the first time (or when it was closed), empty it otherwise.
+void CriaTabelaNota(TabelasSolicitacao& tabelas);
+void CriaTabelaDuplicatas(TabelasSolicitacao& tabelas);
+void CriaTabelaCupons(TabelasSolicitacao& tabelas);
+// Writes every column's default into the current TabelaNota record.
+void PreparaRegistroNota(TabelasSolicitacao& tabelas);
+
 }  // namespace velant
