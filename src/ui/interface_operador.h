@@ -20,6 +20,9 @@ enum EstiloCaixa : int {
 };
 enum RespostaCaixa : int { vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7 };
 
+// Title of a box shown with an empty title (the program's name).
+inline constexpr const char* kTituloPadraoCaixa = "VelantNFe";
+
 // Modes of AtualizaIconeBandeja.
 enum ModoBandeja : int32_t { NIM_ADD = 0, NIM_MODIFY = 1, NIM_DELETE = 2 };
 
@@ -44,6 +47,9 @@ class InterfaceOperador {
 
   virtual void AtualizaIconeBandeja(int32_t modo, const std::string& dica) = 0;
   virtual void PonteiroAmpulheta(bool ativo) = 0;
+
+  // What the button Command1 runs (the city-code utility); the manager sets it.
+  virtual void DefinirAcaoCommand1(std::function<void()> acao) { (void)acao; }
 
   // The main loop: calls `tique` every intervaloMs milliseconds (Timer1)
   // and processes window events in between, until `deveParar` answers true

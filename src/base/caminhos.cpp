@@ -1,0 +1,125 @@
+#include "base/caminhos.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <system_error>
+#include <vector>
+
+#include "base/texto.h"
+
+namespace fs = std::filesystem;
+
+namespace velant {
+
+namespace {
+
+std::string Ambiente(const char* nome) {
+  const char* valor = std::getenv(nome);
+  return valor != nullptr ? std::string(valor) : std::string();
+}
+
+fs::path PastaPessoal() {
+  std::string home = Ambiente("HOME");
+  if (!home.empty()) return home;
+  if (const passwd* pw = getpwuid(getuid()); pw != nullptr && pw->pw_dir != nullptr) return pw->pw_dir;
+  return fs::current_path();
+}
+
+bool EhLetra(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// The components below the root, with "." and ".." resolved lexically. A
+// ".." never climbs above the drive folder (or the root for a path without
+// drive): a base folder taken from a request must not reach outside.
+std::vector<std::string> Componentes(const std::string& caminhoWindows) {
+  std::vector<std::string> partes;
+  std::string_view resto(caminhoWindows);
+  size_t fixos = 0;
+  if (resto.size() >= 2 && EhLetra(resto[0]) && resto[1] == ':') {
+    char letra = resto[0];
+    if (letra >= 'a' && letra <= 'z') letra = static_cast<char>(letra - 'a' + 'A');
+    partes.emplace_back(1, letra);
+    fixos = 1;
+    resto.remove_prefix(2);
+  }
+  size_t inicio = 0;
+  while (inicio <= resto.size()) {
+    size_t fim = resto.find_first_of("\\/", inicio);
+    if (fim == std::string_view::npos) fim = resto.size();
+    std::string_view parte = resto.substr(inicio, fim - inicio);
+    if (parte == "..") {
+      if (partes.size() > fixos) partes.pop_back();
+    } else if (!parte.empty() && parte != "." && parte.find('\0') == std::string_view::npos) {
+      partes.emplace_back(parte);
+    }
+    inicio = fim + 1;
+  }
+  return partes;
+}
+
+// The entry of `pasta` that is `nome` without regard to letter case: the
+// exact spelling first, then the first match in name order.
+std::string ProcurarSemCaixa(const fs::path& pasta, const std::string& nome) {
+  std::error_code ec;
+  if (fs::exists(pasta / nome, ec)) return nome;
+  std::string alvo = UCase(nome);
+  std::string achado;
+  for (fs::directory_iterator it(pasta, ec), fim; !ec && it != fim; it.increment(ec)) {
+    std::string candidato = it->path().filename().string();
+    if (UCase(candidato) == alvo && (achado.empty() || candidato < achado)) achado = candidato;
+  }
+  return achado;
+}
+
+}  // namespace
+
+MapeadorCaminhos::MapeadorCaminhos(fs::path raiz) {
+  std::error_code ec;
+  fs::path absoluta = fs::absolute(raiz, ec);
+  raiz_ = (ec ? raiz : absoluta).lexically_normal();
+  // "dir/" normalises to "dir/" with an empty filename; keep one form.
+  if (raiz_.has_relative_path() && raiz_.filename().empty()) raiz_ = raiz_.parent_path();
+}
+
+fs::path MapeadorCaminhos::RaizPadrao(const std::string& opcaoLinhaComando) {
+  if (!opcaoLinhaComando.empty()) return opcaoLinhaComando;
+  std::string env = Ambiente("VELANT_RAIZ");
+  if (!env.empty()) return env;
+  std::string dados = Ambiente("XDG_DATA_HOME");
+  // The base-directory convention ignores relative values.
+  if (!dados.empty() && dados.front() == '/') return fs::path(dados) / "velantnfe";
+  return PastaPessoal() / ".local" / "share" / "velantnfe";
+}
+
+fs::path MapeadorCaminhos::Mapear(const std::string& caminhoWindows) const {
+  fs::path local = raiz_;
+  bool existe = true;
+  for (const std::string& parte : Componentes(caminhoWindows)) {
+    if (existe) {
+      std::string achado = ProcurarSemCaixa(local, parte);
+      if (!achado.empty()) {
+        local /= achado;
+        continue;
+      }
+      existe = false;
+    }
+    local /= parte;
+  }
+  return local;
+}
+
+fs::path MapeadorCaminhos::MapearParaGravar(const std::string& caminhoWindows) const {
+  fs::path local = Mapear(caminhoWindows);
+  std::error_code ec;
+  // A failure here shows up when the caller opens the file.
+  if (local != raiz_) fs::create_directories(local.parent_path(), ec);
+  return local;
+}
+
+bool MapeadorCaminhos::Existe(const std::string& caminhoWindows) const {
+  std::error_code ec;
+  return fs::exists(Mapear(caminhoWindows), ec);
+}
+
+}  // namespace velant

@@ -1,0 +1,199 @@
+#include "manager/plataforma/perfil_ini.h"
+
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <sstream>
+#include <system_error>
+#include <vector>
+
+#include "base/texto.h"
+
+namespace fs = std::filesystem;
+
+namespace velant {
+
+namespace {
+
+// The profile API hands back at most 254 characters (255 with the NUL).
+constexpr int64_t kTamanhoMaximoValor = 254;
+
+struct Linha {
+  std::string bruta;   // as in the file, without its line ending
+  std::string fim;     // "\r\n", "\n" or "" (last line without one)
+};
+
+std::string TirarBrancos(std::string_view s) {
+  size_t a = s.find_first_not_of(" \t");
+  if (a == std::string_view::npos) return {};
+  size_t b = s.find_last_not_of(" \t");
+  return std::string(s.substr(a, b - a + 1));
+}
+
+bool LerArquivo(const fs::path& arquivo, std::string& conteudo) {
+  std::ifstream in(arquivo, std::ios::binary);
+  if (!in) return false;
+  conteudo.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad();
+}
+
+std::vector<Linha> Dividir(const std::string& conteudo) {
+  std::vector<Linha> linhas;
+  size_t inicio = 0;
+  while (inicio < conteudo.size()) {
+    size_t nl = conteudo.find('\n', inicio);
+    if (nl == std::string::npos) {
+      linhas.push_back({conteudo.substr(inicio), ""});
+      break;
+    }
+    bool cr = nl > inicio && conteudo[nl - 1] == '\r';
+    size_t fimTexto = cr ? nl - 1 : nl;
+    linhas.push_back({conteudo.substr(inicio, fimTexto - inicio), cr ? "\r\n" : "\n"});
+    inicio = nl + 1;
+  }
+  return linhas;
+}
+
+// What one line means to the profile API.
+struct Sentido {
+  enum Tipo { Outra, Secao, Chave } tipo = Outra;
+  std::string nome;    // section or key, upper case for comparing
+  std::string valor;   // raw value text after "=" (keys only)
+};
+
+Sentido Interpretar(std::string_view bruta, bool primeira) {
+  if (primeira && bruta.substr(0, 3) == "\xEF\xBB\xBF") bruta.remove_prefix(3);
+  std::string linha = TirarBrancos(bruta);
+  Sentido s;
+  if (linha.empty() || linha.front() == ';') return s;
+  if (linha.front() == '[') {
+    size_t fecha = linha.find(']');
+    s.tipo = Sentido::Secao;
+    s.nome = UCase(ParaUtf8(TirarBrancos(linha.substr(1, fecha == std::string::npos ? std::string::npos : fecha - 1))));
+    return s;
+  }
+  size_t igual = linha.find('=');
+  if (igual == std::string::npos) return s;
+  s.tipo = Sentido::Chave;
+  s.nome = UCase(ParaUtf8(TirarBrancos(linha.substr(0, igual))));
+  s.valor = linha.substr(igual + 1);
+  return s;
+}
+
+std::string LimparValor(const std::string& bruto) {
+  std::string v = TirarBrancos(bruto);
+  if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
+    v = v.substr(1, v.size() - 2);
+  }
+  return Left(ParaUtf8(v), kTamanhoMaximoValor);
+}
+
+// Writes next to the file and renames over it, so that a reader never sees
+// half a file and a full disk never leaves the old one truncated.
+void GravarInteiro(const fs::path& arquivo, const std::string& conteudo) {
+  fs::path temporario = arquivo;
+  temporario += ".tmp" + std::to_string(getpid());
+  {
+    std::ofstream out(temporario, std::ios::binary | std::ios::trunc);
+    if (!out) return;
+    out.write(conteudo.data(), static_cast<std::streamsize>(conteudo.size()));
+    out.flush();
+    if (!out) {
+      out.close();
+      std::error_code ec;
+      fs::remove(temporario, ec);
+      return;
+    }
+  }
+  std::error_code ec;
+  if (fs::exists(arquivo, ec)) fs::permissions(temporario, fs::status(arquivo, ec).permissions(), ec);
+  fs::rename(temporario, arquivo, ec);
+  if (ec) fs::remove(temporario, ec);
+}
+
+}  // namespace
+
+std::string PerfilIni::LerIni(const std::string& secao, const std::string& chave,
+                              const std::string& arquivoWindows) const {
+  std::string conteudo;
+  if (!LerArquivo(caminhos_.Mapear(arquivoWindows), conteudo)) return "";
+  const std::string secaoProcurada = UCase(TirarBrancos(secao));
+  const std::string chaveProcurada = UCase(TirarBrancos(chave));
+  bool naSecao = false;
+  bool secaoVista = false;
+  std::vector<Linha> linhas = Dividir(conteudo);
+  for (size_t i = 0; i < linhas.size(); ++i) {
+    Sentido s = Interpretar(linhas[i].bruta, i == 0);
+    if (s.tipo == Sentido::Secao) {
+      // Only the first section of that name counts, as with the API.
+      if (naSecao) break;
+      naSecao = !secaoVista && s.nome == secaoProcurada;
+      secaoVista = secaoVista || naSecao;
+    } else if (naSecao && s.tipo == Sentido::Chave && s.nome == chaveProcurada) {
+      return LimparValor(s.valor);
+    }
+  }
+  return "";
+}
+
+void PerfilIni::GravarIni(const std::string& secao, const std::string& chave, const std::string& valor,
+                          const std::string& arquivoWindows) const {
+  const fs::path arquivo = caminhos_.MapearParaGravar(arquivoWindows);
+  std::string conteudo;
+  LerArquivo(arquivo, conteudo);
+  std::vector<Linha> linhas = Dividir(conteudo);
+
+  // Keep the file's own line ending; new files get CR LF.
+  std::string fimLinha = "\r\n";
+  for (const Linha& l : linhas) {
+    if (!l.fim.empty()) {
+      fimLinha = l.fim;
+      break;
+    }
+  }
+
+  const std::string secaoProcurada = UCase(TirarBrancos(secao));
+  const std::string chaveProcurada = UCase(TirarBrancos(chave));
+  const std::string novaLinha = chave + "=" + valor;
+
+  std::optional<size_t> inicioSecao;
+  size_t ultimaUtil = 0;   // last non-blank line of the section
+  bool substituida = false;
+  for (size_t i = 0; i < linhas.size(); ++i) {
+    Sentido s = Interpretar(linhas[i].bruta, i == 0);
+    if (s.tipo == Sentido::Secao) {
+      if (inicioSecao) break;
+      if (s.nome == secaoProcurada) {
+        inicioSecao = i;
+        ultimaUtil = i;
+      }
+      continue;
+    }
+    if (!inicioSecao) continue;
+    if (s.tipo == Sentido::Chave && s.nome == chaveProcurada) {
+      linhas[i].bruta = novaLinha;
+      if (linhas[i].fim.empty()) linhas[i].fim = fimLinha;
+      substituida = true;
+      break;
+    }
+    if (!TirarBrancos(linhas[i].bruta).empty()) ultimaUtil = i;
+  }
+
+  if (!inicioSecao) {
+    if (!linhas.empty() && linhas.back().fim.empty()) linhas.back().fim = fimLinha;
+    linhas.push_back({"[" + secao + "]", fimLinha});
+    linhas.push_back({novaLinha, fimLinha});
+  } else if (!substituida) {
+    if (linhas[ultimaUtil].fim.empty()) linhas[ultimaUtil].fim = fimLinha;
+    linhas.insert(linhas.begin() + static_cast<std::ptrdiff_t>(ultimaUtil) + 1, Linha{novaLinha, fimLinha});
+  }
+
+  std::string saida;
+  saida.reserve(conteudo.size() + novaLinha.size() + secao.size() + 8);
+  for (const Linha& l : linhas) saida += l.bruta + l.fim;
+  GravarInteiro(arquivo, saida);
+}
+
+}  // namespace velant

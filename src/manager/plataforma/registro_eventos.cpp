@@ -1,0 +1,98 @@
+#include "manager/plataforma/registro_eventos.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+
+#include "base/erro.h"
+#include "base/texto.h"
+
+namespace velant {
+
+namespace {
+
+constexpr int kMaximoEventos = 200;
+constexpr int64_t kTamanhoMensagem = 50;
+
+std::string Digitos(int n, int largura) {
+  char texto[16];
+  std::snprintf(texto, sizeof texto, "%0*d", largura, n);
+  return texto;
+}
+
+std::string DoisDigitos(int n) { return Digitos(n, 2); }
+
+std::string HoraMinutoSegundo(const DataHora& agora) {
+  return DoisDigitos(agora.HoraDoDia()) + ":" + DoisDigitos(agora.Minuto()) + ":" + DoisDigitos(agora.Segundo());
+}
+
+ErroExecucao ErroDoSistema(int numeroErrno) {
+  switch (numeroErrno) {
+    case ENOENT:
+    case ENOTDIR: return ErroExecucao(CodigoErro::CaminhoNaoEncontrado, DescricaoPadrao(CodigoErro::CaminhoNaoEncontrado));
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS:
+    case ETXTBSY: return ErroExecucao(CodigoErro::PermissaoNegada, DescricaoPadrao(CodigoErro::PermissaoNegada));
+    default: return ErroExecucao(CodigoErro::ErroDeEntradaSaida, DescricaoPadrao(CodigoErro::ErroDeEntradaSaida));
+  }
+}
+
+// Appends one line to the file, or raises what went wrong.
+void AcrescentarLinha(const std::filesystem::path& arquivo, const std::string& linha) {
+  std::FILE* f = std::fopen(arquivo.c_str(), "ab");
+  if (f == nullptr) throw ErroDoSistema(errno);
+  size_t escritos = std::fwrite(linha.data(), 1, linha.size(), f);
+  int erroEscrita = errno;
+  int fechou = std::fclose(f);
+  if (escritos != linha.size()) throw ErroDoSistema(erroEscrita);
+  if (fechou != 0) throw ErroDoSistema(errno);
+}
+
+}  // namespace
+
+RegistroEventos::RegistroEventos(InterfaceOperador& ui, const MapeadorCaminhos& caminhos, const Relogio& relogio)
+    : ui_(ui), caminhos_(caminhos), relogio_(relogio) {}
+
+std::string RegistroEventos::NomeArquivoLog(DataHora data) {
+  return std::string(kPastaLog) + "\\VelantNFe_" + DoisDigitos(data.Dia()) + "_" + DoisDigitos(data.Mes()) + "_" +
+         Digitos(data.Ano(), 4) + ".LOG";
+}
+
+void RegistroEventos::CriaLogNFe(const std::string& Texto) {
+  try {
+    DataHora agora = relogio_.Agora();
+    // The folder is created when missing; otherwise every line would be lost.
+    std::filesystem::path arquivo = caminhos_.MapearParaGravar(NomeArquivoLog(agora));
+    AcrescentarLinha(arquivo, HoraMinutoSegundo(agora) + " - " + Texto + vbCrLf);
+  } catch (const ErroExecucao& e) {
+    ui_.MsgBox(e.Descricao(), vbOKOnly);
+    ui_.MsgBox("Erro ao criar LOG TEF: " + Texto, vbInformation, "Erro: CriaLogNFe");
+  } catch (const std::exception& e) {
+    ui_.MsgBox(e.what(), vbOKOnly);
+    ui_.MsgBox("Erro ao criar LOG TEF: " + Texto, vbInformation, "Erro: CriaLogNFe");
+  }
+}
+
+void RegistroEventos::RegistraEvento(const std::string& Texto, bool GravarArquivo, bool GravarMensagem) {
+  if (GravarArquivo) CriaLogNFe(Texto);
+
+  if (ui_.QuantidadeEventos() >= kMaximoEventos) ui_.RemoverPrimeiroEvento();
+
+  if (GravarMensagem && escritor_) {
+    std::string aparado = Trim(Texto);
+    bool gravou = false;
+    try {
+      gravou = escritor_(Left(aparado, kTamanhoMensagem));
+    } catch (const std::exception&) {
+      gravou = false;
+    }
+    if (!gravou) CriaLogNFe(" ** Erro: Não foi possível definir mensagem: " + aparado);
+  }
+
+  ui_.AdicionarEventoSelecionado(Texto);
+}
+
+}  // namespace velant
