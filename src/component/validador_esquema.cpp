@@ -1,0 +1,158 @@
+#include "component/validador_esquema.h"
+
+#include <libxml/parser.h>
+#include <libxml/xmlschemas.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <sstream>
+
+#include "base/erro.h"
+
+namespace velant {
+
+namespace {
+
+std::filesystem::path PastaDoExecutavel() {
+  std::error_code ec;
+  auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::filesystem::path() : exe.parent_path();
+}
+
+std::string SemQuebraFinal(std::string s) {
+  while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ')) s.pop_back();
+  return s;
+}
+
+// Compiled schemas, one per file, kept until the process ends; a compiled
+// schema is read-only during validation, so threads share it.
+class CacheEsquemas {
+ public:
+  xmlSchema* Obter(const std::filesystem::path& caminho) {
+    std::lock_guard<std::mutex> trava(mutex_);
+    auto it = esquemas_.find(caminho.string());
+    if (it != esquemas_.end()) return it->second;
+    xmlSchemaParserCtxt* ctx = xmlSchemaNewParserCtxt(caminho.c_str());
+    if (ctx == nullptr) throw ErroExecucao(CodigoErro::ChamadaInvalida, "Esquema inválido: " + caminho.string());
+    std::string primeiroErro;
+    xmlSchemaSetParserStructuredErrors(ctx, &CacheEsquemas::ErroCompilacao, &primeiroErro);
+    xmlSchema* esquema = xmlSchemaParse(ctx);
+    xmlSchemaFreeParserCtxt(ctx);
+    if (esquema == nullptr)
+      throw ErroExecucao(CodigoErro::ChamadaInvalida,
+                         "Esquema inválido: " + caminho.filename().string() + " - " + primeiroErro);
+    esquemas_.emplace(caminho.string(), esquema);
+    return esquema;
+  }
+
+ private:
+  static void ErroCompilacao(void* dados, xmlError* erro) {
+    auto* texto = static_cast<std::string*>(dados);
+    if (texto->empty() && erro != nullptr && erro->message != nullptr) *texto = SemQuebraFinal(erro->message);
+  }
+  std::mutex mutex_;
+  std::map<std::string, xmlSchema*> esquemas_;
+};
+
+CacheEsquemas& Cache() {
+  static CacheEsquemas* cache = new CacheEsquemas();   // never freed: lives as long as the process
+  return *cache;
+}
+
+struct PrimeiroErro {
+  std::string texto;
+};
+
+void GuardaPrimeiroErro(void* dados, xmlError* erro) {
+  auto* primeiro = static_cast<PrimeiroErro*>(dados);
+  if (!primeiro->texto.empty() || erro == nullptr || erro->level < XML_ERR_ERROR) return;
+  std::string msg = erro->message ? SemQuebraFinal(erro->message) : "erro de esquema";
+  primeiro->texto = "linha " + std::to_string(erro->line) + ": " + msg;
+}
+
+bool PareceXml(const std::string& s) {
+  size_t i = 0;
+  if (s.compare(0, 3, "\xEF\xBB\xBF") == 0) i = 3;
+  while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\r' || s[i] == '\n')) ++i;
+  return i < s.size() && s[i] == '<';
+}
+
+}  // namespace
+
+std::filesystem::path PastaEsquemas() {
+  if (const char* env = std::getenv("VELANT_ESQUEMAS"); env != nullptr && *env != '\0') return env;
+  std::error_code ec;
+  auto exe = PastaDoExecutavel();
+  if (!exe.empty()) {
+    auto instalada = exe / ".." / "share" / "velantnfe" / "schemas";
+    if (std::filesystem::is_directory(instalada, ec)) return instalada.lexically_normal();
+  }
+  return std::filesystem::path(VELANT_FONTE) / "schemas";
+}
+
+std::filesystem::path CaminhoEsquema(const std::string& esquema) {
+  std::filesystem::path p(esquema);
+  std::error_code ec;
+  if (p.is_absolute()) {
+    if (std::filesystem::is_regular_file(p, ec)) return p;
+  } else {
+    auto pasta = PastaEsquemas();
+    if (p.has_parent_path()) {
+      if (std::filesystem::is_regular_file(pasta / p, ec)) return pasta / p;
+    } else {
+      for (const char* sub : {"PL_008i2", "evento"}) {
+        if (std::filesystem::is_regular_file(pasta / sub / p, ec)) return pasta / sub / p;
+      }
+      if (std::filesystem::is_regular_file(pasta / p, ec)) return pasta / p;
+    }
+  }
+  throw ErroExecucao(CodigoErro::ArquivoNaoEncontrado,
+                     "Esquema não encontrado: " + esquema + " (pasta " + PastaEsquemas().string() + ")");
+}
+
+std::optional<std::string> ValidarXml(const std::string& xmlOuArquivo, const std::string& esquema) {
+  xmlSchema* compilado = Cache().Obter(CaminhoEsquema(esquema));
+
+  std::string conteudo;
+  if (PareceXml(xmlOuArquivo)) {
+    conteudo = xmlOuArquivo;
+  } else {
+    std::ifstream f(xmlOuArquivo, std::ios::binary);
+    if (!f) return "arquivo não encontrado: " + xmlOuArquivo;
+    std::ostringstream s;
+    s << f.rdbuf();
+    conteudo = s.str();
+  }
+
+  xmlParserCtxt* leitor = xmlNewParserCtxt();
+  if (leitor == nullptr) throw ErroExecucao(CodigoErro::ChamadaInvalida, "Sem memória para validar o XML");
+  xmlDoc* doc = xmlCtxtReadMemory(leitor, conteudo.data(), static_cast<int>(conteudo.size()), nullptr, nullptr,
+                                  XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_HUGE);
+  if (doc == nullptr) {
+    std::string msg = leitor->lastError.message ? SemQuebraFinal(leitor->lastError.message) : "XML mal formado";
+    int linha = leitor->lastError.line;
+    xmlFreeParserCtxt(leitor);
+    return "linha " + std::to_string(linha) + ": " + msg;
+  }
+  xmlFreeParserCtxt(leitor);
+
+  PrimeiroErro primeiro;
+  xmlSchemaValidCtxt* validador = xmlSchemaNewValidCtxt(compilado);
+  if (validador == nullptr) {
+    xmlFreeDoc(doc);
+    throw ErroExecucao(CodigoErro::ChamadaInvalida, "Sem memória para validar o XML");
+  }
+  xmlSchemaSetValidStructuredErrors(validador, GuardaPrimeiroErro, &primeiro);
+  int r = xmlSchemaValidateDoc(validador, doc);
+  xmlSchemaFreeValidCtxt(validador);
+  xmlFreeDoc(doc);
+  if (r == 0) return std::nullopt;
+  if (primeiro.texto.empty()) primeiro.texto = "documento não confere com o esquema " + esquema;
+  return primeiro.texto;
+}
+
+}  // namespace velant
