@@ -25,6 +25,21 @@ struct VetoresNFe {
   int16_t gLinhaVetor = 0;
   int16_t gTipoEmissao = 1;
   int16_t gFinalidadeNFe = 1;
+
+  // Tax situation of the operation (set by the totals) and then of the item
+  // being filled; the last item's code stays after the walk.
+  std::string gSituacaoTributaria;
 };
+
+// Slot counts of the one-dimensional vectors and of an item or instalment row.
+inline constexpr int kSlotsIde = 37;
+inline constexpr int kSlotsEmitente = 16;
+inline constexpr int kSlotsDestinatario = 40;
+inline constexpr int kSlotsProduto = 138;
+inline constexpr int kSlotsTotais = 29;
+inline constexpr int kSlotsTransporte = 29;
+inline constexpr int kSlotsFatura = 7;
+inline constexpr int kSlotsInfAdic = 11;
+inline constexpr int kSlotsAutXML = 2;
 
 }  // namespace velant

@@ -1,0 +1,86 @@
+// Additional information group (gVetorInfAdic), statement by statement like
+// the other header groups.
+//
+// No trade-name line is written: the request carries no customer code and
+// the data set has no customer table to read it from.
+#include <string>
+
+#include "base/regional.h"
+#include "base/texto.h"
+#include "content/execucao_tolerante.h"
+#include "content/formas_valor.h"
+#include "content/formatacao_numeros.h"
+#include "content/normalizacao_texto.h"
+#include "content/preenche_vetores.h"
+
+namespace velant {
+
+using conteudo::Se;
+using conteudo::Tenta;
+
+namespace {
+
+// Format(chave, "!@@@@-@@@@-...") with eleven groups: the characters fill the
+// placeholders from the left, missing ones become blanks and any beyond the
+// 44th follow at the end.
+std::string ChaveEmGrupos(const std::string& chave) {
+  std::string saida;
+  int64_t n = Len(chave);
+  for (int64_t posicao = 1; posicao <= 44; ++posicao) {
+    if (posicao > 1 && (posicao - 1) % 4 == 0) saida += "-";
+    saida += posicao <= n ? Mid(chave, posicao, 1) : std::string(" ");
+  }
+  if (n > 44) saida += Mid(chave, 45);
+  return saida;
+}
+
+}  // namespace
+
+void Gera_dados_infAdic(Contexto& ctx) {
+  auto& v = ctx.vetores.gVetorInfAdic;
+  v.assign(kSlotsInfAdic, std::string());
+  const data::Recordset& nota = ctx.tabelas.TabelaNota;
+  const EstadoGlobal& estado = ctx.estado;
+  std::string T;
+
+  std::string vendedor;
+  Tenta([&] { vendedor = CStr(nota.Value("NomeVendedor")); });
+  if (Se([&] { return vendedor != ""; })) {
+    Tenta([&] { T += "Vendedor: " + vendedor + ";"; });
+  }
+
+  if (Se([&] { return estado.ChaveReferenciada != "" && estado.IndicadorDevolucao == "SIM"; })) {
+    Tenta([&] { T += "CHAVE DA NFE DEVOLVIDA: " + ChaveEmGrupos(estado.ChaveReferenciada) + ";"; });
+  }
+
+  // The observation joins with "&", for which a Null is empty text.
+  Tenta([&] {
+    const Valor& obs = nota.Value("obsnf");
+    std::string texto = (obs.ENulo() ? std::string() : CStr(obs)) + ";" + estado.ObservacaoEmissao;
+    T += ValorCampo(nota, Valor(RemoveAcentos(Valor(texto))));
+  });
+
+  if (Se([&] { return T == ""; })) {
+    Tenta([&] { T = "-"; });
+  }
+
+  Tenta([&] { v[0] = ""; });
+  if (Se([&] { return ValorCampo(nota, Valor(RemoveAcentos(Valor(T)))) != ""; })) {
+    Tenta([&] { v[1] = ValorCampo(nota, Valor(RemoveAcentos(Valor(T)))); });
+  } else {
+    Tenta([&] { v[1] = ""; });
+  }
+
+  if (Se([&] { return Igual(nota.Value("ufcli"), Valor("EX")); })) {
+    Tenta([&] { v[2] = ctx.registro.LerRegistro(HKEY_CURRENT_USER, "nfe", "UnidadeFederada"); });
+    Tenta([&] { v[3] = conteudo::Elemento(ctx.vetores.gVetorEmitente, 7); });
+  } else {
+    Tenta([&] { v[2] = ""; });
+    Tenta([&] { v[3] = ""; });
+  }
+  Tenta([&] { v[4] = ""; });
+  Tenta([&] { v[5] = ""; });
+  for (int i = 7; i <= 10; ++i) v[i] = "";
+}
+
+}  // namespace velant

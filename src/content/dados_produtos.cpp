@@ -1,0 +1,118 @@
+// Item rows (gVetorProdutos): one row of 138 slots per record of TabelaNota.
+// No error is caught here: the first one ends the routine and reaches
+// PreencheVetores, and the rows already written stay.
+#include <limits>
+#include <string>
+
+#include "base/erro.h"
+#include "base/regional.h"
+#include "base/texto.h"
+#include "content/formas_valor.h"
+#include "content/formatacao_numeros.h"
+#include "content/item_nota.h"
+#include "content/normalizacao_texto.h"
+#include "content/preenche_vetores.h"
+#include "manager/converte_valor.h"
+
+namespace velant {
+namespace {
+
+// A bar code is sent only as a 13-digit EAN outside the in-store range "2".
+std::string Ean(const data::Recordset& nota) {
+  std::string codigo = conteudo::ValorDe(nota, "CodBarras");
+  if (Len(codigo) == 13 && Left(codigo, 1) != "2") return codigo;
+  return "";
+}
+
+// The products total of the totals vector, written with "." as decimal point.
+double TotalProdutosDosTotais(const VetoresNFe& vet) {
+  const std::string& texto = conteudo::Elemento(vet.gVetorTotais, 4);
+  size_t i = (!texto.empty() && texto[0] == '-') ? 1 : 0;
+  bool algarismo = false, ponto = false, valido = i < texto.size();
+  for (; i < texto.size() && valido; ++i) {
+    if (texto[i] >= '0' && texto[i] <= '9') {
+      algarismo = true;
+    } else if (texto[i] == '.' && !ponto) {
+      ponto = true;
+    } else {
+      valido = false;
+    }
+  }
+  if (!valido || !algarismo) Levanta(CodigoErro::TiposIncompativeis);
+  double total = Val(texto);
+  if (total == 0.0) Levanta(CodigoErro::DivisaoPorZero);
+  return total;
+}
+
+// The item's share of the invoice's other expenses, in proportion to its value.
+std::string OutrasDespesasDoItem(const data::Recordset& nota, const VetoresNFe& vet) {
+  Currency outros = CCur(nota.Value("OutrosTot"));
+  if (!(outros > Currency())) return "0.00";
+  double totalProdutos = TotalProdutosDosTotais(vet);
+  double valorItem = CDbl(nota.Value("totalprodserv"));
+  double participacao = (outros.ParaDouble() * 100.0) / totalProdutos;
+  double valor = participacao * valorItem / 100.0;
+  return FormataDecimal2(Valor(Format(Valor(valor), "###,###,##0.00")));
+}
+
+void PreencheProduto(const data::Recordset& nota, const VetoresNFe& vet, std::vector<std::string>& linha) {
+  using conteudo::ValorDe;
+  linha[0] = ValorDe(nota, "codproduto");
+  linha[1] = Ean(nota);
+  linha[2] = ValorCampo(nota, Valor(RetiraAcentos(nota.Value("NomeProd"))));
+  linha[3] = ValorDe(nota, "ncmprod");
+  linha[4] = "";
+  linha[5] = ValorDe(nota, "cfop");
+  linha[6] = ValorDe(nota, "unidadeProd");
+  linha[7] = FormataDecimal4(conteudo::BrutoDe(nota, "qntprod"));
+  linha[8] = FormataDecimal4(conteudo::BrutoDe(nota, "valorunitprod"));
+  linha[9] = FormataDecimal2(nota.Value("totalprodserv"));
+  linha[10] = Ean(nota);
+  linha[11] = ValorDe(nota, "unidadeProd");
+  linha[12] = FormataDecimal4(conteudo::BrutoDe(nota, "qntprod"));
+  linha[13] = FormataDecimal4(conteudo::BrutoDe(nota, "valorunitprod"));
+  linha[14] = FormataDecimal2(nota.Value("ValorFreteProd"));
+  linha[15] = "0.00";
+  linha[16] = FormataDecimal2(nota.Value("DescontoProd"));
+  linha[96] = OutrasDespesasDoItem(nota, vet);
+  for (int i : {39, 40, 41, 42, 43, 70}) linha[i] = "";
+}
+
+}  // namespace
+
+Currency LerTaxaCreditoSN(const Contexto& ctx) {
+  std::string texto = Trim(ctx.registro.LerRegistro(HKEY_CURRENT_USER, "nfe", "TaxaCreditoSN"));
+  if (!texto.empty() && texto.back() == '%') texto = Trim(texto.substr(0, texto.size() - 1));
+  return ConverteValor(texto);
+}
+
+void Gera_dados_produtos(Contexto& ctx) {
+  VetoresNFe& vet = ctx.vetores;
+  data::Recordset& nota = ctx.tabelas.TabelaNota;
+
+  if (vet.gQtdItens < 1) Levanta(CodigoErro::IndiceForaDoIntervalo);
+  vet.gVetorProdutos.assign(static_cast<size_t>(vet.gQtdItens), std::vector<std::string>(kSlotsProduto));
+
+  conteudo::ParametrosItem parametros;
+  parametros.taxaCreditoSN = LerTaxaCreditoSN(ctx);
+
+  while (!nota.Eof()) {
+    for (int32_t r = 0; r < vet.gQtdItens; ++r) {
+      if (r > std::numeric_limits<int16_t>::max()) Levanta(CodigoErro::Estouro);
+      vet.gLinhaVetor = static_cast<int16_t>(r);
+      auto& linha = vet.gVetorProdutos[static_cast<size_t>(r)];
+      PreencheProduto(nota, vet, linha);
+      parametros.crt = CInt(Valor(ctx.estado.RegimeTributario));
+      conteudo::PreencheIcmsItem(nota, linha, vet.gSituacaoTributaria, parametros);
+      conteudo::PreenchePisItem(nota, linha);
+      conteudo::PreencheCofinsItem(nota, linha);
+      conteudo::PreencheCombustivelItem(nota, linha);
+      linha[76] = "1";
+      conteudo::PreencheIpiItem(nota, linha);
+      nota.MoveNext();
+    }
+  }
+  nota.Close();
+}
+
+}  // namespace velant

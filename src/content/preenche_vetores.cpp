@@ -1,0 +1,30 @@
+#include "content/preenche_vetores.h"
+
+#include <exception>
+
+#include "content/execucao_tolerante.h"
+
+namespace velant {
+
+bool PreencheVetores(Contexto& ctx) {
+  try {
+    // Identification and totals before billing (it copies their slots);
+    // issuer before additional information (it copies the city); every
+    // header group before the items, which walk TabelaNota to its end.
+    Gera_dados_ide(ctx);
+    Gera_dados_emitente(ctx);
+    Gera_dados_destinatario(ctx);
+    Gera_dados_totais(ctx);
+    Gera_dados_transporte(ctx);
+    Gera_dados_infAdic(ctx);
+    Gera_dados_produtos(ctx);
+    Gera_dados_faturas(ctx);
+    Gera_dados_autXML(ctx);
+    return true;
+  } catch (const std::exception& erro) {
+    ctx.ui.MsgBox("Erro: " + conteudo::DescricaoErro(erro), vbCritical, "PreencheVetores");
+    return false;
+  }
+}
+
+}  // namespace velant

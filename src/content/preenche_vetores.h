@@ -1,0 +1,33 @@
+#pragma once
+// Filling of the document vectors from the request tables, one routine per
+// group of the invoice, called by PreencheVetores in a fixed order.
+#include <string>
+
+#include "base/currency.h"
+#include "manager/contexto.h"
+
+namespace velant {
+
+// Runs the nine routines in order. False when an error of the item routine
+// ended the sequence (after a message box); the vectors written so far stay.
+bool PreencheVetores(Contexto& ctx);
+
+void Gera_dados_ide(Contexto& ctx);
+void Gera_dados_emitente(Contexto& ctx);
+void Gera_dados_destinatario(Contexto& ctx);
+void Gera_dados_totais(Contexto& ctx);
+void Gera_dados_transporte(Contexto& ctx);
+void Gera_dados_infAdic(Contexto& ctx);
+// Raises the errors it meets: it has no handler of its own.
+void Gera_dados_produtos(Contexto& ctx);
+void Gera_dados_faturas(Contexto& ctx);
+void Gera_dados_autXML(Contexto& ctx);
+
+// True for the 54 fuel-operation CFOPs.
+bool CfopCombustivel(const std::string& cfop);
+
+// The Simples Nacional credit rate, a percentage, from the registry value
+// "TaxaCreditoSN" under "nfe" (either decimal separator; empty gives 0).
+Currency LerTaxaCreditoSN(const Contexto& ctx);
+
+}  // namespace velant
