@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "data/dialeto_sql.h"
 #include "data/recordset.h"
 
 namespace velant {
@@ -26,7 +27,11 @@ class CConexaoNfe {
  public:
   // Initialisation: reads the keys, builds the connection string, opens both
   // connections. Errors end it silently; ConexaoAtiva() then reports false.
+  // A new SQLite file gets the tables of the system.
   CConexaoNfe(const PerfilIni& ini, const MapeadorCaminhos& caminhos, InterfaceOperador& ui);
+  // The same, reading another INI file (tests, tools).
+  CConexaoNfe(const PerfilIni& ini, const MapeadorCaminhos& caminhos, InterfaceOperador& ui,
+              const std::string& arquivoIni);
   virtual ~CConexaoNfe();
   CConexaoNfe(const CConexaoNfe&) = delete;
   CConexaoNfe& operator=(const CConexaoNfe&) = delete;
@@ -34,6 +39,11 @@ class CConexaoNfe {
   const std::string& IP() const { return mIP; }
   const std::string& Porta() const { return mPorta; }
   const std::string& ConnectionString() const { return mConnectionString; }
+  // The kind as configured ("SQLITE", "POSTGRESQL", ...), and the dialect its driver speaks.
+  const std::string& TipoBanco() const { return mTipo; }
+  DialetoSql Dialeto() const;
+  // Why nothing is open, as a log line for start-up; empty when both connections opened.
+  const std::string& ErroAbertura() const { return mErroAbertura; }
 
   // A record set opened on pSQL (client side, read only). On error: a
   // message box "<number> - <description>" and a closed record set.
@@ -47,14 +57,20 @@ class CConexaoNfe {
 
   // The shared connection, for the request queue record; nullptr when closed.
   ConexaoDriver* ConexaoCompartilhada();
+  // The class's own connection (Conexao); nullptr when closed.
+  ConexaoDriver* Conexao();
 
  protected:
-  CConexaoNfe(InterfaceOperador& ui);   // for test doubles: opens nothing
+  explicit CConexaoNfe(InterfaceOperador& ui);   // for test doubles: opens nothing
+  // "<number> - <description>" in a message box with an OK button.
+  void MostraErro(int numero, const std::string& descricao);
 
   InterfaceOperador& ui_;
   std::string mIP;
   std::string mPorta;
   std::string mConnectionString;
+  std::string mTipo;
+  std::string mErroAbertura;
   bool mAccess = false, mMySQL = false, mSQLServer = false, mOracle = false;
   bool mSQLite = false, mPostgreSQL = false;
   std::unique_ptr<ConexaoDriver> mConexao;

@@ -1,0 +1,169 @@
+#include "data/conexao_nfe.h"
+
+#include <exception>
+#include <limits>
+
+#include "base/caminhos.h"
+#include "base/erro.h"
+#include "data/conexao_driver.h"
+#include "data/conexao_postgresql.h"
+#include "data/conexao_sqlite.h"
+#include "data/configuracao_banco.h"
+#include "data/esquema_banco.h"
+#include "manager/plataforma/perfil_ini.h"
+#include "ui/interface_operador.h"
+
+namespace velant::data {
+
+namespace {
+
+// Installations that never set a login of their own keep working with this one.
+constexpr const char* kUsuarioSqlServer = "sa";
+constexpr const char* kSenhaSqlServer = "mirtalo41";
+
+}  // namespace
+
+CConexaoNfe::CConexaoNfe(InterfaceOperador& ui) : ui_(ui) {}
+
+CConexaoNfe::CConexaoNfe(const PerfilIni& ini, const MapeadorCaminhos& caminhos, InterfaceOperador& ui)
+    : CConexaoNfe(ini, caminhos, ui, kCaminhoIni) {}
+
+CConexaoNfe::CConexaoNfe(const PerfilIni& ini, const MapeadorCaminhos& caminhos, InterfaceOperador& ui,
+                         const std::string& arquivoIni)
+    : ui_(ui) {
+  ConfiguracaoBanco cfg = LerConfiguracaoBanco(ini, arquivoIni);
+  mIP = cfg.ip;
+  mPorta = cfg.porta;
+  mTipo = cfg.tipo;
+  mAccess = cfg.tipo == "ACCESS";
+  mMySQL = cfg.tipo == "MYSQL";
+  mSQLServer = cfg.tipo == "SQLSERVER";
+  mOracle = cfg.tipo == "ORACLE";
+  mSQLite = cfg.tipo == "SQLITE";
+  mPostgreSQL = cfg.tipo == "POSTGRESQL";
+
+  ParametrosPostgreSql pg;
+  if (mAccess) {
+    mConnectionString = std::string("Provider=Microsoft.Jet.OLEDB.4.0;Persist Security Info=False;Data Source=") +
+                        "C:" + "\\teste\\" + "teste.mdb";
+  } else if (mSQLServer) {
+    const bool loginProprio = !cfg.usuario.empty();
+    mConnectionString = "PROVIDER=SQLOLEDB.1;DATA SOURCE=" + mIP + "," + mPorta + ";INITIAL CATALOG=" +
+                        cfg.NomeBanco() + ";USER ID=" + (loginProprio ? cfg.usuario : kUsuarioSqlServer) +
+                        ";PASSWORD=" + (loginProprio ? cfg.senha : kSenhaSqlServer) + ";";
+  } else if (mSQLite) {
+    mConnectionString = "Data Source=" + cfg.ArquivoSqlite() + ";";
+  } else if (mPostgreSQL) {
+    pg.host = mIP;
+    pg.porta = mPorta.empty() ? "5432" : mPorta;
+    pg.banco = cfg.NomeBanco();
+    pg.usuario = cfg.usuario;
+    pg.senha = cfg.senha;
+    // The password stays out of the text, which start-up may log.
+    mConnectionString = "Host=" + pg.host + ";Port=" + pg.porta + ";Database=" + pg.banco +
+                        (pg.usuario.empty() ? std::string() : ";User ID=" + pg.usuario) + ";";
+  }
+
+  if (!TipoBancoComDriver(mTipo)) {
+    mErroAbertura = LinhaLogTipoBanco(mTipo);
+    return;
+  }
+  try {
+    if (mSQLite) {
+      auto arquivo = caminhos.MapearParaGravar(cfg.ArquivoSqlite());
+      mConexao = std::make_unique<ConexaoSqlite>(arquivo);
+      CriarEsquema(*mConexao, DialetoSql::Sqlite);
+      mConexaoCompartilhada = std::make_unique<ConexaoSqlite>(arquivo);
+    } else {
+      mConexao = std::make_unique<ConexaoPostgreSql>(pg);
+      mConexaoCompartilhada = std::make_unique<ConexaoPostgreSql>(pg);
+    }
+  } catch (const ErroExecucao& e) {
+    mErroAbertura = "Banco de dados " + mTipo + ": nenhuma conexão aberta: " + e.Descricao();
+  } catch (const std::exception& e) {
+    mErroAbertura = "Banco de dados " + mTipo + ": nenhuma conexão aberta: " + e.what();
+  }
+  if (!mErroAbertura.empty()) {
+    mConexao.reset();
+    mConexaoCompartilhada.reset();
+  }
+}
+
+CConexaoNfe::~CConexaoNfe() {
+  try {
+    if (mConexao) mConexao->Fechar();
+    if (mConexaoCompartilhada) mConexaoCompartilhada->Fechar();
+  } catch (...) {   // nothing to do about it on the way out
+  }
+}
+
+DialetoSql CConexaoNfe::Dialeto() const {
+  if (mSQLite) return DialetoSql::Sqlite;
+  if (mPostgreSQL) return DialetoSql::PostgreSql;
+  if (mAccess) return DialetoSql::Access;
+  return DialetoSql::SqlServer;
+}
+
+void CConexaoNfe::MostraErro(int numero, const std::string& descricao) {
+  ui_.MsgBox(std::to_string(numero) + " - " + descricao, vbOKOnly);
+}
+
+ConexaoDriver* CConexaoNfe::ConexaoCompartilhada() {
+  return mConexaoCompartilhada && mConexaoCompartilhada->Aberta() ? mConexaoCompartilhada.get() : nullptr;
+}
+
+ConexaoDriver* CConexaoNfe::Conexao() { return mConexao && mConexao->Aberta() ? mConexao.get() : nullptr; }
+
+// Runs f, showing any error in a message box; false when it failed.
+template <class F>
+static bool ComMensagem(CConexaoNfe& c, F f, void (CConexaoNfe::*mostra)(int, const std::string&)) {
+  try {
+    f();
+    return true;
+  } catch (const ErroExecucao& e) {
+    (c.*mostra)(e.Numero(), e.Descricao());
+  } catch (const std::exception& e) {
+    (c.*mostra)(static_cast<int>(CodigoErro::ErroBanco), e.what());
+  }
+  return false;
+}
+
+static ConexaoDriver& Exige(ConexaoDriver* c) {
+  if (c == nullptr) Levanta(CodigoErro::ObjetoFechado);
+  return *c;
+}
+
+std::unique_ptr<Recordset> CConexaoNfe::RsConexao(const std::string& pSQL) {
+  auto rs = std::make_unique<Recordset>();
+  ComMensagem(*this, [&] { *rs = Exige(Conexao()).Consultar(pSQL); }, &CConexaoNfe::MostraErro);
+  return rs;
+}
+
+int32_t CConexaoNfe::ExecutaSql(const std::string& pSQL) {
+  int64_t linhas = 0;
+  ComMensagem(*this, [&] { linhas = Exige(Conexao()).Executar(pSQL); }, &CConexaoNfe::MostraErro);
+  if (linhas > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+  return static_cast<int32_t>(linhas);
+}
+
+bool CConexaoNfe::ConexaoAtiva() {
+  try {
+    return ConexaoCompartilhada() != nullptr;
+  } catch (...) {
+    return false;
+  }
+}
+
+void CConexaoNfe::IniciaTransacao() {
+  ComMensagem(*this, [&] { Exige(ConexaoCompartilhada()).IniciarTransacao(); }, &CConexaoNfe::MostraErro);
+}
+
+void CConexaoNfe::CancelaTransacao() {
+  ComMensagem(*this, [&] { Exige(ConexaoCompartilhada()).CancelarTransacao(); }, &CConexaoNfe::MostraErro);
+}
+
+void CConexaoNfe::ConfirmaTransacao() {
+  ComMensagem(*this, [&] { Exige(ConexaoCompartilhada()).ConfirmarTransacao(); }, &CConexaoNfe::MostraErro);
+}
+
+}  // namespace velant::data

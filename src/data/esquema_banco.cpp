@@ -1,0 +1,257 @@
+#include "data/esquema_banco.h"
+
+#include "data/conexao_driver.h"
+
+namespace velant::data {
+
+// Keep byte for byte equal to sql/sqlite.sql (checked by the tests).
+static const char* const kScriptSqlite = R"VELANT_SQL(-- Velant NFe: tables of the embedded SQLite database.
+-- Safe to run again on an existing file: nothing is dropped or rewritten.
+-- Dates are kept as 'yyyy-mm-dd' texts and times as 'hh:mm:ss'.
+
+-- Request queue: one row per request of a front end (AC), answered by a Host.
+CREATE TABLE IF NOT EXISTS SolicitacaoFuncaoNFe (
+  NSU INTEGER NOT NULL PRIMARY KEY,
+  [Numero de Controle de Solicitacao] INTEGER DEFAULT 0,
+  [Data da Solicitacao] DATE,
+  [Hora da Solicitacao] TIME,
+  [Tipo de Operacao] VARCHAR(50) DEFAULT '',
+  [Codigo do Estabelecimento] INTEGER DEFAULT 0,
+  [Serie da NFe] VARCHAR(10) DEFAULT '',
+  [Numero da NFe] INTEGER DEFAULT 0,
+  [Chave de Acesso da NFe] VARCHAR(60) DEFAULT '',
+  [IP Computador AC] VARCHAR(50) DEFAULT '',
+  [IP Internet AC] VARCHAR(50) DEFAULT '',
+  [Seguranca do Estabelecimento] VARCHAR(255) DEFAULT '',
+  [Codigo do Usuario] INTEGER DEFAULT 0,
+  [Versao AC] VARCHAR(30) DEFAULT '',
+  [Versao Host] VARCHAR(30) DEFAULT '',
+  Texto TEXT DEFAULT '',
+  [Hora da Analise] TIME,
+  [Hora da Aprovacao] TIME,
+  [Hora Cancelamento Host] TIME,
+  [Hora da Confirmacao AC] TIME,
+  [Hora do Cancelamento AC] TIME,
+  Mensagem TEXT DEFAULT ''
+);
+
+-- The open requests in NSU order: each tick's search reads only these,
+-- however many answered rows the table keeps.
+CREATE INDEX IF NOT EXISTS IX_SolicitacaoFuncaoNFe_Abertas
+  ON SolicitacaoFuncaoNFe (NSU)
+  WHERE [Hora do Cancelamento AC] IS NULL
+    AND [Hora da Confirmacao AC] IS NULL
+    AND [Hora Cancelamento Host] IS NULL
+    AND [Hora da Analise] IS NULL
+    AND [Hora da Aprovacao] IS NULL;
+
+-- Progress of each invoice through the emission steps (0 to 3).
+CREATE TABLE IF NOT EXISTS MovimentoNFe (
+  Empresa INTEGER NOT NULL,
+  Serie VARCHAR(10) NOT NULL,
+  Numero INTEGER NOT NULL,
+  [Numero da NFe] VARCHAR(44) DEFAULT '',
+  [Numero do Lote] BIGINT DEFAULT 0,
+  [Numero da Recepcao] BIGINT DEFAULT 0,
+  [Numero do Protocolo] BIGINT DEFAULT 0,
+  [Etapa Concluida] SMALLINT DEFAULT 0,
+  Data DATE,
+  PRIMARY KEY (Empresa, Serie, Numero)
+);
+
+CREATE INDEX IF NOT EXISTS IX_MovimentoNFe_Chave ON MovimentoNFe (Empresa, Serie, [Numero da NFe]);
+
+-- The emission date arrives as 'dd/mm/yyyy'; keep it as a real date.
+CREATE TRIGGER IF NOT EXISTS TR_MovimentoNFe_Data_Inclusao
+  AFTER INSERT ON MovimentoNFe
+  WHEN NEW.Data GLOB '[0-9][0-9]/[0-9][0-9]/[0-9][0-9][0-9][0-9]'
+BEGIN
+  UPDATE MovimentoNFe
+     SET Data = substr(NEW.Data, 7, 4) || '-' || substr(NEW.Data, 4, 2) || '-' || substr(NEW.Data, 1, 2)
+   WHERE rowid = NEW.rowid;
+END;
+
+CREATE TRIGGER IF NOT EXISTS TR_MovimentoNFe_Data_Alteracao
+  AFTER UPDATE OF Data ON MovimentoNFe
+  WHEN NEW.Data GLOB '[0-9][0-9]/[0-9][0-9]/[0-9][0-9][0-9][0-9]'
+BEGIN
+  UPDATE MovimentoNFe
+     SET Data = substr(NEW.Data, 7, 4) || '-' || substr(NEW.Data, 4, 2) || '-' || substr(NEW.Data, 1, 2)
+   WHERE rowid = NEW.rowid;
+END;
+
+-- Cancellations and voided numbers: rows created by the front end, completed here.
+CREATE TABLE IF NOT EXISTS MovimentoNFeSaidaCancelada (
+  Empresa INTEGER NOT NULL,
+  Serie VARCHAR(10) NOT NULL,
+  [Numero da NFe] VARCHAR(44) NOT NULL,
+  [Numero do Protocolo] BIGINT DEFAULT 0,
+  [Etapa Concluida] SMALLINT DEFAULT 0,
+  PRIMARY KEY (Empresa, Serie, [Numero da NFe])
+);
+
+CREATE TABLE IF NOT EXISTS MovimentoNFeSaidaInutilizada (
+  Empresa INTEGER NOT NULL,
+  Serie VARCHAR(10) NOT NULL,
+  Numero INTEGER NOT NULL,
+  [Etapa Concluida] SMALLINT DEFAULT 0,
+  PRIMARY KEY (Empresa, Serie, Numero)
+);
+
+-- Settings by company; the batch counter is shared by every company.
+CREATE TABLE IF NOT EXISTS ConfiguracaoDiversa (
+  Empresa INTEGER NOT NULL,
+  Nome VARCHAR(60) NOT NULL,
+  Valor NUMERIC(19,4) DEFAULT 0,
+  PRIMARY KEY (Empresa, Nome)
+);
+
+INSERT INTO ConfiguracaoDiversa (Empresa, Nome, Valor)
+  SELECT 1, 'Contador Lote NFe', 0
+   WHERE NOT EXISTS (SELECT 1 FROM ConfiguracaoDiversa WHERE Empresa = 1 AND Nome = 'Contador Lote NFe');
+
+-- Tax situation of each operation (CFOP).
+CREATE TABLE IF NOT EXISTS natureza_operacao (
+  codigo VARCHAR(10) NOT NULL PRIMARY KEY,
+  situacao_tributaria VARCHAR(4) DEFAULT ''
+);
+
+-- Municipalities as published, and the cleaned copy the front ends read.
+CREATE TABLE IF NOT EXISTS Municipios (
+  UF VARCHAR(2) NOT NULL,
+  CMUN INTEGER NOT NULL,
+  XMUN VARCHAR(60) NOT NULL
+);
+
+CREATE TABLE IF NOT EXISTS CidadeIBGE (
+  Codigo INTEGER NOT NULL,
+  Nome VARCHAR(60) NOT NULL,
+  UF VARCHAR(2) NOT NULL
+);
+)VELANT_SQL";
+
+// Keep byte for byte equal to sql/postgresql.sql (checked by the tests).
+static const char* const kScriptPostgreSql = R"VELANT_SQL(-- Velant NFe: tables of a PostgreSQL database shared by several Hosts.
+-- Safe to run again: nothing is dropped or rewritten.
+-- Names written with blanks are quoted; the others fold to lower case, as the
+-- statements of the program write them without quotes.
+
+-- Request queue: one row per request of a front end (AC), answered by a Host.
+CREATE TABLE IF NOT EXISTS SolicitacaoFuncaoNFe (
+  NSU INTEGER NOT NULL PRIMARY KEY,
+  "Numero de Controle de Solicitacao" INTEGER DEFAULT 0,
+  "Data da Solicitacao" DATE,
+  "Hora da Solicitacao" TIME,
+  "Tipo de Operacao" VARCHAR(50) DEFAULT '',
+  "Codigo do Estabelecimento" INTEGER DEFAULT 0,
+  "Serie da NFe" VARCHAR(10) DEFAULT '',
+  "Numero da NFe" INTEGER DEFAULT 0,
+  "Chave de Acesso da NFe" VARCHAR(60) DEFAULT '',
+  "IP Computador AC" VARCHAR(50) DEFAULT '',
+  "IP Internet AC" VARCHAR(50) DEFAULT '',
+  "Seguranca do Estabelecimento" VARCHAR(255) DEFAULT '',
+  "Codigo do Usuario" INTEGER DEFAULT 0,
+  "Versao AC" VARCHAR(30) DEFAULT '',
+  "Versao Host" VARCHAR(30) DEFAULT '',
+  Texto TEXT DEFAULT '',
+  "Hora da Analise" TIME,
+  "Hora da Aprovacao" TIME,
+  "Hora Cancelamento Host" TIME,
+  "Hora da Confirmacao AC" TIME,
+  "Hora do Cancelamento AC" TIME,
+  Mensagem TEXT DEFAULT ''
+);
+
+-- The open requests in NSU order: each tick's search reads only these,
+-- however many answered rows the table keeps.
+CREATE INDEX IF NOT EXISTS IX_SolicitacaoFuncaoNFe_Abertas
+  ON SolicitacaoFuncaoNFe (NSU)
+  WHERE "Hora do Cancelamento AC" IS NULL
+    AND "Hora da Confirmacao AC" IS NULL
+    AND "Hora Cancelamento Host" IS NULL
+    AND "Hora da Analise" IS NULL
+    AND "Hora da Aprovacao" IS NULL;
+
+-- Progress of each invoice through the emission steps (0 to 3).
+CREATE TABLE IF NOT EXISTS MovimentoNFe (
+  Empresa INTEGER NOT NULL,
+  Serie VARCHAR(10) NOT NULL,
+  Numero INTEGER NOT NULL,
+  "Numero da NFe" VARCHAR(44) DEFAULT '',
+  "Numero do Lote" BIGINT DEFAULT 0,
+  "Numero da Recepcao" BIGINT DEFAULT 0,
+  "Numero do Protocolo" BIGINT DEFAULT 0,
+  "Etapa Concluida" SMALLINT DEFAULT 0,
+  Data DATE,
+  PRIMARY KEY (Empresa, Serie, Numero)
+);
+
+CREATE INDEX IF NOT EXISTS IX_MovimentoNFe_Chave ON MovimentoNFe (Empresa, Serie, "Numero da NFe");
+
+-- Cancellations and voided numbers: rows created by the front end, completed here.
+CREATE TABLE IF NOT EXISTS MovimentoNFeSaidaCancelada (
+  Empresa INTEGER NOT NULL,
+  Serie VARCHAR(10) NOT NULL,
+  "Numero da NFe" VARCHAR(44) NOT NULL,
+  "Numero do Protocolo" BIGINT DEFAULT 0,
+  "Etapa Concluida" SMALLINT DEFAULT 0,
+  PRIMARY KEY (Empresa, Serie, "Numero da NFe")
+);
+
+CREATE TABLE IF NOT EXISTS MovimentoNFeSaidaInutilizada (
+  Empresa INTEGER NOT NULL,
+  Serie VARCHAR(10) NOT NULL,
+  Numero INTEGER NOT NULL,
+  "Etapa Concluida" SMALLINT DEFAULT 0,
+  PRIMARY KEY (Empresa, Serie, Numero)
+);
+
+-- Settings by company; the batch counter is shared by every company.
+CREATE TABLE IF NOT EXISTS ConfiguracaoDiversa (
+  Empresa INTEGER NOT NULL,
+  Nome VARCHAR(60) NOT NULL,
+  Valor NUMERIC(19,4) DEFAULT 0,
+  PRIMARY KEY (Empresa, Nome)
+);
+
+INSERT INTO ConfiguracaoDiversa (Empresa, Nome, Valor)
+  SELECT 1, 'Contador Lote NFe', 0
+   WHERE NOT EXISTS (SELECT 1 FROM ConfiguracaoDiversa WHERE Empresa = 1 AND Nome = 'Contador Lote NFe');
+
+-- Tax situation of each operation (CFOP).
+CREATE TABLE IF NOT EXISTS natureza_operacao (
+  codigo VARCHAR(10) NOT NULL PRIMARY KEY,
+  situacao_tributaria VARCHAR(4) DEFAULT ''
+);
+
+-- Municipalities as published, and the cleaned copy the front ends read.
+CREATE TABLE IF NOT EXISTS Municipios (
+  UF VARCHAR(2) NOT NULL,
+  CMUN INTEGER NOT NULL,
+  XMUN VARCHAR(60) NOT NULL
+);
+
+CREATE TABLE IF NOT EXISTS CidadeIBGE (
+  Codigo INTEGER NOT NULL,
+  Nome VARCHAR(60) NOT NULL,
+  UF VARCHAR(2) NOT NULL
+);
+)VELANT_SQL";
+
+const std::string& ScriptEsquema(DialetoSql dialeto) {
+  static const std::string sqlite = kScriptSqlite;
+  static const std::string postgresql = kScriptPostgreSql;
+  static const std::string nenhum;
+  switch (dialeto) {
+    case DialetoSql::Sqlite: return sqlite;
+    case DialetoSql::PostgreSql: return postgresql;
+    default: return nenhum;
+  }
+}
+
+void CriarEsquema(ConexaoDriver& conexao, DialetoSql dialeto) {
+  const std::string& script = ScriptEsquema(dialeto);
+  if (!script.empty()) conexao.ExecutarScript(script);
+}
+
+}  // namespace velant::data
