@@ -4,9 +4,11 @@
 // Statements are built in TextoSQL exactly as the SQL Server form reads
 // (bracketed names, TOP); the connection's dialect adapts them on execution.
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "base/data_hora.h"
+#include "data/recordset.h"
 
 namespace velant {
 struct EstadoGlobal;
@@ -83,6 +85,17 @@ class cSolicitacaoFuncaoNFe {
   // The text of the last statement built by this instance.
   const std::string& TextoSQL() const { return mTextoSQL; }
 
+ private:
+  std::string MontaSelect(const std::string& pWhere, const std::string& pOrdem) const;
+  bool AbreConsulta(int32_t pQuantidade);
+  void CarregaRegistro();
+  bool ExisteRegistro(int32_t pQuantidade);
+  void FechaConsulta();
+  // Runs TextoSQL on the shared connection: true when a row changed.
+  bool ExecutaTextoSQL();
+  // The oldest open row matched by TextoSQL's conditions, or 0.
+  int32_t PrimeiroNSU();
+
  protected:
   CConexaoNfe& conexao_;
   EstadoGlobal& estado_;
@@ -111,6 +124,9 @@ class cSolicitacaoFuncaoNFe {
   DataHora mHoraConfirmacaoAC;
   DataHora mHoraCancelamentoAC;
   std::string mMensagem;
+
+ private:
+  std::unique_ptr<Recordset> mRs;   // the private record set of the finders
 };
 
 }  // namespace velant::data

@@ -1,0 +1,19 @@
+#include "data/escritor_mensagem.h"
+
+#include "data/solicitacao_funcao_nfe.h"
+#include "manager/estado_global.h"
+
+namespace velant::data {
+
+RegistroEventos::EscritorMensagem EscritorMensagemSolicitacao(cSolicitacaoFuncaoNFe& solicitacao,
+                                                              const EstadoGlobal& estado) {
+  return [&solicitacao, &estado](const std::string& mensagem) {
+    try {
+      return solicitacao.DefineMensagem(estado.NSUAtual, mensagem);
+    } catch (...) {
+      return false;
+    }
+  };
+}
+
+}  // namespace velant::data
