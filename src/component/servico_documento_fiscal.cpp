@@ -1,0 +1,246 @@
+#include "component/servico_documento_fiscal.h"
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "base/erro.h"
+#include "base/texto.h"
+#include "component/assinador_xml.h"
+#include "component/autoridade_mensagens.h"
+#include "component/autoridade_xml.h"
+#include "component/respostas_autoridade.h"
+#include "component/validador_esquema.h"
+#include "manager/contexto.h"
+
+namespace velant {
+
+using namespace autoridade;
+
+namespace {
+
+constexpr const char* kChaveRegistro = "nfe";
+
+// "C:\Certificados\a1.pfx" is mapped under the root folder; "/etc/..." is taken as it is.
+std::filesystem::path CaminhoLocal(const Contexto& ctx, const std::string& caminho) {
+  if (caminho.empty()) return {};
+  bool windows = caminho.find('\\') != std::string::npos || (caminho.size() >= 2 && caminho[1] == ':');
+  return windows ? ctx.caminhos.Mapear(caminho) : std::filesystem::path(caminho);
+}
+
+std::chrono::milliseconds Segundos(const std::string& texto, int padrao) {
+  std::string t = Replace(Trim(texto), ",", ".");
+  try {
+    size_t lidos = 0;
+    double s = std::stod(t, &lidos);
+    if (lidos == t.size() && s > 0 && s <= 3600) return std::chrono::milliseconds(static_cast<long>(s * 1000 + 0.5));
+  } catch (const std::exception&) {
+  }
+  return std::chrono::milliseconds(padrao * 1000L);
+}
+
+std::string LeArquivo(const std::filesystem::path& arquivo, const std::string& oQue) {
+  std::ifstream entrada(arquivo, std::ios::binary);
+  if (!entrada) throw ErroExecucao(CodigoErro::ErroComponente, oQue + " não encontrado: " + arquivo.string());
+  std::stringstream conteudo;
+  conteudo << entrada.rdbuf();
+  return conteudo.str();
+}
+
+// Written beside and renamed, so a reader never sees half a file.
+void GravaArquivo(const std::filesystem::path& destino, const std::string& conteudo) {
+  std::filesystem::path temporario = destino;
+  temporario += ".tmp";
+  {
+    std::ofstream saida(temporario, std::ios::binary | std::ios::trunc);
+    saida << conteudo;
+    saida.close();
+    if (!saida) throw ErroExecucao(CodigoErro::ErroComponente, "Não foi possível gravar " + destino.string());
+  }
+  std::error_code ec;
+  std::filesystem::rename(temporario, destino, ec);
+  if (ec) {
+    std::filesystem::remove(temporario, ec);
+    throw ErroExecucao(CodigoErro::ErroComponente, "Não foi possível gravar " + destino.string());
+  }
+}
+
+std::string SoDigitos(const std::string& s) {
+  std::string d;
+  for (char c : s)
+    if (c >= '0' && c <= '9') d += c;
+  return d;
+}
+
+[[noreturn]] void NaoDisponivel(const char* operacao) {
+  throw ErroExecucao(CodigoErro::ErroComponente,
+                     std::string(operacao) + " ainda não está disponível neste componente fiscal");
+}
+
+}  // namespace
+
+autoridade::ConfiguracaoCliente LerConfiguracaoCliente(const Contexto& ctx) {
+  auto ler = [&](const char* valor) { return Trim(ctx.registro.LerRegistro(HKEY_CURRENT_USER, kChaveRegistro, valor)); };
+  ConfiguracaoCliente c;
+  c.uf = ler("UnidadeFederada");
+  c.codigoUf = ler("UnidadeFederadaCodigo");
+  if (c.codigoUf.empty()) c.codigoUf = CodigoUf(c.uf);
+  c.ambiente = ler("Ambiente");
+  c.arquivoServicos = ArquivoServicos(CaminhoLocal(ctx, ler("ArquivoServicos")).string());
+  c.arquivoCertificado = CaminhoLocal(ctx, ler("Certificado"));
+  c.senhaCertificado = ctx.registro.LerRegistro(HKEY_CURRENT_USER, kChaveRegistro, "SenhaCertificado");
+  c.arquivoAC = CaminhoLocal(ctx, ler("ArquivoAC"));
+  c.tempoConexao = Segundos(ler("TempoLimiteConexao"), 10);
+  c.tempoLeitura = Segundos(ler("TempoLimiteLeitura"), 30);
+  c.tempoTotal = Segundos(ler("TempoLimiteTotal"), 60);
+  return c;
+}
+
+FabricaFiscalDocService FabricaServicoDocumentoFiscal(Contexto& ctx) {
+  return [&ctx]() -> std::unique_ptr<FiscalDocService> { return std::make_unique<ServicoDocumentoFiscal>(ctx); };
+}
+
+ServicoDocumentoFiscal::ServicoDocumentoFiscal(Contexto& ctx) : ctx_(ctx), locais_(ctx) {}
+ServicoDocumentoFiscal::~ServicoDocumentoFiscal() = default;
+
+autoridade::ClienteAutoridade& ServicoDocumentoFiscal::Cliente() {
+  if (!cliente_) cliente_ = std::make_unique<ClienteAutoridade>(LerConfiguracaoCliente(ctx_));
+  return *cliente_;
+}
+
+std::string ServicoDocumentoFiscal::Registro(const char* valor) const {
+  return Trim(ctx_.registro.LerRegistro(HKEY_CURRENT_USER, kChaveRegistro, valor));
+}
+
+std::string ServicoDocumentoFiscal::AssinaXml(const std::string& arquivo, const std::string& tag) {
+  return locais_.AssinaXml(arquivo, tag);
+}
+
+std::string ServicoDocumentoFiscal::GeraLote(const std::string& arquivoAssinado, int32_t numeroLote) {
+  return locais_.GeraLote(arquivoAssinado, numeroLote);
+}
+
+bool ServicoDocumentoFiscal::ValidaXml(const std::string& arquivo, const std::string& esquema, bool mostrarErro) {
+  return locais_.ValidaXml(arquivo, esquema, mostrarErro);
+}
+
+std::string ServicoDocumentoFiscal::GeraChaveAcesso(const std::string& codigoUF, const std::string& dataEmissao,
+                                                    const std::string& cnpj, int32_t modelo, int32_t serie,
+                                                    int32_t numero, int32_t tipoEmissao, int32_t codigoNumerico) {
+  return locais_.GeraChaveAcesso(codigoUF, dataEmissao, cnpj, modelo, serie, numero, tipoEmissao, codigoNumerico);
+}
+
+std::string ServicoDocumentoFiscal::EnviaLote(const std::string& arquivoLote) {
+  std::string lote = LeArquivo(ctx_.caminhos.Mapear(arquivoLote), "Arquivo do lote");
+  ResultadoEnvioLote r = TextoEnvioLote(Cliente().Chama(ServicoNFe::Autorizacao, lote));
+  if (!r.recebido)
+    ctx_.log.RegistraEvento("        Lote não recebido pela autoridade: " + r.cStat + " - " + r.xMotivo, true, false);
+  return r.texto;
+}
+
+std::string ServicoDocumentoFiscal::ConsultaLote(const std::string& numeroRecepcao) {
+  auto& cliente = Cliente();
+  return TextoConsultaLote(cliente.Chama(ServicoNFe::RetAutorizacao,
+                                         MensagemConsultaRecibo(cliente.Configuracao().ambiente, Trim(numeroRecepcao))));
+}
+
+std::string ServicoDocumentoFiscal::ConsultaSituacao(const std::string& chave) {
+  auto& cliente = Cliente();
+  return TextoConsultaSituacao(
+      cliente.Chama(ServicoNFe::Consulta, MensagemConsultaSituacao(cliente.Configuracao().ambiente, Trim(chave))));
+}
+
+std::string ServicoDocumentoFiscal::StatusServico() {
+  auto& cliente = Cliente();
+  const auto& cfg = cliente.Configuracao();
+  return TextoStatusServico(cliente.Chama(ServicoNFe::StatusServico, MensagemStatusServico(cfg.ambiente, cfg.codigoUf)));
+}
+
+std::string ServicoDocumentoFiscal::EventoCancelamento(const std::string& numeroNF7, const std::string& chave,
+                                                       const std::string& sequencia, const std::string& protocolo,
+                                                       const std::string& justificativa) {
+  auto& cliente = Cliente();
+  DadosCancelamento d;
+  // The batch of one event is named after the invoice number.
+  std::string lote = SoDigitos(numeroNF7);
+  d.idLote = lote.empty() || lote.size() > 15 ? "1" : lote;
+  d.tpAmb = cliente.Configuracao().ambiente;
+  d.chave = Trim(chave);
+  d.sequencia = Trim(sequencia);
+  d.protocolo = Trim(protocolo);
+  d.justificativa = justificativa;
+  d.dhEvento = DataHoraComFuso(std::chrono::system_clock::now(), FusoLocalHoras());
+  if (d.chave.size() != 44 || SoDigitos(d.chave) != d.chave)
+    throw ErroExecucao(CodigoErro::ErroComponente, "Chave de acesso inválida para o cancelamento: \"" + chave + "\"");
+  std::string assinado = AssinarXml(MensagemEventoCancelamento(d), "infEvento", cliente.Certificado());
+  return TextoEventoCancelamento(cliente.Chama(ServicoNFe::RecepcaoEvento, assinado));
+}
+
+std::string ServicoDocumentoFiscal::InutilizaNumeracao(const std::string& ano, const std::string& numeroInicial,
+                                                       const std::string& numeroFinal,
+                                                       const std::string& justificativa) {
+  auto& cliente = Cliente();
+  DadosInutilizacao d;
+  d.tpAmb = cliente.Configuracao().ambiente;
+  d.cUF = cliente.Configuracao().codigoUf;
+  d.ano = Trim(ano);
+  d.cnpj = SoDigitos(Registro("CNPJ"));
+  if (d.cnpj.empty()) d.cnpj = cliente.Certificado().Cnpj();
+  d.serie = ctx_.estado.SerieAtual;
+  if (Trim(d.serie).empty())
+    throw ErroExecucao(CodigoErro::ErroComponente, "Série não informada para a inutilização");
+  d.numeroInicial = numeroInicial;
+  d.numeroFinal = numeroFinal;
+  d.justificativa = justificativa;
+  std::string assinado = AssinarXml(MensagemInutilizacao(d), "infInut", cliente.Certificado());
+  return TextoInutilizacao(cliente.Chama(ServicoNFe::Inutilizacao, assinado));
+}
+
+std::string ServicoDocumentoFiscal::GeraDistribuicao(const std::string& chave) {
+  auto& cliente = Cliente();
+  std::string chaveLimpa = Trim(chave);
+  std::string resposta = cliente.Chama(ServicoNFe::Consulta,
+                                       MensagemConsultaSituacao(cliente.Configuracao().ambiente, chaveLimpa));
+  auto protocolo = ProtocoloAutorizacao(resposta);
+  if (!protocolo)
+    throw ErroExecucao(CodigoErro::ErroComponente,
+                       "A NF-e " + chaveLimpa + " não está autorizada: " + TextoConsultaSituacao(resposta));
+
+  std::string assinado = LeArquivo(ctx_.caminhos.Mapear(locais_.CaminhoAssinado(chaveLimpa)), "Arquivo assinado");
+  size_t inicio = assinado.find("<NFe");
+  size_t fim = assinado.rfind("</NFe>");
+  if (inicio == std::string::npos || fim == std::string::npos || fim < inicio)
+    throw ErroExecucao(CodigoErro::ErroComponente, "Arquivo assinado sem o elemento NFe: NFe" + chaveLimpa);
+  // The signed bytes go into the file untouched.
+  std::string nfe = assinado.substr(inicio, fim + 6 - inicio);
+
+  // The protocol must be for this very document: same key, same digest.
+  DocumentoXml docProt = DocumentoXml::Ler(*protocolo, "protNFe");
+  xmlNode* infProt = Filho(docProt.Raiz(), "infProt");
+  DocumentoXml docNFe = DocumentoXml::Ler(nfe, "NFe assinada");
+  std::string digest = Texto(Procura(docNFe.Raiz(), "DigestValue"));
+  std::string digVal = TextoFilho(infProt, "digVal");
+  if (TextoFilho(infProt, "chNFe") != chaveLimpa || (!digVal.empty() && digVal != digest))
+    throw ErroExecucao(CodigoErro::ErroComponente,
+                       "O protocolo da autoridade não corresponde ao arquivo assinado da NF-e " + chaveLimpa);
+
+  std::string proc = std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?><nfeProc xmlns=\"") + kNamespaceNFe +
+                     "\" versao=\"3.10\">" + nfe + SemDeclaracao(*protocolo) + "</nfeProc>";
+  if (auto erro = ValidarXml(proc, "procNFe_v3.10.xsd"))
+    throw ErroExecucao(CodigoErro::ErroComponente, "Arquivo de distribuição fora do esquema procNFe_v3.10.xsd: " + *erro);
+  std::string destino = ctx_.estado.PastaBase + "\\nfe\\arquivos\\procNFe\\" + chaveLimpa + "-procNFe.xml";
+  GravaArquivo(ctx_.caminhos.MapearParaGravar(destino), proc);
+  return destino;
+}
+
+std::string ServicoDocumentoFiscal::ImprimeDanfe(const std::string&, const std::string&, int32_t, int32_t) {
+  NaoDisponivel("ImprimeDanfe");
+}
+
+bool ServicoDocumentoFiscal::EnviaEmail(const std::string&, const std::string&, const std::string&,
+                                        const std::string&) {
+  NaoDisponivel("EnviaEmail");
+}
+
+}  // namespace velant

@@ -1,0 +1,89 @@
+#pragma once
+// The fiscal document component the Host uses: the local operations (access
+// key, signature, schema validation, batch file) go to OperacoesLocais; the
+// remote ones talk to the tax authority through ClienteAutoridade. Settings
+// come from the registry key "nfe": "UnidadeFederada", "UnidadeFederadaCodigo",
+// "Ambiente", "CNPJ", "Certificado" (the .pfx; a Windows path is mapped),
+// "SenhaCertificado", and optionally "ArquivoServicos" (endpoint file),
+// "ArquivoAC" (CA bundle of the authority's servers), "TempoLimiteConexao",
+// "TempoLimiteLeitura", "TempoLimiteTotal" (seconds; 10, 30 and 60 when absent).
+//
+// Each text returned below begins with the authority's status code and " - ",
+// except EnviaLote's "Erro 94"; respostas_autoridade.h has the grammar.
+#include <memory>
+#include <string>
+
+#include "component/cliente_autoridade.h"
+#include "component/fiscal_doc_service.h"
+#include "component/operacoes_locais.h"
+
+namespace velant {
+
+struct Contexto;
+
+class ServicoDocumentoFiscal : public FiscalDocService {
+ public:
+  explicit ServicoDocumentoFiscal(Contexto& ctx);
+  ~ServicoDocumentoFiscal() override;
+
+  // Local: delegated as they are.
+  std::string AssinaXml(const std::string& arquivo, const std::string& tag) override;
+  std::string GeraLote(const std::string& arquivoAssinado, int32_t numeroLote) override;
+  bool ValidaXml(const std::string& arquivo, const std::string& esquema, bool mostrarErro) override;
+  std::string GeraChaveAcesso(const std::string& codigoUF, const std::string& dataEmissao, const std::string& cnpj,
+                              int32_t modelo, int32_t serie, int32_t numero, int32_t tipoEmissao,
+                              int32_t codigoNumerico) override;
+
+  // Sends the batch file. "103 - Lote recebido - Recibo: <nRec>" (the receipt
+  // from the 31st character), or exactly "Erro 94" when the authority did not
+  // receive it (its code and reason go to the log file).
+  std::string EnviaLote(const std::string& arquivoLote) override;
+  // Four CR LF lines when processed ("104 - Lote processado", "Recibo: ...",
+  // the invoice's "<cStat> - <xMotivo>" as the third, status, line, "Chave: ...");
+  // one line otherwise: "105 - Lote em processamento", or "<cStat> - Rejeição: ...".
+  std::string ConsultaLote(const std::string& numeroRecepcao) override;
+  // "100 - Autorizado o uso da NF-e - Protocolo: <15 digits>" when authorised
+  // (the protocol as the last 15 characters); "<cStat> - <xMotivo>" otherwise.
+  std::string ConsultaSituacao(const std::string& chave) override;
+  // "107 - Servico em Operacao" when in operation; "<cStat> - <xMotivo>" otherwise.
+  std::string StatusServico() override;
+  // "135 - Evento registrado e vinculado a NF-e - Protocolo: <15 digits>";
+  // "218 - Rejeição: NF-e já está cancelada na base de dados da SEFAZ";
+  // otherwise "<cStat> - <xMotivo>", never containing "101" or "218".
+  std::string EventoCancelamento(const std::string& numeroNF7, const std::string& chave,
+                                 const std::string& sequencia, const std::string& protocolo,
+                                 const std::string& justificativa) override;
+  // For the series of the request being served (SerieAtual):
+  // "102 - Inutilização de número homologado - Protocolo: <15 digits>";
+  // "<cStat> - Rejeição: NF-e  já esta inutilizada na base de dados da SEFAZ";
+  // otherwise "<cStat> - Rejeição: <reason>".
+  std::string InutilizaNumeracao(const std::string& ano, const std::string& numeroInicial,
+                                 const std::string& numeroFinal, const std::string& justificativa) override;
+  // Writes PastaBase\nfe\arquivos\procNFe\<key>-procNFe.xml (the signed NFe
+  // and the protNFe the authority answers for the key, valid against
+  // procNFe_v3.10.xsd) and returns that path. Raises ErroExecucao when the
+  // invoice is not authorised or the protocol is not for the signed file.
+  std::string GeraDistribuicao(const std::string& chave) override;
+
+  // Later work: raise ErroExecucao saying so.
+  std::string ImprimeDanfe(const std::string& arquivoDistribuicao, const std::string& arquivoPdf, int32_t modo,
+                           int32_t reservado) override;
+  bool EnviaEmail(const std::string& destinatario, const std::string& assunto, const std::string& corpo,
+                  const std::string& anexo) override;
+
+ private:
+  autoridade::ClienteAutoridade& Cliente();
+  std::string Registro(const char* valor) const;
+
+  Contexto& ctx_;
+  OperacoesLocais locais_;
+  std::unique_ptr<autoridade::ClienteAutoridade> cliente_;
+};
+
+// The client's settings from the registry key "nfe" (see above).
+autoridade::ConfiguracaoCliente LerConfiguracaoCliente(const Contexto& ctx);
+
+// The factory the Host puts in Contexto::CriaFiscalDocService.
+FabricaFiscalDocService FabricaServicoDocumentoFiscal(Contexto& ctx);
+
+}  // namespace velant
