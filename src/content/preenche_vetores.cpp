@@ -6,6 +6,16 @@
 
 namespace velant {
 
+void ParametrosEmissaoFila(Contexto& ctx) {
+  VetoresNFe& v = ctx.vetores;
+  v.gTipoEmissao = 1;
+  v.gFinalidadeNFe = ctx.estado.IndicadorDevolucao == "SIM" ? 4 : 1;
+  ctx.estado.ObservacaoEmissao.clear();
+  v.gQtdItens = ctx.tabelas.TabelaNota.RecordCount();
+  v.gQtdDuplicatas = ctx.tabelas.TabelaDuplicatas.RecordCount();
+  v.gQtdCuponsRef = static_cast<int16_t>(ctx.tabelas.TabelaCupons.RecordCount());
+}
+
 bool PreencheVetores(Contexto& ctx) {
   try {
     // Identification and totals before billing (it copies their slots);

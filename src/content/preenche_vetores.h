@@ -12,6 +12,11 @@ namespace velant {
 // ended the sequence (after a message box); the vectors written so far stay.
 bool PreencheVetores(Contexto& ctx);
 
+// The emission parameters a queue request gets before its vectors are
+// filled: emission type 1, purpose 1 (4 for a return of goods), no extra
+// observation, and the record counts of the three request tables.
+void ParametrosEmissaoFila(Contexto& ctx);
+
 void Gera_dados_ide(Contexto& ctx);
 void Gera_dados_emitente(Contexto& ctx);
 void Gera_dados_destinatario(Contexto& ctx);
