@@ -12,7 +12,7 @@ namespace {
 constexpr int64_t kSegundosDia = 86400;
 
 // Days from 1970-01-01 of a proleptic Gregorian date.
-int64_t DiasDesdeEpoca(int64_t ano, int mes, int dia) {
+constexpr int64_t DiasDesdeEpoca(int64_t ano, int mes, int dia) {
   ano -= mes <= 2;
   const int64_t era = (ano >= 0 ? ano : ano - 399) / 400;
   const int64_t anoDaEra = ano - era * 400;
@@ -39,8 +39,9 @@ Civil CivilDeDias(int64_t z) {
   return {anoDaEra + era * 400 + (mes <= 2), mes, dia};
 }
 
-// 1899-12-30, day zero of the serial.
-const int64_t kDiaZero = DiasDesdeEpoca(1899, 12, 30);
+// 1899-12-30, day zero of the serial. Constant so that dates built during
+// static initialisation elsewhere do not see it unset.
+constexpr int64_t kDiaZero = DiasDesdeEpoca(1899, 12, 30);
 
 int DiasNoMes(int ano, int mes) {
   static constexpr int kDias[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
