@@ -14,10 +14,8 @@ class OperacoesLocais {
  public:
   explicit OperacoesLocais(Contexto& ctx) : ctx_(ctx) {}
 
-  // The 44-digit access key: cUF, AAMM of the emission date (dd/mm/yyyy...
-  // or yyyy-mm-dd...), CNPJ, model, series, number, emission type, numeric
-  // code and the modulo-11 check digit. Raises ErroExecucao (ErroComponente)
-  // naming the field that does not fit.
+  // The 44-digit access key (see chave_acesso.h). Raises ErroExecucao
+  // (ErroComponente) naming the field that does not fit.
   std::string GeraChaveAcesso(const std::string& codigoUF, const std::string& dataEmissao,
                               const std::string& cnpj, int32_t modelo, int32_t serie, int32_t numero,
                               int32_t tipoEmissao, int32_t codigoNumerico);
@@ -44,8 +42,5 @@ class OperacoesLocais {
  private:
   Contexto& ctx_;
 };
-
-// Check digit (modulo 11, weights 2..9 from the right) of the first 43 digits.
-int DigitoVerificadorChave(const std::string& digitos43);
 
 }  // namespace velant

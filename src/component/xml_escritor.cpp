@@ -1,0 +1,79 @@
+#include "component/xml_escritor.h"
+
+namespace velant {
+
+void EscritorXml::EscapaTexto(std::string& d, std::string_view t) {
+  for (char c : t) {
+    switch (c) {
+      case '&': d += "&amp;"; break;
+      case '<': d += "&lt;"; break;
+      case '>': d += "&gt;"; break;
+      case '\r': d += "&#13;"; break;
+      default: d += c;
+    }
+  }
+}
+
+void EscritorXml::EscapaAtributo(std::string& d, std::string_view t) {
+  for (char c : t) {
+    switch (c) {
+      case '&': d += "&amp;"; break;
+      case '<': d += "&lt;"; break;
+      case '>': d += "&gt;"; break;
+      case '"': d += "&quot;"; break;
+      case '\r': d += "&#13;"; break;
+      case '\n': d += "&#10;"; break;
+      case '\t': d += "&#9;"; break;
+      default: d += c;
+    }
+  }
+}
+
+void EscritorXml::Abre(std::string_view tag,
+                       std::initializer_list<std::pair<std::string_view, std::string_view>> atributos,
+                       std::string rotulo) {
+  s_ += '<';
+  s_ += tag;
+  for (const auto& [nome, valor] : atributos) {
+    s_ += ' ';
+    s_ += nome;
+    s_ += "=\"";
+    EscapaAtributo(s_, valor);
+    s_ += '"';
+  }
+  s_ += '>';
+  abertos_.emplace_back(std::string(tag), std::move(rotulo));
+}
+
+void EscritorXml::Fecha() {
+  s_ += "</";
+  s_ += abertos_.back().first;
+  s_ += '>';
+  abertos_.pop_back();
+}
+
+void EscritorXml::Elemento(std::string_view tag, std::string_view valor) {
+  s_ += '<';
+  s_ += tag;
+  if (valor.empty()) {
+    s_ += "/>";
+    return;
+  }
+  s_ += '>';
+  EscapaTexto(s_, valor);
+  s_ += "</";
+  s_ += tag;
+  s_ += '>';
+}
+
+std::string EscritorXml::Caminho() const {
+  std::string r;
+  for (size_t i = 1; i < abertos_.size(); ++i) {
+    if (abertos_[i].first == "infNFe") continue;
+    if (!r.empty()) r += '/';
+    r += abertos_[i].second.empty() ? abertos_[i].first : abertos_[i].second;
+  }
+  return r;
+}
+
+}  // namespace velant
