@@ -1,0 +1,85 @@
+#pragma once
+// A fresh Host context on a temporary root, with a headless operator
+// interface and a clock the test sets.
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <sstream>
+#include <string>
+
+#include "base/caminhos.h"
+#include "base/data_hora.h"
+#include "content/vetores_nfe.h"
+#include "manager/contexto.h"
+#include "manager/estado_gerenciador.h"
+#include "manager/estado_global.h"
+#include "manager/plataforma/perfil_ini.h"
+#include "manager/plataforma/registro_eventos.h"
+#include "manager/plataforma/registro_windows.h"
+#include "manager/tabelas_solicitacao.h"
+#include "ui/interface_headless.h"
+
+namespace velant::teste {
+
+class RelogioTeste : public Relogio {
+ public:
+  mutable DataHora agora = DataHora::De(2026, 12, 5, 9, 5, 7);
+  // Seconds added at every reading; lets a wait come to its end.
+  int passoSegundos = 0;
+  DataHora Agora() const override {
+    DataHora r = agora;
+    if (passoSegundos != 0) agora = DataHora(agora.Serial() + passoSegundos / 86400.0);
+    return r;
+  }
+};
+
+inline std::filesystem::path PastaTemporaria() {
+  std::string modelo = (std::filesystem::temp_directory_path() / "gerente-XXXXXX").string();
+  char* pasta = mkdtemp(modelo.data());
+  if (pasta == nullptr) throw std::runtime_error("mkdtemp");
+  return pasta;
+}
+
+struct AmbienteTeste {
+  std::filesystem::path raiz = PastaTemporaria();
+  InterfaceHeadless ui{true};
+  RelogioTeste relogio;
+  MapeadorCaminhos caminhos{raiz};
+  PerfilIni ini{caminhos};
+  RegistroWindows registro{raiz / "registro.reg"};
+  RegistroEventos log{ui, caminhos, relogio};
+  EstadoGlobal estado;
+  TabelasSolicitacao tabelas;
+  VetoresNFe vetores;
+  Contexto ctx{ui, relogio, caminhos, ini, registro, log, estado, tabelas, vetores, nullptr, nullptr, nullptr, {}};
+  EstadoGerenciador janela;
+
+  ~AmbienteTeste() {
+    std::error_code erro;
+    std::filesystem::remove_all(raiz, erro);
+  }
+
+  // The daily log file of the clock's day, whole.
+  std::string ArquivoLog() const {
+    std::ifstream f(caminhos.Mapear(RegistroEventos::NomeArquivoLog(relogio.agora)), std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+  }
+  bool NaLista(const std::string& linha) const {
+    for (const auto& e : ui.Eventos()) {
+      if (e == linha) return true;
+    }
+    return false;
+  }
+};
+
+// A request text: every line ended by CR LF.
+inline std::string Solicitacao(std::initializer_list<std::string> linhas) {
+  std::string texto;
+  for (const auto& l : linhas) texto += l + "\r\n";
+  return texto;
+}
+
+}  // namespace velant::teste
