@@ -159,7 +159,7 @@ void PerfilIni::GravarIni(const std::string& secao, const std::string& chave, co
   const std::string novaLinha = chave + "=" + valor;
 
   std::optional<size_t> inicioSecao;
-  size_t ultimaUtil = 0;   // last non-blank line of the section
+  size_t ultimaChave = 0;   // last key line of the section, or its header
   bool substituida = false;
   for (size_t i = 0; i < linhas.size(); ++i) {
     Sentido s = Interpretar(linhas[i].bruta, i == 0);
@@ -167,7 +167,7 @@ void PerfilIni::GravarIni(const std::string& secao, const std::string& chave, co
       if (inicioSecao) break;
       if (s.nome == secaoProcurada) {
         inicioSecao = i;
-        ultimaUtil = i;
+        ultimaChave = i;
       }
       continue;
     }
@@ -178,7 +178,8 @@ void PerfilIni::GravarIni(const std::string& secao, const std::string& chave, co
       substituida = true;
       break;
     }
-    if (!TirarBrancos(linhas[i].bruta).empty()) ultimaUtil = i;
+    // Comments and blank lines after the last key belong to what follows.
+    if (s.tipo == Sentido::Chave) ultimaChave = i;
   }
 
   if (!inicioSecao) {
@@ -186,8 +187,8 @@ void PerfilIni::GravarIni(const std::string& secao, const std::string& chave, co
     linhas.push_back({"[" + secao + "]", fimLinha});
     linhas.push_back({novaLinha, fimLinha});
   } else if (!substituida) {
-    if (linhas[ultimaUtil].fim.empty()) linhas[ultimaUtil].fim = fimLinha;
-    linhas.insert(linhas.begin() + static_cast<std::ptrdiff_t>(ultimaUtil) + 1, Linha{novaLinha, fimLinha});
+    if (linhas[ultimaChave].fim.empty()) linhas[ultimaChave].fim = fimLinha;
+    linhas.insert(linhas.begin() + static_cast<std::ptrdiff_t>(ultimaChave) + 1, Linha{novaLinha, fimLinha});
   }
 
   std::string saida;

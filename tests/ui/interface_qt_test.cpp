@@ -1,0 +1,204 @@
+// The Qt window, offscreen. Built only when the Qt window is.
+#ifdef VELANT_COM_QT
+
+#include "ui/qt/interface_qt.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <cstdlib>
+
+namespace velant {
+namespace {
+
+class InterfaceQtTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    static int argc = 1;
+    static char nome[] = "testes_ui";
+    static char* argv[] = {nome, nullptr};
+    if (QApplication::instance() == nullptr) new QApplication(argc, argv);
+  }
+  InterfaceQt ui;
+};
+
+// Presses `botao` on the modal box that is about to open.
+void ResponderCaixa(QMessageBox::StandardButton botao) {
+  QTimer::singleShot(0, [botao] {
+    auto* caixa = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(caixa, nullptr);
+    caixa->button(botao)->click();
+  });
+}
+
+TEST_F(InterfaceQtTest, ControlsCarryTheirNamesAndTexts) {
+  JanelaGerenciador& j = ui.Janela();
+  EXPECT_EQ(j.objectName(), "GerenciadorNFe");
+  EXPECT_EQ(j.findChild<QListWidget*>("lbEventos"), j.lbEventos);
+  EXPECT_EQ(j.findChild<QLabel*>("Label2")->text(), "Mensagem:");
+  ASSERT_NE(j.findChild<QLabel*>("lblMensagem"), nullptr);
+  ASSERT_NE(j.findChild<QPushButton*>("Command1"), nullptr);
+
+  ui.DefinirStatus("Ativo: Aguardando Solicitação");
+  ui.DefinirTitulo("Velant NFe V-6.07.01.1 IP deste PC:10.0.0.5");
+  EXPECT_EQ(j.lblMensagem->text().toStdString(), "Ativo: Aguardando Solicitação");
+  EXPECT_EQ(j.windowTitle().toStdString(), "Velant NFe V-6.07.01.1 IP deste PC:10.0.0.5");
+}
+
+TEST_F(InterfaceQtTest, EventListSelectsTheNewestEntry) {
+  ui.AdicionarEventoSelecionado("primeira");
+  ui.AdicionarEventoSelecionado("      segunda com ç");
+  ui.RemoverPrimeiroEvento();
+  ASSERT_EQ(ui.QuantidadeEventos(), 1);
+  EXPECT_EQ(ui.Janela().lbEventos->item(0)->text().toStdString(), "      segunda com ç");
+  EXPECT_EQ(ui.Janela().lbEventos->currentRow(), 0);
+}
+
+TEST_F(InterfaceQtTest, MinimisingHidesBehindTheIconAndAClickBringsItBack) {
+  JanelaGerenciador& j = ui.Janela();
+  j.DefinirBandejaDisponivel(true);
+  j.setWindowTitle("Velant NFe");
+  j.show();
+  j.setWindowState(Qt::WindowMinimized);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(j.IconeNaBandeja());
+  EXPECT_EQ(j.Bandeja()->toolTip(), "Velant NFe");
+  EXPECT_FALSE(j.isVisible());
+
+  emit j.Bandeja()->activated(QSystemTrayIcon::DoubleClick);
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(j.IconeNaBandeja());
+  EXPECT_TRUE(j.isVisible());
+  EXPECT_FALSE(j.isMinimized());
+
+  j.setWindowState(Qt::WindowMinimized);
+  QCoreApplication::processEvents();
+  emit j.Bandeja()->activated(QSystemTrayIcon::Trigger);
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(j.IconeNaBandeja());
+  EXPECT_TRUE(j.isVisible());
+}
+
+TEST_F(InterfaceQtTest, WithoutANotificationAreaMinimisingKeepsTheWindow) {
+  JanelaGerenciador& j = ui.Janela();
+  j.DefinirBandejaDisponivel(false);
+  j.show();
+  j.setWindowState(Qt::WindowMinimized);
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(j.IconeNaBandeja());
+  EXPECT_TRUE(j.isVisible());
+}
+
+TEST_F(InterfaceQtTest, ClosingRemovesTheIcon) {
+  JanelaGerenciador& j = ui.Janela();
+  j.show();
+  ui.AtualizaIconeBandeja(NIM_ADD, "Velant NFe");
+  ASSERT_TRUE(j.IconeNaBandeja());
+  j.close();
+  EXPECT_FALSE(j.IconeNaBandeja());
+}
+
+TEST_F(InterfaceQtTest, ListKeepsItsMarginsWhenResized) {
+  JanelaGerenciador& j = ui.Janela();
+  j.show();
+  j.resize(700, 500);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(j.lbEventos->width(), 700 - 17);
+  EXPECT_EQ(j.lbEventos->height(), 500 - 129);
+}
+
+struct CasoCaixa {
+  int estilo;
+  QMessageBox::StandardButton botao;
+  int resposta;
+};
+
+TEST_F(InterfaceQtTest, MessageBoxesShowTitleTextIconAndAnswerWithTheButtonPressed) {
+  const CasoCaixa casos[] = {
+      {vbOKOnly, QMessageBox::Ok, vbOK},
+      {vbYesNo | vbQuestion, QMessageBox::Yes, vbYes},
+      {vbYesNo | vbQuestion, QMessageBox::No, vbNo},
+      {vbOKCancel | vbExclamation, QMessageBox::Cancel, vbCancel},
+  };
+  for (const CasoCaixa& caso : casos) {
+    SCOPED_TRACE(caso.estilo);
+    QString titulo, texto;
+    QMessageBox::Icon icone = QMessageBox::NoIcon;
+    QTimer::singleShot(0, [&] {
+      auto* caixa = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(caixa, nullptr);
+      titulo = caixa->windowTitle();
+      texto = caixa->text();
+      icone = caixa->icon();
+    });
+    ResponderCaixa(caso.botao);
+    EXPECT_EQ(ui.MsgBox("Atenção! Este Programa já encontra-se aberto!", caso.estilo, ""), caso.resposta);
+    EXPECT_EQ(titulo, "VelantNFe");
+    EXPECT_EQ(texto.toStdString(), "Atenção! Este Programa já encontra-se aberto!");
+    EXPECT_EQ(icone, (caso.estilo & 0x70) == vbQuestion      ? QMessageBox::Question
+                     : (caso.estilo & 0x70) == vbExclamation ? QMessageBox::Warning
+                                                              : QMessageBox::NoIcon);
+  }
+}
+
+TEST_F(InterfaceQtTest, InputBoxGivesTheTypedTextOrEmptyOnCancel) {
+  QTimer::singleShot(0, [] {
+    auto* caixa = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(caixa, nullptr);
+    EXPECT_EQ(caixa->windowTitle(), "Envio de Email");
+    caixa->setTextValue("cliente@example.com");
+    caixa->accept();
+  });
+  EXPECT_EQ(ui.InputBox("Informe o Email do destinatario", "Envio de Email"), "cliente@example.com");
+
+  QTimer::singleShot(0, [] {
+    auto* caixa = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(caixa, nullptr);
+    EXPECT_EQ(caixa->textValue(), "padrao");
+    caixa->reject();
+  });
+  EXPECT_EQ(ui.InputBox("p", "t", "padrao"), "");
+}
+
+TEST_F(InterfaceQtTest, TimerTicksUntilAskedToStopAndANestedTickIsSkipped) {
+  int tiques = 0;
+  int aninhados = 0;
+  int codigo = ui.ExecutarTemporizador(
+      5,
+      [&] {
+        ++tiques;
+        // A tick that lets events run for longer than the interval.
+        QTimer espera;
+        espera.setSingleShot(true);
+        espera.start(30);
+        int antes = tiques;
+        while (espera.isActive()) ui.ProcessarEventos();
+        aninhados += tiques - antes;
+      },
+      [&] { return tiques >= 3; });
+  EXPECT_EQ(codigo, 0);
+  EXPECT_EQ(tiques, 3);
+  EXPECT_EQ(aninhados, 0);
+}
+
+TEST_F(InterfaceQtTest, AnExceptionInATickLeavesTheLoopAndReachesTheCaller) {
+  EXPECT_THROW(ui.ExecutarTemporizador(5, [] { throw std::runtime_error("falha"); }, [] { return false; }),
+               std::runtime_error);
+}
+
+TEST_F(InterfaceQtTest, Command1RunsTheActionTheManagerGave) {
+  int vezes = 0;
+  ui.DefinirAcaoCommand1([&] { ++vezes; });
+  ui.Janela().Command1->click();
+  EXPECT_EQ(vezes, 1);
+}
+
+}  // namespace
+}  // namespace velant
+
+#endif  // VELANT_COM_QT
