@@ -1,0 +1,99 @@
+#pragma once
+// What the data tests share: a temporary root with its INI file, the
+// throw-away PostgreSQL server, one fresh database per test, and a driver
+// double that records statements.
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/caminhos.h"
+#include "data/conexao_driver.h"
+#include "data/conexao_nfe.h"
+#include "manager/plataforma/perfil_ini.h"
+#include "ui/interface_headless.h"
+
+namespace velant::data::teste {
+
+// A folder under /tmp, removed with everything in it.
+class PastaTemporaria {
+ public:
+  PastaTemporaria();
+  ~PastaTemporaria();
+  PastaTemporaria(const PastaTemporaria&) = delete;
+  PastaTemporaria& operator=(const PastaTemporaria&) = delete;
+  const std::filesystem::path& Caminho() const { return caminho_; }
+
+ private:
+  std::filesystem::path caminho_;
+};
+
+// Port of the test server on 127.0.0.1: the one of the CTest fixture
+// (VELANT_PG_ESTADO), else one this process starts and stops at exit.
+std::string PortaPostgreSqlTeste();
+
+// A database of its own on the test server, dropped at the end.
+class BancoPostgreSqlTeste {
+ public:
+  BancoPostgreSqlTeste();   // creates dvk_data<sufixo> with a unique suffix
+  ~BancoPostgreSqlTeste();
+  BancoPostgreSqlTeste(const BancoPostgreSqlTeste&) = delete;
+  BancoPostgreSqlTeste& operator=(const BancoPostgreSqlTeste&) = delete;
+  const std::string& Sufixo() const { return sufixo_; }   // the "Nome Interno BD"
+  std::string Nome() const { return "dvk_data" + sufixo_; }
+
+ private:
+  std::string sufixo_;
+};
+
+// A root folder with an INI file and the objects that read it.
+struct RaizTeste {
+  PastaTemporaria pasta;
+  MapeadorCaminhos caminhos{pasta.Caminho()};
+  PerfilIni ini{caminhos};
+  InterfaceHeadless ui{true};
+
+  void Grava(const std::string& chave, const std::string& valor) const;
+  // Section SGBD for the engine: "SQLITE" (default file) or "POSTGRESQL"
+  // (the test server, with the given database suffix).
+  void ConfiguraSqlite() const;
+  void ConfiguraPostgreSql(const BancoPostgreSqlTeste& banco) const;
+  std::unique_ptr<CConexaoNfe> Conecta() { return std::make_unique<CConexaoNfe>(ini, caminhos, ui); }
+};
+
+// A driver double: records every statement, answers writes with the chosen
+// row counts (1 when none is queued) and queries with the queued results.
+class DriverGravador : public ConexaoDriver {
+ public:
+  std::vector<std::string> executados;
+  std::vector<std::string> consultados;
+  std::deque<int64_t> linhasAfetadas;
+  std::deque<Recordset> resultados;
+  bool falhar = false;   // every statement raises a database error
+
+  bool Aberta() const override { return true; }
+  int64_t Executar(const std::string& sql) override;
+  Recordset Consultar(const std::string& sql) override;
+  void ExecutarScript(const std::string& script) override { executados.push_back(script); }
+  void IniciarTransacao() override { executados.push_back("BEGIN"); }
+  void ConfirmarTransacao() override { executados.push_back("COMMIT"); }
+  void CancelarTransacao() override { executados.push_back("ROLLBACK"); }
+  void Fechar() override {}
+};
+
+// A connection whose shared connection is a DriverGravador.
+class ConexaoGravadora : public CConexaoNfe {
+ public:
+  explicit ConexaoGravadora(InterfaceOperador& ui);
+  DriverGravador& Driver() { return *driver_; }
+
+ private:
+  DriverGravador* driver_;
+};
+
+// A one-column NSU result, as the finders read it.
+Recordset ResultadoNSU(std::initializer_list<int32_t> nsus);
+
+}  // namespace velant::data::teste
