@@ -1,0 +1,162 @@
+#include "lifecycle/gerar_nfe.h"
+
+#include <limits>
+#include <memory>
+
+#include "base/erro.h"
+#include "base/regional.h"
+#include "base/texto.h"
+#include "component/gerador_xml_nfe.h"
+#include "content/preenche_vetores.h"
+#include "data/conexao_nfe.h"
+
+namespace velant {
+
+namespace {
+
+std::unique_ptr<FiscalDocService> CriaComponente(Contexto& ctx) {
+  if (!ctx.CriaFiscalDocService) Levanta(CodigoErro::ObjetoNaoDefinido, "Componente FiscalDocService não disponível");
+  auto componente = ctx.CriaFiscalDocService();
+  if (!componente) Levanta(CodigoErro::ObjetoNaoDefinido, "Componente FiscalDocService não disponível");
+  return componente;
+}
+
+data::CConexaoNfe& Conexao(Contexto& ctx) {
+  if (ctx.ConexaoBanco == nullptr) Levanta(CodigoErro::ObjetoNaoDefinido);
+  return *ctx.ConexaoBanco;
+}
+
+// A series goes into the statements as text; a quote in it must not end the literal.
+std::string Sql(const std::string& texto) { return Replace(texto, "'", "''"); }
+
+std::string Slot(const std::vector<std::string>& v, size_t i) { return i < v.size() ? v[i] : std::string(); }
+
+// The routines' error line, to the file only.
+bool ErroNaRotina(Contexto& ctx, const char* rotina, const std::string& descricao) {
+  ctx.log.RegistraEvento(std::string("     ** Erro na Rotina: ") + rotina + " - " + descricao, true, false);
+  return false;
+}
+
+std::string CaminhoAssinado(const Contexto& ctx) {
+  return ctx.estado.PastaBase + "\\nfe\\arquivos\\assinado\\NFe" + ctx.estado.ChaveAcessoSolicitada +
+         "-assinado.xml";
+}
+
+bool Gerar(Contexto& ctx) {
+  EstadoGlobal& estado = ctx.estado;
+  VetoresNFe& v = ctx.vetores;
+  ctx.log.RegistraEvento("        Iniciando Geração da NFe: ", true, false);
+  if (!PreencheVetores(ctx)) return false;
+
+  if (ctx.GeradorXml == nullptr) Levanta(CodigoErro::ObjetoNaoDefinido, "Controle GeradorXmlNFe não disponível");
+  GeradorXmlNFe& gerador = *ctx.GeradorXml;
+  auto registro = [&](const char* nome) { return ctx.registro.LerRegistro(HKEY_CURRENT_USER, "nfe", nome); };
+  gerador.UnidadeFederada = registro("UnidadeFederada");
+  gerador.UnidadeFederadaCodigo = registro("UnidadeFederadaCodigo");
+  gerador.Ambiente = registro("Ambiente");
+  gerador.VerProc = registro("VerProc");
+  gerador.CNPJ = registro("CNPJ");
+  gerador.TipoDanfe = registro("TipoDanfe");
+
+  auto componente = CriaComponente(ctx);
+  std::string codigoUF = gerador.UnidadeFederadaCodigo;
+  std::string cnpj = gerador.CNPJ;
+  std::string chave = componente->GeraChaveAcesso(
+      codigoUF, Slot(v.gVetorIde, 7), cnpj, CLng(Valor(Slot(v.gVetorIde, 4))), CLng(Valor(Slot(v.gVetorIde, 5))),
+      CLng(Valor(Slot(v.gVetorIde, 6))), CLng(Valor(Slot(v.gVetorIde, 11))), CLng(Valor(Slot(v.gVetorIde, 1))));
+  ctx.log.RegistraEvento("        Chave de Acesso da NFe: NFe" + chave, true, false);
+
+  gerador.IdNFe = "NFe" + chave;
+  gerador.ArquivoXml = estado.PastaBase + "\\nfe\\arquivos\\" + "NFe" + chave + ".xml";
+  int32_t ultimo = v.gQtdItens - 1;
+  if (ultimo < std::numeric_limits<int16_t>::min() || ultimo > std::numeric_limits<int16_t>::max())
+    Levanta(CodigoErro::Estouro);
+  gerador.UltimoItem = static_cast<int16_t>(ultimo);
+  gerador.GeraXml(v.gVetorIde, v.gVetorEmitente, v.gVetorDestinatario, v.gVetorProdutos, v.gVetorTotais,
+                  v.gVetorTransporte, v.gQtdFaturas, v.gVetorFaturas, v.gVetorInfAdic, v.gVetorAutXML);
+  ctx.log.RegistraEvento("        Arquivo gerado: " + gerador.ArquivoXml, true, true);
+
+  std::string onde = " WHERE Empresa = " + std::to_string(estado.CodigoEmpresa) + "   AND Serie = '" +
+                     Sql(estado.SerieAtual) + "'" + "   AND Numero = " + std::to_string(estado.NumeroAtual);
+  auto rs = Conexao(ctx).RsConexao(
+      "SELECT Empresa, [Numero do Lote], [Numero da Recepcao], [Numero do Protocolo], [Etapa Concluida]"
+      "  FROM MovimentoNFe" +
+      onde);
+  std::string chaveGravada = Mid("NFe" + chave, 4, 47);
+  if (!rs->Eof()) {
+    bool loteEnviado = Maior(rs->Value("Etapa Concluida"), Valor(int32_t{1}));
+    rs->Close();
+    if (loteEnviado) {
+      ctx.log.RegistraEvento("  ** NFe com lote já enviado!NFe" + chave, true, false);
+      return false;
+    }
+    if (Conexao(ctx).ExecutaSql("UPDATE MovimentoNFe SET [Numero da NFe] = '" + chaveGravada + "'" + onde) < 1)
+      return false;
+  } else {
+    rs->Close();
+    std::string data = Format(Valor(estado.DataEmissaoAtual), "dd/mm/yyyy");
+    std::string insercao =
+        "INSERT INTO MovimentoNFe (Empresa, Serie, Numero, [Numero da NFe], [Numero do Lote], "
+        "[Numero da Recepcao], [Numero do Protocolo], [Etapa Concluida], Data ) VALUES ( " +
+        std::to_string(estado.CodigoEmpresa) + ", '" + Sql(estado.SerieAtual) + "', " +
+        std::to_string(estado.NumeroAtual) + ", '" + chaveGravada + "', 0, 0, 0, 0, '" + data + "' )";
+    if (Conexao(ctx).ExecutaSql(insercao) < 1) return false;
+  }
+  estado.ChaveAcessoSolicitada = chaveGravada;
+  return AssinarNFE(ctx);
+}
+
+}  // namespace
+
+bool GerarNFE(Contexto& ctx) {
+  try {
+    return Gerar(ctx);
+  } catch (const ErroExecucao& e) {
+    return ErroNaRotina(ctx, "GerarNFE", e.Descricao());
+  } catch (const std::exception& e) {
+    return ErroNaRotina(ctx, "GerarNFE", e.what());
+  }
+}
+
+bool AssinarNFE(Contexto& ctx) {
+  try {
+    EstadoGlobal& estado = ctx.estado;
+    estado.ArquivoAtual = estado.PastaBase + "\\nfe\\Arquivos\\NFe" + estado.ChaveAcessoSolicitada + ".xml";
+    {
+      auto componente = CriaComponente(ctx);
+      estado.RetornoServico = componente->AssinaXml(estado.ArquivoAtual, "infNFe");
+    }
+    ctx.log.RegistraEvento("        " + estado.RetornoServico + ": " + estado.ArquivoAtual, true, true);
+    return ValidaNFE(ctx);
+  } catch (const ErroExecucao& e) {
+    return ErroNaRotina(ctx, "AssinarNFE", e.Descricao());
+  } catch (const std::exception& e) {
+    return ErroNaRotina(ctx, "AssinarNFE", e.what());
+  }
+}
+
+bool ValidaNFE(Contexto& ctx) {
+  try {
+    EstadoGlobal& estado = ctx.estado;
+    estado.ArquivoAtual = CaminhoAssinado(ctx);
+    bool valido;
+    {
+      auto componente = CriaComponente(ctx);
+      valido = componente->ValidaXml(estado.ArquivoAtual, "nfe_v3.10.xsd", true);
+    }
+    ctx.log.RegistraEvento("        Validado=" + CStr(Valor(valido)) + ": " + estado.ArquivoAtual, true, false);
+    if (valido) {
+      ctx.log.RegistraEvento("        Arquivo Assinado/Validado", true, true);
+      return true;
+    }
+    estado.MensagemRetorno = "Erro ao validar NFe";
+    ctx.log.RegistraEvento("      " + estado.MensagemRetorno + "...", true, true);
+    return false;
+  } catch (const ErroExecucao& e) {
+    return ErroNaRotina(ctx, "ValidaNFE", e.Descricao());
+  } catch (const std::exception& e) {
+    return ErroNaRotina(ctx, "ValidaNFE", e.what());
+  }
+}
+
+}  // namespace velant

@@ -1,0 +1,15 @@
+#pragma once
+// Generation of the invoice document: vectors, access key, XML, the
+// MovimentoNFe row at step 0, signature and schema validation.
+#include "manager/contexto.h"
+
+namespace velant {
+
+// True when the document was generated, recorded at step 0, signed and validated.
+bool GerarNFE(Contexto& ctx);
+// Signs the generated file and validates the signed one.
+bool AssinarNFE(Contexto& ctx);
+// Validates the signed file against "nfe_v3.10.xsd".
+bool ValidaNFE(Contexto& ctx);
+
+}  // namespace velant
