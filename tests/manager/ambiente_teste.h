@@ -26,8 +26,10 @@ class RelogioTeste : public Relogio {
  public:
   mutable DataHora agora = DataHora::De(2026, 12, 5, 9, 5, 7);
   // Seconds added at every reading; lets a wait come to its end.
-  int passoSegundos = 0;
+  double passoSegundos = 0;
+  mutable int leituras = 0;
   DataHora Agora() const override {
+    ++leituras;
     DataHora r = agora;
     if (passoSegundos != 0) agora = DataHora(agora.Serial() + passoSegundos / 86400.0);
     return r;

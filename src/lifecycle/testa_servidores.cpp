@@ -1,0 +1,38 @@
+#include "lifecycle/testa_servidores.h"
+
+#include <exception>
+#include <string>
+
+#include "base/erro.h"
+#include "base/texto.h"
+
+namespace velant {
+
+bool TestaServidores(Contexto& ctx) {
+  int xFaseLog = 0;
+  try {
+    xFaseLog = 20;
+    if (!ctx.CriaFiscalDocService) {
+      Levanta(CodigoErro::ErroComponente, "O componente FiscalDocService não está disponível");
+    }
+    std::unique_ptr<FiscalDocService> servico = ctx.CriaFiscalDocService();
+    if (!servico) Levanta(CodigoErro::ErroComponente, "O componente FiscalDocService não está disponível");
+    xFaseLog = 30;
+    xFaseLog = 40;
+    const std::string resposta = servico->StatusServico();
+    xFaseLog = 50;
+    ctx.estado.MensagemRetorno = resposta;
+    xFaseLog = 60;
+    ctx.log.CriaLogNFe("      Resultado: " + resposta);
+    return Like(resposta, "*Servico em Operacao*") || Like(resposta, "*Serviço em operação*");
+  } catch (const ErroExecucao& e) {
+    ctx.log.CriaLogNFe("     ** Erro na Rotina: TestaServidores - xFaseLog=" + std::to_string(xFaseLog) + " - " +
+                       e.Descricao());
+  } catch (const std::exception& e) {
+    ctx.log.CriaLogNFe("     ** Erro na Rotina: TestaServidores - xFaseLog=" + std::to_string(xFaseLog) + " - " +
+                       e.what());
+  }
+  return false;
+}
+
+}  // namespace velant
