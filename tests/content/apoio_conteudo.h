@@ -54,7 +54,7 @@ struct AmbienteConteudo {
   EstadoGlobal estado;
   TabelasSolicitacao tabelas;
   VetoresNFe vetores;
-  Contexto ctx{ui, relogio, caminhos, ini, registro, log, estado, tabelas, vetores};
+  Contexto ctx{ui, relogio, caminhos, ini, registro, log, estado, tabelas, vetores, nullptr, nullptr, nullptr, {}};
 
   AmbienteConteudo() {
     DefinirRegional(RegionalPtBR());
@@ -139,5 +139,62 @@ struct AmbienteConteudo {
     return false;
   }
 };
+
+}  // namespace velant::teste_conteudo
+
+#include <memory>
+#include <vector>
+
+#include "data/conexao_nfe.h"
+
+namespace velant::teste_conteudo {
+
+// natureza_operacao in memory: CFOP code -> situacao_tributaria.
+class ConexaoFalsa : public data::CConexaoNfe {
+ public:
+  explicit ConexaoFalsa(InterfaceOperador& ui) : data::CConexaoNfe(ui) {}
+
+  std::map<std::string, std::string> situacoes;
+  bool ativa = true;
+  std::vector<std::string> consultas;
+
+  std::unique_ptr<data::Recordset> RsConexao(const std::string& pSQL) override {
+    consultas.push_back(pSQL);
+    std::vector<std::vector<Valor>> linhas;
+    for (const auto& [codigo, situacao] : situacoes) {
+      if (pSQL == "SELECT situacao_tributaria FROM natureza_operacao WHERE codigo = '" + codigo + "'") {
+        linhas.push_back({Valor(situacao)});
+      }
+    }
+    auto rs = std::make_unique<data::Recordset>();
+    rs->AbrirComResultado({data::DefinicaoCampo{"situacao_tributaria", data::adVarChar, 3}}, std::move(linhas));
+    return rs;
+  }
+  int32_t ExecutaSql(const std::string&) override { return 0; }
+  bool ConexaoAtiva() override { return ativa; }
+};
+
+// TabelaNota rebuilt with one column less or one more, same records.
+inline void RefazTabelaNota(TabelasSolicitacao& tabelas, const std::string& sem, const std::string& com = "") {
+  data::Recordset& antiga = tabelas.TabelaNota;
+  data::Recordset nova;
+  std::vector<int32_t> indices;
+  for (int32_t i = 0; i < antiga.QuantidadeCampos(); ++i) {
+    const auto& c = antiga.Campo(i);
+    if (c.nome == sem) continue;
+    nova.AppendCampo(c.nome, c.tipo, c.tamanho);
+    indices.push_back(i);
+  }
+  if (!com.empty()) nova.AppendCampo(com, data::adVarChar, 60);
+  nova.Open();
+  if (antiga.RecordCount() > 0) {
+    for (antiga.MoveFirst(); !antiga.Eof(); antiga.MoveNext()) {
+      nova.AddNew();
+      for (size_t j = 0; j < indices.size(); ++j) nova.SetValue(static_cast<int32_t>(j), antiga.Value(indices[j]));
+      nova.Update();
+    }
+  }
+  tabelas.TabelaNota = std::move(nova);
+}
 
 }  // namespace velant::teste_conteudo
