@@ -267,7 +267,12 @@ std::optional<std::string> Procurar(const std::string& conteudo, const std::stri
 
 }  // namespace
 
-RegistroWindows::RegistroWindows(fs::path arquivoReg) : arquivo_(std::move(arquivoReg)) {}
+RegistroWindows::RegistroWindows(fs::path arquivoReg) {
+  // Absolute, so that messages name the file whatever the working folder.
+  std::error_code ec;
+  fs::path absoluto = fs::absolute(arquivoReg, ec);
+  arquivo_ = (ec ? arquivoReg : absoluto).lexically_normal();
+}
 
 fs::path RegistroWindows::ArquivoPadrao(const std::string& opcaoLinhaComando) {
   if (!opcaoLinhaComando.empty()) return opcaoLinhaComando;

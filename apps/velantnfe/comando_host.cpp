@@ -1,0 +1,85 @@
+// velantnfe [host] [--raiz DIR] [--registro FILE] [--uma-vez] [--janela]
+// The Host: shows where its configuration comes from, logs its start and
+// ticks once a second until SIGTERM or SIGINT (or after one tick with --uma-vez).
+#include <csignal>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "comandos.h"
+#include "manager/ambiente_host.h"
+#include "manager/plataforma/sockets.h"
+#ifdef VELANT_COM_QT
+#include "ui/qt/interface_qt.h"
+#endif
+
+namespace velant::app {
+namespace {
+
+volatile std::sig_atomic_t paradaPedida = 0;
+
+extern "C" void PedirParada(int) { paradaPedida = 1; }
+
+void InstalarSinais() {
+  struct sigaction acao {};
+  acao.sa_handler = PedirParada;
+  sigemptyset(&acao.sa_mask);
+  sigaction(SIGTERM, &acao, nullptr);
+  sigaction(SIGINT, &acao, nullptr);
+}
+
+std::string Situacao(const std::filesystem::path& p) {
+  std::error_code ec;
+  return std::filesystem::exists(p, ec) ? "" : " (ausente)";
+}
+
+int Host(const std::vector<std::string>& argumentos) {
+  OpcoesHost opcoes = OpcoesHost::Ler(argumentos);
+  if (!opcoes.resto.empty()) {
+    std::fprintf(stderr, "uso: velantnfe [host] [--raiz PASTA] [--registro ARQUIVO] [--uma-vez] [--janela]\n");
+    return 64;
+  }
+  std::unique_ptr<InterfaceOperador> ui;
+  if (opcoes.janela) {
+#ifdef VELANT_COM_QT
+    ui = CriaInterfaceQt();
+#else
+    std::fprintf(stderr, "velantnfe: esta compilação não tem a janela (Qt)\n");
+    return 64;
+#endif
+  }
+  AmbienteHost ambiente(opcoes, std::move(ui));
+  Contexto& ctx = ambiente.Ctx();
+
+  const std::string ip = ObterIPLocal(ctx.ui);
+  const std::string titulo = "Velant NFe V-" + ctx.estado.VersaoSistema + " IP deste PC:" + ip;
+  const std::filesystem::path ini = ctx.caminhos.Mapear(ctx.estado.CaminhoIni);
+  std::printf("Pasta raiz:   %s\n", ctx.caminhos.Raiz().c_str());
+  std::printf("Arquivo INI:  %s -> %s%s\n", ctx.estado.CaminhoIni.c_str(), ini.c_str(), Situacao(ini).c_str());
+  std::printf("Registro:     %s%s\n", ctx.registro.Arquivo().c_str(), Situacao(ctx.registro.Arquivo()).c_str());
+  std::printf("Ambiente:     \"%s\" (HKEY_CURRENT_USER\\nfe)\n",
+              ctx.registro.LerRegistro(HKEY_CURRENT_USER, "nfe", "Ambiente").c_str());
+  std::printf("IP deste PC:  %s\n", ip.c_str());
+  std::fflush(stdout);
+
+  ctx.ui.DefinirTitulo(titulo);
+  ctx.ui.AtualizaIconeBandeja(NIM_ADD, titulo);
+  ctx.ui.DefinirStatus("Ativo: Aguardando Solicitação");
+  ctx.log.RegistraEvento(titulo + " - Início", true, false);
+
+  InstalarSinais();
+  int tiques = 0;
+  int codigo = ctx.ui.ExecutarTemporizador(
+      1000, [&] { ++tiques; }, [&] { return paradaPedida != 0 || (opcoes.umaVez && tiques >= 1); });
+
+  ctx.log.RegistraEvento(titulo + " - Fim", true, false);
+  ctx.ui.AtualizaIconeBandeja(NIM_DELETE, "");
+  return codigo;
+}
+
+RegistroComando registro("host", &Host);
+
+}  // namespace
+}  // namespace velant::app
