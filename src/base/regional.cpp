@@ -136,9 +136,9 @@ DataHora CDate(const Valor& v) {
     if (!d) Levanta(CodigoErro::TiposIncompativeis);
     return *d;
   }
-  const double serial = CDbl(v);
-  DataHora d(serial);
-  d.Ano();  // raises Estouro when the serial is out of the calendar
+  const DataHora d(CDbl(v));
+  const int ano = d.Ano();  // raises Estouro far outside the calendar
+  if (ano < 100 || ano > 9999) Levanta(CodigoErro::Estouro);
   return d;
 }
 
@@ -186,7 +186,9 @@ int16_t Val16(const std::string& texto) {
 }
 
 bool IsNumeric(const Valor& v) {
-  if (v.ENulo()) return false;
+  // Empty is no number here: callers test IsNumeric before formatting a
+  // value's text, and the text of Empty is "".
+  if (v.ENulo() || v.EVazio()) return false;
   if (auto t = AcessoValor::Se<std::string>(v)) {
     try {
       return leitura::NumeroRegional(*t, Regional()).has_value();

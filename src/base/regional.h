@@ -3,9 +3,13 @@
 // default: decimal comma, thousands dot, dates dd/mm/yyyy, times HH:mm:ss.
 // The settings are one process-wide object, replaceable for another locale.
 //
-// Rounding: every conversion to a whole number (CInt, CLng, Val to 16 bits)
-// and to Currency rounds an exact half to the even neighbour
+// Rounding, one rule for the whole system (ABNT NBR 5891): every conversion
+// to a whole number (CInt, CLng, Val to 16 bits), to Currency, and Format's
+// fixed decimals round an exact half to the even neighbour
 // (2.5 -> 2, 3.5 -> 4, -2.5 -> -2, 0.00005 -> 0.0000, 0.00015 -> 0.0002).
+// The half is judged on the exact decimal value: a Currency as it is, a
+// double through its shortest round-trip text, so 0.125 is a half (-> 0.12)
+// while 0.135 is not (-> 0.14), whatever the binary value underneath.
 #include <cstdint>
 #include <string>
 
@@ -48,15 +52,19 @@ double Val(const std::string& texto);
 // Val rounded half to even to 16 bits (the parser's val16); Estouro when out of range.
 int16_t Val16(const std::string& texto);
 
-bool IsNumeric(const Valor& v);   // in the regional settings; Null and Empty text give false
+bool IsNumeric(const Valor& v);   // in the regional settings; Null, Empty and "" give false
 bool IsDate(const Valor& v);
 
 // Format(value, pattern) for the patterns the system uses:
 // "#######0.00", "#######0.000", "#######0.0000", "###,###,##0.00", "0000000",
 // "dd/mm/yyyy", "mm/dd/yyyy", "hh:mm:ss", "HH:mm:ss", "yyyy-mm-dd", "yyyyMM",
 // "dd", "mm", "yyyy". In number patterns "." stands for the regional decimal
-// separator and "," for the thousands separator, as Format does. A text value
-// is converted first (a number text with CDbl, a date text with CDate).
+// separator and "," for the thousands separator, as Format does; "/" and ":"
+// are the regional date and time separators, "hh" and "HH" the hour 00-23,
+// "mm" after "hh:" the minutes. A text value is converted first (a number
+// text in the regional settings, else a date text); a text that is neither
+// comes back unchanged. Null gives "", Empty counts as 0. Any other pattern
+// raises ChamadaInvalida.
 std::string Format(const Valor& v, const std::string& padrao);
 
 }  // namespace velant

@@ -156,7 +156,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CasoNumerico{"2,5", true}, CasoNumerico{"-3", true},
                       CasoNumerico{"abc", false}, CasoNumerico{"1,2,3", false},
                       CasoNumerico{"12/05/2024", false}, CasoNumerico{Valor::Nulo(), false},
-                      CasoNumerico{Valor(), true}, CasoNumerico{3.5, true},
+                      CasoNumerico{Valor(), false}, CasoNumerico{3.5, true},
                       CasoNumerico{Currency(), true}, CasoNumerico{true, true},
                       CasoNumerico{DataHora::De(2024, 1, 1), false},
                       CasoNumerico{"&H1FFFFFFFF", false}));
@@ -215,6 +215,10 @@ TEST_F(Regional_, TextsThatAreNotDatesAreATypeMismatch) {
   EXPECT_EQ(ErroDe([] { CDate(Valor::Nulo()); }), 94);
   EXPECT_EQ(CDate(45000.5), DataHora(45000.5));
   EXPECT_FALSE(IsDate(45000.0));
+  EXPECT_EQ(CDate(-657434.0), DataHora::De(100, 1, 1));
+  EXPECT_EQ(ErroDe([] { CDate(-657435.0); }), 6);
+  EXPECT_EQ(ErroDe([] { CDate(2958466.0); }), 6);
+  EXPECT_EQ(ErroDe([] { CDate(1e300); }), 6);
 }
 
 struct CasoTexto {
