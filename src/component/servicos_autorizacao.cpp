@@ -132,6 +132,19 @@ std::string TabelaServicos::Url(const std::string& uf, const std::string& ambien
   return url->second;
 }
 
+std::string TabelaServicosUnica(const std::string& urlBase) {
+  std::string texto = "; Todas as UFs apontam para " + urlBase + "\n";
+  auto secao = [&](const std::string& nome) {
+    for (const char* ambiente : {"1", "2"}) {
+      texto += "[" + nome + "-" + ambiente + "]\n";
+      for (const auto& d : kServicos) texto += std::string(d.nome) + "=" + urlBase + "/ws/" + d.nome + ".asmx\n";
+    }
+  };
+  for (const auto& uf : kUfs) secao(uf.sigla);
+  secao("SVRS");
+  return texto;
+}
+
 std::filesystem::path ArquivoServicos(const std::string& valorRegistro) {
   if (const char* env = std::getenv("VELANT_SERVICOS"); env != nullptr && *env != '\0') return env;
   if (!valorRegistro.empty()) return valorRegistro;

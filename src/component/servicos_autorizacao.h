@@ -51,6 +51,10 @@ class TabelaServicos {
   std::map<std::string, std::map<std::string, std::string>> secoes_;   // upper-case section and key
 };
 
+// An endpoint file sending every state, in both environments, to one server
+// ("https://127.0.0.1:8443"): what the simulator writes for tests and demos.
+std::string TabelaServicosUnica(const std::string& urlBase);
+
 // Where the endpoint file is: $VELANT_SERVICOS, else the registry value
 // given (empty when absent), else the shipped dados/servicos-nfe.ini.
 std::filesystem::path ArquivoServicos(const std::string& valorRegistro);

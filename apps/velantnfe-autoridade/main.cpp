@@ -1,0 +1,249 @@
+// velantnfe-autoridade: the tax authority's NF-e services of layout 3.10
+// over HTTPS on loopback, demanding a client certificate, for tests and
+// demonstrations. See simulador_autoridade.h for what it checks and answers
+// and simulador_falhas.h for the faults it can show.
+#include <httplib.h>
+#include <netinet/in.h>
+#include <openssl/ssl.h>
+#include <openssl/x509.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "component/assinador_xml.h"
+#include "component/servicos_autorizacao.h"
+#include "component/simulador_autoridade.h"
+
+using namespace velant::autoridade;
+
+namespace {
+
+constexpr const char* kUso =
+    "uso: velantnfe-autoridade --certificados DIR | --certificado servidor.pem --chave servidor.key --ac ac.pem\n"
+    "         [--porta N (0: uma livre)] [--arquivo-porta ARQ] [--arquivo-servicos ARQ]\n"
+    "         [--banco ARQ.sqlite] [--controle ARQ] [--ambiente 1|2] [--consultas-processamento N]\n"
+    "         [--recusar] [--atraso SEGUNDOS] [--descartar] [--rejeitar CODIGO]\n"
+    "         [--sempre-processando] [--paralisado 108|109]\n";
+
+std::atomic<bool> gParar{false};
+std::mutex gMutexParada;
+std::condition_variable gParada;
+
+void AoSinal(int) { gParar = true; }
+
+// Waits, but gives up at once when the program is told to stop.
+void Espera(double segundos) {
+  std::unique_lock<std::mutex> trava(gMutexParada);
+  gParada.wait_for(trava, std::chrono::milliseconds(static_cast<long>(segundos * 1000)), [] { return gParar.load(); });
+}
+
+struct Opcoes {
+  int porta = 0;
+  std::string arquivoPorta, arquivoServicos, certificado, chave, ac;
+  ConfiguracaoSimulador simulador;
+};
+
+void GravaArquivo(const std::string& destino, const std::string& conteudo) {
+  std::string temporario = destino + ".tmp";
+  {
+    std::ofstream saida(temporario, std::ios::trunc);
+    saida << conteudo;
+  }
+  std::rename(temporario.c_str(), destino.c_str());
+}
+
+Opcoes LeOpcoes(int argc, char** argv) {
+  Opcoes o;
+  o.simulador.banco = "velantnfe-autoridade.sqlite";
+  std::vector<std::string> a(argv + 1, argv + argc);
+  for (size_t i = 0; i < a.size(); ++i) {
+    auto valor = [&]() -> std::string {
+      if (i + 1 >= a.size()) throw std::invalid_argument("falta o valor de " + a[i]);
+      return a[++i];
+    };
+    const std::string& op = a[i];
+    if (op == "--porta") o.porta = std::stoi(valor());
+    else if (op == "--arquivo-porta") o.arquivoPorta = valor();
+    else if (op == "--arquivo-servicos") o.arquivoServicos = valor();
+    else if (op == "--certificado") o.certificado = valor();
+    else if (op == "--chave") o.chave = valor();
+    else if (op == "--ac") o.ac = valor();
+    else if (op == "--certificados") {
+      std::string d = valor();
+      o.certificado = d + "/servidor.pem";
+      o.chave = d + "/servidor.key";
+      o.ac = d + "/ac.pem";
+    } else if (op == "--banco") o.simulador.banco = valor();
+    else if (op == "--controle") o.simulador.arquivoControle = valor();
+    else if (op == "--ambiente") o.simulador.ambiente = valor();
+    else if (op == "--consultas-processamento") o.simulador.consultasEmProcessamento = std::stoi(valor());
+    else if (op == "--recusar") o.simulador.falhas.recusarConexoes = true;
+    else if (op == "--atraso") o.simulador.falhas.atrasoSegundos = std::stod(valor());
+    else if (op == "--descartar") o.simulador.falhas.descartarResposta = true;
+    else if (op == "--rejeitar") o.simulador.falhas.rejeitarProxima = valor();
+    else if (op == "--sempre-processando") o.simulador.falhas.sempreEmProcessamento = true;
+    else if (op == "--paralisado") o.simulador.falhas.paralisado = valor();
+    else throw std::invalid_argument("opção desconhecida: " + op);
+  }
+  if (o.certificado.empty() || o.chave.empty() || o.ac.empty())
+    throw std::invalid_argument("faltam os certificados do servidor");
+  if (o.simulador.ambiente != "1" && o.simulador.ambiente != "2") throw std::invalid_argument("ambiente deve ser 1 ou 2");
+  return o;
+}
+
+std::string AssuntoCliente(const SSL* ssl) {
+  if (ssl == nullptr) return "";
+  X509* cert = SSL_get1_peer_certificate(ssl);
+  if (cert == nullptr) return "";
+  char texto[512] = {0};
+  X509_NAME_oneline(X509_get_subject_name(cert), texto, sizeof texto - 1);
+  X509_free(cert);
+  return texto;
+}
+
+// While connections are refused the port stays taken, so no one else gets it.
+class PortaReservada {
+ public:
+  explicit PortaReservada(int porta) {
+    fd_ = socket(AF_INET, SOCK_STREAM, 0);
+    int sim = 1;
+    setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &sim, sizeof sim);
+    setsockopt(fd_, SOL_SOCKET, SO_REUSEPORT, &sim, sizeof sim);
+    sockaddr_in endereco{};
+    endereco.sin_family = AF_INET;
+    endereco.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    endereco.sin_port = htons(static_cast<uint16_t>(porta));
+    if (bind(fd_, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco) != 0) {
+      close(fd_);
+      throw std::runtime_error("não foi possível reservar a porta " + std::to_string(porta));
+    }
+    socklen_t tamanho = sizeof endereco;
+    getsockname(fd_, reinterpret_cast<sockaddr*>(&endereco), &tamanho);
+    porta_ = ntohs(endereco.sin_port);
+  }
+  ~PortaReservada() { close(fd_); }
+  int Porta() const { return porta_; }
+
+ private:
+  int fd_ = -1;
+  int porta_ = 0;
+};
+
+class Servidor {
+ public:
+  Servidor(const Opcoes& o, SimuladorAutoridade& simulador, int porta)
+      : https_(o.certificado.c_str(), o.chave.c_str(), o.ac.c_str()) {
+    if (!https_.is_valid()) throw std::runtime_error("certificado ou chave do servidor inválidos");
+    https_.set_read_timeout(10, 0);
+    https_.set_write_timeout(10, 0);
+    https_.Post(".*", [&simulador](const httplib::Request& pedido, httplib::Response& resposta) {
+      FalhasSimulador falhas;
+      try {
+        falhas = simulador.Falhas();
+      } catch (const std::exception&) {
+        // Atende reports a control file it cannot read.
+      }
+      if (falhas.atrasoSegundos > 0) Espera(falhas.atrasoSegundos);
+      RespostaSimulador r = simulador.Atende(pedido.body);
+      std::printf("velantnfe-autoridade: %s de %s: HTTP %d%s\n", pedido.path.c_str(),
+                  AssuntoCliente(pedido.ssl).c_str(), r.status, falhas.descartarResposta ? " (descartada)" : "");
+      std::fflush(stdout);
+      if (falhas.descartarResposta) {
+        // Processed, but the answer never leaves: the client sees the connection close.
+        shutdown(SSL_get_fd(pedido.ssl), SHUT_RDWR);
+        return;
+      }
+      resposta.status = r.status;
+      resposta.set_content(r.corpo, r.tipoConteudo.c_str());
+    });
+    porta_ = porta == 0 ? https_.bind_to_any_port("127.0.0.1") : (https_.bind_to_port("127.0.0.1", porta) ? porta : -1);
+    if (porta_ <= 0) throw std::runtime_error("não foi possível abrir a porta " + std::to_string(porta));
+    linha_ = std::thread([this] { https_.listen_after_bind(); });
+  }
+  ~Servidor() {
+    https_.stop();
+    if (linha_.joinable()) linha_.join();
+  }
+  int Porta() const { return porta_; }
+
+ private:
+  httplib::SSLServer https_;
+  int porta_ = 0;
+  std::thread linha_;
+};
+
+int Executa(const Opcoes& o) {
+  SimuladorAutoridade simulador(o.simulador);
+  bool recusar = simulador.Falhas().recusarConexoes;
+  std::unique_ptr<Servidor> servidor;
+  std::unique_ptr<PortaReservada> reserva;
+  int porta = o.porta;
+  if (recusar) {
+    reserva = std::make_unique<PortaReservada>(porta);
+    porta = reserva->Porta();
+  } else {
+    servidor = std::make_unique<Servidor>(o, simulador, porta);
+    porta = servidor->Porta();
+  }
+  std::string base = "https://127.0.0.1:" + std::to_string(porta);
+  if (!o.arquivoServicos.empty()) GravaArquivo(o.arquivoServicos, TabelaServicosUnica(base));
+  if (!o.arquivoPorta.empty()) GravaArquivo(o.arquivoPorta, std::to_string(porta) + "\n");
+  std::printf("velantnfe-autoridade: %s em %s\n", recusar ? "recusando conexões" : "atendendo", base.c_str());
+  std::fflush(stdout);
+
+  while (!gParar) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    bool agora = recusar;
+    try {
+      agora = simulador.Falhas().recusarConexoes;
+    } catch (const std::exception&) {
+      // Left as it was; each request reports the fault.
+    }
+    if (agora == recusar) continue;
+    recusar = agora;
+    if (recusar) {
+      servidor.reset();
+      reserva = std::make_unique<PortaReservada>(porta);
+    } else {
+      reserva.reset();
+      servidor = std::make_unique<Servidor>(o, simulador, porta);
+    }
+    std::printf("velantnfe-autoridade: %s\n", recusar ? "recusando conexões" : "atendendo");
+    std::fflush(stdout);
+  }
+  gParada.notify_all();
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::signal(SIGTERM, AoSinal);
+  std::signal(SIGINT, AoSinal);
+  std::signal(SIGPIPE, SIG_IGN);
+  Opcoes opcoes;
+  try {
+    opcoes = LeOpcoes(argc, argv);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "velantnfe-autoridade: %s\n%s", e.what(), kUso);
+    return 64;
+  }
+  try {
+    return Executa(opcoes);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "velantnfe-autoridade: %s\n", e.what());
+    return 70;
+  }
+}

@@ -1,0 +1,60 @@
+#pragma once
+// What the authority simulator remembers between requests and runs, in a
+// SQLite file: number sequences, batches with their invoice results,
+// authorised and cancelled invoices, voided number ranges.
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+
+namespace velant::autoridade {
+
+class EstadoSimulador {
+ public:
+  // ":memory:" keeps nothing. Raises std::runtime_error when the file cannot be opened.
+  explicit EstadoSimulador(const std::filesystem::path& banco);
+  ~EstadoSimulador();
+  EstadoSimulador(const EstadoSimulador&) = delete;
+  EstadoSimulador& operator=(const EstadoSimulador&) = delete;
+
+  // Next value of a named sequence, from 1.
+  long long Proximo(const std::string& sequencia);
+
+  struct Lote {
+    std::string nRec;
+    std::string cUF;
+    int consultas = 0;
+    std::vector<std::string> protocolos;   // protNFe elements, in batch order
+  };
+  void GravaLote(const Lote& lote);
+  // Counts one more query of the batch and returns it after the count.
+  std::optional<Lote> ConsultaLote(const std::string& nRec);
+
+  struct Nota {
+    std::string chave, cnpj;
+    long long serie = 0, numero = 0;
+    std::string nProt, nRec, protNFe;
+    bool cancelada = false;
+    std::string evento, retEvento, protocoloCancelamento;
+  };
+  void GravaNota(const Nota& nota);
+  std::optional<Nota> NotaPorChave(const std::string& chave);
+  std::optional<Nota> NotaPorNumero(const std::string& cnpj, long long serie, long long numero);
+  // An invoice of the issuer's series whose number lies in the range.
+  std::optional<Nota> NotaNaFaixa(const std::string& cnpj, long long serie, long long inicio, long long fim);
+  void GravaCancelamento(const std::string& chave, const std::string& evento, const std::string& retEvento,
+                         const std::string& nProt);
+
+  bool FaixaInutilizada(const std::string& cnpj, long long serie, long long inicio, long long fim);   // exactly
+  bool FaixaSobreposta(const std::string& cnpj, long long serie, long long inicio, long long fim);    // in part
+  void GravaInutilizacao(const std::string& cnpj, long long serie, const std::string& ano, long long inicio,
+                         long long fim, const std::string& nProt);
+
+ private:
+  void Executa(const char* sql);
+  sqlite3* db_ = nullptr;
+};
+
+}  // namespace velant::autoridade

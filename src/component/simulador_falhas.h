@@ -1,0 +1,38 @@
+#pragma once
+// Faults the authority simulator can be told to show, from its command line
+// or from a control file it reads again at every request. Control file: one
+// "key=value" per line, "#" starts a comment:
+//   recusar=1                   refuse connections (nothing listens on the port)
+//   atraso=2.5                  seconds to wait before answering
+//   descartar=1                 process the request, then close the connection unanswered
+//   rejeitar=539                the next document (invoice, event, voiding) gets this code, once
+//   processando=sempre          batch queries stay in processing (105) for ever
+//   consultas_processamento=2   queries a batch answers 105 before its result
+//   paralisado=108              the status service answers 108 (or 109)
+// A key of the control file overrides the command line; an absent key leaves it.
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace velant::autoridade {
+
+struct FalhasSimulador {
+  bool recusarConexoes = false;
+  double atrasoSegundos = 0;
+  bool descartarResposta = false;
+  std::string rejeitarProxima;          // status code, "" for none
+  bool sempreEmProcessamento = false;
+  std::optional<int> consultasEmProcessamento;
+  std::string paralisado;               // "", "108" or "109"
+};
+
+// The keys present in the text, applied over `base`. Unknown keys and bad
+// values raise std::invalid_argument naming the line.
+FalhasSimulador AplicaControle(const FalhasSimulador& base, const std::string& conteudo);
+// The same from a file; a missing file changes nothing.
+FalhasSimulador AplicaArquivoControle(const FalhasSimulador& base, const std::filesystem::path& arquivo);
+// Removes the "rejeitar" line from the control file once the fault was used.
+void ConsomeRejeicao(const std::filesystem::path& arquivo);
+
+}  // namespace velant::autoridade
