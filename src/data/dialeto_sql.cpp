@@ -65,10 +65,16 @@ std::string ColchetesParaAspas(const std::string& sql) {
     } else if (c == '[') {
       size_t j = sql.find(']', i + 1);
       if (j == std::string::npos) j = sql.size();
+      // [Mensagem] is the column Mensagem, whose name folds to lower case like
+      // any unquoted name; names with blanks were created quoted, as written.
+      std::string nome = sql.substr(i + 1, j - i - 1);
+      if (nome.find(' ') == std::string::npos) {
+        for (char& ch : nome) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+      }
       r += '"';
-      for (size_t k = i + 1; k < j; ++k) {
-        if (sql[k] == '"') r += '"';
-        r += sql[k];
+      for (char ch : nome) {
+        if (ch == '"') r += '"';
+        r += ch;
       }
       r += '"';
       i = j < sql.size() ? j + 1 : j;

@@ -9,7 +9,8 @@ namespace velant::data {
 enum class DialetoSql { SqlServer, Access, Sqlite, PostgreSql };
 
 // SqlServer and Access: unchanged. Sqlite: TOP n becomes LIMIT n.
-// PostgreSql: [name] becomes "name", and TOP n becomes LIMIT n.
+// PostgreSql: [name] becomes "name" ([Mensagem] becomes "mensagem", as an
+// unquoted Mensagem folds), and TOP n becomes LIMIT n.
 std::string AdaptaSql(const std::string& sql, DialetoSql dialeto);
 
 }  // namespace velant::data

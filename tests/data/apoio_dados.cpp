@@ -10,6 +10,7 @@
 #include "base/erro.h"
 #include "data/conexao_postgresql.h"
 #include "data/configuracao_banco.h"
+#include "data/esquema_banco.h"
 
 namespace velant::data::teste {
 
@@ -108,6 +109,21 @@ void RaizTeste::ConfiguraPostgreSql(const BancoPostgreSqlTeste& banco) const {
   Grava(kChavePortaBanco, PortaPostgreSqlTeste());
   Grava(kChaveNomeInterno, banco.Sufixo());
   Grava(kChaveUsuarioBanco, "postgres");
+}
+
+std::string NomeMotor(Motor motor) { return motor == Motor::Sqlite ? "Sqlite" : "PostgreSql"; }
+
+BancoAberto::BancoAberto(Motor motor) {
+  if (motor == Motor::Sqlite) {
+    raiz.ConfiguraSqlite();
+  } else {
+    pg = std::make_unique<BancoPostgreSqlTeste>();
+    raiz.ConfiguraPostgreSql(*pg);
+  }
+  conexao = raiz.Conecta();
+  if (!conexao->ConexaoAtiva()) throw std::runtime_error("banco de teste fechado: " + conexao->ErroAbertura());
+  if (motor == Motor::PostgreSql) CriarEsquema(*conexao->Conexao(), DialetoSql::PostgreSql);
+  DefineDialetoBanco(estado, conexao->TipoBanco());
 }
 
 int64_t DriverGravador::Executar(const std::string& sql) {

@@ -12,6 +12,7 @@
 #include "base/caminhos.h"
 #include "data/conexao_driver.h"
 #include "data/conexao_nfe.h"
+#include "manager/estado_global.h"
 #include "manager/plataforma/perfil_ini.h"
 #include "ui/interface_headless.h"
 
@@ -61,6 +62,23 @@ struct RaizTeste {
   void ConfiguraSqlite() const;
   void ConfiguraPostgreSql(const BancoPostgreSqlTeste& banco) const;
   std::unique_ptr<CConexaoNfe> Conecta() { return std::make_unique<CConexaoNfe>(ini, caminhos, ui); }
+};
+
+// A ready database of either engine with the system's tables, and the
+// state switches of its dialect.
+enum class Motor { Sqlite, PostgreSql };
+std::string NomeMotor(Motor motor);
+
+class BancoAberto {
+ public:
+  explicit BancoAberto(Motor motor);
+  BancoAberto(const BancoAberto&) = delete;
+  BancoAberto& operator=(const BancoAberto&) = delete;
+
+  RaizTeste raiz;
+  std::unique_ptr<BancoPostgreSqlTeste> pg;
+  std::unique_ptr<CConexaoNfe> conexao;
+  EstadoGlobal estado;
 };
 
 // A driver double: records every statement, answers writes with the chosen
