@@ -1,0 +1,351 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "base/texto.h"
+#include "manager/analisador_solicitacao.h"
+#include "manager/gerenciador_nfe.h"
+#include "ambiente_teste.h"
+#include "fila_falsa.h"
+
+namespace velant {
+namespace {
+
+using teste::AmbienteTeste;
+using teste::ConexaoFalsa;
+using teste::FilaFalsa;
+using teste::ManipuladoresTeste;
+using teste::Solicitacao;
+
+class Ciclo : public ::testing::Test {
+ protected:
+  Ciclo() {
+    // Every reading of the clock moves it half a second: the one-second wait ends.
+    a.relogio.passoSegundos = 0.5;
+    a.estado.IPProcessamento = "10.0.0.5";
+    a.ctx.ConexaoBanco = &conexao;
+    a.ctx.Solicitacao = &fila;
+  }
+
+  int32_t Inclui(const std::string& comando, std::initializer_list<std::string> campos = {}) {
+    std::string texto = "000-000 - " + comando + "\r\n001-000 - 1\r\n";
+    for (const auto& c : campos) texto += c + "\r\n";
+    return fila.Inclui(texto + "999-999 - \r\n");
+  }
+  const teste::LinhaFalsa& Linha(int32_t nsu) { return fila.linhas.at(nsu); }
+  bool Respondida(int32_t nsu) { return !Linha(nsu).aprovacao.Zero() || !Linha(nsu).cancelamentoHost.Zero(); }
+
+  AmbienteTeste a;
+  ConexaoFalsa conexao{a.ui};
+  FilaFalsa fila{conexao, a.estado, a.ui};
+  ManipuladoresTeste m;
+  GerenciadorNFe g{a.ctx, m};
+};
+
+// --- The dispatch table ------------------------------------------------------
+
+struct CasoDespacho {
+  const char* nome;
+  const char* comando;
+  std::vector<std::string> campos;
+  bool resultado;                 // what the handler returns
+  bool nfeProcessada;             // what the emission pipeline leaves
+  const char* mensagemRetorno;    // what the handler leaves in MensagemRetorno
+  const char* chamada;            // the handler call expected
+  bool aprovada;
+  const char* mensagem;           // the row's Mensagem after the answer
+};
+
+class Despacho : public Ciclo, public ::testing::WithParamInterface<CasoDespacho> {};
+
+TEST_P(Despacho, ChamaOManipuladorERespondeComAMensagemDaTabela) {
+  const auto& c = GetParam();
+  std::string texto = std::string("000-000 - ") + c.comando + "\r\n001-000 - 1\r\n";
+  for (const auto& l : c.campos) texto += l + "\r\n";
+  const int32_t nsu = fila.Inclui(texto + "999-999 - \r\n");
+  m.resultado = c.resultado;
+  m.efeito = [&] {
+    a.estado.NFeProcessada = c.nfeProcessada;
+    a.estado.MensagemRetorno = c.mensagemRetorno;
+  };
+  g.Tique();
+  ASSERT_EQ(m.chamadas.size(), 1u);
+  EXPECT_EQ(m.chamadas[0], c.chamada);
+  EXPECT_EQ(a.estado.ComandoEmExecucao, c.comando);
+  EXPECT_FALSE(Linha(nsu).analise.Zero());
+  EXPECT_EQ(Linha(nsu).aprovacao.Zero(), !c.aprovada);
+  EXPECT_EQ(Linha(nsu).cancelamentoHost.Zero(), c.aprovada);
+  EXPECT_EQ(Linha(nsu).mensagem, c.mensagem);
+  const std::string hora = FormataHora(Valor(c.aprovada ? Linha(nsu).aprovacao : Linha(nsu).cancelamentoHost));
+  EXPECT_TRUE(a.NaLista((c.aprovada ? "      Aprovado pelo Host: " : "      Cancelado pelo Host: ") + hora));
+}
+
+const std::vector<std::string> kCamposCancelamento{"111-000 - 123", "050-000 - CH", "051-000 - PR", "052-000 - JU"};
+const std::vector<std::string> kCamposNota{"112-000 - 1", "111-000 - 4567", "114-000 - 05/12/2026 08:00:00"};
+const std::vector<std::string> kCamposDanfe{"050-000 - CH", "051-000 - PR", "110-000 - 05/12/2026 10:11:12"};
+const std::vector<std::string> kCamposInutilizacao{"110-000 - 03/11/2024", "111-000 - 77", "114-000 - 03/11/2024",
+                                                   "052-000 - JU"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Comandos, Despacho,
+    ::testing::Values(
+        CasoDespacho{"StatusDisponivel", "STATUS SERVICO", {}, true, false, "", "TestaServidores()", true, "Serviço de NFe Disponível"},
+        CasoDespacho{"StatusIndisponivel", "STATUS SERVICO", {}, false, false, "", "TestaServidores()", false, "Serviço de NFe Indisponível"},
+        CasoDespacho{"Cancelada", "CANCELAR NFE", kCamposCancelamento, true, false, "", "CancelaNFe(123|CH|1|PR|JU)", true, "NFe Cancelada com Sucesso!"},
+        CasoDespacho{"NaoCancelada", "CANCELAR NFE", kCamposCancelamento, false, false, "", "CancelaNFe(123|CH|1|PR|JU)", false, "NFe não foi cancelada!"},
+        CasoDespacho{"NotaProcessada", "NFE3.10", kCamposNota, true, true, "Autorizado o uso da NF-e", "ProcessaNFeAzure()", true, "Processamento de NFe OK!"},
+        CasoDespacho{"NotaSemEstadoFinal", "NFE3.10", kCamposNota, true, false, "", "ProcessaNFeAzure()", false, "NFe não foi processada!"},
+        CasoDespacho{"NotaRejeitada", "NFE3.10", kCamposNota, false, false, "Rejeição 539: Duplicidade de NF-e", "ProcessaNFeAzure()", false, "Rejeição 539: Duplicidade de NF-e"},
+        CasoDespacho{"DanfeImpresso", "IMPRIMIR DANFE", kCamposDanfe, true, false, "", "ImprimirNFE(CH|PR|5/12/2026)", true, "Impressão de DANFE OK!"},
+        CasoDespacho{"DanfeNaoImpresso", "IMPRIMIR DANFE", kCamposDanfe, false, false, "", "ImprimirNFE(CH|PR|5/12/2026)", false, "Não foi possível imprimir DANFE"},
+        CasoDespacho{"EmailEnviado", "ENVIA EMAIL", {}, true, false, "", "EnviaEmailNFe()", true, "NFe enviada por Email!"},
+        CasoDespacho{"EmailNaoEnviado", "ENVIA EMAIL", {}, false, false, "", "EnviaEmailNFe()", false, "Não foi possível enviar NFe por Email"},
+        CasoDespacho{"ContadorEnviado", "ENVIA NFE EMAIL CONT", {}, true, false, "", "EnviaEmailContador()", true, "NFsE enviada por Email!"},
+        CasoDespacho{"ContadorNaoEnviado", "ENVIA NFE EMAIL CONT", {}, false, false, "", "EnviaEmailContador()", false, "Não foi possível enviar NFsE por Email"},
+        CasoDespacho{"Inutilizada", "INUTILIZA NFE", kCamposInutilizacao, true, false, "Inutilização de número homologado", "InutilizaNFe(24|77|77|JU)", true, "Inutilização de número homologado"},
+        CasoDespacho{"NaoInutilizada", "INUTILIZA NFE", kCamposInutilizacao, false, false, "Rejeição: 241", "InutilizaNFe(24|77|77|JU)", false, "Rejeição: 241"}),
+    [](const ::testing::TestParamInfo<CasoDespacho>& i) { return std::string(i.param.nome); });
+
+TEST_F(Ciclo, PreparoDaNotaPassaSerieNumeroEData) {
+  Inclui("NFE3.10", {"112-000 - 2", "111-000 - 4567", "114-000 - 05/12/2026 08:00:00"});
+  a.estado.EmissaoConcluida = true;
+  a.estado.ObservacaoEmissao = "da anterior";
+  m.efeito = [&] {
+    EXPECT_EQ(a.estado.SerieAtual, "2");
+    EXPECT_EQ(a.estado.NumeroAtual, 4567);
+    EXPECT_EQ(a.estado.DataEmissaoAtual, DataHora::De(2026, 12, 5));
+    EXPECT_FALSE(a.estado.EmissaoConcluida);
+    EXPECT_EQ(a.estado.ObservacaoEmissao, "");
+  };
+  g.Tique();
+  EXPECT_EQ(m.chamadas.size(), 1u);
+}
+
+// --- Requests that cannot be prepared ---------------------------------------
+
+struct CasoPreparo {
+  const char* nome;
+  const char* comando;
+  std::vector<std::string> campos;
+  const char* mensagem;
+};
+
+class Preparo : public Ciclo, public ::testing::WithParamInterface<CasoPreparo> {};
+
+TEST_P(Preparo, CampoQueNaoConverteCancelaSemChamarOManipulador) {
+  const auto& c = GetParam();
+  std::string texto = std::string("000-000 - ") + c.comando + "\r\n001-000 - 1\r\n";
+  for (const auto& l : c.campos) texto += l + "\r\n";
+  const int32_t nsu = fila.Inclui(texto + "999-999 - \r\n");
+  g.Tique();
+  EXPECT_TRUE(m.chamadas.empty());
+  EXPECT_FALSE(Linha(nsu).cancelamentoHost.Zero());
+  EXPECT_EQ(Linha(nsu).mensagem, c.mensagem);
+  EXPECT_LE(Len(c.mensagem), 50);
+  // Polling goes on: the next request is served.
+  const int32_t proxima = Inclui("STATUS SERVICO");
+  g.Tique();
+  EXPECT_TRUE(Respondida(proxima));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Casos, Preparo,
+    ::testing::Values(
+        CasoPreparo{"NotaSemNumero", "NFE3.10", {"114-000 - 05/12/2026"}, "Número da NF inválido (111-000)"},
+        CasoPreparo{"NotaNumeroComLetras", "NFE3.10", {"111-000 - 12A", "114-000 - 05/12/2026"}, "Número da NF inválido (111-000)"},
+        CasoPreparo{"NotaSemDataDeSaida", "NFE3.10", {"111-000 - 12"}, "Data de saída inválida (114-000)"},
+        CasoPreparo{"NotaDataImpossivel", "NFE3.10", {"111-000 - 12", "114-000 - 31/02/2026"}, "Data de saída inválida (114-000)"},
+        CasoPreparo{"DanfeSemData", "IMPRIMIR DANFE", {}, "Data de emissão inválida (110-000)"},
+        CasoPreparo{"InutilizacaoSemEmissao", "INUTILIZA NFE", {"111-000 - 5", "114-000 - 05/12/2026"}, "Data de emissão inválida (110-000)"},
+        CasoPreparo{"InutilizacaoNumeroVazio", "INUTILIZA NFE", {"111-000 - ", "114-000 - 05/12/2026", "110-000 - 05/12/2026"}, "Número da NF inválido (111-000)"}),
+    [](const ::testing::TestParamInfo<CasoPreparo>& i) { return std::string(i.param.nome); });
+
+// --- Requests that get no answer ---------------------------------------------
+
+TEST_F(Ciclo, AtvFicaSoComAHoraDeAnalise) {
+  const int32_t nsu = Inclui("ATV");
+  g.Tique();
+  EXPECT_TRUE(m.chamadas.empty());
+  EXPECT_FALSE(Linha(nsu).analise.Zero());
+  EXPECT_FALSE(Respondida(nsu));
+  EXPECT_EQ(a.ui.Status(), "Gerenciador Padrão NFe Está Ativado !");
+  EXPECT_TRUE(a.NaLista("***** Início de Solicitação ***** - 1"));
+  EXPECT_TRUE(a.NaLista("      Registro defido para análise em: " + FormataHora(Valor(Linha(nsu).analise))));
+}
+
+TEST_F(Ciclo, ComandoDesconhecidoEControleDiferenteNaoSaoRespondidos) {
+  const int32_t desconhecido = fila.Inclui(Solicitacao({"000-000 - IMPRIMIR NFCE", "999-999 - "}));
+  g.Tique();
+  EXPECT_FALSE(Respondida(desconhecido));
+  EXPECT_EQ(a.ui.Status(), "Comando Desconhecido.  ->IMPRIMIR NFCE<-");
+
+  Inclui("ATV");   // control number 1 kept
+  g.Tique();
+  const int32_t semControle = fila.Inclui(Solicitacao({"000-000 - STATUS SERVICO", "999-999 - "}));
+  g.Tique();
+  EXPECT_FALSE(Respondida(semControle));
+  EXPECT_FALSE(Linha(semControle).analise.Zero());
+  EXPECT_EQ(a.ui.Status(), "Número de Controle de Solicitacao está diferente!");
+  EXPECT_TRUE(m.chamadas.empty());
+}
+
+TEST_F(Ciclo, SolicitacaoQueSumiuEAnotadaNoLog) {
+  a.estado.NSUAtual = 99;
+  EXPECT_FALSE(AbreArquivoSolicitacao(a.ctx, g.Janela()));
+  EXPECT_TRUE(a.NaLista("  ** Solicitacao de Função NFe inexistente! - NSU=99"));
+}
+
+// --- Errors around the handlers ---------------------------------------------
+
+TEST_F(Ciclo, ErroDoManipuladorCancelaComAMensagemDeFalha) {
+  const int32_t nsu = Inclui("CANCELAR NFE", {"111-000 - 5"});
+  m.erro = "Componente sem resposta";
+  g.Tique();
+  EXPECT_EQ(Linha(nsu).mensagem, "NFe não foi cancelada!");
+  EXPECT_FALSE(Linha(nsu).cancelamentoHost.Zero());
+  EXPECT_TRUE(a.NaLista("     ** Erro na Rotina: CancelaNFe - Componente sem resposta"));
+}
+
+TEST_F(Ciclo, ErroDaEmissaoCancelaComODescritivoDoErro) {
+  const int32_t nsu = Inclui("NFE3.10", {"111-000 - 5", "114-000 - 05/12/2026"});
+  a.estado.MensagemRetorno = "da solicitação anterior";
+  m.erro = "Rotina ProcessaNFeAzure não disponível";
+  g.Tique();
+  EXPECT_EQ(Linha(nsu).mensagem, "Rotina ProcessaNFeAzure não disponível");
+  EXPECT_TRUE(a.NaLista("     ** Erro na Rotina: ProcessaNFeAzure - Rotina ProcessaNFeAzure não disponível"));
+}
+
+TEST_F(Ciclo, ManipuladoresDoLifecycleAindaAusentesRespondemComFalha) {
+  ManipuladoresLifecycle reais(a.ctx);
+  GerenciadorNFe host(a.ctx, reais);
+  const int32_t cancelar = Inclui("CANCELAR NFE", {"111-000 - 5"});
+  const int32_t status = Inclui("STATUS SERVICO");
+  host.Tique();
+  host.Tique();
+  EXPECT_EQ(Linha(cancelar).mensagem, "NFe não foi cancelada!");
+  // No component in this build: the factory is empty.
+  EXPECT_EQ(Linha(status).mensagem, "Serviço de NFe Indisponível");
+  EXPECT_NE(a.ArquivoLog().find("     ** Erro na Rotina: TestaServidores - xFaseLog=20 - "), std::string::npos);
+}
+
+TEST_F(Ciclo, CarimboDeRespostaRecusadoTerminaOTique) {
+  const int32_t nsu = Inclui("STATUS SERVICO");
+  fila.recusaResposta = true;
+  g.Tique();
+  EXPECT_FALSE(Respondida(nsu));
+  EXPECT_TRUE(a.NaLista(" ** Erro: Não foi possível definir Hora de Aprovação da Solicitacao."));
+  m.resultado = false;
+  Inclui("STATUS SERVICO");
+  g.Tique();
+  EXPECT_TRUE(a.NaLista(" ** Erro: Não foi possível definir Hora de Cancelamento da Solicitacao."));
+}
+
+TEST_F(Ciclo, PosseRecusadaNaoLeASolicitacao) {
+  const int32_t nsu = Inclui("STATUS SERVICO");
+  fila.recusaAnalise = true;
+  g.Tique();
+  EXPECT_TRUE(a.NaLista(" ** Erro: Não foi possível definir Hora de Análise!"));
+  EXPECT_TRUE(m.chamadas.empty());
+  EXPECT_FALSE(Respondida(nsu));
+  EXPECT_NE(a.ui.Status(), "Verificando Solicitação...");
+}
+
+TEST_F(Ciclo, BancoForaDoArEAnotadoUmaVezEOCicloContinua) {
+  fila.falhaBusca = true;
+  g.Tique();
+  g.Tique();
+  g.Tique();
+  int linhas = 0;
+  for (const auto& e : a.ui.Eventos()) linhas += e == "     ** Erro na Rotina: LocalizarAnalise - database is locked";
+  EXPECT_EQ(linhas, 1);
+  EXPECT_EQ(a.estado.NSUAtual, 0);
+  fila.falhaBusca = false;
+  const int32_t nsu = Inclui("STATUS SERVICO");
+  g.Tique();
+  EXPECT_TRUE(Respondida(nsu));
+}
+
+// --- One request at a time, in order ------------------------------------------
+
+TEST_F(Ciclo, UmaSolicitacaoPorTiqueNaOrdemDoNsu) {
+  const int32_t primeira = Inclui("STATUS SERVICO");
+  const int32_t segunda = Inclui("STATUS SERVICO");
+  const int32_t outroIP = fila.Inclui(Solicitacao({"000-000 - STATUS SERVICO", "001-000 - 1", "999-999 - "}), "10.0.0.6");
+  g.Tique();
+  EXPECT_TRUE(Respondida(primeira));
+  EXPECT_FALSE(Respondida(segunda));
+  g.Tique();
+  g.Tique();
+  EXPECT_TRUE(Respondida(segunda));
+  EXPECT_TRUE(Linha(outroIP).analise.Zero());
+}
+
+TEST_F(Ciclo, TiqueDuranteUmaSolicitacaoNaoFazNada) {
+  const int32_t primeira = Inclui("STATUS SERVICO");
+  const int32_t segunda = Inclui("STATUS SERVICO");
+  m.efeito = [&] {
+    EXPECT_TRUE(g.Ocupado());
+    const int buscas = fila.buscas;
+    g.Tique();   // the timer firing from inside the handler's message processing
+    EXPECT_EQ(fila.buscas, buscas);
+  };
+  g.Tique();
+  EXPECT_TRUE(Respondida(primeira));
+  EXPECT_TRUE(Linha(segunda).analise.Zero());
+  EXPECT_FALSE(g.Ocupado());
+}
+
+// --- The status label and the tick counter ------------------------------------
+
+TEST_F(Ciclo, VinteTiquesDepoisORotuloVoltaAoAguardo) {
+  Inclui("ATV");
+  g.Tique();
+  for (int i = 0; i < 18; ++i) g.Tique();
+  EXPECT_EQ(a.ui.Status(), "Gerenciador Padrão NFe Está Ativado !");
+  g.Tique();
+  EXPECT_EQ(a.ui.Status(), "Ativo: Aguardando Solicitação...");
+  EXPECT_EQ(g.Janela().ContadorCiclos, 0);
+}
+
+TEST_F(Ciclo, TiqueQueTerminaCedoNaoDeixaOContadorPassarDe20) {
+  g.Janela().ContadorCiclos = 19;
+  fila.recusaAnalise = true;
+  Inclui("ATV");
+  g.Tique();   // 20, ends early
+  g.Tique();   // 21, ends early
+  EXPECT_EQ(g.Janela().ContadorCiclos, 21);
+  fila.linhas.clear();
+  g.Tique();
+  EXPECT_EQ(g.Janela().ContadorCiclos, 0);
+  EXPECT_EQ(a.ui.Status(), "Ativo: Aguardando Solicitação...");
+}
+
+TEST_F(Ciclo, ContadorNoLimiteDe16BitsNaoTransborda) {
+  g.Janela().ContadorCiclos = 32767;
+  fila.falhaBusca = true;
+  g.Tique();
+  EXPECT_EQ(g.Janela().ContadorCiclos, 32767);
+}
+
+// --- Helpers --------------------------------------------------------------------
+
+TEST(FormataHora, SoDatasEHorasValidas) {
+  EXPECT_EQ(FormataHora(Valor(DataHora::Hora(9, 5, 7))), "09:05:07");
+  EXPECT_EQ(FormataHora(Valor(DataHora::De(2026, 12, 5, 23, 59, 1))), "23:59:01");
+  EXPECT_EQ(FormataHora(Valor("13:45:07")), "13:45:07");
+  EXPECT_EQ(FormataHora(Valor("nada")), "");
+  EXPECT_EQ(FormataHora(Valor("")), "");
+}
+
+TEST(AguardaSegundos, VoltaQuandoPassamAsFronteirasDeSegundo) {
+  AmbienteTeste a;
+  a.relogio.agora = DataHora::De(2026, 12, 5, 9, 5, 7);
+  a.relogio.passoSegundos = 0.25;
+  AguardaSegundos(a.ctx, 2);
+  const int64_t passados = DiferencaSegundos(DataHora::De(2026, 12, 5, 9, 5, 7), a.relogio.agora);
+  EXPECT_GE(passados, 2);
+  EXPECT_LE(passados, 3);
+}
+
+}  // namespace
+}  // namespace velant
