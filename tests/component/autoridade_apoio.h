@@ -1,0 +1,212 @@
+#pragma once
+// What the authority tests share: signed invoices and batches, the
+// simulator started as its own process on a free loopback port, and a Host
+// environment whose registry points the component at it.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "apoio_documento.h"
+#include "base/caminhos.h"
+#include "component/assinador_xml.h"
+#include "component/autoridade_xml.h"
+#include "component/gerador_xml_nfe.h"
+#include "component/validador_esquema.h"
+#include "manager/ambiente_host.h"
+#include "ui/interface_headless.h"
+
+namespace velant::teste {
+
+inline constexpr const char* kDestinatarioHomologacao = "NF-E EMITIDA EM AMBIENTE DE HOMOLOGACAO - SEM VALOR FISCAL";
+
+struct OpcoesNota {
+  int numero = 123;
+  int codigoNumerico = 123;
+  std::string cnpj = kCnpjEmitente;
+  std::string ambiente = "2";
+  std::string destinatario = kDestinatarioHomologacao;
+};
+
+// An invoice as the generator writes it, unsigned; its key in *chave.
+inline std::string NotaSemAssinatura(const OpcoesNota& o, std::string* chave) {
+  VetoresNFe v = NotaExemplo();
+  v.gVetorIde[1] = std::to_string(o.codigoNumerico);
+  v.gVetorIde[6] = std::to_string(o.numero);
+  v.gVetorDestinatario[1] = o.destinatario;
+  std::string k = ChaveDa(v, o.cnpj);
+  if (chave) *chave = k;
+  MapeadorCaminhos caminhos(std::filesystem::temp_directory_path());
+  GeradorXmlNFe g(caminhos);
+  g.UnidadeFederada = "SP";
+  g.UnidadeFederadaCodigo = "35";
+  g.Ambiente = o.ambiente;
+  g.CNPJ = o.cnpj;
+  g.TipoDanfe = "1";
+  g.IdNFe = "NFe" + k;
+  g.UltimoItem = 0;
+  return g.MontaXml(v.gVetorIde, v.gVetorEmitente, v.gVetorDestinatario, v.gVetorProdutos, v.gVetorTotais,
+                    v.gVetorTransporte, v.gQtdFaturas, v.gVetorFaturas, v.gVetorInfAdic, v.gVetorAutXML, "-03:00");
+}
+
+inline std::string NotaAssinada(const OpcoesNota& o = {}, std::string* chave = nullptr) {
+  return AssinarXml(NotaSemAssinatura(o, chave), "infNFe", CertificadoTeste());
+}
+
+inline std::string Lote(const std::string& idLote, const std::vector<std::string>& notas) {
+  std::string s = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><enviNFe xmlns=\"http://www.portalfiscal.inf.br/nfe\" "
+                  "versao=\"3.10\"><idLote>" + idLote + "</idLote><indSinc>0</indSinc>";
+  for (const auto& n : notas) s += autoridade::SemDeclaracao(n);
+  return s + "</enviNFe>";
+}
+
+// Text of the first element with that local name ("" when absent).
+inline std::string Campo(const std::string& xml, const std::string& nome) {
+  auto doc = autoridade::DocumentoXml::Ler(xml, "teste");
+  return autoridade::Texto(autoridade::Procura(doc.Raiz(), nome));
+}
+
+inline std::filesystem::path ExecutavelSimulador() {
+  return std::filesystem::path(VELANT_BINARIOS) / "velantnfe-autoridade";
+}
+
+// The simulator as its own process, on a port the system chose; stopped
+// (SIGTERM, then SIGKILL) when this object goes.
+class ProcessoSimulador {
+ public:
+  explicit ProcessoSimulador(const std::filesystem::path& pasta, std::vector<std::string> extras = {})
+      : pasta_(pasta) {
+    std::filesystem::create_directories(pasta_);
+    if (!std::filesystem::exists(ExecutavelSimulador()))
+      throw std::runtime_error("simulador não compilado: " + ExecutavelSimulador().string());
+    std::vector<std::string> args = {ExecutavelSimulador().string(),
+                                     "--certificados", PastaCertificados().string(),
+                                     "--porta", "0",
+                                     "--arquivo-porta", (pasta_ / "porta").string(),
+                                     "--arquivo-servicos", Servicos().string(),
+                                     "--banco", (pasta_ / "autoridade.sqlite").string(),
+                                     "--controle", Controle().string(),
+                                     "--consultas-processamento", "1"};
+    args.insert(args.end(), extras.begin(), extras.end());
+    std::filesystem::remove(pasta_ / "porta");
+    pid_ = fork();
+    if (pid_ == 0) {
+      std::string log = (pasta_ / "simulador.log").string();
+      FILE* f = std::freopen(log.c_str(), "a", stdout);
+      (void)f;
+      dup2(fileno(stdout), STDERR_FILENO);
+      std::vector<char*> argv;
+      for (auto& a : args) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      execv(argv[0], argv.data());
+      _exit(127);
+    }
+    auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!std::filesystem::exists(pasta_ / "porta")) {
+      int status = 0;
+      if (waitpid(pid_, &status, WNOHANG) == pid_) {
+        pid_ = -1;
+        throw std::runtime_error("o simulador terminou ao iniciar: " + LerTudo(pasta_ / "simulador.log"));
+      }
+      if (std::chrono::steady_clock::now() > limite) throw std::runtime_error("o simulador não abriu a porta");
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    porta_ = std::stoi(LerTudo(pasta_ / "porta"));
+  }
+  ~ProcessoSimulador() { Para(); }
+  ProcessoSimulador(const ProcessoSimulador&) = delete;
+  ProcessoSimulador& operator=(const ProcessoSimulador&) = delete;
+
+  void Para() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    int status = 0;
+    while (waitpid(pid_, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() > limite) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, &status, 0);
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    pid_ = -1;
+  }
+
+  int Porta() const { return porta_; }
+  std::filesystem::path Servicos() const { return pasta_ / "servicos-nfe.ini"; }
+  std::filesystem::path Controle() const { return pasta_ / "controle.txt"; }
+  // Replaces the control file; the next request (and the port, within 50 ms) sees it.
+  void DefineControle(const std::string& conteudo) const {
+    std::ofstream(Controle().string() + ".tmp", std::ios::trunc) << conteudo;
+    std::filesystem::rename(Controle().string() + ".tmp", Controle());
+  }
+  std::string Log() const { return LerTudo(pasta_ / "simulador.log"); }
+
+ private:
+  std::filesystem::path pasta_;
+  pid_t pid_ = -1;
+  int porta_ = 0;
+};
+
+// A Host environment for the component: root folder, a registry file with
+// the installation's values, the headless operator interface.
+class HostTeste {
+ public:
+  HostTeste(const std::filesystem::path& pasta, const std::filesystem::path& servicos,
+            const std::vector<std::pair<std::string, std::string>>& registroExtra = {})
+      : pasta_(pasta) {
+    std::filesystem::create_directories(pasta_ / "raiz");
+    std::vector<std::pair<std::string, std::string>> valores = {
+        {"Ambiente", "2"},
+        {"UnidadeFederada", "SP"},
+        {"UnidadeFederadaCodigo", "35"},
+        {"CNPJ", kCnpjEmitente},
+        {"Certificado", (PastaCertificados() / "emitente.pfx").string()},
+        {"SenhaCertificado", "1234"},
+        {"ArquivoServicos", servicos.string()},
+        {"ArquivoAC", (PastaCertificados() / "ac.pem").string()},
+        {"TempoLimiteConexao", "2"},
+        {"TempoLimiteLeitura", "1"},
+        {"TempoLimiteTotal", "4"},
+    };
+    for (const auto& [nome, valor] : registroExtra) {
+      bool trocado = false;
+      for (auto& v : valores)
+        if (v.first == nome) v.second = valor, trocado = true;
+      if (!trocado) valores.emplace_back(nome, valor);
+    }
+    std::string reg = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\nfe]\r\n";
+    for (const auto& [nome, valor] : valores) {
+      std::string escapado;
+      for (char c : valor) escapado += (c == '\\' || c == '"') ? std::string("\\") + c : std::string(1, c);
+      reg += "\"" + nome + "\"=\"" + escapado + "\"\r\n";
+    }
+    GravaTudo(pasta_ / "registro.reg", reg);
+    OpcoesHost opcoes;
+    opcoes.raiz = (pasta_ / "raiz").string();
+    opcoes.registro = (pasta_ / "registro.reg").string();
+    ui_ = new InterfaceHeadless(true);
+    host_ = std::make_unique<AmbienteHost>(opcoes, std::unique_ptr<InterfaceOperador>(ui_));
+  }
+
+  Contexto& Ctx() { return host_->Ctx(); }
+  InterfaceHeadless& Ui() { return *ui_; }
+  // Local path of a Windows path of the Host.
+  std::filesystem::path Local(const std::string& windows) { return Ctx().caminhos.Mapear(windows); }
+
+ private:
+  std::filesystem::path pasta_;
+  InterfaceHeadless* ui_ = nullptr;
+  std::unique_ptr<AmbienteHost> host_;
+};
+
+}  // namespace velant::teste
