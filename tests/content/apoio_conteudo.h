@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "base/caminhos.h"
 #include "base/currency.h"
@@ -41,7 +42,7 @@ inline std::filesystem::path PastaTemporaria() {
   return modelo;
 }
 
-using Colunas = std::initializer_list<std::pair<const char*, Valor>>;
+using Colunas = std::vector<std::pair<const char*, Valor>>;
 
 struct AmbienteConteudo {
   std::filesystem::path raiz = PastaTemporaria();
