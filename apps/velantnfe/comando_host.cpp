@@ -1,6 +1,8 @@
 // velantnfe [host] [--raiz DIR] [--registro FILE] [--uma-vez] [--janela]
-// The Host: shows where its configuration comes from, logs its start and
-// ticks once a second until SIGTERM or SIGINT (or after one tick with --uma-vez).
+// The Host: shows where its configuration comes from, starts as the main
+// window does and serves the request queue once a second until SIGTERM or
+// SIGINT (or for one tick with --uma-vez). A request in hand is finished
+// before the process ends.
 #include <csignal>
 #include <cstdio>
 #include <memory>
@@ -10,6 +12,8 @@
 
 #include "comandos.h"
 #include "manager/ambiente_host.h"
+#include "manager/gerenciador_nfe.h"
+#include "manager/manipuladores_comando.h"
 #include "manager/plataforma/sockets.h"
 #ifdef VELANT_COM_QT
 #include "ui/qt/interface_qt.h"
@@ -52,9 +56,10 @@ int Host(const std::vector<std::string>& argumentos) {
   }
   AmbienteHost ambiente(opcoes, std::move(ui));
   Contexto& ctx = ambiente.Ctx();
+  // Signals only set a flag: the tick in hand runs to its end.
+  InstalarSinais();
 
   const std::string ip = ObterIPLocal(ctx.ui);
-  const std::string titulo = "Velant NFe V-" + ctx.estado.VersaoSistema + " IP deste PC:" + ip;
   const std::filesystem::path ini = ctx.caminhos.Mapear(ctx.estado.CaminhoIni);
   std::printf("Pasta raiz:   %s\n", ctx.caminhos.Raiz().c_str());
   std::printf("Arquivo INI:  %s -> %s%s\n", ctx.estado.CaminhoIni.c_str(), ini.c_str(), Situacao(ini).c_str());
@@ -64,18 +69,24 @@ int Host(const std::vector<std::string>& argumentos) {
   std::printf("IP deste PC:  %s\n", ip.c_str());
   std::fflush(stdout);
 
-  ctx.ui.DefinirTitulo(titulo);
-  ctx.ui.AtualizaIconeBandeja(NIM_ADD, titulo);
-  ctx.ui.DefinirStatus("Ativo: Aguardando Solicitação");
+  ManipuladoresLifecycle manipuladores(ctx);
+  GerenciadorNFe gerenciador(ctx, manipuladores);
+  gerenciador.ObterIP = [ip] { return ip; };
+  // Another copy, or a computer the INI file does not name: the box was shown.
+  if (!gerenciador.Carrega()) return 1;
+  const std::string& titulo = gerenciador.Janela().Caption;
   ctx.log.RegistraEvento(titulo + " - Início", true, false);
 
-  InstalarSinais();
-  int tiques = 0;
-  int codigo = ctx.ui.ExecutarTemporizador(
-      1000, [&] { ++tiques; }, [&] { return paradaPedida != 0 || (opcoes.umaVez && tiques >= 1); });
+  int codigo = 0;
+  if (opcoes.umaVez) {
+    gerenciador.Tique();
+  } else {
+    codigo = ctx.ui.ExecutarTemporizador(1000, [&] { gerenciador.Tique(); }, [&] { return paradaPedida != 0; });
+  }
 
   ctx.log.RegistraEvento(titulo + " - Fim", true, false);
   ctx.ui.AtualizaIconeBandeja(NIM_DELETE, "");
+  gerenciador.Descarrega();
   return codigo;
 }
 
