@@ -1,0 +1,132 @@
+// Several Hosts on one queue: four processes claim from the same open rows;
+// the guarded stamp must hand each row to exactly one of them.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "apoio_dados.h"
+#include "base/regional.h"
+#include "data/conexao_driver.h"
+#include "data/configuracao_banco.h"
+#include "data/solicitacao_funcao_nfe.h"
+
+namespace velant::data {
+namespace {
+
+using teste::BancoAberto;
+using teste::Motor;
+
+constexpr int kProcessos = 4;
+constexpr int kLinhas = 500;
+
+// The loop of one Host process: search, claim, report the claimed NSU.
+// Exit codes: 0 fine, 2 an exception, 3 a message box was shown.
+[[noreturn]] void Host(BancoAberto& banco, int numero, int escrita, int largada) {
+  int codigo = 0;
+  try {
+    char c;
+    if (read(largada, &c, 1) < 0) _exit(4);   // waits until the parent lets all go
+    InterfaceHeadless ui(true);
+    {
+      CConexaoNfe conexao(banco.raiz.ini, banco.raiz.caminhos, ui);
+      EstadoGlobal estado;
+      DefineDialetoBanco(estado, conexao.TipoBanco());
+      estado.VersaoSistema = "host" + std::to_string(numero);
+      cSolicitacaoFuncaoNFe fila(conexao, estado, ui);
+      for (;;) {
+        int32_t nsu = fila.LocalizarAnalise("10.0.0.5");
+        if (nsu <= 0) break;
+        if (fila.DefineHoraAnalise(nsu, DataHora::Hora(10, 0, numero))) {
+          if (write(escrita, &nsu, sizeof nsu) != static_cast<ssize_t>(sizeof nsu)) _exit(5);
+        }
+      }
+    }
+    if (!ui.Caixas().empty()) codigo = 3;
+  } catch (...) {
+    codigo = 2;
+  }
+  close(escrita);
+  _exit(codigo);
+}
+
+class FilaConcorrente : public ::testing::TestWithParam<Motor> {};
+
+TEST_P(FilaConcorrente, EveryRowIsClaimedExactlyOnce) {
+  BancoAberto banco(GetParam());
+  {
+    cSolicitacaoFuncaoNFe ac(*banco.conexao, banco.estado, banco.raiz.ui);
+    banco.conexao->IniciaTransacao();
+    for (int32_t nsu = 1; nsu <= kLinhas; ++nsu) {
+      ac.NSU(nsu);
+      ac.IPComputadorAC("10.0.0.5");
+      ac.Texto("000-000 = ATV\r\n999-999 = FIM\r\n");
+      ASSERT_TRUE(ac.Incluir()) << nsu;
+    }
+    banco.conexao->ConfirmaTransacao();
+  }
+
+  int largada[2];
+  ASSERT_EQ(pipe(largada), 0);
+  std::vector<pid_t> filhos;
+  std::vector<int> leituras;
+  for (int i = 0; i < kProcessos; ++i) {
+    int p[2];
+    ASSERT_EQ(pipe(p), 0);
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      close(p[0]);
+      close(largada[1]);
+      Host(banco, i, p[1], largada[0]);
+    }
+    close(p[1]);
+    filhos.push_back(pid);
+    leituras.push_back(p[0]);
+  }
+  close(largada[0]);
+  close(largada[1]);   // all start together
+
+  std::map<int32_t, std::vector<int>> donos;   // NSU -> processes that claimed it
+  for (int i = 0; i < kProcessos; ++i) {
+    int32_t nsu;
+    while (read(leituras[static_cast<size_t>(i)], &nsu, sizeof nsu) == static_cast<ssize_t>(sizeof nsu)) {
+      donos[nsu].push_back(i);
+    }
+    close(leituras[static_cast<size_t>(i)]);
+  }
+  for (int i = 0; i < kProcessos; ++i) {
+    int estado = 0;
+    ASSERT_EQ(waitpid(filhos[static_cast<size_t>(i)], &estado, 0), filhos[static_cast<size_t>(i)]);
+    EXPECT_TRUE(WIFEXITED(estado) && WEXITSTATUS(estado) == 0) << "processo " << i << " estado " << estado;
+  }
+
+  EXPECT_EQ(donos.size(), static_cast<size_t>(kLinhas));
+  for (int32_t nsu = 1; nsu <= kLinhas; ++nsu) {
+    auto it = donos.find(nsu);
+    ASSERT_NE(it, donos.end()) << "NSU " << nsu << " perdido";
+    ASSERT_EQ(it->second.size(), 1u) << "NSU " << nsu << " tomado " << it->second.size() << " vezes";
+  }
+  std::map<int, int> porProcesso;
+  for (const auto& [nsu, quem] : donos) ++porProcesso[quem.front()];
+  EXPECT_GT(porProcesso.size(), 1u) << "sem disputa: um processo tomou tudo";
+
+  // the table agrees: every row stamped, by the process that reported it
+  Recordset rs = banco.conexao->ConexaoCompartilhada()->Consultar(
+      "SELECT NSU, [Versao Host] FROM SolicitacaoFuncaoNFe WHERE [Hora da Analise] IS NOT NULL ORDER BY NSU");
+  ASSERT_EQ(rs.RecordCount(), kLinhas);
+  while (!rs.Eof()) {
+    int32_t nsu = CLng(rs.Value("NSU"));
+    EXPECT_EQ(rs.Value("Versao Host").Texto(), "host" + std::to_string(donos[nsu].front())) << nsu;
+    rs.MoveNext();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Motores, FilaConcorrente, ::testing::Values(Motor::Sqlite, Motor::PostgreSql),
+                         [](const auto& info) { return teste::NomeMotor(info.param); });
+
+}  // namespace
+}  // namespace velant::data
