@@ -21,6 +21,8 @@ struct CasoDestinatario {
   const char* slot37;
 };
 
+void PrintTo(const CasoDestinatario& c, std::ostream* os) { *os << c.nome; }
+
 class Destinatario : public ::testing::TestWithParam<CasoDestinatario> {};
 
 TEST_P(Destinatario, IdentidadeEIndicador) {

@@ -13,6 +13,8 @@ struct Caso {
   const char* esperado;
 };
 
+void PrintTo(const Caso& c, std::ostream* os) { *os << c.entrada; }
+
 class RemoveAcentosTabela : public ::testing::TestWithParam<Caso> {};
 
 TEST_P(RemoveAcentosTabela, TrocaCadaCaractere) {
