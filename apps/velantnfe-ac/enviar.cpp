@@ -1,0 +1,150 @@
+// enviar: inserts a request with the next free NSU and follows it until the Host answers.
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <thread>
+
+#include "base/erro.h"
+#include "base/regional.h"
+#include "base/texto.h"
+#include "fila_ac.h"
+
+namespace velant::ac {
+
+namespace {
+
+constexpr int kTentativasNSU = 50;
+
+// The value of the first line with that code, or "" (the text's own format:
+// code in characters 1 to 7, value from character 11).
+std::string Campo(const std::string& texto, const std::string& codigo) {
+  size_t inicio = 0;
+  while (inicio < texto.size()) {
+    size_t fim = texto.find("\r\n", inicio);
+    if (fim == std::string::npos) fim = texto.size();
+    std::string_view linha(texto.data() + inicio, fim - inicio);
+    if (linha.substr(0, 7) == codigo) return Len(linha) > 10 ? Mid(linha, 11) : "";
+    inicio = fim + 2;
+  }
+  return "";
+}
+
+int32_t Numero(const std::string& texto) {
+  try {
+    return texto.empty() ? 0 : CLng(Valor(texto));
+  } catch (const ErroExecucao&) {
+    return 0;
+  }
+}
+
+int32_t MaiorNSU(data::CConexaoNfe& conexao) {
+  auto rs = conexao.RsConexao("SELECT MAX(NSU) AS Maior FROM SolicitacaoFuncaoNFe");
+  if (rs->State() != data::adStateOpen || rs->Eof()) throw std::runtime_error("consulta do maior NSU falhou");
+  const Valor& v = rs->Value(0);
+  return v.ENulo() ? 0 : CLng(v);
+}
+
+// Another front end may take the same NSU between our reading and our
+// insert: the key refuses the second row, and we try the next number.
+int32_t Inclui(FilaAC& fila, const std::string& texto, const std::string& ip) {
+  data::cSolicitacaoFuncaoNFe& s = fila.Solicitacao();
+  const DataHora agora = fila.Relogio().Agora();
+  std::mt19937 sorteio(std::random_device{}());
+  for (int tentativa = 0; tentativa < kTentativasNSU; ++tentativa) {
+    s.NSU(MaiorNSU(fila.Conexao()) + 1);
+    s.NumeroControleSolicitacao(Numero(Campo(texto, "001-000")));
+    s.DataSolicitacao(agora.SoData());
+    s.HoraSolicitacao(agora.SoHora());
+    s.TipoOperacao(Left(Campo(texto, "000-000"), 50));
+    s.CodigoEstabelecimento(Numero(Campo(texto, "040-000")));
+    s.SerieNFe(Left(Campo(texto, "112-000"), 10));
+    s.NumeroNFe(Numero(Campo(texto, "111-000")));
+    s.ChaveAcessoNFe(Left(Campo(texto, "050-000"), 60));
+    s.IPComputadorAC(ip);
+    s.IPInternetAC("");
+    s.SegurancaEstabelecimento("");
+    s.CodigoUsuario(0);
+    s.VersaoAC("velantnfe-ac 6.07.01.1");
+    s.VersaoHost("");
+    s.Texto(texto);
+    s.HoraAnalise(DataHora());
+    s.HoraAprovacao(DataHora());
+    s.HoraCancelamentoHost(DataHora());
+    s.HoraConfirmacaoAC(DataHora());
+    s.HoraCancelamentoAC(DataHora());
+    s.Mensagem("");
+    if (s.Incluir()) return s.NSU();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5 + sorteio() % 50));
+  }
+  return 0;
+}
+
+}  // namespace
+
+int Enviar(FilaAC& fila, const OpcoesAC& opcoes, const std::string& arquivo) {
+  std::ifstream f(arquivo, std::ios::binary);
+  if (!f) {
+    std::fprintf(stderr, "velantnfe-ac: não foi possível ler %s\n", arquivo.c_str());
+    return 66;
+  }
+  std::stringstream conteudo;
+  conteudo << f.rdbuf();
+  // The queue keeps UTF-8; a file written in Windows-1252 is converted.
+  const std::string texto = ParaUtf8(conteudo.str());
+  const std::string comando = Campo(texto, "000-000");
+
+  const int32_t nsu = Inclui(fila, texto, fila.IPDoHost(opcoes.ip));
+  if (nsu <= 0) {
+    std::fprintf(stderr, "velantnfe-ac: a solicitação não foi incluída\n");
+    return 3;
+  }
+  std::printf("NSU %d incluído para o IP %s: %s\n", nsu, fila.Solicitacao().IPComputadorAC().c_str(), comando.c_str());
+  std::fflush(stdout);
+
+  using Relogio = std::chrono::steady_clock;
+  const auto limite = Relogio::now() + std::chrono::seconds(opcoes.esperaSegundos);
+  data::cSolicitacaoFuncaoNFe& s = fila.Solicitacao();
+  std::string mensagem;
+  DataHora analise;
+  while (Relogio::now() < limite) {
+    if (s.LocalizarCodigo(nsu)) {
+      if (analise.Zero() && !s.HoraAnalise().Zero()) {
+        analise = s.HoraAnalise();
+        std::printf("Em análise: %s\n", Hora(analise).c_str());
+      }
+      if (s.Mensagem() != mensagem) {
+        mensagem = s.Mensagem();
+        std::printf("Mensagem: %s\n", mensagem.c_str());
+      }
+      std::fflush(stdout);
+      int codigo = -1;
+      if (!s.HoraAprovacao().Zero()) {
+        std::printf("Aprovado pelo Host: %s - %s\n", Hora(s.HoraAprovacao()).c_str(), s.Mensagem().c_str());
+        codigo = 0;
+      } else if (!s.HoraCancelamentoHost().Zero()) {
+        std::printf("Cancelado pelo Host: %s - %s\n", Hora(s.HoraCancelamentoHost()).c_str(), s.Mensagem().c_str());
+        codigo = 1;
+      } else if (comando == "ATV" && !analise.Zero()) {
+        // The liveness check is answered by the claim alone.
+        std::printf("Host ativo: %s\n", Hora(analise).c_str());
+        codigo = 0;
+      }
+      if (codigo >= 0) {
+        if (opcoes.confirmar) {
+          s.HoraConfirmacaoAC(fila.Relogio().Agora().SoHora());
+          if (!s.Alterar(nsu)) std::fprintf(stderr, "velantnfe-ac: a confirmação não foi gravada\n");
+        }
+        std::fflush(stdout);
+        return codigo;
+      }
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  }
+  std::printf("Sem resposta em %d s%s\n", opcoes.esperaSegundos,
+              analise.Zero() ? "" : (" (em análise desde " + Hora(analise) + ")").c_str());
+  return 2;
+}
+
+}  // namespace velant::ac

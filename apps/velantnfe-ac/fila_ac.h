@@ -1,0 +1,53 @@
+#pragma once
+// The front end's side of the request queue: the configuration of a root
+// folder, the database it names and the request record.
+#include <memory>
+#include <string>
+
+#include "base/caminhos.h"
+#include "base/data_hora.h"
+#include "data/conexao_nfe.h"
+#include "data/solicitacao_funcao_nfe.h"
+#include "manager/estado_global.h"
+#include "manager/plataforma/perfil_ini.h"
+#include "ui/interface_headless.h"
+
+namespace velant::ac {
+
+struct OpcoesAC {
+  std::string raiz;
+  std::string ip;
+  int esperaSegundos = 60;
+  bool confirmar = false;
+  std::vector<std::string> resto;
+};
+
+class FilaAC {
+ public:
+  explicit FilaAC(const OpcoesAC& opcoes);
+
+  bool Conectada() { return conexao_->ConexaoAtiva(); }
+  data::CConexaoNfe& Conexao() { return *conexao_; }
+  data::cSolicitacaoFuncaoNFe& Solicitacao() { return *solicitacao_; }
+  const RelogioSistema& Relogio() const { return relogio_; }
+  // The Host this front end writes to: --ip, else the INI's, else this computer's.
+  std::string IPDoHost(const std::string& opcao);
+
+ private:
+  InterfaceHeadless ui_;   // the data layer's message boxes go to stderr
+  RelogioSistema relogio_;
+  MapeadorCaminhos caminhos_;
+  PerfilIni ini_;
+  EstadoGlobal estado_;
+  std::unique_ptr<data::CConexaoNfe> conexao_;
+  std::unique_ptr<data::cSolicitacaoFuncaoNFe> solicitacao_;
+};
+
+int Enviar(FilaAC& fila, const OpcoesAC& opcoes, const std::string& arquivo);
+int Listar(FilaAC& fila);
+int Mostrar(FilaAC& fila, int32_t nsu);
+
+// "HH:mm:ss", or "-" for the zero date-time.
+std::string Hora(DataHora d);
+
+}  // namespace velant::ac
