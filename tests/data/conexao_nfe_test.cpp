@@ -12,6 +12,8 @@
 #include "base/regional.h"
 #include "data/conexao_driver.h"
 #include "data/configuracao_banco.h"
+#include "data/conexao_postgresql.h"
+#include "data/criacao_banco.h"
 #include "data/esquema_banco.h"
 
 namespace velant::data {
@@ -286,6 +288,54 @@ TEST_P(ConexaoNoBanco, TransactionsRunOnTheSharedConnection) {
 
 INSTANTIATE_TEST_SUITE_P(Motores, ConexaoNoBanco, ::testing::Values(Motor::Sqlite, Motor::PostgreSql),
                          [](const auto& info) { return teste::NomeMotor(info.param); });
+
+}  // namespace
+}  // namespace velant::data
+
+namespace velant::data {
+namespace {
+
+TEST(CriacaoBanco, FreshRootGetsTheEmbeddedDatabase) {
+  RaizTeste raiz;
+  auto r = CriarBancoDados(raiz.ini, raiz.caminhos, raiz.ui, kCaminhoIni);
+  EXPECT_TRUE(r.ok) << r.mensagem;
+  EXPECT_EQ(raiz.ini.LerIni("SGBD", "Gerenciador de Banco de Dados", kCaminhoIni), "SQLITE");
+  EXPECT_TRUE(std::filesystem::exists(raiz.pasta.Caminho() / "C/KorvanePafEcf/NFe/VelantNFe/dvk_data.db"));
+}
+
+TEST(CriacaoBanco, KindWithoutDriverSaysSo) {
+  RaizTeste raiz;
+  raiz.Grava("Gerenciador de Banco de Dados", "ORACLE");
+  auto r = CriarBancoDados(raiz.ini, raiz.caminhos, raiz.ui, kCaminhoIni);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.mensagem, "Banco de dados ORACLE sem driver nesta plataforma: nenhuma conexão aberta");
+}
+
+TEST(CriacaoBanco, PostgreSqlDatabaseAndTablesFromOneCallTwice) {
+  teste::BancoPostgreSqlTeste banco;
+  {
+    ParametrosPostgreSql p;
+    p.host = "127.0.0.1";
+    p.porta = teste::PortaPostgreSqlTeste();
+    p.banco = "postgres";
+    p.usuario = "postgres";
+    ConexaoPostgreSql admin(p);
+    admin.Executar("DROP DATABASE " + banco.Nome());
+  }
+  RaizTeste raiz;
+  raiz.ConfiguraPostgreSql(banco);
+  auto r = CriarBancoDados(raiz.ini, raiz.caminhos, raiz.ui, kCaminhoIni);
+  ASSERT_TRUE(r.ok) << r.mensagem;
+  EXPECT_NE(r.mensagem.find("criado"), std::string::npos) << r.mensagem;
+  r = CriarBancoDados(raiz.ini, raiz.caminhos, raiz.ui, kCaminhoIni);
+  ASSERT_TRUE(r.ok) << r.mensagem;
+  auto c = raiz.Conecta();
+  auto rs = c->RsConexao("SELECT COUNT(*) AS n FROM ConfiguracaoDiversa WHERE Nome = 'Contador Lote NFe'");
+  EXPECT_EQ(CLng(rs->Value("n")), 1);
+  rs = c->RsConexao("SELECT COUNT(*) AS n FROM SolicitacaoFuncaoNFe");
+  EXPECT_EQ(CLng(rs->Value("n")), 0);
+  EXPECT_TRUE(raiz.ui.Caixas().empty());
+}
 
 }  // namespace
 }  // namespace velant::data
