@@ -97,9 +97,10 @@ std::string SerializaElemento(const xmlNode* no) {
   if (no == nullptr) return "";
   xmlDoc* novo = xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0"));
   // The copy declares on itself the namespaces it took from its ancestors.
+  // (xmlReconciliateNs is not used: it turns a default namespace declared
+  // again below, as Signature's is, into a "default:" prefix.)
   xmlNode* copia = xmlDocCopyNode(const_cast<xmlNode*>(no), novo, 1);
   xmlDocSetRootElement(novo, copia);
-  xmlReconciliateNs(novo, copia);
   xmlBuffer* buffer = xmlBufferCreate();
   xmlNodeDump(buffer, novo, copia, 0, 0);
   std::string s(reinterpret_cast<const char*>(xmlBufferContent(buffer)), xmlBufferLength(buffer));
