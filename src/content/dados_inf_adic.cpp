@@ -49,8 +49,12 @@ void Gera_dados_infAdic(Contexto& ctx) {
     Tenta([&] { T += "Vendedor: " + vendedor + ";"; });
   }
 
+  // The key is grouped from its digits: a key the front end sends already
+  // formatted would otherwise have its own separators laid into the groups.
   if (Se([&] { return estado.ChaveReferenciada != "" && estado.IndicadorDevolucao == "SIM"; })) {
-    Tenta([&] { T += "CHAVE DA NFE DEVOLVIDA: " + ChaveEmGrupos(estado.ChaveReferenciada) + ";"; });
+    Tenta([&] {
+      T += "CHAVE DA NFE DEVOLVIDA: " + ChaveEmGrupos(SomenteNumeros(Valor(estado.ChaveReferenciada))) + ";";
+    });
   }
 
   // The observation joins with "&", for which a Null is empty text.

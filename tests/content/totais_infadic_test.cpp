@@ -174,12 +174,19 @@ TEST(InfAdic, ChaveDevolvidaSoComDevolucao) {
     const char* chave;
     const char* indicador;
     const char* esperado;
-  } casos[] = {
+  };
+  std::vector<Caso> casos = {
       {chave, "SIM",
        "CHAVE DA NFE DEVOLVIDA  3515 0312 3456 7800 0195 5500 1000 0012 3410 0000 1234;OBS  1;"},
       {"", "SIM", "OBS  1;"},
       {chave, "NAO", "OBS  1;"},
+      // A key sent already formatted is grouped from its digits.
+      {"3515-0312-3456-7800-0195-5500-1000-0012-3410-0000-1234", "SIM",
+       "CHAVE DA NFE DEVOLVIDA  3515 0312 3456 7800 0195 5500 1000 0012 3410 0000 1234;OBS  1;"},
+      // A short key leaves its missing places blank.
   };
+  const std::string curta = "CHAVE DA NFE DEVOLVIDA  3515" + std::string(50, ' ') + ";OBS  1;";
+  casos.push_back({"3515", "SIM", curta.c_str()});
   for (const auto& c : casos) {
     AmbienteConteudo a;
     a.Item({{"ObsNf", Valor("OBS: 1")}});
