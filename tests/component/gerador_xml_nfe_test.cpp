@@ -1,0 +1,606 @@
+#include "component/gerador_xml_nfe.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "apoio_documento.h"
+#include "base/caminhos.h"
+#include "base/erro.h"
+#include "component/assinador_xml.h"
+#include "component/validador_esquema.h"
+#include "manager/plataforma/registro_windows.h"
+
+namespace velant {
+namespace {
+
+using teste::NotaExemplo;
+using Ajuste = void (*)(VetoresNFe&, GeradorXmlNFe&);
+
+// One generator on a temporary root, with the settings of a SP issuer.
+struct Gerador {
+  teste::PastaTemporaria pasta;
+  MapeadorCaminhos caminhos{pasta.Caminho()};
+  RegistroWindows registro{pasta.Caminho() / "registro.reg"};
+  GeradorXmlNFe g{caminhos, &registro};
+
+  Gerador() {
+    g.UnidadeFederada = "SP";
+    g.UnidadeFederadaCodigo = "35";
+    g.Ambiente = "1";
+    g.VerProc = "VelantNFe 6.07";
+    g.CNPJ = teste::kCnpjEmitente;
+    g.TipoDanfe = "1";
+  }
+  // Key, Id, file and last item as GerarNFE sets them, then GeraXml. A
+  // document whose fields give no key gets the key of the example.
+  std::string Gera(VetoresNFe& v) {
+    std::string chave;
+    try {
+      chave = teste::ChaveDa(v, g.CNPJ, g.UnidadeFederadaCodigo);
+    } catch (const ErroExecucao&) {
+      chave = teste::ChaveDa(NotaExemplo());
+    }
+    g.IdNFe = "NFe" + chave;
+    g.UltimoItem = static_cast<int16_t>(v.gQtdItens - 1);
+    g.ArquivoXml = "C:\\Dunmor\\nfe\\arquivos\\NFe" + chave + ".xml";
+    return g.GeraXml(v.gVetorIde, v.gVetorEmitente, v.gVetorDestinatario, v.gVetorProdutos, v.gVetorTotais,
+                     v.gVetorTransporte, v.gQtdFaturas, v.gVetorFaturas, v.gVetorInfAdic, v.gVetorAutXML);
+  }
+};
+
+std::vector<std::string>& Item(VetoresNFe& v, size_t i = 0) { return v.gVetorProdutos[i]; }
+
+void Preenche(std::vector<std::string>& vetor, std::initializer_list<std::pair<size_t, const char*>> slots) {
+  for (const auto& [slot, valor] : slots) vetor[slot] = valor;
+}
+
+// Simples Nacional issuer: stage 1 leaves modBC 0 and zero amounts for CFOP
+// 5102, the CSOSN comes from the situation code, the origin from its first digit.
+void Crt1(VetoresNFe& v, const char* csosn) {
+  v.gVetorEmitente[14] = "1";
+  auto& p = Item(v);
+  Preenche(p, {{17, "0"}, {19, "0"}, {20, "0.00"}, {21, "0.00"}, {22, "0.00"}, {47, ""}, {48, ""}});
+  p[17] = std::string(1, csosn[0]);
+  p[18] = csosn;
+  v.gVetorTotais[0] = "0.00";
+  v.gVetorTotais[1] = "0.00";
+}
+
+void SubstituicaoNoItem(VetoresNFe& v) {
+  Preenche(Item(v), {{47, "40.00"}, {49, "140.00"}, {50, "18.00"}, {51, "7.20"}});
+  Preenche(v.gVetorTotais, {{2, "140.00"}, {3, "7.20"}, {13, "107.20"}});
+}
+
+struct CasoNota {
+  const char* nome;
+  Ajuste ajuste;
+  std::vector<std::string> trechos;    // must be in the document
+  std::vector<std::string> ausentes;   // must not
+};
+
+class MatrizNotas : public ::testing::TestWithParam<CasoNota> {};
+
+// Every invoice of the matrix is generated, signed, valid against the
+// shipped schema and verified by our verifier and by Debian's xmlsec1.
+TEST_P(MatrizNotas, GeraAssinaEValida) {
+  const auto& c = GetParam();
+  Gerador ger;
+  VetoresNFe v = NotaExemplo();
+  c.ajuste(v, ger.g);
+  std::string xml = ger.Gera(v);
+
+  EXPECT_EQ(teste::LerTudo(ger.caminhos.Mapear(ger.g.ArquivoXml)), xml);
+  EXPECT_EQ(xml.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?><NFe xmlns=\"http://www.portalfiscal.inf.br/nfe\">"
+                      "<infNFe versao=\"3.10\" Id=\"" + ger.g.IdNFe + "\">",
+                      0),
+            0u)
+      << xml.substr(0, 200);
+  EXPECT_FALSE(std::regex_search(xml, std::regex(">\\s+<"))) << "espaço entre tags";
+  for (const auto& t : c.trechos) EXPECT_NE(xml.find(t), std::string::npos) << t << "\n" << xml;
+  for (const auto& t : c.ausentes) EXPECT_EQ(xml.find(t), std::string::npos) << t << "\n" << xml;
+
+  std::string assinado = AssinarXml(xml, "infNFe", teste::CertificadoTeste());
+  auto erroEsquema = ValidarXml(assinado, "nfe_v3.10.xsd");
+  EXPECT_FALSE(erroEsquema) << *erroEsquema;
+  size_t i = xml.find("<infNFe"), f = xml.find("</infNFe>");
+  EXPECT_NE(assinado.find(xml.substr(i, f - i)), std::string::npos) << "o conteúdo assinado mudou";
+
+  std::string erro;
+  EXPECT_TRUE(VerificarAssinatura(assinado, &erro)) << erro;
+  auto arquivo = ger.pasta.Caminho() / "assinado.xml";
+  teste::GravaTudo(arquivo, assinado);
+  std::string saida;
+  EXPECT_TRUE(teste::XmlsecVerifica(arquivo, &saida)) << saida;
+}
+
+const std::string kDestHomologacao = "NF-E EMITIDA EM AMBIENTE DE HOMOLOGACAO - SEM VALOR FISCAL";
+
+INSTANTIATE_TEST_SUITE_P(
+    Notas, MatrizNotas,
+    ::testing::Values(
+        CasoNota{"Crt3Cst00",
+                 [](VetoresNFe&, GeradorXmlNFe&) {},
+                 {"<cUF>35</cUF><cNF>00000123</cNF><natOp>VENDA DE MERCADORIA</natOp><indPag>0</indPag><mod>55</mod>"
+                  "<serie>1</serie><nNF>123</nNF><dhEmi>2016-01-15T10:30:00-03:00</dhEmi>"
+                  "<dhSaiEnt>2016-01-15T11:00:00-03:00</dhSaiEnt><tpNF>1</tpNF><idDest>1</idDest>"
+                  "<cMunFG>3550308</cMunFG><tpImp>1</tpImp><tpEmis>1</tpEmis>",
+                  "<tpAmb>1</tpAmb><finNFe>1</finNFe><indFinal>0</indFinal><indPres>1</indPres><procEmi>0</procEmi>"
+                  "<verProc>VelantNFe 6.07</verProc></ide>",
+                  "<emit><CNPJ>11222333000181</CNPJ><xNome>EMPRESA TESTE LTDA</xNome><xFant>LOJA TESTE</xFant>"
+                  "<enderEmit><xLgr>RUA DAS FLORES</xLgr><nro>100</nro><xBairro>CENTRO</xBairro><cMun>3550308</cMun>"
+                  "<xMun>SAO PAULO</xMun><UF>SP</UF><CEP>01310100</CEP><cPais>1058</cPais><xPais>BRASIL</xPais>"
+                  "<fone>1133334444</fone></enderEmit><IE>123456789012</IE><CRT>3</CRT></emit>",
+                  "<dest><CNPJ>44555666000172</CNPJ><xNome>CLIENTE EXEMPLO S A</xNome><enderDest>"
+                  "<xLgr>AV PAULISTA 1000</xLgr><nro>S/N</nro><xBairro>BELA VISTA</xBairro>",
+                  "<indIEDest>1</indIEDest><IE>987654321098</IE></dest>",
+                  "<det nItem=\"1\"><prod><cProd>P001</cProd><cEAN>7891234567895</cEAN><xProd>PRODUTO DE TESTE</xProd>"
+                  "<NCM>84713012</NCM><CFOP>5102</CFOP><uCom>UN</uCom><qCom>2.0000</qCom><vUnCom>50.0000</vUnCom>"
+                  "<vProd>100.00</vProd><cEANTrib>7891234567895</cEANTrib><uTrib>UN</uTrib><qTrib>2.0000</qTrib>"
+                  "<vUnTrib>50.0000</vUnTrib><indTot>1</indTot></prod>",
+                  "<ICMS00><orig>0</orig><CST>00</CST><modBC>2</modBC><vBC>100.00</vBC><pICMS>18.00</pICMS>"
+                  "<vICMS>18.00</vICMS></ICMS00>",
+                  "<PIS><PISAliq><CST>01</CST><vBC>100.00</vBC><pPIS>1.65</pPIS><vPIS>1.65</vPIS></PISAliq></PIS>",
+                  "<COFINS><COFINSAliq><CST>01</CST><vBC>100.00</vBC><pCOFINS>7.60</pCOFINS><vCOFINS>7.60</vCOFINS>",
+                  "<ICMSTot><vBC>100.00</vBC><vICMS>18.00</vICMS><vICMSDeson>0.00</vICMSDeson><vBCST>0.00</vBCST>"
+                  "<vST>0.00</vST><vProd>100.00</vProd><vFrete>0.00</vFrete><vSeg>0.00</vSeg><vDesc>0.00</vDesc>"
+                  "<vII>0.00</vII><vIPI>0.00</vIPI><vPIS>1.65</vPIS><vCOFINS>7.60</vCOFINS><vOutro>0.00</vOutro>"
+                  "<vNF>100.00</vNF></ICMSTot></total><transp><modFrete>9</modFrete></transp>"
+                  "<infAdic><infCpl>Vendedor: JOAO;;</infCpl></infAdic></infNFe></NFe>"},
+                 {"<cobr>", "<transporta>", "<vol>", "<exporta>",
+                  "<NFref>", "<IPI>", "<comb>", "<dhCont>", "<xCpl>", "<EXTIPI>", "<ISSQNtot>", "<autXML>"}},
+        CasoNota{"Crt3Cst10",
+                 [](VetoresNFe& v, GeradorXmlNFe&) {
+                   Item(v)[18] = "10";
+                   SubstituicaoNoItem(v);
+                 },
+                 {"<ICMS10><orig>0</orig><CST>10</CST><modBC>2</modBC><vBC>100.00</vBC><pICMS>18.00</pICMS>"
+                  "<vICMS>18.00</vICMS><modBCST>4</modBCST><pMVAST>40.00</pMVAST><vBCST>140.00</vBCST>"
+                  "<pICMSST>18.00</pICMSST><vICMSST>7.20</vICMSST></ICMS10>"},
+                 {"<pRedBCST>"}},
+        CasoNota{"Crt3Cst20",
+                 [](VetoresNFe& v, GeradorXmlNFe&) {
+                   Preenche(Item(v), {{18, "20"}, {52, "33.33"}, {20, "66.67"}, {22, "12.00"}});
+                 },
+                 {"<ICMS20><orig>0</orig><CST>20</CST><modBC>2</modBC><pRedBC>33.33</pRedBC><vBC>66.67</vBC>"
+                  "<pICMS>18.00</pICMS><vICMS>12.00</vICMS></ICMS20>"},
+                 {}},
+        CasoNota{"Crt3Cst30",
+                 [](VetoresNFe& v, GeradorXmlNFe&) {
+                   Preenche(Item(v), {{18, "30"}, {20, "0.00"}, {21, "0.00"}, {22, "0.00"}, {48, "10.00"}});
+                   SubstituicaoNoItem(v);
+                 },
+                 {"<ICMS30><orig>0</orig><CST>30</CST><modBCST>4</modBCST><pMVAST>40.00</pMVAST>"
+                  "<pRedBCST>10.00</pRedBCST><vBCST>140.00</vBCST><pICMSST>18.00</pICMSST><vICMSST>7.20</vICMSST>"
+                  "</ICMS30>"},
+                 {}},
+        CasoNota{"Crt3Cst40", [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[18] = "40"; },
+                 {"<ICMS40><orig>0</orig><CST>40</CST></ICMS40>"}, {}},
+        CasoNota{"Crt3Cst41", [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[18] = "41"; },
+                 {"<ICMS40><orig>0</orig><CST>41</CST></ICMS40>"}, {}},
+        CasoNota{"Crt3Cst50", [](VetoresNFe& v, GeradorXmlNFe&) { Preenche(Item(v), {{17, "2"}, {18, "50"}}); },
+                 {"<ICMS40><orig>2</orig><CST>50</CST></ICMS40>"}, {}},
+        CasoNota{"Crt3Cst51", [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[18] = "51"; },
+                 {"<ICMS51><orig>0</orig><CST>51</CST><modBC>2</modBC><vBC>100.00</vBC><pICMS>18.00</pICMS>"
+                  "<vICMS>18.00</vICMS></ICMS51>"},
+                 {}},
+        CasoNota{"Crt3Cst60",
+                 [](VetoresNFe& v, GeradorXmlNFe&) {
+                   Preenche(Item(v), {{18, "60"}, {20, "0.00"}, {21, "0.00"}, {22, "0.00"}});
+                 },
+                 {"<ICMS60><orig>0</orig><CST>60</CST></ICMS60>"}, {"vBCSTRet"}},
+        CasoNota{"Crt3Cst60Retido",
+                 [](VetoresNFe& v, GeradorXmlNFe&) { Preenche(Item(v), {{18, "60"}, {49, "100.00"}, {51, "18.00"}}); },
+                 {"<ICMS60><orig>0</orig><CST>60</CST><vBCSTRet>100.00</vBCSTRet><vICMSSTRet>18.00</vICMSSTRet>"},
+                 {}},
+        CasoNota{"Crt3Cst70",
+                 [](VetoresNFe& v, GeradorXmlNFe&) {
+                   Preenche(Item(v), {{18, "70"}, {52, "20.00"}, {20, "80.00"}, {22, "14.40"}});
+                   SubstituicaoNoItem(v);
+                 },
+                 {"<ICMS70><orig>0</orig><CST>70</CST><modBC>2</modBC><pRedBC>20.00</pRedBC><vBC>80.00</vBC>"
+                  "<pICMS>18.00</pICMS><vICMS>14.40</vICMS><modBCST>4</modBCST><pMVAST>40.00</pMVAST>"
+                  "<vBCST>140.00</vBCST>"},
+                 {}},
+        CasoNota{"Crt3Cst90",
+                 [](VetoresNFe& v, GeradorXmlNFe&) {
+                   Preenche(Item(v), {{18, "90"}, {52, "10.00"}});
+                   SubstituicaoNoItem(v);
+                 },
+                 {"<ICMS90><orig>0</orig><CST>90</CST><modBC>2</modBC><vBC>100.00</vBC><pRedBC>10.00</pRedBC>"
+                  "<pICMS>18.00</pICMS><vICMS>18.00</vICMS><modBCST>4</modBCST>"},
+                 {}},
+        CasoNota{"Crt3Cst90SemValores",
+                 [](VetoresNFe& v, GeradorXmlNFe&) {
+                   Preenche(Item(v), {{18, "90"}, {20, "0.00"}, {21, "0.00"}, {22, "0.00"}});
+                 },
+                 {"<ICMS90><orig>0</orig><CST>90</CST></ICMS90>"}, {}},
+        CasoNota{"Crt3Cfop5929ComCuponsReferenciados",
+                 [](VetoresNFe& v, GeradorXmlNFe&) {
+                   v.gVetorIde[2] = "VENDA TAMBEM REGISTRADA NO ECF";
+                   Preenche(v.gVetorIde, {{17, "2D;2D;"}, {18, "001;001;"}, {19, "123;124;"}});
+                   Preenche(Item(v), {{5, "5929"}, {19, "3"}, {20, "0.00"}, {21, "0.00"}, {22, "0.00"}, {31, "49"},
+                                      {32, "0.00"}, {33, "0.00"}, {34, "0.00"}, {45, "0.0000"}, {35, "49"},
+                                      {36, "0.00"}, {37, "0.00"}, {38, "0.00"}, {44, "0.0000"}});
+                   Preenche(v.gVetorTotais, {{0, "0.00"}, {1, "0.00"}, {10, "0.00"}, {11, "0.00"}});
+                 },
+                 {"<natOp>VENDA TAMBEM REGISTRADA NO ECF</natOp>",
+                  "<NFref><refECF><mod>2D</mod><nECF>001</nECF><nCOO>123</nCOO></refECF></NFref>"
+                  "<NFref><refECF><mod>2D</mod><nECF>001</nECF><nCOO>124</nCOO></refECF></NFref></ide>",
+                  "<ICMS00><orig>0</orig><CST>00</CST><modBC>3</modBC><vBC>0.00</vBC>",
+                  "<PISOutr><CST>49</CST><vBC>0.00</vBC><pPIS>0.00</pPIS><vPIS>0.00</vPIS></PISOutr>",
+                  "<COFINSOutr><CST>49</CST>"},
+                 {}},
+        CasoNota{"Csosn101",
+                 [](VetoresNFe& v, GeradorXmlNFe&) {
+                   Crt1(v, "101");
+                   Preenche(Item(v), {{77, "2.56"}, {78, "2.56"}});
+                 },
+                 {"<CRT>1</CRT>", "<ICMSSN101><orig>1</orig><CSOSN>101</CSOSN><pCredSN>2.56</pCredSN>"
+                                  "<vCredICMSSN>2.56</vCredICMSSN></ICMSSN101>"},
+                 {}},
+        CasoNota{"Csosn102", [](VetoresNFe& v, GeradorXmlNFe&) { Crt1(v, "102"); },
+                 {"<ICMSSN102><orig>1</orig><CSOSN>102</CSOSN></ICMSSN102>"}, {}},
+        CasoNota{"Csosn103", [](VetoresNFe& v, GeradorXmlNFe&) { Crt1(v, "103"); },
+                 {"<ICMSSN102><orig>1</orig><CSOSN>103</CSOSN></ICMSSN102>"}, {}},
+        CasoNota{"Csosn201",
+                 [](VetoresNFe& v, GeradorXmlNFe&) {
+                   Crt1(v, "201");
+                   Preenche(Item(v), {{77, "2.56"}, {78, "2.56"}, {46, "4"}, {48, "0.00"}});
+                   SubstituicaoNoItem(v);
+                 },
+                 {"<ICMSSN201><orig>2</orig><CSOSN>201</CSOSN><modBCST>4</modBCST><pMVAST>40.00</pMVAST>"
+                  "<vBCST>140.00</vBCST><pICMSST>18.00</pICMSST><vICMSST>7.20</vICMSST><pCredSN>2.56</pCredSN>"
+                  "<vCredICMSSN>2.56</vCredICMSSN></ICMSSN201>"},
+                 {}},
+        CasoNota{"Csosn202",
+                 [](VetoresNFe& v, GeradorXmlNFe&) {
+                   Crt1(v, "202");
+                   SubstituicaoNoItem(v);
+                   Preenche(Item(v), {{46, "4"}, {47, ""}, {48, "0.00"}});
+                 },
+                 {"<ICMSSN202><orig>2</orig><CSOSN>202</CSOSN><modBCST>4</modBCST><vBCST>140.00</vBCST>"},
+                 {"<pMVAST>"}},
+        CasoNota{"Csosn203",
+                 [](VetoresNFe& v, GeradorXmlNFe&) { Crt1(v, "203"); },
+                 {"<ICMSSN202><orig>2</orig><CSOSN>203</CSOSN><modBCST>4</modBCST><vBCST>0.00</vBCST>"
+                  "<pICMSST>0.00</pICMSST><vICMSST>0.00</vICMSST></ICMSSN202>"},
+                 {}},
+        CasoNota{"Csosn300", [](VetoresNFe& v, GeradorXmlNFe&) { Crt1(v, "300"); },
+                 {"<ICMSSN102><orig>3</orig><CSOSN>300</CSOSN></ICMSSN102>"}, {}},
+        CasoNota{"Csosn400", [](VetoresNFe& v, GeradorXmlNFe&) { Crt1(v, "400"); },
+                 {"<ICMSSN102><orig>4</orig><CSOSN>400</CSOSN></ICMSSN102>"}, {}},
+        CasoNota{"Csosn500",
+                 [](VetoresNFe& v, GeradorXmlNFe&) {
+                   Crt1(v, "500");
+                   Preenche(Item(v), {{49, "50.00"}, {51, "9.00"}});
+                 },
+                 {"<ICMSSN500><orig>5</orig><CSOSN>500</CSOSN><vBCSTRet>50.00</vBCSTRet>"
+                  "<vICMSSTRet>9.00</vICMSSTRet></ICMSSN500>"},
+                 {}},
+        // An entry invoice takes origin 0 whatever the code (a 900 on an exit would give origin 9).
+        CasoNota{"Csosn900NumaEntrada",
+                 [](VetoresNFe& v, GeradorXmlNFe&) {
+                   Crt1(v, "900");
+                   v.gVetorIde[9] = "0";
+                   v.gVetorIde[8] = "";
+                   Preenche(Item(v), {{5, "1202"}, {17, "0"}, {77, "2.56"}, {78, "2.56"}, {46, "4"}, {19, "3"},
+                                      {20, "100.00"}, {52, "0.00"}, {21, "18.00"}, {22, "18.00"}});
+                   Preenche(v.gVetorTotais, {{0, "100.00"}, {1, "18.00"}});
+                 },
+                 {"<tpNF>0</tpNF>", "<ICMSSN900><orig>0</orig><CSOSN>900</CSOSN><modBC>3</modBC><vBC>100.00</vBC>"
+                                    "<pICMS>18.00</pICMS><vICMS>18.00</vICMS><pCredSN>2.56</pCredSN>"
+                                    "<vCredICMSSN>2.56</vCredICMSSN></ICMSSN900>"},
+                 {"<dhSaiEnt>", "<pRedBC>"}},
+        CasoNota{"Crt1Cfop5929",
+                 [](VetoresNFe& v, GeradorXmlNFe&) {
+                   Crt1(v, "102");
+                   Preenche(Item(v), {{5, "5929"}, {18, "400"}, {19, "1"}, {20, ""}, {21, ""}, {22, ""}});
+                 },
+                 {"<ICMSSN102><orig>1</orig><CSOSN>400</CSOSN></ICMSSN102>"}, {}},
+        CasoNota{"DestinatarioEstrangeiro",
+                 [](VetoresNFe& v, GeradorXmlNFe&) {
+                   auto& d = v.gVetorDestinatario;
+                   Preenche(d, {{0, ""}, {1, "FOREIGN BUYER INC"}, {6, "9999999"}, {7, "EXTERIOR"}, {8, "EX"},
+                                {9, ""}, {10, "2496"}, {11, "ESTADOS UNIDOS"}, {12, ""}, {13, ""}});
+                   v.gVetorIde[34] = "3";
+                   Preenche(Item(v), {{5, "7102"}, {18, "41"}, {31, "08"}, {35, "08"}});
+                   Preenche(v.gVetorInfAdic, {{2, "SP"}, {3, "SAO PAULO"}});
+                 },
+                 {"<idDest>3</idDest>", "<dest><idEstrangeiro/><xNome>FOREIGN BUYER INC</xNome>",
+                  "<cMun>9999999</cMun><xMun>EXTERIOR</xMun><UF>EX</UF><cPais>2496</cPais>"
+                  "<xPais>ESTADOS UNIDOS</xPais></enderDest><indIEDest>1</indIEDest></dest>",
+                  "<ICMS40><orig>0</orig><CST>41</CST></ICMS40>", "<PISNT><CST>08</CST></PISNT>",
+                  "<exporta><UFSaidaPais>SP</UFSaidaPais><xLocExporta>SAO PAULO</xLocExporta></exporta>"},
+                 {"<CEP></CEP>"}},
+        CasoNota{"CsosnComDestinatarioEstrangeiro",
+                 [](VetoresNFe& v, GeradorXmlNFe&) {
+                   Crt1(v, "102");
+                   Preenche(v.gVetorDestinatario, {{0, ""}, {7, "EXTERIOR"}, {8, "EX"}, {6, ""}, {10, ""}, {11, ""}});
+                   Preenche(Item(v), {{5, "7102"}, {18, "41"}});
+                   v.gVetorIde[34] = "3";
+                 },
+                 {"<cMun>9999999</cMun><xMun>EXTERIOR</xMun><UF>EX</UF><CEP>01310200</CEP><fone>",
+                  "<ICMS40><orig>1</orig><CST>41</CST></ICMS40>"},
+                 {}},
+        CasoNota{"Combustivel",
+                 [](VetoresNFe& v, GeradorXmlNFe&) {
+                   Preenche(Item(v), {{3, "27101259"}, {5, "5656"}, {6, "L"}, {11, "L"}, {7, "40.5000"},
+                                      {12, "40.5000"}, {8, "2.4691"}, {13, "2.4691"}, {18, "60"}, {92, "320102001"},
+                                      {94, "40.5000"}, {95, "GO"}, {1, ""}, {10, ""}});
+                 },
+                 {"<cEAN/>", "<cEANTrib/>", "<indTot>1</indTot><comb><cProdANP>320102001</cProdANP>"
+                                            "<qTemp>40.5000</qTemp><UFCons>GO</UFCons></comb></prod>"},
+                 {}},
+        CasoNota{"Duplicatas",
+                 [](VetoresNFe& v, GeradorXmlNFe&) {
+                   v.gVetorIde[3] = "1";
+                   v.gQtdDuplicatas = 3;
+                   v.gQtdFaturas = 2;
+                   v.gVetorFaturas.resize(4, std::vector<std::string>(7));
+                   const char* valores[] = {"33.33", "33.33", "33.34"};
+                   for (size_t r = 0; r < 3; ++r) {
+                     v.gVetorFaturas[r][3] = "123/" + std::to_string(r + 1);
+                     v.gVetorFaturas[r][4] = "2016-0" + std::to_string(r + 2) + "-15";
+                     v.gVetorFaturas[r][5] = valores[r];
+                   }
+                 },
+                 {"<cobr><fat><nFat>123</nFat><vOrig>100.00</vOrig><vLiq>100.00</vLiq></fat>"
+                  "<dup><nDup>123/1</nDup><dVenc>2016-02-15</dVenc><vDup>33.33</vDup></dup>"
+                  "<dup><nDup>123/2</nDup><dVenc>2016-03-15</dVenc><vDup>33.33</vDup></dup>"
+                  "<dup><nDup>123/3</nDup><dVenc>2016-04-15</dVenc><vDup>33.34</vDup></dup></cobr>"},
+                 {}},
+        CasoNota{"DevolucaoComChaveReferenciada",
+                 [](VetoresNFe& v, GeradorXmlNFe&) {
+                   v.gVetorIde[12] = "4";
+                   v.gVetorIde[13] = "35151244555666000172550010000045671000045678";
+                   Item(v)[5] = "5202";
+                   v.gVetorInfAdic[1] =
+                       "CHAVE DA NFE DEVOLVIDA: 3515-1244-5556-6600-0172-5500-1000-0045-6710-0004-5678;;";
+                 },
+                 {"<finNFe>4</finNFe>", "<NFref><refNFe>35151244555666000172550010000045671000045678</refNFe></NFref>",
+                  "<infCpl>CHAVE DA NFE DEVOLVIDA: 3515-1244"},
+                 {}},
+        CasoNota{"TotaisDeServicos",
+                 [](VetoresNFe& v, GeradorXmlNFe&) {
+                   Preenche(v.gVetorTotais, {{14, "50.00"}, {15, "50.00"}, {16, "2.50"}, {17, "1.65"}, {18, "0.00"}});
+                 },
+                 {"</ICMSTot><ISSQNtot><vServ>50.00</vServ><vBC>50.00</vBC><vISS>2.50</vISS><vPIS>1.65</vPIS>"
+                  "<dCompet>2016-01-15</dCompet></ISSQNtot></total>"},
+                 {"<vCOFINS>0.00</vCOFINS>"}},
+        CasoNota{"Homologacao",
+                 [](VetoresNFe& v, GeradorXmlNFe& g) {
+                   g.Ambiente = "2";
+                   Preenche(v.gVetorDestinatario, {{0, "99999999000191"}, {13, ""}, {37, "2"}});
+                   v.gVetorDestinatario[1] = kDestHomologacao;
+                 },
+                 {"<tpAmb>2</tpAmb>", "<dest><CNPJ>99999999000191</CNPJ><xNome>" + kDestHomologacao + "</xNome>",
+                  "<indIEDest>2</indIEDest></dest>"},
+                 {"<IE>987654321098</IE>"}},
+        CasoNota{"IpiNaoTributadoNoItem",
+                 [](VetoresNFe& v, GeradorXmlNFe&) {
+                   Preenche(Item(v), {{87, "0"}, {88, "00000000000000"}, {89, "0"}, {90, "0"}, {91, "999"}});
+                   v.gVetorTotais[9] = "10.00";
+                 },
+                 {"</ICMS><IPI><cEnq>999</cEnq><IPINT><CST>53</CST></IPINT></IPI><PIS>", "<vIPI>10.00</vIPI>"},
+                 {"<CNPJProd>"}},
+        CasoNota{"IpiTributadoNoItem",
+                 [](VetoresNFe& v, GeradorXmlNFe&) {
+                   Preenche(Item(v), {{87, "100.00"}, {88, "00000000000000"}, {89, "10.00"}, {90, "10.00"}, {91, "999"}});
+                 },
+                 {"<IPI><cEnq>999</cEnq><IPITrib><CST>50</CST><vBC>100.00</vBC><pIPI>10.00</pIPI><vIPI>10.00</vIPI>"
+                  "</IPITrib></IPI>"},
+                 {}},
+        CasoNota{"PisCofinsPorQuantidade",
+                 [](VetoresNFe& v, GeradorXmlNFe&) {
+                   Preenche(Item(v), {{31, "03"}, {32, ""}, {33, ""}, {34, "1.30"}, {45, "0.6500"}, {35, "03"},
+                                      {36, "100.00"}, {37, ""}, {38, "6.00"}, {44, "3.0000"}});
+                 },
+                 {"<PISQtde><CST>03</CST><qBCProd>2.0000</qBCProd><vAliqProd>0.6500</vAliqProd><vPIS>1.30</vPIS>",
+                  "<COFINSQtde><CST>03</CST><qBCProd>2.0000</qBCProd><vAliqProd>3.0000</vAliqProd>"
+                  "<vCOFINS>6.00</vCOFINS>"},
+                 {}},
+        CasoNota{"PisCofinsNaoTributadosEOutras",
+                 [](VetoresNFe& v, GeradorXmlNFe&) {
+                   Preenche(Item(v), {{31, "06"}, {32, ""}, {33, ""}, {34, ""}, {35, "99"}});
+                 },
+                 {"<PIS><PISNT><CST>06</CST></PISNT></PIS>",
+                  "<COFINSOutr><CST>99</CST><vBC>100.00</vBC><pCOFINS>7.60</pCOFINS><vCOFINS>7.60</vCOFINS>"},
+                 {}},
+        CasoNota{"SemPisNemCofins",
+                 [](VetoresNFe& v, GeradorXmlNFe&) { Preenche(Item(v), {{31, ""}, {35, ""}}); },
+                 {"</ICMS></imposto>"}, {"<PIS>", "<COFINS>"}},
+        CasoNota{"TransportadorEVolumes",
+                 [](VetoresNFe& v, GeradorXmlNFe&) {
+                   Preenche(v.gVetorTransporte,
+                            {{0, "0"}, {1, "12345678000195"}, {2, "TRANSPORTADORA X"}, {3, "112233445566"},
+                             {4, "RUA A, 10"}, {5, "CAMPINAS"}, {6, "SP"}, {7, "abc-1234"}, {8, " SP"}, {9, "3"},
+                             {10, "CAIXA"}, {13, "12.500"}, {14, "13.000"}});
+                 },
+                 {"<transp><modFrete>0</modFrete><transporta><CNPJ>12345678000195</CNPJ>"
+                  "<xNome>TRANSPORTADORA X</xNome><IE>112233445566</IE><xEnder>RUA A, 10</xEnder>"
+                  "<xMun>CAMPINAS</xMun><UF>SP</UF></transporta><veicTransp><placa>ABC1234</placa><UF>SP</UF>"
+                  "</veicTransp><vol><qVol>3</qVol><esp>CAIXA</esp><pesoL>12.500</pesoL><pesoB>13.000</pesoB>"
+                  "</vol></transp>"},
+                 {}},
+        CasoNota{"ContingenciaComJustificativa",
+                 [](VetoresNFe& v, GeradorXmlNFe&) {
+                   v.gVetorIde[11] = "6";
+                   v.gVetorIde[36] = "SERVICO DA SEFAZ FORA DO AR";
+                 },
+                 {"<tpEmis>6</tpEmis>", "<verProc>VelantNFe 6.07</verProc><dhCont>2016-01-15T10:30:00-03:00</dhCont>"
+                                        "<xJust>SERVICO DA SEFAZ FORA DO AR</xJust></ide>"},
+                 {}},
+        CasoNota{"TextosLimposENumerosRegionais",
+                 [](VetoresNFe& v, GeradorXmlNFe&) {
+                   v.gVetorEmitente[0] = " EMPRESA “TESTE”\tLTDA ";
+                   v.gVetorEmitente[8] = "01310-100";
+                   v.gVetorEmitente[9] = "(11) 3333-4444";
+                   Preenche(Item(v), {{2, std::string(130, 'X').c_str()}, {7, "2,0000"}, {8, "50,0000"}, {9, "100,00"},
+                                      {16, "1,50"}});
+                   v.gVetorInfAdic[1] = "A & B < C > D";
+                 },
+                 {"<xNome>EMPRESA \"TESTE\" LTDA</xNome>", "<CEP>01310100</CEP>", "<fone>1133334444</fone>",
+                  "<xProd>" + std::string(120, 'X') + "</xProd>", "<qCom>2.0000</qCom>", "<vProd>100.00</vProd>",
+                  "<vDesc>1.50</vDesc>", "<infCpl>A &amp; B &lt; C &gt; D</infCpl>"},
+                 {}},
+        CasoNota{"DatasIsoSemSaida",
+                 [](VetoresNFe& v, GeradorXmlNFe&) {
+                   v.gVetorIde[7] = "2016-01-15T10:30:00";
+                   v.gVetorIde[8] = "00:00:00";
+                 },
+                 {"<dhEmi>2016-01-15T10:30:00-03:00</dhEmi><tpNF>"}, {"<dhSaiEnt>"}},
+        CasoNota{"EmitentePessoaFisicaSemNumeroEIsento",
+                 [](VetoresNFe& v, GeradorXmlNFe& g) {
+                   g.CNPJ = "12345678909";
+                   Preenche(v.gVetorEmitente, {{3, ""}, {10, ""}});
+                 },
+                 {"<emit><CPF>12345678909</CPF>", "<nro>S/N</nro>", "<IE>ISENTO</IE>"}, {}},
+        CasoNota{"NovecentosENoventaItens",
+                 [](VetoresNFe& v, GeradorXmlNFe&) {
+                   v.gQtdItens = 990;
+                   v.gVetorProdutos.assign(990, teste::ItemCrt3());
+                 },
+                 {"<det nItem=\"990\">"}, {"<det nItem=\"991\">"}}),
+    [](const ::testing::TestParamInfo<CasoNota>& i) { return std::string(i.param.nome); });
+
+// --- Refusals naming the element ------------------------------------------
+
+struct CasoRecusa {
+  const char* nome;
+  Ajuste ajuste;
+  const char* trecho;   // in the error description
+};
+
+class RecusasGerador : public ::testing::TestWithParam<CasoRecusa> {};
+
+TEST_P(RecusasGerador, ErroNomeiaOElementoENaoGravaArquivo) {
+  const auto& c = GetParam();
+  Gerador ger;
+  VetoresNFe v = NotaExemplo();
+  c.ajuste(v, ger.g);
+  try {
+    ger.Gera(v);
+    FAIL() << "gerou";
+  } catch (const ErroExecucao& e) {
+    EXPECT_EQ(e.Codigo(), CodigoErro::ErroComponente);
+    EXPECT_NE(e.Descricao().find(c.trecho), std::string::npos) << e.Descricao();
+  }
+  EXPECT_FALSE(ger.caminhos.Existe(ger.g.ArquivoXml));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Casos, RecusasGerador,
+    ::testing::Values(
+        CasoRecusa{"BairroDoEmitenteVazio", [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorEmitente[5] = " "; },
+                   "campo obrigatório sem valor: emit/enderEmit/xBairro"},
+        CasoRecusa{"NcmDeTresDigitos", [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[3] = "123"; },
+                   "det[1]/prod/NCM: '123'"},
+        CasoRecusa{"ValorDoProdutoComLetras", [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[9] = "1OO,00"; },
+                   "det[1]/prod/vProd"},
+        CasoRecusa{"DescontoNegativo", [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[16] = "-1.00"; },
+                   "det[1]/prod/vDesc: '-1.00' (número negativo)"},
+        CasoRecusa{"CstVazio", [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[18] = ""; },
+                   "sem valor: det[1]/imposto/ICMS/CST"},
+        CasoRecusa{"CsosnDesconhecido",
+                   [](VetoresNFe& v, GeradorXmlNFe&) {
+                     Crt1(v, "999");
+                     Item(v)[17] = "0";
+                   },
+                   "det[1]/imposto/ICMS/CSOSN: '999'"},
+        CasoRecusa{"OrigemNoveDoCsosn900", [](VetoresNFe& v, GeradorXmlNFe&) { Crt1(v, "900"); },
+                   "det[1]/imposto/ICMS/orig: '9'"},
+        CasoRecusa{"PisOutrasSemValores",
+                   [](VetoresNFe& v, GeradorXmlNFe&) { Preenche(Item(v), {{31, "50"}, {32, ""}, {33, ""}, {34, ""}}); },
+                   "sem valor: det[1]/imposto/PIS/PISOutr/vBC"},
+        CasoRecusa{"ItemDeOutroRegimeNoSegundoItem",
+                   [](VetoresNFe& v, GeradorXmlNFe&) {
+                     v.gQtdItens = 2;
+                     v.gVetorProdutos.push_back(teste::ItemCrt3());
+                     Item(v, 1)[5] = "9102";
+                   },
+                   "det[2]/prod/CFOP: '9102'"},
+        CasoRecusa{"IdDestVazio", [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorIde[34] = ""; },
+                   "sem valor: ide/idDest"},
+        CasoRecusa{"SemDataDeEmissao", [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorIde[7] = "00:00:00"; },
+                   "sem valor: ide/dhEmi"},
+        CasoRecusa{"ModalidadeDeFreteVazia", [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorTransporte[0] = ""; },
+                   "sem valor: transp/modFrete"},
+        CasoRecusa{"AmbienteNaoConfigurado", [](VetoresNFe&, GeradorXmlNFe& g) { g.Ambiente = ""; },
+                   "sem valor: ide/tpAmb"},
+        CasoRecusa{"UfDoDocumentoDifereDaChave", [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorIde[0] = "43"; },
+                   "ide/cUF (43) difere da chave de acesso (35)"},
+        CasoRecusa{"SemItens",
+                   [](VetoresNFe& v, GeradorXmlNFe&) {
+                     v.gQtdItens = 0;
+                     v.gVetorProdutos.clear();
+                   },
+                   "sem valor: det"},
+        CasoRecusa{"NovecentosENoventaEUmItens",
+                   [](VetoresNFe& v, GeradorXmlNFe&) {
+                     v.gQtdItens = 991;
+                     v.gVetorProdutos.assign(991, teste::ItemCrt3());
+                   },
+                   "mais de 990 itens"},
+        CasoRecusa{"DuplicataDeValorZero",
+                   [](VetoresNFe& v, GeradorXmlNFe&) {
+                     v.gQtdFaturas = 0;
+                     v.gVetorFaturas[0][5] = "0.00";
+                   },
+                   "cobr/dup[1]/vDup: '0.00'"},
+        CasoRecusa{"PlacaForaDoLeiaute", [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorTransporte[7] = "AB12"; },
+                   "transp/veicTransp/placa"},
+        CasoRecusa{"ContingenciaSemJustificativa", [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorIde[11] = "6"; },
+                   "sem valor: ide/xJust"},
+        CasoRecusa{"IndicadorDeConsumidorFinalForaDoLeiaute",
+                   [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorIde[14] = "2"; }, "ide/indFinal: '2'"}),
+    [](const ::testing::TestParamInfo<CasoRecusa>& i) { return std::string(i.param.nome); });
+
+TEST(GeradorXmlNFe, FusoHorarioDoRegistro) {
+  Gerador ger;
+  teste::GravaTudo(ger.registro.Arquivo(),
+                   "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\nfe]\r\n\"FusoHorario\"=\"-2\"\r\n");
+  VetoresNFe v = NotaExemplo();
+  std::string xml = ger.Gera(v);
+  EXPECT_NE(xml.find("<dhEmi>2016-01-15T10:30:00-02:00</dhEmi><dhSaiEnt>2016-01-15T11:00:00-02:00</dhSaiEnt>"),
+            std::string::npos);
+}
+
+TEST(GeradorXmlNFe, FusoHorarioInvalidoNoRegistroEUmErro) {
+  Gerador ger;
+  teste::GravaTudo(ger.registro.Arquivo(),
+                   "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\nfe]\r\n\"FusoHorario\"=\"BRT\"\r\n");
+  VetoresNFe v = NotaExemplo();
+  try {
+    ger.Gera(v);
+    FAIL();
+  } catch (const ErroExecucao& e) {
+    EXPECT_NE(e.Descricao().find("FusoHorario"), std::string::npos) << e.Descricao();
+  }
+}
+
+TEST(GeradorXmlNFe, IdQueNaoEChaveValidaERecusado) {
+  Gerador ger;
+  VetoresNFe v = NotaExemplo();
+  ger.g.IdNFe = "NFe35160111222333000181550010000001231000001230";   // wrong check digit
+  ger.g.UltimoItem = 0;
+  ger.g.ArquivoXml = "C:\\Dunmor\\nfe\\arquivos\\NFe.xml";
+  EXPECT_THROW(ger.g.GeraXml(v.gVetorIde, v.gVetorEmitente, v.gVetorDestinatario, v.gVetorProdutos, v.gVetorTotais,
+                             v.gVetorTransporte, v.gQtdFaturas, v.gVetorFaturas, v.gVetorInfAdic, v.gVetorAutXML),
+               ErroExecucao);
+}
+
+TEST(GeradorXmlNFe, VetoresCurtosContamComoSlotsVazios) {
+  Gerador ger;
+  VetoresNFe v = NotaExemplo();
+  v.gVetorEmitente.resize(11);   // CRT (14) missing
+  try {
+    ger.Gera(v);
+    FAIL();
+  } catch (const ErroExecucao& e) {
+    EXPECT_NE(e.Descricao().find("sem valor: emit/CRT"), std::string::npos) << e.Descricao();
+  }
+}
+
+}  // namespace
+}  // namespace velant
