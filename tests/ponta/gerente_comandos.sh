@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# The Host and the AC on an SQLite root: ATV, an unknown command, a control
+# number mismatch and STATUS SERVICO without a fiscal component.
+set -euo pipefail
+source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
+
+nova_raiz; raiz=$RAIZ
+inicia_host "$raiz"; host=$HOST_PID
+espera_inicio "$raiz"
+db=$(banco "$raiz")
+
+# ATV: only the analysis stamp; the label shows the parser's text.
+solicitacao "000-000 - ATV" "001-000 - 10" "999-999 - " > "$raiz/atv.txt"
+"$AC" enviar "$raiz/atv.txt" --raiz "$raiz" --espera 20 > "$raiz/atv.out" || falha "ATV: $(cat "$raiz/atv.out")"
+[ "$(sql "$db" "SELECT [Hora da Analise] IS NOT NULL, [Hora da Aprovacao] IS NULL, [Hora Cancelamento Host] IS NULL,
+                [Hora da Confirmacao AC] IS NULL, [Hora do Cancelamento AC] IS NULL, [Versao Host]
+           FROM SolicitacaoFuncaoNFe WHERE NSU = 1")" = "1|1|1|1|1|6.07.01.1" ] || falha "ATV: carimbos da linha"
+sleep 1.5
+grep -q '^\[status\] Gerenciador Padrão NFe Está Ativado !$' "$raiz/host.out" || falha "ATV: rótulo"
+
+# Unknown command: claimed, never answered; the label names the command.
+solicitacao "000-000 - EMITIR NFCE" "001-000 - 11" "999-999 - " > "$raiz/desconhecido.txt"
+rc=0; "$AC" enviar "$raiz/desconhecido.txt" --raiz "$raiz" --espera 3 > "$raiz/desconhecido.out" || rc=$?
+[ "$rc" = 2 ] || falha "comando desconhecido: código $rc"
+[ "$(sql "$db" "SELECT [Hora da Analise] IS NOT NULL, [Hora da Aprovacao] IS NULL, [Hora Cancelamento Host] IS NULL
+           FROM SolicitacaoFuncaoNFe WHERE NSU = 2")" = "1|1|1" ] || falha "comando desconhecido: carimbos"
+grep -q '^\[status\] Comando Desconhecido\.  ->EMITIR NFCE<-$' "$raiz/host.out" || falha "comando desconhecido: rótulo"
+
+# No control number after a request that had one: rejected, not answered.
+solicitacao "000-000 - STATUS SERVICO" "999-999 - " > "$raiz/sem-controle.txt"
+rc=0; "$AC" enviar "$raiz/sem-controle.txt" --raiz "$raiz" --espera 3 > "$raiz/sem-controle.out" || rc=$?
+[ "$rc" = 2 ] || falha "controle diferente: código $rc"
+[ "$(sql "$db" "SELECT [Hora da Analise] IS NOT NULL, [Hora da Aprovacao] IS NULL, [Hora Cancelamento Host] IS NULL
+           FROM SolicitacaoFuncaoNFe WHERE NSU = 3")" = "1|1|1" ] || falha "controle diferente: carimbos"
+grep -q '^\[status\] Número de Controle de Solicitacao está diferente!$' "$raiz/host.out" || falha "controle diferente: rótulo"
+
+# STATUS SERVICO with no fiscal component in this build.
+solicitacao "000-000 - STATUS SERVICO" "001-000 - 12" "999-999 - " > "$raiz/status.txt"
+rc=0; "$AC" enviar "$raiz/status.txt" --raiz "$raiz" --espera 20 > "$raiz/status.out" || rc=$?
+[ "$rc" = 1 ] || falha "STATUS SERVICO: código $rc ($(cat "$raiz/status.out"))"
+grep -q '^Cancelado pelo Host: [0-9:]* - Serviço de NFe Indisponível$' "$raiz/status.out" || falha "STATUS SERVICO: saída do AC"
+[ "$(sql "$db" "SELECT [Hora Cancelamento Host] IS NOT NULL, [Hora da Aprovacao] IS NULL, Mensagem
+           FROM SolicitacaoFuncaoNFe WHERE NSU = 4")" = "1|1|Serviço de NFe Indisponível" ] || falha "STATUS SERVICO: linha"
+log=$(log_do_dia "$raiz")
+grep -q -- '^[0-9:]* -      \*\* Erro na Rotina: TestaServidores - xFaseLog=20 - ' <<<"$log" || falha "STATUS SERVICO: linha de erro no log"
+grep -q -- '^[0-9:]* -       Cancelado pelo Host: [0-9][0-9]:[0-9][0-9]:[0-9][0-9]$' <<<"$log" || falha "STATUS SERVICO: linha do carimbo"
+grep -q -- '^[0-9:]* - \*\*\*\*\* Início de Solicitação \*\*\*\*\* - 4$' <<<"$log" || falha "linha de início"
+
+# SIGTERM: the Host ends cleanly and logs its end.
+para_host "$host" || falha "o Host terminou com erro"
+grep -q -- ' - Fim$' <(log_do_dia "$raiz") || falha "sem a linha de fim"
+echo "gerente_comandos: ok"

@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Whatever a front end writes into Texto gets a rejection or a clean answer:
+# random bytes, megabytes of text, Windows-1252, quotes and SQL, short lines,
+# codes with letters. The Host goes on serving afterwards.
+set -euo pipefail
+source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
+
+nova_raiz; raiz=$RAIZ
+inicia_host "$raiz"; host=$HOST_PID
+espera_inicio "$raiz"
+db=$(banco "$raiz")
+t="$raiz/textos"; mkdir -p "$t"
+
+head -c 65536 /dev/urandom > "$t/01"
+{ printf '000-000 - ATV\r\n'; head -c 200000 /dev/urandom; printf '\r\n999-999 - \r\n'; } > "$t/02"
+# Five megabytes of unknown lines around a request that is accepted.
+{
+  printf '000-000 - STATUS SERVICO\r\n001-000 - 3\r\n'
+  linha=$(printf '500-000 - %0490d' 0)
+  for i in $(seq 1 10000); do printf '%s\r\n' "$linha"; done
+  printf '999-999 - \r\n'
+} > "$t/03"
+# More lines than the 16-bit line counter reaches.
+{ printf '000-000 - ATV\r\n001-000 - 4\r\n'; for i in $(seq 1 33000); do printf 'x\r\n'; done; printf '999-999 - \r\n'; } > "$t/04"
+# Windows-1252 text.
+printf '000-000 - ATV\r\n001-000 - 5\r\n211-000 - Pra\xe7a da S\xe9\r\n999-999 - \r\n' > "$t/05"
+# Quotes and SQL in every field of an invoice (each fits its column).
+{
+  printf '000-000 - NFE3.10\r\n001-000 - 6\r\n'
+  for c in 002 041 042 043 045 046 050 051 052 088 089 133 210 211 212 213 310 311 351 353 359; do
+    printf "%s-000 - x');DROP TABLE MovimentoNFe;--\r\n" "$c"
+  done
+  printf '110-000 - 05/12/2026\r\n111-000 - 15\r\n114-000 - 05/12/2026\r\n100-000 - \r\n'
+  printf "800-001 - \r\n811-001 - O'Brien' OR '1'='1\r\n899-001 - \r\n999-999 - \r\n"
+} > "$t/06"
+# Short lines and codes with letters.
+printf '000-000 - ATV\r\n001-000 - 7\r\n111-000\r\n1A1-000 - 3\r\n999-999 - \r\n' > "$t/07"
+printf '000-000 - ATV\r\n001-000 - 8\r\nABC-DEF - 3\r\n00\r\n999-999 - \r\n' > "$t/08"
+# An invoice whose number does not convert.
+printf '000-000 - NFE3.10\r\n001-000 - 9\r\n111-000 - 1O\r\n114-000 - 05/12/2026\r\n999-999 - \r\n' > "$t/09"
+# Empty text, and a text without any CR LF.
+: > "$t/10"
+printf '000-000 - ATV' > "$t/11"
+# The last one: the Host must still be serving.
+printf '000-000 - ATV\r\n001-000 - 12\r\n999-999 - \r\n' > "$t/12"
+
+for n in $(seq 1 12); do
+  f="$t/$(printf '%02d' "$n")"
+  sql "$db" "INSERT INTO SolicitacaoFuncaoNFe (NSU, [IP Computador AC], Texto)
+             VALUES ($n, '127.0.0.1', CAST(readfile('$f') AS TEXT))"
+done
+
+for i in $(seq 1 300); do
+  [ "$(sql "$db" "SELECT COUNT(*) FROM SolicitacaoFuncaoNFe WHERE [Hora da Analise] IS NOT NULL")" = 12 ] && break
+  kill -0 "$host" 2>/dev/null || falha "o Host parou: $(tail -20 "$raiz/host.out")"
+  sleep 0.2
+done
+[ "$(sql "$db" "SELECT COUNT(*) FROM SolicitacaoFuncaoNFe WHERE [Hora da Analise] IS NOT NULL")" = 12 ] \
+  || falha "nem todas as solicitações foram lidas: $(sql "$db" "SELECT NSU FROM SolicitacaoFuncaoNFe WHERE [Hora da Analise] IS NULL")"
+sleep 1.5
+kill -0 "$host" 2>/dev/null || falha "o Host parou"
+
+resposta() { sql "$db" "SELECT COALESCE([Hora da Aprovacao], '-') <> '-', COALESCE([Hora Cancelamento Host], '-') <> '-', Mensagem FROM SolicitacaoFuncaoNFe WHERE NSU = $1"; }
+[ "$(resposta 3)" = "0|1|Serviço de NFe Indisponível" ] || falha "5 MB: $(resposta 3)"
+[ "$(resposta 6)" = "0|1|Rotina ProcessaNFeAzure não disponível" ] || falha "SQL nos campos: $(resposta 6)"
+[ "$(resposta 9)" = "0|1|Número da NF inválido (111-000)" ] || falha "número inválido: $(resposta 9)"
+for n in 1 2 4 5 7 8 10 11 12; do
+  [ "$(resposta "$n")" = "0|0|" ] || falha "NSU $n não devia ter resposta: $(resposta "$n")"
+done
+[ "$(sql "$db" "SELECT COUNT(*) FROM SolicitacaoFuncaoNFe")" = 12 ] || falha "linhas sumiram"
+sql "$db" "SELECT COUNT(*) FROM MovimentoNFe" > /dev/null || falha "tabela MovimentoNFe sumiu"
+
+log=$(log_do_dia "$raiz")
+grep -qF 'Fase do erro: 21 - ErroNúmero: 6 - ErroTexto: Estouro' <<<"$log" || falha "linhas demais: sem o estouro"
+grep -qF 'Fase do erro: 21 - ErroNúmero: 5 - ' <<<"$log" || falha "linha curta: sem o erro"
+grep -qF 'Fase do erro: 4 - ErroNúmero: 9 - ' <<<"$log" || falha "texto vazio: sem o erro"
+grep -q '^\[status\] Gerenciador Padrão NFe Está Ativado !$' "$raiz/host.out" || falha "Windows-1252: ATV não aceito"
+[ "$(grep -c 'Solicitação requisitada: ATV$' <<<"$log")" -ge 4 ] || falha "ATVs não lidos"
+
+para_host "$host" || falha "o Host terminou com erro"
+echo "gerente_entrada_ruim: ok"
