@@ -92,8 +92,16 @@ DataHora DataHora::Hora(int hora, int minuto, int segundo) {
   return DataHora(Compoe(0, hora * 3600 + minuto * 60 + segundo));
 }
 
-bool DataHora::TemData() const { return std::trunc(serial_) != 0.0; }
-bool DataHora::TemHora() const { return serial_ != std::trunc(serial_); }
+// Judged on whole seconds, as the text form shows them: a fraction of a
+// second left by a floating-point sum is no time of day.
+bool DataHora::TemData() const {
+  if (!std::isfinite(serial_) || std::fabs(serial_) > 3.0e6) return true;
+  return Decompoe(serial_).dia != 0;
+}
+bool DataHora::TemHora() const {
+  if (!std::isfinite(serial_) || std::fabs(serial_) > 3.0e6) return false;
+  return Decompoe(serial_).segundos != 0;
+}
 
 int DataHora::Ano() const {
   return static_cast<int>(CivilDeDias(Decompoe(serial_).dia + kDiaZero).ano);

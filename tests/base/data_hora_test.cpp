@@ -65,6 +65,10 @@ TEST(DataHora, PartsAndFlags) {
   EXPECT_TRUE(DataHora().Zero());
   EXPECT_FALSE(DataHora().TemData());
   EXPECT_FALSE(DataHora().TemHora());
+  // Sub-second noise is no time of day, and a hair short of midnight is midnight.
+  EXPECT_FALSE(DataHora(45000.0 + 1e-9).TemHora());
+  EXPECT_TRUE(DataHora(45000.0 - 1e-9).TemData());
+  EXPECT_FALSE(DataHora(1e-9).TemData());
   // A serial a hair short of midnight is read as the next day's midnight.
   const DataHora quase(45000.0 + 86399.9999 / 86400);
   EXPECT_EQ(quase.Dia(), 16);

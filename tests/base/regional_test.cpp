@@ -246,7 +246,8 @@ INSTANTIATE_TEST_SUITE_P(
         CasoTexto{false, "Falso"}, CasoTexto{Valor(), ""}, CasoTexto{"Não", "Não"},
         CasoTexto{DataHora::De(2026, 12, 5), "05/12/2026"},
         CasoTexto{DataHora::Hora(7, 8, 9), "07:08:09"}, CasoTexto{DataHora(), "00:00:00"},
-        CasoTexto{DataHora::De(2026, 12, 5, 23, 0, 1), "05/12/2026 23:00:01"}));
+        CasoTexto{DataHora::De(2026, 12, 5, 23, 0, 1), "05/12/2026 23:00:01"},
+        CasoTexto{DataHora(45000.0 + 1e-9), "15/03/2023"}));
 
 TEST_F(Regional_, CStrOfNullIsInvalidUseOfNull) {
   EXPECT_EQ(ErroDe([] { CStr(Valor::Nulo()); }), 94);
