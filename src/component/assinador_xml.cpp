@@ -307,39 +307,43 @@ std::string LerArquivo(const std::filesystem::path& arquivo) {
   return s.str();
 }
 
-// Checks the one profile the authority accepts. "" when followed.
-std::string DesvioDoPerfil(xmlNode* assinatura, std::string* referencia) {
-  if (assinatura->ns == nullptr || assinatura->ns->prefix != nullptr)
-    return "Signature deve usar o namespace padrão, sem prefixo";
+// Checks the one profile the authority accepts. "" when followed;
+// *estrutura tells a missing part from a different choice.
+std::string DesvioDoPerfil(xmlNode* assinatura, std::string* referencia, bool* estrutura) {
+  *estrutura = true;
   xmlNode* signedInfo = PrimeiroFilho(assinatura);
   xmlNode* valor = ProximoElemento(signedInfo);
   xmlNode* keyInfo = ProximoElemento(valor);
-  if (!NoDsig(signedInfo, "SignedInfo") || !NoDsig(valor, "SignatureValue") || !NoDsig(keyInfo, "KeyInfo") ||
-      ProximoElemento(keyInfo) != nullptr)
+  if (!NoDsig(signedInfo, "SignedInfo") || !NoDsig(valor, "SignatureValue") || !NoDsig(keyInfo, "KeyInfo"))
     return "Signature deve conter SignedInfo, SignatureValue e KeyInfo, nesta ordem";
   xmlNode* c14n = PrimeiroFilho(signedInfo);
   xmlNode* metodo = ProximoElemento(c14n);
   xmlNode* ref = ProximoElemento(metodo);
-  if (!NoDsig(c14n, "CanonicalizationMethod") || Atributo(c14n, "Algorithm") != kC14N)
-    return "CanonicalizationMethod diferente de C14N 1.0";
-  if (!NoDsig(metodo, "SignatureMethod") || Atributo(metodo, "Algorithm") != kRsaSha1)
-    return "SignatureMethod diferente de RSA-SHA1";
-  if (!NoDsig(ref, "Reference") || ProximoElemento(ref) != nullptr) return "SignedInfo deve ter uma só Reference";
+  if (!NoDsig(c14n, "CanonicalizationMethod") || !NoDsig(metodo, "SignatureMethod") || !NoDsig(ref, "Reference"))
+    return "SignedInfo incompleto";
   std::string uri = Atributo(ref, "URI");
   if (uri.size() < 2 || uri[0] != '#') return "Reference sem URI local";
   *referencia = uri.substr(1);
   xmlNode* transforms = PrimeiroFilho(ref);
   xmlNode* digestMethod = ProximoElemento(transforms);
   xmlNode* digestValue = ProximoElemento(digestMethod);
-  if (!NoDsig(transforms, "Transforms")) return "Reference sem Transforms";
+  if (!NoDsig(transforms, "Transforms") || !NoDsig(digestMethod, "DigestMethod") ||
+      !NoDsig(digestValue, "DigestValue"))
+    return "Reference incompleta";
+
+  *estrutura = false;
+  if (assinatura->ns == nullptr || assinatura->ns->prefix != nullptr)
+    return "Signature deve usar o namespace padrão, sem prefixo";
+  if (ProximoElemento(keyInfo) != nullptr) return "Signature com elementos além de KeyInfo";
+  if (Atributo(c14n, "Algorithm") != kC14N) return "CanonicalizationMethod diferente de C14N 1.0";
+  if (Atributo(metodo, "Algorithm") != kRsaSha1) return "SignatureMethod diferente de RSA-SHA1";
+  if (ProximoElemento(ref) != nullptr) return "SignedInfo deve ter uma só Reference";
   xmlNode* t1 = PrimeiroFilho(transforms);
   xmlNode* t2 = ProximoElemento(t1);
   if (!NoDsig(t1, "Transform") || !NoDsig(t2, "Transform") || ProximoElemento(t2) != nullptr ||
       Atributo(t1, "Algorithm") != kEnveloped || Atributo(t2, "Algorithm") != kC14N)
     return "Transforms devem ser enveloped-signature e C14N, nesta ordem";
-  if (!NoDsig(digestMethod, "DigestMethod") || Atributo(digestMethod, "Algorithm") != kSha1)
-    return "DigestMethod diferente de SHA-1";
-  if (!NoDsig(digestValue, "DigestValue")) return "Reference sem DigestValue";
+  if (Atributo(digestMethod, "Algorithm") != kSha1) return "DigestMethod diferente de SHA-1";
   xmlNode* x509Data = PrimeiroFilho(keyInfo);
   if (!NoDsig(x509Data, "X509Data") || ProximoElemento(x509Data) != nullptr)
     return "KeyInfo deve conter só X509Data";
@@ -544,7 +548,8 @@ bool VerificarAssinatura(const std::string& xml, std::string* erro, std::vector<
   bool todasValidas = true;
   for (xmlNode* assinatura : assinaturas) {
     InfoAssinatura info;
-    std::string desvio = DesvioDoPerfil(assinatura, &info.referencia);
+    bool estrutura = false;
+    std::string desvio = DesvioDoPerfil(assinatura, &info.referencia, &estrutura);
     xmlNode* signedInfo = PrimeiroFilho(assinatura);
     if (xmlNode* dv = PrimeiroElemento(signedInfo, "DigestValue")) info.digestValue = SemEspacos(Texto(dv));
     if (xmlNode* cert = PrimeiroElemento(assinatura, "X509Certificate")) {
@@ -555,7 +560,7 @@ bool VerificarAssinatura(const std::string& xml, std::string* erro, std::vector<
     }
     std::string falha;
     if (!desvio.empty()) {
-      info.falha = info.referencia.empty() ? InfoAssinatura::Falha::Estrutura : InfoAssinatura::Falha::Perfil;
+      info.falha = estrutura ? InfoAssinatura::Falha::Estrutura : InfoAssinatura::Falha::Perfil;
       falha = desvio;
     } else if (info.assuntoCertificado.empty()) {
       info.falha = InfoAssinatura::Falha::Estrutura;

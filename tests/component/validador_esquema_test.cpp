@@ -1,0 +1,131 @@
+#include "component/validador_esquema.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <thread>
+
+#include "apoio_documento.h"
+#include "base/caminhos.h"
+#include "base/erro.h"
+#include "component/gerador_xml_nfe.h"
+
+namespace velant {
+namespace {
+
+// A signed, valid invoice of the example.
+const std::string& NotaValida() {
+  static std::string xml = [] {
+    teste::PastaTemporaria pasta;
+    MapeadorCaminhos caminhos(pasta.Caminho());
+    GeradorXmlNFe g(caminhos);
+    g.UnidadeFederada = "SP";
+    g.UnidadeFederadaCodigo = "35";
+    g.Ambiente = "2";
+    g.CNPJ = teste::kCnpjEmitente;
+    VetoresNFe v = teste::NotaExemplo();
+    g.IdNFe = "NFe" + teste::ChaveDa(v);
+    g.UltimoItem = 0;
+    std::string gerado = g.MontaXml(v.gVetorIde, v.gVetorEmitente, v.gVetorDestinatario, v.gVetorProdutos,
+                                    v.gVetorTotais, v.gVetorTransporte, v.gQtdFaturas, v.gVetorFaturas,
+                                    v.gVetorInfAdic, v.gVetorAutXML, "-03:00");
+    return AssinarXml(gerado, "infNFe", teste::CertificadoTeste());
+  }();
+  return xml;
+}
+
+std::string Troca(std::string s, const std::string& de, const std::string& para) {
+  size_t p = s.find(de);
+  if (p != std::string::npos) s.replace(p, de.size(), para);
+  return s;
+}
+
+TEST(ValidarXml, NotaValidaPassa) { EXPECT_EQ(ValidarXml(NotaValida(), "nfe_v3.10.xsd"), std::nullopt); }
+
+struct CasoInvalido {
+  const char* nome;
+  const char* de;
+  const char* para;
+  const char* trecho;
+};
+
+class DocumentosInvalidos : public ::testing::TestWithParam<CasoInvalido> {};
+
+TEST_P(DocumentosInvalidos, PrimeiroErroComLinhaEElemento) {
+  auto erro = ValidarXml(Troca(NotaValida(), GetParam().de, GetParam().para), "nfe_v3.10.xsd");
+  ASSERT_TRUE(erro);
+  EXPECT_EQ(erro->rfind("linha 1: ", 0), 0u) << *erro;
+  EXPECT_NE(erro->find(GetParam().trecho), std::string::npos) << *erro;
+  EXPECT_NE(erro->back(), '\n');
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Casos, DocumentosInvalidos,
+    ::testing::Values(CasoInvalido{"ElementoObrigatorioAusente", "<natOp>VENDA DE MERCADORIA</natOp>", "", "natOp"},
+                      CasoInvalido{"ValorForaDoPadrao", "<vProd>100.00</vProd>", "<vProd>100,00</vProd>", "vProd"},
+                      CasoInvalido{"ElementoEstranho", "<indTot>1</indTot>", "<indTot>1</indTot><extra/>", "extra"},
+                      CasoInvalido{"MalFormado", "</infNFe>", "</infNF>", "infNF"}),
+    [](const ::testing::TestParamInfo<CasoInvalido>& i) { return std::string(i.param.nome); });
+
+TEST(ValidarXml, ArquivoOuTexto) {
+  teste::PastaTemporaria pasta;
+  auto arquivo = pasta.Caminho() / "nota.xml";
+  teste::GravaTudo(arquivo, NotaValida());
+  EXPECT_EQ(ValidarXml(arquivo.string(), "nfe_v3.10.xsd"), std::nullopt);
+  // A byte-order mark before the text still makes it a text.
+  EXPECT_EQ(ValidarXml("\xEF\xBB\xBF" + NotaValida(), "nfe_v3.10.xsd"), std::nullopt);
+  auto ausente = ValidarXml((pasta.Caminho() / "nada.xml").string(), "nfe_v3.10.xsd");
+  ASSERT_TRUE(ausente);
+  EXPECT_NE(ausente->find("não encontrado"), std::string::npos);
+}
+
+TEST(CaminhoEsquema, ProcuraNasPastasDoConjunto) {
+  EXPECT_EQ(CaminhoEsquema("nfe_v3.10.xsd").parent_path().filename(), "PL_008i2");
+  EXPECT_EQ(CaminhoEsquema("envEventoCancNFe_v1.00.xsd").parent_path().filename(), "evento");
+  EXPECT_EQ(CaminhoEsquema("evento/tiposBasico_v1.03.xsd").filename(), "tiposBasico_v1.03.xsd");
+  try {
+    CaminhoEsquema("nfe_v9.99.xsd");
+    FAIL();
+  } catch (const ErroExecucao& e) {
+    EXPECT_EQ(e.Codigo(), CodigoErro::ArquivoNaoEncontrado);
+    EXPECT_NE(e.Descricao().find("nfe_v9.99.xsd"), std::string::npos);
+  }
+  EXPECT_THROW(ValidarXml(NotaValida(), "nfe_v9.99.xsd"), ErroExecucao);
+}
+
+TEST(PastaEsquemas, VariavelDeAmbienteTemPrecedencia) {
+  teste::PastaTemporaria pasta;
+  teste::GravaTudo(pasta.Caminho() / "PL_008i2" / "raiz.xsd",
+                   "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\"><xs:element name=\"raiz\"/></xs:schema>");
+  const char* antes = std::getenv("VELANT_ESQUEMAS");
+  std::string guardado = antes ? antes : "";
+  setenv("VELANT_ESQUEMAS", pasta.Caminho().c_str(), 1);
+  EXPECT_EQ(PastaEsquemas(), pasta.Caminho());
+  EXPECT_EQ(ValidarXml("<raiz/>", "raiz.xsd"), std::nullopt);
+  EXPECT_TRUE(ValidarXml("<outra/>", "raiz.xsd"));
+  if (antes) {
+    setenv("VELANT_ESQUEMAS", guardado.c_str(), 1);
+  } else {
+    unsetenv("VELANT_ESQUEMAS");
+  }
+  EXPECT_TRUE(std::filesystem::exists(PastaEsquemas() / "PL_008i2" / "nfe_v3.10.xsd"));
+}
+
+TEST(ValidarXml, VariasThreadsComOMesmoEsquema) {
+  std::string invalida = Troca(NotaValida(), "<mod>55</mod>", "<mod>57</mod>");
+  std::vector<std::thread> threads;
+  std::vector<int> certos(4, 0);
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < 5; ++i) {
+        bool ok = !ValidarXml(NotaValida(), "nfe_v3.10.xsd") && ValidarXml(invalida, "nfe_v3.10.xsd");
+        certos[static_cast<size_t>(t)] += ok;
+      }
+    });
+  }
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(certos, std::vector<int>(4, 5));
+}
+
+}  // namespace
+}  // namespace velant
