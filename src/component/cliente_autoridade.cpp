@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <chrono>
 #include <fstream>
 #include <mutex>
 #include <sstream>
@@ -70,6 +71,39 @@ std::string Causa(CURLcode codigo) {
   }
 }
 
+// The read timeout: no byte sent or received for that long once the
+// secure connection is up. (curl's low-speed limit averages over several
+// seconds, too coarse for a timeout of one or two.)
+struct VigiaLeitura {
+  CURL* h = nullptr;
+  std::chrono::milliseconds limite{};
+  std::chrono::steady_clock::time_point ultimo{};
+  curl_off_t recebidos = -1, enviados = -1;
+  bool conectado = false;
+  bool estourou = false;
+};
+
+int Progresso(void* dados, curl_off_t, curl_off_t recebidos, curl_off_t, curl_off_t enviados) {
+  auto* v = static_cast<VigiaLeitura*>(dados);
+  auto agora = std::chrono::steady_clock::now();
+  if (!v->conectado) {
+    curl_off_t conexao = 0;
+    curl_easy_getinfo(v->h, CURLINFO_APPCONNECT_TIME_T, &conexao);
+    if (conexao <= 0) return 0;   // still connecting: the connect timeout rules
+    v->conectado = true;
+    v->ultimo = agora;
+  }
+  if (recebidos != v->recebidos || enviados != v->enviados) {
+    v->recebidos = recebidos;
+    v->enviados = enviados;
+    v->ultimo = agora;
+    return 0;
+  }
+  if (agora - v->ultimo < v->limite) return 0;
+  v->estourou = true;
+  return 1;   // aborts the transfer
+}
+
 struct Curl {
   CURL* h = curl_easy_init();
   curl_slist* cabecalhos = nullptr;
@@ -115,8 +149,9 @@ std::string ClienteAutoridade::Posta(const DescricaoServico& d, const std::strin
   char detalhe[CURL_ERROR_SIZE] = {0};
   const auto& cfg = configuracao_;
   curl_blob certificado{const_cast<char*>(pfx_.data()), pfx_.size(), CURL_BLOB_NOCOPY};
-  long leituraSegundos = static_cast<long>((cfg.tempoLeitura.count() + 999) / 1000);
-  if (leituraSegundos < 1) leituraSegundos = 1;
+  VigiaLeitura vigia;
+  vigia.h = c.h;
+  vigia.limite = cfg.tempoLeitura;
 
   c.cabecalhos = curl_slist_append(c.cabecalhos, ("Content-Type: " + TipoConteudoSoap(d)).c_str());
   c.cabecalhos = curl_slist_append(c.cabecalhos, "Expect:");
@@ -138,14 +173,18 @@ std::string ClienteAutoridade::Posta(const DescricaoServico& d, const std::strin
   if (!cfg.arquivoAC.empty()) curl_easy_setopt(c.h, CURLOPT_CAINFO, cfg.arquivoAC.c_str());
   curl_easy_setopt(c.h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(cfg.tempoConexao.count()));
   curl_easy_setopt(c.h, CURLOPT_TIMEOUT_MS, static_cast<long>(cfg.tempoTotal.count()));
-  // Less than one byte a second for that long counts as a dead answer.
-  curl_easy_setopt(c.h, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(c.h, CURLOPT_LOW_SPEED_TIME, leituraSegundos);
+  curl_easy_setopt(c.h, CURLOPT_XFERINFOFUNCTION, &Progresso);
+  curl_easy_setopt(c.h, CURLOPT_XFERINFODATA, &vigia);
+  curl_easy_setopt(c.h, CURLOPT_NOPROGRESS, 0L);
 
   CURLcode resultado = curl_easy_perform(c.h);
   if (resultado != CURLE_OK) {
     std::string causa = recebido.excedeu ? "resposta grande demais" : Causa(resultado);
     std::string texto = detalhe[0] != '\0' ? std::string(detalhe) : curl_easy_strerror(resultado);
+    if (vigia.estourou) {
+      causa = Causa(CURLE_OPERATION_TIMEDOUT);
+      texto = "nada recebido em " + std::to_string(cfg.tempoLeitura.count()) + " ms";
+    }
     throw ErroExecucao(CodigoErro::ErroComponente, std::string("Falha na comunicação com a autoridade (") + d.nome +
                                                        " em " + url + "): " + causa + " - " + texto);
   }

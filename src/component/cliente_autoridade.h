@@ -24,7 +24,7 @@ struct ConfiguracaoCliente {
   std::string senhaCertificado;
   std::filesystem::path arquivoAC;         // CA bundle for the server; empty: the system's
   std::chrono::milliseconds tempoConexao{10000};
-  std::chrono::milliseconds tempoLeitura{30000};   // longest silence while waiting (whole seconds)
+  std::chrono::milliseconds tempoLeitura{30000};   // longest silence once connected
   std::chrono::milliseconds tempoTotal{60000};
 };
 

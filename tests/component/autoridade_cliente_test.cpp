@@ -1,0 +1,288 @@
+// The fiscal document component against the authority simulator, over
+// HTTPS with client certificates on loopback: the answer texts of every
+// remote operation, the distribution file, and every fault ending in an
+// error within the configured timeouts.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <regex>
+#include <thread>
+
+#include "autoridade_apoio.h"
+#include "base/erro.h"
+#include "base/regional.h"
+#include "base/texto.h"
+#include "component/servico_documento_fiscal.h"
+#include "manager/contexto.h"
+
+namespace velant {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Segundos(Clock::time_point inicio) {
+  return std::chrono::duration<double>(Clock::now() - inicio).count();
+}
+
+class ComponenteContraSimulador : public ::testing::Test {
+ protected:
+  explicit ComponenteContraSimulador(std::vector<std::string> opcoesSimulador = {})
+      : sim_(pasta_.Caminho() / "simulador", std::move(opcoesSimulador)) {}
+
+  teste::HostTeste& Host(const std::vector<std::pair<std::string, std::string>>& registro = {}) {
+    host_ = std::make_unique<teste::HostTeste>(pasta_.Caminho() / ("host" + std::to_string(++hosts_)), sim_.Servicos(),
+                                               registro);
+    return *host_;
+  }
+  ServicoDocumentoFiscal Componente() {
+    if (!host_) Host();
+    return ServicoDocumentoFiscal(host_->Ctx());
+  }
+
+  // The signed invoice where the generation step leaves it; its key.
+  std::string NotaNoDisco(const teste::OpcoesNota& o = {}) {
+    if (!host_) Host();
+    std::string chave;
+    std::string nota = teste::NotaAssinada(o, &chave);
+    OperacoesLocais locais(host_->Ctx());
+    teste::GravaTudo(host_->Local(locais.CaminhoAssinado(chave)), nota);
+    return chave;
+  }
+
+  // Batch built by the component and sent; the receipt.
+  std::string EnviaNota(const std::string& chave, int32_t lote) {
+    auto c = Componente();
+    OperacoesLocais locais(host_->Ctx());
+    std::string arquivoLote = c.GeraLote(locais.CaminhoAssinado(chave), lote);
+    std::string texto = c.EnviaLote(arquivoLote);
+    EXPECT_EQ(Left(texto, 30), "103 - Lote recebido - Recibo: ") << texto;
+    return Mid(texto, 31);
+  }
+
+  std::string StatusDoLote(const std::string& recibo) {
+    auto c = Componente();
+    EXPECT_EQ(c.ConsultaLote(recibo), "105 - Lote em processamento");
+    std::string texto = c.ConsultaLote(recibo);
+    size_t p = texto.find("\r\n", texto.find("\r\n") + 2);
+    return texto.substr(p + 2, texto.find("\r\n", p + 2) - p - 2);
+  }
+
+  void Controle(const std::string& texto) {
+    sim_.DefineControle(texto);
+    // The port follows "recusar" within the simulator's 50 ms poll.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  }
+
+  teste::PastaTemporaria pasta_;
+  teste::ProcessoSimulador sim_;
+  std::unique_ptr<teste::HostTeste> host_;
+  int hosts_ = 0;
+};
+
+TEST_F(ComponenteContraSimulador, StatusEmOperacao) {
+  std::string texto = Componente().StatusServico();
+  EXPECT_EQ(texto, "107 - Servico em Operacao");
+  EXPECT_TRUE(Like(texto, "*Servico em Operacao*"));
+}
+
+TEST_F(ComponenteContraSimulador, StatusParalisado) {
+  Controle("paralisado=108\n");
+  std::string texto = Componente().StatusServico();
+  EXPECT_EQ(texto, "108 - Serviço Paralisado Momentaneamente (curto prazo)");
+  EXPECT_FALSE(Like(texto, "*Servico em Operacao*") || Like(texto, "*Serviço em operação*"));
+}
+
+TEST_F(ComponenteContraSimulador, EmissaoCompletaComArquivoDeDistribuicao) {
+  std::string chave = NotaNoDisco();
+  std::string recibo = EnviaNota(chave, 41);
+  EXPECT_TRUE(std::regex_match(recibo, std::regex("351[0-9]{12}"))) << recibo;
+  EXPECT_EQ(StatusDoLote(recibo), "100 - Autorizado o uso da NF-e");
+
+  auto c = Componente();
+  std::string situacao = c.ConsultaSituacao(chave);
+  std::string protocolo = Right(situacao, 15);
+  EXPECT_TRUE(IsNumeric(Valor(protocolo))) << situacao;
+  EXPECT_EQ(Left(situacao, 6), "100 - ");
+
+  std::string arquivo = c.GeraDistribuicao(chave);
+  EXPECT_EQ(arquivo, "C:\\Dunmor\\nfe\\arquivos\\procNFe\\" + chave + "-procNFe.xml");
+  std::string proc = teste::LerTudo(host_->Local(arquivo));
+  auto erro = ValidarXml(proc, "procNFe_v3.10.xsd");
+  EXPECT_FALSE(erro.has_value()) << *erro;
+  EXPECT_EQ(teste::Campo(proc, "nProt"), protocolo);
+  // The signed document goes in byte for byte, and still verifies.
+  std::string assinado = teste::LerTudo(host_->Local(OperacoesLocais(host_->Ctx()).CaminhoAssinado(chave)));
+  EXPECT_NE(proc.find(assinado.substr(assinado.find("<NFe"))), std::string::npos);
+  std::string erroAssinatura;
+  EXPECT_TRUE(VerificarAssinatura(proc, &erroAssinatura)) << erroAssinatura;
+}
+
+TEST_F(ComponenteContraSimulador, CancelamentoRegistradoDepoisJaCancelada) {
+  std::string chave = NotaNoDisco();
+  StatusDoLote(EnviaNota(chave, 1));
+  auto c = Componente();
+  std::string protocolo = Right(c.ConsultaSituacao(chave), 15);
+
+  std::string texto = c.EventoCancelamento("0000123", chave, "1", protocolo, "Cancelamento por erro de digitacao");
+  EXPECT_TRUE(Like(texto, "135 - Evento registrado e vinculado*")) << texto;
+  EXPECT_TRUE(IsNumeric(Valor(Right(texto, 15))));
+  EXPECT_NE(Right(texto, 15), protocolo);
+
+  std::string denovo = c.EventoCancelamento("0000123", chave, "1", protocolo, "Cancelamento por erro de digitacao");
+  EXPECT_EQ(denovo, "218 - Rejeição: NF-e já está cancelada na base de dados da SEFAZ");
+  EXPECT_FALSE(Like(denovo, "*101*"));
+  EXPECT_FALSE(IsNumeric(Valor(Right(c.ConsultaSituacao(chave), 15))));
+}
+
+TEST_F(ComponenteContraSimulador, InutilizacaoHomologadaDepoisJaInutilizada) {
+  auto c = Componente();
+  host_->Ctx().estado.SerieAtual = "1";
+  std::string texto = c.InutilizaNumeracao("16", "90", "90", "Numero pulado por falha no sistema");
+  EXPECT_TRUE(Like(texto, "102 - Inutilização de número homologado*")) << texto;
+  std::string denovo = c.InutilizaNumeracao("16", "90", "90", "Numero pulado por falha no sistema");
+  EXPECT_EQ(Mid(denovo, 7), "Rejeição: NF-e  já esta inutilizada na base de dados da SEFAZ") << denovo;
+  EXPECT_FALSE(Like(denovo, "*102*"));
+}
+
+TEST_F(ComponenteContraSimulador, DuplicidadeERejeicaoEscolhida) {
+  std::string chave = NotaNoDisco();
+  EXPECT_EQ(StatusDoLote(EnviaNota(chave, 1)), "100 - Autorizado o uso da NF-e");
+  std::string duplicada = StatusDoLote(EnviaNota(chave, 2));
+  EXPECT_TRUE(Like(duplicada, "204 - Rejeição: Duplicidade de NF-e*")) << duplicada;
+
+  Controle("rejeitar=539\n");
+  std::string outra = NotaNoDisco({.numero = 124, .codigoNumerico = 124});
+  std::string rejeitada = StatusDoLote(EnviaNota(outra, 3));
+  EXPECT_EQ(rejeitada, "539 - Rejeição: Duplicidade de NF-e com diferença na Chave de Acesso");
+  EXPECT_THROW(Componente().GeraDistribuicao(outra), ErroExecucao);
+}
+
+TEST_F(ComponenteContraSimulador, LoteEmProcessamentoParaSempre) {
+  Controle("processando=sempre\n");
+  std::string recibo = EnviaNota(NotaNoDisco(), 1);
+  auto c = Componente();
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(c.ConsultaLote(recibo), "105 - Lote em processamento");
+}
+
+// --- Faults -------------------------------------------------------------------
+
+void EsperaFalha(const std::function<void()>& chamada, const std::string& causa, double limiteSegundos) {
+  auto inicio = Clock::now();
+  try {
+    chamada();
+    ADD_FAILURE() << "a chamada deveria falhar (" << causa << ")";
+  } catch (const ErroExecucao& e) {
+    EXPECT_EQ(e.Codigo(), CodigoErro::ErroComponente);
+    EXPECT_NE(e.Descricao().find(causa), std::string::npos) << e.Descricao();
+  }
+  EXPECT_LT(Segundos(inicio), limiteSegundos);
+}
+
+TEST_F(ComponenteContraSimulador, ConexaoRecusada) {
+  Controle("recusar=1\n");
+  auto c = Componente();
+  EsperaFalha([&] { c.StatusServico(); }, "conexão recusada", 2.0);
+  Controle("recusar=0\n");
+  EXPECT_EQ(Componente().StatusServico(), "107 - Servico em Operacao");
+}
+
+TEST_F(ComponenteContraSimulador, ServidorFora) {
+  sim_.Para();
+  auto c = Componente();
+  EsperaFalha([&] { c.StatusServico(); }, "Falha na comunicação com a autoridade (NfeStatusServico2 em https://127.0.0.1:",
+              2.0);
+}
+
+TEST_F(ComponenteContraSimulador, RespostaAtrasadaAlemDoTempoDeLeitura) {
+  Controle("atraso=5\n");
+  auto c = Componente();   // read timeout 1 s, total 4 s
+  EsperaFalha([&] { c.StatusServico(); }, "tempo limite esgotado", 2.5);
+}
+
+TEST_F(ComponenteContraSimulador, TempoTotalVenceQuandoMenor) {
+  Controle("atraso=5\n");
+  Host({{"TempoLimiteLeitura", "4"}, {"TempoLimiteTotal", "1.5"}});
+  auto c = Componente();
+  EsperaFalha([&] { c.StatusServico(); }, "tempo limite esgotado", 2.5);
+}
+
+TEST_F(ComponenteContraSimulador, RespostaPerdidaDepoisDeProcessada) {
+  std::string chave = NotaNoDisco();
+  OperacoesLocais locais(host_->Ctx());
+  std::string lote = Componente().GeraLote(locais.CaminhoAssinado(chave), 9);
+  Controle("descartar=1\n");
+  auto c = Componente();
+  EsperaFalha([&] { c.EnviaLote(lote); }, "sem resposta completa", 2.0);
+  Controle("");
+  // The authority did receive and authorise it.
+  EXPECT_TRUE(IsNumeric(Valor(Right(Componente().ConsultaSituacao(chave), 15))));
+}
+
+TEST_F(ComponenteContraSimulador, ServidorDeOutraAutoridadeCertificadora) {
+  // The issuer's certificate is no CA of the server's.
+  Host({{"ArquivoAC", (teste::PastaCertificados() / "emitente.pem").string()}});
+  auto c = Componente();
+  EsperaFalha([&] { c.StatusServico(); }, "falha na conexão segura (TLS)", 2.0);
+}
+
+TEST_F(ComponenteContraSimulador, CertificadoDoClienteDeOutraAutoridade) {
+  auto pasta = pasta_.Caminho() / "intruso";
+  std::filesystem::create_directories(pasta);
+  std::string saida;
+  ASSERT_EQ(teste::Executa("cd '" + pasta.string() +
+                               "' && openssl req -x509 -newkey rsa:2048 -nodes -days 2 -keyout k.pem -out c.pem "
+                               "-subj '/CN=INTRUSO:11222333000181' && openssl pkcs12 -export -inkey k.pem -in c.pem "
+                               "-out i.pfx -passout pass:1234",
+                           &saida),
+            0)
+      << saida;
+  Host({{"Certificado", (pasta / "i.pfx").string()}});
+  auto c = Componente();
+  EsperaFalha([&] { c.StatusServico(); }, "Falha na comunicação com a autoridade", 2.0);
+}
+
+TEST_F(ComponenteContraSimulador, SenhaErradaDoCertificado) {
+  Host({{"SenhaCertificado", "errada"}});
+  auto c = Componente();
+  EXPECT_THROW(c.StatusServico(), ErroExecucao);
+}
+
+TEST_F(ComponenteContraSimulador, MensagemForaDoEsquemaNemSai) {
+  sim_.Para();   // nothing would answer: the schema stops it first
+  auto c = Componente();
+  EsperaFalha([&] { c.ConsultaLote("12ab"); }, "fora do esquema consReciNFe_v3.10.xsd", 1.0);
+  EsperaFalha([&] { c.EventoCancelamento("1", "123", "1", "135160000000001", "Justificativa longa o bastante"); },
+              "Chave de acesso inválida", 1.0);
+  EsperaFalha([&] { c.InutilizaNumeracao("16", "1", "1", "curta"); }, "Série não informada", 1.0);
+  host_->Ctx().estado.SerieAtual = "1";
+  EsperaFalha([&] { c.InutilizaNumeracao("16", "1", "1", "curta"); }, "fora do esquema inutNFe_v3.10.xsd", 1.0);
+}
+
+TEST_F(ComponenteContraSimulador, ImpressaoEEmailAindaNaoDisponiveis) {
+  auto c = Componente();
+  EXPECT_THROW(c.ImprimeDanfe("a.xml", "a.pdf", 2, 0), ErroExecucao);
+  EXPECT_THROW(c.EnviaEmail("a@b.c", "x", "y", "z"), ErroExecucao);
+}
+
+TEST(ConfiguracaoCliente, ValoresDoRegistroEPadroes) {
+  teste::PastaTemporaria pasta;
+  teste::HostTeste host(pasta.Caminho(), "C:\\Config\\servicos.ini",
+                        {{"Certificado", "C:\\Certificados\\a1.pfx"},
+                         {"TempoLimiteConexao", "2,5"},
+                         {"TempoLimiteLeitura", ""},
+                         {"TempoLimiteTotal", "abc"},
+                         {"UnidadeFederadaCodigo", ""},
+                         {"UnidadeFederada", "RS"}});
+  auto c = LerConfiguracaoCliente(host.Ctx());
+  EXPECT_EQ(c.uf, "RS");
+  EXPECT_EQ(c.codigoUf, "43");
+  EXPECT_EQ(c.ambiente, "2");
+  EXPECT_EQ(c.arquivoCertificado, host.Local("C:\\Certificados\\a1.pfx"));
+  EXPECT_EQ(c.arquivoServicos, host.Local("C:\\Config\\servicos.ini"));
+  EXPECT_EQ(c.tempoConexao, std::chrono::milliseconds(2500));
+  EXPECT_EQ(c.tempoLeitura, std::chrono::milliseconds(30000));
+  EXPECT_EQ(c.tempoTotal, std::chrono::milliseconds(60000));
+}
+
+}  // namespace
+}  // namespace velant
