@@ -101,7 +101,12 @@ FabricaFiscalDocService FabricaServicoDocumentoFiscal(Contexto& ctx) {
   return [&ctx]() -> std::unique_ptr<FiscalDocService> { return std::make_unique<ServicoDocumentoFiscal>(ctx); };
 }
 
-ServicoDocumentoFiscal::ServicoDocumentoFiscal(Contexto& ctx) : ctx_(ctx), locais_(ctx) {}
+ServicoDocumentoFiscal::ServicoDocumentoFiscal(Contexto& ctx) : ctx_(ctx), locais_(ctx) {
+  // Nothing the component does for an invoice works without the installation's certificate.
+  if (Registro("Certificado").empty())
+    throw ErroExecucao(CodigoErro::ErroComponente,
+                       "Certificado digital não configurado (valor \"Certificado\" da chave nfe)");
+}
 ServicoDocumentoFiscal::~ServicoDocumentoFiscal() = default;
 
 autoridade::ClienteAutoridade& ServicoDocumentoFiscal::Cliente() {

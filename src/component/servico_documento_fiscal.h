@@ -23,6 +23,7 @@ struct Contexto;
 
 class ServicoDocumentoFiscal : public FiscalDocService {
  public:
+  // Raises ErroExecucao (ErroComponente) when no certificate is configured.
   explicit ServicoDocumentoFiscal(Contexto& ctx);
   ~ServicoDocumentoFiscal() override;
 
