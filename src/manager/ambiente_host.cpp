@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "component/servico_documento_fiscal.h"
 #include "ui/interface_headless.h"
 
 namespace velant {
@@ -52,7 +53,9 @@ AmbienteHost::AmbienteHost(const OpcoesHost& opcoes, std::unique_ptr<InterfaceOp
       log_(*ui_, caminhos_, relogio_),
       ctx_{*ui_, relogio_, caminhos_, ini_, registro_, log_, estado_, tabelas_, vetores_,
            /*ConexaoBanco=*/nullptr, /*Solicitacao=*/nullptr, /*GeradorXml=*/nullptr,
-           /*CriaFiscalDocService=*/{}} {}
+           /*CriaFiscalDocService=*/{}} {
+  ctx_.CriaFiscalDocService = FabricaServicoDocumentoFiscal(ctx_);
+}
 
 AmbienteHost::~AmbienteHost() = default;
 
