@@ -4,9 +4,11 @@
 JOBS ?= $(shell nproc)
 BUILD ?= build
 BUILD_SAN ?= build-san
+BUILD_FUZZ ?= build-fuzz
+FUZZ_RUNS ?= 20000
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test test-rapido test-san demo bench clean
+.PHONY: all deps configure build test test-rapido test-san test-fuzz demo bench clean
 
 all: build
 
@@ -29,7 +31,16 @@ test-san: deps
 	@scripts/preparar-certificados $(BUILD_SAN)
 	@cd $(BUILD_SAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS) --timeout 900
 
-test: test-rapido test-san
+# The request parser under libFuzzer (clang) for a fixed number of inputs.
+# State is kept across inputs as the Host keeps it, so leaks are left to test-san.
+test-fuzz: deps
+	@CC=clang CXX=clang++ cmake -S fuzz -B $(BUILD_FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
+	@cmake --build $(BUILD_FUZZ) -j $(JOBS)
+	@mkdir -p $(BUILD_FUZZ)/corpus-analisador
+	@$(BUILD_FUZZ)/fuzz_analisador -runs=$(FUZZ_RUNS) -seed=1 -max_len=4096 -detect_leaks=0 \
+	  -dict=fuzz/analisador.dict -print_final_stats=1 $(BUILD_FUZZ)/corpus-analisador fuzz/corpus/analisador
+
+test: test-rapido test-san test-fuzz
 
 demo: build
 	@scripts/demo $(BUILD)
@@ -38,4 +49,4 @@ bench: build
 	@scripts/bench $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(BUILD_SAN)
+	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_FUZZ)
