@@ -584,9 +584,13 @@ class Montagem {
       if (!conhecido) r_.Recusa("CST", cst, "código de situação tributária desconhecido");
       r_.w.Abre(g + "Outr");
       r_.w.Elemento("CST", cst);
-      r_.ObrigValor("vBC", Slot(p, c.base), L::TDec_1302);
-      r_.ObrigValor(c.aliquota, Slot(p, c.taxa), L::TDec_0302a04);
-      r_.ObrigValor(c.valor, Slot(p, c.montante), L::TDec_1302);
+      // The filling routines give amounts only to some of these codes; none
+      // at all means nothing was charged.
+      bool semValores = Apara(Slot(p, c.base)).empty() && Apara(Slot(p, c.taxa)).empty() &&
+                        Apara(Slot(p, c.montante)).empty();
+      r_.ObrigValor("vBC", semValores ? "0" : Slot(p, c.base), L::TDec_1302);
+      r_.ObrigValor(c.aliquota, semValores ? "0" : Slot(p, c.taxa), L::TDec_0302a04);
+      r_.ObrigValor(c.valor, semValores ? "0" : Slot(p, c.montante), L::TDec_1302);
     }
     r_.w.Fecha();
     r_.w.Fecha();

@@ -48,7 +48,8 @@
 //         (CST 50, or 00 on an entry), otherwise IPINT (CST 53, or 03)
 //         PIS (when 31 is filled) by CST 31: PISAliq vBC 32 pPIS 33 vPIS 34;
 //         PISQtde qBCProd = qTrib 12, vAliqProd 45, vPIS 34; PISNT; PISOutr
-//         vBC 32 pPIS 33 vPIS 34.  COFINS the same with 35 36 37 38 and 44
+//         vBC 32 pPIS 33 vPIS 34 (zeros when all three are empty).
+//         COFINS the same with 35 36 37 38 and 44
 //  total  ICMSTot: vBC tot(0) vICMS 1 vICMSDeson 27 vBCST 2 vST 3 vProd 4
 //         vFrete 5 vSeg 6 vDesc 7 vII 8 vIPI 9 vPIS 10 vCOFINS 11 vOutro 12 vNF 13
 //         ISSQNtot (when 14 is filled): vServ 14 vBC 15 vISS 16 vPIS 17

@@ -407,6 +407,13 @@ INSTANTIATE_TEST_SUITE_P(
                  {"<PIS><PISNT><CST>06</CST></PISNT></PIS>",
                   "<COFINSOutr><CST>99</CST><vBC>100.00</vBC><pCOFINS>7.60</pCOFINS><vCOFINS>7.60</vCOFINS>"},
                  {}},
+        CasoNota{"PisCofinsOutrasSemValores",
+                 [](VetoresNFe& v, GeradorXmlNFe&) {
+                   Preenche(Item(v), {{31, "49"}, {32, ""}, {33, ""}, {34, ""}, {35, "49"}, {36, ""}, {37, ""}, {38, ""}});
+                 },
+                 {"<PISOutr><CST>49</CST><vBC>0.00</vBC><pPIS>0.00</pPIS><vPIS>0.00</vPIS></PISOutr>",
+                  "<COFINSOutr><CST>49</CST><vBC>0.00</vBC><pCOFINS>0.00</pCOFINS><vCOFINS>0.00</vCOFINS>"},
+                 {}},
         CasoNota{"SemPisNemCofins",
                  [](VetoresNFe& v, GeradorXmlNFe&) { Preenche(Item(v), {{31, ""}, {35, ""}}); },
                  {"</ICMS></imposto>"}, {"<PIS>", "<COFINS>"}},
@@ -510,9 +517,9 @@ INSTANTIATE_TEST_SUITE_P(
                    "det[1]/imposto/ICMS/CSOSN: '999'"},
         CasoRecusa{"OrigemNoveDoCsosn900", [](VetoresNFe& v, GeradorXmlNFe&) { Crt1(v, "900"); },
                    "det[1]/imposto/ICMS/orig: '9'"},
-        CasoRecusa{"PisOutrasSemValores",
-                   [](VetoresNFe& v, GeradorXmlNFe&) { Preenche(Item(v), {{31, "50"}, {32, ""}, {33, ""}, {34, ""}}); },
-                   "sem valor: det[1]/imposto/PIS/PISOutr/vBC"},
+        CasoRecusa{"PisOutrasComValorFaltando",
+                   [](VetoresNFe& v, GeradorXmlNFe&) { Preenche(Item(v), {{31, "50"}, {32, "100.00"}, {33, ""}}); },
+                   "sem valor: det[1]/imposto/PIS/PISOutr/pPIS"},
         CasoRecusa{"ItemDeOutroRegimeNoSegundoItem",
                    [](VetoresNFe& v, GeradorXmlNFe&) {
                      v.gQtdItens = 2;
