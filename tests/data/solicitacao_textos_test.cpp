@@ -221,3 +221,22 @@ TEST_F(TextosSolicitacao, ClaimKeepsItsTimeForTheLogLine) {
 
 }  // namespace
 }  // namespace velant::data
+
+#include "data/escritor_mensagem.h"
+
+namespace velant::data {
+namespace {
+
+TEST_F(TextosSolicitacao, LogWriterStampsTheRequestBeingServed) {
+  auto escritor = EscritorMensagemSolicitacao(s, estado);
+  estado.NSUAtual = 321;
+  driver.linhasAfetadas = {1, 0};
+  EXPECT_TRUE(escritor("      Gerando NFe..."));
+  EXPECT_EQ(driver.executados.back(), "UPDATE SolicitacaoFuncaoNFe SET Mensagem = '      Gerando NFe...' WHERE NSU = 321");
+  EXPECT_FALSE(escritor("x"));
+  driver.falhar = true;
+  EXPECT_FALSE(escritor("y"));   // a database error is "not written", not an exception
+}
+
+}  // namespace
+}  // namespace velant::data
