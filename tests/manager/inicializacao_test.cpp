@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "data/conexao_nfe.h"
+#include "data/solicitacao_funcao_nfe.h"
+#include "manager/gerenciador_nfe.h"
+#include "ambiente_teste.h"
+#include "fila_falsa.h"
+
+namespace velant {
+namespace {
+
+using teste::AmbienteTeste;
+
+constexpr const char* kIni = "C:\\KorvanePafEcf\\NFe\\VelantNFe\\VelantNFe.ini";
+
+class Inicio : public ::testing::Test {
+ protected:
+  Inicio() {
+    g.ObterIP = [] { return "10.0.0.5"; };
+    a.relogio.passoSegundos = 0.5;
+  }
+  void GravaIP(const std::string& ip) { a.ini.GravarIni("Local", "IP do Computador a ser processado", ip, kIni); }
+  std::string LeIni(const std::string& secao, const std::string& chave) { return a.ini.LerIni(secao, chave, kIni); }
+
+  AmbienteTeste a;
+  teste::ManipuladoresTeste m;
+  GerenciadorNFe g{a.ctx, m};
+};
+
+TEST_F(Inicio, PrimeiraExecucaoGravaOIPEOBancoEAbreAFila) {
+  a.estado.BancoAccess = true;
+  a.tabelas.TabelaNotaCriada = a.tabelas.TabelaDuplicatasCriada = a.tabelas.TabelaCuponsCriada = true;
+  ASSERT_TRUE(g.Carrega());
+  EXPECT_EQ(g.Janela().IPDestePC, "10.0.0.5");
+  EXPECT_EQ(a.ui.Titulo(), "Velant NFe V-6.07.01.1 IP deste PC:10.0.0.5");
+  EXPECT_TRUE(a.ui.IconeNaBandeja());
+  EXPECT_EQ(a.ui.DicaBandeja(), "Velant NFe V-6.07.01.1 IP deste PC:10.0.0.5");
+  EXPECT_EQ(LeIni("Local", "IP do Computador a ser processado"), "10.0.0.5");
+  EXPECT_EQ(LeIni("SGBD", "Gerenciador de Banco de Dados"), "SQLITE");
+  const EstadoGlobal& e = a.estado;
+  EXPECT_EQ(e.IPProcessamento, "10.0.0.5");
+  EXPECT_EQ(e.VersaoSistema, "6.07.01.1");
+  EXPECT_EQ(e.CaminhoIni, kIni);
+  EXPECT_EQ(e.PastaBase, "C:\\Dunmor");
+  EXPECT_FALSE(e.BancoAccess);
+  EXPECT_FALSE(e.BancoMySql);
+  EXPECT_TRUE(e.BancoSqlServer);
+  EXPECT_FALSE(e.BancoOracle);
+  EXPECT_TRUE(e.BancoSqlite);
+  EXPECT_FALSE(e.BancoPostgreSql);
+  EXPECT_FALSE(a.tabelas.TabelaNotaCriada || a.tabelas.TabelaDuplicatasCriada || a.tabelas.TabelaCuponsCriada);
+  ASSERT_NE(a.ctx.ConexaoBanco, nullptr);
+  EXPECT_TRUE(a.ctx.ConexaoBanco->ConexaoAtiva());
+  EXPECT_NE(a.ctx.Solicitacao, nullptr);
+  EXPECT_EQ(g.Janela().ContadorCiclos, 0);
+  EXPECT_EQ(a.ui.Status(), "Ativo: Aguardando Solicitação");
+  EXPECT_TRUE(a.ui.Caixas().empty());
+}
+
+TEST_F(Inicio, IpDeTestesServeEmQualquerComputador) {
+  GravaIP("127.0.0.1");
+  ASSERT_TRUE(g.Carrega());
+  EXPECT_EQ(a.estado.IPProcessamento, "127.0.0.1");
+  EXPECT_EQ(LeIni("Local", "IP do Computador a ser processado"), "127.0.0.1");
+}
+
+TEST_F(Inicio, IpDivergenteMostraACaixaETermina) {
+  GravaIP("10.0.0.9");
+  EXPECT_FALSE(g.Carrega());
+  ASSERT_EQ(a.ui.Caixas().size(), 1u);
+  const auto& caixa = a.ui.Caixas()[0];
+  EXPECT_EQ(caixa.titulo, "IP Divergente!");
+  EXPECT_EQ(caixa.estilo, vbExclamation);
+  EXPECT_EQ(caixa.prompt,
+            "O IP deste computador é: 10.0.0.5\r\ne não confere com o IP a ser processado: 10.0.0.9\r\n"
+            "Favor configurar no arquivo de configuração\r\nC:\\KorvanePafEcf\\NFe\\VelantNFe\\VelantNFe.ini");
+  // The icon was added before the check and stays until the process ends.
+  EXPECT_TRUE(a.ui.IconeNaBandeja());
+  EXPECT_EQ(a.ctx.ConexaoBanco, nullptr);
+}
+
+TEST_F(Inicio, SemIPDaRedeServeOsPedidosSemIP) {
+  g.ObterIP = [] { return std::string(); };
+  ASSERT_TRUE(g.Carrega());
+  EXPECT_EQ(a.estado.IPProcessamento, "");
+  EXPECT_EQ(a.ui.Titulo(), "Velant NFe V-6.07.01.1 IP deste PC:");
+}
+
+TEST_F(Inicio, SegundaCopiaNaMesmaInstalacaoETerminada) {
+  ASSERT_TRUE(g.Carrega());
+  GerenciadorNFe segunda(a.ctx, m);
+  segunda.ObterIP = [] { return "10.0.0.5"; };
+  EXPECT_FALSE(segunda.Carrega());
+  ASSERT_EQ(a.ui.Caixas().size(), 1u);
+  EXPECT_EQ(a.ui.Caixas()[0].prompt, "Atenção! Este Programa já encontra-se aberto!");
+  EXPECT_EQ(a.ui.Caixas()[0].titulo, "Gerenciador Padrão NFe já está aberto!");
+  EXPECT_EQ(a.ui.Caixas()[0].estilo, vbExclamation);
+}
+
+TEST_F(Inicio, BancoSemDriverEAnotadoESeguePolling) {
+  a.ini.GravarIni("SGBD", "Gerenciador de Banco de Dados", "SQLSERVER", kIni);
+  ASSERT_TRUE(g.Carrega());
+  EXPECT_FALSE(a.estado.BancoSqlite);
+  EXPECT_FALSE(a.estado.BancoPostgreSql);
+  EXPECT_TRUE(a.NaLista(" ** Erro: Banco de dados SQLSERVER sem driver nesta plataforma: nenhuma conexão aberta"));
+  g.Tique();   // the search fails on the closed connection; it is logged, nothing breaks
+  g.Tique();
+  EXPECT_EQ(a.estado.NSUAtual, 0);
+}
+
+TEST_F(Inicio, FilaRealNoSqliteAtendidaDoInicioAoFim) {
+  GravaIP("127.0.0.1");
+  ASSERT_TRUE(g.Carrega());
+  data::cSolicitacaoFuncaoNFe ac(*a.ctx.ConexaoBanco, a.estado, a.ui);
+  ac.NSU(7);
+  ac.IPComputadorAC("10.1.1.1");
+  ac.Texto("000-000 - STATUS SERVICO\r\n001-000 - 3\r\n999-999 - \r\n");
+  ASSERT_TRUE(ac.Incluir());
+  m.efeito = [&] { a.log.RegistraEvento("      Consultando o serviço...", true, true); };
+  g.Tique();
+  ASSERT_TRUE(ac.LocalizarCodigo(7));
+  EXPECT_FALSE(ac.HoraAnalise().Zero());
+  EXPECT_FALSE(ac.HoraAprovacao().Zero());
+  EXPECT_TRUE(ac.HoraCancelamentoHost().Zero());
+  EXPECT_EQ(ac.Mensagem(), "Serviço de NFe Disponível");
+  EXPECT_EQ(ac.VersaoHost(), "6.07.01.1");
+  // The progress line went into the row while the handler ran.
+  EXPECT_NE(a.ArquivoLog().find("      Consultando o serviço..."), std::string::npos);
+  EXPECT_EQ(a.ArquivoLog().find("Não foi possível definir mensagem"), std::string::npos);
+}
+
+TEST_F(Inicio, MensagemDeProgressoVaiParaALinhaAtual) {
+  GravaIP("127.0.0.1");
+  ASSERT_TRUE(g.Carrega());
+  data::cSolicitacaoFuncaoNFe ac(*a.ctx.ConexaoBanco, a.estado, a.ui);
+  ac.NSU(3);
+  ac.Texto("000-000 - ATV\r\n");
+  ASSERT_TRUE(ac.Incluir());
+  a.estado.NSUAtual = 3;
+  a.log.RegistraEvento("   Gerando NFe... com um texto bem mais longo que cinquenta caracteres   ", true, true);
+  ASSERT_TRUE(ac.LocalizarCodigo(3));
+  EXPECT_EQ(ac.Mensagem(), "Gerando NFe... com um texto bem mais longo que cin");
+}
+
+TEST_F(Inicio, DescargaFechaAConexaoCompartilhada) {
+  ASSERT_TRUE(g.Carrega());
+  g.Descarrega();
+  EXPECT_EQ(a.ctx.ConexaoBanco, nullptr);
+  EXPECT_EQ(a.ctx.Solicitacao, nullptr);
+  // The log no longer writes through the released record.
+  a.estado.NSUAtual = 1;
+  a.log.RegistraEvento("depois da descarga", true, true);
+  EXPECT_TRUE(a.NaLista("depois da descarga"));
+}
+
+}  // namespace
+}  // namespace velant
