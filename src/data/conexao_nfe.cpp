@@ -104,29 +104,31 @@ DialetoSql CConexaoNfe::Dialeto() const {
   return DialetoSql::SqlServer;
 }
 
-void CConexaoNfe::MostraErro(int numero, const std::string& descricao) {
-  ui_.MsgBox(std::to_string(numero) + " - " + descricao, vbOKOnly);
-}
-
 ConexaoDriver* CConexaoNfe::ConexaoCompartilhada() {
   return mConexaoCompartilhada && mConexaoCompartilhada->Aberta() ? mConexaoCompartilhada.get() : nullptr;
 }
 
 ConexaoDriver* CConexaoNfe::Conexao() { return mConexao && mConexao->Aberta() ? mConexao.get() : nullptr; }
 
-// Runs f, showing any error in a message box; false when it failed.
+static void MostraErroEm(InterfaceOperador& ui, int numero, const std::string& descricao) {
+  ui.MsgBox(std::to_string(numero) + " - " + descricao, vbOKOnly);
+}
+
+// Runs f; an error is shown in a message box. False when it failed.
 template <class F>
-static bool ComMensagem(CConexaoNfe& c, F f, void (CConexaoNfe::*mostra)(int, const std::string&)) {
+static bool ComMensagem(InterfaceOperador& ui, F f) {
   try {
     f();
     return true;
   } catch (const ErroExecucao& e) {
-    (c.*mostra)(e.Numero(), e.Descricao());
+    MostraErroEm(ui, e.Numero(), e.Descricao());
   } catch (const std::exception& e) {
-    (c.*mostra)(static_cast<int>(CodigoErro::ErroBanco), e.what());
+    MostraErroEm(ui, static_cast<int>(CodigoErro::ErroBanco), e.what());
   }
   return false;
 }
+
+void CConexaoNfe::MostraErro(int numero, const std::string& descricao) { MostraErroEm(ui_, numero, descricao); }
 
 static ConexaoDriver& Exige(ConexaoDriver* c) {
   if (c == nullptr) Levanta(CodigoErro::ObjetoFechado);
@@ -135,13 +137,13 @@ static ConexaoDriver& Exige(ConexaoDriver* c) {
 
 std::unique_ptr<Recordset> CConexaoNfe::RsConexao(const std::string& pSQL) {
   auto rs = std::make_unique<Recordset>();
-  ComMensagem(*this, [&] { *rs = Exige(Conexao()).Consultar(pSQL); }, &CConexaoNfe::MostraErro);
+  ComMensagem(ui_, [&] { *rs = Exige(Conexao()).Consultar(pSQL); });
   return rs;
 }
 
 int32_t CConexaoNfe::ExecutaSql(const std::string& pSQL) {
   int64_t linhas = 0;
-  ComMensagem(*this, [&] { linhas = Exige(Conexao()).Executar(pSQL); }, &CConexaoNfe::MostraErro);
+  ComMensagem(ui_, [&] { linhas = Exige(Conexao()).Executar(pSQL); });
   if (linhas > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
   return static_cast<int32_t>(linhas);
 }
@@ -155,15 +157,15 @@ bool CConexaoNfe::ConexaoAtiva() {
 }
 
 void CConexaoNfe::IniciaTransacao() {
-  ComMensagem(*this, [&] { Exige(ConexaoCompartilhada()).IniciarTransacao(); }, &CConexaoNfe::MostraErro);
+  ComMensagem(ui_, [&] { Exige(ConexaoCompartilhada()).IniciarTransacao(); });
 }
 
 void CConexaoNfe::CancelaTransacao() {
-  ComMensagem(*this, [&] { Exige(ConexaoCompartilhada()).CancelarTransacao(); }, &CConexaoNfe::MostraErro);
+  ComMensagem(ui_, [&] { Exige(ConexaoCompartilhada()).CancelarTransacao(); });
 }
 
 void CConexaoNfe::ConfirmaTransacao() {
-  ComMensagem(*this, [&] { Exige(ConexaoCompartilhada()).ConfirmarTransacao(); }, &CConexaoNfe::MostraErro);
+  ComMensagem(ui_, [&] { Exige(ConexaoCompartilhada()).ConfirmarTransacao(); });
 }
 
 }  // namespace velant::data
