@@ -1,0 +1,393 @@
+#include "lifecycle/gerar_nfe.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "base/erro.h"
+#include "base/regional.h"
+#include "base/texto.h"
+#include "component/apoio_documento.h"
+#include "component/formatos_leiaute.h"
+#include "component/gerador_xml_nfe.h"
+#include "component/operacoes_locais.h"
+#include "content/preenche_vetores.h"
+#include "data/conexao_nfe.h"
+#include "data/configuracao_banco.h"
+#include "manager/ambiente_teste.h"
+#include "manager/analisador_solicitacao.h"
+
+namespace velant {
+namespace {
+
+// The component as the Host's would do the three local operations; the
+// others are not reached by the generation.
+class ComponenteLocal : public FiscalDocService {
+ public:
+  ComponenteLocal(Contexto& ctx, std::function<void()> depoisDeAssinar)
+      : op_(ctx), depoisDeAssinar_(std::move(depoisDeAssinar)) {}
+  std::string AssinaXml(const std::string& arquivo, const std::string& tag) override {
+    std::string r = op_.AssinaXml(arquivo, tag);
+    if (depoisDeAssinar_) depoisDeAssinar_();
+    return r;
+  }
+  bool ValidaXml(const std::string& arquivo, const std::string& esquema, bool mostrar) override {
+    return op_.ValidaXml(arquivo, esquema, mostrar);
+  }
+  std::string GeraChaveAcesso(const std::string& uf, const std::string& data, const std::string& cnpj, int32_t m,
+                              int32_t s, int32_t n, int32_t t, int32_t c) override {
+    return op_.GeraChaveAcesso(uf, data, cnpj, m, s, n, t, c);
+  }
+  [[noreturn]] static void Nao() { throw ErroExecucao(CodigoErro::ErroComponente, "não usado na geração"); }
+  std::string GeraLote(const std::string&, int32_t) override { Nao(); }
+  std::string ConsultaSituacao(const std::string&) override { Nao(); }
+  std::string ImprimeDanfe(const std::string&, const std::string&, int32_t, int32_t) override { Nao(); }
+  std::string EnviaLote(const std::string&) override { Nao(); }
+  std::string ConsultaLote(const std::string&) override { Nao(); }
+  std::string StatusServico() override { Nao(); }
+  std::string InutilizaNumeracao(const std::string&, const std::string&, const std::string&,
+                                 const std::string&) override { Nao(); }
+  std::string GeraDistribuicao(const std::string&) override { Nao(); }
+  bool EnviaEmail(const std::string&, const std::string&, const std::string&, const std::string&) override { Nao(); }
+  std::string EventoCancelamento(const std::string&, const std::string&, const std::string&, const std::string&,
+                                 const std::string&) override { Nao(); }
+
+ private:
+  OperacoesLocais op_;
+  std::function<void()> depoisDeAssinar_;
+};
+
+// One invoice of a SP issuer, series 1, number 123, issued 15/01/2016.
+std::string Solicitacao(bool comItem = true) {
+  std::vector<std::string> linhas = {
+      "000-000 = NFE3.10", "001-000 = 1", "040-000 = 1", "042-000 = 3", "100-000 = ",
+      "110-000 = 15/01/2016 10:30:00", "111-000 = 123", "112-000 = 1", "113-000 = 1",
+      "114-000 = 15/01/2016 11:00:00", "115-000 = 100,00", "116-000 = 100,00", "117-000 = 1,65",
+      "119-000 = 7,60", "121-000 = 18,00", "122-000 = 100,00", "130-000 = 0", "210-000 = CLIENTE EXEMPLO S A",
+      "211-000 = AV PAULISTA 1000", "212-000 = BELA VISTA", "213-000 = SAO PAULO", "214-000 = SP",
+      "215-000 = 01310200", "216-000 = 1058", "217-000 = BRASIL", "218-000 = (1155556666",
+      "219-000 = 44555666000172", "220-000 = 987654321098", "222-000 = 3550308",
+      "310-000 = EMPRESA TESTE LTDA", "311-000 = LOJA TESTE", "312-000 = RUA DAS FLORES", "313-000 = 100",
+      "315-000 = CENTRO", "316-000 = 01310100", "317-000 = (1133334444", "318-000 = 123456789012",
+      "319-000 = SAO PAULO", "320-000 = 3550308", "362-000 = 9"};
+  if (comItem) {
+    for (const char* l : {"800-001 = ", "810-001 = 84713012", "811-001 = PRODUTO DE TESTE", "812-001 = UN",
+                          "813-001 = P001", "820-001 = 50,00", "821-001 = 2", "822-001 = 100,00", "824-001 = 01",
+                          "825-001 = 01", "829-001 = 1,65", "830-001 = 7,60", "831-001 = 5102",
+                          "832-001 = VENDA DE MERCADORIA", "833-001 = 35", "835-001 = 7,60", "836-001 = 1,65",
+                          "837-001 = 18,00", "838-001 = 100,00", "840-001 = 18", "843-001 = 1", "844-001 = 000",
+                          "845-001 = P", "899-001 = "})
+      linhas.push_back(l);
+  } else {
+    linhas.erase(linhas.begin() + 4);   // no "100-000": no record in TabelaNota
+  }
+  std::string texto;
+  for (const auto& l : linhas) texto += l + "\r\n";
+  return texto + "999-999 = \r\n";
+}
+
+const std::string kChave = MontaChaveAcesso("35", "15/01/2016", "11222333000181", 55, 1, 123, 1, 123);
+const std::string kGerado = "C:\\Dunmor\\nfe\\arquivos\\NFe" + kChave + ".xml";
+const std::string kAssinado = "C:\\Dunmor\\nfe\\arquivos\\assinado\\NFe" + kChave + "-assinado.xml";
+
+class Geracao : public ::testing::Test {
+ protected:
+  teste::AmbienteTeste a;
+  std::unique_ptr<data::CConexaoNfe> conexao;
+  GeradorXmlNFe gerador{a.caminhos, &a.registro};
+  std::function<void()> depoisDeAssinar;
+  std::vector<std::string> mensagens;
+
+  Geracao() {
+    Registro(true);
+    data::GarantirConfiguracaoBanco(a.ini);
+    conexao = std::make_unique<data::CConexaoNfe>(a.ini, a.caminhos, a.ui);
+    a.ctx.ConexaoBanco = conexao.get();
+    a.ctx.GeradorXml = &gerador;
+    a.ctx.CriaFiscalDocService = [this] { return std::make_unique<ComponenteLocal>(a.ctx, depoisDeAssinar); };
+    a.log.DefinirEscritorMensagem([this](const std::string& m) {
+      mensagens.push_back(m);
+      return true;
+    });
+  }
+  ~Geracao() override { a.ctx.ConexaoBanco = nullptr; }
+
+  void Registro(bool comCertificado) {
+    std::string r = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\nfe]\r\n"
+                    "\"Ambiente\"=\"2\"\r\n\"UnidadeFederada\"=\"SP\"\r\n\"UnidadeFederadaCodigo\"=\"35\"\r\n"
+                    "\"CNPJ\"=\"11222333000181\"\r\n\"VerProc\"=\"VelantNFe\"\r\n\"TipoDanfe\"=\"1\"\r\n";
+    if (comCertificado)
+      r += "\"Certificado\"=\"" + (teste::PastaCertificados() / "emitente.pfx").string() +
+           "\"\r\n\"SenhaCertificado\"=\"1234\"\r\n";
+    teste::GravaTudo(a.registro.Arquivo(), r);
+  }
+
+  // The request parsed and the emission values set as the poll loop sets them.
+  void Prepara(bool comItem = true) {
+    ASSERT_TRUE(AnalisaTextoSolicitacao(a.ctx, a.janela, Solicitacao(comItem)));
+    a.estado.SerieAtual = "1";
+    a.estado.NumeroAtual = 123;
+    a.estado.DataEmissaoAtual = DataHora::De(2016, 1, 15);
+    ParametrosEmissaoFila(a.ctx);
+  }
+
+  void Executa(const std::string& sql) { ASSERT_EQ(conexao->ExecutaSql(sql), 1) << sql; }
+
+  // The date column as the driver gives it back, as yyyy-mm-dd.
+  static std::string Dia(const std::string& texto) {
+    auto d = leiaute::LerDataHora(texto);
+    return d ? leiaute::Data(*d) : texto;
+  }
+  struct Linha {
+    std::string chave;
+    int64_t lote, recepcao, protocolo, etapa;
+    std::string data;
+  };
+  std::vector<Linha> Linhas(const std::string& serie = "1") {
+    auto rs = conexao->RsConexao(
+        "SELECT [Numero da NFe], [Numero do Lote], [Numero da Recepcao], [Numero do Protocolo], "
+        "[Etapa Concluida], Data FROM MovimentoNFe WHERE Empresa = 1 AND Serie = '" +
+        Replace(serie, "'", "''") + "' AND Numero = 123");
+    std::vector<Linha> r;
+    for (; !rs->Eof(); rs->MoveNext()) {
+      r.push_back({rs->Value(0).Texto(), CLngLng(rs->Value(1)), CLngLng(rs->Value(2)), CLngLng(rs->Value(3)),
+                   CLngLng(rs->Value(4)), Dia(rs->Value(5).Texto())});
+    }
+    return r;
+  }
+  bool NoLog(const std::string& linha) { return a.ArquivoLog().find(linha + "\r\n") != std::string::npos; }
+};
+
+TEST_F(Geracao, PrimeiraEmissaoCriaUmaLinhaNaEtapaZero) {
+  Prepara();
+  ASSERT_TRUE(GerarNFE(a.ctx)) << a.ArquivoLog();
+  auto linhas = Linhas();
+  ASSERT_EQ(linhas.size(), 1u);
+  EXPECT_EQ(linhas[0].chave, kChave);
+  EXPECT_EQ(linhas[0].lote, 0);
+  EXPECT_EQ(linhas[0].recepcao, 0);
+  EXPECT_EQ(linhas[0].protocolo, 0);
+  EXPECT_EQ(linhas[0].etapa, 0);
+  EXPECT_EQ(linhas[0].data, "2016-01-15");
+  EXPECT_EQ(a.estado.ChaveAcessoSolicitada, kChave);
+  EXPECT_EQ(a.estado.ArquivoAtual, kAssinado);
+  EXPECT_EQ(a.estado.MensagemRetorno, "");
+  EXPECT_EQ(gerador.UltimoItem, 0);
+  EXPECT_TRUE(a.caminhos.Existe(kGerado));
+  std::string erro;
+  EXPECT_TRUE(VerificarAssinatura(teste::LerTudo(a.caminhos.Mapear(kAssinado)), &erro)) << erro;
+
+  std::string log = a.ArquivoLog();
+  const std::string esperadas[] = {"        Iniciando Geração da NFe: ",
+                                   "        Chave de Acesso da NFe: NFe" + kChave,
+                                   "        Arquivo gerado: " + kGerado,
+                                   "        Arquivo assinado: C:\\Dunmor\\nfe\\Arquivos\\NFe" + kChave + ".xml",
+                                   "        Validado=Verdadeiro: " + kAssinado,
+                                   "        Arquivo Assinado/Validado"};
+  size_t pos = 0;
+  for (const auto& l : esperadas) {
+    size_t achado = log.find(l + "\r\n", pos);
+    ASSERT_NE(achado, std::string::npos) << l << "\n" << log;
+    pos = achado;
+  }
+  // Only these reach the request's message, cut to 50 characters.
+  ASSERT_EQ(mensagens.size(), 3u);
+  EXPECT_EQ(mensagens[0], ("Arquivo gerado: " + kGerado).substr(0, 50));
+  EXPECT_EQ(mensagens[1], ("Arquivo assinado: C:\\Dunmor\\nfe\\Arquivos\\NFe" + kChave).substr(0, 50));
+  EXPECT_EQ(mensagens[2], "Arquivo Assinado/Validado");
+}
+
+class Reemissao : public Geracao, public ::testing::WithParamInterface<int> {};
+
+TEST_P(Reemissao, AteEtapaUmMantemALinhaEReescreveAChave) {
+  Prepara();
+  Executa("INSERT INTO MovimentoNFe (Empresa, Serie, Numero, [Numero da NFe], [Numero do Lote], "
+          "[Numero da Recepcao], [Numero do Protocolo], [Etapa Concluida], Data ) VALUES ( 1, '1', 123, 'ANTIGA', "
+          "7, 351000000000001, 0, " + std::to_string(GetParam()) + ", '10/01/2016' )");
+  ASSERT_TRUE(GerarNFE(a.ctx)) << a.ArquivoLog();
+  auto linhas = Linhas();
+  ASSERT_EQ(linhas.size(), 1u);
+  EXPECT_EQ(linhas[0].chave, kChave);
+  EXPECT_EQ(linhas[0].etapa, GetParam());
+  EXPECT_EQ(linhas[0].lote, 7);
+  EXPECT_EQ(linhas[0].recepcao, 351000000000001);
+  EXPECT_EQ(linhas[0].data, "2016-01-10");
+}
+
+INSTANTIATE_TEST_SUITE_P(Etapas, Reemissao, ::testing::Values(0, 1));
+
+class LoteJaEnviado : public Geracao, public ::testing::WithParamInterface<int> {};
+
+TEST_P(LoteJaEnviado, RecusaSemTocarNaLinhaNemAssinar) {
+  Prepara();
+  Executa("INSERT INTO MovimentoNFe (Empresa, Serie, Numero, [Numero da NFe], [Numero do Lote], "
+          "[Numero da Recepcao], [Numero do Protocolo], [Etapa Concluida], Data ) VALUES ( 1, '1', 123, 'ANTIGA', "
+          "7, 0, 0, " + std::to_string(GetParam()) + ", '10/01/2016' )");
+  EXPECT_FALSE(GerarNFE(a.ctx));
+  EXPECT_TRUE(NoLog("  ** NFe com lote já enviado!NFe" + kChave)) << a.ArquivoLog();
+  auto linhas = Linhas();
+  ASSERT_EQ(linhas.size(), 1u);
+  EXPECT_EQ(linhas[0].chave, "ANTIGA");
+  EXPECT_EQ(linhas[0].etapa, GetParam());
+  EXPECT_TRUE(a.caminhos.Existe(kGerado));   // the unsigned file is written before the check
+  EXPECT_FALSE(a.caminhos.Existe(kAssinado));
+  EXPECT_EQ(a.estado.MensagemRetorno, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Etapas, LoteJaEnviado, ::testing::Values(2, 3));
+
+TEST_F(Geracao, FalhaDeEsquemaDeixaALinhaNaEtapaZero) {
+  Prepara();
+  depoisDeAssinar = [this] {
+    auto local = a.caminhos.Mapear(kAssinado);
+    std::string xml = teste::LerTudo(local);
+    xml.replace(xml.find("<mod>55</mod>"), 13, "<mod>57</mod>");
+    teste::GravaTudo(local, xml);
+  };
+  EXPECT_FALSE(GerarNFE(a.ctx));
+  auto linhas = Linhas();
+  ASSERT_EQ(linhas.size(), 1u);
+  EXPECT_EQ(linhas[0].etapa, 0);
+  EXPECT_EQ(a.estado.MensagemRetorno, "Erro ao validar NFe");
+  EXPECT_TRUE(NoLog("        Validado=Falso: " + kAssinado)) << a.ArquivoLog();
+  EXPECT_TRUE(NoLog("      Erro ao validar NFe..."));
+  ASSERT_FALSE(mensagens.empty());
+  EXPECT_EQ(mensagens.back(), "Erro ao validar NFe...");
+}
+
+TEST_F(Geracao, SerieComAspasNaoQuebraOsComandos) {
+  Prepara();
+  a.estado.SerieAtual = "1'A";
+  ASSERT_TRUE(GerarNFE(a.ctx)) << a.ArquivoLog();
+  auto linhas = Linhas("1'A");
+  ASSERT_EQ(linhas.size(), 1u);
+  EXPECT_EQ(linhas[0].chave, kChave);
+  Prepara();   // the content routines close the tables they read
+  a.estado.SerieAtual = "1'A";
+  ASSERT_TRUE(GerarNFE(a.ctx)) << a.ArquivoLog();   // found again: updated, not duplicated
+  EXPECT_EQ(Linhas("1'A").size(), 1u);
+}
+
+TEST_F(Geracao, FalhaDaAssinaturaVaiParaOLogDeAssinarNFe) {
+  Registro(false);
+  Prepara();
+  EXPECT_FALSE(GerarNFE(a.ctx));
+  EXPECT_NE(a.ArquivoLog().find("     ** Erro na Rotina: AssinarNFE - Certificado digital não configurado"),
+            std::string::npos)
+      << a.ArquivoLog();
+  EXPECT_EQ(Linhas().size(), 1u);   // the row is written before signing
+  EXPECT_FALSE(a.caminhos.Existe(kAssinado));
+}
+
+TEST_F(Geracao, SemComponenteOuSemControleEErroDeGerarNFE) {
+  Prepara();
+  a.ctx.CriaFiscalDocService = nullptr;
+  EXPECT_FALSE(GerarNFE(a.ctx));
+  EXPECT_NE(a.ArquivoLog().find("     ** Erro na Rotina: GerarNFE - "), std::string::npos);
+  EXPECT_TRUE(Linhas().empty());
+}
+
+TEST_F(Geracao, DocumentoRecusadoPeloGeradorNaoCriaLinha) {
+  Prepara();
+  a.tabelas.TabelaNota.MoveFirst();
+  a.tabelas.TabelaNota.SetValue("CFOP", Valor("9102"));   // idDest left empty
+  EXPECT_FALSE(GerarNFE(a.ctx));
+  EXPECT_NE(a.ArquivoLog().find("     ** Erro na Rotina: GerarNFE - GeraXml: "), std::string::npos)
+      << a.ArquivoLog();
+  EXPECT_TRUE(Linhas().empty());
+  EXPECT_FALSE(a.caminhos.Existe(kGerado));
+}
+
+TEST_F(Geracao, SemItensNaoGeraNada) {
+  Prepara(false);
+  EXPECT_EQ(a.vetores.gQtdItens, 0);
+  EXPECT_FALSE(GerarNFE(a.ctx));
+  EXPECT_TRUE(Linhas().empty());
+  EXPECT_FALSE(a.caminhos.Existe(kGerado));
+  // The item routine refuses an empty table before any key or file.
+  ASSERT_EQ(a.ui.Caixas().size(), 1u);
+  EXPECT_EQ(a.ui.Caixas()[0].titulo, "PreencheVetores");
+  EXPECT_EQ(a.ArquivoLog().find("Chave de Acesso da NFe"), std::string::npos);
+}
+
+// --- The statements, as a recording connection sees them ------------------
+
+class ConexaoGravadora : public data::CConexaoNfe {
+ public:
+  explicit ConexaoGravadora(InterfaceOperador& ui) : CConexaoNfe(ui) {}
+  std::vector<std::string> consultas, comandos;
+  int etapa = -1;           // -1: no MovimentoNFe row
+  int32_t afetadas = 1;
+
+  std::unique_ptr<data::Recordset> RsConexao(const std::string& sql) override {
+    consultas.push_back(sql);
+    auto rs = std::make_unique<data::Recordset>();
+    if (sql.find("MovimentoNFe") == std::string::npos) {
+      rs->AbrirComResultado({{"situacao_tributaria", data::adVarChar, 3}}, {});
+      return rs;
+    }
+    std::vector<std::vector<Valor>> linhas;
+    if (etapa >= 0) {
+      linhas.push_back({Valor(int32_t{1}), Valor(int32_t{0}), Valor(int32_t{0}), Valor(int32_t{0}),
+                        Valor(static_cast<int16_t>(etapa))});
+    }
+    rs->AbrirComResultado({{"Empresa", data::adInteger, 0},
+                           {"Numero do Lote", data::adInteger, 0},
+                           {"Numero da Recepcao", data::adInteger, 0},
+                           {"Numero do Protocolo", data::adInteger, 0},
+                           {"Etapa Concluida", data::adSmallInt, 0}},
+                          linhas);
+    return rs;
+  }
+  int32_t ExecutaSql(const std::string& sql) override {
+    comandos.push_back(sql);
+    return afetadas;
+  }
+};
+
+class Comandos : public Geracao {
+ protected:
+  ConexaoGravadora gravadora{a.ui};
+  Comandos() { a.ctx.ConexaoBanco = &gravadora; }
+  std::string Select() const {
+    for (const auto& c : gravadora.consultas)
+      if (c.find("MovimentoNFe") != std::string::npos) return c;
+    return "";
+  }
+};
+
+const std::string kSelect =
+    "SELECT Empresa, [Numero do Lote], [Numero da Recepcao], [Numero do Protocolo], [Etapa Concluida]"
+    "  FROM MovimentoNFe WHERE Empresa = 1   AND Serie = '1'   AND Numero = 123";
+
+TEST_F(Comandos, InsercaoComOsTextosExatos) {
+  Prepara();
+  ASSERT_TRUE(GerarNFE(a.ctx)) << a.ArquivoLog();
+  EXPECT_EQ(Select(), kSelect);
+  ASSERT_EQ(gravadora.comandos.size(), 1u);
+  EXPECT_EQ(gravadora.comandos[0],
+            "INSERT INTO MovimentoNFe (Empresa, Serie, Numero, [Numero da NFe], [Numero do Lote], "
+            "[Numero da Recepcao], [Numero do Protocolo], [Etapa Concluida], Data ) VALUES ( 1, '1', 123, '" +
+                kChave + "', 0, 0, 0, 0, '15/01/2016' )");
+}
+
+TEST_F(Comandos, AtualizacaoComOsTextosExatosEAspasDobradas) {
+  Prepara();
+  a.estado.SerieAtual = "O'1";
+  gravadora.etapa = 1;
+  ASSERT_TRUE(GerarNFE(a.ctx)) << a.ArquivoLog();
+  ASSERT_EQ(gravadora.comandos.size(), 1u);
+  EXPECT_EQ(gravadora.comandos[0], "UPDATE MovimentoNFe SET [Numero da NFe] = '" + kChave +
+                                       "' WHERE Empresa = 1   AND Serie = 'O''1'   AND Numero = 123");
+}
+
+TEST_F(Comandos, NenhumaLinhaAfetadaParaAntesDeAssinar) {
+  Prepara();
+  gravadora.afetadas = 0;
+  EXPECT_FALSE(GerarNFE(a.ctx));
+  EXPECT_FALSE(a.caminhos.Existe(kAssinado));
+  EXPECT_EQ(a.estado.ChaveAcessoSolicitada, "");
+}
+
+}  // namespace
+}  // namespace velant
