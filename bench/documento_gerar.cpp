@@ -1,0 +1,279 @@
+// Time per invoice of the generation step (GerarNFE: fill the vectors from
+// the parsed request, access key, XML, the MovimentoNFe row, signature,
+// schema validation) with 1, 50 and 990 items, beside two references on the
+// same documents: one RSA-2048 signature alone (the floor: no step can be
+// cheaper than the signature it must make) and the shell pipeline
+// "xmlsec1 --sign" then "xmllint --schema". Prints the medians and ratios.
+#include <benchmark/benchmark.h>
+#include <openssl/evp.h>
+#include <openssl/pem.h>
+#include <stdlib.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "base/caminhos.h"
+#include "base/data_hora.h"
+#include "component/chave_acesso.h"
+#include "component/gerador_xml_nfe.h"
+#include "component/servico_documento_fiscal.h"
+#include "component/validador_esquema.h"
+#include "content/preenche_vetores.h"
+#include "data/conexao_nfe.h"
+#include "data/configuracao_banco.h"
+#include "lifecycle/gerar_nfe.h"
+#include "manager/analisador_solicitacao.h"
+#include "manager/contexto.h"
+#include "manager/estado_gerenciador.h"
+#include "ui/interface_headless.h"
+
+namespace velant {
+namespace {
+
+std::filesystem::path Certificados() {
+  std::filesystem::path pasta = std::filesystem::path(VELANT_BINARIOS) / "certificados";
+  if (!std::filesystem::exists(pasta / "pronto")) {
+    std::string comando = std::string(VELANT_FONTE) + "/scripts/preparar-certificados " + VELANT_BINARIOS;
+    if (std::system(comando.c_str()) != 0) throw std::runtime_error("preparar-certificados falhou");
+  }
+  return pasta;
+}
+
+// A sale of n items of a SP issuer under the normal regime.
+std::string Solicitacao(int itens) {
+  std::ostringstream t;
+  auto linha = [&](const std::string& l) { t << l << "\r\n"; };
+  for (const char* l :
+       {"000-000 = NFE3.10", "001-000 = 1", "040-000 = 1", "042-000 = 3", "100-000 = ", "110-000 = 15/01/2016 10:30:00",
+        "111-000 = 123", "112-000 = 1", "113-000 = 1", "114-000 = 15/01/2016 11:00:00", "117-000 = 1,65",
+        "119-000 = 7,60", "130-000 = 0", "210-000 = CLIENTE EXEMPLO S A", "211-000 = AV PAULISTA 1000",
+        "212-000 = BELA VISTA", "213-000 = SAO PAULO", "214-000 = SP", "215-000 = 01310200", "216-000 = 1058",
+        "217-000 = BRASIL", "218-000 = (1155556666", "219-000 = 44555666000172", "220-000 = 987654321098",
+        "222-000 = 3550308", "310-000 = EMPRESA TESTE LTDA", "311-000 = LOJA TESTE", "312-000 = RUA DAS FLORES",
+        "313-000 = 100", "315-000 = CENTRO", "316-000 = 01310100", "317-000 = (1133334444",
+        "318-000 = 123456789012", "319-000 = SAO PAULO", "320-000 = 3550308", "362-000 = 9"})
+    linha(l);
+  linha("115-000 = " + std::to_string(100 * itens) + ",00");
+  linha("116-000 = " + std::to_string(100 * itens) + ",00");
+  linha("121-000 = " + std::to_string(18 * itens) + ",00");
+  linha("122-000 = " + std::to_string(100 * itens) + ",00");
+  for (int i = 1; i <= itens; ++i) {
+    char n[8];
+    std::snprintf(n, sizeof n, "%03d", i % 1000);
+    std::string s = std::string("-") + n + " = ";
+    for (const std::string& l :
+         {"800" + s, "810" + s + "84713012", "811" + s + "PRODUTO DE TESTE NUMERO " + std::to_string(i),
+          "812" + s + "UN", "813" + s + "P" + std::to_string(i), "820" + s + "50,00", "821" + s + "2",
+          "822" + s + "100,00", "823" + s + "7891234567895", "824" + s + "01", "825" + s + "01",
+          "829" + s + "1,65", "830" + s + "7,60", "831" + s + "5102", "832" + s + "VENDA DE MERCADORIA",
+          "833" + s + "35", "835" + s + "7,60", "836" + s + "1,65", "837" + s + "18,00", "838" + s + "100,00",
+          "840" + s + "18", "843" + s + "1", "844" + s + "000", "845" + s + "P", "899" + s})
+      linha(l);
+  }
+  linha("999-999 = ");
+  return t.str();
+}
+
+// The objects of one Host on a temporary root, with the test certificate.
+struct Host {
+  std::filesystem::path raiz;
+  InterfaceHeadless ui{true};
+  RelogioSistema relogio;
+  std::unique_ptr<MapeadorCaminhos> caminhos;
+  std::unique_ptr<PerfilIni> ini;
+  std::unique_ptr<RegistroWindows> registro;
+  std::unique_ptr<RegistroEventos> log;
+  EstadoGlobal estado;
+  TabelasSolicitacao tabelas;
+  VetoresNFe vetores;
+  std::unique_ptr<Contexto> ctx;
+  std::unique_ptr<data::CConexaoNfe> conexao;
+  std::unique_ptr<GeradorXmlNFe> gerador;
+  EstadoGerenciador janela;
+
+  Host() {
+    std::string modelo = (std::filesystem::temp_directory_path() / "bench-documento-XXXXXX").string();
+    if (mkdtemp(modelo.data()) == nullptr) throw std::runtime_error("mkdtemp");
+    raiz = modelo;
+    caminhos = std::make_unique<MapeadorCaminhos>(raiz);
+    ini = std::make_unique<PerfilIni>(*caminhos);
+    registro = std::make_unique<RegistroWindows>(raiz / "registro.reg");
+    log = std::make_unique<RegistroEventos>(ui, *caminhos, relogio);
+    std::ofstream(raiz / "registro.reg", std::ios::binary)
+        << "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\nfe]\r\n\"Ambiente\"=\"2\"\r\n"
+           "\"UnidadeFederada\"=\"SP\"\r\n\"UnidadeFederadaCodigo\"=\"35\"\r\n\"CNPJ\"=\"11222333000181\"\r\n"
+           "\"VerProc\"=\"VelantNFe\"\r\n\"TipoDanfe\"=\"1\"\r\n\"Certificado\"=\""
+        << (Certificados() / "emitente.pfx").string() << "\"\r\n\"SenhaCertificado\"=\"1234\"\r\n";
+    ctx = std::make_unique<Contexto>(Contexto{ui, relogio, *caminhos, *ini, *registro, *log, estado, tabelas, vetores,
+                                              nullptr, nullptr, nullptr, {}});
+    data::GarantirConfiguracaoBanco(*ini);
+    conexao = std::make_unique<data::CConexaoNfe>(*ini, *caminhos, ui);
+    gerador = std::make_unique<GeradorXmlNFe>(*caminhos, registro.get());
+    ctx->ConexaoBanco = conexao.get();
+    ctx->GeradorXml = gerador.get();
+    ctx->CriaFiscalDocService = FabricaServicoDocumentoFiscal(*ctx);
+  }
+  ~Host() {
+    ctx->ConexaoBanco = nullptr;
+    std::error_code ec;
+    std::filesystem::remove_all(raiz, ec);
+  }
+  bool Prepara(const std::string& texto) {
+    if (!AnalisaTextoSolicitacao(*ctx, janela, texto)) return false;
+    estado.SerieAtual = "1";
+    estado.NumeroAtual = 123;
+    estado.DataEmissaoAtual = DataHora::De(2016, 1, 15);
+    ParametrosEmissaoFila(*ctx);
+    return true;
+  }
+  std::filesystem::path Gerado() const { return caminhos->Mapear(gerador->ArquivoXml); }
+};
+
+// The generated document of each size, kept for the references.
+std::map<int, std::string>& Documentos() {
+  static std::map<int, std::string> d;
+  return d;
+}
+
+const std::string& Documento(int itens) {
+  auto& d = Documentos();
+  if (!d.count(itens)) {
+    Host h;
+    if (!h.Prepara(Solicitacao(itens)) || !GerarNFE(*h.ctx)) throw std::runtime_error("geração falhou");
+    std::ifstream f(h.Gerado(), std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    d[itens] = s.str();
+  }
+  return d[itens];
+}
+
+void BM_GerarNFE(benchmark::State& state) {
+  int itens = static_cast<int>(state.range(0));
+  std::string texto = Solicitacao(itens);
+  Host h;
+  for (auto _ : state) {
+    state.PauseTiming();
+    bool pronto = h.Prepara(texto);
+    state.ResumeTiming();
+    if (!pronto || !GerarNFE(*h.ctx)) {
+      state.SkipWithError("GerarNFE falhou");
+      break;
+    }
+  }
+  state.counters["itens"] = itens;
+}
+
+void BM_AssinaturaRsa2048(benchmark::State& state) {
+  Documento(static_cast<int>(state.range(0)));
+  FILE* f = std::fopen((Certificados() / "emitente.key").c_str(), "r");
+  EVP_PKEY* chave = f ? PEM_read_PrivateKey(f, nullptr, nullptr, nullptr) : nullptr;
+  if (f) std::fclose(f);
+  if (chave == nullptr) {
+    state.SkipWithError("chave de teste ilegível");
+    return;
+  }
+  // What the signer signs: a canonical SignedInfo of about 800 bytes.
+  std::string signedInfo(800, 'x');
+  std::vector<unsigned char> assinatura(512);
+  for (auto _ : state) {
+    EVP_MD_CTX* ctx = EVP_MD_CTX_new();
+    size_t tamanho = assinatura.size();
+    EVP_DigestSignInit(ctx, nullptr, EVP_sha1(), nullptr, chave);
+    EVP_DigestSign(ctx, assinatura.data(), &tamanho, reinterpret_cast<const unsigned char*>(signedInfo.data()),
+                   signedInfo.size());
+    EVP_MD_CTX_free(ctx);
+    benchmark::DoNotOptimize(assinatura.data());
+  }
+  EVP_PKEY_free(chave);
+  state.counters["itens"] = static_cast<double>(state.range(0));
+}
+
+void BM_Xmlsec1MaisXmllint(benchmark::State& state) {
+  int itens = static_cast<int>(state.range(0));
+  const std::string& doc = Documento(itens);
+  std::string id = doc.substr(doc.find("Id=\"") + 4, 47);
+  std::string modelo =
+      "<Signature xmlns=\"http://www.w3.org/2000/09/xmldsig#\"><SignedInfo><CanonicalizationMethod "
+      "Algorithm=\"http://www.w3.org/TR/2001/REC-xml-c14n-20010315\"/><SignatureMethod "
+      "Algorithm=\"http://www.w3.org/2000/09/xmldsig#rsa-sha1\"/><Reference URI=\"#" + id +
+      "\"><Transforms><Transform Algorithm=\"http://www.w3.org/2000/09/xmldsig#enveloped-signature\"/><Transform "
+      "Algorithm=\"http://www.w3.org/TR/2001/REC-xml-c14n-20010315\"/></Transforms><DigestMethod "
+      "Algorithm=\"http://www.w3.org/2000/09/xmldsig#sha1\"/><DigestValue/></Reference></SignedInfo>"
+      "<SignatureValue/><KeyInfo><X509Data><X509Certificate/></X509Data></KeyInfo></Signature>";
+  std::string gabarito = doc;
+  gabarito.insert(gabarito.find("</infNFe>") + 9, modelo);
+  auto pasta = std::filesystem::temp_directory_path() / ("bench-xmlsec1-" + std::to_string(getpid()));
+  std::filesystem::create_directories(pasta);
+  std::ofstream(pasta / "gabarito.xml", std::ios::binary) << gabarito;
+  auto c = Certificados();
+  std::string comando = "xmlsec1 --sign --id-attr:Id infNFe --privkey-pem '" + (c / "emitente.key").string() + "," +
+                        (c / "emitente.pem").string() + "' --output '" + (pasta / "assinado.xml").string() + "' '" +
+                        (pasta / "gabarito.xml").string() + "' >/dev/null 2>&1 && xmllint --noout --schema '" +
+                        (PastaEsquemas() / "PL_008i2" / "nfe_v3.10.xsd").string() + "' '" +
+                        (pasta / "assinado.xml").string() + "' >/dev/null 2>&1";
+  for (auto _ : state) {
+    if (std::system(comando.c_str()) != 0) {
+      state.SkipWithError("xmlsec1 ou xmllint falhou");
+      break;
+    }
+  }
+  std::error_code ec;
+  std::filesystem::remove_all(pasta, ec);
+  state.counters["itens"] = itens;
+}
+
+BENCHMARK(BM_GerarNFE)->Arg(1)->Arg(50)->Arg(990)->Unit(benchmark::kMillisecond)->UseRealTime()
+    ->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_AssinaturaRsa2048)->Arg(1)->Arg(50)->Arg(990)->Unit(benchmark::kMillisecond)->UseRealTime()
+    ->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Xmlsec1MaisXmllint)->Arg(1)->Arg(50)->Arg(990)->Unit(benchmark::kMillisecond)->UseRealTime()
+    ->Repetitions(5)->ReportAggregatesOnly(true);
+
+// The console report, then a table of the medians and how they compare.
+class RelatorioComRazoes : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const auto& r : runs) {
+      if (r.aggregate_name != "median" || r.error_occurred) continue;
+      std::string nome = r.run_name.function_name;
+      int itens = static_cast<int>(r.run_name.args.empty() ? 0 : std::stoi(r.run_name.args));
+      medianas_[itens][nome] = r.GetAdjustedRealTime();
+    }
+  }
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    std::printf("\nMedianas (ms) e razões por quantidade de itens\n");
+    std::printf("%6s %12s %12s %14s %12s %14s\n", "itens", "GerarNFE", "RSA-2048", "xmlsec1+lint", "Gerar/RSA",
+                "Gerar/shell");
+    for (const auto& [itens, m] : medianas_) {
+      auto valor = [&](const char* nome) {
+        auto it = m.find(nome);
+        return it == m.end() ? 0.0 : it->second;
+      };
+      double g = valor("BM_GerarNFE"), r = valor("BM_AssinaturaRsa2048"), x = valor("BM_Xmlsec1MaisXmllint");
+      std::printf("%6d %12.3f %12.3f %14.3f %12.1f %14.2f\n", itens, g, r, x, r > 0 ? g / r : 0, x > 0 ? g / x : 0);
+    }
+  }
+
+ private:
+  std::map<int, std::map<std::string, double>> medianas_;
+};
+
+}  // namespace
+}  // namespace velant
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  velant::RelatorioComRazoes relatorio;
+  benchmark::RunSpecifiedBenchmarks(&relatorio);
+  benchmark::Shutdown();
+  return 0;
+}
