@@ -104,7 +104,7 @@ void FormataSQLNumero(std::string& TextoSQL, const EstadoGlobal& estado, int mod
 void FormataSQLTexto(std::string& TextoSQL, const EstadoGlobal& estado, int modo, const Valor& pPrimeiro,
                      const Valor& pSegundo) {
   Formata(TextoSQL, estado, modo, pPrimeiro, pSegundo,
-          [](const Valor& v, Forma) { return "'" + DuplicaAspas(Texto(v)) + "'"; });
+          [](const Valor& v, Forma) { return EntreAspas(DuplicaAspas(Texto(v))); });
 }
 
 std::string DuplicaAspas(const std::string& pTexto) {
@@ -117,6 +117,13 @@ std::string DuplicaAspas(const std::string& pTexto) {
   return r;
 }
 
-std::string EntreAspas(const std::string& pTexto) { return "'" + pTexto + "'"; }
+std::string EntreAspas(const std::string& pTexto) {
+  std::string r;
+  r.reserve(pTexto.size() + 2);
+  r += '\'';
+  r += pTexto;
+  r += '\'';
+  return r;
+}
 
 }  // namespace velant::data
