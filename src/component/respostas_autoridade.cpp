@@ -105,6 +105,8 @@ std::string TextoConsultaLote(const std::string& retConsReciNFe) {
     return lote.cStat + " - Lote processado" + vbCrLf + "Recibo: " + TextoFilho(doc.Raiz(), "nRec") + vbCrLf +
            linhaNota + vbCrLf + linhaChave;
   }
+  // The authority is paralysed: nothing is known yet, the batch must not be sent again.
+  if (lote.cStat == "108" || lote.cStat == "109") return lote.cStat + " - " + lote.xMotivo;
   // Not found, or refused: the batch has to be sent again.
   return lote.cStat + " - " + (TemRejeicao(lote.xMotivo) ? lote.xMotivo : "Rejeição: " + lote.xMotivo);
 }

@@ -41,6 +41,9 @@ inline constexpr const char* kLoteNaoRecebido = "Erro 94";
 //        contains "Rejeição" ("297 - Rejeição: Assinatura difere do calculado")
 //     "Chave: <chNFe>" and, when there is one, " - Protocolo: <nProt>"
 //   in processing (105), one line: "105 - Lote em processamento"
+//   service paralysed (108, 109), one line, a final status that is no
+//     rejection, so the batch is queried again later and never sent twice:
+//     "108 - Serviço Paralisado Momentaneamente (curto prazo)"
 //   anything else, one line, always containing "Rejeição":
 //     "106 - Rejeição: Lote não localizado"
 std::string TextoConsultaLote(const std::string& retConsReciNFe);

@@ -41,7 +41,8 @@ class ServicoDocumentoFiscal : public FiscalDocService {
   std::string EnviaLote(const std::string& arquivoLote) override;
   // Four CR LF lines when processed ("104 - Lote processado", "Recibo: ...",
   // the invoice's "<cStat> - <xMotivo>" as the third, status, line, "Chave: ...");
-  // one line otherwise: "105 - Lote em processamento", or "<cStat> - Rejeição: ...".
+  // one line otherwise: "105 - Lote em processamento", "108 - <xMotivo>" (or 109)
+  // while the authority is paralysed, or "<cStat> - Rejeição: ...".
   std::string ConsultaLote(const std::string& numeroRecepcao) override;
   // "100 - Autorizado o uso da NF-e - Protocolo: <15 digits>" when authorised
   // (the protocol as the last 15 characters); "<cStat> - <xMotivo>" otherwise.

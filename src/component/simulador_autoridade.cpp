@@ -236,6 +236,7 @@ std::string SimuladorAutoridade::Autorizacao(const Pedido& p) {
     return m + "</retEnviNFe>";
   };
   if (!p.esquemaOk) return resposta("225", "");
+  if (!falhas_.paralisado.empty()) return resposta(falhas_.paralisado, "");
 
   EstadoSimulador::Lote lote;
   lote.cUF = cUF;
@@ -325,6 +326,7 @@ std::string SimuladorAutoridade::RetAutorizacao(const Pedido& p) {
     return m + "</retConsReciNFe>";
   };
   if (!p.esquemaOk) return resposta("215", {});
+  if (!falhas_.paralisado.empty()) return resposta(falhas_.paralisado, {});
   if (TextoFilho(r, "tpAmb") != configuracao_.ambiente) return resposta("252", {});
   auto lote = estado_.ConsultaLote(nRec);
   if (!lote) return resposta("106", {});
@@ -345,6 +347,7 @@ std::string SimuladorAutoridade::Consulta(const Pedido& p) {
            "</retConsSitNFe>";
   };
   if (!p.esquemaOk) return resposta("215", "");
+  if (!falhas_.paralisado.empty()) return resposta(falhas_.paralisado, "");
   if (TextoFilho(r, "tpAmb") != configuracao_.ambiente) return resposta("252", "");
   if (DigitoChave(chave.substr(0, 43)) != chave[43]) return resposta("236", "");
   auto nota = estado_.NotaPorChave(chave);
@@ -368,6 +371,7 @@ std::string SimuladorAutoridade::RecepcaoEvento(const Pedido& p) {
            El("xMotivo", TextoStatus(cStat)) + eventos + "</retEnvEvento>";
   };
   if (!p.esquemaOk) return lote("215", "");
+  if (!falhas_.paralisado.empty()) return lote(falhas_.paralisado, "");
 
   std::string retornos;
   for (xmlNode* evento = r->children; evento != nullptr; evento = evento->next) {
@@ -442,6 +446,7 @@ std::string SimuladorAutoridade::Inutilizacao(const Pedido& p) {
     return m + "</infInut></retInutNFe>";
   };
   if (!p.esquemaOk) return resposta("215", "");
+  if (!falhas_.paralisado.empty()) return resposta(falhas_.paralisado, "");
   ResultadoAssinatura assinatura = ConfereAssinatura(p.mensagem, Atributo(inf, "Id"));
   std::string injetada = RejeicaoInjetada();
   if (!injetada.empty()) return resposta(injetada, "");

@@ -8,7 +8,7 @@
 //   rejeitar=539                the next document (invoice, event, voiding) gets this code, once
 //   processando=sempre          batch queries stay in processing (105) for ever
 //   consultas_processamento=2   queries a batch answers 105 before its result
-//   paralisado=108              the status service answers 108 (or 109)
+//   paralisado=108              every service answers 108 (or 109) and processes nothing
 // A key of the control file overrides the command line; an absent key leaves it.
 #include <filesystem>
 #include <optional>

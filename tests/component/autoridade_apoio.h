@@ -130,15 +130,23 @@ class ProcessoSimulador {
     kill(pid_, SIGTERM);
     auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     int status = 0;
+    bool morto = false;
     while (waitpid(pid_, &status, WNOHANG) == 0) {
       if (std::chrono::steady_clock::now() > limite) {
         kill(pid_, SIGKILL);
         waitpid(pid_, &status, 0);
+        morto = true;
         break;
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     pid_ = -1;
+    // It must stop cleanly on SIGTERM, and without a sanitizer's report.
+    std::string log = Log();
+    EXPECT_FALSE(morto) << "o simulador não atendeu ao SIGTERM\n" << log;
+    EXPECT_TRUE(morto || (WIFEXITED(status) && WEXITSTATUS(status) == 0)) << log;
+    EXPECT_EQ(log.find("Sanitizer"), std::string::npos) << log;
+    EXPECT_EQ(log.find("runtime error"), std::string::npos) << log;
   }
 
   int Porta() const { return porta_; }

@@ -157,6 +157,21 @@ TEST_F(ComponenteContraSimulador, DuplicidadeERejeicaoEscolhida) {
   EXPECT_THROW(Componente().GeraDistribuicao(outra), ErroExecucao);
 }
 
+TEST_F(ComponenteContraSimulador, AutoridadeParalisadaNaoRecebeLote) {
+  std::string chave = NotaNoDisco();
+  OperacoesLocais locais(host_->Ctx());
+  std::string lote = Componente().GeraLote(locais.CaminhoAssinado(chave), 5);
+  Controle("paralisado=108\n");
+  auto c = Componente();
+  EXPECT_EQ(c.EnviaLote(lote), "Erro 94");
+  std::string log = teste::LerTudo(host_->Local(RegistroEventos::NomeArquivoLog(host_->Ctx().relogio.Agora())));
+  EXPECT_NE(log.find("        Lote não recebido pela autoridade: 108 - Serviço Paralisado Momentaneamente (curto prazo)"),
+            std::string::npos)
+      << log;
+  EXPECT_EQ(c.ConsultaLote("351000000000001"), "108 - Serviço Paralisado Momentaneamente (curto prazo)");
+  EXPECT_FALSE(IsNumeric(Valor(Right(c.ConsultaSituacao(chave), 15))));
+}
+
 TEST_F(ComponenteContraSimulador, LoteEmProcessamentoParaSempre) {
   Controle("processando=sempre\n");
   std::string recibo = EnviaNota(NotaNoDisco(), 1);

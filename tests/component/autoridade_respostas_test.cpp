@@ -146,6 +146,8 @@ INSTANTIATE_TEST_SUITE_P(
                  Leitura::Rejeicao, "999 - Rejeição: Falha desconhecida"},
         CasoLote{"Denegada", Lote("104", "Lote processado", Prot("110", "Uso Denegado", "135160000000002")),
                  Leitura::Final, "110 - Uso Denegado"},
+        CasoLote{"Paralisado", Lote("108", "Serviço Paralisado Momentaneamente (curto prazo)"), Leitura::Final,
+                 "108 - Serviço Paralisado Momentaneamente (curto prazo)"},
         CasoLote{"LoteNaoLocalizado", Lote("106", "Lote não localizado"), Leitura::Rejeicao,
                  "106 - Rejeição: Lote não localizado"},
         CasoLote{"AmbienteErrado", Lote("252", "Rejeição: Ambiente informado diverge do Ambiente de recebimento"),

@@ -96,6 +96,24 @@ TEST_F(Simulador, StatusParalisadoPeloControle) {
   }
 }
 
+TEST_F(Simulador, ParalisadoNenhumServicoProcessa) {
+  Controle("paralisado=109\nrejeitar=297\n");
+  std::string chave;
+  std::string nota = NotaAssinada({}, &chave);
+  std::string envio = EnviaLote({nota});
+  EXPECT_EQ(Campo(envio, "cStat"), "109");
+  EXPECT_EQ(Campo(envio, "nRec"), "");
+  EXPECT_EQ(Campo(Pede(ServicoNFe::Consulta, MensagemConsultaSituacao("2", chave)), "cStat"), "109");
+  EXPECT_EQ(Campo(Pede(ServicoNFe::RetAutorizacao, MensagemConsultaRecibo("2", "351000000000001")), "cStat"), "109");
+  EXPECT_EQ(Campo(Inutiliza("80", "80"), "cStat"), "109");
+  EXPECT_EQ(Campo(Cancela(chave, "135160000000001"), "cStat"), "109");
+  // Nothing was kept, and the chosen rejection waits for the next document.
+  Controle("rejeitar=297\n");
+  EXPECT_EQ(Campo(Inutiliza("80", "80"), "cStat"), "297");
+  EXPECT_EQ(Campo(Inutiliza("80", "80"), "cStat"), "102");
+  EXPECT_EQ(Resultado(nota), "100");
+}
+
 TEST_F(Simulador, AmbienteDeProducaoNaHomologacaoDa252) {
   EXPECT_EQ(Campo(Pede(ServicoNFe::StatusServico, MensagemStatusServico("1", "35")), "cStat"), "252");
 }
