@@ -176,7 +176,7 @@ std::unique_ptr<X509, LiberaX509> CertificadoDeBase64(const std::string& b64) {
 DocPtr LerDocumento(const std::string& xml, std::string* erro) {
   xmlResetLastError();
   xmlDoc* doc = xmlReadMemory(xml.data(), static_cast<int>(xml.size()), nullptr, nullptr,
-                              XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_HUGE);
+                              XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
   if (doc == nullptr || xmlDocGetRootElement(doc) == nullptr) {
     const xmlError* e = xmlGetLastError();
     std::string texto = "XML mal formado";
@@ -455,7 +455,9 @@ std::string AssinarXml(const std::string& xml, const std::string& tagAssinada, c
   std::string id = Atributo(alvo, "Id");
   if (id.empty()) Falha("Não foi possível assinar: " + tagAssinada + " sem o atributo Id");
   if (NoDsig(ProximoElemento(alvo), "Signature")) Falha("Não foi possível assinar: " + tagAssinada + " já assinado");
-  RegistraIds(doc.get());
+  // Only the signed element's Id is referenced; no need to walk the whole document.
+  if (xmlAddID(nullptr, doc.get(), BAD_CAST id.c_str(), xmlHasProp(alvo, BAD_CAST "Id")) == nullptr)
+    Falha("Não foi possível assinar: Id " + id + " repetido no documento");
 
   xmlNode* assinatura = xmlSecTmplSignatureCreate(doc.get(), xmlSecTransformInclC14NId, xmlSecOpenSSLTransformRsaSha1Id,
                                                   nullptr);

@@ -131,7 +131,7 @@ std::optional<std::string> ValidarXml(const std::string& xmlOuArquivo, const std
   xmlParserCtxt* leitor = xmlNewParserCtxt();
   if (leitor == nullptr) throw ErroExecucao(CodigoErro::ChamadaInvalida, "Sem memória para validar o XML");
   xmlDoc* doc = xmlCtxtReadMemory(leitor, conteudo.data(), static_cast<int>(conteudo.size()), nullptr, nullptr,
-                                  XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_HUGE);
+                                  XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
   if (doc == nullptr) {
     std::string msg = leitor->lastError.message ? SemQuebraFinal(leitor->lastError.message) : "XML mal formado";
     int linha = leitor->lastError.line;
