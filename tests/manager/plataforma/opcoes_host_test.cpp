@@ -62,7 +62,6 @@ TEST(AmbienteHostTest, WiresTheRootTheRegistryAndTheLogIntoTheContext) {
   EXPECT_EQ(ctx.registro.Arquivo(), pasta.Caminho() / "r.reg");
   EXPECT_EQ(ctx.ConexaoBanco, nullptr);
   EXPECT_EQ(ctx.Solicitacao, nullptr);
-  EXPECT_FALSE(ctx.CriaFiscalDocService);
 
   teste::GravarTudo(pasta.Caminho() / "r.reg", "REGEDIT4\n[HKEY_CURRENT_USER\\nfe]\n\"CNPJ\"=\"11222333000181\"\n");
   EXPECT_EQ(ctx.registro.LerRegistro(HKEY_CURRENT_USER, "nfe", "CNPJ"), "11222333000181");
