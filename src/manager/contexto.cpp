@@ -7,7 +7,10 @@ namespace velant {
 
 void AguardaSegundos(Contexto& ctx, int16_t n) {
   const DataHora inicio = ctx.relogio.Agora();
-  while (DiferencaSegundos(inicio, ctx.relogio.Agora()) < n) {
+  // The wall clock may be set back (by hand, or by the time service); the
+  // monotonic clock bounds the wait all the same.
+  const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(n);
+  while (DiferencaSegundos(inicio, ctx.relogio.Agora()) < n && std::chrono::steady_clock::now() < limite) {
     ctx.ui.ProcessarEventos();
     // Window events are served at this pace; no need to spin the processor.
     std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -263,6 +263,18 @@ TEST_F(Analisador, DoisItensPrimeiroComPadroesSegundoSoComOQueRecebeu) {
   EXPECT_EQ(a.estado.gCodigoUfEmitente, "35");
 }
 
+TEST_F(Analisador, RegistroPreparadoSemCopiaDoCabecalhoTemOsPadroes) {
+  ASSERT_TRUE(Analisa(Nfe({"100-000 - ", "899-001 - "})));
+  data::Recordset& n = Nota();
+  EXPECT_EQ(n.Value("DtEmissao").Texto(), "00:00:00");
+  EXPECT_EQ(n.Value("DtSaida").Texto(), "00:00:00");
+  EXPECT_EQ(n.Value("CgcCli").Texto(), "");
+  EXPECT_EQ(*AcessoValor::Se<int64_t>(n.Value("TipoFrete")), 0);
+  EXPECT_EQ(*AcessoValor::Se<int64_t>(n.Value("CodEstadoIde")), 0);
+  EXPECT_EQ(MoedaDe(n.Value("ValorServicoMCC")), Currency());
+  for (int32_t i = 0; i < n.QuantidadeCampos(); ++i) EXPECT_FALSE(n.Value(i).ENulo()) << n.Campo(i).nome;
+}
+
 TEST_F(Analisador, CabecalhoDepoisDoPrimeiroItemSoChegaAosSeguintes) {
   ASSERT_TRUE(Analisa(Nfe({"100-000 - ", "800-001 - ", "899-001 - ", "210-000 - Cliente Novo", "800-002 - ",
                            "899-002 - "})));

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <optional>
 
 #include "base/texto.h"
@@ -345,6 +346,14 @@ TEST(AguardaSegundos, VoltaQuandoPassamAsFronteirasDeSegundo) {
   const int64_t passados = DiferencaSegundos(DataHora::De(2026, 12, 5, 9, 5, 7), a.relogio.agora);
   EXPECT_GE(passados, 2);
   EXPECT_LE(passados, 3);
+}
+
+TEST(AguardaSegundos, RelogioAtrasadoNaoPrendeAEspera) {
+  AmbienteTeste a;
+  a.relogio.passoSegundos = -60;   // the wall clock runs backwards
+  const auto inicio = std::chrono::steady_clock::now();
+  AguardaSegundos(a.ctx, 1);
+  EXPECT_LT(std::chrono::steady_clock::now() - inicio, std::chrono::seconds(3));
 }
 
 }  // namespace
