@@ -25,6 +25,7 @@ struct CasoEndereco {
   ServicoNFe servico;
   const char* url;
 };
+void PrintTo(const CasoEndereco& c, std::ostream* os) { *os << c.uf << " " << c.url; }
 
 class EnderecoHomologacao : public ::testing::TestWithParam<CasoEndereco> {};
 
@@ -102,6 +103,7 @@ struct CasoMensagem {
   std::function<std::string()> mensagem;
   const char* esquema;
 };
+void PrintTo(const CasoMensagem& c, std::ostream* os) { *os << c.nome; }
 
 class MensagemValida : public ::testing::TestWithParam<CasoMensagem> {};
 

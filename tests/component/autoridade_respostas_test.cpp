@@ -58,6 +58,7 @@ struct CasoStatus {
   const char* xMotivo;
   bool emOperacao;
 };
+void PrintTo(const CasoStatus& c, std::ostream* os) { *os << c.cStat << " " << c.xMotivo; }
 
 class TextoStatus : public ::testing::TestWithParam<CasoStatus> {};
 
@@ -114,6 +115,7 @@ struct CasoLote {
   Leitura leitura;
   std::string linhaStatus;
 };
+void PrintTo(const CasoLote& c, std::ostream* os) { *os << c.nome; }
 
 class TextoLote : public ::testing::TestWithParam<CasoLote> {};
 
@@ -169,6 +171,7 @@ struct CasoSituacao {
   std::string resposta;
   std::string protocolo;   // "" when the caller must not find one
 };
+void PrintTo(const CasoSituacao& c, std::ostream* os) { *os << c.nome; }
 
 class TextoSituacao : public ::testing::TestWithParam<CasoSituacao> {};
 
@@ -222,6 +225,7 @@ struct CasoEvento {
   enum { Registrado, JaCancelada, Recusado } leitura;
   std::string protocolo;
 };
+void PrintTo(const CasoEvento& c, std::ostream* os) { *os << c.nome; }
 
 class TextoEvento : public ::testing::TestWithParam<CasoEvento> {};
 

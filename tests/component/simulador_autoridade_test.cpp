@@ -193,6 +193,7 @@ struct CasoRejeicao {
   std::function<std::string()> nota;
   const char* cStat;
 };
+void PrintTo(const CasoRejeicao& c, std::ostream* os) { *os << c.nome << " " << c.cStat; }
 
 class RejeicaoDeNota : public Simulador, public ::testing::WithParamInterface<CasoRejeicao> {};
 
@@ -379,6 +380,9 @@ struct CasoControle {
   const char* texto;
   std::function<bool(const FalhasSimulador&)> confere;
 };
+void PrintTo(const CasoControle& c, std::ostream* os) {
+  for (const char* p = c.texto; *p; ++p) *os << (*p == '\n' || *p == '\r' ? ' ' : *p);
+}
 
 class ControleSimulador : public ::testing::TestWithParam<CasoControle> {};
 
