@@ -148,6 +148,7 @@ class Servidor {
     if (!https_.is_valid()) throw std::runtime_error("certificado ou chave do servidor inválidos");
     https_.set_read_timeout(10, 0);
     https_.set_write_timeout(10, 0);
+    https_.set_tcp_nodelay(true);   // headers and body go in separate writes
     https_.Post(".*", [&simulador](const httplib::Request& pedido, httplib::Response& resposta) {
       FalhasSimulador falhas;
       try {
