@@ -46,6 +46,27 @@ grep -q -- '^[0-9:]* -      \*\* Erro na Rotina: TestaServidores - xFaseLog=20 -
 grep -q -- '^[0-9:]* -       Cancelado pelo Host: [0-9][0-9]:[0-9][0-9]:[0-9][0-9]$' <<<"$log" || falha "STATUS SERVICO: linha do carimbo"
 grep -q -- '^[0-9:]* - \*\*\*\*\* Início de Solicitação \*\*\*\*\* - 4$' <<<"$log" || falha "linha de início"
 
+# The AC's views of the queue, and its confirmation of an answer.
+"$AC" mostrar 4 --raiz "$raiz" > "$raiz/mostrar.out" || falha "mostrar"
+grep -qx 'Mensagem:                     Serviço de NFe Indisponível' "$raiz/mostrar.out" || falha "mostrar: mensagem"
+grep -qx 'Tipo de Operacao:             STATUS SERVICO' "$raiz/mostrar.out" || falha "mostrar: comando"
+grep -qx '001-000 - 12' "$raiz/mostrar.out" || falha "mostrar: texto"
+rc=0; "$AC" mostrar 99 --raiz "$raiz" > /dev/null 2>&1 || rc=$?
+[ "$rc" = 1 ] || falha "mostrar de NSU inexistente: código $rc"
+solicitacao "000-000 - STATUS SERVICO" "001-000 - 13" "999-999 - " > "$raiz/confirmar.txt"
+rc=0; "$AC" enviar "$raiz/confirmar.txt" --raiz "$raiz" --espera 20 --confirmar > /dev/null || rc=$?
+[ "$rc" = 1 ] || falha "confirmar: código $rc"
+[ "$(sql "$db" "SELECT [Hora da Confirmacao AC] IS NOT NULL, Mensagem FROM SolicitacaoFuncaoNFe WHERE NSU = 5")" = \
+  "1|Serviço de NFe Indisponível" ] || falha "confirmar: linha"
+"$AC" listar --raiz "$raiz" > "$raiz/listar.out" || falha "listar"
+grep -q '^ *5 *13 STATUS SERVICO' "$raiz/listar.out" || falha "listar: $(cat "$raiz/listar.out")"
+# An open request, written while no Host serves the queue, is listed as open.
+kill -STOP "$host"
+"$AC" enviar "$raiz/atv.txt" --raiz "$raiz" --espera 0 > /dev/null || true
+"$AC" listar --raiz "$raiz" > "$raiz/listar2.out"
+kill -CONT "$host"
+sed -n '2,3p' "$raiz/listar2.out" | grep -q '^ *6 *10 ATV' || falha "listar: aberta: $(cat "$raiz/listar2.out")"
+
 # SIGTERM: the Host ends cleanly and logs its end.
 para_host "$host" || falha "o Host terminou com erro"
 grep -q -- ' - Fim$' <(log_do_dia "$raiz") || falha "sem a linha de fim"
