@@ -67,11 +67,8 @@ class ComponenteContraSimulador : public ::testing::Test {
     return texto.substr(p + 2, texto.find("\r\n", p + 2) - p - 2);
   }
 
-  void Controle(const std::string& texto) {
-    sim_.DefineControle(texto);
-    // The port follows "recusar" within the simulator's 50 ms poll.
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  }
+  // Read again by the simulator at every request.
+  void Controle(const std::string& texto) { sim_.DefineControle(texto); }
 
   teste::PastaTemporaria pasta_;
   teste::ProcessoSimulador sim_;
@@ -195,9 +192,11 @@ void EsperaFalha(const std::function<void()>& chamada, const std::string& causa,
 
 TEST_F(ComponenteContraSimulador, ConexaoRecusada) {
   Controle("recusar=1\n");
+  ASSERT_TRUE(sim_.EsperaPorta(false));
   auto c = Componente();
   EsperaFalha([&] { c.StatusServico(); }, "conexão recusada", 2.0);
   Controle("recusar=0\n");
+  ASSERT_TRUE(sim_.EsperaPorta(true));
   EXPECT_EQ(Componente().StatusServico(), "107 - Servico em Operacao");
 }
 
@@ -211,14 +210,14 @@ TEST_F(ComponenteContraSimulador, ServidorFora) {
 TEST_F(ComponenteContraSimulador, RespostaAtrasadaAlemDoTempoDeLeitura) {
   Controle("atraso=5\n");
   auto c = Componente();   // read timeout 1 s, total 4 s
-  EsperaFalha([&] { c.StatusServico(); }, "tempo limite esgotado", 2.5);
+  EsperaFalha([&] { c.StatusServico(); }, "tempo limite esgotado", 3.0);
 }
 
 TEST_F(ComponenteContraSimulador, TempoTotalVenceQuandoMenor) {
   Controle("atraso=5\n");
   Host({{"TempoLimiteLeitura", "4"}, {"TempoLimiteTotal", "1.5"}});
   auto c = Componente();
-  EsperaFalha([&] { c.StatusServico(); }, "tempo limite esgotado", 2.5);
+  EsperaFalha([&] { c.StatusServico(); }, "tempo limite esgotado", 3.0);
 }
 
 TEST_F(ComponenteContraSimulador, RespostaPerdidaDepoisDeProcessada) {
