@@ -195,19 +195,23 @@ RespostaSimulador SimuladorAutoridade::Atende(const std::string& envelope) {
   } catch (const ErroExecucao& e) {
     return falha("Sender", e.Descricao());
   }
-  p.esquemaOk = !ValidarXml(p.mensagem, p.d->esquemaPedido).has_value();
-
   std::string resposta;
-  std::string cUF = p.cUFCabecalho;
-  switch (p.d->servico) {
-    case ServicoNFe::StatusServico: resposta = StatusServico(p); break;
-    case ServicoNFe::Autorizacao: resposta = Autorizacao(p); break;
-    case ServicoNFe::RetAutorizacao: resposta = RetAutorizacao(p); break;
-    case ServicoNFe::Consulta: resposta = Consulta(p); break;
-    case ServicoNFe::RecepcaoEvento: resposta = RecepcaoEvento(p); break;
-    case ServicoNFe::Inutilizacao: resposta = Inutilizacao(p); break;
+  try {
+    p.esquemaOk = !ValidarXml(p.mensagem, p.d->esquemaPedido).has_value();
+    switch (p.d->servico) {
+      case ServicoNFe::StatusServico: resposta = StatusServico(p); break;
+      case ServicoNFe::Autorizacao: resposta = Autorizacao(p); break;
+      case ServicoNFe::RetAutorizacao: resposta = RetAutorizacao(p); break;
+      case ServicoNFe::Consulta: resposta = Consulta(p); break;
+      case ServicoNFe::RecepcaoEvento: resposta = RecepcaoEvento(p); break;
+      case ServicoNFe::Inutilizacao: resposta = Inutilizacao(p); break;
+    }
+  } catch (const ErroExecucao& e) {   // its own fault (a schema file, the database)
+    return falha("Receiver", "simulador: " + e.Descricao());
+  } catch (const std::exception& e) {
+    return falha("Receiver", std::string("simulador: ") + e.what());
   }
-  return {200, MontaEnvelopeResposta(*p.d, CodigoUfValido({cUF}), resposta), TipoConteudoSoap(*p.d)};
+  return {200, MontaEnvelopeResposta(*p.d, CodigoUfValido({p.cUFCabecalho}), resposta), TipoConteudoSoap(*p.d)};
 }
 
 std::string SimuladorAutoridade::StatusServico(const Pedido& p) {

@@ -374,6 +374,16 @@ TEST_F(Simulador, ControleIlegivelApareceComoFalhaSoap) {
   EXPECT_NE(r.corpo.find("paralisado=107"), std::string::npos);
 }
 
+TEST_F(Simulador, SuaPropriaFalhaApareceComoFalhaSoapDoReceptor) {
+  setenv("VELANT_ESQUEMAS", (pasta_.Caminho() / "sem-esquemas").c_str(), 1);
+  RespostaSimulador r = sim_->Atende(MontaEnvelopePedido(Descricao(ServicoNFe::StatusServico), "35",
+                                                         MensagemStatusServico("2", "35")));
+  unsetenv("VELANT_ESQUEMAS");
+  EXPECT_EQ(r.status, 500);
+  EXPECT_NE(r.corpo.find("soap12:Receiver"), std::string::npos) << r.corpo;
+  EXPECT_NE(r.corpo.find("consStatServ_v3.10.xsd"), std::string::npos) << r.corpo;
+}
+
 // --- The control file ---------------------------------------------------
 
 struct CasoControle {
