@@ -5,6 +5,7 @@
 // text with anything a shop types. These routines turn one value into the
 // text of its layout type, or refuse it with Invalido, which the generator
 // turns into an error naming the element.
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
