@@ -92,10 +92,22 @@ fs::path MapeadorCaminhos::RaizPadrao(const std::string& opcaoLinhaComando) {
   return PastaPessoal() / ".local" / "share" / "velantnfe";
 }
 
-fs::path MapeadorCaminhos::Mapear(const std::string& caminhoWindows) const {
-  fs::path local = raiz_;
+namespace {
+
+// Folders are matched without regard to case. The file name itself is only
+// looked for in other spellings when reading: the system always writes its
+// files under one spelling, and scanning a folder of many thousand invoices
+// for every new file would make each write slower than the last.
+fs::path MapearComponentes(const fs::path& raiz, const std::string& caminhoWindows, bool procurarArquivo) {
+  fs::path local = raiz;
   bool existe = true;
-  for (const std::string& parte : Componentes(caminhoWindows)) {
+  std::vector<std::string> partes = Componentes(caminhoWindows);
+  for (size_t i = 0; i < partes.size(); ++i) {
+    const std::string& parte = partes[i];
+    if (existe && !procurarArquivo && i + 1 == partes.size()) {
+      local /= parte;
+      break;
+    }
     if (existe) {
       std::string achado = ProcurarSemCaixa(local, parte);
       if (!achado.empty()) {
@@ -109,8 +121,14 @@ fs::path MapeadorCaminhos::Mapear(const std::string& caminhoWindows) const {
   return local;
 }
 
+}  // namespace
+
+fs::path MapeadorCaminhos::Mapear(const std::string& caminhoWindows) const {
+  return MapearComponentes(raiz_, caminhoWindows, true);
+}
+
 fs::path MapeadorCaminhos::MapearParaGravar(const std::string& caminhoWindows) const {
-  fs::path local = Mapear(caminhoWindows);
+  fs::path local = MapearComponentes(raiz_, caminhoWindows, false);
   std::error_code ec;
   // A failure here shows up when the caller opens the file.
   if (local != raiz_) fs::create_directories(local.parent_path(), ec);
