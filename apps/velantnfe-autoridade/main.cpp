@@ -25,6 +25,7 @@
 #include "component/assinador_xml.h"
 #include "component/servicos_autorizacao.h"
 #include "component/simulador_autoridade.h"
+#include "component/validador_esquema.h"
 
 using namespace velant::autoridade;
 
@@ -185,7 +186,16 @@ class Servidor {
   std::thread linha_;
 };
 
+// Compiling the invoice schema takes a while; done before the port opens so
+// that the first answers come as fast as the others.
+void CompilaEsquemas() {
+  for (auto servico : {ServicoNFe::StatusServico, ServicoNFe::Autorizacao, ServicoNFe::RetAutorizacao,
+                       ServicoNFe::Consulta, ServicoNFe::RecepcaoEvento, ServicoNFe::Inutilizacao})
+    velant::ValidarXml("<x/>", Descricao(servico).esquemaPedido);
+}
+
 int Executa(const Opcoes& o) {
+  CompilaEsquemas();
   SimuladorAutoridade simulador(o.simulador);
   bool recusar = simulador.Falhas().recusarConexoes;
   std::unique_ptr<Servidor> servidor;

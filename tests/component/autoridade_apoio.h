@@ -201,9 +201,10 @@ class HostTeste {
         {"SenhaCertificado", "1234"},
         {"ArquivoServicos", servicos.string()},
         {"ArquivoAC", (PastaCertificados() / "ac.pem").string()},
-        {"TempoLimiteConexao", "2"},
-        {"TempoLimiteLeitura", "1"},
-        {"TempoLimiteTotal", "4"},
+        // Roomy enough for a loaded machine; the fault tests set short ones.
+        {"TempoLimiteConexao", "5"},
+        {"TempoLimiteLeitura", "5"},
+        {"TempoLimiteTotal", "10"},
     };
     for (const auto& [nome, valor] : registroExtra) {
       bool trocado = false;
