@@ -40,7 +40,7 @@ test-fuzz: deps
 	@$(BUILD_FUZZ)/fuzz_analisador -runs=$(FUZZ_RUNS) -seed=1 -max_len=4096 -detect_leaks=0 \
 	  -dict=fuzz/analisador.dict -print_final_stats=1 $(BUILD_FUZZ)/corpus-analisador fuzz/corpus/analisador
 
-test: test-rapido test-san test-fuzz
+test: test-fuzz test-rapido test-san
 
 demo: build
 	@scripts/demo $(BUILD)
