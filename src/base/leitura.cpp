@@ -18,7 +18,7 @@ std::string_view SemBrancos(std::string_view t) {
   return t;
 }
 
-// "&Hff" / "&O17": the digits after the prefix, the way VB sizes them: a
+// "&Hff" / "&O17": the digits after the prefix, sized as the front ends expect: a
 // value that fits in 16 bits is a 16-bit integer (so &HFFFF is -1), else 32 bits.
 std::optional<decimal::Numero> OctalOuHexa(std::string_view t, bool exigeTudo) {
   if (t.size() < 2 || t[0] != '&') return std::nullopt;
@@ -172,7 +172,7 @@ decimal::Numero NumeroVal(std::string_view texto) {
     }
   }
   if (digitos == 0) return decimal::Numero{};
-  // An exponent counts only when digits follow it ("1e" is 1); "D" is VB's too.
+  // An exponent counts only when digits follow it ("1e" is 1); "D" marks one as well.
   if (i < t.size() && (t[i] == 'e' || t[i] == 'E' || t[i] == 'd' || t[i] == 'D')) {
     size_t j = i + 1;
     std::string expoente = "e";

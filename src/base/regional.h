@@ -47,7 +47,7 @@ std::string CStr(const Valor& v);
 
 // The leading number of a text with "." as the decimal point; blanks, tabs
 // and line feeds anywhere are skipped; anything after the number ends it;
-// empty or non-numeric gives 0. "&H" and "&O" prefixes are read as VB does.
+// empty or non-numeric gives 0. "&H" and "&O" prefixes are read as hexadecimal and octal.
 double Val(const std::string& texto);
 // Val rounded half to even to 16 bits (the parser's val16); Estouro when out of range.
 int16_t Val16(const std::string& texto);
