@@ -14,34 +14,38 @@ std::string Conteudo(std::FILE* f) {
   std::rewind(f);
   std::string s;
   char bloco[512];
-  size_t n;
-  while ((n = std::fread(bloco, 1, sizeof bloco, f)) > 0) s.append(bloco, n);
+  for (size_t n; (n = std::fread(bloco, 1, sizeof bloco, f)) > 0;) s.append(bloco, n);
   return s;
 }
 
-struct CasoResposta {
-  int estilo;
-  int esperada;
-};
-
-class RespostaPadraoTest : public ::testing::TestWithParam<CasoResposta> {};
-
-TEST_P(RespostaPadraoTest, AnswersOkOrYesAtOnce) {
+TEST(InterfaceHeadlessTest, BoxesAreAnsweredOkOrYesAtOnceAndInputBoxesEmpty) {
+  const struct { int estilo, resposta; } casos[] = {
+      {vbOKOnly, vbOK}, {vbOKCancel, vbOK}, {vbYesNo, vbYes}, {vbYesNo | vbQuestion, vbYes},
+      {3 | vbExclamation, vbYes}, {vbExclamation, vbOK}, {vbInformation, vbOK},
+  };
   InterfaceHeadless ui(true);
-  EXPECT_EQ(ui.MsgBox("pergunta", GetParam().estilo, "T"), GetParam().esperada);
-  ASSERT_EQ(ui.Caixas().size(), 1u);
-  EXPECT_EQ(ui.Caixas()[0].estilo, GetParam().estilo);
-  EXPECT_EQ(ui.Caixas()[0].resposta, GetParam().esperada);
+  for (const auto& c : casos) {
+    EXPECT_EQ(ui.MsgBox("pergunta", c.estilo, "T"), c.resposta) << c.estilo;
+    EXPECT_EQ(ui.Caixas().back().estilo, c.estilo);
+    EXPECT_EQ(ui.Caixas().back().resposta, c.resposta);
+  }
+  EXPECT_EQ(ui.Caixas().size(), std::size(casos));
+  EXPECT_EQ(ui.InputBox("p", "t", "padrao"), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Estilos, RespostaPadraoTest,
-                         ::testing::Values(CasoResposta{vbOKOnly, vbOK}, CasoResposta{vbOKCancel, vbOK},
-                                           CasoResposta{vbYesNo, vbYes}, CasoResposta{vbYesNo | vbQuestion, vbYes},
-                                           CasoResposta{3 | vbExclamation, vbYes},
-                                           CasoResposta{vbExclamation, vbOK},
-                                           CasoResposta{vbInformation, vbOK}));
+TEST(InterfaceHeadlessTest, ProgrammedAnswersAreUsedInOrderThenDefaultsAgain) {
+  InterfaceHeadless ui(true);
+  ui.ResponderProximaCaixa(vbNo);
+  ui.ResponderProximaEntrada("contador@example.com");
+  EXPECT_EQ(ui.MsgBox("a", vbYesNo), vbNo);
+  EXPECT_EQ(ui.MsgBox("b", vbYesNo), vbYes);
+  EXPECT_EQ(ui.InputBox("p", "t", "padrao"), "contador@example.com");
+  EXPECT_EQ(ui.InputBox("p"), "");
+  ASSERT_EQ(ui.Entradas().size(), 2u);
+  EXPECT_EQ(ui.Entradas()[0].padrao, "padrao");
+}
 
-TEST(InterfaceHeadlessTest, WritesListStatusAndBoxesToItsOutput) {
+TEST(InterfaceHeadlessTest, WritesListStatusAndBoxesToItsOutputUnlessQuiet) {
   std::FILE* saida = std::tmpfile();
   ASSERT_NE(saida, nullptr);
   {
@@ -60,49 +64,31 @@ TEST(InterfaceHeadlessTest, WritesListStatusAndBoxesToItsOutput) {
             "[caixa] VelantNFe:  Erro de Socket.\n"
             "[entrada] Envio de Email: Informe o Email do destinatario -> \"\"\n");
   std::fclose(saida);
-}
 
-TEST(InterfaceHeadlessTest, QuietWritesNothingButRemembersEverything) {
-  std::FILE* saida = std::tmpfile();
+  saida = std::tmpfile();
   ASSERT_NE(saida, nullptr);
-  InterfaceHeadless ui(true, saida);
-  ui.AdicionarEventoSelecionado("linha");
-  ui.DefinirStatus("status");
-  ui.DefinirTitulo("Velant NFe V-6.07.01.1 IP deste PC:10.0.0.5");
-  ui.MsgBox("caixa");
+  InterfaceHeadless quieta(true, saida);
+  quieta.AdicionarEventoSelecionado("linha");
+  quieta.DefinirStatus("status");
+  quieta.DefinirTitulo("Velant NFe V-6.07.01.1 IP deste PC:10.0.0.5");
+  quieta.MsgBox("caixa");
   EXPECT_EQ(Conteudo(saida), "");
-  EXPECT_EQ(ui.Eventos().back(), "linha");
-  EXPECT_EQ(ui.Status(), "status");
-  EXPECT_EQ(ui.Titulo(), "Velant NFe V-6.07.01.1 IP deste PC:10.0.0.5");
-  EXPECT_EQ(ui.Caixas().size(), 1u);
+  EXPECT_EQ(quieta.Eventos().back(), "linha");
+  EXPECT_EQ(quieta.Status(), "status");
+  EXPECT_EQ(quieta.Titulo(), "Velant NFe V-6.07.01.1 IP deste PC:10.0.0.5");
+  EXPECT_EQ(quieta.Caixas().size(), 1u);
   std::fclose(saida);
-}
-
-TEST(InterfaceHeadlessTest, ProgrammedAnswersAreUsedInOrderThenDefaultsAgain) {
-  InterfaceHeadless ui(true);
-  ui.ResponderProximaCaixa(vbNo);
-  ui.ResponderProximaEntrada("contador@example.com");
-  EXPECT_EQ(ui.MsgBox("a", vbYesNo), vbNo);
-  EXPECT_EQ(ui.MsgBox("b", vbYesNo), vbYes);
-  EXPECT_EQ(ui.InputBox("p", "t", "padrao"), "contador@example.com");
-  EXPECT_EQ(ui.InputBox("p"), "");
-  ASSERT_EQ(ui.Entradas().size(), 2u);
-  EXPECT_EQ(ui.Entradas()[0].padrao, "padrao");
 }
 
 TEST(InterfaceHeadlessTest, TheNewestEntryStaysSelectedWhenTheOldestGoes) {
   InterfaceHeadless ui(true);
   EXPECT_EQ(ui.EventoSelecionado(), -1);
-  ui.AdicionarEventoSelecionado("1");
-  ui.AdicionarEventoSelecionado("2");
-  ui.AdicionarEventoSelecionado("3");
+  for (const char* e : {"1", "2", "3"}) ui.AdicionarEventoSelecionado(e);
   ui.RemoverPrimeiroEvento();
   EXPECT_EQ(ui.QuantidadeEventos(), 2);
   EXPECT_EQ(ui.Eventos().front(), "2");
   EXPECT_EQ(ui.Eventos()[static_cast<size_t>(ui.EventoSelecionado())], "3");
-  ui.RemoverPrimeiroEvento();
-  ui.RemoverPrimeiroEvento();
-  ui.RemoverPrimeiroEvento();   // empty list: nothing happens
+  for (int i = 0; i < 3; ++i) ui.RemoverPrimeiroEvento();   // the last one on an empty list: nothing happens
   EXPECT_EQ(ui.QuantidadeEventos(), 0);
   EXPECT_EQ(ui.EventoSelecionado(), -1);
 }
@@ -122,32 +108,19 @@ TEST(InterfaceHeadlessTest, TrayIconAddIsIgnoredWhenPresentAndDeleteRemovesIt) {
   EXPECT_FALSE(ui.IconeNaBandeja());
 }
 
-TEST(InterfaceHeadlessTest, TimerTicksUntilAskedToStop) {
+TEST(InterfaceHeadlessTest, TimerTicksUntilAskedToStopAndNeverWaitsOutALongInterval) {
   InterfaceHeadless ui(true);
   int tiques = 0;
-  int codigo = ui.ExecutarTemporizador(5, [&] { ++tiques; }, [&] { return tiques >= 3; });
-  EXPECT_EQ(codigo, 0);
+  EXPECT_EQ(ui.ExecutarTemporizador(5, [&] { ++tiques; }, [&] { return tiques >= 3; }), 0);
   EXPECT_EQ(tiques, 3);
   EXPECT_EQ(ui.Tiques(), 3);
-}
 
-TEST(InterfaceHeadlessTest, StopIsHonouredLongBeforeTheNextTick) {
-  InterfaceHeadless ui(true);
-  int tiques = 0;
   int consultas = 0;
-  auto inicio = std::chrono::steady_clock::now();
+  tiques = 0;
+  const auto inicio = std::chrono::steady_clock::now();
   ui.ExecutarTemporizador(60000, [&] { ++tiques; }, [&] { return ++consultas > 3; });
   EXPECT_EQ(tiques, 0);
   EXPECT_LT(std::chrono::steady_clock::now() - inicio, std::chrono::seconds(5));
-}
-
-TEST(InterfaceHeadlessTest, Command1RunsTheActionTheManagerGave) {
-  InterfaceHeadless ui(true);
-  int vezes = 0;
-  ui.PressionarCommand1();   // no action yet
-  ui.DefinirAcaoCommand1([&] { ++vezes; });
-  ui.PressionarCommand1();
-  EXPECT_EQ(vezes, 1);
 }
 
 }  // namespace

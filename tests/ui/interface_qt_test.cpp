@@ -27,22 +27,16 @@ class InterfaceQtTest : public ::testing::Test {
   InterfaceQt ui;
 };
 
-// Presses `botao` on the modal box that is about to open.
-void ResponderCaixa(QMessageBox::StandardButton botao) {
-  QTimer::singleShot(0, [botao] {
-    auto* caixa = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    ASSERT_NE(caixa, nullptr);
-    caixa->button(botao)->click();
-  });
-}
-
-TEST_F(InterfaceQtTest, ControlsCarryTheirNamesAndTexts) {
+TEST_F(InterfaceQtTest, ControlsCarryTheirNamesTextsAndCommand1Action) {
   JanelaGerenciador& j = ui.Janela();
   EXPECT_EQ(j.objectName(), "GerenciadorNFe");
   EXPECT_EQ(j.findChild<QListWidget*>("lbEventos"), j.lbEventos);
   EXPECT_EQ(j.findChild<QLabel*>("Label2")->text(), "Mensagem:");
   ASSERT_NE(j.findChild<QLabel*>("lblMensagem"), nullptr);
-  ASSERT_NE(j.findChild<QPushButton*>("Command1"), nullptr);
+  int vezes = 0;
+  ui.DefinirAcaoCommand1([&] { ++vezes; });
+  j.findChild<QPushButton*>("Command1")->click();
+  EXPECT_EQ(vezes, 1);
 
   ui.DefinirStatus("Ativo: Aguardando Solicitação");
   ui.DefinirTitulo("Velant NFe V-6.07.01.1 IP deste PC:10.0.0.5");
@@ -59,29 +53,27 @@ TEST_F(InterfaceQtTest, EventListSelectsTheNewestEntry) {
   EXPECT_EQ(ui.Janela().lbEventos->currentRow(), 0);
 }
 
-TEST_F(InterfaceQtTest, MinimisingHidesBehindTheIconAndAClickBringsItBack) {
+TEST_F(InterfaceQtTest, MinimisingHidesBehindTheIconAClickBringsItBackAndClosingRemovesIt) {
   JanelaGerenciador& j = ui.Janela();
   j.DefinirBandejaDisponivel(true);
   j.setWindowTitle("Velant NFe");
   j.show();
-  j.setWindowState(Qt::WindowMinimized);
-  QCoreApplication::processEvents();
-  EXPECT_TRUE(j.IconeNaBandeja());
-  EXPECT_EQ(j.Bandeja()->toolTip(), "Velant NFe");
-  EXPECT_FALSE(j.isVisible());
-
-  emit j.Bandeja()->activated(QSystemTrayIcon::DoubleClick);
-  QCoreApplication::processEvents();
+  for (auto clique : {QSystemTrayIcon::DoubleClick, QSystemTrayIcon::Trigger}) {
+    j.setWindowState(Qt::WindowMinimized);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(j.IconeNaBandeja());
+    EXPECT_EQ(j.Bandeja()->toolTip(), "Velant NFe");
+    EXPECT_FALSE(j.isVisible());
+    emit j.Bandeja()->activated(clique);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(j.IconeNaBandeja());
+    EXPECT_TRUE(j.isVisible());
+    EXPECT_FALSE(j.isMinimized());
+  }
+  ui.AtualizaIconeBandeja(NIM_ADD, "Velant NFe");
+  ASSERT_TRUE(j.IconeNaBandeja());
+  j.close();
   EXPECT_FALSE(j.IconeNaBandeja());
-  EXPECT_TRUE(j.isVisible());
-  EXPECT_FALSE(j.isMinimized());
-
-  j.setWindowState(Qt::WindowMinimized);
-  QCoreApplication::processEvents();
-  emit j.Bandeja()->activated(QSystemTrayIcon::Trigger);
-  QCoreApplication::processEvents();
-  EXPECT_FALSE(j.IconeNaBandeja());
-  EXPECT_TRUE(j.isVisible());
 }
 
 TEST_F(InterfaceQtTest, WithoutANotificationAreaMinimisingKeepsTheWindow) {
@@ -94,15 +86,6 @@ TEST_F(InterfaceQtTest, WithoutANotificationAreaMinimisingKeepsTheWindow) {
   EXPECT_TRUE(j.isVisible());
 }
 
-TEST_F(InterfaceQtTest, ClosingRemovesTheIcon) {
-  JanelaGerenciador& j = ui.Janela();
-  j.show();
-  ui.AtualizaIconeBandeja(NIM_ADD, "Velant NFe");
-  ASSERT_TRUE(j.IconeNaBandeja());
-  j.close();
-  EXPECT_FALSE(j.IconeNaBandeja());
-}
-
 TEST_F(InterfaceQtTest, ListKeepsItsMarginsWhenResized) {
   JanelaGerenciador& j = ui.Janela();
   j.show();
@@ -112,37 +95,24 @@ TEST_F(InterfaceQtTest, ListKeepsItsMarginsWhenResized) {
   EXPECT_EQ(j.lbEventos->height(), 500 - 129);
 }
 
-struct CasoCaixa {
-  int estilo;
-  QMessageBox::StandardButton botao;
-  int resposta;
-};
-
 TEST_F(InterfaceQtTest, MessageBoxesShowTitleTextIconAndAnswerWithTheButtonPressed) {
-  const CasoCaixa casos[] = {
-      {vbOKOnly, QMessageBox::Ok, vbOK},
-      {vbYesNo | vbQuestion, QMessageBox::Yes, vbYes},
-      {vbYesNo | vbQuestion, QMessageBox::No, vbNo},
-      {vbOKCancel | vbExclamation, QMessageBox::Cancel, vbCancel},
+  const struct { int estilo; QMessageBox::StandardButton botao; int resposta; QMessageBox::Icon icone; } casos[] = {
+      {vbOKOnly, QMessageBox::Ok, vbOK, QMessageBox::NoIcon},
+      {vbYesNo | vbQuestion, QMessageBox::Yes, vbYes, QMessageBox::Question},
+      {vbYesNo | vbQuestion, QMessageBox::No, vbNo, QMessageBox::Question},
+      {vbOKCancel | vbExclamation, QMessageBox::Cancel, vbCancel, QMessageBox::Warning},
   };
-  for (const CasoCaixa& caso : casos) {
-    SCOPED_TRACE(caso.estilo);
-    QString titulo, texto;
-    QMessageBox::Icon icone = QMessageBox::NoIcon;
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.estilo);
     QTimer::singleShot(0, [&] {
       auto* caixa = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
       ASSERT_NE(caixa, nullptr);
-      titulo = caixa->windowTitle();
-      texto = caixa->text();
-      icone = caixa->icon();
+      EXPECT_EQ(caixa->windowTitle(), "VelantNFe");
+      EXPECT_EQ(caixa->text().toStdString(), "Atenção! Este Programa já encontra-se aberto!");
+      EXPECT_EQ(caixa->icon(), c.icone);
+      caixa->button(c.botao)->click();
     });
-    ResponderCaixa(caso.botao);
-    EXPECT_EQ(ui.MsgBox("Atenção! Este Programa já encontra-se aberto!", caso.estilo, ""), caso.resposta);
-    EXPECT_EQ(titulo, "VelantNFe");
-    EXPECT_EQ(texto.toStdString(), "Atenção! Este Programa já encontra-se aberto!");
-    EXPECT_EQ(icone, (caso.estilo & 0x70) == vbQuestion      ? QMessageBox::Question
-                     : (caso.estilo & 0x70) == vbExclamation ? QMessageBox::Warning
-                                                              : QMessageBox::NoIcon);
+    EXPECT_EQ(ui.MsgBox("Atenção! Este Programa já encontra-se aberto!", c.estilo, ""), c.resposta);
   }
 }
 
@@ -166,22 +136,16 @@ TEST_F(InterfaceQtTest, InputBoxGivesTheTypedTextOrEmptyOnCancel) {
 }
 
 TEST_F(InterfaceQtTest, TimerTicksUntilAskedToStopAndANestedTickIsSkipped) {
-  int tiques = 0;
-  int aninhados = 0;
-  int codigo = ui.ExecutarTemporizador(
-      5,
-      [&] {
-        ++tiques;
-        // A tick that lets events run for longer than the interval.
-        QTimer espera;
-        espera.setSingleShot(true);
-        espera.start(30);
-        int antes = tiques;
-        while (espera.isActive()) ui.ProcessarEventos();
-        aninhados += tiques - antes;
-      },
-      [&] { return tiques >= 3; });
-  EXPECT_EQ(codigo, 0);
+  int tiques = 0, aninhados = 0;
+  const auto tique = [&] {   // lets events run for longer than the interval
+    const int antes = ++tiques;
+    QTimer espera;
+    espera.setSingleShot(true);
+    espera.start(30);
+    while (espera.isActive()) ui.ProcessarEventos();
+    aninhados += tiques - antes;
+  };
+  EXPECT_EQ(ui.ExecutarTemporizador(5, tique, [&] { return tiques >= 3; }), 0);
   EXPECT_EQ(tiques, 3);
   EXPECT_EQ(aninhados, 0);
 }
@@ -189,13 +153,6 @@ TEST_F(InterfaceQtTest, TimerTicksUntilAskedToStopAndANestedTickIsSkipped) {
 TEST_F(InterfaceQtTest, AnExceptionInATickLeavesTheLoopAndReachesTheCaller) {
   EXPECT_THROW(ui.ExecutarTemporizador(5, [] { throw std::runtime_error("falha"); }, [] { return false; }),
                std::runtime_error);
-}
-
-TEST_F(InterfaceQtTest, Command1RunsTheActionTheManagerGave) {
-  int vezes = 0;
-  ui.DefinirAcaoCommand1([&] { ++vezes; });
-  ui.Janela().Command1->click();
-  EXPECT_EQ(vezes, 1);
 }
 
 }  // namespace
