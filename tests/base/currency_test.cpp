@@ -5,7 +5,7 @@
 #include <functional>
 #include <limits>
 
-#include "apoio_base.h"
+#include "apoio/erro_teste.h"
 
 namespace velant {
 namespace {

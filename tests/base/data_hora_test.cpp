@@ -5,7 +5,7 @@
 #include <array>
 #include <cmath>
 
-#include "apoio_base.h"
+#include "apoio/erro_teste.h"
 
 namespace velant {
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "apoio_base.h"
+#include "apoio/erro_teste.h"
 #include "base/regional.h"
 
 namespace velant {

@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "apoio_base.h"
+#include "apoio/erro_teste.h"
 
 namespace velant {
 namespace {

@@ -1,5 +1,5 @@
 #pragma once
-// Helpers shared by the tests of the runtime semantics.
+// Shared by the tests of conversions and of record sets.
 #include <functional>
 #include <optional>
 
