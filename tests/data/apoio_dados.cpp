@@ -3,12 +3,13 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cctype>
 #include <cstdlib>
-#include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 #include "base/erro.h"
-#include "data/conexao_postgresql.h"
+#include "base/regional.h"
 #include "data/configuracao_banco.h"
 #include "data/esquema_banco.h"
 
@@ -16,50 +17,47 @@ namespace velant::data::teste {
 
 namespace fs = std::filesystem;
 
-PastaTemporaria::PastaTemporaria() {
-  std::string modelo = (fs::temp_directory_path() / "velant-dados-XXXXXX").string();
-  if (mkdtemp(modelo.data()) == nullptr) throw std::runtime_error("mkdtemp falhou");
-  caminho_ = modelo;
-}
-
-PastaTemporaria::~PastaTemporaria() {
-  std::error_code ec;
-  fs::remove_all(caminho_, ec);
-}
-
 namespace {
 
-std::string LerArquivo(const fs::path& p) {
-  std::ifstream f(p);
-  std::string s;
-  std::getline(f, s);
-  return s;
+std::string LerPorta(const fs::path& estado) {
+  std::string porta = velant::teste::LerTudo(estado / "porta");
+  while (!porta.empty() && std::isspace(static_cast<unsigned char>(porta.back()))) porta.pop_back();
+  if (porta.empty()) throw std::runtime_error("sem porta em " + estado.string() + "/porta");
+  return porta;
 }
 
 // A server started by this process when no fixture gave one.
 class ServidorProprio {
  public:
-  ServidorProprio() {
-    estado_ = fs::temp_directory_path() / ("velant-pg-estado-" + std::to_string(getpid()));
-    std::string comando = std::string("bash '") + VELANT_FONTE + "/scripts/pg-teste' iniciar '" + estado_.string() + "'";
-    if (std::system(comando.c_str()) != 0) throw std::runtime_error("não foi possível iniciar o PostgreSQL de teste");
-    porta_ = LerArquivo(estado_ / "porta");
-    dono_ = getpid();
+  ServidorProprio() : estado_(fs::temp_directory_path() / ("velant-pg-estado-" + std::to_string(getpid()))) {
+    if (std::system(Comando("iniciar").c_str()) != 0)
+      throw std::runtime_error("não foi possível iniciar o PostgreSQL de teste");
+    porta_ = LerPorta(estado_);
   }
   ~ServidorProprio() {
     if (getpid() != dono_) return;   // a forked child leaves it to its parent
-    std::string comando = std::string("bash '") + VELANT_FONTE + "/scripts/pg-teste' parar '" + estado_.string() + "'";
-    if (std::system(comando.c_str()) != 0) return;
+    if (std::system(Comando("parar").c_str()) != 0) return;
     std::error_code ec;
     fs::remove_all(estado_, ec);
   }
   const std::string& Porta() const { return porta_; }
 
  private:
+  std::string Comando(const char* acao) const {
+    return std::string("bash '") + VELANT_FONTE + "/scripts/pg-teste' " + acao + " '" + estado_.string() + "'";
+  }
   fs::path estado_;
   std::string porta_;
-  pid_t dono_ = 0;
+  pid_t dono_ = getpid();
 };
+
+}  // namespace
+
+std::string PortaPostgreSqlTeste() {
+  if (const char* estado = std::getenv("VELANT_PG_ESTADO")) return LerPorta(estado);
+  static ServidorProprio servidor;
+  return servidor.Porta();
+}
 
 ParametrosPostgreSql ParametrosServidor(const std::string& banco) {
   ParametrosPostgreSql p;
@@ -70,29 +68,15 @@ ParametrosPostgreSql ParametrosServidor(const std::string& banco) {
   return p;
 }
 
-}  // namespace
-
-std::string PortaPostgreSqlTeste() {
-  if (const char* estado = std::getenv("VELANT_PG_ESTADO")) {
-    std::string porta = LerArquivo(fs::path(estado) / "porta");
-    if (porta.empty()) throw std::runtime_error(std::string("sem porta em ") + estado + "/porta");
-    return porta;
-  }
-  static ServidorProprio servidor;
-  return servidor.Porta();
-}
-
 BancoPostgreSqlTeste::BancoPostgreSqlTeste() {
   static std::atomic<int> contador{0};
   sufixo_ = "_t" + std::to_string(getpid()) + "_" + std::to_string(contador++);
-  ConexaoPostgreSql admin(ParametrosServidor("postgres"));
-  admin.Executar("CREATE DATABASE " + Nome());
+  ConexaoPostgreSql(ParametrosServidor("postgres")).Executar("CREATE DATABASE " + Nome());
 }
 
 BancoPostgreSqlTeste::~BancoPostgreSqlTeste() {
   try {
-    ConexaoPostgreSql admin(ParametrosServidor("postgres"));
-    admin.Executar("DROP DATABASE IF EXISTS " + Nome() + " WITH (FORCE)");
+    ConexaoPostgreSql(ParametrosServidor("postgres")).Executar("DROP DATABASE IF EXISTS " + Nome() + " WITH (FORCE)");
   } catch (...) {   // the server goes away with the fixture anyway
   }
 }
@@ -124,6 +108,67 @@ BancoAberto::BancoAberto(Motor motor) {
   if (!conexao->ConexaoAtiva()) throw std::runtime_error("banco de teste fechado: " + conexao->ErroAbertura());
   if (motor == Motor::PostgreSql) CriarEsquema(*conexao->Conexao(), DialetoSql::PostgreSql);
   DefineDialetoBanco(estado, conexao->TipoBanco());
+}
+
+bool BancoAberto::Inclui(int32_t nsu, const std::string& ip) {
+  cSolicitacaoFuncaoNFe ac(*conexao, estado, raiz.ui);
+  ac.NSU(nsu);
+  ac.NumeroControleSolicitacao(nsu * 10);
+  ac.DataSolicitacao(DataHora::De(2026, 12, 5));
+  ac.HoraSolicitacao(DataHora::Hora(8, 0, 0));
+  ac.TipoOperacao("NFE");
+  ac.IPComputadorAC(ip);
+  ac.Texto("000-000 = STATUS SERVICO\r\n999-999 = FIM\r\n");
+  return ac.Incluir();
+}
+
+Valor BancoAberto::Coluna(int32_t nsu, const std::string& coluna) {
+  Recordset rs = conexao->ConexaoCompartilhada()->Consultar("SELECT [" + coluna +
+                                                             "] FROM SolicitacaoFuncaoNFe WHERE NSU = " +
+                                                             std::to_string(nsu));
+  if (rs.Eof()) throw std::runtime_error("sem a solicitação " + std::to_string(nsu));
+  return rs.Value(0);
+}
+
+void PreencheTudo(cSolicitacaoFuncaoNFe& s) {
+  s.NSU(1234);
+  s.NumeroControleSolicitacao(77);
+  s.DataSolicitacao(DataHora::De(2026, 12, 5));
+  s.HoraSolicitacao(DataHora::Hora(9, 5, 3));
+  s.TipoOperacao("NFE");
+  s.CodigoEstabelecimento(3);
+  s.SerieNFe("1");
+  s.NumeroNFe(456);
+  s.ChaveAcessoNFe("35261212345678000190550010000004561000004567");
+  s.IPComputadorAC("10.0.0.5");
+  s.IPInternetAC("200.1.2.3");
+  s.SegurancaEstabelecimento("x'y");
+  s.CodigoUsuario(9);
+  s.VersaoAC("2.1");
+  s.VersaoHost("h");
+  s.Texto("000-000 = NFE3.10\r\n001-000 = Pão d'água [x]\r\n999-999 = FIM\r\n");
+  s.HoraAnalise(DataHora::Hora(13, 45, 7));
+  s.HoraAprovacao(DataHora::Hora(13, 50, 0));
+  s.HoraCancelamentoHost(DataHora::Hora(14, 0, 0));
+  s.HoraConfirmacaoAC(DataHora::Hora(23, 0, 0));
+  s.HoraCancelamentoAC(DataHora::Hora(23, 30, 0));
+  s.Mensagem("Msg 'citada' [nRec:1]");
+}
+
+std::string Descreve(const cSolicitacaoFuncaoNFe& s) {
+  const auto quando = [](DataHora d) { return Format(d, "yyyy-mm-dd") + " " + Format(d, "hh:mm:ss"); };
+  std::ostringstream o;
+  o << "NSU " << s.NSU() << "\nControle " << s.NumeroControleSolicitacao() << "\nData "
+    << quando(s.DataSolicitacao()) << "\nHora " << quando(s.HoraSolicitacao()) << "\nTipo " << s.TipoOperacao()
+    << "\nEstabelecimento " << s.CodigoEstabelecimento() << "\nSerie " << s.SerieNFe() << "\nNumero "
+    << s.NumeroNFe() << "\nChave " << s.ChaveAcessoNFe() << "\nIP AC " << s.IPComputadorAC() << "\nIP Internet "
+    << s.IPInternetAC() << "\nSeguranca " << s.SegurancaEstabelecimento() << "\nUsuario " << s.CodigoUsuario()
+    << "\nVersao AC " << s.VersaoAC() << "\nVersao Host " << s.VersaoHost() << "\nTexto " << s.Texto()
+    << "\nAnalise " << quando(s.HoraAnalise()) << "\nAprovacao " << quando(s.HoraAprovacao())
+    << "\nCancelamento Host " << quando(s.HoraCancelamentoHost()) << "\nConfirmacao AC "
+    << quando(s.HoraConfirmacaoAC()) << "\nCancelamento AC " << quando(s.HoraCancelamentoAC()) << "\nMensagem "
+    << s.Mensagem() << "\n";
+  return o.str();
 }
 
 int64_t DriverGravador::Executar(const std::string& sql) {

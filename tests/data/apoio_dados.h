@@ -1,39 +1,33 @@
 #pragma once
 // What the data tests share: a temporary root with its INI file, the
-// throw-away PostgreSQL server, one fresh database per test, and a driver
-// double that records statements.
+// throw-away PostgreSQL server, one fresh database per test, the request
+// record filled and described, and a driver double that records statements.
 #include <cstdint>
 #include <deque>
-#include <filesystem>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
+#include "apoio/arquivos_teste.h"
 #include "base/caminhos.h"
 #include "data/conexao_driver.h"
 #include "data/conexao_nfe.h"
+#include "data/conexao_postgresql.h"
+#include "data/solicitacao_funcao_nfe.h"
 #include "manager/estado_global.h"
 #include "manager/plataforma/perfil_ini.h"
 #include "ui/interface_headless.h"
 
 namespace velant::data::teste {
 
-// A folder under /tmp, removed with everything in it.
-class PastaTemporaria {
- public:
-  PastaTemporaria();
-  ~PastaTemporaria();
-  PastaTemporaria(const PastaTemporaria&) = delete;
-  PastaTemporaria& operator=(const PastaTemporaria&) = delete;
-  const std::filesystem::path& Caminho() const { return caminho_; }
-
- private:
-  std::filesystem::path caminho_;
-};
+using velant::teste::PastaTemporaria;
 
 // Port of the test server on 127.0.0.1: the one of the CTest fixture
 // (VELANT_PG_ESTADO), else one this process starts and stops at exit.
 std::string PortaPostgreSqlTeste();
+// Connection parameters of one database on the test server, as postgres.
+ParametrosPostgreSql ParametrosServidor(const std::string& banco);
 
 // A database of its own on the test server, dropped at the end.
 class BancoPostgreSqlTeste {
@@ -68,6 +62,7 @@ struct RaizTeste {
 // state switches of its dialect.
 enum class Motor { Sqlite, PostgreSql };
 std::string NomeMotor(Motor motor);
+inline void PrintTo(Motor motor, std::ostream* saida) { *saida << NomeMotor(motor); }
 
 class BancoAberto {
  public:
@@ -75,11 +70,23 @@ class BancoAberto {
   BancoAberto(const BancoAberto&) = delete;
   BancoAberto& operator=(const BancoAberto&) = delete;
 
+  // A request as an AC writes it through the request record.
+  bool Inclui(int32_t nsu, const std::string& ip);
+  // Straight to the table, past the request record.
+  void Executa(const std::string& sql) { conexao->ConexaoCompartilhada()->Executar(sql); }
+  Valor Coluna(int32_t nsu, const std::string& coluna);   // of request `nsu`
+
   RaizTeste raiz;
   std::unique_ptr<BancoPostgreSqlTeste> pg;
   std::unique_ptr<CConexaoNfe> conexao;
   EstadoGlobal estado;
 };
+
+// Every property of the request record set, none to its empty value; texts
+// with quotes, brackets and accents.
+void PreencheTudo(cSolicitacaoFuncaoNFe& s);
+// Every property of the request record, one per line, to compare two records.
+std::string Descreve(const cSolicitacaoFuncaoNFe& s);
 
 // A driver double: records every statement, answers writes with the chosen
 // row counts (1 when none is queued) and queries with the queued results.

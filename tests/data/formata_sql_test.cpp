@@ -24,129 +24,102 @@ EstadoGlobal Estado(Banco b) {
 
 using Rotina = void (*)(std::string&, const EstadoGlobal&, int, const Valor&, const Valor&);
 
-struct CasoForma {
-  const char* nome;
-  Banco banco;
-  Rotina rotina;
-  Valor valor;
-  std::string literal;   // "" when nothing is appended at all
-};
-
-class FormaPorDialeto : public ::testing::TestWithParam<CasoForma> {};
-
-TEST_P(FormaPorDialeto, ListAndAssignmentModes) {
-  const auto& c = GetParam();
-  EstadoGlobal e = Estado(c.banco);
-  std::string lista = "( ";
-  c.rotina(lista, e, 1, c.valor, ", ");
-  std::string atribuicao = "SET ";
-  c.rotina(atribuicao, e, 2, "[Coluna] = ", c.valor);
-  std::string outro = "x";
-  c.rotina(outro, e, 3, c.valor, c.valor);
-  if (c.literal.empty()) {
-    EXPECT_EQ(lista, "( ");
-    EXPECT_EQ(atribuicao, "SET ");
-  } else {
-    EXPECT_EQ(lista, "( " + c.literal + ", ");
-    EXPECT_EQ(atribuicao, "SET [Coluna] = " + c.literal);
-  }
-  EXPECT_EQ(outro, "x");
-}
-
 const DataHora kDia = DataHora::De(2026, 12, 5, 13, 45, 7);
 const DataHora kHora = DataHora::Hora(21, 4, 9);
 
-INSTANTIATE_TEST_SUITE_P(
-    Tabela, FormaPorDialeto,
-    ::testing::Values(
-        CasoForma{"DataAccess", Banco::Access, FormataSQLData, kDia, "#12/05/2026#"},
-        CasoForma{"DataSqlServer", Banco::SqlServer, FormataSQLData, kDia, "'05/12/2026'"},
-        CasoForma{"DataSqlite", Banco::Sqlite, FormataSQLData, kDia, "'2026-12-05'"},
-        CasoForma{"DataPostgreSql", Banco::PostgreSql, FormataSQLData, kDia, "DATE '2026-12-05'"},
-        CasoForma{"DataTexto", Banco::SqlServer, FormataSQLData, Valor("07/01/2027"), "'07/01/2027'"},
-        CasoForma{"DataZero", Banco::SqlServer, FormataSQLData, DataHora(), "Null"},
-        CasoForma{"DataZeroSqlite", Banco::Sqlite, FormataSQLData, DataHora(), "Null"},
-        CasoForma{"DataTextoZero", Banco::PostgreSql, FormataSQLData, Valor("00:00:00"), "Null"},
-        CasoForma{"HoraAccess", Banco::Access, FormataSQLHora, kHora, "#21:04:09#"},
-        CasoForma{"HoraSqlServer", Banco::SqlServer, FormataSQLHora, kDia, "'13:45:07'"},
-        CasoForma{"HoraSqlite", Banco::Sqlite, FormataSQLHora, kHora, "'21:04:09'"},
-        CasoForma{"HoraPostgreSql", Banco::PostgreSql, FormataSQLHora, kHora, "TIME '21:04:09'"},
-        CasoForma{"HoraZeroAccess", Banco::Access, FormataSQLHora, DataHora(), "Null"},
-        CasoForma{"Numero", Banco::SqlServer, FormataSQLNumero, Valor("1234"), "1234"},
-        CasoForma{"NumeroArredonda", Banco::Sqlite, FormataSQLNumero, Valor(2.5), "2"},
-        CasoForma{"NumeroNegativo", Banco::PostgreSql, FormataSQLNumero, Valor(int32_t{-7}), "-7"},
-        CasoForma{"NumeroZero", Banco::Access, FormataSQLNumero, Valor(int32_t{0}), "0"},
-        CasoForma{"Texto", Banco::SqlServer, FormataSQLTexto, Valor("d'água ''x'"), "'d''água ''''x'''"},
-        CasoForma{"TextoVazio", Banco::Sqlite, FormataSQLTexto, Valor(""), "''"},
-        CasoForma{"TextoColchetes", Banco::PostgreSql, FormataSQLTexto, Valor("[nRec:1]"), "'[nRec:1]'"},
-        CasoForma{"SemDialetoData", Banco::SoMySql, FormataSQLData, kDia, ""},
-        CasoForma{"SemDialetoTexto", Banco::SoMySql, FormataSQLTexto, Valor("a"), ""}),
-    [](const auto& info) { return std::string(info.param.nome); });
+// Each routine appends the literal after a list item (mode 1) or after the
+// column of an assignment (mode 2), and nothing in any other mode.
+TEST(FormataSql, LiteralOfEachDialectInListAndAssignmentModes) {
+  const struct {
+    const char* nome;
+    Banco banco;
+    Rotina rotina;
+    Valor valor;
+    std::string literal;   // "" when nothing is appended at all
+  } casos[] = {
+      {"DataAccess", Banco::Access, FormataSQLData, kDia, "#12/05/2026#"},
+      {"DataSqlServer", Banco::SqlServer, FormataSQLData, kDia, "'05/12/2026'"},
+      {"DataSqlite", Banco::Sqlite, FormataSQLData, kDia, "'2026-12-05'"},
+      {"DataPostgreSql", Banco::PostgreSql, FormataSQLData, kDia, "DATE '2026-12-05'"},
+      {"DataTexto", Banco::SqlServer, FormataSQLData, Valor("07/01/2027"), "'07/01/2027'"},
+      {"DataZero", Banco::SqlServer, FormataSQLData, DataHora(), "Null"},
+      {"DataZeroSqlite", Banco::Sqlite, FormataSQLData, DataHora(), "Null"},
+      {"DataTextoZero", Banco::PostgreSql, FormataSQLData, Valor("00:00:00"), "Null"},
+      {"HoraAccess", Banco::Access, FormataSQLHora, kHora, "#21:04:09#"},
+      {"HoraSqlServer", Banco::SqlServer, FormataSQLHora, kDia, "'13:45:07'"},
+      {"HoraSqlite", Banco::Sqlite, FormataSQLHora, kHora, "'21:04:09'"},
+      {"HoraPostgreSql", Banco::PostgreSql, FormataSQLHora, kHora, "TIME '21:04:09'"},
+      {"HoraZeroAccess", Banco::Access, FormataSQLHora, DataHora(), "Null"},
+      {"Numero", Banco::SqlServer, FormataSQLNumero, Valor("1234"), "1234"},
+      {"NumeroArredonda", Banco::Sqlite, FormataSQLNumero, Valor(2.5), "2"},
+      {"NumeroNegativo", Banco::PostgreSql, FormataSQLNumero, Valor(int32_t{-7}), "-7"},
+      {"NumeroZero", Banco::Access, FormataSQLNumero, Valor(int32_t{0}), "0"},
+      {"Texto", Banco::SqlServer, FormataSQLTexto, Valor("d'água ''x'"), "'d''água ''''x'''"},
+      {"TextoVazio", Banco::Sqlite, FormataSQLTexto, Valor(""), "''"},
+      {"TextoColchetes", Banco::PostgreSql, FormataSQLTexto, Valor("[nRec:1]"), "'[nRec:1]'"},
+      {"SemDialetoData", Banco::SoMySql, FormataSQLData, kDia, ""},
+      {"SemDialetoTexto", Banco::SoMySql, FormataSQLTexto, Valor("a"), ""},
+  };
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.nome);
+    EstadoGlobal e = Estado(c.banco);
+    std::string lista = "( ", atribuicao = "SET ", outro = "x";
+    c.rotina(lista, e, 1, c.valor, ", ");
+    c.rotina(atribuicao, e, 2, "[Coluna] = ", c.valor);
+    c.rotina(outro, e, 3, c.valor, c.valor);
+    EXPECT_EQ(lista, c.literal.empty() ? "( " : "( " + c.literal + ", ");
+    EXPECT_EQ(atribuicao, c.literal.empty() ? "SET " : "SET [Coluna] = " + c.literal);
+    EXPECT_EQ(outro, "x");
+  }
+}
 
-TEST(FormataSql, AccessWinsOverTheOtherSwitches) {
+// With several switches on, Access wins, then SQLite, then PostgreSQL.
+TEST(FormataSql, AccessThenSqliteThenPostgreSqlWinsAndOnlyDuplicaAspasDoublesQuotes) {
   EstadoGlobal e;
   e.BancoAccess = e.BancoSqlite = e.BancoPostgreSql = e.BancoSqlServer = true;
-  std::string t;
-  FormataSQLData(t, e, 1, kDia, "");
-  EXPECT_EQ(t, "#12/05/2026#");
+  const auto data = [&] {
+    std::string t;
+    FormataSQLData(t, e, 1, kDia, "");
+    return t;
+  };
+  EXPECT_EQ(data(), "#12/05/2026#");
   e.BancoAccess = false;
-  t.clear();
-  FormataSQLData(t, e, 1, kDia, "");
-  EXPECT_EQ(t, "'2026-12-05'");
+  EXPECT_EQ(data(), "'2026-12-05'");
   e.BancoSqlite = false;
-  t.clear();
-  FormataSQLData(t, e, 1, kDia, "");
-  EXPECT_EQ(t, "DATE '2026-12-05'");
-}
-
-TEST(FormataSql, QuotesOnlyDoubledByDuplicaAspas) {
+  EXPECT_EQ(data(), "DATE '2026-12-05'");
   EXPECT_EQ(DuplicaAspas("'a''b'"), "''a''''b''");
-  EXPECT_EQ(DuplicaAspas(""), "");
   EXPECT_EQ(EntreAspas("O'k"), "'O'k'");
-}
-
-struct CasoDialeto {
-  const char* nome;
-  DialetoSql dialeto;
-  std::string entrada;
-  std::string saida;
-};
-
-class Adaptacao : public ::testing::TestWithParam<CasoDialeto> {};
-
-TEST_P(Adaptacao, RewritesOutsideLiterals) {
-  const auto& c = GetParam();
-  EXPECT_EQ(AdaptaSql(c.entrada, c.dialeto), c.saida);
 }
 
 const std::string kBusca =
     "SELECT TOP 1 NSU  FROM SolicitacaoFuncaoNFe WHERE [Hora da Analise] IS NULL   AND [IP Computador AC] = '1' "
     "ORDER BY NSU ASC";
 
-INSTANTIATE_TEST_SUITE_P(
-    Tabela, Adaptacao,
-    ::testing::Values(
-        CasoDialeto{"SqlServerIntacto", DialetoSql::SqlServer, kBusca, kBusca},
-        CasoDialeto{"AccessIntacto", DialetoSql::Access, kBusca, kBusca},
-        CasoDialeto{"SqliteLimit", DialetoSql::Sqlite, kBusca,
-                    "SELECT NSU  FROM SolicitacaoFuncaoNFe WHERE [Hora da Analise] IS NULL   AND [IP Computador AC] = "
-                    "'1' ORDER BY NSU ASC LIMIT 1"},
-        CasoDialeto{"PostgreSqlAspasELimit", DialetoSql::PostgreSql, kBusca,
-                    "SELECT NSU  FROM SolicitacaoFuncaoNFe WHERE \"Hora da Analise\" IS NULL   AND \"IP Computador AC\" = "
-                    "'1' ORDER BY NSU ASC LIMIT 1"},
-        CasoDialeto{"LiteralComColchetes", DialetoSql::PostgreSql,
-                    "UPDATE T SET Mensagem = 'Lote [nRec:123] it''s [x]', [Versao Host] = '1' WHERE NSU = 5",
-                    "UPDATE T SET Mensagem = 'Lote [nRec:123] it''s [x]', \"Versao Host\" = '1' WHERE NSU = 5"},
-        CasoDialeto{"TopDentroDeLiteral", DialetoSql::Sqlite, "SELECT NSU FROM T WHERE Texto = 'SELECT TOP 5 x'",
-                    "SELECT NSU FROM T WHERE Texto = 'SELECT TOP 5 x'"},
-        CasoDialeto{"TopMinusculo", DialetoSql::Sqlite, "select top 10 a from t;", "select a from t LIMIT 10;"},
-        CasoDialeto{"Distinct", DialetoSql::PostgreSql, "SELECT DISTINCT TOP 2 [A b] FROM t",
-                    "SELECT DISTINCT \"A b\" FROM t LIMIT 2"},
-        CasoDialeto{"NomeComAspas", DialetoSql::PostgreSql, "SELECT [a\"b] FROM t", "SELECT \"a\"\"b\" FROM t"},
-        CasoDialeto{"NomeSemBrancoDobra", DialetoSql::PostgreSql, "SELECT [Mensagem], [Hora X] FROM t",
-                    "SELECT \"mensagem\", \"Hora X\" FROM t"},
-        CasoDialeto{"SemTop", DialetoSql::Sqlite, "SELECT TOPO FROM t", "SELECT TOPO FROM t"}),
-    [](const auto& info) { return std::string(info.param.nome); });
+TEST(FormataSql, DialectRewritingLeavesStringLiteralsAlone) {
+  const struct { const char* nome; DialetoSql dialeto; std::string entrada, saida; } casos[] = {
+      {"SqlServerIntacto", DialetoSql::SqlServer, kBusca, kBusca},
+      {"AccessIntacto", DialetoSql::Access, kBusca, kBusca},
+      {"SqliteLimit", DialetoSql::Sqlite, kBusca,
+       "SELECT NSU  FROM SolicitacaoFuncaoNFe WHERE [Hora da Analise] IS NULL   AND [IP Computador AC] = "
+       "'1' ORDER BY NSU ASC LIMIT 1"},
+      {"PostgreSqlAspasELimit", DialetoSql::PostgreSql, kBusca,
+       "SELECT NSU  FROM SolicitacaoFuncaoNFe WHERE \"Hora da Analise\" IS NULL   AND \"IP Computador AC\" = "
+       "'1' ORDER BY NSU ASC LIMIT 1"},
+      {"LiteralComColchetes", DialetoSql::PostgreSql,
+       "UPDATE T SET Mensagem = 'Lote [nRec:123] it''s [x]', [Versao Host] = '1' WHERE NSU = 5",
+       "UPDATE T SET Mensagem = 'Lote [nRec:123] it''s [x]', \"Versao Host\" = '1' WHERE NSU = 5"},
+      {"TopDentroDeLiteral", DialetoSql::Sqlite, "SELECT NSU FROM T WHERE Texto = 'SELECT TOP 5 x'",
+       "SELECT NSU FROM T WHERE Texto = 'SELECT TOP 5 x'"},
+      {"TopMinusculo", DialetoSql::Sqlite, "select top 10 a from t;", "select a from t LIMIT 10;"},
+      {"Distinct", DialetoSql::PostgreSql, "SELECT DISTINCT TOP 2 [A b] FROM t",
+       "SELECT DISTINCT \"A b\" FROM t LIMIT 2"},
+      {"NomeComAspas", DialetoSql::PostgreSql, "SELECT [a\"b] FROM t", "SELECT \"a\"\"b\" FROM t"},
+      {"NomeSemBrancoDobra", DialetoSql::PostgreSql, "SELECT [Mensagem], [Hora X] FROM t",
+       "SELECT \"mensagem\", \"Hora X\" FROM t"},
+      {"SemTop", DialetoSql::Sqlite, "SELECT TOPO FROM t", "SELECT TOPO FROM t"},
+  };
+  for (const auto& c : casos) EXPECT_EQ(AdaptaSql(c.entrada, c.dialeto), c.saida) << c.nome;
+}
 
 }  // namespace
 }  // namespace velant::data

@@ -7,14 +7,13 @@
 
 #include "apoio_dados.h"
 #include "base/erro.h"
+#include "data/escritor_mensagem.h"
 #include "data/solicitacao_funcao_nfe.h"
 #include "manager/estado_global.h"
 
 namespace velant::data {
 namespace {
 
-using teste::ConexaoGravadora;
-using teste::DriverGravador;
 using teste::ResultadoNSU;
 
 const std::string kAbertas =
@@ -32,94 +31,60 @@ class TextosSolicitacao : public ::testing::Test {
  protected:
   InterfaceHeadless ui{true};
   EstadoGlobal estado;
-  ConexaoGravadora conexao{ui};
+  teste::ConexaoGravadora conexao{ui};
   cSolicitacaoFuncaoNFe s{conexao, estado, ui};
-  DriverGravador& driver = conexao.Driver();
+  teste::DriverGravador& driver = conexao.Driver();
+};
 
-  void PreencheTudo() {
-    s.NSU(1234);
-    s.NumeroControleSolicitacao(77);
-    s.DataSolicitacao(DataHora::De(2026, 12, 5));
-    s.HoraSolicitacao(DataHora::Hora(9, 5, 3));
-    s.TipoOperacao("NFE");
-    s.CodigoEstabelecimento(3);
-    s.SerieNFe("1");
-    s.NumeroNFe(456);
-    s.ChaveAcessoNFe("35261212345678000190550010000004561000004567");
-    s.IPComputadorAC("10.0.0.5");
-    s.IPInternetAC("200.1.2.3");
-    s.SegurancaEstabelecimento("x'y");
-    s.CodigoUsuario(9);
-    s.VersaoAC("2.1");
-    s.VersaoHost("");
-    s.Texto("000-000 = NFE3.10\r\n999-999 = FIM\r\n");
-    s.HoraAnalise(DataHora::Hora(13, 45, 7));
-    s.HoraAprovacao(DataHora());
-    s.HoraCancelamentoHost(DataHora());
-    s.HoraConfirmacaoAC(DataHora::Hora(23, 0, 0));
-    s.HoraCancelamentoAC(DataHora());
-    s.Mensagem("Nota d'água");
+TEST_F(TextosSolicitacao, FindersBuildTheTopOneSearchAndGiveZeroWhenNothingIsOpen) {
+  const struct { std::string ip, filtro; } casos[] = {
+      {"10.0.0.5", "   AND [IP Computador AC] = '10.0.0.5'"},
+      {"127.0.0.1", ""},
+      {"", ""},
+      // a quote in the address cannot end the literal
+      {"1' OR '1'='1", "   AND [IP Computador AC] = '1'' OR ''1''=''1'"},
+  };
+  for (const auto& c : casos) {
+    driver.resultados.push_back(ResultadoNSU({42}));
+    EXPECT_EQ(s.LocalizarAnalise(c.ip), 42);
+    const std::string esperado = "SELECT TOP 1 NSU" + kAbertas + "   AND [Hora da Analise] IS NULL" +
+                                 "   AND [Hora da Aprovacao] IS NULL" + c.filtro + " ORDER BY NSU ASC";
+    EXPECT_EQ(s.TextoSQL(), esperado);
+    EXPECT_EQ(driver.consultados.back(), esperado);
   }
-};
+  EXPECT_EQ(driver.consultados.size(), std::size(casos));
 
-struct CasoLocalizar {
-  std::string ip;
-  std::string filtro;
-};
-
-class LocalizarAnalisePorIP : public TextosSolicitacao, public ::testing::WithParamInterface<CasoLocalizar> {};
-
-TEST_P(LocalizarAnalisePorIP, BuildsTheTopOneSearch) {
-  driver.resultados.push_back(ResultadoNSU({42}));
-  EXPECT_EQ(s.LocalizarAnalise(GetParam().ip), 42);
-  const std::string esperado = "SELECT TOP 1 NSU" + kAbertas + "   AND [Hora da Analise] IS NULL" +
-                               "   AND [Hora da Aprovacao] IS NULL" + GetParam().filtro + " ORDER BY NSU ASC";
-  EXPECT_EQ(s.TextoSQL(), esperado);
-  ASSERT_EQ(driver.consultados.size(), 1u);
-  EXPECT_EQ(driver.consultados[0], esperado);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Enderecos, LocalizarAnalisePorIP,
-    ::testing::Values(CasoLocalizar{"10.0.0.5", "   AND [IP Computador AC] = '10.0.0.5'"},
-                      CasoLocalizar{"127.0.0.1", ""}, CasoLocalizar{"", ""},
-                      // a quote in the address cannot end the literal
-                      CasoLocalizar{"1' OR '1'='1", "   AND [IP Computador AC] = '1'' OR ''1''=''1'"}));
-
-TEST_F(TextosSolicitacao, FindersGiveZeroWhenNothingIsOpen) {
   EXPECT_EQ(s.LocalizarAnalise("10.0.0.5"), 0);
   EXPECT_EQ(s.LocalizarAnaliseEOuAprovacao(), 0);
   EXPECT_EQ(s.TextoSQL(), "SELECT TOP 1 NSU" + kAbertas + "   AND ([Hora da Analise] IS NULL" +
                               "    OR [Hora da Aprovacao] IS NULL)" + " ORDER BY NSU ASC");
-}
-
-TEST_F(TextosSolicitacao, LocalizarCodigoSelectsEveryColumnByNSU) {
   EXPECT_FALSE(s.LocalizarCodigo(987));
   EXPECT_EQ(s.TextoSQL(), "SELECT TOP 1 " + kColunas + " FROM SolicitacaoFuncaoNFe  WHERE NSU = 987");
   EXPECT_TRUE(ui.Caixas().empty());
 }
 
-TEST_F(TextosSolicitacao, IncluirWritesThe22ValuesInOrder) {
-  PreencheTudo();
+TEST_F(TextosSolicitacao, IncluirWritesThe22ValuesInOrderAndZeroDatesAndTimesAsNull) {
+  teste::PreencheTudo(s);
   EXPECT_TRUE(s.Incluir());
   EXPECT_EQ(s.TextoSQL(),
             "INSERT INTO SolicitacaoFuncaoNFe ( " + kColunas +
                 " ) VALUES ( 1234, 77, '05/12/2026', '09:05:03', 'NFE', 3, '1', 456, "
-                "'35261212345678000190550010000004561000004567', '10.0.0.5', '200.1.2.3', 'x''y', 9, '2.1', '', "
-                "'000-000 = NFE3.10\r\n999-999 = FIM\r\n', '13:45:07', Null, Null, '23:00:00', Null, 'Nota d''água' )");
+                "'35261212345678000190550010000004561000004567', '10.0.0.5', '200.1.2.3', 'x''y', 9, '2.1', 'h', "
+                "'000-000 = NFE3.10\r\n001-000 = Pão d''água [x]\r\n999-999 = FIM\r\n', '13:45:07', '13:50:00', "
+                "'14:00:00', '23:00:00', '23:30:00', 'Msg ''citada'' [nRec:1]' )");
   ASSERT_EQ(driver.executados.size(), 1u);
   EXPECT_EQ(driver.executados[0], s.TextoSQL());
-}
 
-TEST_F(TextosSolicitacao, IncluirWithZeroDatesAndTimesWritesNull) {
-  EXPECT_TRUE(s.Incluir());
-  EXPECT_EQ(s.TextoSQL(), "INSERT INTO SolicitacaoFuncaoNFe ( " + kColunas +
-                              " ) VALUES ( 0, 0, Null, Null, '', 0, '', 0, '', '', '', '', 0, '', '', '', "
-                              "Null, Null, Null, Null, Null, '' )");
+  cSolicitacaoFuncaoNFe vazia(conexao, estado, ui);
+  EXPECT_TRUE(vazia.Incluir());
+  EXPECT_EQ(vazia.TextoSQL(), "INSERT INTO SolicitacaoFuncaoNFe ( " + kColunas +
+                                  " ) VALUES ( 0, 0, Null, Null, '', 0, '', 0, '', '', '', '', 0, '', '', '', "
+                                  "Null, Null, Null, Null, Null, '' )");
 }
 
 TEST_F(TextosSolicitacao, AlterarRewritesEveryColumnOfTheRow) {
-  PreencheTudo();
+  teste::PreencheTudo(s);
+  s.HoraAprovacao(DataHora());
   EXPECT_TRUE(s.Alterar(1200));
   EXPECT_EQ(s.TextoSQL(),
             "UPDATE SolicitacaoFuncaoNFe SET NSU = 1234, [Numero de Controle de Solicitacao] = 77, "
@@ -127,88 +92,45 @@ TEST_F(TextosSolicitacao, AlterarRewritesEveryColumnOfTheRow) {
             "[Codigo do Estabelecimento] = 3, [Serie da NFe] = '1', [Numero da NFe] = 456, "
             "[Chave de Acesso da NFe] = '35261212345678000190550010000004561000004567', "
             "[IP Computador AC] = '10.0.0.5', [IP Internet AC] = '200.1.2.3', [Seguranca do Estabelecimento] = 'x''y', "
-            "[Codigo do Usuario] = 9, [Versao AC] = '2.1', [Versao Host] = '', "
-            "Texto = '000-000 = NFE3.10\r\n999-999 = FIM\r\n', [Hora da Analise] = '13:45:07', "
-            "[Hora da Aprovacao] = Null, [Hora Cancelamento Host] = Null, [Hora da Confirmacao AC] = '23:00:00', "
-            "[Hora do Cancelamento AC] = Null, Mensagem = 'Nota d''água' WHERE NSU = 1200");
+            "[Codigo do Usuario] = 9, [Versao AC] = '2.1', [Versao Host] = 'h', "
+            "Texto = '000-000 = NFE3.10\r\n001-000 = Pão d''água [x]\r\n999-999 = FIM\r\n', "
+            "[Hora da Analise] = '13:45:07', [Hora da Aprovacao] = Null, [Hora Cancelamento Host] = '14:00:00', "
+            "[Hora da Confirmacao AC] = '23:00:00', [Hora do Cancelamento AC] = '23:30:00', "
+            "Mensagem = 'Msg ''citada'' [nRec:1]' WHERE NSU = 1200");
 }
 
 // Each writer: its text, and its result by the rows the driver reports.
-struct CasoEscrita {
-  const char* nome;
-  std::function<bool(cSolicitacaoFuncaoNFe&)> chama;
-  std::string texto;
-};
-
-class Escritas : public TextosSolicitacao, public ::testing::WithParamInterface<CasoEscrita> {};
-
-TEST_P(Escritas, TextAndResultByAffectedRows) {
-  const auto& c = GetParam();
-  for (int64_t linhas : {int64_t{1}, int64_t{0}, int64_t{2}}) {
-    driver.linhasAfetadas.push_back(linhas);
-    EXPECT_EQ(c.chama(s), linhas > 0) << c.nome << " com " << linhas;
-    EXPECT_EQ(s.TextoSQL(), c.texto) << c.nome;
-    EXPECT_EQ(driver.executados.back(), c.texto) << c.nome;
+TEST_F(TextosSolicitacao, WritersTextAndResultByAffectedRows) {
+  const std::string longa = "Rejeição 204: Duplicidade de NF-e, com diferença na chave de acesso [nRec:1]";
+  const struct { const char* nome; std::function<bool()> chama; std::string texto; } casos[] = {
+      {"DefineMensagem", [&] { return s.DefineMensagem(5, "Gerando 'NFe'..."); },
+       "UPDATE SolicitacaoFuncaoNFe SET Mensagem = 'Gerando ''NFe''...' WHERE NSU = 5"},
+      {"DefineHoraAnalise", [&] { return s.DefineHoraAnalise(5, DataHora::Hora(13, 45, 7)); },
+       "UPDATE SolicitacaoFuncaoNFe SET [Hora da Analise] = '13:45:07', [Versao Host] = '6.07.01.1' "
+       "WHERE NSU = 5   AND [Hora da Analise] IS NULL"},
+      {"DefineHoraAprovacaoHost", [&] { return s.DefineHoraAprovacaoHost(6, DataHora::Hora(7, 8, 9), longa); },
+       "UPDATE SolicitacaoFuncaoNFe SET [Hora da Aprovacao] = '07:08:09', Mensagem = '" + longa +
+           "', [Versao Host] = '6.07.01.1' WHERE NSU = 6   AND [Hora da Aprovacao] IS NULL"},
+      {"DefineHoraCancelamentoHost",
+       [&] { return s.DefineHoraCancelamentoHost(7, DataHora::Hora(23, 59, 59), longa); },
+       "UPDATE SolicitacaoFuncaoNFe SET [Hora Cancelamento Host] = '23:59:59', "
+       "Mensagem = 'Rejeição 204: Duplicidade de NF-e, com diferença n', [Versao Host] = '6.07.01.1' "
+       "WHERE NSU = 7   AND [Hora Cancelamento Host] IS NULL"},
+      // midnight is a time like any other for a stamp, not Null
+      {"DefineHoraAnaliseMeiaNoite", [&] { return s.DefineHoraAnalise(8, DataHora()); },
+       "UPDATE SolicitacaoFuncaoNFe SET [Hora da Analise] = '00:00:00', [Versao Host] = '6.07.01.1' "
+       "WHERE NSU = 8   AND [Hora da Analise] IS NULL"},
+      {"Excluir", [&] { return s.Excluir(9); }, "DELETE FROM SolicitacaoFuncaoNFe WHERE NSU = 9"},
+  };
+  for (const auto& c : casos) {
+    for (int64_t linhas : {int64_t{1}, int64_t{0}, int64_t{2}}) {
+      SCOPED_TRACE(std::string(c.nome) + " com " + std::to_string(linhas));
+      driver.linhasAfetadas.push_back(linhas);
+      EXPECT_EQ(c.chama(), linhas > 0);
+      EXPECT_EQ(s.TextoSQL(), c.texto);
+      EXPECT_EQ(driver.executados.back(), c.texto);
+    }
   }
-}
-
-const std::string kLonga = "Rejeição 204: Duplicidade de NF-e, com diferença na chave de acesso [nRec:1]";
-
-INSTANTIATE_TEST_SUITE_P(
-    Operacoes, Escritas,
-    ::testing::Values(
-        CasoEscrita{"DefineMensagem", [](cSolicitacaoFuncaoNFe& s) { return s.DefineMensagem(5, "Gerando 'NFe'..."); },
-                    "UPDATE SolicitacaoFuncaoNFe SET Mensagem = 'Gerando ''NFe''...' WHERE NSU = 5"},
-        CasoEscrita{"DefineHoraAnalise",
-                    [](cSolicitacaoFuncaoNFe& s) { return s.DefineHoraAnalise(5, DataHora::Hora(13, 45, 7)); },
-                    "UPDATE SolicitacaoFuncaoNFe SET [Hora da Analise] = '13:45:07', [Versao Host] = '6.07.01.1' "
-                    "WHERE NSU = 5   AND [Hora da Analise] IS NULL"},
-        CasoEscrita{"DefineHoraAprovacaoHost",
-                    [](cSolicitacaoFuncaoNFe& s) {
-                      return s.DefineHoraAprovacaoHost(6, DataHora::Hora(7, 8, 9), kLonga);
-                    },
-                    "UPDATE SolicitacaoFuncaoNFe SET [Hora da Aprovacao] = '07:08:09', Mensagem = '" + kLonga +
-                        "', [Versao Host] = '6.07.01.1' WHERE NSU = 6   AND [Hora da Aprovacao] IS NULL"},
-        CasoEscrita{"DefineHoraCancelamentoHost",
-                    [](cSolicitacaoFuncaoNFe& s) {
-                      return s.DefineHoraCancelamentoHost(7, DataHora::Hora(23, 59, 59), kLonga);
-                    },
-                    "UPDATE SolicitacaoFuncaoNFe SET [Hora Cancelamento Host] = '23:59:59', "
-                    "Mensagem = 'Rejeição 204: Duplicidade de NF-e, com diferença n', [Versao Host] = '6.07.01.1' "
-                    "WHERE NSU = 7   AND [Hora Cancelamento Host] IS NULL"},
-        // midnight is a time like any other for a stamp, not Null
-        CasoEscrita{"DefineHoraAnaliseMeiaNoite",
-                    [](cSolicitacaoFuncaoNFe& s) { return s.DefineHoraAnalise(8, DataHora()); },
-                    "UPDATE SolicitacaoFuncaoNFe SET [Hora da Analise] = '00:00:00', [Versao Host] = '6.07.01.1' "
-                    "WHERE NSU = 8   AND [Hora da Analise] IS NULL"},
-        CasoEscrita{"Excluir", [](cSolicitacaoFuncaoNFe& s) { return s.Excluir(9); },
-                    "DELETE FROM SolicitacaoFuncaoNFe WHERE NSU = 9"}),
-    [](const auto& info) { return std::string(info.param.nome); });
-
-TEST_F(TextosSolicitacao, AcWritersSwallowDatabaseErrors) {
-  driver.falhar = true;
-  EXPECT_FALSE(s.Incluir());
-  EXPECT_FALSE(s.Alterar(1));
-  EXPECT_FALSE(s.Excluir(1));
-  EXPECT_TRUE(ui.Caixas().empty());
-}
-
-TEST_F(TextosSolicitacao, HostOperationsLetDatabaseErrorsThrough) {
-  driver.falhar = true;
-  EXPECT_THROW(s.LocalizarAnalise("10.0.0.5"), ErroExecucao);
-  EXPECT_THROW(s.LocalizarAnaliseEOuAprovacao(), ErroExecucao);
-  EXPECT_THROW(s.DefineMensagem(1, "x"), ErroExecucao);
-  EXPECT_THROW(s.DefineHoraAnalise(1, DataHora::Hora(1, 2, 3)), ErroExecucao);
-  EXPECT_THROW(s.DefineHoraAprovacaoHost(1, DataHora::Hora(1, 2, 3), "x"), ErroExecucao);
-  EXPECT_THROW(s.DefineHoraCancelamentoHost(1, DataHora::Hora(1, 2, 3), "x"), ErroExecucao);
-}
-
-TEST_F(TextosSolicitacao, LocalizarCodigoShowsTheErrorInABox) {
-  driver.falhar = true;
-  EXPECT_FALSE(s.LocalizarCodigo(3));
-  ASSERT_EQ(ui.Caixas().size(), 1u);
-  EXPECT_EQ(ui.Caixas()[0].prompt, "-2147467259 - falha simulada");
-  EXPECT_EQ(ui.Caixas()[0].estilo, vbOKOnly);
 }
 
 TEST_F(TextosSolicitacao, ClaimKeepsItsTimeForTheLogLine) {
@@ -219,13 +141,27 @@ TEST_F(TextosSolicitacao, ClaimKeepsItsTimeForTheLogLine) {
   EXPECT_EQ(s.HoraAnalise(), DataHora::Hora(10, 0, 1));
 }
 
-}  // namespace
-}  // namespace velant::data
+// The AC's writers answer false, the Host's operations let the error through,
+// LocalizarCodigo shows it in a box.
+TEST_F(TextosSolicitacao, DatabaseErrorsByOperation) {
+  driver.falhar = true;
+  EXPECT_FALSE(s.Incluir());
+  EXPECT_FALSE(s.Alterar(1));
+  EXPECT_FALSE(s.Excluir(1));
+  EXPECT_TRUE(ui.Caixas().empty());
 
-#include "data/escritor_mensagem.h"
+  EXPECT_THROW(s.LocalizarAnalise("10.0.0.5"), ErroExecucao);
+  EXPECT_THROW(s.LocalizarAnaliseEOuAprovacao(), ErroExecucao);
+  EXPECT_THROW(s.DefineMensagem(1, "x"), ErroExecucao);
+  EXPECT_THROW(s.DefineHoraAnalise(1, DataHora::Hora(1, 2, 3)), ErroExecucao);
+  EXPECT_THROW(s.DefineHoraAprovacaoHost(1, DataHora::Hora(1, 2, 3), "x"), ErroExecucao);
+  EXPECT_THROW(s.DefineHoraCancelamentoHost(1, DataHora::Hora(1, 2, 3), "x"), ErroExecucao);
 
-namespace velant::data {
-namespace {
+  EXPECT_FALSE(s.LocalizarCodigo(3));
+  ASSERT_EQ(ui.Caixas().size(), 1u);
+  EXPECT_EQ(ui.Caixas()[0].prompt, "-2147467259 - falha simulada");
+  EXPECT_EQ(ui.Caixas()[0].estilo, vbOKOnly);
+}
 
 TEST_F(TextosSolicitacao, LogWriterStampsTheRequestBeingServed) {
   auto escritor = EscritorMensagemSolicitacao(s, estado);
