@@ -50,8 +50,6 @@ TEST(AmbienteHostTest, WiresTheRootTheRegistryAndTheLogIntoTheContext) {
 
   EXPECT_EQ(&ctx.ui, &tela);
   EXPECT_EQ(ctx.caminhos.Raiz(), raiz);
-  EXPECT_EQ(ctx.ConexaoBanco, nullptr);
-  EXPECT_EQ(ctx.Solicitacao, nullptr);
 
   teste::GravarTudo(raiz / "r.reg", "REGEDIT4\n[HKEY_CURRENT_USER\\nfe]\n\"CNPJ\"=\"11222333000181\"\n");
   EXPECT_EQ(ctx.registro.LerRegistro(HKEY_CURRENT_USER, "nfe", "CNPJ"), "11222333000181");
