@@ -44,13 +44,20 @@ TEST_F(InterfaceQtTest, ControlsCarryTheirNamesTextsAndCommand1Action) {
   EXPECT_EQ(j.windowTitle().toStdString(), "Velant NFe V-6.07.01.1 IP deste PC:10.0.0.5");
 }
 
-TEST_F(InterfaceQtTest, EventListSelectsTheNewestEntry) {
+TEST_F(InterfaceQtTest, ListSelectsTheNewestEntryAndKeepsItsMarginsWhenResized) {
+  QListWidget& lista = *ui.Janela().lbEventos;
   ui.AdicionarEventoSelecionado("primeira");
   ui.AdicionarEventoSelecionado("      segunda com ç");
   ui.RemoverPrimeiroEvento();
   ASSERT_EQ(ui.QuantidadeEventos(), 1);
-  EXPECT_EQ(ui.Janela().lbEventos->item(0)->text().toStdString(), "      segunda com ç");
-  EXPECT_EQ(ui.Janela().lbEventos->currentRow(), 0);
+  EXPECT_EQ(lista.item(0)->text().toStdString(), "      segunda com ç");
+  EXPECT_EQ(lista.currentRow(), 0);
+
+  ui.Janela().show();
+  ui.Janela().resize(700, 500);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(lista.width(), 700 - 17);   // 255 and 1935 twips
+  EXPECT_EQ(lista.height(), 500 - 129);
 }
 
 TEST_F(InterfaceQtTest, MinimisingHidesBehindTheIconAClickBringsItBackAndClosingRemovesIt) {
@@ -84,15 +91,6 @@ TEST_F(InterfaceQtTest, WithoutANotificationAreaMinimisingKeepsTheWindow) {
   QCoreApplication::processEvents();
   EXPECT_FALSE(j.IconeNaBandeja());
   EXPECT_TRUE(j.isVisible());
-}
-
-TEST_F(InterfaceQtTest, ListKeepsItsMarginsWhenResized) {
-  JanelaGerenciador& j = ui.Janela();
-  j.show();
-  j.resize(700, 500);
-  QCoreApplication::processEvents();
-  EXPECT_EQ(j.lbEventos->width(), 700 - 17);
-  EXPECT_EQ(j.lbEventos->height(), 500 - 129);
 }
 
 TEST_F(InterfaceQtTest, MessageBoxesShowTitleTextIconAndAnswerWithTheButtonPressed) {
@@ -146,7 +144,8 @@ TEST_F(InterfaceQtTest, TimerTicksUntilAskedToStopAndANestedTickIsSkipped) {
     aninhados += tiques - antes;
   };
   EXPECT_EQ(ui.ExecutarTemporizador(5, tique, [&] { return tiques >= 3; }), 0);
-  EXPECT_EQ(tiques, 3);
+  // The stop is looked at every 50 ms, not between ticks: one more tick may start before it.
+  EXPECT_GE(tiques, 3);
   EXPECT_EQ(aninhados, 0);
 }
 
