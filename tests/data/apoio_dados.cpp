@@ -17,46 +17,14 @@ namespace velant::data::teste {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-std::string LerPorta(const fs::path& estado) {
-  std::string porta = velant::teste::LerTudo(estado / "porta");
-  while (!porta.empty() && std::isspace(static_cast<unsigned char>(porta.back()))) porta.pop_back();
-  if (porta.empty()) throw std::runtime_error("sem porta em " + estado.string() + "/porta");
-  return porta;
-}
-
-// A server started by this process when no fixture gave one.
-class ServidorProprio {
- public:
-  ServidorProprio() : estado_(fs::temp_directory_path() / ("velant-pg-estado-" + std::to_string(getpid()))) {
-    if (std::system(Comando("iniciar").c_str()) != 0)
-      throw std::runtime_error("não foi possível iniciar o PostgreSQL de teste");
-    porta_ = LerPorta(estado_);
-  }
-  ~ServidorProprio() {
-    if (getpid() != dono_) return;   // a forked child leaves it to its parent
-    if (std::system(Comando("parar").c_str()) != 0) return;
-    std::error_code ec;
-    fs::remove_all(estado_, ec);
-  }
-  const std::string& Porta() const { return porta_; }
-
- private:
-  std::string Comando(const char* acao) const {
-    return std::string("bash '") + VELANT_FONTE + "/scripts/pg-teste' " + acao + " '" + estado_.string() + "'";
-  }
-  fs::path estado_;
-  std::string porta_;
-  pid_t dono_ = getpid();
-};
-
-}  // namespace
-
+// The CTest fixture starts the server and names its state folder.
 std::string PortaPostgreSqlTeste() {
-  if (const char* estado = std::getenv("VELANT_PG_ESTADO")) return LerPorta(estado);
-  static ServidorProprio servidor;
-  return servidor.Porta();
+  const char* estado = std::getenv("VELANT_PG_ESTADO");
+  if (estado == nullptr) throw std::runtime_error("sem VELANT_PG_ESTADO: rode pelo ctest, que inicia o PostgreSQL");
+  std::string porta = velant::teste::LerTudo(fs::path(estado) / "porta");
+  while (!porta.empty() && std::isspace(static_cast<unsigned char>(porta.back()))) porta.pop_back();
+  if (porta.empty()) throw std::runtime_error(std::string("sem porta em ") + estado + "/porta");
+  return porta;
 }
 
 ParametrosPostgreSql ParametrosServidor(const std::string& banco) {

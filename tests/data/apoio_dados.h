@@ -23,8 +23,7 @@ namespace velant::data::teste {
 
 using velant::teste::PastaTemporaria;
 
-// Port of the test server on 127.0.0.1: the one of the CTest fixture
-// (VELANT_PG_ESTADO), else one this process starts and stops at exit.
+// Port of the test server on 127.0.0.1, the one of the CTest fixture.
 std::string PortaPostgreSqlTeste();
 // Connection parameters of one database on the test server, as postgres.
 ParametrosPostgreSql ParametrosServidor(const std::string& banco);

@@ -168,7 +168,8 @@ TEST_F(TextosSolicitacao, LogWriterStampsTheRequestBeingServed) {
   estado.NSUAtual = 321;
   driver.linhasAfetadas = {1, 0};
   EXPECT_TRUE(escritor("      Gerando NFe..."));
-  EXPECT_EQ(driver.executados.back(), "UPDATE SolicitacaoFuncaoNFe SET Mensagem = '      Gerando NFe...' WHERE NSU = 321");
+  EXPECT_EQ(driver.executados.back(),
+            "UPDATE SolicitacaoFuncaoNFe SET Mensagem = '      Gerando NFe...' WHERE NSU = 321");
   EXPECT_FALSE(escritor("x"));
   driver.falhar = true;
   EXPECT_FALSE(escritor("y"));   // a database error is "not written", not an exception
