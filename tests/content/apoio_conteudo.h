@@ -1,76 +1,43 @@
 #pragma once
-// A fresh context for the content routines: temporary root, headless
-// interface, registry file written by the test, request tables built by the
-// real builders and filled record by record.
-#include <cstdlib>
-#include <filesystem>
+// The content routines' context: the Host test environment with its clock on
+// the invoice day, the request tables built by the real builders and filled
+// record by record, the registry file written by the test.
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <initializer_list>
 #include <map>
-#include <stdexcept>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "base/caminhos.h"
 #include "base/currency.h"
-#include "base/data_hora.h"
 #include "base/regional.h"
-#include "base/valor.h"
 #include "content/preenche_vetores.h"
-#include "content/vetores_nfe.h"
-#include "manager/contexto.h"
-#include "manager/estado_global.h"
-#include "manager/plataforma/perfil_ini.h"
-#include "manager/plataforma/registro_eventos.h"
-#include "manager/plataforma/registro_windows.h"
-#include "manager/tabelas_solicitacao.h"
-#include "ui/interface_headless.h"
+#include "data/conexao_nfe.h"
+#include "manager/ambiente_teste.h"
 
 namespace velant::teste_conteudo {
 
 inline Valor Moeda(const char* texto) { return Valor(Currency::DeTextoInvariante(texto)); }
 
-class RelogioParado : public Relogio {
- public:
-  DataHora Agora() const override { return DataHora::De(2015, 3, 5, 10, 30, 0); }
-};
-
-inline std::filesystem::path PastaTemporaria() {
-  std::string modelo = (std::filesystem::temp_directory_path() / "conteudo-XXXXXX").string();
-  if (mkdtemp(modelo.data()) == nullptr) throw std::runtime_error("mkdtemp");
-  return modelo;
-}
-
 using Colunas = std::vector<std::pair<const char*, Valor>>;
+using Registros = std::map<std::string, std::string>;
+using Slots = std::map<int, std::string>;
 
-struct AmbienteConteudo {
-  std::filesystem::path raiz = PastaTemporaria();
-  InterfaceHeadless ui{true};
-  RelogioParado relogio;
-  MapeadorCaminhos caminhos{raiz};
-  PerfilIni ini{caminhos};
-  RegistroWindows registro{raiz / "registro.reg"};
-  RegistroEventos log{ui, caminhos, relogio};
-  EstadoGlobal estado;
-  TabelasSolicitacao tabelas;
-  VetoresNFe vetores;
-  Contexto ctx{ui, relogio, caminhos, ini, registro, log, estado, tabelas, vetores, nullptr, nullptr, nullptr, {}};
-
-  AmbienteConteudo() {
+struct AmbienteConteudo : teste::AmbienteTeste {
+  explicit AmbienteConteudo(const Registros& valores = {}) {
+    relogio.agora = DataHora::De(2015, 3, 5, 10, 30, 0);
     DefinirRegional(RegionalPtBR());
     CriaTabelaNota(tabelas);
     CriaTabelaDuplicatas(tabelas);
     CriaTabelaCupons(tabelas);
-    Registro({});
-  }
-  ~AmbienteConteudo() {
-    std::error_code erro;
-    std::filesystem::remove_all(raiz, erro);
+    Registro(valores);
   }
 
   // Writes the values under HKEY_CURRENT_USER\nfe.
-  void Registro(const std::map<std::string, std::string>& valores) {
+  void Registro(const Registros& valores) {
     std::ofstream f(raiz / "registro.reg", std::ios::binary | std::ios::trunc);
     f << "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\nfe]\r\n";
     for (const auto& [nome, valor] : valores) f << "\"" << nome << "\"=\"" << valor << "\"\r\n";
@@ -78,32 +45,25 @@ struct AmbienteConteudo {
 
   // An item record of a plain domestic sale: the defaults of the first item,
   // a complete header and one product; `colunas` then overwrite.
-  void Item(Colunas colunas = {}) {
+  void Item(const Colunas& colunas = {}) {
     data::Recordset& nota = tabelas.TabelaNota;
     nota.AddNew();
     PreparaRegistroNota(tabelas);
-    const std::pair<const char*, Valor> padrao[] = {
-        {"CgcCli", Valor("12345678000195")}, {"RazaoSocialCli", Valor("CLIENTE LTDA")},
-        {"LogradouroCli", Valor("RUA A")},   {"BairroCli", Valor("CENTRO")},
-        {"CodMunCli", Valor("3550308")},     {"CodPaisCli", Valor("1058")},
-        {"NomeMunCli", Valor("SAO PAULO")},  {"UFCli", Valor("SP")},
-        {"CEPCli", Valor("01001000")},       {"NomePaisCli", Valor("BRASIL")},
-        {"TelefoneCli", Valor("(1133334444")}, {"IECli", Valor("111.222.333.444")},
-        {"NomeMunEmp", Valor("CAMPINAS")},   {"CodMunEmp", Valor("3509502")},
-        {"RazaoSocialEmp", Valor("EMITENTE SA")}, {"NumeroNF", Valor("1234")},
-        {"SerieNFEmp", Valor("1")},          {"FormaPag", Valor("1")},
-        {"DtEmissao", Valor("2015-03-05T10:00:00-03:00")}, {"DtSaida", Valor("")},
-        {"CFOP", Valor("5102")},             {"DescNaturezaOp", Valor("VENDA")},
-        {"CodEstadoIde", Valor(int64_t{35})}, {"tpNF", Moeda("1")},
-        {"CodProduto", Valor("P1")},         {"NomeProd", Valor("PRODUTO")},
-        {"NCMProd", Valor("12345678")},      {"UnidadeProd", Valor("UN")},
-        {"QntProd", Moeda("1")},             {"ValorUnitProd", Moeda("10")},
-        {"TotalProdServ", Moeda("10")},      {"TotalProdTot", Moeda("10")},
-        {"TotalNFTot", Moeda("10")},         {"CodSitTrib", Valor("000")},
-        {"ServProd", Valor("P")},            {"CSTPis", Valor("01")},
-        {"CSTCofins", Valor("01")},
-    };
-    for (const auto& [nome, valor] : padrao) nota.SetValue(nome, valor);
+    const std::pair<const char*, const char*> textos[] = {
+        {"CgcCli", "12345678000195"}, {"RazaoSocialCli", "CLIENTE LTDA"}, {"LogradouroCli", "RUA A"},
+        {"BairroCli", "CENTRO"}, {"CodMunCli", "3550308"}, {"CodPaisCli", "1058"}, {"NomeMunCli", "SAO PAULO"},
+        {"UFCli", "SP"}, {"CEPCli", "01001000"}, {"NomePaisCli", "BRASIL"}, {"TelefoneCli", "(1133334444"},
+        {"IECli", "111.222.333.444"}, {"NomeMunEmp", "CAMPINAS"}, {"CodMunEmp", "3509502"},
+        {"RazaoSocialEmp", "EMITENTE SA"}, {"NumeroNF", "1234"}, {"SerieNFEmp", "1"}, {"FormaPag", "1"},
+        {"DtEmissao", "2015-03-05T10:00:00-03:00"}, {"DtSaida", ""}, {"CFOP", "5102"}, {"DescNaturezaOp", "VENDA"},
+        {"CodProduto", "P1"}, {"NomeProd", "PRODUTO"}, {"NCMProd", "12345678"}, {"UnidadeProd", "UN"},
+        {"CodSitTrib", "000"}, {"ServProd", "P"}, {"CSTPis", "01"}, {"CSTCofins", "01"}};
+    for (const auto& [nome, texto] : textos) nota.SetValue(nome, Valor(texto));
+    const std::pair<const char*, const char*> moedas[] = {{"tpNF", "1"},           {"QntProd", "1"},
+                                                          {"ValorUnitProd", "10"}, {"TotalProdServ", "10"},
+                                                          {"TotalProdTot", "10"},  {"TotalNFTot", "10"}};
+    for (const auto& [nome, texto] : moedas) nota.SetValue(nome, Moeda(texto));
+    nota.SetValue("CodEstadoIde", Valor(int64_t{35}));
     for (const auto& [nome, valor] : colunas) nota.SetValue(nome, valor);
     nota.Update();
   }
@@ -120,7 +80,7 @@ struct AmbienteConteudo {
   void Cupom(const char* tipo, int16_t ecf, int64_t numero) {
     data::Recordset& c = tabelas.TabelaCupons;
     c.AddNew();
-    c.SetValue("Tipo", Valor(tipo));
+    if (tipo != nullptr) c.SetValue("Tipo", Valor(tipo));
     c.SetValue("CodigoECF", Valor(ecf));
     c.SetValue("NumeroCupom", Valor(numero));
     c.Update();
@@ -133,22 +93,51 @@ struct AmbienteConteudo {
     ParametrosEmissaoFila(ctx);
   }
 
-  bool Registrado(const std::string& linha) const {
+  // Every line of the operator list that begins with `inicio`.
+  bool NaListaComeco(const std::string& inicio) const {
     for (const auto& e : ui.Eventos()) {
-      if (e == linha) return true;
+      if (e.starts_with(inicio)) return true;
     }
     return false;
   }
 };
 
-}  // namespace velant::teste_conteudo
+// A group routine run on the tables as the parser leaves them; the vector it wrote.
+using Grupo = const std::vector<std::string>& (*)(AmbienteConteudo&);
+template <void (*Rotina)(Contexto&), std::vector<std::string> VetoresNFe::*Vetor>
+const std::vector<std::string>& Gera(AmbienteConteudo& a) {
+  a.Pronto();
+  Rotina(a.ctx);
+  return a.vetores.*Vetor;
+}
+inline constexpr Grupo Ide = Gera<Gera_dados_ide, &VetoresNFe::gVetorIde>;
+inline constexpr Grupo Emitente = Gera<Gera_dados_emitente, &VetoresNFe::gVetorEmitente>;
+inline constexpr Grupo Destinatario = Gera<Gera_dados_destinatario, &VetoresNFe::gVetorDestinatario>;
+inline constexpr Grupo Totais = Gera<Gera_dados_totais, &VetoresNFe::gVetorTotais>;
+inline constexpr Grupo Transporte = Gera<Gera_dados_transporte, &VetoresNFe::gVetorTransporte>;
+inline constexpr Grupo InfAdic = Gera<Gera_dados_infAdic, &VetoresNFe::gVetorInfAdic>;
 
-#include <memory>
-#include <vector>
+// The item rows alone, with the products total the totals would have written.
+inline const std::vector<std::vector<std::string>>& Itens(AmbienteConteudo& a, const char* totalProdutos = "10.00") {
+  a.Pronto();
+  a.vetores.gVetorTotais.assign(kSlotsTotais, "");
+  a.vetores.gVetorTotais[4] = totalProdutos;
+  Gera_dados_produtos(a.ctx);
+  return a.vetores.gVetorProdutos;
+}
+inline const std::vector<std::string>& Produto(AmbienteConteudo& a) { return Itens(a).at(0); }
 
-#include "data/conexao_nfe.h"
-
-namespace velant::teste_conteudo {
+// Each listed slot holds its text; "" for the slots that must stay empty.
+inline void Confere(const std::vector<std::string>& v, const Slots& esperado) {
+  for (const auto& [slot, texto] : esperado) {
+    ASSERT_LT(slot, static_cast<int>(v.size()));
+    EXPECT_EQ(v[slot], texto) << "slot " << slot;
+  }
+}
+inline Slots Vazios(std::initializer_list<int> slots, Slots outros = {}) {
+  for (int s : slots) outros.emplace(s, "");
+  return outros;
+}
 
 // natureza_operacao in memory: CFOP code -> situacao_tributaria.
 class ConexaoFalsa : public data::CConexaoNfe {
@@ -188,12 +177,10 @@ inline void RefazTabelaNota(TabelasSolicitacao& tabelas, const std::string& sem,
   }
   if (!com.empty()) nova.AppendCampo(com, data::adVarChar, 60);
   nova.Open();
-  if (antiga.RecordCount() > 0) {
-    for (antiga.MoveFirst(); !antiga.Eof(); antiga.MoveNext()) {
-      nova.AddNew();
-      for (size_t j = 0; j < indices.size(); ++j) nova.SetValue(static_cast<int32_t>(j), antiga.Value(indices[j]));
-      nova.Update();
-    }
+  for (antiga.MoveFirst(); !antiga.Eof(); antiga.MoveNext()) {
+    nova.AddNew();
+    for (size_t j = 0; j < indices.size(); ++j) nova.SetValue(static_cast<int32_t>(j), antiga.Value(indices[j]));
+    nova.Update();
   }
   tabelas.TabelaNota = std::move(nova);
 }

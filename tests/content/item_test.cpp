@@ -1,0 +1,348 @@
+// The item rows: product slots, the ICMS decision (stages 0 to 4), PIS,
+// COFINS, IPI framing, the fuel group; then the whole sequence and billing.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "apoio_conteudo.h"
+
+namespace velant::teste_conteudo {
+namespace {
+
+struct CasoIcms {
+  const char* nome;
+  const char* regime;
+  const char* cfop;
+  const char* S;
+  Slots esperado;   // slots of kSlotsIcms; the others must be empty
+  const char* uf = "SP";
+  const char* servprod = "P";
+  Colunas extras = {};
+  friend void PrintTo(const CasoIcms& c, std::ostream* os) { *os << c.nome; }
+};
+
+constexpr int kSlotsIcms[] = {17, 18, 19, 20, 21, 22, 46, 47, 48, 49, 50, 51, 52, 77, 78};
+
+// Every item carries the same tax columns; the tail (49 to 52) comes from them.
+Slots ComCauda(Slots m) {
+  m.insert({{49, "140.00"}, {50, "17.00"}, {51, "5.00"}, {52, "20.00"}});
+  return m;
+}
+
+// The item row of a sale whose tax columns are all filled; `colunas` then overwrite.
+std::vector<std::string> LinhaDoItem(const char* regime, const Colunas& colunas) {
+  AmbienteConteudo a(Registros{{"TaxaCreditoSN", "1,25"}});
+  a.estado.RegimeTributario = regime;
+  Colunas todas = {{"ValorBCICMSProd", Moeda("100")}, {"AliquotaICMSProd", Moeda("18")}, {"ValorIcmsProd", Moeda("18")},
+                   {"ValorIva", Moeda("40")}, {"PercentualRedICMSSub", Moeda("10")}, {"PercentualICMSSub", Moeda("17")},
+                   {"ValorIcmsSub", Moeda("5")}, {"BCST", Moeda("140")}, {"PercentualRedICMS", Moeda("20")},
+                   {"TotalProdServ", Moeda("100")}, {"TotalDescontoPd", Moeda("10")}};
+  todas.insert(todas.end(), colunas.begin(), colunas.end());
+  a.Item(todas);
+  return Produto(a);
+}
+
+class Icms : public ::testing::TestWithParam<CasoIcms> {};
+
+TEST_P(Icms, Decisao) {
+  const auto& c = GetParam();
+  Colunas colunas = {{"CFOP", Valor(c.cfop)}, {"CodSitTrib", Valor(c.S)}, {"UFCli", Valor(c.uf)},
+                     {"ServProd", Valor(c.servprod)}};
+  colunas.insert(colunas.end(), c.extras.begin(), c.extras.end());
+  Slots esperado = c.esperado;
+  for (int slot : kSlotsIcms) esperado.emplace(slot, "");
+  for (int slot = 23; slot <= 30; ++slot) esperado.emplace(slot, "");
+  Confere(LinhaDoItem(c.regime, colunas), esperado);
+}
+
+const Slots kBaseProduto = {{20, "100.00"}, {21, "18.00"}, {22, "18.00"}};
+const Slots kBaseZero = {{20, "0.00"}, {21, "0.00"}, {22, "0.00"}};
+
+Slots Une(Slots a, const Slots& b) {
+  a.insert(b.begin(), b.end());
+  return a;
+}
+
+// Stage 1 and the regimes that skip stage 3.
+INSTANTIATE_TEST_SUITE_P(
+    Estagio1, Icms,
+    ::testing::Values(
+        CasoIcms{"SimplesDevolucao6202", "1", "6202", "000", ComCauda(Une({{17, "0"}, {19, "2"}}, kBaseProduto))},
+        CasoIcms{"SimplesOutras5949Servico", "1", "5949", "000", ComCauda(Une({{17, "0"}, {19, "2"}}, kBaseZero)),
+                 "SP", "S"},
+        CasoIcms{"SimplesEcf5929", "1", "5929", "000", ComCauda({{17, "0"}, {18, "400"}, {19, "1"}})},
+        CasoIcms{"SimplesAnulacao1913", "1", "1913", "000",
+                 ComCauda(Une({{17, "0"}, {18, "000"}, {19, "1"}}, kBaseZero))},
+        CasoIcms{"SimplesOutroCfop", "1", "5102", "000", ComCauda(Une({{17, "0"}, {19, "0"}}, kBaseZero))},
+        CasoIcms{"NormalEcf5929", "3", "5929", "060",
+                 ComCauda(Une({{17, "0"}, {18, "60"}, {19, "3"}, {47, "40.00"}, {48, "10.00"}}, kBaseZero))},
+        CasoIcms{"NormalVenda", "3", "5102", "000",
+                 ComCauda(Une({{17, "0"}, {18, "00"}, {19, "2"}, {47, "40.00"}, {48, "10.00"}}, kBaseProduto))},
+        CasoIcms{"NormalServico", "3", "5102", "060",
+                 ComCauda(Une({{17, "0"}, {18, "60"}, {19, "2"}, {47, "40.00"}, {48, "10.00"}}, kBaseZero)), "SP", "S"},
+        CasoIcms{"Regime2SemEstagio3", "2", "5102", "000",
+                 ComCauda(Une({{17, "0"}, {18, "00"}, {19, "2"}}, kBaseProduto))},
+        CasoIcms{"Regime2Ecf", "2", "6929", "241", ComCauda(Une({{17, "2"}, {18, "41"}, {19, "3"}}, kBaseZero))},
+        CasoIcms{"OrigemDaEntradaEZero", "3", "1102", "200",
+                 ComCauda(Une({{17, "0"}, {18, "00"}, {19, "2"}, {47, "40.00"}, {48, "10.00"}}, kBaseProduto)), "SP",
+                 "P", {{"tpNF", Moeda("0")}}}),
+    [](const auto& info) { return std::string(info.param.nome); });
+
+INSTANTIATE_TEST_SUITE_P(
+    Estagio2, Icms,
+    ::testing::Values(
+        CasoIcms{"Cst60Regime0", "0", "5102", "060",
+                 ComCauda(Une({{17, "0"}, {18, "60"}, {19, "2"}, {46, "0"}, {47, "40.00"}, {48, "0.00"}},
+                              kBaseProduto))},
+        CasoIcms{"Cst60Regime0SemIva", "0", "5102", "060", ComCauda(Une({{17, "0"}, {18, "60"}, {19, "2"}, {46, "0"}},
+                 kBaseProduto)), "SP", "P", {{"ValorIva", Moeda("0")}, {"PercentualRedICMSSub", Moeda("0")}}}),
+    [](const auto& info) { return std::string(info.param.nome); });
+
+// Simples Nacional, CFOP 5102 (stage 1 row 4: modBC "0", zero values) unless noted.
+Slots Simples(Slots m, const char* origem = "1") {
+  m.insert({{17, origem}, {19, "0"}});
+  return ComCauda(Une(std::move(m), kBaseZero));
+}
+const Slots kCredito = {{77, "1.25"}, {78, "1.12"}};
+
+INSTANTIATE_TEST_SUITE_P(
+    Estagio3, Icms,
+    ::testing::Values(
+        CasoIcms{"A1Ecf", "1", "6929", "101", ComCauda({{17, "1"}, {18, "400"}, {19, "1"}})},
+        CasoIcms{"A2Credito", "1", "5102", "101", Simples(Une({{18, "101"}}, kCredito))},
+        CasoIcms{"A2Exterior", "1", "5102", "101", Simples({{18, "41"}}), "EX"},
+        CasoIcms{"A3", "1", "5102", "102", Simples({{18, "102"}})},
+        CasoIcms{"A3Exterior", "1", "5102", "102", Simples({{18, "41"}}), "EX"},
+        CasoIcms{"A4", "1", "5102", "103", Simples({{18, "103"}})},
+        CasoIcms{"A5Exterior", "1", "5102", "300", Simples({{18, "300"}}, "3"), "EX"},
+        CasoIcms{"A6", "1", "5102", "201",
+                 Simples(Une({{18, "201"}, {46, "4"}, {47, "40.00"}, {48, "10.00"}}, kCredito), "2")},
+        CasoIcms{"A6SemIva", "1", "5102", "201", Simples(Une({{18, "201"}, {46, "4"}, {48, "10.00"}}, kCredito), "2"),
+                 "SP", "P", {{"ValorIva", Moeda("0")}}},
+        CasoIcms{"A7SemMva", "1", "5102", "202", Simples({{18, "202"}, {46, "4"}, {48, "10.00"}}, "2")},
+        CasoIcms{"A8", "1", "5102", "203", Simples({{18, "203"}}, "2")},
+        CasoIcms{"A9", "1", "5102", "400", Simples({{18, "400"}}, "4")},
+        CasoIcms{"A10", "1", "5102", "500", Simples({{18, "500"}}, "5")},
+        CasoIcms{"A10Cfop5949", "1", "5949", "500", ComCauda(Une({{17, "5"}, {18, "500"}, {19, "2"}}, kBaseProduto))},
+        CasoIcms{"A11", "1", "5102", "900",
+                 ComCauda(Une({{17, "9"}, {18, "900"}, {19, "3"}, {77, "1.25"}, {78, "1.25"}, {46, "4"},
+                               {47, "40.00"}, {48, "10.00"}}, kBaseProduto))},
+        CasoIcms{"A11ServicoSemReducao", "1", "5102", "900",
+                 ComCauda(Une({{17, "9"}, {18, "900"}, {19, "3"}, {77, "1.25"}, {78, "1.25"}, {46, "4"},
+                               {47, "40.00"}}, kBaseZero)), "SP", "S", {{"PercentualRedICMSSub", Moeda("0")}}},
+        CasoIcms{"A12Exterior", "1", "5102", "999", Simples({{18, "41"}}, "9"), "EX"},
+        CasoIcms{"A13", "1", "5102", "999", Simples({}, "9")},
+        CasoIcms{"BEcf", "1", "5929", "000", ComCauda({{17, "0"}, {18, "400"}, {19, "1"}})},
+        CasoIcms{"CNormal", "3", "6102", "010",
+                 ComCauda(Une({{17, "0"}, {18, "10"}, {19, "2"}, {47, "40.00"}, {48, "10.00"}}, kBaseProduto))}),
+    [](const auto& info) { return std::string(info.param.nome); });
+
+struct CasoPisCofins {
+  const char* nome;
+  const char* cfop;
+  const char* cst;
+  Slots esperado;   // slots 31 to 38, 44, 45; the others of these must be empty
+  friend void PrintTo(const CasoPisCofins& c, std::ostream* os) { *os << c.nome; }
+};
+
+class PisCofins : public ::testing::TestWithParam<CasoPisCofins> {};
+
+TEST_P(PisCofins, Grupos) {
+  const auto& c = GetParam();
+  auto linha = LinhaDoItem("3", {{"CFOP", Valor(c.cfop)}, {"CSTPis", Valor(c.cst)}, {"CSTCofins", Valor(c.cst)},
+                                 {"QntProd", Moeda("3")}, {"DescontoProd", Moeda("5")},
+                                 {"ValorPisReais", Moeda("0.65")}, {"ValorPISProd", Moeda("1.65")},
+                                 {"ValorCofinsREais", Moeda("3.04")}, {"ValorCofinsProd", Moeda("7.6")}});
+  Confere(linha, Vazios({31, 32, 33, 34, 35, 36, 37, 38, 44, 45}, c.esperado));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Casos, PisCofins,
+    ::testing::Values(
+        CasoPisCofins{"Ecf", "5929", "01",
+                      {{31, "49"}, {32, "0.00"}, {33, "0.00"}, {34, "0.00"}, {45, "0.0000"},
+                       {35, "49"}, {36, "0.00"}, {37, "0.00"}, {38, "0.00"}, {44, "0.0000"}}},
+        // PIS: amount from unit value times quantity; COFINS: products value as base.
+        CasoPisCofins{"Cst03", "5102", "03",
+                      {{31, "03"}, {34, "1.95"}, {45, "0.6500"},
+                       {35, "03"}, {36, "100.00"}, {38, "7.60"}, {44, "3.0400"}}},
+        // PIS base takes the discount off; COFINS does not.
+        CasoPisCofins{"Cst01", "5102", "01",
+                      {{31, "01"}, {32, "95.00"}, {33, "1.65"}, {34, "0.65"}, {45, "0.0000"},
+                       {35, "01"}, {36, "100.00"}, {37, "7.60"}, {38, "3.04"}, {44, "0.0000"}}},
+        CasoPisCofins{"Cst99", "6102", "99",
+                      {{31, "99"}, {32, "95.00"}, {33, "1.65"}, {34, "0.65"}, {45, "0.0000"},
+                       {35, "99"}, {36, "100.00"}, {37, "7.60"}, {38, "3.04"}, {44, "0.0000"}}},
+        CasoPisCofins{"Cst02Cfop5915", "5915", "02",
+                      {{31, "02"}, {32, "0.00"}, {33, "1.65"}, {34, "0.65"}, {45, "0.0000"},
+                       {35, "02"}, {36, "0.00"}, {37, "7.60"}, {38, "3.04"}, {44, "0.0000"}}},
+        CasoPisCofins{"Cst04Cfop6915", "6915", "04",
+                      {{31, "04"}, {32, "0.00"}, {33, "1.65"}, {34, "0.65"}, {45, "0.0000"},
+                       {35, "04"}, {36, "0.00"}, {37, "7.60"}, {38, "3.04"}, {44, "0.0000"}}},
+        CasoPisCofins{"Cst06NaoListado", "5102", "06", {{31, "06"}, {35, "06"}}}),
+    [](const auto& info) { return std::string(info.param.nome); });
+
+TEST(Ipi, EnquadramentoSoComIpiNaNota) {
+  Confere(LinhaDoItem("3", {{"TotalIpiTot", Moeda("0")}}), Vazios({87, 88, 89, 90, 91}));
+  Confere(LinhaDoItem("3", {{"TotalIpiTot", Moeda("0.01")}}),
+          {{87, "0"}, {88, "00000000000000"}, {89, "0"}, {90, "0"}, {91, "999"}});
+}
+
+TEST(Combustivel, ListaDeCfops) {
+  int total = 0;
+  for (int codigo = 1000; codigo <= 7999; ++codigo) total += CfopCombustivel(std::to_string(codigo));
+  EXPECT_EQ(total, 54);
+  for (const char* sim : {"1651", "1653", "1658", "1664", "2651", "2664", "5651", "5656", "5667", "6651", "6667"}) {
+    EXPECT_TRUE(CfopCombustivel(sim)) << sim;
+  }
+  for (const char* nao : {"1654", "1655", "1656", "1657", "2654", "2657", "1650", "1665", "5650", "5668", "6650",
+                          "6668", "3651", "7651", "", "5656 "}) {
+    EXPECT_FALSE(CfopCombustivel(nao)) << nao;
+  }
+}
+
+TEST(Combustivel, GrupoDoItem) {
+  Confere(LinhaDoItem("3", {{"CFOP", Valor("5656")}, {"CodigoANP", Valor("210203001")}, {"QntProd", Moeda("40.5")},
+                            {"UFCli", Valor("GO")}}),
+          {{92, "210203001"}, {93, ""}, {94, "40.5000"}, {95, "GO"}, {132, ""}});
+  Confere(LinhaDoItem("3", {{"CFOP", Valor("5102")}, {"CodigoANP", Valor("210203001")}}),
+          Vazios({92, 93, 94, 95, 132}));
+}
+
+// --- Product slots and the walk over the items ----------------------------------
+
+TEST(Produtos, ParteDasOutrasDespesas) {
+  struct Caso {
+    const char* nome;
+    int itens;
+    const char* outros;
+    const char* valorItem;
+    const char* totalProdutos;
+    const char* parte;
+  } casos[] = {
+      {"UmQuarto", 1, "10", "50", "200.00", "2.50"},
+      {"TresItensDe1", 3, "10", "1", "3.00", "3.33"},   // 9.99 in all
+      {"SemOutrasNaoLeOTotal", 1, "0", "10", "", "0.00"},
+      {"AcimaDeMilSemAgrupamento", 1, "2469", "100", "200.00", "1234.50"},
+  };
+  for (const auto& c : casos) {
+    AmbienteConteudo a;
+    for (int i = 0; i < c.itens; ++i) a.Item({{"OutrosTot", Moeda(c.outros)}, {"TotalProdServ", Moeda(c.valorItem)}});
+    const auto& linhas = Itens(a, c.totalProdutos);
+    ASSERT_EQ(linhas.size(), static_cast<size_t>(c.itens)) << c.nome;
+    for (const auto& l : linhas) EXPECT_EQ(l[96], c.parte) << c.nome;
+  }
+}
+
+TEST(Produtos, LinhasNaOrdemDosRegistrosEAbertaNaoFica) {
+  AmbienteConteudo a;
+  a.Item({{"CodProduto", Valor("A")}});
+  a.Item({{"CodProduto", Valor("B")}, {"CodSitTrib", Valor("060")}});
+  const auto& itens = Itens(a);
+  ASSERT_EQ(itens.size(), 2u);
+  EXPECT_EQ(itens[0][0], "A");
+  EXPECT_EQ(itens[1][0], "B");
+  EXPECT_EQ(a.tabelas.TabelaNota.State(), data::adStateClosed);
+  EXPECT_EQ(a.vetores.gSituacaoTributaria, "060");   // the last item's code stays
+}
+
+// --- The whole sequence -------------------------------------------------------------
+
+// The item routine has no handler: its first error reaches PreencheVetores,
+// which shows it and stops before billing.
+TEST(PreencheVetores, ErroNoItemMostraCaixaERetornaFalso) {
+  struct Caso {
+    const char* nome;
+    const char* regime;
+    int itens;
+    Colunas segundoItem;
+  } casos[] = {
+      {"QuantidadeNula", "3", 2, {{"QntProd", Valor::Nulo()}}},
+      {"SituacaoNula", "3", 2, {{"CodSitTrib", Valor::Nulo()}}},
+      {"CstPisNulo", "3", 2, {{"CSTPis", Valor::Nulo()}}},
+      {"IvaNuloNoCsosn201", "1", 2, {{"CodSitTrib", Valor("201")}, {"ValorIva", Valor::Nulo()}}},
+      {"BcstNuloNoCsosn900", "1", 2, {{"CodSitTrib", Valor("900")}, {"BCST", Valor::Nulo()}}},
+      {"OutrosNulo", "3", 2, {{"OutrosTot", Valor::Nulo()}}},
+      {"RegimeVazio", "", 2, {}},
+      {"NotaSemItens", "3", 0, {}},
+  };
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.nome);
+    AmbienteConteudo a;
+    a.estado.RegimeTributario = c.regime;
+    if (c.itens > 0) {
+      a.Item();
+      a.Item(c.segundoItem);
+    }
+    a.Duplicata("1/1", DataHora::De(2015, 3, 5), "10");
+    a.Pronto();
+    EXPECT_FALSE(PreencheVetores(a.ctx));
+    ASSERT_EQ(a.ui.Caixas().size(), 1u);
+    EXPECT_EQ(a.ui.Caixas()[0].titulo, "PreencheVetores");
+    EXPECT_EQ(a.ui.Caixas()[0].estilo, vbCritical);
+    EXPECT_TRUE(a.ui.Caixas()[0].prompt.starts_with("Erro: "));
+    EXPECT_TRUE(a.vetores.gVetorFaturas.empty());
+    EXPECT_TRUE(a.vetores.gVetorAutXML.empty());
+    EXPECT_EQ(a.vetores.gVetorIde.size(), 37u);
+    // The first item was written when the second one failed.
+    if (c.itens > 0 && std::string(c.regime) != "") {
+      EXPECT_EQ(a.vetores.gVetorProdutos[0][0], "P1");
+    }
+  }
+}
+
+// --- Billing --------------------------------------------------------------------------
+
+using Fatura = std::vector<std::string>;
+
+TEST(Faturas, SemDuplicatasUmaLinhaDaNota) {
+  AmbienteConteudo a;
+  a.Item();
+  a.Pronto();
+  ASSERT_TRUE(PreencheVetores(a.ctx));
+  EXPECT_EQ(a.vetores.gVetorFaturas, (std::vector<Fatura>{{"1234", "10.00", "10.00", "", "", "", ""}}));
+  EXPECT_EQ(a.vetores.gQtdFaturas, -1);
+  for (const char* linha : {"        Gerando vetor Faturas...", "        Gerado vetor Fatura!",
+                            "        Gerando vetor autXML...", "        Gerado vetor autXML!"}) {
+    EXPECT_TRUE(a.NaLista(linha)) << linha;
+  }
+}
+
+TEST(Faturas, TresDuplicatas) {
+  AmbienteConteudo a;
+  a.Item();
+  a.Duplicata("1234/1", DataHora::De(2015, 3, 5), "3.33");
+  a.Duplicata("1234/2", DataHora::De(2015, 4, 5), "3.33");
+  a.Duplicata("1234/3", DataHora::De(2015, 5, 5), "3.34");
+  a.Pronto();
+  ASSERT_TRUE(PreencheVetores(a.ctx));
+  EXPECT_EQ(a.vetores.gQtdFaturas, 2);
+  EXPECT_EQ(a.vetores.gVetorFaturas,
+            (std::vector<Fatura>{{"1234", "10.00", "10.00", "1234/1", "2015-03-05", "3.33", ""},
+                                 {"", "", "", "1234/2", "2015-04-05", "3.33", ""},
+                                 {"", "", "", "1234/3", "2015-05-05", "3.34", ""},
+                                 Fatura(7)}));
+  EXPECT_EQ(a.tabelas.TabelaDuplicatas.State(), data::adStateClosed);
+}
+
+TEST(Faturas, ErroRegistraEGuardaAsLinhasEscritas) {
+  AmbienteConteudo a;
+  a.Item();
+  a.Duplicata("1/2", DataHora::De(2015, 3, 5), "5");
+  auto& d = a.tabelas.TabelaDuplicatas;
+  d.AddNew();   // an instalment without its number
+  d.SetValue("DtVenc", Valor(DataHora::De(2015, 4, 5)));
+  d.Update();
+  a.Pronto();
+  ASSERT_TRUE(PreencheVetores(a.ctx));
+  const auto& f = a.vetores.gVetorFaturas;
+  ASSERT_EQ(f.size(), 3u);
+  EXPECT_EQ(f[0][3], "1/2");
+  EXPECT_EQ(f[1][3], "");
+  EXPECT_TRUE(a.NaListaComeco("     ** Erro na Rotina: Gera_dados_faturas - "));
+  EXPECT_FALSE(a.NaLista("        Gerado vetor Fatura!"));
+  EXPECT_TRUE(a.NaLista("        Gerado vetor autXML!"));   // the sequence goes on
+}
+
+}  // namespace
+}  // namespace velant::teste_conteudo
