@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "base/caminhos.h"
 #include "base/data_hora.h"
@@ -27,9 +28,7 @@ class RelogioTeste : public Relogio {
   mutable DataHora agora = DataHora::De(2026, 12, 5, 9, 5, 7);
   // Seconds added at every reading; lets a wait come to its end.
   double passoSegundos = 0;
-  mutable int leituras = 0;
   DataHora Agora() const override {
-    ++leituras;
     DataHora r = agora;
     if (passoSegundos != 0) agora = DataHora(agora.Serial() + passoSegundos / 86400.0);
     return r;
@@ -82,6 +81,13 @@ inline std::string Solicitacao(std::initializer_list<std::string> linhas) {
   std::string texto;
   for (const auto& l : linhas) texto += l + "\r\n";
   return texto;
+}
+
+// A whole request: the command, control number 1, the fields, the terminator.
+inline std::string Pedido(const std::string& comando, const std::vector<std::string>& campos = {}) {
+  std::string texto = "000-000 - " + comando + "\r\n001-000 - 1\r\n";
+  for (const auto& c : campos) texto += c + "\r\n";
+  return texto + "999-999 - \r\n";
 }
 
 }  // namespace velant::teste

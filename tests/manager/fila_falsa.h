@@ -3,9 +3,9 @@
 // switches to make each database call fail, and a handler double that
 // records its calls.
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -26,6 +26,7 @@ struct LinhaFalsa {
   std::string ip;
   DataHora analise, aprovacao, cancelamentoHost;
   std::string mensagem;
+  bool Respondida() const { return !aprovacao.Zero() || !cancelamentoHost.Zero(); }
 };
 
 class FilaFalsa : public data::cSolicitacaoFuncaoNFe {
@@ -37,10 +38,9 @@ class FilaFalsa : public data::cSolicitacaoFuncaoNFe {
   bool recusaAnalise = false;      // DefineHoraAnalise returns false
   bool recusaResposta = false;     // the answer stamps return false
   int buscas = 0;
-  std::function<void()> durantePosse;   // runs inside DefineHoraAnalise
 
   int32_t Inclui(const std::string& texto, const std::string& ip = "10.0.0.5") {
-    int32_t nsu = linhas.empty() ? 1 : linhas.rbegin()->first + 1;
+    const int32_t nsu = linhas.empty() ? 1 : linhas.rbegin()->first + 1;
     linhas[nsu] = LinhaFalsa{texto, ip, {}, {}, {}, {}};
     return nsu;
   }
@@ -49,10 +49,7 @@ class FilaFalsa : public data::cSolicitacaoFuncaoNFe {
     ++buscas;
     if (falhaBusca) throw ErroExecucao(CodigoErro::ErroBanco, "database is locked");
     for (auto& [nsu, l] : linhas) {
-      if (l.analise.Zero() && l.aprovacao.Zero() && l.cancelamentoHost.Zero() &&
-          (pIP.empty() || pIP == "127.0.0.1" || pIP == l.ip)) {
-        return nsu;
-      }
+      if (l.analise.Zero() && !l.Respondida() && (pIP.empty() || pIP == "127.0.0.1" || pIP == l.ip)) return nsu;
     }
     return 0;
   }
@@ -65,61 +62,62 @@ class FilaFalsa : public data::cSolicitacaoFuncaoNFe {
   }
   bool DefineMensagem(int32_t pNSU, const std::string& pMensagem) override {
     auto it = linhas.find(pNSU);
-    if (it == linhas.end()) return false;
-    it->second.mensagem = pMensagem;
-    return true;
+    if (it != linhas.end()) it->second.mensagem = pMensagem;
+    return it != linhas.end();
   }
   bool DefineHoraAnalise(int32_t pNSU, DataHora pHora) override {
-    if (durantePosse) durantePosse();
-    auto it = linhas.find(pNSU);
-    if (recusaAnalise || it == linhas.end() || !it->second.analise.Zero()) return false;
-    it->second.analise = pHora;
+    if (recusaAnalise || !Carimba(pNSU, &LinhaFalsa::analise, pHora, std::nullopt)) return false;
     mHoraAnalise = pHora;
     return true;
   }
   bool DefineHoraAprovacaoHost(int32_t pNSU, DataHora pHora, const std::string& pMensagem) override {
-    auto it = linhas.find(pNSU);
-    if (recusaResposta || it == linhas.end() || !it->second.aprovacao.Zero()) return false;
-    it->second.aprovacao = pHora;
-    it->second.mensagem = pMensagem;
-    return true;
+    return !recusaResposta && Carimba(pNSU, &LinhaFalsa::aprovacao, pHora, pMensagem);
   }
   bool DefineHoraCancelamentoHost(int32_t pNSU, DataHora pHora, const std::string& pMensagem) override {
-    auto it = linhas.find(pNSU);
-    if (recusaResposta || it == linhas.end() || !it->second.cancelamentoHost.Zero()) return false;
-    it->second.cancelamentoHost = pHora;
-    it->second.mensagem = pMensagem.substr(0, 50);
+    return !recusaResposta && Carimba(pNSU, &LinhaFalsa::cancelamentoHost, pHora, pMensagem.substr(0, 50));
+  }
+
+ private:
+  // A stamp is written once; a second one is refused like the conditional UPDATE refuses it.
+  bool Carimba(int32_t nsu, DataHora LinhaFalsa::*campo, DataHora hora, std::optional<std::string> mensagem) {
+    auto it = linhas.find(nsu);
+    if (it == linhas.end() || !(it->second.*campo).Zero()) return false;
+    it->second.*campo = hora;
+    if (mensagem) it->second.mensagem = *mensagem;
     return true;
   }
 };
 
-// Records the calls; each handler returns `resultado` or raises when `erro` is set.
+// Records the calls as "Rotina(arg|arg...)"; each handler returns `resultado`
+// or raises when `erro` is set.
 class ManipuladoresTeste : public ManipuladoresComando {
  public:
   bool resultado = true;
   std::optional<std::string> erro;
   std::function<void()> efeito;   // runs inside the handler
-  std::vector<std::string> chamadas;   // "Rotina(arg|arg...)"
+  std::vector<std::string> chamadas;
 
   bool CancelaNFe(const std::string& n, const std::string& c, const std::string& s, const std::string& p,
                   const std::string& j) override {
-    return Chamada("CancelaNFe(" + n + "|" + c + "|" + s + "|" + p + "|" + j + ")");
+    return Chamada("CancelaNFe", {n, c, s, p, j});
   }
-  bool ProcessaNFeAzure() override { return Chamada("ProcessaNFeAzure()"); }
-  bool TestaServidores() override { return Chamada("TestaServidores()"); }
+  bool ProcessaNFeAzure() override { return Chamada("ProcessaNFeAzure", {}); }
+  bool TestaServidores() override { return Chamada("TestaServidores", {}); }
   bool ImprimirNFE(const std::string& c, const std::string& p, DataHora d) override {
-    return Chamada("ImprimirNFE(" + c + "|" + p + "|" + std::to_string(d.Dia()) + "/" + std::to_string(d.Mes()) +
-                   "/" + std::to_string(d.Ano()) + ")");
+    return Chamada("ImprimirNFE",
+                   {c, p, std::to_string(d.Dia()) + "/" + std::to_string(d.Mes()) + "/" + std::to_string(d.Ano())});
   }
-  bool EnviaEmailNFe() override { return Chamada("EnviaEmailNFe()"); }
-  bool EnviaEmailContador() override { return Chamada("EnviaEmailContador()"); }
+  bool EnviaEmailNFe() override { return Chamada("EnviaEmailNFe", {}); }
+  bool EnviaEmailContador() override { return Chamada("EnviaEmailContador", {}); }
   bool InutilizaNFe(const std::string& a, const std::string& i, const std::string& f, const std::string& j) override {
-    return Chamada("InutilizaNFe(" + a + "|" + i + "|" + f + "|" + j + ")");
+    return Chamada("InutilizaNFe", {a, i, f, j});
   }
 
  private:
-  bool Chamada(std::string c) {
-    chamadas.push_back(std::move(c));
+  bool Chamada(const std::string& rotina, std::initializer_list<std::string> argumentos) {
+    std::string c = rotina + "(";
+    for (const auto& a : argumentos) c += (&a == argumentos.begin() ? "" : "|") + a;
+    chamadas.push_back(c + ")");
     if (efeito) efeito();
     if (erro) throw ErroExecucao(CodigoErro::ErroComponente, *erro);
     return resultado;
