@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -11,46 +12,46 @@
 namespace velant {
 namespace {
 
-// Only StatusServico answers; "STATUS SERVICO" needs nothing else.
+// Only StatusServico answers (or raises when there is no answer); any other
+// operation is a fault of the routine.
 class ServicoStatus : public FiscalDocService {
  public:
-  ServicoStatus(std::optional<std::string> resposta) : resposta_(std::move(resposta)) {}
+  explicit ServicoStatus(std::optional<std::string> resposta) : resposta_(std::move(resposta)) {}
   std::string StatusServico() override {
     if (!resposta_) throw ErroExecucao(CodigoErro::ErroComponente, "Falha de comunicação com a SEFAZ");
     return *resposta_;
   }
-  std::string AssinaXml(const std::string&, const std::string&) override { return Nada(); }
-  std::string GeraLote(const std::string&, int32_t) override { return Nada(); }
-  std::string ConsultaSituacao(const std::string&) override { return Nada(); }
-  std::string ImprimeDanfe(const std::string&, const std::string&, int32_t, int32_t) override { return Nada(); }
-  std::string EnviaLote(const std::string&) override { return Nada(); }
-  std::string ConsultaLote(const std::string&) override { return Nada(); }
+  std::string AssinaXml(const std::string&, const std::string&) override { Nada(); }
+  std::string GeraLote(const std::string&, int32_t) override { Nada(); }
+  std::string ConsultaSituacao(const std::string&) override { Nada(); }
+  std::string ImprimeDanfe(const std::string&, const std::string&, int32_t, int32_t) override { Nada(); }
+  std::string EnviaLote(const std::string&) override { Nada(); }
+  std::string ConsultaLote(const std::string&) override { Nada(); }
   std::string InutilizaNumeracao(const std::string&, const std::string&, const std::string&,
-                                 const std::string&) override { return Nada(); }
-  bool ValidaXml(const std::string&, const std::string&, bool) override { Nada(); return false; }
-  std::string GeraDistribuicao(const std::string&) override { return Nada(); }
-  bool EnviaEmail(const std::string&, const std::string&, const std::string&, const std::string&) override {
-    Nada();
-    return false;
-  }
+                                 const std::string&) override { Nada(); }
+  bool ValidaXml(const std::string&, const std::string&, bool) override { Nada(); }
+  std::string GeraDistribuicao(const std::string&) override { Nada(); }
+  bool EnviaEmail(const std::string&, const std::string&, const std::string&, const std::string&) override { Nada(); }
   std::string EventoCancelamento(const std::string&, const std::string&, const std::string&, const std::string&,
-                                 const std::string&) override { return Nada(); }
+                                 const std::string&) override { Nada(); }
   std::string GeraChaveAcesso(const std::string&, const std::string&, const std::string&, int32_t, int32_t, int32_t,
-                              int32_t, int32_t) override { return Nada(); }
+                              int32_t, int32_t) override { Nada(); }
 
  private:
-  [[noreturn]] static std::string Nada() { throw std::logic_error("operação inesperada"); }
+  [[noreturn]] static void Nada() { throw std::logic_error("operação inesperada"); }
   std::optional<std::string> resposta_;
 };
 
 struct CasoStatus {
+  const char* nome;
   const char* resposta;
   bool disponivel;
+  friend void PrintTo(const CasoStatus& c, std::ostream* os) { *os << c.nome; }
 };
 
-class TestaServidoresTeste : public ::testing::TestWithParam<CasoStatus> {};
+class Respostas : public ::testing::TestWithParam<CasoStatus> {};
 
-TEST_P(TestaServidoresTeste, DisponivelSoComOTextoDeOperacao) {
+TEST_P(Respostas, DisponivelSoComOTextoDeOperacao) {
   const auto& c = GetParam();
   teste::AmbienteTeste a;
   a.ctx.CriaFiscalDocService = [&] { return std::make_unique<ServicoStatus>(std::string(c.resposta)); };
@@ -60,38 +61,38 @@ TEST_P(TestaServidoresTeste, DisponivelSoComOTextoDeOperacao) {
   EXPECT_TRUE(a.ui.Eventos().empty());   // the result line goes to the file only
 }
 
-INSTANTIATE_TEST_SUITE_P(Respostas, TestaServidoresTeste,
-                         ::testing::Values(CasoStatus{"107 - Servico em Operacao", true},
-                                           CasoStatus{"Serviço em operação", true},
-                                           CasoStatus{"cStat=107 xMotivo=Servico em Operacao tMed=1", true},
-                                           CasoStatus{"Servico Paralisado Momentaneamente (curto prazo)", false},
-                                           CasoStatus{"servico em operacao", false},
-                                           CasoStatus{"", false}));
+INSTANTIATE_TEST_SUITE_P(
+    TestaServidores, Respostas,
+    ::testing::Values(CasoStatus{"CodigoEMotivo", "107 - Servico em Operacao", true},
+                      CasoStatus{"ComAcentos", "Serviço em operação", true},
+                      CasoStatus{"TextoNoMeio", "cStat=107 xMotivo=Servico em Operacao tMed=1", true},
+                      CasoStatus{"Paralisado", "Servico Paralisado Momentaneamente (curto prazo)", false},
+                      CasoStatus{"OutraCaixa", "servico em operacao", false},
+                      CasoStatus{"Vazio", "", false}),
+    [](const auto& info) { return std::string(info.param.nome); });
 
-TEST(TestaServidores, SemComponenteAnotaAFase20) {
-  teste::AmbienteTeste a;
-  EXPECT_FALSE(TestaServidores(a.ctx));
-  EXPECT_NE(a.ArquivoLog().find("     ** Erro na Rotina: TestaServidores - xFaseLog=20 - "), std::string::npos);
-}
-
-TEST(TestaServidores, FabricaQueFalhaAnotaAFase20) {
-  teste::AmbienteTeste a;
-  a.ctx.CriaFiscalDocService = []() -> std::unique_ptr<FiscalDocService> {
-    throw ErroExecucao(CodigoErro::ErroComponente, "Classe não registrada");
-  };
-  EXPECT_FALSE(TestaServidores(a.ctx));
-  EXPECT_NE(a.ArquivoLog().find("     ** Erro na Rotina: TestaServidores - xFaseLog=20 - Classe não registrada"),
-            std::string::npos);
-}
-
-TEST(TestaServidores, ErroDaConsultaAnotaAFase40) {
+// Without an answer the routine is false, logs the phase it stopped at and
+// leaves the previous return message.
+void FalhaNaFase(std::function<std::unique_ptr<FiscalDocService>()> fabrica, const std::string& linha) {
   teste::AmbienteTeste a;
   a.estado.MensagemRetorno = "anterior";
-  a.ctx.CriaFiscalDocService = [] { return std::make_unique<ServicoStatus>(std::nullopt); };
+  a.ctx.CriaFiscalDocService = std::move(fabrica);
   EXPECT_FALSE(TestaServidores(a.ctx));
-  EXPECT_NE(a.ArquivoLog().find("     ** Erro na Rotina: TestaServidores - xFaseLog=40 - Falha de comunicação com a SEFAZ"),
-            std::string::npos);
+  EXPECT_NE(a.ArquivoLog().find("     ** Erro na Rotina: TestaServidores - " + linha), std::string::npos);
   EXPECT_EQ(a.estado.MensagemRetorno, "anterior");
+}
+
+TEST(TestaServidores, SemComponenteAnotaAFase20) { FalhaNaFase(nullptr, "xFaseLog=20 - "); }
+
+TEST(TestaServidores, FabricaQueFalhaAnotaAFase20) {
+  FalhaNaFase([]() -> std::unique_ptr<FiscalDocService> {
+    throw ErroExecucao(CodigoErro::ErroComponente, "Classe não registrada");
+  }, "xFaseLog=20 - Classe não registrada");
+}
+
+TEST(TestaServidores, ConsultaQueFalhaAnotaAFase40) {
+  FalhaNaFase([] { return std::make_unique<ServicoStatus>(std::nullopt); },
+              "xFaseLog=40 - Falha de comunicação com a SEFAZ");
 }
 
 }  // namespace
