@@ -33,6 +33,7 @@ TEST(Currency, DoubleUsesItsShortestDecimalAndRoundsExactHalvesToEven) {
   for (const auto& c : casos) EXPECT_EQ(Currency::DeDouble(c.valor).Bruto(), c.bruto) << c.valor;
   EXPECT_EQ(Currency::DeInteiro(-7).Bruto(), -70000);
   EXPECT_EQ(Currency::DeInteiro(922337203685477).Bruto(), 9223372036854770000);
+  EXPECT_EQ(Currency::DeBruto(-12345678).ParaDouble(), -1234.5678);
 }
 
 TEST(Currency, InvariantTextHasOnlyTheNeededDecimalsAndReadsBack) {
