@@ -21,47 +21,11 @@
 #include "base/caminhos.h"
 #include "component/assinador_xml.h"
 #include "component/autoridade_xml.h"
-#include "component/gerador_xml_nfe.h"
 #include "component/validador_esquema.h"
 #include "manager/ambiente_host.h"
 #include "ui/interface_headless.h"
 
 namespace velant::teste {
-
-inline constexpr const char* kDestinatarioHomologacao = "NF-E EMITIDA EM AMBIENTE DE HOMOLOGACAO - SEM VALOR FISCAL";
-
-struct OpcoesNota {
-  int numero = 123;
-  int codigoNumerico = 123;
-  std::string cnpj = kCnpjEmitente;
-  std::string ambiente = "2";
-  std::string destinatario = kDestinatarioHomologacao;
-};
-
-// An invoice as the generator writes it, unsigned; its key in *chave.
-inline std::string NotaSemAssinatura(const OpcoesNota& o, std::string* chave) {
-  VetoresNFe v = NotaExemplo();
-  v.gVetorIde[1] = std::to_string(o.codigoNumerico);
-  v.gVetorIde[6] = std::to_string(o.numero);
-  v.gVetorDestinatario[1] = o.destinatario;
-  std::string k = ChaveDa(v, o.cnpj);
-  if (chave) *chave = k;
-  MapeadorCaminhos caminhos(std::filesystem::temp_directory_path());
-  GeradorXmlNFe g(caminhos);
-  g.UnidadeFederada = "SP";
-  g.UnidadeFederadaCodigo = "35";
-  g.Ambiente = o.ambiente;
-  g.CNPJ = o.cnpj;
-  g.TipoDanfe = "1";
-  g.IdNFe = "NFe" + k;
-  g.UltimoItem = 0;
-  return g.MontaXml(v.gVetorIde, v.gVetorEmitente, v.gVetorDestinatario, v.gVetorProdutos, v.gVetorTotais,
-                    v.gVetorTransporte, v.gQtdFaturas, v.gVetorFaturas, v.gVetorInfAdic, v.gVetorAutXML, "-03:00");
-}
-
-inline std::string NotaAssinada(const OpcoesNota& o = {}, std::string* chave = nullptr) {
-  return AssinarXml(NotaSemAssinatura(o, chave), "infNFe", CertificadoTeste());
-}
 
 inline std::string Lote(const std::string& idLote, const std::vector<std::string>& notas) {
   std::string s = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><enviNFe xmlns=\"http://www.portalfiscal.inf.br/nfe\" "
@@ -218,7 +182,7 @@ class HostTeste {
       for (char c : valor) escapado += (c == '\\' || c == '"') ? std::string("\\") + c : std::string(1, c);
       reg += "\"" + nome + "\"=\"" + escapado + "\"\r\n";
     }
-    GravaTudo(pasta_ / "registro.reg", reg);
+    GravarTudo(pasta_ / "registro.reg", reg);
     OpcoesHost opcoes;
     opcoes.raiz = (pasta_ / "raiz").string();
     opcoes.registro = (pasta_ / "registro.reg").string();

@@ -45,7 +45,7 @@ class ComponenteContraSimulador : public ::testing::Test {
     std::string chave;
     std::string nota = teste::NotaAssinada(o, &chave);
     OperacoesLocais locais(host_->Ctx());
-    teste::GravaTudo(host_->Local(locais.CaminhoAssinado(chave)), nota);
+    teste::GravarTudo(host_->Local(locais.CaminhoAssinado(chave)), nota);
     return chave;
   }
 

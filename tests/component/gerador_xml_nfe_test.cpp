@@ -15,7 +15,7 @@ namespace velant {
 namespace {
 
 using teste::NotaExemplo;
-using Ajuste = void (*)(VetoresNFe&, GeradorXmlNFe&);
+using teste::Preenche;
 
 // One generator on a temporary root, with the settings of a SP issuer.
 struct Gerador {
@@ -34,6 +34,13 @@ struct Gerador {
   }
   // Key, Id, file and last item as GerarNFE sets them, then GeraXml. A
   // document whose fields give no key gets the key of the example.
+  // The time zone the installation's registry gives (none: the machine's).
+  void Fuso(const char* fuso) {
+    if (fuso)
+      teste::GravarTudo(registro.Arquivo(), std::string("Windows Registry Editor Version 5.00\r\n\r\n"
+                                                        "[HKEY_CURRENT_USER\\nfe]\r\n\"FusoHorario\"=\"") +
+                                                fuso + "\"\r\n");
+  }
   std::string Gera(VetoresNFe& v) {
     std::string chave;
     try {
@@ -41,7 +48,7 @@ struct Gerador {
     } catch (const ErroExecucao&) {
       chave = teste::ChaveDa(NotaExemplo());
     }
-    g.IdNFe = "NFe" + chave;
+    if (g.IdNFe.empty()) g.IdNFe = "NFe" + chave;
     g.UltimoItem = static_cast<int16_t>(v.gQtdItens - 1);
     g.ArquivoXml = "C:\\Dunmor\\nfe\\arquivos\\NFe" + chave + ".xml";
     return g.GeraXml(v.gVetorIde, v.gVetorEmitente, v.gVetorDestinatario, v.gVetorProdutos, v.gVetorTotais,
@@ -49,11 +56,9 @@ struct Gerador {
   }
 };
 
-std::vector<std::string>& Item(VetoresNFe& v, size_t i = 0) { return v.gVetorProdutos[i]; }
+using Ajuste = void (*)(VetoresNFe&, GeradorXmlNFe&);
 
-void Preenche(std::vector<std::string>& vetor, std::initializer_list<std::pair<size_t, const char*>> slots) {
-  for (const auto& [slot, valor] : slots) vetor[slot] = valor;
-}
+std::vector<std::string>& Item(VetoresNFe& v, size_t i = 0) { return v.gVetorProdutos[i]; }
 
 // Simples Nacional issuer: stage 1 leaves modBC 0 and zero amounts for CFOP
 // 5102, the CSOSN comes from the situation code, the origin from its first digit.
@@ -77,6 +82,7 @@ struct CasoNota {
   Ajuste ajuste;
   std::vector<std::string> trechos;    // must be in the document
   std::vector<std::string> ausentes;   // must not
+  const char* fuso = nullptr;          // FusoHorario of the registry
 };
 
 class MatrizNotas : public ::testing::TestWithParam<CasoNota> {};
@@ -86,6 +92,7 @@ class MatrizNotas : public ::testing::TestWithParam<CasoNota> {};
 TEST_P(MatrizNotas, GeraAssinaEValida) {
   const auto& c = GetParam();
   Gerador ger;
+  ger.Fuso(c.fuso);
   VetoresNFe v = NotaExemplo();
   c.ajuste(v, ger.g);
   std::string xml = ger.Gera(v);
@@ -109,7 +116,7 @@ TEST_P(MatrizNotas, GeraAssinaEValida) {
   std::string erro;
   EXPECT_TRUE(VerificarAssinatura(assinado, &erro)) << erro;
   auto arquivo = ger.pasta.Caminho() / "assinado.xml";
-  teste::GravaTudo(arquivo, assinado);
+  teste::GravarTudo(arquivo, assinado);
   std::string saida;
   EXPECT_TRUE(teste::XmlsecVerifica(arquivo, &saida)) << saida;
 }
@@ -468,7 +475,9 @@ INSTANTIATE_TEST_SUITE_P(
                    v.gQtdItens = 990;
                    v.gVetorProdutos.assign(990, teste::ItemCrt3());
                  },
-                 {"<det nItem=\"990\">"}, {"<det nItem=\"991\">"}}),
+                 {"<det nItem=\"990\">"}, {"<det nItem=\"991\">"}},
+        CasoNota{"FusoHorarioDoRegistro", [](VetoresNFe&, GeradorXmlNFe&) {},
+                 {"<dhEmi>2016-01-15T10:30:00-02:00</dhEmi><dhSaiEnt>2016-01-15T11:00:00-02:00</dhSaiEnt>"}, {}, "-2"}),
     [](const ::testing::TestParamInfo<CasoNota>& i) { return std::string(i.param.nome); });
 
 // --- Refusals naming the element ------------------------------------------
@@ -477,6 +486,7 @@ struct CasoRecusa {
   const char* nome;
   Ajuste ajuste;
   const char* trecho;   // in the error description
+  const char* fuso = nullptr;
 };
 
 class RecusasGerador : public ::testing::TestWithParam<CasoRecusa> {};
@@ -484,6 +494,7 @@ class RecusasGerador : public ::testing::TestWithParam<CasoRecusa> {};
 TEST_P(RecusasGerador, ErroNomeiaOElementoENaoGravaArquivo) {
   const auto& c = GetParam();
   Gerador ger;
+  ger.Fuso(c.fuso);
   VetoresNFe v = NotaExemplo();
   c.ajuste(v, ger.g);
   try {
@@ -560,54 +571,15 @@ INSTANTIATE_TEST_SUITE_P(
         CasoRecusa{"ContingenciaSemJustificativa", [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorIde[11] = "6"; },
                    "sem valor: ide/xJust"},
         CasoRecusa{"IndicadorDeConsumidorFinalForaDoLeiaute",
-                   [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorIde[14] = "2"; }, "ide/indFinal: '2'"}),
+                   [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorIde[14] = "2"; }, "ide/indFinal: '2'"},
+        CasoRecusa{"VetorCurtoContaComoSlotVazio", [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorEmitente.resize(11); },
+                   "sem valor: emit/CRT"},
+        CasoRecusa{"FusoHorarioInvalidoNoRegistro",
+                   [](VetoresNFe&, GeradorXmlNFe&) {}, "FusoHorario", "BRT"},
+        CasoRecusa{"IdComDigitoVerificadorErrado",
+                   [](VetoresNFe&, GeradorXmlNFe& g) { g.IdNFe = "NFe35160111222333000181550010000001231000001230"; },
+                   "infNFe/@Id: 'NFe35160111222333000181550010000001231000001230' (chave de acesso com dígito"}),
     [](const ::testing::TestParamInfo<CasoRecusa>& i) { return std::string(i.param.nome); });
-
-TEST(GeradorXmlNFe, FusoHorarioDoRegistro) {
-  Gerador ger;
-  teste::GravaTudo(ger.registro.Arquivo(),
-                   "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\nfe]\r\n\"FusoHorario\"=\"-2\"\r\n");
-  VetoresNFe v = NotaExemplo();
-  std::string xml = ger.Gera(v);
-  EXPECT_NE(xml.find("<dhEmi>2016-01-15T10:30:00-02:00</dhEmi><dhSaiEnt>2016-01-15T11:00:00-02:00</dhSaiEnt>"),
-            std::string::npos);
-}
-
-TEST(GeradorXmlNFe, FusoHorarioInvalidoNoRegistroEUmErro) {
-  Gerador ger;
-  teste::GravaTudo(ger.registro.Arquivo(),
-                   "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\nfe]\r\n\"FusoHorario\"=\"BRT\"\r\n");
-  VetoresNFe v = NotaExemplo();
-  try {
-    ger.Gera(v);
-    FAIL();
-  } catch (const ErroExecucao& e) {
-    EXPECT_NE(e.Descricao().find("FusoHorario"), std::string::npos) << e.Descricao();
-  }
-}
-
-TEST(GeradorXmlNFe, IdQueNaoEChaveValidaERecusado) {
-  Gerador ger;
-  VetoresNFe v = NotaExemplo();
-  ger.g.IdNFe = "NFe35160111222333000181550010000001231000001230";   // wrong check digit
-  ger.g.UltimoItem = 0;
-  ger.g.ArquivoXml = "C:\\Dunmor\\nfe\\arquivos\\NFe.xml";
-  EXPECT_THROW(ger.g.GeraXml(v.gVetorIde, v.gVetorEmitente, v.gVetorDestinatario, v.gVetorProdutos, v.gVetorTotais,
-                             v.gVetorTransporte, v.gQtdFaturas, v.gVetorFaturas, v.gVetorInfAdic, v.gVetorAutXML),
-               ErroExecucao);
-}
-
-TEST(GeradorXmlNFe, VetoresCurtosContamComoSlotsVazios) {
-  Gerador ger;
-  VetoresNFe v = NotaExemplo();
-  v.gVetorEmitente.resize(11);   // CRT (14) missing
-  try {
-    ger.Gera(v);
-    FAIL();
-  } catch (const ErroExecucao& e) {
-    EXPECT_NE(e.Descricao().find("sem valor: emit/CRT"), std::string::npos) << e.Descricao();
-  }
-}
 
 }  // namespace
 }  // namespace velant

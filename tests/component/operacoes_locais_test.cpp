@@ -5,7 +5,6 @@
 #include "apoio_documento.h"
 #include "base/erro.h"
 #include "base/texto.h"
-#include "component/gerador_xml_nfe.h"
 #include "component/validador_esquema.h"
 #include "manager/ambiente_teste.h"
 
@@ -21,24 +20,16 @@ class Operacoes : public ::testing::Test {
   // Registry of the installation: the test certificate by its POSIX path.
   void Registro(const std::string& certificado, const std::string& senha = "1234") {
     std::string escapado = Replace(certificado, "\\", "\\\\");
-    teste::GravaTudo(a.registro.Arquivo(), "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\nfe]\r\n"
+    teste::GravarTudo(a.registro.Arquivo(), "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\nfe]\r\n"
                                            "\"Certificado\"=\"" + escapado + "\"\r\n\"SenhaCertificado\"=\"" +
                                                senha + "\"\r\n");
   }
   // The generated file of the example at PastaBase\nfe\arquivos\NFe<key>.xml.
   std::string GeraNota() {
-    VetoresNFe v = teste::NotaExemplo();
-    chave = teste::ChaveDa(v);
-    GeradorXmlNFe g(a.caminhos);
-    g.UnidadeFederada = "SP";
-    g.Ambiente = "2";
-    g.CNPJ = teste::kCnpjEmitente;
-    g.IdNFe = "NFe" + chave;
-    g.UltimoItem = 0;
-    g.ArquivoXml = a.estado.PastaBase + "\\nfe\\arquivos\\NFe" + chave + ".xml";
-    g.GeraXml(v.gVetorIde, v.gVetorEmitente, v.gVetorDestinatario, v.gVetorProdutos, v.gVetorTotais,
-              v.gVetorTransporte, v.gQtdFaturas, v.gVetorFaturas, v.gVetorInfAdic, v.gVetorAutXML);
-    return g.ArquivoXml;
+    std::string xml = teste::NotaSemAssinatura({}, &chave);
+    std::string arquivo = a.estado.PastaBase + "\\nfe\\arquivos\\NFe" + chave + ".xml";
+    teste::GravarTudo(a.caminhos.Mapear(arquivo), xml);
+    return arquivo;
   }
   std::string Assinada() {
     Registro((teste::PastaCertificados() / "emitente.pfx").string());
@@ -47,11 +38,6 @@ class Operacoes : public ::testing::Test {
     return op.CaminhoAssinado(chave);
   }
 };
-
-TEST_F(Operacoes, ChaveDeAcesso) {
-  EXPECT_EQ(op.GeraChaveAcesso("35", "15/01/2016 10:30:00", "12345678000195", 55, 1, 123, 1, 1234),
-            "35160112345678000195550010000001231000012341");
-}
 
 TEST_F(Operacoes, AssinaNoCaminhoDoAssinadoComOCertificadoDoRegistro) {
   Registro((teste::PastaCertificados() / "emitente.pfx").string());
@@ -104,7 +90,7 @@ TEST_F(Operacoes, ValidaERegistraOPrimeiroErro) {
   EXPECT_TRUE(op.ValidaXml(assinado, "nfe_v3.10.xsd", true));
   std::string xml = teste::LerTudo(a.caminhos.Mapear(assinado));
   xml.replace(xml.find("<mod>55</mod>"), 13, "<mod>56</mod>");
-  teste::GravaTudo(a.caminhos.Mapear(assinado), xml);
+  teste::GravarTudo(a.caminhos.Mapear(assinado), xml);
   EXPECT_FALSE(op.ValidaXml(assinado, "nfe_v3.10.xsd", true));
   std::string log = a.ArquivoLog();
   EXPECT_NE(log.find("        Erro de esquema (nfe_v3.10.xsd): linha 1: "), std::string::npos) << log;

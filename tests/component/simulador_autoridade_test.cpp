@@ -74,7 +74,7 @@ class Simulador : public ::testing::Test {
                 AssinarXml(MensagemInutilizacao(d), "infInut", teste::CertificadoTeste()));
   }
 
-  void Controle(const std::string& texto) { teste::GravaTudo(pasta_.Caminho() / "controle.txt", texto); }
+  void Controle(const std::string& texto) { teste::GravarTudo(pasta_.Caminho() / "controle.txt", texto); }
 
   teste::PastaTemporaria pasta_;
   std::unique_ptr<SimuladorAutoridade> sim_;
@@ -430,7 +430,7 @@ TEST(ControleSimulador, RecusaOQueNaoEntende) {
 TEST(ControleSimulador, ConsumirRejeicaoTiraSoEssaLinha) {
   teste::PastaTemporaria pasta;
   auto arquivo = pasta.Caminho() / "controle.txt";
-  teste::GravaTudo(arquivo, "atraso=1\nrejeitar=204\nparalisado=108\n");
+  teste::GravarTudo(arquivo, "atraso=1\nrejeitar=204\nparalisado=108\n");
   ConsomeRejeicao(arquivo);
   EXPECT_EQ(teste::LerTudo(arquivo), "atraso=1\nparalisado=108\n");
 }

@@ -1,36 +1,18 @@
 #include "component/validador_esquema.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <thread>
 
 #include "apoio_documento.h"
-#include "base/caminhos.h"
 #include "base/erro.h"
-#include "component/gerador_xml_nfe.h"
 
 namespace velant {
 namespace {
 
 // A signed, valid invoice of the example.
 const std::string& NotaValida() {
-  static std::string xml = [] {
-    teste::PastaTemporaria pasta;
-    MapeadorCaminhos caminhos(pasta.Caminho());
-    GeradorXmlNFe g(caminhos);
-    g.UnidadeFederada = "SP";
-    g.UnidadeFederadaCodigo = "35";
-    g.Ambiente = "2";
-    g.CNPJ = teste::kCnpjEmitente;
-    VetoresNFe v = teste::NotaExemplo();
-    g.IdNFe = "NFe" + teste::ChaveDa(v);
-    g.UltimoItem = 0;
-    std::string gerado = g.MontaXml(v.gVetorIde, v.gVetorEmitente, v.gVetorDestinatario, v.gVetorProdutos,
-                                    v.gVetorTotais, v.gVetorTransporte, v.gQtdFaturas, v.gVetorFaturas,
-                                    v.gVetorInfAdic, v.gVetorAutXML, "-03:00");
-    return AssinarXml(gerado, "infNFe", teste::CertificadoTeste());
-  }();
+  static const std::string xml = teste::NotaAssinada();
   return xml;
 }
 
@@ -39,8 +21,6 @@ std::string Troca(std::string s, const std::string& de, const std::string& para)
   if (p != std::string::npos) s.replace(p, de.size(), para);
   return s;
 }
-
-TEST(ValidarXml, NotaValidaPassa) { EXPECT_EQ(ValidarXml(NotaValida(), "nfe_v3.10.xsd"), std::nullopt); }
 
 struct CasoInvalido {
   const char* nome;
@@ -70,7 +50,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ValidarXml, ArquivoOuTexto) {
   teste::PastaTemporaria pasta;
   auto arquivo = pasta.Caminho() / "nota.xml";
-  teste::GravaTudo(arquivo, NotaValida());
+  teste::GravarTudo(arquivo, NotaValida());
+  EXPECT_EQ(ValidarXml(NotaValida(), "nfe_v3.10.xsd"), std::nullopt);
   EXPECT_EQ(ValidarXml(arquivo.string(), "nfe_v3.10.xsd"), std::nullopt);
   // A byte-order mark before the text still makes it a text.
   EXPECT_EQ(ValidarXml("\xEF\xBB\xBF" + NotaValida(), "nfe_v3.10.xsd"), std::nullopt);
@@ -95,18 +76,13 @@ TEST(CaminhoEsquema, ProcuraNasPastasDoConjunto) {
 
 TEST(PastaEsquemas, VariavelDeAmbienteTemPrecedencia) {
   teste::PastaTemporaria pasta;
-  teste::GravaTudo(pasta.Caminho() / "PL_008i2" / "raiz.xsd",
+  teste::GravarTudo(pasta.Caminho() / "PL_008i2" / "raiz.xsd",
                    "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\"><xs:element name=\"raiz\"/></xs:schema>");
-  const char* antes = std::getenv("VELANT_ESQUEMAS");
-  std::string guardado = antes ? antes : "";
-  setenv("VELANT_ESQUEMAS", pasta.Caminho().c_str(), 1);
-  EXPECT_EQ(PastaEsquemas(), pasta.Caminho());
-  EXPECT_EQ(ValidarXml("<raiz/>", "raiz.xsd"), std::nullopt);
-  EXPECT_TRUE(ValidarXml("<outra/>", "raiz.xsd"));
-  if (antes) {
-    setenv("VELANT_ESQUEMAS", guardado.c_str(), 1);
-  } else {
-    unsetenv("VELANT_ESQUEMAS");
+  {
+    teste::VariavelAmbiente esquemas("VELANT_ESQUEMAS", pasta.Caminho().string());
+    EXPECT_EQ(PastaEsquemas(), pasta.Caminho());
+    EXPECT_EQ(ValidarXml("<raiz/>", "raiz.xsd"), std::nullopt);
+    EXPECT_TRUE(ValidarXml("<outra/>", "raiz.xsd"));
   }
   EXPECT_TRUE(std::filesystem::exists(PastaEsquemas() / "PL_008i2" / "nfe_v3.10.xsd"));
 }

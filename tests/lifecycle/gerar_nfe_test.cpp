@@ -119,7 +119,7 @@ class Geracao : public ::testing::Test {
     if (comCertificado)
       r += "\"Certificado\"=\"" + (teste::PastaCertificados() / "emitente.pfx").string() +
            "\"\r\n\"SenhaCertificado\"=\"1234\"\r\n";
-    teste::GravaTudo(a.registro.Arquivo(), r);
+    teste::GravarTudo(a.registro.Arquivo(), r);
   }
 
   // The request parsed and the emission values set as the poll loop sets them.
@@ -242,7 +242,7 @@ TEST_F(Geracao, FalhaDeEsquemaDeixaALinhaNaEtapaZero) {
     auto local = a.caminhos.Mapear(kAssinado);
     std::string xml = teste::LerTudo(local);
     xml.replace(xml.find("<mod>55</mod>"), 13, "<mod>57</mod>");
-    teste::GravaTudo(local, xml);
+    teste::GravarTudo(local, xml);
   };
   EXPECT_FALSE(GerarNFE(a.ctx));
   auto linhas = Linhas();
