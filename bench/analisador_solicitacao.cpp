@@ -3,6 +3,7 @@
 //   build/bench_analisador_solicitacao
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -49,8 +50,9 @@ std::string Linha(const std::string& codigo, const std::string& valor) { return 
 
 // Item and row numbers take three characters (the text's fixed columns).
 std::string Tres(int i) {
-  std::string n = std::to_string(i % 1000);
-  return std::string(3 - n.size(), '0') + n;
+  char n[8];
+  std::snprintf(n, sizeof n, "%03d", i % 1000);
+  return n;
 }
 
 // An invoice with a full header, `itens` items, three instalments and a receipt.
