@@ -77,12 +77,6 @@ INSTANTIATE_TEST_SUITE_P(Codigos, TextoStatus,
                                            CasoStatus{"109", "Serviço Paralisado sem Previsão", false},
                                            CasoStatus{"252", "Rejeição: Ambiente informado diverge", false}));
 
-TEST(TextoStatus, ParalisadoMantemOTextoDaAutoridade) {
-  EXPECT_EQ(TextoStatusServico("<retConsStatServ><cStat>108</cStat><xMotivo>Serviço Paralisado Momentaneamente "
-                               "(curto prazo)</xMotivo></retConsStatServ>"),
-            "108 - Serviço Paralisado Momentaneamente (curto prazo)");
-}
-
 // --- EnviaLote -------------------------------------------------------------
 
 TEST(TextoEnvioLote, ReciboComecaNoCaractere31) {
@@ -288,30 +282,41 @@ std::string Inut(const std::string& cStat, const std::string& xMotivo, const std
          "</xMotivo>" + (nProt.empty() ? "" : "<nProt>" + nProt + "</nProt>") + "</infInut></retInutNFe>";
 }
 
-TEST(TextoInutilizacao, Homologada) {
-  std::string texto = TextoInutilizacao(Inut("102", "Inutilização de número homologado", "135160000000012"));
-  EXPECT_EQ(texto, "102 - Inutilização de número homologado - Protocolo: 135160000000012");
-  EXPECT_TRUE(Like(texto, "*102*"));
+// The exact text; "102" may appear in it only when voided.
+struct CasoInutilizacao {
+  const char* nome;
+  std::string resposta, texto;
+};
+void PrintTo(const CasoInutilizacao& c, std::ostream* os) { *os << c.nome; }
+
+class TextoInutilizacao : public ::testing::TestWithParam<CasoInutilizacao> {};
+
+TEST_P(TextoInutilizacao, TextoExato) {
+  const auto& c = GetParam();
+  std::string texto = autoridade::TextoInutilizacao(c.resposta);
+  EXPECT_EQ(texto, c.texto);
+  EXPECT_EQ(Like(texto, "*102*"), Left(texto, 3) == "102") << texto;
 }
 
-TEST(TextoInutilizacao, JaInutilizadaComOTextoDeDoisBrancos) {
-  for (const char* codigo : {"206", "256", "563"}) {
-    std::string texto = TextoInutilizacao(Inut(codigo, "Rejeição: qualquer"));
-    EXPECT_EQ(texto, std::string(codigo) + " - Rejeição: NF-e  já esta inutilizada na base de dados da SEFAZ");
-    EXPECT_EQ(Mid(texto, 7), kJaInutilizada);
-    EXPECT_FALSE(Like(texto, "*102*"));
-  }
-}
+const std::string kJa = " - Rejeição: NF-e  já esta inutilizada na base de dados da SEFAZ";
 
-TEST(TextoInutilizacao, RejeicaoTrazSoOMotivoDepoisDoPrefixo) {
-  EXPECT_EQ(TextoInutilizacao(Inut("241", "Rejeição: Um número da faixa já foi utilizado")),
-            "241 - Rejeição: Um número da faixa já foi utilizado");
-  EXPECT_EQ(TextoInutilizacao(Inut("252", "Ambiente informado diverge")), "252 - Rejeição: Ambiente informado diverge");
-  // A reason holding "102" would read as voided.
-  std::string texto = TextoInutilizacao(Inut("999", "Rejeição: faixa 1020 a 1030 [nProt:135161020000001]"));
-  EXPECT_FALSE(Like(texto, "*102*")) << texto;
-  EXPECT_EQ(Left(texto, 16), "999 - Rejeição: ");
-}
+INSTANTIATE_TEST_SUITE_P(
+    Respostas, TextoInutilizacao,
+    ::testing::Values(
+        CasoInutilizacao{"Homologada", Inut("102", "Inutilização de número homologado", "135160000000012"),
+                         "102 - Inutilização de número homologado - Protocolo: 135160000000012"},
+        // Already voided, with the two blanks the callers compare.
+        CasoInutilizacao{"JaInutilizada206", Inut("206", "Rejeição: qualquer"), "206" + kJa},
+        CasoInutilizacao{"JaInutilizada256", Inut("256", "Rejeição: qualquer"), "256" + kJa},
+        CasoInutilizacao{"JaInutilizada563", Inut("563", "Rejeição: qualquer"), "563" + kJa},
+        CasoInutilizacao{"NumeroUsado", Inut("241", "Rejeição: Um número da faixa já foi utilizado"),
+                         "241 - Rejeição: Um número da faixa já foi utilizado"},
+        CasoInutilizacao{"MotivoSemPrefixo", Inut("252", "Ambiente informado diverge"),
+                         "252 - Rejeição: Ambiente informado diverge"},
+        // A reason holding "102" would read as voided.
+        CasoInutilizacao{"MotivoCom102", Inut("999", "Rejeição: faixa 1020 a 1030 [nProt:135161020000001]"),
+                         "999 - Rejeição: inutilização não homologada"}),
+    [](const auto& info) { return std::string(info.param.nome); });
 
 }  // namespace
 }  // namespace velant::autoridade
