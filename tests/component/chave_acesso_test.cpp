@@ -62,11 +62,6 @@ INSTANTIATE_TEST_SUITE_P(
                   "43261200012345678909558909999999991999999992"}),
     [](const ::testing::TestParamInfo<CasoChave>& i) { return std::string(i.param.nome); });
 
-TEST(MontaChave, OExemploTemODigitoCalculadoAParte) {
-  std::string chave = MontaChaveAcesso("35", "15/01/2016", "12345678000195", 55, 1, 123, 1, 1234);
-  EXPECT_EQ(chave.back() - '0', DigitoVerificadorChave(chave.substr(0, 43)));
-}
-
 struct CasoRecusa {
   const char* nome;
   const char* uf;
