@@ -29,6 +29,7 @@
 #include <mutex>
 #include <sstream>
 
+#include "base/arquivos.h"
 #include "base/erro.h"
 
 namespace velant {
@@ -299,13 +300,6 @@ std::string Serializa(xmlDoc* doc) {
   return r;
 }
 
-std::string LerArquivo(const std::filesystem::path& arquivo) {
-  std::ifstream f(arquivo, std::ios::binary);
-  if (!f) throw ErroExecucao(CodigoErro::ArquivoNaoEncontrado, "Arquivo não encontrado: " + arquivo.string());
-  std::ostringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
 
 // Checks the one profile the authority accepts. "" when followed;
 // *estrutura tells a missing part from a different choice.
@@ -517,7 +511,7 @@ std::string AssinarXml(const std::string& xml, const std::string& tagAssinada, c
 
 void AssinarArquivoXml(const std::filesystem::path& arquivoEntrada, const std::filesystem::path& arquivoSaida,
                        const std::string& tagAssinada, const CertificadoA1& certificado) {
-  std::string assinado = AssinarXml(LerArquivo(arquivoEntrada), tagAssinada, certificado);
+  std::string assinado = AssinarXml(LerArquivo(arquivoEntrada, arquivoEntrada.string()), tagAssinada, certificado);
   std::error_code ec;
   if (arquivoSaida.has_parent_path()) std::filesystem::create_directories(arquivoSaida.parent_path(), ec);
   // Written beside and renamed, so a reader never sees half a document.

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <optional>
 
+#include "base/arquivos.h"
 #include "base/caminhos.h"
 #include "base/erro.h"
 #include "component/chave_acesso.h"
@@ -747,20 +748,6 @@ class Montagem {
   std::string tpNF_;
 };
 
-void GravaArquivo(const std::filesystem::path& destino, const std::string& conteudo) {
-  // Written beside and renamed, so a reader never finds half a document.
-  std::filesystem::path temporario = destino;
-  temporario += ".tmp";
-  {
-    std::ofstream f(temporario, std::ios::binary | std::ios::trunc);
-    if (!f) throw ErroExecucao(CodigoErro::CaminhoNaoEncontrado, "Não foi possível gravar " + destino.string());
-    f.write(conteudo.data(), static_cast<std::streamsize>(conteudo.size()));
-    if (!f.flush()) throw ErroExecucao(CodigoErro::ErroDeEntradaSaida, "Erro ao gravar " + destino.string());
-  }
-  std::error_code ec;
-  std::filesystem::rename(temporario, destino, ec);
-  if (ec) throw ErroExecucao(CodigoErro::ErroDeEntradaSaida, "Erro ao gravar " + destino.string());
-}
 
 }  // namespace
 

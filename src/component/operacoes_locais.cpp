@@ -5,6 +5,7 @@
 #include <mutex>
 #include <sstream>
 
+#include "base/arquivos.h"
 #include "base/erro.h"
 #include "component/assinador_xml.h"
 #include "component/chave_acesso.h"
@@ -17,27 +18,6 @@ namespace {
 
 [[noreturn]] void Falha(const std::string& descricao) { throw ErroExecucao(CodigoErro::ErroComponente, descricao); }
 
-std::string LerArquivo(const std::filesystem::path& local, const std::string& nome) {
-  std::ifstream f(local, std::ios::binary);
-  if (!f) throw ErroExecucao(CodigoErro::ArquivoNaoEncontrado, "Arquivo não encontrado: " + nome);
-  std::ostringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
-void GravaArquivo(const std::filesystem::path& destino, const std::string& conteudo) {
-  std::filesystem::path temporario = destino;
-  temporario += ".tmp";
-  {
-    std::ofstream f(temporario, std::ios::binary | std::ios::trunc);
-    if (!f) throw ErroExecucao(CodigoErro::CaminhoNaoEncontrado, "Não foi possível gravar " + destino.string());
-    f.write(conteudo.data(), static_cast<std::streamsize>(conteudo.size()));
-    if (!f.flush()) throw ErroExecucao(CodigoErro::ErroDeEntradaSaida, "Erro ao gravar " + destino.string());
-  }
-  std::error_code ec;
-  std::filesystem::rename(temporario, destino, ec);
-  if (ec) throw ErroExecucao(CodigoErro::ErroDeEntradaSaida, "Erro ao gravar " + destino.string());
-}
 
 bool CaminhoWindows(const std::string& c) {
   return (c.size() >= 2 && c[1] == ':') || c.find('\\') != std::string::npos;

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/arquivos.h"
 #include "base/erro.h"
 #include "base/texto.h"
 #include "component/assinador_xml.h"
@@ -48,23 +49,6 @@ std::string LeArquivo(const std::filesystem::path& arquivo, const std::string& o
   return conteudo.str();
 }
 
-// Written beside and renamed, so a reader never sees half a file.
-void GravaArquivo(const std::filesystem::path& destino, const std::string& conteudo) {
-  std::filesystem::path temporario = destino;
-  temporario += ".tmp";
-  {
-    std::ofstream saida(temporario, std::ios::binary | std::ios::trunc);
-    saida << conteudo;
-    saida.close();
-    if (!saida) throw ErroExecucao(CodigoErro::ErroComponente, "Não foi possível gravar " + destino.string());
-  }
-  std::error_code ec;
-  std::filesystem::rename(temporario, destino, ec);
-  if (ec) {
-    std::filesystem::remove(temporario, ec);
-    throw ErroExecucao(CodigoErro::ErroComponente, "Não foi possível gravar " + destino.string());
-  }
-}
 
 std::string SoDigitos(const std::string& s) {
   std::string d;
