@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <regex>
+#include <functional>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 #include "autoridade_apoio.h"
 #include "base/erro.h"
@@ -20,32 +23,35 @@ TabelaServicos Enviada() {
   return TabelaServicos::Carregar(std::filesystem::path(VELANT_FONTE) / "dados" / "servicos-nfe.ini");
 }
 
-struct CasoEndereco {
-  const char* uf;
-  ServicoNFe servico;
-  const char* url;
-};
-void PrintTo(const CasoEndereco& c, std::ostream* os) { *os << c.uf << " " << c.url; }
-
-class EnderecoHomologacao : public ::testing::TestWithParam<CasoEndereco> {};
-
-TEST_P(EnderecoHomologacao, DoArquivoEnviado) {
-  EXPECT_EQ(Enviada().Url(GetParam().uf, "2", GetParam().servico), GetParam().url);
+TEST(TabelaServicos, Enderecos) {
+  auto enviada = Enviada();
+  auto comentada = TabelaServicos::DeTexto("; c\r\n [ mg-2 ] \r\n nfestatusservico2 = https://x/y \r\n# fim\n", "t");
+  auto unica = TabelaServicos::DeTexto(TabelaServicosUnica("https://127.0.0.1:9"), "t");
+  const std::string sp = "https://homologacao.nfe.fazenda.sp.gov.br/ws/";
+  const std::string rs = "https://nfe-homologacao.sefazrs.rs.gov.br/ws/";
+  const std::string svrs = "https://nfe-homologacao.svrs.rs.gov.br/ws/";
+  const std::string local = "https://127.0.0.1:9/ws/";
+  struct Caso {
+    const TabelaServicos* tabela;
+    const char *uf, *ambiente;
+    ServicoNFe servico;
+    std::string url;
+  } casos[] = {
+      {&enviada, "SP", "2", ServicoNFe::Autorizacao, sp + "nfeautorizacao.asmx"},
+      {&enviada, "sp", "2", ServicoNFe::StatusServico, sp + "nfestatusservico2.asmx"},
+      {&enviada, "SP", "2", ServicoNFe::RecepcaoEvento, sp + "recepcaoevento.asmx"},
+      {&enviada, "RS", "2", ServicoNFe::Autorizacao, rs + "NfeAutorizacao/NFeAutorizacao.asmx"},
+      {&enviada, "SC", "2", ServicoNFe::Autorizacao, svrs + "NfeAutorizacao/NFeAutorizacao.asmx"},
+      {&enviada, "RJ", "2", ServicoNFe::Inutilizacao, svrs + "nfeinutilizacao/nfeinutilizacao2.asmx"},
+      {&comentada, "MG", "2", ServicoNFe::StatusServico, "https://x/y"},
+      {&unica, "GO", "1", ServicoNFe::Consulta, local + "NfeConsulta2.asmx"},
+      {&unica, "SP", "2", ServicoNFe::RecepcaoEvento, local + "RecepcaoEvento.asmx"},
+  };
+  for (const auto& c : casos) {
+    SCOPED_TRACE(std::string(c.uf) + "-" + c.ambiente + " " + c.url);
+    EXPECT_EQ(c.tabela->Url(c.uf, c.ambiente, c.servico), c.url);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Historicos, EnderecoHomologacao,
-    ::testing::Values(
-        CasoEndereco{"SP", ServicoNFe::Autorizacao, "https://homologacao.nfe.fazenda.sp.gov.br/ws/nfeautorizacao.asmx"},
-        CasoEndereco{"sp", ServicoNFe::StatusServico,
-                     "https://homologacao.nfe.fazenda.sp.gov.br/ws/nfestatusservico2.asmx"},
-        CasoEndereco{"SP", ServicoNFe::RecepcaoEvento, "https://homologacao.nfe.fazenda.sp.gov.br/ws/recepcaoevento.asmx"},
-        CasoEndereco{"RS", ServicoNFe::Autorizacao,
-                     "https://nfe-homologacao.sefazrs.rs.gov.br/ws/NfeAutorizacao/NFeAutorizacao.asmx"},
-        CasoEndereco{"SC", ServicoNFe::Autorizacao,
-                     "https://nfe-homologacao.svrs.rs.gov.br/ws/NfeAutorizacao/NFeAutorizacao.asmx"},
-        CasoEndereco{"RJ", ServicoNFe::Inutilizacao,
-                     "https://nfe-homologacao.svrs.rs.gov.br/ws/nfeinutilizacao/nfeinutilizacao2.asmx"}));
 
 TEST(TabelaServicos, TodoServicoDeSPRSESVRSEmHomologacao) {
   auto t = Enviada();
@@ -55,29 +61,32 @@ TEST(TabelaServicos, TodoServicoDeSPRSESVRSEmHomologacao) {
       EXPECT_EQ(t.Url(uf, "2", s).rfind("https://", 0), 0u) << uf;
 }
 
-TEST(TabelaServicos, ProducaoSemEnderecoDizOQueFalta) {
-  try {
-    Enviada().Url("SP", "1", ServicoNFe::Autorizacao);
-    FAIL() << "deveria faltar";
-  } catch (const ErroExecucao& e) {
-    EXPECT_EQ(e.Codigo(), CodigoErro::ErroComponente);
-    EXPECT_NE(e.Descricao().find("NfeAutorizacao"), std::string::npos) << e.Descricao();
-    EXPECT_NE(e.Descricao().find("[SP-1]"), std::string::npos) << e.Descricao();
+// Each row must be refused as a component error whose text names what went wrong.
+TEST(Recusas, DizemOQueFalta) {
+  struct Caso {
+    const char* nome;
+    std::function<void()> chamar;
+    std::vector<std::string> trechos;
+  } casos[] = {
+      {"producao sem endereco", [] { Enviada().Url("SP", "1", ServicoNFe::Autorizacao); }, {"NfeAutorizacao", "[SP-1]"}},
+      {"uf inexistente", [] { Enviada().Url("XX", "2", ServicoNFe::Autorizacao); }, {}},
+      {"ambiente inexistente", [] { Enviada().Url("SP", "3", ServicoNFe::Autorizacao); }, {}},
+      {"arquivo inexistente", [] { TabelaServicos::Carregar("/nao/existe.ini"); }, {}},
+      {"falha soap", [] { LeResposta(MontaFalhaSoap("Receiver", "Servidor em manutenção")); }, {"Servidor em manutenção"}},
+      {"resposta html", [] { LeResposta("<html>erro</html>"); }, {}},
+      {"resposta que nao e xml", [] { LeResposta("não é xml"); }, {}},
+      {"pedido sem corpo", [] { LePedido("<Envelope/>"); }, {}},
+  };
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.nome);
+    try {
+      c.chamar();
+      ADD_FAILURE() << "deveria recusar";
+    } catch (const ErroExecucao& e) {
+      EXPECT_EQ(e.Codigo(), CodigoErro::ErroComponente);
+      for (const auto& t : c.trechos) EXPECT_NE(e.Descricao().find(t), std::string::npos) << e.Descricao();
+    }
   }
-  EXPECT_THROW(Enviada().Url("XX", "2", ServicoNFe::Autorizacao), ErroExecucao);
-  EXPECT_THROW(Enviada().Url("SP", "3", ServicoNFe::Autorizacao), ErroExecucao);
-  EXPECT_THROW(TabelaServicos::Carregar("/nao/existe.ini"), ErroExecucao);
-}
-
-TEST(TabelaServicos, TextoComComentariosEBrancos) {
-  auto t = TabelaServicos::DeTexto("; c\r\n [ mg-2 ] \r\n nfestatusservico2 = https://x/y \r\n# fim\n", "t");
-  EXPECT_EQ(t.Url("MG", "2", ServicoNFe::StatusServico), "https://x/y");
-}
-
-TEST(TabelaServicos, UnicaLevaTodasAsUFsAoMesmoServidor) {
-  auto t = TabelaServicos::DeTexto(TabelaServicosUnica("https://127.0.0.1:9"), "t");
-  EXPECT_EQ(t.Url("GO", "1", ServicoNFe::Consulta), "https://127.0.0.1:9/ws/NfeConsulta2.asmx");
-  EXPECT_EQ(t.Url("SP", "2", ServicoNFe::RecepcaoEvento), "https://127.0.0.1:9/ws/RecepcaoEvento.asmx");
 }
 
 TEST(TabelaServicos, VariavelDeAmbienteVenceORegistro) {
@@ -89,12 +98,33 @@ TEST(TabelaServicos, VariavelDeAmbienteVenceORegistro) {
   unsetenv("VELANT_SERVICOS");
 }
 
-TEST(CodigoUf, IBGE) {
-  EXPECT_EQ(CodigoUf("SP"), "35");
-  EXPECT_EQ(CodigoUf(" rs "), "43");
-  EXPECT_EQ(CodigoUf("DF"), "53");
-  EXPECT_EQ(CodigoUf("XX"), "");
+// Small text conversions: state codes, leading zeros, timestamps with offset.
+std::string Meiodia15Jan2016Utc(int fuso) {
+  return DataHoraComFuso(std::chrono::system_clock::from_time_t(1452859200), fuso);
 }
+
+#define CHAMADA(...) #__VA_ARGS__, [] { return std::string(__VA_ARGS__); }
+TEST(Conversoes, TextoEsperado) {
+  struct Caso {
+    const char* chamada;
+    std::function<std::string()> converter;
+    const char* esperado;
+  } casos[] = {
+      {CHAMADA(CodigoUf("SP")), "35"}, {CHAMADA(CodigoUf(" rs ")), "43"}, {CHAMADA(CodigoUf("DF")), "53"},
+      {CHAMADA(CodigoUf("XX")), ""}, {CHAMADA(SemZerosAEsquerda("000123")), "123"},
+      {CHAMADA(SemZerosAEsquerda(" 000 ")), "0"}, {CHAMADA(SemZerosAEsquerda("12a")), "12a"},
+      {CHAMADA(Meiodia15Jan2016Utc(-3)), "2016-01-15T09:00:00-03:00"},
+      {CHAMADA(Meiodia15Jan2016Utc(0)), "2016-01-15T12:00:00+00:00"},
+      {CHAMADA(Meiodia15Jan2016Utc(-1)), "2016-01-15T11:00:00-01:00"},
+  };
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.chamada);
+    EXPECT_EQ(c.converter(), c.esperado);
+  }
+  int fuso = FusoLocalHoras();
+  EXPECT_TRUE(fuso >= -11 && fuso <= 12) << fuso;
+}
+#undef CHAMADA
 
 // --- Messages -----------------------------------------------------------------
 
@@ -158,21 +188,6 @@ TEST(MensagemInutilizacao, IdComZerosENumerosSem) {
   EXPECT_EQ(teste::Campo(m, "nNFFin"), "52");
 }
 
-TEST(DataHoraComFuso, FormatoDoEsquema) {
-  auto instante = std::chrono::system_clock::from_time_t(1452859200);   // 2016-01-15 12:00:00 UTC
-  EXPECT_EQ(DataHoraComFuso(instante, -3), "2016-01-15T09:00:00-03:00");
-  EXPECT_EQ(DataHoraComFuso(instante, 0), "2016-01-15T12:00:00+00:00");
-  EXPECT_EQ(DataHoraComFuso(instante, -13 + 12), "2016-01-15T11:00:00-01:00");
-  int fuso = FusoLocalHoras();
-  EXPECT_TRUE(fuso >= -11 && fuso <= 12);
-}
-
-TEST(SemZerosAEsquerda, Numeros) {
-  EXPECT_EQ(SemZerosAEsquerda("000123"), "123");
-  EXPECT_EQ(SemZerosAEsquerda(" 000 "), "0");
-  EXPECT_EQ(SemZerosAEsquerda("12a"), "12a");
-}
-
 // --- Envelopes ----------------------------------------------------------------
 
 TEST(EnvelopeSoap, PedidoIdaEVolta) {
@@ -200,7 +215,7 @@ TEST(EnvelopeSoap, AssinaturaSobreviveAoEnvelope) {
   EXPECT_EQ(nfe.find("soap12"), std::string::npos);
 }
 
-TEST(EnvelopeSoap, RespostaEFalha) {
+TEST(EnvelopeSoap, Resposta) {
   const auto& d = Descricao(ServicoNFe::Consulta);
   std::string msg = "<retConsSitNFe xmlns=\"http://www.portalfiscal.inf.br/nfe\" versao=\"3.10\"><cStat>217</cStat>"
                     "</retConsSitNFe>";
@@ -208,15 +223,6 @@ TEST(EnvelopeSoap, RespostaEFalha) {
   EXPECT_NE(envelope.find("<nfeConsultaNF2Result xmlns=\"http://www.portalfiscal.inf.br/nfe/wsdl/NfeConsulta2\">"),
             std::string::npos);
   EXPECT_EQ(LeResposta(envelope), msg);
-  try {
-    LeResposta(MontaFalhaSoap("Receiver", "Servidor em manutenção"));
-    FAIL();
-  } catch (const ErroExecucao& e) {
-    EXPECT_NE(e.Descricao().find("Servidor em manutenção"), std::string::npos) << e.Descricao();
-  }
-  EXPECT_THROW(LeResposta("<html>erro</html>"), ErroExecucao);
-  EXPECT_THROW(LeResposta("não é xml"), ErroExecucao);
-  EXPECT_THROW(LePedido("<Envelope/>"), ErroExecucao);
 }
 
 TEST(EnvelopeSoap, MensagemHerdaONamespace) {
