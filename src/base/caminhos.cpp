@@ -13,19 +13,19 @@ namespace fs = std::filesystem;
 
 namespace velant {
 
-namespace {
-
-std::string Ambiente(const char* nome) {
+std::string VariavelAmbiente(const char* nome) {
   const char* valor = std::getenv(nome);
   return valor != nullptr ? std::string(valor) : std::string();
 }
 
 fs::path PastaPessoal() {
-  std::string home = Ambiente("HOME");
+  std::string home = VariavelAmbiente("HOME");
   if (!home.empty()) return home;
   if (const passwd* pw = getpwuid(getuid()); pw != nullptr && pw->pw_dir != nullptr) return pw->pw_dir;
   return fs::current_path();
 }
+
+namespace {
 
 bool EhLetra(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
@@ -84,9 +84,9 @@ MapeadorCaminhos::MapeadorCaminhos(fs::path raiz) {
 
 fs::path MapeadorCaminhos::RaizPadrao(const std::string& opcaoLinhaComando) {
   if (!opcaoLinhaComando.empty()) return opcaoLinhaComando;
-  std::string env = Ambiente("VELANT_RAIZ");
+  std::string env = VariavelAmbiente("VELANT_RAIZ");
   if (!env.empty()) return env;
-  std::string dados = Ambiente("XDG_DATA_HOME");
+  std::string dados = VariavelAmbiente("XDG_DATA_HOME");
   // The base-directory convention ignores relative values.
   if (!dados.empty() && dados.front() == '/') return fs::path(dados) / "velantnfe";
   return PastaPessoal() / ".local" / "share" / "velantnfe";

@@ -10,6 +10,11 @@
 
 namespace velant {
 
+// The value of an environment variable, "" when unset.
+std::string VariavelAmbiente(const char* nome);
+// The user's home folder ($HOME, else the password entry, else the current folder).
+std::filesystem::path PastaPessoal();
+
 class MapeadorCaminhos {
  public:
   explicit MapeadorCaminhos(std::filesystem::path raiz);

@@ -4,6 +4,8 @@
 
 #include "base/data_hora.h"
 #include "base/regional.h"
+#include "base/texto.h"
+#include "base/valor.h"
 #include "manager/estado_global.h"
 
 namespace velant::data {
@@ -34,22 +36,11 @@ bool DataHoraDoValor(const Valor& v, DataHora& dh) {
   return true;
 }
 
-std::string DoisDigitos(int n) {
-  char b[8];
-  std::snprintf(b, sizeof b, "%02d", n);
-  return b;
-}
-
-std::string QuatroDigitos(int n) {
-  char b[8];
-  std::snprintf(b, sizeof b, "%04d", n);
-  return b;
-}
-
 std::string LiteralData(const Valor& v, Forma f) {
   DataHora d;
   if (!DataHoraDoValor(v, d)) return "Null";
-  std::string dd = DoisDigitos(d.Dia()), mm = DoisDigitos(d.Mes()), aaaa = QuatroDigitos(d.Ano());
+  const std::string iso = Format(Valor(d.SoData()), "yyyy-mm-dd");
+  const std::string aaaa = iso.substr(0, 4), mm = iso.substr(5, 2), dd = iso.substr(8, 2);
   switch (f) {
     case Forma::Access: return "#" + mm + "/" + dd + "/" + aaaa + "#";
     case Forma::Sqlite: return "'" + aaaa + "-" + mm + "-" + dd + "'";
@@ -61,7 +52,8 @@ std::string LiteralData(const Valor& v, Forma f) {
 std::string LiteralHora(const Valor& v, Forma f) {
   DataHora d;
   if (!DataHoraDoValor(v, d)) return "Null";
-  std::string hora = DoisDigitos(d.HoraDoDia()) + ":" + DoisDigitos(d.Minuto()) + ":" + DoisDigitos(d.Segundo());
+  // Always ':' between the parts, whatever the regional time separator.
+  const std::string hora = Replace(Format(Valor(d.SoHora()), "HH:mm:ss"), Regional().separadorHora, ":");
   switch (f) {
     case Forma::Access: return "#" + hora + "#";
     case Forma::PostgreSql: return "TIME '" + hora + "'";

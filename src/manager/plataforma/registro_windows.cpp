@@ -7,36 +7,15 @@
 #include <optional>
 #include <vector>
 
+#include "base/caminhos.h"
 #include "base/texto.h"
+#include "base/utf8.h"
 
 namespace fs = std::filesystem;
 
 namespace velant {
 
 namespace {
-
-std::string Ambiente(const char* nome) {
-  const char* valor = std::getenv(nome);
-  return valor != nullptr ? std::string(valor) : std::string();
-}
-
-void AcrescentarUtf8(std::string& s, uint32_t cp) {
-  if (cp < 0x80) {
-    s += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    s += static_cast<char>(0xC0 | (cp >> 6));
-    s += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    s += static_cast<char>(0xE0 | (cp >> 12));
-    s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    s += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    s += static_cast<char>(0xF0 | (cp >> 18));
-    s += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    s += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
 
 // UTF-16LE code units to UTF-8; a lone surrogate becomes U+FFFD.
 std::string Utf16ParaUtf8(std::string_view bytes) {
@@ -51,12 +30,12 @@ std::string Utf16ParaUtf8(std::string_view bytes) {
     if (u >= 0xD800 && u <= 0xDBFF && i + 3 < bytes.size()) {
       uint32_t baixa = unidade(i + 2);
       if (baixa >= 0xDC00 && baixa <= 0xDFFF) {
-        AcrescentarUtf8(s, 0x10000 + ((u - 0xD800) << 10) + (baixa - 0xDC00));
+        utf8::Acrescenta(s, 0x10000 + ((u - 0xD800) << 10) + (baixa - 0xDC00));
         i += 2;
         continue;
       }
     }
-    AcrescentarUtf8(s, (u >= 0xD800 && u <= 0xDFFF) ? 0xFFFD : u);
+    utf8::Acrescenta(s, (u >= 0xD800 && u <= 0xDFFF) ? 0xFFFD : u);
   }
   return s;
 }
@@ -276,12 +255,11 @@ RegistroWindows::RegistroWindows(fs::path arquivoReg) {
 
 fs::path RegistroWindows::ArquivoPadrao(const std::string& opcaoLinhaComando) {
   if (!opcaoLinhaComando.empty()) return opcaoLinhaComando;
-  std::string env = Ambiente("VELANT_REGISTRO");
+  std::string env = VariavelAmbiente("VELANT_REGISTRO");
   if (!env.empty()) return env;
-  std::string config = Ambiente("XDG_CONFIG_HOME");
+  std::string config = VariavelAmbiente("XDG_CONFIG_HOME");
   if (!config.empty() && config.front() == '/') return fs::path(config) / "velantnfe" / "registro.reg";
-  std::string home = Ambiente("HOME");
-  return fs::path(home.empty() ? "." : home) / ".config" / "velantnfe" / "registro.reg";
+  return PastaPessoal() / ".config" / "velantnfe" / "registro.reg";
 }
 
 std::string RegistroWindows::LerRegistro(int32_t raiz, const std::string& chave, const std::string& nomeValor) const {
