@@ -9,10 +9,11 @@
 #include "base/caminhos.h"
 #include "base/regional.h"
 #include "content/preenche_vetores.h"
-#include "manager/contexto.h"
-#include "manager/plataforma/perfil_ini.h"
-#include "manager/plataforma/registro_eventos.h"
-#include "manager/plataforma/registro_windows.h"
+#include "contexto/contexto.h"
+#include "data/tabelas_solicitacao.h"
+#include "plataforma/perfil_ini.h"
+#include "plataforma/registro_eventos.h"
+#include "plataforma/registro_windows.h"
 #include "ui/interface_headless.h"
 
 namespace {
@@ -55,13 +56,14 @@ void BM_PreencheVetores(benchmark::State& state) {
   PerfilIni ini(caminhos);
   RegistroWindows registro(caminhos.Raiz() / "registro.reg");
   RegistroEventos log(ui, caminhos, relogio);
-  EstadoGlobal estado;
+  ConfiguracaoHost host;
+  SolicitacaoAtual atual;
   const TabelasSolicitacao modelo = NotaCom(static_cast<int>(state.range(0)));
   for (auto _ : state) {
     state.PauseTiming();
     TabelasSolicitacao tabelas = modelo;
     VetoresNFe vetores;
-    Contexto ctx{ui, relogio, caminhos, ini, registro, log, estado, tabelas, vetores, nullptr, nullptr, nullptr, {}};
+    Contexto ctx{ui, relogio, caminhos, ini, registro, log, host, atual, tabelas, vetores, nullptr, nullptr, nullptr, {}};
     ParametrosEmissaoFila(ctx);
     state.ResumeTiming();
     benchmark::DoNotOptimize(PreencheVetores(ctx));

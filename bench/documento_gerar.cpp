@@ -29,9 +29,10 @@
 #include "content/preenche_vetores.h"
 #include "data/conexao_nfe.h"
 #include "data/configuracao_banco.h"
+#include "data/tabelas_solicitacao.h"
 #include "lifecycle/gerar_nfe.h"
 #include "manager/analisador_solicitacao.h"
-#include "manager/contexto.h"
+#include "contexto/contexto.h"
 #include "manager/estado_gerenciador.h"
 #include "ui/interface_headless.h"
 
@@ -91,7 +92,8 @@ struct Host {
   std::unique_ptr<PerfilIni> ini;
   std::unique_ptr<RegistroWindows> registro;
   std::unique_ptr<RegistroEventos> log;
-  EstadoGlobal estado;
+  ConfiguracaoHost host;
+  SolicitacaoAtual atual;
   TabelasSolicitacao tabelas;
   VetoresNFe vetores;
   std::unique_ptr<Contexto> ctx;
@@ -112,7 +114,7 @@ struct Host {
            "\"UnidadeFederada\"=\"SP\"\r\n\"UnidadeFederadaCodigo\"=\"35\"\r\n\"CNPJ\"=\"11222333000181\"\r\n"
            "\"VerProc\"=\"VelantNFe\"\r\n\"TipoDanfe\"=\"1\"\r\n\"Certificado\"=\""
         << (Certificados() / "emitente.pfx").string() << "\"\r\n\"SenhaCertificado\"=\"1234\"\r\n";
-    ctx = std::make_unique<Contexto>(Contexto{ui, relogio, *caminhos, *ini, *registro, *log, estado, tabelas, vetores,
+    ctx = std::make_unique<Contexto>(Contexto{ui, relogio, *caminhos, *ini, *registro, *log, host, atual, tabelas, vetores,
                                               nullptr, nullptr, nullptr, {}});
     data::GarantirConfiguracaoBanco(*ini);
     conexao = std::make_unique<data::CConexaoNfe>(*ini, *caminhos, ui);
@@ -128,9 +130,9 @@ struct Host {
   }
   bool Prepara(const std::string& texto) {
     if (!AnalisaTextoSolicitacao(*ctx, janela, texto)) return false;
-    estado.SerieAtual = "1";
-    estado.NumeroAtual = 123;
-    estado.DataEmissaoAtual = DataHora::De(2016, 1, 15);
+    atual.SerieAtual = "1";
+    atual.NumeroAtual = 123;
+    atual.DataEmissaoAtual = DataHora::De(2016, 1, 15);
     ParametrosEmissaoFila(*ctx);
     return true;
   }

@@ -21,8 +21,9 @@
 #include "data/configuracao_banco.h"
 #include "data/esquema_banco.h"
 #include "data/solicitacao_funcao_nfe.h"
-#include "manager/estado_global.h"
-#include "manager/plataforma/perfil_ini.h"
+#include "contexto/configuracao_host.h"
+#include "contexto/solicitacao_atual.h"
+#include "plataforma/perfil_ini.h"
 #include "ui/interface_headless.h"
 
 namespace fs = std::filesystem;
@@ -73,7 +74,8 @@ struct Cenario {
   MapeadorCaminhos caminhos;
   PerfilIni ini{caminhos};
   InterfaceHeadless ui{true};
-  EstadoGlobal estado;
+  ConfiguracaoHost host;
+  SolicitacaoAtual atual;
   std::unique_ptr<CConexaoNfe> conexao;
   std::unique_ptr<cSolicitacaoFuncaoNFe> fila;
   bool postgres;
@@ -96,8 +98,8 @@ struct Cenario {
     conexao = std::make_unique<CConexaoNfe>(ini, caminhos, ui);
     if (!conexao->ConexaoAtiva()) throw std::runtime_error(conexao->ErroAbertura());
     if (pg) CriarEsquema(*conexao->Conexao(), DialetoSql::PostgreSql);
-    DefineDialetoBanco(estado, conexao->TipoBanco());
-    fila = std::make_unique<cSolicitacaoFuncaoNFe>(*conexao, estado, ui);
+    DefineDialetoBanco(host, conexao->TipoBanco());
+    fila = std::make_unique<cSolicitacaoFuncaoNFe>(*conexao, host, ui);
     fila->NSU(kNSUAberto);
     fila->IPComputadorAC(kIP);
     fila->Texto("000-000 = ATV\r\n999-999 = FIM\r\n");

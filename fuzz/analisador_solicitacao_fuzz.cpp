@@ -13,12 +13,13 @@
 #include "base/caminhos.h"
 #include "base/erro.h"
 #include "base/texto.h"
-#include "content/vetores_nfe.h"
+#include "contexto/vetores_nfe.h"
+#include "data/tabelas_solicitacao.h"
 #include "manager/analisador_solicitacao.h"
-#include "manager/converte_valor.h"
-#include "manager/plataforma/perfil_ini.h"
-#include "manager/plataforma/registro_eventos.h"
-#include "manager/plataforma/registro_windows.h"
+#include "base/converte_valor.h"
+#include "plataforma/perfil_ini.h"
+#include "plataforma/registro_eventos.h"
+#include "plataforma/registro_windows.h"
 #include "ui/interface_headless.h"
 
 namespace {
@@ -45,10 +46,11 @@ struct Ambiente {
   PerfilIni ini{caminhos};
   RegistroWindows registro{Raiz() / "registro.reg"};
   RegistroEventos log{ui, caminhos, relogio};
-  EstadoGlobal estado;
+  ConfiguracaoHost host;
+  SolicitacaoAtual atual;
   TabelasSolicitacao tabelas;
   VetoresNFe vetores;
-  Contexto ctx{ui, relogio, caminhos, ini, registro, log, estado, tabelas, vetores, nullptr, nullptr, nullptr, {}};
+  Contexto ctx{ui, relogio, caminhos, ini, registro, log, host, atual, tabelas, vetores, nullptr, nullptr, nullptr, {}};
   EstadoGerenciador janela;
 };
 

@@ -6,6 +6,7 @@
 #include <sstream>
 #include <thread>
 
+#include "base/arquivos.h"
 #include "base/erro.h"
 #include "base/regional.h"
 #include "base/texto.h"
@@ -84,15 +85,14 @@ int32_t Inclui(FilaAC& fila, const std::string& texto, const std::string& ip) {
 }  // namespace
 
 int Enviar(FilaAC& fila, const OpcoesAC& opcoes, const std::string& arquivo) {
-  std::ifstream f(arquivo, std::ios::binary);
-  if (!f) {
-    std::fprintf(stderr, "velantnfe-ac: não foi possível ler %s\n", arquivo.c_str());
+  std::string motivo;
+  auto conteudo = LerArquivoComum(arquivo, &motivo);
+  if (!conteudo) {
+    std::fprintf(stderr, "velantnfe-ac: não foi possível ler %s: %s\n", arquivo.c_str(), motivo.c_str());
     return 66;
   }
-  std::stringstream conteudo;
-  conteudo << f.rdbuf();
   // The queue keeps UTF-8; a file written in Windows-1252 is converted.
-  const std::string texto = ParaUtf8(conteudo.str());
+  const std::string texto = ParaUtf8(*conteudo);
   const std::string comando = Campo(texto, "000-000");
 
   const int32_t nsu = Inclui(fila, texto, fila.IPDoHost(opcoes.ip));

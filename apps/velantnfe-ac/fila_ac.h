@@ -8,8 +8,9 @@
 #include "base/data_hora.h"
 #include "data/conexao_nfe.h"
 #include "data/solicitacao_funcao_nfe.h"
-#include "manager/estado_global.h"
-#include "manager/plataforma/perfil_ini.h"
+#include "contexto/configuracao_host.h"
+#include "contexto/solicitacao_atual.h"
+#include "plataforma/perfil_ini.h"
 #include "ui/interface_headless.h"
 
 namespace velant::ac {
@@ -38,7 +39,8 @@ class FilaAC {
   RelogioSistema relogio_;
   MapeadorCaminhos caminhos_;
   PerfilIni ini_;
-  EstadoGlobal estado_;
+  ConfiguracaoHost host_;
+  SolicitacaoAtual atual_;
   std::unique_ptr<data::CConexaoNfe> conexao_;
   std::unique_ptr<data::cSolicitacaoFuncaoNFe> solicitacao_;
 };

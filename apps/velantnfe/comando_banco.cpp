@@ -19,7 +19,7 @@ static int ComandoBanco(const std::vector<std::string>& argumentos) {
   }
   AmbienteHost ambiente(opcoes);
   Contexto& ctx = ambiente.Ctx();
-  auto r = data::CriarBancoDados(ctx.ini, ctx.caminhos, ctx.ui, ctx.estado.CaminhoIni);
+  auto r = data::CriarBancoDados(ctx.ini, ctx.caminhos, ctx.ui, ctx.host.CaminhoIni);
   std::fprintf(r.ok ? stdout : stderr, "%s\n", r.mensagem.c_str());
   return r.ok ? 0 : 1;
 }

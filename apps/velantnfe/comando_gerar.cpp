@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/arquivos.h"
 #include "base/erro.h"
 #include "base/regional.h"
 #include "base/texto.h"
@@ -33,13 +34,13 @@ namespace {
 // row's date comes from DtSaida; without one, this tool takes DtEmissao.
 void ValoresDaSolicitacao(Contexto& ctx) {
   data::Recordset& nota = ctx.tabelas.TabelaNota;
-  ctx.estado.SerieAtual = nota.Value("SerieNFEmp").Texto();
-  ctx.estado.NumeroAtual = CLng(nota.Value("NumeroNF"));
+  ctx.atual.SerieAtual = nota.Value("SerieNFEmp").Texto();
+  ctx.atual.NumeroAtual = CLng(nota.Value("NumeroNF"));
   try {
-    ctx.estado.DataEmissaoAtual = CDate(Valor(Left(nota.Value("DtSaida").Texto(), 10)));
+    ctx.atual.DataEmissaoAtual = CDate(Valor(Left(nota.Value("DtSaida").Texto(), 10)));
   } catch (const ErroExecucao&) {
     std::fprintf(stderr, "velantnfe gerar: DtSaida ilegível; a data do movimento vem de DtEmissao\n");
-    ctx.estado.DataEmissaoAtual = CDate(Valor(Left(nota.Value("DtEmissao").Texto(), 10)));
+    ctx.atual.DataEmissaoAtual = CDate(Valor(Left(nota.Value("DtEmissao").Texto(), 10)));
   }
 }
 
@@ -55,13 +56,13 @@ int Gerar(const std::vector<std::string>& argumentos) {
     std::fprintf(stderr, "uso: velantnfe gerar ARQUIVO [--raiz PASTA] [--registro ARQUIVO]\n");
     return 64;
   }
-  std::ifstream entrada(opcoes.resto.front(), std::ios::binary);
-  if (!entrada) {
-    std::fprintf(stderr, "velantnfe gerar: não foi possível ler %s\n", opcoes.resto.front().c_str());
+  std::string motivo;
+  auto lido = LerArquivoComum(opcoes.resto.front(), &motivo);
+  if (!lido) {
+    std::fprintf(stderr, "velantnfe gerar: não foi possível ler %s: %s\n", opcoes.resto.front().c_str(), motivo.c_str());
     return 66;
   }
-  std::stringstream conteudo;
-  conteudo << entrada.rdbuf();
+  const std::string& conteudo = *lido;
 
   AmbienteHost ambiente(opcoes, std::make_unique<InterfaceHeadless>(false, stderr));
   Contexto& ctx = ambiente.Ctx();
@@ -81,7 +82,7 @@ int Gerar(const std::vector<std::string>& argumentos) {
   } solta{ctx};
 
   EstadoGerenciador janela;
-  bool aceita = AnalisaTextoSolicitacao(ctx, janela, ParaUtf8(conteudo.str()));
+  bool aceita = AnalisaTextoSolicitacao(ctx, janela, ParaUtf8(conteudo));
   if (!aceita || janela.ComandoAtual != "NFE3.10") {
     std::fprintf(stderr, "velantnfe gerar: solicitação não aceita (%s): %s\n", janela.ComandoAtual.c_str(),
                  janela.TextoStatus.c_str());
@@ -96,11 +97,11 @@ int Gerar(const std::vector<std::string>& argumentos) {
   ParametrosEmissaoFila(ctx);
 
   bool validado = GerarNFE(ctx);
-  const std::string& chave = ctx.estado.ChaveAcessoSolicitada;
+  const std::string& chave = ctx.atual.ChaveAcessoSolicitada;
   std::printf("chave     %s\n", chave.empty() ? "(não gerada)" : chave.c_str());
   if (!gerador.ArquivoXml.empty()) Arquivo(ctx, "gerado", gerador.ArquivoXml);
   if (!chave.empty())
-    Arquivo(ctx, "assinado", ctx.estado.PastaBase + "\\nfe\\arquivos\\assinado\\NFe" + chave + "-assinado.xml");
+    Arquivo(ctx, "assinado", ctx.atual.PastaBase + "\\nfe\\arquivos\\assinado\\NFe" + chave + "-assinado.xml");
   std::printf("validado  %s\n", validado ? "sim" : "não");
   return validado ? 0 : 1;
 }

@@ -14,7 +14,7 @@
 #include "manager/ambiente_host.h"
 #include "manager/gerenciador_nfe.h"
 #include "manager/manipuladores_comando.h"
-#include "manager/plataforma/sockets.h"
+#include "plataforma/sockets.h"
 #ifdef VELANT_COM_QT
 #include "ui/qt/interface_qt.h"
 #endif
@@ -60,9 +60,9 @@ int Host(const std::vector<std::string>& argumentos) {
   InstalarSinais();
 
   const std::string ip = ObterIPLocal(ctx.ui);
-  const std::filesystem::path ini = ctx.caminhos.Mapear(ctx.estado.CaminhoIni);
+  const std::filesystem::path ini = ctx.caminhos.Mapear(ctx.host.CaminhoIni);
   std::printf("Pasta raiz:   %s\n", ctx.caminhos.Raiz().c_str());
-  std::printf("Arquivo INI:  %s -> %s%s\n", ctx.estado.CaminhoIni.c_str(), ini.c_str(), Situacao(ini).c_str());
+  std::printf("Arquivo INI:  %s -> %s%s\n", ctx.host.CaminhoIni.c_str(), ini.c_str(), Situacao(ini).c_str());
   std::printf("Registro:     %s%s\n", ctx.registro.Arquivo().c_str(), Situacao(ctx.registro.Arquivo()).c_str());
   std::printf("Ambiente:     \"%s\" (HKEY_CURRENT_USER\\nfe)\n",
               ctx.registro.LerRegistro(HKEY_CURRENT_USER, "nfe", "Ambiente").c_str());

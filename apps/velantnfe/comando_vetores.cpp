@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/arquivos.h"
 #include "base/texto.h"
 #include "comandos.h"
 #include "content/listagem_vetores.h"
@@ -28,13 +29,13 @@ int Vetores(const std::vector<std::string>& argumentos) {
     std::fprintf(stderr, "uso: velantnfe vetores ARQUIVO [--raiz PASTA] [--registro ARQUIVO]\n");
     return 64;
   }
-  std::ifstream arquivo(opcoes.resto.front(), std::ios::binary);
-  if (!arquivo) {
-    std::fprintf(stderr, "velantnfe vetores: não foi possível ler %s\n", opcoes.resto.front().c_str());
+  std::string motivo;
+  auto lido = LerArquivoComum(opcoes.resto.front(), &motivo);
+  if (!lido) {
+    std::fprintf(stderr, "velantnfe vetores: não foi possível ler %s: %s\n", opcoes.resto.front().c_str(), motivo.c_str());
     return 66;
   }
-  std::stringstream conteudo;
-  conteudo << arquivo.rdbuf();
+  const std::string& conteudo = *lido;
 
   AmbienteHost ambiente(opcoes, std::make_unique<InterfaceHeadless>(false, stderr));
   Contexto& ctx = ambiente.Ctx();
@@ -42,7 +43,7 @@ int Vetores(const std::vector<std::string>& argumentos) {
   ctx.ConexaoBanco = conexao.get();
 
   EstadoGerenciador janela;
-  bool aceita = AnalisaTextoSolicitacao(ctx, janela, ParaUtf8(conteudo.str()));
+  bool aceita = AnalisaTextoSolicitacao(ctx, janela, ParaUtf8(conteudo));
   if (!aceita || janela.ComandoAtual != "NFE3.10") {
     std::fprintf(stderr, "velantnfe vetores: solicitação não aceita (%s): %s\n", janela.ComandoAtual.c_str(),
                  janela.TextoStatus.c_str());

@@ -431,11 +431,10 @@ CertificadoA1 CarregarCertificadoA1Memoria(const std::string& conteudoPfx, const
 }
 
 CertificadoA1 CarregarCertificadoA1(const std::filesystem::path& arquivoPfx, const std::string& senha) {
-  std::ifstream f(arquivoPfx, std::ios::binary);
-  if (!f) Falha("Certificado digital não encontrado: " + arquivoPfx.string());
-  std::ostringstream s;
-  s << f.rdbuf();
-  return CarregarCertificadoA1Memoria(s.str(), senha);
+  std::string motivo;
+  auto conteudo = LerArquivoComum(arquivoPfx, &motivo);
+  if (!conteudo) Falha("Certificado digital " + motivo + ": " + arquivoPfx.string());
+  return CarregarCertificadoA1Memoria(*conteudo, senha);
 }
 
 std::string AssinarXml(const std::string& xml, const std::string& tagAssinada, const CertificadoA1& certificado) {
@@ -514,17 +513,7 @@ void AssinarArquivoXml(const std::filesystem::path& arquivoEntrada, const std::f
   std::string assinado = AssinarXml(LerArquivo(arquivoEntrada, arquivoEntrada.string()), tagAssinada, certificado);
   std::error_code ec;
   if (arquivoSaida.has_parent_path()) std::filesystem::create_directories(arquivoSaida.parent_path(), ec);
-  // Written beside and renamed, so a reader never sees half a document.
-  std::filesystem::path temporario = arquivoSaida;
-  temporario += ".tmp";
-  {
-    std::ofstream f(temporario, std::ios::binary | std::ios::trunc);
-    if (!f) throw ErroExecucao(CodigoErro::CaminhoNaoEncontrado, "Não foi possível gravar " + arquivoSaida.string());
-    f.write(assinado.data(), static_cast<std::streamsize>(assinado.size()));
-    if (!f.flush()) throw ErroExecucao(CodigoErro::ErroDeEntradaSaida, "Erro ao gravar " + arquivoSaida.string());
-  }
-  std::filesystem::rename(temporario, arquivoSaida, ec);
-  if (ec) throw ErroExecucao(CodigoErro::ErroDeEntradaSaida, "Erro ao gravar " + arquivoSaida.string());
+  GravaArquivo(arquivoSaida, assinado);
 }
 
 bool VerificarAssinatura(const std::string& xml, std::string* erro, std::vector<InfoAssinatura>* infos) {

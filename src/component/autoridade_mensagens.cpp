@@ -8,33 +8,17 @@
 
 namespace velant::autoridade {
 
-namespace {
-
-std::string Raiz(const char* nome, const char* versao) {
-  return std::string("<") + nome + " xmlns=\"" + kNamespaceNFe + "\" versao=\"" + versao + "\">";
-}
-
-std::string Elemento(const char* nome, const std::string& valor) {
-  return std::string("<") + nome + ">" + Escapa(valor) + "</" + nome + ">";
-}
-
-std::string Preenche(const std::string& s, size_t largura) {
-  return s.size() >= largura ? s : std::string(largura - s.size(), '0') + s;
-}
-
-}  // namespace
-
 std::string MensagemStatusServico(const std::string& tpAmb, const std::string& cUF) {
-  return Raiz("consStatServ", "3.10") + Elemento("tpAmb", tpAmb) + Elemento("cUF", cUF) +
+  return RaizMensagem("consStatServ", "3.10") + Elemento("tpAmb", tpAmb) + Elemento("cUF", cUF) +
          Elemento("xServ", "STATUS") + "</consStatServ>";
 }
 
 std::string MensagemConsultaRecibo(const std::string& tpAmb, const std::string& nRec) {
-  return Raiz("consReciNFe", "3.10") + Elemento("tpAmb", tpAmb) + Elemento("nRec", nRec) + "</consReciNFe>";
+  return RaizMensagem("consReciNFe", "3.10") + Elemento("tpAmb", tpAmb) + Elemento("nRec", nRec) + "</consReciNFe>";
 }
 
 std::string MensagemConsultaSituacao(const std::string& tpAmb, const std::string& chave) {
-  return Raiz("consSitNFe", "3.10") + Elemento("tpAmb", tpAmb) + Elemento("xServ", "CONSULTAR") +
+  return RaizMensagem("consSitNFe", "3.10") + Elemento("tpAmb", tpAmb) + Elemento("xServ", "CONSULTAR") +
          Elemento("chNFe", chave) + "</consSitNFe>";
 }
 
@@ -42,8 +26,8 @@ std::string MensagemEventoCancelamento(const DadosCancelamento& d) {
   std::string cOrgao = d.chave.substr(0, 2);
   std::string cnpj = d.chave.size() >= 20 ? d.chave.substr(6, 14) : "";
   std::string sequencia = SemZerosAEsquerda(d.sequencia);
-  std::string id = "ID110111" + d.chave + Preenche(sequencia, 2);
-  return Raiz("envEvento", "1.00") + Elemento("idLote", d.idLote) + "<evento versao=\"1.00\"><infEvento Id=\"" +
+  std::string id = "ID110111" + d.chave + PreencheZeros(sequencia, 2);
+  return RaizMensagem("envEvento", "1.00") + Elemento("idLote", d.idLote) + "<evento versao=\"1.00\"><infEvento Id=\"" +
          Escapa(id) + "\">" + Elemento("cOrgao", cOrgao) + Elemento("tpAmb", d.tpAmb) + Elemento("CNPJ", cnpj) +
          Elemento("chNFe", d.chave) + Elemento("dhEvento", d.dhEvento) + Elemento("tpEvento", "110111") +
          Elemento("nSeqEvento", sequencia) + Elemento("verEvento", "1.00") + "<detEvento versao=\"1.00\">" +
@@ -55,9 +39,9 @@ std::string MensagemInutilizacao(const DadosInutilizacao& d) {
   std::string serie = SemZerosAEsquerda(d.serie);
   std::string inicial = SemZerosAEsquerda(d.numeroInicial);
   std::string final_ = SemZerosAEsquerda(d.numeroFinal);
-  std::string id = "ID" + d.cUF + d.ano + d.cnpj + "55" + Preenche(serie, 3) + Preenche(inicial, 9) +
-                   Preenche(final_, 9);
-  return Raiz("inutNFe", "3.10") + "<infInut Id=\"" + Escapa(id) + "\">" + Elemento("tpAmb", d.tpAmb) +
+  std::string id = "ID" + d.cUF + d.ano + d.cnpj + "55" + PreencheZeros(serie, 3) + PreencheZeros(inicial, 9) +
+                   PreencheZeros(final_, 9);
+  return RaizMensagem("inutNFe", "3.10") + "<infInut Id=\"" + Escapa(id) + "\">" + Elemento("tpAmb", d.tpAmb) +
          Elemento("xServ", "INUTILIZAR") + Elemento("cUF", d.cUF) + Elemento("ano", d.ano) +
          Elemento("CNPJ", d.cnpj) + Elemento("mod", "55") + Elemento("serie", serie) + Elemento("nNFIni", inicial) +
          Elemento("nNFFin", final_) + Elemento("xJust", TextoDeEsquema(d.justificativa)) + "</infInut></inutNFe>";

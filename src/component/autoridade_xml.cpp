@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "base/erro.h"
+#include "component/xml_escritor.h"
 
 namespace velant::autoridade {
 
@@ -112,16 +113,20 @@ std::string SerializaElemento(const xmlNode* no) {
 std::string Escapa(std::string_view texto) {
   std::string s;
   s.reserve(texto.size() + 8);
-  for (char c : texto) {
-    switch (c) {
-      case '&': s += "&amp;"; break;
-      case '<': s += "&lt;"; break;
-      case '>': s += "&gt;"; break;
-      case '"': s += "&quot;"; break;
-      default: s += c;
-    }
-  }
+  EscritorXml::EscapaAtributo(s, texto);
   return s;
+}
+
+std::string Elemento(const char* nome, const std::string& valor) {
+  return std::string("<") + nome + ">" + Escapa(valor) + "</" + nome + ">";
+}
+
+std::string RaizMensagem(const char* nome, const char* versao) {
+  return std::string("<") + nome + " xmlns=\"" + kNamespaceNFe + "\" versao=\"" + versao + "\">";
+}
+
+std::string PreencheZeros(const std::string& s, size_t largura) {
+  return s.size() >= largura ? s : std::string(largura - s.size(), '0') + s;
 }
 
 std::string SemDeclaracao(std::string_view xml) {

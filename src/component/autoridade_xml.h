@@ -47,8 +47,17 @@ std::string Atributo(const xmlNode* no, const char* nome);
 // namespace declarations it needs (those declared by its ancestors included).
 std::string SerializaElemento(const xmlNode* no);
 
-// Text with & < > " escaped, for element content and attribute values.
+// Text escaped for element content and attribute values.
 std::string Escapa(std::string_view texto);
+
+// Pieces of the service messages and answers, shared by the client and the
+// simulator so both speak the same XML.
+// <nome>valor</nome>, the value escaped.
+std::string Elemento(const char* nome, const std::string& valor);
+// <nome xmlns="NF-e namespace" versao="versao">
+std::string RaizMensagem(const char* nome, const char* versao);
+// The number text with zeros on the left up to `largura`.
+std::string PreencheZeros(const std::string& s, size_t largura);
 
 // The document without its XML declaration and leading byte-order mark or
 // blanks, to be embedded in another document as it is.

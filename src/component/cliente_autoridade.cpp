@@ -7,6 +7,7 @@
 #include <mutex>
 #include <sstream>
 
+#include "base/arquivos.h"
 #include "base/erro.h"
 #include "component/envelope_soap.h"
 #include "component/validador_esquema.h"
@@ -22,13 +23,6 @@ void IniciaCurl() {
   std::call_once(feito, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-std::string LeArquivo(const std::filesystem::path& arquivo, const std::string& oQue) {
-  std::ifstream entrada(arquivo, std::ios::binary);
-  if (!entrada) throw ErroExecucao(CodigoErro::ErroComponente, oQue + " não encontrado: " + arquivo.string());
-  std::stringstream conteudo;
-  conteudo << entrada.rdbuf();
-  return conteudo.str();
-}
 
 struct Recebido {
   std::string corpo;
@@ -119,7 +113,7 @@ ClienteAutoridade::ClienteAutoridade(ConfiguracaoCliente configuracao)
     : configuracao_(std::move(configuracao)), servicos_(TabelaServicos::Carregar(configuracao_.arquivoServicos)) {
   if (configuracao_.arquivoCertificado.empty())
     throw ErroExecucao(CodigoErro::ErroComponente, "Certificado digital não configurado (valor \"Certificado\")");
-  pfx_ = LeArquivo(configuracao_.arquivoCertificado, "Certificado digital");
+  pfx_ = LerArquivoDescrito(configuracao_.arquivoCertificado, "Certificado digital", CodigoErro::ErroComponente);
   certificado_ = CarregarCertificadoA1Memoria(pfx_, configuracao_.senhaCertificado);
   if (configuracao_.codigoUf.empty()) configuracao_.codigoUf = CodigoUf(configuracao_.uf);
 }

@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "contexto/fabrica_servico.h"
+
 namespace velant {
 
 class FiscalDocService {
@@ -35,8 +37,5 @@ class FiscalDocService {
                                       const std::string& cnpj, int32_t modelo, int32_t serie, int32_t numero,
                                       int32_t tipoEmissao, int32_t codigoNumerico) = 0;
 };
-
-// Creates an instance; raises ErroExecucao when the component is not available.
-using FabricaFiscalDocService = std::function<std::unique_ptr<FiscalDocService>()>;
 
 }  // namespace velant

@@ -9,7 +9,7 @@
 #include "component/chave_acesso.h"
 #include "component/formatos_leiaute.h"
 #include "component/xml_escritor.h"
-#include "manager/plataforma/registro_windows.h"
+#include "plataforma/registro_windows.h"
 
 namespace velant {
 

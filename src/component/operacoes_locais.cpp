@@ -10,7 +10,7 @@
 #include "component/assinador_xml.h"
 #include "component/chave_acesso.h"
 #include "component/validador_esquema.h"
-#include "manager/contexto.h"
+#include "contexto/contexto.h"
 
 namespace velant {
 
@@ -71,7 +71,7 @@ std::string OperacoesLocais::GeraChaveAcesso(const std::string& codigoUF, const 
 }
 
 std::string OperacoesLocais::CaminhoAssinado(const std::string& chave) const {
-  return ctx_.estado.PastaBase + "\\nfe\\arquivos\\assinado\\NFe" + chave + "-assinado.xml";
+  return ctx_.atual.PastaBase + "\\nfe\\arquivos\\assinado\\NFe" + chave + "-assinado.xml";
 }
 
 std::string OperacoesLocais::AssinaXml(const std::string& arquivo, const std::string& tag) {
@@ -126,7 +126,7 @@ std::string OperacoesLocais::GeraLote(const std::string& arquivoAssinado, int32_
   std::string lote = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
                      "<enviNFe xmlns=\"http://www.portalfiscal.inf.br/nfe\" versao=\"3.10\"><idLote>" +
                      std::to_string(numeroLote) + "</idLote><indSinc>0</indSinc>" + nfe + "</enviNFe>";
-  std::string caminho = ctx_.estado.PastaBase + "\\nfe\\lotes\\" + numero + "-env-lot.xml";
+  std::string caminho = ctx_.atual.PastaBase + "\\nfe\\lotes\\" + numero + "-env-lot.xml";
   GravaArquivo(ctx_.caminhos.MapearParaGravar(caminho), lote);
   return caminho;
 }

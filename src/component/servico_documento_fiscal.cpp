@@ -13,7 +13,7 @@
 #include "component/autoridade_xml.h"
 #include "component/respostas_autoridade.h"
 #include "component/validador_esquema.h"
-#include "manager/contexto.h"
+#include "contexto/contexto.h"
 
 namespace velant {
 
@@ -41,13 +41,6 @@ std::chrono::milliseconds Segundos(const std::string& texto, int padrao) {
   return std::chrono::milliseconds(padrao * 1000L);
 }
 
-std::string LeArquivo(const std::filesystem::path& arquivo, const std::string& oQue) {
-  std::ifstream entrada(arquivo, std::ios::binary);
-  if (!entrada) throw ErroExecucao(CodigoErro::ErroComponente, oQue + " não encontrado: " + arquivo.string());
-  std::stringstream conteudo;
-  conteudo << entrada.rdbuf();
-  return conteudo.str();
-}
 
 
 std::string SoDigitos(const std::string& s) {
@@ -121,7 +114,7 @@ std::string ServicoDocumentoFiscal::GeraChaveAcesso(const std::string& codigoUF,
 }
 
 std::string ServicoDocumentoFiscal::EnviaLote(const std::string& arquivoLote) {
-  std::string lote = LeArquivo(ctx_.caminhos.Mapear(arquivoLote), "Arquivo do lote");
+  std::string lote = LerArquivoDescrito(ctx_.caminhos.Mapear(arquivoLote), "Arquivo do lote", CodigoErro::ErroComponente);
   ResultadoEnvioLote r = TextoEnvioLote(Cliente().Chama(ServicoNFe::Autorizacao, lote));
   if (!r.recebido)
     ctx_.log.RegistraEvento("        Lote não recebido pela autoridade: " + r.cStat + " - " + r.xMotivo, true, false);
@@ -176,7 +169,7 @@ std::string ServicoDocumentoFiscal::InutilizaNumeracao(const std::string& ano, c
   d.ano = Trim(ano);
   d.cnpj = SoDigitos(Registro("CNPJ"));
   if (d.cnpj.empty()) d.cnpj = cliente.Certificado().Cnpj();
-  d.serie = ctx_.estado.SerieAtual;
+  d.serie = ctx_.atual.SerieAtual;
   if (Trim(d.serie).empty())
     throw ErroExecucao(CodigoErro::ErroComponente, "Série não informada para a inutilização");
   d.numeroInicial = numeroInicial;
@@ -196,7 +189,7 @@ std::string ServicoDocumentoFiscal::GeraDistribuicao(const std::string& chave) {
     throw ErroExecucao(CodigoErro::ErroComponente,
                        "A NF-e " + chaveLimpa + " não está autorizada: " + TextoConsultaSituacao(resposta));
 
-  std::string assinado = LeArquivo(ctx_.caminhos.Mapear(locais_.CaminhoAssinado(chaveLimpa)), "Arquivo assinado");
+  std::string assinado = LerArquivoDescrito(ctx_.caminhos.Mapear(locais_.CaminhoAssinado(chaveLimpa)), "Arquivo assinado", CodigoErro::ErroComponente);
   size_t inicio = assinado.find("<NFe");
   size_t fim = assinado.rfind("</NFe>");
   if (inicio == std::string::npos || fim == std::string::npos || fim < inicio)
@@ -218,7 +211,7 @@ std::string ServicoDocumentoFiscal::GeraDistribuicao(const std::string& chave) {
                      "\" versao=\"3.10\">" + nfe + SemDeclaracao(*protocolo) + "</nfeProc>";
   if (auto erro = ValidarXml(proc, "procNFe_v3.10.xsd"))
     throw ErroExecucao(CodigoErro::ErroComponente, "Arquivo de distribuição fora do esquema procNFe_v3.10.xsd: " + *erro);
-  std::string destino = ctx_.estado.PastaBase + "\\nfe\\arquivos\\procNFe\\" + chaveLimpa + "-procNFe.xml";
+  std::string destino = ctx_.atual.PastaBase + "\\nfe\\arquivos\\procNFe\\" + chaveLimpa + "-procNFe.xml";
   GravaArquivo(ctx_.caminhos.MapearParaGravar(destino), proc);
   return destino;
 }

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/arquivos.h"
 #include "base/erro.h"
 #include "base/texto.h"
 
@@ -76,13 +77,8 @@ std::string CodigoUf(std::string_view uf) {
 }
 
 TabelaServicos TabelaServicos::Carregar(const std::filesystem::path& arquivo) {
-  std::ifstream entrada(arquivo, std::ios::binary);
-  if (!entrada)
-    throw ErroExecucao(CodigoErro::ErroComponente,
-                       "Arquivo de endereços dos serviços da autoridade não encontrado: " + arquivo.string());
-  std::stringstream conteudo;
-  conteudo << entrada.rdbuf();
-  return DeTexto(conteudo.str(), arquivo.string());
+  return DeTexto(LerArquivoDescrito(arquivo, "Arquivo de endereços dos serviços da autoridade", CodigoErro::ErroComponente),
+                 arquivo.string());
 }
 
 TabelaServicos TabelaServicos::DeTexto(const std::string& conteudo, const std::string& origem) {

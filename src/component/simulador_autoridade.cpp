@@ -59,20 +59,8 @@ const std::map<std::string, std::string> kTextos = {
 
 constexpr const char* kDestinatarioHomologacao = "NF-E EMITIDA EM AMBIENTE DE HOMOLOGACAO - SEM VALOR FISCAL";
 
-std::string El(const char* nome, const std::string& valor) {
-  return std::string("<") + nome + ">" + Escapa(valor) + "</" + nome + ">";
-}
-
-std::string Raiz(const char* nome, const char* versao) {
-  return std::string("<") + nome + " xmlns=\"" + kNamespaceNFe + "\" versao=\"" + versao + "\">";
-}
-
 bool Digitos(const std::string& s, size_t n) {
   return s.size() == n && s.find_first_not_of("0123456789") == std::string::npos;
-}
-
-std::string Preenche(const std::string& s, size_t largura) {
-  return s.size() >= largura ? s : std::string(largura - s.size(), '0') + s;
 }
 
 long long Numero(const std::string& s) {
@@ -159,7 +147,7 @@ std::string SimuladorAutoridade::Agora() const { return DataHoraComFuso(relogio_
 std::string SimuladorAutoridade::Protocolo(const std::string& cUF) {
   std::string ano = Agora().substr(2, 2);
   long long seq = estado_.Proximo("protocolo-" + cUF + ano);
-  return "1" + cUF + ano + Preenche(std::to_string(seq), 10);
+  return "1" + cUF + ano + PreencheZeros(std::to_string(seq), 10);
 }
 
 std::string SimuladorAutoridade::RejeicaoInjetada() {
@@ -221,10 +209,10 @@ std::string SimuladorAutoridade::StatusServico(const Pedido& p) {
   if (!p.esquemaOk) cStat = "215";
   else if (TextoFilho(r, "tpAmb") != configuracao_.ambiente) cStat = "252";
   else if (!falhas_.paralisado.empty()) cStat = falhas_.paralisado;
-  std::string m = Raiz("retConsStatServ", "3.10") + El("tpAmb", configuracao_.ambiente) +
-                  El("verAplic", configuracao_.verAplic) + El("cStat", cStat) + El("xMotivo", TextoStatus(cStat)) +
-                  El("cUF", cUF) + El("dhRecbto", Agora());
-  if (cStat == "107") m += El("tMed", "1");
+  std::string m = RaizMensagem("retConsStatServ", "3.10") + Elemento("tpAmb", configuracao_.ambiente) +
+                  Elemento("verAplic", configuracao_.verAplic) + Elemento("cStat", cStat) + Elemento("xMotivo", TextoStatus(cStat)) +
+                  Elemento("cUF", cUF) + Elemento("dhRecbto", Agora());
+  if (cStat == "107") m += Elemento("tMed", "1");
   return m + "</retConsStatServ>";
 }
 
@@ -233,10 +221,10 @@ std::string SimuladorAutoridade::Autorizacao(const Pedido& p) {
   xmlNode* primeiraNFe = Filho(r, "NFe");
   std::string cUF = CodigoUfValido({TextoFilho(Filho(Filho(primeiraNFe, "infNFe"), "ide"), "cUF"), p.cUFCabecalho});
   auto resposta = [&](const std::string& cStat, const std::string& recibo) {
-    std::string m = Raiz("retEnviNFe", "3.10") + El("tpAmb", configuracao_.ambiente) +
-                    El("verAplic", configuracao_.verAplic) + El("cStat", cStat) + El("xMotivo", TextoStatus(cStat)) +
-                    El("cUF", cUF) + El("dhRecbto", Agora());
-    if (!recibo.empty()) m += "<infRec>" + El("nRec", recibo) + El("tMed", "1") + "</infRec>";
+    std::string m = RaizMensagem("retEnviNFe", "3.10") + Elemento("tpAmb", configuracao_.ambiente) +
+                    Elemento("verAplic", configuracao_.verAplic) + Elemento("cStat", cStat) + Elemento("xMotivo", TextoStatus(cStat)) +
+                    Elemento("cUF", cUF) + Elemento("dhRecbto", Agora());
+    if (!recibo.empty()) m += "<infRec>" + Elemento("nRec", recibo) + Elemento("tMed", "1") + "</infRec>";
     return m + "</retEnviNFe>";
   };
   if (!p.esquemaOk) return resposta("225", "");
@@ -244,7 +232,7 @@ std::string SimuladorAutoridade::Autorizacao(const Pedido& p) {
 
   EstadoSimulador::Lote lote;
   lote.cUF = cUF;
-  lote.nRec = cUF + "1" + Preenche(std::to_string(estado_.Proximo("recibo-" + cUF)), 12);
+  lote.nRec = cUF + "1" + PreencheZeros(std::to_string(estado_.Proximo("recibo-" + cUF)), 12);
   for (xmlNode* nfe = r->children; nfe != nullptr; nfe = nfe->next) {
     if (NomeLocal(nfe) != "NFe") continue;
     xmlNode* inf = Filho(nfe, "infNFe");
@@ -264,7 +252,7 @@ std::string SimuladorAutoridade::Autorizacao(const Pedido& p) {
     std::string cStat, detalhe;
     std::string injetada = RejeicaoInjetada();
     std::string composta = cUFNota + (dhEmi.size() >= 7 ? dhEmi.substr(2, 2) + dhEmi.substr(5, 2) : "") + cnpj +
-                           TextoFilho(ide, "mod") + Preenche(serie, 3) + Preenche(nNF, 9) +
+                           TextoFilho(ide, "mod") + PreencheZeros(serie, 3) + PreencheZeros(nNF, 9) +
                            TextoFilho(ide, "tpEmis") + TextoFilho(ide, "cNF") + TextoFilho(ide, "cDV");
     std::optional<EstadoSimulador::Nota> mesmaChave, mesmoNumero;
     if (!injetada.empty()) {
@@ -297,10 +285,10 @@ std::string SimuladorAutoridade::Autorizacao(const Pedido& p) {
     if (xMotivo.empty()) xMotivo = "Rejeição: Código " + cStat + " simulado";
     std::string nProt = cStat == "100" ? Protocolo(CodigoUfValido({cUFNota, cUF})) : "";
     std::string prot = "<protNFe versao=\"3.10\"><infProt" + (nProt.empty() ? "" : " Id=\"ID" + nProt + "\"") + ">" +
-                       El("tpAmb", configuracao_.ambiente) + El("verAplic", configuracao_.verAplic) +
-                       El("chNFe", chave) + El("dhRecbto", Agora()) + (nProt.empty() ? "" : El("nProt", nProt)) +
-                       (assinatura.info.digestValue.empty() ? "" : El("digVal", assinatura.info.digestValue)) +
-                       El("cStat", cStat) + El("xMotivo", xMotivo + detalhe) + "</infProt></protNFe>";
+                       Elemento("tpAmb", configuracao_.ambiente) + Elemento("verAplic", configuracao_.verAplic) +
+                       Elemento("chNFe", chave) + Elemento("dhRecbto", Agora()) + (nProt.empty() ? "" : Elemento("nProt", nProt)) +
+                       (assinatura.info.digestValue.empty() ? "" : Elemento("digVal", assinatura.info.digestValue)) +
+                       Elemento("cStat", cStat) + Elemento("xMotivo", xMotivo + detalhe) + "</infProt></protNFe>";
     if (cStat == "100") {
       EstadoSimulador::Nota nota;
       nota.chave = chave;
@@ -323,9 +311,9 @@ std::string SimuladorAutoridade::RetAutorizacao(const Pedido& p) {
   std::string nRec = TextoFilho(r, "nRec");
   std::string cUF = CodigoUfValido({nRec.substr(0, 2), p.cUFCabecalho});
   auto resposta = [&](const std::string& cStat, const std::vector<std::string>& protocolos) {
-    std::string m = Raiz("retConsReciNFe", "3.10") + El("tpAmb", configuracao_.ambiente) +
-                    El("verAplic", configuracao_.verAplic) + El("nRec", Digitos(nRec, 15) ? nRec : std::string(15, '0')) +
-                    El("cStat", cStat) + El("xMotivo", TextoStatus(cStat)) + El("cUF", cUF) + El("dhRecbto", Agora());
+    std::string m = RaizMensagem("retConsReciNFe", "3.10") + Elemento("tpAmb", configuracao_.ambiente) +
+                    Elemento("verAplic", configuracao_.verAplic) + Elemento("nRec", Digitos(nRec, 15) ? nRec : std::string(15, '0')) +
+                    Elemento("cStat", cStat) + Elemento("xMotivo", TextoStatus(cStat)) + Elemento("cUF", cUF) + Elemento("dhRecbto", Agora());
     for (const auto& prot : protocolos) m += prot;
     return m + "</retConsReciNFe>";
   };
@@ -345,9 +333,9 @@ std::string SimuladorAutoridade::Consulta(const Pedido& p) {
   bool chaveOk = Digitos(chave, 44);
   std::string cUF = CodigoUfValido({chaveOk ? chave.substr(0, 2) : "", p.cUFCabecalho});
   auto resposta = [&](const std::string& cStat, const std::string& resto) {
-    return Raiz("retConsSitNFe", "3.10") + El("tpAmb", configuracao_.ambiente) +
-           El("verAplic", configuracao_.verAplic) + El("cStat", cStat) + El("xMotivo", TextoStatus(cStat)) +
-           El("cUF", cUF) + El("dhRecbto", Agora()) + El("chNFe", chaveOk ? chave : std::string(44, '0')) + resto +
+    return RaizMensagem("retConsSitNFe", "3.10") + Elemento("tpAmb", configuracao_.ambiente) +
+           Elemento("verAplic", configuracao_.verAplic) + Elemento("cStat", cStat) + Elemento("xMotivo", TextoStatus(cStat)) +
+           Elemento("cUF", cUF) + Elemento("dhRecbto", Agora()) + Elemento("chNFe", chaveOk ? chave : std::string(44, '0')) + resto +
            "</retConsSitNFe>";
   };
   if (!p.esquemaOk) return resposta("215", "");
@@ -370,9 +358,9 @@ std::string SimuladorAutoridade::RecepcaoEvento(const Pedido& p) {
   xmlNode* primeiro = Filho(Filho(r, "evento"), "infEvento");
   std::string cOrgao = CodigoUfValido({TextoFilho(primeiro, "cOrgao"), p.cUFCabecalho});
   auto lote = [&](const std::string& cStat, const std::string& eventos) {
-    return Raiz("retEnvEvento", "1.00") + El("idLote", idLote) + El("tpAmb", configuracao_.ambiente) +
-           El("verAplic", configuracao_.verAplic) + El("cOrgao", cOrgao) + El("cStat", cStat) +
-           El("xMotivo", TextoStatus(cStat)) + eventos + "</retEnvEvento>";
+    return RaizMensagem("retEnvEvento", "1.00") + Elemento("idLote", idLote) + Elemento("tpAmb", configuracao_.ambiente) +
+           Elemento("verAplic", configuracao_.verAplic) + Elemento("cOrgao", cOrgao) + Elemento("cStat", cStat) +
+           Elemento("xMotivo", TextoStatus(cStat)) + eventos + "</retEnvEvento>";
   };
   if (!p.esquemaOk) return lote("215", "");
   if (!falhas_.paralisado.empty()) return lote(falhas_.paralisado, "");
@@ -413,11 +401,11 @@ std::string SimuladorAutoridade::RecepcaoEvento(const Pedido& p) {
     if (xMotivo.empty()) xMotivo = "Rejeição: Código " + cStat + " simulado";
     std::string nProt = cStat == "135" ? Protocolo(chave.substr(0, 2)) : "";
     std::string ret = "<retEvento versao=\"1.00\"><infEvento" + (nProt.empty() ? "" : " Id=\"ID" + nProt + "\"") +
-                      ">" + El("tpAmb", configuracao_.ambiente) + El("verAplic", configuracao_.verAplic) +
-                      El("cOrgao", CodigoUfValido({TextoFilho(inf, "cOrgao"), cOrgao})) + El("cStat", cStat) +
-                      El("xMotivo", xMotivo + detalhe) + El("chNFe", chave) + El("tpEvento", "110111") +
-                      El("xEvento", "Cancelamento registrado") + El("nSeqEvento", sequencia) +
-                      El("dhRegEvento", Agora()) + (nProt.empty() ? "" : El("nProt", nProt)) +
+                      ">" + Elemento("tpAmb", configuracao_.ambiente) + Elemento("verAplic", configuracao_.verAplic) +
+                      Elemento("cOrgao", CodigoUfValido({TextoFilho(inf, "cOrgao"), cOrgao})) + Elemento("cStat", cStat) +
+                      Elemento("xMotivo", xMotivo + detalhe) + Elemento("chNFe", chave) + Elemento("tpEvento", "110111") +
+                      Elemento("xEvento", "Cancelamento registrado") + Elemento("nSeqEvento", sequencia) +
+                      Elemento("dhRegEvento", Agora()) + (nProt.empty() ? "" : Elemento("nProt", nProt)) +
                       "</infEvento></retEvento>";
     if (cStat == "135")
       estado_.GravaCancelamento(chave, textoEvento, "<retEvento xmlns=\"" + std::string(kNamespaceNFe) +
@@ -437,16 +425,16 @@ std::string SimuladorAutoridade::Inutilizacao(const Pedido& p) {
   long long inicio = Numero(TextoFilho(inf, "nNFIni"));
   long long fim = Numero(TextoFilho(inf, "nNFFin"));
   auto resposta = [&](const std::string& cStat, const std::string& nProt) {
-    std::string m = Raiz("retInutNFe", "3.10") + "<infInut" + (nProt.empty() ? "" : " Id=\"ID" + nProt + "\"") +
-                    ">" + El("tpAmb", configuracao_.ambiente) + El("verAplic", configuracao_.verAplic) +
-                    El("cStat", cStat) + El("xMotivo", TextoStatus(cStat).empty()
+    std::string m = RaizMensagem("retInutNFe", "3.10") + "<infInut" + (nProt.empty() ? "" : " Id=\"ID" + nProt + "\"") +
+                    ">" + Elemento("tpAmb", configuracao_.ambiente) + Elemento("verAplic", configuracao_.verAplic) +
+                    Elemento("cStat", cStat) + Elemento("xMotivo", TextoStatus(cStat).empty()
                                                            ? "Rejeição: Código " + cStat + " simulado"
                                                            : TextoStatus(cStat)) +
-                    El("cUF", cUF);
+                    Elemento("cUF", cUF);
     if (p.esquemaOk)
-      m += El("ano", ano) + El("CNPJ", cnpj) + El("mod", "55") + El("serie", serie) +
-           El("nNFIni", std::to_string(inicio)) + El("nNFFin", std::to_string(fim));
-    m += El("dhRecbto", Agora()) + (nProt.empty() ? "" : El("nProt", nProt));
+      m += Elemento("ano", ano) + Elemento("CNPJ", cnpj) + Elemento("mod", "55") + Elemento("serie", serie) +
+           Elemento("nNFIni", std::to_string(inicio)) + Elemento("nNFFin", std::to_string(fim));
+    m += Elemento("dhRecbto", Agora()) + (nProt.empty() ? "" : Elemento("nProt", nProt));
     return m + "</infInut></retInutNFe>";
   };
   if (!p.esquemaOk) return resposta("215", "");

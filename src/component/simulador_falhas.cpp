@@ -1,4 +1,5 @@
 #include "component/simulador_falhas.h"
+#include "base/arquivos.h"
 
 #include <fstream>
 #include <sstream>
@@ -83,11 +84,9 @@ FalhasSimulador AplicaControle(const FalhasSimulador& base, const std::string& c
 
 FalhasSimulador AplicaArquivoControle(const FalhasSimulador& base, const std::filesystem::path& arquivo) {
   if (arquivo.empty()) return base;
-  std::ifstream entrada(arquivo);
-  if (!entrada) return base;
-  std::stringstream conteudo;
-  conteudo << entrada.rdbuf();
-  return AplicaControle(base, conteudo.str());
+  auto conteudo = LerArquivoComum(arquivo);
+  if (!conteudo) return base;
+  return AplicaControle(base, *conteudo);
 }
 
 void ConsomeRejeicao(const std::filesystem::path& arquivo) {
@@ -105,14 +104,11 @@ void ConsomeRejeicao(const std::filesystem::path& arquivo) {
   }
   entrada.close();
   if (!mudou) return;
-  std::filesystem::path temporario = arquivo;
-  temporario += ".tmp";
-  {
-    std::ofstream saida(temporario, std::ios::trunc);
-    saida << resto;
+  try {
+    GravaArquivo(arquivo, resto);
+  } catch (const ErroExecucao&) {
+    // The rejection stays armed; the next request consumes it instead.
   }
-  std::error_code ec;
-  std::filesystem::rename(temporario, arquivo, ec);
 }
 
 }  // namespace velant::autoridade

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <sstream>
 
+#include "base/arquivos.h"
 #include "base/erro.h"
 
 namespace velant {
@@ -121,11 +122,10 @@ std::optional<std::string> ValidarXml(const std::string& xmlOuArquivo, const std
   if (PareceXml(xmlOuArquivo)) {
     conteudo = xmlOuArquivo;
   } else {
-    std::ifstream f(xmlOuArquivo, std::ios::binary);
-    if (!f) return "arquivo não encontrado: " + xmlOuArquivo;
-    std::ostringstream s;
-    s << f.rdbuf();
-    conteudo = s.str();
+    std::string motivo;
+    auto lido = LerArquivoComum(xmlOuArquivo, &motivo);
+    if (!lido) return "arquivo " + motivo + ": " + xmlOuArquivo;
+    conteudo = std::move(*lido);
   }
 
   xmlParserCtxt* leitor = xmlNewParserCtxt();

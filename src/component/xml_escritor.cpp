@@ -2,32 +2,31 @@
 
 namespace velant {
 
-void EscritorXml::EscapaTexto(std::string& d, std::string_view t) {
+namespace {
+
+// Element text keeps quotes, line feeds and tabs as they are; an attribute
+// value needs them as references so the parser gives them back unchanged.
+// A carriage return is a reference in both, or the parser would drop it.
+void Escapa(std::string& d, std::string_view t, bool atributo) {
   for (char c : t) {
     switch (c) {
       case '&': d += "&amp;"; break;
       case '<': d += "&lt;"; break;
       case '>': d += "&gt;"; break;
       case '\r': d += "&#13;"; break;
+      case '"': atributo ? d += "&quot;" : d += c; break;
+      case '\n': atributo ? d += "&#10;" : d += c; break;
+      case '\t': atributo ? d += "&#9;" : d += c; break;
       default: d += c;
     }
   }
 }
 
-void EscritorXml::EscapaAtributo(std::string& d, std::string_view t) {
-  for (char c : t) {
-    switch (c) {
-      case '&': d += "&amp;"; break;
-      case '<': d += "&lt;"; break;
-      case '>': d += "&gt;"; break;
-      case '"': d += "&quot;"; break;
-      case '\r': d += "&#13;"; break;
-      case '\n': d += "&#10;"; break;
-      case '\t': d += "&#9;"; break;
-      default: d += c;
-    }
-  }
-}
+}  // namespace
+
+void EscritorXml::EscapaTexto(std::string& d, std::string_view t) { Escapa(d, t, false); }
+
+void EscritorXml::EscapaAtributo(std::string& d, std::string_view t) { Escapa(d, t, true); }
 
 void EscritorXml::Abre(std::string_view tag,
                        std::initializer_list<std::pair<std::string_view, std::string_view>> atributos,

@@ -5,6 +5,7 @@
 #include "content/formas_valor.h"
 #include "content/formatacao_numeros.h"
 #include "content/preenche_vetores.h"
+#include "data/tabelas_solicitacao.h"
 
 namespace velant {
 
@@ -12,6 +13,7 @@ using conteudo::Se;
 using conteudo::Tenta;
 
 void Gera_dados_emitente(Contexto& ctx) {
+  conteudo::RotinaTolerante rotina(ctx.log, "Gera_dados_emitente");
   auto& v = ctx.vetores.gVetorEmitente;
   v.assign(kSlotsEmitente, std::string());
   const data::Recordset& nota = ctx.tabelas.TabelaNota;
@@ -33,7 +35,7 @@ void Gera_dados_emitente(Contexto& ctx) {
   Tenta([&] { v[13] = ""; });
 
   // A regime that does not convert fails the test and so gives "1".
-  if (Se([&] { return CInt(Valor(ctx.estado.RegimeTributario)) == 1; })) {
+  if (Se([&] { return CInt(Valor(ctx.atual.RegimeTributario)) == 1; })) {
     Tenta([&] { v[14] = "1"; });
   } else {
     Tenta([&] { v[14] = "3"; });

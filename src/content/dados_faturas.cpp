@@ -10,6 +10,7 @@
 #include "content/formas_valor.h"
 #include "content/formatacao_numeros.h"
 #include "content/preenche_vetores.h"
+#include "data/tabelas_solicitacao.h"
 
 namespace velant {
 

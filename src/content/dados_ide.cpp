@@ -9,6 +9,7 @@
 #include "content/formatacao_numeros.h"
 #include "content/normalizacao_texto.h"
 #include "content/preenche_vetores.h"
+#include "data/tabelas_solicitacao.h"
 
 namespace velant {
 
@@ -19,6 +20,7 @@ namespace {
 
 // Slots 17 to 19: one entry per referenced receipt, each ended by ";".
 void ListasCupons(Contexto& ctx, std::vector<std::string>& v) {
+  conteudo::RotinaTolerante rotina(ctx.log, "ListasCupons");
   data::Recordset& cupons = ctx.tabelas.TabelaCupons;
   std::string tipos, ecfs, numeros;
   Tenta([&] { cupons.MoveFirst(); });
@@ -50,10 +52,11 @@ void ListasCupons(Contexto& ctx, std::vector<std::string>& v) {
 }  // namespace
 
 void Gera_dados_ide(Contexto& ctx) {
+  conteudo::RotinaTolerante rotina(ctx.log, "Gera_dados_ide");
   auto& v = ctx.vetores.gVetorIde;
   v.assign(kSlotsIde, std::string());
   const data::Recordset& nota = ctx.tabelas.TabelaNota;
-  const EstadoGlobal& estado = ctx.estado;
+  const SolicitacaoAtual& estado = ctx.atual;
 
   Tenta([&] { v[0] = conteudo::ValorDe(nota, "CodEstadoIde"); });
   Tenta([&] { v[1] = conteudo::ValorDe(nota, "NumeroNF"); });

@@ -12,6 +12,7 @@
 #include "content/formatacao_numeros.h"
 #include "content/normalizacao_texto.h"
 #include "content/preenche_vetores.h"
+#include "data/tabelas_solicitacao.h"
 
 namespace velant {
 
@@ -37,10 +38,11 @@ std::string ChaveEmGrupos(const std::string& chave) {
 }  // namespace
 
 void Gera_dados_infAdic(Contexto& ctx) {
+  conteudo::RotinaTolerante rotina(ctx.log, "Gera_dados_infAdic");
   auto& v = ctx.vetores.gVetorInfAdic;
   v.assign(kSlotsInfAdic, std::string());
   const data::Recordset& nota = ctx.tabelas.TabelaNota;
-  const EstadoGlobal& estado = ctx.estado;
+  const SolicitacaoAtual& estado = ctx.atual;
   std::string T;
 
   std::string vendedor;

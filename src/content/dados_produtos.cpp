@@ -12,7 +12,8 @@
 #include "content/item_nota.h"
 #include "content/normalizacao_texto.h"
 #include "content/preenche_vetores.h"
-#include "manager/converte_valor.h"
+#include "base/converte_valor.h"
+#include "data/tabelas_solicitacao.h"
 
 namespace velant {
 namespace {
@@ -102,7 +103,7 @@ void Gera_dados_produtos(Contexto& ctx) {
       vet.gLinhaVetor = static_cast<int16_t>(r);
       auto& linha = vet.gVetorProdutos[static_cast<size_t>(r)];
       PreencheProduto(nota, vet, linha);
-      parametros.crt = CInt(Valor(ctx.estado.RegimeTributario));
+      parametros.crt = CInt(Valor(ctx.atual.RegimeTributario));
       conteudo::PreencheIcmsItem(nota, linha, vet.gSituacaoTributaria, parametros);
       conteudo::PreenchePisItem(nota, linha);
       conteudo::PreencheCofinsItem(nota, linha);

@@ -10,6 +10,7 @@
 #include "content/formatacao_numeros.h"
 #include "content/preenche_vetores.h"
 #include "data/conexao_nfe.h"
+#include "data/tabelas_solicitacao.h"
 
 namespace velant {
 
@@ -53,6 +54,7 @@ std::string Dec2De(const data::Recordset& nota, const char* coluna) {
 }  // namespace
 
 void Gera_dados_totais(Contexto& ctx) {
+  conteudo::RotinaTolerante rotina(ctx.log, "Gera_dados_totais");
   auto& v = ctx.vetores.gVetorTotais;
   v.assign(kSlotsTotais, std::string());
   const data::Recordset& nota = ctx.tabelas.TabelaNota;
@@ -68,7 +70,7 @@ void Gera_dados_totais(Contexto& ctx) {
   // Under Simples Nacional only an operation of situation 900 carries ICMS.
   if (Se([&] {
         bool operacaoEcf = conteudo::IgualAlgum(nota.Value("cfop"), {5929, 6929});
-        bool simplesSem900 = CInt(Valor(ctx.estado.RegimeTributario)) == 1 && S != "900";
+        bool simplesSem900 = CInt(Valor(ctx.atual.RegimeTributario)) == 1 && S != "900";
         return operacaoEcf || simplesSem900;
       })) {
     Tenta([&] { v[0] = "0.00"; });

@@ -4,6 +4,7 @@
 #include "content/formas_valor.h"
 #include "content/formatacao_numeros.h"
 #include "content/preenche_vetores.h"
+#include "data/tabelas_solicitacao.h"
 
 namespace velant {
 
@@ -11,6 +12,7 @@ using conteudo::Se;
 using conteudo::Tenta;
 
 void Gera_dados_transporte(Contexto& ctx) {
+  conteudo::RotinaTolerante rotina(ctx.log, "Gera_dados_transporte");
   auto& v = ctx.vetores.gVetorTransporte;
   v.assign(kSlotsTransporte, std::string());
   const data::Recordset& nota = ctx.tabelas.TabelaNota;

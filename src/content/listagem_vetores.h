@@ -5,7 +5,7 @@
 // are written as \r, \n and \\ so that each slot stays on its line.
 #include <string>
 
-#include "content/vetores_nfe.h"
+#include "contexto/vetores_nfe.h"
 
 namespace velant {
 

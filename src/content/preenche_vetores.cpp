@@ -3,14 +3,15 @@
 #include <exception>
 
 #include "content/execucao_tolerante.h"
+#include "data/tabelas_solicitacao.h"
 
 namespace velant {
 
 void ParametrosEmissaoFila(Contexto& ctx) {
   VetoresNFe& v = ctx.vetores;
   v.gTipoEmissao = 1;
-  v.gFinalidadeNFe = ctx.estado.IndicadorDevolucao == "SIM" ? 4 : 1;
-  ctx.estado.ObservacaoEmissao.clear();
+  v.gFinalidadeNFe = ctx.atual.IndicadorDevolucao == "SIM" ? 4 : 1;
+  ctx.atual.ObservacaoEmissao.clear();
   v.gQtdItens = ctx.tabelas.TabelaNota.RecordCount();
   v.gQtdDuplicatas = ctx.tabelas.TabelaDuplicatas.RecordCount();
   v.gQtdCuponsRef = static_cast<int16_t>(ctx.tabelas.TabelaCupons.RecordCount());

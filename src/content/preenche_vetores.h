@@ -4,7 +4,7 @@
 #include <string>
 
 #include "base/currency.h"
-#include "manager/contexto.h"
+#include "contexto/contexto.h"
 
 namespace velant {
 

@@ -10,7 +10,7 @@
 #include "data/conexao_sqlite.h"
 #include "data/configuracao_banco.h"
 #include "data/esquema_banco.h"
-#include "manager/plataforma/perfil_ini.h"
+#include "plataforma/perfil_ini.h"
 #include "ui/interface_operador.h"
 
 namespace velant::data {

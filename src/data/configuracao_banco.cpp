@@ -1,8 +1,8 @@
 #include "data/configuracao_banco.h"
 
 #include "data/conexao_nfe.h"
-#include "manager/estado_global.h"
-#include "manager/plataforma/perfil_ini.h"
+#include "contexto/configuracao_host.h"
+#include "plataforma/perfil_ini.h"
 
 namespace velant::data {
 
@@ -52,7 +52,7 @@ std::string LinhaLogTipoBanco(const std::string& tipo) {
   return "Banco de dados desconhecido \"" + tipo + "\" (use SQLITE ou POSTGRESQL): nenhuma conexão aberta";
 }
 
-void DefineDialetoBanco(EstadoGlobal& estado, const std::string& tipo) {
+void DefineDialetoBanco(ConfiguracaoHost& estado, const std::string& tipo) {
   estado.BancoSqlite = tipo == "SQLITE";
   estado.BancoPostgreSql = tipo == "POSTGRESQL";
 }

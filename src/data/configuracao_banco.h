@@ -4,7 +4,7 @@
 
 namespace velant {
 class PerfilIni;
-struct EstadoGlobal;
+struct ConfiguracaoHost;
 }  // namespace velant
 
 namespace velant::data {
@@ -54,6 +54,6 @@ std::string LinhaLogTipoBanco(const std::string& tipo);
 
 // BancoSqlite and BancoPostgreSql by the kind; the four older switches are
 // start-up's and stay as they are.
-void DefineDialetoBanco(EstadoGlobal& estado, const std::string& tipo);
+void DefineDialetoBanco(ConfiguracaoHost& estado, const std::string& tipo);
 
 }  // namespace velant::data

@@ -1,12 +1,12 @@
 #include "data/escritor_mensagem.h"
 
 #include "data/solicitacao_funcao_nfe.h"
-#include "manager/estado_global.h"
+#include "contexto/solicitacao_atual.h"
 
 namespace velant::data {
 
 RegistroEventos::EscritorMensagem EscritorMensagemSolicitacao(cSolicitacaoFuncaoNFe& solicitacao,
-                                                              const EstadoGlobal& estado) {
+                                                              const SolicitacaoAtual& estado) {
   return [&solicitacao, &estado](const std::string& mensagem) {
     try {
       return solicitacao.DefineMensagem(estado.NSUAtual, mensagem);

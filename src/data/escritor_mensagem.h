@@ -1,10 +1,10 @@
 #pragma once
 // The event log's writer of the request row's message: DefineMensagem on the
 // shared request record, for the request being served (NSUAtual).
-#include "manager/plataforma/registro_eventos.h"
+#include "plataforma/registro_eventos.h"
 
 namespace velant {
-struct EstadoGlobal;
+struct SolicitacaoAtual;
 }
 
 namespace velant::data {
@@ -14,6 +14,6 @@ class cSolicitacaoFuncaoNFe;
 // A database error counts as "not written" (the log then records the failure)
 // instead of breaking the routine that was only logging.
 RegistroEventos::EscritorMensagem EscritorMensagemSolicitacao(cSolicitacaoFuncaoNFe& solicitacao,
-                                                              const EstadoGlobal& estado);
+                                                              const SolicitacaoAtual& estado);
 
 }  // namespace velant::data

@@ -6,7 +6,7 @@
 #include "base/regional.h"
 #include "base/texto.h"
 #include "base/valor.h"
-#include "manager/estado_global.h"
+#include "contexto/configuracao_host.h"
 
 namespace velant::data {
 
@@ -14,7 +14,7 @@ namespace {
 
 enum class Forma { Access, Sqlite, PostgreSql, SqlServer, Nenhuma };
 
-Forma FormaDoEstado(const EstadoGlobal& e) {
+Forma FormaDoEstado(const ConfiguracaoHost& e) {
   if (e.BancoAccess) return Forma::Access;
   if (e.BancoSqlite) return Forma::Sqlite;
   if (e.BancoPostgreSql) return Forma::PostgreSql;
@@ -62,7 +62,7 @@ std::string LiteralHora(const Valor& v, Forma f) {
 }
 
 template <class Literal>
-void Formata(std::string& TextoSQL, const EstadoGlobal& estado, int modo, const Valor& pPrimeiro,
+void Formata(std::string& TextoSQL, const ConfiguracaoHost& estado, int modo, const Valor& pPrimeiro,
              const Valor& pSegundo, Literal literal) {
   Forma f = FormaDoEstado(estado);
   if (f == Forma::Nenhuma) return;
@@ -77,23 +77,23 @@ void Formata(std::string& TextoSQL, const EstadoGlobal& estado, int modo, const 
 
 }  // namespace
 
-void FormataSQLData(std::string& TextoSQL, const EstadoGlobal& estado, int modo, const Valor& pPrimeiro,
+void FormataSQLData(std::string& TextoSQL, const ConfiguracaoHost& estado, int modo, const Valor& pPrimeiro,
                     const Valor& pSegundo) {
   Formata(TextoSQL, estado, modo, pPrimeiro, pSegundo, LiteralData);
 }
 
-void FormataSQLHora(std::string& TextoSQL, const EstadoGlobal& estado, int modo, const Valor& pPrimeiro,
+void FormataSQLHora(std::string& TextoSQL, const ConfiguracaoHost& estado, int modo, const Valor& pPrimeiro,
                     const Valor& pSegundo) {
   Formata(TextoSQL, estado, modo, pPrimeiro, pSegundo, LiteralHora);
 }
 
-void FormataSQLNumero(std::string& TextoSQL, const EstadoGlobal& estado, int modo, const Valor& pPrimeiro,
+void FormataSQLNumero(std::string& TextoSQL, const ConfiguracaoHost& estado, int modo, const Valor& pPrimeiro,
                       const Valor& pSegundo) {
   Formata(TextoSQL, estado, modo, pPrimeiro, pSegundo,
           [](const Valor& v, Forma) { return std::to_string(CLng(v)); });
 }
 
-void FormataSQLTexto(std::string& TextoSQL, const EstadoGlobal& estado, int modo, const Valor& pPrimeiro,
+void FormataSQLTexto(std::string& TextoSQL, const ConfiguracaoHost& estado, int modo, const Valor& pPrimeiro,
                      const Valor& pSegundo) {
   Formata(TextoSQL, estado, modo, pPrimeiro, pSegundo,
           [](const Valor& v, Forma) { return EntreAspas(DuplicaAspas(Texto(v))); });

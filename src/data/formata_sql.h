@@ -12,7 +12,7 @@
 #include "base/valor.h"
 
 namespace velant {
-struct EstadoGlobal;
+struct ConfiguracaoHost;
 }
 
 namespace velant::data {
@@ -20,17 +20,17 @@ namespace velant::data {
 // Date: #mm/dd/yyyy# (Access), '2026-12-05' (SQLite), DATE '2026-12-05'
 // (PostgreSQL), 'dd/mm/yyyy' (SQL Server). The zero date-time (text form
 // "00:00:00") is written as the word Null.
-void FormataSQLData(std::string& TextoSQL, const EstadoGlobal& estado, int modo, const Valor& pPrimeiro,
+void FormataSQLData(std::string& TextoSQL, const ConfiguracaoHost& estado, int modo, const Valor& pPrimeiro,
                     const Valor& pSegundo);
 // Time of day, 00 to 23 hours: #hh:mm:ss#, 'hh:mm:ss', TIME 'hh:mm:ss',
 // 'hh:mm:ss'. The zero date-time is Null, as for dates.
-void FormataSQLHora(std::string& TextoSQL, const EstadoGlobal& estado, int modo, const Valor& pPrimeiro,
+void FormataSQLHora(std::string& TextoSQL, const ConfiguracaoHost& estado, int modo, const Valor& pPrimeiro,
                     const Valor& pSegundo);
 // The value as a 32-bit integer in decimal, no quotes; never Null.
-void FormataSQLNumero(std::string& TextoSQL, const EstadoGlobal& estado, int modo, const Valor& pPrimeiro,
+void FormataSQLNumero(std::string& TextoSQL, const ConfiguracaoHost& estado, int modo, const Valor& pPrimeiro,
                       const Valor& pSegundo);
 // 'text' with every quote doubled; an empty text gives ''.
-void FormataSQLTexto(std::string& TextoSQL, const EstadoGlobal& estado, int modo, const Valor& pPrimeiro,
+void FormataSQLTexto(std::string& TextoSQL, const ConfiguracaoHost& estado, int modo, const Valor& pPrimeiro,
                      const Valor& pSegundo);
 
 std::string DuplicaAspas(const std::string& pTexto);

@@ -9,7 +9,7 @@
 #include "data/conexao_nfe.h"
 #include "data/data_hora_banco.h"
 #include "data/formata_sql.h"
-#include "manager/estado_global.h"
+#include "contexto/configuracao_host.h"
 #include "ui/interface_operador.h"
 
 namespace velant::data {
@@ -42,14 +42,14 @@ DataHora DataHoraDe(const Valor& v) {
 // The stamps take the time of day, and midnight is the zero date-time, which
 // would be written as Null and leave the row unstamped: midnight goes with a
 // day part, so that its time is written.
-void HoraDoCarimbo(std::string& TextoSQL, const EstadoGlobal& estado, const std::string& antes, DataHora hora) {
+void HoraDoCarimbo(std::string& TextoSQL, const ConfiguracaoHost& estado, const std::string& antes, DataHora hora) {
   if (hora.Zero()) hora = DataHora(1.0);
   FormataSQLHora(TextoSQL, estado, 2, antes, hora);
 }
 
 }  // namespace
 
-cSolicitacaoFuncaoNFe::cSolicitacaoFuncaoNFe(CConexaoNfe& conexao, EstadoGlobal& estado, InterfaceOperador& ui)
+cSolicitacaoFuncaoNFe::cSolicitacaoFuncaoNFe(CConexaoNfe& conexao, ConfiguracaoHost& estado, InterfaceOperador& ui)
     : conexao_(conexao), estado_(estado), ui_(ui) {}
 
 std::string cSolicitacaoFuncaoNFe::MontaSelect(const std::string& pWhere, const std::string& pOrdem) const {
@@ -155,7 +155,7 @@ bool cSolicitacaoFuncaoNFe::LocalizarCodigo(int32_t pNSU) {
 
 bool cSolicitacaoFuncaoNFe::Incluir() {
   try {
-    const EstadoGlobal& e = estado_;
+    const ConfiguracaoHost& e = estado_;
     std::string& t = mTextoSQL;
     t = "INSERT INTO SolicitacaoFuncaoNFe ( NSU, [Numero de Controle de Solicitacao], [Data da Solicitacao], "
         "[Hora da Solicitacao], [Tipo de Operacao], "
@@ -195,7 +195,7 @@ bool cSolicitacaoFuncaoNFe::Incluir() {
 
 bool cSolicitacaoFuncaoNFe::Alterar(int32_t pNSU) {
   try {
-    const EstadoGlobal& e = estado_;
+    const ConfiguracaoHost& e = estado_;
     std::string& t = mTextoSQL;
     t = "UPDATE SolicitacaoFuncaoNFe SET ";
     FormataSQLNumero(t, e, 2, "NSU = ", mNSU);

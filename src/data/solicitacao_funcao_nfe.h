@@ -11,7 +11,7 @@
 #include "data/recordset.h"
 
 namespace velant {
-struct EstadoGlobal;
+struct ConfiguracaoHost;
 class InterfaceOperador;
 }  // namespace velant
 
@@ -21,7 +21,7 @@ class CConexaoNfe;
 
 class cSolicitacaoFuncaoNFe {
  public:
-  cSolicitacaoFuncaoNFe(CConexaoNfe& conexao, EstadoGlobal& estado, InterfaceOperador& ui);
+  cSolicitacaoFuncaoNFe(CConexaoNfe& conexao, ConfiguracaoHost& estado, InterfaceOperador& ui);
   virtual ~cSolicitacaoFuncaoNFe() = default;
 
   // Property pairs, in column order.
@@ -98,7 +98,7 @@ class cSolicitacaoFuncaoNFe {
 
  protected:
   CConexaoNfe& conexao_;
-  EstadoGlobal& estado_;
+  ConfiguracaoHost& estado_;
   InterfaceOperador& ui_;
   std::string mTextoSQL;
 

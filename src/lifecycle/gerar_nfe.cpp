@@ -6,6 +6,7 @@
 #include "base/erro.h"
 #include "base/regional.h"
 #include "base/texto.h"
+#include "component/fiscal_doc_service.h"
 #include "component/gerador_xml_nfe.h"
 #include "content/preenche_vetores.h"
 #include "data/conexao_nfe.h"
@@ -38,12 +39,12 @@ bool ErroNaRotina(Contexto& ctx, const char* rotina, const std::string& descrica
 }
 
 std::string CaminhoAssinado(const Contexto& ctx) {
-  return ctx.estado.PastaBase + "\\nfe\\arquivos\\assinado\\NFe" + ctx.estado.ChaveAcessoSolicitada +
+  return ctx.atual.PastaBase + "\\nfe\\arquivos\\assinado\\NFe" + ctx.atual.ChaveAcessoSolicitada +
          "-assinado.xml";
 }
 
 bool Gerar(Contexto& ctx) {
-  EstadoGlobal& estado = ctx.estado;
+  SolicitacaoAtual& estado = ctx.atual;
   VetoresNFe& v = ctx.vetores;
   ctx.log.RegistraEvento("        Iniciando Geração da NFe: ", true, false);
   if (!PreencheVetores(ctx)) return false;
@@ -120,7 +121,7 @@ bool GerarNFE(Contexto& ctx) {
 
 bool AssinarNFE(Contexto& ctx) {
   try {
-    EstadoGlobal& estado = ctx.estado;
+    SolicitacaoAtual& estado = ctx.atual;
     estado.ArquivoAtual = estado.PastaBase + "\\nfe\\Arquivos\\NFe" + estado.ChaveAcessoSolicitada + ".xml";
     {
       auto componente = CriaComponente(ctx);
@@ -137,7 +138,7 @@ bool AssinarNFE(Contexto& ctx) {
 
 bool ValidaNFE(Contexto& ctx) {
   try {
-    EstadoGlobal& estado = ctx.estado;
+    SolicitacaoAtual& estado = ctx.atual;
     estado.ArquivoAtual = CaminhoAssinado(ctx);
     bool valido;
     {

@@ -1,7 +1,7 @@
 #pragma once
 // Generation of the invoice document: vectors, access key, XML, the
 // MovimentoNFe row at step 0, signature and schema validation.
-#include "manager/contexto.h"
+#include "contexto/contexto.h"
 
 namespace velant {
 

@@ -5,6 +5,7 @@
 
 #include "base/erro.h"
 #include "base/texto.h"
+#include "component/fiscal_doc_service.h"
 
 namespace velant {
 
@@ -21,7 +22,7 @@ bool TestaServidores(Contexto& ctx) {
     xFaseLog = 40;
     const std::string resposta = servico->StatusServico();
     xFaseLog = 50;
-    ctx.estado.MensagemRetorno = resposta;
+    ctx.atual.MensagemRetorno = resposta;
     xFaseLog = 60;
     ctx.log.CriaLogNFe("      Resultado: " + resposta);
     return Like(resposta, "*Servico em Operacao*") || Like(resposta, "*Serviço em operação*");

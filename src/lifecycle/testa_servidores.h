@@ -1,5 +1,5 @@
 #pragma once
-#include "manager/contexto.h"
+#include "contexto/contexto.h"
 
 namespace velant {
 

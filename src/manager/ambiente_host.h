@@ -9,13 +9,14 @@
 
 #include "base/caminhos.h"
 #include "base/data_hora.h"
-#include "content/vetores_nfe.h"
-#include "manager/contexto.h"
-#include "manager/estado_global.h"
-#include "manager/plataforma/perfil_ini.h"
-#include "manager/plataforma/registro_eventos.h"
-#include "manager/plataforma/registro_windows.h"
-#include "manager/tabelas_solicitacao.h"
+#include "contexto/vetores_nfe.h"
+#include "contexto/contexto.h"
+#include "contexto/configuracao_host.h"
+#include "contexto/solicitacao_atual.h"
+#include "plataforma/perfil_ini.h"
+#include "plataforma/registro_eventos.h"
+#include "plataforma/registro_windows.h"
+#include "data/tabelas_solicitacao.h"
 #include "ui/interface_operador.h"
 
 namespace velant {
@@ -50,7 +51,8 @@ class AmbienteHost {
   PerfilIni ini_;
   RegistroWindows registro_;
   RegistroEventos log_;
-  EstadoGlobal estado_;
+  ConfiguracaoHost host_;
+  SolicitacaoAtual atual_;
   TabelasSolicitacao tabelas_;
   VetoresNFe vetores_;
   Contexto ctx_;

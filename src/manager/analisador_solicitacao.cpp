@@ -9,7 +9,8 @@
 #include "base/regional.h"
 #include "base/texto.h"
 #include "data/solicitacao_funcao_nfe.h"
-#include "manager/converte_valor.h"
+#include "base/converte_valor.h"
+#include "data/tabelas_solicitacao.h"
 
 namespace velant {
 
@@ -98,7 +99,7 @@ void GravaCabecalho(Leitura& l, const CampoCabecalho& campo, std::string valor) 
 
 // Codes of seven characters; true when the line was one of them.
 bool LinhaCabecalhoOuParametro(Leitura& l, int grupo, std::string_view linha) {
-  EstadoGlobal& e = l.ctx.estado;
+  SolicitacaoAtual& e = l.ctx.atual;
   switch (grupo) {
     case 1: {
       int32_t n = CLng(Valor(ValorLinha(linha)));
@@ -245,7 +246,7 @@ void LinhaTabela(Leitura& l, int grupo, std::string_view linha) {
         t.TabelaNota.SetValue("DescontoProd", Valor(Currency()));
         l.ItemAberto = true;
       }
-      CopiaCabecalho(t, l.janela.Cabecalho, l.ctx.estado);
+      CopiaCabecalho(t, l.janela.Cabecalho, l.ctx.atual);
       return;
     case 853: SomaDesconto(t.TabelaNota, ConverteValor(ValorLinha(linha))); return;
     case 854: SomaDesconto(t.TabelaNota, -ConverteValor(ValorLinha(linha))); return;
@@ -297,7 +298,7 @@ bool Analisa(Leitura& l, std::string_view bruto) {
 
   l.fase = 3;
   if (ultima == 0) return false;
-  LimpaSolicitacao(ctx.estado, j);
+  LimpaSolicitacao(ctx.atual, j);
 
   l.fase = 4;
   if (linhas.empty()) Levanta(CodigoErro::IndiceForaDoIntervalo);
@@ -358,20 +359,29 @@ bool ComTratamento(Leitura& l, Corpo corpo) {
 
 }  // namespace
 
-void LimpaSolicitacao(EstadoGlobal& estado, EstadoGerenciador& janela) {
-  estado.RegimeTributario = "3";
-  estado.CodigoEmpresa = 0;
+void LimpaSolicitacao(SolicitacaoAtual& atual, EstadoGerenciador& janela) {
+  atual.RegimeTributario = "3";
+  atual.CodigoEmpresa = 0;
   janela.SolicitacaoAceita = false;
   janela.CodigoRetorno = "99";
   janela.TextoRetorno.clear();
-  estado.EmailDestinatario.clear();
-  estado.EmailEmitente.clear();
-  estado.NomeEmpresaEmissora.clear();
-  estado.ArquivoAnexoEmail.clear();
-  estado.TextoAdicionalEmail.clear();
-  estado.ChaveAcessoSolicitada.clear();
+  atual.EmailDestinatario.clear();
+  atual.EmailEmitente.clear();
+  atual.NomeEmpresaEmissora.clear();
+  atual.ArquivoAnexoEmail.clear();
+  atual.TextoAdicionalEmail.clear();
+  atual.ChaveAcessoSolicitada.clear();
   janela.Cabecalho = BufferCabecalho{};
-  estado.NumeroRecepcao.clear();
+  atual.NumeroRecepcao.clear();
+  // A value the request does not carry must not come from the request
+  // before it: a sale after a return would go out as a return referencing
+  // the earlier invoice, a cancellation with somebody else's justification.
+  atual.IndicadorDevolucao.clear();
+  atual.ChaveReferenciada.clear();
+  atual.ProtocoloSolicitado.clear();
+  atual.JustificativaSolicitada.clear();
+  atual.TextoComplementarIde.clear();
+  atual.NumeroComplementarIde = 0;
 }
 
 bool AbreArquivoSolicitacao(Contexto& ctx, EstadoGerenciador& janela) {
@@ -381,9 +391,9 @@ bool AbreArquivoSolicitacao(Contexto& ctx, EstadoGerenciador& janela) {
     janela.ComandoAtual.clear();
     janela.SolicitacaoAceita = false;
     if (ctx.Solicitacao == nullptr) Levanta(CodigoErro::ObjetoNaoDefinido);
-    if (!ctx.Solicitacao->LocalizarCodigo(ctx.estado.NSUAtual)) {
+    if (!ctx.Solicitacao->LocalizarCodigo(ctx.atual.NSUAtual)) {
       Registra(ctx, std::string("  ** Solicitacao de Função NFe inexistente!") + " - NSU=" +
-                        std::to_string(ctx.estado.NSUAtual));
+                        std::to_string(ctx.atual.NSUAtual));
       return false;
     }
     return Analisa(l, ctx.Solicitacao->Texto());

@@ -10,7 +10,7 @@
 // Lines end with CR LF; the text after the last CR LF is not read.
 #include <string_view>
 
-#include "manager/contexto.h"
+#include "contexto/contexto.h"
 #include "manager/estado_gerenciador.h"
 
 namespace velant {
@@ -25,6 +25,6 @@ bool AbreArquivoSolicitacao(Contexto& ctx, EstadoGerenciador& janela);
 bool AnalisaTextoSolicitacao(Contexto& ctx, EstadoGerenciador& janela, std::string_view texto);
 
 // Resets what a request must not inherit from the previous one.
-void LimpaSolicitacao(EstadoGlobal& estado, EstadoGerenciador& janela);
+void LimpaSolicitacao(SolicitacaoAtual& atual, EstadoGerenciador& janela);
 
 }  // namespace velant

@@ -2,6 +2,10 @@
 
 #include <array>
 
+#include "base/texto.h"
+#include "contexto/solicitacao_atual.h"
+#include "data/tabelas_solicitacao.h"
+
 namespace velant {
 
 namespace {
@@ -91,5 +95,19 @@ constexpr std::array<CampoCabecalho, 68> kCampos{{
 }  // namespace
 
 std::span<const CampoCabecalho> CamposCabecalho() { return kCampos; }
+
+void CopiaCabecalho(TabelasSolicitacao& tabelas, const BufferCabecalho& cabecalho, SolicitacaoAtual& atual) {
+  data::Recordset& nota = tabelas.TabelaNota;
+  for (const CampoCabecalho& campo : CamposCabecalho()) {
+    if (campo.texto != nullptr) {
+      nota.SetValue(campo.coluna, Valor(cabecalho.*campo.texto));
+    } else if (campo.moeda != nullptr) {
+      nota.SetValue(campo.coluna, Valor(cabecalho.*campo.moeda));
+    } else {
+      nota.SetValue(campo.coluna, Valor(cabecalho.*campo.inteiro));
+    }
+    if (campo.texto == &BufferCabecalho::CodMunEmp) atual.gCodigoUfEmitente = Left(cabecalho.CodMunEmp, 2);
+  }
+}
 
 }  // namespace velant

@@ -108,4 +108,11 @@ struct CampoCabecalho {
 // The 68 header codes in code order, which is also the order of the header copy.
 std::span<const CampoCabecalho> CamposCabecalho();
 
+struct SolicitacaoAtual;
+struct TabelasSolicitacao;
+
+// Writes the header buffer into the current TabelaNota record and sets
+// gCodigoUfEmitente from CodMunEmp on the way.
+void CopiaCabecalho(TabelasSolicitacao& tabelas, const BufferCabecalho& cabecalho, SolicitacaoAtual& atual);
+
 }  // namespace velant

@@ -77,13 +77,13 @@ void GerenciadorNFe::Tique() {
 }
 
 void GerenciadorNFe::Ciclo() {
-  EstadoGlobal& e = ctx_.estado;
+  SolicitacaoAtual& e = ctx_.atual;
   ctx_.ui.Repintar();
   if (janela_.ContadorCiclos < std::numeric_limits<int16_t>::max()) ++janela_.ContadorCiclos;
 
   int32_t nsu = 0;
   try {
-    nsu = Solicitacao().LocalizarAnalise(e.IPProcessamento);
+    nsu = Solicitacao().LocalizarAnalise(ctx_.host.IPProcessamento);
   } catch (const std::exception& erro) {
     e.NSUAtual = 0;
     RegistraErroBanco("LocalizarAnalise", Descricao(erro));
@@ -125,7 +125,7 @@ void GerenciadorNFe::Ciclo() {
 }
 
 bool GerenciadorNFe::Despacha() {
-  EstadoGlobal& e = ctx_.estado;
+  SolicitacaoAtual& e = ctx_.atual;
   const BufferCabecalho& cab = janela_.Cabecalho;
   const std::string comando = janela_.ComandoAtual;
   e.ComandoEmExecucao = comando;
@@ -211,7 +211,7 @@ bool GerenciadorNFe::Despacha() {
 }
 
 bool GerenciadorNFe::Responde(bool aprovada, const std::string& mensagem) {
-  const int32_t nsu = ctx_.estado.NSUAtual;
+  const int32_t nsu = ctx_.atual.NSUAtual;
   bool gravou = false;
   try {
     gravou = aprovada ? Solicitacao().DefineHoraAprovacaoHost(nsu, janela_.HoraResposta, mensagem)

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "base/valor.h"
-#include "manager/contexto.h"
+#include "contexto/contexto.h"
 #include "manager/estado_gerenciador.h"
 #include "manager/manipuladores_comando.h"
 #include "manager/trava_instancia.h"

@@ -5,8 +5,9 @@
 #include "data/conexao_nfe.h"
 #include "data/escritor_mensagem.h"
 #include "data/solicitacao_funcao_nfe.h"
+#include "data/tabelas_solicitacao.h"
 #include "manager/gerenciador_nfe.h"
-#include "manager/plataforma/sockets.h"
+#include "plataforma/sockets.h"
 
 namespace velant {
 
@@ -24,7 +25,7 @@ GerenciadorNFe::GerenciadorNFe(Contexto& ctx, ManipuladoresComando& manipuladore
 GerenciadorNFe::~GerenciadorNFe() { Descarrega(); }
 
 bool GerenciadorNFe::Carrega() {
-  EstadoGlobal& e = ctx_.estado;
+  SolicitacaoAtual& e = ctx_.atual;
   InterfaceOperador& ui = ctx_.ui;
 
   if (trava_.Obter(ctx_.caminhos.MapearParaGravar(kArquivoTrava)) == TravaInstancia::Resultado::OutraInstancia) {
@@ -32,35 +33,33 @@ bool GerenciadorNFe::Carrega() {
     return false;
   }
 
-  e.VersaoSistema = "6.07.01.1";
+  ctx_.host.VersaoSistema = "6.07.01.1";
   janela_.IPDestePC = ObterIP ? ObterIP() : ObterIPLocal(ui);
-  janela_.Caption = std::string(kCaptionProjeto) + " V-" + e.VersaoSistema + " IP deste PC:" + janela_.IPDestePC;
+  janela_.Caption = std::string(kCaptionProjeto) + " V-" + ctx_.host.VersaoSistema + " IP deste PC:" + janela_.IPDestePC;
   ui.DefinirTitulo(janela_.Caption);
   ui.AtualizaIconeBandeja(NIM_ADD, janela_.Caption);
 
-  e.CaminhoIni = "C:\\KorvanePafEcf\\NFe\\VelantNFe\\VelantNFe.ini";
-  e.IPProcessamento = ctx_.ini.LerIni(kSecaoLocal, kChaveIPProcessado, e.CaminhoIni);
-  if (e.IPProcessamento.empty()) {
-    ctx_.ini.GravarIni(kSecaoLocal, kChaveIPProcessado, janela_.IPDestePC, e.CaminhoIni);
-    e.IPProcessamento = janela_.IPDestePC;
+  ctx_.host.CaminhoIni = "C:\\KorvanePafEcf\\NFe\\VelantNFe\\VelantNFe.ini";
+  ctx_.host.IPProcessamento = ctx_.ini.LerIni(kSecaoLocal, kChaveIPProcessado, ctx_.host.CaminhoIni);
+  if (ctx_.host.IPProcessamento.empty()) {
+    ctx_.ini.GravarIni(kSecaoLocal, kChaveIPProcessado, janela_.IPDestePC, ctx_.host.CaminhoIni);
+    ctx_.host.IPProcessamento = janela_.IPDestePC;
   }
   e.PastaBase = "C:\\Dunmor";
 
-  if (janela_.IPDestePC != e.IPProcessamento && e.IPProcessamento != kIPQualquer) {
+  if (janela_.IPDestePC != ctx_.host.IPProcessamento && ctx_.host.IPProcessamento != kIPQualquer) {
     ui.MsgBox("O IP deste computador é: " + janela_.IPDestePC + "\r\n" +
-                  "e não confere com o IP a ser processado: " + e.IPProcessamento + "\r\n" +
-                  "Favor configurar no arquivo de configuração" + "\r\n" + e.CaminhoIni,
+                  "e não confere com o IP a ser processado: " + ctx_.host.IPProcessamento + "\r\n" +
+                  "Favor configurar no arquivo de configuração" + "\r\n" + ctx_.host.CaminhoIni,
               vbExclamation, "IP Divergente!");
     return false;
   }
 
-  e.BancoAccess = false;
-  e.BancoMySql = false;
-  e.BancoSqlServer = true;
-  e.BancoOracle = false;
+  ctx_.host.BancoAccess = false;
+  ctx_.host.BancoSqlServer = true;
   // A first run gets the embedded database.
-  data::GarantirConfiguracaoBanco(ctx_.ini, e.CaminhoIni);
-  data::DefineDialetoBanco(e, data::LerConfiguracaoBanco(ctx_.ini, e.CaminhoIni).tipo);
+  data::GarantirConfiguracaoBanco(ctx_.ini, ctx_.host.CaminhoIni);
+  data::DefineDialetoBanco(ctx_.host, data::LerConfiguracaoBanco(ctx_.ini, ctx_.host.CaminhoIni).tipo);
 
   ctx_.tabelas.TabelaNotaCriada = false;
   ctx_.tabelas.TabelaDuplicatasCriada = false;
@@ -76,7 +75,7 @@ bool GerenciadorNFe::Carrega() {
 }
 
 void GerenciadorNFe::CriaConexaoBanco() {
-  const std::string& ini = ctx_.estado.CaminhoIni;
+  const std::string& ini = ctx_.host.CaminhoIni;
   conexao_ = std::make_unique<data::CConexaoNfe>(ctx_.ini, ctx_.caminhos, ctx_.ui, ini);
   ctx_.ConexaoBanco = conexao_.get();
   std::string linha = data::LinhaLogTipoBanco(conexao_->TipoBanco());
@@ -87,7 +86,7 @@ void GerenciadorNFe::CriaConexaoBanco() {
 data::cSolicitacaoFuncaoNFe& GerenciadorNFe::Solicitacao() {
   if (ctx_.Solicitacao == nullptr) {
     if (ctx_.ConexaoBanco == nullptr) CriaConexaoBanco();
-    solicitacao_ = std::make_unique<data::cSolicitacaoFuncaoNFe>(*ctx_.ConexaoBanco, ctx_.estado, ctx_.ui);
+    solicitacao_ = std::make_unique<data::cSolicitacaoFuncaoNFe>(*ctx_.ConexaoBanco, ctx_.host, ctx_.ui);
     ctx_.Solicitacao = solicitacao_.get();
   }
   return *ctx_.Solicitacao;

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "base/data_hora.h"
-#include "manager/contexto.h"
+#include "contexto/contexto.h"
 
 namespace velant {
 

@@ -16,7 +16,7 @@
 #include "component/assinador_xml.h"
 #include "component/chave_acesso.h"
 #include "component/gerador_xml_nfe.h"
-#include "content/vetores_nfe.h"
+#include "contexto/vetores_nfe.h"
 
 namespace velant::teste {
 

@@ -13,7 +13,7 @@
 #include "base/regional.h"
 #include "base/texto.h"
 #include "component/servico_documento_fiscal.h"
-#include "manager/contexto.h"
+#include "contexto/contexto.h"
 
 namespace velant {
 namespace {
@@ -130,7 +130,7 @@ TEST_F(ComponenteContraSimulador, CancelamentoRegistradoDepoisJaCancelada) {
 
 TEST_F(ComponenteContraSimulador, InutilizacaoHomologadaDepoisJaInutilizada) {
   auto c = Componente();
-  host_->Ctx().estado.SerieAtual = "1";
+  host_->Ctx().atual.SerieAtual = "1";
   std::string texto = c.InutilizaNumeracao("16", "90", "90", "Numero pulado por falha no sistema");
   EXPECT_TRUE(Like(texto, "102 - Inutilização de número homologado*")) << texto;
   std::string denovo = c.InutilizaNumeracao("16", "90", "90", "Numero pulado por falha no sistema");
@@ -274,7 +274,7 @@ TEST_F(ComponenteContraSimulador, MensagemForaDoEsquemaNemSai) {
   EsperaFalha([&] { c.EventoCancelamento("1", "123", "1", "135160000000001", "Justificativa longa o bastante"); },
               "Chave de acesso inválida", 5.0);
   EsperaFalha([&] { c.InutilizaNumeracao("16", "1", "1", "curta"); }, "Série não informada", 5.0);
-  host_->Ctx().estado.SerieAtual = "1";
+  host_->Ctx().atual.SerieAtual = "1";
   EsperaFalha([&] { c.InutilizaNumeracao("16", "1", "1", "curta"); }, "fora do esquema inutNFe_v3.10.xsd", 5.0);
 }
 

@@ -9,7 +9,7 @@
 #include "base/erro.h"
 #include "component/assinador_xml.h"
 #include "component/validador_esquema.h"
-#include "manager/plataforma/registro_windows.h"
+#include "plataforma/registro_windows.h"
 
 namespace velant {
 namespace {

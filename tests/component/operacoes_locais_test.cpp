@@ -27,14 +27,14 @@ class Operacoes : public ::testing::Test {
   // The generated file of the example at PastaBase\nfe\arquivos\NFe<key>.xml.
   std::string GeraNota() {
     std::string xml = teste::NotaSemAssinatura({}, &chave);
-    std::string arquivo = a.estado.PastaBase + "\\nfe\\arquivos\\NFe" + chave + ".xml";
+    std::string arquivo = a.atual.PastaBase + "\\nfe\\arquivos\\NFe" + chave + ".xml";
     teste::GravarTudo(a.caminhos.Mapear(arquivo), xml);
     return arquivo;
   }
   std::string Assinada() {
     Registro((teste::PastaCertificados() / "emitente.pfx").string());
     GeraNota();
-    op.AssinaXml(a.estado.PastaBase + "\\nfe\\Arquivos\\NFe" + chave + ".xml", "infNFe");
+    op.AssinaXml(a.atual.PastaBase + "\\nfe\\Arquivos\\NFe" + chave + ".xml", "infNFe");
     return op.CaminhoAssinado(chave);
   }
 };
@@ -43,7 +43,7 @@ TEST_F(Operacoes, AssinaNoCaminhoDoAssinadoComOCertificadoDoRegistro) {
   Registro((teste::PastaCertificados() / "emitente.pfx").string());
   GeraNota();
   // The signing step names the folder "Arquivos"; the mapper finds "arquivos".
-  EXPECT_EQ(op.AssinaXml(a.estado.PastaBase + "\\nfe\\Arquivos\\NFe" + chave + ".xml", "infNFe"), "Arquivo assinado");
+  EXPECT_EQ(op.AssinaXml(a.atual.PastaBase + "\\nfe\\Arquivos\\NFe" + chave + ".xml", "infNFe"), "Arquivo assinado");
   std::string assinado = op.CaminhoAssinado(chave);
   EXPECT_EQ(assinado, "C:\\Dunmor\\nfe\\arquivos\\assinado\\NFe" + chave + "-assinado.xml");
   ASSERT_TRUE(a.caminhos.Existe(assinado));
@@ -59,13 +59,13 @@ TEST_F(Operacoes, CertificadoPorCaminhoWindowsEMapeado) {
   std::filesystem::copy_file(teste::PastaCertificados() / "emitente.pfx", a.raiz / "C" / "Certificados" / "a1.pfx");
   Registro("C:\\Certificados\\a1.pfx");
   GeraNota();
-  EXPECT_EQ(op.AssinaXml(a.estado.PastaBase + "\\nfe\\arquivos\\NFe" + chave + ".xml", "infNFe"), "Arquivo assinado");
+  EXPECT_EQ(op.AssinaXml(a.atual.PastaBase + "\\nfe\\arquivos\\NFe" + chave + ".xml", "infNFe"), "Arquivo assinado");
   EXPECT_TRUE(a.caminhos.Existe(op.CaminhoAssinado(chave)));
 }
 
 TEST_F(Operacoes, FalhasDeAssinaturaSaoErrosDoComponente) {
   GeraNota();
-  std::string arquivo = a.estado.PastaBase + "\\nfe\\arquivos\\NFe" + chave + ".xml";
+  std::string arquivo = a.atual.PastaBase + "\\nfe\\arquivos\\NFe" + chave + ".xml";
   auto descricao = [&] {
     try {
       op.AssinaXml(arquivo, "infNFe");
@@ -80,7 +80,7 @@ TEST_F(Operacoes, FalhasDeAssinaturaSaoErrosDoComponente) {
   Registro("/nao/existe/a1.pfx");
   EXPECT_NE(descricao().find("não encontrado"), std::string::npos);
   Registro((teste::PastaCertificados() / "emitente.pfx").string());
-  arquivo = a.estado.PastaBase + "\\nfe\\arquivos\\NFe-nenhuma.xml";
+  arquivo = a.atual.PastaBase + "\\nfe\\arquivos\\NFe-nenhuma.xml";
   EXPECT_NE(descricao().find("não encontrado"), std::string::npos);
   EXPECT_FALSE(a.caminhos.Existe(op.CaminhoAssinado(chave)));
 }

@@ -56,6 +56,23 @@ TEST_P(Dourado, ComandoVetores) {
   EXPECT_EQ(saida, teste::LerTudo(Arquivo(".vetores")));
 }
 
+// A sale sent after a return is a sale: nothing of the return (finality,
+// referenced key, complementary text) carries over into it.
+TEST(DouradoEmSequencia, VendaDepoisDeDevolucaoEUmaVenda) {
+  AmbienteConteudo a;
+  std::filesystem::copy_file(kPasta / "simples_nacional_nacional.reg", a.raiz / "registro.reg",
+                             std::filesystem::copy_options::overwrite_existing);
+  for (const char* nome : {"devolucao_cupons", "simples_nacional_nacional"}) {
+    ASSERT_TRUE(AnalisaTextoSolicitacao(a.ctx, a.janela, teste::LerTudo(kPasta / (std::string(nome) + ".txt"))))
+        << nome << ": " << a.janela.TextoStatus;
+    ParametrosEmissaoFila(a.ctx);
+    ASSERT_TRUE(PreencheVetores(a.ctx)) << nome;
+  }
+  EXPECT_EQ(a.vetores.gVetorIde[12], "1");   // finNFe: normal
+  EXPECT_EQ(a.vetores.gVetorIde[13], "");    // no referenced key
+  EXPECT_EQ(ListaVetores(a.vetores), teste::LerTudo(kPasta / "simples_nacional_nacional.vetores"));
+}
+
 INSTANTIATE_TEST_SUITE_P(Solicitacoes, Dourado,
                          ::testing::Values("simples_nacional_nacional", "simples_nacional_exterior",
                                            "regime_normal_st_combustivel", "devolucao_cupons"),

@@ -2,7 +2,10 @@
 // information groups.
 #include <gtest/gtest.h>
 
+#include <set>
+#include <string>
 #include <tuple>
+#include <vector>
 
 #include "apoio_conteudo.h"
 
@@ -28,7 +31,7 @@ class Slot : public ::testing::TestWithParam<CasoSlot> {};
 TEST_P(Slot, Preenchido) {
   const auto& c = GetParam();
   AmbienteConteudo a(c.registro);
-  a.estado.RegimeTributario = c.regime;
+  a.atual.RegimeTributario = c.regime;
   a.Item(c.colunas);
   Confere(c.grupo(a), c.esperado);
 }
@@ -202,12 +205,12 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Ide, ChaveReferenciadaSoAlgarismosEFinalidade) {
   AmbienteConteudo a;
   a.Item();
-  a.estado.ChaveReferenciada = "3515-0312 3456.7800-0195 5500 1000 0012 3410 0000 1234";
-  a.estado.IndicadorDevolucao = "SIM";
-  a.estado.NumeroComplementarIde = 7;
-  a.estado.TextoComplementarIde = "COMPLEMENTO";
+  a.atual.ChaveReferenciada = "3515-0312 3456.7800-0195 5500 1000 0012 3410 0000 1234";
+  a.atual.IndicadorDevolucao = "SIM";
+  a.atual.NumeroComplementarIde = 7;
+  a.atual.TextoComplementarIde = "COMPLEMENTO";
   Confere(Ide(a), {{13, "35150312345678000195550010000012341000001234"}, {12, "4"}, {14, "7"}, {36, "COMPLEMENTO"}});
-  a.estado.ChaveReferenciada = "";
+  a.atual.ChaveReferenciada = "";
   Confere(Ide(a), {{13, ""}});
 }
 
@@ -276,7 +279,7 @@ TEST(Totais, IcmsPeloRegimeEPelaSituacaoDaOperacao) {
     SCOPED_TRACE(std::string(c.regime) + "/" + (c.situacao ? c.situacao : "-"));
     AmbienteTotais a;
     if (c.situacao != nullptr) a.conexao.situacoes["5102"] = c.situacao;
-    a.estado.RegimeTributario = c.regime;
+    a.atual.RegimeTributario = c.regime;
     a.Item(ComTotais());
     Confere(Totais(a), {{0, c.bc}, {1, c.icms}, {10, "1.65"}, {11, "7.60"}});
     EXPECT_EQ(a.conexao.consultas,
@@ -286,7 +289,7 @@ TEST(Totais, IcmsPeloRegimeEPelaSituacaoDaOperacao) {
 
 TEST(Totais, SemConexaoASituacaoE000) {
   AmbienteConteudo a;
-  a.estado.RegimeTributario = "1";
+  a.atual.RegimeTributario = "1";
   a.vetores.gSituacaoTributaria = "900";   // left by an earlier invoice
   a.Item(ComTotais());
   Confere(Totais(a), {{0, "0.00"}});
@@ -296,7 +299,7 @@ TEST(Totais, SemConexaoASituacaoE000) {
   AmbienteTotais b;
   b.conexao.ativa = false;
   b.conexao.situacoes["5102"] = "900";
-  b.estado.RegimeTributario = "1";
+  b.atual.RegimeTributario = "1";
   b.Item(ComTotais());
   Confere(Totais(b), {{0, "0.00"}});
   EXPECT_TRUE(b.conexao.consultas.empty());
@@ -327,8 +330,8 @@ TEST(InfAdic, ChaveDevolvidaSoComDevolucao) {
   for (const auto& [referenciada, indicador, esperado] : casos) {
     AmbienteConteudo a;
     a.Item({{"ObsNf", T("OBS: 1")}});
-    a.estado.ChaveReferenciada = referenciada;
-    a.estado.IndicadorDevolucao = indicador;
+    a.atual.ChaveReferenciada = referenciada;
+    a.atual.IndicadorDevolucao = indicador;
     EXPECT_EQ(InfAdic(a)[1], esperado) << referenciada << " " << indicador;
   }
 }
@@ -340,7 +343,7 @@ TEST(InfAdic, VendedorEObservacaoDaEmissao) {
   a.tabelas.TabelaNota.MoveFirst();
   a.tabelas.TabelaNota.SetValue("NomeVendedor", T("JOS\u00C9"));
   a.Pronto();
-  a.estado.ObservacaoEmissao = "PEDIDO 9";   // after the queue's parameters, which clear it
+  a.atual.ObservacaoEmissao = "PEDIDO 9";   // after the queue's parameters, which clear it
   Gera_dados_infAdic(a.ctx);
   EXPECT_EQ(a.vetores.gVetorInfAdic[1], "Vendedor  JOSE;ENTREGAR A TARDE;PEDIDO 9");
   // A Null seller only leaves the seller out.
@@ -356,6 +359,30 @@ TEST(InfAdic, ExteriorLevaEstadoELocalDeEmbarque) {
   Confere(InfAdic(a), {{2, "SP"}, {3, "SAO PAULO"}});
   a.tabelas.TabelaNota.SetValue("UFCli", T("RJ"));
   Confere(InfAdic(a), {{2, ""}, {3, ""}});
+}
+
+}  // namespace
+}  // namespace velant::teste_conteudo
+
+namespace velant::teste_conteudo {
+namespace {
+
+// A statement skipped by the tolerant error handling leaves a line that names
+// the routine, the statement's line and the error, in the list and the file.
+TEST(ErroIgnorado, DeixaUmaLinhaComRotinaLinhaEErro) {
+  AmbienteConteudo a;   // tables built, no item record: every read fails
+  Gera_dados_emitente(a.ctx);
+  EXPECT_EQ(a.vetores.gVetorEmitente[0], "");
+  std::vector<std::string> linhas;
+  for (const auto& e : a.ui.Eventos()) {
+    if (e.rfind("     ** Erro ignorado na Rotina: Gera_dados_emitente (dados_emitente.cpp:", 0) == 0) linhas.push_back(e);
+  }
+  ASSERT_FALSE(linhas.empty());
+  // One line per skipped statement, each naming its own line of the routine.
+  std::set<std::string> distintas(linhas.begin(), linhas.end());
+  EXPECT_EQ(distintas.size(), linhas.size());
+  EXPECT_NE(linhas.front().find(") - 3021 - "), std::string::npos) << linhas.front();
+  EXPECT_NE(a.ArquivoLog().find(linhas.front()), std::string::npos);
 }
 
 }  // namespace

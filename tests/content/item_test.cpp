@@ -32,7 +32,7 @@ Slots ComCauda(Slots m) {
 // The item row of a sale whose tax columns are all filled; `colunas` then overwrite.
 std::vector<std::string> LinhaDoItem(const char* regime, const Colunas& colunas) {
   AmbienteConteudo a(Registros{{"TaxaCreditoSN", "1,25"}});
-  a.estado.RegimeTributario = regime;
+  a.atual.RegimeTributario = regime;
   Colunas todas = {{"ValorBCICMSProd", Moeda("100")}, {"AliquotaICMSProd", Moeda("18")}, {"ValorIcmsProd", Moeda("18")},
                    {"ValorIva", Moeda("40")}, {"PercentualRedICMSSub", Moeda("10")}, {"PercentualICMSSub", Moeda("17")},
                    {"ValorIcmsSub", Moeda("5")}, {"BCST", Moeda("140")}, {"PercentualRedICMS", Moeda("20")},
@@ -269,7 +269,7 @@ TEST(PreencheVetores, ErroNoItemMostraCaixaERetornaFalso) {
   for (const auto& c : casos) {
     SCOPED_TRACE(c.nome);
     AmbienteConteudo a;
-    a.estado.RegimeTributario = c.regime;
+    a.atual.RegimeTributario = c.regime;
     if (c.itens > 0) {
       a.Item();
       a.Item(c.segundoItem);

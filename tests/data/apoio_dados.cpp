@@ -75,11 +75,11 @@ BancoAberto::BancoAberto(Motor motor) {
   conexao = raiz.Conecta();
   if (!conexao->ConexaoAtiva()) throw std::runtime_error("banco de teste fechado: " + conexao->ErroAbertura());
   if (motor == Motor::PostgreSql) CriarEsquema(*conexao->Conexao(), DialetoSql::PostgreSql);
-  DefineDialetoBanco(estado, conexao->TipoBanco());
+  DefineDialetoBanco(host, conexao->TipoBanco());
 }
 
 bool BancoAberto::Inclui(int32_t nsu, const std::string& ip) {
-  cSolicitacaoFuncaoNFe ac(*conexao, estado, raiz.ui);
+  cSolicitacaoFuncaoNFe ac(*conexao, host, raiz.ui);
   ac.NSU(nsu);
   ac.NumeroControleSolicitacao(nsu * 10);
   ac.DataSolicitacao(DataHora::De(2026, 12, 5));

@@ -15,8 +15,9 @@
 #include "data/conexao_nfe.h"
 #include "data/conexao_postgresql.h"
 #include "data/solicitacao_funcao_nfe.h"
-#include "manager/estado_global.h"
-#include "manager/plataforma/perfil_ini.h"
+#include "contexto/configuracao_host.h"
+#include "contexto/solicitacao_atual.h"
+#include "plataforma/perfil_ini.h"
 #include "ui/interface_headless.h"
 
 namespace velant::data::teste {
@@ -78,7 +79,8 @@ class BancoAberto {
   RaizTeste raiz;
   std::unique_ptr<BancoPostgreSqlTeste> pg;
   std::unique_ptr<CConexaoNfe> conexao;
-  EstadoGlobal estado;
+  ConfiguracaoHost host;
+  SolicitacaoAtual atual;
 };
 
 // Every property of the request record set, none to its empty value; texts

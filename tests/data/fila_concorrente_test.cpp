@@ -32,10 +32,10 @@ constexpr int kLinhas = 500;
     InterfaceHeadless ui(true);
     {
       CConexaoNfe conexao(banco.raiz.ini, banco.raiz.caminhos, ui);
-      EstadoGlobal estado;
-      DefineDialetoBanco(estado, conexao.TipoBanco());
-      estado.VersaoSistema = "host" + std::to_string(numero);
-      cSolicitacaoFuncaoNFe fila(conexao, estado, ui);
+      ConfiguracaoHost host;
+      DefineDialetoBanco(host, conexao.TipoBanco());
+      host.VersaoSistema = "host" + std::to_string(numero);
+      cSolicitacaoFuncaoNFe fila(conexao, host, ui);
       for (;;) {
         int32_t nsu = fila.LocalizarAnalise("10.0.0.5");
         if (nsu <= 0) break;

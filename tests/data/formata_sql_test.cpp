@@ -5,24 +5,24 @@
 #include <string>
 
 #include "data/dialeto_sql.h"
-#include "manager/estado_global.h"
+#include "contexto/configuracao_host.h"
+#include "contexto/solicitacao_atual.h"
 
 namespace velant::data {
 namespace {
 
-enum class Banco { Access, SqlServer, Sqlite, PostgreSql, SoMySql };
+enum class Banco { Access, SqlServer, Sqlite, PostgreSql, Nenhum };
 
-EstadoGlobal Estado(Banco b) {
-  EstadoGlobal e;   // start-up's switches: SQL Server on
+ConfiguracaoHost Estado(Banco b) {
+  ConfiguracaoHost e;   // start-up's switches: SQL Server on
   e.BancoAccess = b == Banco::Access;
   e.BancoSqlite = b == Banco::Sqlite;
   e.BancoPostgreSql = b == Banco::PostgreSql;
-  e.BancoSqlServer = b != Banco::SoMySql;
-  e.BancoMySql = b == Banco::SoMySql;
+  e.BancoSqlServer = b != Banco::Nenhum;
   return e;
 }
 
-using Rotina = void (*)(std::string&, const EstadoGlobal&, int, const Valor&, const Valor&);
+using Rotina = void (*)(std::string&, const ConfiguracaoHost&, int, const Valor&, const Valor&);
 
 const DataHora kDia = DataHora::De(2026, 12, 5, 13, 45, 7);
 const DataHora kHora = DataHora::Hora(21, 4, 9);
@@ -57,12 +57,12 @@ TEST(FormataSql, LiteralOfEachDialectInListAndAssignmentModes) {
       {"Texto", Banco::SqlServer, FormataSQLTexto, Valor("d'água ''x'"), "'d''água ''''x'''"},
       {"TextoVazio", Banco::Sqlite, FormataSQLTexto, Valor(""), "''"},
       {"TextoColchetes", Banco::PostgreSql, FormataSQLTexto, Valor("[nRec:1]"), "'[nRec:1]'"},
-      {"SemDialetoData", Banco::SoMySql, FormataSQLData, kDia, ""},
-      {"SemDialetoTexto", Banco::SoMySql, FormataSQLTexto, Valor("a"), ""},
+      {"SemDialetoData", Banco::Nenhum, FormataSQLData, kDia, ""},
+      {"SemDialetoTexto", Banco::Nenhum, FormataSQLTexto, Valor("a"), ""},
   };
   for (const auto& c : casos) {
     SCOPED_TRACE(c.nome);
-    EstadoGlobal e = Estado(c.banco);
+    ConfiguracaoHost e = Estado(c.banco);
     std::string lista = "( ", atribuicao = "SET ", outro = "x";
     c.rotina(lista, e, 1, c.valor, ", ");
     c.rotina(atribuicao, e, 2, "[Coluna] = ", c.valor);
@@ -75,7 +75,7 @@ TEST(FormataSql, LiteralOfEachDialectInListAndAssignmentModes) {
 
 // With several switches on, Access wins, then SQLite, then PostgreSQL.
 TEST(FormataSql, AccessThenSqliteThenPostgreSqlWinsAndOnlyDuplicaAspasDoublesQuotes) {
-  EstadoGlobal e;
+  ConfiguracaoHost e;
   e.BancoAccess = e.BancoSqlite = e.BancoPostgreSql = e.BancoSqlServer = true;
   const auto data = [&] {
     std::string t;

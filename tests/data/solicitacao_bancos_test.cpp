@@ -17,9 +17,9 @@ using teste::Motor;
 class SolicitacaoNoBanco : public ::testing::TestWithParam<Motor> {
  protected:
   teste::BancoAberto banco{GetParam()};
-  cSolicitacaoFuncaoNFe s{*banco.conexao, banco.estado, banco.raiz.ui};
+  cSolicitacaoFuncaoNFe s{*banco.conexao, banco.host, banco.raiz.ui};
 
-  cSolicitacaoFuncaoNFe Nova() { return cSolicitacaoFuncaoNFe(*banco.conexao, banco.estado, banco.raiz.ui); }
+  cSolicitacaoFuncaoNFe Nova() { return cSolicitacaoFuncaoNFe(*banco.conexao, banco.host, banco.raiz.ui); }
 };
 
 TEST_P(SolicitacaoNoBanco, IncluirAndLocalizarCodigoRoundTripEveryColumn) {
@@ -69,9 +69,9 @@ TEST_P(SolicitacaoNoBanco, FindersSkipRowsWithAnyStamp) {
 
 TEST_P(SolicitacaoNoBanco, ASecondClaimFailsAndKeepsTheFirstEvenAtMidnight) {
   ASSERT_TRUE(banco.Inclui(4, "a"));
-  banco.estado.VersaoSistema = "6.07.01.1";
+  banco.host.VersaoSistema = "6.07.01.1";
   EXPECT_TRUE(s.DefineHoraAnalise(4, DataHora::Hora(10, 0, 1)));
-  banco.estado.VersaoSistema = "outra";
+  banco.host.VersaoSistema = "outra";
   EXPECT_FALSE(s.DefineHoraAnalise(4, DataHora::Hora(10, 0, 2)));
   EXPECT_EQ(CDate(banco.Coluna(4, "Hora da Analise")), DataHora::Hora(10, 0, 1));
   EXPECT_EQ(banco.Coluna(4, "Versao Host").Texto(), "6.07.01.1");

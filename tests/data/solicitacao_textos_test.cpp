@@ -9,7 +9,8 @@
 #include "base/erro.h"
 #include "data/escritor_mensagem.h"
 #include "data/solicitacao_funcao_nfe.h"
-#include "manager/estado_global.h"
+#include "contexto/configuracao_host.h"
+#include "contexto/solicitacao_atual.h"
 
 namespace velant::data {
 namespace {
@@ -30,9 +31,10 @@ const std::string kColunas =
 class TextosSolicitacao : public ::testing::Test {
  protected:
   InterfaceHeadless ui{true};
-  EstadoGlobal estado;
+  ConfiguracaoHost host;
+  SolicitacaoAtual atual;
   teste::ConexaoGravadora conexao{ui};
-  cSolicitacaoFuncaoNFe s{conexao, estado, ui};
+  cSolicitacaoFuncaoNFe s{conexao, host, ui};
   teste::DriverGravador& driver = conexao.Driver();
 };
 
@@ -75,7 +77,7 @@ TEST_F(TextosSolicitacao, IncluirWritesThe22ValuesInOrderAndZeroDatesAndTimesAsN
   ASSERT_EQ(driver.executados.size(), 1u);
   EXPECT_EQ(driver.executados[0], s.TextoSQL());
 
-  cSolicitacaoFuncaoNFe vazia(conexao, estado, ui);
+  cSolicitacaoFuncaoNFe vazia(conexao, host, ui);
   EXPECT_TRUE(vazia.Incluir());
   EXPECT_EQ(vazia.TextoSQL(), "INSERT INTO SolicitacaoFuncaoNFe ( " + kColunas +
                                   " ) VALUES ( 0, 0, Null, Null, '', 0, '', 0, '', '', '', '', 0, '', '', '', "
@@ -164,8 +166,8 @@ TEST_F(TextosSolicitacao, DatabaseErrorsByOperation) {
 }
 
 TEST_F(TextosSolicitacao, LogWriterStampsTheRequestBeingServed) {
-  auto escritor = EscritorMensagemSolicitacao(s, estado);
-  estado.NSUAtual = 321;
+  auto escritor = EscritorMensagemSolicitacao(s, atual);
+  atual.NSUAtual = 321;
   driver.linhasAfetadas = {1, 0};
   EXPECT_TRUE(escritor("      Gerando NFe..."));
   EXPECT_EQ(driver.executados.back(),

@@ -8,6 +8,7 @@
 #include "base/regional.h"
 #include "base/texto.h"
 #include "component/apoio_documento.h"
+#include "component/fiscal_doc_service.h"
 #include "component/formatos_leiaute.h"
 #include "component/gerador_xml_nfe.h"
 #include "component/operacoes_locais.h"
@@ -125,9 +126,9 @@ class Geracao : public ::testing::Test {
   // The request parsed and the emission values set as the poll loop sets them.
   void Prepara(bool comItem = true) {
     ASSERT_TRUE(AnalisaTextoSolicitacao(a.ctx, a.janela, Solicitacao(comItem)));
-    a.estado.SerieAtual = "1";
-    a.estado.NumeroAtual = 123;
-    a.estado.DataEmissaoAtual = DataHora::De(2016, 1, 15);
+    a.atual.SerieAtual = "1";
+    a.atual.NumeroAtual = 123;
+    a.atual.DataEmissaoAtual = DataHora::De(2016, 1, 15);
     ParametrosEmissaoFila(a.ctx);
   }
 
@@ -169,9 +170,9 @@ TEST_F(Geracao, PrimeiraEmissaoCriaUmaLinhaNaEtapaZero) {
   EXPECT_EQ(linhas[0].protocolo, 0);
   EXPECT_EQ(linhas[0].etapa, 0);
   EXPECT_EQ(linhas[0].data, "2016-01-15");
-  EXPECT_EQ(a.estado.ChaveAcessoSolicitada, kChave);
-  EXPECT_EQ(a.estado.ArquivoAtual, kAssinado);
-  EXPECT_EQ(a.estado.MensagemRetorno, "");
+  EXPECT_EQ(a.atual.ChaveAcessoSolicitada, kChave);
+  EXPECT_EQ(a.atual.ArquivoAtual, kAssinado);
+  EXPECT_EQ(a.atual.MensagemRetorno, "");
   EXPECT_EQ(gerador.UltimoItem, 0);
   EXPECT_TRUE(a.caminhos.Existe(kGerado));
   std::string erro;
@@ -219,7 +220,7 @@ TEST_P(LinhaExistente, ReescreveAChaveAteEtapaUm) {
   EXPECT_EQ(NoLog("  ** NFe com lote já enviado!NFe" + kChave), !aceita) << a.ArquivoLog();
   EXPECT_TRUE(a.caminhos.Existe(kGerado));   // the unsigned file is written before the check
   EXPECT_EQ(a.caminhos.Existe(kAssinado), aceita);
-  EXPECT_EQ(a.estado.MensagemRetorno, "");
+  EXPECT_EQ(a.atual.MensagemRetorno, "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Etapas, LinhaExistente, ::testing::Values(0, 1, 2, 3),
@@ -237,7 +238,7 @@ TEST_F(Geracao, FalhaDeEsquemaDeixaALinhaNaEtapaZero) {
   auto linhas = Linhas();
   ASSERT_EQ(linhas.size(), 1u);
   EXPECT_EQ(linhas[0].etapa, 0);
-  EXPECT_EQ(a.estado.MensagemRetorno, "Erro ao validar NFe");
+  EXPECT_EQ(a.atual.MensagemRetorno, "Erro ao validar NFe");
   EXPECT_TRUE(NoLog("        Validado=Falso: " + kAssinado)) << a.ArquivoLog();
   EXPECT_TRUE(NoLog("      Erro ao validar NFe..."));
   ASSERT_FALSE(mensagens.empty());
@@ -246,13 +247,13 @@ TEST_F(Geracao, FalhaDeEsquemaDeixaALinhaNaEtapaZero) {
 
 TEST_F(Geracao, SerieComAspasNaoQuebraOsComandos) {
   Prepara();
-  a.estado.SerieAtual = "1'A";
+  a.atual.SerieAtual = "1'A";
   ASSERT_TRUE(GerarNFE(a.ctx)) << a.ArquivoLog();
   auto linhas = Linhas("1'A");
   ASSERT_EQ(linhas.size(), 1u);
   EXPECT_EQ(linhas[0].chave, kChave);
   Prepara();   // the content routines close the tables they read
-  a.estado.SerieAtual = "1'A";
+  a.atual.SerieAtual = "1'A";
   ASSERT_TRUE(GerarNFE(a.ctx)) << a.ArquivoLog();   // found again: updated, not duplicated
   EXPECT_EQ(Linhas("1'A").size(), 1u);
 }
@@ -362,7 +363,7 @@ TEST_F(Comandos, InsercaoComOsTextosExatos) {
 
 TEST_F(Comandos, AtualizacaoComOsTextosExatosEAspasDobradas) {
   Prepara();
-  a.estado.SerieAtual = "O'1";
+  a.atual.SerieAtual = "O'1";
   gravadora.etapa = 1;
   ASSERT_TRUE(GerarNFE(a.ctx)) << a.ArquivoLog();
   ASSERT_EQ(gravadora.comandos.size(), 1u);
@@ -375,7 +376,7 @@ TEST_F(Comandos, NenhumaLinhaAfetadaParaAntesDeAssinar) {
   gravadora.afetadas = 0;
   EXPECT_FALSE(GerarNFE(a.ctx));
   EXPECT_FALSE(a.caminhos.Existe(kAssinado));
-  EXPECT_EQ(a.estado.ChaveAcessoSolicitada, "");
+  EXPECT_EQ(a.atual.ChaveAcessoSolicitada, "");
 }
 
 }  // namespace

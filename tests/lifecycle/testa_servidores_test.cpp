@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "base/erro.h"
+#include "component/fiscal_doc_service.h"
 #include "manager/ambiente_teste.h"
 
 namespace velant {
@@ -56,7 +57,7 @@ TEST_P(Respostas, DisponivelSoComOTextoDeOperacao) {
   teste::AmbienteTeste a;
   a.ctx.CriaFiscalDocService = [&] { return std::make_unique<ServicoStatus>(std::string(c.resposta)); };
   EXPECT_EQ(TestaServidores(a.ctx), c.disponivel);
-  EXPECT_EQ(a.estado.MensagemRetorno, c.resposta);
+  EXPECT_EQ(a.atual.MensagemRetorno, c.resposta);
   EXPECT_NE(a.ArquivoLog().find(std::string("      Resultado: ") + c.resposta), std::string::npos);
   EXPECT_TRUE(a.ui.Eventos().empty());   // the result line goes to the file only
 }
@@ -75,11 +76,11 @@ INSTANTIATE_TEST_SUITE_P(
 // leaves the previous return message.
 void FalhaNaFase(std::function<std::unique_ptr<FiscalDocService>()> fabrica, const std::string& linha) {
   teste::AmbienteTeste a;
-  a.estado.MensagemRetorno = "anterior";
+  a.atual.MensagemRetorno = "anterior";
   a.ctx.CriaFiscalDocService = std::move(fabrica);
   EXPECT_FALSE(TestaServidores(a.ctx));
   EXPECT_NE(a.ArquivoLog().find("     ** Erro na Rotina: TestaServidores - " + linha), std::string::npos);
-  EXPECT_EQ(a.estado.MensagemRetorno, "anterior");
+  EXPECT_EQ(a.atual.MensagemRetorno, "anterior");
 }
 
 TEST(TestaServidores, SemComponenteAnotaAFase20) { FalhaNaFase(nullptr, "xFaseLog=20 - "); }

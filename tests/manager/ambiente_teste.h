@@ -11,14 +11,15 @@
 
 #include "base/caminhos.h"
 #include "base/data_hora.h"
-#include "content/vetores_nfe.h"
-#include "manager/contexto.h"
+#include "contexto/vetores_nfe.h"
+#include "contexto/contexto.h"
 #include "manager/estado_gerenciador.h"
-#include "manager/estado_global.h"
-#include "manager/plataforma/perfil_ini.h"
-#include "manager/plataforma/registro_eventos.h"
-#include "manager/plataforma/registro_windows.h"
-#include "manager/tabelas_solicitacao.h"
+#include "contexto/configuracao_host.h"
+#include "contexto/solicitacao_atual.h"
+#include "plataforma/perfil_ini.h"
+#include "plataforma/registro_eventos.h"
+#include "plataforma/registro_windows.h"
+#include "data/tabelas_solicitacao.h"
 #include "ui/interface_headless.h"
 
 namespace velant::teste {
@@ -50,10 +51,11 @@ struct AmbienteTeste {
   PerfilIni ini{caminhos};
   RegistroWindows registro{raiz / "registro.reg"};
   RegistroEventos log{ui, caminhos, relogio};
-  EstadoGlobal estado;
+  ConfiguracaoHost host;
+  SolicitacaoAtual atual;
   TabelasSolicitacao tabelas;
   VetoresNFe vetores;
-  Contexto ctx{ui, relogio, caminhos, ini, registro, log, estado, tabelas, vetores, nullptr, nullptr, nullptr, {}};
+  Contexto ctx{ui, relogio, caminhos, ini, registro, log, host, atual, tabelas, vetores, nullptr, nullptr, nullptr, {}};
   EstadoGerenciador janela;
 
   ~AmbienteTeste() {

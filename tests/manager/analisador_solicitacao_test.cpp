@@ -171,7 +171,7 @@ TEST_F(Analisador, ParametrosMantidosEZeradosEntreSolicitacoes) {
                                    "045-000 - SIM", "046-000 - 3524", "050-000 - CHAVE", "051-000 - 1352",
                                    "052-000 - " + sql, "088-000 - anexo.pdf", "089-000 - texto",
                                    "223-000 - cli@x", "322-000 - emi@x", "999-999 - "})));
-  const EstadoGlobal& e = a.estado;
+  const SolicitacaoAtual& e = a.atual;
   EXPECT_EQ(e.CodigoEmpresa, 12);
   EXPECT_EQ(e.NumeroComplementarIde, 7);
   EXPECT_EQ(e.EmailDestinatario, "cli@x");
@@ -179,27 +179,28 @@ TEST_F(Analisador, ParametrosMantidosEZeradosEntreSolicitacoes) {
                             "      Número do Protocolo (autorização): 1352"}) {
     EXPECT_TRUE(a.NaLista(linha)) << linha;
   }
-  a.estado.NumeroRecepcao = "999";
+  a.atual.NumeroRecepcao = "999";
 
   ASSERT_TRUE(Analisa(Solicitacao({"000-000 - ATV", "001-000 - 2", "999-999 - "})));
   EXPECT_EQ(e.RegimeTributario, "3");
   EXPECT_EQ(e.CodigoEmpresa, 0);
+  EXPECT_EQ(e.NumeroComplementarIde, 0);
+  // Nothing of the previous request survives into one that does not carry it...
   EXPECT_EQ((std::array{e.EmailDestinatario, e.EmailEmitente, e.NomeEmpresaEmissora, e.ArquivoAnexoEmail,
-                        e.TextoAdicionalEmail, e.ChaveAcessoSolicitada, e.NumeroRecepcao}),
-            (std::array<std::string, 7>{}));
-  // Kept from the previous request.
-  EXPECT_EQ(e.NumeroComplementarIde, 7);
-  EXPECT_EQ((std::array{e.TextoComplementarIde, e.PastaBase, e.IndicadorDevolucao, e.ChaveReferenciada,
-                        e.ProtocoloSolicitado, e.JustificativaSolicitada}),
-            (std::array<std::string, 6>{"compl", "D:\\Base", "SIM", "3524", "1352", sql}));
+                        e.TextoAdicionalEmail, e.ChaveAcessoSolicitada, e.NumeroRecepcao, e.TextoComplementarIde,
+                        e.IndicadorDevolucao, e.ChaveReferenciada, e.ProtocoloSolicitado,
+                        e.JustificativaSolicitada}),
+            (std::array<std::string, 12>{}));
+  // ...except the base folder, which the front end sends once.
+  EXPECT_EQ(e.PastaBase, "D:\\Base");
 }
 
 TEST_F(Analisador, Val16LeONumeroInicialComPonto) {
   ASSERT_TRUE(Analisa(Solicitacao({"000-000 - ATV", "040-000 - 2.5", "044-000 - 3,7x", "999-999 - "})));
-  EXPECT_EQ(a.estado.CodigoEmpresa, 2);
-  EXPECT_EQ(a.estado.NumeroComplementarIde, 3);
+  EXPECT_EQ(a.atual.CodigoEmpresa, 2);
+  EXPECT_EQ(a.atual.NumeroComplementarIde, 3);
   ASSERT_TRUE(Analisa(Solicitacao({"000-000 - ATV", "040-000 - abc", "999-999 - "})));
-  EXPECT_EQ(a.estado.CodigoEmpresa, 0);
+  EXPECT_EQ(a.atual.CodigoEmpresa, 0);
 }
 
 TEST_F(Analisador, CabecalhoLimpoEntreSolicitacoes) {
@@ -369,9 +370,9 @@ TEST_F(Analisador, SegundaNotaSoTemSeusRegistrosEColunasUmaVez) {
 
 TEST_F(Analisador, CodigoUfDoEmitentePeloMunicipio) {
   ASSERT_TRUE(Analisa(Pedido("NFE3.10", {"320-000 - 3550308", "100-000 - ", "800-001 - "})));
-  EXPECT_EQ(a.estado.gCodigoUfEmitente, "35");
+  EXPECT_EQ(a.atual.gCodigoUfEmitente, "35");
   ASSERT_TRUE(Analisa(Pedido("NFE3.10", {"100-000 - ", "800-001 - "})));
-  EXPECT_EQ(a.estado.gCodigoUfEmitente, "");
+  EXPECT_EQ(a.atual.gCodigoUfEmitente, "");
 }
 
 }  // namespace

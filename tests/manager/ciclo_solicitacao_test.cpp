@@ -24,7 +24,7 @@ class Ciclo : public ::testing::Test {
   Ciclo() {
     // Every reading of the clock moves it half a second: the one-second wait ends.
     a.relogio.passoSegundos = 0.5;
-    a.estado.IPProcessamento = "10.0.0.5";
+    a.host.IPProcessamento = "10.0.0.5";
     a.ctx.ConexaoBanco = &conexao;
     a.ctx.Solicitacao = &fila;
   }
@@ -37,7 +37,7 @@ class Ciclo : public ::testing::Test {
 
   AmbienteTeste a;
   ConexaoFalsa conexao{a.ui};
-  FilaFalsa fila{conexao, a.estado, a.ui};
+  FilaFalsa fila{conexao, a.host, a.ui};
   ManipuladoresTeste m;
   GerenciadorNFe g{a.ctx, m};
 };
@@ -64,13 +64,13 @@ TEST_P(Despacho, ChamaOManipuladorERespondeComAMensagemDaTabela) {
   const int32_t nsu = Inclui(c.comando, c.campos);
   m.resultado = c.resultado;
   m.efeito = [&] {
-    a.estado.NFeProcessada = c.nfeProcessada;
-    a.estado.MensagemRetorno = c.mensagemRetorno;
+    a.atual.NFeProcessada = c.nfeProcessada;
+    a.atual.MensagemRetorno = c.mensagemRetorno;
   };
   g.Tique();
   ASSERT_EQ(m.chamadas.size(), 1u);
   EXPECT_EQ(m.chamadas[0], c.chamada);
-  EXPECT_EQ(a.estado.ComandoEmExecucao, c.comando);
+  EXPECT_EQ(a.atual.ComandoEmExecucao, c.comando);
   EXPECT_FALSE(Linha(nsu).analise.Zero());
   EXPECT_EQ(Linha(nsu).aprovacao.Zero(), !c.aprovada);
   EXPECT_EQ(Linha(nsu).cancelamentoHost.Zero(), c.aprovada);
@@ -107,14 +107,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(Ciclo, PreparoDaNotaPassaSerieNumeroEData) {
   Inclui("NFE3.10", {"112-000 - 2", "111-000 - 4567", "114-000 - 05/12/2026 08:00:00"});
-  a.estado.EmissaoConcluida = true;
-  a.estado.ObservacaoEmissao = "da anterior";
+  a.atual.EmissaoConcluida = true;
+  a.atual.ObservacaoEmissao = "da anterior";
   m.efeito = [&] {
-    EXPECT_EQ(a.estado.SerieAtual, "2");
-    EXPECT_EQ(a.estado.NumeroAtual, 4567);
-    EXPECT_EQ(a.estado.DataEmissaoAtual, DataHora::De(2026, 12, 5));
-    EXPECT_FALSE(a.estado.EmissaoConcluida);
-    EXPECT_EQ(a.estado.ObservacaoEmissao, "");
+    EXPECT_EQ(a.atual.SerieAtual, "2");
+    EXPECT_EQ(a.atual.NumeroAtual, 4567);
+    EXPECT_EQ(a.atual.DataEmissaoAtual, DataHora::De(2026, 12, 5));
+    EXPECT_FALSE(a.atual.EmissaoConcluida);
+    EXPECT_EQ(a.atual.ObservacaoEmissao, "");
   };
   g.Tique();
   EXPECT_EQ(m.chamadas.size(), 1u);
@@ -186,7 +186,7 @@ TEST_F(Ciclo, ComandoDesconhecidoEControleDiferenteNaoSaoRespondidos) {
 }
 
 TEST_F(Ciclo, SolicitacaoQueSumiuEAnotadaNoLog) {
-  a.estado.NSUAtual = 99;
+  a.atual.NSUAtual = 99;
   EXPECT_FALSE(AbreArquivoSolicitacao(a.ctx, g.Janela()));
   EXPECT_TRUE(a.NaLista("  ** Solicitacao de Função NFe inexistente! - NSU=99"));
 }
@@ -198,7 +198,7 @@ TEST_F(Ciclo, SolicitacaoQueSumiuEAnotadaNoLog) {
 TEST_F(Ciclo, ErroQueEscapaDoManipuladorCancela) {
   const int32_t cancelar = Inclui("CANCELAR NFE", {"111-000 - 5"});
   const int32_t nota = Inclui("NFE3.10", {"111-000 - 5", "114-000 - 05/12/2026"});
-  a.estado.MensagemRetorno = "da solicitação anterior";
+  a.atual.MensagemRetorno = "da solicitação anterior";
   m.erro = "Componente sem resposta";
   g.Tique();
   g.Tique();
@@ -252,7 +252,7 @@ TEST_F(Ciclo, BancoForaDoArEAnotadoUmaVezEOCicloContinua) {
   int linhas = 0;
   for (const auto& e : a.ui.Eventos()) linhas += e == "     ** Erro na Rotina: LocalizarAnalise - database is locked";
   EXPECT_EQ(linhas, 1);
-  EXPECT_EQ(a.estado.NSUAtual, 0);
+  EXPECT_EQ(a.atual.NSUAtual, 0);
   fila.falhaBusca = false;
   const int32_t nsu = Inclui("STATUS SERVICO");
   g.Tique();

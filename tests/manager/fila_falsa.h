@@ -31,7 +31,7 @@ struct LinhaFalsa {
 
 class FilaFalsa : public data::cSolicitacaoFuncaoNFe {
  public:
-  FilaFalsa(data::CConexaoNfe& c, EstadoGlobal& e, InterfaceOperador& ui) : data::cSolicitacaoFuncaoNFe(c, e, ui) {}
+  FilaFalsa(data::CConexaoNfe& c, ConfiguracaoHost& e, InterfaceOperador& ui) : data::cSolicitacaoFuncaoNFe(c, e, ui) {}
 
   std::map<int32_t, LinhaFalsa> linhas;
   bool falhaBusca = false;         // LocalizarAnalise raises

@@ -30,7 +30,7 @@ class Inicio : public ::testing::Test {
 };
 
 TEST_F(Inicio, PrimeiraExecucaoGravaOIPEOBancoEAbreAFila) {
-  a.estado.BancoAccess = true;
+  a.host.BancoAccess = true;
   a.tabelas.TabelaNotaCriada = a.tabelas.TabelaDuplicatasCriada = a.tabelas.TabelaCuponsCriada = true;
   ASSERT_TRUE(g.Carrega());
   EXPECT_EQ(g.Janela().IPDestePC, "10.0.0.5");
@@ -39,12 +39,12 @@ TEST_F(Inicio, PrimeiraExecucaoGravaOIPEOBancoEAbreAFila) {
   EXPECT_EQ(a.ui.DicaBandeja(), "Velant NFe V-6.07.01.1 IP deste PC:10.0.0.5");
   EXPECT_EQ(LeIni("Local", "IP do Computador a ser processado"), "10.0.0.5");
   EXPECT_EQ(LeIni("SGBD", "Gerenciador de Banco de Dados"), "SQLITE");
-  const EstadoGlobal& e = a.estado;
-  EXPECT_EQ(e.IPProcessamento, "10.0.0.5");
+  const SolicitacaoAtual& e = a.atual;
+  EXPECT_EQ(a.host.IPProcessamento, "10.0.0.5");
   EXPECT_EQ(e.PastaBase, "C:\\Dunmor");
-  // Access, MySQL, SQL Server, Oracle, SQLite, PostgreSQL: SQLite speaks the SQL Server dialect.
-  EXPECT_EQ((std::array{e.BancoAccess, e.BancoMySql, e.BancoSqlServer, e.BancoOracle, e.BancoSqlite, e.BancoPostgreSql}),
-            (std::array{false, false, true, false, true, false}));
+  // Access, SQL Server, SQLite, PostgreSQL: SQLite speaks the SQL Server dialect.
+  EXPECT_EQ((std::array{a.host.BancoAccess, a.host.BancoSqlServer, a.host.BancoSqlite, a.host.BancoPostgreSql}),
+            (std::array{false, true, true, false}));
   EXPECT_FALSE(a.tabelas.TabelaNotaCriada || a.tabelas.TabelaDuplicatasCriada || a.tabelas.TabelaCuponsCriada);
   ASSERT_NE(a.ctx.ConexaoBanco, nullptr);
   EXPECT_TRUE(a.ctx.ConexaoBanco->ConexaoAtiva());
@@ -56,7 +56,7 @@ TEST_F(Inicio, PrimeiraExecucaoGravaOIPEOBancoEAbreAFila) {
 TEST_F(Inicio, IpDeTestesServeEmQualquerComputador) {
   GravaIP("127.0.0.1");
   ASSERT_TRUE(g.Carrega());
-  EXPECT_EQ(a.estado.IPProcessamento, "127.0.0.1");
+  EXPECT_EQ(a.host.IPProcessamento, "127.0.0.1");
   EXPECT_EQ(LeIni("Local", "IP do Computador a ser processado"), "127.0.0.1");
   EXPECT_TRUE(a.ui.Caixas().empty());
 }
@@ -79,7 +79,7 @@ TEST_F(Inicio, IpDivergenteMostraACaixaETermina) {
 TEST_F(Inicio, SemIPDaRedeServeOsPedidosSemIP) {
   g.ObterIP = [] { return std::string(); };
   ASSERT_TRUE(g.Carrega());
-  EXPECT_EQ(a.estado.IPProcessamento, "");
+  EXPECT_EQ(a.host.IPProcessamento, "");
   EXPECT_EQ(a.ui.Titulo(), "Velant NFe V-6.07.01.1 IP deste PC:");
 }
 
@@ -97,18 +97,18 @@ TEST_F(Inicio, SegundaCopiaNaMesmaInstalacaoETerminada) {
 TEST_F(Inicio, BancoSemDriverEAnotadoESeguePolling) {
   a.ini.GravarIni("SGBD", "Gerenciador de Banco de Dados", "SQLSERVER", kIni);
   ASSERT_TRUE(g.Carrega());
-  EXPECT_FALSE(a.estado.BancoSqlite);
-  EXPECT_FALSE(a.estado.BancoPostgreSql);
+  EXPECT_FALSE(a.host.BancoSqlite);
+  EXPECT_FALSE(a.host.BancoPostgreSql);
   EXPECT_TRUE(a.NaLista(" ** Erro: Banco de dados SQLSERVER sem driver nesta plataforma: nenhuma conexão aberta"));
   g.Tique();   // the search fails on the closed connection; it is logged, nothing breaks
   g.Tique();
-  EXPECT_EQ(a.estado.NSUAtual, 0);
+  EXPECT_EQ(a.atual.NSUAtual, 0);
 }
 
 TEST_F(Inicio, FilaRealNoSqliteAtendidaDoInicioAoFim) {
   GravaIP("127.0.0.1");
   ASSERT_TRUE(g.Carrega());
-  data::cSolicitacaoFuncaoNFe ac(*a.ctx.ConexaoBanco, a.estado, a.ui);
+  data::cSolicitacaoFuncaoNFe ac(*a.ctx.ConexaoBanco, a.host, a.ui);
   ac.NSU(7);
   ac.IPComputadorAC("10.1.1.1");
   ac.Texto("000-000 - STATUS SERVICO\r\n001-000 - 3\r\n999-999 - \r\n");
@@ -117,7 +117,7 @@ TEST_F(Inicio, FilaRealNoSqliteAtendidaDoInicioAoFim) {
   std::string progresso;
   m.efeito = [&] {
     a.log.RegistraEvento("   Consultando o serviço... com um texto bem mais longo que cinquenta   ", true, true);
-    data::cSolicitacaoFuncaoNFe leitura(*a.ctx.ConexaoBanco, a.estado, a.ui);
+    data::cSolicitacaoFuncaoNFe leitura(*a.ctx.ConexaoBanco, a.host, a.ui);
     if (leitura.LocalizarCodigo(7)) progresso = leitura.Mensagem();
   };
   g.Tique();
@@ -138,7 +138,7 @@ TEST_F(Inicio, DescargaFechaAConexaoCompartilhada) {
   EXPECT_EQ(a.ctx.ConexaoBanco, nullptr);
   EXPECT_EQ(a.ctx.Solicitacao, nullptr);
   // The log no longer writes through the released record.
-  a.estado.NSUAtual = 1;
+  a.atual.NSUAtual = 1;
   a.log.RegistraEvento("depois da descarga", true, true);
   EXPECT_TRUE(a.NaLista("depois da descarga"));
 }

@@ -1,7 +1,7 @@
 #pragma once
-// Process-wide request values and switches (module mRotinasGerais). One
-// instance lives for the whole run, owned by the manager; every request
-// overwrites what it carries. Tests build a fresh one.
+// The values of the request in hand. The parser resets them for every
+// request (LimpaSolicitacao) and fills what the request carries; the poll
+// loop and the handlers fill the rest.
 #include <cstdint>
 #include <string>
 
@@ -9,21 +9,8 @@
 
 namespace velant {
 
-struct EstadoGlobal {
-  // Start-up and configuration.
-  std::string VersaoSistema = "6.07.01.1";
-  std::string CaminhoIni = "C:\\KorvanePafEcf\\NFe\\VelantNFe\\VelantNFe.ini";
-  std::string IPProcessamento;
-  std::string PastaBase = "C:\\Dunmor";
-  // Dialect switches of the SQL value formatting.
-  bool BancoAccess = false;
-  bool BancoSqlServer = true;
-  bool BancoMySql = false;
-  bool BancoOracle = false;
-  bool BancoSqlite = false;
-  bool BancoPostgreSql = false;
-
-  // The request being served.
+struct SolicitacaoAtual {
+  // Set by the poll loop.
   int32_t NSUAtual = 0;
   std::string ComandoEmExecucao;
   std::string SerieAtual;
@@ -35,6 +22,9 @@ struct EstadoGlobal {
   // Request parameters (codes 0xx-000).
   int16_t CodigoEmpresa = 0;
   std::string RegimeTributario = "3";
+  // Deliberately kept from one request to the next: the front end sends it
+  // once and then omits it.
+  std::string PastaBase = "C:\\Dunmor";
   std::string IndicadorDevolucao;
   std::string ChaveReferenciada;
   std::string ChaveAcessoSolicitada;
@@ -50,7 +40,6 @@ struct EstadoGlobal {
   std::string gCodigoUfEmitente;
 
   // Emission pipeline.
-  std::string NumeroLote;
   std::string NumeroRecepcao;
   std::string RetornoServico;
   std::string ArquivoAtual;

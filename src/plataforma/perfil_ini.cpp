@@ -1,4 +1,4 @@
-#include "manager/plataforma/perfil_ini.h"
+#include "plataforma/perfil_ini.h"
 
 #include <unistd.h>
 
@@ -9,6 +9,7 @@
 #include <system_error>
 #include <vector>
 
+#include "base/arquivos.h"
 #include "base/texto.h"
 
 namespace fs = std::filesystem;
@@ -33,10 +34,10 @@ std::string TirarBrancos(std::string_view s) {
 }
 
 bool LerArquivo(const fs::path& arquivo, std::string& conteudo) {
-  std::ifstream in(arquivo, std::ios::binary);
-  if (!in) return false;
-  conteudo.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+  auto lido = LerArquivoComum(arquivo);
+  if (!lido) return false;
+  conteudo = std::move(*lido);
+  return true;
 }
 
 std::vector<Linha> Dividir(const std::string& conteudo) {
@@ -90,27 +91,12 @@ std::string LimparValor(const std::string& bruto) {
   return Left(ParaUtf8(v), kTamanhoMaximoValor);
 }
 
-// Writes next to the file and renames over it, so that a reader never sees
-// half a file and a full disk never leaves the old one truncated.
+// A write the profile API cannot make is not reported: the value stays as it was.
 void GravarInteiro(const fs::path& arquivo, const std::string& conteudo) {
-  fs::path temporario = arquivo;
-  temporario += ".tmp" + std::to_string(getpid());
-  {
-    std::ofstream out(temporario, std::ios::binary | std::ios::trunc);
-    if (!out) return;
-    out.write(conteudo.data(), static_cast<std::streamsize>(conteudo.size()));
-    out.flush();
-    if (!out) {
-      out.close();
-      std::error_code ec;
-      fs::remove(temporario, ec);
-      return;
-    }
+  try {
+    GravaArquivo(arquivo, conteudo);
+  } catch (const ErroExecucao&) {
   }
-  std::error_code ec;
-  if (fs::exists(arquivo, ec)) fs::permissions(temporario, fs::status(arquivo, ec).permissions(), ec);
-  fs::rename(temporario, arquivo, ec);
-  if (ec) fs::remove(temporario, ec);
 }
 
 }  // namespace

@@ -1,11 +1,9 @@
-#include "manager/tabelas_solicitacao.h"
+#include "data/tabelas_solicitacao.h"
 
 #include <array>
 
 #include "base/data_hora.h"
 #include "base/texto.h"
-#include "manager/buffer_cabecalho.h"
-#include "manager/estado_global.h"
 
 namespace velant {
 
@@ -194,20 +192,6 @@ void PreparaRegistroNota(TabelasSolicitacao& tabelas) {
     } else {
       nota.SetValue(nome, Valor(int64_t{0}));
     }
-  }
-}
-
-void CopiaCabecalho(TabelasSolicitacao& tabelas, const BufferCabecalho& cabecalho, EstadoGlobal& estado) {
-  data::Recordset& nota = tabelas.TabelaNota;
-  for (const CampoCabecalho& campo : CamposCabecalho()) {
-    if (campo.texto != nullptr) {
-      nota.SetValue(campo.coluna, Valor(cabecalho.*campo.texto));
-    } else if (campo.moeda != nullptr) {
-      nota.SetValue(campo.coluna, Valor(cabecalho.*campo.moeda));
-    } else {
-      nota.SetValue(campo.coluna, Valor(cabecalho.*campo.inteiro));
-    }
-    if (campo.texto == &BufferCabecalho::CodMunEmp) estado.gCodigoUfEmitente = Left(cabecalho.CodMunEmp, 2);
   }
 }
 

@@ -1,4 +1,4 @@
-#include "manager/plataforma/perfil_ini.h"
+#include "plataforma/perfil_ini.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "manager/plataforma/registro_eventos.h"
+#include "plataforma/registro_eventos.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "manager/plataforma/sockets.h"
+#include "plataforma/sockets.h"
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>

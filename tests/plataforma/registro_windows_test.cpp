@@ -1,4 +1,4 @@
-#include "manager/plataforma/registro_windows.h"
+#include "plataforma/registro_windows.h"
 
 #include <gtest/gtest.h>
 

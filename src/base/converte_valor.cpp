@@ -1,4 +1,4 @@
-#include "manager/converte_valor.h"
+#include "base/converte_valor.h"
 
 #include <string>
 #include <vector>

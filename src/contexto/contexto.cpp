@@ -1,4 +1,4 @@
-#include "manager/contexto.h"
+#include "contexto/contexto.h"
 
 #include <chrono>
 #include <thread>

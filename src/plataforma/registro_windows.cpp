@@ -1,4 +1,4 @@
-#include "manager/plataforma/registro_windows.h"
+#include "plataforma/registro_windows.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/arquivos.h"
 #include "base/caminhos.h"
 #include "base/texto.h"
 #include "base/utf8.h"
@@ -182,10 +183,10 @@ std::optional<Valor> InterpretarValor(std::string_view linha, bool unicode) {
 }
 
 bool LerBytes(const fs::path& arquivo, std::string& bytes) {
-  std::ifstream in(arquivo, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+  auto conteudo = LerArquivoComum(arquivo);
+  if (!conteudo) return false;
+  bytes = std::move(*conteudo);
+  return true;
 }
 
 // Reads the file as regedit would import it and returns the REG_SZ value, if any.

@@ -54,7 +54,7 @@ TEST(AmbienteHostTest, WiresTheRootTheRegistryAndTheLogIntoTheContext) {
   teste::GravarTudo(raiz / "r.reg", "REGEDIT4\n[HKEY_CURRENT_USER\\nfe]\n\"CNPJ\"=\"11222333000181\"\n");
   EXPECT_EQ(ctx.registro.LerRegistro(HKEY_CURRENT_USER, "nfe", "CNPJ"), "11222333000181");
 
-  ctx.ini.GravarIni("Local", "IP do Computador a ser processado", "127.0.0.1", ctx.estado.CaminhoIni);
+  ctx.ini.GravarIni("Local", "IP do Computador a ser processado", "127.0.0.1", ctx.host.CaminhoIni);
   EXPECT_TRUE(std::filesystem::exists(raiz / "C/KorvanePafEcf/NFe/VelantNFe/VelantNFe.ini"));
 
   ctx.log.RegistraEvento("linha", true, false);

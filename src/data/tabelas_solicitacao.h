@@ -5,9 +5,6 @@
 
 namespace velant {
 
-struct BufferCabecalho;
-struct EstadoGlobal;
-
 struct TabelasSolicitacao {
   data::Recordset TabelaNota;
   data::Recordset TabelaDuplicatas;
@@ -23,8 +20,5 @@ void CriaTabelaDuplicatas(TabelasSolicitacao& tabelas);
 void CriaTabelaCupons(TabelasSolicitacao& tabelas);
 // Writes every column's default into the current TabelaNota record.
 void PreparaRegistroNota(TabelasSolicitacao& tabelas);
-// Writes the header buffer into the current TabelaNota record and sets
-// gCodigoUfEmitente from CodMunEmp on the way.
-void CopiaCabecalho(TabelasSolicitacao& tabelas, const BufferCabecalho& cabecalho, EstadoGlobal& estado);
 
 }  // namespace velant

@@ -1,19 +1,20 @@
 #pragma once
 // Everything a routine of the Host may need, by reference. The manager owns
 // the objects and builds one Contexto; tests build their own with fresh
-// state and test doubles.
+// state and test doubles. The objects of the layers above (database, request
+// tables, XML generator, component) are only named here; a routine includes
+// the header of what it uses.
 #include <cstdint>
-#include <memory>
 
 #include "base/caminhos.h"
 #include "base/data_hora.h"
-#include "component/fiscal_doc_service.h"
-#include "content/vetores_nfe.h"
-#include "manager/estado_global.h"
-#include "manager/plataforma/perfil_ini.h"
-#include "manager/plataforma/registro_eventos.h"
-#include "manager/plataforma/registro_windows.h"
-#include "manager/tabelas_solicitacao.h"
+#include "contexto/configuracao_host.h"
+#include "contexto/fabrica_servico.h"
+#include "contexto/solicitacao_atual.h"
+#include "contexto/vetores_nfe.h"
+#include "plataforma/perfil_ini.h"
+#include "plataforma/registro_eventos.h"
+#include "plataforma/registro_windows.h"
 #include "ui/interface_operador.h"
 
 namespace velant {
@@ -23,6 +24,7 @@ class CConexaoNfe;
 class cSolicitacaoFuncaoNFe;
 }  // namespace data
 class GeradorXmlNFe;
+struct TabelasSolicitacao;
 
 struct Contexto {
   InterfaceOperador& ui;
@@ -31,7 +33,8 @@ struct Contexto {
   const PerfilIni& ini;
   const RegistroWindows& registro;
   RegistroEventos& log;
-  EstadoGlobal& estado;
+  ConfiguracaoHost& host;   // written by start-up only
+  SolicitacaoAtual& atual;
   TabelasSolicitacao& tabelas;
   VetoresNFe& vetores;
   // Created on first use and kept for the run; may be null before that.

@@ -1,0 +1,19 @@
+#pragma once
+// The Host's configuration: set once at start-up, then only read.
+#include <string>
+
+namespace velant {
+
+struct ConfiguracaoHost {
+  std::string VersaoSistema = "6.07.01.1";
+  std::string CaminhoIni = "C:\\KorvanePafEcf\\NFe\\VelantNFe\\VelantNFe.ini";
+  std::string IPProcessamento;
+  // Dialect switches of the SQL value formatting; start-up sets SQL Server,
+  // the database kind then sets its own.
+  bool BancoAccess = false;
+  bool BancoSqlServer = true;
+  bool BancoSqlite = false;
+  bool BancoPostgreSql = false;
+};
+
+}  // namespace velant

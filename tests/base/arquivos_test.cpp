@@ -1,0 +1,91 @@
+// The one reader and the one writer of the system's files.
+#include "base/arquivos.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "apoio/arquivos_teste.h"
+#include "base/erro.h"
+
+namespace velant {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(LerArquivoComum, RecusaOQueNaoEUmArquivoComumSemEsperar) {
+  teste::PastaTemporaria pasta;
+  const fs::path fifo = pasta.Caminho() / "fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  teste::GravarTudo(pasta.Caminho() / "grande", std::string(2048, 'x'));
+  struct Caso {
+    const char* nome;
+    fs::path caminho;
+    std::size_t limite;
+    const char* motivo;
+  } casos[] = {
+      {"ausente", pasta.Caminho() / "nada", kTamanhoMaximoArquivo, "não encontrado"},
+      {"pasta", pasta.Caminho(), kTamanhoMaximoArquivo, "não é um arquivo comum"},
+      {"fifo sem escritor", fifo, kTamanhoMaximoArquivo, "não é um arquivo comum"},
+      {"dispositivo sem fim", "/dev/zero", kTamanhoMaximoArquivo, "não é um arquivo comum"},
+      {"acima do limite", pasta.Caminho() / "grande", 1024, "maior que 1024 bytes"},
+  };
+  for (const auto& c : casos) {
+    std::string motivo;
+    EXPECT_FALSE(LerArquivoComum(c.caminho, &motivo, c.limite)) << c.nome;
+    EXPECT_EQ(motivo, c.motivo) << c.nome;
+  }
+  auto lido = LerArquivoComum(pasta.Caminho() / "grande", nullptr, 2048);
+  ASSERT_TRUE(lido);
+  EXPECT_EQ(*lido, std::string(2048, 'x'));
+}
+
+TEST(LerArquivoDescrito, NomeiaOQueFaltou) {
+  try {
+    LerArquivoDescrito("/nao/existe.pfx", "Certificado digital", CodigoErro::ErroComponente);
+    FAIL() << "não levantou";
+  } catch (const ErroExecucao& e) {
+    EXPECT_EQ(e.Numero(), static_cast<int>(CodigoErro::ErroComponente));
+    EXPECT_EQ(e.Descricao(), "Certificado digital não encontrado: /nao/existe.pfx");
+  }
+}
+
+TEST(GravaArquivo, SubstituiInteiroMantemPermissoesENaoDeixaTemporario) {
+  teste::PastaTemporaria pasta;
+  const fs::path alvo = pasta.Caminho() / "nota.xml";
+  GravaArquivo(alvo, "primeiro");
+  ASSERT_EQ(chmod(alvo.c_str(), 0640), 0);
+  GravaArquivo(alvo, "segundo, mais longo");
+  EXPECT_EQ(teste::LerTudo(alvo), "segundo, mais longo");
+  EXPECT_EQ(fs::status(alvo).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  int arquivos = 0;
+  for ([[maybe_unused]] const auto& e : fs::directory_iterator(pasta.Caminho())) ++arquivos;
+  EXPECT_EQ(arquivos, 1);
+}
+
+TEST(GravaArquivo, FalhaNomeiaOPassoENaoDeixaTemporario) {
+  teste::PastaTemporaria pasta;
+  // A folder with something in it where the document should go: the rename
+  // fails whoever runs the test (root included).
+  const fs::path alvo = pasta.Caminho() / "nota.xml";
+  fs::create_directories(alvo / "dentro");
+  try {
+    GravaArquivo(alvo, "x");
+    FAIL() << "não levantou";
+  } catch (const ErroExecucao& e) {
+    EXPECT_EQ(e.Numero(), static_cast<int>(CodigoErro::ErroDeEntradaSaida));
+    EXPECT_NE(e.Descricao().find("Não foi possível gravar " + alvo.string() + " (renomeação: "), std::string::npos)
+        << e.Descricao();
+  }
+  int arquivos = 0;
+  for ([[maybe_unused]] const auto& e : fs::directory_iterator(pasta.Caminho())) ++arquivos;
+  EXPECT_EQ(arquivos, 1);
+  EXPECT_THROW(GravaArquivo(pasta.Caminho() / "sem" / "pasta.xml", "x"), ErroExecucao);
+}
+
+}  // namespace
+}  // namespace velant
