@@ -223,6 +223,17 @@ TEST_F(EnvioEmail, CadaMensagemTemSeuIdentificador) {
   EXPECT_NE(recebidas[0].Campo("id-mensagem"), recebidas[1].Campo("id-mensagem"));
 }
 
+// No attachment named: the text alone goes.
+TEST_F(EnvioEmail, SemAnexoSoOTexto) {
+  Inicia();
+  Host(false);
+  ASSERT_TRUE(Envia("cliente@exemplo.com.br", kAssuntoNFe, "Só o texto.", "")) << Log();
+  auto recebidas = Recebidas();
+  ASSERT_EQ(recebidas.size(), 1u);
+  EXPECT_EQ(recebidas[0].Campo("corpo"), "Só o texto.");
+  EXPECT_FALSE(recebidas[0].Tem("anexo-1"));
+}
+
 // --- Mails that are not sent -----------------------------------------------
 
 struct CasoFalha {
