@@ -11,6 +11,8 @@
 #include "component/assinador_xml.h"
 #include "component/autoridade_mensagens.h"
 #include "component/autoridade_xml.h"
+#include "component/cliente_email.h"
+#include "component/mensagem_email.h"
 #include "component/respostas_autoridade.h"
 #include "component/validador_esquema.h"
 #include "contexto/contexto.h"
@@ -220,9 +222,77 @@ std::string ServicoDocumentoFiscal::ImprimeDanfe(const std::string&, const std::
   NaoDisponivel("ImprimeDanfe");
 }
 
-bool ServicoDocumentoFiscal::EnviaEmail(const std::string&, const std::string&, const std::string&,
-                                        const std::string&) {
-  NaoDisponivel("EnviaEmail");
+namespace {
+
+// The mail settings under "nfe", read at every send; the first one missing
+// or wrong is the error.
+std::optional<std::string> LerConfiguracaoEmail(const Contexto& ctx, email::ConfiguracaoEmail& c) {
+  auto ler = [&](const char* valor) { return Trim(ctx.registro.LerRegistro(HKEY_CURRENT_USER, kChaveRegistro, valor)); };
+  auto falta = [](const char* valor) { return std::string("valor \"") + valor + "\" da chave nfe não configurado"; };
+  c.servidor = ler("EmailServidor");
+  if (c.servidor.empty()) return falta("EmailServidor");
+  std::string seguranca = ler("EmailSeguranca");
+  std::string s = UCase(seguranca);
+  if (s.empty() || s == "STARTTLS") c.seguranca = email::Seguranca::StartTls;
+  else if (s == "SSL") c.seguranca = email::Seguranca::Ssl;
+  else if (s == "NENHUMA") c.seguranca = email::Seguranca::Nenhuma;
+  else return "valor \"EmailSeguranca\" inválido: \"" + seguranca + "\" (STARTTLS, SSL ou NENHUMA)";
+  std::string porta = ler("EmailPorta");
+  if (!porta.empty()) {
+    c.porta = porta.size() <= 5 && SoDigitos(porta) == porta ? std::stoi(porta) : 0;
+    if (c.porta < 1 || c.porta > 65535) return "valor \"EmailPorta\" inválido: \"" + porta + "\"";
+  }
+  c.usuario = ler("EmailUsuario");
+  c.senha = ctx.registro.LerRegistro(HKEY_CURRENT_USER, kChaveRegistro, "EmailSenha");
+  c.remetente = ler("EmailRemetente");
+  if (c.remetente.empty() && email::EnderecoValido(c.usuario)) c.remetente = c.usuario;
+  if (c.remetente.empty()) return falta("EmailRemetente");
+  c.nomeRemetente = ler("EmailNomeRemetente");
+  c.arquivoAC = CaminhoLocal(ctx, ler("EmailArquivoAC"));
+  c.tempoConexao = Segundos(ler("EmailTempoLimiteConexao"), 10);
+  c.tempoTotal = Segundos(ler("EmailTempoLimiteTotal"), 60);
+  return std::nullopt;
+}
+
+// A request field may carry a line break; the log line must stay one line.
+std::string NumaLinha(std::string s) {
+  for (char& c : s)
+    if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+  return s;
+}
+
+}  // namespace
+
+bool ServicoDocumentoFiscal::EnviaEmail(const std::string& destinatario, const std::string& assunto,
+                                        const std::string& corpo, const std::string& anexo) {
+  auto falha = [&](const std::string& causa) {
+    ctx_.log.RegistraEvento("        E-mail não enviado para \"" + NumaLinha(destinatario) + "\": " + causa, true, false);
+    return false;
+  };
+  email::ConfiguracaoEmail cfg;
+  if (auto erro = LerConfiguracaoEmail(ctx_, cfg)) return falha(*erro);
+  auto enderecos = email::ListaEnderecos(destinatario);
+  if (!enderecos) return falha("endereço de destinatário inválido");
+  if (enderecos->empty()) return falha("nenhum endereço de destinatário");
+
+  email::MensagemEmail m;
+  m.destinatarios = *enderecos;
+  m.assunto = assunto;
+  m.corpo = corpo;
+  std::string caminho = Trim(anexo);
+  if (!caminho.empty()) {
+    std::filesystem::path local = CaminhoLocal(ctx_, caminho);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(local, ec)) return falha("arquivo anexo não encontrado: " + caminho);
+    try {
+      m.conteudoAnexo = LerArquivo(local, caminho);
+    } catch (const ErroExecucao& e) {
+      return falha("arquivo anexo ilegível: " + e.Descricao());
+    }
+    m.nomeAnexo = email::NomeArquivo(caminho);
+  }
+  if (auto erro = email::Envia(cfg, m)) return falha(*erro);
+  return true;
 }
 
 }  // namespace velant

@@ -70,6 +70,10 @@ class ServicoDocumentoFiscal : public FiscalDocService {
   // Later work: raise ErroExecucao saying so.
   std::string ImprimeDanfe(const std::string& arquivoDistribuicao, const std::string& arquivoPdf, int32_t modo,
                            int32_t reservado) override;
+  // One mail through the SMTP server of the registry values "Email..." (read
+  // at every call) to the address, or addresses separated by ";" or ",",
+  // with the file (a Windows path is mapped) as its attachment. False, with
+  // one log line naming the cause, when it was not sent.
   bool EnviaEmail(const std::string& destinatario, const std::string& assunto, const std::string& corpo,
                   const std::string& anexo) override;
 
