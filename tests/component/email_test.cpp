@@ -12,7 +12,7 @@
 #include "apoio/servidor_smtp.h"
 #include "autoridade_apoio.h"
 #include "component/servico_documento_fiscal.h"
-#include "manager/contexto.h"
+#include "contexto/contexto.h"
 
 namespace velant {
 namespace {
