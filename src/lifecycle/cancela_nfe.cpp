@@ -53,7 +53,9 @@ bool CancelaNFe(Contexto& ctx, const std::string& pNumeroNF, const std::string& 
   if (Registrado(codigo) && ProtocoloValido(Right(resultado, 15))) {
     protocolo = Right(resultado, 15);
   } else if (JaCancelada(codigo)) {
-    protocolo = kProtocoloJaCancelada;
+    // A row that already holds this cancellation keeps the event's protocol.
+    protocolo = std::string("CASE WHEN [Etapa Concluida] = 3 AND [Numero do Protocolo] > 0") +
+                " THEN [Numero do Protocolo] ELSE " + kProtocoloJaCancelada + " END";
   } else {
     ctx.ui.MsgBox(std::string("Erro ao cancelar nfe. Retorno! ") + vbCrLf + resultado, vbOKOnly);
     return false;

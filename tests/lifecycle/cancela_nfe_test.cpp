@@ -96,6 +96,19 @@ TEST_F(Cancelamento, NumeroQueNaoConverteNaoChamaOComponente) {
   EXPECT_TRUE(chamadas.empty());
 }
 
+// Asked again after it was recorded: approved, and the event's protocol is
+// not lost to the fixed 1111.
+TEST_F(Cancelamento, JaCanceladaMantemOProtocoloGravado) {
+  LinhaDoAC();
+  Executa("UPDATE MovimentoNFeSaidaCancelada SET [Numero do Protocolo] = 135260000000042, [Etapa Concluida] = 3");
+  for (const char* r : {"218 - Rejeição: NF-e já está cancelada na base de dados da SEFAZ",
+                        "573 - Rejeição: Duplicidade de Evento"}) {
+    resposta = r;
+    EXPECT_TRUE(Cancela()) << r;
+    EXPECT_EQ(Linha(), (std::vector<std::vector<int64_t>>{{135260000000042, 3}})) << r;
+  }
+}
+
 // Registered or already cancelled at the authority, but the front end made
 // no row for it: false, with the inconsistency message.
 TEST_F(Cancelamento, SemLinhaDoACDaInconsistencia) {
