@@ -63,8 +63,8 @@ std::optional<std::string> ProtocoloAutorizacao(const std::string& retConsSitNFe
 //     vinculado a NF-e - Protocolo: <nProt>"), the protocol being the last 15 characters;
 //   already cancelled (218): "218 - Rejeição: NF-e já está cancelada na base de dados da SEFAZ";
 //   anything else: "<cStat> - <xMotivo>" without bracketed details.
-// Callers take any text containing "101" as registered and any containing
-// "218" as already cancelled, so no other text contains those digits.
+// Callers decide by the code; still, no other text contains "101" or "218",
+// so a text searched for those digits cannot be misread either.
 std::string TextoEventoCancelamento(const std::string& retEnvEvento);
 
 // InutilizaNumeracao (retInutNFe).

@@ -1,6 +1,7 @@
 #include "component/simulador_autoridade.h"
 
 #include <cstdio>
+#include <ctime>
 #include <map>
 #include <optional>
 #include <vector>
@@ -108,6 +109,32 @@ std::string CodigoUfValido(std::initializer_list<std::string> candidatos) {
   for (const auto& c : candidatos)
     if (Digitos(c, 2) && c != "00") return c;
   return "35";
+}
+
+// "2016-01-15T10:00:00-03:00" as an instant; nothing when it is not so written.
+std::optional<std::chrono::system_clock::time_point> Instante(const std::string& dataHora) {
+  std::tm t{};
+  int fusoH = 0, fusoM = 0;
+  char sinal = 0;
+  if (std::sscanf(dataHora.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c%2d:%2d", &t.tm_year, &t.tm_mon, &t.tm_mday, &t.tm_hour,
+                  &t.tm_min, &t.tm_sec, &sinal, &fusoH, &fusoM) != 9 ||
+      (sinal != '-' && sinal != '+'))
+    return std::nullopt;
+  t.tm_year -= 1900;
+  t.tm_mon -= 1;
+  long fuso = (fusoH * 3600L + fusoM * 60L) * (sinal == '-' ? -1 : 1);
+  return std::chrono::system_clock::from_time_t(timegm(&t) - fuso);
+}
+
+// A cancellation is on time within 24 hours of the authorisation; the
+// authority still registers it, as out of time, up to 168 hours; later it refuses.
+std::string StatusPrazoCancelamento(const std::string& protNFe, std::chrono::system_clock::time_point agora) {
+  auto autorizacao = Instante(TextoFilho(Filho(DocumentoXml::Ler(protNFe, "protNFe").Raiz(), "infProt"), "dhRecbto"));
+  if (!autorizacao) return "135";
+  auto passado = agora - *autorizacao;
+  if (passado <= std::chrono::hours(24)) return "135";
+  if (passado <= std::chrono::hours(168)) return "155";
+  return "220";
 }
 
 }  // namespace
@@ -395,11 +422,12 @@ std::string SimuladorAutoridade::RecepcaoEvento(const Pedido& p) {
     } else if (TextoFilho(Filho(inf, "detEvento"), "nProt") != nota->nProt) {
       cStat = "222";
     } else {
-      cStat = "135";
+      cStat = StatusPrazoCancelamento(nota->protNFe, relogio_());
     }
     std::string xMotivo = TextoStatus(cStat);
     if (xMotivo.empty()) xMotivo = "Rejeição: Código " + cStat + " simulado";
-    std::string nProt = cStat == "135" ? Protocolo(chave.substr(0, 2)) : "";
+    const bool registrado = cStat == "135" || cStat == "155";
+    std::string nProt = registrado ? Protocolo(chave.substr(0, 2)) : "";
     std::string ret = "<retEvento versao=\"1.00\"><infEvento" + (nProt.empty() ? "" : " Id=\"ID" + nProt + "\"") +
                       ">" + Elemento("tpAmb", configuracao_.ambiente) + Elemento("verAplic", configuracao_.verAplic) +
                       Elemento("cOrgao", CodigoUfValido({TextoFilho(inf, "cOrgao"), cOrgao})) + Elemento("cStat", cStat) +
@@ -407,7 +435,7 @@ std::string SimuladorAutoridade::RecepcaoEvento(const Pedido& p) {
                       Elemento("xEvento", "Cancelamento registrado") + Elemento("nSeqEvento", sequencia) +
                       Elemento("dhRegEvento", Agora()) + (nProt.empty() ? "" : Elemento("nProt", nProt)) +
                       "</infEvento></retEvento>";
-    if (cStat == "135")
+    if (registrado)
       estado_.GravaCancelamento(chave, textoEvento, "<retEvento xmlns=\"" + std::string(kNamespaceNFe) +
                                                         "\"" + ret.substr(std::string("<retEvento").size()),
                                 nProt);

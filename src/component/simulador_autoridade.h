@@ -3,7 +3,9 @@
 // environment runs them, for tests and demonstrations: each request is
 // checked for schema, signature, access key and its check digit, the
 // issuer's CNPJ against the signing certificate and the environment, and
-// answered with the official codes and texts. Invoices are authorised with
+// answered with the official codes and texts. A cancellation needs the
+// invoice's authorisation protocol and comes within 24 hours of it (out of
+// time, 155, up to 168 hours). Invoices are authorised with
 // 15-digit protocol numbers; a batch answers "in processing" for a set
 // number of queries first. Everything it learns is kept in a SQLite file.
 // The HTTPS side (mutual TLS, refused connections, delays, dropped answers)

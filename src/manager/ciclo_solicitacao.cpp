@@ -143,6 +143,8 @@ bool GerenciadorNFe::Despacha() {
       rotina = "CancelaNFe";
       mensagemAprovada = "NFe Cancelada com Sucesso!";
       mensagemCancelada = "NFe não foi cancelada!";
+      // The row to update is the request's, never the series of the one before.
+      e.SerieAtual = cab.SerieNFEmp;
       aprovada = manipuladores_.CancelaNFe(cab.NumeroNF, e.ChaveAcessoSolicitada, "1", e.ProtocoloSolicitado,
                                            e.JustificativaSolicitada);
     } else if (comando == "NFE3.10") {

@@ -1,6 +1,8 @@
 #include "manager/manipuladores_comando.h"
 
 #include "base/erro.h"
+#include "lifecycle/cancela_nfe.h"
+#include "lifecycle/inutiliza_nfe.h"
 #include "lifecycle/testa_servidores.h"
 
 namespace velant {
@@ -13,9 +15,10 @@ namespace {
 
 }  // namespace
 
-bool ManipuladoresLifecycle::CancelaNFe(const std::string&, const std::string&, const std::string&,
-                                        const std::string&, const std::string&) {
-  NaoDisponivel("CancelaNFe");
+bool ManipuladoresLifecycle::CancelaNFe(const std::string& numeroNF, const std::string& chaveAcesso,
+                                        const std::string& sequencia, const std::string& protocolo,
+                                        const std::string& justificativa) {
+  return velant::CancelaNFe(ctx_, numeroNF, chaveAcesso, sequencia, protocolo, justificativa);
 }
 
 bool ManipuladoresLifecycle::ProcessaNFeAzure() { NaoDisponivel("ProcessaNFeAzure"); }
@@ -30,9 +33,9 @@ bool ManipuladoresLifecycle::EnviaEmailNFe() { NaoDisponivel("EnviaEmailNFe"); }
 
 bool ManipuladoresLifecycle::EnviaEmailContador() { NaoDisponivel("EnviaEmailContador"); }
 
-bool ManipuladoresLifecycle::InutilizaNFe(const std::string&, const std::string&, const std::string&,
-                                          const std::string&) {
-  NaoDisponivel("InutilizaNFe");
+bool ManipuladoresLifecycle::InutilizaNFe(const std::string& ano, const std::string& numeroInicial,
+                                          const std::string& numeroFinal, const std::string& justificativa) {
+  return velant::InutilizaNFe(ctx_, ano, numeroInicial, numeroFinal, justificativa);
 }
 
 }  // namespace velant

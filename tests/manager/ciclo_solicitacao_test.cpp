@@ -120,6 +120,20 @@ TEST_F(Ciclo, PreparoDaNotaPassaSerieNumeroEData) {
   EXPECT_EQ(m.chamadas.size(), 1u);
 }
 
+// The row a cancellation updates is the request's own: its company and
+// series, never those the request before left.
+TEST_F(Ciclo, CancelamentoUsaEmpresaESerieDaPropriaSolicitacao) {
+  a.atual.SerieAtual = "9";
+  a.atual.CodigoEmpresa = 9;
+  Inclui("CANCELAR NFE", {"040-000 - 3", "112-000 - 2", "111-000 - 5"});
+  Inclui("CANCELAR NFE", {"111-000 - 6"});
+  std::vector<std::pair<int16_t, std::string>> vistos;
+  m.efeito = [&] { vistos.emplace_back(a.atual.CodigoEmpresa, a.atual.SerieAtual); };
+  g.Tique();
+  g.Tique();
+  EXPECT_EQ(vistos, (std::vector<std::pair<int16_t, std::string>>{{3, "2"}, {0, ""}}));
+}
+
 // --- Requests that cannot be prepared ---------------------------------------
 
 struct CasoPreparo {

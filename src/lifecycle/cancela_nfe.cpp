@@ -1,0 +1,75 @@
+#include "lifecycle/cancela_nfe.h"
+
+#include <memory>
+
+#include "base/erro.h"
+#include "base/regional.h"
+#include "base/texto.h"
+#include "component/fiscal_doc_service.h"
+#include "data/conexao_nfe.h"
+#include "data/formata_sql.h"
+#include "lifecycle/codigo_resposta.h"
+
+namespace velant {
+
+namespace {
+
+// Registered (155: out of time, still registered) with the event's protocol.
+bool Registrado(const std::string& codigo) { return codigo == "135" || codigo == "155"; }
+// Already cancelled, or this very cancellation event already registered (573).
+bool JaCancelada(const std::string& codigo) { return codigo == "218" || codigo == "573"; }
+
+constexpr const char* kProtocoloJaCancelada = "1111";
+
+bool ProtocoloValido(const std::string& p) {
+  return p.size() == 15 && p.find_first_not_of("0123456789") == std::string::npos;
+}
+
+std::unique_ptr<FiscalDocService> CriaComponente(Contexto& ctx) {
+  auto componente = ctx.CriaFiscalDocService ? ctx.CriaFiscalDocService() : nullptr;
+  if (!componente) Levanta(CodigoErro::ObjetoNaoDefinido, "Componente FiscalDocService não disponível");
+  return componente;
+}
+
+data::CConexaoNfe& Conexao(Contexto& ctx) {
+  if (ctx.ConexaoBanco == nullptr) Levanta(CodigoErro::ObjetoNaoDefinido, "Conexão com o banco não disponível");
+  return *ctx.ConexaoBanco;
+}
+
+}  // namespace
+
+bool CancelaNFe(Contexto& ctx, const std::string& pNumeroNF, const std::string& pChave,
+                const std::string& pSequencia, const std::string& pProtocolo, const std::string& pJustificativa) {
+  const std::string numero7 = Format(Valor(CLng(Valor(pNumeroNF))), "0000000");
+  std::string resultado;
+  {
+    auto componente = CriaComponente(ctx);
+    resultado = componente->EventoCancelamento(numero7, pChave, pSequencia, pProtocolo, pJustificativa);
+  }
+  ctx.log.CriaLogNFe("      Resultado: " + resultado);
+
+  const std::string codigo = CodigoResposta(resultado);
+  std::string protocolo;
+  if (Registrado(codigo) && ProtocoloValido(Right(resultado, 15))) {
+    protocolo = Right(resultado, 15);
+  } else if (JaCancelada(codigo)) {
+    // A row that already holds this cancellation keeps the event's protocol.
+    protocolo = std::string("CASE WHEN [Etapa Concluida] = 3 AND [Numero do Protocolo] > 0") +
+                " THEN [Numero do Protocolo] ELSE " + kProtocoloJaCancelada + " END";
+  } else {
+    ctx.ui.MsgBox(std::string("Erro ao cancelar nfe. Retorno! ") + vbCrLf + resultado, vbOKOnly);
+    return false;
+  }
+
+  const SolicitacaoAtual& a = ctx.atual;
+  const std::string sql = std::string("UPDATE MovimentoNFeSaidaCancelada") + " SET [Numero do Protocolo] = " +
+                          protocolo + ", [Etapa Concluida] = " + "3" +
+                          " WHERE Empresa = " + std::to_string(a.CodigoEmpresa) + "   AND Serie = '" +
+                          data::DuplicaAspas(a.SerieAtual) + "'" + "   AND [Numero da NFe] = " + "'" +
+                          data::DuplicaAspas(pChave) + "'";
+  if (Conexao(ctx).ExecutaSql(sql) >= 1) return true;
+  ctx.ui.MsgBox("Inconsistência na atualização do Cancelamento da NF-e", vbOKOnly);
+  return false;
+}
+
+}  // namespace velant

@@ -1,0 +1,96 @@
+#pragma once
+// For the cancellation and voiding routines: a component that answers the
+// two operations with a given text and records their arguments, and a Host
+// context on the root's SQLite database where the front end's rows are made.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "base/erro.h"
+#include "base/regional.h"
+#include "component/fiscal_doc_service.h"
+#include "data/conexao_nfe.h"
+#include "data/configuracao_banco.h"
+#include "manager/ambiente_teste.h"
+
+namespace velant::teste {
+
+class ComponenteResposta : public FiscalDocService {
+ public:
+  ComponenteResposta(std::string resposta, std::vector<std::string>& chamadas)
+      : resposta_(std::move(resposta)), chamadas_(chamadas) {}
+
+  std::string EventoCancelamento(const std::string& numero, const std::string& chave, const std::string& sequencia,
+                                 const std::string& protocolo, const std::string& justificativa) override {
+    chamadas_.push_back("EventoCancelamento(" + numero + "|" + chave + "|" + sequencia + "|" + protocolo + "|" +
+                        justificativa + ")");
+    return resposta_;
+  }
+  std::string InutilizaNumeracao(const std::string& ano, const std::string& inicial, const std::string& final_,
+                                 const std::string& justificativa) override {
+    chamadas_.push_back("InutilizaNumeracao(" + ano + "|" + inicial + "|" + final_ + "|" + justificativa + ")");
+    return resposta_;
+  }
+
+  std::string AssinaXml(const std::string&, const std::string&) override { Nao(); }
+  std::string GeraLote(const std::string&, int32_t) override { Nao(); }
+  std::string ConsultaSituacao(const std::string&) override { Nao(); }
+  std::string ImprimeDanfe(const std::string&, const std::string&, int32_t, int32_t) override { Nao(); }
+  std::string EnviaLote(const std::string&) override { Nao(); }
+  std::string ConsultaLote(const std::string&) override { Nao(); }
+  std::string StatusServico() override { Nao(); }
+  bool ValidaXml(const std::string&, const std::string&, bool) override { Nao(); }
+  std::string GeraDistribuicao(const std::string&) override { Nao(); }
+  bool EnviaEmail(const std::string&, const std::string&, const std::string&, const std::string&) override { Nao(); }
+  std::string GeraChaveAcesso(const std::string&, const std::string&, const std::string&, int32_t, int32_t, int32_t,
+                              int32_t, int32_t) override { Nao(); }
+
+ private:
+  [[noreturn]] static void Nao() { throw std::logic_error("operação inesperada"); }
+  std::string resposta_;
+  std::vector<std::string>& chamadas_;
+};
+
+class MovimentoSaida : public ::testing::Test {
+ protected:
+  MovimentoSaida() {
+    data::GarantirConfiguracaoBanco(a.ini);
+    conexao = std::make_unique<data::CConexaoNfe>(a.ini, a.caminhos, a.ui);
+    a.ctx.ConexaoBanco = conexao.get();
+    a.ctx.CriaFiscalDocService = [this] { return std::make_unique<ComponenteResposta>(resposta, chamadas); };
+    a.atual.CodigoEmpresa = 1;
+    a.atual.SerieAtual = "1";
+  }
+  ~MovimentoSaida() override { a.ctx.ConexaoBanco = nullptr; }
+
+  void Executa(const std::string& sql) { ASSERT_EQ(conexao->ExecutaSql(sql), 1) << sql; }
+  // The integer columns of every row the query selects, in order.
+  std::vector<std::vector<int64_t>> Linhas(const std::string& sql) {
+    auto rs = conexao->RsConexao(sql);
+    std::vector<std::vector<int64_t>> r;
+    for (; !rs->Eof(); rs->MoveNext()) {
+      std::vector<int64_t> linha;
+      for (int32_t i = 0; i < rs->QuantidadeCampos(); ++i) linha.push_back(CLngLng(rs->Value(i)));
+      r.push_back(linha);
+    }
+    return r;
+  }
+  std::vector<std::string> Caixas() const {
+    std::vector<std::string> r;
+    for (const auto& c : a.ui.Caixas()) r.push_back(c.prompt);
+    return r;
+  }
+  bool NoArquivoLog(const std::string& linha) const {
+    return a.ArquivoLog().find(" - " + linha + "\r\n") != std::string::npos;
+  }
+
+  AmbienteTeste a;
+  std::unique_ptr<data::CConexaoNfe> conexao;
+  std::string resposta;
+  std::vector<std::string> chamadas;
+};
+
+}  // namespace velant::teste
