@@ -213,11 +213,11 @@ INSTANTIATE_TEST_SUITE_P(
         CasoRecusa{"TerminadorSemCrLf", "000-000 - STATUS SERVICO\r\n001-000 - 1\r\n999-999 - ",
                    "Terminador 999-999 sem CR LF no fim do texto", "Terminador 999-999 sem CR LF no fim do texto"},
         CasoRecusa{"SemNumeroDeControle", Solicitacao({"000-000 - STATUS SERVICO", "999-999 - "}),
-                   "Número de Controle de Solicitacao está diferente",   // the stamp keeps 50 characters
+                   "Número de Controle de Solicitacao está diferente!",
                    "Número de Controle de Solicitacao está diferente!"},
         CasoRecusa{"CampoQueNaoConverte", Pedido("NFE3.10", {"115-000 - R$ 5,00"}),
                    "Campo 115-000 inválido: Tipos incompatíveis", "Campo 115-000 inválido: Tipos incompatíveis"},
-        CasoRecusa{"AtvComLinhaCurta", Pedido("ATV", {"111-000"}), "Campo 111-000 inválido: Linha curta demais para c",
+        CasoRecusa{"AtvComLinhaCurta", Pedido("ATV", {"111-000"}), "Campo 111-000 inválido: Linha curta demais para co",
                    "Campo 111-000 inválido: Linha curta demais para conter um valor: 111-000"},
         CasoRecusa{"TextoVazio", "", "Texto da solicitação vazio", "Texto da solicitação vazio"}),
     [](const ::testing::TestParamInfo<CasoRecusa>& i) { return std::string(i.param.nome); });

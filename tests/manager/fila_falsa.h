@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/erro.h"
+#include "base/texto.h"
 #include "data/conexao_nfe.h"
 #include "data/solicitacao_funcao_nfe.h"
 #include "manager/manipuladores_comando.h"
@@ -88,7 +89,7 @@ class FilaFalsa : public data::cSolicitacaoFuncaoNFe {
     if (it == linhas.end() || !it->second.analise.Zero()) return false;
     it->second.analise = pHora;
     it->second.cancelamentoHost = pHora;
-    it->second.mensagem = pMensagem.substr(0, 50);
+    it->second.mensagem = Left(pMensagem, 50);
     return true;
   }
   bool DefineMensagem(int32_t pNSU, const std::string& pMensagem) override {
@@ -105,7 +106,7 @@ class FilaFalsa : public data::cSolicitacaoFuncaoNFe {
     return Responde(pNSU, &LinhaFalsa::aprovacao, pHora, pMensagem);
   }
   bool DefineHoraCancelamentoHost(int32_t pNSU, DataHora pHora, const std::string& pMensagem) override {
-    return Responde(pNSU, &LinhaFalsa::cancelamentoHost, pHora, pMensagem.substr(0, 50));
+    return Responde(pNSU, &LinhaFalsa::cancelamentoHost, pHora, Left(pMensagem, 50));
   }
 
  private:
