@@ -138,7 +138,19 @@ void ConexaoPostgreSql::Fechar() {
   }
 }
 
-bool ConexaoPostgreSql::Aberta() const { return conn_ != nullptr && PQstatus(conn_) == CONNECTION_OK; }
+// A server that stopped or ended this backend has sent its farewell and
+// closed the socket; reading what is pending (never blocking: the message,
+// then the end of the stream) notices it now, before a statement is sent
+// into a connection that is already gone.
+bool ConexaoPostgreSql::Aberta() const {
+  if (conn_ == nullptr) return false;
+  for (int leitura = 0; leitura < 3 && PQstatus(conn_) == CONNECTION_OK &&
+                        PQtransactionStatus(conn_) == PQTRANS_IDLE;
+       ++leitura) {
+    if (PQconsumeInput(conn_) == 0) break;
+  }
+  return PQstatus(conn_) == CONNECTION_OK;
+}
 
 // One statement per call: the extended protocol refuses a text with a
 // second one. A lost connection stays lost (Aberta() false); the owner opens a new one.

@@ -15,7 +15,7 @@ namespace {
 // The status label has one line: the first line of the reason, readable.
 std::string PrimeiraLinha(const std::string& texto) {
   std::string linha = texto.substr(0, texto.find_first_of("\r\n"));
-  return Len(linha) > 150 ? Left(linha, 150) + "..." : linha;
+  return Len(linha) > 200 ? Left(linha, 200) + "..." : linha;
 }
 
 const char* Rotina(bool aprovada) { return aprovada ? "DefineHoraAprovacaoHost" : "DefineHoraCancelamentoHost"; }
