@@ -79,7 +79,12 @@ GerenciadorNFe::Entrega GerenciadorNFe::EntregaResposta(const RespostaPendente& 
 
 bool GerenciadorNFe::EntregaRespostasPendentes() {
   while (!respostasPendentes_.empty()) {
-    if (EntregaResposta(respostasPendentes_.front(), true) == Entrega::Adiada) return false;
+    if (EntregaResposta(respostasPendentes_.front(), true) == Entrega::Adiada) {
+      janela_.TextoStatus = "Resposta do NSU " + std::to_string(respostasPendentes_.front().nsu) +
+                            " não gravada: nova tentativa a cada segundo";
+      MostraStatus();
+      return false;
+    }
     respostasPendentes_.pop_front();
   }
   return true;

@@ -107,6 +107,7 @@ std::string RegistroEventos::NomeArquivoLog(DataHora data) {
 }
 
 void RegistroEventos::CriaLogNFe(const std::string& Texto) {
+  if (!gravaArquivo_) return;
   try {
     DataHora agora = relogio_.Agora();
     // The folder is created when missing; otherwise every line would be lost.

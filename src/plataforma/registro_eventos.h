@@ -32,6 +32,9 @@ class RegistroEventos {
   RegistroEventos(InterfaceOperador& ui, const MapeadorCaminhos& caminhos, const Relogio& relogio);
 
   void DefinirEscritorMensagem(EscritorMensagem escritor) { escritor_ = std::move(escritor); }
+  // False for the commands that only read: the daily file (and its folders)
+  // is neither created nor written; the lines reach the list only.
+  void DefinirGravaArquivo(bool grava) { gravaArquivo_ = grava; }
 
   void RegistraEvento(const std::string& Texto, bool GravarArquivo, bool GravarMensagem);
   void CriaLogNFe(const std::string& Texto);
@@ -44,6 +47,7 @@ class RegistroEventos {
   const MapeadorCaminhos& caminhos_;
   const Relogio& relogio_;
   EscritorMensagem escritor_;
+  bool gravaArquivo_ = true;
 };
 
 }  // namespace velant

@@ -360,6 +360,7 @@ TEST_F(Ciclo, RespostaNaoGravadaERepetidaAteGravar) {
   g.Tique();
   EXPECT_FALSE(Respondida(primeira));
   EXPECT_TRUE(Linha(segunda).analise.Zero());
+  EXPECT_EQ(a.ui.Status(), "Resposta do NSU 1 não gravada: nova tentativa a cada segundo");
   g.Tique();
   EXPECT_FALSE(Linha(primeira).aprovacao.Zero());
   EXPECT_EQ(Linha(primeira).mensagem, "Serviço de NFe Disponível");

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # velantnfe-ac and the queue: it never inserts past the 32-bit NSU range,
-# says why whenever an insert fails, and its read-only commands (listar,
-# mostrar) create nothing and say what is missing.
+# says why whenever an insert fails, and the read-only commands (listar,
+# mostrar, and velantnfe vetores) create nothing and say what is missing.
 set -euo pipefail
 source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
 
@@ -61,6 +61,14 @@ printf '[SGBD]\r\nGerenciador de Banco de Dados=SQLITE\r\n' >> "$(pasta_host "$s
 somente_leitura "banco de dados SQLite inexistente: C:\\KorvanePafEcf\\NFe\\VelantNFe\\dvk_data.db ($(pasta_host "$semsgbd")/dvk_data.db)" \
   --raiz "$semsgbd"
 [ "$(ls -A "$(pasta_host "$semsgbd")")" = "VelantNFe.ini" ] || falha "algo foi criado: $(ls -A "$(pasta_host "$semsgbd")")"
+
+# velantnfe vetores only reads too: on a root without an installation it
+# says the database is missing and writes nothing there (no log either).
+solicitacao "000-000 - NFE3.10" "001-000 - 1" "100-000 - " "800-001 - " "899-001 - " "999-999 - " > "$raiz/nota.txt"
+rc=0; "$HOST" vetores "$raiz/nota.txt" --raiz "$vazia" --registro "$raiz/registro.reg" > "$raiz/vetores.out" 2>&1 || rc=$?
+grep -qF 'velantnfe vetores: sem banco de dados (as consultas de CFOP falham): Banco de dados não configurado (seção SGBD): nenhuma conexão aberta' \
+  "$raiz/vetores.out" || falha "vetores: $(head -5 "$raiz/vetores.out")"
+[ -z "$(ls -A "$vazia")" ] || falha "vetores criou algo em $vazia: $(find "$vazia")"
 
 # On an installation that has its database, both read.
 "$AC" listar --raiz "$raiz" > "$raiz/listar.out" 2>&1 || falha "listar: $(cat "$raiz/listar.out")"
