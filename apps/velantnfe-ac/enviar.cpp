@@ -1,6 +1,8 @@
 // enviar: inserts a request with the next free NSU and follows it until the Host answers.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <limits>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -40,21 +42,47 @@ int32_t Numero(const std::string& texto) {
   }
 }
 
-int32_t MaiorNSU(data::CConexaoNfe& conexao) {
+int64_t MaiorNSU(data::CConexaoNfe& conexao) {
   auto rs = conexao.RsConexao("SELECT MAX(NSU) AS Maior FROM SolicitacaoFuncaoNFe");
   if (rs->State() != data::adStateOpen || rs->Eof()) throw std::runtime_error("consulta do maior NSU falhou");
   const Valor& v = rs->Value(0);
-  return v.ENulo() ? 0 : CLng(v);
+  return v.ENulo() ? 0 : CLngLng(v);
+}
+
+// Lone LFs (a file saved on Linux) become CR LF: the Host splits lines at
+// CR LF only and would refuse the request.
+bool ConverteLFParaCRLF(std::string& texto) {
+  std::string convertido;
+  convertido.reserve(texto.size() + texto.size() / 16);
+  bool mudou = false;
+  for (size_t i = 0; i < texto.size(); ++i) {
+    if (texto[i] == '\n' && (i == 0 || texto[i - 1] != '\r')) {
+      convertido += '\r';
+      mudou = true;
+    }
+    convertido += texto[i];
+  }
+  if (mudou) texto = std::move(convertido);
+  return mudou;
 }
 
 // Another front end may take the same NSU between our reading and our
 // insert: the key refuses the second row, and we try the next number.
-int32_t Inclui(FilaAC& fila, const std::string& texto, const std::string& ip) {
+// Returns 0 with `motivo` set when the request was not inserted.
+int32_t Inclui(FilaAC& fila, const std::string& texto, const std::string& ip, std::string& motivo) {
   data::cSolicitacaoFuncaoNFe& s = fila.Solicitacao();
   const DataHora agora = fila.Relogio().Agora();
   std::mt19937 sorteio(std::random_device{}());
   for (int tentativa = 0; tentativa < kTentativasNSU; ++tentativa) {
-    s.NSU(MaiorNSU(fila.Conexao()) + 1);
+    // The NSU column and the Host count in 32 bits: past the last one a
+    // number would wrap to a negative NSU.
+    const int64_t maior = MaiorNSU(fila.Conexao());
+    if (maior >= std::numeric_limits<int32_t>::max()) {
+      motivo = "o maior NSU da fila é " + std::to_string(maior) + " e não há NSU livre depois dele (limite " +
+               std::to_string(std::numeric_limits<int32_t>::max()) + ")";
+      return 0;
+    }
+    s.NSU(static_cast<int32_t>(std::max<int64_t>(maior, 0) + 1));
     s.NumeroControleSolicitacao(Numero(Campo(texto, "001-000")));
     s.DataSolicitacao(agora.SoData());
     s.HoraSolicitacao(agora.SoHora());
@@ -77,8 +105,11 @@ int32_t Inclui(FilaAC& fila, const std::string& texto, const std::string& ip) {
     s.HoraCancelamentoAC(DataHora());
     s.Mensagem("");
     if (s.Incluir()) return s.NSU();
+    motivo = "NSU " + std::to_string(s.NSU()) + " não gravado: " +
+             (s.UltimoErro().empty() ? std::string("o banco não incluiu a linha") : s.UltimoErro());
     std::this_thread::sleep_for(std::chrono::milliseconds(5 + sorteio() % 50));
   }
+  motivo += " (" + std::to_string(kTentativasNSU) + " tentativas)";
   return 0;
 }
 
@@ -92,12 +123,13 @@ int Enviar(FilaAC& fila, const OpcoesAC& opcoes, const std::string& arquivo) {
     return 66;
   }
   // The queue keeps UTF-8; a file written in Windows-1252 is converted.
-  const std::string texto = ParaUtf8(*conteudo);
+  std::string texto = ParaUtf8(*conteudo);
+  if (ConverteLFParaCRLF(texto)) std::printf("Linhas terminadas só em LF convertidas para CR LF\n");
   const std::string comando = Campo(texto, "000-000");
 
-  const int32_t nsu = Inclui(fila, texto, fila.IPDoHost(opcoes.ip));
+  const int32_t nsu = Inclui(fila, texto, fila.IPDoHost(opcoes.ip), motivo);
   if (nsu <= 0) {
-    std::fprintf(stderr, "velantnfe-ac: a solicitação não foi incluída\n");
+    std::fprintf(stderr, "velantnfe-ac: a solicitação não foi incluída: %s\n", motivo.c_str());
     return 3;
   }
   std::printf("NSU %d incluído para o IP %s: %s\n", nsu, fila.Solicitacao().IPComputadorAC().c_str(), comando.c_str());

@@ -23,9 +23,15 @@ struct OpcoesAC {
   std::vector<std::string> resto;
 };
 
+// What the command does with the queue. A command that only reads never
+// creates a root, a folder, an INI file or a database: it says what is missing.
+enum class UsoFila { Gravacao, Leitura };
+
 class FilaAC {
  public:
-  explicit FilaAC(const OpcoesAC& opcoes);
+  // For Leitura, raises std::runtime_error naming what is missing or why
+  // the database did not open.
+  explicit FilaAC(const OpcoesAC& opcoes, UsoFila uso = UsoFila::Gravacao);
 
   bool Conectada() { return conexao_->ConexaoAtiva(); }
   data::CConexaoNfe& Conexao() { return *conexao_; }

@@ -72,12 +72,12 @@ int main(int argc, char** argv) {
       return velant::ac::Enviar(fila, opcoes, opcoes.resto[0]);
     }
     if (acao == "listar" && opcoes.resto.empty()) {
-      velant::ac::FilaAC fila(opcoes);
+      velant::ac::FilaAC fila(opcoes, velant::ac::UsoFila::Leitura);
       return velant::ac::Listar(fila);
     }
     int nsu = 0;
     if (acao == "mostrar" && opcoes.resto.size() == 1 && Inteiro(opcoes.resto[0], nsu)) {
-      velant::ac::FilaAC fila(opcoes);
+      velant::ac::FilaAC fila(opcoes, velant::ac::UsoFila::Leitura);
       return velant::ac::Mostrar(fila, nsu);
     }
   } catch (const velant::ErroExecucao& e) {

@@ -39,7 +39,14 @@ int Vetores(const std::vector<std::string>& argumentos) {
 
   AmbienteHost ambiente(opcoes, std::make_unique<InterfaceHeadless>(false, stderr));
   Contexto& ctx = ambiente.Ctx();
-  auto conexao = std::make_unique<data::CConexaoNfe>(ctx.ini, ctx.caminhos, ctx.ui);
+  // Only reads: no log file, no database file, no folder is created.
+  ctx.log.DefinirGravaArquivo(false);
+  auto conexao = std::make_unique<data::CConexaoNfe>(ctx.ini, ctx.caminhos, ctx.ui, ctx.host.CaminhoIni,
+                                                     data::ModoAbertura::SoExistente);
+  if (!conexao->ConexaoAtiva()) {
+    std::fprintf(stderr, "velantnfe vetores: sem banco de dados (as consultas de CFOP falham): %s\n",
+                 conexao->ErroAbertura().c_str());
+  }
   ctx.ConexaoBanco = conexao.get();
 
   EstadoGerenciador janela;

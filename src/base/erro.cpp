@@ -47,6 +47,11 @@ std::string DescricaoPadrao(CodigoErro codigo) {
   return "Erro definido pelo aplicativo ou pelo objeto";
 }
 
+std::string DescricaoErro(const std::exception& erro) {
+  if (const auto* e = dynamic_cast<const ErroExecucao*>(&erro)) return e->Descricao();
+  return erro.what();
+}
+
 void Levanta(CodigoErro codigo) { throw ErroExecucao(codigo, DescricaoPadrao(codigo)); }
 
 void Levanta(CodigoErro codigo, const std::string& descricao) {

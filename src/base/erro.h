@@ -42,6 +42,9 @@ class ErroExecucao : public std::runtime_error {
 // The standard description of each error number, in the system's language.
 std::string DescricaoPadrao(CodigoErro codigo);
 
+// The description of any error: an ErroExecucao's own, else what().
+std::string DescricaoErro(const std::exception& erro);
+
 [[noreturn]] void Levanta(CodigoErro codigo);
 [[noreturn]] void Levanta(CodigoErro codigo, const std::string& descricao);
 

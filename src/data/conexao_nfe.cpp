@@ -1,5 +1,6 @@
 #include "data/conexao_nfe.h"
 
+#include <algorithm>
 #include <exception>
 #include <limits>
 
@@ -29,7 +30,7 @@ CConexaoNfe::CConexaoNfe(const PerfilIni& ini, const MapeadorCaminhos& caminhos,
     : CConexaoNfe(ini, caminhos, ui, kCaminhoIni) {}
 
 CConexaoNfe::CConexaoNfe(const PerfilIni& ini, const MapeadorCaminhos& caminhos, InterfaceOperador& ui,
-                         const std::string& arquivoIni)
+                         const std::string& arquivoIni, ModoAbertura modo)
     : ui_(ui) {
   ConfiguracaoBanco cfg = LerConfiguracaoBanco(ini, arquivoIni);
   mIP = cfg.ip;
@@ -66,27 +67,55 @@ CConexaoNfe::CConexaoNfe(const PerfilIni& ini, const MapeadorCaminhos& caminhos,
 
   if (!TipoBancoComDriver(mTipo)) {
     mErroAbertura = LinhaLogTipoBanco(mTipo);
+    mMotivoFalha = mErroAbertura;
     return;
   }
+  if (mSQLite) {
+    const std::string arquivoWindows = cfg.ArquivoSqlite();
+    mAbre = [caminhos, arquivoWindows, modo](bool propria) -> std::unique_ptr<ConexaoDriver> {
+      if (modo == ModoAbertura::SoExistente) {
+        return std::make_unique<ConexaoSqlite>(caminhos.Mapear(arquivoWindows), 15000, false);
+      }
+      auto conexao = std::make_unique<ConexaoSqlite>(caminhos.MapearParaGravar(arquivoWindows));
+      if (propria) CriarEsquema(*conexao, DialetoSql::Sqlite);
+      return conexao;
+    };
+  } else {
+    mAbre = [pg](bool) -> std::unique_ptr<ConexaoDriver> { return std::make_unique<ConexaoPostgreSql>(pg); };
+  }
+  if (!Reconecta()) mErroAbertura = mMotivoFalha;
+}
+
+static bool Aberto(const std::unique_ptr<ConexaoDriver>& c) { return c && c->Aberta(); }
+
+bool CConexaoNfe::Reconecta() {
+  const bool propria = Aberto(mConexao);
+  const bool compartilhada = Aberto(mConexaoCompartilhada);
+  if (propria && compartilhada) return true;
+  if (!mAbre) return false;
+  const auto agora = Relogio::now();
+  if (agora < mProximaTentativa) return false;
   try {
-    if (mSQLite) {
-      auto arquivo = caminhos.MapearParaGravar(cfg.ArquivoSqlite());
-      mConexao = std::make_unique<ConexaoSqlite>(arquivo);
-      CriarEsquema(*mConexao, DialetoSql::Sqlite);
-      mConexaoCompartilhada = std::make_unique<ConexaoSqlite>(arquivo);
-    } else {
-      mConexao = std::make_unique<ConexaoPostgreSql>(pg);
-      mConexaoCompartilhada = std::make_unique<ConexaoPostgreSql>(pg);
+    if (!propria) {
+      mConexao.reset();
+      mConexao = mAbre(true);
     }
+    if (!compartilhada && !mEmTransacao) {
+      mConexaoCompartilhada.reset();
+      mConexaoCompartilhada = mAbre(false);
+    }
+    mMotivoFalha.clear();
+    mEsperaAtual = std::chrono::milliseconds(0);
+    mProximaTentativa = {};
+    return Aberto(mConexao) && Aberto(mConexaoCompartilhada);
   } catch (const ErroExecucao& e) {
-    mErroAbertura = "Banco de dados " + mTipo + ": nenhuma conexão aberta: " + e.Descricao();
+    mMotivoFalha = "Banco de dados " + mTipo + ": nenhuma conexão aberta: " + e.Descricao();
   } catch (const std::exception& e) {
-    mErroAbertura = "Banco de dados " + mTipo + ": nenhuma conexão aberta: " + e.what();
+    mMotivoFalha = "Banco de dados " + mTipo + ": nenhuma conexão aberta: " + e.what();
   }
-  if (!mErroAbertura.empty()) {
-    mConexao.reset();
-    mConexaoCompartilhada.reset();
-  }
+  mEsperaAtual = mEsperaAtual.count() == 0 ? mEspera.primeira : std::min(mEsperaAtual * 2, mEspera.maxima);
+  mProximaTentativa = agora + mEsperaAtual;
+  return false;
 }
 
 CConexaoNfe::~CConexaoNfe() {
@@ -105,10 +134,14 @@ DialetoSql CConexaoNfe::Dialeto() const {
 }
 
 ConexaoDriver* CConexaoNfe::ConexaoCompartilhada() {
-  return mConexaoCompartilhada && mConexaoCompartilhada->Aberta() ? mConexaoCompartilhada.get() : nullptr;
+  if (!Aberto(mConexaoCompartilhada)) Reconecta();
+  return Aberto(mConexaoCompartilhada) ? mConexaoCompartilhada.get() : nullptr;
 }
 
-ConexaoDriver* CConexaoNfe::Conexao() { return mConexao && mConexao->Aberta() ? mConexao.get() : nullptr; }
+ConexaoDriver* CConexaoNfe::Conexao() {
+  if (!Aberto(mConexao)) Reconecta();
+  return Aberto(mConexao) ? mConexao.get() : nullptr;
+}
 
 static void MostraErroEm(InterfaceOperador& ui, int numero, const std::string& descricao) {
   ui.MsgBox(std::to_string(numero) + " - " + descricao, vbOKOnly);
@@ -157,15 +190,24 @@ bool CConexaoNfe::ConexaoAtiva() {
 }
 
 void CConexaoNfe::IniciaTransacao() {
-  ComMensagem(ui_, [&] { Exige(ConexaoCompartilhada()).IniciarTransacao(); });
+  ComMensagem(ui_, [&] {
+    Exige(ConexaoCompartilhada()).IniciarTransacao();
+    mEmTransacao = true;
+  });
 }
 
+// The end of a transaction goes to the connection it began on, never to a
+// new one, where a COMMIT would report success for statements that were lost.
 void CConexaoNfe::CancelaTransacao() {
-  ComMensagem(ui_, [&] { Exige(ConexaoCompartilhada()).CancelarTransacao(); });
+  ConexaoDriver* c = Aberto(mConexaoCompartilhada) ? mConexaoCompartilhada.get() : nullptr;
+  mEmTransacao = false;
+  ComMensagem(ui_, [&] { Exige(c).CancelarTransacao(); });
 }
 
 void CConexaoNfe::ConfirmaTransacao() {
-  ComMensagem(ui_, [&] { Exige(ConexaoCompartilhada()).ConfirmarTransacao(); });
+  ConexaoDriver* c = Aberto(mConexaoCompartilhada) ? mConexaoCompartilhada.get() : nullptr;
+  mEmTransacao = false;
+  ComMensagem(ui_, [&] { Exige(c).ConfirmarTransacao(); });
 }
 
 }  // namespace velant::data

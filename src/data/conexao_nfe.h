@@ -4,7 +4,14 @@
 // the shared one (ConexaoCompartilhada, used by the request queue record).
 // Statements are written in the SQL Server form; the driver's dialect
 // adapts them (see dialeto_sql.h).
+//
+// A connection that is closed or lost (server restarted, backend killed,
+// SQLite file unreadable at start) is opened again before the next
+// statement that needs it; while that keeps failing, attempts are spaced
+// out (1 s, doubling up to 8 s), so a database that is down costs little.
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -23,6 +30,16 @@ inline constexpr const char* kCaminhoIni = "C:\\KorvanePafEcf\\NFe\\VelantNFe\\V
 
 class ConexaoDriver;   // one open database connection (SQLite, PostgreSQL)
 
+// Whether opening may create the SQLite file (with its folders and tables).
+// Commands that only read use SoExistente: they never create anything.
+enum class ModoAbertura { CriarSeFaltar, SoExistente };
+
+// Spacing of the attempts to open a connection again while they fail.
+struct EsperaReconexao {
+  std::chrono::milliseconds primeira{1000};
+  std::chrono::milliseconds maxima{8000};
+};
+
 class CConexaoNfe {
  public:
   // Initialisation: reads the keys, builds the connection string, opens both
@@ -31,7 +48,7 @@ class CConexaoNfe {
   CConexaoNfe(const PerfilIni& ini, const MapeadorCaminhos& caminhos, InterfaceOperador& ui);
   // The same, reading another INI file (tests, tools).
   CConexaoNfe(const PerfilIni& ini, const MapeadorCaminhos& caminhos, InterfaceOperador& ui,
-              const std::string& arquivoIni);
+              const std::string& arquivoIni, ModoAbertura modo = ModoAbertura::CriarSeFaltar);
   virtual ~CConexaoNfe();
   CConexaoNfe(const CConexaoNfe&) = delete;
   CConexaoNfe& operator=(const CConexaoNfe&) = delete;
@@ -44,6 +61,13 @@ class CConexaoNfe {
   DialetoSql Dialeto() const;
   // Why nothing is open, as a log line for start-up; empty when both connections opened.
   const std::string& ErroAbertura() const { return mErroAbertura; }
+  // Why the last attempt to open a connection failed; empty once one succeeded.
+  virtual const std::string& MotivoFalha() const { return mMotivoFalha; }
+
+  // Opens again whichever connection is closed or lost, unless the last
+  // failed attempt is too recent. True when both are open.
+  bool Reconecta();
+  void DefinirEsperaReconexao(EsperaReconexao espera) { mEspera = espera; }
 
   // A record set opened on pSQL (client side, read only). On error: a
   // message box "<number> - <description>" and a closed record set.
@@ -75,6 +99,19 @@ class CConexaoNfe {
   bool mSQLite = false, mPostgreSQL = false;
   std::unique_ptr<ConexaoDriver> mConexao;
   std::unique_ptr<ConexaoDriver> mConexaoCompartilhada;
+
+ private:
+  using Relogio = std::chrono::steady_clock;
+  // Opens one new connection (the class's own one also gets the tables when
+  // it may create them); empty for the kinds without a driver and for test doubles.
+  std::function<std::unique_ptr<ConexaoDriver>(bool propria)> mAbre;
+  std::string mMotivoFalha;
+  EsperaReconexao mEspera;
+  std::chrono::milliseconds mEsperaAtual{0};
+  Relogio::time_point mProximaTentativa{};
+  // A shared connection lost inside a transaction is not replaced until the
+  // transaction is ended: its statements must not go on outside it.
+  bool mEmTransacao = false;
 };
 
 }  // namespace velant::data

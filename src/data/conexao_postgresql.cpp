@@ -106,6 +106,11 @@ ConexaoPostgreSql::ConexaoPostgreSql(const ParametrosPostgreSql& p) {
   valores.push_back("UTF8");
   chaves.push_back("application_name");
   valores.push_back("velantnfe");
+  // Backslashes in a literal are plain characters only with this setting;
+  // a server or database configured otherwise would let a value written
+  // with doubled quotes alone end its literal. Set at the start of every session.
+  chaves.push_back("options");
+  valores.push_back("-c standard_conforming_strings=on");
   chaves.push_back(nullptr);
   valores.push_back(nullptr);
   conn_ = PQconnectdbParams(chaves.data(), valores.data(), 0);
@@ -115,6 +120,11 @@ ConexaoPostgreSql::ConexaoPostgreSql(const ParametrosPostgreSql& p) {
     LevantaPg("Não foi possível conectar ao PostgreSQL: " + texto);
   }
   PQsetNoticeProcessor(conn_, &SemAvisos, nullptr);
+  const char* literais = PQparameterStatus(conn_, "standard_conforming_strings");
+  if (literais == nullptr || std::string(literais) != "on") {
+    Fechar();
+    LevantaPg("O servidor PostgreSQL não aceitou standard_conforming_strings=on: conexão recusada");
+  }
   // The routines write dates as 'dd/mm/yyyy'; results come back as ISO texts.
   Executar("SET DateStyle = 'ISO, DMY'");
 }
@@ -128,23 +138,29 @@ void ConexaoPostgreSql::Fechar() {
   }
 }
 
-bool ConexaoPostgreSql::Aberta() const { return conn_ != nullptr && PQstatus(conn_) == CONNECTION_OK; }
-
-static PGresult* Roda(pg_conn* conn, bool emTransacao, const std::string& sql) {
-  if (conn == nullptr) Levanta(CodigoErro::ObjetoFechado);
-  // A server restart drops the connection: reconnect before sending, never
-  // after (the statement may have run). Not inside a transaction, which died with it.
-  if (PQstatus(conn) != CONNECTION_OK && !emTransacao) {
-    PQreset(conn);
-    if (PQstatus(conn) == CONNECTION_OK) {
-      Resultado r(PQexec(conn, "SET DateStyle = 'ISO, DMY'"));
-    }
+// A server that stopped or ended this backend has sent its farewell and
+// closed the socket; reading what is pending (never blocking: the message,
+// then the end of the stream) notices it now, before a statement is sent
+// into a connection that is already gone.
+bool ConexaoPostgreSql::Aberta() const {
+  if (conn_ == nullptr) return false;
+  for (int leitura = 0; leitura < 3 && PQstatus(conn_) == CONNECTION_OK &&
+                        PQtransactionStatus(conn_) == PQTRANS_IDLE;
+       ++leitura) {
+    if (PQconsumeInput(conn_) == 0) break;
   }
-  return PQexec(conn, sql.c_str());
+  return PQstatus(conn_) == CONNECTION_OK;
+}
+
+// One statement per call: the extended protocol refuses a text with a
+// second one. A lost connection stays lost (Aberta() false); the owner opens a new one.
+static PGresult* Roda(pg_conn* conn, const std::string& sql) {
+  if (conn == nullptr) Levanta(CodigoErro::ObjetoFechado);
+  return PQexecParams(conn, sql.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0);
 }
 
 int64_t ConexaoPostgreSql::Executar(const std::string& sql) {
-  Resultado r(Roda(conn_, emTransacao_, AdaptaSql(sql, DialetoSql::PostgreSql)));
+  Resultado r(Roda(conn_, AdaptaSql(sql, DialetoSql::PostgreSql)));
   ExecStatusType st = PQresultStatus(r.get());
   if (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK) LevantaPg(r ? PQresultErrorMessage(r.get()) : PQerrorMessage(conn_));
   const char* n = PQcmdTuples(r.get());
@@ -152,7 +168,7 @@ int64_t ConexaoPostgreSql::Executar(const std::string& sql) {
 }
 
 Recordset ConexaoPostgreSql::Consultar(const std::string& sql) {
-  Resultado r(Roda(conn_, emTransacao_, AdaptaSql(sql, DialetoSql::PostgreSql)));
+  Resultado r(Roda(conn_, AdaptaSql(sql, DialetoSql::PostgreSql)));
   ExecStatusType st = PQresultStatus(r.get());
   if (st != PGRES_TUPLES_OK && st != PGRES_COMMAND_OK) LevantaPg(r ? PQresultErrorMessage(r.get()) : PQerrorMessage(conn_));
   int ncol = PQnfields(r.get());
@@ -175,24 +191,14 @@ Recordset ConexaoPostgreSql::Consultar(const std::string& sql) {
 
 void ConexaoPostgreSql::ExecutarScript(const std::string& script) {
   // Several statements in one simple query run as one transaction.
-  Resultado r(Roda(conn_, emTransacao_, script));
+  if (conn_ == nullptr) Levanta(CodigoErro::ObjetoFechado);
+  Resultado r(PQexec(conn_, script.c_str()));
   ExecStatusType st = PQresultStatus(r.get());
   if (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK) LevantaPg(r ? PQresultErrorMessage(r.get()) : PQerrorMessage(conn_));
 }
 
-void ConexaoPostgreSql::IniciarTransacao() {
-  Executar("BEGIN");
-  emTransacao_ = true;
-}
-
-void ConexaoPostgreSql::ConfirmarTransacao() {
-  emTransacao_ = false;
-  Executar("COMMIT");
-}
-
-void ConexaoPostgreSql::CancelarTransacao() {
-  emTransacao_ = false;
-  Executar("ROLLBACK");
-}
+void ConexaoPostgreSql::IniciarTransacao() { Executar("BEGIN"); }
+void ConexaoPostgreSql::ConfirmarTransacao() { Executar("COMMIT"); }
+void ConexaoPostgreSql::CancelarTransacao() { Executar("ROLLBACK"); }
 
 }  // namespace velant::data

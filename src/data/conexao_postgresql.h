@@ -1,5 +1,6 @@
 #pragma once
-// PostgreSQL server shared by several Hosts on a network (libpq).
+// PostgreSQL server shared by several Hosts on a network (libpq). Every
+// session has standard_conforming_strings on; one statement per call.
 #include <string>
 
 #include "data/conexao_driver.h"
@@ -36,7 +37,6 @@ class ConexaoPostgreSql : public ConexaoDriver {
 
  private:
   pg_conn* conn_ = nullptr;
-  bool emTransacao_ = false;
 };
 
 }  // namespace velant::data

@@ -133,6 +133,36 @@ Valor LerColuna(sqlite3_stmt* s, int i, const DefinicaoCampo& d) {
   }
 }
 
+// What may follow the one statement of a call: blanks, semicolons, comments.
+bool SoSobraVazia(const char* p, const char* fim) {
+  while (p < fim) {
+    if (std::isspace(static_cast<unsigned char>(*p)) || *p == ';') {
+      ++p;
+    } else if (fim - p >= 2 && p[0] == '-' && p[1] == '-') {
+      while (p < fim && *p != '\n') ++p;
+    } else if (fim - p >= 2 && p[0] == '/' && p[1] == '*') {
+      p += 2;
+      while (fim - p >= 2 && !(p[0] == '*' && p[1] == '/')) ++p;
+      p = fim - p >= 2 ? p + 2 : fim;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Errors that leave the connection useless until the file is opened again:
+// moved or replaced, unreadable, damaged, not a database.
+bool ArquivoPerdido(int rcEstendido) {
+  switch (rcEstendido & 0xFF) {
+    case SQLITE_IOERR:
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+    case SQLITE_CANTOPEN: return true;
+    default: return rcEstendido == SQLITE_READONLY_DBMOVED;
+  }
+}
+
 bool EscreveLinhas(const std::string& sql) {
   size_t i = 0;
   while (i < sql.size() && std::isspace(static_cast<unsigned char>(sql[i]))) ++i;
@@ -146,8 +176,9 @@ bool EscreveLinhas(const std::string& sql) {
 
 }  // namespace
 
-ConexaoSqlite::ConexaoSqlite(const std::filesystem::path& arquivo, int esperaMs) : esperaMs_(esperaMs) {
-  int rc = sqlite3_open_v2(arquivo.string().c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+ConexaoSqlite::ConexaoSqlite(const std::filesystem::path& arquivo, int esperaMs, bool criar) : esperaMs_(esperaMs) {
+  const int modo = SQLITE_OPEN_READWRITE | (criar ? SQLITE_OPEN_CREATE : 0);
+  int rc = sqlite3_open_v2(arquivo.string().c_str(), &db_, modo, nullptr);
   if (rc != SQLITE_OK) {
     std::string texto = db_ != nullptr ? sqlite3_errmsg(db_) : "sem memória";
     sqlite3_close_v2(db_);
@@ -180,20 +211,31 @@ static void ExigeAberta(sqlite3* db) {
   if (db == nullptr) Levanta(CodigoErro::ObjetoFechado);
 }
 
+void ConexaoSqlite::LevantaErro() {
+  if (ArquivoPerdido(sqlite3_extended_errcode(db_))) perdida_ = true;
+  LevantaSqlite(db_);
+}
+
 // Steps a statement to its end, retrying from the start while the database
 // is locked by another process; `linha` is called for each row.
-template <class FuncaoLinha>
-static void Roda(sqlite3* db, const std::string& sql, int esperaMs, FuncaoLinha linha, int64_t* alteradas) {
+template <class FuncaoLinha, class FuncaoErro>
+static void Roda(sqlite3* db, const std::string& sql, int esperaMs, FuncaoLinha linha, int64_t* alteradas,
+                 FuncaoErro levanta) {
   const auto limite = Relogio::now() + std::chrono::milliseconds(esperaMs);
   for (;;) {
     sqlite3_stmt* bruto = nullptr;
-    int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &bruto, nullptr);
+    const char* resto = nullptr;
+    int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &bruto, &resto);
     Stmt s(bruto);
     if (Ocupado(rc) && Relogio::now() < limite) {
       PausaCurta();
       continue;
     }
-    if (rc != SQLITE_OK) LevantaSqlite(db);
+    if (rc != SQLITE_OK) levanta();
+    // A value that ends its literal early must not bring a statement of its own.
+    if (resto != nullptr && !SoSobraVazia(resto, sql.data() + sql.size())) {
+      throw ErroExecucao(CodigoErro::ErroBanco, "Mais de uma instrução SQL em uma chamada: recusada");
+    }
     if (!s) {   // only blanks or a comment
       if (alteradas != nullptr) *alteradas = 0;
       return;
@@ -210,7 +252,7 @@ static void Roda(sqlite3* db, const std::string& sql, int esperaMs, FuncaoLinha 
       PausaCurta();
       continue;
     }
-    if (rc != SQLITE_DONE) LevantaSqlite(db);
+    if (rc != SQLITE_DONE) levanta();
     if (alteradas != nullptr) *alteradas = sqlite3_changes64(db);
     return;
   }
@@ -218,14 +260,14 @@ static void Roda(sqlite3* db, const std::string& sql, int esperaMs, FuncaoLinha 
 
 void ConexaoSqlite::ExecutarSimples(const std::string& sql) {
   ExigeAberta(db_);
-  Roda(db_, sql, esperaMs_, [](sqlite3_stmt*, bool) {}, nullptr);
+  Roda(db_, sql, esperaMs_, [](sqlite3_stmt*, bool) {}, nullptr, [this] { LevantaErro(); });
 }
 
 int64_t ConexaoSqlite::Executar(const std::string& sql) {
   ExigeAberta(db_);
   std::string adaptado = AdaptaSql(sql, DialetoSql::Sqlite);
   int64_t alteradas = 0;
-  Roda(db_, adaptado, esperaMs_, [](sqlite3_stmt*, bool) {}, &alteradas);
+  Roda(db_, adaptado, esperaMs_, [](sqlite3_stmt*, bool) {}, &alteradas, [this] { LevantaErro(); });
   // The count of the last INSERT, UPDATE or DELETE stays set after other statements.
   return EscreveLinhas(adaptado) ? alteradas : 0;
 }
@@ -252,7 +294,7 @@ Recordset ConexaoSqlite::Consultar(const std::string& sql) {
     linhas.push_back(std::move(registro));
   };
   int64_t ignorado = 0;
-  Roda(db_, adaptado, esperaMs_, linha, &ignorado);
+  Roda(db_, adaptado, esperaMs_, linha, &ignorado, [this] { LevantaErro(); });
   if (!definido) {   // no rows: the columns still come from the statement
     sqlite3_stmt* bruto = nullptr;
     if (sqlite3_prepare_v2(db_, adaptado.c_str(), static_cast<int>(adaptado.size()), &bruto, nullptr) == SQLITE_OK &&

@@ -1,6 +1,7 @@
 #pragma once
 // SQLite file opened for several processes at once: WAL journal, a busy
 // timeout, and statements retried while another process holds the lock.
+// One statement per call: a text with a second statement is refused.
 #include <filesystem>
 
 #include "data/conexao_driver.h"
@@ -11,13 +12,15 @@ namespace velant::data {
 
 class ConexaoSqlite : public ConexaoDriver {
  public:
-  // Opens or creates the file; ErroExecucao(ErroBanco) when it cannot.
-  explicit ConexaoSqlite(const std::filesystem::path& arquivo, int esperaMs = 15000);
+  // Opens or creates the file (only opens, with criar false); ErroExecucao(ErroBanco) when it cannot.
+  explicit ConexaoSqlite(const std::filesystem::path& arquivo, int esperaMs = 15000, bool criar = true);
   ~ConexaoSqlite() override;
   ConexaoSqlite(const ConexaoSqlite&) = delete;
   ConexaoSqlite& operator=(const ConexaoSqlite&) = delete;
 
-  bool Aberta() const override { return db_ != nullptr; }
+  // False once an error showed the file itself unusable (moved, unreadable,
+  // damaged): only opening it again can help.
+  bool Aberta() const override { return db_ != nullptr && !perdida_; }
   int64_t Executar(const std::string& sql) override;
   Recordset Consultar(const std::string& sql) override;
   void ExecutarScript(const std::string& script) override;
@@ -28,8 +31,10 @@ class ConexaoSqlite : public ConexaoDriver {
 
  private:
   void ExecutarSimples(const std::string& sql);
+  [[noreturn]] void LevantaErro();   // the error of the last call; marks the file lost when it is
   sqlite3* db_ = nullptr;
   int esperaMs_;
+  bool perdida_ = false;
 };
 
 }  // namespace velant::data

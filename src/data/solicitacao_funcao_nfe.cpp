@@ -1,6 +1,7 @@
 #include "data/solicitacao_funcao_nfe.h"
 
 #include <exception>
+#include <limits>
 
 #include "base/erro.h"
 #include "base/regional.h"
@@ -111,10 +112,13 @@ bool cSolicitacaoFuncaoNFe::ExecutaTextoSQL() {
   return c->Executar(mTextoSQL) > 0;
 }
 
-int32_t cSolicitacaoFuncaoNFe::PrimeiroNSU() {
-  int32_t nsu = 0;
+std::optional<int64_t> cSolicitacaoFuncaoNFe::PrimeiroNSU() {
+  std::optional<int64_t> nsu;
   try {
-    if (ExisteRegistro(1)) nsu = InteiroDe(mRs->Value("NSU"));
+    if (ExisteRegistro(1)) {
+      const Valor& v = mRs->Value("NSU");
+      nsu = v.ENulo() || v.EVazio() ? 0 : CLngLng(v);
+    }
   } catch (...) {
     FechaConsulta();
     throw;
@@ -123,30 +127,57 @@ int32_t cSolicitacaoFuncaoNFe::PrimeiroNSU() {
   return nsu;
 }
 
+static bool NSUServivel(int64_t nsu) { return nsu > 0 && nsu <= std::numeric_limits<int32_t>::max(); }
+
 int32_t cSolicitacaoFuncaoNFe::LocalizarAnalise(const std::string& pIP) {
+  mNSUInvalido.reset();
   mTextoSQL = std::string("SELECT NSU") + kCondicoesAbertas + "   AND [Hora da Analise] IS NULL" +
               "   AND [Hora da Aprovacao] IS NULL";
   // Doubled quotes: an address text cannot end the literal and change the statement.
   if (pIP != "127.0.0.1" && !pIP.empty()) mTextoSQL += "   AND [IP Computador AC] = " + EntreAspas(DuplicaAspas(pIP));
   mTextoSQL += " ORDER BY NSU ASC";
-  return PrimeiroNSU();
+  const std::optional<int64_t> nsu = PrimeiroNSU();
+  if (!nsu) return 0;
+  if (!NSUServivel(*nsu)) {
+    mNSUInvalido = nsu;
+    return 0;
+  }
+  return static_cast<int32_t>(*nsu);
 }
 
 int32_t cSolicitacaoFuncaoNFe::LocalizarAnaliseEOuAprovacao() {
   mTextoSQL = std::string("SELECT NSU") + kCondicoesAbertas + "   AND ([Hora da Analise] IS NULL" +
               "    OR [Hora da Aprovacao] IS NULL)" + " ORDER BY NSU ASC";
-  return PrimeiroNSU();
+  const std::optional<int64_t> nsu = PrimeiroNSU();
+  return nsu && NSUServivel(*nsu) ? static_cast<int32_t>(*nsu) : 0;
 }
 
+bool cSolicitacaoFuncaoNFe::RecusaNSUInvalido(int64_t pNSU, DataHora pHora, const std::string& pMensagem) {
+  // Claim and answer in one guarded statement: no other Host answers it too.
+  mTextoSQL = "UPDATE SolicitacaoFuncaoNFe SET ";
+  HoraDoCarimbo(mTextoSQL, estado_, "[Hora da Analise] = ", pHora);
+  HoraDoCarimbo(mTextoSQL, estado_, ", [Hora Cancelamento Host] = ", pHora);
+  FormataSQLTexto(mTextoSQL, estado_, 2, ", Mensagem = ", Left(pMensagem, 50));
+  FormataSQLTexto(mTextoSQL, estado_, 2, ", [Versao Host] = ", estado_.VersaoSistema);
+  mTextoSQL += " WHERE NSU = " + std::to_string(pNSU) + "   AND [Hora da Analise] IS NULL" +
+               "   AND [Hora Cancelamento Host] IS NULL";
+  return ExecutaTextoSQL();
+}
+
+void cSolicitacaoFuncaoNFe::GuardaErro(const std::exception& e) { mUltimoErro = DescricaoErro(e); }
+
 bool cSolicitacaoFuncaoNFe::LocalizarCodigo(int32_t pNSU) {
+  mUltimoErro.clear();
   mTextoSQL = MontaSelect(" WHERE NSU = " + std::to_string(pNSU), "");
   bool achou = false;
   try {
     achou = ExisteRegistro(1);
     if (achou) CarregaRegistro();
   } catch (const ErroExecucao& e) {
+    GuardaErro(e);
     ui_.MsgBox(std::to_string(e.Numero()) + " - " + e.Descricao(), vbOKOnly);
   } catch (const std::exception& e) {
+    GuardaErro(e);
     ui_.MsgBox(std::to_string(static_cast<int>(CodigoErro::ErroBanco)) + " - " + e.what(), vbOKOnly);
   }
   FechaConsulta();
@@ -154,6 +185,7 @@ bool cSolicitacaoFuncaoNFe::LocalizarCodigo(int32_t pNSU) {
 }
 
 bool cSolicitacaoFuncaoNFe::Incluir() {
+  mUltimoErro.clear();
   try {
     const ConfiguracaoHost& e = estado_;
     std::string& t = mTextoSQL;
@@ -188,12 +220,16 @@ bool cSolicitacaoFuncaoNFe::Incluir() {
     FormataSQLHora(t, e, 1, mHoraCancelamentoAC, v);
     FormataSQLTexto(t, e, 1, mMensagem, " )");
     return ExecutaTextoSQL();
+  } catch (const std::exception& e) {
+    GuardaErro(e);
+    return false;
   } catch (...) {
     return false;
   }
 }
 
 bool cSolicitacaoFuncaoNFe::Alterar(int32_t pNSU) {
+  mUltimoErro.clear();
   try {
     const ConfiguracaoHost& e = estado_;
     std::string& t = mTextoSQL;
@@ -222,6 +258,9 @@ bool cSolicitacaoFuncaoNFe::Alterar(int32_t pNSU) {
     FormataSQLTexto(t, e, 2, ", Mensagem = ", mMensagem);
     t += " WHERE NSU = " + std::to_string(pNSU);
     return ExecutaTextoSQL();
+  } catch (const std::exception& e) {
+    GuardaErro(e);
+    return false;
   } catch (...) {
     return false;
   }
@@ -265,9 +304,13 @@ bool cSolicitacaoFuncaoNFe::DefineHoraCancelamentoHost(int32_t pNSU, DataHora pH
 }
 
 bool cSolicitacaoFuncaoNFe::Excluir(int32_t pNSU) {
+  mUltimoErro.clear();
   try {
     mTextoSQL = "DELETE FROM SolicitacaoFuncaoNFe WHERE NSU = " + std::to_string(pNSU);
     return ExecutaTextoSQL();
+  } catch (const std::exception& e) {
+    GuardaErro(e);
+    return false;
   } catch (...) {
     return false;
   }

@@ -5,6 +5,7 @@
 // (bracketed names, TOP); the connection's dialect adapts them on execution.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "base/data_hora.h"
@@ -85,6 +86,17 @@ class cSolicitacaoFuncaoNFe {
   // The text of the last statement built by this instance.
   const std::string& TextoSQL() const { return mTextoSQL; }
 
+  // Requests whose NSU the Host cannot serve (0 or less, or past 32 bits)
+  // would be the oldest open row for ever and hold up every later one.
+  // LocalizarAnalise returns 0 for such a row and keeps its NSU here; it is
+  // answered by RecusaNSUInvalido, which claims it and cancels it at once.
+  const std::optional<int64_t>& NSUInvalido() const { return mNSUInvalido; }
+  virtual bool RecusaNSUInvalido(int64_t pNSU, DataHora pHora, const std::string& pMensagem);
+
+  // The database error that the last LocalizarCodigo, Incluir, Alterar or
+  // Excluir kept to itself; "" when it had none.
+  const std::string& UltimoErro() const { return mUltimoErro; }
+
  private:
   std::string MontaSelect(const std::string& pWhere, const std::string& pOrdem) const;
   bool AbreConsulta(int32_t pQuantidade);
@@ -93,14 +105,17 @@ class cSolicitacaoFuncaoNFe {
   void FechaConsulta();
   // Runs TextoSQL on the shared connection: true when a row changed.
   bool ExecutaTextoSQL();
-  // The oldest open row matched by TextoSQL's conditions, or 0.
-  int32_t PrimeiroNSU();
+  // The NSU of the oldest row matched by TextoSQL's conditions; nothing when none.
+  std::optional<int64_t> PrimeiroNSU();
+  void GuardaErro(const std::exception& e);
 
  protected:
   CConexaoNfe& conexao_;
   ConfiguracaoHost& estado_;
   InterfaceOperador& ui_;
   std::string mTextoSQL;
+  std::optional<int64_t> mNSUInvalido;
+  std::string mUltimoErro;
 
   int32_t mNSU = 0;
   int32_t mNumeroControleSolicitacao = 0;

@@ -18,6 +18,9 @@ namespace {
 
 // The highest line number the 16-bit line counter of the loop can reach.
 constexpr size_t kMaiorNumeroLinha = 32768;
+// Field lines a request may write to the log; a request that repeats its
+// fields thousands of times must not write thousands of lines.
+constexpr int kMaximoLinhasCampo = 40;
 
 struct Leitura {
   Contexto& ctx;
@@ -26,9 +29,15 @@ struct Leitura {
   bool ItemAberto = false;
   bool CupomAberto = false;
   int32_t NumeroControleLido = 0;
+  std::string codigoAtual{};        // of the line being read, for the refusal of a value that does not convert
+  int linhasCampo = 0;
 };
 
 void Registra(Contexto& ctx, const std::string& texto) { ctx.log.RegistraEvento(texto, true, false); }
+
+void RegistraCampo(Leitura& l, const std::string& texto) {
+  if (++l.linhasCampo <= kMaximoLinhasCampo) Registra(l.ctx, texto);
+}
 
 void MostraStatus(Contexto& ctx, const EstadoGerenciador& janela) {
   ctx.ui.DefinirStatus(janela.TextoStatus);
@@ -94,7 +103,7 @@ void GravaCabecalho(Leitura& l, const CampoCabecalho& campo, std::string valor) 
     case ConversaoCabecalho::ConverteValor: b.*campo.moeda = ConverteValor(valor); break;
     case ConversaoCabecalho::Inteiro16: b.*campo.inteiro = CInt(Valor(valor)); break;
   }
-  if (campo.rotuloLog != nullptr) Registra(l.ctx, campo.rotuloLog + valor);
+  if (campo.rotuloLog != nullptr) RegistraCampo(l, campo.rotuloLog + valor);
 }
 
 // Codes of seven characters; true when the line was one of them.
@@ -111,7 +120,7 @@ bool LinhaCabecalhoOuParametro(Leitura& l, int grupo, std::string_view linha) {
     case 40: e.CodigoEmpresa = Val16(ValorLinha(linha)); return true;
     case 41:
       e.NomeEmpresaEmissora = ValorLinha(linha);
-      Registra(l.ctx, "      Empresa Emissora: " + e.NomeEmpresaEmissora);
+      RegistraCampo(l, "      Empresa Emissora: " + e.NomeEmpresaEmissora);
       return true;
     case 42: e.RegimeTributario = ValorLinha(linha); return true;
     case 43: e.PastaBase = ValorLinha(linha); return true;
@@ -120,11 +129,11 @@ bool LinhaCabecalhoOuParametro(Leitura& l, int grupo, std::string_view linha) {
     case 46: e.ChaveReferenciada = ValorLinha(linha); return true;
     case 50:
       e.ChaveAcessoSolicitada = ValorLinha(linha);
-      Registra(l.ctx, "      Chave de Acesso da NFe: " + e.ChaveAcessoSolicitada);
+      RegistraCampo(l, "      Chave de Acesso da NFe: " + e.ChaveAcessoSolicitada);
       return true;
     case 51:
       e.ProtocoloSolicitado = ValorLinha(linha);
-      Registra(l.ctx, "      Número do Protocolo (autorização): " + e.ProtocoloSolicitado);
+      RegistraCampo(l, "      Número do Protocolo (autorização): " + e.ProtocoloSolicitado);
       return true;
     case 52: e.JustificativaSolicitada = ValorLinha(linha); return true;
     case 88: e.ArquivoAnexoEmail = ValorLinha(linha); return true;
@@ -269,6 +278,7 @@ void LinhaTabela(Leitura& l, int grupo, std::string_view linha) {
 void LeLinha(Leitura& l, std::string_view linha) {
   const int grupo = Grupo(linha);
   if (grupo < 0) return;
+  l.codigoAtual = Left(linha, 7);
   const std::string_view resto = linha.size() >= 7 ? linha.substr(4, 3) : std::string_view();
   if (resto == "000" && LinhaCabecalhoOuParametro(l, grupo, linha)) return;
   if (grupo == 999) {
@@ -288,6 +298,13 @@ bool ComandoConhecido(const std::string& c) {
   return false;
 }
 
+// The terminator was never reached, or the control number did not match.
+std::string MotivoSemAceite(const EstadoGerenciador& j, std::string_view ultimoPedaco) {
+  if (!j.TextoRetorno.empty()) return j.TextoRetorno;
+  if (ultimoPedaco.substr(0, 7) == "999-999") return "Terminador 999-999 sem CR LF no fim do texto";
+  return "Sem a linha 999-999 (terminador)";
+}
+
 // Phase 3 onwards, on the text of the request; raises on a run-time error.
 bool Analisa(Leitura& l, std::string_view bruto) {
   Contexto& ctx = l.ctx;
@@ -297,11 +314,17 @@ bool Analisa(Leitura& l, std::string_view bruto) {
   const int64_t ultima = static_cast<int64_t>(linhas.size()) - 1;
 
   l.fase = 3;
-  if (ultima == 0) return false;
+  if (ultima == 0) {
+    j.MotivoRecusa = "Texto sem CR LF (linhas devem terminar em CR LF)";
+    return false;
+  }
   LimpaSolicitacao(ctx.atual, j);
 
   l.fase = 4;
-  if (linhas.empty()) Levanta(CodigoErro::IndiceForaDoIntervalo);
+  if (linhas.empty()) {
+    j.MotivoRecusa = "Texto da solicitação vazio";
+    Levanta(CodigoErro::IndiceForaDoIntervalo);
+  }
   const std::string_view primeira = linhas[0];
 
   l.fase = 5;
@@ -326,17 +349,34 @@ bool Analisa(Leitura& l, std::string_view bruto) {
     j.TextoRetorno = "Comando Desconhecido.  ->" + j.ComandoAtual + "<-";
     j.TextoStatus = j.TextoRetorno;
     MostraStatus(ctx, j);
+    j.MotivoRecusa = primeira.substr(0, 7) == "000-000" ? j.TextoRetorno : "Primeira linha sem o código 000-000";
     return false;
   }
   // The line counter is a signed 16-bit number.
-  if (static_cast<size_t>(ultima) > kMaiorNumeroLinha) Levanta(CodigoErro::Estouro);
+  if (static_cast<size_t>(ultima) > kMaiorNumeroLinha) {
+    j.MotivoRecusa = "Texto com mais de " + std::to_string(kMaiorNumeroLinha) + " linhas";
+    Levanta(CodigoErro::Estouro);
+  }
   for (int64_t i = 1; i <= ultima - 1; ++i) LeLinha(l, linhas[static_cast<size_t>(i)]);
+  l.codigoAtual.clear();
+  if (l.linhasCampo > kMaximoLinhasCampo) {
+    Registra(ctx, "      (mais " + std::to_string(l.linhasCampo - kMaximoLinhasCampo) +
+                      " linhas de campos desta solicitação não registradas)");
+  }
 
   l.fase = 92;
+  if (!j.SolicitacaoAceita) j.MotivoRecusa = MotivoSemAceite(j, linhas.back());
   return j.SolicitacaoAceita;
 }
 
-bool TrataErro(Contexto& ctx, int fase, int numero, const std::string& descricao) {
+bool TrataErro(Leitura& l, int numero, const std::string& descricao) {
+  Contexto& ctx = l.ctx;
+  const int fase = l.fase;
+  if (l.janela.MotivoRecusa.empty()) {
+    l.janela.MotivoRecusa = l.codigoAtual.empty()
+                                ? "Erro na leitura (fase " + std::to_string(fase) + "): " + descricao
+                                : "Campo " + l.codigoAtual + " inválido: " + descricao;
+  }
   ctx.log.CriaLogNFe(std::string("GerenciadorNFe") + ".AbreArquivoSolicitacao: Fase do erro: " + std::to_string(fase) +
                      " - ErroNúmero: " + std::to_string(numero) + " - ErroTexto: " + descricao);
   ctx.ui.MsgBox("ERrO não identificado!" + std::string(vbCrLf) + descricao + vbCrLf + std::to_string(numero),
@@ -349,11 +389,11 @@ bool ComTratamento(Leitura& l, Corpo corpo) {
   try {
     return corpo();
   } catch (const ErroExecucao& e) {
-    return TrataErro(l.ctx, l.fase, e.Numero(), e.Descricao());
+    return TrataErro(l, e.Numero(), e.Descricao());
   } catch (const std::bad_alloc&) {
-    return TrataErro(l.ctx, l.fase, 7, "Memória insuficiente");
+    return TrataErro(l, 7, "Memória insuficiente");
   } catch (const std::exception& e) {
-    return TrataErro(l.ctx, l.fase, static_cast<int>(CodigoErro::ChamadaInvalida), e.what());
+    return TrataErro(l, static_cast<int>(CodigoErro::ChamadaInvalida), e.what());
   }
 }
 
@@ -390,10 +430,13 @@ bool AbreArquivoSolicitacao(Contexto& ctx, EstadoGerenciador& janela) {
     l.fase = 1;
     janela.ComandoAtual.clear();
     janela.SolicitacaoAceita = false;
+    janela.MotivoRecusa.clear();
     if (ctx.Solicitacao == nullptr) Levanta(CodigoErro::ObjetoNaoDefinido);
     if (!ctx.Solicitacao->LocalizarCodigo(ctx.atual.NSUAtual)) {
       Registra(ctx, std::string("  ** Solicitacao de Função NFe inexistente!") + " - NSU=" +
                         std::to_string(ctx.atual.NSUAtual));
+      const std::string& erro = ctx.Solicitacao->UltimoErro();
+      janela.MotivoRecusa = erro.empty() ? "Solicitação inexistente" : "Solicitação ilegível: " + erro;
       return false;
     }
     return Analisa(l, ctx.Solicitacao->Texto());
@@ -406,6 +449,7 @@ bool AnalisaTextoSolicitacao(Contexto& ctx, EstadoGerenciador& janela, std::stri
     l.fase = 1;
     janela.ComandoAtual.clear();
     janela.SolicitacaoAceita = false;
+    janela.MotivoRecusa.clear();
     return Analisa(l, texto);
   });
 }

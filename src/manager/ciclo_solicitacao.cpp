@@ -80,6 +80,7 @@ void GerenciadorNFe::Ciclo() {
   SolicitacaoAtual& e = ctx_.atual;
   ctx_.ui.Repintar();
   if (janela_.ContadorCiclos < std::numeric_limits<int16_t>::max()) ++janela_.ContadorCiclos;
+  if (!BancoDisponivel() || !EntregaRespostasPendentes()) return;
 
   int32_t nsu = 0;
   try {
@@ -91,6 +92,7 @@ void GerenciadorNFe::Ciclo() {
   }
   e.NSUAtual = nsu;
   ultimoErroBanco_.clear();
+  if (nsu == 0 && Solicitacao().NSUInvalido()) RecusaNSUInvalido(*Solicitacao().NSUInvalido());
 
   if (nsu > 0) {
     Registra("***** Início de Solicitação ***** - " + std::to_string(nsu));
@@ -110,7 +112,9 @@ void GerenciadorNFe::Ciclo() {
     MostraStatus();
 
     const bool aceita = AbreArquivoSolicitacao(ctx_, janela_);
-    if (aceita && janela_.ComandoAtual != "ATV") {
+    if (!aceita) {
+      if (!RecusaSolicitacao()) return;
+    } else if (janela_.ComandoAtual != "ATV") {
       if (!Despacha()) return;
     }
     AguardaSegundos(ctx_, 1);
@@ -213,22 +217,7 @@ bool GerenciadorNFe::Despacha() {
 }
 
 bool GerenciadorNFe::Responde(bool aprovada, const std::string& mensagem) {
-  const int32_t nsu = ctx_.atual.NSUAtual;
-  bool gravou = false;
-  try {
-    gravou = aprovada ? Solicitacao().DefineHoraAprovacaoHost(nsu, janela_.HoraResposta, mensagem)
-                      : Solicitacao().DefineHoraCancelamentoHost(nsu, janela_.HoraResposta, mensagem);
-  } catch (const std::exception& erro) {
-    RegistraErroBanco(aprovada ? "DefineHoraAprovacaoHost" : "DefineHoraCancelamentoHost", Descricao(erro));
-  }
-  if (!gravou) {
-    Registra(aprovada ? " ** Erro: Não foi possível definir Hora de Aprovação da Solicitacao."
-                      : " ** Erro: Não foi possível definir Hora de Cancelamento da Solicitacao.");
-    return false;
-  }
-  Registra((aprovada ? "      Aprovado pelo Host: " : "      Cancelado pelo Host: ") +
-           FormataHora(Valor(janela_.HoraResposta)));
-  return true;
+  return EntregaResposta({ctx_.atual.NSUAtual, aprovada, janela_.HoraResposta, mensagem}, false) == Entrega::Gravada;
 }
 
 }  // namespace velant

@@ -23,6 +23,9 @@ struct EstadoGerenciador {
   bool SolicitacaoAceita = false;
   std::string CodigoRetorno;
   std::string TextoRetorno;
+  // Why the parser refused the request (set whenever it returns False); the
+  // poll loop answers the row with it.
+  std::string MotivoRecusa;
 
   DataHora HoraResposta;                     // time of the answer stamp
   BufferCabecalho Cabecalho;

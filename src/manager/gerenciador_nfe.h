@@ -1,6 +1,8 @@
 #pragma once
 // GerenciadorNFe, the main window: start-up (load), the one-second poll
 // timer that serves the request queue, and unload.
+#include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -55,6 +57,27 @@ class GerenciadorNFe {
   void Registra(const std::string& texto);
   void MostraStatus();
 
+  // The queue never stalls and never leaves a claimed request unanswered
+  // (ciclo_banco.cpp, ciclo_recusas.cpp):
+  // false while the database is down (reopened with a back-off; the outage
+  // is in the status line, and its start and end in the log).
+  bool BancoDisponivel();
+  // An answer the database did not take (an error, not a refusal) is kept
+  // and written again before anything else; false while that still fails.
+  struct RespostaPendente {
+    int32_t nsu = 0;
+    bool aprovada = false;
+    DataHora hora;
+    std::string mensagem;
+  };
+  enum class Entrega { Gravada, Recusada, Adiada };
+  Entrega EntregaResposta(const RespostaPendente& resposta, bool repetida);
+  bool EntregaRespostasPendentes();
+  // A claimed request the parser refused: a Host cancellation naming why.
+  bool RecusaSolicitacao();
+  // The oldest open row has an NSU the Host cannot serve: cancelled at once.
+  void RecusaNSUInvalido(int64_t nsu);
+
   Contexto& ctx_;
   ManipuladoresComando& manipuladores_;
   EstadoGerenciador janela_;
@@ -63,6 +86,9 @@ class GerenciadorNFe {
   std::unique_ptr<data::cSolicitacaoFuncaoNFe> solicitacao_;
   bool ocupado_ = false;
   std::string ultimoErroBanco_;   // a database that stays down is logged once, not every second
+  bool bancoForaDoAr_ = false;
+  DataHora bancoForaDesde_;
+  std::deque<RespostaPendente> respostasPendentes_;
 };
 
 }  // namespace velant

@@ -59,7 +59,16 @@ bool GerenciadorNFe::Carrega() {
   ctx_.host.BancoSqlServer = true;
   // A first run gets the embedded database.
   data::GarantirConfiguracaoBanco(ctx_.ini, ctx_.host.CaminhoIni);
-  data::DefineDialetoBanco(ctx_.host, data::LerConfiguracaoBanco(ctx_.ini, ctx_.host.CaminhoIni).tipo);
+  const std::string tipoBanco = data::LerConfiguracaoBanco(ctx_.ini, ctx_.host.CaminhoIni).tipo;
+  // A Host that can never open its queue would look alive and serve nothing.
+  if (!data::TipoBancoComDriver(tipoBanco)) {
+    const std::string linha = data::LinhaLogTipoBanco(tipoBanco);
+    Registra(" ** Erro: " + linha);
+    ui.MsgBox(linha + "\r\n" + "Favor configurar no arquivo de configuração" + "\r\n" + ctx_.host.CaminhoIni,
+              vbExclamation, "Banco de Dados não suportado!");
+    return false;
+  }
+  data::DefineDialetoBanco(ctx_.host, tipoBanco);
 
   ctx_.tabelas.TabelaNotaCriada = false;
   ctx_.tabelas.TabelaDuplicatasCriada = false;
@@ -80,7 +89,12 @@ void GerenciadorNFe::CriaConexaoBanco() {
   ctx_.ConexaoBanco = conexao_.get();
   std::string linha = data::LinhaLogTipoBanco(conexao_->TipoBanco());
   if (linha.empty()) linha = conexao_->ErroAbertura();
-  if (!linha.empty()) Registra(" ** Erro: " + linha);
+  if (!linha.empty()) {
+    Registra(" ** Erro: " + linha);
+    // The outage began with the start; the tick reopens and logs its end.
+    bancoForaDoAr_ = true;
+    bancoForaDesde_ = ctx_.relogio.Agora();
+  }
 }
 
 data::cSolicitacaoFuncaoNFe& GerenciadorNFe::Solicitacao() {
@@ -93,6 +107,12 @@ data::cSolicitacaoFuncaoNFe& GerenciadorNFe::Solicitacao() {
 }
 
 void GerenciadorNFe::Descarrega() {
+  if (!respostasPendentes_.empty()) {
+    std::string nsus;
+    for (const RespostaPendente& r : respostasPendentes_) nsus += (nsus.empty() ? "" : ", ") + std::to_string(r.nsu);
+    Registra(" ** Erro: Host encerrado com respostas não gravadas: NSU " + nsus);
+    respostasPendentes_.clear();
+  }
   if (solicitacao_ != nullptr) {
     // The log must not write through a record that is going away.
     ctx_.log.DefinirEscritorMensagem(nullptr);

@@ -26,10 +26,12 @@ struct Linha {
   std::string fim;     // "\r\n", "\n" or "" (last line without one)
 };
 
+// A stray CR (a last line ended by CR alone, a file cut by hand) is white
+// space too, as for the profile API: "dvk_data.db\r" would name another file.
 std::string TirarBrancos(std::string_view s) {
-  size_t a = s.find_first_not_of(" \t");
+  size_t a = s.find_first_not_of(" \t\r");
   if (a == std::string_view::npos) return {};
-  size_t b = s.find_last_not_of(" \t");
+  size_t b = s.find_last_not_of(" \t\r");
   return std::string(s.substr(a, b - a + 1));
 }
 

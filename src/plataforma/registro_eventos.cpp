@@ -1,5 +1,6 @@
 #include "plataforma/registro_eventos.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -51,7 +52,51 @@ void AcrescentarLinha(const std::filesystem::path& arquivo, const std::string& l
   if (fechou != 0) throw ErroDoSistema(errno);
 }
 
+void Escapa(std::string& saida, const char* formato, unsigned valor) {
+  char texto[12];
+  std::snprintf(texto, sizeof texto, formato, valor);
+  saida += texto;
+}
+
 }  // namespace
+
+std::string LinhaLegivel(std::string_view texto) {
+  std::string saida;
+  saida.reserve(std::min<size_t>(texto.size(), 2 * kTamanhoMaximoLinhaLog) + 16);
+  int64_t caracteres = 0;
+  size_t i = 0;
+  for (; i < texto.size() && caracteres < kTamanhoMaximoLinhaLog; ++caracteres) {
+    const auto c = static_cast<unsigned char>(texto[i]);
+    const auto segundo = i + 1 < texto.size() ? static_cast<unsigned char>(texto[i + 1]) : 0u;
+    const auto terceiro = i + 2 < texto.size() ? static_cast<unsigned char>(texto[i + 2]) : 0u;
+    if (c == '\r') {
+      saida += "\\r";
+    } else if (c == '\n') {
+      saida += "\\n";
+    } else if (c == '\t') {
+      saida += "\\t";
+    } else if (c < 0x20 || c == 0x7F) {
+      Escapa(saida, "\\x%02X", c);
+    } else if (c == 0xC2 && segundo >= 0x80 && segundo <= 0x9F) {   // C1 controls (NEL among them)
+      Escapa(saida, "\\u%04X", segundo);
+      ++i;
+    } else if (c == 0xE2 && segundo == 0x80 && (terceiro == 0xA8 || terceiro == 0xA9)) {   // line and paragraph separators
+      Escapa(saida, "\\u%04X", 0x2000u + (terceiro - 0x80u));
+      i += 2;
+    } else {
+      // The whole character, so that a cut never splits one.
+      saida += static_cast<char>(c);
+      while (i + 1 < texto.size() && (static_cast<unsigned char>(texto[i + 1]) & 0xC0) == 0x80) saida += texto[++i];
+    }
+    ++i;
+  }
+  if (i < texto.size()) {
+    int64_t restantes = 0;
+    for (; i < texto.size(); ++i) restantes += (static_cast<unsigned char>(texto[i]) & 0xC0) != 0x80;
+    saida += " [... mais " + std::to_string(restantes) + " caracteres não registrados]";
+  }
+  return saida;
+}
 
 RegistroEventos::RegistroEventos(InterfaceOperador& ui, const MapeadorCaminhos& caminhos, const Relogio& relogio)
     : ui_(ui), caminhos_(caminhos), relogio_(relogio) {}
@@ -62,11 +107,12 @@ std::string RegistroEventos::NomeArquivoLog(DataHora data) {
 }
 
 void RegistroEventos::CriaLogNFe(const std::string& Texto) {
+  if (!gravaArquivo_) return;
   try {
     DataHora agora = relogio_.Agora();
     // The folder is created when missing; otherwise every line would be lost.
     std::filesystem::path arquivo = caminhos_.MapearParaGravar(NomeArquivoLog(agora));
-    AcrescentarLinha(arquivo, HoraMinutoSegundo(agora) + " - " + Texto + vbCrLf);
+    AcrescentarLinha(arquivo, HoraMinutoSegundo(agora) + " - " + LinhaLegivel(Texto) + vbCrLf);
   } catch (const ErroExecucao& e) {
     ui_.MsgBox(e.Descricao(), vbOKOnly);
     ui_.MsgBox("Erro ao criar LOG TEF: " + Texto, vbInformation, "Erro: CriaLogNFe");
@@ -92,7 +138,7 @@ void RegistroEventos::RegistraEvento(const std::string& Texto, bool GravarArquiv
     if (!gravou) CriaLogNFe(" ** Erro: Não foi possível definir mensagem: " + aparado);
   }
 
-  ui_.AdicionarEventoSelecionado(Texto);
+  ui_.AdicionarEventoSelecionado(LinhaLegivel(Texto));
 }
 
 }  // namespace velant

@@ -1,7 +1,9 @@
 #pragma once
 // The event log: the on-screen list, the daily file, and the request row's message.
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "base/caminhos.h"
 #include "base/data_hora.h"
@@ -10,6 +12,16 @@
 namespace velant {
 
 inline constexpr const char* kPastaLog = "C:\\KorvanePafEcf\\NFe\\VelantNFe\\Log";
+
+// Characters of one line in the list and the file; a request field of
+// megabytes must not become megabytes of log.
+inline constexpr int64_t kTamanhoMaximoLinhaLog = 500;
+
+// The text as one readable line: control characters written as \r, \n, \t,
+// \xNN or \uNNNN (a value cannot start a line of its own that looks like the
+// system's), and past kTamanhoMaximoLinhaLog characters cut with a note of
+// how many were left out.
+std::string LinhaLegivel(std::string_view texto);
 
 class RegistroEventos {
  public:
@@ -20,6 +32,9 @@ class RegistroEventos {
   RegistroEventos(InterfaceOperador& ui, const MapeadorCaminhos& caminhos, const Relogio& relogio);
 
   void DefinirEscritorMensagem(EscritorMensagem escritor) { escritor_ = std::move(escritor); }
+  // False for the commands that only read: the daily file (and its folders)
+  // is neither created nor written; the lines reach the list only.
+  void DefinirGravaArquivo(bool grava) { gravaArquivo_ = grava; }
 
   void RegistraEvento(const std::string& Texto, bool GravarArquivo, bool GravarMensagem);
   void CriaLogNFe(const std::string& Texto);
@@ -32,6 +47,7 @@ class RegistroEventos {
   const MapeadorCaminhos& caminhos_;
   const Relogio& relogio_;
   EscritorMensagem escritor_;
+  bool gravaArquivo_ = true;
 };
 
 }  // namespace velant

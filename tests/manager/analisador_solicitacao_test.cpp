@@ -87,6 +87,7 @@ struct CasoRejeicao {
   const char* nome;
   std::string texto;
   const char* status;       // label after the parse
+  const char* motivo;       // why, for the Host cancellation
   int erroNumero;           // 0: no run-time error
   int fase;
   const char* erroTexto = "";   // start of the error's description in the log
@@ -102,6 +103,7 @@ TEST_P(Rejeita, ComOTextoEsperado) {
   EXPECT_FALSE(Analisa(c.texto));
   EXPECT_FALSE(a.janela.SolicitacaoAceita);
   EXPECT_EQ(a.ui.Status(), c.status);
+  EXPECT_EQ(a.janela.MotivoRecusa, c.motivo);
   if (c.erroNumero == 0) {
     EXPECT_TRUE(a.ui.Caixas().empty());
     return;
@@ -120,33 +122,46 @@ TEST_P(Rejeita, ComOTextoEsperado) {
 constexpr const char* kAguarda = "Verificando Solicitação...";
 constexpr const char* kAtv = "Processando... Comando: ATV";
 constexpr const char* kNfe = "Processando... Comando: NFE3.10";
+constexpr const char* kSemCrLf = "Texto sem CR LF (linhas devem terminar em CR LF)";
 
 INSTANTIATE_TEST_SUITE_P(
     Casos, Rejeita,
     ::testing::Values(
-        CasoRejeicao{"ComandoDesconhecido", Solicitacao({"000-000 - XYZ", "999-999 - "}), "Comando Desconhecido.  ->XYZ<-", 0, 0},
-        CasoRejeicao{"ComandoEmMinusculas", Solicitacao({"000-000 - atv", "999-999 - "}), "Comando Desconhecido.  ->atv<-", 0, 0},
-        CasoRejeicao{"PrimeiraLinhaSemCodigo", Solicitacao({"001-000 - ATV", "999-999 - "}), "Comando Desconhecido.  -><-", 0, 0},
-        CasoRejeicao{"SemCrLf", "000-000 - ATV", kAguarda, 0, 0},
-        CasoRejeicao{"SoLfSeparaNada", "000-000 - ATV\n001-000 - 1\n999-999 - \n", kAguarda, 0, 0},
-        CasoRejeicao{"TerminadorSemCrLfFinal", "000-000 - ATV\r\n001-000 - 1\r\n999-999 - ", kAtv, 0, 0},
-        CasoRejeicao{"SemTerminador", Solicitacao({"000-000 - ATV", "001-000 - 1"}), kAtv, 0, 0},
-        CasoRejeicao{"TextoVazio", "", kAguarda, 9, 4},
-        CasoRejeicao{"ControleNaoNumerico", Solicitacao({"000-000 - ATV", "001-000 - 12a", "999-999 - "}), kAtv, 13, 21},
-        CasoRejeicao{"ControleVazio", Solicitacao({"000-000 - ATV", "001-000 - ", "999-999 - "}), kAtv, 13, 21},
-        CasoRejeicao{"LinhaCurta", Solicitacao({"000-000 - ATV", "111-000", "999-999 - "}), kAtv, 5, 21},
-        CasoRejeicao{"MoedaRegionalInvalida", Pedido("NFE3.10", {"115-000 - R$ 5,00"}), kNfe, 13, 21},
-        CasoRejeicao{"TipoFreteComLetras", Pedido("NFE3.10", {"362-000 - 1A"}), kNfe, 13, 21},
-        CasoRejeicao{"DataDeVencimentoImpossivel", Pedido("NFE3.10", {"700-001 - ", "712-001 - 31/02/2024"}), kNfe, 13, 21},
-        CasoRejeicao{"CodigoEcfNaoInteiro", Pedido("NFE3.10", {"600-001 - ", "611-001 - ABC"}), kNfe, 13, 21},
-        CasoRejeicao{"CodEstadoIdeComLetras", Pedido("NFE3.10", {"100-000 - ", "800-001 - ", "833-001 - SP"}), kNfe, 13, 21},
-        CasoRejeicao{"Codigo040ForaDe16Bits", Solicitacao({"000-000 - ATV", "040-000 - 40000", "999-999 - "}), kAtv, 6, 21},
-        CasoRejeicao{"ItemSemRegistroAberto", Pedido("NFE3.10", {"810-001 - 1234"}), kNfe, 3021, 21},
-        CasoRejeicao{"MaisDe32768LinhasEstouraOContador", ComLinhas(32769), kAtv, 6, 21, "Estouro"},
+        CasoRejeicao{"ComandoDesconhecido", Solicitacao({"000-000 - XYZ", "999-999 - "}), "Comando Desconhecido.  ->XYZ<-", "Comando Desconhecido.  ->XYZ<-", 0, 0},
+        CasoRejeicao{"ComandoEmMinusculas", Solicitacao({"000-000 - atv", "999-999 - "}), "Comando Desconhecido.  ->atv<-", "Comando Desconhecido.  ->atv<-", 0, 0},
+        CasoRejeicao{"PrimeiraLinhaSemCodigo", Solicitacao({"001-000 - ATV", "999-999 - "}), "Comando Desconhecido.  -><-", "Primeira linha sem o código 000-000", 0, 0},
+        CasoRejeicao{"SemCrLf", "000-000 - ATV", kAguarda, kSemCrLf, 0, 0},
+        CasoRejeicao{"SoLfSeparaNada", "000-000 - ATV\n001-000 - 1\n999-999 - \n", kAguarda, kSemCrLf, 0, 0},
+        CasoRejeicao{"TerminadorSemCrLfFinal", "000-000 - ATV\r\n001-000 - 1\r\n999-999 - ", kAtv, "Terminador 999-999 sem CR LF no fim do texto", 0, 0},
+        CasoRejeicao{"SemTerminador", Solicitacao({"000-000 - ATV", "001-000 - 1"}), kAtv, "Sem a linha 999-999 (terminador)", 0, 0},
+        CasoRejeicao{"TextoVazio", "", kAguarda, "Texto da solicitação vazio", 9, 4},
+        CasoRejeicao{"ControleNaoNumerico", Solicitacao({"000-000 - ATV", "001-000 - 12a", "999-999 - "}), kAtv, "Campo 001-000 inválido: Tipos incompatíveis", 13, 21},
+        CasoRejeicao{"ControleVazio", Solicitacao({"000-000 - ATV", "001-000 - ", "999-999 - "}), kAtv, "Campo 001-000 inválido: Tipos incompatíveis", 13, 21},
+        CasoRejeicao{"LinhaCurta", Solicitacao({"000-000 - ATV", "111-000", "999-999 - "}), kAtv, "Campo 111-000 inválido: Linha curta demais para conter um valor: 111-000", 5, 21},
+        CasoRejeicao{"MoedaRegionalInvalida", Pedido("NFE3.10", {"115-000 - R$ 5,00"}), kNfe, "Campo 115-000 inválido: Tipos incompatíveis", 13, 21},
+        CasoRejeicao{"TipoFreteComLetras", Pedido("NFE3.10", {"362-000 - 1A"}), kNfe, "Campo 362-000 inválido: Tipos incompatíveis", 13, 21},
+        CasoRejeicao{"DataDeVencimentoImpossivel", Pedido("NFE3.10", {"700-001 - ", "712-001 - 31/02/2024"}), kNfe, "Campo 712-001 inválido: Tipos incompatíveis", 13, 21},
+        CasoRejeicao{"CodigoEcfNaoInteiro", Pedido("NFE3.10", {"600-001 - ", "611-001 - ABC"}), kNfe, "Campo 611-001 inválido: Tipos incompatíveis", 13, 21},
+        CasoRejeicao{"CodEstadoIdeComLetras", Pedido("NFE3.10", {"100-000 - ", "800-001 - ", "833-001 - SP"}), kNfe, "Campo 833-001 inválido: Tipos incompatíveis", 13, 21},
+        CasoRejeicao{"Codigo040ForaDe16Bits", Solicitacao({"000-000 - ATV", "040-000 - 40000", "999-999 - "}), kAtv, "Campo 040-000 inválido: Estouro", 6, 21},
+        CasoRejeicao{"ItemSemRegistroAberto", Pedido("NFE3.10", {"810-001 - 1234"}), kNfe, "Campo 810-001 inválido: BOF ou EOF é True, ou o registro atual foi excluído. "
+                     "A operação solicitada requer um registro atual.", 3021, 21},
+        CasoRejeicao{"MaisDe32768LinhasEstouraOContador", ComLinhas(32769), kAtv, "Texto com mais de 32768 linhas", 6, 21, "Estouro"},
         // Too long for the column: refused when the header is copied into the item record.
-        CasoRejeicao{"TextoLongoDemaisParaAColuna", Pedido("NFE3.10", {"214-000 - SPX", "100-000 - ", "800-001 - "}), kNfe, -2147217887, 21,
+        CasoRejeicao{"TextoLongoDemaisParaAColuna", Pedido("NFE3.10", {"214-000 - SPX", "100-000 - ", "800-001 - "}), kNfe, "Campo 800-001 inválido: O valor de 3 caracteres não cabe na coluna UFCli (tamanho 2)", -2147217887, 21,
                      "O valor de 3 caracteres não cabe na coluna UFCli"}),
     kPeloNome);
+
+// A request that repeats a logged field thousands of times writes a bounded
+// number of lines, and says how many it left out.
+TEST_F(Analisador, CamposRepetidosNaoMultiplicamAsLinhasDoLog) {
+  std::vector<std::string> campos(100, "210-000 - Cliente");
+  EXPECT_TRUE(Analisa(Pedido("ATV", campos)));
+  int linhas = 0;
+  for (const auto& e : a.ui.Eventos()) linhas += e == "      Razão Social: Cliente";
+  EXPECT_EQ(linhas, 40);
+  EXPECT_TRUE(a.NaLista("      (mais 60 linhas de campos desta solicitação não registradas)"));
+}
 
 // --- Control number and the parameters kept between requests ---------------------
 

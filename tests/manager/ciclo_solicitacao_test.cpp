@@ -183,20 +183,83 @@ TEST_F(Ciclo, AtvFicaSoComAHoraDeAnalise) {
   EXPECT_TRUE(a.NaLista("      Registro defido para análise em: " + FormataHora(Valor(Linha(nsu).analise))));
 }
 
-TEST_F(Ciclo, ComandoDesconhecidoEControleDiferenteNaoSaoRespondidos) {
-  const int32_t desconhecido = fila.Inclui(Solicitacao({"000-000 - IMPRIMIR NFCE", "999-999 - "}));
-  g.Tique();
-  EXPECT_FALSE(Respondida(desconhecido));
-  EXPECT_EQ(a.ui.Status(), "Comando Desconhecido.  ->IMPRIMIR NFCE<-");
+// --- Requests the Host cannot accept: answered with the reason ------------------
 
-  Inclui("ATV");   // control number 1 kept
+struct CasoRecusa {
+  const char* nome;
+  std::string texto;
+  const char* mensagem;   // the row's Mensagem: the reason, cut to 50 characters
+  const char* motivo;     // the reason in the log, whole
+  friend void PrintTo(const CasoRecusa& c, std::ostream* os) { *os << c.nome; }
+};
+
+class Recusa : public Ciclo, public ::testing::WithParamInterface<CasoRecusa> {};
+
+TEST_P(Recusa, CanceladaComOMotivoEAFilaSegue) {
+  const auto& c = GetParam();
+  Inclui("ATV");   // leaves control number 1 for the requests without one
   g.Tique();
-  const int32_t semControle = fila.Inclui(Solicitacao({"000-000 - STATUS SERVICO", "999-999 - "}));
+  const int32_t nsu = fila.Inclui(c.texto);
+  const int32_t seguinte = Inclui("STATUS SERVICO");
   g.Tique();
-  EXPECT_FALSE(Respondida(semControle));
-  EXPECT_FALSE(Linha(semControle).analise.Zero());
-  EXPECT_EQ(a.ui.Status(), "Número de Controle de Solicitacao está diferente!");
+  EXPECT_FALSE(Linha(nsu).analise.Zero());
+  EXPECT_FALSE(Linha(nsu).cancelamentoHost.Zero());
+  EXPECT_TRUE(Linha(nsu).aprovacao.Zero());
+  EXPECT_EQ(Linha(nsu).mensagem, c.mensagem);
+  EXPECT_TRUE(a.NaLista(std::string("      Solicitação recusada: ") + c.motivo));
+  EXPECT_TRUE(a.NaLista("      Cancelado pelo Host: " + FormataHora(Valor(Linha(nsu).cancelamentoHost))));
   EXPECT_TRUE(m.chamadas.empty());
+  g.Tique();
+  EXPECT_TRUE(Respondida(seguinte));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Casos, Recusa,
+    ::testing::Values(
+        CasoRecusa{"ComandoDesconhecido", Solicitacao({"000-000 - IMPRIMIR NFCE", "001-000 - 1", "999-999 - "}),
+                   "Comando Desconhecido.  ->IMPRIMIR NFCE<-", "Comando Desconhecido.  ->IMPRIMIR NFCE<-"},
+        CasoRecusa{"ComandoEmMinusculas", Pedido("status servico"), "Comando Desconhecido.  ->status servico<-",
+                   "Comando Desconhecido.  ->status servico<-"},
+        CasoRecusa{"SoLf", "000-000 - STATUS SERVICO\n001-000 - 1\n999-999 - \n",
+                   "Texto sem CR LF (linhas devem terminar em CR LF)", "Texto sem CR LF (linhas devem terminar em CR LF)"},
+        CasoRecusa{"SemTerminador", Solicitacao({"000-000 - STATUS SERVICO", "001-000 - 1"}),
+                   "Sem a linha 999-999 (terminador)", "Sem a linha 999-999 (terminador)"},
+        CasoRecusa{"TerminadorSemCrLf", "000-000 - STATUS SERVICO\r\n001-000 - 1\r\n999-999 - ",
+                   "Terminador 999-999 sem CR LF no fim do texto", "Terminador 999-999 sem CR LF no fim do texto"},
+        CasoRecusa{"SemNumeroDeControle", Solicitacao({"000-000 - STATUS SERVICO", "999-999 - "}),
+                   "Número de Controle de Solicitacao está diferente!",
+                   "Número de Controle de Solicitacao está diferente!"},
+        CasoRecusa{"CampoQueNaoConverte", Pedido("NFE3.10", {"115-000 - R$ 5,00"}),
+                   "Campo 115-000 inválido: Tipos incompatíveis", "Campo 115-000 inválido: Tipos incompatíveis"},
+        CasoRecusa{"AtvComLinhaCurta", Pedido("ATV", {"111-000"}), "Campo 111-000 inválido: Linha curta demais para co",
+                   "Campo 111-000 inválido: Linha curta demais para conter um valor: 111-000"},
+        CasoRecusa{"TextoVazio", "", "Texto da solicitação vazio", "Texto da solicitação vazio"}),
+    [](const ::testing::TestParamInfo<CasoRecusa>& i) { return std::string(i.param.nome); });
+
+TEST_F(Ciclo, LabelDoComandoDesconhecidoContinuaComoEra) {
+  fila.Inclui(Solicitacao({"000-000 - IMPRIMIR NFCE", "999-999 - "}));
+  g.Tique();
+  EXPECT_EQ(a.ui.Status(), "Comando Desconhecido.  ->IMPRIMIR NFCE<-");
+}
+
+// A row the Host cannot address by a 32-bit NSU above 0 would be the oldest
+// open row for ever: each is cancelled at once, and the queue goes on.
+TEST_F(Ciclo, NsuZeroOuNegativoCanceladoEAFilaSegue) {
+  fila.linhas[-3] = teste::LinhaFalsa{Pedido("STATUS SERVICO"), "10.0.0.5", {}, {}, {}, {}};
+  fila.linhas[0] = teste::LinhaFalsa{Pedido("STATUS SERVICO"), "10.0.0.5", {}, {}, {}, {}};
+  const int32_t valida = Inclui("STATUS SERVICO");
+  g.Tique();
+  EXPECT_EQ(Linha(-3).mensagem, "NSU -3 inválido: use de 1 a 2147483647");
+  EXPECT_FALSE(Linha(-3).analise.Zero());
+  EXPECT_FALSE(Linha(-3).cancelamentoHost.Zero());
+  EXPECT_TRUE(a.NaLista("***** Início de Solicitação ***** - -3"));
+  EXPECT_TRUE(a.NaLista("      Solicitação recusada: NSU -3 inválido: use de 1 a 2147483647"));
+  g.Tique();
+  EXPECT_EQ(Linha(0).mensagem, "NSU 0 inválido: use de 1 a 2147483647");
+  EXPECT_FALSE(Respondida(valida));
+  g.Tique();
+  EXPECT_TRUE(Respondida(valida));
+  EXPECT_EQ(m.chamadas, std::vector<std::string>{"TestaServidores()"});
 }
 
 TEST_F(Ciclo, SolicitacaoQueSumiuEAnotadaNoLog) {
@@ -271,6 +334,83 @@ TEST_F(Ciclo, BancoForaDoArEAnotadoUmaVezEOCicloContinua) {
   const int32_t nsu = Inclui("STATUS SERVICO");
   g.Tique();
   EXPECT_TRUE(Respondida(nsu));
+}
+
+// While the connection is down the tick reopens it and searches nothing; the
+// status line names the failure, and the log its start and its end once each.
+TEST_F(Ciclo, BancoIndisponivelNoRotuloEInicioEFimNoLog) {
+  conexao.ativa = false;
+  conexao.Motivo("Banco de dados POSTGRESQL: nenhuma conexão aberta: Connection refused\n\tIs the server running?");
+  const int32_t nsu = Inclui("STATUS SERVICO");
+  for (int i = 0; i < 25; ++i) g.Tique();
+  EXPECT_EQ(fila.buscas, 0);
+  EXPECT_EQ(conexao.verificacoes, 25);
+  EXPECT_FALSE(Respondida(nsu));
+  EXPECT_EQ(a.ui.Status(), "Banco de dados indisponível desde 09:05:07: Banco de dados POSTGRESQL: nenhuma conexão aberta: "
+                           "Connection refused");
+  int inicio = 0;
+  for (const auto& e : a.ui.Eventos()) inicio += e.starts_with(" ** Erro: Banco de dados indisponível: ");
+  EXPECT_EQ(inicio, 1);
+  EXPECT_NE(a.ArquivoLog().find(" ** Erro: Banco de dados indisponível: Banco de dados POSTGRESQL: nenhuma conexão "
+                                "aberta: Connection refused\\n\\tIs the server running?\r\n"),
+            std::string::npos);
+
+  conexao.ativa = true;
+  g.Tique();
+  EXPECT_TRUE(Respondida(nsu));
+  EXPECT_TRUE(a.NaLista("      Banco de dados disponível novamente (indisponível desde 09:05:07)"));
+  for (int i = 0; i < 20; ++i) g.Tique();
+  EXPECT_EQ(a.ui.Status(), "Ativo: Aguardando Solicitação...");
+}
+
+// An answer the database did not take is written again on the following
+// ticks, before any new request is claimed; the failure is logged once.
+TEST_F(Ciclo, RespostaNaoGravadaERepetidaAteGravar) {
+  const int32_t primeira = Inclui("STATUS SERVICO");
+  const int32_t segunda = Inclui("STATUS SERVICO");
+  fila.falhasResposta = 3;
+  g.Tique();
+  g.Tique();
+  g.Tique();
+  EXPECT_FALSE(Respondida(primeira));
+  EXPECT_TRUE(Linha(segunda).analise.Zero());
+  EXPECT_EQ(a.ui.Status(), "Resposta do NSU 1 não gravada: nova tentativa a cada segundo");
+  g.Tique();
+  EXPECT_FALSE(Linha(primeira).aprovacao.Zero());
+  EXPECT_EQ(Linha(primeira).mensagem, "Serviço de NFe Disponível");
+  int falhas = 0;
+  for (const auto& e : a.ui.Eventos()) falhas += e.find("disk I/O error") != std::string::npos;
+  EXPECT_EQ(falhas, 1);
+  EXPECT_TRUE(a.NaLista("     ** Erro na Rotina: DefineHoraAprovacaoHost - disk I/O error - resposta do NSU 1 "
+                        "pendente, gravada assim que o banco permitir"));
+  EXPECT_TRUE(a.NaLista("      Resposta pendente do NSU 1 gravada"));
+  EXPECT_TRUE(a.NaLista("      Aprovado pelo Host: " + FormataHora(Valor(Linha(primeira).aprovacao))));
+  EXPECT_FALSE(a.NaLista(" ** Erro: Não foi possível definir Hora de Aprovação da Solicitacao."));
+  g.Tique();
+  EXPECT_TRUE(Respondida(segunda));
+  EXPECT_EQ(m.chamadas.size(), 2u);
+}
+
+// The write reached the row but its reply was lost: the repeated stamp finds
+// the row answered and counts it as written.
+TEST_F(Ciclo, RespostaQueChegouAntesDoErroNaoEDadaComoPerdida) {
+  const int32_t nsu = Inclui("STATUS SERVICO");
+  m.resultado = false;
+  fila.falhasResposta = 1;
+  fila.gravaAntesDeFalhar = true;
+  g.Tique();
+  g.Tique();
+  EXPECT_EQ(Linha(nsu).mensagem, "Serviço de NFe Indisponível");
+  EXPECT_TRUE(a.NaLista("      Resposta pendente do NSU 1 gravada"));
+  EXPECT_FALSE(a.NaLista(" ** Erro: Não foi possível definir Hora de Cancelamento da Solicitacao."));
+}
+
+TEST_F(Ciclo, DescargaComRespostaPendenteDizQualFicou) {
+  Inclui("STATUS SERVICO");
+  fila.falhasResposta = 100;
+  g.Tique();
+  g.Descarrega();
+  EXPECT_TRUE(a.NaLista(" ** Erro: Host encerrado com respostas não gravadas: NSU 1"));
 }
 
 // --- One request at a time, in order ------------------------------------------

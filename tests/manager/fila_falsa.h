@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/erro.h"
+#include "base/texto.h"
 #include "data/conexao_nfe.h"
 #include "data/solicitacao_funcao_nfe.h"
 #include "manager/manipuladores_comando.h"
@@ -19,6 +20,17 @@ namespace velant::teste {
 class ConexaoFalsa : public data::CConexaoNfe {
  public:
   explicit ConexaoFalsa(InterfaceOperador& ui) : data::CConexaoNfe(ui) {}
+  bool ativa = true;   // false: the database is down
+  int verificacoes = 0;
+  bool ConexaoAtiva() override {
+    ++verificacoes;
+    return ativa;
+  }
+  void Motivo(const std::string& motivo) { mMotivoFalhaTeste = motivo; }
+  const std::string& MotivoFalha() const override { return mMotivoFalhaTeste; }
+
+ private:
+  std::string mMotivoFalhaTeste;
 };
 
 struct LinhaFalsa {
@@ -37,6 +49,8 @@ class FilaFalsa : public data::cSolicitacaoFuncaoNFe {
   bool falhaBusca = false;         // LocalizarAnalise raises
   bool recusaAnalise = false;      // DefineHoraAnalise returns false
   bool recusaResposta = false;     // the answer stamps return false
+  int falhasResposta = 0;          // the next answer stamps raise a database error
+  bool gravaAntesDeFalhar = false; // ... after writing the row (the reply was lost)
   int buscas = 0;
 
   int32_t Inclui(const std::string& texto, const std::string& ip = "10.0.0.5") {
@@ -45,11 +59,17 @@ class FilaFalsa : public data::cSolicitacaoFuncaoNFe {
     return nsu;
   }
 
+  // Rows with an NSU of 0 or less come first, as in the table.
   int32_t LocalizarAnalise(const std::string& pIP) override {
     ++buscas;
+    mNSUInvalido.reset();
     if (falhaBusca) throw ErroExecucao(CodigoErro::ErroBanco, "database is locked");
     for (auto& [nsu, l] : linhas) {
-      if (l.analise.Zero() && !l.Respondida() && (pIP.empty() || pIP == "127.0.0.1" || pIP == l.ip)) return nsu;
+      if (l.analise.Zero() && !l.Respondida() && (pIP.empty() || pIP == "127.0.0.1" || pIP == l.ip)) {
+        if (nsu > 0) return nsu;
+        mNSUInvalido = nsu;
+        return 0;
+      }
     }
     return 0;
   }
@@ -58,6 +78,18 @@ class FilaFalsa : public data::cSolicitacaoFuncaoNFe {
     if (it == linhas.end()) return false;
     mNSU = pNSU;
     mTexto = it->second.texto;
+    mHoraAnalise = it->second.analise;
+    mHoraAprovacao = it->second.aprovacao;
+    mHoraCancelamentoHost = it->second.cancelamentoHost;
+    mMensagem = it->second.mensagem;
+    return true;
+  }
+  bool RecusaNSUInvalido(int64_t pNSU, DataHora pHora, const std::string& pMensagem) override {
+    auto it = linhas.find(static_cast<int32_t>(pNSU));
+    if (it == linhas.end() || !it->second.analise.Zero()) return false;
+    it->second.analise = pHora;
+    it->second.cancelamentoHost = pHora;
+    it->second.mensagem = Left(pMensagem, 50);
     return true;
   }
   bool DefineMensagem(int32_t pNSU, const std::string& pMensagem) override {
@@ -71,13 +103,22 @@ class FilaFalsa : public data::cSolicitacaoFuncaoNFe {
     return true;
   }
   bool DefineHoraAprovacaoHost(int32_t pNSU, DataHora pHora, const std::string& pMensagem) override {
-    return !recusaResposta && Carimba(pNSU, &LinhaFalsa::aprovacao, pHora, pMensagem);
+    return Responde(pNSU, &LinhaFalsa::aprovacao, pHora, pMensagem);
   }
   bool DefineHoraCancelamentoHost(int32_t pNSU, DataHora pHora, const std::string& pMensagem) override {
-    return !recusaResposta && Carimba(pNSU, &LinhaFalsa::cancelamentoHost, pHora, pMensagem.substr(0, 50));
+    return Responde(pNSU, &LinhaFalsa::cancelamentoHost, pHora, Left(pMensagem, 50));
   }
 
  private:
+  bool Responde(int32_t nsu, DataHora LinhaFalsa::*campo, DataHora hora, const std::string& mensagem) {
+    if (falhasResposta > 0) {
+      --falhasResposta;
+      if (gravaAntesDeFalhar) Carimba(nsu, campo, hora, mensagem);
+      throw ErroExecucao(CodigoErro::ErroBanco, "disk I/O error");
+    }
+    return !recusaResposta && Carimba(nsu, campo, hora, mensagem);
+  }
+
   // A stamp is written once; a second one is refused like the conditional UPDATE refuses it.
   bool Carimba(int32_t nsu, DataHora LinhaFalsa::*campo, DataHora hora, std::optional<std::string> mensagem) {
     auto it = linhas.find(nsu);

@@ -94,15 +94,23 @@ TEST_F(Inicio, SegundaCopiaNaMesmaInstalacaoETerminada) {
   EXPECT_EQ(a.ui.Caixas()[0].estilo, vbExclamation);
 }
 
-TEST_F(Inicio, BancoSemDriverEAnotadoESeguePolling) {
-  a.ini.GravarIni("SGBD", "Gerenciador de Banco de Dados", "SQLSERVER", kIni);
-  ASSERT_TRUE(g.Carrega());
-  EXPECT_FALSE(a.host.BancoSqlite);
-  EXPECT_FALSE(a.host.BancoPostgreSql);
-  EXPECT_TRUE(a.NaLista(" ** Erro: Banco de dados SQLSERVER sem driver nesta plataforma: nenhuma conexão aberta"));
-  g.Tique();   // the search fails on the closed connection; it is logged, nothing breaks
-  g.Tique();
-  EXPECT_EQ(a.atual.NSUAtual, 0);
+// A Host that could never open its queue would show "Ativo" and serve nothing.
+TEST_F(Inicio, BancoSemDriverERecusadoNoInicio) {
+  const std::pair<const char*, const char*> casos[] = {
+      {"SQLSERVER", "Banco de dados SQLSERVER sem driver nesta plataforma: nenhuma conexão aberta"},
+      {"sqlite", "Banco de dados desconhecido \"sqlite\" (use SQLITE ou POSTGRESQL): nenhuma conexão aberta"}};
+  for (const auto& [tipo, linha] : casos) {
+    AmbienteTeste amb;
+    GerenciadorNFe host(amb.ctx, m);
+    host.ObterIP = [] { return "10.0.0.5"; };
+    amb.ini.GravarIni("SGBD", "Gerenciador de Banco de Dados", tipo, kIni);
+    EXPECT_FALSE(host.Carrega()) << tipo;
+    EXPECT_TRUE(amb.NaLista(std::string(" ** Erro: ") + linha)) << tipo;
+    ASSERT_EQ(amb.ui.Caixas().size(), 1u) << tipo;
+    EXPECT_EQ(amb.ui.Caixas()[0].titulo, "Banco de Dados não suportado!");
+    EXPECT_EQ(amb.ui.Caixas()[0].prompt, std::string(linha) + "\r\nFavor configurar no arquivo de configuração\r\n" + kIni);
+    EXPECT_EQ(amb.ctx.ConexaoBanco, nullptr);
+  }
 }
 
 TEST_F(Inicio, FilaRealNoSqliteAtendidaDoInicioAoFim) {

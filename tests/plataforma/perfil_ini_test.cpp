@@ -50,6 +50,11 @@ TEST(PerfilIniTest, ReadsAsTheProfileApi) {
       {"bom", "\xEF\xBB\xBF[Local]\r\nk=v\r\n", "Local", "k", "v"},
       {"ansi", "[A]\r\nNome=Jo\xE3o\r\n", "A", "Nome", "João"},
       {"sem_fim_de_linha", "[A]\nk=ultimo", "A", "k", "ultimo"},
+      // A last line ended by a bare CR: the CR is not part of the value.
+      {"cr_sozinho_no_fim", "[SGBD]\r\nArquivo do Banco de Dados=dvk_data.db\r", "SGBD", "Arquivo do Banco de Dados",
+       "dvk_data.db"},
+      {"cr_antes_do_lf", "[A]\nk=v\r\r\n", "A", "k", "v"},
+      {"cr_depois_das_aspas", "[A]\r\nk=\"v \"\r", "A", "k", "v "},
       {"corte_254", "[A]\nk=" + std::string(300, 'a') + "\n", "A", "k", std::string(254, 'a')},
       {"corte_254_caracteres", "[A]\nk=" + Repetir("é", 300) + "\n", "A", "k", Repetir("é", 254)},
       {"254_inteiros", "[A]\nk=" + std::string(254, 'b') + "\n", "A", "k", std::string(254, 'b')},

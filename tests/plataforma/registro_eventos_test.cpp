@@ -67,6 +67,34 @@ TEST_F(RegistroEventosTest, FileLineIsTimeDashTextCrLfAndTheFolderIsCreated) {
   EXPECT_EQ(ui.Eventos().back(), "      Aprovado pelo Host: 23:59:59");
 }
 
+// A value with a line break cannot write a line of its own that looks like
+// the system's; a huge value costs a bounded line that says what was cut.
+TEST_F(RegistroEventosTest, ControlCharactersEscapedAndLongTextsCutWithANote) {
+  GuardarMensagens();
+  const struct { std::string texto, linha; } casos[] = {
+      {"      Razão Social: X\n17:00:00 - Aprovado pelo Host: 17:00:00",
+       "      Razão Social: X\\n17:00:00 - Aprovado pelo Host: 17:00:00"},
+      {"a\r\nb\tc\x1B[2Jd\x7F", "a\\r\\nb\\tc\\x1B[2Jd\\x7F"},
+      {"NEL\xC2\x85 LS\xE2\x80\xA8 PS\xE2\x80\xA9 ação", "NEL\\u0085 LS\\u2028 PS\\u2029 ação"},
+      {std::string(500, 'x'), std::string(500, 'x')},
+      {std::string(499, 'x') + "éé" + std::string(1000, 'y'),
+       std::string(499, 'x') + "é [... mais 1001 caracteres não registrados]"},
+      {std::string(5 * 1024 * 1024, 'z'), std::string(500, 'z') + " [... mais 5242380 caracteres não registrados]"},
+  };
+  for (const auto& c : casos) {
+    log.RegistraEvento(c.texto, true, true);
+    EXPECT_EQ(ui.Eventos().back(), c.linha);
+  }
+  std::string esperado;
+  for (const auto& c : casos) esperado += "09:05:07 - " + c.linha + "\r\n";
+  EXPECT_EQ(Arquivo051226(), esperado);
+  // The row's message is the text itself (trimmed, cut to 50).
+  EXPECT_EQ(mensagens[0], "Razão Social: X\n17:00:00 - Aprovado pelo Host: 17:");
+  // Lines written straight to the file too.
+  log.CriaLogNFe("erro\r\n09:00:00 - forjada");
+  EXPECT_TRUE(Arquivo051226().ends_with("09:05:07 - erro\\r\\n09:00:00 - forjada\r\n"));
+}
+
 TEST_F(RegistroEventosTest, TheNextDayGoesToANewFile) {
   log.CriaLogNFe("antes");
   relogio.agora = DataHora::De(2026, 12, 6, 0, 0, 1);

@@ -18,20 +18,25 @@ solicitacao "000-000 - ATV" "001-000 - 10" "999-999 - " > "$raiz/atv.txt"
 sleep 1.5
 grep -q '^\[status\] Gerenciador Padrão NFe Está Ativado !$' "$raiz/host.out" || falha "ATV: rótulo"
 
-# Unknown command: claimed, never answered; the label names the command.
+# Unknown command: cancelled by the Host with the reason; the label names the command.
 solicitacao "000-000 - EMITIR NFCE" "001-000 - 11" "999-999 - " > "$raiz/desconhecido.txt"
-rc=0; "$AC" enviar "$raiz/desconhecido.txt" --raiz "$raiz" --espera 3 > "$raiz/desconhecido.out" || rc=$?
-[ "$rc" = 2 ] || falha "comando desconhecido: código $rc"
-[ "$(sql "$db" "SELECT [Hora da Analise] IS NOT NULL, [Hora da Aprovacao] IS NULL, [Hora Cancelamento Host] IS NULL
+rc=0; "$AC" enviar "$raiz/desconhecido.txt" --raiz "$raiz" --espera 20 > "$raiz/desconhecido.out" || rc=$?
+[ "$rc" = 1 ] || falha "comando desconhecido: código $rc"
+grep -q '^Cancelado pelo Host: [0-9:]* - Comando Desconhecido\.  ->EMITIR NFCE<-$' "$raiz/desconhecido.out" \
+  || falha "comando desconhecido: saída do AC: $(cat "$raiz/desconhecido.out")"
+[ "$(sql "$db" "SELECT [Hora da Analise] IS NOT NULL, [Hora da Aprovacao] IS NULL, [Hora Cancelamento Host] IS NOT NULL
            FROM SolicitacaoFuncaoNFe WHERE NSU = 2")" = "1|1|1" ] || falha "comando desconhecido: carimbos"
 grep -q '^\[status\] Comando Desconhecido\.  ->EMITIR NFCE<-$' "$raiz/host.out" || falha "comando desconhecido: rótulo"
 
-# No control number after a request that had one: rejected, not answered.
+# No control number after a request that had one: cancelled with the reason.
 solicitacao "000-000 - STATUS SERVICO" "999-999 - " > "$raiz/sem-controle.txt"
-rc=0; "$AC" enviar "$raiz/sem-controle.txt" --raiz "$raiz" --espera 3 > "$raiz/sem-controle.out" || rc=$?
-[ "$rc" = 2 ] || falha "controle diferente: código $rc"
-[ "$(sql "$db" "SELECT [Hora da Analise] IS NOT NULL, [Hora da Aprovacao] IS NULL, [Hora Cancelamento Host] IS NULL
-           FROM SolicitacaoFuncaoNFe WHERE NSU = 3")" = "1|1|1" ] || falha "controle diferente: carimbos"
+rc=0; "$AC" enviar "$raiz/sem-controle.txt" --raiz "$raiz" --espera 20 > "$raiz/sem-controle.out" || rc=$?
+[ "$rc" = 1 ] || falha "controle diferente: código $rc"
+[ "$(sql "$db" "SELECT [Hora da Analise] IS NOT NULL, [Hora da Aprovacao] IS NULL, Mensagem
+           FROM SolicitacaoFuncaoNFe WHERE NSU = 3")" = "1|1|Número de Controle de Solicitacao está diferente!" ] \
+  || falha "controle diferente: linha"
+grep -q -- '^[0-9:]* -       Solicitação recusada: Número de Controle de Solicitacao está diferente!$' <(log_do_dia "$raiz") \
+  || falha "controle diferente: log"
 grep -q '^\[status\] Número de Controle de Solicitacao está diferente!$' "$raiz/host.out" || falha "controle diferente: rótulo"
 
 # STATUS SERVICO with no fiscal component in this build.

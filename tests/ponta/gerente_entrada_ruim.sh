@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Whatever a front end writes into Texto gets a rejection or a clean answer:
-# random bytes, megabytes of text, Windows-1252, quotes and SQL, short lines,
-# codes with letters. The Host goes on serving afterwards.
+# Whatever a front end writes into Texto gets an answer: random bytes,
+# megabytes of text, Windows-1252, quotes and SQL, short lines, codes with
+# letters. A request the Host cannot accept is cancelled with the reason; the
+# Host goes on serving afterwards.
 set -euo pipefail
 source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
 
@@ -64,8 +65,16 @@ resposta() { sql "$db" "SELECT COALESCE([Hora da Aprovacao], '-') <> '-', COALES
 [ "$(resposta 3)" = "0|1|Serviço de NFe Indisponível" ] || falha "5 MB: $(resposta 3)"
 [ "$(resposta 6)" = "0|1|Rotina ProcessaNFeAzure não disponível" ] || falha "SQL nos campos: $(resposta 6)"
 [ "$(resposta 9)" = "0|1|Número da NF inválido (111-000)" ] || falha "número inválido: $(resposta 9)"
-for n in 1 2 4 5 7 8 10 11 12; do
-  [ "$(resposta "$n")" = "0|0|" ] || falha "NSU $n não devia ter resposta: $(resposta "$n")"
+[ "$(resposta 4)" = "0|1|Texto com mais de 32768 linhas" ] || falha "linhas demais: $(resposta 4)"
+[ "$(resposta 7)" = "0|1|Campo 111-000 inválido: Linha curta demais para co" ] || falha "linha curta: $(resposta 7)"
+[ "$(resposta 10)" = "0|1|Texto da solicitação vazio" ] || falha "texto vazio: $(resposta 10)"
+[ "$(resposta 11)" = "0|1|Texto sem CR LF (linhas devem terminar em CR LF)" ] || falha "sem CR LF: $(resposta 11)"
+# Random bytes: refused for one reason or another, never approved.
+[[ "$(resposta 1)" == 0\|1\|?* ]] || falha "bytes aleatórios: $(resposta 1)"
+# ATV answered by its claim alone; random lines inside one may make it refused, with a reason.
+[[ "$(resposta 2)" == "0|0|" || "$(resposta 2)" == 0\|1\|?* ]] || falha "ATV com bytes aleatórios: $(resposta 2)"
+for n in 5 8 12; do
+  [ "$(resposta "$n")" = "0|0|" ] || falha "ATV $n não devia ter resposta: $(resposta "$n")"
 done
 [ "$(sql "$db" "SELECT COUNT(*) FROM SolicitacaoFuncaoNFe")" = 12 ] || falha "linhas sumiram"
 sql "$db" "SELECT COUNT(*) FROM MovimentoNFe" > /dev/null || falha "tabela MovimentoNFe sumiu"

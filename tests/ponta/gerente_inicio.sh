@@ -38,4 +38,11 @@ ip=$(sed -n 's/^IP deste PC:  //p' "$outro/host.out")
 esperado="[caixa] IP Divergente!: O IP deste computador é: $ip / e não confere com o IP a ser processado: 10.255.255.1 / Favor configurar no arquivo de configuração / C:\\KorvanePafEcf\\NFe\\VelantNFe\\VelantNFe.ini"
 grep -qxF "$esperado" "$outro/host.out" || falha "IP divergente: caixa: $(cat "$outro/host.out")"
 [ ! -e "$(banco "$outro")" ] || falha "IP divergente: o banco foi aberto"
+# A database kind this Host cannot open: refused at start-up, not a Host that looks alive and serves nothing.
+nova_raiz; oracle=$RAIZ
+printf '[SGBD]\r\nGerenciador de Banco de Dados=ORACLE\r\n' >> "$(pasta_host "$oracle")/VelantNFe.ini"
+rc=0; "$HOST" --raiz "$oracle" --registro "$oracle/registro.reg" > "$oracle/host.out" 2>&1 || rc=$?
+[ "$rc" = 1 ] || falha "banco sem driver: código $rc"
+grep -qxF '[caixa] Banco de Dados não suportado!: Banco de dados ORACLE sem driver nesta plataforma: nenhuma conexão aberta / Favor configurar no arquivo de configuração / C:\KorvanePafEcf\NFe\VelantNFe\VelantNFe.ini' \
+  "$oracle/host.out" || falha "banco sem driver: caixa: $(cat "$oracle/host.out")"
 echo "gerente_inicio: ok"
