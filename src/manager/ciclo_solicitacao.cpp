@@ -91,6 +91,7 @@ void GerenciadorNFe::Ciclo() {
   }
   e.NSUAtual = nsu;
   ultimoErroBanco_.clear();
+  orfas_.Verifica(Solicitacao());
 
   if (nsu > 0) {
     Registra("***** Início de Solicitação ***** - " + std::to_string(nsu));

@@ -9,6 +9,7 @@
 #include "contexto/contexto.h"
 #include "manager/estado_gerenciador.h"
 #include "manager/manipuladores_comando.h"
+#include "manager/solicitacoes_orfas.h"
 #include "manager/trava_instancia.h"
 
 namespace velant {
@@ -63,6 +64,7 @@ class GerenciadorNFe {
   std::unique_ptr<data::cSolicitacaoFuncaoNFe> solicitacao_;
   bool ocupado_ = false;
   std::string ultimoErroBanco_;   // a database that stays down is logged once, not every second
+  SolicitacoesOrfas orfas_{ctx_};
 };
 
 }  // namespace velant

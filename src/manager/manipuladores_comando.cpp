@@ -1,6 +1,7 @@
 #include "manager/manipuladores_comando.h"
 
 #include "base/erro.h"
+#include "lifecycle/processa_nfe.h"
 #include "lifecycle/testa_servidores.h"
 
 namespace velant {
@@ -18,7 +19,7 @@ bool ManipuladoresLifecycle::CancelaNFe(const std::string&, const std::string&, 
   NaoDisponivel("CancelaNFe");
 }
 
-bool ManipuladoresLifecycle::ProcessaNFeAzure() { NaoDisponivel("ProcessaNFeAzure"); }
+bool ManipuladoresLifecycle::ProcessaNFeAzure() { return velant::ProcessaNFeAzure(ctx_); }
 
 bool ManipuladoresLifecycle::TestaServidores() { return velant::TestaServidores(ctx_); }
 
