@@ -65,8 +65,9 @@ bool AssumeNotaAutorizada(Contexto& ctx, const std::string& linhaStatus) {
       return false;
     }
   }
-  if (ConsultaSituacaoAnterior(ctx, chave) != SituacaoAnterior::Autorizada) {
-    if (e.MensagemRetorno.empty()) e.MensagemRetorno = linhaStatus;
+  const SituacaoAnterior situacao = ConsultaSituacaoAnterior(ctx, chave);
+  if (situacao != SituacaoAnterior::Autorizada) {
+    if (situacao == SituacaoAnterior::NaoConsta) e.MensagemRetorno = linhaStatus;
     return false;
   }
   if (chave != e.ChaveAcessoSolicitada) {
