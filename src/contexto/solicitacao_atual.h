@@ -40,6 +40,7 @@ struct SolicitacaoAtual {
   std::string gCodigoUfEmitente;
 
   // Emission pipeline.
+  std::string NumeroLote;
   std::string NumeroRecepcao;
   std::string RetornoServico;
   std::string ArquivoAtual;

@@ -51,10 +51,12 @@ AmbienteHost::AmbienteHost(const OpcoesHost& opcoes, std::unique_ptr<InterfaceOp
       ini_(caminhos_),
       registro_(RegistroWindows::ArquivoPadrao(opcoes.registro)),
       log_(*ui_, caminhos_, relogio_),
+      gerador_(caminhos_, &registro_),
       ctx_{*ui_, relogio_, caminhos_, ini_, registro_, log_, host_, atual_, tabelas_, vetores_,
            /*ConexaoBanco=*/nullptr, /*Solicitacao=*/nullptr, /*GeradorXml=*/nullptr,
            /*CriaFiscalDocService=*/{}} {
   ctx_.CriaFiscalDocService = FabricaServicoDocumentoFiscal(ctx_);
+  ctx_.GeradorXml = &gerador_;
 }
 
 AmbienteHost::~AmbienteHost() = default;

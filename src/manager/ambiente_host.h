@@ -9,6 +9,7 @@
 
 #include "base/caminhos.h"
 #include "base/data_hora.h"
+#include "component/gerador_xml_nfe.h"
 #include "contexto/vetores_nfe.h"
 #include "contexto/contexto.h"
 #include "contexto/configuracao_host.h"
@@ -55,6 +56,7 @@ class AmbienteHost {
   SolicitacaoAtual atual_;
   TabelasSolicitacao tabelas_;
   VetoresNFe vetores_;
+  GeradorXmlNFe gerador_;   // the control on the main window
   Contexto ctx_;
 };
 

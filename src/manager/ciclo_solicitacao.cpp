@@ -93,6 +93,7 @@ void GerenciadorNFe::Ciclo() {
   e.NSUAtual = nsu;
   ultimoErroBanco_.clear();
   if (nsu == 0 && Solicitacao().NSUInvalido()) RecusaNSUInvalido(*Solicitacao().NSUInvalido());
+  orfas_.Verifica(Solicitacao());
 
   if (nsu > 0) {
     Registra("***** Início de Solicitação ***** - " + std::to_string(nsu));

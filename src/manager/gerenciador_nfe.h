@@ -11,6 +11,7 @@
 #include "contexto/contexto.h"
 #include "manager/estado_gerenciador.h"
 #include "manager/manipuladores_comando.h"
+#include "manager/solicitacoes_orfas.h"
 #include "manager/trava_instancia.h"
 
 namespace velant {
@@ -89,6 +90,7 @@ class GerenciadorNFe {
   bool bancoForaDoAr_ = false;
   DataHora bancoForaDesde_;
   std::deque<RespostaPendente> respostasPendentes_;
+  SolicitacoesOrfas orfas_{ctx_};
 };
 
 }  // namespace velant

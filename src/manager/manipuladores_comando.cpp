@@ -3,6 +3,7 @@
 #include "base/erro.h"
 #include "lifecycle/cancela_nfe.h"
 #include "lifecycle/inutiliza_nfe.h"
+#include "lifecycle/processa_nfe.h"
 #include "lifecycle/testa_servidores.h"
 
 namespace velant {
@@ -21,7 +22,7 @@ bool ManipuladoresLifecycle::CancelaNFe(const std::string& numeroNF, const std::
   return velant::CancelaNFe(ctx_, numeroNF, chaveAcesso, sequencia, protocolo, justificativa);
 }
 
-bool ManipuladoresLifecycle::ProcessaNFeAzure() { NaoDisponivel("ProcessaNFeAzure"); }
+bool ManipuladoresLifecycle::ProcessaNFeAzure() { return velant::ProcessaNFeAzure(ctx_); }
 
 bool ManipuladoresLifecycle::TestaServidores() { return velant::TestaServidores(ctx_); }
 

@@ -1,0 +1,94 @@
+#include "lifecycle/lote_nfe.h"
+
+#include <limits>
+#include <optional>
+#include <string>
+
+#include "base/erro.h"
+#include "base/texto.h"
+#include "component/fiscal_doc_service.h"
+#include "data/contador_lote.h"
+#include "lifecycle/rotina_emissao.h"
+
+namespace velant {
+
+using namespace emissao;
+
+namespace {
+
+constexpr const char* kSufixoLote = "-env-lot.xml";
+
+// The batch identifier is the name of the batch file without its suffix:
+// "...\nfe\lotes\000000000042-env-lot.xml" gives "000000000042", wherever the
+// base folder is.
+std::string IdentificadorLote(const std::string& arquivoLote) {
+  std::string nome = arquivoLote.substr(arquivoLote.find_last_of('\\') + 1);
+  size_t fim = nome.rfind(kSufixoLote);
+  return fim == std::string::npos ? nome : nome.substr(0, fim);
+}
+
+}  // namespace
+
+bool GerarLoteNFE(Contexto& ctx) {
+  return ComTratamento(ctx, "GerarLoteNFE", [&] {
+    SolicitacaoAtual& e = ctx.atual;
+    e.MensagemRetorno = "Não foi possível gerar o lote";
+    ctx.log.RegistraEvento("        Iniciando Geração do Lote: ", true, true);
+
+    std::optional<int64_t> numero = data::TomaNumeroLote(Banco(ctx));
+    if (!numero) return false;
+    e.NumeroLote = std::to_string(*numero);
+    if (*numero < 1 || *numero > std::numeric_limits<int32_t>::max()) Levanta(CodigoErro::Estouro);
+
+    e.ArquivoAtual = CaminhoAssinado(ctx);
+    {
+      auto componente = Componente(ctx);
+      e.RetornoServico = componente->GeraLote(e.ArquivoAtual, static_cast<int32_t>(*numero));
+    }
+    ctx.log.RegistraEvento("        Lote gerado: " + e.RetornoServico, true, true);
+    if (e.RetornoServico.empty()) {
+      ctx.log.RegistraEvento("      ** Erro ao gerar Lote: " + e.ArquivoAtual, true, true);
+      return false;
+    }
+    e.NumeroLote = IdentificadorLote(e.RetornoServico);
+
+    if (!AtualizaNota(ctx, "[Numero do Lote] = " + std::to_string(*numero) + ", [Etapa Concluida] = 1")) {
+      ctx.log.RegistraEvento("      ** Erro ao atualizar MovimentoNFe: Etapa Concluída 1", true, false);
+      return false;
+    }
+    if (EnviaLoteNFE(ctx)) return true;
+    if (!AtualizaNota(ctx, "[Etapa Concluida] = 0"))
+      ctx.log.RegistraEvento("      ** Erro ao atualizar MovimentoNFe - Etapa Concluída 0", true, false);
+    return false;
+  });
+}
+
+bool EnviaLoteNFE(Contexto& ctx) {
+  return ComTratamento(ctx, "EnviaLoteNFE", [&] {
+    SolicitacaoAtual& e = ctx.atual;
+    e.MensagemRetorno = "Não foi possível enviar o lote";
+    e.ArquivoAtual = e.PastaBase + "\\nfe\\lotes\\" + e.NumeroLote + kSufixoLote;
+    {
+      auto componente = Componente(ctx);
+      e.RetornoServico = componente->EnviaLote(e.ArquivoAtual);
+    }
+    ctx.log.RegistraEvento("        Lote enviado: " + e.RetornoServico + " - do Arquivo: " + e.ArquivoAtual, true, false);
+    if (e.RetornoServico == "Erro 94") return false;
+
+    e.NumeroRecepcao = Mid(e.RetornoServico, 31);
+    // The receipt goes into the statement as a number: nothing but its digits may.
+    if (!SoDigitos(e.NumeroRecepcao, 15)) {
+      ctx.log.RegistraEvento("      ** Recibo inválido no retorno do envio do lote (15 dígitos esperados): \"" +
+                                 e.NumeroRecepcao + "\"",
+                             true, false);
+      e.NumeroRecepcao.clear();
+      return false;
+    }
+    if (AtualizaNota(ctx, "[Numero da Recepcao] = " + e.NumeroRecepcao)) return true;
+    ctx.log.RegistraEvento("      ** Erro ao atualizar MovimentoNFe Numero da Recepcao: " + e.NumeroRecepcao, true,
+                           false);
+    return false;
+  });
+}
+
+}  // namespace velant

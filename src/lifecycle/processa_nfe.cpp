@@ -1,0 +1,133 @@
+#include "lifecycle/processa_nfe.h"
+
+#include <exception>
+#include <string>
+
+#include "base/erro.h"
+#include "base/regional.h"
+#include "data/conexao_nfe.h"
+#include "lifecycle/limites_emissao.h"
+#include "lifecycle/lote_nfe.h"
+#include "lifecycle/retomada_emissao.h"
+#include "lifecycle/rotina_emissao.h"
+#include "lifecycle/situacao_nfe.h"
+
+namespace velant {
+
+using namespace emissao;
+
+namespace {
+
+struct Movimento {
+  bool existe = false;
+  int32_t etapa = 0;
+  std::string chave, recepcao, protocolo;
+};
+
+Movimento LocalizaMovimento(Contexto& ctx) {
+  const SolicitacaoAtual& e = ctx.atual;
+  auto rs = Banco(ctx).RsConexao(
+      "SELECT Empresa, [Numero da NFe], [Numero do Lote], [Numero da Recepcao], [Numero do Protocolo], "
+      "[Etapa Concluida]"
+      "  FROM MovimentoNFe"
+      " WHERE Empresa = " +
+      std::to_string(e.CodigoEmpresa) + "   AND Serie = '" + TextoSql(e.SerieAtual) + "'" +
+      "   AND Numero = " + std::to_string(e.NumeroAtual));
+  // A lookup that failed is no proof that the invoice was never generated.
+  if (rs->State() != data::adStateOpen) Levanta(CodigoErro::ErroBanco, "Consulta de MovimentoNFe não realizada");
+  Movimento m;
+  if (rs->Eof()) return m;
+  m.existe = true;
+  m.etapa = CLng(rs->Value("Etapa Concluida"));
+  m.chave = rs->Value("Numero da NFe").ENulo() ? "" : rs->Value("Numero da NFe").Texto();
+  m.recepcao = rs->Value("Numero da Recepcao").ENulo() ? "" : CStr(rs->Value("Numero da Recepcao"));
+  m.protocolo = rs->Value("Numero do Protocolo").ENulo() ? "" : CStr(rs->Value("Numero do Protocolo"));
+  rs->Close();
+  return m;
+}
+
+void Progresso(Contexto& ctx, const char* texto) { ctx.log.RegistraEvento(texto, true, true); }
+
+bool Consultas(Contexto& ctx) {
+  if (!ConsultaProcessamentoNFE(ctx)) return false;
+  if (!ConsultaSituacaoNFE(ctx)) return false;
+  ctx.atual.EmissaoConcluida = true;
+  ctx.atual.NFeProcessada = true;
+  return true;
+}
+
+bool ConcluiAutorizada(Contexto& ctx, const std::string& chave) {
+  ctx.atual.ChaveAcessoSolicitada = chave;
+  Progresso(ctx, "      Consulta NFe...");
+  if (!ConsultaSituacaoNFE(ctx)) return false;
+  ctx.atual.EmissaoConcluida = true;
+  ctx.atual.NFeProcessada = true;
+  return true;
+}
+
+bool GeraEEnvia(Contexto& ctx, int16_t tipo, const std::string& observacao, bool esperaAntesDaConsulta) {
+  Progresso(ctx, "      Gerando NFe...");
+  if (!EmiteNFE(ctx, tipo, observacao)) return false;
+  if (!GerarLoteNFE(ctx)) return false;
+  if (esperaAntesDaConsulta) {
+    AguardaSegundos(ctx, kEsperaConsultaLote);
+    Progresso(ctx, "      Consulta NFe...");
+  }
+  return Consultas(ctx);
+}
+
+bool Processa(Contexto& ctx, int16_t tipo, const std::string& observacao) {
+  SolicitacaoAtual& e = ctx.atual;
+  const Movimento m = LocalizaMovimento(ctx);
+  if (!m.existe) return GeraEEnvia(ctx, tipo, observacao, false);
+
+  if (m.etapa == 1 || m.etapa == 2) {
+    e.NumeroRecepcao = m.recepcao;
+    e.ChaveAcessoSolicitada = m.chave;
+    if (SoDigitos(m.recepcao, 15)) {
+      Progresso(ctx, "      Consulta NFe...");
+      return Consultas(ctx);
+    }
+    // Step 1 without a receipt: the Host stopped between building the batch
+    // and storing the authority's answer, which may have come.
+    ctx.log.RegistraEvento("        Lote sem recibo registrado: NFe" + m.chave, true, false);
+  }
+  if (m.etapa <= 2 && !m.chave.empty()) {
+    // A key is on the row: the document may have reached the authority.
+    switch (ConsultaSituacaoAnterior(ctx, m.chave)) {
+      case SituacaoAnterior::Autorizada: return ConcluiAutorizada(ctx, m.chave);
+      case SituacaoAnterior::NaoConsta: break;
+      case SituacaoAnterior::Impedida:
+      case SituacaoAnterior::SemResposta: return false;
+    }
+  }
+  const bool enviado = GeraEEnvia(ctx, tipo, observacao, true);
+  // A finished invoice is refused before anything is signed or sent; say so.
+  if (!enviado && m.etapa >= 3 && e.MensagemRetorno.empty())
+    e.MensagemRetorno = "NFe já autorizada - Protocolo: " + m.protocolo;
+  return enviado;
+}
+
+}  // namespace
+
+bool ProcessaNFeAzure(Contexto& ctx, int16_t pTipoEmissao, const std::string& pObservacao) {
+  SolicitacaoAtual& e = ctx.atual;
+  e.NFeProcessada = false;
+  e.MensagemRetorno.clear();
+  int numero = 0;
+  std::string descricao;
+  try {
+    return Processa(ctx, pTipoEmissao, pObservacao);
+  } catch (const ErroExecucao& erro) {
+    numero = erro.Numero();
+    descricao = erro.Descricao();
+  } catch (const std::exception& erro) {
+    numero = static_cast<int>(CodigoErro::ChamadaInvalida);
+    descricao = erro.what();
+  }
+  ctx.log.CriaLogNFe("mRotinasGerais.ProcessaNFeAzure: Erro n.:" + std::to_string(numero) + " - ErroTexto: " +
+                     descricao);
+  return false;
+}
+
+}  // namespace velant

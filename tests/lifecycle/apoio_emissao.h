@@ -1,0 +1,285 @@
+#pragma once
+// What the emission tests share: one invoice request, a component whose
+// local operations are the Host's own and whose authority is a small
+// in-memory one the test can steer, and a Host context on SQLite whose
+// statements are recorded.
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "apoio/arquivos_teste.h"
+#include "base/erro.h"
+#include "base/regional.h"
+#include "base/texto.h"
+#include "component/apoio_documento.h"
+#include "component/chave_acesso.h"
+#include "component/fiscal_doc_service.h"
+#include "component/gerador_xml_nfe.h"
+#include "component/operacoes_locais.h"
+#include "data/conexao_nfe.h"
+#include "data/configuracao_banco.h"
+#include "manager/ambiente_teste.h"
+#include "manager/analisador_solicitacao.h"
+
+namespace velant::teste {
+
+// One invoice of a SP issuer, series 1, number 123, issued 15/01/2016.
+inline std::string SolicitacaoNFe(bool comItem = true, const std::string& dataEmissao = "15/01/2016") {
+  std::vector<std::string> linhas = {
+      "000-000 = NFE3.10", "001-000 = 1", "040-000 = 1", "042-000 = 3", "100-000 = ",
+      "110-000 = " + dataEmissao + " 10:30:00", "111-000 = 123", "112-000 = 1", "113-000 = 1",
+      "114-000 = " + dataEmissao + " 11:00:00", "115-000 = 100,00", "116-000 = 100,00", "117-000 = 1,65",
+      "119-000 = 7,60", "121-000 = 18,00", "122-000 = 100,00", "130-000 = 0", "210-000 = CLIENTE EXEMPLO S A",
+      "211-000 = AV PAULISTA 1000", "212-000 = BELA VISTA", "213-000 = SAO PAULO", "214-000 = SP",
+      "215-000 = 01310200", "216-000 = 1058", "217-000 = BRASIL", "218-000 = (1155556666",
+      "219-000 = 44555666000172", "220-000 = 987654321098", "222-000 = 3550308",
+      "310-000 = EMPRESA TESTE LTDA", "311-000 = LOJA TESTE", "312-000 = RUA DAS FLORES", "313-000 = 100",
+      "315-000 = CENTRO", "316-000 = 01310100", "317-000 = (1133334444", "318-000 = 123456789012",
+      "319-000 = SAO PAULO", "320-000 = 3550308", "362-000 = 9"};
+  if (comItem) {
+    for (const char* l : {"800-001 = ", "810-001 = 84713012", "811-001 = PRODUTO DE TESTE", "812-001 = UN",
+                          "813-001 = P001", "820-001 = 50,00", "821-001 = 2", "822-001 = 100,00", "824-001 = 01",
+                          "825-001 = 01", "829-001 = 1,65", "830-001 = 7,60", "831-001 = 5102",
+                          "832-001 = VENDA DE MERCADORIA", "833-001 = 35", "835-001 = 7,60", "836-001 = 1,65",
+                          "837-001 = 18,00", "838-001 = 100,00", "840-001 = 18", "843-001 = 1", "844-001 = 000",
+                          "845-001 = P", "899-001 = "})
+      linhas.push_back(l);
+  } else {
+    linhas.erase(linhas.begin() + 4);   // no "100-000": no record in TabelaNota
+  }
+  std::string texto;
+  for (const auto& l : linhas) texto += l + "\r\n";
+  return texto + "999-999 = \r\n";
+}
+
+// The key of that invoice for an emission date (another month, another key).
+inline std::string ChaveNFe(const std::string& dataEmissao = "15/01/2016") {
+  return MontaChaveAcesso("35", dataEmissao, "11222333000181", 55, 1, 123, 1, 123);
+}
+
+// The tax authority as far as the pipeline sees it, remembering what it
+// received and authorised. Each answer can be replaced by the test.
+struct AutoridadeFalsa {
+  struct Lote {
+    std::string chave;
+    std::string status;   // "100" authorised here, "204" already authorised
+  };
+  std::vector<std::string> chamadas;               // "EnviaLote <key>", "ConsultaLote <receipt>", ...
+  std::vector<std::string> enviadas;               // keys of every batch received
+  std::map<std::string, std::string> autorizadas;  // key -> protocol
+  std::map<std::string, Lote> lotes;               // receipt -> batch
+  int recibos = 0, protocolos = 0;
+
+  std::function<std::string(const std::string& chave)> envio;      // replaces the answer of EnviaLote
+  std::deque<std::string> respostasLote;                           // next answers of ConsultaLote
+  std::function<std::string(const std::string& chave)> situacao;   // replaces the answer of ConsultaSituacao
+  std::function<void(const std::string& chave)> distribuicao;      // runs before the file is written
+
+  static std::string Numero(int prefixo, int n) {
+    std::string s = std::to_string(n);
+    return std::to_string(prefixo) + std::string(13 - s.size(), '0') + s;
+  }
+  std::string Autoriza(const std::string& chave) {
+    auto it = autorizadas.find(chave);
+    if (it != autorizadas.end()) return it->second;
+    return autorizadas[chave] = Numero(13, ++protocolos);
+  }
+  // Receives a batch of that key as the authority does: authorised once.
+  std::string Recebe(const std::string& chave) {
+    enviadas.push_back(chave);
+    std::string recibo = Numero(35, ++recibos);
+    lotes[recibo] = {chave, autorizadas.count(chave) ? "204" : "100"};
+    Autoriza(chave);
+    return recibo;
+  }
+  std::string TextoLote(const std::string& recibo) {
+    auto it = lotes.find(recibo);
+    if (it == lotes.end()) return "106 - Rejeição: Lote não localizado";
+    const Lote& l = it->second;
+    std::string nota = l.status == "100" ? "100 - Autorizado o uso da NF-e" : "204 - Rejeição: Duplicidade de NF-e";
+    std::string chave = "Chave: " + l.chave + (l.status == "100" ? " - Protocolo: " + autorizadas[l.chave] : "");
+    return "104 - Lote processado\r\nRecibo: " + recibo + "\r\n" + nota + "\r\n" + chave;
+  }
+  std::string TextoSituacao(const std::string& chave) {
+    auto it = autorizadas.find(chave);
+    if (it == autorizadas.end()) return "217 - Rejeição: NF-e não consta na base de dados da SEFAZ";
+    return "100 - Autorizado o uso da NF-e - Protocolo: " + it->second;
+  }
+};
+
+// The key inside a batch or signed file.
+inline std::string ChaveDoXml(const std::string& xml) {
+  size_t p = xml.find("Id=\"NFe");
+  return p == std::string::npos ? "" : xml.substr(p + 7, 44);
+}
+
+class ComponenteEmissao : public FiscalDocService {
+ public:
+  ComponenteEmissao(Contexto& ctx, AutoridadeFalsa& autoridade) : ctx_(ctx), op_(ctx), a_(autoridade) {}
+
+  std::string AssinaXml(const std::string& arquivo, const std::string& tag) override { return op_.AssinaXml(arquivo, tag); }
+  bool ValidaXml(const std::string& arquivo, const std::string& esquema, bool mostrar) override {
+    return op_.ValidaXml(arquivo, esquema, mostrar);
+  }
+  std::string GeraChaveAcesso(const std::string& uf, const std::string& data, const std::string& cnpj, int32_t m,
+                              int32_t s, int32_t n, int32_t t, int32_t c) override {
+    return op_.GeraChaveAcesso(uf, data, cnpj, m, s, n, t, c);
+  }
+  std::string GeraLote(const std::string& assinado, int32_t numero) override { return op_.GeraLote(assinado, numero); }
+
+  std::string EnviaLote(const std::string& arquivoLote) override {
+    std::string chave = ChaveDoXml(LerTudo(ctx_.caminhos.Mapear(arquivoLote)));
+    a_.chamadas.push_back("EnviaLote " + chave);
+    if (a_.envio) return a_.envio(chave);
+    return "103 - Lote recebido - Recibo: " + a_.Recebe(chave);
+  }
+  std::string ConsultaLote(const std::string& recibo) override {
+    a_.chamadas.push_back("ConsultaLote " + recibo);
+    if (!a_.respostasLote.empty()) {
+      std::string r = a_.respostasLote.front();
+      a_.respostasLote.pop_front();
+      return r;
+    }
+    return a_.TextoLote(recibo);
+  }
+  std::string ConsultaSituacao(const std::string& chave) override {
+    a_.chamadas.push_back("ConsultaSituacao " + chave);
+    return a_.situacao ? a_.situacao(chave) : a_.TextoSituacao(chave);
+  }
+  std::string GeraDistribuicao(const std::string& chave) override {
+    a_.chamadas.push_back("GeraDistribuicao " + chave);
+    if (a_.distribuicao) a_.distribuicao(chave);
+    if (!a_.autorizadas.count(chave)) throw ErroExecucao(CodigoErro::ErroComponente, "A NF-e " + chave + " não está autorizada");
+    std::string destino = ctx_.atual.PastaBase + "\\nfe\\arquivos\\procNFe\\" + chave + "-procNFe.xml";
+    GravarTudo(ctx_.caminhos.MapearParaGravar(destino),
+               LerTudo(ctx_.caminhos.Mapear(op_.CaminhoAssinado(chave))) + "<!--" + a_.autorizadas[chave] + "-->");
+    return destino;
+  }
+
+  [[noreturn]] static void Nao() { throw ErroExecucao(CodigoErro::ErroComponente, "não usado na emissão"); }
+  std::string ImprimeDanfe(const std::string&, const std::string&, int32_t, int32_t) override { Nao(); }
+  std::string StatusServico() override { Nao(); }
+  std::string InutilizaNumeracao(const std::string&, const std::string&, const std::string&,
+                                 const std::string&) override { Nao(); }
+  bool EnviaEmail(const std::string&, const std::string&, const std::string&, const std::string&) override { Nao(); }
+  std::string EventoCancelamento(const std::string&, const std::string&, const std::string&, const std::string&,
+                                 const std::string&) override { Nao(); }
+
+ private:
+  Contexto& ctx_;
+  OperacoesLocais op_;
+  AutoridadeFalsa& a_;
+};
+
+// The SQLite connection of the Host, with every statement written down.
+class ConexaoRegistrada : public data::CConexaoNfe {
+ public:
+  using CConexaoNfe::CConexaoNfe;
+  std::vector<std::string> comandos;   // reads and writes, in order
+  std::unique_ptr<data::Recordset> RsConexao(const std::string& sql) override {
+    comandos.push_back(sql);
+    return CConexaoNfe::RsConexao(sql);
+  }
+  int32_t ExecutaSql(const std::string& sql) override {
+    comandos.push_back(sql);
+    return CConexaoNfe::ExecutaSql(sql);
+  }
+};
+
+// A Host context ready to run the emission of the request above.
+class AmbienteEmissao : public ::testing::Test {
+ protected:
+  AmbienteTeste a;
+  AutoridadeFalsa autoridade;
+  std::unique_ptr<ConexaoRegistrada> conexao;
+  GeradorXmlNFe gerador{a.caminhos, &a.registro};
+  std::vector<std::string> mensagens;   // what reached the request row
+  std::string registroExtra;
+
+  AmbienteEmissao() {
+    // Waits end after five readings of the clock, not five seconds.
+    a.relogio.passoSegundos = 1;
+    Registro();
+    data::GarantirConfiguracaoBanco(a.ini);
+    conexao = std::make_unique<ConexaoRegistrada>(a.ini, a.caminhos, a.ui);
+    a.ctx.ConexaoBanco = conexao.get();
+    a.ctx.GeradorXml = &gerador;
+    a.ctx.CriaFiscalDocService = [this] { return std::make_unique<ComponenteEmissao>(a.ctx, autoridade); };
+    a.log.DefinirEscritorMensagem([this](const std::string& m) {
+      mensagens.push_back(m);
+      return true;
+    });
+  }
+  ~AmbienteEmissao() override { a.ctx.ConexaoBanco = nullptr; }
+
+  void Registro(const std::string& extra = "") {
+    GravarTudo(a.registro.Arquivo(),
+               "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\nfe]\r\n"
+               "\"Ambiente\"=\"2\"\r\n\"UnidadeFederada\"=\"SP\"\r\n\"UnidadeFederadaCodigo\"=\"35\"\r\n"
+               "\"CNPJ\"=\"11222333000181\"\r\n\"VerProc\"=\"VelantNFe\"\r\n\"TipoDanfe\"=\"1\"\r\n"
+               "\"Certificado\"=\"" + (PastaCertificados() / "emitente.pfx").string() +
+                   "\"\r\n\"SenhaCertificado\"=\"1234\"\r\n" + extra);
+  }
+
+  // The request parsed and the emission values set, as the poll loop does.
+  void Prepara(const std::string& dataEmissao = "15/01/2016") {
+    ASSERT_TRUE(AnalisaTextoSolicitacao(a.ctx, a.janela, SolicitacaoNFe(true, dataEmissao)));
+    a.atual.SerieAtual = "1";
+    a.atual.NumeroAtual = 123;
+    a.atual.DataEmissaoAtual = DataHora::De(2016, 1, 15);
+    a.atual.EmissaoConcluida = false;
+    a.atual.ObservacaoEmissao.clear();
+  }
+
+  // The test's own statements are not recorded.
+  void Executa(const std::string& sql) { ASSERT_GE(conexao->CConexaoNfe::ExecutaSql(sql), 1) << sql; }
+  // A MovimentoNFe row as an earlier request left it.
+  void Movimento(int etapa, const std::string& chave, const std::string& recepcao = "0",
+                 const std::string& protocolo = "0") {
+    Executa("INSERT INTO MovimentoNFe (Empresa, Serie, Numero, [Numero da NFe], [Numero do Lote], "
+            "[Numero da Recepcao], [Numero do Protocolo], [Etapa Concluida], Data ) VALUES ( 1, '1', 123, '" +
+            chave + "', 7, " + recepcao + ", " + protocolo + ", " + std::to_string(etapa) + ", '15/01/2016' )");
+  }
+
+  struct Linha {
+    std::string chave;
+    int64_t lote = 0, recepcao = 0, protocolo = 0, etapa = -1;
+  };
+  Linha Movimento() {
+    auto rs = conexao->CConexaoNfe::RsConexao(
+        "SELECT [Numero da NFe], [Numero do Lote], [Numero da Recepcao], [Numero do Protocolo], [Etapa Concluida] "
+        "FROM MovimentoNFe WHERE Empresa = 1 AND Serie = '1' AND Numero = 123");
+    Linha l;
+    if (rs->Eof()) return l;
+    l = {rs->Value(0).Texto(), CLngLng(rs->Value(1)), CLngLng(rs->Value(2)), CLngLng(rs->Value(3)),
+         CLngLng(rs->Value(4))};
+    return l;
+  }
+
+  bool NoLog(const std::string& linha) { return a.ArquivoLog().find(" - " + linha + "\r\n") != std::string::npos; }
+  // Every line in this order (others may come between).
+  ::testing::AssertionResult LogEmOrdem(const std::vector<std::string>& linhas) {
+    std::string log = a.ArquivoLog();
+    size_t pos = 0;
+    for (const auto& l : linhas) {
+      size_t achado = log.find(" - " + l + "\r\n", pos);
+      if (achado == std::string::npos) return ::testing::AssertionFailure() << "faltou: \"" << l << "\"\n" << log;
+      pos = achado + 1;
+    }
+    return ::testing::AssertionSuccess();
+  }
+  // The statements that changed something, in order.
+  std::vector<std::string> Escritas() const {
+    std::vector<std::string> r;
+    for (const auto& c : conexao->comandos)
+      if (c.rfind("SELECT", 0) != 0) r.push_back(c);
+    return r;
+  }
+};
+
+}  // namespace velant::teste

@@ -1,0 +1,141 @@
+#!/usr/bin/env bash
+# The Host killed with SIGKILL at each boundary of an invoice's steps, held
+# there by a row lock of PostgreSQL or by the simulator's delay:
+#   1 after generation (the batch counter locked), nothing sent
+#   2 after step 1 is written, the batch never reaching the authority
+#   3 after the send, before the receipt is stored (the row locked)
+#   4 after step 2, before the situation query
+#   5 after the protocol is stored, before step 3
+# Restarted, the front end sends the request again. Every invoice ends
+# authorised once, at step 3 with its protocol and a valid distribution
+# file, every resent request is approved, and every killed one is answered
+# as interrupted.
+set -euo pipefail
+source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
+MOTOR=pg
+source "$(dirname "$0")/emissao_apoio.inc"
+
+nova_raiz_emissao; raiz=$RAIZ
+inicia_simulador "$raiz/autoridade" --consultas-processamento 0
+# Calls of at most 5 s and a 6 s processing bound: a request that was
+# claimed more than 10 + 6 + 6 x 5 + 20 = 66 s ago was interrupted.
+registro_host "$raiz" '"TempoLimiteProcessamento"="6"' '"TempoLimiteLeitura"="5"' '"TempoLimiteTotal"="5"'
+ATRASO=2
+
+pg() { psql_pg -d "dvk_data$BANCO_PG" -tA -F '|' -c "$1"; }
+linha() { pg "SELECT \"Etapa Concluida\", \"Numero da Recepcao\", \"Numero do Protocolo\" FROM MovimentoNFe WHERE Numero = $1"; }
+espera_ate() {   # $1 what, then a command that must come true within 30 s
+  local oque=$1 i; shift
+  for i in $(seq 1 300); do "$@" && return 0; sleep 0.1; done
+  falha "$oque: não aconteceu; MovimentoNFe: $(pg 'SELECT * FROM MovimentoNFe')"
+}
+# A statement of the Host waiting for a lock of this test.
+host_esperando() { [ "$(pg "SELECT COUNT(*) FROM pg_stat_activity WHERE wait_event_type = 'Lock' AND query LIKE '%$1%'")" -ge 1 ]; }
+na_etapa() { local l; l=$(linha "$1"); [[ "$l" =~ $2 ]]; }
+
+# Holds a row lock in a session of its own until the file $raiz/soltar appears.
+trava() {
+  rm -f "$raiz/soltar" "$raiz/travado"
+  { echo "BEGIN;"; echo "$1 FOR UPDATE;"; echo '\o '"$raiz/travado"; echo "SELECT 'travado';"
+    while [ ! -f "$raiz/soltar" ]; do sleep 0.05; done; echo "COMMIT;"; } \
+    | psql_pg -d "dvk_data$BANCO_PG" > /dev/null 2>&1 &
+  TRAVA_PID=$!
+  espera_ate "trava" grep -qs travado "$raiz/travado"
+}
+# The server would still run the dead Host's waiting statement once the lock
+# goes: its session ends with the Host, as it would had the Host died first.
+solta() {
+  pg "SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE wait_event_type = 'Lock' AND query LIKE '%$1%'" > /dev/null
+  touch "$raiz/soltar"; wait "$TRAVA_PID" || true
+}
+
+controle_ac=0
+# Starts the Host and sends invoice $1 in the background (AC_PID).
+inicia_e_envia() {
+  inicia_host "$raiz"; host=$HOST_PID
+  espera_inicio "$raiz"
+  controle_ac=$((controle_ac + 1))
+  pedido_nfe "$1" "$controle_ac" 1 > "$raiz/nf$1-a.txt"
+  "$AC" enviar "$raiz/nf$1-a.txt" --raiz "$raiz" --espera 120 > "$raiz/nf$1-a.txt.out" 2>&1 &
+  AC_PID=$!
+}
+mata() {
+  kill -KILL "$host"; wait "$host" 2>/dev/null || true
+  kill -TERM "$AC_PID" 2>/dev/null || true; wait "$AC_PID" 2>/dev/null || true
+  : > "$raiz/host.out"
+}
+# Restarts the Host, sends invoice $1 again, and expects it approved.
+reenvia() {
+  controle ''
+  inicia_host "$raiz"; host=$HOST_PID
+  espera_inicio "$raiz"
+  controle_ac=$((controle_ac + 1))
+  pedido_nfe "$1" "$controle_ac" 1 > "$raiz/nf$1-b.txt"
+  envia "$raiz" "$raiz/nf$1-b.txt" 60
+  [ "$(resposta "$raiz/nf$1-b.txt")" = "Aprovado: Processamento de NFe OK!" ] \
+    || falha "NF $1 reenviada: $(cat "$raiz/nf$1-b.txt.out")"
+  confere_nota "$raiz" "$1"
+  [ "$(lotes_da_nota "$1")" = 1 ] || falha "NF $1: $(lotes_da_nota "$1") lotes na autoridade"
+  para_host "$host" || falha "NF $1: o Host terminou com erro"
+}
+
+# 1: generated (step 0), waiting for the batch counter.
+trava "SELECT Valor FROM ConfiguracaoDiversa WHERE Nome = 'Contador Lote NFe'"
+inicia_e_envia 201
+espera_ate "1: o Host esperando o contador" host_esperando 'Contador Lote NFe'
+na_etapa 201 '^0\|0\|0$' || falha "1: $(linha 201)"
+mata; solta 'Contador Lote NFe'
+[ "$(pg "SELECT Valor FROM ConfiguracaoDiversa WHERE Nome = 'Contador Lote NFe'")" = 0.0000 ] || falha "1: contador usado"
+[ "$(sim_sql "SELECT COUNT(*) FROM lote")" = 0 ] || falha "1: algo chegou à autoridade"
+reenvia 201
+
+# 2: step 1 written, the send held by the delay and then refused unprocessed.
+controle "atraso=$ATRASO"
+inicia_e_envia 202
+espera_ate "2: etapa 1" na_etapa 202 '^1\|0\|0$'
+mata
+controle "atraso=$ATRASO" 'paralisado=108'
+sleep $((ATRASO + 1))
+[ "$(sim_sql "SELECT COUNT(*) FROM nota WHERE numero = 202")" = 0 ] || falha "2: o lote chegou à autoridade"
+reenvia 202
+
+# 3: sent and authorised, the receipt not stored (the row locked).
+controle "atraso=$ATRASO"
+inicia_e_envia 203
+espera_ate "3: etapa 1" na_etapa 203 '^1\|0\|0$'
+trava "SELECT Numero FROM MovimentoNFe WHERE Numero = 203"
+espera_ate "3: o Host esperando para gravar o recibo" host_esperando 'Numero da Recepcao'
+mata; solta 'Numero da Recepcao'
+na_etapa 203 '^1\|0\|0$' || falha "3: $(linha 203)"
+[ "$(sim_sql "SELECT COUNT(*) FROM nota WHERE numero = 203")" = 1 ] || falha "3: a autoridade não autorizou"
+reenvia 203
+
+# 4: step 2, the situation query held by the delay.
+controle "atraso=$ATRASO"
+inicia_e_envia 204
+espera_ate "4: etapa 2" na_etapa 204 '^2\|[0-9]{15}\|0$'
+mata
+reenvia 204
+
+# 5: the protocol stored, the distribution file's query held by the delay.
+controle "atraso=$ATRASO"
+inicia_e_envia 205
+espera_ate "5: protocolo gravado" na_etapa 205 '^2\|[0-9]{15}\|[0-9]{15}$'
+mata
+reenvia 205
+
+# Every killed request is answered as interrupted by a Host that runs past
+# the longest a request can take; the resent ones stay approved.
+inicia_host "$raiz"; host=$HOST_PID
+espera_inicio "$raiz"
+abertas() { pg "SELECT COUNT(*) FROM SolicitacaoFuncaoNFe WHERE \"Hora da Aprovacao\" IS NULL AND \"Hora Cancelamento Host\" IS NULL"; }
+for i in $(seq 1 150); do [ "$(abertas)" = 0 ] && break; sleep 1; done
+[ "$(abertas)" = 0 ] || falha "pedidos sem resposta: $(pg 'SELECT NSU, Mensagem FROM SolicitacaoFuncaoNFe')"
+[ "$(pg "SELECT COUNT(*) FROM SolicitacaoFuncaoNFe WHERE Mensagem = 'Processamento interrompido: reenvie a solicitação'")" = 5 ] \
+  || falha "interrompidas: $(pg 'SELECT NSU, Mensagem FROM SolicitacaoFuncaoNFe')"
+[ "$(pg "SELECT COUNT(*) FROM SolicitacaoFuncaoNFe WHERE \"Hora da Aprovacao\" IS NOT NULL AND \"Hora Cancelamento Host\" IS NULL")" = 5 ] \
+  || falha "reenviadas: $(pg 'SELECT NSU, Mensagem FROM SolicitacaoFuncaoNFe')"
+for n in 201 202 203 204 205; do confere_nota "$raiz" "$n"; done
+[ "$(sim_sql "SELECT COUNT(*) FROM nota")" = 5 ] || falha "notas na autoridade: $(sim_sql "SELECT COUNT(*) FROM nota")"
+para_host "$host" || falha "o Host terminou com erro"
+echo "emissao_queda_pg: ok"
