@@ -51,7 +51,7 @@ class Desenho {
              bool tracejada = false);
   void Preenche(double x, double y, double largura, double altura, double cinza);
 
-  // A boxed field: the caption in small capitals at the top left, the value
+  // A boxed field: the caption in small type at the top left, the value
   // under it on one line that shrinks to fit.
   void Campo(double x, double y, double largura, double altura, const std::string& rotulo,
              const std::string& valor, Alinha a = Alinha::Esquerda, Fonte fonteValor = {8, false, false});

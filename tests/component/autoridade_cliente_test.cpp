@@ -278,9 +278,8 @@ TEST_F(ComponenteContraSimulador, MensagemForaDoEsquemaNemSai) {
   EsperaFalha([&] { c.InutilizaNumeracao("16", "1", "1", "curta"); }, "fora do esquema inutNFe_v3.10.xsd", 5.0);
 }
 
-TEST_F(ComponenteContraSimulador, ImpressaoEEmailAindaNaoDisponiveis) {
+TEST_F(ComponenteContraSimulador, EmailAindaNaoDisponivel) {
   auto c = Componente();
-  EXPECT_THROW(c.ImprimeDanfe("a.xml", "a.pdf", 2, 0), ErroExecucao);
   EXPECT_THROW(c.EnviaEmail("a@b.c", "x", "y", "z"), ErroExecucao);
 }
 

@@ -113,6 +113,14 @@ inline std::string NotaDanfeAssinada(const OpcoesDanfe& o, std::string* chave) {
   return AssinarXml(xml, "infNFe", CertificadoTeste());
 }
 
+// The simulator checks a 990-item batch slowly under the sanitizers on a
+// busy machine: the DANFE tests give it room.
+inline std::vector<std::pair<std::string, std::string>> RegistroDanfe(
+    std::vector<std::pair<std::string, std::string>> extra = {}) {
+  extra.insert(extra.begin(), {{"TempoLimiteLeitura", "90"}, {"TempoLimiteTotal", "120"}});
+  return extra;
+}
+
 // Signed, sent, authorised by the simulator and written by the component as
 // the distribution file; its local path.
 inline std::filesystem::path DistribuicaoAutorizada(HostTeste& host, const OpcoesDanfe& o, int lote,

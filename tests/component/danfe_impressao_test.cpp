@@ -8,6 +8,7 @@
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -65,7 +66,7 @@ class ServidorCups {
       _exit(127);
     }
     auto limite = Clock::now() + std::chrono::seconds(20);
-    while (Lp("lpstat -r") != 0) {
+    while (!Atende()) {
       int status = 0;
       if (waitpid(pid_, &status, WNOHANG) == pid_) {
         pid_ = -1;
@@ -93,6 +94,19 @@ class ServidorCups {
   ServidorCups& operator=(const ServidorCups&) = delete;
 
   std::string Socket() const { return (pasta_ / "cups.sock").string(); }
+
+  // The scheduler takes connections on its socket.
+  bool Atende() const {
+    sockaddr_un endereco{};
+    endereco.sun_family = AF_UNIX;
+    std::string caminho = Socket();
+    if (caminho.size() >= sizeof endereco.sun_path) throw std::runtime_error("caminho longo demais: " + caminho);
+    caminho.copy(endereco.sun_path, caminho.size());
+    int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    bool ok = connect(fd, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco) == 0;
+    close(fd);
+    return ok;
+  }
   std::filesystem::path Saida(const std::string& fila) const { return pasta_ / "saida" / (fila + ".prn"); }
   std::string Log() const { return teste::LerTudo(pasta_ / "log" / "error_log"); }
 
@@ -134,7 +148,7 @@ class ImpressaoDanfe : public ::testing::Test {
   static void SetUpTestSuite() {
     pasta_ = new teste::PastaTemporaria();
     sim_ = new teste::ProcessoSimulador(pasta_->Caminho() / "simulador");
-    teste::HostTeste host(pasta_->Caminho() / "autorizacao", sim_->Servicos());
+    teste::HostTeste host(pasta_->Caminho() / "autorizacao", sim_->Servicos(), teste::RegistroDanfe());
     distribuicao_ = new std::filesystem::path(teste::DistribuicaoAutorizada(host, {.numero = 601}, 1, &chave_));
   }
   static void TearDownTestSuite() {

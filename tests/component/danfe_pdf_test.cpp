@@ -26,7 +26,7 @@ class DanfePdf : public ::testing::Test {
   static void SetUpTestSuite() {
     pasta_ = new teste::PastaTemporaria();
     sim_ = new teste::ProcessoSimulador(pasta_->Caminho() / "simulador");
-    host_ = new teste::HostTeste(pasta_->Caminho() / "host", sim_->Servicos());
+    host_ = new teste::HostTeste(pasta_->Caminho() / "host", sim_->Servicos(), teste::RegistroDanfe());
   }
   static void TearDownTestSuite() {
     delete host_;
@@ -220,7 +220,7 @@ TEST_F(DanfePdf, SemValorFiscalEmTodasAsFolhasDaHomologacao) {
 TEST(DanfeProducao, SemMarcaDeHomologacao) {
   teste::PastaTemporaria pasta;
   teste::ProcessoSimulador sim(pasta.Caminho() / "simulador", {"--ambiente", "1"});
-  teste::HostTeste host(pasta.Caminho() / "host", sim.Servicos(), {{"Ambiente", "1"}});
+  teste::HostTeste host(pasta.Caminho() / "host", sim.Servicos(), teste::RegistroDanfe({{"Ambiente", "1"}}));
   std::string chave;
   auto distribuicao = teste::DistribuicaoAutorizada(host, {.ambiente = "1"}, 1, &chave);
   auto pdf = pasta.Caminho() / "producao.pdf";
