@@ -1,5 +1,8 @@
 #include "component/servico_documento_fiscal.h"
 
+#include <stdlib.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -13,6 +16,9 @@
 #include "component/autoridade_xml.h"
 #include "component/cliente_email.h"
 #include "component/mensagem_email.h"
+#include "component/danfe_dados.h"
+#include "component/danfe_pdf.h"
+#include "component/impressora_cups.h"
 #include "component/respostas_autoridade.h"
 #include "component/validador_esquema.h"
 #include "contexto/contexto.h"
@@ -218,8 +224,51 @@ std::string ServicoDocumentoFiscal::GeraDistribuicao(const std::string& chave) {
   return destino;
 }
 
-std::string ServicoDocumentoFiscal::ImprimeDanfe(const std::string&, const std::string&, int32_t, int32_t) {
-  NaoDisponivel("ImprimeDanfe");
+std::string ServicoDocumentoFiscal::ImprimeDanfe(const std::string& arquivoDistribuicao, const std::string& arquivoPdf,
+                                                 int32_t modo, int32_t) {
+  constexpr int32_t kGravaPdf = 2, kImprime = 3;
+  if (modo != kGravaPdf && modo != kImprime)
+    throw ErroExecucao(CodigoErro::ErroComponente, "ImprimeDanfe: modo " + std::to_string(modo) + " desconhecido");
+  if (modo == kGravaPdf && Trim(arquivoPdf).empty())
+    throw ErroExecucao(CodigoErro::ErroComponente, "ImprimeDanfe: caminho do PDF não informado");
+  danfe::DadosDanfe dados =
+      danfe::LerDistribuicao(LerArquivoDescrito(CaminhoLocal(ctx_, Trim(arquivoDistribuicao)), "Arquivo de distribuição", CodigoErro::ErroComponente));
+  std::string pdf = danfe::GeraPdf(dados);
+
+  std::filesystem::path destino;
+  if (!Trim(arquivoPdf).empty()) {
+    destino = CaminhoLocal(ctx_, Trim(arquivoPdf));
+    // The Host's PDF folder may not exist yet.
+    std::error_code ec;
+    if (destino.has_parent_path()) std::filesystem::create_directories(destino.parent_path(), ec);
+    GravaArquivo(destino, pdf);
+    if (modo == kGravaPdf) return arquivoPdf;
+  }
+
+  // Printing without a path goes through a temporary file that is always removed.
+  struct Temporario {
+    std::filesystem::path caminho;
+    ~Temporario() {
+      std::error_code ec;
+      if (!caminho.empty()) std::filesystem::remove(caminho, ec);
+    }
+  } temporario;
+  if (destino.empty()) {
+    std::string modelo = (std::filesystem::temp_directory_path() / "velant-danfe-XXXXXX.pdf").string();
+    int fd = mkstemps(modelo.data(), 4);
+    if (fd < 0) throw ErroExecucao(CodigoErro::ErroDeEntradaSaida, "Não foi possível criar o PDF temporário do DANFE");
+    close(fd);
+    temporario.caminho = modelo;
+    GravaArquivo(temporario.caminho, pdf);
+    destino = temporario.caminho;
+  }
+  ConfiguracaoImpressora impressora;
+  impressora.impressora = Registro("ImpressoraDanfe");
+  int trabalho = ImprimePdf(impressora, destino, "DANFE NF-e " + dados.chave);
+  ctx_.log.RegistraEvento("        DANFE da NF-e " + dados.chave + " enviado à impressora (trabalho " +
+                              std::to_string(trabalho) + ")",
+                          true, false);
+  return "Trabalho de impressão " + std::to_string(trabalho);
 }
 
 namespace {

@@ -67,7 +67,13 @@ class ServicoDocumentoFiscal : public FiscalDocService {
   // invoice is not authorised or the protocol is not for the signed file.
   std::string GeraDistribuicao(const std::string& chave) override;
 
-  // Later work: raise ErroExecucao saying so.
+  // The DANFE of the distribution file (a Windows path is mapped). Mode 2
+  // writes the PDF at arquivoPdf, atomically, and returns that path; mode 3
+  // prints it on the registry's "ImpressoraDanfe" (empty: the default
+  // destination), through a temporary PDF when arquivoPdf is empty, and
+  // returns "Trabalho de impressão <job>". Raises ErroExecucao when the
+  // invoice is not authorised, the file cannot be read or written, or CUPS
+  // refuses (the printer and CUPS's reason in the text).
   std::string ImprimeDanfe(const std::string& arquivoDistribuicao, const std::string& arquivoPdf, int32_t modo,
                            int32_t reservado) override;
   // One mail through the SMTP server of the registry values "Email..." (read

@@ -278,11 +278,6 @@ TEST_F(ComponenteContraSimulador, MensagemForaDoEsquemaNemSai) {
   EsperaFalha([&] { c.InutilizaNumeracao("16", "1", "1", "curta"); }, "fora do esquema inutNFe_v3.10.xsd", 5.0);
 }
 
-TEST_F(ComponenteContraSimulador, ImpressaoAindaNaoDisponivel) {
-  auto c = Componente();
-  EXPECT_THROW(c.ImprimeDanfe("a.xml", "a.pdf", 2, 0), ErroExecucao);
-}
-
 TEST(ConfiguracaoCliente, ValoresDoRegistroEPadroes) {
   teste::PastaTemporaria pasta;
   teste::HostTeste host(pasta.Caminho(), "C:\\Config\\servicos.ini",

@@ -1,0 +1,199 @@
+#pragma once
+// What the DANFE tests share: invoices a real authority would accept
+// (consistent items, totals, instalments and transport), authorised by the
+// simulator and written as distribution files by the component, and the
+// outside tools that judge the PDF (pdftotext, pdfinfo, pdffonts, pdftoppm,
+// zbarimg).
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "autoridade_apoio.h"
+#include "base/texto.h"
+#include "component/operacoes_locais.h"
+#include "component/servico_documento_fiscal.h"
+
+namespace velant::teste {
+
+struct OpcoesDanfe {
+  int itens = 2;
+  int numero = 501;
+  std::string tipoImpressao = "1";
+  std::string ambiente = "2";
+  int duplicatas = 3;
+  std::string informacoes = "Vendedor: JOAO;Pedido do cliente: 4567;";
+};
+
+inline std::string CodigoItem(int i) {
+  char c[16];
+  std::snprintf(c, sizeof c, "PRD-%04d", i);
+  return c;
+}
+
+inline std::string Centavos(long long c) {
+  char t[32];
+  std::snprintf(t, sizeof t, "%lld.%02lld", c / 100, c % 100);
+  return t;
+}
+
+// A sale of n items at 2 x 50.00 with ICMS 18%, PIS 1.65 and COFINS 7.60
+// each; item 1 has a long accented description and additional text, so that
+// it wraps. The instalments add up to the invoice's total.
+inline VetoresNFe NotaDanfe(const OpcoesDanfe& o) {
+  VetoresNFe v = NotaExemplo();
+  v.gVetorIde[2] = "VENDA DE MERCADORIA ADQUIRIDA DE TERCEIROS";
+  v.gVetorIde[3] = o.duplicatas > 0 ? "1" : "0";
+  v.gVetorIde[1] = std::to_string(o.numero);
+  v.gVetorIde[6] = std::to_string(o.numero);
+  v.gVetorDestinatario[1] = o.ambiente == "2" ? kDestinatarioHomologacao : "CLIENTE EXEMPLO S A";
+  v.gQtdItens = o.itens;
+  v.gVetorProdutos.clear();
+  for (int i = 1; i <= o.itens; ++i) {
+    auto item = ItemCrt3();
+    item[0] = CodigoItem(i);
+    item[2] = i == 1 ? "MICROCOMPUTADOR PORTÁTIL COM TELA DE 14 POLEGADAS, PROCESSADOR DE QUATRO NÚCLEOS, "
+                       "16 GB DE MEMÓRIA E DISCO SÓLIDO"
+                     : "PRODUTO DE TESTE NÚMERO " + std::to_string(i);
+    v.gVetorProdutos.push_back(item);
+  }
+  const long long total = 10000LL * o.itens;
+  auto& t = v.gVetorTotais;
+  t[0] = Centavos(total);
+  t[1] = Centavos(1800LL * o.itens);
+  t[4] = Centavos(total);
+  t[10] = Centavos(165LL * o.itens);
+  t[11] = Centavos(760LL * o.itens);
+  t[13] = Centavos(total);
+  v.gVetorTransporte = Vazio(29);
+  Preenche(v.gVetorTransporte, {{0, "0"}, {1, "12345678000195"}, {2, "TRANSPORTADORA RÁPIDA LTDA"},
+                                {3, "111222333444"}, {4, "RUA DO PORTO 50"}, {5, "SANTOS"}, {6, "SP"},
+                                {7, "ABC1234"}, {8, "SP"}, {9, "3"}, {10, "CAIXA"}, {11, "VELANT"},
+                                {12, "1/3"}, {13, "12.500"}, {14, "13.750"}});
+  v.gVetorFaturas.assign(std::max(1, o.duplicatas), Vazio(7));
+  v.gQtdFaturas = static_cast<int16_t>(o.duplicatas - 1);
+  Preenche(v.gVetorFaturas[0], {{0, "501"}});
+  v.gVetorFaturas[0][1] = v.gVetorFaturas[0][2] = Centavos(total);
+  long long resto = total;
+  for (int d = 0; d < o.duplicatas; ++d) {
+    long long parcela = d + 1 == o.duplicatas ? resto : total / o.duplicatas;
+    resto -= parcela;
+    char vencimento[32];
+    std::snprintf(vencimento, sizeof vencimento, "2016-%02d-15", 2 + d);
+    v.gVetorFaturas[d][3] = "00" + std::to_string(d + 1);
+    v.gVetorFaturas[d][4] = vencimento;
+    v.gVetorFaturas[d][5] = Centavos(parcela);
+  }
+  v.gVetorInfAdic = Vazio(11);
+  v.gVetorInfAdic[1] = o.informacoes;
+  return v;
+}
+
+// The signed invoice and its key.
+inline std::string NotaDanfeAssinada(const OpcoesDanfe& o, std::string* chave) {
+  VetoresNFe v = NotaDanfe(o);
+  *chave = ChaveDa(v);
+  MapeadorCaminhos caminhos(std::filesystem::temp_directory_path());
+  GeradorXmlNFe g(caminhos);
+  g.UnidadeFederada = "SP";
+  g.UnidadeFederadaCodigo = "35";
+  g.Ambiente = o.ambiente;
+  g.CNPJ = kCnpjEmitente;
+  g.TipoDanfe = o.tipoImpressao;
+  g.IdNFe = "NFe" + *chave;
+  g.UltimoItem = static_cast<int16_t>(v.gVetorProdutos.size() - 1);
+  std::string xml = g.MontaXml(v.gVetorIde, v.gVetorEmitente, v.gVetorDestinatario, v.gVetorProdutos,
+                               v.gVetorTotais, v.gVetorTransporte, v.gQtdFaturas, v.gVetorFaturas, v.gVetorInfAdic,
+                               v.gVetorAutXML, "-02:00");
+  return AssinarXml(xml, "infNFe", CertificadoTeste());
+}
+
+// The simulator checks a 990-item batch slowly under the sanitizers on a
+// busy machine: the DANFE tests give it room.
+inline std::vector<std::pair<std::string, std::string>> RegistroDanfe(
+    std::vector<std::pair<std::string, std::string>> extra = {}) {
+  extra.insert(extra.begin(), {{"TempoLimiteLeitura", "90"}, {"TempoLimiteTotal", "120"}});
+  return extra;
+}
+
+// Signed, sent, authorised by the simulator and written by the component as
+// the distribution file; its local path.
+inline std::filesystem::path DistribuicaoAutorizada(HostTeste& host, const OpcoesDanfe& o, int lote,
+                                                    std::string* chaveSaida = nullptr) {
+  std::string chave;
+  std::string assinada = NotaDanfeAssinada(o, &chave);
+  OperacoesLocais locais(host.Ctx());
+  GravarTudo(host.Local(locais.CaminhoAssinado(chave)), assinada);
+  ServicoDocumentoFiscal c(host.Ctx());
+  std::string enviado = c.EnviaLote(c.GeraLote(locais.CaminhoAssinado(chave), lote));
+  if (Left(enviado, 3) != "103") throw std::runtime_error("lote não recebido: " + enviado);
+  std::string recibo = Mid(enviado, 31);
+  std::string processado;
+  for (int i = 0; i < 5 && Left(processado, 3) != "104"; ++i) processado = c.ConsultaLote(recibo);
+  if (processado.find("100 - Autorizado o uso da NF-e") == std::string::npos)
+    throw std::runtime_error("NF-e não autorizada: " + processado);
+  if (chaveSaida) *chaveSaida = chave;
+  return host.Local(c.GeraDistribuicao(chave));
+}
+
+// --- The outside judges --------------------------------------------------------
+
+inline std::string Citado(const std::filesystem::path& p) { return "'" + p.string() + "'"; }
+
+// pdftotext of one page (0: all), in layout mode.
+inline std::string TextoPdf(const std::filesystem::path& pdf, int pagina = 0) {
+  std::string saida;
+  std::string faixa = pagina > 0 ? " -f " + std::to_string(pagina) + " -l " + std::to_string(pagina) : "";
+  if (Executa("pdftotext -layout -enc UTF-8" + faixa + " " + Citado(pdf) + " -", &saida) != 0)
+    throw std::runtime_error("pdftotext falhou: " + saida);
+  return saida;
+}
+
+// "Pages" and "Page size" as pdfinfo reads them.
+struct InfoPdf {
+  int paginas = 0;
+  double largura = 0, altura = 0;
+};
+
+inline InfoPdf LerInfoPdf(const std::filesystem::path& pdf) {
+  std::string saida;
+  if (Executa("pdfinfo " + Citado(pdf), &saida) != 0) throw std::runtime_error("pdfinfo falhou: " + saida);
+  InfoPdf info;
+  std::smatch m;
+  if (std::regex_search(saida, m, std::regex(R"(Pages:\s+(\d+))"))) info.paginas = std::stoi(m[1]);
+  if (std::regex_search(saida, m, std::regex(R"(Page size:\s+([\d.]+) x ([\d.]+) pts)"))) {
+    info.largura = std::stod(m[1]);
+    info.altura = std::stod(m[2]);
+  }
+  return info;
+}
+
+// What zbarimg reads as Code 128 on page `pagina` rendered at 300 dpi.
+inline std::string CodigoDeBarrasLido(const std::filesystem::path& pdf, const std::filesystem::path& pasta,
+                                      int pagina = 1) {
+  std::filesystem::path png = pasta / ("pagina" + std::to_string(pagina));
+  std::string saida;
+  // The top of the page, where the barcode is, is enough to read.
+  if (Executa("pdftoppm -r 300 -gray -png -singlefile -x 0 -y 0 -W 3600 -H 1200 -f " + std::to_string(pagina) + " -l " +
+                  std::to_string(pagina) + " " + Citado(pdf) + " " + Citado(png),
+              &saida) != 0)
+    throw std::runtime_error("pdftoppm falhou: " + saida);
+  // Its complaints about a missing system bus are not the symbol.
+  Executa("(zbarimg --quiet --raw -Sdisable -Scode128.enable " + Citado(png.string() + ".png") + " 2>/dev/null)",
+          &saida);
+  while (!saida.empty() && (saida.back() == '\n' || saida.back() == '\r')) saida.pop_back();
+  return saida;
+}
+
+inline size_t Ocorrencias(const std::string& texto, const std::string& trecho) {
+  size_t n = 0;
+  for (size_t p = texto.find(trecho); p != std::string::npos; p = texto.find(trecho, p + 1)) ++n;
+  return n;
+}
+
+}  // namespace velant::teste
