@@ -41,7 +41,7 @@ Detalhe ChaveDigitoVerificador(const NFeLida& n, const ContextoRegras&) {
 
 Detalhe ChaveMesEmissao(const NFeLida& n, const ContextoRegras&) {
   std::string chave = Chave(n);
-  if (chave.substr(2, 4) == AnoMes(n.dhEmi)) return std::nullopt;
+  if (chave.size() != 44 || chave.substr(2, 4) == AnoMes(n.dhEmi)) return std::nullopt;
   return "AAMM da chave " + chave.substr(2, 4) + "; dhEmi " + n.dhEmi;
 }
 

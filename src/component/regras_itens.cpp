@@ -17,28 +17,30 @@ constexpr int kQuantidade = 4, kUnitario = 10, kAliquota = 4;
 // A value of scale `casas` rounded to cents, for the detail texts.
 std::string EmCentavos(Inteiro valor, int casas) {
   Inteiro fator = Potencia10(casas - 2);
-  Inteiro metade = fator / 2;
-  return TextoCentavos((valor >= 0 ? valor + metade : valor - metade) / fator);
+  Inteiro centavos = valor / fator, resto = valor % fator;
+  if (resto * 2 >= fator) ++centavos;
+  if (resto * 2 <= -fator) --centavos;
+  return TextoCentavos(centavos);
 }
 
 // vProd against quantity times unit price, within one cent.
 Detalhe ValorDoItem(const ItemLido& item, const std::string& quantidade, const std::string& unitario,
                     const char* rotuloQ, const char* rotuloV) {
-  Inteiro produto = FixoOuZero(quantidade, kQuantidade) * FixoOuZero(unitario, kUnitario);
+  Inteiro produto = Produto(FixoOuZero(quantidade, kQuantidade), FixoOuZero(unitario, kUnitario));
   constexpr int escala = kQuantidade + kUnitario;
-  if (Perto(produto, Centavos(item.vProd) * Potencia10(escala - 2), Potencia10(escala - 2))) return std::nullopt;
+  if (Perto(produto, Produto(Centavos(item.vProd), Potencia10(escala - 2)), Potencia10(escala - 2))) return std::nullopt;
   return NoItem(item) + "vProd " + item.vProd + "; " + rotuloQ + " " + quantidade + " x " + rotuloV + " " + unitario +
          " = " + EmCentavos(produto, escala);
 }
 
 // base x rate / 100 against the amount, within one cent; all at scale 8.
 bool ProdutoConfere(const std::string& base, const std::string& aliquota, Inteiro montanteCentavos) {
-  Inteiro calculado = Centavos(base) * FixoOuZero(aliquota, kAliquota);   // scale 6, a percentage
-  return Perto(calculado, montanteCentavos * Potencia10(6), Potencia10(6));
+  Inteiro calculado = Produto(Centavos(base), FixoOuZero(aliquota, kAliquota));   // scale 6, a percentage
+  return Perto(calculado, Produto(montanteCentavos, Potencia10(6)), Potencia10(6));
 }
 
 std::string BaseVezesAliquota(const std::string& base, const std::string& aliquota) {
-  return EmCentavos(Centavos(base) * FixoOuZero(aliquota, kAliquota), 8);
+  return EmCentavos(Produto(Centavos(base), FixoOuZero(aliquota, kAliquota)), 8);
 }
 
 bool Cst51ComDiferimento(const ItemLido& item) { return item.grupoIcms == "ICMS51" && item.vICMSOp.has_value(); }

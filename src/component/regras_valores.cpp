@@ -8,6 +8,13 @@ Inteiro Potencia10(int n) {
   return p;
 }
 
+Inteiro Produto(Inteiro a, Inteiro b) {
+  Inteiro r;
+  if (!__builtin_mul_overflow(a, b, &r)) return r;
+  Inteiro maximo = ~(Inteiro(1) << 127);
+  return (a < 0) != (b < 0) ? -maximo : maximo;
+}
+
 std::optional<Inteiro> Fixo(std::string_view texto, int casas) {
   bool negativo = !texto.empty() && texto[0] == '-';
   if (negativo) texto.remove_prefix(1);

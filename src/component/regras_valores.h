@@ -23,8 +23,16 @@ inline Inteiro Centavos(std::string_view texto) { return FixoOuZero(texto, 2); }
 std::string TextoFixo(Inteiro valor, int casas);
 inline std::string TextoCentavos(Inteiro centavos) { return TextoFixo(centavos, 2); }
 
+// a x b, held at the largest value of its sign where it would overflow: a
+// document outside the schema's widths must not make the check undefined.
+Inteiro Produto(Inteiro a, Inteiro b);
+
 // |a - b| <= tolerancia, all three at the same scale.
-inline bool Perto(Inteiro a, Inteiro b, Inteiro tolerancia) { return (a > b ? a - b : b - a) <= tolerancia; }
+inline bool Perto(Inteiro a, Inteiro b, Inteiro tolerancia) {
+  Inteiro diferenca;
+  if (__builtin_sub_overflow(a, b, &diferenca)) return false;
+  return diferenca < 0 ? diferenca >= -tolerancia : diferenca <= tolerancia;
+}
 
 // 10^n.
 Inteiro Potencia10(int n);

@@ -14,6 +14,7 @@
 #include "component/autoridade_mensagens.h"
 #include "component/envelope_soap.h"
 #include "component/regras_digitos.h"
+#include "component/regras_valores.h"
 #include "component/servicos_autorizacao.h"
 #include "component/simulador_autoridade.h"
 
@@ -307,6 +308,41 @@ const std::vector<CasoRegra> kCasos = {
 
 INSTANTIATE_TEST_SUITE_P(Casos, RegraQuebrada, ::testing::ValuesIn(kCasos),
                          [](const auto& info) { return std::string(info.param.nome); });
+
+// Numbers whose soundness is known from outside this system.
+TEST(DigitosVerificadores, NumerosConhecidos) {
+  struct Caso {
+    const char* numero;
+    bool (*valido)(std::string_view);
+    bool esperado;
+  } casos[] = {
+      {"99999999000191", CnpjValido, true},  {"11222333000181", CnpjValido, true},
+      {"11222333000182", CnpjValido, false}, {"00000000000000", CnpjValido, false},
+      {"1122233300018", CnpjValido, false},  {"12345678909", CpfValido, true},
+      {"12345678900", CpfValido, false},     {"00000000000", CpfValido, false},
+      {"96385074", GtinValido, true},        {"036000291452", GtinValido, true},
+      {"7891234567895", GtinValido, true},   {"10012345678902", GtinValido, true},
+      {"7891234567890", GtinValido, false},  {"789123456789", GtinValido, false},
+      {"3550308", MunicipioValido, true},    {"5300108", MunicipioValido, true},
+      {"3550307", MunicipioValido, false},   {"9999999", MunicipioValido, false},
+      {"4305871", MunicipioValido, true},    // older than the check digit, kept by the IBGE
+  };
+  for (const auto& c : casos) EXPECT_EQ(c.valido(c.numero), c.esperado) << c.numero;
+}
+
+TEST(Valores, DecimaisExatosEDatasComFuso) {
+  EXPECT_EQ(Fixo("12", 2), Inteiro(1200));
+  EXPECT_EQ(Fixo("-0.5", 2), Inteiro(-50));
+  EXPECT_EQ(Fixo("2.4691", 10), Inteiro(24691000000));
+  for (const char* ruim : {"", "1.005", "1e3", "1,50", ".", "-"}) EXPECT_FALSE(Fixo(ruim, 2)) << ruim;
+  EXPECT_EQ(TextoCentavos(-5), "-0.05");
+  EXPECT_EQ(TextoFixo(666667, 4), "66.6667");
+  using namespace std::chrono;
+  EXPECT_EQ(Instante("2016-01-15T10:30:00-03:00"), sys_days(2016y / January / 15) + 13h + 30min);
+  EXPECT_EQ(Instante("2016-01-15T10:30:00Z"), sys_days(2016y / January / 15) + 10h + 30min);
+  for (const char* ruim : {"2016-02-30T10:30:00-03:00", "15/01/2016 10:30:00", "2016-01-15T10:30:00-3"})
+    EXPECT_FALSE(Instante(ruim)) << ruim;
+}
 
 // Every family of the table has a case above that breaks one of its rules.
 TEST(TabelaRegras, CadaFamiliaTemUmCasoQuebrado) {
