@@ -16,7 +16,7 @@
 #include "component/danfe_pdf.h"
 #include "component/gerador_xml_nfe.h"
 #include "component/validador_esquema.h"
-#include "content/vetores_nfe.h"
+#include "contexto/vetores_nfe.h"
 
 namespace velant {
 namespace {

@@ -54,10 +54,9 @@ std::string Solicitacao(int itens) {
   auto linha = [&](const std::string& l) { t << l << "\r\n"; };
   for (const char* l :
        {"000-000 = NFE3.10", "001-000 = 1", "040-000 = 1", "042-000 = 3", "100-000 = ", "110-000 = 15/01/2016 10:30:00",
-        "111-000 = 123", "112-000 = 1", "113-000 = 1", "114-000 = 15/01/2016 11:00:00", "117-000 = 1,65",
-        "119-000 = 7,60", "130-000 = 0", "210-000 = CLIENTE EXEMPLO S A", "211-000 = AV PAULISTA 1000",
+        "111-000 = 123", "112-000 = 1", "113-000 = 1", "114-000 = 15/01/2016 11:00:00", "130-000 = 0", "210-000 = CLIENTE EXEMPLO S A", "211-000 = AV PAULISTA 1000",
         "212-000 = BELA VISTA", "213-000 = SAO PAULO", "214-000 = SP", "215-000 = 01310200", "216-000 = 1058",
-        "217-000 = BRASIL", "218-000 = (1155556666", "219-000 = 44555666000172", "220-000 = 987654321098",
+        "217-000 = BRASIL", "218-000 = (1155556666", "219-000 = 44555666000181", "220-000 = 987654321098",
         "222-000 = 3550308", "310-000 = EMPRESA TESTE LTDA", "311-000 = LOJA TESTE", "312-000 = RUA DAS FLORES",
         "313-000 = 100", "315-000 = CENTRO", "316-000 = 01310100", "317-000 = (1133334444",
         "318-000 = 123456789012", "319-000 = SAO PAULO", "320-000 = 3550308", "362-000 = 9"})
@@ -66,6 +65,12 @@ std::string Solicitacao(int itens) {
   linha("116-000 = " + std::to_string(100 * itens) + ",00");
   linha("121-000 = " + std::to_string(18 * itens) + ",00");
   linha("122-000 = " + std::to_string(100 * itens) + ",00");
+  // PIS and COFINS of every item, so the totals are the sums the authority checks.
+  char pis[32], cofins[32];
+  std::snprintf(pis, sizeof pis, "117-000 = %d,%02d", 165 * itens / 100, 165 * itens % 100);
+  std::snprintf(cofins, sizeof cofins, "119-000 = %d,%02d", 760 * itens / 100, 760 * itens % 100);
+  linha(pis);
+  linha(cofins);
   for (int i = 1; i <= itens; ++i) {
     char n[8];
     std::snprintf(n, sizeof n, "%03d", i % 1000);

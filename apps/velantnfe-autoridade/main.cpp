@@ -36,7 +36,7 @@ constexpr const char* kUso =
     "         [--porta N (0: uma livre)] [--arquivo-porta ARQ] [--arquivo-servicos ARQ]\n"
     "         [--banco ARQ.sqlite] [--controle ARQ] [--ambiente 1|2] [--consultas-processamento N]\n"
     "         [--recusar] [--atraso SEGUNDOS] [--descartar] [--rejeitar CODIGO]\n"
-    "         [--sempre-processando] [--paralisado 108|109]\n";
+    "         [--sempre-processando] [--paralisado 108|109] [--sem-regras]\n";
 
 std::atomic<bool> gParar{false};
 std::mutex gMutexParada;
@@ -96,6 +96,7 @@ Opcoes LeOpcoes(int argc, char** argv) {
     else if (op == "--rejeitar") o.simulador.falhas.rejeitarProxima = valor();
     else if (op == "--sempre-processando") o.simulador.falhas.sempreEmProcessamento = true;
     else if (op == "--paralisado") o.simulador.falhas.paralisado = valor();
+    else if (op == "--sem-regras") o.simulador.regrasNegocio = false;
     else throw std::invalid_argument("opção desconhecida: " + op);
   }
   if (o.certificado.empty() || o.chave.empty() || o.ac.empty())

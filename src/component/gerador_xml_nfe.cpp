@@ -8,6 +8,7 @@
 #include "base/erro.h"
 #include "component/chave_acesso.h"
 #include "component/formatos_leiaute.h"
+#include "component/regras_valores.h"
 #include "component/xml_escritor.h"
 #include "plataforma/registro_windows.h"
 
@@ -451,6 +452,20 @@ class Montagem {
     r_.ObrigValor("pCredSN", Slot(p, 77), L::TDec_0302a04);
     r_.ObrigValor("vCredICMSSN", Slot(p, 78), L::TDec_1302);
   }
+  // CST 51 whose ICMS is less than base times rate: the rest was deferred,
+  // and the authority wants the operation's ICMS, the deferred share and
+  // the deferred amount to show it.
+  void Diferimento(const std::string& vBC, const std::string& pICMS, const std::string& vICMS) {
+    auto base = regras::Fixo(vBC, 2), aliquota = regras::Fixo(pICMS, 4), devido = regras::Fixo(vICMS, 2);
+    if (!base || !aliquota || !devido) return;
+    regras::Inteiro operacao = (*base * *aliquota + 500000) / 1000000;   // cents, rounded half up
+    regras::Inteiro diferido = operacao - *devido;
+    if (diferido <= 1 || operacao <= 0) return;   // within the cent the authority tolerates: nothing deferred
+    regras::Inteiro percentual = (diferido * 1000000 * 2 + operacao) / (operacao * 2);   // 4 decimals
+    r_.w.Elemento("vICMSOp", regras::TextoCentavos(operacao));
+    r_.w.Elemento("pDif", regras::TextoFixo(percentual, 4));
+    r_.w.Elemento("vICMSDif", regras::TextoCentavos(diferido));
+  }
   static bool AlgumPositivo(const Vetor& p, std::initializer_list<size_t> slots) {
     for (size_t s : slots)
       if (L::Positivo(Slot(p, s))) return true;
@@ -486,9 +501,13 @@ class Montagem {
       grupo("ICMS51", "CST");
       r_.Opc("modBC", r_.Enum("modBC", Slot(p, 19), {"0", "1", "2", "3"}));
       if (L::Positivo(Slot(p, 52))) r_.ObrigValor("pRedBC", Slot(p, 52), L::TDec_0302a04);
-      r_.Opc("vBC", r_.Dec("vBC", Slot(p, 20), L::TDec_1302));
-      r_.Opc("pICMS", r_.Dec("pICMS", Slot(p, 21), L::TDec_0302a04));
-      r_.Opc("vICMS", r_.Dec("vICMS", Slot(p, 22), L::TDec_1302));
+      std::string vBC = r_.Dec("vBC", Slot(p, 20), L::TDec_1302);
+      std::string pICMS = r_.Dec("pICMS", Slot(p, 21), L::TDec_0302a04);
+      std::string vICMS = r_.Dec("vICMS", Slot(p, 22), L::TDec_1302);
+      r_.Opc("vBC", vBC);
+      r_.Opc("pICMS", pICMS);
+      Diferimento(vBC, pICMS, vICMS);
+      r_.Opc("vICMS", vICMS);
     } else if (codigo == "60") {
       grupo("ICMS60", "CST");
       BlocoRetido(p);

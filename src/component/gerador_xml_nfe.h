@@ -42,6 +42,8 @@
 //         ("4", margin of value added, when empty) pMVAST 47 pRedBCST 48
 //         vBCST 49 pICMSST 50 vICMSST 51 pCredSN 77 vCredICMSSN 78; CST 60
 //         and CSOSN 500 carry vBCSTRet 49 and vICMSSTRet 51 when positive;
+//         CST 51 whose vICMS is below vBC x pICMS carries the deferral
+//         (vICMSOp, pDif, vICMSDif) worked out from them;
 //         the optional blocks of CST 90 and CSOSN 900 when their amounts are positive
 //         IPI (when 91 is filled): CNPJProd 88 (left out when all zeros)
 //         cEnq 91; IPITrib with vBC 87, pIPI 89, vIPI 90 when 90 is positive

@@ -11,6 +11,7 @@
 #include "component/autoridade_mensagens.h"
 #include "component/autoridade_xml.h"
 #include "component/envelope_soap.h"
+#include "component/regras_autoridade.h"
 #include "component/servicos_autorizacao.h"
 #include "component/validador_esquema.h"
 
@@ -155,7 +156,10 @@ SimuladorAutoridade::SimuladorAutoridade(ConfiguracaoSimulador configuracao, Rel
 
 std::string SimuladorAutoridade::TextoStatus(const std::string& cStat) {
   auto it = kTextos.find(cStat);
-  return it == kTextos.end() ? "" : it->second;
+  if (it != kTextos.end()) return it->second;
+  if (!Digitos(cStat, cStat.size()) || cStat.empty() || cStat.size() > 3) return "";
+  const regras::RegraAutoridade* regra = regras::RegraPorCodigo(std::stoi(cStat));
+  return regra ? regra->texto : "";
 }
 
 FalhasSimulador SimuladorAutoridade::Falhas() const {
@@ -282,6 +286,7 @@ std::string SimuladorAutoridade::Autorizacao(const Pedido& p) {
                            TextoFilho(ide, "mod") + PreencheZeros(serie, 3) + PreencheZeros(nNF, 9) +
                            TextoFilho(ide, "tpEmis") + TextoFilho(ide, "cNF") + TextoFilho(ide, "cDV");
     std::optional<EstadoSimulador::Nota> mesmaChave, mesmoNumero;
+    std::optional<regras::RegraViolada> violada;
     if (!injetada.empty()) {
       cStat = injetada;
     } else if (!assinatura.cStat.empty()) {
@@ -290,6 +295,8 @@ std::string SimuladorAutoridade::Autorizacao(const Pedido& p) {
       cStat = "213";
     } else if (TextoFilho(ide, "tpAmb") != configuracao_.ambiente) {
       cStat = "252";
+    } else if (configuracao_.regrasNegocio && (violada = regras::VerificaRegras(nfe, relogio_()))) {
+      cStat = std::to_string(violada->codigo);
     } else if (DigitoChave(chave.substr(0, 43)) != chave[43]) {
       cStat = "236";
     } else if (composta != chave) {

@@ -2,10 +2,11 @@
 // The tax authority's NF-e services of layout 3.10 as the homologation
 // environment runs them, for tests and demonstrations: each request is
 // checked for schema, signature, access key and its check digit, the
-// issuer's CNPJ against the signing certificate and the environment, and
-// answered with the official codes and texts. A cancellation needs the
-// invoice's authorisation protocol and comes within 24 hours of it (out of
-// time, 155, up to 168 hours). Invoices are authorised with
+// issuer's CNPJ against the signing certificate, the environment and the
+// business rules of regras_autoridade.h, and answered with the official
+// codes and texts. A cancellation needs the invoice's authorisation protocol
+// and comes within 24 hours of it (out of time, 155, up to 168 hours).
+// Invoices are authorised with
 // 15-digit protocol numbers; a batch answers "in processing" for a set
 // number of queries first. Everything it learns is kept in a SQLite file.
 // The HTTPS side (mutual TLS, refused connections, delays, dropped answers)
@@ -28,6 +29,7 @@ struct ConfiguracaoSimulador {
   std::string ambiente = "2";              // the environment it receives for
   std::string verAplic = "VELANT-AUT-3.10";
   int consultasEmProcessamento = 1;        // queries a batch answers 105 before its result
+  bool regrasNegocio = true;               // false: only the checks above the business rules (fault tests)
 };
 
 struct RespostaSimulador {

@@ -92,7 +92,7 @@ void Gera_dados_destinatario(Contexto& ctx) {
     for (int i = 33; i <= 36; ++i) v[i] = "";
 
     // State-registration indicator: a CPF or an exempt registration is "9";
-    // homologation always sends "2".
+    // homologation sends "2" for a recipient in the country.
     v[37] = "1";
     const Valor& cgc = nota.Value("CgcCli");
     const Valor& ie = nota.Value("iecli");
@@ -105,6 +105,11 @@ void Gera_dados_destinatario(Contexto& ctx) {
       v[37] = "1";
     }
     if (homologacao) v[37] = "2";
+    // A recipient abroad has no state registration: never a contributor.
+    if (exterior) v[37] = "9";
+    // A non-contributor buys as final consumer; the authority refuses otherwise.
+    auto& ide = ctx.vetores.gVetorIde;
+    if (v[37] == "9" && ide.size() > 14) ide[14] = "1";
     v[38] = "";
 
     ctx.log.RegistraEvento("        Gerado vetor Destinatário!", true, false);

@@ -45,18 +45,48 @@ double TotalProdutosDosTotais(const VetoresNFe& vet) {
   return total;
 }
 
-// The item's share of the invoice's other expenses, in proportion to its value.
-std::string OutrasDespesasDoItem(const data::Recordset& nota, const VetoresNFe& vet) {
-  Currency outros = CCur(nota.Value("OutrosTot"));
-  if (!(outros > Currency())) return "0.00";
-  double totalProdutos = TotalProdutosDosTotais(vet);
-  double valorItem = CDbl(nota.Value("totalprodserv"));
-  double participacao = (outros.ParaDouble() * 100.0) / totalProdutos;
-  double valor = participacao * valorItem / 100.0;
-  return FormataDecimal2(Valor(Format(Valor(valor), "###,###,##0.00")));
-}
+// An invoice amount (other expenses, freight) shared over the items in
+// proportion to their values. The last item takes what the others' rounded
+// shares left, so that the shares add up to the invoice's amount: the
+// authority compares the total with the sum of the items to the cent.
+class Rateio {
+ public:
+  // nuloEZero: a Null amount is none (otherwise it is an error, as for the other expenses).
+  Rateio(const char* coluna, bool nuloEZero) : coluna_(coluna), nuloEZero_(nuloEZero) {}
 
-void PreencheProduto(const data::Recordset& nota, const VetoresNFe& vet, std::vector<std::string>& linha) {
+  std::string ParteDoItem(const data::Recordset& nota, const VetoresNFe& vet, bool ultimo) {
+    const Valor& valorNota = nota.Value(coluna_);
+    if (nuloEZero_ && valorNota.ENulo()) return "0.00";
+    Currency total = CCur(valorNota);
+    if (!(total > Currency())) return "0.00";
+    double totalProdutos = TotalProdutosDosTotais(vet);
+    double valorItem = CDbl(nota.Value("totalprodserv"));
+    double participacao = (total.ParaDouble() * 100.0) / totalProdutos;
+    double valor = participacao * valorItem / 100.0;
+    std::string parte = FormataDecimal2(Valor(Format(Valor(valor), "###,###,##0.00")));
+    if (ultimo) {
+      // Items worth more than the products total leave a rest below zero:
+      // written as zero, and the check before sending refuses the invoice.
+      Currency resto = total - distribuido_;
+      return FormataDecimal2(Valor(resto > Currency() ? resto : Currency()));
+    }
+    distribuido_ += Currency::DeTextoInvariante(parte);
+    return parte;
+  }
+
+ private:
+  const char* coluna_;
+  bool nuloEZero_;
+  Currency distribuido_;
+};
+
+struct RateiosDaNota {
+  Rateio outros{"OutrosTot", false};
+  Rateio frete{"ValorFreteProd", true};
+};
+
+void PreencheProduto(const data::Recordset& nota, const VetoresNFe& vet, std::vector<std::string>& linha,
+                     RateiosDaNota& rateios, bool ultimo) {
   using conteudo::ValorDe;
   linha[0] = ValorDe(nota, "codproduto");
   linha[1] = Ean(nota);
@@ -72,10 +102,10 @@ void PreencheProduto(const data::Recordset& nota, const VetoresNFe& vet, std::ve
   linha[11] = ValorDe(nota, "unidadeProd");
   linha[12] = FormataDecimal4(conteudo::BrutoDe(nota, "qntprod"));
   linha[13] = FormataDecimal4(conteudo::BrutoDe(nota, "valorunitprod"));
-  linha[14] = FormataDecimal2(nota.Value("ValorFreteProd"));
+  linha[14] = rateios.frete.ParteDoItem(nota, vet, ultimo);
   linha[15] = "0.00";
   linha[16] = FormataDecimal2(nota.Value("DescontoProd"));
-  linha[96] = OutrasDespesasDoItem(nota, vet);
+  linha[96] = rateios.outros.ParteDoItem(nota, vet, ultimo);
   for (int i : {39, 40, 41, 42, 43, 70}) linha[i] = "";
 }
 
@@ -96,13 +126,14 @@ void Gera_dados_produtos(Contexto& ctx) {
 
   conteudo::ParametrosItem parametros;
   parametros.taxaCreditoSN = LerTaxaCreditoSN(ctx);
+  RateiosDaNota rateios;
 
   while (!nota.Eof()) {
     for (int32_t r = 0; r < vet.gQtdItens; ++r) {
       if (r > std::numeric_limits<int16_t>::max()) Levanta(CodigoErro::Estouro);
       vet.gLinhaVetor = static_cast<int16_t>(r);
       auto& linha = vet.gVetorProdutos[static_cast<size_t>(r)];
-      PreencheProduto(nota, vet, linha);
+      PreencheProduto(nota, vet, linha, rateios, r == vet.gQtdItens - 1);
       parametros.crt = CInt(Valor(ctx.atual.RegimeTributario));
       conteudo::PreencheIcmsItem(nota, linha, vet.gSituacaoTributaria, parametros);
       conteudo::PreenchePisItem(nota, linha);

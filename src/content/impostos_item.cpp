@@ -94,7 +94,9 @@ void SituacaoSimplesNacional(const data::Recordset& nota, std::vector<std::strin
     if (Maior(nota.Value("PercentualRedICMSSub"), Valor(int32_t{0}))) linha[48] = Dec2(nota, "PercentualRedICMSSub");
     linha[49] = BcstEmMoeda(nota);
   } else if (Igual(nota.Value("ufcli"), Valor("EX"))) {
-    linha[18] = "41";
+    // An export is immune from ICMS; under Simples Nacional that is CSOSN
+    // 300, as a CST here would be refused.
+    linha[18] = "300";
   }
 }
 
@@ -212,6 +214,13 @@ void PreencheIpiItem(const data::Recordset& nota, std::vector<std::string>& linh
     linha[89] = "0";
     linha[90] = "0";
     linha[91] = "999";
+    // The item's own IPI, on its value: without it the invoice's IPI total
+    // would differ from the sum of the items.
+    if (Maior(nota.Value("ValorIPIProd"), Valor(int32_t{0}))) {
+      linha[87] = Dec2(nota, "totalprodserv");
+      linha[89] = Dec2(nota, "AliquotaIPIProd");
+      linha[90] = Dec2(nota, "ValorIPIProd");
+    }
   }
 }
 

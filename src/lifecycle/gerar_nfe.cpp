@@ -148,7 +148,7 @@ bool ValidaNFE(Contexto& ctx) {
     ctx.log.RegistraEvento("        Validado=" + CStr(Valor(valido)) + ": " + estado.ArquivoAtual, true, false);
     if (valido) {
       ctx.log.RegistraEvento("        Arquivo Assinado/Validado", true, true);
-      return true;
+      return ConfereRegrasNFE(ctx);
     }
     estado.MensagemRetorno = "Erro ao validar NFe";
     ctx.log.RegistraEvento("      " + estado.MensagemRetorno + "...", true, true);

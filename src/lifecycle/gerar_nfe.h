@@ -11,5 +11,9 @@ bool GerarNFE(Contexto& ctx);
 bool AssinarNFE(Contexto& ctx);
 // Validates the signed file against "nfe_v3.10.xsd".
 bool ValidaNFE(Contexto& ctx);
+// The authority's business rules on the signed file (registry value
+// "VerificaRegrasAntesDeEnviar" = "0" skips them): false, with the rule's
+// "<code> - <text>" in MensagemRetorno, when the authority would refuse it.
+bool ConfereRegrasNFE(Contexto& ctx);
 
 }  // namespace velant

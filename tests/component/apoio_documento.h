@@ -91,7 +91,7 @@ inline VetoresNFe NotaExemplo() {
            {{0, "EMPRESA TESTE LTDA"}, {1, "LOJA TESTE"}, {2, "RUA DAS FLORES"}, {3, "100"}, {5, "CENTRO"},
             {6, "3550308"}, {7, "SAO PAULO"}, {8, "01310100"}, {9, "1133334444"}, {10, "123456789012"}, {14, "3"}});
   Preenche(v.gVetorDestinatario = Vazio(40),
-           {{0, "44555666000172"}, {1, "CLIENTE EXEMPLO S A"}, {2, "AV PAULISTA 1000"}, {5, "BELA VISTA"},
+           {{0, "44555666000181"}, {1, "CLIENTE EXEMPLO S A"}, {2, "AV PAULISTA 1000"}, {5, "BELA VISTA"},
             {6, "3550308"}, {7, "SAO PAULO"}, {8, "SP"}, {9, "01310200"}, {10, "1058"}, {11, "BRASIL"},
             {12, "1155556666"}, {13, "987654321098"}, {37, "1"}});
   v.gQtdItens = 1;
@@ -137,6 +137,7 @@ struct OpcoesNota {
   std::string cnpj = kCnpjEmitente;
   std::string ambiente = "2";
   std::string destinatario = kDestinatarioHomologacao;
+  void (*ajuste)(VetoresNFe&) = nullptr;   // a last change to the vectors
 };
 
 // An invoice as the generator writes it, unsigned; its key in *chave.
@@ -145,6 +146,7 @@ inline std::string NotaSemAssinatura(const OpcoesNota& o = {}, std::string* chav
   v.gVetorIde[1] = std::to_string(o.codigoNumerico);
   v.gVetorIde[6] = std::to_string(o.numero);
   v.gVetorDestinatario[1] = o.destinatario;
+  if (o.ajuste) o.ajuste(v);
   std::string k = ChaveDa(v, o.cnpj);
   if (chave) *chave = k;
   MapeadorCaminhos caminhos(std::filesystem::temp_directory_path());

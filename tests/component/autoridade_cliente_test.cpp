@@ -151,6 +151,25 @@ TEST_F(ComponenteContraSimulador, DuplicidadeERejeicaoEscolhida) {
   EXPECT_THROW(Componente().GeraDistribuicao(outra), ErroExecucao);
 }
 
+// Items worth 100.00 under a products total of 150.00.
+void ProdutosQueNaoSomam(VetoresNFe& v) { v.gVetorTotais[4] = v.gVetorTotais[13] = "150.00"; }
+
+TEST_F(ComponenteContraSimulador, RegraDeNegocioRecusaANota) {
+  std::string chave = NotaNoDisco({.ajuste = ProdutosQueNaoSomam});
+  EXPECT_EQ(StatusDoLote(EnviaNota(chave, 1)), "564 - Rejeição: Total do Produto / Serviço difere do somatório dos itens");
+}
+
+// --sem-regras: only the checks before the business rules, for fault tests.
+class SimuladorSemRegras : public ComponenteContraSimulador {
+ protected:
+  SimuladorSemRegras() : ComponenteContraSimulador({"--sem-regras"}) {}
+};
+
+TEST_F(SimuladorSemRegras, AutorizaANotaQueQuebraRegra) {
+  std::string chave = NotaNoDisco({.ajuste = ProdutosQueNaoSomam});
+  EXPECT_EQ(StatusDoLote(EnviaNota(chave, 1)), "100 - Autorizado o uso da NF-e");
+}
+
 TEST_F(ComponenteContraSimulador, AutoridadeParalisadaNaoRecebeLote) {
   std::string chave = NotaNoDisco();
   OperacoesLocais locais(host_->Ctx());

@@ -8,6 +8,8 @@
 #include "base/caminhos.h"
 #include "base/erro.h"
 #include "component/assinador_xml.h"
+#include "component/autoridade_xml.h"
+#include "component/regras_autoridade.h"
 #include "component/validador_esquema.h"
 #include "plataforma/registro_windows.h"
 
@@ -72,6 +74,11 @@ void Crt1(VetoresNFe& v, const char* csosn) {
   v.gVetorTotais[1] = "0.00";
 }
 
+// The item's ICMS of its own in the totals (none: zero).
+void IcmsNosTotais(VetoresNFe& v, const char* base = "0.00", const char* valor = "0.00") {
+  Preenche(v.gVetorTotais, {{0, base}, {1, valor}});
+}
+
 void SubstituicaoNoItem(VetoresNFe& v) {
   Preenche(Item(v), {{47, "40.00"}, {49, "140.00"}, {50, "18.00"}, {51, "7.20"}});
   Preenche(v.gVetorTotais, {{2, "140.00"}, {3, "7.20"}, {13, "107.20"}});
@@ -83,6 +90,7 @@ struct CasoNota {
   std::vector<std::string> trechos;    // must be in the document
   std::vector<std::string> ausentes;   // must not
   const char* fuso = nullptr;          // FusoHorario of the registry
+  int regraQuebrada = 0;               // the authority's rule it breaks on purpose (0: none)
 };
 
 class MatrizNotas : public ::testing::TestWithParam<CasoNota> {};
@@ -119,6 +127,16 @@ TEST_P(MatrizNotas, GeraAssinaEValida) {
   teste::GravarTudo(arquivo, assinado);
   std::string saida;
   EXPECT_TRUE(teste::XmlsecVerifica(arquivo, &saida)) << saida;
+
+  // And the authority's business rules: the first one broken, if any.
+  auto documento = autoridade::DocumentoXml::Ler(assinado, "nota");
+  auto violada = regras::VerificaRegras(documento.Raiz(), std::chrono::system_clock::now());
+  if (c.regraQuebrada == 0) {
+    EXPECT_FALSE(violada) << violada->CodigoETexto() << " (" << violada->detalhe << ")";
+  } else {
+    ASSERT_TRUE(violada) << "esperada a regra " << c.regraQuebrada;
+    EXPECT_EQ(violada->codigo, c.regraQuebrada) << violada->CodigoETexto() << " (" << violada->detalhe << ")";
+  }
 }
 
 const std::string kDestHomologacao = "NF-E EMITIDA EM AMBIENTE DE HOMOLOGACAO - SEM VALOR FISCAL";
@@ -138,7 +156,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "<enderEmit><xLgr>RUA DAS FLORES</xLgr><nro>100</nro><xBairro>CENTRO</xBairro><cMun>3550308</cMun>"
                   "<xMun>SAO PAULO</xMun><UF>SP</UF><CEP>01310100</CEP><cPais>1058</cPais><xPais>BRASIL</xPais>"
                   "<fone>1133334444</fone></enderEmit><IE>123456789012</IE><CRT>3</CRT></emit>",
-                  "<dest><CNPJ>44555666000172</CNPJ><xNome>CLIENTE EXEMPLO S A</xNome><enderDest>"
+                  "<dest><CNPJ>44555666000181</CNPJ><xNome>CLIENTE EXEMPLO S A</xNome><enderDest>"
                   "<xLgr>AV PAULISTA 1000</xLgr><nro>S/N</nro><xBairro>BELA VISTA</xBairro>",
                   "<indIEDest>1</indIEDest><IE>987654321098</IE></dest>",
                   "<det nItem=\"1\"><prod><cProd>P001</cProd><cEAN>7891234567895</cEAN><xProd>PRODUTO DE TESTE</xProd>"
@@ -168,6 +186,7 @@ INSTANTIATE_TEST_SUITE_P(
         CasoNota{"Crt3Cst20",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
                    Preenche(Item(v), {{18, "20"}, {52, "33.33"}, {20, "66.67"}, {22, "12.00"}});
+                   IcmsNosTotais(v, "66.67", "12.00");
                  },
                  {"<ICMS20><orig>0</orig><CST>20</CST><modBC>2</modBC><pRedBC>33.33</pRedBC><vBC>66.67</vBC>"
                   "<pICMS>18.00</pICMS><vICMS>12.00</vICMS></ICMS20>"},
@@ -175,34 +194,62 @@ INSTANTIATE_TEST_SUITE_P(
         CasoNota{"Crt3Cst30",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
                    Preenche(Item(v), {{18, "30"}, {20, "0.00"}, {21, "0.00"}, {22, "0.00"}, {48, "10.00"}});
+                   IcmsNosTotais(v);
                    SubstituicaoNoItem(v);
                  },
                  {"<ICMS30><orig>0</orig><CST>30</CST><modBCST>4</modBCST><pMVAST>40.00</pMVAST>"
                   "<pRedBCST>10.00</pRedBCST><vBCST>140.00</vBCST><pICMSST>18.00</pICMSST><vICMSST>7.20</vICMSST>"
                   "</ICMS30>"},
                  {}},
-        CasoNota{"Crt3Cst40", [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[18] = "40"; },
+        CasoNota{"Crt3Cst40",
+                 [](VetoresNFe& v, GeradorXmlNFe&) {
+                   Item(v)[18] = "40";
+                   IcmsNosTotais(v);
+                 },
                  {"<ICMS40><orig>0</orig><CST>40</CST></ICMS40>"}, {}},
-        CasoNota{"Crt3Cst41", [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[18] = "41"; },
+        CasoNota{"Crt3Cst41",
+                 [](VetoresNFe& v, GeradorXmlNFe&) {
+                   Item(v)[18] = "41";
+                   IcmsNosTotais(v);
+                 },
                  {"<ICMS40><orig>0</orig><CST>41</CST></ICMS40>"}, {}},
-        CasoNota{"Crt3Cst50", [](VetoresNFe& v, GeradorXmlNFe&) { Preenche(Item(v), {{17, "2"}, {18, "50"}}); },
+        CasoNota{"Crt3Cst50",
+                 [](VetoresNFe& v, GeradorXmlNFe&) {
+                   Preenche(Item(v), {{17, "2"}, {18, "50"}});
+                   IcmsNosTotais(v);
+                 },
                  {"<ICMS40><orig>2</orig><CST>50</CST></ICMS40>"}, {}},
         CasoNota{"Crt3Cst51", [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[18] = "51"; },
                  {"<ICMS51><orig>0</orig><CST>51</CST><modBC>2</modBC><vBC>100.00</vBC><pICMS>18.00</pICMS>"
                   "<vICMS>18.00</vICMS></ICMS51>"},
                  {}},
+        // Two thirds deferred: the group shows what the operation's ICMS was.
+        CasoNota{"Crt3Cst51ComDiferimento",
+                 [](VetoresNFe& v, GeradorXmlNFe&) {
+                   Preenche(Item(v), {{18, "51"}, {22, "6.00"}});
+                   IcmsNosTotais(v, "100.00", "6.00");
+                 },
+                 {"<ICMS51><orig>0</orig><CST>51</CST><modBC>2</modBC><vBC>100.00</vBC><pICMS>18.00</pICMS>"
+                  "<vICMSOp>18.00</vICMSOp><pDif>66.6667</pDif><vICMSDif>12.00</vICMSDif><vICMS>6.00</vICMS>"
+                  "</ICMS51>"},
+                 {}},
         CasoNota{"Crt3Cst60",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
                    Preenche(Item(v), {{18, "60"}, {20, "0.00"}, {21, "0.00"}, {22, "0.00"}});
+                   IcmsNosTotais(v);
                  },
                  {"<ICMS60><orig>0</orig><CST>60</CST></ICMS60>"}, {"vBCSTRet"}},
         CasoNota{"Crt3Cst60Retido",
-                 [](VetoresNFe& v, GeradorXmlNFe&) { Preenche(Item(v), {{18, "60"}, {49, "100.00"}, {51, "18.00"}}); },
+                 [](VetoresNFe& v, GeradorXmlNFe&) {
+                   Preenche(Item(v), {{18, "60"}, {49, "100.00"}, {51, "18.00"}});
+                   IcmsNosTotais(v);
+                 },
                  {"<ICMS60><orig>0</orig><CST>60</CST><vBCSTRet>100.00</vBCSTRet><vICMSSTRet>18.00</vICMSSTRet>"},
                  {}},
         CasoNota{"Crt3Cst70",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
                    Preenche(Item(v), {{18, "70"}, {52, "20.00"}, {20, "80.00"}, {22, "14.40"}});
+                   IcmsNosTotais(v, "80.00", "14.40");
                    SubstituicaoNoItem(v);
                  },
                  {"<ICMS70><orig>0</orig><CST>70</CST><modBC>2</modBC><pRedBC>20.00</pRedBC><vBC>80.00</vBC>"
@@ -220,6 +267,7 @@ INSTANTIATE_TEST_SUITE_P(
         CasoNota{"Crt3Cst90SemValores",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
                    Preenche(Item(v), {{18, "90"}, {20, "0.00"}, {21, "0.00"}, {22, "0.00"}});
+                   IcmsNosTotais(v);
                  },
                  {"<ICMS90><orig>0</orig><CST>90</CST></ICMS90>"}, {}},
         CasoNota{"Crt3Cfop5929ComCuponsReferenciados",
@@ -291,7 +339,7 @@ INSTANTIATE_TEST_SUITE_P(
                    Crt1(v, "900");
                    v.gVetorIde[9] = "0";
                    v.gVetorIde[8] = "";
-                   Preenche(Item(v), {{5, "1202"}, {17, "0"}, {77, "2.56"}, {78, "2.56"}, {46, "4"}, {19, "3"},
+                   Preenche(Item(v), {{5, "1102"}, {17, "0"}, {77, "2.56"}, {78, "2.56"}, {46, "4"}, {19, "3"},
                                       {20, "100.00"}, {52, "0.00"}, {21, "18.00"}, {22, "18.00"}});
                    Preenche(v.gVetorTotais, {{0, "100.00"}, {1, "18.00"}});
                  },
@@ -310,31 +358,37 @@ INSTANTIATE_TEST_SUITE_P(
                    auto& d = v.gVetorDestinatario;
                    Preenche(d, {{0, ""}, {1, "FOREIGN BUYER INC"}, {6, "9999999"}, {7, "EXTERIOR"}, {8, "EX"},
                                 {9, ""}, {10, "2496"}, {11, "ESTADOS UNIDOS"}, {12, ""}, {13, ""}});
-                   v.gVetorIde[34] = "3";
+                   d[37] = "9";
+                   Preenche(v.gVetorIde, {{14, "1"}, {34, "3"}});
                    Preenche(Item(v), {{5, "7102"}, {18, "41"}, {31, "08"}, {35, "08"}});
+                   IcmsNosTotais(v);
+                   Preenche(v.gVetorTotais, {{10, "0.00"}, {11, "0.00"}});
                    Preenche(v.gVetorInfAdic, {{2, "SP"}, {3, "SAO PAULO"}});
                  },
                  {"<idDest>3</idDest>", "<dest><idEstrangeiro/><xNome>FOREIGN BUYER INC</xNome>",
                   "<cMun>9999999</cMun><xMun>EXTERIOR</xMun><UF>EX</UF><cPais>2496</cPais>"
-                  "<xPais>ESTADOS UNIDOS</xPais></enderDest><indIEDest>1</indIEDest></dest>",
+                  "<xPais>ESTADOS UNIDOS</xPais></enderDest><indIEDest>9</indIEDest></dest>",
                   "<ICMS40><orig>0</orig><CST>41</CST></ICMS40>", "<PISNT><CST>08</CST></PISNT>",
                   "<exporta><UFSaidaPais>SP</UFSaidaPais><xLocExporta>SAO PAULO</xLocExporta></exporta>"},
                  {"<CEP></CEP>"}},
         CasoNota{"CsosnComDestinatarioEstrangeiro",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
-                   Crt1(v, "102");
-                   Preenche(v.gVetorDestinatario, {{0, ""}, {7, "EXTERIOR"}, {8, "EX"}, {6, ""}, {10, ""}, {11, ""}});
-                   Preenche(Item(v), {{5, "7102"}, {18, "41"}});
-                   v.gVetorIde[34] = "3";
+                   Crt1(v, "300");
+                   Preenche(v.gVetorDestinatario,
+                            {{0, ""}, {7, "EXTERIOR"}, {8, "EX"}, {6, ""}, {10, "2496"}, {11, "ESTADOS UNIDOS"}, {37, "9"}});
+                   Preenche(Item(v), {{5, "7102"}, {17, "1"}});
+                   Preenche(v.gVetorIde, {{14, "1"}, {34, "3"}});
+                   Preenche(v.gVetorInfAdic, {{2, "SP"}, {3, "SAO PAULO"}});
                  },
-                 {"<cMun>9999999</cMun><xMun>EXTERIOR</xMun><UF>EX</UF><CEP>01310200</CEP><fone>",
-                  "<ICMS40><orig>1</orig><CST>41</CST></ICMS40>"},
+                 {"<cMun>9999999</cMun><xMun>EXTERIOR</xMun><UF>EX</UF><CEP>01310200</CEP><cPais>2496</cPais>",
+                  "<ICMSSN102><orig>1</orig><CSOSN>300</CSOSN></ICMSSN102>"},
                  {}},
         CasoNota{"Combustivel",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
                    Preenche(Item(v), {{3, "27101259"}, {5, "5656"}, {6, "L"}, {11, "L"}, {7, "40.5000"},
                                       {12, "40.5000"}, {8, "2.4691"}, {13, "2.4691"}, {18, "60"}, {92, "320102001"},
                                       {94, "40.5000"}, {95, "GO"}, {1, ""}, {10, ""}});
+                   IcmsNosTotais(v);
                  },
                  {"<cEAN/>", "<cEANTrib/>", "<indTot>1</indTot><comb><cProdANP>320102001</cProdANP>"
                                             "<qTemp>40.5000</qTemp><UFCons>GO</UFCons></comb></prod>"},
@@ -360,12 +414,12 @@ INSTANTIATE_TEST_SUITE_P(
         CasoNota{"DevolucaoComChaveReferenciada",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
                    v.gVetorIde[12] = "4";
-                   v.gVetorIde[13] = "35151244555666000172550010000045671000045678";
+                   v.gVetorIde[13] = "35151244555666000181550010000045671000045671";
                    Item(v)[5] = "5202";
                    v.gVetorInfAdic[1] =
-                       "CHAVE DA NFE DEVOLVIDA: 3515-1244-5556-6600-0172-5500-1000-0045-6710-0004-5678;;";
+                       "CHAVE DA NFE DEVOLVIDA: 3515-1244-5556-6600-0181-5500-1000-0045-6710-0004-5671;;";
                  },
-                 {"<finNFe>4</finNFe>", "<NFref><refNFe>35151244555666000172550010000045671000045678</refNFe></NFref>",
+                 {"<finNFe>4</finNFe>", "<NFref><refNFe>35151244555666000181550010000045671000045671</refNFe></NFref>",
                   "<infCpl>CHAVE DA NFE DEVOLVIDA: 3515-1244"},
                  {}},
         CasoNota{"TotaisDeServicos",
@@ -374,7 +428,9 @@ INSTANTIATE_TEST_SUITE_P(
                  },
                  {"</ICMSTot><ISSQNtot><vServ>50.00</vServ><vBC>50.00</vBC><vISS>2.50</vISS><vPIS>1.65</vPIS>"
                   "<dCompet>2016-01-15</dCompet></ISSQNtot></total>"},
-                 {"<vCOFINS>0.00</vCOFINS>"}},
+                 {"<vCOFINS>0.00</vCOFINS>"},
+                 nullptr,
+                 605},   // no item carries ISSQN: the authority refuses service totals alone
         CasoNota{"Homologacao",
                  [](VetoresNFe& v, GeradorXmlNFe& g) {
                    g.Ambiente = "2";
@@ -387,13 +443,13 @@ INSTANTIATE_TEST_SUITE_P(
         CasoNota{"IpiNaoTributadoNoItem",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
                    Preenche(Item(v), {{87, "0"}, {88, "00000000000000"}, {89, "0"}, {90, "0"}, {91, "999"}});
-                   v.gVetorTotais[9] = "10.00";
                  },
-                 {"</ICMS><IPI><cEnq>999</cEnq><IPINT><CST>53</CST></IPINT></IPI><PIS>", "<vIPI>10.00</vIPI>"},
+                 {"</ICMS><IPI><cEnq>999</cEnq><IPINT><CST>53</CST></IPINT></IPI><PIS>", "<vIPI>0.00</vIPI>"},
                  {"<CNPJProd>"}},
         CasoNota{"IpiTributadoNoItem",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
                    Preenche(Item(v), {{87, "100.00"}, {88, "00000000000000"}, {89, "10.00"}, {90, "10.00"}, {91, "999"}});
+                   Preenche(v.gVetorTotais, {{9, "10.00"}, {13, "110.00"}});
                  },
                  {"<IPI><cEnq>999</cEnq><IPITrib><CST>50</CST><vBC>100.00</vBC><pIPI>10.00</pIPI><vIPI>10.00</vIPI>"
                   "</IPITrib></IPI>"},
@@ -402,6 +458,7 @@ INSTANTIATE_TEST_SUITE_P(
                  [](VetoresNFe& v, GeradorXmlNFe&) {
                    Preenche(Item(v), {{31, "03"}, {32, ""}, {33, ""}, {34, "1.30"}, {45, "0.6500"}, {35, "03"},
                                       {36, "100.00"}, {37, ""}, {38, "6.00"}, {44, "3.0000"}});
+                   Preenche(v.gVetorTotais, {{10, "1.30"}, {11, "6.00"}});
                  },
                  {"<PISQtde><CST>03</CST><qBCProd>2.0000</qBCProd><vAliqProd>0.6500</vAliqProd><vPIS>1.30</vPIS>",
                   "<COFINSQtde><CST>03</CST><qBCProd>2.0000</qBCProd><vAliqProd>3.0000</vAliqProd>"
@@ -410,6 +467,7 @@ INSTANTIATE_TEST_SUITE_P(
         CasoNota{"PisCofinsNaoTributadosEOutras",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
                    Preenche(Item(v), {{31, "06"}, {32, ""}, {33, ""}, {34, ""}, {35, "99"}});
+                   v.gVetorTotais[10] = "0.00";
                  },
                  {"<PIS><PISNT><CST>06</CST></PISNT></PIS>",
                   "<COFINSOutr><CST>99</CST><vBC>100.00</vBC><pCOFINS>7.60</pCOFINS><vCOFINS>7.60</vCOFINS>"},
@@ -417,13 +475,17 @@ INSTANTIATE_TEST_SUITE_P(
         CasoNota{"PisCofinsOutrasSemValores",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
                    Preenche(Item(v), {{31, "49"}, {32, ""}, {33, ""}, {34, ""}, {35, "49"}, {36, ""}, {37, ""}, {38, ""}});
+                   Preenche(v.gVetorTotais, {{10, "0.00"}, {11, "0.00"}});
                  },
                  {"<PISOutr><CST>49</CST><vBC>0.00</vBC><pPIS>0.00</pPIS><vPIS>0.00</vPIS></PISOutr>",
                   "<COFINSOutr><CST>49</CST><vBC>0.00</vBC><pCOFINS>0.00</pCOFINS><vCOFINS>0.00</vCOFINS>"},
                  {}},
         CasoNota{"SemPisNemCofins",
                  [](VetoresNFe& v, GeradorXmlNFe&) { Preenche(Item(v), {{31, ""}, {35, ""}}); },
-                 {"</ICMS></imposto>"}, {"<PIS>", "<COFINS>"}},
+                 {"</ICMS></imposto>"},
+                 {"<PIS>", "<COFINS>"},
+                 nullptr,
+                 745},
         CasoNota{"TransportadorEVolumes",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
                    Preenche(v.gVetorTransporte,
@@ -439,10 +501,10 @@ INSTANTIATE_TEST_SUITE_P(
                  {}},
         CasoNota{"ContingenciaComJustificativa",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
-                   v.gVetorIde[11] = "6";
+                   v.gVetorIde[11] = "5";
                    v.gVetorIde[36] = "SERVICO DA SEFAZ FORA DO AR";
                  },
-                 {"<tpEmis>6</tpEmis>", "<verProc>VelantNFe 6.07</verProc><dhCont>2016-01-15T10:30:00-03:00</dhCont>"
+                 {"<tpEmis>5</tpEmis>", "<verProc>VelantNFe 6.07</verProc><dhCont>2016-01-15T10:30:00-03:00</dhCont>"
                                         "<xJust>SERVICO DA SEFAZ FORA DO AR</xJust></ide>"},
                  {}},
         CasoNota{"TextosLimposENumerosRegionais",
@@ -452,6 +514,7 @@ INSTANTIATE_TEST_SUITE_P(
                    v.gVetorEmitente[9] = "(11) 3333-4444";
                    Preenche(Item(v), {{2, std::string(130, 'X').c_str()}, {7, "2,0000"}, {8, "50,0000"}, {9, "100,00"},
                                       {16, "1,50"}});
+                   Preenche(v.gVetorTotais, {{7, "1.50"}, {13, "98.50"}});
                    v.gVetorInfAdic[1] = "A & B < C > D";
                  },
                  {"<xNome>EMPRESA \"TESTE\" LTDA</xNome>", "<CEP>01310100</CEP>", "<fone>1133334444</fone>",
@@ -474,6 +537,8 @@ INSTANTIATE_TEST_SUITE_P(
                  [](VetoresNFe& v, GeradorXmlNFe&) {
                    v.gQtdItens = 990;
                    v.gVetorProdutos.assign(990, teste::ItemCrt3());
+                   Preenche(v.gVetorTotais, {{0, "99000.00"}, {1, "17820.00"}, {4, "99000.00"}, {10, "1633.50"},
+                                             {11, "7524.00"}, {13, "99000.00"}});
                  },
                  {"<det nItem=\"990\">"}, {"<det nItem=\"991\">"}},
         CasoNota{"FusoHorarioDoRegistro", [](VetoresNFe&, GeradorXmlNFe&) {},

@@ -15,6 +15,9 @@
 
 #include "apoio/arquivos_teste.h"
 #include "apoio_conteudo.h"
+#include "component/apoio_documento.h"
+#include "component/autoridade_xml.h"
+#include "component/regras_autoridade.h"
 #include "content/listagem_vetores.h"
 #include "manager/analisador_solicitacao.h"
 
@@ -71,6 +74,33 @@ TEST(DouradoEmSequencia, VendaDepoisDeDevolucaoEUmaVenda) {
   EXPECT_EQ(a.vetores.gVetorIde[12], "1");   // finNFe: normal
   EXPECT_EQ(a.vetores.gVetorIde[13], "");    // no referenced key
   EXPECT_EQ(ListaVetores(a.vetores), teste::LerTudo(kPasta / "simples_nacional_nacional.vetores"));
+}
+
+// A real authority would authorise each of them: the signed document the
+// request becomes (as an issuer of SP with the test certificate) breaks none
+// of its business rules.
+TEST_P(Dourado, DocumentoPassaNasRegrasDaAutoridade) {
+  AmbienteConteudo a;
+  std::filesystem::copy_file(Arquivo(".reg"), a.raiz / "registro.reg",
+                             std::filesystem::copy_options::overwrite_existing);
+  ASSERT_TRUE(AnalisaTextoSolicitacao(a.ctx, a.janela, teste::LerTudo(Arquivo(".txt")))) << a.janela.TextoStatus;
+  ParametrosEmissaoFila(a.ctx);
+  ASSERT_TRUE(PreencheVetores(a.ctx));
+  VetoresNFe& v = a.vetores;
+  GeradorXmlNFe g(a.caminhos, &a.registro);
+  g.UnidadeFederada = "SP";
+  g.UnidadeFederadaCodigo = "35";
+  g.Ambiente = a.registro.LerRegistro(HKEY_CURRENT_USER, "nfe", "Ambiente");
+  g.CNPJ = teste::kCnpjEmitente;
+  g.TipoDanfe = "1";
+  g.IdNFe = "NFe" + teste::ChaveDa(v);
+  g.UltimoItem = static_cast<int16_t>(v.gQtdItens - 1);
+  std::string xml = g.MontaXml(v.gVetorIde, v.gVetorEmitente, v.gVetorDestinatario, v.gVetorProdutos, v.gVetorTotais,
+                               v.gVetorTransporte, v.gQtdFaturas, v.gVetorFaturas, v.gVetorInfAdic, v.gVetorAutXML,
+                               "-03:00");
+  auto documento = autoridade::DocumentoXml::Ler(AssinarXml(xml, "infNFe", teste::CertificadoTeste()), "nota");
+  auto violada = regras::VerificaRegras(documento.Raiz(), std::chrono::system_clock::now());
+  EXPECT_FALSE(violada) << violada->CodigoETexto() << " (" << violada->detalhe << ")";
 }
 
 INSTANTIATE_TEST_SUITE_P(Solicitacoes, Dourado,

@@ -110,9 +110,9 @@ INSTANTIATE_TEST_SUITE_P(
         CasoSlot{"HomologacaoNacional", Destinatario, Cliente("SP", "12345678000195", "111.222"),
                  Dest("SP", "99999999000191", kHomologacao, "SAO PAULO", "", "2"), kHomologa},
         CasoSlot{"HomologacaoExterior", Destinatario, Cliente("EX", "", ""),
-                 Dest("EX", "", kHomologacao, "EXTERIOR", "", "2"), kHomologa},
+                 Dest("EX", "", kHomologacao, "EXTERIOR", "", "9"), kHomologa},
         CasoSlot{"ProducaoExterior", Destinatario, Cliente("EX", "123", "AB-12"),
-                 Dest("EX", "", "JOSE   FILHOS", "EXTERIOR", "12", "1"), kProducao},
+                 Dest("EX", "", "JOSE   FILHOS", "EXTERIOR", "12", "9"), kProducao},
         CasoSlot{"ProducaoCpf", Destinatario, Cliente("SP", "12345678901", "111.222"),
                  Dest("SP", "12345678901", "JOSE   FILHOS", "SAO PAULO", "111222", "9"), kProducao},
         CasoSlot{"ProducaoIsento", Destinatario, Cliente("SP", "12345678000195", "isento"),
@@ -123,7 +123,7 @@ INSTANTIATE_TEST_SUITE_P(
                  Dest("SP", "12345678000195", "JOSE   FILHOS", "SAO PAULO", "111222", "1"), kProducao},
         // An environment that is neither 1 nor 2 is the last case, whatever the state.
         CasoSlot{"SemAmbienteExterior", Destinatario, Cliente("EX", "123", "77"),
-                 Dest("EX", "123", "JOSE   FILHOS", "SAO PAULO", "77", "1")},
+                 Dest("EX", "123", "JOSE   FILHOS", "SAO PAULO", "77", "9")},
         CasoSlot{"SuframaZero", Destinatario, {{"CodSuframaCl", T("0")}}, {{14, ""}}, kProducao},
         CasoSlot{"SuframaNulo", Destinatario, {{"CodSuframaCl", kNulo}}, {{14, ""}}, kProducao},
         CasoSlot{"Suframa", Destinatario, {{"CodSuframaCl", T("123456789")}}, {{14, "123456789"}}, kProducao}),
@@ -244,6 +244,36 @@ TEST(Destinatario, InicioEFimNaLista) {
   ASSERT_EQ(Destinatario(a).size(), 40u);
   EXPECT_TRUE(a.NaLista("        Gerando vetor Destinat\u00E1rio..."));
   EXPECT_TRUE(a.NaLista("        Gerado vetor Destinat\u00E1rio!"));
+}
+
+// Rules 790 and 696 of the authority: a recipient abroad is no ICMS
+// contributor, and a non-contributor buys as final consumer (ide slot 14),
+// whatever the request's indicator.
+TEST(Destinatario, NaoContribuinteCompraComoConsumidorFinal) {
+  struct Caso {
+    const char* nome;
+    Registros registro;
+    Colunas cliente;
+    const char* indIEDest;
+    const char* indFinal;
+  } casos[] = {
+      {"Cpf", kProducao, Cliente("SP", "12345678909", "111.222"), "9", "1"},
+      {"Isento", kProducao, Cliente("SP", "12345678000195", "ISENTO"), "9", "1"},
+      {"ExteriorEmHomologacao", kHomologa, Cliente("EX", "", ""), "9", "1"},
+      {"ExteriorEmProducao", kProducao, Cliente("EX", "", "AB-12"), "9", "1"},
+      {"Contribuinte", kProducao, Cliente("SP", "12345678000195", "111.222"), "1", "0"},
+      {"HomologacaoNoPais", kHomologa, Cliente("SP", "12345678909", ""), "2", "0"},
+  };
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.nome);
+    AmbienteConteudo a(c.registro);
+    a.Item(c.cliente);
+    a.Pronto();
+    Gera_dados_ide(a.ctx);
+    Gera_dados_destinatario(a.ctx);
+    EXPECT_EQ(a.vetores.gVetorDestinatario[37], c.indIEDest);
+    EXPECT_EQ(a.vetores.gVetorIde[14], c.indFinal);
+  }
 }
 
 TEST(Destinatario, ErroRegistraAFaseEPara) {

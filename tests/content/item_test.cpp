@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "apoio_conteudo.h"
 
@@ -110,9 +111,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         CasoIcms{"A1Ecf", "1", "6929", "101", ComCauda({{17, "1"}, {18, "400"}, {19, "1"}})},
         CasoIcms{"A2Credito", "1", "5102", "101", Simples(Une({{18, "101"}}, kCredito))},
-        CasoIcms{"A2Exterior", "1", "5102", "101", Simples({{18, "41"}}), "EX"},
+        // Rule 590: a CST under Simples Nacional is refused; an export is immune (CSOSN 300).
+        CasoIcms{"A2Exterior", "1", "5102", "101", Simples({{18, "300"}}), "EX"},
         CasoIcms{"A3", "1", "5102", "102", Simples({{18, "102"}})},
-        CasoIcms{"A3Exterior", "1", "5102", "102", Simples({{18, "41"}}), "EX"},
+        CasoIcms{"A3Exterior", "1", "5102", "102", Simples({{18, "300"}}), "EX"},
         CasoIcms{"A4", "1", "5102", "103", Simples({{18, "103"}})},
         CasoIcms{"A5Exterior", "1", "5102", "300", Simples({{18, "300"}}, "3"), "EX"},
         CasoIcms{"A6", "1", "5102", "201",
@@ -130,7 +132,7 @@ INSTANTIATE_TEST_SUITE_P(
         CasoIcms{"A11ServicoSemReducao", "1", "5102", "900",
                  ComCauda(Une({{17, "9"}, {18, "900"}, {19, "3"}, {77, "1.25"}, {78, "1.25"}, {46, "4"},
                                {47, "40.00"}}, kBaseZero)), "SP", "S", {{"PercentualRedICMSSub", Moeda("0")}}},
-        CasoIcms{"A12Exterior", "1", "5102", "999", Simples({{18, "41"}}, "9"), "EX"},
+        CasoIcms{"A12Exterior", "1", "5102", "999", Simples({{18, "300"}}, "9"), "EX"},
         CasoIcms{"A13", "1", "5102", "999", Simples({}, "9")},
         CasoIcms{"BEcf", "1", "5929", "000", ComCauda({{17, "0"}, {18, "400"}, {19, "1"}})},
         CasoIcms{"CNormal", "3", "6102", "010",
@@ -183,9 +185,16 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.nome); });
 
 TEST(Ipi, EnquadramentoSoComIpiNaNota) {
-  Confere(LinhaDoItem("3", {{"TotalIpiTot", Moeda("0")}}), Vazios({87, 88, 89, 90, 91}));
+  Confere(LinhaDoItem("3", {{"TotalIpiTot", Moeda("0")}, {"ValorIPIProd", Moeda("5")}}), Vazios({87, 88, 89, 90, 91}));
   Confere(LinhaDoItem("3", {{"TotalIpiTot", Moeda("0.01")}}),
           {{87, "0"}, {88, "00000000000000"}, {89, "0"}, {90, "0"}, {91, "999"}});
+}
+
+// Rule 538: the invoice's IPI is the sum of the items', so each item carries its own.
+TEST(Ipi, ValoresDoItem) {
+  Confere(LinhaDoItem("3", {{"TotalIpiTot", Moeda("5")}, {"ValorIPIProd", Moeda("5")},
+                            {"AliquotaIPIProd", Moeda("5")}}),
+          {{87, "100.00"}, {88, "00000000000000"}, {89, "5.00"}, {90, "5.00"}, {91, "999"}});
 }
 
 TEST(Combustivel, ListaDeCfops) {
@@ -211,27 +220,42 @@ TEST(Combustivel, GrupoDoItem) {
 
 // --- Product slots and the walk over the items ----------------------------------
 
-TEST(Produtos, ParteDasOutrasDespesas) {
+// The invoice's other expenses (slot 96) and freight (slot 14) shared over
+// the items by value; the last item takes what the rounded shares left, so
+// the shares add up to the invoice's amount (rules 604 and 535).
+TEST(Produtos, RateioDeOutrasDespesasEFrete) {
   struct Caso {
     const char* nome;
-    int itens;
-    const char* outros;
-    const char* valorItem;
+    std::vector<const char*> valores;   // of the items
+    const char* montante;
     const char* totalProdutos;
-    const char* parte;
+    std::vector<const char*> partes;
   } casos[] = {
-      {"UmQuarto", 1, "10", "50", "200.00", "2.50"},
-      {"TresItensDe1", 3, "10", "1", "3.00", "3.33"},   // 9.99 in all
-      {"SemOutrasNaoLeOTotal", 1, "0", "10", "", "0.00"},
-      {"AcimaDeMilSemAgrupamento", 1, "2469", "100", "200.00", "1234.50"},
+      {"UmQuarto", {"50", "150"}, "10", "200.00", {"2.50", "7.50"}},
+      {"TresItensDe1", {"1", "1", "1"}, "10", "3.00", {"3.33", "3.33", "3.34"}},
+      {"SemMontanteNaoLeOTotal", {"10"}, "0", "", {"0.00"}},
+      {"UmItemLevaTudo", {"10"}, "0.07", "10.00", {"0.07"}},
+      {"AcimaDeMilSemAgrupamento", {"100", "100"}, "2469", "200.00", {"1234.50", "1234.50"}},
+      // Items worth more than the products total: the rest below zero is none.
+      {"RestoNegativoEZero", {"200", "50"}, "10", "100.00", {"20.00", "0.00"}},
   };
-  for (const auto& c : casos) {
-    AmbienteConteudo a;
-    for (int i = 0; i < c.itens; ++i) a.Item({{"OutrosTot", Moeda(c.outros)}, {"TotalProdServ", Moeda(c.valorItem)}});
-    const auto& linhas = Itens(a, c.totalProdutos);
-    ASSERT_EQ(linhas.size(), static_cast<size_t>(c.itens)) << c.nome;
-    for (const auto& l : linhas) EXPECT_EQ(l[96], c.parte) << c.nome;
+  for (const char* coluna : {"OutrosTot", "ValorFreteProd"}) {
+    const int slot = std::string(coluna) == "OutrosTot" ? 96 : 14;
+    for (const auto& c : casos) {
+      SCOPED_TRACE(std::string(coluna) + " " + c.nome);
+      AmbienteConteudo a;
+      for (const char* valor : c.valores) a.Item({{coluna, Moeda(c.montante)}, {"TotalProdServ", Moeda(valor)}});
+      const auto& linhas = Itens(a, c.totalProdutos);
+      ASSERT_EQ(linhas.size(), c.partes.size());
+      for (size_t i = 0; i < linhas.size(); ++i) EXPECT_EQ(linhas[i][slot], c.partes[i]) << "item " << i + 1;
+    }
   }
+}
+
+TEST(Produtos, FreteNuloEZero) {
+  AmbienteConteudo a;
+  a.Item({{"ValorFreteProd", Valor::Nulo()}});
+  EXPECT_EQ(Produto(a)[14], "0.00");
 }
 
 TEST(Produtos, LinhasNaOrdemDosRegistrosEAbertaNaoFica) {

@@ -67,7 +67,7 @@ std::string Solicitacao(bool comItem = true) {
       "119-000 = 7,60", "121-000 = 18,00", "122-000 = 100,00", "130-000 = 0", "210-000 = CLIENTE EXEMPLO S A",
       "211-000 = AV PAULISTA 1000", "212-000 = BELA VISTA", "213-000 = SAO PAULO", "214-000 = SP",
       "215-000 = 01310200", "216-000 = 1058", "217-000 = BRASIL", "218-000 = (1155556666",
-      "219-000 = 44555666000172", "220-000 = 987654321098", "222-000 = 3550308",
+      "219-000 = 44555666000181", "220-000 = 987654321098", "222-000 = 3550308",
       "310-000 = EMPRESA TESTE LTDA", "311-000 = LOJA TESTE", "312-000 = RUA DAS FLORES", "313-000 = 100",
       "315-000 = CENTRO", "316-000 = 01310100", "317-000 = (1133334444", "318-000 = 123456789012",
       "319-000 = SAO PAULO", "320-000 = 3550308", "362-000 = 9"};
@@ -113,8 +113,8 @@ class Geracao : public ::testing::Test {
   }
   ~Geracao() override { a.ctx.ConexaoBanco = nullptr; }
 
-  void Registro(bool comCertificado) {
-    std::string r = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\nfe]\r\n"
+  void Registro(bool comCertificado, const std::string& mais = "") {
+    std::string r = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\nfe]\r\n" + mais +
                     "\"Ambiente\"=\"2\"\r\n\"UnidadeFederada\"=\"SP\"\r\n\"UnidadeFederadaCodigo\"=\"35\"\r\n"
                     "\"CNPJ\"=\"11222333000181\"\r\n\"VerProc\"=\"VelantNFe\"\r\n\"TipoDanfe\"=\"1\"\r\n";
     if (comCertificado)
@@ -244,6 +244,35 @@ TEST_F(Geracao, FalhaDeEsquemaDeixaALinhaNaEtapaZero) {
   ASSERT_FALSE(mensagens.empty());
   EXPECT_EQ(mensagens.back(), "Erro ao validar NFe...");
 }
+
+// The authority's business rules on the signed document: a request whose
+// item does not add up to its products total is refused before any batch,
+// with the rule's code and text for the front end and the values in the log.
+class RegrasAntesDeEnviar : public Geracao, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(RegrasAntesDeEnviar, ProdutosQueNaoSomamSaoRecusados) {
+  const bool confere = GetParam();
+  if (!confere) Registro(true, "\"VerificaRegrasAntesDeEnviar\"=\"0\"\r\n");
+  Prepara();
+  a.tabelas.TabelaNota.MoveFirst();
+  a.tabelas.TabelaNota.SetValue("TotalProdTot", Valor(Currency::DeInteiro(150)));
+  a.tabelas.TabelaNota.SetValue("TotalNFTot", Valor(Currency::DeInteiro(150)));
+  const std::string regra = "564 - Rejeição: Total do Produto / Serviço difere do somatório dos itens";
+  EXPECT_EQ(GerarNFE(a.ctx), !confere) << a.ArquivoLog();
+  EXPECT_EQ(a.estado.MensagemRetorno, confere ? regra : "");
+  EXPECT_EQ(NoLog("      " + regra + " (vProd 150.00; soma dos itens 100.00)"), confere) << a.ArquivoLog();
+  EXPECT_EQ(NoLog("        Regras da autoridade não conferidas (VerificaRegrasAntesDeEnviar=0)"), !confere);
+  ASSERT_FALSE(mensagens.empty());
+  EXPECT_EQ(mensagens.back(), confere ? Left(regra, 50) : "Arquivo Assinado/Validado");
+  // Signed and recorded at step 0 either way: nothing was sent.
+  EXPECT_TRUE(a.caminhos.Existe(kAssinado));
+  auto linhas = Linhas();
+  ASSERT_EQ(linhas.size(), 1u);
+  EXPECT_EQ(linhas[0].etapa, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Registro, RegrasAntesDeEnviar, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "Conferidas" : "Desligadas"; });
 
 TEST_F(Geracao, SerieComAspasNaoQuebraOsComandos) {
   Prepara();
