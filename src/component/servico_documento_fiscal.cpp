@@ -58,11 +58,6 @@ std::string SoDigitos(const std::string& s) {
   return d;
 }
 
-[[noreturn]] void NaoDisponivel(const char* operacao) {
-  throw ErroExecucao(CodigoErro::ErroComponente,
-                     std::string(operacao) + " ainda não está disponível neste componente fiscal");
-}
-
 }  // namespace
 
 autoridade::ConfiguracaoCliente LerConfiguracaoCliente(const Contexto& ctx) {

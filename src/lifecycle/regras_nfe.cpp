@@ -12,7 +12,7 @@ namespace velant {
 
 bool ConfereRegrasNFE(Contexto& ctx) {
   try {
-    EstadoGlobal& estado = ctx.estado;
+    SolicitacaoAtual& estado = ctx.atual;
     if (Trim(ctx.registro.LerRegistro(HKEY_CURRENT_USER, "nfe", "VerificaRegrasAntesDeEnviar")) == "0") {
       ctx.log.RegistraEvento("        Regras da autoridade não conferidas (VerificaRegrasAntesDeEnviar=0)", true, false);
       return true;
