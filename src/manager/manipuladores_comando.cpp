@@ -1,6 +1,8 @@
 #include "manager/manipuladores_comando.h"
 
 #include "base/erro.h"
+#include "lifecycle/envia_email_contador.h"
+#include "lifecycle/envia_email_nfe.h"
 #include "lifecycle/testa_servidores.h"
 
 namespace velant {
@@ -26,9 +28,9 @@ bool ManipuladoresLifecycle::ImprimirNFE(const std::string&, const std::string&,
   NaoDisponivel("ImprimirNFE");
 }
 
-bool ManipuladoresLifecycle::EnviaEmailNFe() { NaoDisponivel("EnviaEmailNFe"); }
+bool ManipuladoresLifecycle::EnviaEmailNFe() { return velant::EnviaEmailNFe(ctx_); }
 
-bool ManipuladoresLifecycle::EnviaEmailContador() { NaoDisponivel("EnviaEmailContador"); }
+bool ManipuladoresLifecycle::EnviaEmailContador() { return velant::EnviaEmailContador(ctx_); }
 
 bool ManipuladoresLifecycle::InutilizaNFe(const std::string&, const std::string&, const std::string&,
                                           const std::string&) {
