@@ -34,11 +34,18 @@ struct Caixa {
 };
 void PrintTo(const Caixa& c, std::ostream* os) { *os << "{" << c.prompt << " | " << c.estilo << " | " << c.titulo << "}"; }
 
+// One set of throw-away certificates serves every test here.
+const teste::CertificadosSmtp& CertificadosDosTestes() {
+  static teste::PastaTemporaria pasta;
+  static const teste::CertificadosSmtp certificados = teste::CriaCertificadosSmtp(pasta.Caminho());
+  return certificados;
+}
+
 class EnvioEmailRotina : public ::testing::Test {
  protected:
   // The SMTP server (none with mudo: a port that never answers) and the Host pointing at it.
   void Inicia(const Registro& troca = {}, bool mudo = false) {
-    certificados_ = teste::CriaCertificadosSmtp(pasta_.Caminho() / "certificados");
+    const teste::CertificadosSmtp& certificados = CertificadosDosTestes();
     int porta = 0;
     if (mudo) {
       mudo_ = std::make_unique<teste::ServidorMudo>();
@@ -46,8 +53,8 @@ class EnvioEmailRotina : public ::testing::Test {
     } else {
       teste::OpcoesServidorSmtp o;
       o.pasta = pasta_.Caminho() / "smtp";
-      o.certificado = certificados_.certificado;
-      o.chave = certificados_.chave;
+      o.certificado = certificados.certificado;
+      o.chave = certificados.chave;
       o.usuario = kRemetente;
       o.senha = kSenha;
       o.recusar = {"recusado@exemplo.com.br"};
@@ -61,7 +68,7 @@ class EnvioEmailRotina : public ::testing::Test {
                   {"EmailSenha", kSenha},
                   {"EmailRemetente", kRemetente},
                   {"EmailNomeRemetente", kEmpresa},
-                  {"EmailArquivoAC", certificados_.ac.string()},
+                  {"EmailArquivoAC", certificados.ac.string()},
                   {"EmailTempoLimiteConexao", "5"},
                   {"EmailTempoLimiteTotal", "20"},
                   {"TelefoneSuporte", "(11) 4000-0000"}};
@@ -96,7 +103,6 @@ class EnvioEmailRotina : public ::testing::Test {
   }
 
   teste::PastaTemporaria pasta_;
-  teste::CertificadosSmtp certificados_;
   std::unique_ptr<teste::ServidorSmtp> servidor_;
   std::unique_ptr<teste::ServidorMudo> mudo_;
   std::unique_ptr<teste::HostTeste> host_;
