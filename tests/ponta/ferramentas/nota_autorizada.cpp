@@ -40,7 +40,12 @@ std::string StatusDaNota(const std::string& consulta) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  OpcoesHost opcoes = OpcoesHost::Ler(std::vector<std::string>(argv + 1, argv + argc));
+  OpcoesHost opcoes;
+  try {
+    opcoes = OpcoesHost::Ler(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const std::exception&) {
+    opcoes = {};
+  }
   if (opcoes.resto.size() != 1 || opcoes.raiz.empty() || opcoes.registro.empty()) {
     std::fprintf(stderr, "uso: nota_autorizada CHAVE --raiz PASTA --registro ARQUIVO\n");
     return 64;
