@@ -2,6 +2,8 @@
 
 #include "base/erro.h"
 #include "lifecycle/cancela_nfe.h"
+#include "lifecycle/envia_email_contador.h"
+#include "lifecycle/envia_email_nfe.h"
 #include "lifecycle/inutiliza_nfe.h"
 #include "lifecycle/processa_nfe.h"
 #include "lifecycle/testa_servidores.h"
@@ -30,9 +32,9 @@ bool ManipuladoresLifecycle::ImprimirNFE(const std::string&, const std::string&,
   NaoDisponivel("ImprimirNFE");
 }
 
-bool ManipuladoresLifecycle::EnviaEmailNFe() { NaoDisponivel("EnviaEmailNFe"); }
+bool ManipuladoresLifecycle::EnviaEmailNFe() { return velant::EnviaEmailNFe(ctx_); }
 
-bool ManipuladoresLifecycle::EnviaEmailContador() { NaoDisponivel("EnviaEmailContador"); }
+bool ManipuladoresLifecycle::EnviaEmailContador() { return velant::EnviaEmailContador(ctx_); }
 
 bool ManipuladoresLifecycle::InutilizaNFe(const std::string& ano, const std::string& numeroInicial,
                                           const std::string& numeroFinal, const std::string& justificativa) {

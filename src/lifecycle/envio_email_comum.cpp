@@ -1,0 +1,29 @@
+#include "lifecycle/envio_email_comum.h"
+
+#include <system_error>
+
+#include "base/erro.h"
+#include "base/regional.h"
+#include "base/valor.h"
+
+namespace velant {
+
+std::unique_ptr<FiscalDocService> CriaComponenteFiscal(Contexto& ctx) {
+  std::unique_ptr<FiscalDocService> servico;
+  if (ctx.CriaFiscalDocService) servico = ctx.CriaFiscalDocService();
+  if (!servico) Levanta(CodigoErro::ErroComponente, "O componente FiscalDocService não está disponível");
+  return servico;
+}
+
+std::filesystem::path ArquivoDaSolicitacao(const Contexto& ctx, const std::string& caminhoWindows) {
+  return ctx.caminhos.Mapear(caminhoWindows);
+}
+
+bool ArquivoExiste(const Contexto& ctx, const std::string& caminhoWindows) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(ArquivoDaSolicitacao(ctx, caminhoWindows), ec);
+}
+
+std::string TextoResultado(bool enviado) { return CStr(Valor(enviado)); }
+
+}  // namespace velant
