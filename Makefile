@@ -1,14 +1,19 @@
 # Velant NFe: top-level entry points.
-#   make demo   build and run the Host on the embedded defaults
+#   make demo   build the three executables only and run the demonstration
 #   make test   build and run every test, then again under ASan/UBSan
+#   make install     the executables, data files and systemd unit (PREFIX, DESTDIR)
+#   make pacote      the Debian package, in $(BUILD)
 JOBS ?= $(shell nproc)
 BUILD ?= build
 BUILD_SAN ?= build-san
 BUILD_FUZZ ?= build-fuzz
 FUZZ_RUNS ?= 20000
 CMAKE_FLAGS ?=
+# What the demonstration runs and what is installed: no test, no benchmark.
+EXECUTAVEIS = velantnfe velantnfe-ac velantnfe-autoridade
+PREFIX ?=
 
-.PHONY: all deps configure build test test-rapido test-san test-fuzz demo bench clean
+.PHONY: all deps configure build executaveis test test-rapido test-san test-fuzz demo bench install pacote clean
 
 all: build
 
@@ -42,8 +47,17 @@ test-fuzz: deps
 
 test: test-fuzz test-rapido test-san
 
-demo: build
+executaveis: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target $(EXECUTAVEIS)
+
+demo: executaveis
 	@scripts/demo $(BUILD)
+
+install: executaveis
+	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) $(if $(PREFIX),--prefix "$(PREFIX)")
+
+pacote: executaveis
+	@cd $(BUILD) && cpack -G DEB
 
 bench: build
 	@scripts/bench $(BUILD)

@@ -38,6 +38,55 @@ constexpr const char* kUso =
     "         [--recusar] [--atraso SEGUNDOS] [--descartar] [--rejeitar CODIGO]\n"
     "         [--sempre-processando] [--paralisado 108|109] [--sem-regras]\n";
 
+constexpr const char* kAjuda =
+    "\n"
+    "Os serviços NF-e 3.10 da autoridade fiscal (status, autorização, retorno, consulta,\n"
+    "eventos, inutilização) em HTTPS no 127.0.0.1, exigindo certificado de cliente, para\n"
+    "testes e demonstrações. Termina com SIGTERM ou SIGINT.\n"
+    "\n"
+    "  --certificados DIR        DIR/servidor.pem, DIR/servidor.key e DIR/ac.pem (a AC que\n"
+    "                            assina o servidor e aceita os clientes)\n"
+    "  --porta N                 porta; 0 (padrão) escolhe uma livre\n"
+    "  --arquivo-porta ARQ       grava a porta escolhida\n"
+    "  --arquivo-servicos ARQ    grava o arquivo de endereços que aponta todas as UFs para\n"
+    "                            este servidor (valor \"ArquivoServicos\" do registro do Host)\n"
+    "  --banco ARQ.sqlite        notas, lotes e protocolos (padrão velantnfe-autoridade.sqlite)\n"
+    "  --ambiente 1|2            ambiente atendido (padrão 2, homologação)\n"
+    "  --consultas-processamento N  consultas do recibo respondidas 105 (em processamento)\n"
+    "                            antes do resultado (padrão 1)\n"
+    "  --controle ARQ            arquivo relido a cada pedido, uma falha por linha, que vale\n"
+    "                            sobre as opções: recusar=1, atraso=2.5, descartar=1,\n"
+    "                            rejeitar=539, processando=sempre, consultas_processamento=2,\n"
+    "                            paralisado=108\n"
+    "  Falhas desde o início:\n"
+    "  --recusar                 recusa as conexões\n"
+    "  --atraso SEGUNDOS         responde depois de SEGUNDOS\n"
+    "  --descartar               processa e fecha a conexão sem responder\n"
+    "  --rejeitar CODIGO         rejeita o próximo pedido com CODIGO\n"
+    "  --sempre-processando      o lote nunca sai de \"em processamento\"\n"
+    "  --paralisado 108|109      serviço paralisado\n";
+
+// "--porta abc" names the option and the value.
+int Inteiro(const std::string& opcao, const std::string& texto) {
+  try {
+    size_t fim = 0;
+    int n = std::stoi(texto, &fim);
+    if (fim == texto.size()) return n;
+  } catch (const std::exception&) {
+  }
+  throw std::invalid_argument("valor inválido para " + opcao + ": " + texto);
+}
+
+double Decimal(const std::string& opcao, const std::string& texto) {
+  try {
+    size_t fim = 0;
+    double n = std::stod(texto, &fim);
+    if (fim == texto.size() && n >= 0) return n;
+  } catch (const std::exception&) {
+  }
+  throw std::invalid_argument("valor inválido para " + opcao + ": " + texto);
+}
+
 std::atomic<bool> gParar{false};
 std::mutex gMutexParada;
 std::condition_variable gParada;
@@ -71,11 +120,11 @@ Opcoes LeOpcoes(int argc, char** argv) {
   std::vector<std::string> a(argv + 1, argv + argc);
   for (size_t i = 0; i < a.size(); ++i) {
     auto valor = [&]() -> std::string {
-      if (i + 1 >= a.size()) throw std::invalid_argument("falta o valor de " + a[i]);
+      if (i + 1 >= a.size()) throw std::invalid_argument("opção " + a[i] + " sem valor");
       return a[++i];
     };
     const std::string& op = a[i];
-    if (op == "--porta") o.porta = std::stoi(valor());
+    if (op == "--porta") o.porta = Inteiro(op, valor());
     else if (op == "--arquivo-porta") o.arquivoPorta = valor();
     else if (op == "--arquivo-servicos") o.arquivoServicos = valor();
     else if (op == "--certificado") o.certificado = valor();
@@ -89,9 +138,9 @@ Opcoes LeOpcoes(int argc, char** argv) {
     } else if (op == "--banco") o.simulador.banco = valor();
     else if (op == "--controle") o.simulador.arquivoControle = valor();
     else if (op == "--ambiente") o.simulador.ambiente = valor();
-    else if (op == "--consultas-processamento") o.simulador.consultasEmProcessamento = std::stoi(valor());
+    else if (op == "--consultas-processamento") o.simulador.consultasEmProcessamento = Inteiro(op, valor());
     else if (op == "--recusar") o.simulador.falhas.recusarConexoes = true;
-    else if (op == "--atraso") o.simulador.falhas.atrasoSegundos = std::stod(valor());
+    else if (op == "--atraso") o.simulador.falhas.atrasoSegundos = Decimal(op, valor());
     else if (op == "--descartar") o.simulador.falhas.descartarResposta = true;
     else if (op == "--rejeitar") o.simulador.falhas.rejeitarProxima = valor();
     else if (op == "--sempre-processando") o.simulador.falhas.sempreEmProcessamento = true;
@@ -245,6 +294,12 @@ int main(int argc, char** argv) {
   std::signal(SIGTERM, AoSinal);
   std::signal(SIGINT, AoSinal);
   std::signal(SIGPIPE, SIG_IGN);
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::printf("%s%s", kUso, kAjuda);
+      return 0;
+    }
+  }
   Opcoes opcoes;
   try {
     opcoes = LeOpcoes(argc, argv);

@@ -14,7 +14,8 @@ namespace velant::app {
 static int ComandoBanco(const std::vector<std::string>& argumentos) {
   OpcoesHost opcoes = OpcoesHost::Ler(argumentos);
   if (opcoes.resto.size() != 1 || opcoes.resto[0] != "criar") {
-    std::fprintf(stderr, "uso: velantnfe banco criar [--raiz DIR]\n");
+    std::fprintf(stderr, "velantnfe banco: ação desconhecida: %s\nuso: velantnfe banco criar [--raiz PASTA]\n",
+                 opcoes.resto.empty() ? "" : opcoes.resto[0].c_str());
     return 64;
   }
   AmbienteHost ambiente(opcoes);
@@ -24,6 +25,12 @@ static int ComandoBanco(const std::vector<std::string>& argumentos) {
   return r.ok ? 0 : 1;
 }
 
-static RegistroComando r("banco", &ComandoBanco);
+static RegistroComando r("banco", &ComandoBanco,
+                         {"velantnfe banco criar [--raiz PASTA]",
+                          "cria o banco de dados configurado no arquivo INI e as tabelas do sistema",
+                          "Um servidor PostgreSQL compartilhado por vários Hosts precisa disto uma vez; o\n"
+                          "arquivo SQLite embutido ganha as tabelas sozinho. Pode ser repetido sem perda.\n",
+                          {"--raiz"},
+                          {"criar"}});
 
 }  // namespace velant::app

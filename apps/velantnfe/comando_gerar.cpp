@@ -106,7 +106,17 @@ int Gerar(const std::vector<std::string>& argumentos) {
   return validado ? 0 : 1;
 }
 
-RegistroComando registro("gerar", &Gerar);
+RegistroComando registro(
+    "gerar", &Gerar,
+    {"velantnfe gerar ARQUIVO [--raiz PASTA] [--registro ARQUIVO]",
+     "gera, assina e valida a NF-e de um texto de solicitação \"NFE3.10\", sem enviar",
+     "Faz o que uma solicitação \"NFE3.10\" faz até a validação do documento assinado:\n"
+     "lê o texto, preenche os vetores, monta a chave de acesso e o XML, grava a linha de\n"
+     "MovimentoNFe na etapa 0, assina e valida contra o esquema. Mostra a chave e os\n"
+     "arquivos gravados; sai com 0 quando o documento é válido. O log e as caixas de\n"
+     "mensagem vão para a saída de erro.\n",
+     {"--raiz", "--registro"},
+     {"ARQUIVO"}});
 
 }  // namespace
 }  // namespace velant::app

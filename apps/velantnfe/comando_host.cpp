@@ -15,6 +15,7 @@
 #include "manager/gerenciador_nfe.h"
 #include "manager/manipuladores_comando.h"
 #include "plataforma/sockets.h"
+#include "ui/tela_grafica.h"
 #ifdef VELANT_COM_QT
 #include "ui/qt/interface_qt.h"
 #endif
@@ -39,21 +40,26 @@ std::string Situacao(const std::filesystem::path& p) {
   return std::filesystem::exists(p, ec) ? "" : " (ausente)";
 }
 
+// The window when there is a screen for it; otherwise the Host runs as it
+// would without --janela, and says so.
+std::unique_ptr<InterfaceOperador> InterfaceDaJanela() {
+#ifdef VELANT_COM_QT
+  SituacaoTela tela = VerificaTelaGrafica();
+  if (tela.disponivel) return CriaInterfaceQt();
+  const std::string motivo = tela.motivo;
+#else
+  const std::string motivo = "esta compilação não tem a janela (Qt)";
+#endif
+  std::fprintf(stderr, "velantnfe: aviso: --janela ignorada: %s; o Host segue sem janela, com os eventos nesta saída\n",
+               motivo.c_str());
+  std::fflush(stderr);
+  return nullptr;
+}
+
 int Host(const std::vector<std::string>& argumentos) {
   OpcoesHost opcoes = OpcoesHost::Ler(argumentos);
-  if (!opcoes.resto.empty()) {
-    std::fprintf(stderr, "uso: velantnfe [host] [--raiz PASTA] [--registro ARQUIVO] [--uma-vez] [--janela]\n");
-    return 64;
-  }
   std::unique_ptr<InterfaceOperador> ui;
-  if (opcoes.janela) {
-#ifdef VELANT_COM_QT
-    ui = CriaInterfaceQt();
-#else
-    std::fprintf(stderr, "velantnfe: esta compilação não tem a janela (Qt)\n");
-    return 64;
-#endif
-  }
+  if (opcoes.janela) ui = InterfaceDaJanela();
   AmbienteHost ambiente(opcoes, std::move(ui));
   Contexto& ctx = ambiente.Ctx();
   // Signals only set a flag: the tick in hand runs to its end.
@@ -90,7 +96,15 @@ int Host(const std::vector<std::string>& argumentos) {
   return codigo;
 }
 
-RegistroComando registro("host", &Host);
+RegistroComando registro(
+    "host", &Host,
+    {"velantnfe [host] [--raiz PASTA] [--registro ARQUIVO] [--uma-vez] [--janela]",
+     "o Host: atende a fila de solicitações uma vez por segundo (sem comando, é o que roda)",
+     "  --uma-vez  atende um tique só e termina\n"
+     "  --janela   mostra a janela GerenciadorNFe com o ícone na área de notificação; sem\n"
+     "             tela gráfica, avisa e segue sem janela\n",
+     {"--raiz", "--registro", "--uma-vez", "--janela"},
+     {}});
 
 }  // namespace
 }  // namespace velant::app

@@ -66,7 +66,14 @@ int Vetores(const std::vector<std::string>& argumentos) {
   return preenchidos ? 0 : 1;
 }
 
-RegistroComando registro("vetores", &Vetores);
+RegistroComando registro(
+    "vetores", &Vetores,
+    {"velantnfe vetores ARQUIVO [--raiz PASTA] [--registro ARQUIVO]",
+     "lista, posição por posição, os vetores do documento de um texto \"NFE3.10\"",
+     "Lê o texto como o Host leria, preenche os vetores com os valores do registro e o\n"
+     "banco da raiz, e lista cada posição. Nada é gerado nem gravado.\n",
+     {"--raiz", "--registro"},
+     {"ARQUIVO"}});
 
 }  // namespace
 }  // namespace velant::app

@@ -6,6 +6,7 @@
 #include "data/escritor_mensagem.h"
 #include "data/solicitacao_funcao_nfe.h"
 #include "data/tabelas_solicitacao.h"
+#include "manager/converte_cidade.h"
 #include "manager/gerenciador_nfe.h"
 #include "plataforma/sockets.h"
 
@@ -38,6 +39,7 @@ bool GerenciadorNFe::Carrega() {
   janela_.Caption = std::string(kCaptionProjeto) + " V-" + ctx_.host.VersaoSistema + " IP deste PC:" + janela_.IPDestePC;
   ui.DefinirTitulo(janela_.Caption);
   ui.AtualizaIconeBandeja(NIM_ADD, janela_.Caption);
+  ui.DefinirAcaoCommand1([this] { ConverteCidade1(ctx_); });
 
   ctx_.host.CaminhoIni = "C:\\KorvanePafEcf\\NFe\\VelantNFe\\VelantNFe.ini";
   ctx_.host.IPProcessamento = ctx_.ini.LerIni(kSecaoLocal, kChaveIPProcessado, ctx_.host.CaminhoIni);
@@ -113,6 +115,8 @@ void GerenciadorNFe::Descarrega() {
     Registra(" ** Erro: Host encerrado com respostas não gravadas: NSU " + nsus);
     respostasPendentes_.clear();
   }
+  // The button must not reach a manager that is going away.
+  ctx_.ui.DefinirAcaoCommand1(nullptr);
   if (solicitacao_ != nullptr) {
     // The log must not write through a record that is going away.
     ctx_.log.DefinirEscritorMensagem(nullptr);

@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# make install and the Debian package put the executables, the schemas, the
+# endpoint file, the SQL scripts, the guide and the systemd unit in place;
+# the installed executables use the installed data; the unit passes
+# systemd-analyze verify; the package carries its library dependencies and
+# installs and removes cleanly into a folder of its own.
+#   bash instalacao.sh <build-dir> <source-dir>
+set -euo pipefail
+BUILD=$(cd "$1" && pwd)
+FONTE=$(cd "$2" && pwd)
+TRABALHO=$(mktemp -d "${TMPDIR:-/tmp}/instalacao-XXXXXX")
+trap 'rm -rf "$TRABALHO"' EXIT
+falha() { echo "FALHOU: $*" >&2; exit 1; }
+
+# The files an installation under the prefix /usr has.
+confere_arvore() {   # $1 root of the installed tree, $2 what it came from
+  local r=$1 f
+  for f in usr/bin/velantnfe usr/bin/velantnfe-ac usr/bin/velantnfe-autoridade; do
+    [ -x "$r/$f" ] || falha "$2: falta $f"
+  done
+  for f in usr/share/velantnfe/schemas/PL_008i2/nfe_v3.10.xsd usr/share/velantnfe/schemas/PL_008i2/procNFe_v3.10.xsd \
+           usr/share/velantnfe/schemas/evento/envEventoCancNFe_v1.00.xsd usr/share/velantnfe/dados/servicos-nfe.ini \
+           usr/share/velantnfe/sql/sqlite.sql usr/share/velantnfe/sql/postgresql.sql \
+           usr/share/doc/velantnfe/integracao.md usr/share/doc/velantnfe/exemplos/03-nfe-venda.txt \
+           usr/lib/systemd/system/velantnfe.service; do
+    [ -f "$r/$f" ] || falha "$2: falta $f"
+  done
+  cmp -s "$r/usr/share/velantnfe/dados/servicos-nfe.ini" "$FONTE/dados/servicos-nfe.ini" || falha "$2: servicos-nfe.ini difere"
+  "$r/usr/bin/velantnfe" --help > /dev/null || falha "$2: velantnfe --help"
+}
+
+# The installed velantnfe validates against the installed schemas: with the
+# installed invoice schema made to refuse everything, generation must fail.
+confere_dados_instalados() {   # $1 root of the installed tree
+  local r=$1 raiz="$TRABALHO/raiz-gerar" xsd="$1/usr/share/velantnfe/schemas/PL_008i2/nfe_v3.10.xsd"
+  "$FONTE/scripts/preparar-certificados" "$BUILD" > /dev/null
+  rm -rf "$raiz"; mkdir -p "$raiz"
+  printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' '[HKEY_CURRENT_USER\nfe]' '"Ambiente"="2"' \
+    '"UnidadeFederada"="SP"' '"UnidadeFederadaCodigo"="35"' '"CNPJ"="11222333000181"' '"VerProc"="6.07.01.1"' \
+    "\"Certificado\"=\"$BUILD/certificados/emitente.pfx\"" '"SenhaCertificado"="1234"' > "$raiz/registro.reg"
+  local exemplo="$r/usr/share/doc/velantnfe/exemplos/03-nfe-venda.txt"
+  env -u VELANT_ESQUEMAS "$r/usr/bin/velantnfe" gerar "$exemplo" --raiz "$raiz" --registro "$raiz/registro.reg" \
+    > "$raiz/saida" 2>&1 || falha "gerar com os esquemas instalados: $(tail -3 "$raiz/saida")"
+  cp "$xsd" "$xsd.original"
+  printf '<xs:schema xmlns:xs="http://www.w3.org/2001/XMLSchema"/>\n' > "$xsd"
+  local rc=0
+  env -u VELANT_ESQUEMAS "$r/usr/bin/velantnfe" gerar "$exemplo" --raiz "$raiz" --registro "$raiz/registro.reg" \
+    > "$raiz/saida2" 2>&1 || rc=$?
+  mv "$xsd.original" "$xsd"
+  [ "$rc" = 1 ] && grep -q '^validado  não$' "$raiz/saida2" \
+    || falha "o velantnfe instalado não leu o esquema instalado (saída $rc): $(tail -3 "$raiz/saida2")"
+}
+
+# 1. make install with DESTDIR (the Makefile's rule is this command).
+destino="$TRABALHO/destdir"
+DESTDIR="$destino" cmake --install "$BUILD" --prefix /usr > "$TRABALHO/install.log" 2>&1 \
+  || falha "cmake --install: $(tail -5 "$TRABALHO/install.log")"
+confere_arvore "$destino" "make install"
+confere_dados_instalados "$destino"
+
+# 2. The unit: what the service needs, and systemd's own check against a root
+# made of the installed tree and this system's units.
+unidade="$destino/usr/lib/systemd/system/velantnfe.service"
+for linha in 'ExecStart=/usr/bin/velantnfe --raiz /var/lib/velantnfe --registro /var/lib/velantnfe/registro.reg' \
+             'StateDirectory=velantnfe' 'Restart=on-failure' 'KillSignal=SIGTERM' 'WantedBy=multi-user.target'; do
+  grep -qxF "$linha" "$unidade" || falha "a unidade não tem: $linha"
+done
+grep -q -- '--janela' "$unidade" && falha "a unidade roda a janela"
+verificacao="$TRABALHO/raiz-systemd"
+mkdir -p "$verificacao/etc" && cp -a "$destino/." "$verificacao/"
+cp -an /usr/lib/systemd/system/. "$verificacao/usr/lib/systemd/system/"
+(cd / && systemd-analyze verify --root="$verificacao" /usr/lib/systemd/system/velantnfe.service) > "$TRABALHO/verify.log" 2>&1 \
+  || falha "systemd-analyze verify: $(cat "$TRABALHO/verify.log")"
+[ ! -s "$TRABALHO/verify.log" ] || falha "systemd-analyze verify reclamou: $(cat "$TRABALHO/verify.log")"
+
+# 3. The Debian package.
+cpack --config "$BUILD/CPackConfig.cmake" -B "$TRABALHO/pacote" > "$TRABALHO/cpack.log" 2>&1 \
+  || falha "cpack: $(tail -5 "$TRABALHO/cpack.log")"
+deb=$(ls "$TRABALHO"/pacote/velantnfe_*_amd64.deb)
+depende=$(dpkg-deb -f "$deb" Depends)
+for lib in libsqlite3-0 libpq5 libxml2 libxmlsec1-openssl libcurl4 libssl3 ca-certificates; do
+  grep -q "\b$lib\b" <<<"$depende" || falha "o pacote não depende de $lib: $depende"
+done
+[ "$(dpkg-deb -f "$deb" Package)" = velantnfe ] || falha "nome do pacote"
+dpkg-deb -c "$deb" > "$TRABALHO/conteudo"
+grep -q ' ./usr/lib/systemd/system/velantnfe.service$' "$TRABALHO/conteudo" || falha "o pacote não traz a unidade"
+extraido="$TRABALHO/extraido"
+dpkg-deb -x "$deb" "$extraido"
+grep -qx 'ExecStart=/usr/bin/velantnfe .*' "$extraido/usr/lib/systemd/system/velantnfe.service" \
+  || falha "a unidade do pacote não chama /usr/bin/velantnfe"
+confere_arvore "$extraido" "dpkg-deb -x"
+confere_dados_instalados "$extraido"
+
+# Installed and removed by dpkg into a root of its own (the maintainer
+# scripts run outside it and leave this system's services alone).
+raiz_dpkg="$TRABALHO/raiz-dpkg"
+mkdir -p "$raiz_dpkg/var/lib/dpkg/info" "$raiz_dpkg/var/lib/dpkg/updates"
+: > "$raiz_dpkg/var/lib/dpkg/status"
+dpkg --root="$raiz_dpkg" --force-depends --force-script-chrootless -i "$deb" > "$TRABALHO/dpkg-i.log" 2>&1 \
+  || falha "dpkg -i: $(tail -5 "$TRABALHO/dpkg-i.log")"
+[ "$(dpkg --root="$raiz_dpkg" -s velantnfe | sed -n 's/^Status: //p')" = "install ok installed" ] || falha "dpkg -s"
+confere_arvore "$raiz_dpkg" "dpkg -i"
+dpkg --root="$raiz_dpkg" --force-script-chrootless -r velantnfe > "$TRABALHO/dpkg-r.log" 2>&1 \
+  || falha "dpkg -r: $(tail -5 "$TRABALHO/dpkg-r.log")"
+[ ! -e "$raiz_dpkg/usr/bin/velantnfe" ] || falha "dpkg -r deixou o executável"
+echo "instalacao: ok ($(basename "$deb"), $(du -k "$deb" | cut -f1) KB)"
