@@ -27,11 +27,13 @@ constexpr int kLinhas = 500;
 [[noreturn]] void Host(BancoAberto& banco, int numero, int escrita, int largada) {
   int codigo = 0;
   try {
-    char c;
-    if (read(largada, &c, 1) < 0) _exit(4);   // waits until the parent lets all go
     InterfaceHeadless ui(true);
     {
+      // Opened before the start (opening takes the file's write lock in
+      // turn): the race is over the rows, not over who opened first.
       CConexaoNfe conexao(banco.raiz.ini, banco.raiz.caminhos, ui);
+      char c;
+      if (read(largada, &c, 1) < 0) _exit(4);   // waits until the parent lets all go
       ConfiguracaoHost host;
       DefineDialetoBanco(host, conexao.TipoBanco());
       host.VersaoSistema = "host" + std::to_string(numero);
