@@ -128,7 +128,7 @@ TEST_F(DanfePdf, BlocosNaOrdemComOsValoresDaNota) {
   for (const std::string& valor :
        {std::string("Nº 000.000.501"), std::string("EMPRESA TESTE LTDA"), std::string("11.222.333/0001-81"),
         std::string("123456789012"), std::string("VENDA DE MERCADORIA ADQUIRIDA DE TERCEIROS"), protocolo,
-        std::string(teste::kDestinatarioHomologacao), std::string("44.555.666/0001-72"),
+        std::string(teste::kDestinatarioHomologacao), std::string("44.555.666/0001-81"),
         std::string("AV PAULISTA 1000"), std::string("01310-200"), std::string("15/01/2016"),
         std::string("TRANSPORTADORA RÁPIDA LTDA"), std::string("12.345.678/0001-95"), std::string("0-EMITENTE"),
         std::string("ABC1234"), std::string("CAIXA"), std::string("13,750"), std::string("12,500"),

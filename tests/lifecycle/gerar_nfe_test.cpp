@@ -259,7 +259,7 @@ TEST_P(RegrasAntesDeEnviar, ProdutosQueNaoSomamSaoRecusados) {
   a.tabelas.TabelaNota.SetValue("TotalNFTot", Valor(Currency::DeInteiro(150)));
   const std::string regra = "564 - Rejeição: Total do Produto / Serviço difere do somatório dos itens";
   EXPECT_EQ(GerarNFE(a.ctx), !confere) << a.ArquivoLog();
-  EXPECT_EQ(a.estado.MensagemRetorno, confere ? regra : "");
+  EXPECT_EQ(a.atual.MensagemRetorno, confere ? regra : "");
   EXPECT_EQ(NoLog("      " + regra + " (vProd 150.00; soma dos itens 100.00)"), confere) << a.ArquivoLog();
   EXPECT_EQ(NoLog("        Regras da autoridade não conferidas (VerificaRegrasAntesDeEnviar=0)"), !confere);
   ASSERT_FALSE(mensagens.empty());
