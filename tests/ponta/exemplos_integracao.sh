@@ -29,9 +29,9 @@ TABELA=$(cat <<'FIM'
 06-enviar-email-contador.txt            | aprovada: NFsE enviada por Email!              | pendente
 07-cancelar-nfe.txt                     | aprovada: NFe Cancelada com Sucesso!           | pendente
 08-inutilizar-numero.txt                | aprovada: Inutilização de número homologado    | pendente
-09-rejeitada-comando-desconhecido.txt   | sem resposta
-10-rejeitada-sem-terminador.txt         | sem resposta
-11-rejeitada-terminador-sem-crlf.txt    | sem resposta
+09-rejeitada-comando-desconhecido.txt   | cancelada: Comando Desconhecido.  ->EMITIR NFCE<-
+10-rejeitada-sem-terminador.txt         | cancelada: Sem a linha 999-999 (terminador)
+11-rejeitada-terminador-sem-crlf.txt    | cancelada: Terminador 999-999 sem CR LF no fim do texto
 FIM
 )
 apara() { sed 's/^ *//; s/ *$//' <<<"$1"; }

