@@ -2,6 +2,7 @@
 
 #include <xmlsec/xmlsec.h>
 
+#include <libxml/c14n.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xmlsave.h>
@@ -27,7 +28,9 @@
 #include <cstring>
 #include <fstream>
 #include <mutex>
+#include <optional>
 #include <sstream>
+#include <vector>
 
 #include "base/arquivos.h"
 #include "base/erro.h"
@@ -350,6 +353,102 @@ std::string DesvioDoPerfil(xmlNode* assinatura, std::string* referencia, bool* e
   return "";
 }
 
+
+// What a same-document reference "#Id" selects: the element and everything
+// under it, with the namespaces in scope there. Deciding by the ancestors
+// keeps the canonicalization linear; a node set would be searched per node.
+int NaSubarvore(void* raiz, xmlNode* no, xmlNode* pai) {
+  const xmlNode* n = (no->type == XML_NAMESPACE_DECL || no->type == XML_ATTRIBUTE_NODE) ? pai : no;
+  for (; n != nullptr; n = n->parent)
+    if (n == raiz) return 1;
+  return 0;
+}
+
+// Inclusive C14N 1.0 without comments of the element's subtree.
+std::string Canoniza(xmlDoc* doc, xmlNode* elemento) {
+  xmlOutputBuffer* saida = xmlAllocOutputBuffer(nullptr);
+  if (saida == nullptr) Falha("Sem memória para assinar o XML");
+  int r = xmlC14NExecute(doc, NaSubarvore, elemento, XML_C14N_1_0, nullptr, 0, saida);
+  std::string texto;
+  if (r >= 0) texto.assign(reinterpret_cast<const char*>(xmlOutputBufferGetContent(saida)), xmlOutputBufferGetSize(saida));
+  xmlOutputBufferClose(saida);
+  if (r < 0) Falha("Falha ao canonizar o elemento " + std::string(reinterpret_cast<const char*>(elemento->name)));
+  return texto;
+}
+
+std::string Sha1Base64(const std::string& dados) {
+  unsigned char resumo[EVP_MAX_MD_SIZE];
+  unsigned int tamanho = 0;
+  if (EVP_Digest(dados.data(), dados.size(), resumo, &tamanho, EVP_sha1(), nullptr) != 1)
+    Falha("Falha ao calcular o resumo SHA-1: " + ErroOpenSsl());
+  return Base64(resumo, tamanho);
+}
+
+std::string RsaSha1Base64(EVP_PKEY* chave, const std::string& dados) {
+  std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> ctx(EVP_MD_CTX_new(), EVP_MD_CTX_free);
+  size_t tamanho = 0;
+  if (!ctx || EVP_DigestSignInit(ctx.get(), nullptr, EVP_sha1(), nullptr, chave) != 1 ||
+      EVP_DigestSign(ctx.get(), nullptr, &tamanho, reinterpret_cast<const unsigned char*>(dados.data()),
+                     dados.size()) != 1)
+    Falha("Falha ao assinar o XML: " + ErroOpenSsl());
+  std::vector<unsigned char> assinatura(tamanho);
+  if (EVP_DigestSign(ctx.get(), assinatura.data(), &tamanho, reinterpret_cast<const unsigned char*>(dados.data()),
+                     dados.size()) != 1)
+    Falha("Falha ao assinar o XML: " + ErroOpenSsl());
+  return Base64(assinatura.data(), tamanho);
+}
+
+
+// The signed document is the text that came in with the Signature after the
+// signed element: writing the whole tree again would cost as much as the
+// signature. Only a plain text qualifies (declaration, comments and blanks
+// around one root, the element's end tag once and unprefixed); anything
+// else is written from the tree.
+std::optional<std::string> ComAssinatura(const std::string& xml, const xmlNode* alvo, xmlDoc* doc,
+                                         xmlNode* assinatura) {
+  if (alvo->ns != nullptr && alvo->ns->prefix != nullptr) return std::nullopt;
+  size_t inicio = xml.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  for (;;) {
+    inicio = xml.find_first_not_of(" \t\r\n", inicio);
+    if (inicio == std::string::npos) return std::nullopt;
+    if (xml.compare(inicio, 5, "<?xml") == 0) {
+      size_t fim = xml.find("?>", inicio);
+      if (fim == std::string::npos) return std::nullopt;
+      inicio = fim + 2;
+    } else if (xml.compare(inicio, 4, "<!--") == 0) {
+      size_t fim = xml.find("-->", inicio);
+      if (fim == std::string::npos) return std::nullopt;
+      inicio = fim + 3;
+    } else if (xml.compare(inicio, 2, "<!") == 0 || xml.compare(inicio, 2, "<?") == 0) {
+      return std::nullopt;
+    } else {
+      break;
+    }
+  }
+  size_t fimRaiz = xml.find_last_not_of(" \t\r\n");
+  if (fimRaiz == std::string::npos || xml[fimRaiz] != '>' || xml.find("<!--", inicio) != std::string::npos)
+    return std::nullopt;
+  const std::string fechamento = "</" + std::string(reinterpret_cast<const char*>(alvo->name)) + ">";
+  size_t fimAlvo = xml.find(fechamento, inicio);
+  if (fimAlvo == std::string::npos || xml.find(fechamento, fimAlvo + 1) != std::string::npos) return std::nullopt;
+  fimAlvo += fechamento.size();
+
+  xmlBuffer* buffer = xmlBufferCreate();
+  if (buffer == nullptr) Falha("Sem memória para gravar o XML assinado");
+  int n = xmlNodeDump(buffer, doc, assinatura, 0, 0);
+  std::string texto;
+  if (n > 0) texto.assign(reinterpret_cast<const char*>(xmlBufferContent(buffer)), static_cast<size_t>(xmlBufferLength(buffer)));
+  xmlBufferFree(buffer);
+  if (n <= 0) Falha("Sem memória para gravar o XML assinado");
+
+  std::string r = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
+  r.reserve(r.size() + fimRaiz + 1 - inicio + texto.size());
+  r.append(xml, inicio, fimAlvo - inicio);
+  r += texto;
+  r.append(xml, fimAlvo, fimRaiz + 1 - fimAlvo);
+  return r;
+}
+
 void RegistraIds(xmlDoc* doc) {
   static const xmlChar* ids[] = {BAD_CAST "Id", nullptr};
   xmlSecAddIDs(doc, xmlDocGetRootElement(doc), ids);
@@ -468,43 +567,20 @@ std::string AssinarXml(const std::string& xml, const std::string& tagAssinada, c
   }
   RemoveEspacosEntreTags(assinatura);
 
-  // The key carries the signer's certificate alone, so KeyInfo gets no chain.
-  const CertificadoA1::Dados* d = certificado.Interno();
-  std::unique_ptr<xmlSecKey, LiberaChave> chave(xmlSecKeyCreate());
-  if (!chave) Falha("Não foi possível usar a chave do certificado: " + ultimoErroXmlsec);
-  xmlSecKeyDataPtr valorChave = xmlSecOpenSSLEvpKeyAdopt(xmlSecOpenSSLEvpKeyDup(d->chave.get()));
-  if (valorChave == nullptr) Falha("Não foi possível usar a chave do certificado: " + ultimoErroXmlsec);
-  if (xmlSecKeySetValue(chave.get(), valorChave) < 0) {
-    xmlSecKeyDataDestroy(valorChave);
-    Falha("Não foi possível usar a chave do certificado: " + ultimoErroXmlsec);
-  }
-  xmlSecKeyDataPtr dadosX509 = xmlSecKeyDataCreate(xmlSecOpenSSLKeyDataX509Id);
-  if (dadosX509 == nullptr) Falha("Não foi possível usar o certificado: " + ultimoErroXmlsec);
-  X509* c1 = X509_dup(d->certificado.get());
-  X509* c2 = X509_dup(d->certificado.get());
-  if (xmlSecOpenSSLKeyDataX509AdoptKeyCert(dadosX509, c1) < 0) {
-    X509_free(c1);
-    X509_free(c2);
-    xmlSecKeyDataDestroy(dadosX509);
-    Falha("Não foi possível usar o certificado: " + ultimoErroXmlsec);
-  }
-  if (xmlSecOpenSSLKeyDataX509AdoptCert(dadosX509, c2) < 0) {
-    X509_free(c2);
-    xmlSecKeyDataDestroy(dadosX509);
-    Falha("Não foi possível usar o certificado: " + ultimoErroXmlsec);
-  }
-  if (xmlSecKeyAdoptData(chave.get(), dadosX509) < 0) {
-    xmlSecKeyDataDestroy(dadosX509);
-    Falha("Não foi possível usar o certificado: " + ultimoErroXmlsec);
-  }
-
-  std::unique_ptr<xmlSecDSigCtx, LiberaDsig> ctx(xmlSecDSigCtxCreate(nullptr));
-  if (!ctx) Falha("Não foi possível assinar: " + ultimoErroXmlsec);
-  ctx->signKey = chave.release();
-  if (xmlSecDSigCtxSign(ctx.get(), assinatura) < 0) Falha("Falha ao assinar o XML: " + ultimoErroXmlsec);
-  xmlNode* valor = ProximoElemento(PrimeiroFilho(assinatura));
-  if (valor != nullptr) CompactaBase64(valor);
-  if (xmlNode* ki = ProximoElemento(valor)) CompactaBase64(ki);
+  // The profile fixes every choice, so the signature is computed here: the
+  // digest of the signed element's canonical form, then RSA-SHA1 over the
+  // canonical SignedInfo (the enveloped-signature transform removes nothing,
+  // as the Signature follows the element instead of lying inside it).
+  xmlNode* signedInfo = PrimeiroFilho(assinatura);
+  xmlNode* digestValue = PrimeiroElemento(signedInfo, "DigestValue");
+  xmlNode* valor = ProximoElemento(signedInfo);
+  xmlNode* certificadoX509 = PrimeiroElemento(ProximoElemento(valor), "X509Certificate");
+  if (digestValue == nullptr || valor == nullptr || certificadoX509 == nullptr)
+    Falha("Não foi possível montar a assinatura: modelo incompleto");
+  xmlNodeSetContent(digestValue, BAD_CAST Sha1Base64(Canoniza(doc.get(), alvo)).c_str());
+  xmlNodeSetContent(valor, BAD_CAST RsaSha1Base64(certificado.Interno()->chave.get(), Canoniza(doc.get(), signedInfo)).c_str());
+  xmlNodeSetContent(certificadoX509, BAD_CAST certificado.CertificadoBase64().c_str());
+  if (auto texto = ComAssinatura(xml, alvo, doc.get(), assinatura)) return *texto;
   return Serializa(doc.get());
 }
 

@@ -75,6 +75,51 @@ void GuardaPrimeiroErro(void* dados, xmlError* erro) {
   primeiro->texto = "linha " + std::to_string(erro->line) + ": " + msg;
 }
 
+// The parser reports what is not well formed to the process-wide handlers
+// (standard error); while streaming, those reports are dropped: the tree
+// parse below gives the message.
+void Descarta(void*, xmlError*) {}
+struct SilenciaParser {
+  SilenciaParser() { xmlSetStructuredErrorFunc(nullptr, Descarta); }
+  ~SilenciaParser() { xmlSetStructuredErrorFunc(nullptr, nullptr); }
+};
+
+// "linha N: <message>" when the text is not well-formed XML.
+std::optional<std::string> ErroDeLeitura(const std::string& conteudo) {
+  xmlParserCtxt* leitor = xmlNewParserCtxt();
+  if (leitor == nullptr) throw ErroExecucao(CodigoErro::ChamadaInvalida, "Sem memória para validar o XML");
+  xmlDoc* doc = xmlCtxtReadMemory(leitor, conteudo.data(), static_cast<int>(conteudo.size()), nullptr, nullptr,
+                                  XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+  std::optional<std::string> erro;
+  if (doc == nullptr) {
+    std::string msg = leitor->lastError.message ? SemQuebraFinal(leitor->lastError.message) : "XML mal formado";
+    erro = "linha " + std::to_string(leitor->lastError.line) + ": " + msg;
+  }
+  xmlFreeDoc(doc);
+  xmlFreeParserCtxt(leitor);
+  return erro;
+}
+
+// The whole document as a tree, then validated.
+std::optional<std::string> ValidaArvore(xmlSchema* compilado, const std::string& conteudo, const std::string& esquema) {
+  xmlDoc* doc = xmlReadMemory(conteudo.data(), static_cast<int>(conteudo.size()), nullptr, nullptr,
+                              XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+  if (doc == nullptr) return "XML mal formado";
+  PrimeiroErro primeiro;
+  xmlSchemaValidCtxt* validador = xmlSchemaNewValidCtxt(compilado);
+  if (validador == nullptr) {
+    xmlFreeDoc(doc);
+    throw ErroExecucao(CodigoErro::ChamadaInvalida, "Sem memória para validar o XML");
+  }
+  xmlSchemaSetValidStructuredErrors(validador, GuardaPrimeiroErro, &primeiro);
+  int r = xmlSchemaValidateDoc(validador, doc);
+  xmlSchemaFreeValidCtxt(validador);
+  xmlFreeDoc(doc);
+  if (r == 0) return std::nullopt;
+  if (primeiro.texto.empty()) primeiro.texto = "documento não confere com o esquema " + esquema;
+  return primeiro.texto;
+}
+
 bool PareceXml(const std::string& s) {
   size_t i = 0;
   if (s.compare(0, 3, "\xEF\xBB\xBF") == 0) i = 3;
@@ -128,29 +173,29 @@ std::optional<std::string> ValidarXml(const std::string& xmlOuArquivo, const std
     conteudo = std::move(*lido);
   }
 
-  xmlParserCtxt* leitor = xmlNewParserCtxt();
-  if (leitor == nullptr) throw ErroExecucao(CodigoErro::ChamadaInvalida, "Sem memória para validar o XML");
-  xmlDoc* doc = xmlCtxtReadMemory(leitor, conteudo.data(), static_cast<int>(conteudo.size()), nullptr, nullptr,
-                                  XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
-  if (doc == nullptr) {
-    std::string msg = leitor->lastError.message ? SemQuebraFinal(leitor->lastError.message) : "XML mal formado";
-    int linha = leitor->lastError.line;
-    xmlFreeParserCtxt(leitor);
-    return "linha " + std::to_string(linha) + ": " + msg;
-  }
-  xmlFreeParserCtxt(leitor);
-
+  // Validated while it is read, without building a tree: the documents are
+  // large and read once. A document that is not well formed is read again
+  // as a tree for the parser's own message.
   PrimeiroErro primeiro;
   xmlSchemaValidCtxt* validador = xmlSchemaNewValidCtxt(compilado);
-  if (validador == nullptr) {
-    xmlFreeDoc(doc);
+  if (validador == nullptr) throw ErroExecucao(CodigoErro::ChamadaInvalida, "Sem memória para validar o XML");
+  xmlSchemaSetValidStructuredErrors(validador, GuardaPrimeiroErro, &primeiro);
+  xmlParserInputBuffer* entrada =
+      xmlParserInputBufferCreateMem(conteudo.data(), static_cast<int>(conteudo.size()), XML_CHAR_ENCODING_NONE);
+  if (entrada == nullptr) {
+    xmlSchemaFreeValidCtxt(validador);
     throw ErroExecucao(CodigoErro::ChamadaInvalida, "Sem memória para validar o XML");
   }
-  xmlSchemaSetValidStructuredErrors(validador, GuardaPrimeiroErro, &primeiro);
-  int r = xmlSchemaValidateDoc(validador, doc);
+  int r;
+  {
+    SilenciaParser silencio;
+    r = xmlSchemaValidateStream(validador, entrada, XML_CHAR_ENCODING_NONE, nullptr, nullptr);
+  }
   xmlSchemaFreeValidCtxt(validador);
-  xmlFreeDoc(doc);
   if (r == 0) return std::nullopt;
+  if (auto erroDeLeitura = ErroDeLeitura(conteudo)) return erroDeLeitura;
+  // A fault of the streaming validator itself (not of the document): the tree decides.
+  if (r < 0) return ValidaArvore(compilado, conteudo, esquema);
   if (primeiro.texto.empty()) primeiro.texto = "documento não confere com o esquema " + esquema;
   return primeiro.texto;
 }

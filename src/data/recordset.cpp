@@ -11,20 +11,18 @@ namespace velant::data {
 namespace {
 
 // Lower-case fold of ASCII and of the Latin-1 letters written as C3 xx in UTF-8,
-// enough for column names ("Descrição" matches "DESCRIÇÃO").
-std::string Dobra(const std::string& s) {
-  std::string r = s;
-  for (size_t i = 0; i < r.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(r[i]);
-    if (c >= 'A' && c <= 'Z') {
-      r[i] = static_cast<char>(c + 32);
-    } else if (c == 0xC3 && i + 1 < r.size()) {
-      unsigned char d = static_cast<unsigned char>(r[i + 1]);
-      if (d >= 0x80 && d <= 0x9E && d != 0x97) r[i + 1] = static_cast<char>(d + 0x20);
-      ++i;
-    }
+// enough for column names ("Descrição" matches "DESCRIÇÃO"): the byte at i,
+// given the byte before it.
+inline unsigned char DobraByte(std::string_view s, size_t i) {
+  unsigned char c = static_cast<unsigned char>(s[i]);
+  if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
+  if (i > 0 && static_cast<unsigned char>(s[i - 1]) == 0xC3 && c >= 0x80 && c <= 0x9E && c != 0x97) {
+    // Only the second byte of a C3 pair: a C3 that is itself a second byte starts nothing.
+    size_t inicio = i - 1;
+    while (inicio > 0 && static_cast<unsigned char>(s[inicio - 1]) == 0xC3) --inicio;
+    if ((i - 1 - inicio) % 2 == 0) return static_cast<unsigned char>(c + 0x20);
   }
-  return r;
+  return c;
 }
 
 // The error the record set gives when a value does not fit its column.
@@ -62,11 +60,13 @@ void Recordset::AppendCampo(const std::string& nome, TipoCampo tipo, int32_t tam
   if (aberto_) Levanta(CodigoErro::ChamadaInvalida, "Não é possível acrescentar a coluna " + nome + " a um conjunto aberto");
   if (IndiceCampo(nome) >= 0) Levanta(CodigoErro::ChamadaInvalida, "A coluna " + nome + " já existe");
   campos_.push_back(DefinicaoCampo{nome, tipo, tamanho});
+  indice_.emplace(nome, static_cast<int32_t>(campos_.size() - 1));
 }
 
 void Recordset::LimparCampos() {
   if (aberto_) Levanta(CodigoErro::ChamadaInvalida, "Não é possível apagar as colunas de um conjunto aberto");
   campos_.clear();
+  indice_.clear();
 }
 
 void Recordset::Open() {
@@ -79,6 +79,7 @@ void Recordset::Open() {
 
 void Recordset::AbrirComResultado(std::vector<DefinicaoCampo> campos, std::vector<std::vector<Valor>> linhas) {
   campos_ = std::move(campos);
+  IndexaCampos();
   registros_ = std::move(linhas);
   for (auto& r : registros_) r.resize(campos_.size(), Valor::Nulo());
   pos_ = 0;
@@ -176,12 +177,27 @@ const DefinicaoCampo& Recordset::Campo(int32_t indice) const {
   return campos_[static_cast<size_t>(indice)];
 }
 
+size_t Recordset::HashNome::operator()(std::string_view nome) const {
+  size_t h = 14695981039346656037ull;
+  for (size_t i = 0; i < nome.size(); ++i) h = (h ^ DobraByte(nome, i)) * 1099511628211ull;
+  return h;
+}
+
+bool Recordset::IgualNome::operator()(std::string_view a, std::string_view b) const {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (DobraByte(a, i) != DobraByte(b, i)) return false;
+  return true;
+}
+
+void Recordset::IndexaCampos() {
+  indice_.clear();
+  for (size_t i = 0; i < campos_.size(); ++i) indice_.emplace(campos_[i].nome, static_cast<int32_t>(i));
+}
+
 int32_t Recordset::IndiceCampo(const std::string& nome) const {
-  const std::string procura = Dobra(nome);
-  for (size_t i = 0; i < campos_.size(); ++i) {
-    if (campos_[i].nome.size() == nome.size() && Dobra(campos_[i].nome) == procura) return static_cast<int32_t>(i);
-  }
-  return -1;
+  auto it = indice_.find(std::string_view(nome));
+  return it == indice_.end() ? -1 : it->second;
 }
 
 void Recordset::ExigeRegistroAtual() const {

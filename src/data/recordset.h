@@ -4,6 +4,8 @@
 // a query (client-side cursor: the whole result is read at once).
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "base/valor.h"
@@ -80,8 +82,20 @@ class Recordset {
   void SetValue(int32_t indice, const Valor& v);
 
  private:
+  // Column names compared as IndiceCampo does: ASCII and Latin-1 letters folded.
+  struct HashNome {
+    using is_transparent = void;
+    size_t operator()(std::string_view nome) const;
+  };
+  struct IgualNome {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const;
+  };
+  void IndexaCampos();
   void ExigeRegistroAtual() const;
   std::vector<DefinicaoCampo> campos_;
+  // Every read of a value by name looks its column up: the first column of each name.
+  std::unordered_map<std::string, int32_t, HashNome, IgualNome> indice_;
   std::vector<std::vector<Valor>> registros_;
   int32_t pos_ = -1;
   bool aberto_ = false;

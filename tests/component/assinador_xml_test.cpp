@@ -216,6 +216,37 @@ TEST(AssinarXml, EventoEInutilizacao) {
   }
 }
 
+// However the document came written (declaration or not, a byte-order mark,
+// comments or blanks around the root, a prefixed element), the result is the
+// same document with one sound Signature after the signed element, under the
+// one declaration, and verified by the outside tool's rules here.
+TEST(AssinarXml, QualquerFormaDoDocumentoDeEntrada) {
+  const std::string corpo = kNfeMinima.substr(kNfeMinima.find("<NFe"));
+  const std::string declaracao = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
+  const std::string casos[] = {
+      corpo,
+      "\xEF\xBB\xBF" + declaracao + corpo,
+      "<?xml version='1.0' encoding='utf-8'?>\r\n<!-- exportado -->\r\n" + corpo + "\r\n",
+      declaracao + TrocaPrimeiro(corpo, "</ide>", "</ide><!-- </infNFe> -->"),
+      declaracao + "<p:NFe xmlns:p=\"http://www.portalfiscal.inf.br/nfe\"><p:infNFe versao=\"3.10\" "
+                   "Id=\"NFe35160111222333000181550010000001231000001233\"><p:ide/></p:infNFe></p:NFe>"};
+  for (const auto& xml : casos) {
+    SCOPED_TRACE(xml);
+    std::string s = Assina(xml);
+    EXPECT_EQ(s.rfind(declaracao + "<", 0), 0u) << s;
+    EXPECT_EQ(s.find("<?xml", 1), std::string::npos);
+    EXPECT_EQ(s.find("</Signature>"), s.rfind("</Signature>"));
+    std::string erro;
+    std::vector<InfoAssinatura> infos;
+    EXPECT_TRUE(VerificarAssinatura(s, &erro, &infos)) << erro;
+    EXPECT_EQ(infos.size(), 1u);
+  }
+  // A plain document keeps its own bytes: only the Signature is added.
+  std::string s = Assina(kNfeMinima);
+  size_t fim = s.find("</infNFe>") + 9;
+  EXPECT_EQ(s.substr(0, fim) + s.substr(s.find("</Signature>") + 12), kNfeMinima);
+}
+
 // Loading a certificate or signing must be refused as a component error that says why.
 TEST(AssinarXml, Recusas) {
   const auto pfx = teste::PastaCertificados() / "emitente.pfx";

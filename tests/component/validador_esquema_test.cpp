@@ -47,6 +47,26 @@ INSTANTIATE_TEST_SUITE_P(
                       CasoInvalido{"MalFormado", "</infNFe>", "</infNF>", "infNF"}),
     [](const ::testing::TestParamInfo<CasoInvalido>& i) { return std::string(i.param.nome); });
 
+// The validator reads the document as a stream: long accented texts in
+// patterned elements, split by the reader, are as valid as in a tree.
+TEST(ValidarXml, TextosLongosComAcentosEmQualquerTamanho) {
+  for (size_t tamanho : {10u, 90u, 112u, 200u, 255u}) {
+    std::string motivo = "Rejeição: ";
+    while (motivo.size() < tamanho) motivo += "concatenação à ";
+    motivo.resize(tamanho);
+    while (!motivo.empty() && (motivo.back() == ' ' || (static_cast<unsigned char>(motivo.back()) & 0xC0) == 0xC0))
+      motivo.pop_back();
+    std::string ret = "<retConsReciNFe xmlns=\"http://www.portalfiscal.inf.br/nfe\" versao=\"3.10\"><tpAmb>2</tpAmb>"
+                      "<verAplic>VELANT-AUT-3.10</verAplic><nRec>351000000000001</nRec><cStat>104</cStat>"
+                      "<xMotivo>Lote processado</xMotivo><cUF>35</cUF><dhRecbto>2026-12-06T19:23:53-03:00</dhRecbto>"
+                      "<protNFe versao=\"3.10\"><infProt><tpAmb>2</tpAmb><verAplic>VELANT-AUT-3.10</verAplic>"
+                      "<chNFe>35160111222333000181550010000001231000001233</chNFe>"
+                      "<dhRecbto>2026-12-06T19:23:53-03:00</dhRecbto><cStat>502</cStat><xMotivo>" +
+                      motivo + "</xMotivo></infProt></protNFe></retConsReciNFe>";
+    EXPECT_EQ(ValidarXml(ret, "retConsReciNFe_v3.10.xsd"), std::nullopt) << tamanho;
+  }
+}
+
 TEST(ValidarXml, ArquivoOuTexto) {
   teste::PastaTemporaria pasta;
   auto arquivo = pasta.Caminho() / "nota.xml";
