@@ -3,7 +3,11 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
+#include <mutex>
+#include <unordered_map>
 #include <system_error>
 #include <vector>
 
@@ -78,6 +82,7 @@ MapeadorCaminhos::MapeadorCaminhos(fs::path raiz) {
   std::error_code ec;
   fs::path absoluta = fs::absolute(raiz, ec);
   raiz_ = (ec ? raiz : absoluta).lexically_normal();
+  pastas_ = std::make_shared<Pastas>();
   // "dir/" normalises to "dir/" with an empty filename; keep one form.
   if (raiz_.has_relative_path() && raiz_.filename().empty()) raiz_ = raiz_.parent_path();
 }
@@ -94,15 +99,47 @@ fs::path MapeadorCaminhos::RaizPadrao(const std::string& opcaoLinhaComando) {
 
 namespace {
 
+bool EhPasta(const fs::path& p) {
+  struct stat st {};
+  return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
+struct MapeadorCaminhos::Pastas {
+  std::mutex mutex;
+  std::unordered_map<std::string, fs::path> achadas;
+};
+
+namespace {
+
 // Folders are matched without regard to case. The file name itself is only
 // looked for in other spellings when reading: the system always writes its
 // files under one spelling, and scanning a folder of many thousand invoices
-// for every new file would make each write slower than the last.
-fs::path MapearComponentes(const fs::path& raiz, const std::string& caminhoWindows, bool procurarArquivo) {
-  fs::path local = raiz;
-  bool existe = true;
+// for every new file would make each write slower than the last. A folder
+// found before is taken again while it still exists.
+fs::path MapearComponentes(const fs::path& raiz, const std::string& caminhoWindows, bool procurarArquivo,
+                           MapeadorCaminhos::Pastas& pastas, bool* pastasExistem) {
   std::vector<std::string> partes = Componentes(caminhoWindows);
-  for (size_t i = 0; i < partes.size(); ++i) {
+  fs::path local = raiz;
+  size_t i = 0;
+  bool existe = true;
+  const size_t quantasPastas = partes.empty() ? 0 : partes.size() - 1;
+  std::string chave;
+  for (size_t k = 0; k < quantasPastas; ++k) chave += UCase(partes[k]) + "\\";
+  if (quantasPastas > 0) {
+    std::lock_guard<std::mutex> trava(pastas.mutex);
+    auto it = pastas.achadas.find(chave);
+    if (it != pastas.achadas.end()) {
+      if (EhPasta(it->second)) {
+        local = it->second;
+        i = quantasPastas;
+      } else {
+        pastas.achadas.erase(it);
+      }
+    }
+  }
+  for (; i < partes.size(); ++i) {
     const std::string& parte = partes[i];
     if (existe && !procurarArquivo && i + 1 == partes.size()) {
       local /= parte;
@@ -112,26 +149,32 @@ fs::path MapearComponentes(const fs::path& raiz, const std::string& caminhoWindo
       std::string achado = ProcurarSemCaixa(local, parte);
       if (!achado.empty()) {
         local /= achado;
+        if (i + 1 == quantasPastas) {
+          std::lock_guard<std::mutex> trava(pastas.mutex);
+          pastas.achadas[chave] = local;
+        }
         continue;
       }
       existe = false;
     }
     local /= parte;
   }
+  if (pastasExistem != nullptr) *pastasExistem = existe || quantasPastas == 0;
   return local;
 }
 
 }  // namespace
 
 fs::path MapeadorCaminhos::Mapear(const std::string& caminhoWindows) const {
-  return MapearComponentes(raiz_, caminhoWindows, true);
+  return MapearComponentes(raiz_, caminhoWindows, true, *pastas_, nullptr);
 }
 
 fs::path MapeadorCaminhos::MapearParaGravar(const std::string& caminhoWindows) const {
-  fs::path local = MapearComponentes(raiz_, caminhoWindows, false);
+  bool pastasExistem = false;
+  fs::path local = MapearComponentes(raiz_, caminhoWindows, false, *pastas_, &pastasExistem);
   std::error_code ec;
   // A failure here shows up when the caller opens the file.
-  if (local != raiz_) fs::create_directories(local.parent_path(), ec);
+  if (local != raiz_ && !pastasExistem) fs::create_directories(local.parent_path(), ec);
   return local;
 }
 

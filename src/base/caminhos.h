@@ -6,6 +6,7 @@
 // The drive letter becomes a folder, backslashes become separators, and each
 // component that already exists is matched without regard to letter case.
 #include <filesystem>
+#include <memory>
 #include <string>
 
 namespace velant {
@@ -33,8 +34,14 @@ class MapeadorCaminhos {
 
   bool Existe(const std::string& caminhoWindows) const;
 
+  struct Pastas;   // opaque: the folders already found
+
  private:
   std::filesystem::path raiz_;
+  // Folders already found (by their upper-case Windows path): every log line
+  // and every file of an invoice lives in a few of them, and finding one
+  // without regard to case may mean reading its parent folder.
+  std::shared_ptr<Pastas> pastas_;
 };
 
 }  // namespace velant

@@ -180,7 +180,7 @@ std::unique_ptr<X509, LiberaX509> CertificadoDeBase64(const std::string& b64) {
 DocPtr LerDocumento(const std::string& xml, std::string* erro) {
   xmlResetLastError();
   xmlDoc* doc = xmlReadMemory(xml.data(), static_cast<int>(xml.size()), nullptr, nullptr,
-                              XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+                              XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_COMPACT);
   if (doc == nullptr || xmlDocGetRootElement(doc) == nullptr) {
     const xmlError* e = xmlGetLastError();
     std::string texto = "XML mal formado";
@@ -374,6 +374,22 @@ std::string Canoniza(xmlDoc* doc, xmlNode* elemento) {
   xmlOutputBufferClose(saida);
   if (r < 0) Falha("Falha ao canonizar o elemento " + std::string(reinterpret_cast<const char*>(elemento->name)));
   return texto;
+}
+
+// The same for SignedInfo, canonicalized apart in a document of its own with
+// the namespaces in scope where it stands: a few hundred bytes, where the
+// whole invoice would be walked again.
+std::string CanonizaAparte(xmlDoc* doc, xmlNode* elemento) {
+  std::unique_ptr<xmlDoc, LiberaDoc> copia(xmlNewDoc(BAD_CAST "1.0"));
+  xmlNode* raiz = copia ? xmlDocCopyNode(elemento, copia.get(), 1) : nullptr;
+  if (raiz == nullptr) Falha("Sem memória para assinar o XML");
+  xmlDocSetRootElement(copia.get(), raiz);
+  if (xmlNs** emEscopo = xmlGetNsList(doc, elemento)) {
+    for (xmlNs** ns = emEscopo; *ns != nullptr; ++ns)
+      if (xmlSearchNs(copia.get(), raiz, (*ns)->prefix) == nullptr) xmlNewNs(raiz, (*ns)->href, (*ns)->prefix);
+    xmlFree(emEscopo);
+  }
+  return Canoniza(copia.get(), raiz);
 }
 
 std::string Sha1Base64(const std::string& dados) {
@@ -578,7 +594,7 @@ std::string AssinarXml(const std::string& xml, const std::string& tagAssinada, c
   if (digestValue == nullptr || valor == nullptr || certificadoX509 == nullptr)
     Falha("Não foi possível montar a assinatura: modelo incompleto");
   xmlNodeSetContent(digestValue, BAD_CAST Sha1Base64(Canoniza(doc.get(), alvo)).c_str());
-  xmlNodeSetContent(valor, BAD_CAST RsaSha1Base64(certificado.Interno()->chave.get(), Canoniza(doc.get(), signedInfo)).c_str());
+  xmlNodeSetContent(valor, BAD_CAST RsaSha1Base64(certificado.Interno()->chave.get(), CanonizaAparte(doc.get(), signedInfo)).c_str());
   xmlNodeSetContent(certificadoX509, BAD_CAST certificado.CertificadoBase64().c_str());
   if (auto texto = ComAssinatura(xml, alvo, doc.get(), assinatura)) return *texto;
   return Serializa(doc.get());

@@ -5,7 +5,12 @@
 
 #include <chrono>
 #include <cstdio>
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
+#include <optional>
+#include <utility>
+#include <vector>
 #include <sstream>
 
 #include "base/arquivos.h"
@@ -56,6 +61,41 @@ std::string SoDigitos(const std::string& s) {
   for (char c : s)
     if (c >= '0' && c <= '9') d += c;
   return d;
+}
+
+// The document the authority authorised, when the signed file no longer is
+// it (generated again after its batch went out): the batches keep what was
+// sent, byte for byte. Newest batches first; nothing when none has it.
+std::optional<std::string> DocumentoEnviado(const Contexto& ctx, const std::string& chave, const std::string& digVal) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::path pasta = ctx.caminhos.Mapear(ctx.atual.PastaBase + "\\nfe\\lotes");
+  std::vector<std::pair<fs::file_time_type, fs::path>> lotes;
+  for (fs::directory_iterator it(pasta, ec), fim; !ec && it != fim; it.increment(ec)) {
+    std::string nome = it->path().filename().string();
+    if (nome.size() > 12 && nome.compare(nome.size() - 12, 12, "-env-lot.xml") == 0)
+      lotes.emplace_back(it->last_write_time(ec), it->path());
+  }
+  std::sort(lotes.begin(), lotes.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+  const std::string id = "Id=\"NFe" + chave + "\"";
+  for (const auto& lote : lotes) {
+    std::string motivo;
+    auto texto = LerArquivoComum(lote.second, &motivo);
+    if (!texto || texto->find(id) == std::string::npos) continue;
+    for (size_t inicio = texto->find("<NFe"); inicio != std::string::npos; inicio = texto->find("<NFe", inicio + 4)) {
+      size_t fim = texto->find("</NFe>", inicio);
+      if (fim == std::string::npos) break;
+      std::string nfe = texto->substr(inicio, fim + 6 - inicio);
+      if (nfe.find(id) == std::string::npos) continue;
+      try {
+        DocumentoXml doc = DocumentoXml::Ler(nfe, "NFe do lote");
+        if (Texto(Procura(doc.Raiz(), "DigestValue")) == digVal) return nfe;
+      } catch (const ErroExecucao&) {
+        // A damaged batch file is no evidence of anything: the next one may be.
+      }
+    }
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -192,7 +232,8 @@ std::string ServicoDocumentoFiscal::GeraDistribuicao(const std::string& chave) {
     throw ErroExecucao(CodigoErro::ErroComponente,
                        "A NF-e " + chaveLimpa + " não está autorizada: " + TextoConsultaSituacao(resposta));
 
-  std::string assinado = LerArquivoDescrito(ctx_.caminhos.Mapear(locais_.CaminhoAssinado(chaveLimpa)), "Arquivo assinado", CodigoErro::ErroComponente);
+  const std::string caminhoAssinado = locais_.CaminhoAssinado(chaveLimpa);
+  std::string assinado = LerArquivoDescrito(ctx_.caminhos.Mapear(caminhoAssinado), "Arquivo assinado", CodigoErro::ErroComponente);
   size_t inicio = assinado.find("<NFe");
   size_t fim = assinado.rfind("</NFe>");
   if (inicio == std::string::npos || fim == std::string::npos || fim < inicio)
@@ -206,9 +247,21 @@ std::string ServicoDocumentoFiscal::GeraDistribuicao(const std::string& chave) {
   DocumentoXml docNFe = DocumentoXml::Ler(nfe, "NFe assinada");
   std::string digest = Texto(Procura(docNFe.Raiz(), "DigestValue"));
   std::string digVal = TextoFilho(infProt, "digVal");
-  if (TextoFilho(infProt, "chNFe") != chaveLimpa || (!digVal.empty() && digVal != digest))
+  if (TextoFilho(infProt, "chNFe") != chaveLimpa)
     throw ErroExecucao(CodigoErro::ErroComponente,
                        "O protocolo da autoridade não corresponde ao arquivo assinado da NF-e " + chaveLimpa);
+  if (!digVal.empty() && digVal != digest) {
+    // Generated again after it was sent: the authorised one is in a batch.
+    auto enviado = DocumentoEnviado(ctx_, chaveLimpa, digVal);
+    if (!enviado)
+      throw ErroExecucao(CodigoErro::ErroComponente, "O protocolo da autoridade não corresponde ao arquivo assinado "
+                                                     "da NF-e " + chaveLimpa + " nem a um lote enviado");
+    nfe = *enviado;
+    GravaArquivo(ctx_.caminhos.MapearParaGravar(caminhoAssinado),
+                 std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>") + nfe);
+    ctx_.log.RegistraEvento("        Arquivo assinado refeito com a NFe autorizada, do lote enviado: " + caminhoAssinado,
+                            true, false);
+  }
 
   std::string proc = std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?><nfeProc xmlns=\"") + kNamespaceNFe +
                      "\" versao=\"3.10\">" + nfe + SemDeclaracao(*protocolo) + "</nfeProc>";

@@ -1,9 +1,13 @@
 #include "plataforma/registro_windows.h"
 
+#include <sys/stat.h>
+#include <time.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -247,7 +251,17 @@ std::optional<std::string> Procurar(const std::string& conteudo, const std::stri
 
 }  // namespace
 
-RegistroWindows::RegistroWindows(fs::path arquivoReg) {
+struct RegistroWindows::Lido {
+  std::mutex mutex;
+  bool valido = false;
+  dev_t dispositivo = 0;
+  ino_t inode = 0;
+  off_t tamanho = 0;
+  struct timespec modificado {};
+  std::string texto;   // decoded
+};
+
+RegistroWindows::RegistroWindows(fs::path arquivoReg) : lido_(std::make_shared<Lido>()) {
   // Absolute, so that messages name the file whatever the working folder.
   std::error_code ec;
   fs::path absoluto = fs::absolute(arquivoReg, ec);
@@ -267,11 +281,34 @@ std::string RegistroWindows::LerRegistro(int32_t raiz, const std::string& chave,
   try {
     std::string nomeRaiz = RaizDoHandle(raiz);
     if (nomeRaiz.empty()) return "";
-    std::string bytes;
-    if (!LerBytes(arquivo_, bytes)) return "";
+    struct stat st {};
+    if (::stat(arquivo_.c_str(), &st) != 0) return "";
+    std::string texto;
+    {
+      std::lock_guard<std::mutex> trava(lido_->mutex);
+      Lido& l = *lido_;
+      // A file changed within the clock's coarse granularity may change again
+      // under the same time and size: one so recent is always read.
+      struct timespec agora {};
+      ::clock_gettime(CLOCK_REALTIME, &agora);
+      const bool recente = agora.tv_sec - st.st_mtim.tv_sec < 2;
+      if (recente || !l.valido || l.dispositivo != st.st_dev || l.inode != st.st_ino || l.tamanho != st.st_size ||
+          l.modificado.tv_sec != st.st_mtim.tv_sec || l.modificado.tv_nsec != st.st_mtim.tv_nsec) {
+        std::string bytes;
+        l.valido = false;
+        if (!LerBytes(arquivo_, bytes)) return "";
+        l.texto = DecodificarArquivo(bytes);
+        l.dispositivo = st.st_dev;
+        l.inode = st.st_ino;
+        l.tamanho = st.st_size;
+        l.modificado = st.st_mtim;
+        l.valido = true;
+      }
+      texto = l.texto;
+    }
     std::string chaveProcurada = ChaveCanonica(nomeRaiz + "\\" + chave);
     std::string nomeProcurado = UCase(nomeValor);
-    return Procurar(DecodificarArquivo(bytes), chaveProcurada, nomeProcurado).value_or("");
+    return Procurar(texto, chaveProcurada, nomeProcurado).value_or("");
   } catch (...) {
     // Reading settings never stops the caller; a value that cannot be read is empty.
     return "";

@@ -5,6 +5,7 @@
 // values are read; anything else, or anything absent, reads as "".
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 namespace velant {
@@ -20,11 +21,14 @@ class RegistroWindows {
 
   const std::filesystem::path& Arquivo() const { return arquivo_; }
 
-  // The file is read again at every call, so a change is seen at once.
+  // The file is looked at every call, so a change is seen at once; its text
+  // is read again when its identity, size or modification time changed.
   std::string LerRegistro(int32_t raiz, const std::string& chave, const std::string& nomeValor) const;
 
  private:
+  struct Lido;
   std::filesystem::path arquivo_;
+  std::shared_ptr<Lido> lido_;   // the last text read, and what the file was then
 };
 
 }  // namespace velant

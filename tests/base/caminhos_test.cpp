@@ -85,6 +85,25 @@ TEST(MapeadorCaminhosTest, WritingCreatesMissingFoldersAndReusesTheExistingSpell
   EXPECT_FALSE(mapa.Existe("C:\\Dunmor\\nfe\\arquivos\\lote\\NFe2.xml"));
 }
 
+// A folder found once is taken again while it exists; renamed or removed,
+// it is looked for (or created) anew.
+TEST(MapeadorCaminhosTest, FoldersFoundBeforeFollowRenamesAndRemovals) {
+  PastaTemporaria raiz;
+  MapeadorCaminhos m(raiz.Caminho());
+  fs::create_directories(raiz.Caminho() / "C/dunmor/NFE");
+  const std::string arquivo = "C:\\Dunmor\\nfe\\NFe1.xml";
+  EXPECT_EQ(m.MapearParaGravar(arquivo), raiz.Caminho() / "C/dunmor/NFE/NFe1.xml");
+  EXPECT_EQ(m.Mapear(arquivo), raiz.Caminho() / "C/dunmor/NFE/NFe1.xml");
+  fs::rename(raiz.Caminho() / "C/dunmor/NFE", raiz.Caminho() / "C/dunmor/Nfe");
+  EXPECT_EQ(m.Mapear(arquivo), raiz.Caminho() / "C/dunmor/Nfe/NFe1.xml");
+  fs::remove_all(raiz.Caminho() / "C/dunmor");
+  EXPECT_EQ(m.MapearParaGravar(arquivo), raiz.Caminho() / "C/Dunmor/nfe/NFe1.xml");
+  EXPECT_TRUE(fs::is_directory(raiz.Caminho() / "C/Dunmor/nfe"));
+  // A copy of the mapper shares what it found.
+  MapeadorCaminhos copia = m;
+  EXPECT_EQ(copia.Mapear(arquivo), raiz.Caminho() / "C/Dunmor/nfe/NFe1.xml");
+}
+
 TEST(MapeadorCaminhosTest, RelativeRootBecomesAbsolute) {
   MapeadorCaminhos mapa("demo-raiz/");
   EXPECT_TRUE(mapa.Raiz().is_absolute());

@@ -270,6 +270,32 @@ TEST_F(ComponenteContraSimulador, RespostaPerdidaDepoisDeProcessada) {
   EXPECT_TRUE(IsNumeric(Valor(Right(Componente().ConsultaSituacao(chave), 15))));
 }
 
+// The invoice was generated again (other content, same key) after its batch
+// went out and was authorised: the distribution file carries the document
+// that was sent, found in its batch, and the signed file becomes it again.
+TEST_F(ComponenteContraSimulador, DistribuicaoComODocumentoEnviadoNaoORegerado) {
+  std::string chave = NotaNoDisco();
+  OperacoesLocais locais(host_->Ctx());
+  const auto local = host_->Local(locais.CaminhoAssinado(chave));
+  const std::string enviado = teste::LerTudo(local);
+  StatusDoLote(EnviaNota(chave, 77));
+  std::string outra = teste::NotaSemAssinatura();
+  outra.replace(outra.find("<natOp>"), 7, "<natOp>OUTRA ");
+  teste::GravarTudo(local, AssinarXml(outra, "infNFe", teste::CertificadoTeste()));
+  ASSERT_NE(teste::LerTudo(local), enviado);
+
+  std::string proc = teste::LerTudo(host_->Local(Componente().GeraDistribuicao(chave)));
+  EXPECT_NE(proc.find(enviado.substr(enviado.find("<NFe"))), std::string::npos);
+  EXPECT_EQ(proc.find("OUTRA"), std::string::npos);
+  EXPECT_FALSE(ValidarXml(proc, "procNFe_v3.10.xsd").has_value());
+  EXPECT_EQ(teste::LerTudo(local), enviado);
+
+  // Without the batch there is nothing to write from.
+  std::filesystem::remove_all(host_->Local("C:\\Dunmor\\nfe\\lotes"));
+  teste::GravarTudo(local, AssinarXml(outra, "infNFe", teste::CertificadoTeste()));
+  EsperaFalha([&] { Componente().GeraDistribuicao(chave); }, "nem a um lote enviado", 5.0);
+}
+
 TEST_F(ComponenteContraSimulador, CertificadoDoClienteDeOutraAutoridade) {
   auto pasta = pasta_.Caminho() / "intruso";
   std::filesystem::create_directories(pasta);

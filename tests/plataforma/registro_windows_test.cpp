@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <utility>
@@ -129,6 +131,18 @@ TEST(RegistroWindowsTest, AChangedFileIsSeenAtTheNextCall) {
   EXPECT_EQ(registro.LerRegistro(HKEY_CURRENT_USER, "nfe", "Ambiente"), "2");
   GravarTudo(arquivo, "REGEDIT4\n[HKEY_CURRENT_USER\\nfe]\n\"Ambiente\"=\"1\"\n");
   EXPECT_EQ(registro.LerRegistro(HKEY_CURRENT_USER, "nfe", "Ambiente"), "1");
+
+  // A file left alone for long is kept read; changed again, under the same
+  // size, it is read anew; removed, it reads as nothing.
+  auto antiga = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+  std::filesystem::last_write_time(arquivo, antiga);
+  EXPECT_EQ(registro.LerRegistro(HKEY_CURRENT_USER, "nfe", "Ambiente"), "1");
+  GravarTudo(arquivo, "REGEDIT4\n[HKEY_CURRENT_USER\\nfe]\n\"Ambiente\"=\"2\"\n");
+  EXPECT_EQ(registro.LerRegistro(HKEY_CURRENT_USER, "nfe", "Ambiente"), "2");
+  std::filesystem::last_write_time(arquivo, antiga - std::chrono::seconds(1));
+  EXPECT_EQ(registro.LerRegistro(HKEY_CURRENT_USER, "nfe", "Ambiente"), "2");
+  std::filesystem::remove(arquivo);
+  EXPECT_EQ(registro.LerRegistro(HKEY_CURRENT_USER, "nfe", "Ambiente"), "");
 }
 
 TEST(RegistroWindowsTest, DefaultFileFromOptionThenEnvironmentThenConfigHome) {

@@ -1,0 +1,445 @@
+// An "NFE3.10" request from the insert of its row to the Host's answer,
+// against the authority simulator over TLS, with the real Host processes:
+//   BM_PedidoAteResposta/itens/consultas   one Host on SQLite; the simulator
+//       answers the processing query at once (0) or after one "em
+//       processamento" (1, which costs the pipeline's 5-second wait)
+//   BM_PedidosPorMinuto/hosts              1, 2 or 4 Hosts on one PostgreSQL
+//       database, 10 requests per Host inserted at once
+//   BM_EtapasNoProcesso/itens              the pipeline's steps in this
+//       process, without the poll loop: where the time of one invoice goes
+// Figures go in the notes; nothing here is a test.
+#include <benchmark/benchmark.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "base/caminhos.h"
+#include "base/data_hora.h"
+#include "base/regional.h"
+#include "component/gerador_xml_nfe.h"
+#include "component/servico_documento_fiscal.h"
+#include "contexto/contexto.h"
+#include "data/conexao_nfe.h"
+#include "data/configuracao_banco.h"
+#include "data/solicitacao_funcao_nfe.h"
+#include "data/tabelas_solicitacao.h"
+#include "lifecycle/gerar_nfe.h"
+#include "lifecycle/lote_nfe.h"
+#include "lifecycle/processa_nfe.h"
+#include "lifecycle/situacao_nfe.h"
+#include "manager/analisador_solicitacao.h"
+#include "manager/estado_gerenciador.h"
+#include "ui/interface_headless.h"
+
+namespace velant {
+namespace {
+
+namespace fs = std::filesystem;
+using Relogio = std::chrono::steady_clock;
+
+fs::path Binario(const char* nome) { return fs::path(VELANT_BINARIOS) / nome; }
+fs::path Fonte() { return fs::path(VELANT_FONTE); }
+
+fs::path Certificados() {
+  static fs::path pasta = [] {
+    std::string comando = (Fonte() / "scripts/preparar-certificados").string() + " " + VELANT_BINARIOS + " >/dev/null";
+    if (std::system(comando.c_str()) != 0) throw std::runtime_error("preparar-certificados falhou");
+    return fs::path(VELANT_BINARIOS) / "certificados";
+  }();
+  return pasta;
+}
+
+fs::path PastaNova(const char* nome) {
+  std::string modelo = (fs::temp_directory_path() / (std::string(nome) + "-XXXXXX")).string();
+  if (mkdtemp(modelo.data()) == nullptr) throw std::runtime_error("mkdtemp");
+  return modelo;
+}
+
+void Grava(const fs::path& arquivo, const std::string& texto) {
+  fs::create_directories(arquivo.parent_path());
+  std::ofstream(arquivo, std::ios::binary | std::ios::trunc) << texto;
+}
+
+std::string Le(const fs::path& arquivo) {
+  std::ifstream f(arquivo, std::ios::binary);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+// A child process, ended with SIGTERM (then SIGKILL) when this object goes.
+class Processo {
+ public:
+  Processo(std::vector<std::string> args, const fs::path& saida) {
+    pid_ = fork();
+    if (pid_ == 0) {
+      FILE* f = std::freopen(saida.c_str(), "a", stdout);
+      (void)f;
+      dup2(fileno(stdout), STDERR_FILENO);
+      std::vector<char*> argv;
+      for (auto& a : args) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      execv(argv[0], argv.data());
+      _exit(127);
+    }
+  }
+  ~Processo() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    for (int i = 0; i < 200; ++i) {
+      if (waitpid(pid_, nullptr, WNOHANG) == pid_) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+  }
+  Processo(const Processo&) = delete;
+  Processo& operator=(const Processo&) = delete;
+
+ private:
+  pid_t pid_ = -1;
+};
+
+void EsperaArquivo(const fs::path& arquivo, const char* oque) {
+  auto limite = Relogio::now() + std::chrono::seconds(30);
+  while (!fs::exists(arquivo) || fs::file_size(arquivo) == 0) {
+    if (Relogio::now() > limite) throw std::runtime_error(std::string(oque) + " não iniciou");
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+// The authority simulator on a free port of 127.0.0.1.
+struct Simulador {
+  fs::path pasta = PastaNova("bench-autoridade");
+  std::unique_ptr<Processo> processo;
+  explicit Simulador(int consultasEmProcessamento) {
+    processo = std::make_unique<Processo>(
+        std::vector<std::string>{Binario("velantnfe-autoridade").string(), "--certificados", Certificados().string(),
+                                 "--porta", "0", "--arquivo-porta", (pasta / "porta").string(), "--arquivo-servicos",
+                                 (pasta / "servicos.ini").string(), "--banco", (pasta / "autoridade.sqlite").string(),
+                                 "--consultas-processamento", std::to_string(consultasEmProcessamento)},
+        pasta / "saida.txt");
+    EsperaArquivo(pasta / "porta", "o simulador");
+  }
+  ~Simulador() {
+    processo.reset();
+    std::error_code ec;
+    fs::remove_all(pasta, ec);
+  }
+};
+
+// A throw-away PostgreSQL server (scripts/pg-teste).
+struct ServidorPostgreSql {
+  fs::path estado = PastaNova("bench-pg");
+  std::string porta;
+  ServidorPostgreSql() {
+    std::string comando = "bash " + (Fonte() / "scripts/pg-teste").string() + " iniciar " + estado.string();
+    if (std::system(comando.c_str()) != 0) throw std::runtime_error("pg-teste iniciar falhou");
+    porta = Le(estado / "porta");
+    while (!porta.empty() && (porta.back() == '\n' || porta.back() == '\r')) porta.pop_back();
+  }
+  ~ServidorPostgreSql() {
+    std::string comando = "bash " + (Fonte() / "scripts/pg-teste").string() + " parar " + estado.string();
+    if (std::system(comando.c_str()) != 0) std::fprintf(stderr, "pg-teste parar falhou\n");
+    std::error_code ec;
+    fs::remove_all(estado, ec);
+  }
+};
+
+std::string Registro(const Simulador& sim) {
+  return "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\nfe]\r\n\"Ambiente\"=\"2\"\r\n"
+         "\"UnidadeFederada\"=\"SP\"\r\n\"UnidadeFederadaCodigo\"=\"35\"\r\n\"CNPJ\"=\"11222333000181\"\r\n"
+         "\"VerProc\"=\"6.07.01.1\"\r\n\"TipoDanfe\"=\"1\"\r\n\"Certificado\"=\"" +
+         (Certificados() / "emitente.pfx").string() + "\"\r\n\"SenhaCertificado\"=\"1234\"\r\n\"ArquivoServicos\"=\"" +
+         (sim.pasta / "servicos.ini").string() + "\"\r\n\"ArquivoAC\"=\"" + (Certificados() / "ac.pem").string() +
+         "\"\r\n";
+}
+
+// A root of a Host; the database is the embedded SQLite file unless a
+// PostgreSQL server and database are given.
+struct RaizHost {
+  fs::path raiz = PastaNova("bench-host");
+  RaizHost(const Simulador& sim, const ServidorPostgreSql* pg = nullptr, const std::string& banco = "") {
+    std::string ini = "[Local]\r\nIP do Computador a ser processado=127.0.0.1\r\n";
+    if (pg != nullptr)
+      ini += "[SGBD]\r\nGerenciador de Banco de Dados=POSTGRESQL\r\nIP do Banco de Dados=127.0.0.1\r\n"
+             "Porta do Banco de Dados=" + pg->porta + "\r\nNome Interno BD=" + banco +
+             "\r\nUsuario do Banco de Dados=postgres\r\n";
+    Grava(raiz / "C/KorvanePafEcf/NFe/VelantNFe/VelantNFe.ini", ini);
+    Grava(raiz / "registro.reg", Registro(sim));
+  }
+  ~RaizHost() {
+    std::error_code ec;
+    fs::remove_all(raiz, ec);
+  }
+  std::unique_ptr<Processo> Inicia() const {
+    auto p = std::make_unique<Processo>(std::vector<std::string>{Binario("velantnfe").string(), "--raiz", raiz.string(),
+                                                                 "--registro", (raiz / "registro.reg").string()},
+                                        raiz / "host.out");
+    // Started once its log says so.
+    auto limite = Relogio::now() + std::chrono::seconds(30);
+    for (;;) {
+      bool iniciou = false;
+      for (const auto& e : fs::recursive_directory_iterator(raiz))
+        if (e.path().extension() == ".LOG" && Le(e.path()).find(" - Início") != std::string::npos) iniciou = true;
+      if (iniciou) return p;
+      if (Relogio::now() > limite) throw std::runtime_error("o Host não iniciou: " + Le(raiz / "host.out"));
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  }
+};
+
+// An invoice of series 1 with n items of 100,00 (ICMS 18%, PIS, COFINS).
+std::string Pedido(int numero, int itens) {
+  auto centavos = [](long c) {
+    char t[32];
+    std::snprintf(t, sizeof t, "%ld,%02ld", c / 100, c % 100);
+    return std::string(t);
+  };
+  std::ostringstream s;
+  auto l = [&](const std::string& linha) { s << linha << "\r\n"; };
+  for (const std::string& x :
+       {std::string("000-000 - NFE3.10"), "001-000 - " + std::to_string(numero), std::string("040-000 - 1"),
+        std::string("042-000 - 3"), std::string("100-000 - "), std::string("110-000 - 15/01/2016 10:30:00"),
+        "111-000 - " + std::to_string(numero), std::string("112-000 - 1"), std::string("113-000 - 1"),
+        std::string("114-000 - 15/01/2016 11:00:00"), "115-000 - " + centavos(10000L * itens),
+        "116-000 - " + centavos(10000L * itens), "117-000 - " + centavos(165L * itens),
+        "119-000 - " + centavos(760L * itens), "121-000 - " + centavos(1800L * itens),
+        "122-000 - " + centavos(10000L * itens), std::string("130-000 - 0")})
+    l(x);
+  for (const char* x : {"210-000 - CLIENTE EXEMPLO S A", "211-000 - AV PAULISTA 1000", "212-000 - BELA VISTA",
+                        "213-000 - SAO PAULO", "214-000 - SP", "215-000 - 01310200", "216-000 - 1058",
+                        "217-000 - BRASIL", "218-000 - (1155556666", "219-000 - 44555666000172",
+                        "220-000 - 987654321098", "222-000 - 3550308", "310-000 - EMPRESA TESTE LTDA",
+                        "311-000 - LOJA TESTE", "312-000 - RUA DAS FLORES", "313-000 - 100", "315-000 - CENTRO",
+                        "316-000 - 01310100", "317-000 - (1133334444", "318-000 - 123456789012",
+                        "319-000 - SAO PAULO", "320-000 - 3550308", "362-000 - 9"})
+    l(x);
+  for (int i = 1; i <= itens; ++i) {
+    char n[8];
+    std::snprintf(n, sizeof n, "%03d", i % 1000);
+    std::string c = std::string("-") + n + " - ";
+    for (const std::string& x :
+         {"800" + c, "810" + c + "84713012", "811" + c + "PRODUTO DE TESTE " + std::to_string(i), "812" + c + "UN",
+          "813" + c + "P" + std::to_string(i), "820" + c + "50,00", "821" + c + "2", "822" + c + "100,00",
+          "824" + c + "01", "825" + c + "01", "829" + c + "1,65", "830" + c + "7,60", "831" + c + "5102",
+          "832" + c + "VENDA DE MERCADORIA", "833" + c + "35", "835" + c + "7,60", "836" + c + "1,65",
+          "837" + c + "18,00", "838" + c + "100,00", "840" + c + "18", "843" + c + "1", "844" + c + "000",
+          "845" + c + "P", "899" + c})
+      l(x);
+  }
+  l("999-999 - ");
+  return s.str();
+}
+
+// The front end's side: inserts requests and watches them, as velantnfe-ac does.
+class FrenteDeLoja {
+ public:
+  explicit FrenteDeLoja(const RaizHost& raiz)
+      : caminhos_(raiz.raiz), ini_(caminhos_), ui_(true),
+        conexao_(ini_, caminhos_, ui_, "C:\\KorvanePafEcf\\NFe\\VelantNFe\\VelantNFe.ini") {
+    data::DefineDialetoBanco(host_, conexao_.TipoBanco());
+    fila_ = std::make_unique<data::cSolicitacaoFuncaoNFe>(conexao_, host_, ui_);
+  }
+  int32_t Inclui(const std::string& texto) {
+    auto rs = conexao_.RsConexao("SELECT MAX(NSU) FROM SolicitacaoFuncaoNFe");
+    int32_t nsu = (rs->Eof() || rs->Value(0).ENulo()) ? 1 : CLng(rs->Value(0)) + 1;
+    data::cSolicitacaoFuncaoNFe& s = *fila_;
+    DataHora agora = RelogioSistema().Agora();
+    s.NSU(nsu);
+    s.NumeroControleSolicitacao(nsu);
+    s.DataSolicitacao(agora.SoData());
+    s.HoraSolicitacao(agora.SoHora());
+    s.TipoOperacao("NFE3.10");
+    s.IPComputadorAC("127.0.0.1");
+    s.Texto(texto);
+    // The record keeps the last row it loaded: a new request starts open.
+    s.HoraAnalise(DataHora());
+    s.HoraAprovacao(DataHora());
+    s.HoraCancelamentoHost(DataHora());
+    s.HoraConfirmacaoAC(DataHora());
+    s.HoraCancelamentoAC(DataHora());
+    s.Mensagem("");
+    if (!s.Incluir()) throw std::runtime_error("pedido não incluído");
+    return nsu;
+  }
+  // 1 approved, 0 cancelled, -1 not answered yet.
+  int Resposta(int32_t nsu) {
+    if (!fila_->LocalizarCodigo(nsu)) return -1;
+    if (!fila_->HoraAprovacao().Zero()) return 1;
+    if (!fila_->HoraCancelamentoHost().Zero()) return 0;
+    return -1;
+  }
+  const std::string& Mensagem() const { return fila_->Mensagem(); }
+
+ private:
+  MapeadorCaminhos caminhos_;
+  PerfilIni ini_;
+  InterfaceHeadless ui_;
+  ConfiguracaoHost host_;
+  data::CConexaoNfe conexao_;
+  std::unique_ptr<data::cSolicitacaoFuncaoNFe> fila_;
+};
+
+// Waits for the answers; false (with the reason in the state) when one is
+// not an approval or does not come within the limit.
+bool EsperaRespostas(benchmark::State& state, FrenteDeLoja& ac, const std::vector<int32_t>& nsus, int segundos) {
+  auto limite = Relogio::now() + std::chrono::seconds(segundos);
+  for (int32_t nsu : nsus) {
+    for (;;) {
+      int r = ac.Resposta(nsu);
+      if (r == 1) break;
+      if (r == 0) {
+        state.SkipWithError(("cancelado: " + ac.Mensagem()).c_str());
+        return false;
+      }
+      if (Relogio::now() > limite) {
+        state.SkipWithError("sem resposta no tempo");
+        return false;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+  }
+  return true;
+}
+
+void BM_PedidoAteResposta(benchmark::State& state) {
+  const int itens = static_cast<int>(state.range(0));
+  Simulador sim(static_cast<int>(state.range(1)));
+  RaizHost raiz(sim);
+  auto host = raiz.Inicia();
+  FrenteDeLoja ac(raiz);
+  int numero = 0;
+  // Requests come at any moment of the Host's one-second tick, not right
+  // after its last answer.
+  std::mt19937 sorteio(7);
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::this_thread::sleep_for(std::chrono::milliseconds(sorteio() % 1000));
+    std::string texto = Pedido(++numero, itens);
+    state.ResumeTiming();
+    int32_t nsu = ac.Inclui(texto);
+    if (!EsperaRespostas(state, ac, {nsu}, 120)) break;
+  }
+  state.counters["itens"] = itens;
+}
+
+void BM_PedidosPorMinuto(benchmark::State& state) {
+  const int hosts = static_cast<int>(state.range(0));
+  const int pedidos = 10 * hosts;
+  ServidorPostgreSql pg;
+  Simulador sim(0);
+  std::string comando = "psql -X -q -h 127.0.0.1 -p " + pg.porta + " -U postgres -d postgres -c 'CREATE DATABASE dvk_databench' >/dev/null";
+  if (std::system(comando.c_str()) != 0) {
+    state.SkipWithError("CREATE DATABASE falhou");
+    return;
+  }
+  std::vector<std::unique_ptr<RaizHost>> raizes;
+  for (int i = 0; i < hosts; ++i) raizes.push_back(std::make_unique<RaizHost>(sim, &pg, "bench"));
+  std::string criar = Binario("velantnfe").string() + " banco criar --raiz " + raizes[0]->raiz.string() + " >/dev/null";
+  if (std::system(criar.c_str()) != 0) {
+    state.SkipWithError("banco criar falhou");
+    return;
+  }
+  std::vector<std::unique_ptr<Processo>> processos;
+  for (auto& r : raizes) processos.push_back(r->Inicia());
+  FrenteDeLoja ac(*raizes[0]);
+  int numero = 0;
+  double minutos = 0;
+  for (auto _ : state) {
+    std::vector<int32_t> nsus;
+    auto inicio = Relogio::now();
+    for (int i = 0; i < pedidos; ++i) nsus.push_back(ac.Inclui(Pedido(++numero, 1)));
+    if (!EsperaRespostas(state, ac, nsus, 600)) break;
+    minutos += std::chrono::duration<double>(Relogio::now() - inicio).count() / 60.0;
+  }
+  state.counters["hosts"] = hosts;
+  state.counters["por_minuto"] = minutos > 0 ? numero / minutos : 0;
+}
+
+// The steps of one invoice in this process, without the poll loop: the
+// local generation, the batch and its send, the processing query and the
+// situation with the distribution file. Each is a counter (ms).
+void BM_EtapasNoProcesso(benchmark::State& state) {
+  const int itens = static_cast<int>(state.range(0));
+  Simulador sim(0);
+  RaizHost raiz(sim);
+  InterfaceHeadless ui(true);
+  RelogioSistema relogio;
+  MapeadorCaminhos caminhos(raiz.raiz);
+  PerfilIni ini(caminhos);
+  RegistroWindows registro(raiz.raiz / "registro.reg");
+  RegistroEventos log(ui, caminhos, relogio);
+  ConfiguracaoHost host;
+  SolicitacaoAtual atual;
+  TabelasSolicitacao tabelas;
+  VetoresNFe vetores;
+  Contexto ctx{ui, relogio, caminhos, ini, registro, log, host, atual, tabelas, vetores, nullptr, nullptr, nullptr, {}};
+  data::GarantirConfiguracaoBanco(ini);
+  data::CConexaoNfe conexao(ini, caminhos, ui);
+  GeradorXmlNFe gerador(caminhos, &registro);
+  ctx.ConexaoBanco = &conexao;
+  ctx.GeradorXml = &gerador;
+  ctx.CriaFiscalDocService = FabricaServicoDocumentoFiscal(ctx);
+  EstadoGerenciador janela;
+  double geracao = 0, envio = 0, processamento = 0, situacao = 0;
+  int numero = 0;
+  auto ms = [](Relogio::time_point a, Relogio::time_point b) {
+    return std::chrono::duration<double, std::milli>(b - a).count();
+  };
+  for (auto _ : state) {
+    ++numero;
+    state.PauseTiming();
+    bool pronto = AnalisaTextoSolicitacao(ctx, janela, Pedido(numero, itens));
+    atual.SerieAtual = "1";
+    atual.NumeroAtual = numero;
+    atual.DataEmissaoAtual = DataHora::De(2016, 1, 15);
+    state.ResumeTiming();
+    auto t0 = Relogio::now();
+    bool ok = pronto && EmiteNFE(ctx, 1, "");
+    auto t1 = Relogio::now();
+    ok = ok && GerarLoteNFE(ctx);
+    auto t2 = Relogio::now();
+    ok = ok && ConsultaProcessamentoNFE(ctx);
+    auto t3 = Relogio::now();
+    ok = ok && ConsultaSituacaoNFE(ctx);
+    auto t4 = Relogio::now();
+    if (!ok) {
+      state.SkipWithError(("falhou: " + atual.MensagemRetorno).c_str());
+      break;
+    }
+    geracao += ms(t0, t1);
+    envio += ms(t1, t2);
+    processamento += ms(t2, t3);
+    situacao += ms(t3, t4);
+  }
+  ctx.ConexaoBanco = nullptr;
+  const double n = static_cast<double>(state.iterations());
+  state.counters["itens"] = itens;
+  state.counters["geracao_ms"] = n > 0 ? geracao / n : 0;
+  state.counters["lote_envio_ms"] = n > 0 ? envio / n : 0;
+  state.counters["processamento_ms"] = n > 0 ? processamento / n : 0;
+  state.counters["situacao_distribuicao_ms"] = n > 0 ? situacao / n : 0;
+}
+
+BENCHMARK(BM_PedidoAteResposta)->Args({1, 0})->Args({50, 0})->Iterations(20)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PedidoAteResposta)->Args({1, 1})->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_EtapasNoProcesso)->Arg(1)->Arg(50)->Iterations(20)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PedidosPorMinuto)->Arg(1)->Arg(2)->Arg(4)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+}  // namespace
+}  // namespace velant
+
+BENCHMARK_MAIN();
