@@ -1,5 +1,5 @@
 # Velant NFe: top-level entry points.
-#   make demo   build the three executables only and run the demonstration
+#   make demo   build the three executables only (in $(BUILD_DEMO)) and run the demonstration
 #   make test   build and run every test, then again under ASan/UBSan
 #   make install     the executables, data files and systemd unit (PREFIX, DESTDIR)
 #   make pacote      the Debian package, in $(BUILD)
@@ -7,9 +7,10 @@ JOBS ?= $(shell nproc)
 BUILD ?= build
 BUILD_SAN ?= build-san
 BUILD_FUZZ ?= build-fuzz
+BUILD_DEMO ?= build-demo
 FUZZ_RUNS ?= 20000
 CMAKE_FLAGS ?=
-# What the demonstration runs and what is installed: no test, no benchmark.
+# What the demonstration runs and what is installed.
 EXECUTAVEIS = velantnfe velantnfe-ac velantnfe-autoridade
 PREFIX ?=
 
@@ -50,8 +51,14 @@ test: test-fuzz test-rapido test-san
 executaveis: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target $(EXECUTAVEIS)
 
-demo: executaveis
-	@scripts/demo $(BUILD)
+# The demonstration's own build: the three executables without optimisation,
+# debug information, tests, benchmarks or the window, so that a fresh clone
+# shows the Host at work in a fraction of the time of a full build.
+demo: deps
+	@cmake -S . -B $(BUILD_DEMO) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-O0 -DCMAKE_C_FLAGS_DEBUG=-O0 \
+	  -DVELANT_WERROR=ON -DVELANT_TESTS=OFF -DVELANT_BENCH=OFF -DVELANT_QT=OFF $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD_DEMO) -j $(JOBS) --target $(EXECUTAVEIS)
+	@scripts/demo $(BUILD_DEMO)
 
 install: executaveis
 	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) $(if $(PREFIX),--prefix "$(PREFIX)")
@@ -63,4 +70,4 @@ bench: build
 	@scripts/bench $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_FUZZ)
+	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_FUZZ) $(BUILD_DEMO)
