@@ -1,6 +1,7 @@
 #pragma once
-// What the two e-mail commands share: the component instance, the hourglass
-// pointer, the file checks and the result text of their log lines.
+// What the two e-mail commands share (and printing, its file checks): the
+// component instance, the hourglass pointer, the file checks and the result
+// text of their log lines.
 #include <filesystem>
 #include <memory>
 #include <string>

@@ -1,22 +1,14 @@
 #include "manager/manipuladores_comando.h"
 
-#include "base/erro.h"
 #include "lifecycle/cancela_nfe.h"
 #include "lifecycle/envia_email_contador.h"
 #include "lifecycle/envia_email_nfe.h"
+#include "lifecycle/imprimir_nfe.h"
 #include "lifecycle/inutiliza_nfe.h"
 #include "lifecycle/processa_nfe.h"
 #include "lifecycle/testa_servidores.h"
 
 namespace velant {
-
-namespace {
-
-[[noreturn]] void NaoDisponivel(const char* rotina) {
-  Levanta(CodigoErro::ChamadaInvalida, std::string("Rotina ") + rotina + " não disponível");
-}
-
-}  // namespace
 
 bool ManipuladoresLifecycle::CancelaNFe(const std::string& numeroNF, const std::string& chaveAcesso,
                                         const std::string& sequencia, const std::string& protocolo,
@@ -28,8 +20,9 @@ bool ManipuladoresLifecycle::ProcessaNFeAzure() { return velant::ProcessaNFeAzur
 
 bool ManipuladoresLifecycle::TestaServidores() { return velant::TestaServidores(ctx_); }
 
-bool ManipuladoresLifecycle::ImprimirNFE(const std::string&, const std::string&, DataHora) {
-  NaoDisponivel("ImprimirNFE");
+bool ManipuladoresLifecycle::ImprimirNFE(const std::string& chaveAcesso, const std::string& protocolo,
+                                          DataHora dataEmissao) {
+  return velant::ImprimirNFE(ctx_, chaveAcesso, protocolo, dataEmissao);
 }
 
 bool ManipuladoresLifecycle::EnviaEmailNFe() { return velant::EnviaEmailNFe(ctx_); }

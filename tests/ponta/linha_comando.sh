@@ -18,6 +18,11 @@ velantnfe --help                                    | 0  |   vetores +lista, .*
 velantnfe --help                                    | 0  |   banco criar +cria o banco .*
 velantnfe --help                                    | 0  |   cidades +copia a tabela Municipios .*
 velantnfe --help                                    | 0  |   host +o Host: .*
+velantnfe --help                                    | 0  |   danfe +grava o DANFE \(PDF\) .*
+velantnfe danfe --help                              | 0  | uso: velantnfe danfe ARQUIVO-DISTRIBUICAO \[PDF\]
+velantnfe danfe                                     | 64 | velantnfe danfe: falta o argumento ARQUIVO-DISTRIBUICAO
+velantnfe danfe a.xml b.pdf c                       | 64 | velantnfe danfe: argumento a mais: c
+velantnfe danfe a.xml --raiz /tmp                   | 64 | velantnfe danfe: a opção --raiz não se aplica a este comando
 velantnfe host --help                               | 0  |   --registro ARQUIVO .*
 velantnfe --uma-vez --help                          | 0  | Comandos:
 velantnfe gerar --help                              | 0  | uso: velantnfe gerar ARQUIVO \[--raiz PASTA\] \[--registro ARQUIVO\]

@@ -1,0 +1,27 @@
+#include "lifecycle/imprimir_nfe.h"
+
+#include "base/regional.h"
+#include "component/fiscal_doc_service.h"
+#include "lifecycle/envio_email_comum.h"
+#include "lifecycle/rotina_emissao.h"
+
+namespace velant {
+
+bool ImprimirNFE(Contexto& ctx, const std::string& pChave, const std::string&, DataHora pDataEmissao) {
+  return emissao::ComTratamento(ctx, "ImprimirNFE", [&] {
+    SolicitacaoAtual& e = ctx.atual;
+    const std::string procNFe = e.PastaBase + "\\nfe\\arquivos\\procNFe\\";
+    e.ArquivoAtual = procNFe + pChave + "-procNFe.xml";
+    if (!ArquivoExiste(ctx, e.ArquivoAtual))
+      e.ArquivoAtual = procNFe + Format(Valor(pDataEmissao), "yyyyMM") + "\\" + pChave + "-procNFe.xml";
+    const std::string pdf = e.PastaBase + "\\nfe\\arquivos\\PDF\\" + pChave + ".pdf";
+
+    auto componente = emissao::Componente(ctx);
+    // A PDF already written is the one the customer may have received: printed again, never rewritten.
+    if (!ArquivoExiste(ctx, pdf)) componente->ImprimeDanfe(e.ArquivoAtual, pdf, 2, 0);
+    componente->ImprimeDanfe(e.ArquivoAtual, "", 3, 0);
+    return ArquivoExiste(ctx, e.ArquivoAtual) && ArquivoExiste(ctx, pdf);
+  });
+}
+
+}  // namespace velant

@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# "IMPRIMIR DANFE" from velantnfe-ac through a running Host: an invoice issued
+# against the authority simulator is printed on a queue of a real CUPS
+# scheduler started by the test. The PDF is written once and its barcode
+# decodes (zbarimg) to the key; every print reaches the queue as that
+# DANFE; the distribution file may be in the monthly folder; a missing
+# file or a printer that does not exist cancels the request and says why.
+# Also `velantnfe danfe`, which writes the same PDF without the queue.
+set -euo pipefail
+source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
+source "$(dirname "$0")/emissao_apoio.inc"
+source "$(dirname "$0")/cups_apoio.inc"
+
+inicia_cups
+cria_fila DANFE
+nova_raiz_emissao; raiz=$RAIZ
+inicia_simulador "$raiz/autoridade"
+registro_host "$raiz" '"ImpressoraDanfe"="DANFE"'
+inicia_host "$raiz"; host=$HOST_PID
+espera_inicio "$raiz"
+
+pedido_nfe 301 1 3 > "$raiz/nfe.txt"
+envia "$raiz" "$raiz/nfe.txt" 90
+[ "$(resposta "$raiz/nfe.txt")" = "Aprovado: Processamento de NFe OK!" ] || falha "emissão: $(cat "$raiz/nfe.txt.out")"
+confere_nota "$raiz" 301
+chave=$(sim_sql "SELECT chave FROM nota WHERE numero = 301")
+protocolo=$(sim_sql "SELECT nProt FROM nota WHERE numero = 301")
+procnfe="$raiz/C/Dunmor/nfe/arquivos/procNFe"
+pdf="$raiz/C/Dunmor/nfe/arquivos/PDF/$chave.pdf"
+
+controle_ac=10
+# Sends IMPRIMIR DANFE for key $1; the answer in RESPOSTA.
+imprime() {
+  controle_ac=$((controle_ac + 1))
+  local arquivo="$raiz/danfe-$controle_ac.txt"
+  printf '%s\r\n' "000-000 - IMPRIMIR DANFE" "001-000 - $controle_ac" '043-000 - C:\Dunmor' "050-000 - $1" \
+    "051-000 - $protocolo" "110-000 - 15/01/2016 10:30:00" "999-999 - " > "$arquivo"
+  envia "$raiz" "$arquivo" 60
+  RESPOSTA=$(resposta "$arquivo")
+}
+# The job that reached queue DANFE is this invoice's DANFE.
+confere_impresso() {
+  local saida
+  saida=$(cups_saida DANFE)
+  [ "$(head -c 5 "$saida")" = "%PDF-" ] || falha "$1: a fila não recebeu um PDF"
+  pdftotext "$saida" - | tr -d ' \n' | grep -q "$chave" || falha "$1: o trabalho impresso não é o DANFE da chave"
+}
+
+# First print: the PDF is written, its barcode is the key, the job arrives.
+imprime "$chave"
+[ "$RESPOSTA" = "Aprovado: Impressão de DANFE OK!" ] || falha "primeira impressão: $RESPOSTA"
+[ -f "$pdf" ] || falha "sem PDF $pdf"
+pdftoppm -r 200 -f 1 -l 1 -png "$pdf" "$raiz/pagina"
+codigo=$(zbarimg --quiet --raw -Scode128.enable "$raiz"/pagina*.png | head -1)
+[ "$codigo" = "$chave" ] || falha "código de barras '$codigo', chave $chave"
+espera_trabalhos DANFE 1
+confere_impresso "primeira impressão"
+[ "$(consulta "$raiz" "SELECT [Etapa Concluida] FROM MovimentoNFe WHERE Numero = 301")" = 3 ] \
+  || falha "a impressão mudou a etapa"
+
+# Again: printed again, the PDF is not rewritten.
+antes=$(stat -c '%i %Y' "$pdf"); soma=$(sha256sum < "$pdf")
+sleep 1.1
+imprime "$chave"
+[ "$RESPOSTA" = "Aprovado: Impressão de DANFE OK!" ] || falha "reimpressão: $RESPOSTA"
+[ "$(stat -c '%i %Y' "$pdf")" = "$antes" ] && [ "$(sha256sum < "$pdf")" = "$soma" ] || falha "o PDF foi regravado"
+espera_trabalhos DANFE 2
+
+# Only in the monthly folder of the emission date: that one is used.
+mkdir -p "$procnfe/201601"
+mv "$procnfe/$chave-procNFe.xml" "$procnfe/201601/"
+rm "$pdf"
+imprime "$chave"
+[ "$RESPOSTA" = "Aprovado: Impressão de DANFE OK!" ] || falha "pasta do mês: $RESPOSTA"
+[ -f "$pdf" ] || falha "pasta do mês: sem PDF"
+espera_trabalhos DANFE 3
+confere_impresso "pasta do mês"
+
+# A key without a distribution file: cancelled, the reason in the log, no PDF.
+outra="${chave:0:30}9${chave:31}"
+imprime "$outra"
+[ "$RESPOSTA" = "Cancelado: Não foi possível imprimir DANFE" ] || falha "sem distribuição: $RESPOSTA"
+[ ! -e "$raiz/C/Dunmor/nfe/arquivos/PDF/$outra.pdf" ] || falha "sem distribuição: PDF gravado"
+grep -q "^[0-9:]* -      \*\* Erro na Rotina: ImprimirNFE - .*$outra" <<<"$(log_do_dia "$raiz")" \
+  || falha "sem distribuição: linha do log"
+
+# A printer the scheduler does not have: cancelled, the printer named in the log.
+sed -i 's/"ImpressoraDanfe"="DANFE"/"ImpressoraDanfe"="DANFE-SALA-2"/' "$raiz/registro.reg"
+imprime "$chave"
+[ "$RESPOSTA" = "Cancelado: Não foi possível imprimir DANFE" ] || falha "impressora inexistente: $RESPOSTA"
+grep -q "ImprimirNFE - .*DANFE-SALA-2" <<<"$(log_do_dia "$raiz")" || falha "impressora inexistente: log"
+[ "$(trabalhos_concluidos DANFE)" = 3 ] || falha "impressora inexistente: trabalho na fila DANFE"
+
+para_host "$host" || falha "o Host terminou com erro"
+
+# velantnfe danfe: the same DANFE without the queue; an unauthorised document has none.
+mkdir -p "$raiz/avulso"
+cp "$procnfe/201601/$chave-procNFe.xml" "$raiz/avulso/"
+saida=$("$HOST" danfe "$raiz/avulso/$chave-procNFe.xml") || falha "velantnfe danfe: $saida"
+[ "$saida" = "$raiz/avulso/$chave.pdf" ] || falha "velantnfe danfe escreveu '$saida'"
+pdftotext "$saida" - | tr -d ' \n' | grep -q "$chave" || falha "velantnfe danfe: PDF sem a chave"
+rc=0; "$HOST" danfe "$(find "$raiz" -name "NFe$chave-assinado.xml")" "$raiz/avulso/x.pdf" 2> "$raiz/avulso/erro.txt" || rc=$?
+[ "$rc" = 65 ] && [ ! -e "$raiz/avulso/x.pdf" ] || falha "velantnfe danfe sem protocolo: saída $rc"
+grep -q "velantnfe danfe: .*protocolo" "$raiz/avulso/erro.txt" || falha "velantnfe danfe sem protocolo: $(cat "$raiz/avulso/erro.txt")"
+para_cups
+echo "danfe_impressao: ok"
