@@ -24,18 +24,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A PPD whose only filter passes the PDF through, so the file device
-// receives the very bytes that were sent.
-constexpr const char* kPpd =
-    "*PPD-Adobe: \"4.3\"\n*FormatVersion: \"4.3\"\n*FileVersion: \"1.0\"\n*LanguageVersion: English\n"
-    "*LanguageEncoding: ISOLatin1\n*PCFileName: \"VELANT.PPD\"\n*Manufacturer: \"Velant\"\n*Product: \"(Teste)\"\n"
-    "*ModelName: \"Fila de teste\"\n*ShortNickName: \"Fila de teste\"\n*NickName: \"Fila de teste\"\n"
-    "*PSVersion: \"(3010.000) 0\"\n*cupsVersion: 2.4\n*cupsFilter: \"application/pdf 0 gziptoany\"\n"
-    "*OpenUI *PageSize/Media Size: PickOne\n*DefaultPageSize: A4\n"
-    "*PageSize A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n*CloseUI: *PageSize\n"
-    "*DefaultImageableArea: A4\n*ImageableArea A4/A4: \"0 0 595 842\"\n*DefaultPaperDimension: A4\n"
-    "*PaperDimension A4/A4: \"595 842\"\n";
-
 // cupsd -f with its own configuration, folders and socket under `pasta`;
 // stopped (SIGTERM, then SIGKILL) when this object goes, and by the kernel
 // should the test process die first.
@@ -57,7 +45,7 @@ class ServidorCups {
                       "ServerRoot " + p + "\nRequestRoot " + p + "/spool\nTempDir " + p + "/tmp\nCacheDir " + p +
                           "/cache\nStateDir " + p + "/state\nAccessLog " + p + "/log/access_log\nErrorLog " + p +
                           "/log/error_log\nPageLog " + p + "/log/page_log\nFileDevice Yes\n");
-    teste::GravarTudo(pasta_ / "fila.ppd", kPpd);
+    std::filesystem::copy_file(std::filesystem::path(VELANT_FONTE) / "tests/apoio/fila-passagem.ppd", pasta_ / "fila.ppd");
     pid_ = fork();
     if (pid_ == 0) {
       prctl(PR_SET_PDEATHSIG, SIGTERM);

@@ -43,6 +43,9 @@ constexpr int kLinhas = 500;
         if (nsu <= 0) break;
         if (fila.DefineHoraAnalise(nsu, DataHora::Hora(10, 0, numero))) {
           if (write(escrita, &nsu, sizeof nsu) != static_cast<ssize_t>(sizeof nsu)) _exit(5);
+          // A Host works on what it claimed before it looks again; without this
+          // pause the first process to start can take every row alone.
+          usleep(300);
         }
       }
     }
