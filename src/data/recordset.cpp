@@ -11,19 +11,22 @@ namespace velant::data {
 namespace {
 
 // Lower-case fold of ASCII and of the Latin-1 letters written as C3 xx in UTF-8,
-// enough for column names ("Descrição" matches "DESCRIÇÃO"): the byte at i,
-// given the byte before it.
-inline unsigned char DobraByte(std::string_view s, size_t i) {
-  unsigned char c = static_cast<unsigned char>(s[i]);
-  if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
-  if (i > 0 && static_cast<unsigned char>(s[i - 1]) == 0xC3 && c >= 0x80 && c <= 0x9E && c != 0x97) {
-    // Only the second byte of a C3 pair: a C3 that is itself a second byte starts nothing.
-    size_t inicio = i - 1;
-    while (inicio > 0 && static_cast<unsigned char>(s[inicio - 1]) == 0xC3) --inicio;
-    if ((i - 1 - inicio) % 2 == 0) return static_cast<unsigned char>(c + 0x20);
+// enough for column names ("Descrição" matches "DESCRIÇÃO"), one byte at a
+// time from the start of the name. Only the second byte of a C3 pair is
+// folded: a C3 that is itself a second byte starts nothing.
+class Dobra {
+ public:
+  unsigned char operator()(unsigned char c) {
+    const bool segundo = depoisDeC3_;
+    depoisDeC3_ = !segundo && c == 0xC3;
+    if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
+    if (segundo && c >= 0x80 && c <= 0x9E && c != 0x97) return static_cast<unsigned char>(c + 0x20);
+    return c;
   }
-  return c;
-}
+
+ private:
+  bool depoisDeC3_ = false;
+};
 
 // The error the record set gives when a value does not fit its column.
 constexpr int kErroValorNaoCabe = -2147217887;
@@ -179,14 +182,16 @@ const DefinicaoCampo& Recordset::Campo(int32_t indice) const {
 
 size_t Recordset::HashNome::operator()(std::string_view nome) const {
   size_t h = 14695981039346656037ull;
-  for (size_t i = 0; i < nome.size(); ++i) h = (h ^ DobraByte(nome, i)) * 1099511628211ull;
+  Dobra dobra;
+  for (char c : nome) h = (h ^ dobra(static_cast<unsigned char>(c))) * 1099511628211ull;
   return h;
 }
 
 bool Recordset::IgualNome::operator()(std::string_view a, std::string_view b) const {
   if (a.size() != b.size()) return false;
+  Dobra da, db;
   for (size_t i = 0; i < a.size(); ++i)
-    if (DobraByte(a, i) != DobraByte(b, i)) return false;
+    if (da(static_cast<unsigned char>(a[i])) != db(static_cast<unsigned char>(b[i]))) return false;
   return true;
 }
 
@@ -195,8 +200,8 @@ void Recordset::IndexaCampos() {
   for (size_t i = 0; i < campos_.size(); ++i) indice_.emplace(campos_[i].nome, static_cast<int32_t>(i));
 }
 
-int32_t Recordset::IndiceCampo(const std::string& nome) const {
-  auto it = indice_.find(std::string_view(nome));
+int32_t Recordset::IndiceCampo(std::string_view nome) const {
+  auto it = indice_.find(nome);
   return it == indice_.end() ? -1 : it->second;
 }
 
@@ -208,13 +213,13 @@ void Recordset::ExigeRegistroAtual() const {
   }
 }
 
-static int32_t IndiceOuErro(const Recordset& rs, const std::string& nome) {
+static int32_t IndiceOuErro(const Recordset& rs, std::string_view nome) {
   int32_t i = rs.IndiceCampo(nome);
-  if (i < 0) Levanta(CodigoErro::ItemNaoEncontrado, "Item não encontrado na coleção: " + nome);
+  if (i < 0) Levanta(CodigoErro::ItemNaoEncontrado, "Item não encontrado na coleção: " + std::string(nome));
   return i;
 }
 
-const Valor& Recordset::Value(const std::string& nome) const {
+const Valor& Recordset::Value(std::string_view nome) const {
   ExigeAberto(aberto_);
   return Value(IndiceOuErro(*this, nome));
 }
@@ -226,7 +231,7 @@ const Valor& Recordset::Value(int32_t indice) const {
   return registros_[static_cast<size_t>(pos_)][static_cast<size_t>(indice)];
 }
 
-void Recordset::SetValue(const std::string& nome, const Valor& v) {
+void Recordset::SetValue(std::string_view nome, const Valor& v) {
   ExigeAberto(aberto_);
   SetValue(IndiceOuErro(*this, nome), v);
 }

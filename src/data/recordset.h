@@ -66,19 +66,19 @@ class Recordset {
   int32_t QuantidadeCampos() const { return static_cast<int32_t>(campos_.size()); }
   const DefinicaoCampo& Campo(int32_t indice) const;
   // Index of a column by name, case-insensitive; -1 when absent.
-  int32_t IndiceCampo(const std::string& nome) const;
-  bool TemCampo(const std::string& nome) const { return IndiceCampo(nome) >= 0; }
+  int32_t IndiceCampo(std::string_view nome) const;
+  bool TemCampo(std::string_view nome) const { return IndiceCampo(nome) >= 0; }
 
   // rs("nome").Value of the current record. An unknown column raises
   // ItemNaoEncontrado; no current record (BOF/EOF, or closed) raises FimDoRegistro
   // (ObjetoFechado when closed).
-  const Valor& Value(const std::string& nome) const;
+  const Valor& Value(std::string_view nome) const;
   const Valor& Value(int32_t indice) const;
   // rs("nome").Value = v. The value is converted to the column's type as the
   // record set does: texts of numeric columns are converted in the regional
   // settings (TiposIncompativeis when they do not convert, Estouro out of
   // range); a text longer than an adVarChar column raises an error naming it.
-  void SetValue(const std::string& nome, const Valor& v);
+  void SetValue(std::string_view nome, const Valor& v);
   void SetValue(int32_t indice, const Valor& v);
 
  private:
