@@ -1,11 +1,26 @@
 #include "component/regras_valores.h"
 
+#include <array>
+
 namespace velant::regras {
 
-Inteiro Potencia10(int n) {
-  Inteiro p = 1;
-  for (int i = 0; i < n; ++i) p *= 10;
+namespace {
+
+// 10^0 .. 10^38, the powers a 128-bit integer holds; read for every digit of every amount.
+constexpr std::array<Inteiro, 39> kPotencias = [] {
+  std::array<Inteiro, 39> p{};
+  p[0] = 1;
+  for (size_t i = 1; i < p.size(); ++i) p[i] = p[i - 1] * 10;
   return p;
+}();
+
+}  // namespace
+
+Inteiro Potencia10(int n) {
+  if (n <= 0) return 1;
+  // No amount of the layout gets beyond 10^38; past it the power stays there instead of overflowing.
+  if (n >= static_cast<int>(kPotencias.size())) return kPotencias.back();
+  return kPotencias[static_cast<size_t>(n)];
 }
 
 Inteiro Produto(Inteiro a, Inteiro b) {

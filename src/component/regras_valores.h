@@ -34,7 +34,7 @@ inline bool Perto(Inteiro a, Inteiro b, Inteiro tolerancia) {
   return diferenca < 0 ? diferenca >= -tolerancia : diferenca <= tolerancia;
 }
 
-// 10^n.
+// 10^n for n from 0 to 38 (1 below, 10^38 above).
 Inteiro Potencia10(int n);
 
 // AAAA-MM-DDThh:mm:ss followed by +hh:mm, -hh:mm or Z, as an instant.

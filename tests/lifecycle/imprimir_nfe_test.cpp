@@ -15,6 +15,7 @@
 
 #include "base/erro.h"
 #include "component/fiscal_doc_service.h"
+#include "componente_inesperado.h"
 #include "manager/ambiente_teste.h"
 
 namespace velant {
@@ -33,7 +34,7 @@ struct Chamada {
 };
 void PrintTo(const Chamada& c, std::ostream* os) { *os << "(" << c.distribuicao << ", " << c.pdf << ", " << c.modo << ")"; }
 
-class ServicoImpressao : public FiscalDocService {
+class ServicoImpressao : public teste::ComponenteInesperado {
  public:
   ServicoImpressao(const MapeadorCaminhos& caminhos, std::vector<Chamada>& chamadas, bool impressoraRecusa)
       : caminhos_(caminhos), chamadas_(chamadas), recusa_(impressoraRecusa) {}
@@ -51,24 +52,8 @@ class ServicoImpressao : public FiscalDocService {
       throw ErroExecucao(CodigoErro::ErroComponente, "Impressora \"DANFE\": a fila não aceita trabalhos");
     return "Trabalho de impressão 7";
   }
-  std::string AssinaXml(const std::string&, const std::string&) override { Nada(); }
-  std::string GeraLote(const std::string&, int32_t) override { Nada(); }
-  std::string ConsultaSituacao(const std::string&) override { Nada(); }
-  std::string EnviaLote(const std::string&) override { Nada(); }
-  std::string ConsultaLote(const std::string&) override { Nada(); }
-  std::string StatusServico() override { Nada(); }
-  std::string InutilizaNumeracao(const std::string&, const std::string&, const std::string&,
-                                 const std::string&) override { Nada(); }
-  bool ValidaXml(const std::string&, const std::string&, bool) override { Nada(); }
-  std::string GeraDistribuicao(const std::string&) override { Nada(); }
-  bool EnviaEmail(const std::string&, const std::string&, const std::string&, const std::string&) override { Nada(); }
-  std::string EventoCancelamento(const std::string&, const std::string&, const std::string&, const std::string&,
-                                 const std::string&) override { Nada(); }
-  std::string GeraChaveAcesso(const std::string&, const std::string&, const std::string&, int32_t, int32_t, int32_t,
-                              int32_t, int32_t) override { Nada(); }
 
  private:
-  [[noreturn]] static void Nada() { throw std::logic_error("operação inesperada"); }
   const MapeadorCaminhos& caminhos_;
   std::vector<Chamada>& chamadas_;
   bool recusa_;

@@ -15,10 +15,11 @@
 #include "data/conexao_nfe.h"
 #include "data/configuracao_banco.h"
 #include "manager/ambiente_teste.h"
+#include "componente_inesperado.h"
 
 namespace velant::teste {
 
-class ComponenteResposta : public FiscalDocService {
+class ComponenteResposta : public ComponenteInesperado {
  public:
   ComponenteResposta(std::string resposta, std::vector<std::string>& chamadas)
       : resposta_(std::move(resposta)), chamadas_(chamadas) {}
@@ -35,21 +36,8 @@ class ComponenteResposta : public FiscalDocService {
     return resposta_;
   }
 
-  std::string AssinaXml(const std::string&, const std::string&) override { Nao(); }
-  std::string GeraLote(const std::string&, int32_t) override { Nao(); }
-  std::string ConsultaSituacao(const std::string&) override { Nao(); }
-  std::string ImprimeDanfe(const std::string&, const std::string&, int32_t, int32_t) override { Nao(); }
-  std::string EnviaLote(const std::string&) override { Nao(); }
-  std::string ConsultaLote(const std::string&) override { Nao(); }
-  std::string StatusServico() override { Nao(); }
-  bool ValidaXml(const std::string&, const std::string&, bool) override { Nao(); }
-  std::string GeraDistribuicao(const std::string&) override { Nao(); }
-  bool EnviaEmail(const std::string&, const std::string&, const std::string&, const std::string&) override { Nao(); }
-  std::string GeraChaveAcesso(const std::string&, const std::string&, const std::string&, int32_t, int32_t, int32_t,
-                              int32_t, int32_t) override { Nao(); }
 
  private:
-  [[noreturn]] static void Nao() { throw std::logic_error("operação inesperada"); }
   std::string resposta_;
   std::vector<std::string>& chamadas_;
 };

@@ -8,6 +8,7 @@
 
 #include "base/erro.h"
 #include "component/fiscal_doc_service.h"
+#include "componente_inesperado.h"
 #include "manager/ambiente_teste.h"
 
 namespace velant {
@@ -15,31 +16,15 @@ namespace {
 
 // Only StatusServico answers (or raises when there is no answer); any other
 // operation is a fault of the routine.
-class ServicoStatus : public FiscalDocService {
+class ServicoStatus : public teste::ComponenteInesperado {
  public:
   explicit ServicoStatus(std::optional<std::string> resposta) : resposta_(std::move(resposta)) {}
   std::string StatusServico() override {
     if (!resposta_) throw ErroExecucao(CodigoErro::ErroComponente, "Falha de comunicação com a SEFAZ");
     return *resposta_;
   }
-  std::string AssinaXml(const std::string&, const std::string&) override { Nada(); }
-  std::string GeraLote(const std::string&, int32_t) override { Nada(); }
-  std::string ConsultaSituacao(const std::string&) override { Nada(); }
-  std::string ImprimeDanfe(const std::string&, const std::string&, int32_t, int32_t) override { Nada(); }
-  std::string EnviaLote(const std::string&) override { Nada(); }
-  std::string ConsultaLote(const std::string&) override { Nada(); }
-  std::string InutilizaNumeracao(const std::string&, const std::string&, const std::string&,
-                                 const std::string&) override { Nada(); }
-  bool ValidaXml(const std::string&, const std::string&, bool) override { Nada(); }
-  std::string GeraDistribuicao(const std::string&) override { Nada(); }
-  bool EnviaEmail(const std::string&, const std::string&, const std::string&, const std::string&) override { Nada(); }
-  std::string EventoCancelamento(const std::string&, const std::string&, const std::string&, const std::string&,
-                                 const std::string&) override { Nada(); }
-  std::string GeraChaveAcesso(const std::string&, const std::string&, const std::string&, int32_t, int32_t, int32_t,
-                              int32_t, int32_t) override { Nada(); }
 
  private:
-  [[noreturn]] static void Nada() { throw std::logic_error("operação inesperada"); }
   std::optional<std::string> resposta_;
 };
 
