@@ -18,17 +18,12 @@
 #include "component/validador_esquema.h"
 #include "contexto/vetores_nfe.h"
 
+#include "apoio_bench.h"
+
 namespace velant {
 namespace {
 
-std::filesystem::path Certificados() {
-  std::filesystem::path pasta = std::filesystem::path(VELANT_BINARIOS) / "certificados";
-  if (!std::filesystem::exists(pasta / "pronto")) {
-    std::string comando = std::string(VELANT_FONTE) + "/scripts/preparar-certificados " + VELANT_BINARIOS;
-    if (std::system(comando.c_str()) != 0) throw std::runtime_error("preparar-certificados falhou");
-  }
-  return pasta;
-}
+using bench::Certificados;
 
 std::string Centavos(long long c) {
   char t[32];

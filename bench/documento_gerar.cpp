@@ -36,17 +36,12 @@
 #include "manager/estado_gerenciador.h"
 #include "ui/interface_headless.h"
 
+#include "apoio_bench.h"
+
 namespace velant {
 namespace {
 
-std::filesystem::path Certificados() {
-  std::filesystem::path pasta = std::filesystem::path(VELANT_BINARIOS) / "certificados";
-  if (!std::filesystem::exists(pasta / "pronto")) {
-    std::string comando = std::string(VELANT_FONTE) + "/scripts/preparar-certificados " + VELANT_BINARIOS;
-    if (std::system(comando.c_str()) != 0) throw std::runtime_error("preparar-certificados falhou");
-  }
-  return pasta;
-}
+using bench::Certificados;
 
 // A sale of n items of a SP issuer under the normal regime.
 std::string Solicitacao(int itens) {
@@ -263,36 +258,20 @@ BENCHMARK(BM_Xmlsec1MaisXmllint)->Arg(1)->Arg(50)->Arg(990)->Unit(benchmark::kMi
     ->Repetitions(5)->ReportAggregatesOnly(true);
 
 // The console report, then a table of the medians and how they compare.
-class RelatorioComRazoes : public benchmark::ConsoleReporter {
+class RelatorioComRazoes : public bench::RelatorioMedianas {
  public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const auto& r : runs) {
-      if (r.aggregate_name != "median" || r.error_occurred) continue;
-      std::string nome = r.run_name.function_name;
-      int itens = static_cast<int>(r.run_name.args.empty() ? 0 : std::stoi(r.run_name.args));
-      medianas_[itens][nome] = r.GetAdjustedRealTime();
-    }
-  }
   void Finalize() override {
     ConsoleReporter::Finalize();
     std::printf("\nMedianas (ms) e razões por quantidade de itens\n");
     std::printf("%6s %10s %14s %10s %14s %10s %12s %15s\n", "itens", "GerarNFE", "Assina+Valida", "RSA-2048",
                 "xmlsec1+lint", "Gerar/RSA", "Gerar/shell", "AssVal/shell");
     for (const auto& [itens, m] : medianas_) {
-      auto valor = [&](const char* nome) {
-        auto it = m.find(nome);
-        return it == m.end() ? 0.0 : it->second;
-      };
-      double g = valor("BM_GerarNFE"), a = valor("BM_AssinaEValida"), r = valor("BM_AssinaturaRsa2048"),
-             x = valor("BM_Xmlsec1MaisXmllint");
+      double g = Mediana(m, "BM_GerarNFE"), a = Mediana(m, "BM_AssinaEValida"), r = Mediana(m, "BM_AssinaturaRsa2048"),
+             x = Mediana(m, "BM_Xmlsec1MaisXmllint");
       std::printf("%6d %10.3f %14.3f %10.3f %14.3f %10.1f %12.2f %15.2f\n", itens, g, a, r, x, r > 0 ? g / r : 0,
                   x > 0 ? g / x : 0, x > 0 ? a / x : 0);
     }
   }
-
- private:
-  std::map<int, std::map<std::string, double>> medianas_;
 };
 
 }  // namespace

@@ -43,6 +43,8 @@
 #include "manager/estado_gerenciador.h"
 #include "ui/interface_headless.h"
 
+#include "apoio_bench.h"
+
 namespace velant {
 namespace {
 
@@ -52,14 +54,7 @@ using Relogio = std::chrono::steady_clock;
 fs::path Binario(const char* nome) { return fs::path(VELANT_BINARIOS) / nome; }
 fs::path Fonte() { return fs::path(VELANT_FONTE); }
 
-fs::path Certificados() {
-  static fs::path pasta = [] {
-    std::string comando = (Fonte() / "scripts/preparar-certificados").string() + " " + VELANT_BINARIOS + " >/dev/null";
-    if (std::system(comando.c_str()) != 0) throw std::runtime_error("preparar-certificados falhou");
-    return fs::path(VELANT_BINARIOS) / "certificados";
-  }();
-  return pasta;
-}
+using bench::Certificados;
 
 fs::path PastaNova(const char* nome) {
   std::string modelo = (fs::temp_directory_path() / (std::string(nome) + "-XXXXXX")).string();

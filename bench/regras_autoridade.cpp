@@ -22,17 +22,12 @@
 #include "component/regras_autoridade.h"
 #include "contexto/vetores_nfe.h"
 
+#include "apoio_bench.h"
+
 namespace velant {
 namespace {
 
-std::filesystem::path Certificados() {
-  std::filesystem::path pasta = std::filesystem::path(VELANT_BINARIOS) / "certificados";
-  if (!std::filesystem::exists(pasta / "pronto")) {
-    std::string comando = std::string(VELANT_FONTE) + "/scripts/preparar-certificados " + VELANT_BINARIOS;
-    if (std::system(comando.c_str()) != 0) throw std::runtime_error("preparar-certificados falhou");
-  }
-  return pasta;
-}
+using bench::Certificados;
 
 const CertificadoA1& Certificado() {
   static CertificadoA1 c = CarregarCertificadoA1(Certificados() / "emitente.pfx", "1234");
@@ -146,35 +141,20 @@ BENCHMARK(BM_Assinatura)->Arg(1)->Arg(50)->Arg(990)->Unit(benchmark::kMillisecon
     ->Repetitions(5)->ReportAggregatesOnly(true);
 
 // The console report, then the medians side by side.
-class RelatorioComRazoes : public benchmark::ConsoleReporter {
+class RelatorioComRazoes : public bench::RelatorioMedianas {
  public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const auto& r : runs) {
-      if (r.aggregate_name != "median" || r.error_occurred) continue;
-      int itens = r.run_name.args.empty() ? 0 : std::stoi(r.run_name.args);
-      medianas_[itens][r.run_name.function_name] = r.GetAdjustedRealTime();
-    }
-  }
   void Finalize() override {
     ConsoleReporter::Finalize();
     std::printf("\nMedianas (ms) por quantidade de itens\n");
     std::printf("%6s %16s %18s %12s %18s\n", "itens", "regras+arquivo", "regras no doc.", "assinatura",
                 "(regras+arq)/ass.");
     for (const auto& [itens, m] : medianas_) {
-      auto valor = [&](const char* nome) {
-        auto it = m.find(nome);
-        return it == m.end() ? 0.0 : it->second;
-      };
-      double arquivo = valor("BM_RegrasNoArquivo"), documento = valor("BM_RegrasNoDocumento"),
-             assinatura = valor("BM_Assinatura");
+      double arquivo = Mediana(m, "BM_RegrasNoArquivo"), documento = Mediana(m, "BM_RegrasNoDocumento"),
+             assinatura = Mediana(m, "BM_Assinatura");
       std::printf("%6d %16.3f %18.3f %12.3f %18.2f\n", itens, arquivo, documento, assinatura,
                   assinatura > 0 ? arquivo / assinatura : 0);
     }
   }
-
- private:
-  std::map<int, std::map<std::string, double>> medianas_;
 };
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "data/conexao_nfe.h"
 #include "data/formata_sql.h"
 #include "lifecycle/codigo_resposta.h"
+#include "lifecycle/rotina_emissao.h"
 
 namespace velant {
 
@@ -21,21 +22,6 @@ bool JaCancelada(const std::string& codigo) { return codigo == "218" || codigo =
 
 constexpr const char* kProtocoloJaCancelada = "1111";
 
-bool ProtocoloValido(const std::string& p) {
-  return p.size() == 15 && p.find_first_not_of("0123456789") == std::string::npos;
-}
-
-std::unique_ptr<FiscalDocService> CriaComponente(Contexto& ctx) {
-  auto componente = ctx.CriaFiscalDocService ? ctx.CriaFiscalDocService() : nullptr;
-  if (!componente) Levanta(CodigoErro::ObjetoNaoDefinido, "Componente FiscalDocService não disponível");
-  return componente;
-}
-
-data::CConexaoNfe& Conexao(Contexto& ctx) {
-  if (ctx.ConexaoBanco == nullptr) Levanta(CodigoErro::ObjetoNaoDefinido, "Conexão com o banco não disponível");
-  return *ctx.ConexaoBanco;
-}
-
 }  // namespace
 
 bool CancelaNFe(Contexto& ctx, const std::string& pNumeroNF, const std::string& pChave,
@@ -43,14 +29,14 @@ bool CancelaNFe(Contexto& ctx, const std::string& pNumeroNF, const std::string& 
   const std::string numero7 = Format(Valor(CLng(Valor(pNumeroNF))), "0000000");
   std::string resultado;
   {
-    auto componente = CriaComponente(ctx);
+    auto componente = emissao::Componente(ctx);
     resultado = componente->EventoCancelamento(numero7, pChave, pSequencia, pProtocolo, pJustificativa);
   }
   ctx.log.CriaLogNFe("      Resultado: " + resultado);
 
   const std::string codigo = CodigoResposta(resultado);
   std::string protocolo;
-  if (Registrado(codigo) && ProtocoloValido(Right(resultado, 15))) {
+  if (Registrado(codigo) && emissao::SoDigitos(Right(resultado, 15), 15)) {
     protocolo = Right(resultado, 15);
   } else if (JaCancelada(codigo)) {
     // A row that already holds this cancellation keeps the event's protocol.
@@ -67,7 +53,7 @@ bool CancelaNFe(Contexto& ctx, const std::string& pNumeroNF, const std::string& 
                           " WHERE Empresa = " + std::to_string(a.CodigoEmpresa) + "   AND Serie = '" +
                           data::DuplicaAspas(a.SerieAtual) + "'" + "   AND [Numero da NFe] = " + "'" +
                           data::DuplicaAspas(pChave) + "'";
-  if (Conexao(ctx).ExecutaSql(sql) >= 1) return true;
+  if (emissao::Banco(ctx).ExecutaSql(sql) >= 1) return true;
   ctx.ui.MsgBox("Inconsistência na atualização do Cancelamento da NF-e", vbOKOnly);
   return false;
 }

@@ -10,25 +10,11 @@
 #include "component/gerador_xml_nfe.h"
 #include "content/preenche_vetores.h"
 #include "data/conexao_nfe.h"
+#include "lifecycle/rotina_emissao.h"
 
 namespace velant {
 
 namespace {
-
-std::unique_ptr<FiscalDocService> CriaComponente(Contexto& ctx) {
-  if (!ctx.CriaFiscalDocService) Levanta(CodigoErro::ObjetoNaoDefinido, "Componente FiscalDocService não disponível");
-  auto componente = ctx.CriaFiscalDocService();
-  if (!componente) Levanta(CodigoErro::ObjetoNaoDefinido, "Componente FiscalDocService não disponível");
-  return componente;
-}
-
-data::CConexaoNfe& Conexao(Contexto& ctx) {
-  if (ctx.ConexaoBanco == nullptr) Levanta(CodigoErro::ObjetoNaoDefinido);
-  return *ctx.ConexaoBanco;
-}
-
-// A series goes into the statements as text; a quote in it must not end the literal.
-std::string Sql(const std::string& texto) { return Replace(texto, "'", "''"); }
 
 std::string Slot(const std::vector<std::string>& v, size_t i) { return i < v.size() ? v[i] : std::string(); }
 
@@ -36,11 +22,6 @@ std::string Slot(const std::vector<std::string>& v, size_t i) { return i < v.siz
 bool ErroNaRotina(Contexto& ctx, const char* rotina, const std::string& descricao) {
   ctx.log.RegistraEvento(std::string("     ** Erro na Rotina: ") + rotina + " - " + descricao, true, false);
   return false;
-}
-
-std::string CaminhoAssinado(const Contexto& ctx) {
-  return ctx.atual.PastaBase + "\\nfe\\arquivos\\assinado\\NFe" + ctx.atual.ChaveAcessoSolicitada +
-         "-assinado.xml";
 }
 
 bool Gerar(Contexto& ctx) {
@@ -59,7 +40,7 @@ bool Gerar(Contexto& ctx) {
   gerador.CNPJ = registro("CNPJ");
   gerador.TipoDanfe = registro("TipoDanfe");
 
-  auto componente = CriaComponente(ctx);
+  auto componente = emissao::Componente(ctx);
   std::string codigoUF = gerador.UnidadeFederadaCodigo;
   std::string cnpj = gerador.CNPJ;
   std::string chave = componente->GeraChaveAcesso(
@@ -78,8 +59,8 @@ bool Gerar(Contexto& ctx) {
   ctx.log.RegistraEvento("        Arquivo gerado: " + gerador.ArquivoXml, true, true);
 
   std::string onde = " WHERE Empresa = " + std::to_string(estado.CodigoEmpresa) + "   AND Serie = '" +
-                     Sql(estado.SerieAtual) + "'" + "   AND Numero = " + std::to_string(estado.NumeroAtual);
-  auto rs = Conexao(ctx).RsConexao(
+                     emissao::TextoSql(estado.SerieAtual) + "'" + "   AND Numero = " + std::to_string(estado.NumeroAtual);
+  auto rs = emissao::Banco(ctx).RsConexao(
       "SELECT Empresa, [Numero do Lote], [Numero da Recepcao], [Numero do Protocolo], [Etapa Concluida]"
       "  FROM MovimentoNFe" +
       onde);
@@ -91,7 +72,7 @@ bool Gerar(Contexto& ctx) {
       ctx.log.RegistraEvento("  ** NFe com lote já enviado!NFe" + chave, true, false);
       return false;
     }
-    if (Conexao(ctx).ExecutaSql("UPDATE MovimentoNFe SET [Numero da NFe] = '" + chaveGravada + "'" + onde) < 1)
+    if (emissao::Banco(ctx).ExecutaSql("UPDATE MovimentoNFe SET [Numero da NFe] = '" + chaveGravada + "'" + onde) < 1)
       return false;
   } else {
     rs->Close();
@@ -99,9 +80,9 @@ bool Gerar(Contexto& ctx) {
     std::string insercao =
         "INSERT INTO MovimentoNFe (Empresa, Serie, Numero, [Numero da NFe], [Numero do Lote], "
         "[Numero da Recepcao], [Numero do Protocolo], [Etapa Concluida], Data ) VALUES ( " +
-        std::to_string(estado.CodigoEmpresa) + ", '" + Sql(estado.SerieAtual) + "', " +
+        std::to_string(estado.CodigoEmpresa) + ", '" + emissao::TextoSql(estado.SerieAtual) + "', " +
         std::to_string(estado.NumeroAtual) + ", '" + chaveGravada + "', 0, 0, 0, 0, '" + data + "' )";
-    if (Conexao(ctx).ExecutaSql(insercao) < 1) return false;
+    if (emissao::Banco(ctx).ExecutaSql(insercao) < 1) return false;
   }
   estado.ChaveAcessoSolicitada = chaveGravada;
   return AssinarNFE(ctx);
@@ -124,7 +105,7 @@ bool AssinarNFE(Contexto& ctx) {
     SolicitacaoAtual& estado = ctx.atual;
     estado.ArquivoAtual = estado.PastaBase + "\\nfe\\Arquivos\\NFe" + estado.ChaveAcessoSolicitada + ".xml";
     {
-      auto componente = CriaComponente(ctx);
+      auto componente = emissao::Componente(ctx);
       estado.RetornoServico = componente->AssinaXml(estado.ArquivoAtual, "infNFe");
     }
     ctx.log.RegistraEvento("        " + estado.RetornoServico + ": " + estado.ArquivoAtual, true, true);
@@ -139,10 +120,10 @@ bool AssinarNFE(Contexto& ctx) {
 bool ValidaNFE(Contexto& ctx) {
   try {
     SolicitacaoAtual& estado = ctx.atual;
-    estado.ArquivoAtual = CaminhoAssinado(ctx);
+    estado.ArquivoAtual = emissao::CaminhoAssinado(ctx);
     bool valido;
     {
-      auto componente = CriaComponente(ctx);
+      auto componente = emissao::Componente(ctx);
       valido = componente->ValidaXml(estado.ArquivoAtual, "nfe_v3.10.xsd", true);
     }
     ctx.log.RegistraEvento("        Validado=" + CStr(Valor(valido)) + ": " + estado.ArquivoAtual, true, false);

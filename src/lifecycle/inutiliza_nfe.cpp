@@ -8,6 +8,7 @@
 #include "data/conexao_nfe.h"
 #include "data/formata_sql.h"
 #include "lifecycle/codigo_resposta.h"
+#include "lifecycle/rotina_emissao.h"
 
 namespace velant {
 
@@ -20,23 +21,12 @@ constexpr int64_t kTamanhoMensagem = 50;
 // range holding it (256), or the number itself (206).
 bool JaInutilizada(const std::string& codigo) { return codigo == "206" || codigo == "256" || codigo == "563"; }
 
-std::unique_ptr<FiscalDocService> CriaComponente(Contexto& ctx) {
-  auto componente = ctx.CriaFiscalDocService ? ctx.CriaFiscalDocService() : nullptr;
-  if (!componente) Levanta(CodigoErro::ObjetoNaoDefinido, "Componente FiscalDocService não disponível");
-  return componente;
-}
-
-data::CConexaoNfe& Conexao(Contexto& ctx) {
-  if (ctx.ConexaoBanco == nullptr) Levanta(CodigoErro::ObjetoNaoDefinido, "Conexão com o banco não disponível");
-  return *ctx.ConexaoBanco;
-}
-
 bool GravaInutilizacao(Contexto& ctx) {
   const SolicitacaoAtual& a = ctx.atual;
   const std::string sql = std::string("UPDATE MovimentoNFeSaidaInutilizada") + " SET [Etapa Concluida] = " + "3" +
                           " WHERE Empresa = " + std::to_string(a.CodigoEmpresa) + " AND Serie = " + "'" +
                           data::DuplicaAspas(a.SerieAtual) + "'" + " AND Numero = " + std::to_string(a.NumeroAtual);
-  return Conexao(ctx).ExecutaSql(sql) >= 1;
+  return emissao::Banco(ctx).ExecutaSql(sql) >= 1;
 }
 
 }  // namespace
@@ -45,7 +35,7 @@ bool InutilizaNFe(Contexto& ctx, const std::string& pAno, const std::string& pNu
                   const std::string& pNumeroFinal, const std::string& pJustificativa) {
   std::string resultado;
   {
-    auto componente = CriaComponente(ctx);
+    auto componente = emissao::Componente(ctx);
     resultado = componente->InutilizaNumeracao(pAno, pNumeroInicial, pNumeroFinal, pJustificativa);
   }
   ctx.log.CriaLogNFe("      Resultado: " + resultado);

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "apoio/arquivos_teste.h"
+#include "apoio/processo_filho.h"
 
 namespace velant::teste {
 
@@ -84,35 +85,13 @@ class ServidorSmtp {
                                      "--senha", opcoes_.senha};
     if (opcoes_.tlsImplicito) args.push_back("--tls-implicito");
     for (const auto& r : opcoes_.recusar) args.insert(args.end(), {"--recusar", r});
-    pid_t pai = getpid();
-    pid_ = fork();
-    if (pid_ == 0) {
-      prctl(PR_SET_PDEATHSIG, SIGKILL);
-      if (getppid() != pai) _exit(1);
-      std::string log = (opcoes_.pasta / "servidor.log").string();
-      FILE* f = std::freopen(log.c_str(), "a", stdout);
-      (void)f;
-      dup2(fileno(stdout), STDERR_FILENO);
-      std::vector<char*> argv;
-      for (auto& a : args) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      execv(argv[0], argv.data());
-      _exit(127);
+    pid_ = IniciaProcesso(args, opcoes_.pasta / "servidor.log");
+    try {
+      porta_ = EsperaPortaDoProcesso(pid_, ArquivoPorta(), "o servidor SMTP", [this] { return Log(); });
+    } catch (...) {
+      Para();
+      throw;
     }
-    auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!std::filesystem::exists(ArquivoPorta())) {
-      int status = 0;
-      if (waitpid(pid_, &status, WNOHANG) == pid_) {
-        pid_ = -1;
-        throw std::runtime_error("o servidor SMTP terminou ao iniciar: " + Log());
-      }
-      if (std::chrono::steady_clock::now() > limite) {
-        Para();
-        throw std::runtime_error("o servidor SMTP não abriu a porta: " + Log());
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    porta_ = std::stoi(LerTudo(ArquivoPorta()));
   }
   ~ServidorSmtp() { Para(); }
   ServidorSmtp(const ServidorSmtp&) = delete;
@@ -124,17 +103,8 @@ class ServidorSmtp {
 
   void Para() {
     if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     int status = 0;
-    while (waitpid(pid_, &status, WNOHANG) == 0) {
-      if (std::chrono::steady_clock::now() > limite) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, &status, 0);
-        break;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    ParaProcesso(pid_, std::chrono::seconds(5), status);
     pid_ = -1;
   }
 

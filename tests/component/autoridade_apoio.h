@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "apoio/processo_filho.h"
 #include "apoio_documento.h"
 #include "base/caminhos.h"
 #include "component/assinador_xml.h"
@@ -63,29 +64,8 @@ class ProcessoSimulador {
                                      "--consultas-processamento", "1"};
     args.insert(args.end(), extras.begin(), extras.end());
     std::filesystem::remove(pasta_ / "porta");
-    pid_ = fork();
-    if (pid_ == 0) {
-      std::string log = (pasta_ / "simulador.log").string();
-      FILE* f = std::freopen(log.c_str(), "a", stdout);
-      (void)f;
-      dup2(fileno(stdout), STDERR_FILENO);
-      std::vector<char*> argv;
-      for (auto& a : args) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      execv(argv[0], argv.data());
-      _exit(127);
-    }
-    auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!std::filesystem::exists(pasta_ / "porta")) {
-      int status = 0;
-      if (waitpid(pid_, &status, WNOHANG) == pid_) {
-        pid_ = -1;
-        throw std::runtime_error("o simulador terminou ao iniciar: " + LerTudo(pasta_ / "simulador.log"));
-      }
-      if (std::chrono::steady_clock::now() > limite) throw std::runtime_error("o simulador não abriu a porta");
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    porta_ = std::stoi(LerTudo(pasta_ / "porta"));
+    pid_ = IniciaProcesso(args, pasta_ / "simulador.log");
+    porta_ = EsperaPortaDoProcesso(pid_, pasta_ / "porta", "o simulador", [this] { return Log(); });
   }
   ~ProcessoSimulador() { Para(); }
   ProcessoSimulador(const ProcessoSimulador&) = delete;
@@ -93,19 +73,8 @@ class ProcessoSimulador {
 
   void Para() {
     if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     int status = 0;
-    bool morto = false;
-    while (waitpid(pid_, &status, WNOHANG) == 0) {
-      if (std::chrono::steady_clock::now() > limite) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, &status, 0);
-        morto = true;
-        break;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    const bool morto = !ParaProcesso(pid_, std::chrono::seconds(10), status);
     pid_ = -1;
     // It must stop cleanly on SIGTERM, and without a sanitizer's report.
     std::string log = Log();
