@@ -4,19 +4,11 @@
 # when the service is paralysed and when the authority cannot be reached.
 set -euo pipefail
 source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
-SIMULADOR="$BUILD/velantnfe-autoridade"
-"$FONTE/scripts/preparar-certificados" "$BUILD" > /dev/null
-CERTS="$BUILD/certificados"
+source "$(dirname "$0")/simulador_apoio.inc"
 
 nova_raiz; raiz=$RAIZ
-sim="$raiz/autoridade"
-mkdir -p "$sim"
-"$SIMULADOR" --certificados "$CERTS" --porta 0 --arquivo-porta "$sim/porta" --arquivo-servicos "$sim/servicos.ini" \
-  --banco "$sim/autoridade.sqlite" --controle "$sim/controle.txt" > "$sim/saida.txt" 2>&1 &
-sim_pid=$!
-PIDS+=("$sim_pid")
-for i in $(seq 1 100); do [ -s "$sim/porta" ] && break; sleep 0.1; done
-[ -s "$sim/porta" ] || falha "o simulador não abriu a porta: $(cat "$sim/saida.txt")"
+inicia_simulador "$raiz/autoridade"
+sim=$SIM_DIR; sim_pid=$SIM_PID
 
 # The installation's registry: homologation in SP, the test A1 certificate,
 # the simulator's endpoints and CA, short timeouts.

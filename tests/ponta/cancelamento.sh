@@ -8,7 +8,7 @@ source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
 source "$(dirname "$0")/autoridade_apoio.inc"
 
 nova_raiz; raiz=$RAIZ
-inicia_simulador "$raiz"
+inicia_simulador "$raiz/autoridade" --consultas-processamento 0
 grava_registro "$raiz"
 pedido="$FONTE/tests/content/dourados/simples_nacional_nacional.txt"   # company 1, series 1
 autoriza_nota "$raiz" "$pedido" 1001; chave1=$CHAVE; prot1=$PROTOCOLO

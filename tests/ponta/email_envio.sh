@@ -8,27 +8,16 @@
 set -euo pipefail
 source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
 source "$(dirname "$0")/smtp_apoio.inc"
-SIMULADOR="$BUILD/velantnfe-autoridade"
+source "$(dirname "$0")/simulador_apoio.inc"
 NOTA_AUTORIZADA="$BUILD/tests/ferramentas/nota_autorizada"
-"$FONTE/scripts/preparar-certificados" "$BUILD" > /dev/null
-CERTS="$BUILD/certificados"
 SENHA='Senha-Smtp#Ponta-7391'
 PEDIDO="$FONTE/tests/content/dourados/simples_nacional_nacional"
 
 nova_raiz; raiz=$RAIZ
 
-espera_porta() {   # $1: port file, $2: output of the server
-  local i
-  for i in $(seq 1 100); do [ -s "$1" ] && return 0; sleep 0.1; done
-  falha "o servidor não abriu a porta: $(cat "$2")"
-}
-
 # The authority simulator, in homologation.
-sim="$raiz/autoridade"; mkdir -p "$sim"
-"$SIMULADOR" --certificados "$CERTS" --porta 0 --arquivo-porta "$sim/porta" --arquivo-servicos "$sim/servicos.ini" \
-  --banco "$sim/autoridade.sqlite" --controle "$sim/controle.txt" --consultas-processamento 1 > "$sim/saida.txt" 2>&1 &
-sim_pid=$!; PIDS+=("$sim_pid")
-espera_porta "$sim/porta" "$sim/saida.txt"
+inicia_simulador "$raiz/autoridade" --consultas-processamento 1
+sim=$SIM_DIR; sim_pid=$SIM_PID
 
 # The SMTP server with a certificate of a throw-away CA.
 inicia_smtp "$raiz/smtp" nfe@boavista.com.br "$SENHA"

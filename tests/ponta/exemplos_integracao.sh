@@ -7,10 +7,8 @@ set -euo pipefail
 source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
 source "$(dirname "$0")/cups_apoio.inc"
 source "$(dirname "$0")/smtp_apoio.inc"
-SIMULADOR="$BUILD/velantnfe-autoridade"
+source "$(dirname "$0")/simulador_apoio.inc"
 EXEMPLOS="$FONTE/exemplos"
-"$FONTE/scripts/preparar-certificados" "$BUILD" > /dev/null
-CERTS="$BUILD/certificados"
 
 # One example per row, in the order they are sent, with the answer the guide
 # gives for it:
@@ -67,14 +65,8 @@ done
 
 # The simulator, a fresh one, so that the example invoice gets the first protocol of the year.
 nova_raiz; raiz=$RAIZ
-sim="$raiz/autoridade"
-mkdir -p "$sim"
-"$SIMULADOR" --certificados "$CERTS" --porta 0 --arquivo-porta "$sim/porta" --arquivo-servicos "$sim/servicos.ini" \
-  --banco "$sim/autoridade.sqlite" > "$sim/saida.txt" 2>&1 &
-sim_pid=$!
-PIDS+=("$sim_pid")
-for i in $(seq 1 100); do [ -s "$sim/porta" ] && break; sleep 0.1; done
-[ -s "$sim/porta" ] || falha "o simulador não abriu a porta: $(cat "$sim/saida.txt")"
+inicia_simulador "$raiz/autoridade"
+sim=$SIM_DIR; sim_pid=$SIM_PID
 # The DANFE printer and the mail server of 04-06.
 inicia_cups
 cria_fila DANFE

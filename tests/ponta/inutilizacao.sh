@@ -8,7 +8,7 @@ source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
 source "$(dirname "$0")/autoridade_apoio.inc"
 
 nova_raiz; raiz=$RAIZ
-inicia_simulador "$raiz"
+inicia_simulador "$raiz/autoridade" --consultas-processamento 0
 grava_registro "$raiz"
 inicia_host "$raiz"; host=$HOST_PID
 espera_inicio "$raiz"
