@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "apoio_dados.h"
+#include "corrida_processos.h"
 #include "base/currency.h"
 #include "base/regional.h"
 
@@ -55,41 +56,14 @@ class ContadorLote : public ::testing::TestWithParam<Motor> {};
 
 TEST_P(ContadorLote, HostsAoMesmoTempoNuncaRecebemOMesmoNumero) {
   BancoAberto banco(GetParam());
-  int largada[2];
-  ASSERT_EQ(pipe(largada), 0);
-  std::vector<pid_t> filhos;
-  std::vector<int> leituras;
-  for (int i = 0; i < kProcessos; ++i) {
-    int p[2];
-    ASSERT_EQ(pipe(p), 0);
-    pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      close(p[0]);
-      close(largada[1]);
-      Host(banco, p[1], largada[0]);
-    }
-    close(p[1]);
-    filhos.push_back(pid);
-    leituras.push_back(p[0]);
-  }
-  close(largada[0]);
-  close(largada[1]);   // all start together
+  auto escritos = teste::CorridaDeProcessos<int64_t>(
+      kProcessos, [&](int, int escrita, int largada) { Host(banco, escrita, largada); });
 
   std::vector<int64_t> numeros;
   std::set<size_t> comNumeros;
-  for (size_t i = 0; i < leituras.size(); ++i) {
-    int64_t n;
-    while (read(leituras[i], &n, sizeof n) == static_cast<ssize_t>(sizeof n)) {
-      numeros.push_back(n);
-      comNumeros.insert(i);
-    }
-    close(leituras[i]);
-  }
-  for (pid_t pid : filhos) {
-    int estado = 0;
-    ASSERT_EQ(waitpid(pid, &estado, 0), pid);
-    EXPECT_TRUE(WIFEXITED(estado) && WEXITSTATUS(estado) == 0) << "estado " << estado;
+  for (size_t i = 0; i < escritos.size(); ++i) {
+    numeros.insert(numeros.end(), escritos[i].begin(), escritos[i].end());
+    if (!escritos[i].empty()) comNumeros.insert(i);
   }
 
   const int total = kProcessos * kNumerosPorProcesso;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "apoio_dados.h"
+#include "corrida_processos.h"
 #include "base/regional.h"
 #include "data/configuracao_banco.h"
 
@@ -65,40 +66,12 @@ TEST_P(FilaConcorrente, EveryRowIsClaimedExactlyOnce) {
   for (int32_t nsu = 1; nsu <= kLinhas; ++nsu) ASSERT_TRUE(banco.Inclui(nsu, "10.0.0.5")) << nsu;
   banco.conexao->ConfirmaTransacao();
 
-  int largada[2];
-  ASSERT_EQ(pipe(largada), 0);
-  std::vector<pid_t> filhos;
-  std::vector<int> leituras;
-  for (int i = 0; i < kProcessos; ++i) {
-    int p[2];
-    ASSERT_EQ(pipe(p), 0);
-    pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      close(p[0]);
-      close(largada[1]);
-      Host(banco, i, p[1], largada[0]);
-    }
-    close(p[1]);
-    filhos.push_back(pid);
-    leituras.push_back(p[0]);
-  }
-  close(largada[0]);
-  close(largada[1]);   // all start together
+  auto escritos = teste::CorridaDeProcessos<int32_t>(
+      kProcessos, [&](int i, int escrita, int largada) { Host(banco, i, escrita, largada); });
 
   std::map<int32_t, std::vector<int>> donos;   // NSU -> processes that claimed it
-  for (int i = 0; i < kProcessos; ++i) {
-    int32_t nsu;
-    while (read(leituras[static_cast<size_t>(i)], &nsu, sizeof nsu) == static_cast<ssize_t>(sizeof nsu)) {
-      donos[nsu].push_back(i);
-    }
-    close(leituras[static_cast<size_t>(i)]);
-  }
-  for (int i = 0; i < kProcessos; ++i) {
-    int estado = 0;
-    ASSERT_EQ(waitpid(filhos[static_cast<size_t>(i)], &estado, 0), filhos[static_cast<size_t>(i)]);
-    EXPECT_TRUE(WIFEXITED(estado) && WEXITSTATUS(estado) == 0) << "processo " << i << " estado " << estado;
-  }
+  for (size_t i = 0; i < escritos.size(); ++i)
+    for (int32_t nsu : escritos[i]) donos[nsu].push_back(static_cast<int>(i));
 
   ASSERT_EQ(donos.size(), static_cast<size_t>(kLinhas));
   std::set<int> tomadores;
