@@ -34,6 +34,7 @@
 
 #include "base/arquivos.h"
 #include "base/erro.h"
+#include "component/arvore_recente.h"
 
 namespace velant {
 
@@ -596,8 +597,13 @@ std::string AssinarXml(const std::string& xml, const std::string& tagAssinada, c
   xmlNodeSetContent(digestValue, BAD_CAST Sha1Base64(Canoniza(doc.get(), alvo)).c_str());
   xmlNodeSetContent(valor, BAD_CAST RsaSha1Base64(certificado.Interno()->chave.get(), CanonizaAparte(doc.get(), signedInfo)).c_str());
   xmlNodeSetContent(certificadoX509, BAD_CAST certificado.CertificadoBase64().c_str());
-  if (auto texto = ComAssinatura(xml, alvo, doc.get(), assinatura)) return *texto;
-  return Serializa(doc.get());
+  auto texto = ComAssinatura(xml, alvo, doc.get(), assinatura);
+  std::string assinado = texto ? std::move(*texto) : Serializa(doc.get());
+  // The tree is the signed text's own; kept for the reads of that text that
+  // follow, when a parse of the text would decode it the same way.
+  if (doc->encoding != nullptr && xmlStrcasecmp(doc->encoding, BAD_CAST "UTF-8") == 0)
+    arvore_recente::Guarda(assinado, arvore_recente::Arvore(doc.release(), xmlFreeDoc));
+  return assinado;
 }
 
 void AssinarArquivoXml(const std::filesystem::path& arquivoEntrada, const std::filesystem::path& arquivoSaida,

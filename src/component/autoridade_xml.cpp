@@ -27,8 +27,9 @@ bool MesmoNome(const xmlNode* no, std::string_view nome) {
 
 DocumentoXml DocumentoXml::Ler(std::string_view texto, const std::string& oQue) {
   IniciaLibxml();
-  // No network, no entity substitution, no DTD loading: the texts come from outside.
-  const int opcoes = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+  // No network, no entity substitution, no DTD loading: the texts come from
+  // outside. The trees are only read, so short texts may live in the nodes.
+  const int opcoes = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_COMPACT;
   xmlDoc* doc = xmlReadMemory(texto.data(), static_cast<int>(texto.size()), nullptr, "UTF-8", opcoes);
   if (doc == nullptr || xmlDocGetRootElement(doc) == nullptr) {
     if (doc != nullptr) xmlFreeDoc(doc);

@@ -1,7 +1,10 @@
 #include "component/regras_autoridade.h"
 
+#include <optional>
+
 #include "base/arquivos.h"
 #include "base/erro.h"
+#include "component/arvore_recente.h"
 #include "component/autoridade_xml.h"
 #include "component/regras_documento.h"
 #include "component/regras_verificacoes.h"
@@ -281,8 +284,12 @@ std::optional<RegraViolada> VerificaRegras(const xmlNode* nfe, std::chrono::syst
 
 std::optional<RegraViolada> VerificaRegrasArquivo(const std::filesystem::path& arquivo,
                                                   std::chrono::system_clock::time_point agora) {
-  auto documento = autoridade::DocumentoXml::Ler(LerArquivo(arquivo, arquivo.string()), arquivo.string());
-  const xmlNode* raiz = documento.Raiz();
+  const std::string texto = LerArquivo(arquivo, arquivo.string());
+  // The last document signed here is usually this one, already as a tree.
+  arvore_recente::Arvore arvore = arvore_recente::Procura(texto);
+  std::optional<autoridade::DocumentoXml> lido;
+  if (!arvore) lido.emplace(autoridade::DocumentoXml::Ler(texto, arquivo.string()));
+  const xmlNode* raiz = arvore ? xmlDocGetRootElement(arvore.get()) : lido->Raiz();
   if (autoridade::NomeLocal(raiz) != "NFe" || autoridade::Filho(raiz, "infNFe") == nullptr)
     throw ErroExecucao(CodigoErro::ErroComponente, arquivo.string() + ": não é uma NF-e");
   return VerificaRegras(raiz, agora);

@@ -13,6 +13,7 @@
 
 #include "base/arquivos.h"
 #include "base/erro.h"
+#include "component/arvore_recente.h"
 
 namespace velant {
 
@@ -120,6 +121,15 @@ std::optional<std::string> ValidaArvore(xmlSchema* compilado, const std::string&
   return primeiro.texto;
 }
 
+bool ArvoreValida(xmlSchema* compilado, xmlDoc* doc) {
+  xmlSchemaValidCtxt* validador = xmlSchemaNewValidCtxt(compilado);
+  if (validador == nullptr) return false;
+  xmlSchemaSetValidStructuredErrors(validador, Descarta, nullptr);
+  int r = xmlSchemaValidateDoc(validador, doc);
+  xmlSchemaFreeValidCtxt(validador);
+  return r == 0;
+}
+
 bool PareceXml(const std::string& s) {
   size_t i = 0;
   if (s.compare(0, 3, "\xEF\xBB\xBF") == 0) i = 3;
@@ -172,6 +182,11 @@ std::optional<std::string> ValidarXml(const std::string& xmlOuArquivo, const std
     if (!lido) return "arquivo " + motivo + ": " + xmlOuArquivo;
     conteudo = std::move(*lido);
   }
+
+  // The tree of a text just signed here is validated as it stands; should
+  // it fail, the text is read again below for the message.
+  if (auto arvore = arvore_recente::Procura(conteudo); arvore && ArvoreValida(compilado, arvore.get()))
+    return std::nullopt;
 
   // Validated while it is read, without building a tree: the documents are
   // large and read once. A document that is not well formed is read again
