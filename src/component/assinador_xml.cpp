@@ -35,6 +35,7 @@
 #include "base/arquivos.h"
 #include "base/erro.h"
 #include "component/arvore_recente.h"
+#include "component/canonizacao_c14n.h"
 
 namespace velant {
 
@@ -365,8 +366,8 @@ int NaSubarvore(void* raiz, xmlNode* no, xmlNode* pai) {
   return 0;
 }
 
-// Inclusive C14N 1.0 without comments of the element's subtree.
-std::string Canoniza(xmlDoc* doc, xmlNode* elemento) {
+// Inclusive C14N 1.0 without comments of the element's subtree, by libxml2's general routine.
+std::string CanonizaGeral(xmlDoc* doc, xmlNode* elemento) {
   xmlOutputBuffer* saida = xmlAllocOutputBuffer(nullptr);
   if (saida == nullptr) Falha("Sem memória para assinar o XML");
   int r = xmlC14NExecute(doc, NaSubarvore, elemento, XML_C14N_1_0, nullptr, 0, saida);
@@ -390,7 +391,13 @@ std::string CanonizaAparte(xmlDoc* doc, xmlNode* elemento) {
       if (xmlSearchNs(copia.get(), raiz, (*ns)->prefix) == nullptr) xmlNewNs(raiz, (*ns)->href, (*ns)->prefix);
     xmlFree(emEscopo);
   }
-  return Canoniza(copia.get(), raiz);
+  return CanonizaGeral(copia.get(), raiz);
+}
+
+// The one-pass canonicalization where the tree allows it, else the general one.
+std::string Canoniza(xmlDoc* doc, xmlNode* elemento) {
+  if (auto texto = CanonizaSubarvore(elemento)) return std::move(*texto);
+  return CanonizaGeral(doc, elemento);
 }
 
 std::string Sha1Base64(const std::string& dados) {
@@ -595,7 +602,10 @@ std::string AssinarXml(const std::string& xml, const std::string& tagAssinada, c
   if (digestValue == nullptr || valor == nullptr || certificadoX509 == nullptr)
     Falha("Não foi possível montar a assinatura: modelo incompleto");
   xmlNodeSetContent(digestValue, BAD_CAST Sha1Base64(Canoniza(doc.get(), alvo)).c_str());
-  xmlNodeSetContent(valor, BAD_CAST RsaSha1Base64(certificado.Interno()->chave.get(), CanonizaAparte(doc.get(), signedInfo)).c_str());
+  std::string signedInfoCanonico;
+  if (auto texto = CanonizaSubarvore(signedInfo)) signedInfoCanonico = std::move(*texto);
+  else signedInfoCanonico = CanonizaAparte(doc.get(), signedInfo);
+  xmlNodeSetContent(valor, BAD_CAST RsaSha1Base64(certificado.Interno()->chave.get(), signedInfoCanonico).c_str());
   xmlNodeSetContent(certificadoX509, BAD_CAST certificado.CertificadoBase64().c_str());
   auto texto = ComAssinatura(xml, alvo, doc.get(), assinatura);
   std::string assinado = texto ? std::move(*texto) : Serializa(doc.get());
