@@ -19,10 +19,14 @@ namespace velant {
 
 namespace {
 
-std::filesystem::path PastaDoExecutavel() {
-  std::error_code ec;
-  auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  return ec ? std::filesystem::path() : exe.parent_path();
+// The executable does not move while it runs: looked up once.
+const std::filesystem::path& PastaDoExecutavel() {
+  static const std::filesystem::path pasta = [] {
+    std::error_code ec;
+    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::filesystem::path() : exe.parent_path();
+  }();
+  return pasta;
 }
 
 std::string SemQuebraFinal(std::string s) {
@@ -142,7 +146,7 @@ bool PareceXml(const std::string& s) {
 std::filesystem::path PastaEsquemas() {
   if (const char* env = std::getenv("VELANT_ESQUEMAS"); env != nullptr && *env != '\0') return env;
   std::error_code ec;
-  auto exe = PastaDoExecutavel();
+  const auto& exe = PastaDoExecutavel();
   if (!exe.empty()) {
     auto instalada = exe / ".." / "share" / "velantnfe" / "schemas";
     if (std::filesystem::is_directory(instalada, ec)) return instalada.lexically_normal();

@@ -6,6 +6,10 @@
 #include <cstring>
 #include <exception>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "base/erro.h"
 #include "base/texto.h"
 
@@ -41,15 +45,18 @@ ErroExecucao ErroDoSistema(int numeroErrno) {
   }
 }
 
-// Appends one line to the file, or raises what went wrong.
-void AcrescentarLinha(const std::filesystem::path& arquivo, const std::string& linha) {
-  std::FILE* f = std::fopen(arquivo.c_str(), "ab");
-  if (f == nullptr) throw ErroDoSistema(errno);
-  size_t escritos = std::fwrite(linha.data(), 1, linha.size(), f);
-  int erroEscrita = errno;
-  int fechou = std::fclose(f);
-  if (escritos != linha.size()) throw ErroDoSistema(erroEscrita);
-  if (fechou != 0) throw ErroDoSistema(errno);
+// Writes the whole line at the end of the file, or gives errno.
+int EscreveNoFim(int fd, const std::string& linha) {
+  size_t escritos = 0;
+  while (escritos < linha.size()) {
+    ssize_t n = ::write(fd, linha.data() + escritos, linha.size() - escritos);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    escritos += static_cast<size_t>(n);
+  }
+  return 0;
 }
 
 void Escapa(std::string& saida, const char* formato, unsigned valor) {
@@ -101,6 +108,42 @@ std::string LinhaLegivel(std::string_view texto) {
 RegistroEventos::RegistroEventos(InterfaceOperador& ui, const MapeadorCaminhos& caminhos, const Relogio& relogio)
     : ui_(ui), caminhos_(caminhos), relogio_(relogio) {}
 
+RegistroEventos::~RegistroEventos() { FechaArquivo(); }
+
+void RegistroEventos::FechaArquivo() {
+  if (arquivo_.fd >= 0) ::close(arquivo_.fd);
+  arquivo_ = ArquivoAberto{};
+}
+
+// Appends one line, or raises what went wrong. The open file serves while
+// its name still leads to it: a file removed or replaced meanwhile (cleaned
+// up, rotated) is opened again by name, and its folder made again if gone.
+void RegistroEventos::AcrescentaLinha(const std::string& nome, const std::string& linha) {
+  std::lock_guard<std::mutex> trava(mutexArquivo_);
+  if (arquivo_.fd >= 0) {
+    struct stat st {};
+    if (arquivo_.nome != nome || ::stat(arquivo_.local.c_str(), &st) != 0 || st.st_ino != arquivo_.inode ||
+        st.st_dev != arquivo_.dispositivo)
+      FechaArquivo();
+  }
+  if (arquivo_.fd < 0) {
+    std::string local = caminhos_.MapearParaGravar(nome).string();
+    int fd = ::open(local.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) throw ErroDoSistema(errno);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+      int erro = errno;
+      ::close(fd);
+      throw ErroDoSistema(erro);
+    }
+    arquivo_ = ArquivoAberto{nome, std::move(local), fd, st.st_dev, st.st_ino};
+  }
+  if (int erro = EscreveNoFim(arquivo_.fd, linha)) {
+    FechaArquivo();
+    throw ErroDoSistema(erro);
+  }
+}
+
 std::string RegistroEventos::NomeArquivoLog(DataHora data) {
   return std::string(kPastaLog) + "\\VelantNFe_" + DoisDigitos(data.Dia()) + "_" + DoisDigitos(data.Mes()) + "_" +
          Digitos(data.Ano(), 4) + ".LOG";
@@ -111,8 +154,7 @@ void RegistroEventos::CriaLogNFe(const std::string& Texto) {
   try {
     DataHora agora = relogio_.Agora();
     // The folder is created when missing; otherwise every line would be lost.
-    std::filesystem::path arquivo = caminhos_.MapearParaGravar(NomeArquivoLog(agora));
-    AcrescentarLinha(arquivo, HoraMinutoSegundo(agora) + " - " + LinhaLegivel(Texto) + vbCrLf);
+    AcrescentaLinha(NomeArquivoLog(agora), HoraMinutoSegundo(agora) + " - " + LinhaLegivel(Texto) + vbCrLf);
   } catch (const ErroExecucao& e) {
     ui_.MsgBox(e.Descricao(), vbOKOnly);
     ui_.MsgBox("Erro ao criar LOG TEF: " + Texto, vbInformation, "Erro: CriaLogNFe");

@@ -1,7 +1,10 @@
 #pragma once
 // The event log: the on-screen list, the daily file, and the request row's message.
 #include <cstdint>
+#include <sys/types.h>
+
 #include <functional>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -30,6 +33,9 @@ class RegistroEventos {
   using EscritorMensagem = std::function<bool(const std::string& mensagem)>;
 
   RegistroEventos(InterfaceOperador& ui, const MapeadorCaminhos& caminhos, const Relogio& relogio);
+  ~RegistroEventos();
+  RegistroEventos(const RegistroEventos&) = delete;
+  RegistroEventos& operator=(const RegistroEventos&) = delete;
 
   void DefinirEscritorMensagem(EscritorMensagem escritor) { escritor_ = std::move(escritor); }
   // False for the commands that only read: the daily file (and its folders)
@@ -48,6 +54,20 @@ class RegistroEventos {
   const Relogio& relogio_;
   EscritorMensagem escritor_;
   bool gravaArquivo_ = true;
+
+  // The day's file stays open between lines, for as long as its name still
+  // leads to it (see AcrescentaLinha).
+  struct ArquivoAberto {
+    std::string nome;  // the Windows name
+    std::string local;
+    int fd = -1;
+    dev_t dispositivo = 0;
+    ino_t inode = 0;
+  };
+  void AcrescentaLinha(const std::string& nome, const std::string& linha);
+  void FechaArquivo();
+  std::mutex mutexArquivo_;
+  ArquivoAberto arquivo_;
 };
 
 }  // namespace velant

@@ -104,6 +104,24 @@ TEST_F(RegistroEventosTest, TheNextDayGoesToANewFile) {
             "00:00:01 - depois\r\n");
 }
 
+// The file is kept open between lines; a file cleaned up, replaced or
+// taken with its folder meanwhile still gets the next line under its name.
+TEST_F(RegistroEventosTest, AFileRemovedOrReplacedBetweenLinesGetsTheNextLineByName) {
+  const auto arquivo = raiz.Caminho() / kArquivo051226;
+  log.CriaLogNFe("um");
+  std::filesystem::remove(arquivo);
+  log.CriaLogNFe("dois");
+  EXPECT_EQ(Arquivo051226(), "09:05:07 - dois\r\n");
+  GravarTudo(raiz.Caminho() / "outro.LOG", "08:00:00 - de outro\r\n");
+  std::filesystem::rename(raiz.Caminho() / "outro.LOG", arquivo);
+  log.CriaLogNFe("tres");
+  EXPECT_EQ(Arquivo051226(), "08:00:00 - de outro\r\n09:05:07 - tres\r\n");
+  std::filesystem::remove_all(arquivo.parent_path());
+  log.CriaLogNFe("quatro");
+  EXPECT_EQ(Arquivo051226(), "09:05:07 - quatro\r\n");
+  EXPECT_TRUE(ui.Caixas().empty());
+}
+
 TEST_F(RegistroEventosTest, AnExistingFolderIsFoundWhateverItsCase) {
   std::filesystem::create_directories(raiz.Caminho() / "c/korvanepafecf/nfe/velantnfe/log");
   GravarTudo(raiz.Caminho() / "c/korvanepafecf/nfe/velantnfe/log/VelantNFe_05_12_2026.LOG", "08:00:00 - antes\r\n");
