@@ -1,4 +1,6 @@
 #include <cstdio>
+#include <optional>
+#include <string_view>
 
 #include "base/decimal.h"
 #include "base/erro.h"
@@ -43,7 +45,7 @@ std::string Digitos(int n, int largura) {
   return buf;
 }
 
-std::string FormataNumero(const decimal::Numero& n, const PadraoNumero& p) {
+std::string FormataNumero(const decimal::Numero& n, const PadraoNumero& p, std::string_view separadorDecimal) {
   auto escalado = decimal::Escalado(n, p.casas, 1000);
   if (!escalado) Levanta(CodigoErro::Estouro);
   std::string digitos = *escalado;
@@ -63,7 +65,10 @@ std::string FormataNumero(const decimal::Numero& n, const PadraoNumero& p) {
   }
   std::string texto = negativo ? "-" : "";
   texto += inteira;
-  if (p.casas > 0) texto += r.separadorDecimal + fracao;
+  if (p.casas > 0) {
+    texto += separadorDecimal;
+    texto += fracao;
+  }
   return texto;
 }
 
@@ -106,21 +111,21 @@ std::string Format(const Valor& v, const std::string& padrao) {
 
   if (numero) {
     if (auto t = AcessoValor::Se<std::string>(v)) {
-      if (auto n = leitura::NumeroRegional(*t, Regional())) return FormataNumero(*n, *numero);
+      if (auto n = leitura::NumeroRegional(*t, Regional())) return FormataNumero(*n, *numero, Regional().separadorDecimal);
       if (auto d = leitura::DataRegional(*t, Regional())) {
-        return FormataNumero(decimal::DeDouble(d->Serial()), *numero);
+        return FormataNumero(decimal::DeDouble(d->Serial()), *numero, Regional().separadorDecimal);
       }
       return *t;  // neither number nor date: Format gives the text back
     }
     if (auto d = AcessoValor::Se<DataHora>(v)) {
-      return FormataNumero(decimal::DeDouble(d->Serial()), *numero);
+      return FormataNumero(decimal::DeDouble(d->Serial()), *numero, Regional().separadorDecimal);
     }
     // CCur/CDbl would lose exactness; take the number as it is held.
     if (auto c = AcessoValor::Se<Currency>(v)) {
-      return FormataNumero(decimal::DeEscalado(c->Bruto(), 4), *numero);
+      return FormataNumero(decimal::DeEscalado(c->Bruto(), 4), *numero, Regional().separadorDecimal);
     }
-    if (auto d = AcessoValor::Se<double>(v)) return FormataNumero(decimal::DeDouble(*d), *numero);
-    return FormataNumero(decimal::DeInteiro(CLngLng(v)), *numero);
+    if (auto d = AcessoValor::Se<double>(v)) return FormataNumero(decimal::DeDouble(*d), *numero, Regional().separadorDecimal);
+    return FormataNumero(decimal::DeInteiro(CLngLng(v)), *numero, Regional().separadorDecimal);
   }
 
   if (auto t = AcessoValor::Se<std::string>(v)) {
@@ -129,6 +134,34 @@ std::string Format(const Valor& v, const std::string& padrao) {
     return *t;
   }
   return FormataData(CDate(v), data->tipo);
+}
+
+std::optional<std::string> FormataDecimaisComPonto(const Valor& v, int casas) {
+  // The text's cut by position, which this replaces, assumes a one-byte separator.
+  if (casas < 2 || casas > 4 || Regional().separadorDecimal.size() != 1) return std::nullopt;
+  const PadraoNumero& padrao = kPadroesNumero[casas - 2];
+  std::optional<decimal::Numero> n;
+  if (v.ENulo() || v.EVazio()) {
+    n = decimal::DeInteiro(0);
+  } else if (auto t = AcessoValor::Se<std::string>(v)) {
+    try {
+      n = leitura::NumeroRegional(*t, Regional());
+    } catch (const ErroExecucao&) {
+      // "&H" beyond 32 bits: no number, as IsNumeric says
+    }
+    if (!n) n = decimal::DeInteiro(0);
+  } else if (auto c = AcessoValor::Se<Currency>(v)) {
+    n = decimal::DeEscalado(c->Bruto(), 4);
+  } else if (auto i = AcessoValor::Se<int16_t>(v)) {
+    n = decimal::DeInteiro(*i);
+  } else if (auto i = AcessoValor::Se<int32_t>(v)) {
+    n = decimal::DeInteiro(*i);
+  } else if (auto i = AcessoValor::Se<int64_t>(v)) {
+    n = decimal::DeInteiro(*i);
+  } else {
+    return std::nullopt;
+  }
+  return FormataNumero(*n, padrao, ".");
 }
 
 }  // namespace velant

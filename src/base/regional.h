@@ -11,6 +11,7 @@
 // double through its shortest round-trip text, so 0.125 is a half (-> 0.12)
 // while 0.135 is not (-> 0.14), whatever the binary value underneath.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "base/currency.h"
@@ -66,5 +67,13 @@ bool IsDate(const Valor& v);
 // comes back unchanged. Null gives "", Empty counts as 0. Any other pattern
 // raises ChamadaInvalida.
 std::string Format(const Valor& v, const std::string& padrao);
+
+// The number with 2, 3 or 4 decimals after a "." and no grouping, whatever
+// the regional settings, as the layout writes values; exactly what Format
+// with "#######0.00" (and its kin) gives for the value's text, with "." for
+// the regional separator. Null, Empty and a text that is no number give 0;
+// nullopt for a value of another type (Double, Date, Boolean), whose text
+// Format reads its own way.
+std::optional<std::string> FormataDecimaisComPonto(const Valor& v, int casas);
 
 }  // namespace velant

@@ -27,16 +27,22 @@ std::string ValorCampo(const data::Recordset& TabelaNota, const Valor& valor) {
   return CStr(valor);
 }
 
+// Every item writes dozens of these: values of the usual types go straight
+// to their digits, the others through their text as above.
 std::string FormataDecimal2(const Valor& valor) {
+  if (auto t = FormataDecimaisComPonto(valor, 2)) return std::move(*t);
   return FormataComCasas(TextoNumerico(valor), "#######0.00", 2);
 }
 
 std::string FormataDecimal3(const Valor& valor) {
+  if (auto t = FormataDecimaisComPonto(valor, 3)) return std::move(*t);
   return FormataComCasas(TextoNumerico(valor), "#######0.000", 3);
 }
 
 std::string FormataDecimal4(const std::string& texto) {
-  return FormataComCasas(TextoNumerico(Valor(texto)), "#######0.0000", 4);
+  Valor valor(texto);
+  if (auto t = FormataDecimaisComPonto(valor, 4)) return std::move(*t);
+  return FormataComCasas(TextoNumerico(valor), "#######0.0000", 4);
 }
 
 }  // namespace velant
