@@ -133,10 +133,10 @@ struct Host {
     std::error_code ec;
     std::filesystem::remove_all(raiz, ec);
   }
-  bool Prepara(const std::string& texto) {
+  bool Prepara(const std::string& texto, int32_t numero = 123) {
     if (!AnalisaTextoSolicitacao(*ctx, janela, texto)) return false;
     atual.SerieAtual = "1";
-    atual.NumeroAtual = 123;
+    atual.NumeroAtual = numero;
     atual.DataEmissaoAtual = DataHora::De(2016, 1, 15);
     ParametrosEmissaoFila(*ctx);
     return true;
@@ -163,13 +163,25 @@ const std::string& Documento(int itens) {
   return d[itens];
 }
 
+// The request with another invoice number (field 111).
+std::string ComNumero(std::string texto, int32_t numero) {
+  const std::string campo = "\r\n111-000 = 123\r\n";
+  size_t p = texto.find(campo);
+  if (p == std::string::npos) throw std::runtime_error("solicitação sem o campo 111");
+  return texto.replace(p, campo.size(), "\r\n111-000 = " + std::to_string(numero) + "\r\n");
+}
+
 void BM_GerarNFE(benchmark::State& state) {
   int itens = static_cast<int>(state.range(0));
   std::string texto = Solicitacao(itens);
   Host h;
+  int32_t numero = 123;
   for (auto _ : state) {
     state.PauseTiming();
-    bool pronto = h.Prepara(texto);
+    // Every sale is a new invoice: its own number, key, files and row, as
+    // in a shop (the same invoice again is the rarer repeated request).
+    ++numero;
+    bool pronto = h.Prepara(ComNumero(texto, numero), numero);
     state.ResumeTiming();
     if (!pronto || !GerarNFE(*h.ctx)) {
       state.SkipWithError("GerarNFE falhou");
