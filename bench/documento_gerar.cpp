@@ -130,8 +130,20 @@ struct Host {
   }
   ~Host() {
     ctx->ConexaoBanco = nullptr;
-    std::error_code ec;
-    std::filesystem::remove_all(raiz, ec);
+    RemoveAoSair(raiz);
+  }
+  // The roots go when the process ends, not between benchmarks: on ext4
+  // without a journal a new file skips the inodes freed in the last minute,
+  // and thousands freed at once would weigh on every file the next
+  // benchmark writes, as no shop's Host ever sees.
+  static void RemoveAoSair(const std::filesystem::path& raiz) {
+    static std::vector<std::filesystem::path> raizes;
+    if (raizes.empty())
+      std::atexit([] {
+        std::error_code ec;
+        for (const auto& r : raizes) std::filesystem::remove_all(r, ec);
+      });
+    raizes.push_back(raiz);
   }
   bool Prepara(const std::string& texto, int32_t numero = 123) {
     if (!AnalisaTextoSolicitacao(*ctx, janela, texto)) return false;
