@@ -9,11 +9,14 @@
 namespace velant::conteudo {
 namespace {
 
-void ExigeColuna(const data::Recordset& nota, const std::string& coluna) {
-  if (!nota.TemCampo(coluna)) {
+// The column's position; ItemNaoEncontrado naming it when there is none.
+int32_t ExigeColuna(const data::Recordset& nota, const std::string& coluna) {
+  int32_t indice = nota.IndiceCampo(coluna);
+  if (indice < 0) {
     Levanta(CodigoErro::ItemNaoEncontrado,
             DescricaoPadrao(CodigoErro::ItemNaoEncontrado) + " (" + coluna + ")");
   }
+  return indice;
 }
 
 enum class Operacao { Soma, Subtracao, Multiplicacao };
@@ -41,9 +44,9 @@ Valor Calcula(const Valor& a, const Valor& b, Operacao op) {
 }  // namespace
 
 std::string ValorDe(const data::Recordset& nota, const std::string& coluna) {
-  ExigeColuna(nota, coluna);
+  int32_t indice = ExigeColuna(nota, coluna);
   if (nota.Eof()) return "";
-  return ValorCampo(nota, nota.Value(coluna));
+  return ValorCampo(nota, nota.Value(indice));
 }
 
 std::string LimpoDe(const data::Recordset& nota, const std::string& coluna) {
