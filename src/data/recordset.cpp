@@ -180,15 +180,25 @@ const DefinicaoCampo& Recordset::Campo(int32_t indice) const {
   return campos_[static_cast<size_t>(indice)];
 }
 
+// Every value read by name hashes its name: ASCII, by far the usual, folds by
+// itself; the first other byte hands the rest to Dobra.
 size_t Recordset::HashNome::operator()(std::string_view nome) const {
   size_t h = 14695981039346656037ull;
+  size_t i = 0;
+  for (; i < nome.size(); ++i) {
+    auto c = static_cast<unsigned char>(nome[i]);
+    if (c >= 0x80) break;
+    if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c + 32);
+    h = (h ^ c) * 1099511628211ull;
+  }
   Dobra dobra;
-  for (char c : nome) h = (h ^ dobra(static_cast<unsigned char>(c))) * 1099511628211ull;
+  for (; i < nome.size(); ++i) h = (h ^ dobra(static_cast<unsigned char>(nome[i]))) * 1099511628211ull;
   return h;
 }
 
 bool Recordset::IgualNome::operator()(std::string_view a, std::string_view b) const {
   if (a.size() != b.size()) return false;
+  if (a == b) return true;
   Dobra da, db;
   for (size_t i = 0; i < a.size(); ++i)
     if (da(static_cast<unsigned char>(a[i])) != db(static_cast<unsigned char>(b[i]))) return false;
