@@ -79,6 +79,14 @@ xmlNode* Procura(const xmlNode* raiz, std::string_view nomeLocal) {
 
 std::string Texto(const xmlNode* no) {
   if (no == nullptr) return "";
+  // An element holding one text, as nearly every field does, is read where
+  // the text lies, without the copy xmlNodeGetContent makes.
+  if (no->type == XML_ELEMENT_NODE) {
+    const xmlNode* filho = no->children;
+    if (filho == nullptr) return "";
+    if (filho->next == nullptr && filho->type == XML_TEXT_NODE)
+      return filho->content != nullptr ? reinterpret_cast<const char*>(filho->content) : "";
+  }
   xmlChar* conteudo = xmlNodeGetContent(no);
   std::string s = conteudo ? reinterpret_cast<const char*>(conteudo) : "";
   xmlFree(conteudo);
