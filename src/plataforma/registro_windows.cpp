@@ -259,6 +259,8 @@ struct RegistroWindows::Lido {
   off_t tamanho = 0;
   struct timespec modificado {};
   std::string texto;   // decoded
+  // Values already looked up in this text, by canonical key and upper-case name.
+  std::map<std::pair<std::string, std::string>, std::optional<std::string>> achados;
 };
 
 RegistroWindows::RegistroWindows(fs::path arquivoReg) : lido_(std::make_shared<Lido>()) {
@@ -283,7 +285,8 @@ std::string RegistroWindows::LerRegistro(int32_t raiz, const std::string& chave,
     if (nomeRaiz.empty()) return "";
     struct stat st {};
     if (::stat(arquivo_.c_str(), &st) != 0) return "";
-    std::string texto;
+    std::string chaveProcurada = ChaveCanonica(nomeRaiz + "\\" + chave);
+    std::string nomeProcurado = UCase(nomeValor);
     {
       std::lock_guard<std::mutex> trava(lido_->mutex);
       Lido& l = *lido_;
@@ -298,17 +301,21 @@ std::string RegistroWindows::LerRegistro(int32_t raiz, const std::string& chave,
         l.valido = false;
         if (!LerBytes(arquivo_, bytes)) return "";
         l.texto = DecodificarArquivo(bytes);
+        l.achados.clear();
         l.dispositivo = st.st_dev;
         l.inode = st.st_ino;
         l.tamanho = st.st_size;
         l.modificado = st.st_mtim;
         l.valido = true;
       }
-      texto = l.texto;
+      auto chaveValor = std::make_pair(std::move(chaveProcurada), std::move(nomeProcurado));
+      auto achado = l.achados.find(chaveValor);
+      if (achado == l.achados.end()) {
+        auto valor = Procurar(l.texto, chaveValor.first, chaveValor.second);
+        achado = l.achados.emplace(std::move(chaveValor), std::move(valor)).first;
+      }
+      return achado->second.value_or("");
     }
-    std::string chaveProcurada = ChaveCanonica(nomeRaiz + "\\" + chave);
-    std::string nomeProcurado = UCase(nomeValor);
-    return Procurar(texto, chaveProcurada, nomeProcurado).value_or("");
   } catch (...) {
     // Reading settings never stops the caller; a value that cannot be read is empty.
     return "";
