@@ -1,5 +1,6 @@
 #include "content/normalizacao_texto.h"
 
+#include <array>
 #include <string_view>
 
 #include "base/erro.h"
@@ -56,12 +57,40 @@ constexpr Troca kTabelaRetira[] = {
     {U"\u00AA", "a"},
 };
 
+// For each ASCII character, the first row of the table that holds it (or
+// none): item names are nearly all ASCII, and each would otherwise be
+// looked for in every row.
+struct LinhasAscii {
+  std::array<const Troca*, 128> linha{};
+};
+
 template <size_t N>
-std::string Substitui(std::string_view texto, const Troca (&tabela)[N]) {
+LinhasAscii MontaLinhasAscii(const Troca (&tabela)[N]) {
+  LinhasAscii m;
+  for (char32_t c = 0; c < 128; ++c) {
+    for (const Troca& t : tabela) {
+      if (t.de.find(c) != std::u32string_view::npos) {
+        m.linha[c] = &t;
+        break;
+      }
+    }
+  }
+  return m;
+}
+
+template <size_t N>
+std::string Substitui(std::string_view texto, const Troca (&tabela)[N], const LinhasAscii& ascii) {
   std::string saida;
   saida.reserve(texto.size());
   size_t i = 0;
   while (i < texto.size()) {
+    const auto byte = static_cast<unsigned char>(texto[i]);
+    if (byte < 0x80) {
+      if (const Troca* t = ascii.linha[byte]) saida.append(t->para);
+      else saida += static_cast<char>(byte);
+      ++i;
+      continue;
+    }
     size_t inicio = i;
     char32_t c = utf8::Proximo(texto, i);
     const Troca* achada = nullptr;
@@ -89,7 +118,8 @@ std::string TextoNaoNulo(const Valor& valor) {
 
 std::string RemoveAcentos(const Valor& valor) {
   if (valor.ENulo() || valor.EVazio()) return "";
-  return Substitui(CStr(valor), kTabelaRemove);
+  static const LinhasAscii ascii = MontaLinhasAscii(kTabelaRemove);
+  return Substitui(CStr(valor), kTabelaRemove, ascii);
 }
 
 std::string RetiraAcentos(const Valor& valor) {
@@ -104,7 +134,8 @@ std::string RetiraAcentos(const Valor& valor) {
       juntas += texto[i];
     }
   }
-  return Substitui(juntas, kTabelaRetira);
+  static const LinhasAscii ascii = MontaLinhasAscii(kTabelaRetira);
+  return Substitui(juntas, kTabelaRetira, ascii);
 }
 
 std::string SomenteNumeros(const Valor& valor) {
