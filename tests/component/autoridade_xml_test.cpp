@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "component/xml_escritor.h"
+
 namespace velant::autoridade {
 namespace {
 
@@ -22,6 +24,23 @@ TEST(TextoDoElemento, ComoOConteudoDaLibxml2) {
   EXPECT_EQ(TextoFilho(doc.Raiz(), "c"), "a & b é <c>");
   EXPECT_EQ(TextoFilho(doc.Raiz(), "e"), "um e dois");
   EXPECT_EQ(TextoFilho(doc.Raiz(), "ausente"), "");
+}
+
+// What the writer escapes comes back from a parser exactly as it went in,
+// in a text and in an attribute.
+TEST(EscritorXmlEscapes, VoltamIguaisDoParser) {
+  const std::string casos[] = {"simples", "a & b < c > d", "aspas \" e ' apóstrofo", "linha\r\nnova\tcoluna",
+                               "&amp; já escrito", "", "fim&", "<<>>", "ação € 日本"};
+  for (const std::string& valor : casos) {
+    std::string xml;
+    EscritorXml w(xml);
+    w.Abre("r", {{"a", valor}});
+    w.Elemento("t", valor);
+    w.Fecha();
+    auto doc = DocumentoXml::Ler(xml, "teste");
+    EXPECT_EQ(Atributo(doc.Raiz(), "a"), valor) << xml;
+    EXPECT_EQ(TextoFilho(doc.Raiz(), "t"), valor) << xml;
+  }
 }
 
 }  // namespace
