@@ -25,6 +25,7 @@
 #include <thread>
 #include <vector>
 
+#include "apoio/processo_filho.h"
 #include "base/caminhos.h"
 #include "base/data_hora.h"
 #include "base/regional.h"
@@ -77,28 +78,10 @@ std::string Le(const fs::path& arquivo) {
 // A child process, ended with SIGTERM (then SIGKILL) when this object goes.
 class Processo {
  public:
-  Processo(std::vector<std::string> args, const fs::path& saida) {
-    pid_ = fork();
-    if (pid_ == 0) {
-      FILE* f = std::freopen(saida.c_str(), "a", stdout);
-      (void)f;
-      dup2(fileno(stdout), STDERR_FILENO);
-      std::vector<char*> argv;
-      for (auto& a : args) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      execv(argv[0], argv.data());
-      _exit(127);
-    }
-  }
+  Processo(std::vector<std::string> args, const fs::path& saida) : pid_(teste::IniciaProcesso(std::move(args), saida)) {}
   ~Processo() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    for (int i = 0; i < 200; ++i) {
-      if (waitpid(pid_, nullptr, WNOHANG) == pid_) return;
-      std::this_thread::sleep_for(std::chrono::milliseconds(25));
-    }
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
+    int status;
+    teste::ParaProcesso(pid_, std::chrono::seconds(5), status);
   }
   Processo(const Processo&) = delete;
   Processo& operator=(const Processo&) = delete;

@@ -1,9 +1,10 @@
 #include "component/canonizacao_c14n.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string_view>
 #include <vector>
+
+#include "component/xml_escritor.h"
 
 namespace velant {
 
@@ -17,42 +18,30 @@ bool EhPrefixoXml(const xmlNs* ns) { return ns->prefix != nullptr && Texto(ns->p
 
 // Text nodes: &, <, > and carriage return written as references.
 void EscreveTexto(std::string& saida, std::string_view t) {
-  size_t inicio = 0;
-  for (size_t i = 0; i < t.size(); ++i) {
-    const char* ref;
-    switch (t[i]) {
-      case '&': ref = "&amp;"; break;
-      case '<': ref = "&lt;"; break;
-      case '>': ref = "&gt;"; break;
-      case '\r': ref = "&#xD;"; break;
-      default: continue;
+  AcrescentaEscapado(saida, t, [](char c) -> const char* {
+    switch (c) {
+      case '&': return "&amp;";
+      case '<': return "&lt;";
+      case '>': return "&gt;";
+      case '\r': return "&#xD;";
+      default: return nullptr;
     }
-    saida.append(t, inicio, i - inicio);
-    saida += ref;
-    inicio = i + 1;
-  }
-  saida.append(t, inicio, std::string_view::npos);
+  });
 }
 
 // Attribute values: &, <, the quote and the three white-space controls.
 void EscreveValorAtributo(std::string& saida, std::string_view t) {
-  size_t inicio = 0;
-  for (size_t i = 0; i < t.size(); ++i) {
-    const char* ref;
-    switch (t[i]) {
-      case '&': ref = "&amp;"; break;
-      case '<': ref = "&lt;"; break;
-      case '"': ref = "&quot;"; break;
-      case '\t': ref = "&#x9;"; break;
-      case '\n': ref = "&#xA;"; break;
-      case '\r': ref = "&#xD;"; break;
-      default: continue;
+  AcrescentaEscapado(saida, t, [](char c) -> const char* {
+    switch (c) {
+      case '&': return "&amp;";
+      case '<': return "&lt;";
+      case '"': return "&quot;";
+      case '\t': return "&#x9;";
+      case '\n': return "&#xA;";
+      case '\r': return "&#xD;";
+      default: return nullptr;
     }
-    saida.append(t, inicio, i - inicio);
-    saida += ref;
-    inicio = i + 1;
-  }
-  saida.append(t, inicio, std::string_view::npos);
+  });
 }
 
 void EscreveNome(std::string& saida, const xmlNs* ns, const xmlChar* nome) {

@@ -7,27 +7,19 @@ namespace {
 // Element text keeps quotes, line feeds and tabs as they are; an attribute
 // value needs them as references so the parser gives them back unchanged.
 // A carriage return is a reference in both, or the parser would drop it.
-// The runs of characters that need no reference are copied whole.
 void Escapa(std::string& d, std::string_view t, bool atributo) {
-  size_t inicio = 0;
-  for (size_t i = 0; i < t.size(); ++i) {
-    const char* ref;
-    switch (t[i]) {
-      case '&': ref = "&amp;"; break;
-      case '<': ref = "&lt;"; break;
-      case '>': ref = "&gt;"; break;
-      case '\r': ref = "&#13;"; break;
-      case '"': ref = atributo ? "&quot;" : nullptr; break;
-      case '\n': ref = atributo ? "&#10;" : nullptr; break;
-      case '\t': ref = atributo ? "&#9;" : nullptr; break;
-      default: ref = nullptr;
+  AcrescentaEscapado(d, t, [atributo](char c) -> const char* {
+    switch (c) {
+      case '&': return "&amp;";
+      case '<': return "&lt;";
+      case '>': return "&gt;";
+      case '\r': return "&#13;";
+      case '"': return atributo ? "&quot;" : nullptr;
+      case '\n': return atributo ? "&#10;" : nullptr;
+      case '\t': return atributo ? "&#9;" : nullptr;
+      default: return nullptr;
     }
-    if (ref == nullptr) continue;
-    d.append(t, inicio, i - inicio);
-    d += ref;
-    inicio = i + 1;
-  }
-  d.append(t, inicio, std::string_view::npos);
+  });
 }
 
 }  // namespace

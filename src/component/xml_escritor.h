@@ -9,6 +9,21 @@
 
 namespace velant {
 
+// Appends `t` with each character for which `referencia` gives a text
+// replaced by that text; the runs between are copied whole.
+template <class Referencia>
+void AcrescentaEscapado(std::string& saida, std::string_view t, Referencia referencia) {
+  size_t inicio = 0;
+  for (size_t i = 0; i < t.size(); ++i) {
+    const char* ref = referencia(t[i]);
+    if (ref == nullptr) continue;
+    saida.append(t, inicio, i - inicio);
+    saida += ref;
+    inicio = i + 1;
+  }
+  saida.append(t, inicio, std::string_view::npos);
+}
+
 class EscritorXml {
  public:
   explicit EscritorXml(std::string& saida) : s_(saida) {}
