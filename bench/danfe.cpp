@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "base/caminhos.h"
-#include "component/assinador_xml.h"
-#include "component/autoridade_xml.h"
-#include "component/chave_acesso.h"
-#include "component/danfe_pdf.h"
-#include "component/gerador_xml_nfe.h"
-#include "component/validador_esquema.h"
+#include "component/xml/assinador_xml.h"
+#include "component/xml/autoridade_xml.h"
+#include "component/xml/chave_acesso.h"
+#include "component/danfe/danfe_pdf.h"
+#include "component/xml/gerador_xml_nfe.h"
+#include "component/xml/validador_esquema.h"
 #include "contexto/vetores_nfe.h"
 
 #include "apoio_bench.h"

@@ -29,7 +29,7 @@
 #include "base/caminhos.h"
 #include "base/data_hora.h"
 #include "base/regional.h"
-#include "component/gerador_xml_nfe.h"
+#include "component/xml/gerador_xml_nfe.h"
 #include "component/servico_documento_fiscal.h"
 #include "contexto/contexto.h"
 #include "data/conexao_nfe.h"

@@ -15,11 +15,11 @@
 #include <vector>
 
 #include "base/caminhos.h"
-#include "component/assinador_xml.h"
-#include "component/autoridade_xml.h"
-#include "component/chave_acesso.h"
-#include "component/gerador_xml_nfe.h"
-#include "component/regras_autoridade.h"
+#include "component/xml/assinador_xml.h"
+#include "component/xml/autoridade_xml.h"
+#include "component/xml/chave_acesso.h"
+#include "component/xml/gerador_xml_nfe.h"
+#include "component/regras/regras_autoridade.h"
 #include "contexto/vetores_nfe.h"
 
 #include "apoio_bench.h"

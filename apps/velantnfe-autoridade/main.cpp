@@ -22,10 +22,10 @@
 #include <thread>
 #include <vector>
 
-#include "component/assinador_xml.h"
-#include "component/servicos_autorizacao.h"
-#include "component/simulador_autoridade.h"
-#include "component/validador_esquema.h"
+#include "component/xml/assinador_xml.h"
+#include "component/autoridade/servicos_autorizacao.h"
+#include "simulador/simulador_autoridade.h"
+#include "component/xml/validador_esquema.h"
 
 using namespace velant::autoridade;
 

@@ -9,7 +9,7 @@
 #include "base/arquivos.h"
 #include "base/erro.h"
 #include "comandos.h"
-#include "component/danfe_pdf.h"
+#include "component/danfe/danfe_pdf.h"
 
 namespace velant::app {
 namespace {

@@ -16,7 +16,7 @@
 #include "base/regional.h"
 #include "base/texto.h"
 #include "comandos.h"
-#include "component/gerador_xml_nfe.h"
+#include "component/xml/gerador_xml_nfe.h"
 #include "component/servico_documento_fiscal.h"
 #include "content/preenche_vetores.h"
 #include "data/conexao_nfe.h"

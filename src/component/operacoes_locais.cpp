@@ -7,9 +7,9 @@
 
 #include "base/arquivos.h"
 #include "base/erro.h"
-#include "component/assinador_xml.h"
-#include "component/chave_acesso.h"
-#include "component/validador_esquema.h"
+#include "component/xml/assinador_xml.h"
+#include "component/xml/chave_acesso.h"
+#include "component/xml/validador_esquema.h"
 #include "contexto/contexto.h"
 
 namespace velant {

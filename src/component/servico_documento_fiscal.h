@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "component/cliente_autoridade.h"
+#include "component/autoridade/cliente_autoridade.h"
 #include "component/fiscal_doc_service.h"
 #include "component/operacoes_locais.h"
 

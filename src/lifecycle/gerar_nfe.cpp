@@ -7,7 +7,7 @@
 #include "base/regional.h"
 #include "base/texto.h"
 #include "component/fiscal_doc_service.h"
-#include "component/gerador_xml_nfe.h"
+#include "component/xml/gerador_xml_nfe.h"
 #include "content/preenche_vetores.h"
 #include "data/conexao_nfe.h"
 #include "lifecycle/rotina_emissao.h"

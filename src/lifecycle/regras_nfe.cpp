@@ -5,7 +5,7 @@
 
 #include "base/erro.h"
 #include "base/texto.h"
-#include "component/regras_autoridade.h"
+#include "component/regras/regras_autoridade.h"
 #include "lifecycle/gerar_nfe.h"
 
 namespace velant {

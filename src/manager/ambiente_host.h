@@ -9,7 +9,7 @@
 
 #include "base/caminhos.h"
 #include "base/data_hora.h"
-#include "component/gerador_xml_nfe.h"
+#include "component/xml/gerador_xml_nfe.h"
 #include "contexto/vetores_nfe.h"
 #include "contexto/contexto.h"
 #include "contexto/configuracao_host.h"

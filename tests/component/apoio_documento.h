@@ -13,9 +13,9 @@
 
 #include "apoio/arquivos_teste.h"
 #include "base/caminhos.h"
-#include "component/assinador_xml.h"
-#include "component/chave_acesso.h"
-#include "component/gerador_xml_nfe.h"
+#include "component/xml/assinador_xml.h"
+#include "component/xml/chave_acesso.h"
+#include "component/xml/gerador_xml_nfe.h"
 #include "contexto/vetores_nfe.h"
 
 namespace velant::teste {

@@ -1,14 +1,14 @@
 // The tree kept by the signer stands for its text only: the validator and the
 // rules must judge any other text, even one a byte apart, from that text.
-#include "component/arvore_recente.h"
+#include "component/xml/arvore_recente.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 
 #include "apoio_documento.h"
-#include "component/regras_autoridade.h"
-#include "component/validador_esquema.h"
+#include "component/regras/regras_autoridade.h"
+#include "component/xml/validador_esquema.h"
 
 namespace velant {
 namespace {

@@ -1,4 +1,4 @@
-#include "component/assinador_xml.h"
+#include "component/xml/assinador_xml.h"
 
 #include <gtest/gtest.h>
 

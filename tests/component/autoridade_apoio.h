@@ -18,11 +18,11 @@
 #include <vector>
 
 #include "apoio/processo_filho.h"
-#include "apoio_documento.h"
+#include "component/apoio_documento.h"
 #include "base/caminhos.h"
-#include "component/assinador_xml.h"
-#include "component/autoridade_xml.h"
-#include "component/validador_esquema.h"
+#include "component/xml/assinador_xml.h"
+#include "component/xml/autoridade_xml.h"
+#include "component/xml/validador_esquema.h"
 #include "manager/ambiente_host.h"
 #include "ui/interface_headless.h"
 

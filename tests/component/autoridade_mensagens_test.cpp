@@ -9,10 +9,10 @@
 
 #include "autoridade_apoio.h"
 #include "base/erro.h"
-#include "component/autoridade_mensagens.h"
-#include "component/autoridade_xml.h"
-#include "component/envelope_soap.h"
-#include "component/servicos_autorizacao.h"
+#include "component/autoridade/autoridade_mensagens.h"
+#include "component/xml/autoridade_xml.h"
+#include "component/autoridade/envelope_soap.h"
+#include "component/autoridade/servicos_autorizacao.h"
 
 namespace velant::autoridade {
 namespace {

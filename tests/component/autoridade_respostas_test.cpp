@@ -2,7 +2,7 @@
 // read them: the receipt from the 31st character, the status line of a
 // batch query, the last 15 characters as a protocol, the "101", "218" and
 // "102" patterns. Every text starts with its status code and " - ".
-#include "component/respostas_autoridade.h"
+#include "component/autoridade/respostas_autoridade.h"
 
 #include <gtest/gtest.h>
 

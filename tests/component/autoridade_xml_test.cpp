@@ -1,8 +1,8 @@
-#include "component/autoridade_xml.h"
+#include "component/xml/autoridade_xml.h"
 
 #include <gtest/gtest.h>
 
-#include "component/xml_escritor.h"
+#include "component/xml/xml_escritor.h"
 
 namespace velant::autoridade {
 namespace {

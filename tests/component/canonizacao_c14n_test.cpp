@@ -1,7 +1,7 @@
 // The one-pass canonicalization against libxml2's general C14N routine on
 // the shapes that matter to a signature: inherited, redeclared and removed
 // namespaces, attribute order, the escapes, and the nodes it hands back.
-#include "component/canonizacao_c14n.h"
+#include "component/xml/canonizacao_c14n.h"
 
 #include <gtest/gtest.h>
 #include <libxml/c14n.h>

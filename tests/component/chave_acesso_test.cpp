@@ -1,4 +1,4 @@
-#include "component/chave_acesso.h"
+#include "component/xml/chave_acesso.h"
 
 #include <gtest/gtest.h>
 

@@ -16,7 +16,7 @@
 #include <thread>
 
 #include "base/erro.h"
-#include "component/impressora_cups.h"
+#include "component/danfe/impressora_cups.h"
 #include "danfe_apoio.h"
 
 namespace velant {

@@ -10,9 +10,9 @@
 
 #include "apoio/erro_teste.h"
 #include "base/erro.h"
-#include "component/danfe_codigo_barras.h"
-#include "component/danfe_dados.h"
-#include "component/danfe_pdf.h"
+#include "component/danfe/danfe_codigo_barras.h"
+#include "component/danfe/danfe_dados.h"
+#include "component/danfe/danfe_pdf.h"
 #include "danfe_apoio.h"
 
 namespace velant {

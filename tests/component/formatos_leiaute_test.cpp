@@ -1,4 +1,4 @@
-#include "component/formatos_leiaute.h"
+#include "component/xml/formatos_leiaute.h"
 
 #include <gtest/gtest.h>
 

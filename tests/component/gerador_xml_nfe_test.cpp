@@ -1,4 +1,4 @@
-#include "component/gerador_xml_nfe.h"
+#include "component/xml/gerador_xml_nfe.h"
 
 #include <gtest/gtest.h>
 
@@ -7,10 +7,10 @@
 #include "apoio_documento.h"
 #include "base/caminhos.h"
 #include "base/erro.h"
-#include "component/assinador_xml.h"
-#include "component/autoridade_xml.h"
-#include "component/regras_autoridade.h"
-#include "component/validador_esquema.h"
+#include "component/xml/assinador_xml.h"
+#include "component/xml/autoridade_xml.h"
+#include "component/regras/regras_autoridade.h"
+#include "component/xml/validador_esquema.h"
 #include "plataforma/registro_windows.h"
 
 namespace velant {

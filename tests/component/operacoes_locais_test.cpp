@@ -5,7 +5,7 @@
 #include "apoio_documento.h"
 #include "base/erro.h"
 #include "base/texto.h"
-#include "component/validador_esquema.h"
+#include "component/xml/validador_esquema.h"
 #include "manager/ambiente_teste.h"
 
 namespace velant {

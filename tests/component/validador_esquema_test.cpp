@@ -1,4 +1,4 @@
-#include "component/validador_esquema.h"
+#include "component/xml/validador_esquema.h"
 
 #include <gtest/gtest.h>
 

@@ -16,8 +16,8 @@
 #include "apoio/arquivos_teste.h"
 #include "apoio_conteudo.h"
 #include "component/apoio_documento.h"
-#include "component/autoridade_xml.h"
-#include "component/regras_autoridade.h"
+#include "component/xml/autoridade_xml.h"
+#include "component/regras/regras_autoridade.h"
 #include "content/listagem_vetores.h"
 #include "manager/analisador_solicitacao.h"
 

@@ -1,0 +1,86 @@
+#include "component/autoridade/autoridade_mensagens.h"
+
+#include <cstdio>
+#include <ctime>
+
+#include "base/texto.h"
+#include "component/xml/autoridade_xml.h"
+
+namespace velant::autoridade {
+
+std::string MensagemStatusServico(const std::string& tpAmb, const std::string& cUF) {
+  return RaizMensagem("consStatServ", "3.10") + Elemento("tpAmb", tpAmb) + Elemento("cUF", cUF) +
+         Elemento("xServ", "STATUS") + "</consStatServ>";
+}
+
+std::string MensagemConsultaRecibo(const std::string& tpAmb, const std::string& nRec) {
+  return RaizMensagem("consReciNFe", "3.10") + Elemento("tpAmb", tpAmb) + Elemento("nRec", nRec) + "</consReciNFe>";
+}
+
+std::string MensagemConsultaSituacao(const std::string& tpAmb, const std::string& chave) {
+  return RaizMensagem("consSitNFe", "3.10") + Elemento("tpAmb", tpAmb) + Elemento("xServ", "CONSULTAR") +
+         Elemento("chNFe", chave) + "</consSitNFe>";
+}
+
+std::string MensagemEventoCancelamento(const DadosCancelamento& d) {
+  std::string cOrgao = d.chave.substr(0, 2);
+  std::string cnpj = d.chave.size() >= 20 ? d.chave.substr(6, 14) : "";
+  std::string sequencia = SemZerosAEsquerda(d.sequencia);
+  std::string id = "ID110111" + d.chave + PreencheZeros(sequencia, 2);
+  return RaizMensagem("envEvento", "1.00") + Elemento("idLote", d.idLote) + "<evento versao=\"1.00\"><infEvento Id=\"" +
+         Escapa(id) + "\">" + Elemento("cOrgao", cOrgao) + Elemento("tpAmb", d.tpAmb) + Elemento("CNPJ", cnpj) +
+         Elemento("chNFe", d.chave) + Elemento("dhEvento", d.dhEvento) + Elemento("tpEvento", "110111") +
+         Elemento("nSeqEvento", sequencia) + Elemento("verEvento", "1.00") + "<detEvento versao=\"1.00\">" +
+         Elemento("descEvento", "Cancelamento") + Elemento("nProt", d.protocolo) +
+         Elemento("xJust", TextoDeEsquema(d.justificativa)) + "</detEvento></infEvento></evento></envEvento>";
+}
+
+std::string MensagemInutilizacao(const DadosInutilizacao& d) {
+  std::string serie = SemZerosAEsquerda(d.serie);
+  std::string inicial = SemZerosAEsquerda(d.numeroInicial);
+  std::string final_ = SemZerosAEsquerda(d.numeroFinal);
+  std::string id = "ID" + d.cUF + d.ano + d.cnpj + "55" + PreencheZeros(serie, 3) + PreencheZeros(inicial, 9) +
+                   PreencheZeros(final_, 9);
+  return RaizMensagem("inutNFe", "3.10") + "<infInut Id=\"" + Escapa(id) + "\">" + Elemento("tpAmb", d.tpAmb) +
+         Elemento("xServ", "INUTILIZAR") + Elemento("cUF", d.cUF) + Elemento("ano", d.ano) +
+         Elemento("CNPJ", d.cnpj) + Elemento("mod", "55") + Elemento("serie", serie) + Elemento("nNFIni", inicial) +
+         Elemento("nNFFin", final_) + Elemento("xJust", TextoDeEsquema(d.justificativa)) + "</infInut></inutNFe>";
+}
+
+std::string DataHoraComFuso(std::chrono::system_clock::time_point instante, int fusoHoras) {
+  std::time_t t = std::chrono::system_clock::to_time_t(instante) + static_cast<std::time_t>(fusoHoras) * 3600;
+  std::tm partes{};
+  gmtime_r(&t, &partes);
+  char texto[64];
+  std::snprintf(texto, sizeof texto, "%04d-%02d-%02dT%02d:%02d:%02d%c%02d:00", partes.tm_year + 1900,
+                partes.tm_mon + 1, partes.tm_mday, partes.tm_hour, partes.tm_min, partes.tm_sec,
+                fusoHoras < 0 ? '-' : '+', fusoHoras < 0 ? -fusoHoras : fusoHoras);
+  return texto;
+}
+
+int FusoLocalHoras() {
+  std::time_t agora = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&agora, &local);
+  long segundos = local.tm_gmtoff;
+  if (segundos % 3600 != 0) return 0;
+  long horas = segundos / 3600;
+  return horas >= -11 && horas <= 12 ? static_cast<int>(horas) : 0;
+}
+
+std::string TextoDeEsquema(const std::string& texto) {
+  std::string s = texto;
+  for (char& c : s)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+  return Trim(s);
+}
+
+std::string SemZerosAEsquerda(const std::string& numero) {
+  std::string digitos = Trim(numero);
+  if (digitos.empty() || digitos.find_first_not_of("0123456789") != std::string::npos)
+    return digitos;   // left for the schema to refuse
+  size_t i = digitos.find_first_not_of('0');
+  return i == std::string::npos ? "0" : digitos.substr(i);
+}
+
+}  // namespace velant::autoridade

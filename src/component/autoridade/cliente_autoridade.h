@@ -1,0 +1,54 @@
+#pragma once
+// Client of the authority's web services: SOAP 1.2 over HTTPS with the
+// installation's A1 certificate as the client certificate (mutual TLS),
+// the server checked against a CA bundle. Every message sent and every
+// answer received is validated against its schema. Transport failures
+// (refused connection, timeout, TLS) raise ErroExecucao (ErroComponente)
+// with a description naming the service, the address and the cause.
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "component/xml/assinador_xml.h"
+#include "component/autoridade/servicos_autorizacao.h"
+
+namespace velant::autoridade {
+
+struct ConfiguracaoCliente {
+  std::string uf;                          // "SP": chooses the endpoint entry
+  std::string codigoUf;                    // "35": nfeCabecMsg/cUF and the messages
+  std::string ambiente;                    // "1" production, "2" homologation
+  std::filesystem::path arquivoServicos;   // endpoint file
+  std::filesystem::path arquivoCertificado;   // the A1 certificate (.pfx)
+  std::string senhaCertificado;
+  std::filesystem::path arquivoAC;         // CA bundle for the server; empty: the system's
+  std::chrono::milliseconds tempoConexao{10000};
+  std::chrono::milliseconds tempoLeitura{30000};   // longest silence once connected
+  std::chrono::milliseconds tempoTotal{60000};
+};
+
+class ClienteAutoridade {
+ public:
+  // Loads the certificate and the endpoint file; raises ErroExecucao
+  // (ErroComponente) when either cannot be used.
+  explicit ClienteAutoridade(ConfiguracaoCliente configuracao);
+  ~ClienteAutoridade();
+
+  const ConfiguracaoCliente& Configuracao() const { return configuracao_; }
+  const CertificadoA1& Certificado() const { return certificado_; }
+
+  // Sends the message to the service of the configured state and
+  // environment; returns the answer message (validated) as a document of its own.
+  std::string Chama(ServicoNFe servico, const std::string& mensagem);
+
+ private:
+  std::string Posta(const DescricaoServico& d, const std::string& url, const std::string& envelope);
+
+  ConfiguracaoCliente configuracao_;
+  TabelaServicos servicos_;
+  std::string pfx_;   // the certificate file's bytes, handed to TLS as they are
+  CertificadoA1 certificado_;
+};
+
+}  // namespace velant::autoridade

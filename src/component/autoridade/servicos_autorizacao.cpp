@@ -1,0 +1,156 @@
+#include "component/autoridade/servicos_autorizacao.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "base/arquivos.h"
+#include "base/erro.h"
+#include "base/texto.h"
+
+namespace velant::autoridade {
+
+namespace {
+
+const DescricaoServico kServicos[] = {
+    {ServicoNFe::StatusServico, "NfeStatusServico2", "nfeStatusServicoNF2", "consStatServ", "retConsStatServ", "3.10",
+     "consStatServ_v3.10.xsd", "retConsStatServ_v3.10.xsd"},
+    {ServicoNFe::Autorizacao, "NfeAutorizacao", "nfeAutorizacaoLote", "enviNFe", "retEnviNFe", "3.10",
+     "enviNFe_v3.10.xsd", "retEnviNFe_v3.10.xsd"},
+    {ServicoNFe::RetAutorizacao, "NfeRetAutorizacao", "nfeRetAutorizacaoLote", "consReciNFe", "retConsReciNFe", "3.10",
+     "consReciNFe_v3.10.xsd", "retConsReciNFe_v3.10.xsd"},
+    {ServicoNFe::Consulta, "NfeConsulta2", "nfeConsultaNF2", "consSitNFe", "retConsSitNFe", "3.10",
+     "consSitNFe_v3.10.xsd", "retConsSitNFe_v3.10.xsd"},
+    {ServicoNFe::RecepcaoEvento, "RecepcaoEvento", "nfeRecepcaoEvento", "envEvento", "retEnvEvento", "1.00",
+     "envEventoCancNFe_v1.00.xsd", "retEnvEventoCancNFe_v1.00.xsd"},
+    {ServicoNFe::Inutilizacao, "NfeInutilizacao2", "nfeInutilizacaoNF2", "inutNFe", "retInutNFe", "3.10",
+     "inutNFe_v3.10.xsd", "retInutNFe_v3.10.xsd"},
+};
+
+struct Uf {
+  const char* sigla;
+  const char* codigo;
+};
+const Uf kUfs[] = {{"RO", "11"}, {"AC", "12"}, {"AM", "13"}, {"RR", "14"}, {"PA", "15"}, {"AP", "16"}, {"TO", "17"},
+                   {"MA", "21"}, {"PI", "22"}, {"CE", "23"}, {"RN", "24"}, {"PB", "25"}, {"PE", "26"}, {"AL", "27"},
+                   {"SE", "28"}, {"BA", "29"}, {"MG", "31"}, {"ES", "32"}, {"RJ", "33"}, {"SP", "35"}, {"PR", "41"},
+                   {"SC", "42"}, {"RS", "43"}, {"MS", "50"}, {"MT", "51"}, {"GO", "52"}, {"DF", "53"}};
+
+std::string Maiusculas(std::string s) {
+  for (char& c : s)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return s;
+}
+
+std::string SemBrancos(const std::string& s) {
+  size_t i = 0, f = s.size();
+  while (i < f && (s[i] == ' ' || s[i] == '\t' || s[i] == '\r')) ++i;
+  while (f > i && (s[f - 1] == ' ' || s[f - 1] == '\t' || s[f - 1] == '\r')) --f;
+  return s.substr(i, f - i);
+}
+
+}  // namespace
+
+const DescricaoServico& Descricao(ServicoNFe servico) {
+  for (const auto& d : kServicos)
+    if (d.servico == servico) return d;
+  throw ErroExecucao(CodigoErro::ChamadaInvalida, "serviço desconhecido");
+}
+
+const DescricaoServico* DescricaoPorRaizPedido(std::string_view raiz) {
+  for (const auto& d : kServicos)
+    if (raiz == d.raizPedido) return &d;
+  return nullptr;
+}
+
+std::string NamespaceWsdl(const DescricaoServico& d) {
+  return std::string("http://www.portalfiscal.inf.br/nfe/wsdl/") + d.nome;
+}
+
+std::string AcaoSoap(const DescricaoServico& d) { return NamespaceWsdl(d) + "/" + d.operacao; }
+
+std::string CodigoUf(std::string_view uf) {
+  std::string u = Maiusculas(SemBrancos(std::string(uf)));
+  for (const auto& e : kUfs)
+    if (u == e.sigla) return e.codigo;
+  return "";
+}
+
+TabelaServicos TabelaServicos::Carregar(const std::filesystem::path& arquivo) {
+  return DeTexto(LerArquivoDescrito(arquivo, "Arquivo de endereços dos serviços da autoridade", CodigoErro::ErroComponente),
+                 arquivo.string());
+}
+
+TabelaServicos TabelaServicos::DeTexto(const std::string& conteudo, const std::string& origem) {
+  TabelaServicos t;
+  t.origem_ = origem;
+  std::istringstream linhas(conteudo);
+  std::string linha, secao;
+  while (std::getline(linhas, linha)) {
+    linha = SemBrancos(linha);
+    if (linha.empty() || linha[0] == ';' || linha[0] == '#') continue;
+    if (linha.front() == '[' && linha.back() == ']') {
+      secao = Maiusculas(SemBrancos(linha.substr(1, linha.size() - 2)));
+      t.secoes_[secao];
+      continue;
+    }
+    size_t igual = linha.find('=');
+    if (igual == std::string::npos || secao.empty()) continue;
+    t.secoes_[secao][Maiusculas(SemBrancos(linha.substr(0, igual)))] = SemBrancos(linha.substr(igual + 1));
+  }
+  return t;
+}
+
+std::string TabelaServicos::Url(const std::string& uf, const std::string& ambiente, ServicoNFe servico) const {
+  const DescricaoServico& d = Descricao(servico);
+  std::string amb = SemBrancos(ambiente);
+  if (amb != "1" && amb != "2")
+    throw ErroExecucao(CodigoErro::ErroComponente,
+                       "Ambiente inválido na configuração: \"" + ambiente + "\" (1 produção, 2 homologação)");
+  std::string secao = Maiusculas(SemBrancos(uf)) + "-" + amb;
+  auto it = secoes_.find(secao);
+  // A state served by a shared authority points there; one hop is enough.
+  if (it != secoes_.end()) {
+    auto alias = it->second.find("AUTORIZADOR");
+    if (alias != it->second.end() && !alias->second.empty()) {
+      secao = Maiusculas(alias->second) + "-" + amb;
+      it = secoes_.find(secao);
+    }
+  }
+  if (it == secoes_.end())
+    throw ErroExecucao(CodigoErro::ErroComponente,
+                       "Sem endereço da autoridade para " + Maiusculas(SemBrancos(uf)) + " ambiente " + amb + " em " +
+                           origem_ + " (seção [" + secao + "])");
+  auto url = it->second.find(Maiusculas(d.nome));
+  if (url == it->second.end() || url->second.empty())
+    throw ErroExecucao(CodigoErro::ErroComponente, std::string("Sem endereço do serviço ") + d.nome + " na seção [" +
+                                                       secao + "] de " + origem_);
+  return url->second;
+}
+
+std::string TabelaServicosUnica(const std::string& urlBase) {
+  std::string texto = "; Todas as UFs apontam para " + urlBase + "\n";
+  auto secao = [&](const std::string& nome) {
+    for (const char* ambiente : {"1", "2"}) {
+      texto += "[" + nome + "-" + ambiente + "]\n";
+      for (const auto& d : kServicos) texto += std::string(d.nome) + "=" + urlBase + "/ws/" + d.nome + ".asmx\n";
+    }
+  };
+  for (const auto& uf : kUfs) secao(uf.sigla);
+  secao("SVRS");
+  return texto;
+}
+
+std::filesystem::path ArquivoServicos(const std::string& valorRegistro) {
+  if (const char* env = std::getenv("VELANT_SERVICOS"); env != nullptr && *env != '\0') return env;
+  if (!valorRegistro.empty()) return valorRegistro;
+  std::error_code ec;
+  auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (!ec) {
+    auto instalado = exe.parent_path() / ".." / "share" / "velantnfe" / "dados" / "servicos-nfe.ini";
+    if (std::filesystem::exists(instalado, ec)) return instalado;
+  }
+  return std::filesystem::path(VELANT_FONTE) / "dados" / "servicos-nfe.ini";
+}
+
+}  // namespace velant::autoridade

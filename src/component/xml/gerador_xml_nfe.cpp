@@ -1,0 +1,808 @@
+#include "component/xml/gerador_xml_nfe.h"
+
+#include <fstream>
+#include <optional>
+
+#include "base/arquivos.h"
+#include "base/caminhos.h"
+#include "base/erro.h"
+#include "component/xml/chave_acesso.h"
+#include "component/xml/formatos_leiaute.h"
+#include "component/regras/regras_valores.h"
+#include "component/xml/xml_escritor.h"
+#include "plataforma/registro_windows.h"
+
+namespace velant {
+
+namespace {
+
+using Vetor = std::vector<std::string>;
+using Matriz = std::vector<std::vector<std::string>>;
+namespace L = leiaute;
+
+const std::string& Slot(const Vetor& v, size_t i) {
+  static const std::string vazio;
+  return i < v.size() ? v[i] : vazio;
+}
+
+std::string Apara(const std::string& s) {
+  size_t i = s.find_first_not_of(" \t\r\n");
+  if (i == std::string::npos) return "";
+  return s.substr(i, s.find_last_not_of(" \t\r\n") - i + 1);
+}
+
+std::string ComZeros(const std::string& digitos, size_t largura) {
+  return digitos.size() >= largura ? digitos : std::string(largura - digitos.size(), '0') + digitos;
+}
+
+std::vector<std::string> Lista(const std::string& texto) {
+  std::vector<std::string> itens;
+  size_t inicio = 0;
+  while (inicio < texto.size()) {
+    size_t fim = texto.find(';', inicio);
+    if (fim == std::string::npos) fim = texto.size();
+    itens.push_back(Apara(texto.substr(inicio, fim - inicio)));
+    inicio = fim + 1;
+  }
+  while (!itens.empty() && itens.back().empty()) itens.pop_back();
+  return itens;
+}
+
+// Writes one document; knows the element being written, for error texts.
+class Redator {
+ public:
+  explicit Redator(std::string& saida) : w(saida) {}
+
+  EscritorXml w;
+
+  std::string Caminho(std::string_view tag) const {
+    std::string c = w.Caminho();
+    return c.empty() ? std::string(tag) : c + "/" + std::string(tag);
+  }
+  [[noreturn]] void Falta(std::string_view tag) const {
+    throw ErroExecucao(CodigoErro::ErroComponente, "GeraXml: campo obrigatório sem valor: " + Caminho(tag));
+  }
+  [[noreturn]] void Recusa(std::string_view tag, const std::string& valor, const std::string& motivo) const {
+    throw ErroExecucao(CodigoErro::ErroComponente,
+                       "GeraXml: valor inválido em " + Caminho(tag) + ": '" + valor + "' (" + motivo + ")");
+  }
+
+  template <class F>
+  auto Formata(std::string_view tag, F&& f) const -> decltype(f()) {
+    try {
+      return f();
+    } catch (const L::Invalido& e) {
+      Recusa(tag, e.valor, e.motivo);
+    }
+  }
+  std::string Dec(std::string_view tag, const std::string& t, const L::FormatoDecimal& f) const {
+    return Formata(tag, [&] { return L::Decimal(t, f); });
+  }
+  std::string Txt(std::string_view tag, const std::string& t, int minimo, int maximo) const {
+    return Formata(tag, [&] { return L::Texto(t, minimo, maximo); });
+  }
+  std::string Dig(std::string_view tag, const std::string& t, int minimo, int maximo) const {
+    return Formata(tag, [&] { return L::Digitos(t, minimo, maximo); });
+  }
+  std::string Int(std::string_view tag, const std::string& t, int maxDigitos) const {
+    return Formata(tag, [&] { return L::Inteiro(t, maxDigitos); });
+  }
+  std::string Enum(std::string_view tag, const std::string& t, std::initializer_list<std::string_view> v) const {
+    return Formata(tag, [&] { return L::Enumerado(t, v); });
+  }
+  std::string Uf(std::string_view tag, const std::string& t, bool aceitaEX) const {
+    return Formata(tag, [&] { return L::Uf(t, aceitaEX); });
+  }
+
+  void Obrig(std::string_view tag, const std::string& valor) {
+    if (valor.empty()) Falta(tag);
+    w.Elemento(tag, valor);
+  }
+  void Opc(std::string_view tag, const std::string& valor) {
+    if (!valor.empty()) w.Elemento(tag, valor);
+  }
+  // Amounts of the "Opc" types: zero says nothing, so it is left out.
+  void OpcValor(std::string_view tag, const std::string& texto, const L::FormatoDecimal& f) {
+    if (!L::VazioOuZero(texto)) w.Elemento(tag, Dec(tag, texto, f));
+  }
+  void ObrigValor(std::string_view tag, const std::string& texto, const L::FormatoDecimal& f) {
+    Obrig(tag, Dec(tag, texto, f));
+  }
+};
+
+// IBGE codes of the states (TCodUfIBGE).
+std::string CodigoUf(const Redator& r, std::string_view tag, const std::string& texto) {
+  static constexpr std::string_view codigos[] = {"11", "12", "13", "14", "15", "16", "17", "21", "22",
+                                                 "23", "24", "25", "26", "27", "28", "29", "31", "32",
+                                                 "33", "35", "41", "42", "43", "50", "51", "52", "53"};
+  std::string d = r.Dig(tag, texto, 2, 2);
+  if (d.empty()) return d;
+  for (auto c : codigos)
+    if (d == c) return d;
+  r.Recusa(tag, texto, "código de UF do IBGE desconhecido");
+}
+
+// EAN/GTIN: empty, 8, or 12 to 14 digits.
+std::string Gtin(const Redator& r, std::string_view tag, const std::string& texto) {
+  std::string d = r.Dig(tag, texto, 8, 14);
+  if (d.size() >= 9 && d.size() <= 11) r.Recusa(tag, texto, "GTIN deve ter 8, 12, 13 ou 14 dígitos");
+  return d;
+}
+
+class Montagem {
+ public:
+  Montagem(const GeradorXmlNFe& g, const Vetor& ide, const Vetor& emit, const Vetor& dest, const Matriz& prod,
+           const Vetor& tot, const Vetor& transp, int16_t qtdFaturas, const Matriz& fat, const Vetor& infAdic,
+           const Vetor& autXML, const std::string& fuso, std::string& saida)
+      : g_(g), ide_(ide), emit_(emit), dest_(dest), prod_(prod), tot_(tot), transp_(transp),
+        qtdFaturas_(qtdFaturas), fat_(fat), infAdic_(infAdic), autXML_(autXML), fuso_(fuso), r_(saida) {}
+
+  void Escreve() {
+    std::string id = Apara(g_.IdNFe);
+    if (id.size() != 47 || id.compare(0, 3, "NFe") != 0) r_.Recusa("infNFe/@Id", id, "\"NFe\" e a chave de 44 dígitos");
+    auto chave = DecompoeChave(id.substr(3));
+    if (!chave) r_.Recusa("infNFe/@Id", id, "chave de acesso com dígito verificador errado");
+    chave_ = *chave;
+
+    r_.w.Declaracao();
+    r_.w.Abre("NFe", {{"xmlns", "http://www.portalfiscal.inf.br/nfe"}});
+    r_.w.Abre("infNFe", {{"versao", "3.10"}, {"Id", id}});
+    Ide();
+    Emit();
+    Dest();
+    AutXml();
+    Itens();
+    Total();
+    Transp();
+    Cobr();
+    InfAdic();
+    Exporta();
+    r_.w.Fecha();
+    r_.w.Fecha();
+  }
+
+ private:
+  // The key was computed from the same values; a difference means the
+  // document and its Id would not match at the authority.
+  void ConfereChave(std::string_view tag, const std::string& doDocumento, const std::string& daChave) {
+    if (doDocumento != daChave)
+      throw ErroExecucao(CodigoErro::ErroComponente, "GeraXml: " + r_.Caminho(tag) + " (" + doDocumento +
+                                                         ") difere da chave de acesso (" + daChave + ")");
+  }
+
+  void Ide() {
+    r_.w.Abre("ide");
+    std::string cuf = CodigoUf(r_, "cUF", Slot(ide_, 0));
+    if (cuf.empty()) cuf = CodigoUf(r_, "cUF", g_.UnidadeFederadaCodigo);
+    r_.Obrig("cUF", cuf);
+    ConfereChave("cUF", cuf, chave_.cUF);
+
+    std::string cnf = r_.Int("cNF", Slot(ide_, 1), 8);
+    if (cnf.empty()) r_.Falta("cNF");
+    cnf = ComZeros(cnf, 8);
+    r_.Obrig("cNF", cnf);
+    ConfereChave("cNF", cnf, chave_.cNF);
+
+    r_.Obrig("natOp", r_.Txt("natOp", Slot(ide_, 2), 1, 60));
+    r_.Obrig("indPag", r_.Enum("indPag", Slot(ide_, 3), {"0", "1", "2"}));
+    std::string mod = r_.Enum("mod", Slot(ide_, 4), {"55", "65"});
+    r_.Obrig("mod", mod);
+    ConfereChave("mod", mod, chave_.mod);
+
+    std::string serie = r_.Int("serie", Slot(ide_, 5), 3);
+    r_.Obrig("serie", serie);
+    ConfereChave("serie", ComZeros(serie, 3), chave_.serie);
+
+    std::string nnf = r_.Int("nNF", Slot(ide_, 6), 9);
+    if (nnf == "0") r_.Recusa("nNF", Slot(ide_, 6), "o número começa em 1");
+    r_.Obrig("nNF", nnf);
+    ConfereChave("nNF", ComZeros(nnf, 9), chave_.nNF);
+
+    auto emissao = r_.Formata("dhEmi", [&] { return L::LerDataHora(Slot(ide_, 7)); });
+    if (!emissao) r_.Falta("dhEmi");
+    dhEmi_ = *emissao;
+    std::string dhEmi = r_.Formata("dhEmi", [&] { return L::DataHoraUTC(dhEmi_, fuso_); });
+    r_.Obrig("dhEmi", dhEmi);
+    char aamm[8];
+    std::snprintf(aamm, sizeof aamm, "%02d%02d", dhEmi_.ano % 100, dhEmi_.mes);
+    ConfereChave("dhEmi", aamm, chave_.AAMM);
+
+    auto saida = r_.Formata("dhSaiEnt", [&] { return L::LerDataHora(Slot(ide_, 8)); });
+    if (saida) r_.Obrig("dhSaiEnt", r_.Formata("dhSaiEnt", [&] { return L::DataHoraUTC(*saida, fuso_); }));
+
+    tpNF_ = r_.Enum("tpNF", Slot(ide_, 9), {"0", "1"});
+    r_.Obrig("tpNF", tpNF_);
+    r_.Obrig("idDest", r_.Enum("idDest", Slot(ide_, 34), {"1", "2", "3"}));
+    r_.Obrig("cMunFG", r_.Dig("cMunFG", Slot(ide_, 10), 7, 7));
+    std::string tpImp = r_.Enum("tpImp", g_.TipoDanfe, {"0", "1", "2", "3", "4", "5"});
+    r_.Obrig("tpImp", tpImp.empty() ? "1" : tpImp);
+    std::string tpEmis = r_.Enum("tpEmis", Slot(ide_, 11), {"1", "2", "3", "4", "5", "6", "7", "9"});
+    r_.Obrig("tpEmis", tpEmis);
+    ConfereChave("tpEmis", tpEmis, chave_.tpEmis);
+    r_.Obrig("cDV", chave_.cDV);
+    r_.Obrig("tpAmb", r_.Enum("tpAmb", g_.Ambiente, {"1", "2"}));
+    r_.Obrig("finNFe", r_.Enum("finNFe", Slot(ide_, 12), {"1", "2", "3", "4"}));
+    r_.Obrig("indFinal", r_.Enum("indFinal", Slot(ide_, 14), {"0", "1"}));
+    r_.Obrig("indPres", r_.Enum("indPres", Slot(ide_, 35), {"0", "1", "2", "3", "4", "9"}));
+    r_.Obrig("procEmi", "0");
+    std::string verProc = r_.Txt("verProc", g_.VerProc, 1, 20);
+    r_.Obrig("verProc", verProc.empty() ? "VelantNFe" : verProc);
+    if (tpEmis != "1") {
+      r_.Obrig("dhCont", dhEmi);
+      r_.Obrig("xJust", r_.Txt("xJust", Slot(ide_, 36), 15, 256));
+    }
+
+    std::string refNFe = r_.Dig("NFref/refNFe", Slot(ide_, 13), 44, 44);
+    if (!refNFe.empty()) {
+      r_.w.Abre("NFref");
+      r_.w.Elemento("refNFe", refNFe);
+      r_.w.Fecha();
+    }
+    auto modelos = Lista(Slot(ide_, 17));
+    auto ecfs = Lista(Slot(ide_, 18));
+    auto coos = Lista(Slot(ide_, 19));
+    if (modelos.size() != ecfs.size() || modelos.size() != coos.size())
+      r_.Recusa("NFref/refECF", Slot(ide_, 17) + " | " + Slot(ide_, 18) + " | " + Slot(ide_, 19),
+                "listas de modelo, ECF e COO de tamanhos diferentes");
+    if (modelos.size() + (refNFe.empty() ? 0 : 1) > 500)
+      r_.Recusa("NFref", std::to_string(modelos.size()), "mais de 500 documentos referenciados");
+    for (size_t i = 0; i < modelos.size(); ++i) {
+      r_.w.Abre("NFref", {}, "NFref[" + std::to_string(i + 1) + "]");
+      r_.w.Abre("refECF");
+      std::string m = modelos[i];
+      for (char& c : m)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+      r_.Obrig("mod", r_.Enum("mod", m, {"2B", "2C", "2D"}));
+      r_.Obrig("nECF", r_.Dig("nECF", ecfs[i], 1, 3));
+      r_.Obrig("nCOO", r_.Dig("nCOO", coos[i], 1, 6));
+      r_.w.Fecha();
+      r_.w.Fecha();
+    }
+    r_.w.Fecha();
+  }
+
+  void Emit() {
+    r_.w.Abre("emit");
+    std::string documento = r_.Dig("CNPJ", g_.CNPJ, 11, 14);
+    if (documento.empty()) r_.Falta("CNPJ");
+    if (documento.size() == 14) {
+      r_.Obrig("CNPJ", documento);
+      ConfereChave("CNPJ", documento, chave_.CNPJ);
+    } else if (documento.size() == 11) {
+      r_.Obrig("CPF", documento);
+      ConfereChave("CPF", "000" + documento, chave_.CNPJ);
+    } else {
+      r_.Recusa("CNPJ", g_.CNPJ, "deve ter 14 dígitos (ou 11, CPF)");
+    }
+    r_.Obrig("xNome", r_.Txt("xNome", Slot(emit_, 0), 2, 60));
+    r_.Opc("xFant", r_.Txt("xFant", Slot(emit_, 1), 1, 60));
+    r_.w.Abre("enderEmit");
+    r_.Obrig("xLgr", r_.Txt("xLgr", Slot(emit_, 2), 2, 60));
+    std::string nro = r_.Txt("nro", Slot(emit_, 3), 1, 60);
+    r_.Obrig("nro", nro.empty() ? "S/N" : nro);
+    r_.Opc("xCpl", r_.Txt("xCpl", Slot(emit_, 4), 1, 60));
+    r_.Obrig("xBairro", r_.Txt("xBairro", Slot(emit_, 5), 2, 60));
+    r_.Obrig("cMun", r_.Dig("cMun", Slot(emit_, 6), 7, 7));
+    r_.Obrig("xMun", r_.Txt("xMun", Slot(emit_, 7), 2, 60));
+    r_.Obrig("UF", r_.Uf("UF", g_.UnidadeFederada, false));
+    r_.Obrig("CEP", r_.Dig("CEP", Slot(emit_, 8), 8, 8));
+    r_.Obrig("cPais", "1058");
+    r_.Obrig("xPais", "BRASIL");
+    r_.Opc("fone", r_.Dig("fone", Slot(emit_, 9), 6, 14));
+    r_.w.Fecha();
+    std::string ie = r_.Dig("IE", Slot(emit_, 10), 2, 14);
+    r_.Obrig("IE", ie.empty() ? "ISENTO" : ie);
+    r_.Obrig("CRT", r_.Enum("CRT", Slot(emit_, 14), {"1", "2", "3"}));
+    r_.w.Fecha();
+  }
+
+  void Dest() {
+    r_.w.Abre("dest");
+    std::string uf = r_.Uf("enderDest/UF", Slot(dest_, 8), true);
+    bool exterior = uf == "EX";
+    std::string documento = r_.Dig("CNPJ", Slot(dest_, 0), 11, 14);
+    if (documento.size() == 14) {
+      r_.w.Elemento("CNPJ", documento);
+    } else if (documento.size() == 11) {
+      r_.w.Elemento("CPF", documento);
+    } else if (documento.empty() && exterior) {
+      r_.w.Elemento("idEstrangeiro", "");
+    } else if (documento.empty()) {
+      r_.Falta("CNPJ");
+    } else {
+      r_.Recusa("CNPJ", Slot(dest_, 0), "deve ter 14 dígitos (CNPJ) ou 11 (CPF)");
+    }
+    r_.Opc("xNome", r_.Txt("xNome", Slot(dest_, 1), 2, 60));
+
+    bool temEndereco = false;
+    for (size_t i = 2; i <= 12; ++i) temEndereco = temEndereco || !Apara(Slot(dest_, i)).empty();
+    if (temEndereco) {
+      r_.w.Abre("enderDest");
+      r_.Obrig("xLgr", r_.Txt("xLgr", Slot(dest_, 2), 2, 60));
+      std::string nro = r_.Txt("nro", Slot(dest_, 3), 1, 60);
+      r_.Obrig("nro", nro.empty() ? "S/N" : nro);
+      r_.Opc("xCpl", r_.Txt("xCpl", Slot(dest_, 4), 1, 60));
+      r_.Obrig("xBairro", r_.Txt("xBairro", Slot(dest_, 5), 2, 60));
+      std::string cMun = r_.Dig("cMun", Slot(dest_, 6), 7, 7);
+      r_.Obrig("cMun", cMun.empty() && exterior ? "9999999" : cMun);
+      r_.Obrig("xMun", r_.Txt("xMun", Slot(dest_, 7), 2, 60));
+      r_.Obrig("UF", uf);
+      r_.Opc("CEP", r_.Dig("CEP", Slot(dest_, 9), 8, 8));
+      std::string cPais = r_.Formata("cPais", [&] { return L::Inteiro(L::Digitos(Slot(dest_, 10), 1, 5), 4); });
+      std::string xPais = r_.Txt("xPais", Slot(dest_, 11), 2, 60);
+      if (!exterior && cPais.empty()) cPais = "1058";
+      if (!exterior && xPais.empty()) xPais = "BRASIL";
+      r_.Opc("cPais", cPais);
+      r_.Opc("xPais", xPais);
+      r_.Opc("fone", r_.Dig("fone", Slot(dest_, 12), 6, 14));
+      r_.w.Fecha();
+    }
+    std::string indIEDest = r_.Enum("indIEDest", Slot(dest_, 37), {"1", "2", "9"});
+    r_.Obrig("indIEDest", indIEDest);
+    // The authority refuses a registration beside "exempt" (2) or "not a contributor" (9).
+    if (indIEDest == "1") r_.Opc("IE", r_.Dig("IE", Slot(dest_, 13), 2, 14));
+    r_.Opc("ISUF", r_.Dig("ISUF", Slot(dest_, 14), 8, 9));
+    r_.w.Fecha();
+  }
+
+  void AutXml() {
+    int n = 0;
+    for (const auto& slot : autXML_) {
+      if (Apara(slot).empty()) continue;
+      if (++n > 10) r_.Recusa("autXML", slot, "mais de 10 autorizados");
+      r_.w.Abre("autXML", {}, "autXML[" + std::to_string(n) + "]");
+      std::string d = r_.Dig("CNPJ", slot, 11, 14);
+      if (d.size() == 14) {
+        r_.w.Elemento("CNPJ", d);
+      } else if (d.size() == 11) {
+        r_.w.Elemento("CPF", d);
+      } else {
+        r_.Recusa("CNPJ", slot, "deve ter 14 dígitos (CNPJ) ou 11 (CPF)");
+      }
+      r_.w.Fecha();
+    }
+  }
+
+  void Itens() {
+    if (g_.UltimoItem < 0) r_.Falta("det");
+    size_t quantidade = static_cast<size_t>(g_.UltimoItem) + 1;
+    if (quantidade > 990) r_.Recusa("det", std::to_string(quantidade), "mais de 990 itens");
+    if (quantidade > prod_.size())
+      r_.Recusa("det", std::to_string(quantidade), "o vetor de produtos tem " + std::to_string(prod_.size()) + " itens");
+    for (size_t i = 0; i < quantidade; ++i) {
+      std::string n = std::to_string(i + 1);
+      r_.w.Abre("det", {{"nItem", n}}, "det[" + n + "]");
+      Prod(prod_[i]);
+      Imposto(prod_[i]);
+      r_.w.Fecha();
+    }
+  }
+
+  void Prod(const Vetor& p) {
+    r_.w.Abre("prod");
+    r_.Obrig("cProd", r_.Txt("cProd", Slot(p, 0), 1, 60));
+    r_.w.Elemento("cEAN", Gtin(r_, "cEAN", Slot(p, 1)));
+    r_.Obrig("xProd", r_.Txt("xProd", Slot(p, 2), 1, 120));
+    std::string ncm = r_.Dig("NCM", Slot(p, 3), 2, 8);
+    if (!ncm.empty() && ncm.size() != 2 && ncm.size() != 8) r_.Recusa("NCM", Slot(p, 3), "deve ter 8 dígitos (ou 2)");
+    r_.Obrig("NCM", ncm);
+    r_.Opc("EXTIPI", r_.Dig("EXTIPI", Slot(p, 4), 2, 3));
+    std::string cfop = r_.Dig("CFOP", Slot(p, 5), 4, 4);
+    if (!cfop.empty() && std::string("123567").find(cfop[0]) == std::string::npos)
+      r_.Recusa("CFOP", Slot(p, 5), "CFOP começa por 1, 2, 3, 5, 6 ou 7");
+    r_.Obrig("CFOP", cfop);
+    r_.Obrig("uCom", r_.Txt("uCom", Slot(p, 6), 1, 6));
+    r_.ObrigValor("qCom", Slot(p, 7), L::TDec_1104v);
+    r_.ObrigValor("vUnCom", Slot(p, 8), L::TDec_1110v);
+    r_.ObrigValor("vProd", Slot(p, 9), L::TDec_1302);
+    r_.w.Elemento("cEANTrib", Gtin(r_, "cEANTrib", Slot(p, 10)));
+    r_.Obrig("uTrib", r_.Txt("uTrib", Slot(p, 11), 1, 6));
+    r_.ObrigValor("qTrib", Slot(p, 12), L::TDec_1104v);
+    r_.ObrigValor("vUnTrib", Slot(p, 13), L::TDec_1110v);
+    r_.OpcValor("vFrete", Slot(p, 14), L::TDec_1302Opc);
+    r_.OpcValor("vSeg", Slot(p, 15), L::TDec_1302Opc);
+    r_.OpcValor("vDesc", Slot(p, 16), L::TDec_1302Opc);
+    r_.OpcValor("vOutro", Slot(p, 96), L::TDec_1302Opc);
+    r_.Obrig("indTot", r_.Enum("indTot", Slot(p, 76), {"0", "1"}));
+    if (!Apara(Slot(p, 92)).empty()) {
+      r_.w.Abre("comb");
+      r_.Obrig("cProdANP", r_.Dig("cProdANP", Slot(p, 92), 9, 9));
+      r_.Opc("CODIF", r_.Dig("CODIF", Slot(p, 93), 1, 21));
+      r_.OpcValor("qTemp", Slot(p, 94), L::TDec_1204temperatura);
+      r_.Obrig("UFCons", r_.Uf("UFCons", Slot(p, 95), true));
+      r_.w.Fecha();
+    }
+    r_.w.Fecha();
+  }
+
+  void Imposto(const Vetor& p) {
+    r_.w.Abre("imposto");
+    Icms(p);
+    Ipi(p);
+    Pis(p);
+    Cofins(p);
+    r_.w.Fecha();
+  }
+
+  // Substitution block shared by CST 10, 30, 70, 90 and CSOSN 201, 202, 900.
+  void BlocoSt(const Vetor& p) {
+    std::string mod = r_.Enum("modBCST", Slot(p, 46), {"0", "1", "2", "3", "4", "5"});
+    r_.Obrig("modBCST", mod.empty() ? "4" : mod);
+    r_.OpcValor("pMVAST", Slot(p, 47), L::TDec_0302a04Opc);
+    r_.OpcValor("pRedBCST", Slot(p, 48), L::TDec_0302a04Opc);
+    r_.ObrigValor("vBCST", Slot(p, 49), L::TDec_1302);
+    r_.ObrigValor("pICMSST", Slot(p, 50), L::TDec_0302a04);
+    r_.ObrigValor("vICMSST", Slot(p, 51), L::TDec_1302);
+  }
+  void BlocoProprio(const Vetor& p, bool comReducao, bool reducaoOpcional) {
+    r_.Obrig("modBC", r_.Enum("modBC", Slot(p, 19), {"0", "1", "2", "3"}));
+    if (comReducao) r_.ObrigValor("pRedBC", Slot(p, 52), L::TDec_0302a04);
+    r_.ObrigValor("vBC", Slot(p, 20), L::TDec_1302);
+    if (reducaoOpcional) r_.OpcValor("pRedBC", Slot(p, 52), L::TDec_0302a04Opc);
+    r_.ObrigValor("pICMS", Slot(p, 21), L::TDec_0302a04);
+    r_.ObrigValor("vICMS", Slot(p, 22), L::TDec_1302);
+  }
+  void BlocoRetido(const Vetor& p) {
+    if (L::Positivo(Slot(p, 49)) || L::Positivo(Slot(p, 51))) {
+      r_.ObrigValor("vBCSTRet", Slot(p, 49), L::TDec_1302);
+      r_.ObrigValor("vICMSSTRet", Slot(p, 51), L::TDec_1302);
+    }
+  }
+  void BlocoCredito(const Vetor& p) {
+    r_.ObrigValor("pCredSN", Slot(p, 77), L::TDec_0302a04);
+    r_.ObrigValor("vCredICMSSN", Slot(p, 78), L::TDec_1302);
+  }
+  // CST 51 whose ICMS is less than base times rate: the rest was deferred,
+  // and the authority wants the operation's ICMS, the deferred share and
+  // the deferred amount to show it.
+  void Diferimento(const std::string& vBC, const std::string& pICMS, const std::string& vICMS) {
+    auto base = regras::Fixo(vBC, 2), aliquota = regras::Fixo(pICMS, 4), devido = regras::Fixo(vICMS, 2);
+    if (!base || !aliquota || !devido) return;
+    regras::Inteiro operacao = (*base * *aliquota + 500000) / 1000000;   // cents, rounded half up
+    regras::Inteiro diferido = operacao - *devido;
+    if (diferido <= 1 || operacao <= 0) return;   // within the cent the authority tolerates: nothing deferred
+    regras::Inteiro percentual = (diferido * 1000000 * 2 + operacao) / (operacao * 2);   // 4 decimals
+    r_.w.Elemento("vICMSOp", regras::TextoCentavos(operacao));
+    r_.w.Elemento("pDif", regras::TextoFixo(percentual, 4));
+    r_.w.Elemento("vICMSDif", regras::TextoCentavos(diferido));
+  }
+  static bool AlgumPositivo(const Vetor& p, std::initializer_list<size_t> slots) {
+    for (size_t s : slots)
+      if (L::Positivo(Slot(p, s))) return true;
+    return false;
+  }
+
+  void Icms(const Vetor& p) {
+    r_.w.Abre("ICMS");
+    std::string codigo = Apara(Slot(p, 18));
+    if (codigo.empty()) r_.Falta("CST");
+    std::string orig = r_.Enum("orig", Slot(p, 17), {"0", "1", "2", "3", "4", "5", "6", "7", "8"});
+    auto grupo = [&](const char* nome, const char* tagCodigo) {
+      r_.w.Abre(nome);
+      r_.Obrig("orig", orig);
+      r_.w.Elemento(tagCodigo, codigo);
+    };
+    if (codigo == "00") {
+      grupo("ICMS00", "CST");
+      BlocoProprio(p, false, false);
+    } else if (codigo == "10") {
+      grupo("ICMS10", "CST");
+      BlocoProprio(p, false, false);
+      BlocoSt(p);
+    } else if (codigo == "20") {
+      grupo("ICMS20", "CST");
+      BlocoProprio(p, true, false);
+    } else if (codigo == "30") {
+      grupo("ICMS30", "CST");
+      BlocoSt(p);
+    } else if (codigo == "40" || codigo == "41" || codigo == "50") {
+      grupo("ICMS40", "CST");
+    } else if (codigo == "51") {
+      grupo("ICMS51", "CST");
+      r_.Opc("modBC", r_.Enum("modBC", Slot(p, 19), {"0", "1", "2", "3"}));
+      if (L::Positivo(Slot(p, 52))) r_.ObrigValor("pRedBC", Slot(p, 52), L::TDec_0302a04);
+      std::string vBC = r_.Dec("vBC", Slot(p, 20), L::TDec_1302);
+      std::string pICMS = r_.Dec("pICMS", Slot(p, 21), L::TDec_0302a04);
+      std::string vICMS = r_.Dec("vICMS", Slot(p, 22), L::TDec_1302);
+      r_.Opc("vBC", vBC);
+      r_.Opc("pICMS", pICMS);
+      Diferimento(vBC, pICMS, vICMS);
+      r_.Opc("vICMS", vICMS);
+    } else if (codigo == "60") {
+      grupo("ICMS60", "CST");
+      BlocoRetido(p);
+    } else if (codigo == "70") {
+      grupo("ICMS70", "CST");
+      BlocoProprio(p, true, false);
+      BlocoSt(p);
+    } else if (codigo == "90") {
+      grupo("ICMS90", "CST");
+      if (AlgumPositivo(p, {20, 21, 22})) BlocoProprio(p, false, true);
+      if (AlgumPositivo(p, {49, 50, 51})) BlocoSt(p);
+    } else if (codigo == "101") {
+      grupo("ICMSSN101", "CSOSN");
+      BlocoCredito(p);
+    } else if (codigo == "102" || codigo == "103" || codigo == "300" || codigo == "400") {
+      grupo("ICMSSN102", "CSOSN");
+    } else if (codigo == "201") {
+      grupo("ICMSSN201", "CSOSN");
+      BlocoSt(p);
+      BlocoCredito(p);
+    } else if (codigo == "202" || codigo == "203") {
+      grupo("ICMSSN202", "CSOSN");
+      BlocoSt(p);
+    } else if (codigo == "500") {
+      grupo("ICMSSN500", "CSOSN");
+      BlocoRetido(p);
+    } else if (codigo == "900") {
+      grupo("ICMSSN900", "CSOSN");
+      if (AlgumPositivo(p, {20, 21, 22})) BlocoProprio(p, false, true);
+      if (AlgumPositivo(p, {49, 50, 51})) BlocoSt(p);
+      if (AlgumPositivo(p, {77, 78})) BlocoCredito(p);
+    } else {
+      r_.Recusa(codigo.size() == 3 ? "CSOSN" : "CST", codigo, "código de situação tributária desconhecido");
+    }
+    r_.w.Fecha();
+    r_.w.Fecha();
+  }
+
+  void Ipi(const Vetor& p) {
+    if (Apara(Slot(p, 91)).empty()) return;
+    r_.w.Abre("IPI");
+    std::string cnpjProd = r_.Dig("CNPJProd", Slot(p, 88), 14, 14);
+    if (cnpjProd.find_first_not_of('0') != std::string::npos) r_.w.Elemento("CNPJProd", cnpjProd);
+    r_.Obrig("cEnq", r_.Txt("cEnq", Slot(p, 91), 1, 3));
+    bool entrada = tpNF_ == "0";
+    if (L::Positivo(Slot(p, 90))) {
+      r_.w.Abre("IPITrib");
+      r_.w.Elemento("CST", entrada ? "00" : "50");
+      r_.ObrigValor("vBC", Slot(p, 87), L::TDec_1302);
+      r_.ObrigValor("pIPI", Slot(p, 89), L::TDec_0302a04);
+      r_.ObrigValor("vIPI", Slot(p, 90), L::TDec_1302);
+    } else {
+      r_.w.Abre("IPINT");
+      r_.w.Elemento("CST", entrada ? "03" : "53");
+    }
+    r_.w.Fecha();
+    r_.w.Fecha();
+  }
+
+  // PIS and COFINS share their shape; only the names and slots differ.
+  struct Contribuicao {
+    const char* grupo;      // "PIS"
+    const char* aliquota;   // "pPIS"
+    const char* valor;      // "vPIS"
+    size_t cst, base, taxa, montante, valorUnidade;
+  };
+
+  void Contribuicao(const Vetor& p, const Contribuicao& c) {
+    std::string cst = Apara(Slot(p, c.cst));
+    if (cst.empty()) return;
+    std::string g = c.grupo;
+    r_.w.Abre(c.grupo);
+    if (cst == "01" || cst == "02") {
+      r_.w.Abre(g + "Aliq");
+      r_.w.Elemento("CST", cst);
+      r_.ObrigValor("vBC", Slot(p, c.base), L::TDec_1302);
+      r_.ObrigValor(c.aliquota, Slot(p, c.taxa), L::TDec_0302a04);
+      r_.ObrigValor(c.valor, Slot(p, c.montante), L::TDec_1302);
+    } else if (cst == "03") {
+      r_.w.Abre(g + "Qtde");
+      r_.w.Elemento("CST", cst);
+      r_.ObrigValor("qBCProd", Slot(p, 12), L::TDec_1204v);
+      r_.ObrigValor("vAliqProd", Slot(p, c.valorUnidade), L::TDec_1104v);
+      r_.ObrigValor(c.valor, Slot(p, c.montante), L::TDec_1302);
+    } else if (cst == "04" || cst == "05" || cst == "06" || cst == "07" || cst == "08" || cst == "09") {
+      r_.w.Abre(g + "NT");
+      r_.w.Elemento("CST", cst);
+    } else {
+      static constexpr std::string_view outras[] = {"49", "50", "51", "52", "53", "54", "55", "56",
+                                                    "60", "61", "62", "63", "64", "65", "66", "67",
+                                                    "70", "71", "72", "73", "74", "75", "98", "99"};
+      bool conhecido = false;
+      for (auto o : outras) conhecido = conhecido || cst == o;
+      if (!conhecido) r_.Recusa("CST", cst, "código de situação tributária desconhecido");
+      r_.w.Abre(g + "Outr");
+      r_.w.Elemento("CST", cst);
+      // The filling routines give amounts only to some of these codes; none
+      // at all means nothing was charged.
+      bool semValores = Apara(Slot(p, c.base)).empty() && Apara(Slot(p, c.taxa)).empty() &&
+                        Apara(Slot(p, c.montante)).empty();
+      r_.ObrigValor("vBC", semValores ? "0" : Slot(p, c.base), L::TDec_1302);
+      r_.ObrigValor(c.aliquota, semValores ? "0" : Slot(p, c.taxa), L::TDec_0302a04);
+      r_.ObrigValor(c.valor, semValores ? "0" : Slot(p, c.montante), L::TDec_1302);
+    }
+    r_.w.Fecha();
+    r_.w.Fecha();
+  }
+  void Pis(const Vetor& p) { Contribuicao(p, {"PIS", "pPIS", "vPIS", 31, 32, 33, 34, 45}); }
+  void Cofins(const Vetor& p) { Contribuicao(p, {"COFINS", "pCOFINS", "vCOFINS", 35, 36, 37, 38, 44}); }
+
+  void Total() {
+    r_.w.Abre("total");
+    r_.w.Abre("ICMSTot");
+    const std::pair<const char*, size_t> campos[] = {
+        {"vBC", 0},  {"vICMS", 1}, {"vICMSDeson", 27}, {"vBCST", 2},  {"vST", 3},     {"vProd", 4},
+        {"vFrete", 5}, {"vSeg", 6}, {"vDesc", 7},     {"vII", 8},    {"vIPI", 9},    {"vPIS", 10},
+        {"vCOFINS", 11}, {"vOutro", 12}, {"vNF", 13}};
+    for (const auto& [tag, slot] : campos) r_.ObrigValor(tag, Slot(tot_, slot), L::TDec_1302);
+    r_.w.Fecha();
+    if (!Apara(Slot(tot_, 14)).empty()) {
+      r_.w.Abre("ISSQNtot");
+      r_.OpcValor("vServ", Slot(tot_, 14), L::TDec_1302Opc);
+      r_.OpcValor("vBC", Slot(tot_, 15), L::TDec_1302Opc);
+      r_.OpcValor("vISS", Slot(tot_, 16), L::TDec_1302Opc);
+      r_.OpcValor("vPIS", Slot(tot_, 17), L::TDec_1302Opc);
+      r_.OpcValor("vCOFINS", Slot(tot_, 18), L::TDec_1302Opc);
+      r_.Obrig("dCompet", r_.Formata("dCompet", [&] { return L::Data(dhEmi_); }));
+      r_.w.Fecha();
+    }
+    r_.w.Fecha();
+  }
+
+  void Transp() {
+    r_.w.Abre("transp");
+    r_.Obrig("modFrete", r_.Enum("modFrete", Slot(transp_, 0), {"0", "1", "2", "9"}));
+    bool temTransportador = false;
+    for (size_t i = 1; i <= 6; ++i) temTransportador = temTransportador || !Apara(Slot(transp_, i)).empty();
+    if (temTransportador) {
+      r_.w.Abre("transporta");
+      std::string d = r_.Dig("CNPJ", Slot(transp_, 1), 11, 14);
+      if (d.size() == 14) {
+        r_.w.Elemento("CNPJ", d);
+      } else if (d.size() == 11) {
+        r_.w.Elemento("CPF", d);
+      } else if (!d.empty()) {
+        r_.Recusa("CNPJ", Slot(transp_, 1), "deve ter 14 dígitos (CNPJ) ou 11 (CPF)");
+      }
+      r_.Opc("xNome", r_.Txt("xNome", Slot(transp_, 2), 2, 60));
+      r_.Opc("IE", r_.Dig("IE", Slot(transp_, 3), 2, 14));
+      r_.Opc("xEnder", r_.Txt("xEnder", Slot(transp_, 4), 1, 60));
+      r_.Opc("xMun", r_.Txt("xMun", Slot(transp_, 5), 1, 60));
+      r_.Opc("UF", r_.Uf("UF", Slot(transp_, 6), true));
+      r_.w.Fecha();
+    }
+    if (!Apara(Slot(transp_, 7)).empty()) {
+      r_.w.Abre("veicTransp");
+      r_.Obrig("placa", Placa(Slot(transp_, 7)));
+      r_.Obrig("UF", r_.Uf("UF", Slot(transp_, 8), true));
+      r_.w.Fecha();
+    }
+    std::string qVol = r_.Int("qVol", Slot(transp_, 9), 15);
+    if (qVol == "0") qVol.clear();
+    std::string esp = r_.Txt("esp", Slot(transp_, 10), 1, 60);
+    std::string marca = r_.Txt("marca", Slot(transp_, 11), 1, 60);
+    std::string nVol = r_.Txt("nVol", Slot(transp_, 12), 1, 60);
+    bool pesoL = !L::VazioOuZero(Slot(transp_, 13)), pesoB = !L::VazioOuZero(Slot(transp_, 14));
+    if (!qVol.empty() || !esp.empty() || !marca.empty() || !nVol.empty() || pesoL || pesoB) {
+      r_.w.Abre("vol");
+      r_.Opc("qVol", qVol);
+      r_.Opc("esp", esp);
+      r_.Opc("marca", marca);
+      r_.Opc("nVol", nVol);
+      if (pesoL) r_.ObrigValor("pesoL", Slot(transp_, 13), L::TDec_1203);
+      if (pesoB) r_.ObrigValor("pesoB", Slot(transp_, 14), L::TDec_1203);
+      r_.w.Fecha();
+    }
+    r_.w.Fecha();
+  }
+
+  std::string Placa(const std::string& texto) {
+    std::string p;
+    for (char c : texto) {
+      if (c == '-' || c == ' ') continue;
+      p += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+    }
+    size_t letras = 0;
+    while (letras < p.size() && p[letras] >= 'A' && p[letras] <= 'Z') ++letras;
+    size_t digitos = p.size() - letras;
+    bool soDigitos = p.find_first_not_of("0123456789", letras) == std::string::npos;
+    bool ok = soDigitos && ((letras >= 2 && letras <= 3 && digitos == 4) || (letras >= 3 && letras <= 4 && digitos == 3));
+    if (!ok) r_.Recusa("placa", texto, "placa fora do leiaute (AAA9999)");
+    return p;
+  }
+
+  void Cobr() {
+    if (qtdFaturas_ < 0) return;
+    size_t parcelas = static_cast<size_t>(qtdFaturas_) + 1;
+    if (parcelas > 120) r_.Recusa("cobr/dup", std::to_string(parcelas), "mais de 120 duplicatas");
+    if (parcelas > fat_.size())
+      r_.Recusa("cobr/dup", std::to_string(parcelas), "o vetor de faturas tem " + std::to_string(fat_.size()) + " linhas");
+    r_.w.Abre("cobr");
+    const Vetor& fatura = fat_[0];
+    std::string nFat = r_.Txt("fat/nFat", Slot(fatura, 0), 1, 60);
+    bool vOrig = !L::VazioOuZero(Slot(fatura, 1)), vLiq = !L::VazioOuZero(Slot(fatura, 2));
+    if (!nFat.empty() || vOrig || vLiq) {
+      r_.w.Abre("fat");
+      r_.Opc("nFat", nFat);
+      if (vOrig) r_.ObrigValor("vOrig", Slot(fatura, 1), L::TDec_1302Opc);
+      if (vLiq) r_.ObrigValor("vLiq", Slot(fatura, 2), L::TDec_1302Opc);
+      r_.w.Fecha();
+    }
+    for (size_t i = 0; i < parcelas; ++i) {
+      const Vetor& linha = fat_[i];
+      r_.w.Abre("dup", {}, "dup[" + std::to_string(i + 1) + "]");
+      r_.Opc("nDup", r_.Txt("nDup", Slot(linha, 3), 1, 60));
+      auto vencimento = r_.Formata("dVenc", [&] { return L::LerDataHora(Slot(linha, 4)); });
+      if (vencimento) r_.Obrig("dVenc", r_.Formata("dVenc", [&] { return L::Data(*vencimento); }));
+      r_.ObrigValor("vDup", Slot(linha, 5), L::TDec_1302Opc);
+      r_.w.Fecha();
+    }
+    r_.w.Fecha();
+  }
+
+  void InfAdic() {
+    std::string fisco = r_.Txt("infAdic/infAdFisco", Slot(infAdic_, 0), 1, 2000);
+    std::string cpl = r_.Txt("infAdic/infCpl", Slot(infAdic_, 1), 1, 5000);
+    if (fisco.empty() && cpl.empty()) return;
+    r_.w.Abre("infAdic");
+    r_.Opc("infAdFisco", fisco);
+    r_.Opc("infCpl", cpl);
+    r_.w.Fecha();
+  }
+
+  void Exporta() {
+    if (Apara(Slot(infAdic_, 2)).empty()) return;
+    r_.w.Abre("exporta");
+    r_.Obrig("UFSaidaPais", r_.Uf("UFSaidaPais", Slot(infAdic_, 2), false));
+    r_.Obrig("xLocExporta", r_.Txt("xLocExporta", Slot(infAdic_, 3), 1, 60));
+    r_.w.Fecha();
+  }
+
+  const GeradorXmlNFe& g_;
+  const Vetor& ide_;
+  const Vetor& emit_;
+  const Vetor& dest_;
+  const Matriz& prod_;
+  const Vetor& tot_;
+  const Vetor& transp_;
+  int16_t qtdFaturas_;
+  const Matriz& fat_;
+  const Vetor& infAdic_;
+  const Vetor& autXML_;
+  const std::string& fuso_;
+  Redator r_;
+  PartesChave chave_;
+  L::DataHora dhEmi_;
+  std::string tpNF_;
+};
+
+
+}  // namespace
+
+std::string GeradorXmlNFe::MontaXml(const Vetor& ide, const Vetor& emitente, const Vetor& destinatario,
+                                    const Matriz& produtos, const Vetor& totais, const Vetor& transporte,
+                                    int16_t qtdFaturas, const Matriz& faturas, const Vetor& infAdic,
+                                    const Vetor& autXML, const std::string& fusoHorario) const {
+  std::string saida;
+  saida.reserve(4096 + 1400 * produtos.size());
+  Montagem(*this, ide, emitente, destinatario, produtos, totais, transporte, qtdFaturas, faturas, infAdic, autXML,
+           fusoHorario, saida)
+      .Escreve();
+  return saida;
+}
+
+std::string GeradorXmlNFe::GeraXml(Vetor& gVetorIde, Vetor& gVetorEmitente, Vetor& gVetorDestinatario,
+                                   Matriz& gVetorProdutos, Vetor& gVetorTotais, Vetor& gVetorTransporte,
+                                   int16_t& gQtdFaturas, Matriz& gVetorFaturas, Vetor& gVetorInfAdic,
+                                   Vetor& gVetorAutXML) {
+  if (Apara(ArquivoXml).empty()) throw ErroExecucao(CodigoErro::ErroComponente, "GeraXml: ArquivoXml sem valor");
+  std::string fuso = "-03:00";
+  if (registro_ != nullptr) {
+    std::string configurado = registro_->LerRegistro(HKEY_CURRENT_USER, "nfe", "FusoHorario");
+    if (!Apara(configurado).empty()) {
+      try {
+        fuso = leiaute::Fuso(configurado);
+      } catch (const leiaute::Invalido& e) {
+        throw ErroExecucao(CodigoErro::ErroComponente,
+                           "GeraXml: valor inválido no registro FusoHorario: '" + configurado + "' (" + e.motivo + ")");
+      }
+    }
+  }
+  std::string xml = MontaXml(gVetorIde, gVetorEmitente, gVetorDestinatario, gVetorProdutos, gVetorTotais,
+                             gVetorTransporte, gQtdFaturas, gVetorFaturas, gVetorInfAdic, gVetorAutXML, fuso);
+  GravaArquivo(caminhos_.MapearParaGravar(ArquivoXml), xml);
+  return xml;
+}
+
+}  // namespace velant

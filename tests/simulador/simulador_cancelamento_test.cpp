@@ -1,0 +1,154 @@
+// What the authority simulator enforces on cancellation events and voiding
+// requests: the invoice's authorisation protocol, the deadline counted from
+// the authorisation, and a justification of 15 to 255 characters.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "component/autoridade_apoio.h"
+#include "component/autoridade/autoridade_mensagens.h"
+#include "component/autoridade/envelope_soap.h"
+#include "component/autoridade/servicos_autorizacao.h"
+#include "simulador/simulador_autoridade.h"
+
+namespace velant::autoridade {
+namespace {
+
+using teste::Campo;
+
+struct Situacao {
+  std::string cStat, nProt;
+};
+
+class SimuladorCancelamento : public ::testing::Test {
+ protected:
+  SimuladorCancelamento() {
+    ConfiguracaoSimulador c;
+    c.banco = pasta_.Caminho() / "autoridade.sqlite";
+    c.consultasEmProcessamento = 0;
+    sim_ = std::make_unique<SimuladorAutoridade>(c, [this] { return std::chrono::system_clock::now() + avanco_; });
+  }
+
+  // The answer message, valid against its schema.
+  std::string Pede(ServicoNFe servico, const std::string& mensagem) {
+    const DescricaoServico& d = Descricao(servico);
+    RespostaSimulador r = sim_->Atende(MontaEnvelopePedido(d, "35", mensagem));
+    EXPECT_EQ(r.status, 200) << r.corpo;
+    std::string resposta = LeResposta(r.corpo);
+    auto erro = ValidarXml(resposta, d.esquemaResposta);
+    EXPECT_FALSE(erro.has_value()) << *erro << "\n" << resposta;
+    return resposta;
+  }
+
+  // Authorises invoice 123 and returns its protocol; its key in chave_.
+  std::string Autoriza() {
+    std::string recibo = Campo(Pede(ServicoNFe::Autorizacao, teste::Lote("1", {teste::NotaAssinada({}, &chave_)})),
+                               "nRec");
+    std::string r = Pede(ServicoNFe::RetAutorizacao, MensagemConsultaRecibo("2", recibo));
+    EXPECT_EQ(Campo(r, "cStat"), "104");
+    return Campo(r, "nProt");
+  }
+
+  // cStat of the batch when it has no event answer, else of the event, with its protocol.
+  Situacao Cancela(const std::string& protocolo, const std::string& justificativa) {
+    DadosCancelamento d{"1", "2", chave_, "1", protocolo, justificativa, "2016-01-15T12:00:00-03:00"};
+    std::string r = Pede(ServicoNFe::RecepcaoEvento,
+                         AssinarXml(MensagemEventoCancelamento(d), "infEvento", teste::CertificadoTeste()));
+    auto doc = DocumentoXml::Ler(r, "retEnvEvento");
+    xmlNode* inf = Filho(Filho(doc.Raiz(), "retEvento"), "infEvento");
+    if (inf == nullptr) return {TextoFilho(doc.Raiz(), "cStat"), ""};
+    return {TextoFilho(inf, "cStat"), TextoFilho(inf, "nProt")};
+  }
+
+  std::string Inutiliza(const std::string& numero, const std::string& justificativa) {
+    DadosInutilizacao d{"2", "35", "16", teste::kCnpjEmitente, "1", numero, numero, justificativa};
+    return Campo(Pede(ServicoNFe::Inutilizacao,
+                      AssinarXml(MensagemInutilizacao(d), "infInut", teste::CertificadoTeste())),
+                 "cStat");
+  }
+
+  std::string SituacaoDaNota() { return Campo(Pede(ServicoNFe::Consulta, MensagemConsultaSituacao("2", chave_)), "cStat"); }
+
+  teste::PastaTemporaria pasta_;
+  std::chrono::hours avanco_{0};
+  std::unique_ptr<SimuladorAutoridade> sim_;
+  std::string chave_;
+};
+
+const std::string kJustificativa = "Cancelamento por erro de digitacao";
+
+// Hours after the authorisation: on time, out of time but registered, refused.
+struct CasoPrazo {
+  int horas;
+  const char* cStat;
+  bool registrado;
+};
+void PrintTo(const CasoPrazo& c, std::ostream* os) { *os << c.horas << "h"; }
+
+class PrazoCancelamento : public SimuladorCancelamento, public ::testing::WithParamInterface<CasoPrazo> {};
+
+TEST_P(PrazoCancelamento, ContadoDaAutorizacao) {
+  const auto& c = GetParam();
+  std::string protocolo = Autoriza();
+  avanco_ = std::chrono::hours(c.horas);
+  Situacao s = Cancela(protocolo, kJustificativa);
+  EXPECT_EQ(s.cStat, c.cStat);
+  EXPECT_EQ(s.nProt.size(), c.registrado ? 15u : 0u);
+  EXPECT_EQ(SituacaoDaNota(), c.registrado ? "101" : "100");
+}
+
+INSTANTIATE_TEST_SUITE_P(Horas, PrazoCancelamento,
+                         ::testing::Values(CasoPrazo{0, "135", true}, CasoPrazo{23, "135", true},
+                                           CasoPrazo{25, "155", true}, CasoPrazo{167, "155", true},
+                                           CasoPrazo{169, "220", false}));
+
+TEST_F(SimuladorCancelamento, ForaDePrazoRegistradoDepoisJaCancelada) {
+  std::string protocolo = Autoriza();
+  avanco_ = std::chrono::hours(30);
+  ASSERT_EQ(Cancela(protocolo, kJustificativa).cStat, "155");
+  EXPECT_EQ(Cancela(protocolo, kJustificativa).cStat, "218");
+}
+
+// The justification's length in characters, accented ones counting one each.
+struct CasoJustificativa {
+  const char* nome;
+  std::string texto;
+  bool aceita;
+};
+void PrintTo(const CasoJustificativa& c, std::ostream* os) { *os << c.nome; }
+
+class Justificativa : public SimuladorCancelamento, public ::testing::WithParamInterface<CasoJustificativa> {};
+
+TEST_P(Justificativa, De15A255CaracteresNoCancelamento) {
+  const auto& c = GetParam();
+  std::string protocolo = Autoriza();
+  EXPECT_EQ(Cancela(protocolo, c.texto).cStat, c.aceita ? "135" : "215");
+  EXPECT_EQ(SituacaoDaNota(), c.aceita ? "101" : "100");
+}
+
+TEST_P(Justificativa, De15A255CaracteresNaInutilizacao) {
+  const auto& c = GetParam();
+  EXPECT_EQ(Inutiliza("70", c.texto), c.aceita ? "102" : "215");
+  // Refused, the number is still free.
+  EXPECT_EQ(Inutiliza("70", kJustificativa), c.aceita ? "563" : "102");
+}
+
+std::string Repete(const std::string& parte, int vezes) {
+  std::string s;
+  for (int i = 0; i < vezes; ++i) s += parte;
+  return s;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tamanhos, Justificativa,
+    ::testing::Values(CasoJustificativa{"Catorze", "Erro de emissa", false},
+                      CasoJustificativa{"Quinze", "Erro de emissao", true},
+                      CasoJustificativa{"QuinzeAcentuadas", "Emissão indevid", true},
+                      CasoJustificativa{"Vazia", "", false},
+                      CasoJustificativa{"SoBrancos", "                    ", false},
+                      CasoJustificativa{"Duzentos55Acentuados", Repete("ção", 85), true},
+                      CasoJustificativa{"Duzentos56", Repete("ção", 85) + "x", false}),
+    [](const auto& info) { return std::string(info.param.nome); });
+
+}  // namespace
+}  // namespace velant::autoridade
