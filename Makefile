@@ -3,18 +3,20 @@
 #   make test   build and run every test, then again under ASan/UBSan
 #   make install     the executables, data files and systemd unit (PREFIX, DESTDIR)
 #   make pacote      the Debian package, in $(BUILD)
+#   make cobertura   line and branch coverage of src/ by every test, in $(BUILD_COBERTURA)/cobertura/
 JOBS ?= $(shell nproc)
 BUILD ?= build
 BUILD_SAN ?= build-san
 BUILD_FUZZ ?= build-fuzz
 BUILD_DEMO ?= build-demo
+BUILD_COBERTURA ?= build-cobertura
 FUZZ_RUNS ?= 20000
 CMAKE_FLAGS ?=
 # What the demonstration runs and what is installed.
 EXECUTAVEIS = velantnfe velantnfe-ac velantnfe-autoridade
 PREFIX ?=
 
-.PHONY: all deps configure build executaveis test test-rapido test-san test-fuzz demo bench install pacote clean
+.PHONY: all deps configure build executaveis test test-rapido test-san test-fuzz demo bench install pacote cobertura clean
 
 all: build
 
@@ -60,6 +62,21 @@ demo: deps
 	@cmake --build $(BUILD_DEMO) -j $(JOBS) --target $(EXECUTAVEIS)
 	@scripts/demo $(BUILD_DEMO)
 
+# Coverage of src/ by the unit and end-to-end tests (gcov through gcovr):
+# an HTML report and a one-line summary.
+cobertura: deps
+	@cmake -S . -B $(BUILD_COBERTURA) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="--coverage -O0" \
+	  -DCMAKE_EXE_LINKER_FLAGS=--coverage -DVELANT_QT=OFF -DVELANT_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD_COBERTURA) -j $(JOBS)
+	@scripts/preparar-certificados $(BUILD_COBERTURA)
+	@find $(BUILD_COBERTURA) -name '*.gcda' -delete
+	@cd $(BUILD_COBERTURA) && ctest -j $(JOBS) --timeout 900 >ctest.log 2>&1 || { tail -30 ctest.log; true; }
+	@mkdir -p $(BUILD_COBERTURA)/cobertura
+	@gcovr -r . --object-directory $(BUILD_COBERTURA) --filter 'src/' --exclude 'src/ui/qt/' -j $(JOBS) \
+	  --gcov-ignore-parse-errors --html-details $(BUILD_COBERTURA)/cobertura/index.html --print-summary \
+	  | grep -E '^(lines|branches):' | paste -sd' ' | sed 's/^/cobertura: /'
+	@echo "relatório: $(BUILD_COBERTURA)/cobertura/index.html"
+
 install: executaveis
 	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) $(if $(PREFIX),--prefix "$(PREFIX)")
 
@@ -70,4 +87,4 @@ bench: build
 	@scripts/bench $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_FUZZ) $(BUILD_DEMO)
+	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_FUZZ) $(BUILD_DEMO) $(BUILD_COBERTURA) build-mutacao
