@@ -85,8 +85,56 @@ grep -q '^ *1 *1 ATV' "$raiz/listar.out" || falha "listar: $(cat "$raiz/listar.o
 "$AC" mostrar 1 --raiz "$raiz" > "$raiz/mostrar.out" 2>&1 || falha "mostrar: $(cat "$raiz/mostrar.out")"
 grep -qx 'Tipo de Operacao:             ATV' "$raiz/mostrar.out" || falha "mostrar: $(cat "$raiz/mostrar.out")"
 
-# --- While a request waits: what the queue shows about its Host ----------------
+# --- --campo, the cancellation's protocol, consultar ---------------------------
 sql "$db" "DROP TRIGGER fechada"
+antes=$(sql "$db" "SELECT MAX(NSU) FROM SolicitacaoFuncaoNFe")
+# A field replaced where it is, one added after 001-000 (before the items):
+# the text inserted and the row's own columns follow them.
+rc=0
+"$AC" enviar "$raiz/atv.txt" --raiz "$raiz" --espera 0 --campo 001-000=77 --campo '043-000=C:\Outra' > "$raiz/campo.out" 2>&1 || rc=$?
+[ "$rc" = 2 ] || falha "--campo: código $rc: $(cat "$raiz/campo.out")"
+[ "$(sql "$db" "SELECT [Numero de Controle de Solicitacao] || '|' || replace(Texto, char(13, 10), '/')
+                 FROM SolicitacaoFuncaoNFe WHERE NSU = $((antes + 1))")" = '77|000-000 - ATV/001-000 - 77/043-000 - C:\Outra/999-999 - /' ] \
+  || falha "--campo: $(sql "$db" "SELECT Texto FROM SolicitacaoFuncaoNFe WHERE NSU = $((antes + 1))")"
+rc=0; "$AC" enviar "$raiz/atv.txt" --raiz "$raiz" --campo 51-000=1 > "$raiz/campo.out" 2>&1 || rc=$?
+[ "$rc" = 64 ] || falha "--campo com código inválido: código $rc"
+
+# The cancellation example comes without its protocol: not inserted, and the way to get it.
+rc=0; "$AC" enviar "$FONTE/exemplos/07-cancelar-nfe.txt" --raiz "$raiz" --espera 0 > "$raiz/cancela.out" 2>&1 || rc=$?
+[ "$rc" = 3 ] || falha "cancelamento sem protocolo: código $rc"
+grep -qxF 'velantnfe-ac: a solicitação não foi incluída: CANCELAR NFE sem o protocolo de autorização (051-000). O protocolo da nota está em MovimentoNFe:' "$raiz/cancela.out" \
+  && grep -qxF '  velantnfe-ac enviar ARQUIVO --campo 051-000=$(velantnfe-ac consultar 1001 --serie 1 --valor protocolo)' "$raiz/cancela.out" \
+  || falha "cancelamento sem protocolo: $(cat "$raiz/cancela.out")"
+[ "$(sql "$db" "SELECT MAX(NSU) FROM SolicitacaoFuncaoNFe")" = $((antes + 1)) ] || falha "cancelamento sem protocolo: incluído"
+
+# consultar: the invoice's row; one value for scripts, or why there is none.
+sql "$db" "INSERT INTO MovimentoNFe (Empresa, Serie, Numero, [Numero da NFe], [Numero do Protocolo], [Etapa Concluida], Data)
+           VALUES (1, '1', 1001, '35261211222333000181550010000010011000010018', 135270000000042, 3, '2026-12-05'),
+                  (1, '1', 1003, '35261211222333000181550010000010031000010033', 0, 1, '2026-12-05'),
+                  (1, '2', 7, 'A', 1, 3, '2026-12-05'), (2, '2', 7, 'B', 2, 3, '2026-12-05');
+           INSERT INTO MovimentoNFeSaidaCancelada (Empresa, Serie, [Numero da NFe], [Numero do Protocolo], [Etapa Concluida])
+           VALUES (1, '1', '35261211222333000181550010000010011000010018', 135270000000043, 3)"
+while IFS='|' read -r argumentos codigo esperado; do
+  rc=0
+  # shellcheck disable=SC2086
+  "$AC" consultar $argumentos --raiz "$raiz" > "$raiz/consulta.out" 2>&1 || rc=$?
+  [ "$rc" = "$codigo" ] && grep -qxF -- "$esperado" "$raiz/consulta.out" \
+    || falha "consultar $argumentos: código $rc: $(cat "$raiz/consulta.out")"
+done <<'FIM'
+1001 --valor protocolo|0|135270000000042
+1001 --serie 1 --valor chave|0|35261211222333000181550010000010011000010018
+1001 --valor etapa|0|3
+1001|0|Chave de acesso:         35261211222333000181550010000010011000010018
+1001|0|Etapa concluida:         3 (autorizada: protocolo e arquivo de distribuição gravados)
+1001|0|Protocolo cancelamento:  135270000000043
+1003 --valor protocolo|1|velantnfe-ac: nota 1003 da série 1 sem protocolo de autorização (etapa 1: lote enviado)
+1001 --serie 9 --valor chave|1|velantnfe-ac: nota 1001 da série 9 não está em MovimentoNFe
+7 --serie 2 --valor chave|1|velantnfe-ac: nota 7 da série 2 está em 2 empresas; escolha uma com --empresa
+7 --serie 2 --empresa 2 --valor chave|0|B
+7 --serie 2|0|Empresa:                 2
+FIM
+
+# --- While a request waits: what the queue shows about its Host ----------------
 # No Host has ever claimed a row of this root: said while enviar still waits,
 # and the request is answered once a Host starts.
 "$AC" enviar "$raiz/atv.txt" --raiz "$raiz" --espera 60 > "$raiz/espera.out" 2>&1 &
