@@ -23,15 +23,32 @@ std::string NomeGrupo(gid_t gid) {
   return g != nullptr ? g->gr_name : std::to_string(gid);
 }
 
-std::string Recusa(const std::filesystem::path& onde, const struct stat& st, const std::string& falta) {
+bool EDoGrupo(gid_t gid) {
+  if (::getegid() == gid) return true;
+  const int n = ::getgroups(0, nullptr);
+  std::vector<gid_t> grupos(n > 0 ? static_cast<size_t>(n) : 0);
+  if (n > 0 && ::getgroups(n, grupos.data()) < 0) return false;
+  for (gid_t g : grupos)
+    if (g == gid) return true;
+  return false;
+}
+
+// `falta` names the access; `chmod` what the group needs for it.
+std::string Recusa(const std::filesystem::path& onde, const struct stat& st, const std::string& falta,
+                   const std::string& chmod) {
   char modo[8];
   std::snprintf(modo, sizeof modo, "%04o", static_cast<unsigned>(st.st_mode & 07777));
   const std::string usuario = NomeUsuario(::geteuid());
   const std::string grupo = NomeGrupo(st.st_gid);
-  return "sem permissão de " + falta + " em " + onde.string() + " (dono " + NomeUsuario(st.st_uid) + ", grupo " +
-         grupo + ", modo " + modo + ") para o usuário " + usuario +
-         ". A fila do Host fica nessa pasta: entre no grupo " + grupo + " (sudo adduser " + usuario + " " + grupo +
-         ", vale a partir da próxima sessão) ou use PostgreSQL (seção SGBD do arquivo INI)";
+  std::string texto = "sem permissão de " + falta + " em " + onde.string() + " (dono " + NomeUsuario(st.st_uid) +
+                      ", grupo " + grupo + ", modo " + modo + ") para o usuário " + usuario;
+  // A member of the group is refused by the mode: something written without the service's umask.
+  if (EDoGrupo(st.st_gid)) {
+    return texto + ", que é do grupo " + grupo + ": o modo não dá ao grupo esse acesso (o serviço grava com " +
+           "UMask=0007); corrija com chmod " + chmod + " " + onde.string();
+  }
+  return texto + ". A fila do Host fica nessa pasta: entre no grupo " + grupo + " (sudo adduser " + usuario + " " +
+         grupo + ", vale a partir da próxima sessão) ou use PostgreSQL (seção SGBD do arquivo INI)";
 }
 
 }  // namespace
@@ -46,20 +63,20 @@ std::optional<std::string> SemPermissao(const std::filesystem::path& alvo, Acess
   for (const auto& pasta : caminho) {
     struct stat st {};
     if (::stat(pasta.c_str(), &st) != 0) return std::nullopt;   // missing: said elsewhere
-    if (::access(pasta.c_str(), X_OK) != 0 && errno == EACCES) return Recusa(pasta, st, "passagem");
+    if (::access(pasta.c_str(), X_OK) != 0 && errno == EACCES) return Recusa(pasta, st, "passagem", "g+x");
   }
   struct stat st {};
   if (::stat(alvo.c_str(), &st) != 0) return std::nullopt;
   const bool escrita = acesso == Acesso::LeituraEscrita;
   if (::access(alvo.c_str(), R_OK | (escrita ? W_OK : 0)) != 0 && errno == EACCES) {
-    return Recusa(alvo, st, escrita ? "leitura e escrita" : "leitura");
+    return Recusa(alvo, st, escrita ? "leitura e escrita" : "leitura", escrita ? "g+rw" : "g+r");
   }
   // SQLite writes its -wal and -shm files beside the database.
   if (escrita && S_ISREG(st.st_mode)) {
     const std::filesystem::path pasta = alvo.parent_path();
     struct stat sp {};
     if (::stat(pasta.c_str(), &sp) == 0 && ::access(pasta.c_str(), W_OK | X_OK) != 0 && errno == EACCES) {
-      return Recusa(pasta, sp, "escrita");
+      return Recusa(pasta, sp, "escrita", "g+wx");
     }
   }
   return std::nullopt;
