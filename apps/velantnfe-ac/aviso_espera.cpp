@@ -22,7 +22,6 @@ struct Analisada {
 };
 
 DataHora Momento(const Valor& v) { return v.ENulo() || v.EVazio() ? DataHora() : CDate(v); }
-std::string Texto(const Valor& v) { return v.ENulo() || v.EVazio() ? "" : (v.ETexto() ? v.ComoTexto() : CStr(v)); }
 
 // The claim stamp is a time of day: its day is the request's, or the next
 // one when the claim's time is earlier than the request's.
@@ -46,8 +45,8 @@ std::vector<Analisada> UltimasAnalisadas(FilaAC& fila) {
     if (!quando) continue;
     Analisada a;
     a.nsu = CLng(rs->Value(0));
-    a.ip = Texto(rs->Value(1));
-    a.comando = Texto(rs->Value(2));
+    a.ip = TextoColuna(rs->Value(1));
+    a.comando = TextoColuna(rs->Value(2));
     a.analise = *quando;
     a.respondida = !Momento(rs->Value(6)).Zero() || !Momento(rs->Value(7)).Zero();
     linhas.push_back(std::move(a));

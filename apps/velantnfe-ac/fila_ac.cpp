@@ -91,4 +91,9 @@ std::string FilaAC::IPDoIni() const { return ini_.LerIni("Local", "IP do Computa
 
 std::string Hora(DataHora d) { return d.Zero() ? "-" : Format(Valor(d), "HH:mm:ss"); }
 
+std::string TextoColuna(const Valor& v) {
+  if (v.ENulo() || v.EVazio()) return "";
+  return v.ETexto() ? v.ComoTexto() : CStr(v);
+}
+
 }  // namespace velant::ac

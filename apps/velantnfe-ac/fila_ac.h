@@ -67,5 +67,7 @@ int Mostrar(FilaAC& fila, int32_t nsu);
 
 // "HH:mm:ss", or "-" for the zero date-time.
 std::string Hora(DataHora d);
+// A column's value as text; "" for Null and Empty.
+std::string TextoColuna(const Valor& v);
 
 }  // namespace velant::ac

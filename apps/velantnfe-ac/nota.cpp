@@ -13,7 +13,6 @@ namespace {
 
 std::string Aspas(const std::string& texto) { return "'" + Replace(texto, "'", "''") + "'"; }
 
-std::string Texto(const Valor& v) { return v.ENulo() || v.EVazio() ? "" : (v.ETexto() ? v.ComoTexto() : CStr(v)); }
 int64_t Inteiro(const Valor& v) { return v.ENulo() || v.EVazio() ? 0 : CLngLng(v); }
 
 int64_t ProtocoloCancelamento(FilaAC& fila, const NotaRegistrada& n) {
@@ -62,12 +61,12 @@ std::vector<NotaRegistrada> LocalizaNotas(FilaAC& fila, const std::string& serie
   for (; !rs->Eof(); rs->MoveNext()) {
     NotaRegistrada n;
     n.empresa = static_cast<int32_t>(Inteiro(rs->Value(0)));
-    n.serie = Texto(rs->Value(1));
+    n.serie = TextoColuna(rs->Value(1));
     n.numero = static_cast<int32_t>(Inteiro(rs->Value(2)));
-    n.chave = Texto(rs->Value(3));
+    n.chave = TextoColuna(rs->Value(3));
     n.protocolo = Inteiro(rs->Value(4));
     n.etapa = static_cast<int>(Inteiro(rs->Value(5)));
-    n.data = Texto(rs->Value(6));
+    n.data = TextoColuna(rs->Value(6));
     notas.push_back(std::move(n));
   }
   for (NotaRegistrada& n : notas) n.protocoloCancelamento = ProtocoloCancelamento(fila, n);
