@@ -65,14 +65,16 @@ std::optional<std::string> SemPermissao(const std::filesystem::path& alvo, Acess
     if (::stat(pasta.c_str(), &st) != 0) return std::nullopt;   // missing: said elsewhere
     if (::access(pasta.c_str(), X_OK) != 0 && errno == EACCES) return Recusa(pasta, st, "passagem", "g+x");
   }
-  struct stat st {};
-  if (::stat(alvo.c_str(), &st) != 0) return std::nullopt;
   const bool escrita = acesso == Acesso::LeituraEscrita;
-  if (::access(alvo.c_str(), R_OK | (escrita ? W_OK : 0)) != 0 && errno == EACCES) {
+  struct stat st {};
+  const bool existe = ::stat(alvo.c_str(), &st) == 0;
+  if (!existe && !escrita) return std::nullopt;
+  if (existe && ::access(alvo.c_str(), R_OK | (escrita ? W_OK : 0)) != 0 && errno == EACCES) {
     return Recusa(alvo, st, escrita ? "leitura e escrita" : "leitura", escrita ? "g+rw" : "g+r");
   }
-  // SQLite writes its -wal and -shm files beside the database.
-  if (escrita && S_ISREG(st.st_mode)) {
+  // A file to be written is created in its folder if missing; SQLite also
+  // writes its -wal and -shm files beside the database.
+  if (escrita) {
     const std::filesystem::path pasta = alvo.parent_path();
     struct stat sp {};
     if (::stat(pasta.c_str(), &sp) == 0 && ::access(pasta.c_str(), W_OK | X_OK) != 0 && errno == EACCES) {

@@ -11,8 +11,9 @@ namespace velant::ac {
 
 enum class Acesso { Leitura, LeituraEscrita };
 
-// Nothing when the path can be reached with that access (or does not exist:
-// that is another message); else the text that says who is refused where.
+// Nothing when the path can be reached with that access (a missing file to
+// read is another message; one to write must be creatable in its folder);
+// else the text that says who is refused where.
 std::optional<std::string> SemPermissao(const std::filesystem::path& alvo, Acesso acesso);
 
 }  // namespace velant::ac

@@ -201,4 +201,10 @@ chmod 444 "\$db"|sem permissão de leitura e escrita em $db (dono $dono, grupo $
 chmod 666 "\$db"; chmod 555 "\$pasta"|sem permissão de escrita em $pasta (dono $dono, grupo $grupo, modo 0555) para o usuário $usuario
 FIM
 chmod 755 "$pasta"
+# enviar would create a missing database: the folder must let it.
+mv "$db" "$raiz/guardado.db"; chmod 555 "$pasta"
+rc=0; $COMO "$AC" enviar "$raiz/atv.txt" --raiz "$raiz" --espera 0 > "$raiz/permissao.out" 2>&1 || rc=$?
+chmod 755 "$pasta"; mv "$raiz/guardado.db" "$db"
+[ "$rc" = 3 ] && grep -qxF "velantnfe-ac: sem permissão de escrita em $pasta (dono $dono, grupo $grupo, modo 0555) para o usuário $usuario. $junta" \
+  "$raiz/permissao.out" || falha "banco a criar numa pasta sem escrita: código $rc: $(cat "$raiz/permissao.out")"
 echo "ac_fila: ok"
