@@ -138,7 +138,7 @@ FIM
 # No Host has ever claimed a row of this root: said while enviar still waits,
 # and the request is answered once a Host starts.
 "$AC" enviar "$raiz/atv.txt" --raiz "$raiz" --espera 60 > "$raiz/espera.out" 2>&1 &
-ac=$!
+ac=$!; PIDS+=("$ac")
 aviso="Aviso: nenhum Host analisou solicitações do IP 127.0.0.1 nesta raiz nos últimos 10 minutos (última: nenhuma). Confira se o Host roda com --raiz $raiz e se atende este IP (o arquivo INI desta raiz diz 127.0.0.1)."
 for _ in $(seq 1 100); do grep -qxF "$aviso" "$raiz/espera.out" && break; sleep 0.1; done
 grep -qxF "$aviso" "$raiz/espera.out" || falha "aviso durante a espera: $(cat "$raiz/espera.out")"

@@ -9,7 +9,8 @@ set -euo pipefail
 BUILD=$(cd "$1" && pwd)
 FONTE=$(cd "$2" && pwd)
 TRABALHO=$(mktemp -d "${TMPDIR:-/tmp}/instalacao-XXXXXX")
-trap 'rm -rf "$TRABALHO"' EXIT
+HOST_SERVICO=""
+trap '[ -z "$HOST_SERVICO" ] || kill -KILL "$HOST_SERVICO" 2>/dev/null; rm -rf "$TRABALHO"' EXIT
 falha() { echo "FALHOU: $*" >&2; exit 1; }
 
 # The files an installation under the prefix /usr has.
@@ -57,7 +58,7 @@ confere_dados_instalados() {   # $1 root of the installed tree
 # it is told which folder refuses it; what both wrote stays in the group.
 confere_pasta_servico() {   # $1 root of the installation
   local r=$1 unidade="$1/usr/lib/systemd/system/velantnfe.service"
-  local uid gid pasta="$1/var/lib/velantnfe" umask_unidade host rc
+  local uid gid pasta="$1/var/lib/velantnfe" umask_unidade rc
   uid=$(awk -F: '$1 == "velantnfe" {print $3}' "$r/etc/passwd")
   gid=$(awk -F: '$1 == "velantnfe" {print $3}' "$r/etc/group")
   [ -n "$uid" ] && [ -n "$gid" ] || falha "dpkg -i: sem o usuário e o grupo velantnfe"
@@ -73,7 +74,7 @@ confere_pasta_servico() {   # $1 root of the installation
   chmod 644 "$TRABALHO/atv.txt"
   (umask "$umask_unidade" && exec setpriv --reuid="$uid" --regid="$gid" --clear-groups \
      "$r/usr/bin/velantnfe" --raiz "$pasta" --registro "$pasta/registro.reg") > "$TRABALHO/host.out" 2>&1 &
-  host=$!
+  HOST_SERVICO=$!
   local i
   for i in $(seq 1 100); do grep -q ' - Início' "$pasta"/C/KorvanePafEcf/NFe/VelantNFe/Log/*.LOG 2>/dev/null && break; sleep 0.1; done
   # A front end in the group (its own umask), then one outside it.
@@ -95,7 +96,8 @@ confere_pasta_servico() {   # $1 root of the installation
   local fora
   fora=$(find "$pasta" ! -group "$gid" -o -type d ! -perm -2070 -o -name 'dvk_data.db*' ! -perm -0060)
   [ -z "$fora" ] || falha "fora do grupo, ou sem acesso dele: $(ls -ld $fora)"
-  kill -TERM "$host"; wait "$host" || falha "o Host do serviço terminou com erro: $(tail -3 "$TRABALHO/host.out")"
+  kill -TERM "$HOST_SERVICO"; wait "$HOST_SERVICO" || falha "o Host do serviço terminou com erro: $(tail -3 "$TRABALHO/host.out")"
+  HOST_SERVICO=""
 }
 
 # 1. make install with DESTDIR (the Makefile's rule is this command).
