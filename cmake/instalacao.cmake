@@ -1,7 +1,8 @@
 # Installation: the three executables, and below <prefix>/share/velantnfe
 # what they look for next to themselves (schemas, the endpoint file); the SQL
-# scripts, the guide with its examples, the systemd unit; and the Debian
-# package (cpack -G DEB).
+# scripts, the guide with its examples, the systemd unit with the service's
+# user and group (sysusers.d) and root folder (tmpfiles.d); and the Debian
+# package (cpack -G DEB), whose postinst creates those two.
 include(GNUInstallDirs)
 
 set(VELANT_DADOS_INST "${CMAKE_INSTALL_DATADIR}/velantnfe")
@@ -13,6 +14,8 @@ install(FILES dados/servicos-nfe.ini DESTINATION ${VELANT_DADOS_INST}/dados)
 install(FILES sql/sqlite.sql sql/postgresql.sql DESTINATION ${VELANT_DADOS_INST}/sql)
 install(FILES README.md docs/integracao.md docs/arquitetura.md DESTINATION ${VELANT_DOCS_INST})
 install(DIRECTORY exemplos/ DESTINATION ${VELANT_DOCS_INST}/exemplos)
+install(FILES servico/velantnfe.sysusers DESTINATION lib/sysusers.d RENAME velantnfe.conf)
+install(FILES servico/velantnfe.tmpfiles DESTINATION lib/tmpfiles.d RENAME velantnfe.conf)
 
 # The unit names the executable by the prefix of the installation itself,
 # which cpack changes to /usr: it is written at install time.
@@ -41,7 +44,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Trust for the authority's servers, and the clients of the two databases for an operator.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "ca-certificates")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "systemd, sqlite3, postgresql-client")
+# adduser: the service's user where systemd-sysusers is missing.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "systemd, adduser, sqlite3, postgresql-client")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "postgresql")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     "${CMAKE_SOURCE_DIR}/servico/debian/postinst;${CMAKE_SOURCE_DIR}/servico/debian/prerm;${CMAKE_SOURCE_DIR}/servico/debian/postrm")

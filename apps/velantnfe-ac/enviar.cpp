@@ -12,13 +12,17 @@
 #include "base/erro.h"
 #include "base/regional.h"
 #include "base/texto.h"
+#include "aviso_espera.h"
 #include "fila_ac.h"
+#include "nota.h"
 
 namespace velant::ac {
 
 namespace {
 
 constexpr int kTentativasNSU = 50;
+// A Host polls once a second: a request nobody took in this time is worth a notice.
+constexpr int kSegundosAteAviso = 5;
 
 // The value of the first line with that code, or "" (the text's own format:
 // code in characters 1 to 7, value from character 11).
@@ -64,6 +68,52 @@ bool ConverteLFParaCRLF(std::string& texto) {
   }
   if (mudou) texto = std::move(convertido);
   return mudou;
+}
+
+// --campo CODIGO=VALOR: the value of the first line with that code, or a new
+// line after the command and control number when the text has none (before
+// the items, so that a header field reaches them).
+void DefineCampo(std::string& texto, const std::string& codigo, const std::string& valor) {
+  size_t inicio = 0, depoisDoCabecalho = std::string::npos;
+  while (inicio < texto.size()) {
+    size_t fim = texto.find("\r\n", inicio);
+    if (fim == std::string::npos) fim = texto.size();
+    const std::string_view linha(texto.data() + inicio, fim - inicio);
+    if (linha.substr(0, 7) == codigo) {
+      const std::string separador = linha.size() >= 10 ? std::string(linha.substr(7, 3)) : " - ";
+      texto.replace(inicio, fim - inicio, codigo + separador + valor);
+      return;
+    }
+    if (linha.substr(0, 7) == "000-000" || linha.substr(0, 7) == "001-000") {
+      depoisDoCabecalho = std::min(fim + 2, texto.size());
+    }
+    inicio = fim + 2;
+  }
+  const std::string nova = codigo + " - " + valor + "\r\n";
+  texto.insert(depoisDoCabecalho == std::string::npos ? 0 : depoisDoCabecalho, nova);
+}
+
+// The front end must send the invoice's authorisation protocol, which only
+// the Host's row knows: without it the authority refuses the event.
+std::string FaltaProtocolo(const std::string& texto) {
+  if (Campo(texto, "000-000") != "CANCELAR NFE" || !Campo(texto, "051-000").empty()) return "";
+  const std::string numero = Campo(texto, "111-000"), serie = Campo(texto, "112-000");
+  return "CANCELAR NFE sem o protocolo de autorização (051-000). O protocolo da nota está em MovimentoNFe:\n"
+         "  velantnfe-ac enviar ARQUIVO --campo 051-000=$(velantnfe-ac consultar " +
+         (numero.empty() ? std::string("NUMERO") : numero) + " --serie " + (serie.empty() ? std::string("SERIE") : serie) +
+         " --valor protocolo)";
+}
+
+// After an invoice is authorised: what the requests that follow it need.
+void MostraNotaAutorizada(FilaAC& fila, const std::string& texto) {
+  const int32_t numero = Numero(Campo(texto, "111-000"));
+  const std::string empresa = Campo(texto, "040-000");
+  for (const NotaRegistrada& n : LocalizaNotas(fila, Campo(texto, "112-000"), numero, empresa.empty() ? -1 : Numero(empresa))) {
+    if (n.protocolo > 0) {
+      std::printf("Nota %d série %s: chave %s, protocolo %lld\n", n.numero, n.serie.c_str(), n.chave.c_str(),
+                  static_cast<long long>(n.protocolo));
+    }
+  }
 }
 
 // Another front end may take the same NSU between our reading and our
@@ -125,19 +175,38 @@ int Enviar(FilaAC& fila, const OpcoesAC& opcoes, const std::string& arquivo) {
   // The queue keeps UTF-8; a file written in Windows-1252 is converted.
   std::string texto = ParaUtf8(*conteudo);
   if (ConverteLFParaCRLF(texto)) std::printf("Linhas terminadas só em LF convertidas para CR LF\n");
+  for (const std::string& campo : opcoes.campos) {
+    const std::string codigo = campo.substr(0, 7), valor = campo.substr(8);
+    DefineCampo(texto, codigo, valor);
+    std::printf("Campo %s: %s\n", codigo.c_str(), valor.c_str());
+  }
   const std::string comando = Campo(texto, "000-000");
+  if (const std::string falta = FaltaProtocolo(texto); !falta.empty()) {
+    std::fprintf(stderr, "velantnfe-ac: a solicitação não foi incluída: %s\n", falta.c_str());
+    return 3;
+  }
 
-  const int32_t nsu = Inclui(fila, texto, fila.IPDoHost(opcoes.ip), motivo);
+  const std::string ip = fila.IPDoHost(opcoes.ip);
+  const int32_t nsu = Inclui(fila, texto, ip, motivo);
   if (nsu <= 0) {
     std::fprintf(stderr, "velantnfe-ac: a solicitação não foi incluída: %s\n", motivo.c_str());
     return 3;
   }
-  std::printf("NSU %d incluído para o IP %s: %s\n", nsu, fila.Solicitacao().IPComputadorAC().c_str(), comando.c_str());
+  std::printf("NSU %d incluído para o IP %s: %s\n", nsu, ip.c_str(), comando.c_str());
   std::fflush(stdout);
 
   using Relogio = std::chrono::steady_clock;
   const auto limite = Relogio::now() + std::chrono::seconds(opcoes.esperaSegundos);
   data::cSolicitacaoFuncaoNFe& s = fila.Solicitacao();
+  const auto aviso = Relogio::now() + std::chrono::seconds(kSegundosAteAviso);
+  bool avisou = false;
+  // Said while waiting, and at the end of a wait shorter than that (not when only inserting).
+  auto avisa = [&]() {
+    if (avisou || opcoes.esperaSegundos == 0) return;
+    avisou = true;
+    std::printf("%s\n", AvisoSemAnalise(fila, ip, nsu, fila.Relogio().Agora()).c_str());
+    std::fflush(stdout);
+  };
   std::string mensagem;
   DataHora analise;
   while (Relogio::now() < limite) {
@@ -154,6 +223,7 @@ int Enviar(FilaAC& fila, const OpcoesAC& opcoes, const std::string& arquivo) {
       int codigo = -1;
       if (!s.HoraAprovacao().Zero()) {
         std::printf("Aprovado pelo Host: %s - %s\n", Hora(s.HoraAprovacao()).c_str(), s.Mensagem().c_str());
+        if (comando == "NFE3.10") MostraNotaAutorizada(fila, texto);
         codigo = 0;
       } else if (!s.HoraCancelamentoHost().Zero()) {
         std::printf("Cancelado pelo Host: %s - %s\n", Hora(s.HoraCancelamentoHost()).c_str(), s.Mensagem().c_str());
@@ -171,9 +241,11 @@ int Enviar(FilaAC& fila, const OpcoesAC& opcoes, const std::string& arquivo) {
         std::fflush(stdout);
         return codigo;
       }
+      if (analise.Zero() && Relogio::now() >= aviso) avisa();
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
   }
+  if (analise.Zero()) avisa();
   std::printf("Sem resposta em %d s%s\n", opcoes.esperaSegundos,
               analise.Zero() ? "" : (" (em análise desde " + Hora(analise) + ")").c_str());
   return 2;

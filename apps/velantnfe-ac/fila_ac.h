@@ -3,6 +3,7 @@
 // folder, the database it names and the request record.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/caminhos.h"
 #include "base/data_hora.h"
@@ -21,24 +22,32 @@ struct OpcoesAC {
   int esperaSegundos = 60;
   bool confirmar = false;
   std::vector<std::string> resto;
+  std::vector<std::string> campos;   // enviar --campo: "CODIGO=VALOR"
+  std::string serie = "1";           // consultar --serie
+  int empresa = -1;                  // consultar --empresa (-1: any)
+  std::string valor;                 // consultar --valor
 };
 
-// What the command does with the queue. A command that only reads never
-// creates a root, a folder, an INI file or a database: it says what is missing.
+// What the command does with the queue. No command creates a root or an INI
+// file: a root is one a Host has used. A command that only reads does not
+// create the database either: it says what is missing.
 enum class UsoFila { Gravacao, Leitura };
 
 class FilaAC {
  public:
-  // For Leitura, raises std::runtime_error naming what is missing or why
-  // the database did not open.
+  // Raises std::runtime_error naming what is missing or refused (and, for
+  // Leitura, why the database did not open).
   explicit FilaAC(const OpcoesAC& opcoes, UsoFila uso = UsoFila::Gravacao);
 
   bool Conectada() { return conexao_->ConexaoAtiva(); }
   data::CConexaoNfe& Conexao() { return *conexao_; }
   data::cSolicitacaoFuncaoNFe& Solicitacao() { return *solicitacao_; }
   const RelogioSistema& Relogio() const { return relogio_; }
+  const std::filesystem::path& Raiz() const { return caminhos_.Raiz(); }
   // The Host this front end writes to: --ip, else the INI's, else this computer's.
   std::string IPDoHost(const std::string& opcao);
+  // The IP the INI file of this root serves ("" when the key is empty).
+  std::string IPDoIni() const;
 
  private:
   InterfaceHeadless ui_;   // the data layer's message boxes go to stderr
@@ -52,10 +61,13 @@ class FilaAC {
 };
 
 int Enviar(FilaAC& fila, const OpcoesAC& opcoes, const std::string& arquivo);
+int Consultar(FilaAC& fila, const OpcoesAC& opcoes, int32_t numero);
 int Listar(FilaAC& fila);
 int Mostrar(FilaAC& fila, int32_t nsu);
 
 // "HH:mm:ss", or "-" for the zero date-time.
 std::string Hora(DataHora d);
+// A column's value as text; "" for Null and Empty.
+std::string TextoColuna(const Valor& v);
 
 }  // namespace velant::ac

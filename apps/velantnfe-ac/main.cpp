@@ -1,9 +1,11 @@
 // velantnfe-ac: the front end's side of the request queue, for integrators and tests.
-//   enviar ARQUIVO [--ip IP] [--raiz PASTA] [--espera SEGUNDOS] [--confirmar]
+//   enviar ARQUIVO [--ip IP] [--raiz PASTA] [--espera SEGUNDOS] [--confirmar] [--campo CODIGO=VALOR]...
 //       inserts the request and follows it; exit 0 approved, 1 cancelled by
 //       the Host, 2 no answer in time, 3 not inserted
 //   listar [--raiz PASTA]           the open requests and the last 20
 //   mostrar NSU [--raiz PASTA]      one request whole
+//   consultar NUMERO [--serie S] [--empresa N] [--valor chave|protocolo|etapa] [--raiz PASTA]
+//       the invoice's row of MovimentoNFe (key, protocol, step)
 #include <algorithm>
 #include <cstdio>
 #include <exception>
@@ -29,7 +31,8 @@ struct Acao {
 };
 
 const Acao kAcoes[] = {
-    {"enviar", "velantnfe-ac enviar ARQUIVO [--ip IP] [--raiz PASTA] [--espera SEGUNDOS] [--confirmar]",
+    {"enviar",
+     "velantnfe-ac enviar ARQUIVO [--ip IP] [--raiz PASTA] [--espera SEGUNDOS] [--confirmar] [--campo CODIGO=VALOR]...",
      "Inclui o texto de solicitação do ARQUIVO na fila com o próximo NSU livre, para o Host\n"
      "do IP dado, e acompanha a linha: mostra cada nova Mensagem e a resposta do Host.\n"
      "\n"
@@ -38,15 +41,50 @@ const Acao kAcoes[] = {
      "  --raiz PASTA        pasta raiz do Host (arquivo INI e banco de dados)\n"
      "  --espera SEGUNDOS   quanto esperar pela resposta (padrão 60; 0: só incluir)\n"
      "  --confirmar         grava [Hora da Confirmacao AC] quando a resposta chega\n"
+     "  --campo CODIGO=VALOR  troca o valor do campo no texto (ou o inclui depois de\n"
+     "                      001-000), por exemplo --campo 051-000=135260000000001;\n"
+     "                      pode ser repetida\n"
+     "\n"
+     "A raiz precisa existir e ter o arquivo INI que o Host grava: nada é criado\n"
+     "para uma raiz digitada errado. Se nenhum Host pega a solicitação em 5 s, um\n"
+     "aviso diz o que a fila mostra (Host ocupado, parado, ou outro IP atendido).\n"
      "\n"
      "Saída: 0 aprovada (ATV: assim que o Host a analisou), 1 cancelada pelo Host,\n"
      "2 sem resposta no tempo, 3 não incluída, 64 linha de comando inválida.\n",
-     {"--ip", "--raiz", "--espera", "--confirmar"}, 1, "ARQUIVO"},
+     {"--ip", "--raiz", "--espera", "--confirmar", "--campo"}, 1, "ARQUIVO"},
     {"listar", "velantnfe-ac listar [--raiz PASTA]",
      "Mostra as solicitações abertas (ainda não analisadas) e as 20 últimas.\n", {"--raiz"}, 0, ""},
     {"mostrar", "velantnfe-ac mostrar NSU [--raiz PASTA]",
      "Mostra uma solicitação inteira: carimbos, mensagem e texto.\n", {"--raiz"}, 1, "NSU"},
+    {"consultar",
+     "velantnfe-ac consultar NUMERO [--serie SERIE] [--empresa N] [--valor chave|protocolo|etapa] [--raiz PASTA]",
+     "Mostra a nota NUMERO como o Host a registrou em MovimentoNFe: chave de acesso,\n"
+     "protocolo de autorização, etapa concluída e data (e o protocolo do cancelamento,\n"
+     "se houver).\n"
+     "\n"
+     "  --serie SERIE       série da nota (padrão 1)\n"
+     "  --empresa N         código da empresa (padrão: qualquer uma)\n"
+     "  --valor NOME        só o valor, para scripts: chave, protocolo ou etapa\n"
+     "\n"
+     "Saída: 0 encontrada, 1 não encontrada (ou, com --valor protocolo, ainda sem\n"
+     "protocolo), 3 banco inacessível, 64 linha de comando inválida.\n",
+     {"--serie", "--empresa", "--valor", "--raiz"}, 1, "NUMERO"},
 };
+
+// Every option of every action, to tell "not for this action" from "unknown".
+bool OpcaoDeAlgumaAcao(const std::string& opcao) {
+  for (const Acao& a : kAcoes)
+    if (std::find(a.opcoes.begin(), a.opcoes.end(), opcao) != a.opcoes.end()) return true;
+  return false;
+}
+
+// "NNN-NNN=VALOR"
+bool CampoValido(const std::string& campo) {
+  if (campo.size() < 8 || campo[3] != '-' || campo[7] != '=') return false;
+  for (size_t i : {0, 1, 2, 4, 5, 6})
+    if (campo[i] < '0' || campo[i] > '9') return false;
+  return true;
+}
 
 void AjudaGeral(std::FILE* saida) {
   std::fputs("uso: velantnfe-ac AÇÃO [ARGUMENTOS] [OPÇÕES]\n\n"
@@ -85,8 +123,7 @@ std::optional<std::string> LerOpcoes(const Acao& acao, const std::vector<std::st
       continue;
     }
     if (std::find(acao.opcoes.begin(), acao.opcoes.end(), a) == acao.opcoes.end()) {
-      const bool outraAcao = a == "--ip" || a == "--raiz" || a == "--espera" || a == "--confirmar";
-      return outraAcao ? "a opção " + a + " não se aplica a " + acao.nome : "opção desconhecida: " + a;
+      return OpcaoDeAlgumaAcao(a) ? "a opção " + a + " não se aplica a " + acao.nome : "opção desconhecida: " + a;
     }
     if (a == "--confirmar") {
       o.confirmar = true;
@@ -102,6 +139,20 @@ std::optional<std::string> LerOpcoes(const Acao& acao, const std::vector<std::st
       auto n = Inteiro(valor);
       if (!n || *n < 0) return "valor inválido para --espera (segundos, 0 ou mais): " + valor;
       o.esperaSegundos = *n;
+    } else if (a == "--campo") {
+      if (!CampoValido(valor)) return "valor inválido para --campo (CODIGO=VALOR, código como 051-000): " + valor;
+      o.campos.push_back(valor);
+    } else if (a == "--serie") {
+      o.serie = valor;
+    } else if (a == "--empresa") {
+      auto n = Inteiro(valor);
+      if (!n || *n < 0) return "valor inválido para --empresa (código, 0 ou mais): " + valor;
+      o.empresa = *n;
+    } else if (a == "--valor") {
+      if (valor != "chave" && valor != "protocolo" && valor != "etapa") {
+        return "valor inválido para --valor (chave, protocolo ou etapa): " + valor;
+      }
+      o.valor = valor;
     }
   }
   if (o.resto.size() < acao.argumentos) return std::string("falta o argumento ") + acao.nomeArgumento;
@@ -117,6 +168,12 @@ int Executa(const Acao& acao, velant::ac::OpcoesAC& opcoes) {
     // Reading never creates a root, a folder or a database.
     velant::ac::FilaAC fila(opcoes, velant::ac::UsoFila::Leitura);
     return velant::ac::Mostrar(fila, *nsu);
+  }
+  if (nome == "consultar") {
+    auto numero = Inteiro(opcoes.resto[0]);
+    if (!numero || *numero <= 0) return ErroUso("número de nota inválido: " + opcoes.resto[0], &acao);
+    velant::ac::FilaAC fila(opcoes, velant::ac::UsoFila::Leitura);
+    return velant::ac::Consultar(fila, opcoes, *numero);
   }
   if (nome == "enviar") {
     velant::ac::FilaAC fila(opcoes);

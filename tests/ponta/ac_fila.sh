@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # velantnfe-ac and the queue: it never inserts past the 32-bit NSU range,
-# says why whenever an insert fails, and the read-only commands (listar,
-# mostrar, and velantnfe vetores) create nothing and say what is missing.
+# says why whenever an insert fails; no command creates a root (enviar
+# included), and the read-only ones (listar, mostrar, consultar, and
+# velantnfe vetores) create nothing and say what is missing; while a request
+# waits, enviar says what the queue shows about the Host that should take
+# it; a user the folders refuse is told which one and which group to join.
 set -euo pipefail
 source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
 
@@ -29,12 +32,16 @@ rc=0; "$AC" enviar "$raiz/atv.txt" --raiz "$raiz" --espera 0 > "$raiz/recusada.o
 grep -qxF 'velantnfe-ac: a solicitação não foi incluída: NSU 2 não gravado: fila fechada para manutenção (50 tentativas)' \
   "$raiz/recusada.out" || falha "inclusão recusada: $(cat "$raiz/recusada.out")"
 
-# Read-only commands against what is not there: a message, and nothing made.
+# Commands against what is not there: a message, and nothing made.
 ausente="$raiz/nao-existe"
-somente_leitura() {   # expected message, then the arguments after the command
+LEITURA=(listar "mostrar 1" "consultar 1001")
+TODAS=("${LEITURA[@]}" "enviar $raiz/atv.txt")
+somente_leitura() { recusada_sem_criar "LEITURA" "$@"; }
+recusada_sem_criar() {   # array name of the actions, expected message, then the arguments after the command
+  local -n acoes=$1; shift
   local esperado=$1; shift
   local acao rc
-  for acao in listar "mostrar 1"; do
+  for acao in "${acoes[@]}"; do
     rc=0
     # shellcheck disable=SC2086
     "$AC" $acao "$@" > "$raiz/leitura.out" 2>&1 || rc=$?
@@ -42,11 +49,13 @@ somente_leitura() {   # expected message, then the arguments after the command
     grep -qxF -- "velantnfe-ac: $esperado" "$raiz/leitura.out" || falha "$acao $*: $(cat "$raiz/leitura.out")"
   done
 }
-somente_leitura "pasta raiz inexistente: $ausente" --raiz "$ausente"
+recusada_sem_criar TODAS "pasta raiz inexistente: $ausente" --raiz "$ausente"
 [ ! -e "$ausente" ] || falha "a raiz foi criada"
+grep -qxF 'Nada foi criado: confira --raiz (o Host grava o arquivo INI da raiz na primeira execução).' "$raiz/leitura.out" \
+  || falha "raiz inexistente: sem a dica: $(cat "$raiz/leitura.out")"
 
 vazia="$raiz/vazia"; mkdir "$vazia"
-somente_leitura "arquivo INI inexistente: C:\\KorvanePafEcf\\NFe\\VelantNFe\\VelantNFe.ini ($vazia/C/KorvanePafEcf/NFe/VelantNFe/VelantNFe.ini)" \
+recusada_sem_criar TODAS "arquivo INI inexistente: C:\\KorvanePafEcf\\NFe\\VelantNFe\\VelantNFe.ini ($vazia/C/KorvanePafEcf/NFe/VelantNFe/VelantNFe.ini)" \
   --raiz "$vazia"
 [ -z "$(ls -A "$vazia")" ] || falha "algo foi criado em $vazia: $(find "$vazia")"
 
@@ -75,4 +84,127 @@ grep -qF 'velantnfe vetores: sem banco de dados (as consultas de CFOP falham): B
 grep -q '^ *1 *1 ATV' "$raiz/listar.out" || falha "listar: $(cat "$raiz/listar.out")"
 "$AC" mostrar 1 --raiz "$raiz" > "$raiz/mostrar.out" 2>&1 || falha "mostrar: $(cat "$raiz/mostrar.out")"
 grep -qx 'Tipo de Operacao:             ATV' "$raiz/mostrar.out" || falha "mostrar: $(cat "$raiz/mostrar.out")"
+
+# --- --campo, the cancellation's protocol, consultar ---------------------------
+sql "$db" "DROP TRIGGER fechada"
+antes=$(sql "$db" "SELECT MAX(NSU) FROM SolicitacaoFuncaoNFe")
+# A field replaced where it is, one added after 001-000 (before the items):
+# the text inserted and the row's own columns follow them.
+rc=0
+"$AC" enviar "$raiz/atv.txt" --raiz "$raiz" --espera 0 --campo 001-000=77 --campo '043-000=C:\Outra' > "$raiz/campo.out" 2>&1 || rc=$?
+[ "$rc" = 2 ] || falha "--campo: código $rc: $(cat "$raiz/campo.out")"
+[ "$(sql "$db" "SELECT [Numero de Controle de Solicitacao] || '|' || replace(Texto, char(13, 10), '/')
+                 FROM SolicitacaoFuncaoNFe WHERE NSU = $((antes + 1))")" = '77|000-000 - ATV/001-000 - 77/043-000 - C:\Outra/999-999 - /' ] \
+  || falha "--campo: $(sql "$db" "SELECT Texto FROM SolicitacaoFuncaoNFe WHERE NSU = $((antes + 1))")"
+rc=0; "$AC" enviar "$raiz/atv.txt" --raiz "$raiz" --campo 51-000=1 > "$raiz/campo.out" 2>&1 || rc=$?
+[ "$rc" = 64 ] || falha "--campo com código inválido: código $rc"
+
+# The cancellation example comes without its protocol: not inserted, and the way to get it.
+rc=0; "$AC" enviar "$FONTE/exemplos/07-cancelar-nfe.txt" --raiz "$raiz" --espera 0 > "$raiz/cancela.out" 2>&1 || rc=$?
+[ "$rc" = 3 ] || falha "cancelamento sem protocolo: código $rc"
+grep -qxF 'velantnfe-ac: a solicitação não foi incluída: CANCELAR NFE sem o protocolo de autorização (051-000). O protocolo da nota está em MovimentoNFe:' "$raiz/cancela.out" \
+  && grep -qxF '  velantnfe-ac enviar ARQUIVO --campo 051-000=$(velantnfe-ac consultar 1001 --serie 1 --valor protocolo)' "$raiz/cancela.out" \
+  || falha "cancelamento sem protocolo: $(cat "$raiz/cancela.out")"
+[ "$(sql "$db" "SELECT MAX(NSU) FROM SolicitacaoFuncaoNFe")" = $((antes + 1)) ] || falha "cancelamento sem protocolo: incluído"
+
+# consultar: the invoice's row; one value for scripts, or why there is none.
+sql "$db" "INSERT INTO MovimentoNFe (Empresa, Serie, Numero, [Numero da NFe], [Numero do Protocolo], [Etapa Concluida], Data)
+           VALUES (1, '1', 1001, '35261211222333000181550010000010011000010018', 135270000000042, 3, '2026-12-05'),
+                  (1, '1', 1003, '35261211222333000181550010000010031000010033', 0, 1, '2026-12-05'),
+                  (1, '2', 7, 'A', 1, 3, '2026-12-05'), (2, '2', 7, 'B', 2, 3, '2026-12-05');
+           INSERT INTO MovimentoNFeSaidaCancelada (Empresa, Serie, [Numero da NFe], [Numero do Protocolo], [Etapa Concluida])
+           VALUES (1, '1', '35261211222333000181550010000010011000010018', 135270000000043, 3)"
+while IFS='|' read -r argumentos codigo esperado; do
+  rc=0
+  # shellcheck disable=SC2086
+  "$AC" consultar $argumentos --raiz "$raiz" > "$raiz/consulta.out" 2>&1 || rc=$?
+  [ "$rc" = "$codigo" ] && grep -qxF -- "$esperado" "$raiz/consulta.out" \
+    || falha "consultar $argumentos: código $rc: $(cat "$raiz/consulta.out")"
+done <<'FIM'
+1001 --valor protocolo|0|135270000000042
+1001 --serie 1 --valor chave|0|35261211222333000181550010000010011000010018
+1001 --valor etapa|0|3
+1001|0|Chave de acesso:         35261211222333000181550010000010011000010018
+1001|0|Etapa concluida:         3 (autorizada: protocolo e arquivo de distribuição gravados)
+1001|0|Protocolo cancelamento:  135270000000043
+1003 --valor protocolo|1|velantnfe-ac: nota 1003 da série 1 sem protocolo de autorização (etapa 1: lote enviado)
+1001 --serie 9 --valor chave|1|velantnfe-ac: nota 1001 da série 9 não está em MovimentoNFe
+7 --serie 2 --valor chave|1|velantnfe-ac: nota 7 da série 2 está em 2 empresas; escolha uma com --empresa
+7 --serie 2 --empresa 2 --valor chave|0|B
+7 --serie 2|0|Empresa:                 2
+FIM
+
+# --- While a request waits: what the queue shows about its Host ----------------
+# No Host has ever claimed a row of this root: said while enviar still waits,
+# and the request is answered once a Host starts.
+"$AC" enviar "$raiz/atv.txt" --raiz "$raiz" --espera 60 > "$raiz/espera.out" 2>&1 &
+ac=$!; PIDS+=("$ac")
+aviso="Aviso: nenhum Host analisou solicitações do IP 127.0.0.1 nesta raiz nos últimos 10 minutos (última: nenhuma). Confira se o Host roda com --raiz $raiz e se atende este IP (o arquivo INI desta raiz diz 127.0.0.1)."
+for _ in $(seq 1 100); do grep -qxF "$aviso" "$raiz/espera.out" && break; sleep 0.1; done
+grep -qxF "$aviso" "$raiz/espera.out" || falha "aviso durante a espera: $(cat "$raiz/espera.out")"
+kill -0 "$ac" 2>/dev/null || falha "o aviso só veio no fim da espera"
+inicia_host "$raiz"; host=$HOST_PID
+rc=0; wait "$ac" || rc=$?
+[ "$rc" = 0 ] && grep -q '^Host ativo: ' "$raiz/espera.out" || falha "depois do aviso, código $rc: $(cat "$raiz/espera.out")"
+para_host "$host" || falha "o Host terminou com erro"
+
+# Rows of other IPs, claimed a moment ago: the notice names the Host's state.
+# Columns: NSU, IP, command, request date and time, claim time, answered.
+agora=$(date +%H:%M:%S); hoje=$(date +%F); ontem=$(date -d yesterday +%F)
+linha_analisada() {
+  local responde=NULL; [ "$6" = 1 ] && responde="'$5'"
+  sql "$db" "INSERT INTO SolicitacaoFuncaoNFe (NSU, [IP Computador AC], [Tipo de Operacao], [Data da Solicitacao],
+             [Hora da Solicitacao], [Hora da Analise], [Hora da Aprovacao], Texto)
+             VALUES ($1, '$2', '$3', '$4', '$5', '$5', $responde, 'x')"
+}
+# The claim stamp is a time of day: one earlier than the request's was on the
+# next day (the fifth row: requested yesterday at 23:59:59, claimed today).
+while IFS='|' read -r fixtura ip esperado; do
+  sql "$db" "DELETE FROM SolicitacaoFuncaoNFe WHERE NSU >= 1000"
+  eval "$fixtura"
+  rc=0; "$AC" enviar "$raiz/atv.txt" --raiz "$raiz" --ip "$ip" --espera 1 > "$raiz/aviso.out" 2>&1 || rc=$?
+  [ "$rc" = 2 ] || falha "aviso para $ip: código $rc: $(cat "$raiz/aviso.out")"
+  grep -qx -- "$esperado" "$raiz/aviso.out" || falha "aviso para $ip ($fixtura): $(cat "$raiz/aviso.out")"
+done <<FIM
+linha_analisada 1000 10.1.2.3 NFE3.10 $hoje $agora 0|10.1.2.3|Aviso: o Host está com a solicitação NSU 1000 (NFE3.10) em análise desde $agora; esta espera a vez dela\.
+linha_analisada 1000 10.1.2.3 NFE3.10 $hoje $agora 1|10.1.2.3|Aviso: ninguém pegou esta solicitação ainda; a última do IP 10.1.2.3 foi analisada às $agora\. O Host desta raiz (velantnfe --raiz $raiz) parou?
+linha_analisada 1000 10.1.2.3 ATV $hoje $agora 0|10.1.2.3|Aviso: ninguém pegou esta solicitação ainda; a última do IP 10.1.2.3 foi analisada às $agora\. .*
+linha_analisada 1000 10.1.2.3 STATUS $ontem $agora 1|10.1.2.3|Aviso: nenhum Host analisou solicitações do IP 10.1.2.3 nesta raiz nos últimos 10 minutos (última: $(date -d yesterday +%d/%m/%Y) $agora)\. .*
+sql "\$db" "UPDATE SolicitacaoFuncaoNFe SET [Data da Solicitacao] = '$ontem', [Hora da Solicitacao] = '23:59:59' WHERE NSU < 1000"|127.0.0.1|Aviso: ninguém pegou esta solicitação ainda; a última do IP 127.0.0.1 foi analisada às .*
+linha_analisada 1000 10.1.2.3 STATUS $hoje $agora 1|10.1.2.4|Aviso: nenhum Host analisou solicitações do IP 10.1.2.4 nesta raiz nos últimos 10 minutos (última: nenhuma)\. Confira se o Host roda com --raiz $raiz e se atende este IP (o arquivo INI desta raiz diz 127\.0\.0\.1)\. Atendidos nesse tempo: 10\.1\.2\.3 127\.0\.0\.1\.
+FIM
+
+# --- A user the folders refuse -----------------------------------------------------
+# Permissions do not stop the superuser: as root the commands run as nobody.
+if [ "$(id -u)" = 0 ]; then COMO="setpriv --reuid=nobody --regid=nogroup --clear-groups"; usuario=nobody
+else COMO=""; usuario=$(id -un); fi
+pasta=$(pasta_host "$raiz")
+chmod 755 "$raiz" "$raiz/C" "$raiz/C/KorvanePafEcf" "$raiz/C/KorvanePafEcf/NFe" "$pasta"
+chmod 644 "$pasta/VelantNFe.ini"
+dono=$(stat -c %U "$pasta"); grupo=$(stat -c %G "$pasta")
+junta="A fila do Host fica nessa pasta: entre no grupo $grupo (sudo adduser $usuario $grupo, vale a partir da próxima sessão) ou use PostgreSQL (seção SGBD do arquivo INI)"
+# Modes that refuse the owner too, so that the same table holds as any user.
+while IFS='|' read -r modos esperado; do
+  chmod 755 "$pasta"; chmod 644 "$db" "$pasta/VelantNFe.ini"
+  eval "$modos"
+  for acao in listar "enviar $raiz/atv.txt --espera 0"; do
+    rc=0
+    # shellcheck disable=SC2086
+    $COMO "$AC" $acao --raiz "$raiz" > "$raiz/permissao.out" 2>&1 || rc=$?
+    [ "$rc" = 3 ] && grep -qxF "velantnfe-ac: $esperado. $junta" "$raiz/permissao.out" \
+      || falha "$modos, $acao: código $rc: $(cat "$raiz/permissao.out")"
+  done
+done <<FIM
+chmod 600 "\$pasta"|sem permissão de passagem em $pasta (dono $dono, grupo $grupo, modo 0600) para o usuário $usuario
+chmod 200 "\$pasta/VelantNFe.ini"|sem permissão de leitura em $pasta/VelantNFe.ini (dono $dono, grupo $grupo, modo 0200) para o usuário $usuario
+chmod 444 "\$db"|sem permissão de leitura e escrita em $db (dono $dono, grupo $grupo, modo 0444) para o usuário $usuario
+chmod 666 "\$db"; chmod 555 "\$pasta"|sem permissão de escrita em $pasta (dono $dono, grupo $grupo, modo 0555) para o usuário $usuario
+FIM
+chmod 755 "$pasta"
+# enviar would create a missing database: the folder must let it.
+mv "$db" "$raiz/guardado.db"; chmod 555 "$pasta"
+rc=0; $COMO "$AC" enviar "$raiz/atv.txt" --raiz "$raiz" --espera 0 > "$raiz/permissao.out" 2>&1 || rc=$?
+chmod 755 "$pasta"; mv "$raiz/guardado.db" "$db"
+[ "$rc" = 3 ] && grep -qxF "velantnfe-ac: sem permissão de escrita em $pasta (dono $dono, grupo $grupo, modo 0555) para o usuário $usuario. $junta" \
+  "$raiz/permissao.out" || falha "banco a criar numa pasta sem escrita: código $rc: $(cat "$raiz/permissao.out")"
 echo "ac_fila: ok"

@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # The integrator's examples (exemplos/*.txt, docs/integracao.md) sent as they
 # are through velantnfe-ac to a Host that talks to the authority simulator:
-# each one must get the answer the guide documents for it.
+# each one must get the answer the guide documents for it. Nothing in them
+# depends on the simulator's history or the year: it has authorised another
+# invoice before, they go in an order other than the story's, and the
+# cancellation carries the protocol read from the invoice's row as the guide
+# shows.
 #   bash exemplos_integracao.sh <build-dir> <source-dir>
 set -euo pipefail
 source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
@@ -10,8 +14,9 @@ source "$(dirname "$0")/smtp_apoio.inc"
 source "$(dirname "$0")/simulador_apoio.inc"
 EXEMPLOS="$FONTE/exemplos"
 
-# One example per row, in the order they are sent, with the answer the guide
-# gives for it:
+# One example per row, in the order they are sent (not the story's: the
+# refused texts first, the mail before the print, the cancellation before
+# both), with the answer the guide gives for it:
 #   ativo                    claimed at once, no answer stamp (the liveness check)
 #   aprovada: MESSAGE        [Hora da Aprovacao] and Mensagem
 #   cancelada: MESSAGE       [Hora Cancelamento Host] and Mensagem
@@ -19,17 +24,17 @@ EXEMPLOS="$FONTE/exemplos"
 # 04-06 print and mail: the Host's registry points them at a CUPS scheduler
 # and an SMTP server that this test starts.
 TABELA=$(cat <<'FIM'
-01-atv.txt                              | ativo
-02-status-servico.txt                   | aprovada: Serviço de NFe Disponível
-03-nfe-venda.txt                        | aprovada: Processamento de NFe OK!
-04-imprimir-danfe.txt                   | aprovada: Impressão de DANFE OK!
-05-enviar-email.txt                     | aprovada: NFe enviada por Email!
-06-enviar-email-contador.txt            | aprovada: NFsE enviada por Email!
-07-cancelar-nfe.txt                     | aprovada: NFe Cancelada com Sucesso!
-08-inutilizar-numero.txt                | aprovada: Inutilização de número homologado
-09-rejeitada-comando-desconhecido.txt   | cancelada: Comando Desconhecido.  ->EMITIR NFCE<-
-10-rejeitada-sem-terminador.txt         | cancelada: Sem a linha 999-999 (terminador)
 11-rejeitada-terminador-sem-crlf.txt    | cancelada: Terminador 999-999 sem CR LF no fim do texto
+10-rejeitada-sem-terminador.txt         | cancelada: Sem a linha 999-999 (terminador)
+09-rejeitada-comando-desconhecido.txt   | cancelada: Comando Desconhecido.  ->EMITIR NFCE<-
+08-inutilizar-numero.txt                | aprovada: Inutilização de número homologado
+06-enviar-email-contador.txt            | aprovada: NFsE enviada por Email!
+02-status-servico.txt                   | aprovada: Serviço de NFe Disponível
+01-atv.txt                              | ativo
+03-nfe-venda.txt                        | aprovada: Processamento de NFe OK!
+07-cancelar-nfe.txt                     | aprovada: NFe Cancelada com Sucesso!
+05-enviar-email.txt                     | aprovada: NFe enviada por Email!
+04-imprimir-danfe.txt                   | aprovada: Impressão de DANFE OK!
 FIM
 )
 apara() { sed 's/^ *//; s/ *$//' <<<"$1"; }
@@ -63,7 +68,7 @@ for f in 04-imprimir-danfe.txt 05-enviar-email.txt 07-cancelar-nfe.txt; do
   grep -q "^050-000 - $chave"$'\r$' "$EXEMPLOS/$f" || falha "$f não traz a chave $chave da nota do exemplo"
 done
 
-# The simulator, a fresh one, so that the example invoice gets the first protocol of the year.
+# The simulator; another invoice takes its first protocol of the year before the examples.
 nova_raiz; raiz=$RAIZ
 inicia_simulador "$raiz/autoridade"
 sim=$SIM_DIR; sim_pid=$SIM_PID
@@ -91,12 +96,36 @@ mkdir -p "$raiz/C/Dunmor/nfe/arquivos/contador"
 cp "$assinado" "$raiz/C/Dunmor/nfe/arquivos/contador/" && (cd "$raiz/C/Dunmor/nfe/arquivos/contador" && \
   python3 -c "import zipfile,glob; z=zipfile.ZipFile('NFe-2026-11.zip','w'); [z.write(f) for f in glob.glob('*.xml')]")
 
+"$AC" enviar "$FONTE/dados/exemplo-nfe3.10.txt" --raiz "$raiz" --espera 60 > "$raiz/outra-nota.out" 2>&1 \
+  || falha "a outra nota: $(cat "$raiz/outra-nota.out")"
+primeiro=$("$AC" consultar 1 --serie 1 --valor protocolo --raiz "$raiz") || falha "protocolo da outra nota"
+
+# What the guide has the front end do before some examples: the cancellation
+# carries the invoice's protocol from its row; the mail needs the DANFE's PDF,
+# which the print writes and which velantnfe danfe writes without printing.
+antes_de() {
+  case "$1" in
+    07-cancelar-nfe.txt)
+      protocolo=$("$AC" consultar 1001 --serie 1 --valor protocolo --raiz "$raiz") || falha "07: sem o protocolo da nota"
+      [ "$protocolo" != "$primeiro" ] || falha "07: a nota do exemplo teve o primeiro protocolo"
+      EXTRA=(--campo "051-000=$protocolo") ;;
+    05-enviar-email.txt)
+      local procnfe pdf
+      procnfe=$(find "$raiz" -ipath "*/nfe/arquivos/procNFe/$chave-procNFe.xml" | head -1)
+      pdf="$raiz/C/Dunmor/nfe/arquivos/PDF/$chave.pdf"
+      mkdir -p "$(dirname "$pdf")"
+      "$HOST" danfe "$procnfe" "$pdf" > "$raiz/danfe.out" 2>&1 || falha "05: velantnfe danfe: $(cat "$raiz/danfe.out")" ;;
+  esac
+}
+
 enviados=0
 while IFS='|' read -r arquivo resposta; do
   arquivo=$(apara "$arquivo"); resposta=$(apara "$resposta")
   espera=60; [ "$resposta" = "sem resposta" ] && espera=3
+  EXTRA=()
+  antes_de "$arquivo"
   rc=0
-  "$AC" enviar "$EXEMPLOS/$arquivo" --raiz "$raiz" --espera "$espera" > "$raiz/$arquivo.out" 2>&1 || rc=$?
+  "$AC" enviar "$EXEMPLOS/$arquivo" --raiz "$raiz" --espera "$espera" "${EXTRA[@]}" > "$raiz/$arquivo.out" 2>&1 || rc=$?
   nsu=$(sed -n 's/^NSU \([0-9]*\) incluído.*/\1/p' "$raiz/$arquivo.out")
   [ -n "$nsu" ] || falha "$arquivo não foi incluído: $(cat "$raiz/$arquivo.out")"
   linha=$(sql "$db" "SELECT [Hora da Analise] IS NOT NULL, [Hora da Aprovacao] IS NOT NULL,
@@ -119,12 +148,20 @@ while IFS='|' read -r arquivo resposta; do
     *) falha "resposta desconhecida na tabela: $resposta" ;;
   esac
   [ "$linha" = "$esperado" ] || falha "$arquivo: a linha da fila tem $linha, esperado $esperado"
+  # An authorised invoice: the key and protocol the examples after it need.
+  if [ "$arquivo" = 03-nfe-venda.txt ]; then
+    grep -qxE "Nota 1001 série 1: chave $chave, protocolo [0-9]{15}" "$raiz/$arquivo.out" \
+      || falha "03: sem a chave e o protocolo: $(cat "$raiz/$arquivo.out")"
+  fi
   echo "ok: $arquivo -> $resposta"
   enviados=$((enviados + 1))
 done <<<"$TABELA"
 
 # What 04-06 did reached the printer and the mail server: one DANFE job; the
 # XML and the PDF to the customer and to the accountant, and the accountant's file.
+# The cancellation went with the invoice's own protocol: the authority took it.
+[ "$(sql "$db" "SELECT [Etapa Concluida] FROM MovimentoNFeSaidaCancelada WHERE [Numero da NFe] = '$chave'")" = 3 ] \
+  || falha "07: a linha do cancelamento não está na etapa 3"
 espera_trabalhos DANFE 1
 pdftotext "$(cups_saida DANFE)" - | tr -d ' \n' | grep -q "$chave" || falha "04: o trabalho impresso não é o DANFE"
 [ "$(mensagens_smtp | wc -l)" = 5 ] || falha "05-06: $(mensagens_smtp | wc -l) mensagens recebidas, esperadas 5"

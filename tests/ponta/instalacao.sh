@@ -9,7 +9,8 @@ set -euo pipefail
 BUILD=$(cd "$1" && pwd)
 FONTE=$(cd "$2" && pwd)
 TRABALHO=$(mktemp -d "${TMPDIR:-/tmp}/instalacao-XXXXXX")
-trap 'rm -rf "$TRABALHO"' EXIT
+HOST_SERVICO=""
+trap '[ -z "$HOST_SERVICO" ] || kill -KILL "$HOST_SERVICO" 2>/dev/null; rm -rf "$TRABALHO"' EXIT
 falha() { echo "FALHOU: $*" >&2; exit 1; }
 
 # The files an installation under the prefix /usr has.
@@ -49,6 +50,54 @@ confere_dados_instalados() {   # $1 root of the installed tree
   mv "$xsd.original" "$xsd"
   [ "$rc" = 1 ] && grep -q '^validado  não$' "$raiz/saida2" \
     || falha "o velantnfe instalado não leu o esquema instalado (saída $rc): $(tail -3 "$raiz/saida2")"
+}
+
+# The service's folder in a root where the package was installed: the user
+# and group velantnfe; the Host, run as the unit runs it (that user, its
+# umask), serves a front end whose user is in the group, while a user outside
+# it is told which folder refuses it; what both wrote stays in the group.
+confere_pasta_servico() {   # $1 root of the installation
+  local r=$1 unidade="$1/usr/lib/systemd/system/velantnfe.service"
+  local uid gid pasta="$1/var/lib/velantnfe" umask_unidade rc
+  uid=$(awk -F: '$1 == "velantnfe" {print $3}' "$r/etc/passwd")
+  gid=$(awk -F: '$1 == "velantnfe" {print $3}' "$r/etc/group")
+  [ -n "$uid" ] && [ -n "$gid" ] || falha "dpkg -i: sem o usuário e o grupo velantnfe"
+  grep -qxF 'User=velantnfe' "$unidade" && grep -qxF 'Group=velantnfe' "$unidade" || falha "a unidade não roda como velantnfe"
+  [ "$(stat -c '%a %u %g' "$pasta")" = "2770 $uid $gid" ] || falha "a pasta do serviço: $(stat -c '%a %u %g' "$pasta")"
+  if [ "$(id -u)" != 0 ]; then
+    echo "instalacao: pasta do serviço não conferida com outros usuários (só como root)"
+    return 0
+  fi
+  umask_unidade=$(sed -n 's/^UMask=//p' "$unidade")
+  chmod 755 "$TRABALHO"
+  printf '%s\r\n' '000-000 - ATV' '001-000 - 1' '999-999 - ' > "$TRABALHO/atv.txt"
+  chmod 644 "$TRABALHO/atv.txt"
+  (umask "$umask_unidade" && exec setpriv --reuid="$uid" --regid="$gid" --clear-groups \
+     "$r/usr/bin/velantnfe" --raiz "$pasta" --registro "$pasta/registro.reg") > "$TRABALHO/host.out" 2>&1 &
+  HOST_SERVICO=$!
+  local i
+  for i in $(seq 1 100); do grep -q ' - Início' "$pasta"/C/KorvanePafEcf/NFe/VelantNFe/Log/*.LOG 2>/dev/null && break; sleep 0.1; done
+  # A front end in the group (its own umask), then one outside it.
+  rc=0
+  (umask 022 && exec setpriv --reuid=64911 --regid=64911 --groups="$gid" \
+     "$r/usr/bin/velantnfe-ac" enviar "$TRABALHO/atv.txt" --raiz "$pasta" --espera 20) > "$TRABALHO/ac.out" 2>&1 || rc=$?
+  [ "$rc" = 0 ] && grep -q '^Host ativo: ' "$TRABALHO/ac.out" || falha "AC do grupo: código $rc: $(cat "$TRABALHO/ac.out")"
+  rc=0
+  setpriv --reuid=64912 --regid=64912 --clear-groups "$r/usr/bin/velantnfe-ac" enviar "$TRABALHO/atv.txt" \
+    --raiz "$pasta" --espera 1 > "$TRABALHO/fora.out" 2>&1 || rc=$?
+  # This system's names for the numbers of that root, or the numbers.
+  local dono grupo
+  dono=$(getent passwd "$uid" | cut -d: -f1 || true); dono=${dono:-$uid}
+  grupo=$(getent group "$gid" | cut -d: -f1 || true); grupo=${grupo:-$gid}
+  [ "$rc" = 3 ] && grep -qF "velantnfe-ac: sem permissão de passagem em $pasta (dono $dono, grupo $grupo, modo 2770) para o usuário 64912. A fila do Host fica nessa pasta: entre no grupo $grupo" "$TRABALHO/fora.out" \
+    || falha "AC fora do grupo: código $rc: $(cat "$TRABALHO/fora.out")"
+  # While the Host holds the database open, its -wal and -shm files are there too.
+  [ "$(find "$pasta" -name 'dvk_data.db-wal' -o -name 'dvk_data.db-shm' | wc -l)" = 2 ] || falha "o banco não está em WAL"
+  local fora
+  fora=$(find "$pasta" ! -group "$gid" -o -type d ! -perm -2070 -o -name 'dvk_data.db*' ! -perm -0060)
+  [ -z "$fora" ] || falha "fora do grupo, ou sem acesso dele: $(ls -ld $fora)"
+  kill -TERM "$HOST_SERVICO"; wait "$HOST_SERVICO" || falha "o Host do serviço terminou com erro: $(tail -3 "$TRABALHO/host.out")"
+  HOST_SERVICO=""
 }
 
 # 1. make install with DESTDIR (the Makefile's rule is this command).
@@ -92,14 +141,16 @@ confere_arvore "$extraido" "dpkg-deb -x"
 confere_dados_instalados "$extraido"
 
 # Installed and removed by dpkg into a root of its own (the maintainer
-# scripts run outside it and leave this system's services alone).
+# scripts run outside it and leave this system's services alone, and make
+# the service's user, group and folder inside it).
 raiz_dpkg="$TRABALHO/raiz-dpkg"
-mkdir -p "$raiz_dpkg/var/lib/dpkg/info" "$raiz_dpkg/var/lib/dpkg/updates"
+mkdir -p "$raiz_dpkg/var/lib/dpkg/info" "$raiz_dpkg/var/lib/dpkg/updates" "$raiz_dpkg/etc"
 : > "$raiz_dpkg/var/lib/dpkg/status"
 dpkg --root="$raiz_dpkg" --force-depends --force-script-chrootless -i "$deb" > "$TRABALHO/dpkg-i.log" 2>&1 \
   || falha "dpkg -i: $(tail -5 "$TRABALHO/dpkg-i.log")"
 [ "$(dpkg --root="$raiz_dpkg" -s velantnfe | sed -n 's/^Status: //p')" = "install ok installed" ] || falha "dpkg -s"
 confere_arvore "$raiz_dpkg" "dpkg -i"
+confere_pasta_servico "$raiz_dpkg"
 dpkg --root="$raiz_dpkg" --force-script-chrootless -r velantnfe > "$TRABALHO/dpkg-r.log" 2>&1 \
   || falha "dpkg -r: $(tail -5 "$TRABALHO/dpkg-r.log")"
 [ ! -e "$raiz_dpkg/usr/bin/velantnfe" ] || falha "dpkg -r deixou o executável"
