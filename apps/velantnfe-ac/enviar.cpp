@@ -194,6 +194,7 @@ int Enviar(FilaAC& fila, const OpcoesAC& opcoes, const std::string& arquivo) {
   }
   std::printf("NSU %d incluído para o IP %s: %s\n", nsu, ip.c_str(), comando.c_str());
   std::fflush(stdout);
+  if (opcoes.esperaSegundos == 0) return 0;   // only inserting: the insert is the answer
 
   using Relogio = std::chrono::steady_clock;
   const auto limite = Relogio::now() + std::chrono::seconds(opcoes.esperaSegundos);

@@ -92,7 +92,7 @@ antes=$(sql "$db" "SELECT MAX(NSU) FROM SolicitacaoFuncaoNFe")
 # the text inserted and the row's own columns follow them.
 rc=0
 "$AC" enviar "$raiz/atv.txt" --raiz "$raiz" --espera 0 --campo 001-000=77 --campo '043-000=C:\Outra' > "$raiz/campo.out" 2>&1 || rc=$?
-[ "$rc" = 2 ] || falha "--campo: código $rc: $(cat "$raiz/campo.out")"
+[ "$rc" = 0 ] || falha "--campo: código $rc: $(cat "$raiz/campo.out")"
 [ "$(sql "$db" "SELECT [Numero de Controle de Solicitacao] || '|' || replace(Texto, char(13, 10), '/')
                  FROM SolicitacaoFuncaoNFe WHERE NSU = $((antes + 1))")" = '77|000-000 - ATV/001-000 - 77/043-000 - C:\Outra/999-999 - /' ] \
   || falha "--campo: $(sql "$db" "SELECT Texto FROM SolicitacaoFuncaoNFe WHERE NSU = $((antes + 1))")"
