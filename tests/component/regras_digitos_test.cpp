@@ -28,10 +28,11 @@ TEST(CnpjAlfanumerico, DigitosVerificadores) {
       {"12ABC34501DE36", false, false},   // second digit wrong
       {"12ABC34501DE25", false, false},   // first digit wrong
       {"12ABC34501DE53", false, false},   // digits swapped
-      {"12abc34501de35", false, false},   // lower case
+      // Check digits that would be sound if the odd character counted.
+      {"12abc34501de05", false, false},   // lower case
+      {"12ABC34501@E48", false, false},   // just before "A"
+      {"12ABC34501[E07", false, false},   // just after "Z"
       {"12ABC34501DE3A", false, false},   // a check digit must be a digit
-      {"12ABC34501@E35", false, false},   // just before "A"
-      {"12ABC34501[E35", false, false},   // just after "Z"
       {"12ABC34501DE3", false, false},
       {"12ABC34501DE350", false, false},
       {"11222333000182", false, false},
