@@ -163,14 +163,25 @@ TEST(Descricoes, NomesDosDoisLeiautes) {
 }
 
 // The simulator's table answers every name of both layouts, the shared and
-// contingency authorities and the national environment included.
+// contingency authorities and the national environment included; each state
+// goes into contingency where the shipped file sends it.
 TEST(Servicos4, TabelaUnicaTemOsDoisLeiautes) {
+  const std::string local = "https://127.0.0.1:9/ws/";
   auto t = TabelaServicos::DeTexto(TabelaServicosUnica("https://127.0.0.1:9"), "t");
   for (const char* uf : {"SP", "MA", "SVRS", "SVAN", "SVC-AN", "SVC-RS", "AN"})
     for (Leiaute leiaute : {Leiaute::V310, Leiaute::V400})
       for (ServicoNFe s : kTodos)
-        EXPECT_EQ(t.Url(uf, "1", s, leiaute),
-                  std::string("https://127.0.0.1:9/ws/") + Descricao(s, leiaute).nome + ".asmx");
+        EXPECT_EQ(t.Url(uf, "1", s, leiaute), local + Descricao(s, leiaute).nome + ".asmx");
+  const std::string unica = TabelaServicosUnica("https://127.0.0.1:9");
+  auto enviada = Enviada();
+  for (const char* uf : kUfs)
+    for (const char* ambiente : {"1", "2"}) {
+      SCOPED_TRACE(std::string(uf) + "-" + ambiente);
+      const bool rs = Contem(enviada.UrlContingencia(uf, ambiente, ServicoNFe::Autorizacao), "svrs.rs.gov.br");
+      EXPECT_TRUE(Contem(unica, "[" + std::string(uf) + "-" + ambiente + "]\nContingenciaSVC=" +
+                                    (rs ? "SVC-RS" : "SVC-AN")));
+      EXPECT_EQ(t.UrlContingencia(uf, ambiente, ServicoNFe::Autorizacao), local + "NFeAutorizacao4.asmx");
+    }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "component/autoridade/servicos_autorizacao.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <span>
@@ -187,16 +188,20 @@ std::string TabelaServicos::Endereco(const std::string& uf, const std::string& a
 
 std::string TabelaServicosUnica(const std::string& urlBase) {
   std::string texto = "; Todas as UFs apontam para " + urlBase + "\n";
-  auto secao = [&](const std::string& nome) {
+  auto secao = [&](const std::string& nome, std::string_view contingencia) {
     for (const char* ambiente : {"1", "2"}) {
       texto += "[" + nome + "-" + ambiente + "]\n";
+      if (!contingencia.empty()) texto += "ContingenciaSVC=" + std::string(contingencia) + "\n";
       for (Leiaute leiaute : {Leiaute::V310, Leiaute::V400})
         for (const auto& d : Servicos(leiaute))
           texto += std::string(d.nome) + "=" + urlBase + "/ws/" + d.nome + ".asmx\n";
     }
   };
-  for (const auto& uf : kUfs) secao(uf.sigla);
-  for (const char* autorizador : {"SVRS", "SVAN", "SVC-AN", "SVC-RS", "AN"}) secao(autorizador);
+  // Each state names its contingency authority, as the shipped file does.
+  constexpr std::string_view kSvcRs[] = {"AM", "BA", "GO", "MA", "MS", "MT", "PE", "PR"};
+  for (const auto& uf : kUfs)
+    secao(uf.sigla, std::ranges::find(kSvcRs, uf.sigla) == std::end(kSvcRs) ? "SVC-AN" : "SVC-RS");
+  for (const char* autorizador : {"SVRS", "SVAN", "SVC-AN", "SVC-RS", "AN"}) secao(autorizador, "");
   return texto;
 }
 
