@@ -1,7 +1,9 @@
 #include "component/autoridade/servicos_autorizacao.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <span>
 #include <sstream>
 
 #include "base/arquivos.h"
@@ -27,6 +29,29 @@ const DescricaoServico kServicos[] = {
      "inutNFe_v3.10.xsd", "retInutNFe_v3.10.xsd"},
 };
 
+// Layout 4.00: the services end in "4", and the operations lost the "2".
+// The event service takes the cancellation (schema below) and the correction
+// letter (evento-cce/envCCe_v1.00.xsd) alike.
+const DescricaoServico kServicos4[] = {
+    {ServicoNFe::StatusServico, "NFeStatusServico4", "nfeStatusServicoNF", "consStatServ", "retConsStatServ", "4.00",
+     "PL_010e/consStatServ_v4.00.xsd", "PL_010e/retConsStatServ_v4.00.xsd"},
+    {ServicoNFe::Autorizacao, "NFeAutorizacao4", "nfeAutorizacaoLote", "enviNFe", "retEnviNFe", "4.00",
+     "PL_010e/enviNFe_v4.00.xsd", "PL_010e/retEnviNFe_v4.00.xsd"},
+    {ServicoNFe::RetAutorizacao, "NFeRetAutorizacao4", "nfeRetAutorizacaoLote", "consReciNFe", "retConsReciNFe",
+     "4.00", "PL_010e/consReciNFe_v4.00.xsd", "PL_010e/retConsReciNFe_v4.00.xsd"},
+    {ServicoNFe::Consulta, "NFeConsultaProtocolo4", "nfeConsultaNF", "consSitNFe", "retConsSitNFe", "4.00",
+     "PL_010e/consSitNFe_v4.00.xsd", "PL_010e/retConsSitNFe_v4.00.xsd"},
+    {ServicoNFe::RecepcaoEvento, "NFeRecepcaoEvento4", "nfeRecepcaoEvento", "envEvento", "retEnvEvento", "1.00",
+     "evento-cancelamento-v4/envEventoCancNFe_v1.00.xsd", "evento-cancelamento-v4/retEnvEventoCancNFe_v1.00.xsd"},
+    {ServicoNFe::Inutilizacao, "NFeInutilizacao4", "nfeInutilizacaoNF", "inutNFe", "retInutNFe", "4.00",
+     "PL_010e/inutNFe_v4.00.xsd", "PL_010e/retInutNFe_v4.00.xsd"},
+};
+
+std::span<const DescricaoServico> Servicos(Leiaute leiaute) {
+  if (leiaute == Leiaute::V400) return kServicos4;
+  return kServicos;
+}
+
 struct Uf {
   const char* sigla;
   const char* codigo;
@@ -49,17 +74,32 @@ std::string SemBrancos(const std::string& s) {
   return s.substr(i, f - i);
 }
 
+std::string AmbienteValido(const std::string& ambiente) {
+  std::string amb = SemBrancos(ambiente);
+  if (amb != "1" && amb != "2")
+    throw ErroExecucao(CodigoErro::ErroComponente,
+                       "Ambiente inválido na configuração: \"" + ambiente + "\" (1 produção, 2 homologação)");
+  return amb;
+}
+
 }  // namespace
 
-const DescricaoServico& Descricao(ServicoNFe servico) {
-  for (const auto& d : kServicos)
+const DescricaoServico& Descricao(ServicoNFe servico, Leiaute leiaute) {
+  for (const auto& d : Servicos(leiaute))
     if (d.servico == servico) return d;
   throw ErroExecucao(CodigoErro::ChamadaInvalida, "serviço desconhecido");
 }
 
-const DescricaoServico* DescricaoPorRaizPedido(std::string_view raiz) {
-  for (const auto& d : kServicos)
+const DescricaoServico* DescricaoPorRaizPedido(std::string_view raiz, Leiaute leiaute) {
+  for (const auto& d : Servicos(leiaute))
     if (raiz == d.raizPedido) return &d;
+  return nullptr;
+}
+
+const DescricaoServico* DescricaoPorNome(std::string_view nome) {
+  for (Leiaute leiaute : {Leiaute::V310, Leiaute::V400})
+    for (const auto& d : Servicos(leiaute))
+      if (nome == d.nome) return &d;
   return nullptr;
 }
 
@@ -101,22 +141,40 @@ TabelaServicos TabelaServicos::DeTexto(const std::string& conteudo, const std::s
   return t;
 }
 
-std::string TabelaServicos::Url(const std::string& uf, const std::string& ambiente, ServicoNFe servico) const {
-  const DescricaoServico& d = Descricao(servico);
-  std::string amb = SemBrancos(ambiente);
-  if (amb != "1" && amb != "2")
-    throw ErroExecucao(CodigoErro::ErroComponente,
-                       "Ambiente inválido na configuração: \"" + ambiente + "\" (1 produção, 2 homologação)");
-  std::string secao = Maiusculas(SemBrancos(uf)) + "-" + amb;
-  auto it = secoes_.find(secao);
+std::string TabelaServicos::Url(const std::string& uf, const std::string& ambiente, ServicoNFe servico,
+                                Leiaute leiaute) const {
+  const DescricaoServico& d = Descricao(servico, leiaute);
+  std::string amb = AmbienteValido(ambiente);
+  return Endereco(uf, amb, Secao(uf, amb), d);
+}
+
+std::string TabelaServicos::UrlContingencia(const std::string& uf, const std::string& ambiente,
+                                            ServicoNFe servico) const {
+  const DescricaoServico& d = Descricao(servico, Leiaute::V400);
+  std::string amb = AmbienteValido(ambiente);
+  std::string propria = Maiusculas(SemBrancos(uf)) + "-" + amb;
+  std::string svc;
+  if (auto it = secoes_.find(propria); it != secoes_.end())
+    if (auto c = it->second.find("CONTINGENCIASVC"); c != it->second.end()) svc = Maiusculas(c->second);
+  if (svc.empty())
+    throw ErroExecucao(CodigoErro::ErroComponente, "Sem autorizador de contingência (ContingenciaSVC) na seção [" +
+                                                       propria + "] de " + origem_);
+  return Endereco(uf, amb, svc + "-" + amb, d);
+}
+
+std::string TabelaServicos::Secao(const std::string& uf, const std::string& ambiente) const {
+  std::string secao = Maiusculas(SemBrancos(uf)) + "-" + ambiente;
   // A state served by a shared authority points there; one hop is enough.
-  if (it != secoes_.end()) {
+  if (auto it = secoes_.find(secao); it != secoes_.end()) {
     auto alias = it->second.find("AUTORIZADOR");
-    if (alias != it->second.end() && !alias->second.empty()) {
-      secao = Maiusculas(alias->second) + "-" + amb;
-      it = secoes_.find(secao);
-    }
+    if (alias != it->second.end() && !alias->second.empty()) secao = Maiusculas(alias->second) + "-" + ambiente;
   }
+  return secao;
+}
+
+std::string TabelaServicos::Endereco(const std::string& uf, const std::string& amb, const std::string& secao,
+                                     const DescricaoServico& d) const {
+  auto it = secoes_.find(secao);
   if (it == secoes_.end())
     throw ErroExecucao(CodigoErro::ErroComponente,
                        "Sem endereço da autoridade para " + Maiusculas(SemBrancos(uf)) + " ambiente " + amb + " em " +
@@ -130,14 +188,20 @@ std::string TabelaServicos::Url(const std::string& uf, const std::string& ambien
 
 std::string TabelaServicosUnica(const std::string& urlBase) {
   std::string texto = "; Todas as UFs apontam para " + urlBase + "\n";
-  auto secao = [&](const std::string& nome) {
+  auto secao = [&](const std::string& nome, std::string_view contingencia) {
     for (const char* ambiente : {"1", "2"}) {
       texto += "[" + nome + "-" + ambiente + "]\n";
-      for (const auto& d : kServicos) texto += std::string(d.nome) + "=" + urlBase + "/ws/" + d.nome + ".asmx\n";
+      if (!contingencia.empty()) texto += "ContingenciaSVC=" + std::string(contingencia) + "\n";
+      for (Leiaute leiaute : {Leiaute::V310, Leiaute::V400})
+        for (const auto& d : Servicos(leiaute))
+          texto += std::string(d.nome) + "=" + urlBase + "/ws/" + d.nome + ".asmx\n";
     }
   };
-  for (const auto& uf : kUfs) secao(uf.sigla);
-  secao("SVRS");
+  // Each state names its contingency authority, as the shipped file does.
+  constexpr std::string_view kSvcRs[] = {"AM", "BA", "GO", "MA", "MS", "MT", "PE", "PR"};
+  for (const auto& uf : kUfs)
+    secao(uf.sigla, std::ranges::find(kSvcRs, uf.sigla) == std::end(kSvcRs) ? "SVC-AN" : "SVC-RS");
+  for (const char* autorizador : {"SVRS", "SVAN", "SVC-AN", "SVC-RS", "AN"}) secao(autorizador, "");
   return texto;
 }
 

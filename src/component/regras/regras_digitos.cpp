@@ -15,7 +15,8 @@ bool SoDigitos(std::string_view s, size_t n) {
 
 bool TodosZero(std::string_view s) { return s.find_first_not_of('0') == std::string_view::npos; }
 
-// Modulo 11 of the CNPJ: weights 2 to 9 from the right, starting again at 2.
+// Modulo 11 of the CNPJ: weights 2 to 9 from the right, starting again at 2;
+// a character is worth its ASCII code minus 48 (a digit its value, "A" 17).
 int DigitoCnpj(std::string_view digitos) {
   int soma = 0, peso = 2;
   for (size_t i = digitos.size(); i-- > 0;) {
@@ -44,6 +45,13 @@ constexpr std::pair<std::string_view, std::string_view> kUfs[] = {
 
 bool CnpjValido(std::string_view c) {
   if (!SoDigitos(c, 14) || TodosZero(c)) return false;
+  return DigitoCnpj(c.substr(0, 12)) == c[12] - '0' && DigitoCnpj(c.substr(0, 13)) == c[13] - '0';
+}
+
+bool CnpjAlfanumericoValido(std::string_view c) {
+  if (c.size() != 14 || TodosZero(c.substr(0, 12)) || !SoDigitos(c.substr(12), 2)) return false;
+  for (char x : c.substr(0, 12))
+    if ((x < '0' || x > '9') && (x < 'A' || x > 'Z')) return false;
   return DigitoCnpj(c.substr(0, 12)) == c[12] - '0' && DigitoCnpj(c.substr(0, 13)) == c[13] - '0';
 }
 

@@ -7,8 +7,12 @@
 
 namespace velant::regras {
 
-// 14 digits, not all zero, both check digits sound.
+// 14 digits, not all zero, both check digits sound: the CNPJ of layout 3.10.
 bool CnpjValido(std::string_view cnpj);
+// The CNPJ layout 4.00 accepts: 12 characters from 0-9 and A-Z (upper case),
+// not all zero, then 2 sound check digits, each character worth its ASCII
+// code minus 48. A numeric CNPJ is judged as by CnpjValido.
+bool CnpjAlfanumericoValido(std::string_view cnpj);
 // 11 digits, not all zero, both check digits sound.
 bool CpfValido(std::string_view cpf);
 // 8, 12, 13 or 14 digits with a sound last digit.
