@@ -26,7 +26,7 @@ class Inicio : public ::testing::Test {
 
   AmbienteTeste a;
   teste::ManipuladoresTeste m;
-  GerenciadorNFe g{a.ctx, m};
+  GerenciadorNFe g{a.ctx, a.host, m};
 };
 
 TEST_F(Inicio, PrimeiraExecucaoGravaOIPEOBancoEAbreAFila) {
@@ -85,7 +85,7 @@ TEST_F(Inicio, SemIPDaRedeServeOsPedidosSemIP) {
 
 TEST_F(Inicio, SegundaCopiaNaMesmaInstalacaoETerminada) {
   ASSERT_TRUE(g.Carrega());
-  GerenciadorNFe segunda(a.ctx, m);
+  GerenciadorNFe segunda(a.ctx, a.host, m);
   segunda.ObterIP = [] { return "10.0.0.5"; };
   EXPECT_FALSE(segunda.Carrega());
   ASSERT_EQ(a.ui.Caixas().size(), 1u);
@@ -101,7 +101,7 @@ TEST_F(Inicio, BancoSemDriverERecusadoNoInicio) {
       {"sqlite", "Banco de dados desconhecido \"sqlite\" (use SQLITE ou POSTGRESQL): nenhuma conexão aberta"}};
   for (const auto& [tipo, linha] : casos) {
     AmbienteTeste amb;
-    GerenciadorNFe host(amb.ctx, m);
+    GerenciadorNFe host(amb.ctx, amb.host, m);
     host.ObterIP = [] { return "10.0.0.5"; };
     amb.ini.GravarIni("SGBD", "Gerenciador de Banco de Dados", tipo, kIni);
     EXPECT_FALSE(host.Carrega()) << tipo;
