@@ -6,6 +6,7 @@
 #include <random>
 
 #include "base/erro.h"
+#include "base/texto.h"
 #include "data/conexao_driver.h"
 #include "data/conexao_nfe.h"
 #include "data/formata_sql.h"
@@ -38,8 +39,9 @@ void BatimentoHost::Bate() {
     const std::string chave = std::to_string(id);
     if (c->Executar("UPDATE HostBatimento SET Contador = Contador + 1 WHERE Id = " + chave) == 0) {
       // Who it is, for whoever reads the table.
-      const std::string descricao = ctx_.host.IPProcessamento + " pid " + std::to_string(::getpid()) + " versão " +
-                                    ctx_.host.VersaoSistema;
+      const std::string descricao = Left(ctx_.host.IPProcessamento + " pid " + std::to_string(::getpid()) +
+                                             " versão " + ctx_.host.VersaoSistema,
+                                         100);
       c->Executar("INSERT INTO HostBatimento (Id, Contador, Descricao) VALUES (" + chave + ", 0, " +
                   data::EntreAspas(data::DuplicaAspas(descricao)) + ")");
     }
