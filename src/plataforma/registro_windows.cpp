@@ -4,6 +4,7 @@
 #include <time.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -303,7 +304,11 @@ void RegistroWindows::Avisa(const std::string& falha) const {
     if (falha.empty()) return;
     aviso = lido_->aviso;
   }
-  if (aviso) aviso(falha);
+  if (aviso) {
+    aviso(falha);
+  } else {
+    std::fprintf(stderr, "%s\n", falha.c_str());
+  }
 }
 
 void RegistroWindows::DefinirAvisoFalha(AvisoFalha aviso) {

@@ -27,7 +27,7 @@ class RegistroWindows {
   std::string LerRegistro(int32_t raiz, const std::string& chave, const std::string& nomeValor) const;
 
   // Where a file that exists but cannot be read is reported (one line, once
-  // until it reads again); without one the failure only reads as "".
+  // until it reads again); without one, the standard error.
   using AvisoFalha = std::function<void(const std::string& linha)>;
   void DefinirAvisoFalha(AvisoFalha aviso);
 
