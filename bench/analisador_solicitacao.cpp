@@ -40,7 +40,7 @@ struct Ambiente {
   SolicitacaoAtual atual;
   TabelasSolicitacao tabelas;
   VetoresNFe vetores;
-  Contexto ctx{ui, relogio, caminhos, ini, registro, log, host, atual, tabelas, vetores, nullptr, nullptr, nullptr, {}};
+  Contexto ctx{ui, relogio, caminhos, ini, registro, log, host, atual, tabelas, vetores, nullptr, nullptr, nullptr, {}, {}};
   EstadoGerenciador janela;
   ~Ambiente() {
     std::error_code ec;

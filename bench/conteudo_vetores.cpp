@@ -63,7 +63,7 @@ void BM_PreencheVetores(benchmark::State& state) {
     state.PauseTiming();
     TabelasSolicitacao tabelas = modelo;
     VetoresNFe vetores;
-    Contexto ctx{ui, relogio, caminhos, ini, registro, log, host, atual, tabelas, vetores, nullptr, nullptr, nullptr, {}};
+    Contexto ctx{ui, relogio, caminhos, ini, registro, log, host, atual, tabelas, vetores, nullptr, nullptr, nullptr, {}, {}};
     ParametrosEmissaoFila(ctx);
     state.ResumeTiming();
     benchmark::DoNotOptimize(PreencheVetores(ctx));

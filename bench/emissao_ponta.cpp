@@ -364,7 +364,7 @@ void BM_EtapasNoProcesso(benchmark::State& state) {
   SolicitacaoAtual atual;
   TabelasSolicitacao tabelas;
   VetoresNFe vetores;
-  Contexto ctx{ui, relogio, caminhos, ini, registro, log, host, atual, tabelas, vetores, nullptr, nullptr, nullptr, {}};
+  Contexto ctx{ui, relogio, caminhos, ini, registro, log, host, atual, tabelas, vetores, nullptr, nullptr, nullptr, {}, {}};
   data::GarantirConfiguracaoBanco(ini);
   data::CConexaoNfe conexao(ini, caminhos, ui);
   GeradorXmlNFe gerador(caminhos, &registro);

@@ -103,3 +103,19 @@ CREATE TABLE IF NOT EXISTS CidadeIBGE (
   Nome VARCHAR(60) NOT NULL,
   UF VARCHAR(2) NOT NULL
 );
+
+-- ===========================================================================
+-- Hosts and their claims.
+-- A claim names the Host run that holds the request ("Host da Analise", NULL
+-- for a claim by an earlier version), and every Host run advances its
+-- counter here once a second while it runs. Another Host takes a claim for
+-- abandoned when the holder's counter stood still, by its own clock, longer
+-- than a request can take: the clocks of two computers are never compared.
+ALTER TABLE SolicitacaoFuncaoNFe ADD COLUMN IF NOT EXISTS "Host da Analise" BIGINT;
+
+CREATE TABLE IF NOT EXISTS HostBatimento (
+  Id BIGINT NOT NULL PRIMARY KEY,
+  Contador BIGINT NOT NULL DEFAULT 0,
+  Descricao VARCHAR(100) DEFAULT ''
+);
+-- ===========================================================================

@@ -21,7 +21,7 @@ int Cidades(const std::vector<std::string>& argumentos) {
   AmbienteHost ambiente(opcoes, std::make_unique<InterfaceHeadless>(false, stderr));
   Contexto& ctx = ambiente.Ctx();
   const std::string tipo = data::LerConfiguracaoBanco(ctx.ini, ctx.host.CaminhoIni).tipo;
-  data::DefineDialetoBanco(ctx.host, tipo);
+  data::DefineDialetoBanco(ambiente.Configuracao(), tipo);
   auto conexao = std::make_unique<data::CConexaoNfe>(ctx.ini, ctx.caminhos, ctx.ui, ctx.host.CaminhoIni);
   if (!conexao->ConexaoAtiva()) {
     std::string motivo = data::LinhaLogTipoBanco(tipo);

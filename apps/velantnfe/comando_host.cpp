@@ -76,7 +76,7 @@ int Host(const std::vector<std::string>& argumentos) {
   std::fflush(stdout);
 
   ManipuladoresLifecycle manipuladores(ctx);
-  GerenciadorNFe gerenciador(ctx, manipuladores);
+  GerenciadorNFe gerenciador(ctx, ambiente.Configuracao(), manipuladores);
   gerenciador.ObterIP = [ip] { return ip; };
   // Another copy, or a computer the INI file does not name: the box was shown.
   if (!gerenciador.Carrega()) return 1;

@@ -1,5 +1,7 @@
 #pragma once
-// The Host's configuration: set once at start-up, then only read.
+// The Host's configuration: set once at start-up, then only read (the
+// routines get it const through Contexto).
+#include <cstdint>
 #include <string>
 
 namespace velant {
@@ -8,6 +10,9 @@ struct ConfiguracaoHost {
   std::string VersaoSistema = "6.07.01.1";
   std::string CaminhoIni = "C:\\KorvanePafEcf\\NFe\\VelantNFe\\VelantNFe.ini";
   std::string IPProcessamento;
+  // This run of the Host, as its claims and its heartbeat name it (a new
+  // number at every start); 0 for the programs that claim nothing.
+  int64_t IdHost = 0;
   // Dialect switches of the SQL value formatting; start-up sets SQL Server,
   // the database kind then sets its own.
   bool BancoAccess = false;

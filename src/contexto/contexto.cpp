@@ -12,6 +12,7 @@ void AguardaSegundos(Contexto& ctx, int16_t n) {
   const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(n);
   while (DiferencaSegundos(inicio, ctx.relogio.Agora()) < n && std::chrono::steady_clock::now() < limite) {
     ctx.ui.ProcessarEventos();
+    if (ctx.Batimento) ctx.Batimento();
     // Window events are served at this pace; no need to spin the processor.
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }

@@ -5,6 +5,7 @@
 // tables, XML generator, component) are only named here; a routine includes
 // the header of what it uses.
 #include <cstdint>
+#include <functional>
 
 #include "base/caminhos.h"
 #include "base/data_hora.h"
@@ -33,7 +34,8 @@ struct Contexto {
   const PerfilIni& ini;
   const RegistroWindows& registro;
   RegistroEventos& log;
-  ConfiguracaoHost& host;   // written by start-up only
+  // Built by start-up (which holds it writable), then only read.
+  const ConfiguracaoHost& host;
   SolicitacaoAtual& atual;
   TabelasSolicitacao& tabelas;
   VetoresNFe& vetores;
@@ -42,9 +44,13 @@ struct Contexto {
   data::cSolicitacaoFuncaoNFe* Solicitacao = nullptr;
   GeradorXmlNFe* GeradorXml = nullptr;
   FabricaFiscalDocService CriaFiscalDocService;
+  // The Host's heartbeat (set by the manager): the waits of a request call it,
+  // so that other Hosts see this one alive while it is busy.
+  std::function<void()> Batimento;
 };
 
-// Waits until n second boundaries have passed, processing window events.
+// Waits until n second boundaries have passed, processing window events and
+// keeping the heartbeat going.
 void AguardaSegundos(Contexto& ctx, int16_t n);
 
 }  // namespace velant

@@ -1,6 +1,7 @@
 #include "data/conexao_nfe.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <exception>
 #include <limits>
 
@@ -81,7 +82,12 @@ CConexaoNfe::CConexaoNfe(const PerfilIni& ini, const MapeadorCaminhos& caminhos,
       return conexao;
     };
   } else {
-    mAbre = [pg](bool) -> std::unique_ptr<ConexaoDriver> { return std::make_unique<ConexaoPostgreSql>(pg); };
+    mAbre = [pg, modo](bool propria) -> std::unique_ptr<ConexaoDriver> {
+      auto conexao = std::make_unique<ConexaoPostgreSql>(pg);
+      // A database of an earlier version gets this version's tables and columns.
+      if (propria && modo == ModoAbertura::CriarSeFaltar) AtualizarEsquema(*conexao, DialetoSql::PostgreSql);
+      return conexao;
+    };
   }
   if (!Reconecta()) mErroAbertura = mMotivoFalha;
 }
@@ -119,11 +125,29 @@ bool CConexaoNfe::Reconecta() {
 }
 
 CConexaoNfe::~CConexaoNfe() {
+  // Nothing to do about it on the way out but say so.
   try {
     if (mConexao) mConexao->Fechar();
     if (mConexaoCompartilhada) mConexaoCompartilhada->Fechar();
-  } catch (...) {   // nothing to do about it on the way out
+  } catch (const std::exception& e) {
+    Avisa("     ** Erro na Rotina: CConexaoNfe.Terminate - " + DescricaoErro(e));
+  } catch (...) {
+    Avisa("     ** Erro na Rotina: CConexaoNfe.Terminate - erro desconhecido ao fechar as conexões");
   }
+}
+
+void CConexaoNfe::Avisa(const std::string& linha) const {
+  if (mAvisoFalha) {
+    try {
+      mAvisoFalha(linha);
+      return;
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "%s (log indisponível: %s)\n", linha.c_str(), e.what());
+      return;
+    } catch (...) {   // the line below still says what failed
+    }
+  }
+  std::fprintf(stderr, "%s\n", linha.c_str());
 }
 
 DialetoSql CConexaoNfe::Dialeto() const {
@@ -184,9 +208,12 @@ int32_t CConexaoNfe::ExecutaSql(const std::string& pSQL) {
 bool CConexaoNfe::ConexaoAtiva() {
   try {
     return ConexaoCompartilhada() != nullptr;
+  } catch (const std::exception& e) {
+    Avisa("     ** Erro na Rotina: ConexaoAtiva - " + DescricaoErro(e));
   } catch (...) {
-    return false;
+    Avisa("     ** Erro na Rotina: ConexaoAtiva - erro desconhecido ao verificar a conexão");
   }
+  return false;
 }
 
 void CConexaoNfe::IniciaTransacao() {

@@ -30,8 +30,10 @@ inline constexpr const char* kCaminhoIni = "C:\\KorvanePafEcf\\NFe\\VelantNFe\\V
 
 class ConexaoDriver;   // one open database connection (SQLite, PostgreSQL)
 
-// Whether opening may create the SQLite file (with its folders and tables).
-// Commands that only read use SoExistente: they never create anything.
+// Whether opening may create the SQLite file (with its folders and tables)
+// and bring the tables of an existing database (SQLite or PostgreSQL) up to
+// this version. Commands that only read use SoExistente: they never create
+// or change anything.
 enum class ModoAbertura { CriarSeFaltar, SoExistente };
 
 // Spacing of the attempts to open a connection again while they fail.
@@ -68,6 +70,11 @@ class CConexaoNfe {
   // failed attempt is too recent. True when both are open.
   bool Reconecta();
   void DefinirEsperaReconexao(EsperaReconexao espera) { mEspera = espera; }
+
+  // Where the errors that no caller gets are logged (closing on the way out,
+  // a failed state check): one line each. Without one, the standard error.
+  using AvisoFalha = std::function<void(const std::string& linha)>;
+  void DefinirAvisoFalha(AvisoFalha aviso) { mAvisoFalha = std::move(aviso); }
 
   // A record set opened on pSQL (client side, read only). On error: a
   // message box "<number> - <description>" and a closed record set.
@@ -109,6 +116,8 @@ class CConexaoNfe {
   EsperaReconexao mEspera;
   std::chrono::milliseconds mEsperaAtual{0};
   Relogio::time_point mProximaTentativa{};
+  void Avisa(const std::string& linha) const;
+  AvisoFalha mAvisoFalha;
   // A shared connection lost inside a transaction is not replaced until the
   // transaction is ended: its statements must not go on outside it.
   bool mEmTransacao = false;

@@ -12,8 +12,9 @@ namespace velant::data {
 class cSolicitacaoFuncaoNFe;
 
 // A database error counts as "not written" (the log then records the failure)
-// instead of breaking the routine that was only logging.
+// instead of breaking the routine that was only logging; the error itself
+// goes to the daily file of `log`.
 RegistroEventos::EscritorMensagem EscritorMensagemSolicitacao(cSolicitacaoFuncaoNFe& solicitacao,
-                                                              const SolicitacaoAtual& estado);
+                                                              const SolicitacaoAtual& estado, RegistroEventos& log);
 
 }  // namespace velant::data

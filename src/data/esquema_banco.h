@@ -13,7 +13,12 @@ class ConexaoDriver;
 // The script of an engine; empty for the engines without a driver.
 const std::string& ScriptEsquema(DialetoSql dialeto);
 
-// Runs the script in one transaction; harmless on a database that has the tables.
+// Runs the script in one transaction and adds the columns a table of an
+// earlier version lacks; harmless on a database that has the tables.
 void CriarEsquema(ConexaoDriver& conexao, DialetoSql dialeto);
+
+// Start-up on an existing database: CriarEsquema only when a table or column
+// of this version is missing (a few catalog queries otherwise).
+void AtualizarEsquema(ConexaoDriver& conexao, DialetoSql dialeto);
 
 }  // namespace velant::data

@@ -48,9 +48,21 @@ void HoraDoCarimbo(std::string& TextoSQL, const ConfiguracaoHost& estado, const 
   FormataSQLHora(TextoSQL, estado, 2, antes, hora);
 }
 
+// A request is answered once: approved or cancelled by the Host, never
+// both. Each answer stamp requires both columns empty, so that a Host that
+// finishes a request another Host already gave up cannot approve it too.
+const char* const kSemResposta = "   AND [Hora da Aprovacao] IS NULL   AND [Hora Cancelamento Host] IS NULL";
+
+// The claim names the Host run that holds the row, so that other Hosts can
+// tell by its heartbeat whether it still runs (programs without an id leave
+// the column alone).
+void HostDaPosse(std::string& TextoSQL, const ConfiguracaoHost& estado) {
+  if (estado.IdHost != 0) TextoSQL += ", [Host da Analise] = " + std::to_string(estado.IdHost);
+}
+
 }  // namespace
 
-cSolicitacaoFuncaoNFe::cSolicitacaoFuncaoNFe(CConexaoNfe& conexao, ConfiguracaoHost& estado, InterfaceOperador& ui)
+cSolicitacaoFuncaoNFe::cSolicitacaoFuncaoNFe(CConexaoNfe& conexao, const ConfiguracaoHost& estado, InterfaceOperador& ui)
     : conexao_(conexao), estado_(estado), ui_(ui) {}
 
 std::string cSolicitacaoFuncaoNFe::MontaSelect(const std::string& pWhere, const std::string& pOrdem) const {
@@ -159,8 +171,8 @@ bool cSolicitacaoFuncaoNFe::RecusaNSUInvalido(int64_t pNSU, DataHora pHora, cons
   HoraDoCarimbo(mTextoSQL, estado_, ", [Hora Cancelamento Host] = ", pHora);
   FormataSQLTexto(mTextoSQL, estado_, 2, ", Mensagem = ", Left(pMensagem, 50));
   FormataSQLTexto(mTextoSQL, estado_, 2, ", [Versao Host] = ", estado_.VersaoSistema);
-  mTextoSQL += " WHERE NSU = " + std::to_string(pNSU) + "   AND [Hora da Analise] IS NULL" +
-               "   AND [Hora Cancelamento Host] IS NULL";
+  HostDaPosse(mTextoSQL, estado_);
+  mTextoSQL += " WHERE NSU = " + std::to_string(pNSU) + "   AND [Hora da Analise] IS NULL" + kSemResposta;
   return ExecutaTextoSQL();
 }
 
@@ -224,6 +236,8 @@ bool cSolicitacaoFuncaoNFe::Incluir() {
     GuardaErro(e);
     return false;
   } catch (...) {
+    // Not a database error the driver describes: the caller reports it all the same.
+    mUltimoErro = "erro desconhecido em Incluir";
     return false;
   }
 }
@@ -262,6 +276,8 @@ bool cSolicitacaoFuncaoNFe::Alterar(int32_t pNSU) {
     GuardaErro(e);
     return false;
   } catch (...) {
+    // Not a database error the driver describes: the caller reports it all the same.
+    mUltimoErro = "erro desconhecido em Alterar";
     return false;
   }
 }
@@ -277,6 +293,7 @@ bool cSolicitacaoFuncaoNFe::DefineHoraAnalise(int32_t pNSU, DataHora pHoraAnalis
   mTextoSQL = "UPDATE SolicitacaoFuncaoNFe SET ";
   HoraDoCarimbo(mTextoSQL, estado_, "[Hora da Analise] = ", pHoraAnalise);
   FormataSQLTexto(mTextoSQL, estado_, 2, ", [Versao Host] = ", estado_.VersaoSistema);
+  HostDaPosse(mTextoSQL, estado_);
   mTextoSQL += " WHERE NSU = " + std::to_string(pNSU) + "   AND [Hora da Analise] IS NULL";
   bool feito = ExecutaTextoSQL();
   if (feito) mHoraAnalise = pHoraAnalise;   // the claim's time, for the log line that follows it
@@ -289,7 +306,7 @@ bool cSolicitacaoFuncaoNFe::DefineHoraAprovacaoHost(int32_t pNSU, DataHora pHora
   HoraDoCarimbo(mTextoSQL, estado_, "[Hora da Aprovacao] = ", pHoraAprovacao);
   FormataSQLTexto(mTextoSQL, estado_, 2, ", Mensagem = ", pMensagem);
   FormataSQLTexto(mTextoSQL, estado_, 2, ", [Versao Host] = ", estado_.VersaoSistema);
-  mTextoSQL += " WHERE NSU = " + std::to_string(pNSU) + "   AND [Hora da Aprovacao] IS NULL";
+  mTextoSQL += " WHERE NSU = " + std::to_string(pNSU) + kSemResposta;
   return ExecutaTextoSQL();
 }
 
@@ -299,7 +316,7 @@ bool cSolicitacaoFuncaoNFe::DefineHoraCancelamentoHost(int32_t pNSU, DataHora pH
   HoraDoCarimbo(mTextoSQL, estado_, "[Hora Cancelamento Host] = ", pHoraCancelamento);
   FormataSQLTexto(mTextoSQL, estado_, 2, ", Mensagem = ", Left(pMensagem, 50));
   FormataSQLTexto(mTextoSQL, estado_, 2, ", [Versao Host] = ", estado_.VersaoSistema);
-  mTextoSQL += " WHERE NSU = " + std::to_string(pNSU) + "   AND [Hora Cancelamento Host] IS NULL";
+  mTextoSQL += " WHERE NSU = " + std::to_string(pNSU) + kSemResposta;
   return ExecutaTextoSQL();
 }
 
@@ -312,6 +329,8 @@ bool cSolicitacaoFuncaoNFe::Excluir(int32_t pNSU) {
     GuardaErro(e);
     return false;
   } catch (...) {
+    // Not a database error the driver describes: the caller reports it all the same.
+    mUltimoErro = "erro desconhecido em Excluir";
     return false;
   }
 }

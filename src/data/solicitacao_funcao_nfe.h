@@ -22,7 +22,7 @@ class CConexaoNfe;
 
 class cSolicitacaoFuncaoNFe {
  public:
-  cSolicitacaoFuncaoNFe(CConexaoNfe& conexao, ConfiguracaoHost& estado, InterfaceOperador& ui);
+  cSolicitacaoFuncaoNFe(CConexaoNfe& conexao, const ConfiguracaoHost& estado, InterfaceOperador& ui);
   virtual ~cSolicitacaoFuncaoNFe() = default;
 
   // Property pairs, in column order.
@@ -111,7 +111,7 @@ class cSolicitacaoFuncaoNFe {
 
  protected:
   CConexaoNfe& conexao_;
-  ConfiguracaoHost& estado_;
+  const ConfiguracaoHost& estado_;
   InterfaceOperador& ui_;
   std::string mTextoSQL;
   std::optional<int64_t> mNSUInvalido;

@@ -54,9 +54,10 @@ AmbienteHost::AmbienteHost(const OpcoesHost& opcoes, std::unique_ptr<InterfaceOp
       gerador_(caminhos_, &registro_),
       ctx_{*ui_, relogio_, caminhos_, ini_, registro_, log_, host_, atual_, tabelas_, vetores_,
            /*ConexaoBanco=*/nullptr, /*Solicitacao=*/nullptr, /*GeradorXml=*/nullptr,
-           /*CriaFiscalDocService=*/{}} {
+           /*CriaFiscalDocService=*/{}, /*Batimento=*/{}} {
   ctx_.CriaFiscalDocService = FabricaServicoDocumentoFiscal(ctx_);
   ctx_.GeradorXml = &gerador_;
+  registro_.DefinirAvisoFalha([this](const std::string& linha) { log_.RegistraEvento(linha, true, false); });
 }
 
 AmbienteHost::~AmbienteHost() = default;

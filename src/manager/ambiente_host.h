@@ -41,6 +41,8 @@ class AmbienteHost {
   ~AmbienteHost();
 
   Contexto& Ctx() { return ctx_; }
+  // The configuration, writable, for start-up only; everything after it reads Ctx().host.
+  ConfiguracaoHost& Configuracao() { return host_; }
   const OpcoesHost& Opcoes() const { return opcoes_; }
   InterfaceOperador& Ui() { return *ui_; }
 

@@ -11,6 +11,7 @@
 #include "data/solicitacao_funcao_nfe.h"
 #include "base/converte_valor.h"
 #include "data/tabelas_solicitacao.h"
+#include "manager/comandos_host.h"
 
 namespace velant {
 
@@ -158,22 +159,15 @@ void Terminador(Leitura& l) {
   if (j.NumeroControle == l.NumeroControleLido) {
     j.SolicitacaoAceita = true;
     j.CodigoRetorno = "0";
-    const std::string& c = j.ComandoAtual;
-    if (c == "ATV") {
-      j.TextoRetorno = "Gerenciador Padrão NFe Está Ativado !";
-    } else if (c == "NFE3.10") {
-      j.TextoRetorno = "Nota Fiscal Eletrônica Recebida !";
+    const ComandoHost* comando = LocalizaComando(j.ComandoAtual);
+    // A command without a text of its own leaves TextoRetorno as it was.
+    if (comando != nullptr && *comando->recebida != '\0') j.TextoRetorno = comando->recebida;
+    if (comando != nullptr && comando->tabelasDaNota) {
       // An invoice without instalments (a cash sale) has an empty
       // TabelaDuplicatas; moving to its first record would fail.
       auto& t = l.ctx.tabelas;
       if (t.TabelaNota.RecordCount() > 0) t.TabelaNota.MoveFirst();
       if (t.TabelaDuplicatas.RecordCount() > 0) t.TabelaDuplicatas.MoveFirst();
-    } else if (c == "IMPRIMIR DANFE") {
-      j.TextoRetorno = "Impressão de NFe Recebida !";
-    } else if (c == "CANCELAR NFE") {
-      j.TextoRetorno = "Cancelamento de NFe Recebida !";
-    } else if (c == "ENVIA EMAIL") {
-      j.TextoRetorno = "Envio de Email de NFe Recebida !";
     }
   } else {
     j.TextoRetorno = "Número de Controle de Solicitacao está diferente!";
@@ -288,16 +282,6 @@ void LeLinha(Leitura& l, std::string_view linha) {
   LinhaTabela(l, grupo, linha);
 }
 
-bool ComandoConhecido(const std::string& c) {
-  static constexpr std::array<std::string_view, 8> kComandos{
-      "ATV", "NFE3.10", "STATUS SERVICO", "IMPRIMIR DANFE", "ENVIA EMAIL", "ENVIA NFE EMAIL CONT",
-      "CANCELAR NFE", "INUTILIZA NFE"};
-  for (std::string_view k : kComandos) {
-    if (c == k) return true;
-  }
-  return false;
-}
-
 // The terminator was never reached, or the control number did not match.
 std::string MotivoSemAceite(const EstadoGerenciador& j, std::string_view ultimoPedaco) {
   if (!j.TextoRetorno.empty()) return j.TextoRetorno;
@@ -339,12 +323,13 @@ bool Analisa(Leitura& l, std::string_view bruto) {
   MostraStatus(ctx, j);
 
   l.fase = 21;
-  if (j.ComandoAtual == "NFE3.10") {
+  const ComandoHost* comando = LocalizaComando(j.ComandoAtual);
+  if (comando != nullptr && comando->tabelasDaNota) {
     CriaTabelaNota(ctx.tabelas);
     CriaTabelaDuplicatas(ctx.tabelas);
     CriaTabelaCupons(ctx.tabelas);
   }
-  if (!ComandoConhecido(j.ComandoAtual)) {
+  if (comando == nullptr) {
     j.CodigoRetorno = "88";
     j.TextoRetorno = "Comando Desconhecido.  ->" + j.ComandoAtual + "<-";
     j.TextoStatus = j.TextoRetorno;

@@ -10,6 +10,7 @@
 #include "base/valor.h"
 #include "contexto/contexto.h"
 #include "manager/estado_gerenciador.h"
+#include "manager/batimento_host.h"
 #include "manager/manipuladores_comando.h"
 #include "manager/solicitacoes_orfas.h"
 #include "manager/trava_instancia.h"
@@ -20,6 +21,7 @@ namespace data {
 class CConexaoNfe;
 class cSolicitacaoFuncaoNFe;
 }  // namespace data
+struct ComandoHost;
 
 inline constexpr const char* kCaptionProjeto = "Velant NFe";
 inline constexpr const char* kTextoStatusAguardando = "Ativo: Aguardando Solicitação...";
@@ -29,7 +31,8 @@ std::string FormataHora(const Valor& valor);
 
 class GerenciadorNFe {
  public:
-  GerenciadorNFe(Contexto& ctx, ManipuladoresComando& manipuladores);
+  // `configuracao` is the one ctx.host reads; the load handler fills it.
+  GerenciadorNFe(Contexto& ctx, ConfiguracaoHost& configuracao, ManipuladoresComando& manipuladores);
   ~GerenciadorNFe();
   GerenciadorNFe(const GerenciadorNFe&) = delete;
   GerenciadorNFe& operator=(const GerenciadorNFe&) = delete;
@@ -52,7 +55,8 @@ class GerenciadorNFe {
   data::cSolicitacaoFuncaoNFe& Solicitacao();
   void CriaConexaoBanco();
   void Ciclo();
-  bool Despacha();   // runs the handler and answers; false when the tick must end at once
+  // Runs the command's handler and answers; false when the tick must end at once.
+  bool Despacha(const ComandoHost& comando);
   bool Responde(bool aprovada, const std::string& mensagem);
   void RegistraErroBanco(const std::string& rotina, const std::string& descricao);
   void Registra(const std::string& texto);
@@ -80,6 +84,7 @@ class GerenciadorNFe {
   void RecusaNSUInvalido(int64_t nsu);
 
   Contexto& ctx_;
+  ConfiguracaoHost& configuracao_;   // written by Carrega only
   ManipuladoresComando& manipuladores_;
   EstadoGerenciador janela_;
   TravaInstancia trava_;
@@ -90,6 +95,7 @@ class GerenciadorNFe {
   bool bancoForaDoAr_ = false;
   DataHora bancoForaDesde_;
   std::deque<RespostaPendente> respostasPendentes_;
+  BatimentoHost batimento_{ctx_};
   SolicitacoesOrfas orfas_{ctx_};
 };
 

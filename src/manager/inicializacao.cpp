@@ -1,4 +1,5 @@
 // Load and unload of the main window.
+#include <stdexcept>
 #include <string>
 
 #include "data/configuracao_banco.h"
@@ -20,8 +21,11 @@ constexpr const char* kIPQualquer = "127.0.0.1";
 
 }  // namespace
 
-GerenciadorNFe::GerenciadorNFe(Contexto& ctx, ManipuladoresComando& manipuladores)
-    : ctx_(ctx), manipuladores_(manipuladores) {}
+GerenciadorNFe::GerenciadorNFe(Contexto& ctx, ConfiguracaoHost& configuracao, ManipuladoresComando& manipuladores)
+    : ctx_(ctx), configuracao_(configuracao), manipuladores_(manipuladores) {
+  // Start-up writes what every routine reads: they must be the same object.
+  if (&ctx.host != &configuracao) throw std::invalid_argument("GerenciadorNFe: configuracao não é a do contexto");
+}
 
 GerenciadorNFe::~GerenciadorNFe() { Descarrega(); }
 
@@ -34,50 +38,52 @@ bool GerenciadorNFe::Carrega() {
     return false;
   }
 
-  ctx_.host.VersaoSistema = "6.07.01.1";
+  configuracao_.VersaoSistema = "6.07.01.1";
   janela_.IPDestePC = ObterIP ? ObterIP() : ObterIPLocal(ui);
-  janela_.Caption = std::string(kCaptionProjeto) + " V-" + ctx_.host.VersaoSistema + " IP deste PC:" + janela_.IPDestePC;
+  janela_.Caption = std::string(kCaptionProjeto) + " V-" + configuracao_.VersaoSistema + " IP deste PC:" + janela_.IPDestePC;
   ui.DefinirTitulo(janela_.Caption);
   ui.AtualizaIconeBandeja(NIM_ADD, janela_.Caption);
   ui.DefinirAcaoCommand1([this] { ConverteCidade1(ctx_); });
 
-  ctx_.host.CaminhoIni = "C:\\KorvanePafEcf\\NFe\\VelantNFe\\VelantNFe.ini";
-  ctx_.host.IPProcessamento = ctx_.ini.LerIni(kSecaoLocal, kChaveIPProcessado, ctx_.host.CaminhoIni);
-  if (ctx_.host.IPProcessamento.empty()) {
-    ctx_.ini.GravarIni(kSecaoLocal, kChaveIPProcessado, janela_.IPDestePC, ctx_.host.CaminhoIni);
-    ctx_.host.IPProcessamento = janela_.IPDestePC;
+  configuracao_.CaminhoIni = "C:\\KorvanePafEcf\\NFe\\VelantNFe\\VelantNFe.ini";
+  configuracao_.IPProcessamento = ctx_.ini.LerIni(kSecaoLocal, kChaveIPProcessado, configuracao_.CaminhoIni);
+  if (configuracao_.IPProcessamento.empty()) {
+    ctx_.ini.GravarIni(kSecaoLocal, kChaveIPProcessado, janela_.IPDestePC, configuracao_.CaminhoIni);
+    configuracao_.IPProcessamento = janela_.IPDestePC;
   }
   e.PastaBase = "C:\\Dunmor";
 
-  if (janela_.IPDestePC != ctx_.host.IPProcessamento && ctx_.host.IPProcessamento != kIPQualquer) {
+  if (janela_.IPDestePC != configuracao_.IPProcessamento && configuracao_.IPProcessamento != kIPQualquer) {
     ui.MsgBox("O IP deste computador é: " + janela_.IPDestePC + "\r\n" +
-                  "e não confere com o IP a ser processado: " + ctx_.host.IPProcessamento + "\r\n" +
-                  "Favor configurar no arquivo de configuração" + "\r\n" + ctx_.host.CaminhoIni,
+                  "e não confere com o IP a ser processado: " + configuracao_.IPProcessamento + "\r\n" +
+                  "Favor configurar no arquivo de configuração" + "\r\n" + configuracao_.CaminhoIni,
               vbExclamation, "IP Divergente!");
     return false;
   }
 
-  ctx_.host.BancoAccess = false;
-  ctx_.host.BancoSqlServer = true;
+  configuracao_.BancoAccess = false;
+  configuracao_.BancoSqlServer = true;
   // A first run gets the embedded database.
-  data::GarantirConfiguracaoBanco(ctx_.ini, ctx_.host.CaminhoIni);
-  const std::string tipoBanco = data::LerConfiguracaoBanco(ctx_.ini, ctx_.host.CaminhoIni).tipo;
+  data::GarantirConfiguracaoBanco(ctx_.ini, configuracao_.CaminhoIni);
+  const std::string tipoBanco = data::LerConfiguracaoBanco(ctx_.ini, configuracao_.CaminhoIni).tipo;
   // A Host that can never open its queue would look alive and serve nothing.
   if (!data::TipoBancoComDriver(tipoBanco)) {
     const std::string linha = data::LinhaLogTipoBanco(tipoBanco);
     Registra(" ** Erro: " + linha);
-    ui.MsgBox(linha + "\r\n" + "Favor configurar no arquivo de configuração" + "\r\n" + ctx_.host.CaminhoIni,
+    ui.MsgBox(linha + "\r\n" + "Favor configurar no arquivo de configuração" + "\r\n" + configuracao_.CaminhoIni,
               vbExclamation, "Banco de Dados não suportado!");
     return false;
   }
-  data::DefineDialetoBanco(ctx_.host, tipoBanco);
+  data::DefineDialetoBanco(configuracao_, tipoBanco);
+  configuracao_.IdHost = NovoIdHost();
 
   ctx_.tabelas.TabelaNotaCriada = false;
   ctx_.tabelas.TabelaDuplicatasCriada = false;
   ctx_.tabelas.TabelaCuponsCriada = false;
 
   if (ctx_.ConexaoBanco == nullptr) CriaConexaoBanco();
-  ctx_.log.DefinirEscritorMensagem(data::EscritorMensagemSolicitacao(Solicitacao(), e));
+  ctx_.log.DefinirEscritorMensagem(data::EscritorMensagemSolicitacao(Solicitacao(), e, ctx_.log));
+  ctx_.Batimento = [this] { batimento_.Bate(); };
 
   janela_.ContadorCiclos = 0;
   janela_.TextoStatus = kTextoStatusInicial;
@@ -89,6 +95,7 @@ void GerenciadorNFe::CriaConexaoBanco() {
   const std::string& ini = ctx_.host.CaminhoIni;
   conexao_ = std::make_unique<data::CConexaoNfe>(ctx_.ini, ctx_.caminhos, ctx_.ui, ini);
   ctx_.ConexaoBanco = conexao_.get();
+  conexao_->DefinirAvisoFalha([this](const std::string& linha) { Registra(linha); });
   std::string linha = data::LinhaLogTipoBanco(conexao_->TipoBanco());
   if (linha.empty()) linha = conexao_->ErroAbertura();
   if (!linha.empty()) {
@@ -115,8 +122,10 @@ void GerenciadorNFe::Descarrega() {
     Registra(" ** Erro: Host encerrado com respostas não gravadas: NSU " + nsus);
     respostasPendentes_.clear();
   }
-  // The button must not reach a manager that is going away.
+  // The button and the waits must not reach a manager that is going away.
   ctx_.ui.DefinirAcaoCommand1(nullptr);
+  ctx_.Batimento = nullptr;
+  batimento_.Encerra();
   if (solicitacao_ != nullptr) {
     // The log must not write through a record that is going away.
     ctx_.log.DefinirEscritorMensagem(nullptr);

@@ -11,53 +11,42 @@
 #include "data/conexao_nfe.h"
 #include "data/solicitacao_funcao_nfe.h"
 #include "lifecycle/limites_emissao.h"
+#include "manager/comandos_host.h"
 
 namespace velant {
 
-namespace {
-
-constexpr int64_t kSegundosDia = 86400;
-
-int64_t SegundosDoDia(DataHora d) { return d.HoraDoDia() * 3600 + d.Minuto() * 60 + d.Segundo(); }
-
-// The stamp holds a time of day only: the claim is taken as the latest
-// moment with that time, so a claim is never thought older than it is.
-int64_t SegundosDesde(DataHora horaAnalise, DataHora agora) {
-  int64_t decorrido = SegundosDoDia(agora) - SegundosDoDia(horaAnalise);
-  return decorrido < 0 ? decorrido + kSegundosDia : decorrido;
-}
-
-// "000-000 - ATV": a liveness check is answered by its claim alone.
-bool EVerificacaoAtividade(const std::string& texto) {
-  std::string primeira = texto.substr(0, texto.find("\r\n"));
-  return Left(primeira, 7) == "000-000" && Mid(primeira, 11) == "ATV";
-}
-
-}  // namespace
-
 int SolicitacoesOrfas::Verifica(data::cSolicitacaoFuncaoNFe& fila) {
-  const DataHora agora = ctx_.relogio.Agora();
-  if (ultimaVerificacao_) {
-    int64_t desde = DiferencaSegundos(*ultimaVerificacao_, agora);
-    // A clock set back must not postpone the next look for good.
-    if (desde >= 0 && desde < kIntervaloOrfasSegundos) return 0;
-  }
+  const Instante agora = agora_();
+  if (ultimaVerificacao_ && agora - *ultimaVerificacao_ < std::chrono::seconds(kIntervaloOrfasSegundos)) return 0;
   ultimaVerificacao_ = agora;
   try {
-    return Responde(fila);
-  } catch (const ErroExecucao& e) {
-    ctx_.log.RegistraEvento("     ** Erro na Rotina: SolicitacoesOrfas - " + e.Descricao(), true, false);
+    return Responde(fila, agora);
   } catch (const std::exception& e) {
-    ctx_.log.RegistraEvento("     ** Erro na Rotina: SolicitacoesOrfas - " + std::string(e.what()), true, false);
+    ctx_.log.RegistraEvento("     ** Erro na Rotina: SolicitacoesOrfas - " + DescricaoErro(e), true, false);
   }
   return 0;
 }
 
-int SolicitacoesOrfas::Responde(data::cSolicitacaoFuncaoNFe& fila) {
+void SolicitacoesOrfas::LeBatimentos(data::ConexaoDriver& conexao, Instante agora) {
+  std::map<int64_t, Batimento> lidos;
+  for (data::Recordset rs = conexao.Consultar("SELECT Id, Contador FROM HostBatimento"); !rs.Eof(); rs.MoveNext()) {
+    const int64_t id = CLngLng(rs.Value(0));
+    const int64_t contador = CLngLng(rs.Value(1));
+    auto anterior = batimentos_.find(id);
+    const bool parado = anterior != batimentos_.end() && anterior->second.contador == contador;
+    lidos[id] = parado ? anterior->second : Batimento{contador, agora};
+  }
+  batimentos_ = std::move(lidos);
+}
+
+int SolicitacoesOrfas::Responde(data::cSolicitacaoFuncaoNFe& fila, Instante agora) {
   data::ConexaoDriver* conexao = ctx_.ConexaoBanco != nullptr ? ctx_.ConexaoBanco->ConexaoCompartilhada() : nullptr;
   if (conexao == nullptr) return 0;
+  const auto limite = TempoMaximoSolicitacao(ctx_);
+  LeBatimentos(*conexao, agora);
+
   std::string sql =
-      "SELECT NSU, [Hora da Analise], Texto  FROM SolicitacaoFuncaoNFe"
+      "SELECT NSU, [Host da Analise], Texto  FROM SolicitacaoFuncaoNFe"
       " WHERE [Hora da Analise] IS NOT NULL"
       "   AND [Hora da Aprovacao] IS NULL"
       "   AND [Hora Cancelamento Host] IS NULL"
@@ -66,24 +55,49 @@ int SolicitacoesOrfas::Responde(data::cSolicitacaoFuncaoNFe& fila) {
   const std::string& ip = ctx_.host.IPProcessamento;
   if (!ip.empty() && ip != "127.0.0.1") sql += "   AND [IP Computador AC] = '" + Replace(ip, "'", "''") + "'";
   sql += " ORDER BY NSU ASC";
-  data::Recordset rs = conexao->Consultar(sql);
 
-  const DataHora agora = ctx_.relogio.Agora();
-  const int64_t limite = TempoMaximoSolicitacao(ctx_).count();
+  std::map<int32_t, Instante> tomadas;
   std::vector<int32_t> orfas;
-  for (; !rs.Eof(); rs.MoveNext()) {
-    const Valor& hora = rs.Value(1);
-    if (hora.ENulo() || EVerificacaoAtividade(rs.Value(2).Texto())) continue;
-    if (SegundosDesde(CDate(hora), agora) > limite) orfas.push_back(CLng(rs.Value(0)));
+  for (data::Recordset rs = conexao->Consultar(sql); !rs.Eof(); rs.MoveNext()) {
+    // A command answered by its claim alone ("ATV") stays claimed for good.
+    const ComandoHost* comando = ComandoDoTexto(rs.Value(2).Texto());
+    if (comando != nullptr && comando->executa == nullptr) continue;
+    const int32_t nsu = CLng(rs.Value(0));
+    auto vista = tomadas_.find(nsu);
+    const Instante desde = vista != tomadas_.end() ? vista->second : agora;
+    tomadas[nsu] = desde;
+    // Still since: the holder's counter when it has one, else the claim as seen from here.
+    Instante parado = desde;
+    const Valor& host = rs.Value(1);
+    if (!host.ENulo()) {
+      auto batimento = batimentos_.find(CLngLng(host));
+      if (batimento != batimentos_.end()) parado = batimento->second.desde;
+    }
+    if (agora - parado > limite) orfas.push_back(nsu);
   }
+  tomadas_ = std::move(tomadas);
+
+  const DataHora hora = ctx_.relogio.Agora().SoHora();
   int respondidas = 0;
   for (int32_t nsu : orfas) {
     // Another Host may answer it at the same moment: the stamp's guard lets one through.
-    if (!fila.DefineHoraCancelamentoHost(nsu, agora.SoHora(), kMensagemInterrompida)) continue;
+    if (!fila.DefineHoraCancelamentoHost(nsu, hora, kMensagemInterrompida)) continue;
     ++respondidas;
     ctx_.log.RegistraEvento("      Solicitação " + std::to_string(nsu) + " interrompida, cancelada pelo Host: " +
-                                Format(Valor(agora.SoHora()), "HH:mm:ss"),
+                                Format(Valor(hora), "HH:mm:ss"),
                             true, false);
+  }
+
+  // The rows of Hosts gone; guarded by the counter, so a Host that beats
+  // again meanwhile keeps its row (and writes it again if it was removed).
+  for (auto it = batimentos_.begin(); it != batimentos_.end();) {
+    if (agora - it->second.desde > limite) {
+      conexao->Executar("DELETE FROM HostBatimento WHERE Id = " + std::to_string(it->first) +
+                        " AND Contador = " + std::to_string(it->second.contador));
+      it = batimentos_.erase(it);
+    } else {
+      ++it;
+    }
   }
   return respondidas;
 }

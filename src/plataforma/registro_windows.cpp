@@ -3,7 +3,10 @@
 #include <sys/stat.h>
 #include <time.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -13,6 +16,7 @@
 
 #include "base/arquivos.h"
 #include "base/caminhos.h"
+#include "base/erro.h"
 #include "base/texto.h"
 #include "base/utf8.h"
 
@@ -186,13 +190,6 @@ std::optional<Valor> InterpretarValor(std::string_view linha, bool unicode) {
   return v;
 }
 
-bool LerBytes(const fs::path& arquivo, std::string& bytes) {
-  auto conteudo = LerArquivoComum(arquivo);
-  if (!conteudo) return false;
-  bytes = std::move(*conteudo);
-  return true;
-}
-
 // Reads the file as regedit would import it and returns the REG_SZ value, if any.
 std::optional<std::string> Procurar(const std::string& conteudo, const std::string& chaveProcurada,
                                     const std::string& nomeProcurado) {
@@ -259,6 +256,8 @@ struct RegistroWindows::Lido {
   off_t tamanho = 0;
   struct timespec modificado {};
   std::string texto;   // decoded
+  std::string ultimaFalha;   // the failure last reported; "" once the file read again
+  AvisoFalha aviso;
   // Values already looked up in this text, by canonical key and upper-case name.
   std::map<std::pair<std::string, std::string>, std::optional<std::string>> achados;
 };
@@ -280,46 +279,85 @@ fs::path RegistroWindows::ArquivoPadrao(const std::string& opcaoLinhaComando) {
 }
 
 std::string RegistroWindows::LerRegistro(int32_t raiz, const std::string& chave, const std::string& nomeValor) const {
+  // Reading settings never stops the caller: a value that cannot be read is
+  // empty, and the reason goes to the log once, until the file reads again.
+  std::string falha;
+  std::string valor;
   try {
-    std::string nomeRaiz = RaizDoHandle(raiz);
-    if (nomeRaiz.empty()) return "";
-    struct stat st {};
-    if (::stat(arquivo_.c_str(), &st) != 0) return "";
-    std::string chaveProcurada = ChaveCanonica(nomeRaiz + "\\" + chave);
-    std::string nomeProcurado = UCase(nomeValor);
-    {
-      std::lock_guard<std::mutex> trava(lido_->mutex);
-      Lido& l = *lido_;
-      // A file changed within the clock's coarse granularity may change again
-      // under the same time and size: one so recent is always read.
-      struct timespec agora {};
-      ::clock_gettime(CLOCK_REALTIME, &agora);
-      const bool recente = agora.tv_sec - st.st_mtim.tv_sec < 2;
-      if (recente || !l.valido || l.dispositivo != st.st_dev || l.inode != st.st_ino || l.tamanho != st.st_size ||
-          l.modificado.tv_sec != st.st_mtim.tv_sec || l.modificado.tv_nsec != st.st_mtim.tv_nsec) {
-        std::string bytes;
-        l.valido = false;
-        if (!LerBytes(arquivo_, bytes)) return "";
-        l.texto = DecodificarArquivo(bytes);
-        l.achados.clear();
-        l.dispositivo = st.st_dev;
-        l.inode = st.st_ino;
-        l.tamanho = st.st_size;
-        l.modificado = st.st_mtim;
-        l.valido = true;
-      }
-      auto chaveValor = std::make_pair(std::move(chaveProcurada), std::move(nomeProcurado));
-      auto achado = l.achados.find(chaveValor);
-      if (achado == l.achados.end()) {
-        auto valor = Procurar(l.texto, chaveValor.first, chaveValor.second);
-        achado = l.achados.emplace(std::move(chaveValor), std::move(valor)).first;
-      }
-      return achado->second.value_or("");
-    }
+    valor = Ler(raiz, chave, nomeValor, falha);
+  } catch (const std::exception& e) {
+    falha = DescricaoErro(e);
   } catch (...) {
-    // Reading settings never stops the caller; a value that cannot be read is empty.
+    falha = "erro desconhecido";
+  }
+  if (!falha.empty()) falha = "     ** Erro na Rotina: LerRegistro - " + arquivo_.string() + " não lido: " + falha;
+  Avisa(falha);
+  return valor;
+}
+
+void RegistroWindows::Avisa(const std::string& falha) const {
+  AvisoFalha aviso;
+  {
+    std::lock_guard<std::mutex> trava(lido_->mutex);
+    if (falha == lido_->ultimaFalha) return;
+    lido_->ultimaFalha = falha;
+    if (falha.empty()) return;
+    aviso = lido_->aviso;
+  }
+  if (aviso) {
+    aviso(falha);
+  } else {
+    std::fprintf(stderr, "%s\n", falha.c_str());
+  }
+}
+
+void RegistroWindows::DefinirAvisoFalha(AvisoFalha aviso) {
+  std::lock_guard<std::mutex> trava(lido_->mutex);
+  lido_->aviso = std::move(aviso);
+}
+
+std::string RegistroWindows::Ler(int32_t raiz, const std::string& chave, const std::string& nomeValor,
+                                 std::string& falha) const {
+  std::string nomeRaiz = RaizDoHandle(raiz);
+  if (nomeRaiz.empty()) return "";
+  struct stat st {};
+  if (::stat(arquivo_.c_str(), &st) != 0) {
+    // No file is no settings, not a failure.
+    if (errno != ENOENT && errno != ENOTDIR) falha = std::strerror(errno);
     return "";
   }
+  std::string chaveProcurada = ChaveCanonica(nomeRaiz + "\\" + chave);
+  std::string nomeProcurado = UCase(nomeValor);
+  std::lock_guard<std::mutex> trava(lido_->mutex);
+  Lido& l = *lido_;
+  // A file changed within the clock's coarse granularity may change again
+  // under the same time and size: one so recent is always read.
+  struct timespec agora {};
+  ::clock_gettime(CLOCK_REALTIME, &agora);
+  const bool recente = agora.tv_sec - st.st_mtim.tv_sec < 2;
+  if (recente || !l.valido || l.dispositivo != st.st_dev || l.inode != st.st_ino || l.tamanho != st.st_size ||
+      l.modificado.tv_sec != st.st_mtim.tv_sec || l.modificado.tv_nsec != st.st_mtim.tv_nsec) {
+    l.valido = false;
+    auto bytes = LerArquivoComum(arquivo_, &falha);
+    if (!bytes) {
+      if (falha == "não encontrado") falha.clear();   // removed since the look above
+      return "";
+    }
+    l.texto = DecodificarArquivo(*bytes);
+    l.achados.clear();
+    l.dispositivo = st.st_dev;
+    l.inode = st.st_ino;
+    l.tamanho = st.st_size;
+    l.modificado = st.st_mtim;
+    l.valido = true;
+  }
+  auto chaveValor = std::make_pair(std::move(chaveProcurada), std::move(nomeProcurado));
+  auto achado = l.achados.find(chaveValor);
+  if (achado == l.achados.end()) {
+    auto valor = Procurar(l.texto, chaveValor.first, chaveValor.second);
+    achado = l.achados.emplace(std::move(chaveValor), std::move(valor)).first;
+  }
+  return achado->second.value_or("");
 }
 
 }  // namespace velant

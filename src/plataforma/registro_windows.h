@@ -5,6 +5,7 @@
 // values are read; anything else, or anything absent, reads as "".
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -25,8 +26,16 @@ class RegistroWindows {
   // is read again when its identity, size or modification time changed.
   std::string LerRegistro(int32_t raiz, const std::string& chave, const std::string& nomeValor) const;
 
+  // Where a file that exists but cannot be read is reported (one line, once
+  // until it reads again); without one, the standard error.
+  using AvisoFalha = std::function<void(const std::string& linha)>;
+  void DefinirAvisoFalha(AvisoFalha aviso);
+
  private:
   struct Lido;
+  // The value, or "" with `falha` set to why the file was not read.
+  std::string Ler(int32_t raiz, const std::string& chave, const std::string& nomeValor, std::string& falha) const;
+  void Avisa(const std::string& falha) const;
   std::filesystem::path arquivo_;
   std::shared_ptr<Lido> lido_;   // the last text read, and what the file was then
 };

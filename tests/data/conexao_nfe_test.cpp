@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "apoio_dados.h"
+#include "base/erro.h"
 #include "base/regional.h"
 #include "data/configuracao_banco.h"
 #include "data/criacao_banco.h"
@@ -184,6 +185,45 @@ class ConexaoNoBanco : public ::testing::TestWithParam<Motor> {
 TEST_P(ConexaoNoBanco, SchemaIsHarmlessTwice) {
   CriarEsquema(*c.Conexao(), c.Dialeto());
   EXPECT_EQ(CLng(c.RsConexao("SELECT COUNT(*) AS n FROM ConfiguracaoDiversa")->Value("n")), 1);
+}
+
+// A database made by an earlier version: its request table lacks the claim's
+// Host and there is no heartbeat table. Opening it as the Host does brings
+// both, keeping the rows; a command that only reads changes nothing.
+TEST_P(ConexaoNoBanco, AnOlderDatabaseIsBroughtUpToDateWhenOpened) {
+  const struct {
+    const char* nome;
+    ModoAbertura modo;
+    bool atualiza;
+  } casos[] = {{"Host", ModoAbertura::CriarSeFaltar, true}, {"SoLeitura", ModoAbertura::SoExistente, false}};
+  int32_t nsu = 0;
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.nome);
+    banco.Executa("DROP TABLE HostBatimento");
+    banco.Executa("ALTER TABLE SolicitacaoFuncaoNFe DROP COLUMN [Host da Analise]");
+    ASSERT_TRUE(banco.Inclui(++nsu, "10.0.0.5"));
+    banco.conexao.reset();
+    banco.conexao = std::make_unique<CConexaoNfe>(banco.raiz.ini, banco.raiz.caminhos, banco.raiz.ui, kCaminhoIni,
+                                                  c.modo);
+    ASSERT_TRUE(banco.conexao->ConexaoAtiva()) << banco.conexao->ErroAbertura();
+    ConexaoDriver& driver = *banco.conexao->ConexaoCompartilhada();
+    const auto funciona = [&](const std::string& sql) {
+      try {
+        driver.Consultar(sql);
+        return true;
+      } catch (const ErroExecucao&) {
+        return false;
+      }
+    };
+    EXPECT_EQ(funciona("SELECT COUNT(*) FROM HostBatimento"), c.atualiza);
+    EXPECT_EQ(funciona("SELECT [Host da Analise] FROM SolicitacaoFuncaoNFe"), c.atualiza);
+    EXPECT_EQ(banco.Coluna(nsu, "IP Computador AC").Texto(), "10.0.0.5");
+    if (c.atualiza) {
+      EXPECT_TRUE(banco.Coluna(nsu, "Host da Analise").ENulo());
+    } else {
+      CriarEsquema(driver, banco.conexao->Dialeto());   // the next case starts from the new tables
+    }
+  }
 }
 
 TEST_P(ConexaoNoBanco, InvoiceBatchCityAndVoidingStatements) {

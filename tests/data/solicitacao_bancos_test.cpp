@@ -93,13 +93,58 @@ TEST_P(SolicitacaoNoBanco, AnswerStampsAreGuardedAndKeepTheirMessages) {
   EXPECT_FALSE(s.DefineHoraAprovacaoHost(6, DataHora::Hora(11, 0, 1), "segunda"));
   EXPECT_EQ(banco.Coluna(6, "Mensagem").Texto(), longa);
 
-  EXPECT_TRUE(s.DefineHoraCancelamentoHost(6, DataHora::Hora(12, 0, 0), comAcentos));
-  EXPECT_EQ(banco.Coluna(6, "Mensagem").Texto(), "Rejeição: ção ç 'aspas' [nRec:351000012345678] e m");
-  EXPECT_FALSE(s.DefineHoraCancelamentoHost(6, DataHora::Hora(12, 0, 1), "segunda"));
+  ASSERT_TRUE(banco.Inclui(16, "a"));
+  EXPECT_TRUE(s.DefineHoraCancelamentoHost(16, DataHora::Hora(12, 0, 0), comAcentos));
+  EXPECT_EQ(banco.Coluna(16, "Mensagem").Texto(), "Rejeição: ção ç 'aspas' [nRec:351000012345678] e m");
+  EXPECT_FALSE(s.DefineHoraCancelamentoHost(16, DataHora::Hora(12, 0, 1), "segunda"));
 
   EXPECT_TRUE(s.DefineMensagem(6, comAcentos));
   EXPECT_EQ(banco.Coluna(6, "Mensagem").Texto(), comAcentos);
   EXPECT_FALSE(s.DefineMensagem(404, "x"));
+}
+
+// A request is answered once: whichever answer comes second (a Host that
+// finishes a request another Host gave up, or gives up one it finished) is
+// refused and leaves the row as the first answer wrote it.
+TEST_P(SolicitacaoNoBanco, ARowNeverCarriesBothAnswers) {
+  const struct {
+    const char* nome;
+    bool aprovadaPrimeiro;
+  } casos[] = {{"aprovada, depois cancelada", true}, {"cancelada, depois aprovada", false}};
+  int32_t nsu = 40;
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.nome);
+    ASSERT_TRUE(banco.Inclui(++nsu, "a"));
+    ASSERT_TRUE(s.DefineHoraAnalise(nsu, DataHora::Hora(9, 0, 0)));
+    const auto aprova = [&] { return s.DefineHoraAprovacaoHost(nsu, DataHora::Hora(9, 0, 5), "aprovada"); };
+    const auto cancela = [&] { return s.DefineHoraCancelamentoHost(nsu, DataHora::Hora(9, 0, 6), "cancelada"); };
+    EXPECT_TRUE(c.aprovadaPrimeiro ? aprova() : cancela());
+    EXPECT_FALSE(c.aprovadaPrimeiro ? cancela() : aprova());
+    EXPECT_EQ(banco.Coluna(nsu, "Hora da Aprovacao").ENulo(), !c.aprovadaPrimeiro);
+    EXPECT_EQ(banco.Coluna(nsu, "Hora Cancelamento Host").ENulo(), c.aprovadaPrimeiro);
+    EXPECT_EQ(banco.Coluna(nsu, "Mensagem").Texto(), c.aprovadaPrimeiro ? "aprovada" : "cancelada");
+  }
+}
+
+// The claim names the Host run that holds the row; a program without an id
+// (the front end's tools) leaves the column empty.
+TEST_P(SolicitacaoNoBanco, TheClaimNamesTheHostThatHoldsTheRow) {
+  const struct {
+    int64_t id;
+    bool nulo;
+  } casos[] = {{4611686018427387903, false}, {7, false}, {0, true}};
+  int32_t nsu = 50;
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.id);
+    banco.host.IdHost = c.id;
+    ASSERT_TRUE(banco.Inclui(++nsu, "a"));
+    ASSERT_TRUE(s.DefineHoraAnalise(nsu, DataHora::Hora(9, 0, 0)));
+    const Valor host = banco.Coluna(nsu, "Host da Analise");
+    ASSERT_EQ(host.ENulo(), c.nulo);
+    if (!c.nulo) {
+      EXPECT_EQ(CLngLng(host), c.id);
+    }
+  }
 }
 
 TEST_P(SolicitacaoNoBanco, LocalizarCodigoOfAMissingRowChangesNothingAndNullsLoadAsEmptyValues) {

@@ -9,6 +9,7 @@
 #include "base/erro.h"
 #include "data/escritor_mensagem.h"
 #include "data/solicitacao_funcao_nfe.h"
+#include "plataforma/registro_eventos.h"
 #include "contexto/configuracao_host.h"
 #include "contexto/solicitacao_atual.h"
 
@@ -104,6 +105,8 @@ TEST_F(TextosSolicitacao, AlterarRewritesEveryColumnOfTheRow) {
 // Each writer: its text, and its result by the rows the driver reports.
 TEST_F(TextosSolicitacao, WritersTextAndResultByAffectedRows) {
   const std::string longa = "Rejeição 204: Duplicidade de NF-e, com diferença na chave de acesso [nRec:1]";
+  const std::string kSemResposta = "   AND [Hora da Aprovacao] IS NULL   AND [Hora Cancelamento Host] IS NULL";
+
   const struct { const char* nome; std::function<bool()> chama; std::string texto; } casos[] = {
       {"DefineMensagem", [&] { return s.DefineMensagem(5, "Gerando 'NFe'..."); },
        "UPDATE SolicitacaoFuncaoNFe SET Mensagem = 'Gerando ''NFe''...' WHERE NSU = 5"},
@@ -112,17 +115,18 @@ TEST_F(TextosSolicitacao, WritersTextAndResultByAffectedRows) {
        "WHERE NSU = 5   AND [Hora da Analise] IS NULL"},
       {"DefineHoraAprovacaoHost", [&] { return s.DefineHoraAprovacaoHost(6, DataHora::Hora(7, 8, 9), longa); },
        "UPDATE SolicitacaoFuncaoNFe SET [Hora da Aprovacao] = '07:08:09', Mensagem = '" + longa +
-           "', [Versao Host] = '6.07.01.1' WHERE NSU = 6   AND [Hora da Aprovacao] IS NULL"},
+           "', [Versao Host] = '6.07.01.1' WHERE NSU = 6" + kSemResposta},
       {"DefineHoraCancelamentoHost",
        [&] { return s.DefineHoraCancelamentoHost(7, DataHora::Hora(23, 59, 59), longa); },
        "UPDATE SolicitacaoFuncaoNFe SET [Hora Cancelamento Host] = '23:59:59', "
        "Mensagem = 'Rejeição 204: Duplicidade de NF-e, com diferença n', [Versao Host] = '6.07.01.1' "
-       "WHERE NSU = 7   AND [Hora Cancelamento Host] IS NULL"},
+       "WHERE NSU = 7" + kSemResposta},
       // midnight is a time like any other for a stamp, not Null
       {"DefineHoraAnaliseMeiaNoite", [&] { return s.DefineHoraAnalise(8, DataHora()); },
        "UPDATE SolicitacaoFuncaoNFe SET [Hora da Analise] = '00:00:00', [Versao Host] = '6.07.01.1' "
        "WHERE NSU = 8   AND [Hora da Analise] IS NULL"},
       {"Excluir", [&] { return s.Excluir(9); }, "DELETE FROM SolicitacaoFuncaoNFe WHERE NSU = 9"},
+
   };
   for (const auto& c : casos) {
     for (int64_t linhas : {int64_t{1}, int64_t{0}, int64_t{2}}) {
@@ -133,6 +137,15 @@ TEST_F(TextosSolicitacao, WritersTextAndResultByAffectedRows) {
       EXPECT_EQ(driver.executados.back(), c.texto);
     }
   }
+}
+
+// A Host run names itself in its claims, every digit of its id.
+TEST_F(TextosSolicitacao, ClaimOfAHostRunNamesIt) {
+  host.IdHost = 9007199254740993;   // past the integers a double holds exactly
+  EXPECT_TRUE(s.DefineHoraAnalise(10, DataHora::Hora(1, 2, 3)));
+  EXPECT_EQ(driver.executados.back(),
+            "UPDATE SolicitacaoFuncaoNFe SET [Hora da Analise] = '01:02:03', [Versao Host] = '6.07.01.1', "
+            "[Host da Analise] = 9007199254740993 WHERE NSU = 10   AND [Hora da Analise] IS NULL");
 }
 
 TEST_F(TextosSolicitacao, ClaimKeepsItsTimeForTheLogLine) {
@@ -166,15 +179,22 @@ TEST_F(TextosSolicitacao, DatabaseErrorsByOperation) {
 }
 
 TEST_F(TextosSolicitacao, LogWriterStampsTheRequestBeingServed) {
-  auto escritor = EscritorMensagemSolicitacao(s, atual);
+  velant::teste::PastaTemporaria pasta;
+  MapeadorCaminhos caminhos{pasta.Caminho()};
+  RelogioSistema relogio;
+  RegistroEventos log{ui, caminhos, relogio};
+  auto escritor = EscritorMensagemSolicitacao(s, atual, log);
   atual.NSUAtual = 321;
   driver.linhasAfetadas = {1, 0};
   EXPECT_TRUE(escritor("      Gerando NFe..."));
   EXPECT_EQ(driver.executados.back(),
             "UPDATE SolicitacaoFuncaoNFe SET Mensagem = '      Gerando NFe...' WHERE NSU = 321");
   EXPECT_FALSE(escritor("x"));
+  // A database error is "not written", not an exception, and the daily file says which.
   driver.falhar = true;
-  EXPECT_FALSE(escritor("y"));   // a database error is "not written", not an exception
+  EXPECT_FALSE(escritor("y"));
+  const std::string arquivo = velant::teste::LerTudo(caminhos.Mapear(RegistroEventos::NomeArquivoLog(relogio.Agora())));
+  EXPECT_NE(arquivo.find("     ** Erro na Rotina: DefineMensagem - falha simulada\r\n"), std::string::npos) << arquivo;
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ class RelogioTeste : public Relogio {
   }
 };
 
-inline std::filesystem::path PastaTemporaria() {
+inline std::filesystem::path NovaPastaRaiz() {
   std::string modelo = (std::filesystem::temp_directory_path() / "gerente-XXXXXX").string();
   char* pasta = mkdtemp(modelo.data());
   if (pasta == nullptr) throw std::runtime_error("mkdtemp");
@@ -44,7 +44,7 @@ inline std::filesystem::path PastaTemporaria() {
 }
 
 struct AmbienteTeste {
-  std::filesystem::path raiz = PastaTemporaria();
+  std::filesystem::path raiz = NovaPastaRaiz();
   InterfaceHeadless ui{true};
   RelogioTeste relogio;
   MapeadorCaminhos caminhos{raiz};
@@ -55,7 +55,7 @@ struct AmbienteTeste {
   SolicitacaoAtual atual;
   TabelasSolicitacao tabelas;
   VetoresNFe vetores;
-  Contexto ctx{ui, relogio, caminhos, ini, registro, log, host, atual, tabelas, vetores, nullptr, nullptr, nullptr, {}};
+  Contexto ctx{ui, relogio, caminhos, ini, registro, log, host, atual, tabelas, vetores, nullptr, nullptr, nullptr, {}, {}};
   EstadoGerenciador janela;
 
   ~AmbienteTeste() {

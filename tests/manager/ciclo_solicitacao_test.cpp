@@ -5,6 +5,7 @@
 
 #include "base/texto.h"
 #include "manager/analisador_solicitacao.h"
+#include "manager/comandos_host.h"
 #include "manager/gerenciador_nfe.h"
 #include "ambiente_teste.h"
 #include "fila_falsa.h"
@@ -39,7 +40,7 @@ class Ciclo : public ::testing::Test {
   ConexaoFalsa conexao{a.ui};
   FilaFalsa fila{conexao, a.host, a.ui};
   ManipuladoresTeste m;
-  GerenciadorNFe g{a.ctx, m};
+  GerenciadorNFe g{a.ctx, a.host, m};
 };
 
 // --- The dispatch table ------------------------------------------------------
@@ -85,25 +86,39 @@ const std::vector<std::string> kCamposDanfe{"050-000 - CH", "051-000 - PR", "110
 const std::vector<std::string> kCamposInutilizacao{"110-000 - 03/11/2024", "111-000 - 77", "114-000 - 03/11/2024",
                                                    "052-000 - JU"};
 
-INSTANTIATE_TEST_SUITE_P(
-    Comandos, Despacho,
-    ::testing::Values(
-        CasoDespacho{"StatusDisponivel", "STATUS SERVICO", {}, true, false, "", "TestaServidores()", true, "Serviço de NFe Disponível"},
-        CasoDespacho{"StatusIndisponivel", "STATUS SERVICO", {}, false, false, "", "TestaServidores()", false, "Serviço de NFe Indisponível"},
-        CasoDespacho{"Cancelada", "CANCELAR NFE", kCamposCancelamento, true, false, "", "CancelaNFe(123|CH|1|PR|JU)", true, "NFe Cancelada com Sucesso!"},
-        CasoDespacho{"NaoCancelada", "CANCELAR NFE", kCamposCancelamento, false, false, "", "CancelaNFe(123|CH|1|PR|JU)", false, "NFe não foi cancelada!"},
-        CasoDespacho{"NotaProcessada", "NFE3.10", kCamposNota, true, true, "Autorizado o uso da NF-e", "ProcessaNFeAzure()", true, "Processamento de NFe OK!"},
-        CasoDespacho{"NotaSemEstadoFinal", "NFE3.10", kCamposNota, true, false, "", "ProcessaNFeAzure()", false, "NFe não foi processada!"},
-        CasoDespacho{"NotaRejeitada", "NFE3.10", kCamposNota, false, false, "Rejeição 539: Duplicidade de NF-e", "ProcessaNFeAzure()", false, "Rejeição 539: Duplicidade de NF-e"},
-        CasoDespacho{"DanfeImpresso", "IMPRIMIR DANFE", kCamposDanfe, true, false, "", "ImprimirNFE(CH|PR|5/12/2026)", true, "Impressão de DANFE OK!"},
-        CasoDespacho{"DanfeNaoImpresso", "IMPRIMIR DANFE", kCamposDanfe, false, false, "", "ImprimirNFE(CH|PR|5/12/2026)", false, "Não foi possível imprimir DANFE"},
-        CasoDespacho{"EmailEnviado", "ENVIA EMAIL", {}, true, false, "", "EnviaEmailNFe()", true, "NFe enviada por Email!"},
-        CasoDespacho{"EmailNaoEnviado", "ENVIA EMAIL", {}, false, false, "", "EnviaEmailNFe()", false, "Não foi possível enviar NFe por Email"},
-        CasoDespacho{"ContadorEnviado", "ENVIA NFE EMAIL CONT", {}, true, false, "", "EnviaEmailContador()", true, "NFsE enviada por Email!"},
-        CasoDespacho{"ContadorNaoEnviado", "ENVIA NFE EMAIL CONT", {}, false, false, "", "EnviaEmailContador()", false, "Não foi possível enviar NFsE por Email"},
-        CasoDespacho{"Inutilizada", "INUTILIZA NFE", kCamposInutilizacao, true, false, "Inutilização de número homologado", "InutilizaNFe(24|77|77|JU)", true, "Inutilização de número homologado"},
-        CasoDespacho{"NaoInutilizada", "INUTILIZA NFE", kCamposInutilizacao, false, false, "Rejeição: 241", "InutilizaNFe(24|77|77|JU)", false, "Rejeição: 241"}),
-    [](const ::testing::TestParamInfo<CasoDespacho>& i) { return std::string(i.param.nome); });
+const std::vector<CasoDespacho> kCasosDespacho{
+    CasoDespacho{"StatusDisponivel", "STATUS SERVICO", {}, true, false, "", "TestaServidores()", true, "Serviço de NFe Disponível"},
+    CasoDespacho{"StatusIndisponivel", "STATUS SERVICO", {}, false, false, "", "TestaServidores()", false, "Serviço de NFe Indisponível"},
+    CasoDespacho{"Cancelada", "CANCELAR NFE", kCamposCancelamento, true, false, "", "CancelaNFe(123|CH|1|PR|JU)", true, "NFe Cancelada com Sucesso!"},
+    CasoDespacho{"NaoCancelada", "CANCELAR NFE", kCamposCancelamento, false, false, "", "CancelaNFe(123|CH|1|PR|JU)", false, "NFe não foi cancelada!"},
+    CasoDespacho{"NotaProcessada", "NFE3.10", kCamposNota, true, true, "Autorizado o uso da NF-e", "ProcessaNFeAzure()", true, "Processamento de NFe OK!"},
+    CasoDespacho{"NotaSemEstadoFinal", "NFE3.10", kCamposNota, true, false, "", "ProcessaNFeAzure()", false, "NFe não foi processada!"},
+    CasoDespacho{"NotaRejeitada", "NFE3.10", kCamposNota, false, false, "Rejeição 539: Duplicidade de NF-e", "ProcessaNFeAzure()", false, "Rejeição 539: Duplicidade de NF-e"},
+    CasoDespacho{"DanfeImpresso", "IMPRIMIR DANFE", kCamposDanfe, true, false, "", "ImprimirNFE(CH|PR|5/12/2026)", true, "Impressão de DANFE OK!"},
+    CasoDespacho{"DanfeNaoImpresso", "IMPRIMIR DANFE", kCamposDanfe, false, false, "", "ImprimirNFE(CH|PR|5/12/2026)", false, "Não foi possível imprimir DANFE"},
+    CasoDespacho{"EmailEnviado", "ENVIA EMAIL", {}, true, false, "", "EnviaEmailNFe()", true, "NFe enviada por Email!"},
+    CasoDespacho{"EmailNaoEnviado", "ENVIA EMAIL", {}, false, false, "", "EnviaEmailNFe()", false, "Não foi possível enviar NFe por Email"},
+    CasoDespacho{"ContadorEnviado", "ENVIA NFE EMAIL CONT", {}, true, false, "", "EnviaEmailContador()", true, "NFsE enviada por Email!"},
+    CasoDespacho{"ContadorNaoEnviado", "ENVIA NFE EMAIL CONT", {}, false, false, "", "EnviaEmailContador()", false, "Não foi possível enviar NFsE por Email"},
+    CasoDespacho{"Inutilizada", "INUTILIZA NFE", kCamposInutilizacao, true, false, "Inutilização de número homologado", "InutilizaNFe(24|77|77|JU)", true, "Inutilização de número homologado"},
+    CasoDespacho{"NaoInutilizada", "INUTILIZA NFE", kCamposInutilizacao, false, false, "Rejeição: 241", "InutilizaNFe(24|77|77|JU)", false, "Rejeição: 241"}};
+
+INSTANTIATE_TEST_SUITE_P(Comandos, Despacho, ::testing::ValuesIn(kCasosDespacho),
+                         [](const ::testing::TestParamInfo<CasoDespacho>& i) { return std::string(i.param.nome); });
+
+// A command added to the table has its answers stated above: approved and
+// cancelled for each command that runs a handler.
+TEST(TabelaDeComandos, CadaComandoComManipuladorTemSuasRespostasNoDespacho) {
+  for (const ComandoHost& comando : ComandosHost()) {
+    if (comando.executa == nullptr) continue;
+    bool aprovada = false, cancelada = false;
+    for (const CasoDespacho& c : kCasosDespacho) {
+      if (std::string(c.comando) != comando.nome) continue;
+      (c.aprovada ? aprovada : cancelada) = true;
+    }
+    EXPECT_TRUE(aprovada && cancelada) << comando.nome;
+  }
+}
 
 TEST_F(Ciclo, PreparoDaNotaPassaSerieNumeroEData) {
   Inclui("NFE3.10", {"112-000 - 2", "111-000 - 4567", "114-000 - 05/12/2026 08:00:00"});
@@ -289,7 +304,7 @@ TEST_F(Ciclo, ErroQueEscapaDoManipuladorCancela) {
 
 TEST_F(Ciclo, ManipuladoresDoLifecycleAindaAusentesRespondemComFalha) {
   ManipuladoresLifecycle reais(a.ctx);
-  GerenciadorNFe host(a.ctx, reais);
+  GerenciadorNFe host(a.ctx, a.host, reais);
   const int32_t cancelar = Inclui("CANCELAR NFE", {"111-000 - 5"});
   const int32_t status = Inclui("STATUS SERVICO");
   host.Tique();

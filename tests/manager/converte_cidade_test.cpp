@@ -143,7 +143,7 @@ TEST(ConverteCidadeBotao, Command1RunsTheUtilityWhileTheManagerIsLoaded) {
   AmbienteTeste a;
   a.ini.GravarIni("Local", "IP do Computador a ser processado", "127.0.0.1", a.host.CaminhoIni);
   teste::ManipuladoresTeste m;
-  GerenciadorNFe g(a.ctx, m);
+  GerenciadorNFe g(a.ctx, a.host, m);
   g.ObterIP = [] { return "10.0.0.5"; };
   ASSERT_TRUE(g.Carrega());
   ASSERT_EQ(a.ctx.ConexaoBanco->ExecutaSql("INSERT INTO Municipios (UF, CMUN, XMUN) VALUES ('SP', 3550308, 'São Paulo')"), 1);

@@ -43,7 +43,7 @@ struct LinhaFalsa {
 
 class FilaFalsa : public data::cSolicitacaoFuncaoNFe {
  public:
-  FilaFalsa(data::CConexaoNfe& c, ConfiguracaoHost& e, InterfaceOperador& ui) : data::cSolicitacaoFuncaoNFe(c, e, ui) {}
+  FilaFalsa(data::CConexaoNfe& c, const ConfiguracaoHost& e, InterfaceOperador& ui) : data::cSolicitacaoFuncaoNFe(c, e, ui) {}
 
   std::map<int32_t, LinhaFalsa> linhas;
   bool falhaBusca = false;         // LocalizarAnalise raises
@@ -116,6 +116,9 @@ class FilaFalsa : public data::cSolicitacaoFuncaoNFe {
       if (gravaAntesDeFalhar) Carimba(nsu, campo, hora, mensagem);
       throw ErroExecucao(CodigoErro::ErroBanco, "disk I/O error");
     }
+    // A row is answered once, approved or cancelled, as the guarded UPDATE allows.
+    auto it = linhas.find(nsu);
+    if (it != linhas.end() && it->second.Respondida()) return false;
     return !recusaResposta && Carimba(nsu, campo, hora, mensagem);
   }
 

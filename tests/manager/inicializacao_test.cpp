@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "base/regional.h"
+#include "data/conexao_driver.h"
 #include "data/conexao_nfe.h"
 #include "data/solicitacao_funcao_nfe.h"
 #include "manager/gerenciador_nfe.h"
@@ -26,7 +28,7 @@ class Inicio : public ::testing::Test {
 
   AmbienteTeste a;
   teste::ManipuladoresTeste m;
-  GerenciadorNFe g{a.ctx, m};
+  GerenciadorNFe g{a.ctx, a.host, m};
 };
 
 TEST_F(Inicio, PrimeiraExecucaoGravaOIPEOBancoEAbreAFila) {
@@ -85,7 +87,7 @@ TEST_F(Inicio, SemIPDaRedeServeOsPedidosSemIP) {
 
 TEST_F(Inicio, SegundaCopiaNaMesmaInstalacaoETerminada) {
   ASSERT_TRUE(g.Carrega());
-  GerenciadorNFe segunda(a.ctx, m);
+  GerenciadorNFe segunda(a.ctx, a.host, m);
   segunda.ObterIP = [] { return "10.0.0.5"; };
   EXPECT_FALSE(segunda.Carrega());
   ASSERT_EQ(a.ui.Caixas().size(), 1u);
@@ -101,7 +103,7 @@ TEST_F(Inicio, BancoSemDriverERecusadoNoInicio) {
       {"sqlite", "Banco de dados desconhecido \"sqlite\" (use SQLITE ou POSTGRESQL): nenhuma conexão aberta"}};
   for (const auto& [tipo, linha] : casos) {
     AmbienteTeste amb;
-    GerenciadorNFe host(amb.ctx, m);
+    GerenciadorNFe host(amb.ctx, amb.host, m);
     host.ObterIP = [] { return "10.0.0.5"; };
     amb.ini.GravarIni("SGBD", "Gerenciador de Banco de Dados", tipo, kIni);
     EXPECT_FALSE(host.Carrega()) << tipo;
@@ -138,6 +140,43 @@ TEST_F(Inicio, FilaRealNoSqliteAtendidaDoInicioAoFim) {
   EXPECT_EQ(ac.VersaoHost(), "6.07.01.1");
   EXPECT_NE(a.ArquivoLog().find("Consultando o serviço..."), std::string::npos);
   EXPECT_EQ(a.ArquivoLog().find("Não foi possível definir mensagem"), std::string::npos);
+}
+
+// The Host run names itself in its claims and keeps its heartbeat going
+// while a request waits (the emission's waits take seconds); its row goes
+// when it unloads.
+TEST_F(Inicio, BatimentoSegueDuranteUmaSolicitacaoLonga) {
+  GravaIP("127.0.0.1");
+  ASSERT_TRUE(g.Carrega());
+  ASSERT_GT(a.host.IdHost, 0);
+  data::cSolicitacaoFuncaoNFe ac(*a.ctx.ConexaoBanco, a.host, a.ui);
+  ac.NSU(8);
+  ac.Texto("000-000 - STATUS SERVICO\r\n001-000 - 3\r\n999-999 - \r\n");
+  ASSERT_TRUE(ac.Incluir());
+  data::ConexaoDriver& banco = *a.ctx.ConexaoBanco->ConexaoCompartilhada();
+  const auto contador = [&] {
+    data::Recordset rs =
+        banco.Consultar("SELECT Contador FROM HostBatimento WHERE Id = " + std::to_string(a.host.IdHost));
+    return rs.Eof() ? int64_t{-1} : CLngLng(rs.Value(0));
+  };
+  int64_t antes = -1, depois = -1;
+  int64_t posse = 0;
+  m.efeito = [&] {
+    posse = CLngLng(banco.Consultar("SELECT [Host da Analise] FROM SolicitacaoFuncaoNFe WHERE NSU = 8").Value(0));
+    antes = contador();
+    a.relogio.passoSegundos = 0;   // the wall clock stands: the wait lasts its two seconds
+    AguardaSegundos(a.ctx, 2);
+    depois = contador();
+  };
+  g.Tique();
+  EXPECT_EQ(posse, a.host.IdHost);
+  EXPECT_GE(antes, 0);
+  EXPECT_GT(depois, antes);
+  g.Descarrega();
+  data::CConexaoNfe outra(a.ini, a.caminhos, a.ui, kIni);
+  EXPECT_TRUE(outra.ConexaoCompartilhada()
+                  ->Consultar("SELECT Id FROM HostBatimento WHERE Id = " + std::to_string(a.host.IdHost))
+                  .Eof());
 }
 
 TEST_F(Inicio, DescargaFechaAConexaoCompartilhada) {

@@ -1,126 +1,262 @@
 #include "manager/solicitacoes_orfas.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <filesystem>
 #include <memory>
 #include <string>
 
 #include "ambiente_teste.h"
 #include "apoio/arquivos_teste.h"
 #include "base/regional.h"
+#include "data/apoio_dados.h"
+#include "data/conexao_driver.h"
 #include "data/conexao_nfe.h"
 #include "data/configuracao_banco.h"
 #include "data/solicitacao_funcao_nfe.h"
 #include "lifecycle/limites_emissao.h"
+#include "manager/batimento_host.h"
 #include "manager/gerenciador_nfe.h"
 
 namespace velant {
 namespace {
 
-using teste::AmbienteTeste;
+using data::teste::Motor;
+using std::chrono::seconds;
+using Instante = std::chrono::steady_clock::time_point;
 
-// The clock of AmbienteTeste reads 05/12/2026 09:05:07.
-class Orfas : public ::testing::Test {
- protected:
-  Orfas() {
-    // Two-second calls and a six-second processing bound: a request takes
-    // at most 10 + 6 + 6 x 2 + 20 = 48 seconds.
+// Two-second calls and a six-second processing bound: a request takes at
+// most 10 + 6 + 6 x 2 + 20 = 48 seconds.
+constexpr int kLimite = 48;
+
+// One Host on the shared database: its own root, wall clock (the test sets
+// it ahead, behind, in another time zone), monotonic clock, id and heartbeat.
+struct HostNaFila {
+  HostNaFila(Motor motor, const std::filesystem::path& pastaBanco, const data::teste::BancoPostgreSqlTeste* pg,
+             int64_t id) {
     teste::GravarTudo(a.registro.Arquivo(),
                       "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\nfe]\r\n"
                       "\"TempoLimiteTotal\"=\"2\"\r\n\"TempoLimiteProcessamento\"=\"6\"\r\n");
+    const auto grava = [&](const char* chave, const std::string& valor) {
+      a.ini.GravarIni(data::kSecaoBanco, chave, valor, data::kCaminhoIni);
+    };
+    if (motor == Motor::Sqlite) {
+      // Every root names the same file on drive D:, which is one folder for all.
+      std::filesystem::create_symlink(pastaBanco, a.raiz / "D");
+      grava(data::kChaveTipoBanco, "SQLITE");
+      grava(data::kChaveArquivoBanco, "D:\\fila\\dvk_data.db");
+    } else {
+      grava(data::kChaveTipoBanco, "POSTGRESQL");
+      grava(data::kChaveIPBanco, "127.0.0.1");
+      grava(data::kChavePortaBanco, data::teste::PortaPostgreSqlTeste());
+      grava(data::kChaveNomeInterno, pg->Sufixo());
+      grava(data::kChaveUsuarioBanco, "postgres");
+    }
     a.host.IPProcessamento = "10.0.0.5";
-    a.host.VersaoSistema = "6.07.01.1";
-    data::GarantirConfiguracaoBanco(a.ini);
+    a.host.IdHost = id;
     conexao = std::make_unique<data::CConexaoNfe>(a.ini, a.caminhos, a.ui);
+    if (!conexao->ConexaoAtiva()) throw std::runtime_error(conexao->ErroAbertura());
     data::DefineDialetoBanco(a.host, conexao->TipoBanco());
     fila = std::make_unique<data::cSolicitacaoFuncaoNFe>(*conexao, a.host, a.ui);
     a.ctx.ConexaoBanco = conexao.get();
   }
-  ~Orfas() override { a.ctx.ConexaoBanco = nullptr; }
+  ~HostNaFila() { a.ctx.ConexaoBanco = nullptr; }
 
-  // A row claimed at that time of day (NULL: open) and otherwise untouched.
-  void Linha(int32_t nsu, const char* horaAnalise, const std::string& comando = "NFE3.10",
-             const std::string& ip = "10.0.0.5", const std::string& outras = "") {
-    std::string hora = horaAnalise == nullptr ? "NULL" : std::string("'") + horaAnalise + "'";
-    ASSERT_EQ(conexao->ExecutaSql("INSERT INTO SolicitacaoFuncaoNFe (NSU, [Data da Solicitacao], [IP Computador AC], "
-                                  "Texto, [Hora da Analise]) VALUES (" +
-                                  std::to_string(nsu) + ", '2026-12-04', '" + ip + "', '000-000 - " + comando +
-                                  "' || char(13) || char(10) || '001-000 - 1', " + hora + ")"),
-              1);
-    if (!outras.empty()) {
-      ASSERT_EQ(conexao->ExecutaSql("UPDATE SolicitacaoFuncaoNFe SET " + outras + " WHERE NSU = " + std::to_string(nsu)),
-                1);
-    }
-  }
-  bool Cancelada(int32_t nsu) {
-    EXPECT_TRUE(fila->LocalizarCodigo(nsu));
-    return !fila->HoraCancelamentoHost().Zero();
+  // Both clocks go on by the same time.
+  void Passa(int segundos) {
+    monotono += seconds(segundos);
+    a.relogio.agora = DataHora(a.relogio.agora.Serial() + segundos / 86400.0);
   }
 
-  AmbienteTeste a;
+  teste::AmbienteTeste a;
   std::unique_ptr<data::CConexaoNfe> conexao;
   std::unique_ptr<data::cSolicitacaoFuncaoNFe> fila;
-  SolicitacoesOrfas orfas{a.ctx};
+  Instante monotono{seconds(1000)};
+  BatimentoHost batimento{a.ctx, [this] { return monotono; }};
+  SolicitacoesOrfas orfas{a.ctx, [this] { return monotono; }};
 };
 
-TEST_F(Orfas, LimiteVemDosTemposDoRegistro) {
-  EXPECT_EQ(TempoMaximoSolicitacao(a.ctx).count(), 48);
-  EXPECT_EQ(TempoLimiteProcessamento(a.ctx).count(), 6);
-}
-
-TEST_F(Orfas, RespondeSoAsTomadasHaMaisQueOLimite) {
-  Linha(1, "09:04:18");                          // 49 s ago
-  Linha(2, "09:04:20");                          // 47 s ago: may still be running
-  Linha(3, "23:50:00");                          // yesterday
-  Linha(4, "09:00:00", "ATV");                   // a liveness check stays as it is
-  Linha(5, "09:00:00", "NFE3.10", "10.0.0.6");   // another Host's IP
-  Linha(6, "09:00:00", "NFE3.10", "10.0.0.5", "[Hora da Aprovacao] = '09:00:30'");
-  Linha(7, "09:00:00", "NFE3.10", "10.0.0.5", "[Hora do Cancelamento AC] = '09:01:00'");
-  Linha(8, "09:00:00", "NFE3.10", "10.0.0.5", "[Hora da Confirmacao AC] = '09:01:00'");
-  Linha(9, nullptr);                             // open: the poll loop serves it
-  Linha(10, "09:00:00", "STATUS SERVICO");
-
-  EXPECT_EQ(orfas.Verifica(*fila), 3);
-  for (int32_t nsu : {1, 3, 10}) {
-    SCOPED_TRACE(nsu);
-    ASSERT_TRUE(Cancelada(nsu));
-    EXPECT_EQ(fila->Mensagem(), "Processamento interrompido: reenvie a solicitação");
-    EXPECT_EQ(FormataHora(Valor(fila->HoraCancelamentoHost())), "09:05:07");
-    EXPECT_NE(a.ArquivoLog().find(" -       Solicitação " + std::to_string(nsu) +
-                                  " interrompida, cancelada pelo Host: 09:05:07\r\n"),
-              std::string::npos)
-        << a.ArquivoLog();
+class Orfas : public ::testing::TestWithParam<Motor> {
+ protected:
+  Orfas() {
+    if (GetParam() == Motor::PostgreSql) pg = std::make_unique<data::teste::BancoPostgreSqlTeste>();
+    std::filesystem::create_directories(pastaBanco.Caminho() / "fila");
   }
-  for (int32_t nsu : {2, 4, 5, 6, 7, 8, 9}) EXPECT_FALSE(Cancelada(nsu)) << nsu;
+
+  std::unique_ptr<HostNaFila> Host(int64_t id) {
+    return std::make_unique<HostNaFila>(GetParam(), pastaBanco.Caminho(), pg.get(), id);
+  }
+  // A request of the front end, open.
+  void Pedido(HostNaFila& h, int32_t nsu, const std::string& comando = "NFE3.10", const std::string& ip = "10.0.0.5") {
+    data::cSolicitacaoFuncaoNFe ac(*h.conexao, h.a.host, h.a.ui);
+    ac.NSU(nsu);
+    ac.IPComputadorAC(ip);
+    ac.Texto("000-000 - " + comando + "\r\n001-000 - 1\r\n999-999 - \r\n");
+    ASSERT_TRUE(ac.Incluir()) << ac.UltimoErro();
+  }
+  void Executa(HostNaFila& h, const std::string& sql) { h.conexao->ConexaoCompartilhada()->Executar(sql); }
+  bool Cancelada(HostNaFila& h, int32_t nsu) {
+    EXPECT_TRUE(h.fila->LocalizarCodigo(nsu));
+    return !h.fila->HoraCancelamentoHost().Zero();
+  }
+  int64_t Batimentos(HostNaFila& h, int64_t id) {
+    data::Recordset rs = h.conexao->ConexaoCompartilhada()->Consultar(
+        "SELECT COUNT(*) FROM HostBatimento WHERE Id = " + std::to_string(id));
+    return CLngLng(rs.Value(0));
+  }
+
+  std::unique_ptr<data::teste::BancoPostgreSqlTeste> pg;
+  teste::PastaTemporaria pastaBanco;
+};
+
+TEST_P(Orfas, LimiteVemDosTemposDoRegistro) {
+  auto h = Host(1);
+  EXPECT_EQ(TempoMaximoSolicitacao(h->a.ctx).count(), kLimite);
 }
 
-TEST_F(Orfas, NoInicioEDepoisUmaVezPorMinuto) {
-  Linha(1, "09:00:00");
-  EXPECT_EQ(orfas.Verifica(*fila), 1);   // start-up
-  Linha(2, "09:00:00");
-  a.relogio.agora = DataHora::De(2026, 12, 5, 9, 5, 40);
-  EXPECT_EQ(orfas.Verifica(*fila), 0);
-  EXPECT_FALSE(Cancelada(2));
-  a.relogio.agora = DataHora::De(2026, 12, 5, 9, 6, 7);
-  EXPECT_EQ(orfas.Verifica(*fila), 1);
-  EXPECT_TRUE(Cancelada(2));
-  // A clock set back does not stop the looks.
-  Linha(3, "08:00:00");
-  a.relogio.agora = DataHora::De(2026, 12, 5, 9, 0, 0);
-  EXPECT_EQ(orfas.Verifica(*fila), 1);
+// Host A claims a request and serves it for longer than the limit, beating
+// all the while; Host B, whose wall clock differs from A's by the case's
+// offset, looks every 11 seconds and never takes the request from it. Once
+// A stops beating, B cancels the request after the limit and removes A's
+// heartbeat row; A, coming back, can no longer approve it.
+struct CasoRelogio {
+  const char* nome;
+  int diferencaSegundos;   // A's wall clock minus B's
+  friend void PrintTo(const CasoRelogio& c, std::ostream* os) { *os << c.nome; }
+};
+
+TEST_P(Orfas, RelogiosDeOutrosHostsNaoContam) {
+  const CasoRelogio casos[] = {{"Adiantado5s", 5},
+                               {"Atrasado5s", -5},
+                               {"FusoUmaHoraAdiante", 3600},
+                               {"FusoTresHorasAtras", -3 * 3600},
+                               {"QuaseUmDiaAdiante", 86400 - 30}};
+  int32_t nsu = 0;
+  for (const CasoRelogio& c : casos) {
+    SCOPED_TRACE(c.nome);
+    ++nsu;
+    auto a = Host(100 + nsu);
+    auto b = Host(200 + nsu);
+    a->Passa(c.diferencaSegundos);
+    Pedido(*a, nsu);
+    a->batimento.Bate();
+    ASSERT_TRUE(a->fila->DefineHoraAnalise(nsu, a->a.relogio.Agora().SoHora()));
+
+    // A serves it for three times the limit, beating every second.
+    for (int s = 0; s < 3 * kLimite; ++s) {
+      a->Passa(1);
+      b->Passa(1);
+      a->batimento.Bate();
+      if (s % 11 == 0) {
+        EXPECT_EQ(b->orfas.Verifica(*b->fila), 0) << s;
+      }
+    }
+    EXPECT_FALSE(Cancelada(*b, nsu));
+
+    // A dies: after the limit, and not before, B answers the request.
+    int ate = 0;
+    while (!Cancelada(*b, nsu) && ate <= 2 * kLimite) {
+      b->Passa(11);
+      ate += 11;
+      b->orfas.Verifica(*b->fila);
+    }
+    EXPECT_GT(ate, kLimite);
+    EXPECT_LE(ate, kLimite + 2 * 11);
+    ASSERT_TRUE(b->fila->LocalizarCodigo(nsu));
+    EXPECT_EQ(b->fila->Mensagem(), kMensagemInterrompida);
+    EXPECT_EQ(Batimentos(*b, 100 + nsu), 0) << "o batimento do Host parado fica na tabela";
+
+    // A comes back: its answer is refused, the row keeps B's alone.
+    EXPECT_FALSE(a->fila->DefineHoraAprovacaoHost(nsu, a->a.relogio.Agora().SoHora(), "Processamento de NFe OK!"));
+    ASSERT_TRUE(b->fila->LocalizarCodigo(nsu));
+    EXPECT_TRUE(b->fila->HoraAprovacao().Zero());
+    EXPECT_EQ(b->fila->Mensagem(), kMensagemInterrompida);
+    // and its next beat writes its row again
+    a->Passa(1);
+    a->batimento.Bate();
+    EXPECT_EQ(Batimentos(*b, 100 + nsu), 1);
+  }
 }
 
-TEST_F(Orfas, ComOIPDeTodosRespondeQualquerIP) {
-  a.host.IPProcessamento = "127.0.0.1";
-  Linha(1, "09:00:00", "NFE3.10", "10.0.0.6");
-  Linha(2, "09:00:00", "NFE3.10", "10.0.0.7");
-  EXPECT_EQ(orfas.Verifica(*fila), 2);
+// Claims that name no Host with a heartbeat (a Host of an earlier version
+// writes none; a Host whose row is gone) are judged by how long this Host
+// has seen them claimed and unanswered, whatever time of day they carry.
+TEST_P(Orfas, PosseSemBatimentoContaDesdeQueFoiVista) {
+  auto b = Host(7);
+  const struct {
+    int32_t nsu;
+    const char* host;        // [Host da Analise]
+    const char* horaAnalise;
+  } casos[] = {{1, "NULL", "'23:50:00'"},   // "yesterday" by B's clock
+               {2, "NULL", "'09:05:12'"},   // 5 s ahead of B's clock
+               {3, "424242", "'09:00:00'"}};
+  for (const auto& c : casos) {
+    Pedido(*b, c.nsu);
+    Executa(*b, "UPDATE SolicitacaoFuncaoNFe SET [Hora da Analise] = " + std::string(c.horaAnalise) +
+                    ", [Host da Analise] = " + c.host + " WHERE NSU = " + std::to_string(c.nsu));
+  }
+  EXPECT_EQ(b->orfas.Verifica(*b->fila), 0);
+  b->Passa(kLimite);
+  EXPECT_EQ(b->orfas.Verifica(*b->fila), 0);
+  b->Passa(11);
+  EXPECT_EQ(b->orfas.Verifica(*b->fila), 3);
+  for (const auto& c : casos) EXPECT_TRUE(Cancelada(*b, c.nsu)) << c.nsu;
+  EXPECT_NE(b->a.ArquivoLog().find(" -       Solicitação 1 interrompida, cancelada pelo Host: " +
+                                   FormataHora(Valor(b->a.relogio.Agora()))),
+            std::string::npos)
+      << b->a.ArquivoLog();
 }
 
-TEST_F(Orfas, BancoForaDoArNaoDerrubaOHost) {
-  a.ctx.ConexaoBanco = nullptr;
-  EXPECT_EQ(orfas.Verifica(*fila), 0);
+// Rows that are not B's to answer, however long B watches them.
+TEST_P(Orfas, SoAsTomadasSemRespostaDoIPServido) {
+  auto a = Host(11);
+  auto b = Host(12);
+  a->batimento.Bate();
+  const struct {
+    int32_t nsu;
+    const char* comando;
+    const char* ip;
+    const char* outras;   // more columns set, or ""
+  } casos[] = {
+      {1, "ATV", "10.0.0.5", ""},               // a liveness check stays claimed for good
+      {2, "NFE3.10", "10.0.0.6", ""},           // another Host's IP
+      {3, "NFE3.10", "10.0.0.5", ", [Hora da Aprovacao] = '09:00:30'"},
+      {4, "NFE3.10", "10.0.0.5", ", [Hora do Cancelamento AC] = '09:01:00'"},
+      {5, "NFE3.10", "10.0.0.5", ", [Hora da Confirmacao AC] = '09:01:00'"},
+  };
+  for (const auto& c : casos) {
+    Pedido(*a, c.nsu, c.comando, c.ip);
+    Executa(*a, "UPDATE SolicitacaoFuncaoNFe SET [Hora da Analise] = '09:00:00', [Host da Analise] = 999" +
+                    std::string(c.outras) + " WHERE NSU = " + std::to_string(c.nsu));
+  }
+  Pedido(*a, 6);   // open: the poll loop serves it
+  for (int i = 0; i < 10; ++i) {
+    b->Passa(11);
+    EXPECT_EQ(b->orfas.Verifica(*b->fila), 0);
+  }
+  for (const auto& c : casos) EXPECT_FALSE(Cancelada(*b, c.nsu)) << c.nsu;
+  EXPECT_TRUE(b->fila->LocalizarCodigo(6));
+  EXPECT_TRUE(b->fila->HoraAnalise().Zero());
+
+  // With the IP of every computer, the other IP's row is B's too.
+  b->a.host.IPProcessamento = "127.0.0.1";
+  b->Passa(11);
+  EXPECT_EQ(b->orfas.Verifica(*b->fila), 0);   // first seen now
+  b->Passa(kLimite + 1);
+  EXPECT_EQ(b->orfas.Verifica(*b->fila), 1);
+  EXPECT_TRUE(Cancelada(*b, 2));
 }
+
+TEST_P(Orfas, BancoForaDoArNaoDerrubaOHost) {
+  auto b = Host(3);
+  b->a.ctx.ConexaoBanco = nullptr;
+  EXPECT_EQ(b->orfas.Verifica(*b->fila), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Motores, Orfas, ::testing::Values(Motor::Sqlite, Motor::PostgreSql),
+                         [](const auto& info) { return data::teste::NomeMotor(info.param); });
 
 }  // namespace
 }  // namespace velant

@@ -59,6 +59,13 @@ TEST(AmbienteHostTest, WiresTheRootTheRegistryAndTheLogIntoTheContext) {
 
   ctx.log.RegistraEvento("linha", true, false);
   EXPECT_EQ(tela.Eventos().back(), "linha");
+
+  // A registry file that cannot be read is in the log.
+  std::filesystem::remove(raiz / "r.reg");
+  std::filesystem::create_directory(raiz / "r.reg");
+  EXPECT_EQ(ctx.registro.LerRegistro(HKEY_CURRENT_USER, "nfe", "CNPJ"), "");
+  EXPECT_EQ(tela.Eventos().back(),
+            "     ** Erro na Rotina: LerRegistro - " + (raiz / "r.reg").string() + " não lido: não é um arquivo comum");
   EXPECT_TRUE(std::filesystem::is_directory(raiz / "C/KorvanePafEcf/NFe/VelantNFe/Log"));
 }
 

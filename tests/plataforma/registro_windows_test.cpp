@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "apoio/arquivos_teste.h"
 
@@ -143,6 +147,46 @@ TEST(RegistroWindowsTest, AChangedFileIsSeenAtTheNextCall) {
   EXPECT_EQ(registro.LerRegistro(HKEY_CURRENT_USER, "nfe", "Ambiente"), "2");
   std::filesystem::remove(arquivo);
   EXPECT_EQ(registro.LerRegistro(HKEY_CURRENT_USER, "nfe", "Ambiente"), "");
+}
+
+// A settings file that is there but cannot be read reads as "" like an
+// absent one, and is reported once, naming the file and why, until it reads
+// again. An absent file is no failure.
+TEST(RegistroWindowsTest, AnUnreadableFileIsReportedOnce) {
+  const struct {
+    const char* nome;
+    std::function<void(const std::filesystem::path&)> cria;
+    const char* motivo;   // empty: nothing to report
+  } casos[] = {
+      {"Pasta", [](const auto& p) { std::filesystem::create_directory(p); }, "não é um arquivo comum"},
+      {"Fila", [](const auto& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); }, "não é um arquivo comum"},
+      {"Ausente", [](const auto&) {}, ""},
+  };
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.nome);
+    PastaTemporaria pasta;
+    const auto arquivo = pasta.Caminho() / "registro.reg";
+    c.cria(arquivo);
+    RegistroWindows registro(arquivo);
+    std::vector<std::string> linhas;
+    registro.DefinirAvisoFalha([&](const std::string& linha) { linhas.push_back(linha); });
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(registro.LerRegistro(HKEY_CURRENT_USER, "nfe", "Ambiente"), "");
+    if (*c.motivo == '\0') {
+      EXPECT_TRUE(linhas.empty());
+      continue;
+    }
+    ASSERT_EQ(linhas.size(), 1u);
+    EXPECT_EQ(linhas[0], "     ** Erro na Rotina: LerRegistro - " + arquivo.string() + " não lido: " + c.motivo);
+
+    // Readable again, then unreadable again: reported anew.
+    std::filesystem::remove(arquivo);
+    GravarTudo(arquivo, "REGEDIT4\n[HKEY_CURRENT_USER\\nfe]\n\"Ambiente\"=\"2\"\n");
+    EXPECT_EQ(registro.LerRegistro(HKEY_CURRENT_USER, "nfe", "Ambiente"), "2");
+    std::filesystem::remove(arquivo);
+    c.cria(arquivo);
+    EXPECT_EQ(registro.LerRegistro(HKEY_CURRENT_USER, "nfe", "Ambiente"), "");
+    EXPECT_EQ(linhas.size(), 2u);
+  }
 }
 
 TEST(RegistroWindowsTest, DefaultFileFromOptionThenEnvironmentThenConfigHome) {
