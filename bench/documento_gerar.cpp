@@ -120,7 +120,7 @@ struct Host {
     auto antes = std::filesystem::last_write_time(raiz / "registro.reg") - std::chrono::hours(1);
     std::filesystem::last_write_time(raiz / "registro.reg", antes);
     ctx = std::make_unique<Contexto>(Contexto{ui, relogio, *caminhos, *ini, *registro, *log, host, atual, tabelas, vetores,
-                                              nullptr, nullptr, nullptr, {}});
+                                              nullptr, nullptr, nullptr, {}, {}});
     data::GarantirConfiguracaoBanco(*ini);
     conexao = std::make_unique<data::CConexaoNfe>(*ini, *caminhos, ui);
     gerador = std::make_unique<GeradorXmlNFe>(*caminhos, registro.get());
