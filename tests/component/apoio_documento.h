@@ -71,19 +71,18 @@ inline void Preenche(std::vector<std::string>& vetor, std::initializer_list<std:
 inline std::vector<std::string> ItemCrt3() {
   auto p = Vazio(kSlotsProduto);
   Preenche(p, {{Produto::cProd, "P001"}, {Produto::cEAN, "7891234567895"}, {Produto::xProd, "PRODUTO DE TESTE"},
-               {Produto::NCM, "84713012"}, {Produto::CFOP, "5102"}, {Produto::uCom, "UN"},
-              {Produto::qCom, "2.0000"}, {Produto::vUnCom, "50.0000"}, {Produto::vProd, "100.00"},
-              {Produto::cEANTrib, "7891234567895"}, {Produto::uTrib, "UN"}, {Produto::qTrib, "2.0000"},
-              {Produto::vUnTrib, "50.0000"}, {Produto::vFrete, "0.00"}, {Produto::vSeg, "0.00"},
-              {Produto::vDesc, "0.00"}, {Produto::orig, "0"}, {Produto::CSTouCSOSN, "00"}, {Produto::modBC, "2"},
-              {Produto::vBC, "100.00"}, {Produto::pICMS, "18.00"}, {Produto::vICMS, "18.00"},
-              {Produto::CST_PIS, "01"}, {Produto::vBC_PIS, "100.00"}, {Produto::pPIS, "1.65"}, {Produto::vPIS, "1.65"},
-              {Produto::CST_COFINS, "01"}, {Produto::vBC_COFINS, "100.00"}, {Produto::pCOFINS, "7.60"},
-              {Produto::vCOFINS, "7.60"}, {Produto::vAliqProd_COFINS, "0.0000"}, {Produto::vAliqProd_PIS, "0.0000"},
-              {Produto::pMVAST, "0.00"},
-              {Produto::pRedBCST, "0.00"}, {Produto::vBCST, "0.00"}, {Produto::pICMSST, "0.00"},
-              {Produto::vICMSST, "0.00"}, {Produto::pRedBC, "0.00"}, {Produto::indTot, "1"},
-              {Produto::vOutro, "0.00"}});
+               {Produto::NCM, "84713012"}, {Produto::CFOP, "5102"}, {Produto::uCom, "UN"}, {Produto::qCom, "2.0000"},
+               {Produto::vUnCom, "50.0000"}, {Produto::vProd, "100.00"}, {Produto::cEANTrib, "7891234567895"},
+               {Produto::uTrib, "UN"}, {Produto::qTrib, "2.0000"}, {Produto::vUnTrib, "50.0000"},
+               {Produto::vFrete, "0.00"}, {Produto::vSeg, "0.00"}, {Produto::vDesc, "0.00"}, {Produto::orig, "0"},
+               {Produto::CSTouCSOSN, "00"}, {Produto::modBC, "2"}, {Produto::vBC, "100.00"}, {Produto::pICMS, "18.00"},
+               {Produto::vICMS, "18.00"}, {Produto::CST_PIS, "01"}, {Produto::vBC_PIS, "100.00"},
+               {Produto::pPIS, "1.65"}, {Produto::vPIS, "1.65"}, {Produto::CST_COFINS, "01"},
+               {Produto::vBC_COFINS, "100.00"}, {Produto::pCOFINS, "7.60"}, {Produto::vCOFINS, "7.60"},
+               {Produto::vAliqProd_COFINS, "0.0000"}, {Produto::vAliqProd_PIS, "0.0000"}, {Produto::pMVAST, "0.00"},
+               {Produto::pRedBCST, "0.00"}, {Produto::vBCST, "0.00"}, {Produto::pICMSST, "0.00"},
+               {Produto::vICMSST, "0.00"}, {Produto::pRedBC, "0.00"}, {Produto::indTot, "1"},
+               {Produto::vOutro, "0.00"}});
   return p;
 }
 
@@ -91,50 +90,44 @@ inline std::vector<std::string> ItemCrt3() {
 // production, normal regime, to a domestic company.
 inline VetoresNFe NotaExemplo() {
   VetoresNFe v;
-  Preenche(v.gVetorIde = Vazio(kSlotsIde), {{Ide::cUF, "35"}, {Ide::cNF, "123"}, {Ide::natOp, "VENDA DE MERCADORIA"},
-                                            {Ide::indPag, "0"}, {Ide::mod, "55"}, {Ide::serie, "1"}, {Ide::nNF, "123"},
-            {Ide::dhEmi, "15/01/2016 10:30:00"}, {Ide::dhSaiEnt, "15/01/2016 11:00:00"}, {Ide::tpNF, "1"},
-            {Ide::cMunFG, "3550308"}, {Ide::tpEmis, "1"},
-            {Ide::finNFe, "1"}, {Ide::indFinal, "0"}, {Ide::idDest, "1"}, {Ide::indPres, "1"}});
-  Preenche(v.gVetorEmitente = Vazio(kSlotsEmitente), {{Emitente::xNome, "EMPRESA TESTE LTDA"},
-                                                      {Emitente::xFant, "LOJA TESTE"},
-                                                      {Emitente::xLgr, "RUA DAS FLORES"}, {Emitente::nro, "100"},
-                                                      {Emitente::xBairro, "CENTRO"},
-            {Emitente::cMun, "3550308"}, {Emitente::xMun, "SAO PAULO"}, {Emitente::CEP, "01310100"},
-            {Emitente::fone, "1133334444"}, {Emitente::IE, "123456789012"}, {Emitente::CRT, "3"}});
-  Preenche(v.gVetorDestinatario = Vazio(kSlotsDestinatario), {{Destinatario::CNPJouCPF, "44555666000181"},
-                                                              {Destinatario::xNome, "CLIENTE EXEMPLO S A"},
-                                                              {Destinatario::xLgr, "AV PAULISTA 1000"},
-                                                              {Destinatario::xBairro, "BELA VISTA"},
-            {Destinatario::cMun, "3550308"}, {Destinatario::xMun, "SAO PAULO"}, {Destinatario::UF, "SP"},
-            {Destinatario::CEP, "01310200"}, {Destinatario::cPais, "1058"}, {Destinatario::xPais, "BRASIL"},
-            {Destinatario::fone, "1155556666"}, {Destinatario::IE, "987654321098"}, {Destinatario::indIEDest, "1"}});
+  v.gVetorIde = Vazio(kSlotsIde);
+  Preenche(v.gVetorIde, {{Ide::cUF, "35"}, {Ide::cNF, "123"}, {Ide::natOp, "VENDA DE MERCADORIA"}, {Ide::indPag, "0"},
+                         {Ide::mod, "55"}, {Ide::serie, "1"}, {Ide::nNF, "123"}, {Ide::dhEmi, "15/01/2016 10:30:00"},
+                         {Ide::dhSaiEnt, "15/01/2016 11:00:00"}, {Ide::tpNF, "1"}, {Ide::cMunFG, "3550308"},
+                         {Ide::tpEmis, "1"}, {Ide::finNFe, "1"}, {Ide::indFinal, "0"}, {Ide::idDest, "1"},
+                         {Ide::indPres, "1"}});
+  v.gVetorEmitente = Vazio(kSlotsEmitente);
+  Preenche(v.gVetorEmitente, {{Emitente::xNome, "EMPRESA TESTE LTDA"}, {Emitente::xFant, "LOJA TESTE"},
+                              {Emitente::xLgr, "RUA DAS FLORES"}, {Emitente::nro, "100"}, {Emitente::xBairro, "CENTRO"},
+                              {Emitente::cMun, "3550308"}, {Emitente::xMun, "SAO PAULO"}, {Emitente::CEP, "01310100"},
+                              {Emitente::fone, "1133334444"}, {Emitente::IE, "123456789012"}, {Emitente::CRT, "3"}});
+  v.gVetorDestinatario = Vazio(kSlotsDestinatario);
+  Preenche(v.gVetorDestinatario, {{Destinatario::CNPJouCPF, "44555666000181"},
+                                  {Destinatario::xNome, "CLIENTE EXEMPLO S A"},
+                                  {Destinatario::xLgr, "AV PAULISTA 1000"}, {Destinatario::xBairro, "BELA VISTA"},
+                                  {Destinatario::cMun, "3550308"}, {Destinatario::xMun, "SAO PAULO"},
+                                  {Destinatario::UF, "SP"}, {Destinatario::CEP, "01310200"},
+                                  {Destinatario::cPais, "1058"}, {Destinatario::xPais, "BRASIL"},
+                                  {Destinatario::fone, "1155556666"}, {Destinatario::IE, "987654321098"},
+                                  {Destinatario::indIEDest, "1"}});
   v.gQtdItens = 1;
   v.gVetorProdutos = {ItemCrt3()};
-  Preenche(v.gVetorTotais = Vazio(kSlotsTotais), {{Totais::vBC, "100.00"},
-                                        {Totais::vICMS, "18.00"},
-                                        {Totais::vBCST, "0.00"},
-                                        {Totais::vST, "0.00"},
-                                        {Totais::vProd, "100.00"},
-                                        {Totais::vFrete, "0.00"},
-                                        {Totais::vSeg, "0.00"},
-                                        {Totais::vDesc, "0.00"},
-                                        {Totais::vII, "0.00"},
-                                        {Totais::vIPI, "0.00"},
-                                        {Totais::vPIS, "1.65"},
-                                        {Totais::vCOFINS, "7.60"},
-                                        {Totais::vOutro, "0.00"},
-                                        {Totais::vNF, "100.00"},
-                                        {Totais::vICMSDeson, "0.00"}});
-  Preenche(v.gVetorTransporte = Vazio(kSlotsTransporte), {{Transporte::modFrete, "9"},
-                                                          {Transporte::UF_veicTransp, " "},
-                                                          {Transporte::pesoL, "0.000"}, {Transporte::pesoB, "0.000"}});
+  v.gVetorTotais = Vazio(kSlotsTotais);
+  Preenche(v.gVetorTotais, {{Totais::vBC, "100.00"}, {Totais::vICMS, "18.00"}, {Totais::vBCST, "0.00"},
+                            {Totais::vST, "0.00"}, {Totais::vProd, "100.00"}, {Totais::vFrete, "0.00"},
+                            {Totais::vSeg, "0.00"}, {Totais::vDesc, "0.00"}, {Totais::vII, "0.00"},
+                            {Totais::vIPI, "0.00"}, {Totais::vPIS, "1.65"}, {Totais::vCOFINS, "7.60"},
+                            {Totais::vOutro, "0.00"}, {Totais::vNF, "100.00"}, {Totais::vICMSDeson, "0.00"}});
+  v.gVetorTransporte = Vazio(kSlotsTransporte);
+  Preenche(v.gVetorTransporte, {{Transporte::modFrete, "9"}, {Transporte::UF_veicTransp, " "},
+                                {Transporte::pesoL, "0.000"}, {Transporte::pesoB, "0.000"}});
   v.gQtdDuplicatas = 0;
   v.gQtdFaturas = -1;
   v.gVetorFaturas = {Vazio(kSlotsFatura)};
   Preenche(v.gVetorFaturas[Fatura::kLinhaFatura], {{Fatura::nFat, "123"}, {Fatura::vOrig, "100.00"},
                                                    {Fatura::vLiq, "100.00"}});
-  Preenche(v.gVetorInfAdic = Vazio(kSlotsInfAdic), {{InfAdic::infCpl, "Vendedor: JOAO;;"}});
+  v.gVetorInfAdic = Vazio(kSlotsInfAdic);
+  Preenche(v.gVetorInfAdic, {{InfAdic::infCpl, "Vendedor: JOAO;;"}});
   v.gVetorAutXML = Vazio(kSlotsAutXML);
   return v;
 }

@@ -374,8 +374,7 @@ INSTANTIATE_TEST_SUITE_P(
                    auto& d = v.gVetorDestinatario;
                    Preenche(d, {{Destinatario::CNPJouCPF, ""}, {Destinatario::xNome, "FOREIGN BUYER INC"},
                                 {Destinatario::cMun, "9999999"}, {Destinatario::xMun, "EXTERIOR"},
-                                {Destinatario::UF, "EX"},
-                                {Destinatario::CEP, ""}, {Destinatario::cPais, "2496"},
+                                {Destinatario::UF, "EX"}, {Destinatario::CEP, ""}, {Destinatario::cPais, "2496"},
                                 {Destinatario::xPais, "ESTADOS UNIDOS"}, {Destinatario::fone, ""},
                                 {Destinatario::IE, ""}});
                    d[Destinatario::indIEDest] = "9";
@@ -410,10 +409,9 @@ INSTANTIATE_TEST_SUITE_P(
         CasoNota{"Combustivel",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
                    Preenche(Item(v), {{Produto::NCM, "27101259"}, {Produto::CFOP, "5656"}, {Produto::uCom, "L"},
-                                      {Produto::uTrib, "L"}, {Produto::qCom, "40.5000"},
-                                      {Produto::qTrib, "40.5000"}, {Produto::vUnCom, "2.4691"},
-                                      {Produto::vUnTrib, "2.4691"}, {Produto::CSTouCSOSN, "60"},
-                                      {Produto::cProdANP, "320102001"},
+                                      {Produto::uTrib, "L"}, {Produto::qCom, "40.5000"}, {Produto::qTrib, "40.5000"},
+                                      {Produto::vUnCom, "2.4691"}, {Produto::vUnTrib, "2.4691"},
+                                      {Produto::CSTouCSOSN, "60"}, {Produto::cProdANP, "320102001"},
                                       {Produto::qTemp, "40.5000"}, {Produto::UFCons, "GO"}, {Produto::cEAN, ""},
                                       {Produto::cEANTrib, ""}});
                    IcmsNosTotais(v);
@@ -528,14 +526,13 @@ INSTANTIATE_TEST_SUITE_P(
                  745},
         CasoNota{"TransportadorEVolumes",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
-                   Preenche(v.gVetorTransporte, {{Transporte::modFrete, "0"},
-                                                 {Transporte::CNPJouCPF, "12345678000195"},
+                   Preenche(v.gVetorTransporte, {{Transporte::modFrete, "0"}, {Transporte::CNPJouCPF, "12345678000195"},
                                                  {Transporte::xNome, "TRANSPORTADORA X"},
-                                                 {Transporte::IE, "112233445566"},
-                             {Transporte::xEnder, "RUA A, 10"}, {Transporte::xMun, "CAMPINAS"},
-                             {Transporte::UF, "SP"}, {Transporte::placa, "abc-1234"},
-                             {Transporte::UF_veicTransp, " SP"}, {Transporte::qVol, "3"},
-                             {Transporte::esp, "CAIXA"}, {Transporte::pesoL, "12.500"}, {Transporte::pesoB, "13.000"}});
+                                                 {Transporte::IE, "112233445566"}, {Transporte::xEnder, "RUA A, 10"},
+                                                 {Transporte::xMun, "CAMPINAS"}, {Transporte::UF, "SP"},
+                                                 {Transporte::placa, "abc-1234"}, {Transporte::UF_veicTransp, " SP"},
+                                                 {Transporte::qVol, "3"}, {Transporte::esp, "CAIXA"},
+                                                 {Transporte::pesoL, "12.500"}, {Transporte::pesoB, "13.000"}});
                  },
                  {"<transp><modFrete>0</modFrete><transporta><CNPJ>12345678000195</CNPJ>"
                   "<xNome>TRANSPORTADORA X</xNome><IE>112233445566</IE><xEnder>RUA A, 10</xEnder>"

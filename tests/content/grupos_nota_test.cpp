@@ -105,9 +105,9 @@ Slots Dest(const char* uf, const char* cgc, const char* nome, const char* mun, c
   return Vazios({Destinatario::nro, Destinatario::xCpl},
                 {{Destinatario::CNPJouCPF, cgc}, {Destinatario::xNome, nome}, {Destinatario::xMun, mun},
                  {Destinatario::IE, ie}, {Destinatario::indIEDest, ind}, {Destinatario::xLgr, "RUA A"},
-                 {Destinatario::xBairro, "CENTRO"}, {Destinatario::cMun, "3550308"},
-                 {Destinatario::UF, uf}, {Destinatario::CEP, "01001000"}, {Destinatario::cPais, "1058"},
-                 {Destinatario::xPais, "BRASIL"}, {Destinatario::fone, "1133334444"}});
+                 {Destinatario::xBairro, "CENTRO"}, {Destinatario::cMun, "3550308"}, {Destinatario::UF, uf},
+                 {Destinatario::CEP, "01001000"}, {Destinatario::cPais, "1058"}, {Destinatario::xPais, "BRASIL"},
+                 {Destinatario::fone, "1133334444"}});
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -175,23 +175,23 @@ INSTANTIATE_TEST_SUITE_P(
                  {{Totais::vBC, "0.00"}, {Totais::vICMS, "0.00"}, {Totais::vPIS, "0.00"}, {Totais::vCOFINS, "0.00"},
                   {Totais::vBCST, "50.00"}, {Totais::vIPI, "4.00"}, {Totais::vNF, "122.00"}}},
         // Entry (0), exit (1) or other: which discount is taken and whether it goes back on the products.
-        CasoSlot{"EntradaDescontoPe", Totais, Desconto("0", "3", "5"), {{Totais::vDesc, "3.00"},
-                                                                        {Totais::vProd, "95.00"}}},
-        CasoSlot{"EntradaDescontoPd", Totais, Desconto("0", "0", "5"), {{Totais::vDesc, "5.00"},
-                                                                        {Totais::vProd, "100.00"}}},
-        CasoSlot{"EntradaSemDesconto", Totais, Desconto("0", "0", "0"), {{Totais::vDesc, "0.00"},
-                                                                         {Totais::vProd, "95.00"}}},
-        CasoSlot{"SaidaDescontoPe", Totais, Desconto("1", "3", "5"), {{Totais::vDesc, "3.00"},
-                                                                      {Totais::vProd, "95.00"}}},
-        CasoSlot{"SaidaDescontoPd", Totais, Desconto("1", "0", "5"), {{Totais::vDesc, "5.00"},
-                                                                      {Totais::vProd, "100.00"}}},
-        CasoSlot{"SaidaSemDesconto", Totais, Desconto("1", "0", "0"), {{Totais::vDesc, "0.00"},
-                                                                       {Totais::vProd, "95.00"}}},
-        CasoSlot{"Tipo2DescontoPd", Totais, Desconto("2", "0", "5"), {{Totais::vDesc, "5.00"},
-                                                                      {Totais::vProd, "100.00"}}},
+        CasoSlot{"EntradaDescontoPe", Totais, Desconto("0", "3", "5"),
+                 {{Totais::vDesc, "3.00"}, {Totais::vProd, "95.00"}}},
+        CasoSlot{"EntradaDescontoPd", Totais, Desconto("0", "0", "5"),
+                 {{Totais::vDesc, "5.00"}, {Totais::vProd, "100.00"}}},
+        CasoSlot{"EntradaSemDesconto", Totais, Desconto("0", "0", "0"),
+                 {{Totais::vDesc, "0.00"}, {Totais::vProd, "95.00"}}},
+        CasoSlot{"SaidaDescontoPe", Totais, Desconto("1", "3", "5"),
+                 {{Totais::vDesc, "3.00"}, {Totais::vProd, "95.00"}}},
+        CasoSlot{"SaidaDescontoPd", Totais, Desconto("1", "0", "5"),
+                 {{Totais::vDesc, "5.00"}, {Totais::vProd, "100.00"}}},
+        CasoSlot{"SaidaSemDesconto", Totais, Desconto("1", "0", "0"),
+                 {{Totais::vDesc, "0.00"}, {Totais::vProd, "95.00"}}},
+        CasoSlot{"Tipo2DescontoPd", Totais, Desconto("2", "0", "5"),
+                 {{Totais::vDesc, "5.00"}, {Totais::vProd, "100.00"}}},
         // tpNF 1, both discounts summed: a Null makes both sums fail.
-        CasoSlot{"DescontoNulo", Totais, {{"TotalDescontoPe", kNulo}}, {{Totais::vDesc, "0.00"},
-                                                                        {Totais::vProd, "0.00"}}},
+        CasoSlot{"DescontoNulo", Totais, {{"TotalDescontoPe", kNulo}},
+                 {{Totais::vDesc, "0.00"}, {Totais::vProd, "0.00"}}},
         CasoSlot{"SemServicos", Totais, {},
                  Vazios({Totais::vServ, Totais::vBC_ISS, Totais::vISS, Totais::vPIS_ISS, Totais::vCOFINS_ISS})},
         CasoSlot{"Servicos", Totais,
@@ -208,8 +208,8 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     Item, Slot,
     ::testing::Values(
-        CasoSlot{"Ean13", Produto, {{"CodBarras", T("7891234567895")}}, {{Produto::cEAN, "7891234567895"},
-                                                                         {Produto::cEANTrib, "7891234567895"}}},
+        CasoSlot{"Ean13", Produto, {{"CodBarras", T("7891234567895")}},
+                 {{Produto::cEAN, "7891234567895"}, {Produto::cEANTrib, "7891234567895"}}},
         CasoSlot{"EanPrefixo2", Produto, {{"CodBarras", T("2891234567895")}},
                  Vazios({Produto::cEAN, Produto::cEANTrib})},
         CasoSlot{"Ean8", Produto, {{"CodBarras", T("78912345")}}, Vazios({Produto::cEAN, Produto::cEANTrib})},
@@ -220,8 +220,8 @@ INSTANTIATE_TEST_SUITE_P(
                   {"DescontoProd", kNulo}},
                  {{Produto::xProd, "PAO D\u00B4AGUA GRANDE"}, {Produto::vFrete, "0.00"}, {Produto::vSeg, "0.00"},
                   {Produto::vDesc, "0.00"}}},
-        CasoSlot{"CreditoSnSemTaxa", Produto, {{"CodSitTrib", T("101")}}, {{Produto::pCredSN, "0.00"},
-                                                                           {Produto::vCredICMSSN, "0.00"}}, {}, "1"}),
+        CasoSlot{"CreditoSnSemTaxa", Produto, {{"CodSitTrib", T("101")}},
+                 {{Produto::pCredSN, "0.00"}, {Produto::vCredICMSSN, "0.00"}}, {}, "1"}),
     [](const auto& i) { return std::string(i.param.nome); });
 
 // --- Identification ---------------------------------------------------------
