@@ -28,13 +28,11 @@ bool CfopCombustivel(const std::string& cfop) {
 namespace conteudo {
 
 void PreencheCombustivelItem(const data::Recordset& nota, std::vector<std::string>& linha) {
-  linha[92] = linha[93] = linha[94] = linha[95] = linha[132] = "";
   if (CfopCombustivel(BrutoDe(nota, "CFOP"))) {
-    linha[92] = BrutoDe(nota, "CodigoANP");
-    linha[93] = "";
-    linha[94] = FormataDecimal4(BrutoDe(nota, "qntprod"));
-    linha[95] = BrutoDe(nota, "ufcli");
-    linha[132] = "";
+    linha[Produto::cProdANP] = BrutoDe(nota, "CodigoANP");
+    linha[Produto::CODIF] = "";
+    linha[Produto::qTemp] = FormataDecimal4(BrutoDe(nota, "qntprod"));
+    linha[Produto::UFCons] = BrutoDe(nota, "ufcli");
   }
 }
 

@@ -38,79 +38,70 @@ void Gera_dados_destinatario(Contexto& ctx) {
 
     bool exterior = Igual(nota.Value("ufcli"), Valor("EX"));
     if (homologacao && exterior) {
-      v[0] = "";
-      v[1] = kNomeHomologacao;
-      v[7] = "EXTERIOR";
-      v[13] = "";
+      v[Destinatario::CNPJouCPF] = "";
+      v[Destinatario::xNome] = kNomeHomologacao;
+      v[Destinatario::xMun] = "EXTERIOR";
+      v[Destinatario::IE] = "";
     } else if (producao && exterior) {
-      v[0] = "";
-      v[1] = LimpoDe(nota, "RazaoSocialCli");
-      v[7] = "EXTERIOR";
-      v[13] = DigitosDe(nota, "iecli");
+      v[Destinatario::CNPJouCPF] = "";
+      v[Destinatario::xNome] = LimpoDe(nota, "RazaoSocialCli");
+      v[Destinatario::xMun] = "EXTERIOR";
+      v[Destinatario::IE] = DigitosDe(nota, "iecli");
     } else if (homologacao && !exterior) {
-      v[0] = kCnpjHomologacao;
-      v[1] = kNomeHomologacao;
-      v[7] = LimpoDe(nota, "NomeMunCli");
-      v[13] = "";
+      v[Destinatario::CNPJouCPF] = kCnpjHomologacao;
+      v[Destinatario::xNome] = kNomeHomologacao;
+      v[Destinatario::xMun] = LimpoDe(nota, "NomeMunCli");
+      v[Destinatario::IE] = "";
     } else {
       xFaseLog = 60;
-      v[0] = ValorDe(nota, "CgcCli");
-      v[1] = LimpoDe(nota, "RazaoSocialCli");
-      v[7] = LimpoDe(nota, "NomeMunCli");
-      v[13] = DigitosDe(nota, "iecli");
+      v[Destinatario::CNPJouCPF] = ValorDe(nota, "CgcCli");
+      v[Destinatario::xNome] = LimpoDe(nota, "RazaoSocialCli");
+      v[Destinatario::xMun] = LimpoDe(nota, "NomeMunCli");
+      v[Destinatario::IE] = DigitosDe(nota, "iecli");
     }
 
     xFaseLog = 70;
-    v[2] = LimpoDe(nota, "LogradouroCli");
-    v[3] = "";
-    v[4] = "";
-    v[5] = LimpoDe(nota, "bairrocli");
-    v[6] = ValorDe(nota, "CodMunCli");
+    v[Destinatario::xLgr] = LimpoDe(nota, "LogradouroCli");
+    v[Destinatario::nro] = "";   // the request carries no number or complement of the recipient's address
+    v[Destinatario::xCpl] = "";
+    v[Destinatario::xBairro] = LimpoDe(nota, "bairrocli");
+    v[Destinatario::cMun] = ValorDe(nota, "CodMunCli");
 
     xFaseLog = 80;
-    v[8] = ValorDe(nota, "ufcli");
-    v[9] = ValorDe(nota, "cepcli");
-    v[10] = ValorDe(nota, "CodPaisCli");
-    v[11] = LimpoDe(nota, "NomePaisCli");
-    v[12] = ValorCampo(nota, MeioOuNulo(nota.Value("telefonecli"), 2, 999));
+    v[Destinatario::UF] = ValorDe(nota, "ufcli");
+    v[Destinatario::CEP] = ValorDe(nota, "cepcli");
+    v[Destinatario::cPais] = ValorDe(nota, "CodPaisCli");
+    v[Destinatario::xPais] = LimpoDe(nota, "NomePaisCli");
+    v[Destinatario::fone] = ValorCampo(nota, MeioOuNulo(nota.Value("telefonecli"), 2, 999));
 
     xFaseLog = 90;
     if (Diferente(nota.Value("codsuframacl"), Valor(int32_t{0})) && !nota.Eof()) {
-      v[14] = ValorDe(nota, "codsuframacl");
+      v[Destinatario::ISUF] = ValorDe(nota, "codsuframacl");
     } else {
-      v[14] = "";
+      v[Destinatario::ISUF] = "";
     }
-    v[15] = "";
 
-    xFaseLog = 100;
-    for (int i = 21; i <= 24; ++i) v[i] = "";
-    xFaseLog = 110;
-    for (int i = 25; i <= 28; ++i) v[i] = "";
-    xFaseLog = 160;
-    for (int i = 29; i <= 32; ++i) v[i] = "";
     xFaseLog = 170;
-    for (int i = 33; i <= 36; ++i) v[i] = "";
 
     // State-registration indicator: a CPF or an exempt registration is "9";
     // homologation sends "2" for a recipient in the country.
-    v[37] = "1";
+    v[Destinatario::indIEDest] = "1";
     const Valor& cgc = nota.Value("CgcCli");
     const Valor& ie = nota.Value("iecli");
     if (!cgc.ENulo() && Len(CStr(cgc)) == 11) {
-      v[37] = "9";
+      v[Destinatario::indIEDest] = "9";
     } else if (!ie.ENulo() && Like(UCase(CStr(ie)), "ISENT*")) {
-      v[37] = "9";
-      v[13] = "";
+      v[Destinatario::indIEDest] = "9";
+      v[Destinatario::IE] = "";
     } else {
-      v[37] = "1";
+      v[Destinatario::indIEDest] = "1";
     }
-    if (homologacao) v[37] = "2";
+    if (homologacao) v[Destinatario::indIEDest] = "2";
     // A recipient abroad has no state registration: never a contributor.
-    if (exterior) v[37] = "9";
+    if (exterior) v[Destinatario::indIEDest] = "9";
     // A non-contributor buys as final consumer; the authority refuses otherwise.
     auto& ide = ctx.vetores.gVetorIde;
-    if (v[37] == "9" && ide.size() > 14) ide[14] = "1";
-    v[38] = "";
+    if (v[Destinatario::indIEDest] == "9" && ide.size() > Ide::indFinal) ide[Ide::indFinal] = "1";
 
     ctx.log.RegistraEvento("        Gerado vetor Destinatário!", true, false);
   } catch (const std::exception& erro) {

@@ -18,27 +18,24 @@ void Gera_dados_emitente(Contexto& ctx) {
   v.assign(kSlotsEmitente, std::string());
   const data::Recordset& nota = ctx.tabelas.TabelaNota;
 
-  Tenta([&] { v[0] = conteudo::LimpoDe(nota, "RazaoSocialemp"); });
-  Tenta([&] { v[1] = conteudo::LimpoDe(nota, "nomefantasiaemp"); });
-  Tenta([&] { v[2] = conteudo::LimpoDe(nota, "logradouroemp"); });
-  Tenta([&] { v[3] = conteudo::ValorDe(nota, "numlgremp"); });
-  Tenta([&] { v[4] = conteudo::ValorDe(nota, "cplemp"); });
-  Tenta([&] { v[5] = conteudo::LimpoDe(nota, "bairroemp"); });
-  Tenta([&] { v[6] = conteudo::ValorDe(nota, "CodMunEmp"); });
-  Tenta([&] { v[7] = conteudo::LimpoDe(nota, "NomeMunEmp"); });
-  Tenta([&] { v[8] = conteudo::ValorDe(nota, "cepemp"); });
+  Tenta([&] { v[Emitente::xNome] = conteudo::LimpoDe(nota, "RazaoSocialemp"); });
+  Tenta([&] { v[Emitente::xFant] = conteudo::LimpoDe(nota, "nomefantasiaemp"); });
+  Tenta([&] { v[Emitente::xLgr] = conteudo::LimpoDe(nota, "logradouroemp"); });
+  Tenta([&] { v[Emitente::nro] = conteudo::ValorDe(nota, "numlgremp"); });
+  Tenta([&] { v[Emitente::xCpl] = conteudo::ValorDe(nota, "cplemp"); });
+  Tenta([&] { v[Emitente::xBairro] = conteudo::LimpoDe(nota, "bairroemp"); });
+  Tenta([&] { v[Emitente::cMun] = conteudo::ValorDe(nota, "CodMunEmp"); });
+  Tenta([&] { v[Emitente::xMun] = conteudo::LimpoDe(nota, "NomeMunEmp"); });
+  Tenta([&] { v[Emitente::CEP] = conteudo::ValorDe(nota, "cepemp"); });
   // The phone without its first character (the opening parenthesis of "(11)...").
-  Tenta([&] { v[9] = ValorCampo(nota, conteudo::MeioOuNulo(nota.Value("telefoneemp"), 2, 999)); });
-  Tenta([&] { v[10] = conteudo::DigitosDe(nota, "ieemp"); });
-  Tenta([&] { v[11] = ""; });
-  Tenta([&] { v[12] = ""; });
-  Tenta([&] { v[13] = ""; });
+  Tenta([&] { v[Emitente::fone] = ValorCampo(nota, conteudo::MeioOuNulo(nota.Value("telefoneemp"), 2, 999)); });
+  Tenta([&] { v[Emitente::IE] = conteudo::DigitosDe(nota, "ieemp"); });
 
   // A regime that does not convert fails the test and so gives "1".
   if (Se([&] { return CInt(Valor(ctx.atual.RegimeTributario)) == 1; })) {
-    Tenta([&] { v[14] = "1"; });
+    v[Emitente::CRT] = "1";
   } else {
-    Tenta([&] { v[14] = "3"; });
+    v[Emitente::CRT] = "3";
   }
 }
 

@@ -26,10 +26,10 @@ void Gera_dados_faturas(Contexto& ctx) {
     if (vet.gQtdDuplicatas - 1 > std::numeric_limits<int16_t>::max()) Levanta(CodigoErro::Estouro);
     vet.gQtdFaturas = static_cast<int16_t>(vet.gQtdDuplicatas - 1);
 
-    auto& fatura = vet.gVetorFaturas[0];
-    fatura[0] = conteudo::Elemento(vet.gVetorIde, 6);
-    fatura[1] = conteudo::Elemento(vet.gVetorTotais, 13);
-    fatura[2] = conteudo::Elemento(vet.gVetorTotais, 13);
+    auto& fatura = vet.gVetorFaturas[Fatura::kLinhaFatura];
+    fatura[Fatura::nFat] = conteudo::Elemento(vet.gVetorIde, Ide::nNF);
+    fatura[Fatura::vOrig] = conteudo::Elemento(vet.gVetorTotais, Totais::vNF);
+    fatura[Fatura::vLiq] = conteudo::Elemento(vet.gVetorTotais, Totais::vNF);
 
     // With no instalment counted the walk has nothing to write and must not
     // wait for an end it never moves to.
@@ -38,11 +38,11 @@ void Gera_dados_faturas(Contexto& ctx) {
         if (r > std::numeric_limits<int16_t>::max()) Levanta(CodigoErro::Estouro);
         vet.gLinhaVetor = static_cast<int16_t>(r);
         auto& linha = vet.gVetorFaturas[static_cast<size_t>(r)];
-        linha[3] = CStr(duplicatas.Value("NumDupl"));
+        linha[Fatura::nDup] = CStr(duplicatas.Value("NumDupl"));
         const Valor& vencimento = duplicatas.Value("DtVenc");
         if (vencimento.ENulo()) Levanta(CodigoErro::UsoInvalidoDeNull);
-        linha[4] = Format(vencimento, "yyyy-mm-dd");
-        linha[5] = FormataDecimal2(duplicatas.Value("ValorVenc"));
+        linha[Fatura::dVenc] = Format(vencimento, "yyyy-mm-dd");
+        linha[Fatura::vDup] = FormataDecimal2(duplicatas.Value("ValorVenc"));
         duplicatas.MoveNext();
       }
     }
@@ -57,8 +57,8 @@ void Gera_dados_faturas(Contexto& ctx) {
 void Gera_dados_autXML(Contexto& ctx) {
   try {
     ctx.log.RegistraEvento("        Gerando vetor autXML...", true, false);
+    // No reader is authorised: every slot stays empty.
     ctx.vetores.gVetorAutXML.assign(kSlotsAutXML, std::string());
-    ctx.vetores.gVetorAutXML[0] = "";
     ctx.log.RegistraEvento("        Gerado vetor autXML!", true, false);
   } catch (const std::exception& erro) {
     ctx.log.RegistraEvento("     ** Erro na Rotina: Gera_dados_autXML - " + conteudo::DescricaoErro(erro), true,

@@ -45,15 +45,15 @@ void Gera_dados_infAdic(Contexto& ctx) {
   const SolicitacaoAtual& estado = ctx.atual;
   std::string T;
 
+  // The seller is optional: TabelaNota has no such column, and a Null or
+  // missing one only leaves the seller out.
   std::string vendedor;
-  Tenta([&] { vendedor = CStr(nota.Value("NomeVendedor")); });
-  if (Se([&] { return vendedor != ""; })) {
-    Tenta([&] { T += "Vendedor: " + vendedor + ";"; });
-  }
+  Tenta([&] { vendedor = conteudo::OpcionalDe(nota, "NomeVendedor"); });
+  if (vendedor != "") T += "Vendedor: " + vendedor + ";";
 
   // The key is grouped from its digits: a key the front end sends already
   // formatted would otherwise have its own separators laid into the groups.
-  if (Se([&] { return estado.ChaveReferenciada != "" && estado.IndicadorDevolucao == "SIM"; })) {
+  if (estado.ChaveReferenciada != "" && estado.IndicadorDevolucao == "SIM") {
     Tenta([&] {
       T += "CHAVE DA NFE DEVOLVIDA: " + ChaveEmGrupos(SomenteNumeros(Valor(estado.ChaveReferenciada))) + ";";
     });
@@ -66,27 +66,14 @@ void Gera_dados_infAdic(Contexto& ctx) {
     T += ValorCampo(nota, Valor(RemoveAcentos(Valor(texto))));
   });
 
-  if (Se([&] { return T == ""; })) {
-    Tenta([&] { T = "-"; });
-  }
+  if (T == "") T = "-";
 
-  Tenta([&] { v[0] = ""; });
-  if (Se([&] { return ValorCampo(nota, Valor(RemoveAcentos(Valor(T)))) != ""; })) {
-    Tenta([&] { v[1] = ValorCampo(nota, Valor(RemoveAcentos(Valor(T)))); });
-  } else {
-    Tenta([&] { v[1] = ""; });
-  }
+  Tenta([&] { v[InfAdic::infCpl] = ValorCampo(nota, Valor(RemoveAcentos(Valor(T)))); });
 
   if (Se([&] { return Igual(nota.Value("ufcli"), Valor("EX")); })) {
-    Tenta([&] { v[2] = ctx.registro.LerRegistro(HKEY_CURRENT_USER, "nfe", "UnidadeFederada"); });
-    Tenta([&] { v[3] = conteudo::Elemento(ctx.vetores.gVetorEmitente, 7); });
-  } else {
-    Tenta([&] { v[2] = ""; });
-    Tenta([&] { v[3] = ""; });
+    Tenta([&] { v[InfAdic::UFSaidaPais] = ctx.registro.LerRegistro(HKEY_CURRENT_USER, "nfe", "UnidadeFederada"); });
+    Tenta([&] { v[InfAdic::xLocExporta] = conteudo::Elemento(ctx.vetores.gVetorEmitente, Emitente::xMun); });
   }
-  Tenta([&] { v[4] = ""; });
-  Tenta([&] { v[5] = ""; });
-  for (int i = 7; i <= 10; ++i) v[i] = "";
 }
 
 }  // namespace velant

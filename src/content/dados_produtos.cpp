@@ -27,7 +27,7 @@ std::string Ean(const data::Recordset& nota) {
 
 // The products total of the totals vector, written with "." as decimal point.
 double TotalProdutosDosTotais(const VetoresNFe& vet) {
-  const std::string& texto = conteudo::Elemento(vet.gVetorTotais, 4);
+  const std::string& texto = conteudo::Elemento(vet.gVetorTotais, Totais::vProd);
   size_t i = (!texto.empty() && texto[0] == '-') ? 1 : 0;
   bool algarismo = false, ponto = false, valido = i < texto.size();
   for (; i < texto.size() && valido; ++i) {
@@ -88,25 +88,24 @@ struct RateiosDaNota {
 void PreencheProduto(const data::Recordset& nota, const VetoresNFe& vet, std::vector<std::string>& linha,
                      RateiosDaNota& rateios, bool ultimo) {
   using conteudo::ValorDe;
-  linha[0] = ValorDe(nota, "codproduto");
-  linha[1] = Ean(nota);
-  linha[2] = ValorCampo(nota, Valor(RetiraAcentos(nota.Value("NomeProd"))));
-  linha[3] = ValorDe(nota, "ncmprod");
-  linha[4] = "";
-  linha[5] = ValorDe(nota, "cfop");
-  linha[6] = ValorDe(nota, "unidadeProd");
-  linha[7] = FormataDecimal4(conteudo::BrutoDe(nota, "qntprod"));
-  linha[8] = FormataDecimal4(conteudo::BrutoDe(nota, "valorunitprod"));
-  linha[9] = FormataDecimal2(nota.Value("totalprodserv"));
-  linha[10] = Ean(nota);
-  linha[11] = ValorDe(nota, "unidadeProd");
-  linha[12] = FormataDecimal4(conteudo::BrutoDe(nota, "qntprod"));
-  linha[13] = FormataDecimal4(conteudo::BrutoDe(nota, "valorunitprod"));
-  linha[14] = rateios.frete.ParteDoItem(nota, vet, ultimo);
-  linha[15] = "0.00";
-  linha[16] = FormataDecimal2(nota.Value("DescontoProd"));
-  linha[96] = rateios.outros.ParteDoItem(nota, vet, ultimo);
-  for (int i : {39, 40, 41, 42, 43, 70}) linha[i] = "";
+  linha[Produto::cProd] = ValorDe(nota, "codproduto");
+  linha[Produto::cEAN] = Ean(nota);
+  linha[Produto::xProd] = ValorCampo(nota, Valor(RetiraAcentos(nota.Value("NomeProd"))));
+  linha[Produto::NCM] = ValorDe(nota, "ncmprod");
+  linha[Produto::EXTIPI] = "";
+  linha[Produto::CFOP] = ValorDe(nota, "cfop");
+  linha[Produto::uCom] = ValorDe(nota, "unidadeProd");
+  linha[Produto::qCom] = FormataDecimal4(conteudo::BrutoDe(nota, "qntprod"));
+  linha[Produto::vUnCom] = FormataDecimal4(conteudo::BrutoDe(nota, "valorunitprod"));
+  linha[Produto::vProd] = FormataDecimal2(nota.Value("totalprodserv"));
+  linha[Produto::cEANTrib] = Ean(nota);
+  linha[Produto::uTrib] = ValorDe(nota, "unidadeProd");
+  linha[Produto::qTrib] = FormataDecimal4(conteudo::BrutoDe(nota, "qntprod"));
+  linha[Produto::vUnTrib] = FormataDecimal4(conteudo::BrutoDe(nota, "valorunitprod"));
+  linha[Produto::vFrete] = rateios.frete.ParteDoItem(nota, vet, ultimo);
+  linha[Produto::vSeg] = "0.00";
+  linha[Produto::vDesc] = FormataDecimal2(nota.Value("DescontoProd"));
+  linha[Produto::vOutro] = rateios.outros.ParteDoItem(nota, vet, ultimo);
 }
 
 }  // namespace
@@ -139,7 +138,7 @@ void Gera_dados_produtos(Contexto& ctx) {
       conteudo::PreenchePisItem(nota, linha);
       conteudo::PreencheCofinsItem(nota, linha);
       conteudo::PreencheCombustivelItem(nota, linha);
-      linha[76] = "1";
+      linha[Produto::indTot] = "1";
       conteudo::PreencheIpiItem(nota, linha);
       nota.MoveNext();
     }

@@ -73,17 +73,17 @@ void Gera_dados_totais(Contexto& ctx) {
         bool simplesSem900 = CInt(Valor(ctx.atual.RegimeTributario)) == 1 && S != "900";
         return operacaoEcf || simplesSem900;
       })) {
-    Tenta([&] { v[0] = "0.00"; });
-    Tenta([&] { v[1] = "0.00"; });
+    v[Totais::vBC] = "0.00";
+    v[Totais::vICMS] = "0.00";
   } else {
-    Tenta([&] { v[0] = Dec2De(nota, "TotalBCIcmsTot"); });
-    Tenta([&] { v[1] = Dec2De(nota, "TotalICMStot"); });
+    Tenta([&] { v[Totais::vBC] = Dec2De(nota, "TotalBCIcmsTot"); });
+    Tenta([&] { v[Totais::vICMS] = Dec2De(nota, "TotalICMStot"); });
   }
 
-  Tenta([&] { v[2] = Dec2De(nota, "TotalBCIcmsSub"); });
-  Tenta([&] { v[3] = Dec2De(nota, "TotalValorIcmsSub"); });
-  Tenta([&] { v[5] = Dec2De(nota, "ValorFreteProd"); });
-  Tenta([&] { v[6] = "0.00"; });
+  Tenta([&] { v[Totais::vBCST] = Dec2De(nota, "TotalBCIcmsSub"); });
+  Tenta([&] { v[Totais::vST] = Dec2De(nota, "TotalValorIcmsSub"); });
+  Tenta([&] { v[Totais::vFrete] = Dec2De(nota, "ValorFreteProd"); });
+  v[Totais::vSeg] = "0.00";
 
   // "TotalDescontoPe" is already off the products total, "TotalDescontoPd" is not.
   auto pe = [&] { return nota.Value("TotalDescontoPe"); };
@@ -92,50 +92,49 @@ void Gera_dados_totais(Contexto& ctx) {
   const Valor zero(int32_t{0});
   if (Se([&] { return Diferente(nota.Value("tpnf"), Valor(int32_t{1})); })) {
     if (Se([&] { return Maior(pe(), zero); })) {
-      Tenta([&] { v[7] = FormataDecimal2(pe()); });
-      Tenta([&] { v[4] = FormataDecimal2(prod()); });
+      Tenta([&] { v[Totais::vDesc] = FormataDecimal2(pe()); });
+      Tenta([&] { v[Totais::vProd] = FormataDecimal2(prod()); });
     } else if (Se([&] { return Maior(pd(), zero); })) {
-      Tenta([&] { v[7] = FormataDecimal2(pd()); });
-      Tenta([&] { v[4] = FormataDecimal2(conteudo::Soma(prod(), pd())); });
+      Tenta([&] { v[Totais::vDesc] = FormataDecimal2(pd()); });
+      Tenta([&] { v[Totais::vProd] = FormataDecimal2(conteudo::Soma(prod(), pd())); });
     } else {
-      Tenta([&] { v[7] = "0.00"; });
-      Tenta([&] { v[4] = FormataDecimal2(prod()); });
+      v[Totais::vDesc] = "0.00";
+      Tenta([&] { v[Totais::vProd] = FormataDecimal2(prod()); });
     }
   } else {
     if (Se([&] { return Maior(pe(), zero); })) {
-      Tenta([&] { v[7] = FormataDecimal2(pe()); });
-      Tenta([&] { v[4] = FormataDecimal2(prod()); });
+      Tenta([&] { v[Totais::vDesc] = FormataDecimal2(pe()); });
+      Tenta([&] { v[Totais::vProd] = FormataDecimal2(prod()); });
     } else {
-      Tenta([&] { v[7] = FormataDecimal2(conteudo::Soma(pe(), pd())); });
-      Tenta([&] { v[4] = FormataDecimal2(conteudo::Soma(conteudo::Soma(prod(), pe()), pd())); });
+      Tenta([&] { v[Totais::vDesc] = FormataDecimal2(conteudo::Soma(pe(), pd())); });
+      Tenta([&] { v[Totais::vProd] = FormataDecimal2(conteudo::Soma(conteudo::Soma(prod(), pe()), pd())); });
     }
   }
 
-  Tenta([&] { v[8] = "0.00"; });
-  Tenta([&] { v[9] = Dec2De(nota, "TotalIpitot"); });
+  v[Totais::vII] = "0.00";
+  Tenta([&] { v[Totais::vIPI] = Dec2De(nota, "TotalIpitot"); });
 
   if (Se([&] { return conteudo::IgualAlgum(nota.Value("cfop"), {5929, 6929}); })) {
-    Tenta([&] { v[10] = "0.00"; });
-    Tenta([&] { v[11] = "0.00"; });
+    v[Totais::vPIS] = "0.00";
+    v[Totais::vCOFINS] = "0.00";
   } else {
-    Tenta([&] { v[10] = Dec2De(nota, "TotalPISTot"); });
-    Tenta([&] { v[11] = Dec2De(nota, "TotalCofinsTot"); });
+    Tenta([&] { v[Totais::vPIS] = Dec2De(nota, "TotalPISTot"); });
+    Tenta([&] { v[Totais::vCOFINS] = Dec2De(nota, "TotalCofinsTot"); });
   }
 
-  Tenta([&] { v[12] = Dec2De(nota, "OutrosTot"); });
-  Tenta([&] { v[13] = Dec2De(nota, "TotalNFTot"); });
+  Tenta([&] { v[Totais::vOutro] = Dec2De(nota, "OutrosTot"); });
+  Tenta([&] { v[Totais::vNF] = Dec2De(nota, "TotalNFTot"); });
 
   // Compared with the text "0": a numeric column holding 0 counts as equal.
   if (Se([&] { return Diferente(nota.Value("ValorServiTot"), Valor("0")); })) {
-    Tenta([&] { v[14] = Dec2De(nota, "ValorServiTot"); });
-    Tenta([&] { v[15] = Dec2De(nota, "BCISSTot"); });
-    Tenta([&] { v[16] = Dec2De(nota, "ValorIssTot"); });
-    Tenta([&] { v[17] = Dec2De(nota, "TotalPISTot"); });
-    Tenta([&] { v[18] = Dec2De(nota, "TotalCofinsTot"); });
+    Tenta([&] { v[Totais::vServ] = Dec2De(nota, "ValorServiTot"); });
+    Tenta([&] { v[Totais::vBC_ISS] = Dec2De(nota, "BCISSTot"); });
+    Tenta([&] { v[Totais::vISS] = Dec2De(nota, "ValorIssTot"); });
+    Tenta([&] { v[Totais::vPIS_ISS] = Dec2De(nota, "TotalPISTot"); });
+    Tenta([&] { v[Totais::vCOFINS_ISS] = Dec2De(nota, "TotalCofinsTot"); });
   }
 
-  for (int i = 19; i <= 26; ++i) v[i] = "";
-  Tenta([&] { v[27] = "0.00"; });
+  v[Totais::vICMSDeson] = "0.00";
 }
 
 }  // namespace velant

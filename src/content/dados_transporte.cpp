@@ -22,30 +22,29 @@ void Gera_dados_transporte(Contexto& ctx) {
     return Igual(Valor(conteudo::ValorDe(nota, "TipoFrete")), Valor(codigo));
   };
   if (Se([&] { return tipoFreteE(2); })) {
-    Tenta([&] { v[0] = "1"; });
+    v[Transporte::modFrete] = "1";
   } else if (Se([&] { return tipoFreteE(1); })) {
-    Tenta([&] { v[0] = "0"; });
+    v[Transporte::modFrete] = "0";
   } else if (Se([&] { return tipoFreteE(3); })) {
-    Tenta([&] { v[0] = "2"; });
+    v[Transporte::modFrete] = "2";
   } else if (Se([&] { return tipoFreteE(9); })) {
-    Tenta([&] { v[0] = "9"; });
+    v[Transporte::modFrete] = "9";
   }
 
-  Tenta([&] { v[1] = conteudo::ValorDe(nota, "CnpjOuCpfTranspor"); });
-  Tenta([&] { v[2] = conteudo::LimpoDe(nota, "RazaoSocialTranspor"); });
-  Tenta([&] { v[3] = conteudo::DigitosDe(nota, "ietranspor"); });
-  Tenta([&] { v[4] = conteudo::LimpoDe(nota, "endTranspor"); });
-  Tenta([&] { v[5] = conteudo::ValorDe(nota, "NomeMunTranspor"); });
-  Tenta([&] { v[6] = conteudo::ValorDe(nota, "UfTranspor"); });
-  Tenta([&] { v[7] = conteudo::LimpoDe(nota, "PlacaTranspor"); });
-  Tenta([&] { v[8] = " " + conteudo::ValorDe(nota, "UfPlacaTranspor"); });
-  Tenta([&] { v[9] = conteudo::ValorDe(nota, "QntTranspor"); });
-  Tenta([&] { v[10] = conteudo::ValorDe(nota, "EspecieTranspor"); });
-  Tenta([&] { v[11] = ""; });
-  Tenta([&] { v[12] = ""; });
-  Tenta([&] { v[13] = ValorCampo(nota, Valor(FormataDecimal3(nota.Value("PesoLiqTranspor")))); });
-  Tenta([&] { v[14] = ValorCampo(nota, Valor(FormataDecimal3(nota.Value("pesoBrutoTranspor")))); });
-  for (int i = 15; i <= 27; ++i) v[i] = "";
+  Tenta([&] { v[Transporte::CNPJouCPF] = conteudo::ValorDe(nota, "CnpjOuCpfTranspor"); });
+  Tenta([&] { v[Transporte::xNome] = conteudo::LimpoDe(nota, "RazaoSocialTranspor"); });
+  Tenta([&] { v[Transporte::IE] = conteudo::DigitosDe(nota, "ietranspor"); });
+  Tenta([&] { v[Transporte::xEnder] = conteudo::LimpoDe(nota, "endTranspor"); });
+  Tenta([&] { v[Transporte::xMun] = conteudo::ValorDe(nota, "NomeMunTranspor"); });
+  Tenta([&] { v[Transporte::UF] = conteudo::ValorDe(nota, "UfTranspor"); });
+  Tenta([&] { v[Transporte::placa] = conteudo::LimpoDe(nota, "PlacaTranspor"); });
+  Tenta([&] { v[Transporte::UF_veicTransp] = " " + conteudo::ValorDe(nota, "UfPlacaTranspor"); });
+  Tenta([&] { v[Transporte::qVol] = conteudo::ValorDe(nota, "QntTranspor"); });
+  Tenta([&] { v[Transporte::esp] = conteudo::ValorDe(nota, "EspecieTranspor"); });
+  v[Transporte::marca] = "";   // the request has no mark or numbering of the volumes
+  v[Transporte::nVol] = "";
+  Tenta([&] { v[Transporte::pesoL] = ValorCampo(nota, Valor(FormataDecimal3(nota.Value("PesoLiqTranspor")))); });
+  Tenta([&] { v[Transporte::pesoB] = ValorCampo(nota, Valor(FormataDecimal3(nota.Value("pesoBrutoTranspor")))); });
 }
 
 }  // namespace velant

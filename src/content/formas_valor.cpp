@@ -61,6 +61,13 @@ std::string BrutoDe(const data::Recordset& nota, const std::string& coluna) {
   return CStr(nota.Value(coluna));
 }
 
+std::string OpcionalDe(const data::Recordset& nota, const std::string& coluna) {
+  int32_t indice = nota.IndiceCampo(coluna);
+  if (indice < 0) return "";
+  const Valor& valor = nota.Value(indice);
+  return valor.ENulo() ? std::string() : CStr(valor);
+}
+
 const std::string& Elemento(const std::vector<std::string>& vetor, size_t indice) {
   if (indice >= vetor.size()) Levanta(CodigoErro::IndiceForaDoIntervalo);
   return vetor[indice];

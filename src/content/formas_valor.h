@@ -18,6 +18,9 @@ std::string LimpoDe(const data::Recordset& nota, const std::string& coluna);
 std::string DigitosDe(const data::Recordset& nota, const std::string& coluna);
 // "raw": the Value as text with no guard (Null raises).
 std::string BrutoDe(const data::Recordset& nota, const std::string& coluna);
+// An optional column: its text, "" when the table has no such column or it
+// is Null, which is ordinary data and raises nothing.
+std::string OpcionalDe(const data::Recordset& nota, const std::string& coluna);
 
 // v(i) of another vector; an index outside it raises IndiceForaDoIntervalo.
 const std::string& Elemento(const std::vector<std::string>& vetor, size_t indice);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/currency.h"
+#include "contexto/vetores_nfe.h"
 #include "data/recordset.h"
 
 namespace velant::conteudo {

@@ -1,6 +1,6 @@
 #pragma once
-// The vectors as text, one slot per line ("gVetorIde[7]=...",
-// "gVetorProdutos[0][18]=..."), in the order they are handed to the XML
+// The vectors as text, one slot per line ("gVetorIde[slot]=...",
+// "gVetorProdutos[item][slot]=..."), in the order they are handed to the XML
 // generator. Empty slots are listed too. CR, LF and backslash inside a value
 // are written as \r, \n and \\ so that each slot stays on its line.
 #include <string>

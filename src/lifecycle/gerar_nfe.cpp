@@ -44,8 +44,9 @@ bool Gerar(Contexto& ctx) {
   std::string codigoUF = gerador.UnidadeFederadaCodigo;
   std::string cnpj = gerador.CNPJ;
   std::string chave = componente->GeraChaveAcesso(
-      codigoUF, Slot(v.gVetorIde, 7), cnpj, CLng(Valor(Slot(v.gVetorIde, 4))), CLng(Valor(Slot(v.gVetorIde, 5))),
-      CLng(Valor(Slot(v.gVetorIde, 6))), CLng(Valor(Slot(v.gVetorIde, 11))), CLng(Valor(Slot(v.gVetorIde, 1))));
+      codigoUF, Slot(v.gVetorIde, Ide::dhEmi), cnpj, CLng(Valor(Slot(v.gVetorIde, Ide::mod))),
+      CLng(Valor(Slot(v.gVetorIde, Ide::serie))), CLng(Valor(Slot(v.gVetorIde, Ide::nNF))),
+      CLng(Valor(Slot(v.gVetorIde, Ide::tpEmis))), CLng(Valor(Slot(v.gVetorIde, Ide::cNF))));
   ctx.log.RegistraEvento("        Chave de Acesso da NFe: NFe" + chave, true, false);
 
   gerador.IdNFe = "NFe" + chave;

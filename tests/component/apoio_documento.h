@@ -69,13 +69,20 @@ inline void Preenche(std::vector<std::string>& vetor, std::initializer_list<std:
 // One item of a normal-regime issuer (CRT 3), CFOP 5102, CST 00, product,
 // PIS and COFINS CST 01: 2 x 50.00 = 100.00, ICMS 18%.
 inline std::vector<std::string> ItemCrt3() {
-  auto p = Vazio(138);
-  Preenche(p, {{0, "P001"}, {1, "7891234567895"}, {2, "PRODUTO DE TESTE"}, {3, "84713012"}, {5, "5102"}, {6, "UN"},
-              {7, "2.0000"}, {8, "50.0000"}, {9, "100.00"}, {10, "7891234567895"}, {11, "UN"}, {12, "2.0000"},
-              {13, "50.0000"}, {14, "0.00"}, {15, "0.00"}, {16, "0.00"}, {17, "0"}, {18, "00"}, {19, "2"},
-              {20, "100.00"}, {21, "18.00"}, {22, "18.00"}, {31, "01"}, {32, "100.00"}, {33, "1.65"}, {34, "1.65"},
-              {35, "01"}, {36, "100.00"}, {37, "7.60"}, {38, "7.60"}, {44, "0.0000"}, {45, "0.0000"}, {47, "0.00"},
-              {48, "0.00"}, {49, "0.00"}, {50, "0.00"}, {51, "0.00"}, {52, "0.00"}, {76, "1"}, {96, "0.00"}});
+  auto p = Vazio(kSlotsProduto);
+  Preenche(p, {{Produto::cProd, "P001"}, {Produto::cEAN, "7891234567895"}, {Produto::xProd, "PRODUTO DE TESTE"},
+               {Produto::NCM, "84713012"}, {Produto::CFOP, "5102"}, {Produto::uCom, "UN"}, {Produto::qCom, "2.0000"},
+               {Produto::vUnCom, "50.0000"}, {Produto::vProd, "100.00"}, {Produto::cEANTrib, "7891234567895"},
+               {Produto::uTrib, "UN"}, {Produto::qTrib, "2.0000"}, {Produto::vUnTrib, "50.0000"},
+               {Produto::vFrete, "0.00"}, {Produto::vSeg, "0.00"}, {Produto::vDesc, "0.00"}, {Produto::orig, "0"},
+               {Produto::CSTouCSOSN, "00"}, {Produto::modBC, "2"}, {Produto::vBC, "100.00"}, {Produto::pICMS, "18.00"},
+               {Produto::vICMS, "18.00"}, {Produto::CST_PIS, "01"}, {Produto::vBC_PIS, "100.00"},
+               {Produto::pPIS, "1.65"}, {Produto::vPIS, "1.65"}, {Produto::CST_COFINS, "01"},
+               {Produto::vBC_COFINS, "100.00"}, {Produto::pCOFINS, "7.60"}, {Produto::vCOFINS, "7.60"},
+               {Produto::vAliqProd_COFINS, "0.0000"}, {Produto::vAliqProd_PIS, "0.0000"}, {Produto::pMVAST, "0.00"},
+               {Produto::pRedBCST, "0.00"}, {Produto::vBCST, "0.00"}, {Produto::pICMSST, "0.00"},
+               {Produto::vICMSST, "0.00"}, {Produto::pRedBC, "0.00"}, {Produto::indTot, "1"},
+               {Produto::vOutro, "0.00"}});
   return p;
 }
 
@@ -83,41 +90,45 @@ inline std::vector<std::string> ItemCrt3() {
 // production, normal regime, to a domestic company.
 inline VetoresNFe NotaExemplo() {
   VetoresNFe v;
-  Preenche(v.gVetorIde = Vazio(37),
-           {{0, "35"}, {1, "123"}, {2, "VENDA DE MERCADORIA"}, {3, "0"}, {4, "55"}, {5, "1"}, {6, "123"},
-            {7, "15/01/2016 10:30:00"}, {8, "15/01/2016 11:00:00"}, {9, "1"}, {10, "3550308"}, {11, "1"},
-            {12, "1"}, {14, "0"}, {34, "1"}, {35, "1"}});
-  Preenche(v.gVetorEmitente = Vazio(16),
-           {{0, "EMPRESA TESTE LTDA"}, {1, "LOJA TESTE"}, {2, "RUA DAS FLORES"}, {3, "100"}, {5, "CENTRO"},
-            {6, "3550308"}, {7, "SAO PAULO"}, {8, "01310100"}, {9, "1133334444"}, {10, "123456789012"}, {14, "3"}});
-  Preenche(v.gVetorDestinatario = Vazio(40),
-           {{0, "44555666000181"}, {1, "CLIENTE EXEMPLO S A"}, {2, "AV PAULISTA 1000"}, {5, "BELA VISTA"},
-            {6, "3550308"}, {7, "SAO PAULO"}, {8, "SP"}, {9, "01310200"}, {10, "1058"}, {11, "BRASIL"},
-            {12, "1155556666"}, {13, "987654321098"}, {37, "1"}});
+  v.gVetorIde = Vazio(kSlotsIde);
+  Preenche(v.gVetorIde, {{Ide::cUF, "35"}, {Ide::cNF, "123"}, {Ide::natOp, "VENDA DE MERCADORIA"}, {Ide::indPag, "0"},
+                         {Ide::mod, "55"}, {Ide::serie, "1"}, {Ide::nNF, "123"}, {Ide::dhEmi, "15/01/2016 10:30:00"},
+                         {Ide::dhSaiEnt, "15/01/2016 11:00:00"}, {Ide::tpNF, "1"}, {Ide::cMunFG, "3550308"},
+                         {Ide::tpEmis, "1"}, {Ide::finNFe, "1"}, {Ide::indFinal, "0"}, {Ide::idDest, "1"},
+                         {Ide::indPres, "1"}});
+  v.gVetorEmitente = Vazio(kSlotsEmitente);
+  Preenche(v.gVetorEmitente, {{Emitente::xNome, "EMPRESA TESTE LTDA"}, {Emitente::xFant, "LOJA TESTE"},
+                              {Emitente::xLgr, "RUA DAS FLORES"}, {Emitente::nro, "100"}, {Emitente::xBairro, "CENTRO"},
+                              {Emitente::cMun, "3550308"}, {Emitente::xMun, "SAO PAULO"}, {Emitente::CEP, "01310100"},
+                              {Emitente::fone, "1133334444"}, {Emitente::IE, "123456789012"}, {Emitente::CRT, "3"}});
+  v.gVetorDestinatario = Vazio(kSlotsDestinatario);
+  Preenche(v.gVetorDestinatario, {{Destinatario::CNPJouCPF, "44555666000181"},
+                                  {Destinatario::xNome, "CLIENTE EXEMPLO S A"},
+                                  {Destinatario::xLgr, "AV PAULISTA 1000"}, {Destinatario::xBairro, "BELA VISTA"},
+                                  {Destinatario::cMun, "3550308"}, {Destinatario::xMun, "SAO PAULO"},
+                                  {Destinatario::UF, "SP"}, {Destinatario::CEP, "01310200"},
+                                  {Destinatario::cPais, "1058"}, {Destinatario::xPais, "BRASIL"},
+                                  {Destinatario::fone, "1155556666"}, {Destinatario::IE, "987654321098"},
+                                  {Destinatario::indIEDest, "1"}});
   v.gQtdItens = 1;
   v.gVetorProdutos = {ItemCrt3()};
-  Preenche(v.gVetorTotais = Vazio(29), {{0, "100.00"},
-                                        {1, "18.00"},
-                                        {2, "0.00"},
-                                        {3, "0.00"},
-                                        {4, "100.00"},
-                                        {5, "0.00"},
-                                        {6, "0.00"},
-                                        {7, "0.00"},
-                                        {8, "0.00"},
-                                        {9, "0.00"},
-                                        {10, "1.65"},
-                                        {11, "7.60"},
-                                        {12, "0.00"},
-                                        {13, "100.00"},
-                                        {27, "0.00"}});
-  Preenche(v.gVetorTransporte = Vazio(29), {{0, "9"}, {8, " "}, {13, "0.000"}, {14, "0.000"}});
+  v.gVetorTotais = Vazio(kSlotsTotais);
+  Preenche(v.gVetorTotais, {{Totais::vBC, "100.00"}, {Totais::vICMS, "18.00"}, {Totais::vBCST, "0.00"},
+                            {Totais::vST, "0.00"}, {Totais::vProd, "100.00"}, {Totais::vFrete, "0.00"},
+                            {Totais::vSeg, "0.00"}, {Totais::vDesc, "0.00"}, {Totais::vII, "0.00"},
+                            {Totais::vIPI, "0.00"}, {Totais::vPIS, "1.65"}, {Totais::vCOFINS, "7.60"},
+                            {Totais::vOutro, "0.00"}, {Totais::vNF, "100.00"}, {Totais::vICMSDeson, "0.00"}});
+  v.gVetorTransporte = Vazio(kSlotsTransporte);
+  Preenche(v.gVetorTransporte, {{Transporte::modFrete, "9"}, {Transporte::UF_veicTransp, " "},
+                                {Transporte::pesoL, "0.000"}, {Transporte::pesoB, "0.000"}});
   v.gQtdDuplicatas = 0;
   v.gQtdFaturas = -1;
-  v.gVetorFaturas = {Vazio(7)};
-  Preenche(v.gVetorFaturas[0], {{0, "123"}, {1, "100.00"}, {2, "100.00"}});
-  Preenche(v.gVetorInfAdic = Vazio(11), {{1, "Vendedor: JOAO;;"}});
-  v.gVetorAutXML = Vazio(2);
+  v.gVetorFaturas = {Vazio(kSlotsFatura)};
+  Preenche(v.gVetorFaturas[Fatura::kLinhaFatura], {{Fatura::nFat, "123"}, {Fatura::vOrig, "100.00"},
+                                                   {Fatura::vLiq, "100.00"}});
+  v.gVetorInfAdic = Vazio(kSlotsInfAdic);
+  Preenche(v.gVetorInfAdic, {{InfAdic::infCpl, "Vendedor: JOAO;;"}});
+  v.gVetorAutXML = Vazio(kSlotsAutXML);
   return v;
 }
 
@@ -125,8 +136,8 @@ inline VetoresNFe NotaExemplo() {
 inline std::string ChaveDa(const VetoresNFe& v, const std::string& cnpj = kCnpjEmitente,
                            const std::string& codigoUf = "35") {
   const auto& i = v.gVetorIde;
-  return MontaChaveAcesso(codigoUf, i[7], cnpj, std::stoi(i[4]), std::stoi(i[5]), std::stoi(i[6]), std::stoi(i[11]),
-                          std::stoi(i[1]));
+  return MontaChaveAcesso(codigoUf, i[Ide::dhEmi], cnpj, std::stoi(i[Ide::mod]), std::stoi(i[Ide::serie]),
+                          std::stoi(i[Ide::nNF]), std::stoi(i[Ide::tpEmis]), std::stoi(i[Ide::cNF]));
 }
 
 inline constexpr const char* kDestinatarioHomologacao = "NF-E EMITIDA EM AMBIENTE DE HOMOLOGACAO - SEM VALOR FISCAL";
@@ -143,9 +154,9 @@ struct OpcoesNota {
 // An invoice as the generator writes it, unsigned; its key in *chave.
 inline std::string NotaSemAssinatura(const OpcoesNota& o = {}, std::string* chave = nullptr) {
   VetoresNFe v = NotaExemplo();
-  v.gVetorIde[1] = std::to_string(o.codigoNumerico);
-  v.gVetorIde[6] = std::to_string(o.numero);
-  v.gVetorDestinatario[1] = o.destinatario;
+  v.gVetorIde[Ide::cNF] = std::to_string(o.codigoNumerico);
+  v.gVetorIde[Ide::nNF] = std::to_string(o.numero);
+  v.gVetorDestinatario[Destinatario::xNome] = o.destinatario;
   if (o.ajuste) o.ajuste(v);
   std::string k = ChaveDa(v, o.cnpj);
   if (chave) *chave = k;

@@ -65,23 +65,25 @@ std::vector<std::string>& Item(VetoresNFe& v, size_t i = 0) { return v.gVetorPro
 // Simples Nacional issuer: stage 1 leaves modBC 0 and zero amounts for CFOP
 // 5102, the CSOSN comes from the situation code, the origin from its first digit.
 void Crt1(VetoresNFe& v, const char* csosn) {
-  v.gVetorEmitente[14] = "1";
+  v.gVetorEmitente[Emitente::CRT] = "1";
   auto& p = Item(v);
-  Preenche(p, {{17, "0"}, {19, "0"}, {20, "0.00"}, {21, "0.00"}, {22, "0.00"}, {47, ""}, {48, ""}});
-  p[17] = std::string(1, csosn[0]);
-  p[18] = csosn;
-  v.gVetorTotais[0] = "0.00";
-  v.gVetorTotais[1] = "0.00";
+  Preenche(p, {{Produto::orig, "0"}, {Produto::modBC, "0"}, {Produto::vBC, "0.00"}, {Produto::pICMS, "0.00"},
+               {Produto::vICMS, "0.00"}, {Produto::pMVAST, ""}, {Produto::pRedBCST, ""}});
+  p[Produto::orig] = std::string(1, csosn[0]);
+  p[Produto::CSTouCSOSN] = csosn;
+  v.gVetorTotais[Totais::vBC] = "0.00";
+  v.gVetorTotais[Totais::vICMS] = "0.00";
 }
 
 // The item's ICMS of its own in the totals (none: zero).
 void IcmsNosTotais(VetoresNFe& v, const char* base = "0.00", const char* valor = "0.00") {
-  Preenche(v.gVetorTotais, {{0, base}, {1, valor}});
+  Preenche(v.gVetorTotais, {{Totais::vBC, base}, {Totais::vICMS, valor}});
 }
 
 void SubstituicaoNoItem(VetoresNFe& v) {
-  Preenche(Item(v), {{47, "40.00"}, {49, "140.00"}, {50, "18.00"}, {51, "7.20"}});
-  Preenche(v.gVetorTotais, {{2, "140.00"}, {3, "7.20"}, {13, "107.20"}});
+  Preenche(Item(v), {{Produto::pMVAST, "40.00"}, {Produto::vBCST, "140.00"}, {Produto::pICMSST, "18.00"},
+                     {Produto::vICMSST, "7.20"}});
+  Preenche(v.gVetorTotais, {{Totais::vBCST, "140.00"}, {Totais::vST, "7.20"}, {Totais::vNF, "107.20"}});
 }
 
 struct CasoNota {
@@ -176,7 +178,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "<NFref>", "<IPI>", "<comb>", "<dhCont>", "<xCpl>", "<EXTIPI>", "<ISSQNtot>", "<autXML>"}},
         CasoNota{"Crt3Cst10",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
-                   Item(v)[18] = "10";
+                   Item(v)[Produto::CSTouCSOSN] = "10";
                    SubstituicaoNoItem(v);
                  },
                  {"<ICMS10><orig>0</orig><CST>10</CST><modBC>2</modBC><vBC>100.00</vBC><pICMS>18.00</pICMS>"
@@ -185,7 +187,8 @@ INSTANTIATE_TEST_SUITE_P(
                  {"<pRedBCST>"}},
         CasoNota{"Crt3Cst20",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
-                   Preenche(Item(v), {{18, "20"}, {52, "33.33"}, {20, "66.67"}, {22, "12.00"}});
+                   Preenche(Item(v), {{Produto::CSTouCSOSN, "20"}, {Produto::pRedBC, "33.33"},
+                                      {Produto::vBC, "66.67"}, {Produto::vICMS, "12.00"}});
                    IcmsNosTotais(v, "66.67", "12.00");
                  },
                  {"<ICMS20><orig>0</orig><CST>20</CST><modBC>2</modBC><pRedBC>33.33</pRedBC><vBC>66.67</vBC>"
@@ -193,7 +196,8 @@ INSTANTIATE_TEST_SUITE_P(
                  {}},
         CasoNota{"Crt3Cst30",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
-                   Preenche(Item(v), {{18, "30"}, {20, "0.00"}, {21, "0.00"}, {22, "0.00"}, {48, "10.00"}});
+                   Preenche(Item(v), {{Produto::CSTouCSOSN, "30"}, {Produto::vBC, "0.00"}, {Produto::pICMS, "0.00"},
+                                      {Produto::vICMS, "0.00"}, {Produto::pRedBCST, "10.00"}});
                    IcmsNosTotais(v);
                    SubstituicaoNoItem(v);
                  },
@@ -203,30 +207,30 @@ INSTANTIATE_TEST_SUITE_P(
                  {}},
         CasoNota{"Crt3Cst40",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
-                   Item(v)[18] = "40";
+                   Item(v)[Produto::CSTouCSOSN] = "40";
                    IcmsNosTotais(v);
                  },
                  {"<ICMS40><orig>0</orig><CST>40</CST></ICMS40>"}, {}},
         CasoNota{"Crt3Cst41",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
-                   Item(v)[18] = "41";
+                   Item(v)[Produto::CSTouCSOSN] = "41";
                    IcmsNosTotais(v);
                  },
                  {"<ICMS40><orig>0</orig><CST>41</CST></ICMS40>"}, {}},
         CasoNota{"Crt3Cst50",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
-                   Preenche(Item(v), {{17, "2"}, {18, "50"}});
+                   Preenche(Item(v), {{Produto::orig, "2"}, {Produto::CSTouCSOSN, "50"}});
                    IcmsNosTotais(v);
                  },
                  {"<ICMS40><orig>2</orig><CST>50</CST></ICMS40>"}, {}},
-        CasoNota{"Crt3Cst51", [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[18] = "51"; },
+        CasoNota{"Crt3Cst51", [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[Produto::CSTouCSOSN] = "51"; },
                  {"<ICMS51><orig>0</orig><CST>51</CST><modBC>2</modBC><vBC>100.00</vBC><pICMS>18.00</pICMS>"
                   "<vICMS>18.00</vICMS></ICMS51>"},
                  {}},
         // Two thirds deferred: the group shows what the operation's ICMS was.
         CasoNota{"Crt3Cst51ComDiferimento",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
-                   Preenche(Item(v), {{18, "51"}, {22, "6.00"}});
+                   Preenche(Item(v), {{Produto::CSTouCSOSN, "51"}, {Produto::vICMS, "6.00"}});
                    IcmsNosTotais(v, "100.00", "6.00");
                  },
                  {"<ICMS51><orig>0</orig><CST>51</CST><modBC>2</modBC><vBC>100.00</vBC><pICMS>18.00</pICMS>"
@@ -235,20 +239,23 @@ INSTANTIATE_TEST_SUITE_P(
                  {}},
         CasoNota{"Crt3Cst60",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
-                   Preenche(Item(v), {{18, "60"}, {20, "0.00"}, {21, "0.00"}, {22, "0.00"}});
+                   Preenche(Item(v), {{Produto::CSTouCSOSN, "60"}, {Produto::vBC, "0.00"}, {Produto::pICMS, "0.00"},
+                                      {Produto::vICMS, "0.00"}});
                    IcmsNosTotais(v);
                  },
                  {"<ICMS60><orig>0</orig><CST>60</CST></ICMS60>"}, {"vBCSTRet"}},
         CasoNota{"Crt3Cst60Retido",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
-                   Preenche(Item(v), {{18, "60"}, {49, "100.00"}, {51, "18.00"}});
+                   Preenche(Item(v), {{Produto::CSTouCSOSN, "60"}, {Produto::vBCST, "100.00"},
+                                      {Produto::vICMSST, "18.00"}});
                    IcmsNosTotais(v);
                  },
                  {"<ICMS60><orig>0</orig><CST>60</CST><vBCSTRet>100.00</vBCSTRet><vICMSSTRet>18.00</vICMSSTRet>"},
                  {}},
         CasoNota{"Crt3Cst70",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
-                   Preenche(Item(v), {{18, "70"}, {52, "20.00"}, {20, "80.00"}, {22, "14.40"}});
+                   Preenche(Item(v), {{Produto::CSTouCSOSN, "70"}, {Produto::pRedBC, "20.00"},
+                                      {Produto::vBC, "80.00"}, {Produto::vICMS, "14.40"}});
                    IcmsNosTotais(v, "80.00", "14.40");
                    SubstituicaoNoItem(v);
                  },
@@ -258,7 +265,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {}},
         CasoNota{"Crt3Cst90",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
-                   Preenche(Item(v), {{18, "90"}, {52, "10.00"}});
+                   Preenche(Item(v), {{Produto::CSTouCSOSN, "90"}, {Produto::pRedBC, "10.00"}});
                    SubstituicaoNoItem(v);
                  },
                  {"<ICMS90><orig>0</orig><CST>90</CST><modBC>2</modBC><vBC>100.00</vBC><pRedBC>10.00</pRedBC>"
@@ -266,18 +273,23 @@ INSTANTIATE_TEST_SUITE_P(
                  {}},
         CasoNota{"Crt3Cst90SemValores",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
-                   Preenche(Item(v), {{18, "90"}, {20, "0.00"}, {21, "0.00"}, {22, "0.00"}});
+                   Preenche(Item(v), {{Produto::CSTouCSOSN, "90"}, {Produto::vBC, "0.00"}, {Produto::pICMS, "0.00"},
+                                      {Produto::vICMS, "0.00"}});
                    IcmsNosTotais(v);
                  },
                  {"<ICMS90><orig>0</orig><CST>90</CST></ICMS90>"}, {}},
         CasoNota{"Crt3Cfop5929ComCuponsReferenciados",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
-                   v.gVetorIde[2] = "VENDA TAMBEM REGISTRADA NO ECF";
-                   Preenche(v.gVetorIde, {{17, "2D;2D;"}, {18, "001;001;"}, {19, "123;124;"}});
-                   Preenche(Item(v), {{5, "5929"}, {19, "3"}, {20, "0.00"}, {21, "0.00"}, {22, "0.00"}, {31, "49"},
-                                      {32, "0.00"}, {33, "0.00"}, {34, "0.00"}, {45, "0.0000"}, {35, "49"},
-                                      {36, "0.00"}, {37, "0.00"}, {38, "0.00"}, {44, "0.0000"}});
-                   Preenche(v.gVetorTotais, {{0, "0.00"}, {1, "0.00"}, {10, "0.00"}, {11, "0.00"}});
+                   v.gVetorIde[Ide::natOp] = "VENDA TAMBEM REGISTRADA NO ECF";
+                   Preenche(v.gVetorIde, {{Ide::modECF, "2D;2D;"}, {Ide::nECF, "001;001;"}, {Ide::nCOO, "123;124;"}});
+                   Preenche(Item(v), {{Produto::CFOP, "5929"}, {Produto::modBC, "3"}, {Produto::vBC, "0.00"},
+                                      {Produto::pICMS, "0.00"}, {Produto::vICMS, "0.00"}, {Produto::CST_PIS, "49"},
+                                      {Produto::vBC_PIS, "0.00"}, {Produto::pPIS, "0.00"}, {Produto::vPIS, "0.00"},
+                                      {Produto::vAliqProd_PIS, "0.0000"}, {Produto::CST_COFINS, "49"},
+                                      {Produto::vBC_COFINS, "0.00"}, {Produto::pCOFINS, "0.00"},
+                                      {Produto::vCOFINS, "0.00"}, {Produto::vAliqProd_COFINS, "0.0000"}});
+                   Preenche(v.gVetorTotais, {{Totais::vBC, "0.00"}, {Totais::vICMS, "0.00"}, {Totais::vPIS, "0.00"},
+                                             {Totais::vCOFINS, "0.00"}});
                  },
                  {"<natOp>VENDA TAMBEM REGISTRADA NO ECF</natOp>",
                   "<NFref><refECF><mod>2D</mod><nECF>001</nECF><nCOO>123</nCOO></refECF></NFref>"
@@ -289,7 +301,7 @@ INSTANTIATE_TEST_SUITE_P(
         CasoNota{"Csosn101",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
                    Crt1(v, "101");
-                   Preenche(Item(v), {{77, "2.56"}, {78, "2.56"}});
+                   Preenche(Item(v), {{Produto::pCredSN, "2.56"}, {Produto::vCredICMSSN, "2.56"}});
                  },
                  {"<CRT>1</CRT>", "<ICMSSN101><orig>1</orig><CSOSN>101</CSOSN><pCredSN>2.56</pCredSN>"
                                   "<vCredICMSSN>2.56</vCredICMSSN></ICMSSN101>"},
@@ -301,7 +313,8 @@ INSTANTIATE_TEST_SUITE_P(
         CasoNota{"Csosn201",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
                    Crt1(v, "201");
-                   Preenche(Item(v), {{77, "2.56"}, {78, "2.56"}, {46, "4"}, {48, "0.00"}});
+                   Preenche(Item(v), {{Produto::pCredSN, "2.56"}, {Produto::vCredICMSSN, "2.56"},
+                                      {Produto::modBCST, "4"}, {Produto::pRedBCST, "0.00"}});
                    SubstituicaoNoItem(v);
                  },
                  {"<ICMSSN201><orig>2</orig><CSOSN>201</CSOSN><modBCST>4</modBCST><pMVAST>40.00</pMVAST>"
@@ -312,7 +325,7 @@ INSTANTIATE_TEST_SUITE_P(
                  [](VetoresNFe& v, GeradorXmlNFe&) {
                    Crt1(v, "202");
                    SubstituicaoNoItem(v);
-                   Preenche(Item(v), {{46, "4"}, {47, ""}, {48, "0.00"}});
+                   Preenche(Item(v), {{Produto::modBCST, "4"}, {Produto::pMVAST, ""}, {Produto::pRedBCST, "0.00"}});
                  },
                  {"<ICMSSN202><orig>2</orig><CSOSN>202</CSOSN><modBCST>4</modBCST><vBCST>140.00</vBCST>"},
                  {"<pMVAST>"}},
@@ -328,7 +341,7 @@ INSTANTIATE_TEST_SUITE_P(
         CasoNota{"Csosn500",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
                    Crt1(v, "500");
-                   Preenche(Item(v), {{49, "50.00"}, {51, "9.00"}});
+                   Preenche(Item(v), {{Produto::vBCST, "50.00"}, {Produto::vICMSST, "9.00"}});
                  },
                  {"<ICMSSN500><orig>5</orig><CSOSN>500</CSOSN><vBCSTRet>50.00</vBCSTRet>"
                   "<vICMSSTRet>9.00</vICMSSTRet></ICMSSN500>"},
@@ -337,11 +350,13 @@ INSTANTIATE_TEST_SUITE_P(
         CasoNota{"Csosn900NumaEntrada",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
                    Crt1(v, "900");
-                   v.gVetorIde[9] = "0";
-                   v.gVetorIde[8] = "";
-                   Preenche(Item(v), {{5, "1102"}, {17, "0"}, {77, "2.56"}, {78, "2.56"}, {46, "4"}, {19, "3"},
-                                      {20, "100.00"}, {52, "0.00"}, {21, "18.00"}, {22, "18.00"}});
-                   Preenche(v.gVetorTotais, {{0, "100.00"}, {1, "18.00"}});
+                   v.gVetorIde[Ide::tpNF] = "0";
+                   v.gVetorIde[Ide::dhSaiEnt] = "";
+                   Preenche(Item(v), {{Produto::CFOP, "1102"}, {Produto::orig, "0"}, {Produto::pCredSN, "2.56"},
+                                      {Produto::vCredICMSSN, "2.56"}, {Produto::modBCST, "4"}, {Produto::modBC, "3"},
+                                      {Produto::vBC, "100.00"}, {Produto::pRedBC, "0.00"}, {Produto::pICMS, "18.00"},
+                                      {Produto::vICMS, "18.00"}});
+                   Preenche(v.gVetorTotais, {{Totais::vBC, "100.00"}, {Totais::vICMS, "18.00"}});
                  },
                  {"<tpNF>0</tpNF>", "<ICMSSN900><orig>0</orig><CSOSN>900</CSOSN><modBC>3</modBC><vBC>100.00</vBC>"
                                     "<pICMS>18.00</pICMS><vICMS>18.00</vICMS><pCredSN>2.56</pCredSN>"
@@ -350,20 +365,25 @@ INSTANTIATE_TEST_SUITE_P(
         CasoNota{"Crt1Cfop5929",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
                    Crt1(v, "102");
-                   Preenche(Item(v), {{5, "5929"}, {18, "400"}, {19, "1"}, {20, ""}, {21, ""}, {22, ""}});
+                   Preenche(Item(v), {{Produto::CFOP, "5929"}, {Produto::CSTouCSOSN, "400"}, {Produto::modBC, "1"},
+                                      {Produto::vBC, ""}, {Produto::pICMS, ""}, {Produto::vICMS, ""}});
                  },
                  {"<ICMSSN102><orig>1</orig><CSOSN>400</CSOSN></ICMSSN102>"}, {}},
         CasoNota{"DestinatarioEstrangeiro",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
                    auto& d = v.gVetorDestinatario;
-                   Preenche(d, {{0, ""}, {1, "FOREIGN BUYER INC"}, {6, "9999999"}, {7, "EXTERIOR"}, {8, "EX"},
-                                {9, ""}, {10, "2496"}, {11, "ESTADOS UNIDOS"}, {12, ""}, {13, ""}});
-                   d[37] = "9";
-                   Preenche(v.gVetorIde, {{14, "1"}, {34, "3"}});
-                   Preenche(Item(v), {{5, "7102"}, {18, "41"}, {31, "08"}, {35, "08"}});
+                   Preenche(d, {{Destinatario::CNPJouCPF, ""}, {Destinatario::xNome, "FOREIGN BUYER INC"},
+                                {Destinatario::cMun, "9999999"}, {Destinatario::xMun, "EXTERIOR"},
+                                {Destinatario::UF, "EX"}, {Destinatario::CEP, ""}, {Destinatario::cPais, "2496"},
+                                {Destinatario::xPais, "ESTADOS UNIDOS"}, {Destinatario::fone, ""},
+                                {Destinatario::IE, ""}});
+                   d[Destinatario::indIEDest] = "9";
+                   Preenche(v.gVetorIde, {{Ide::indFinal, "1"}, {Ide::idDest, "3"}});
+                   Preenche(Item(v), {{Produto::CFOP, "7102"}, {Produto::CSTouCSOSN, "41"}, {Produto::CST_PIS, "08"},
+                                      {Produto::CST_COFINS, "08"}});
                    IcmsNosTotais(v);
-                   Preenche(v.gVetorTotais, {{10, "0.00"}, {11, "0.00"}});
-                   Preenche(v.gVetorInfAdic, {{2, "SP"}, {3, "SAO PAULO"}});
+                   Preenche(v.gVetorTotais, {{Totais::vPIS, "0.00"}, {Totais::vCOFINS, "0.00"}});
+                   Preenche(v.gVetorInfAdic, {{InfAdic::UFSaidaPais, "SP"}, {InfAdic::xLocExporta, "SAO PAULO"}});
                  },
                  {"<idDest>3</idDest>", "<dest><idEstrangeiro/><xNome>FOREIGN BUYER INC</xNome>",
                   "<cMun>9999999</cMun><xMun>EXTERIOR</xMun><UF>EX</UF><cPais>2496</cPais>"
@@ -374,20 +394,26 @@ INSTANTIATE_TEST_SUITE_P(
         CasoNota{"CsosnComDestinatarioEstrangeiro",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
                    Crt1(v, "300");
-                   Preenche(v.gVetorDestinatario,
-                            {{0, ""}, {7, "EXTERIOR"}, {8, "EX"}, {6, ""}, {10, "2496"}, {11, "ESTADOS UNIDOS"}, {37, "9"}});
-                   Preenche(Item(v), {{5, "7102"}, {17, "1"}});
-                   Preenche(v.gVetorIde, {{14, "1"}, {34, "3"}});
-                   Preenche(v.gVetorInfAdic, {{2, "SP"}, {3, "SAO PAULO"}});
+                   Preenche(v.gVetorDestinatario, {{Destinatario::CNPJouCPF, ""}, {Destinatario::xMun, "EXTERIOR"},
+                                                   {Destinatario::UF, "EX"}, {Destinatario::cMun, ""},
+                                                   {Destinatario::cPais, "2496"},
+                                                   {Destinatario::xPais, "ESTADOS UNIDOS"},
+                                                   {Destinatario::indIEDest, "9"}});
+                   Preenche(Item(v), {{Produto::CFOP, "7102"}, {Produto::orig, "1"}});
+                   Preenche(v.gVetorIde, {{Ide::indFinal, "1"}, {Ide::idDest, "3"}});
+                   Preenche(v.gVetorInfAdic, {{InfAdic::UFSaidaPais, "SP"}, {InfAdic::xLocExporta, "SAO PAULO"}});
                  },
                  {"<cMun>9999999</cMun><xMun>EXTERIOR</xMun><UF>EX</UF><CEP>01310200</CEP><cPais>2496</cPais>",
                   "<ICMSSN102><orig>1</orig><CSOSN>300</CSOSN></ICMSSN102>"},
                  {}},
         CasoNota{"Combustivel",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
-                   Preenche(Item(v), {{3, "27101259"}, {5, "5656"}, {6, "L"}, {11, "L"}, {7, "40.5000"},
-                                      {12, "40.5000"}, {8, "2.4691"}, {13, "2.4691"}, {18, "60"}, {92, "320102001"},
-                                      {94, "40.5000"}, {95, "GO"}, {1, ""}, {10, ""}});
+                   Preenche(Item(v), {{Produto::NCM, "27101259"}, {Produto::CFOP, "5656"}, {Produto::uCom, "L"},
+                                      {Produto::uTrib, "L"}, {Produto::qCom, "40.5000"}, {Produto::qTrib, "40.5000"},
+                                      {Produto::vUnCom, "2.4691"}, {Produto::vUnTrib, "2.4691"},
+                                      {Produto::CSTouCSOSN, "60"}, {Produto::cProdANP, "320102001"},
+                                      {Produto::qTemp, "40.5000"}, {Produto::UFCons, "GO"}, {Produto::cEAN, ""},
+                                      {Produto::cEANTrib, ""}});
                    IcmsNosTotais(v);
                  },
                  {"<cEAN/>", "<cEANTrib/>", "<indTot>1</indTot><comb><cProdANP>320102001</cProdANP>"
@@ -395,15 +421,15 @@ INSTANTIATE_TEST_SUITE_P(
                  {}},
         CasoNota{"Duplicatas",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
-                   v.gVetorIde[3] = "1";
+                   v.gVetorIde[Ide::indPag] = "1";
                    v.gQtdDuplicatas = 3;
                    v.gQtdFaturas = 2;
-                   v.gVetorFaturas.resize(4, std::vector<std::string>(7));
+                   v.gVetorFaturas.resize(4, std::vector<std::string>(kSlotsFatura));
                    const char* valores[] = {"33.33", "33.33", "33.34"};
                    for (size_t r = 0; r < 3; ++r) {
-                     v.gVetorFaturas[r][3] = "123/" + std::to_string(r + 1);
-                     v.gVetorFaturas[r][4] = "2016-0" + std::to_string(r + 2) + "-15";
-                     v.gVetorFaturas[r][5] = valores[r];
+                     v.gVetorFaturas[r][Fatura::nDup] = "123/" + std::to_string(r + 1);
+                     v.gVetorFaturas[r][Fatura::dVenc] = "2016-0" + std::to_string(r + 2) + "-15";
+                     v.gVetorFaturas[r][Fatura::vDup] = valores[r];
                    }
                  },
                  {"<cobr><fat><nFat>123</nFat><vOrig>100.00</vOrig><vLiq>100.00</vLiq></fat>"
@@ -413,10 +439,10 @@ INSTANTIATE_TEST_SUITE_P(
                  {}},
         CasoNota{"DevolucaoComChaveReferenciada",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
-                   v.gVetorIde[12] = "4";
-                   v.gVetorIde[13] = "35151244555666000181550010000045671000045671";
-                   Item(v)[5] = "5202";
-                   v.gVetorInfAdic[1] =
+                   v.gVetorIde[Ide::finNFe] = "4";
+                   v.gVetorIde[Ide::refNFe] = "35151244555666000181550010000045671000045671";
+                   Item(v)[Produto::CFOP] = "5202";
+                   v.gVetorInfAdic[InfAdic::infCpl] =
                        "CHAVE DA NFE DEVOLVIDA: 3515-1244-5556-6600-0181-5500-1000-0045-6710-0004-5671;;";
                  },
                  {"<finNFe>4</finNFe>", "<NFref><refNFe>35151244555666000181550010000045671000045671</refNFe></NFref>",
@@ -424,7 +450,9 @@ INSTANTIATE_TEST_SUITE_P(
                  {}},
         CasoNota{"TotaisDeServicos",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
-                   Preenche(v.gVetorTotais, {{14, "50.00"}, {15, "50.00"}, {16, "2.50"}, {17, "1.65"}, {18, "0.00"}});
+                   Preenche(v.gVetorTotais, {{Totais::vServ, "50.00"}, {Totais::vBC_ISS, "50.00"},
+                                             {Totais::vISS, "2.50"}, {Totais::vPIS_ISS, "1.65"},
+                                             {Totais::vCOFINS_ISS, "0.00"}});
                  },
                  {"</ICMSTot><ISSQNtot><vServ>50.00</vServ><vBC>50.00</vBC><vISS>2.50</vISS><vPIS>1.65</vPIS>"
                   "<dCompet>2016-01-15</dCompet></ISSQNtot></total>"},
@@ -434,31 +462,37 @@ INSTANTIATE_TEST_SUITE_P(
         CasoNota{"Homologacao",
                  [](VetoresNFe& v, GeradorXmlNFe& g) {
                    g.Ambiente = "2";
-                   Preenche(v.gVetorDestinatario, {{0, "99999999000191"}, {13, ""}, {37, "2"}});
-                   v.gVetorDestinatario[1] = kDestHomologacao;
+                   Preenche(v.gVetorDestinatario, {{Destinatario::CNPJouCPF, "99999999000191"},
+                                                   {Destinatario::IE, ""}, {Destinatario::indIEDest, "2"}});
+                   v.gVetorDestinatario[Destinatario::xNome] = kDestHomologacao;
                  },
                  {"<tpAmb>2</tpAmb>", "<dest><CNPJ>99999999000191</CNPJ><xNome>" + kDestHomologacao + "</xNome>",
                   "<indIEDest>2</indIEDest></dest>"},
                  {"<IE>987654321098</IE>"}},
         CasoNota{"IpiNaoTributadoNoItem",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
-                   Preenche(Item(v), {{87, "0"}, {88, "00000000000000"}, {89, "0"}, {90, "0"}, {91, "999"}});
+                   Preenche(Item(v), {{Produto::vBC_IPI, "0"}, {Produto::CNPJProd, "00000000000000"},
+                                      {Produto::pIPI, "0"}, {Produto::vIPI, "0"}, {Produto::cEnq, "999"}});
                  },
                  {"</ICMS><IPI><cEnq>999</cEnq><IPINT><CST>53</CST></IPINT></IPI><PIS>", "<vIPI>0.00</vIPI>"},
                  {"<CNPJProd>"}},
         CasoNota{"IpiTributadoNoItem",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
-                   Preenche(Item(v), {{87, "100.00"}, {88, "00000000000000"}, {89, "10.00"}, {90, "10.00"}, {91, "999"}});
-                   Preenche(v.gVetorTotais, {{9, "10.00"}, {13, "110.00"}});
+                   Preenche(Item(v), {{Produto::vBC_IPI, "100.00"}, {Produto::CNPJProd, "00000000000000"},
+                                      {Produto::pIPI, "10.00"}, {Produto::vIPI, "10.00"}, {Produto::cEnq, "999"}});
+                   Preenche(v.gVetorTotais, {{Totais::vIPI, "10.00"}, {Totais::vNF, "110.00"}});
                  },
                  {"<IPI><cEnq>999</cEnq><IPITrib><CST>50</CST><vBC>100.00</vBC><pIPI>10.00</pIPI><vIPI>10.00</vIPI>"
                   "</IPITrib></IPI>"},
                  {}},
         CasoNota{"PisCofinsPorQuantidade",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
-                   Preenche(Item(v), {{31, "03"}, {32, ""}, {33, ""}, {34, "1.30"}, {45, "0.6500"}, {35, "03"},
-                                      {36, "100.00"}, {37, ""}, {38, "6.00"}, {44, "3.0000"}});
-                   Preenche(v.gVetorTotais, {{10, "1.30"}, {11, "6.00"}});
+                   Preenche(Item(v), {{Produto::CST_PIS, "03"}, {Produto::vBC_PIS, ""}, {Produto::pPIS, ""},
+                                      {Produto::vPIS, "1.30"}, {Produto::vAliqProd_PIS, "0.6500"},
+                                      {Produto::CST_COFINS, "03"},
+                                      {Produto::vBC_COFINS, "100.00"}, {Produto::pCOFINS, ""},
+                                      {Produto::vCOFINS, "6.00"}, {Produto::vAliqProd_COFINS, "3.0000"}});
+                   Preenche(v.gVetorTotais, {{Totais::vPIS, "1.30"}, {Totais::vCOFINS, "6.00"}});
                  },
                  {"<PISQtde><CST>03</CST><qBCProd>2.0000</qBCProd><vAliqProd>0.6500</vAliqProd><vPIS>1.30</vPIS>",
                   "<COFINSQtde><CST>03</CST><qBCProd>2.0000</qBCProd><vAliqProd>3.0000</vAliqProd>"
@@ -466,32 +500,39 @@ INSTANTIATE_TEST_SUITE_P(
                  {}},
         CasoNota{"PisCofinsNaoTributadosEOutras",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
-                   Preenche(Item(v), {{31, "06"}, {32, ""}, {33, ""}, {34, ""}, {35, "99"}});
-                   v.gVetorTotais[10] = "0.00";
+                   Preenche(Item(v), {{Produto::CST_PIS, "06"}, {Produto::vBC_PIS, ""}, {Produto::pPIS, ""},
+                                      {Produto::vPIS, ""}, {Produto::CST_COFINS, "99"}});
+                   v.gVetorTotais[Totais::vPIS] = "0.00";
                  },
                  {"<PIS><PISNT><CST>06</CST></PISNT></PIS>",
                   "<COFINSOutr><CST>99</CST><vBC>100.00</vBC><pCOFINS>7.60</pCOFINS><vCOFINS>7.60</vCOFINS>"},
                  {}},
         CasoNota{"PisCofinsOutrasSemValores",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
-                   Preenche(Item(v), {{31, "49"}, {32, ""}, {33, ""}, {34, ""}, {35, "49"}, {36, ""}, {37, ""}, {38, ""}});
-                   Preenche(v.gVetorTotais, {{10, "0.00"}, {11, "0.00"}});
+                   Preenche(Item(v), {{Produto::CST_PIS, "49"}, {Produto::vBC_PIS, ""}, {Produto::pPIS, ""},
+                                      {Produto::vPIS, ""}, {Produto::CST_COFINS, "49"}, {Produto::vBC_COFINS, ""},
+                                      {Produto::pCOFINS, ""}, {Produto::vCOFINS, ""}});
+                   Preenche(v.gVetorTotais, {{Totais::vPIS, "0.00"}, {Totais::vCOFINS, "0.00"}});
                  },
                  {"<PISOutr><CST>49</CST><vBC>0.00</vBC><pPIS>0.00</pPIS><vPIS>0.00</vPIS></PISOutr>",
                   "<COFINSOutr><CST>49</CST><vBC>0.00</vBC><pCOFINS>0.00</pCOFINS><vCOFINS>0.00</vCOFINS>"},
                  {}},
         CasoNota{"SemPisNemCofins",
-                 [](VetoresNFe& v, GeradorXmlNFe&) { Preenche(Item(v), {{31, ""}, {35, ""}}); },
+                 [](VetoresNFe& v, GeradorXmlNFe&) { Preenche(Item(v), {{Produto::CST_PIS, ""},
+                                                                        {Produto::CST_COFINS, ""}}); },
                  {"</ICMS></imposto>"},
                  {"<PIS>", "<COFINS>"},
                  nullptr,
                  745},
         CasoNota{"TransportadorEVolumes",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
-                   Preenche(v.gVetorTransporte,
-                            {{0, "0"}, {1, "12345678000195"}, {2, "TRANSPORTADORA X"}, {3, "112233445566"},
-                             {4, "RUA A, 10"}, {5, "CAMPINAS"}, {6, "SP"}, {7, "abc-1234"}, {8, " SP"}, {9, "3"},
-                             {10, "CAIXA"}, {13, "12.500"}, {14, "13.000"}});
+                   Preenche(v.gVetorTransporte, {{Transporte::modFrete, "0"}, {Transporte::CNPJouCPF, "12345678000195"},
+                                                 {Transporte::xNome, "TRANSPORTADORA X"},
+                                                 {Transporte::IE, "112233445566"}, {Transporte::xEnder, "RUA A, 10"},
+                                                 {Transporte::xMun, "CAMPINAS"}, {Transporte::UF, "SP"},
+                                                 {Transporte::placa, "abc-1234"}, {Transporte::UF_veicTransp, " SP"},
+                                                 {Transporte::qVol, "3"}, {Transporte::esp, "CAIXA"},
+                                                 {Transporte::pesoL, "12.500"}, {Transporte::pesoB, "13.000"}});
                  },
                  {"<transp><modFrete>0</modFrete><transporta><CNPJ>12345678000195</CNPJ>"
                   "<xNome>TRANSPORTADORA X</xNome><IE>112233445566</IE><xEnder>RUA A, 10</xEnder>"
@@ -501,21 +542,22 @@ INSTANTIATE_TEST_SUITE_P(
                  {}},
         CasoNota{"ContingenciaComJustificativa",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
-                   v.gVetorIde[11] = "5";
-                   v.gVetorIde[36] = "SERVICO DA SEFAZ FORA DO AR";
+                   v.gVetorIde[Ide::tpEmis] = "5";
+                   v.gVetorIde[Ide::xJust] = "SERVICO DA SEFAZ FORA DO AR";
                  },
                  {"<tpEmis>5</tpEmis>", "<verProc>VelantNFe 6.07</verProc><dhCont>2016-01-15T10:30:00-03:00</dhCont>"
                                         "<xJust>SERVICO DA SEFAZ FORA DO AR</xJust></ide>"},
                  {}},
         CasoNota{"TextosLimposENumerosRegionais",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
-                   v.gVetorEmitente[0] = " EMPRESA “TESTE”\tLTDA ";
-                   v.gVetorEmitente[8] = "01310-100";
-                   v.gVetorEmitente[9] = "(11) 3333-4444";
-                   Preenche(Item(v), {{2, std::string(130, 'X').c_str()}, {7, "2,0000"}, {8, "50,0000"}, {9, "100,00"},
-                                      {16, "1,50"}});
-                   Preenche(v.gVetorTotais, {{7, "1.50"}, {13, "98.50"}});
-                   v.gVetorInfAdic[1] = "A & B < C > D";
+                   v.gVetorEmitente[Emitente::xNome] = " EMPRESA “TESTE”\tLTDA ";
+                   v.gVetorEmitente[Emitente::CEP] = "01310-100";
+                   v.gVetorEmitente[Emitente::fone] = "(11) 3333-4444";
+                   Preenche(Item(v), {{Produto::xProd, std::string(130, 'X').c_str()}, {Produto::qCom, "2,0000"},
+                                      {Produto::vUnCom, "50,0000"}, {Produto::vProd, "100,00"},
+                                      {Produto::vDesc, "1,50"}});
+                   Preenche(v.gVetorTotais, {{Totais::vDesc, "1.50"}, {Totais::vNF, "98.50"}});
+                   v.gVetorInfAdic[InfAdic::infCpl] = "A & B < C > D";
                  },
                  {"<xNome>EMPRESA \"TESTE\" LTDA</xNome>", "<CEP>01310100</CEP>", "<fone>1133334444</fone>",
                   "<xProd>" + std::string(120, 'X') + "</xProd>", "<qCom>2.0000</qCom>", "<vProd>100.00</vProd>",
@@ -523,22 +565,23 @@ INSTANTIATE_TEST_SUITE_P(
                  {}},
         CasoNota{"DatasIsoSemSaida",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
-                   v.gVetorIde[7] = "2016-01-15T10:30:00";
-                   v.gVetorIde[8] = "00:00:00";
+                   v.gVetorIde[Ide::dhEmi] = "2016-01-15T10:30:00";
+                   v.gVetorIde[Ide::dhSaiEnt] = "00:00:00";
                  },
                  {"<dhEmi>2016-01-15T10:30:00-03:00</dhEmi><tpNF>"}, {"<dhSaiEnt>"}},
         CasoNota{"EmitentePessoaFisicaSemNumeroEIsento",
                  [](VetoresNFe& v, GeradorXmlNFe& g) {
                    g.CNPJ = "12345678909";
-                   Preenche(v.gVetorEmitente, {{3, ""}, {10, ""}});
+                   Preenche(v.gVetorEmitente, {{Emitente::nro, ""}, {Emitente::IE, ""}});
                  },
                  {"<emit><CPF>12345678909</CPF>", "<nro>S/N</nro>", "<IE>ISENTO</IE>"}, {}},
         CasoNota{"NovecentosENoventaItens",
                  [](VetoresNFe& v, GeradorXmlNFe&) {
                    v.gQtdItens = 990;
                    v.gVetorProdutos.assign(990, teste::ItemCrt3());
-                   Preenche(v.gVetorTotais, {{0, "99000.00"}, {1, "17820.00"}, {4, "99000.00"}, {10, "1633.50"},
-                                             {11, "7524.00"}, {13, "99000.00"}});
+                   Preenche(v.gVetorTotais, {{Totais::vBC, "99000.00"}, {Totais::vICMS, "17820.00"},
+                                             {Totais::vProd, "99000.00"}, {Totais::vPIS, "1633.50"},
+                                             {Totais::vCOFINS, "7524.00"}, {Totais::vNF, "99000.00"}});
                  },
                  {"<det nItem=\"990\">"}, {"<det nItem=\"991\">"}},
         CasoNota{"FusoHorarioDoRegistro", [](VetoresNFe&, GeradorXmlNFe&) {},
@@ -575,43 +618,47 @@ TEST_P(RecusasGerador, ErroNomeiaOElementoENaoGravaArquivo) {
 INSTANTIATE_TEST_SUITE_P(
     Casos, RecusasGerador,
     ::testing::Values(
-        CasoRecusa{"BairroDoEmitenteVazio", [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorEmitente[5] = " "; },
+        CasoRecusa{"BairroDoEmitenteVazio",
+                   [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorEmitente[Emitente::xBairro] = " "; },
                    "campo obrigatório sem valor: emit/enderEmit/xBairro"},
-        CasoRecusa{"NcmDeTresDigitos", [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[3] = "123"; },
+        CasoRecusa{"NcmDeTresDigitos", [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[Produto::NCM] = "123"; },
                    "det[1]/prod/NCM: '123'"},
-        CasoRecusa{"ValorDoProdutoComLetras", [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[9] = "1OO,00"; },
+        CasoRecusa{"ValorDoProdutoComLetras", [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[Produto::vProd] = "1OO,00"; },
                    "det[1]/prod/vProd"},
-        CasoRecusa{"DescontoNegativo", [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[16] = "-1.00"; },
+        CasoRecusa{"DescontoNegativo", [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[Produto::vDesc] = "-1.00"; },
                    "det[1]/prod/vDesc: '-1.00' (número negativo)"},
-        CasoRecusa{"CstVazio", [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[18] = ""; },
+        CasoRecusa{"CstVazio", [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[Produto::CSTouCSOSN] = ""; },
                    "sem valor: det[1]/imposto/ICMS/CST"},
         CasoRecusa{"CsosnDesconhecido",
                    [](VetoresNFe& v, GeradorXmlNFe&) {
                      Crt1(v, "999");
-                     Item(v)[17] = "0";
+                     Item(v)[Produto::orig] = "0";
                    },
                    "det[1]/imposto/ICMS/CSOSN: '999'"},
         CasoRecusa{"OrigemNoveDoCsosn900", [](VetoresNFe& v, GeradorXmlNFe&) { Crt1(v, "900"); },
                    "det[1]/imposto/ICMS/orig: '9'"},
         CasoRecusa{"PisOutrasComValorFaltando",
-                   [](VetoresNFe& v, GeradorXmlNFe&) { Preenche(Item(v), {{31, "50"}, {32, "100.00"}, {33, ""}}); },
+                   [](VetoresNFe& v, GeradorXmlNFe&) {
+                     Preenche(Item(v), {{Produto::CST_PIS, "50"}, {Produto::vBC_PIS, "100.00"}, {Produto::pPIS, ""}});
+                   },
                    "sem valor: det[1]/imposto/PIS/PISOutr/pPIS"},
         CasoRecusa{"ItemDeOutroRegimeNoSegundoItem",
                    [](VetoresNFe& v, GeradorXmlNFe&) {
                      v.gQtdItens = 2;
                      v.gVetorProdutos.push_back(teste::ItemCrt3());
-                     Item(v, 1)[5] = "9102";
+                     Item(v, 1)[Produto::CFOP] = "9102";
                    },
                    "det[2]/prod/CFOP: '9102'"},
-        CasoRecusa{"IdDestVazio", [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorIde[34] = ""; },
+        CasoRecusa{"IdDestVazio", [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorIde[Ide::idDest] = ""; },
                    "sem valor: ide/idDest"},
-        CasoRecusa{"SemDataDeEmissao", [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorIde[7] = "00:00:00"; },
+        CasoRecusa{"SemDataDeEmissao", [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorIde[Ide::dhEmi] = "00:00:00"; },
                    "sem valor: ide/dhEmi"},
-        CasoRecusa{"ModalidadeDeFreteVazia", [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorTransporte[0] = ""; },
+        CasoRecusa{"ModalidadeDeFreteVazia",
+                   [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorTransporte[Transporte::modFrete] = ""; },
                    "sem valor: transp/modFrete"},
         CasoRecusa{"AmbienteNaoConfigurado", [](VetoresNFe&, GeradorXmlNFe& g) { g.Ambiente = ""; },
                    "sem valor: ide/tpAmb"},
-        CasoRecusa{"UfDoDocumentoDifereDaChave", [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorIde[0] = "43"; },
+        CasoRecusa{"UfDoDocumentoDifereDaChave", [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorIde[Ide::cUF] = "43"; },
                    "ide/cUF (43) difere da chave de acesso (35)"},
         CasoRecusa{"SemItens",
                    [](VetoresNFe& v, GeradorXmlNFe&) {
@@ -628,19 +675,20 @@ INSTANTIATE_TEST_SUITE_P(
         CasoRecusa{"DuplicataDeValorZero",
                    [](VetoresNFe& v, GeradorXmlNFe&) {
                      v.gQtdFaturas = 0;
-                     v.gVetorFaturas[0][5] = "0.00";
+                     v.gVetorFaturas[Fatura::kLinhaFatura][Fatura::vDup] = "0.00";
                    },
                    "cobr/dup[1]/vDup: '0.00'"},
-        CasoRecusa{"PlacaForaDoLeiaute", [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorTransporte[7] = "AB12"; },
+        CasoRecusa{"PlacaForaDoLeiaute",
+                   [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorTransporte[Transporte::placa] = "AB12"; },
                    "transp/veicTransp/placa"},
-        CasoRecusa{"ContingenciaSemJustificativa", [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorIde[11] = "6"; },
-                   "sem valor: ide/xJust"},
+        CasoRecusa{"ContingenciaSemJustificativa",
+                   [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorIde[Ide::tpEmis] = "6"; }, "sem valor: ide/xJust"},
         CasoRecusa{"IndicadorDeConsumidorFinalForaDoLeiaute",
-                   [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorIde[14] = "2"; }, "ide/indFinal: '2'"},
-        CasoRecusa{"VetorCurtoContaComoSlotVazio", [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorEmitente.resize(11); },
+                   [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorIde[Ide::indFinal] = "2"; }, "ide/indFinal: '2'"},
+        CasoRecusa{"VetorCurtoContaComoSlotVazio",
+                   [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorEmitente.resize(Emitente::CRT); },
                    "sem valor: emit/CRT"},
-        CasoRecusa{"FusoHorarioInvalidoNoRegistro",
-                   [](VetoresNFe&, GeradorXmlNFe&) {}, "FusoHorario", "BRT"},
+        CasoRecusa{"FusoHorarioInvalidoNoRegistro", [](VetoresNFe&, GeradorXmlNFe&) {}, "FusoHorario", "BRT"},
         CasoRecusa{"IdComDigitoVerificadorErrado",
                    [](VetoresNFe&, GeradorXmlNFe& g) { g.IdNFe = "NFe35160111222333000181550010000001231000001230"; },
                    "infNFe/@Id: 'NFe35160111222333000181550010000001231000001230' (chave de acesso com dígito"}),

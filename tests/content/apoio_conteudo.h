@@ -121,7 +121,7 @@ inline constexpr Grupo InfAdic = Gera<Gera_dados_infAdic, &VetoresNFe::gVetorInf
 inline const std::vector<std::vector<std::string>>& Itens(AmbienteConteudo& a, const char* totalProdutos = "10.00") {
   a.Pronto();
   a.vetores.gVetorTotais.assign(kSlotsTotais, "");
-  a.vetores.gVetorTotais[4] = totalProdutos;
+  a.vetores.gVetorTotais[Totais::vProd] = totalProdutos;
   Gera_dados_produtos(a.ctx);
   return a.vetores.gVetorProdutos;
 }

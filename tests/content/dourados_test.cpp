@@ -30,15 +30,22 @@ const std::filesystem::path kPasta = std::filesystem::path(VELANT_TESTES) / "con
 class Dourado : public ::testing::TestWithParam<const char*> {
  protected:
   std::filesystem::path Arquivo(const char* extensao) const { return kPasta / (std::string(GetParam()) + extensao); }
+
+  // The request parsed with its registry values and its vectors filled, as the Host does.
+  ::testing::AssertionResult Preenchidos(AmbienteConteudo& a) const {
+    std::filesystem::copy_file(Arquivo(".reg"), a.raiz / "registro.reg",
+                               std::filesystem::copy_options::overwrite_existing);
+    if (!AnalisaTextoSolicitacao(a.ctx, a.janela, teste::LerTudo(Arquivo(".txt"))))
+      return ::testing::AssertionFailure() << a.janela.TextoStatus;
+    ParametrosEmissaoFila(a.ctx);
+    if (!PreencheVetores(a.ctx)) return ::testing::AssertionFailure() << "PreencheVetores falhou";
+    return ::testing::AssertionSuccess();
+  }
 };
 
 TEST_P(Dourado, ListaCompletaDosVetores) {
   AmbienteConteudo a;
-  std::filesystem::copy_file(Arquivo(".reg"), a.raiz / "registro.reg",
-                             std::filesystem::copy_options::overwrite_existing);
-  ASSERT_TRUE(AnalisaTextoSolicitacao(a.ctx, a.janela, teste::LerTudo(Arquivo(".txt")))) << a.janela.TextoStatus;
-  ParametrosEmissaoFila(a.ctx);
-  ASSERT_TRUE(PreencheVetores(a.ctx));
+  ASSERT_TRUE(Preenchidos(a));
   const std::string lista = ListaVetores(a.vetores);
   if (std::getenv("VELANT_GRAVA_DOURADOS") != nullptr) std::ofstream(Arquivo(".vetores"), std::ios::binary) << lista;
   EXPECT_EQ(lista, teste::LerTudo(Arquivo(".vetores")));
@@ -59,6 +66,14 @@ TEST_P(Dourado, ComandoVetores) {
   EXPECT_EQ(saida, teste::LerTudo(Arquivo(".vetores")));
 }
 
+// A complete invoice is ordinary data: the optional columns it leaves out
+// (the seller, the date of entering) are no error, and none is logged.
+TEST_P(Dourado, NenhumErroIgnoradoNoLog) {
+  AmbienteConteudo a;
+  ASSERT_TRUE(Preenchidos(a));
+  for (const auto& linha : a.ui.Eventos()) EXPECT_EQ(linha.find("Erro ignorado"), std::string::npos) << linha;
+}
+
 // A sale sent after a return is a sale: nothing of the return (finality,
 // referenced key, complementary text) carries over into it.
 TEST(DouradoEmSequencia, VendaDepoisDeDevolucaoEUmaVenda) {
@@ -71,8 +86,8 @@ TEST(DouradoEmSequencia, VendaDepoisDeDevolucaoEUmaVenda) {
     ParametrosEmissaoFila(a.ctx);
     ASSERT_TRUE(PreencheVetores(a.ctx)) << nome;
   }
-  EXPECT_EQ(a.vetores.gVetorIde[12], "1");   // finNFe: normal
-  EXPECT_EQ(a.vetores.gVetorIde[13], "");    // no referenced key
+  EXPECT_EQ(a.vetores.gVetorIde[Ide::finNFe], "1");   // normal
+  EXPECT_EQ(a.vetores.gVetorIde[Ide::refNFe], "");    // no referenced key
   EXPECT_EQ(ListaVetores(a.vetores), teste::LerTudo(kPasta / "simples_nacional_nacional.vetores"));
 }
 
@@ -81,11 +96,7 @@ TEST(DouradoEmSequencia, VendaDepoisDeDevolucaoEUmaVenda) {
 // of its business rules.
 TEST_P(Dourado, DocumentoPassaNasRegrasDaAutoridade) {
   AmbienteConteudo a;
-  std::filesystem::copy_file(Arquivo(".reg"), a.raiz / "registro.reg",
-                             std::filesystem::copy_options::overwrite_existing);
-  ASSERT_TRUE(AnalisaTextoSolicitacao(a.ctx, a.janela, teste::LerTudo(Arquivo(".txt")))) << a.janela.TextoStatus;
-  ParametrosEmissaoFila(a.ctx);
-  ASSERT_TRUE(PreencheVetores(a.ctx));
+  ASSERT_TRUE(Preenchidos(a));
   VetoresNFe& v = a.vetores;
   GeradorXmlNFe g(a.caminhos, &a.registro);
   g.UnidadeFederada = "SP";

@@ -42,51 +42,54 @@ const Registros kProducao = {{"Ambiente", "1"}};
 INSTANTIATE_TEST_SUITE_P(
     Ide, Slot,
     ::testing::Values(
-        CasoSlot{"NaturezaEcf6929", Ide, Natureza("6929"), {{2, "VENDA TAMBEM REGISTRADA NO ECF"}}},
-        CasoSlot{"NaturezaEcf5929", Ide, Natureza("5929"), {{2, "VENDA TAMBEM REGISTRADA NO ECF"}}},
-        CasoSlot{"NaturezaSemPontuacao", Ide, Natureza("5102"), {{2, "VENDA DE MERCADORIA  SP"}}},
-        CasoSlot{"PagamentoAVista", Ide, {{"FormaPag", T("1")}}, {{3, "0"}}},
-        CasoSlot{"PagamentoAPrazo", Ide, {{"FormaPag", T("2")}}, {{3, "1"}}},
-        CasoSlot{"PagamentoForma0", Ide, {{"FormaPag", T("0")}}, {{3, "2"}}},
-        CasoSlot{"PagamentoForma3", Ide, {{"FormaPag", T("3")}}, {{3, "2"}}},
-        CasoSlot{"PagamentoVazio", Ide, {{"FormaPag", T("")}}, {{3, "2"}}},
-        CasoSlot{"PagamentoTexto", Ide, {{"FormaPag", T("A VISTA")}}, {{3, "2"}}},
+        CasoSlot{"NaturezaEcf6929", Ide, Natureza("6929"), {{Ide::natOp, "VENDA TAMBEM REGISTRADA NO ECF"}}},
+        CasoSlot{"NaturezaEcf5929", Ide, Natureza("5929"), {{Ide::natOp, "VENDA TAMBEM REGISTRADA NO ECF"}}},
+        CasoSlot{"NaturezaSemPontuacao", Ide, Natureza("5102"), {{Ide::natOp, "VENDA DE MERCADORIA  SP"}}},
+        CasoSlot{"PagamentoAVista", Ide, {{"FormaPag", T("1")}}, {{Ide::indPag, "0"}}},
+        CasoSlot{"PagamentoAPrazo", Ide, {{"FormaPag", T("2")}}, {{Ide::indPag, "1"}}},
+        CasoSlot{"PagamentoForma0", Ide, {{"FormaPag", T("0")}}, {{Ide::indPag, "2"}}},
+        CasoSlot{"PagamentoForma3", Ide, {{"FormaPag", T("3")}}, {{Ide::indPag, "2"}}},
+        CasoSlot{"PagamentoVazio", Ide, {{"FormaPag", T("")}}, {{Ide::indPag, "2"}}},
+        CasoSlot{"PagamentoTexto", Ide, {{"FormaPag", T("A VISTA")}}, {{Ide::indPag, "2"}}},
         // An entry has no "dtentrada" column: no date.
-        CasoSlot{"EntradaSemData", Ide, {{"tpNF", Moeda("0")}, {"DtSaida", T("2015-03-06T08:00:00-03:00")}}, {{8, ""}}},
-        CasoSlot{"SaidaNula", Ide, {{"DtSaida", kNulo}}, {{8, ""}}},
-        CasoSlot{"Saida", Ide, {{"DtSaida", T("2015-03-06T08:00:00-03:00")}}, {{8, "2015-03-06T08:00:00-03:00"}}},
-        CasoSlot{"DestinoEntrada1102", Ide, {{"CFOP", T("1102")}}, {{34, "1"}}},
-        CasoSlot{"DestinoInterno5102", Ide, {{"CFOP", T("5102")}}, {{34, "1"}}},
-        CasoSlot{"DestinoEntrada2102", Ide, {{"CFOP", T("2102")}}, {{34, "2"}}},
-        CasoSlot{"DestinoInterestadual6102", Ide, {{"CFOP", T("6102")}}, {{34, "2"}}},
-        CasoSlot{"DestinoImportacao3102", Ide, {{"CFOP", T("3102")}}, {{34, "3"}}},
-        CasoSlot{"DestinoExportacao7101", Ide, {{"CFOP", T("7101")}}, {{34, "3"}}},
-        CasoSlot{"DestinoCfop9", Ide, {{"CFOP", T("9102")}}, {{34, ""}}},
-        CasoSlot{"DestinoCfop4", Ide, {{"CFOP", T("4102")}}, {{34, ""}}},
-        CasoSlot{"DestinoSemCfop", Ide, {{"CFOP", T("")}}, {{34, ""}}}),
+        CasoSlot{"EntradaSemData", Ide, {{"tpNF", Moeda("0")}, {"DtSaida", T("2015-03-06T08:00:00-03:00")}},
+                 {{Ide::dhSaiEnt, ""}}},
+        CasoSlot{"SaidaNula", Ide, {{"DtSaida", kNulo}}, {{Ide::dhSaiEnt, ""}}},
+        CasoSlot{"Saida", Ide, {{"DtSaida", T("2015-03-06T08:00:00-03:00")}},
+                 {{Ide::dhSaiEnt, "2015-03-06T08:00:00-03:00"}}},
+        CasoSlot{"DestinoEntrada1102", Ide, {{"CFOP", T("1102")}}, {{Ide::idDest, "1"}}},
+        CasoSlot{"DestinoInterno5102", Ide, {{"CFOP", T("5102")}}, {{Ide::idDest, "1"}}},
+        CasoSlot{"DestinoEntrada2102", Ide, {{"CFOP", T("2102")}}, {{Ide::idDest, "2"}}},
+        CasoSlot{"DestinoInterestadual6102", Ide, {{"CFOP", T("6102")}}, {{Ide::idDest, "2"}}},
+        CasoSlot{"DestinoImportacao3102", Ide, {{"CFOP", T("3102")}}, {{Ide::idDest, "3"}}},
+        CasoSlot{"DestinoExportacao7101", Ide, {{"CFOP", T("7101")}}, {{Ide::idDest, "3"}}},
+        CasoSlot{"DestinoCfop9", Ide, {{"CFOP", T("9102")}}, {{Ide::idDest, ""}}},
+        CasoSlot{"DestinoCfop4", Ide, {{"CFOP", T("4102")}}, {{Ide::idDest, ""}}},
+        CasoSlot{"DestinoSemCfop", Ide, {{"CFOP", T("")}}, {{Ide::idDest, ""}}}),
     [](const auto& i) { return std::string(i.param.nome); });
 
 INSTANTIATE_TEST_SUITE_P(
     Emitente, Slot,
     ::testing::Values(
-        CasoSlot{"TelefoneSemParentese", Emitente, {{"TelefoneEmp", T("(1932323232")}}, {{9, "1932323232"}}},
-        CasoSlot{"TelefoneDeUmCaractere", Emitente, {{"TelefoneEmp", T("X")}}, {{9, ""}}},
-        CasoSlot{"TelefoneNulo", Emitente, {{"TelefoneEmp", kNulo}}, {{9, ""}}},
-        CasoSlot{"TelefoneVazio", Emitente, {{"TelefoneEmp", T("")}}, {{9, ""}}},
-        CasoSlot{"InscricaoSoAlgarismos", Emitente, {{"IEEmp", T("244.123.456-7")}}, {{10, "2441234567"}}},
-        CasoSlot{"InscricaoIsento", Emitente, {{"IEEmp", T("ISENTO")}}, {{10, ""}}},
-        CasoSlot{"InscricaoNula", Emitente, {{"IEEmp", kNulo}}, {{10, ""}}},
+        CasoSlot{"TelefoneSemParentese", Emitente, {{"TelefoneEmp", T("(1932323232")}},
+                 {{Emitente::fone, "1932323232"}}},
+        CasoSlot{"TelefoneDeUmCaractere", Emitente, {{"TelefoneEmp", T("X")}}, {{Emitente::fone, ""}}},
+        CasoSlot{"TelefoneNulo", Emitente, {{"TelefoneEmp", kNulo}}, {{Emitente::fone, ""}}},
+        CasoSlot{"TelefoneVazio", Emitente, {{"TelefoneEmp", T("")}}, {{Emitente::fone, ""}}},
+        CasoSlot{"InscricaoSoAlgarismos", Emitente, {{"IEEmp", T("244.123.456-7")}}, {{Emitente::IE, "2441234567"}}},
+        CasoSlot{"InscricaoIsento", Emitente, {{"IEEmp", T("ISENTO")}}, {{Emitente::IE, ""}}},
+        CasoSlot{"InscricaoNula", Emitente, {{"IEEmp", kNulo}}, {{Emitente::IE, ""}}},
         // The slot mapping is the golden lists'; here the cleaning they do not meet.
         CasoSlot{"NomeEEnderecoLimpos", Emitente,
                  {{"RazaoSocialEmp", T("COM\u00C9RCIO & CIA")}, {"LogradouroEmp", T("AV. S\u00C3O JO\u00C3O")},
                   {"NumLgrEmp", T("10-A")}},
-                 {{0, "COMERCIO   CIA"}, {2, "AV. SAO JOAO"}, {3, "10-A"}}},
-        CasoSlot{"RegimeSimples", Emitente, {}, {{14, "1"}}, {}, "1"},
-        CasoSlot{"RegimeSimplesExcesso", Emitente, {}, {{14, "3"}}, {}, "2"},
-        CasoSlot{"RegimeNormal", Emitente, {}, {{14, "3"}}, {}, "3"},
+                 {{Emitente::xNome, "COMERCIO   CIA"}, {Emitente::xLgr, "AV. SAO JOAO"}, {Emitente::nro, "10-A"}}},
+        CasoSlot{"RegimeSimples", Emitente, {}, {{Emitente::CRT, "1"}}, {}, "1"},
+        CasoSlot{"RegimeSimplesExcesso", Emitente, {}, {{Emitente::CRT, "3"}}, {}, "2"},
+        CasoSlot{"RegimeNormal", Emitente, {}, {{Emitente::CRT, "3"}}, {}, "3"},
         // A regime that does not convert to a number fails the test: its first branch.
-        CasoSlot{"RegimeVazio", Emitente, {}, {{14, "1"}}, {}, ""},
-        CasoSlot{"RegimeTexto", Emitente, {}, {{14, "1"}}, {}, "X"}),
+        CasoSlot{"RegimeVazio", Emitente, {}, {{Emitente::CRT, "1"}}, {}, ""},
+        CasoSlot{"RegimeTexto", Emitente, {}, {{Emitente::CRT, "1"}}, {}, "X"}),
     [](const auto& i) { return std::string(i.param.nome); });
 
 constexpr const char* kHomologacao = "NF-E EMITIDA EM AMBIENTE DE HOMOLOGACAO - SEM VALOR FISCAL";
@@ -96,12 +99,15 @@ Colunas Cliente(const char* uf, const char* cgc, const char* ie) {
   return {{"UFCli", T(uf)}, {"CgcCli", T(cgc)}, {"IECli", T(ie)}, {"RazaoSocialCli", T("JOS\u00C9 & FILHOS")},
           {"NomeMunCli", T("S\u00C3O PAULO")}};
 }
-// Identity (slots 0, 1, 7, 13) and indicator (37); the rest of the address is
-// the recipient's in every case.
+// Identity (document, name, city, registration) and indicator; the rest of
+// the address is the recipient's in every case.
 Slots Dest(const char* uf, const char* cgc, const char* nome, const char* mun, const char* ie, const char* ind) {
-  return Vazios({3, 4, 15, 16, 20, 21, 28, 36, 38, 39},
-                {{0, cgc}, {1, nome}, {7, mun}, {13, ie}, {37, ind}, {2, "RUA A"}, {5, "CENTRO"}, {6, "3550308"},
-                 {8, uf}, {9, "01001000"}, {10, "1058"}, {11, "BRASIL"}, {12, "1133334444"}});
+  return Vazios({Destinatario::nro, Destinatario::xCpl},
+                {{Destinatario::CNPJouCPF, cgc}, {Destinatario::xNome, nome}, {Destinatario::xMun, mun},
+                 {Destinatario::IE, ie}, {Destinatario::indIEDest, ind}, {Destinatario::xLgr, "RUA A"},
+                 {Destinatario::xBairro, "CENTRO"}, {Destinatario::cMun, "3550308"}, {Destinatario::UF, uf},
+                 {Destinatario::CEP, "01001000"}, {Destinatario::cPais, "1058"}, {Destinatario::xPais, "BRASIL"},
+                 {Destinatario::fone, "1133334444"}});
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -124,9 +130,10 @@ INSTANTIATE_TEST_SUITE_P(
         // An environment that is neither 1 nor 2 is the last case, whatever the state.
         CasoSlot{"SemAmbienteExterior", Destinatario, Cliente("EX", "123", "77"),
                  Dest("EX", "123", "JOSE   FILHOS", "SAO PAULO", "77", "9")},
-        CasoSlot{"SuframaZero", Destinatario, {{"CodSuframaCl", T("0")}}, {{14, ""}}, kProducao},
-        CasoSlot{"SuframaNulo", Destinatario, {{"CodSuframaCl", kNulo}}, {{14, ""}}, kProducao},
-        CasoSlot{"Suframa", Destinatario, {{"CodSuframaCl", T("123456789")}}, {{14, "123456789"}}, kProducao}),
+        CasoSlot{"SuframaZero", Destinatario, {{"CodSuframaCl", T("0")}}, {{Destinatario::ISUF, ""}}, kProducao},
+        CasoSlot{"SuframaNulo", Destinatario, {{"CodSuframaCl", kNulo}}, {{Destinatario::ISUF, ""}}, kProducao},
+        CasoSlot{"Suframa", Destinatario, {{"CodSuframaCl", T("123456789")}}, {{Destinatario::ISUF, "123456789"}},
+                 kProducao}),
     [](const auto& i) { return std::string(i.param.nome); });
 
 INSTANTIATE_TEST_SUITE_P(
@@ -135,14 +142,15 @@ INSTANTIATE_TEST_SUITE_P(
         CasoSlot{"TransportadorLimpo", Transporte,
                  {{"RazaoSocialTranspor", T("TRANSPORTES S\u00C3O JO\u00C3O")}, {"IETranspor", T("ISENTO")},
                   {"PlacaTranspor", T("ABC-1234")}, {"UfPlacaTranspor", T("")}, {"PesoBrutoTranspor", kNulo}},
-                 {{2, "TRANSPORTES SAO JOAO"}, {3, ""}, {7, "ABC 1234"}, {8, " "}, {14, "0.000"}}},
-        CasoSlot{"FreteEmitente", Transporte, {{"TipoFrete", Valor(int64_t{1})}}, {{0, "0"}}},
-        CasoSlot{"FreteDestinatario", Transporte, {{"TipoFrete", Valor(int64_t{2})}}, {{0, "1"}}},
-        CasoSlot{"FreteTerceiros", Transporte, {{"TipoFrete", Valor(int64_t{3})}}, {{0, "2"}}},
-        CasoSlot{"SemFrete", Transporte, {{"TipoFrete", Valor(int64_t{9})}}, {{0, "9"}}},
-        CasoSlot{"FreteZero", Transporte, {{"TipoFrete", Valor(int64_t{0})}}, {{0, ""}}},
-        CasoSlot{"FreteQuatro", Transporte, {{"TipoFrete", Valor(int64_t{4})}}, {{0, ""}}},
-        CasoSlot{"FreteNulo", Transporte, {{"TipoFrete", kNulo}}, {{0, ""}}}),
+                 {{Transporte::xNome, "TRANSPORTES SAO JOAO"}, {Transporte::IE, ""}, {Transporte::placa, "ABC 1234"},
+                  {Transporte::UF_veicTransp, " "}, {Transporte::pesoB, "0.000"}}},
+        CasoSlot{"FreteEmitente", Transporte, {{"TipoFrete", Valor(int64_t{1})}}, {{Transporte::modFrete, "0"}}},
+        CasoSlot{"FreteDestinatario", Transporte, {{"TipoFrete", Valor(int64_t{2})}}, {{Transporte::modFrete, "1"}}},
+        CasoSlot{"FreteTerceiros", Transporte, {{"TipoFrete", Valor(int64_t{3})}}, {{Transporte::modFrete, "2"}}},
+        CasoSlot{"SemFrete", Transporte, {{"TipoFrete", Valor(int64_t{9})}}, {{Transporte::modFrete, "9"}}},
+        CasoSlot{"FreteZero", Transporte, {{"TipoFrete", Valor(int64_t{0})}}, {{Transporte::modFrete, ""}}},
+        CasoSlot{"FreteQuatro", Transporte, {{"TipoFrete", Valor(int64_t{4})}}, {{Transporte::modFrete, ""}}},
+        CasoSlot{"FreteNulo", Transporte, {{"TipoFrete", kNulo}}, {{Transporte::modFrete, ""}}}),
     [](const auto& i) { return std::string(i.param.nome); });
 
 // The totals columns of an invoice of 95.00 in products.
@@ -164,23 +172,35 @@ INSTANTIATE_TEST_SUITE_P(
     TotaisInfAdic, Slot,
     ::testing::Values(
         CasoSlot{"CfopEcfSemIcmsPisCofins", Totais, ComTotais({{"CFOP", T("5929")}}),
-                 {{0, "0.00"}, {1, "0.00"}, {10, "0.00"}, {11, "0.00"}, {2, "50.00"}, {9, "4.00"}, {13, "122.00"}}},
+                 {{Totais::vBC, "0.00"}, {Totais::vICMS, "0.00"}, {Totais::vPIS, "0.00"}, {Totais::vCOFINS, "0.00"},
+                  {Totais::vBCST, "50.00"}, {Totais::vIPI, "4.00"}, {Totais::vNF, "122.00"}}},
         // Entry (0), exit (1) or other: which discount is taken and whether it goes back on the products.
-        CasoSlot{"EntradaDescontoPe", Totais, Desconto("0", "3", "5"), {{7, "3.00"}, {4, "95.00"}}},
-        CasoSlot{"EntradaDescontoPd", Totais, Desconto("0", "0", "5"), {{7, "5.00"}, {4, "100.00"}}},
-        CasoSlot{"EntradaSemDesconto", Totais, Desconto("0", "0", "0"), {{7, "0.00"}, {4, "95.00"}}},
-        CasoSlot{"SaidaDescontoPe", Totais, Desconto("1", "3", "5"), {{7, "3.00"}, {4, "95.00"}}},
-        CasoSlot{"SaidaDescontoPd", Totais, Desconto("1", "0", "5"), {{7, "5.00"}, {4, "100.00"}}},
-        CasoSlot{"SaidaSemDesconto", Totais, Desconto("1", "0", "0"), {{7, "0.00"}, {4, "95.00"}}},
-        CasoSlot{"Tipo2DescontoPd", Totais, Desconto("2", "0", "5"), {{7, "5.00"}, {4, "100.00"}}},
+        CasoSlot{"EntradaDescontoPe", Totais, Desconto("0", "3", "5"),
+                 {{Totais::vDesc, "3.00"}, {Totais::vProd, "95.00"}}},
+        CasoSlot{"EntradaDescontoPd", Totais, Desconto("0", "0", "5"),
+                 {{Totais::vDesc, "5.00"}, {Totais::vProd, "100.00"}}},
+        CasoSlot{"EntradaSemDesconto", Totais, Desconto("0", "0", "0"),
+                 {{Totais::vDesc, "0.00"}, {Totais::vProd, "95.00"}}},
+        CasoSlot{"SaidaDescontoPe", Totais, Desconto("1", "3", "5"),
+                 {{Totais::vDesc, "3.00"}, {Totais::vProd, "95.00"}}},
+        CasoSlot{"SaidaDescontoPd", Totais, Desconto("1", "0", "5"),
+                 {{Totais::vDesc, "5.00"}, {Totais::vProd, "100.00"}}},
+        CasoSlot{"SaidaSemDesconto", Totais, Desconto("1", "0", "0"),
+                 {{Totais::vDesc, "0.00"}, {Totais::vProd, "95.00"}}},
+        CasoSlot{"Tipo2DescontoPd", Totais, Desconto("2", "0", "5"),
+                 {{Totais::vDesc, "5.00"}, {Totais::vProd, "100.00"}}},
         // tpNF 1, both discounts summed: a Null makes both sums fail.
-        CasoSlot{"DescontoNulo", Totais, {{"TotalDescontoPe", kNulo}}, {{7, "0.00"}, {4, "0.00"}}},
-        CasoSlot{"SemServicos", Totais, {}, Vazios({14, 15, 16, 17, 18})},
+        CasoSlot{"DescontoNulo", Totais, {{"TotalDescontoPe", kNulo}},
+                 {{Totais::vDesc, "0.00"}, {Totais::vProd, "0.00"}}},
+        CasoSlot{"SemServicos", Totais, {},
+                 Vazios({Totais::vServ, Totais::vBC_ISS, Totais::vISS, Totais::vPIS_ISS, Totais::vCOFINS_ISS})},
         CasoSlot{"Servicos", Totais,
                  {{"ValorServiTot", Moeda("0.5")}, {"BCISSTot", Moeda("0.5")}, {"ValorIssTot", Moeda("0.03")},
                   {"TotalPISTot", Moeda("1.65")}, {"TotalCofinsTot", Moeda("7.6")}},
-                 {{14, "0.50"}, {15, "0.50"}, {16, "0.03"}, {17, "1.65"}, {18, "7.60"}}},
-        CasoSlot{"InfCplSoPontoEVirgula", InfAdic, {}, Vazios({0, 2, 3, 4, 5, 6, 7, 10}, {{1, ";"}})}),
+                 {{Totais::vServ, "0.50"}, {Totais::vBC_ISS, "0.50"}, {Totais::vISS, "0.03"},
+                  {Totais::vPIS_ISS, "1.65"}, {Totais::vCOFINS_ISS, "7.60"}}},
+        CasoSlot{"InfCplSoPontoEVirgula", InfAdic, {},
+                 Vazios({InfAdic::infAdFisco, InfAdic::UFSaidaPais, InfAdic::xLocExporta}, {{InfAdic::infCpl, ";"}})}),
     [](const auto& i) { return std::string(i.param.nome); });
 
 // The bar code goes to both GTIN slots only as an EAN-13 outside prefix 2. The
@@ -188,16 +208,20 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     Item, Slot,
     ::testing::Values(
-        CasoSlot{"Ean13", Produto, {{"CodBarras", T("7891234567895")}}, {{1, "7891234567895"}, {10, "7891234567895"}}},
-        CasoSlot{"EanPrefixo2", Produto, {{"CodBarras", T("2891234567895")}}, Vazios({1, 10})},
-        CasoSlot{"Ean8", Produto, {{"CodBarras", T("78912345")}}, Vazios({1, 10})},
-        CasoSlot{"Ean14", Produto, {{"CodBarras", T("78912345678951")}}, Vazios({1, 10})},
-        CasoSlot{"EanNulo", Produto, {{"CodBarras", kNulo}}, Vazios({1, 10})},
+        CasoSlot{"Ean13", Produto, {{"CodBarras", T("7891234567895")}},
+                 {{Produto::cEAN, "7891234567895"}, {Produto::cEANTrib, "7891234567895"}}},
+        CasoSlot{"EanPrefixo2", Produto, {{"CodBarras", T("2891234567895")}},
+                 Vazios({Produto::cEAN, Produto::cEANTrib})},
+        CasoSlot{"Ean8", Produto, {{"CodBarras", T("78912345")}}, Vazios({Produto::cEAN, Produto::cEANTrib})},
+        CasoSlot{"Ean14", Produto, {{"CodBarras", T("78912345678951")}}, Vazios({Produto::cEAN, Produto::cEANTrib})},
+        CasoSlot{"EanNulo", Produto, {{"CodBarras", kNulo}}, Vazios({Produto::cEAN, Produto::cEANTrib})},
         CasoSlot{"NomeLimpoEValoresNulos", Produto,
                  {{"NomeProd", T("P\u00C3O D'\u00C1GUA\r\nGRANDE")}, {"ValorFreteProd", kNulo},
                   {"DescontoProd", kNulo}},
-                 {{2, "PAO D\u00B4AGUA GRANDE"}, {14, "0.00"}, {15, "0.00"}, {16, "0.00"}}},
-        CasoSlot{"CreditoSnSemTaxa", Produto, {{"CodSitTrib", T("101")}}, {{77, "0.00"}, {78, "0.00"}}, {}, "1"}),
+                 {{Produto::xProd, "PAO D\u00B4AGUA GRANDE"}, {Produto::vFrete, "0.00"}, {Produto::vSeg, "0.00"},
+                  {Produto::vDesc, "0.00"}}},
+        CasoSlot{"CreditoSnSemTaxa", Produto, {{"CodSitTrib", T("101")}},
+                 {{Produto::pCredSN, "0.00"}, {Produto::vCredICMSSN, "0.00"}}, {}, "1"}),
     [](const auto& i) { return std::string(i.param.nome); });
 
 // --- Identification ---------------------------------------------------------
@@ -209,17 +233,18 @@ TEST(Ide, ChaveReferenciadaSoAlgarismosEFinalidade) {
   a.atual.IndicadorDevolucao = "SIM";
   a.atual.NumeroComplementarIde = 7;
   a.atual.TextoComplementarIde = "COMPLEMENTO";
-  Confere(Ide(a), {{13, "35150312345678000195550010000012341000001234"}, {12, "4"}, {14, "7"}, {36, "COMPLEMENTO"}});
+  Confere(Ide(a), {{Ide::refNFe, "35150312345678000195550010000012341000001234"}, {Ide::finNFe, "4"},
+                   {Ide::indFinal, "7"}, {Ide::xJust, "COMPLEMENTO"}});
   a.atual.ChaveReferenciada = "";
-  Confere(Ide(a), {{13, ""}});
+  Confere(Ide(a), {{Ide::refNFe, ""}});
 }
 
 TEST(Ide, ListasDosCuponsReferenciados) {
   using Cupom = std::tuple<const char*, int16_t, int64_t>;   // a null type loses only its own entry
   const std::pair<std::vector<Cupom>, Slots> casos[] = {
-      {{}, Vazios({17, 18, 19})},
-      {{{"2D", 1, 123}, {"2D", 1, 124}}, {{17, "2D;2D;"}, {18, "1;1;"}, {19, "123;124;"}}},
-      {{{"2D", 1, 123}, {nullptr, 2, 9}}, {{17, "2D;"}, {18, "1;2;"}, {19, "123;9;"}}}};
+      {{}, Vazios({Ide::modECF, Ide::nECF, Ide::nCOO})},
+      {{{"2D", 1, 123}, {"2D", 1, 124}}, {{Ide::modECF, "2D;2D;"}, {Ide::nECF, "1;1;"}, {Ide::nCOO, "123;124;"}}},
+      {{{"2D", 1, 123}, {nullptr, 2, 9}}, {{Ide::modECF, "2D;"}, {Ide::nECF, "1;2;"}, {Ide::nCOO, "123;9;"}}}};
   for (const auto& [cupons, esperado] : casos) {
     AmbienteConteudo a;
     a.Item();
@@ -233,7 +258,7 @@ TEST(Ide, ColunaAusenteSoDeixaSeuSlotVazio) {
   AmbienteConteudo a;
   a.Item();
   RefazTabelaNota(a.tabelas, "NumeroNF");
-  Confere(Ide(a), {{1, ""}, {6, ""}, {5, "1"}, {35, "1"}});
+  Confere(Ide(a), {{Ide::cNF, ""}, {Ide::nNF, ""}, {Ide::serie, "1"}, {Ide::indPres, "1"}});
 }
 
 // --- Issuer, recipient, transport ---------------------------------------------
@@ -247,7 +272,7 @@ TEST(Destinatario, InicioEFimNaLista) {
 }
 
 // Rules 790 and 696 of the authority: a recipient abroad is no ICMS
-// contributor, and a non-contributor buys as final consumer (ide slot 14),
+// contributor, and a non-contributor buys as final consumer (Ide::indFinal),
 // whatever the request's indicator.
 TEST(Destinatario, NaoContribuinteCompraComoConsumidorFinal) {
   struct Caso {
@@ -271,8 +296,8 @@ TEST(Destinatario, NaoContribuinteCompraComoConsumidorFinal) {
     a.Pronto();
     Gera_dados_ide(a.ctx);
     Gera_dados_destinatario(a.ctx);
-    EXPECT_EQ(a.vetores.gVetorDestinatario[37], c.indIEDest);
-    EXPECT_EQ(a.vetores.gVetorIde[14], c.indFinal);
+    EXPECT_EQ(a.vetores.gVetorDestinatario[Destinatario::indIEDest], c.indIEDest);
+    EXPECT_EQ(a.vetores.gVetorIde[Ide::indFinal], c.indFinal);
   }
 }
 
@@ -281,7 +306,8 @@ TEST(Destinatario, ErroRegistraAFaseEPara) {
   a.Item();
   RefazTabelaNota(a.tabelas, "LogradouroCli");
   // Slot 0 was written before the error; 5 and 37 were not reached.
-  Confere(Destinatario(a), {{0, "12345678000195"}, {5, ""}, {37, ""}});
+  Confere(Destinatario(a), {{Destinatario::CNPJouCPF, "12345678000195"}, {Destinatario::xBairro, ""},
+                            {Destinatario::indIEDest, ""}});
   EXPECT_TRUE(a.NaListaComeco("     ** Erro na Rotina: Gera_dados_destinatario - xFaseLog=70 - "));
   EXPECT_FALSE(a.NaLista("        Gerado vetor Destinat\u00E1rio!"));
 }
@@ -311,7 +337,8 @@ TEST(Totais, IcmsPeloRegimeEPelaSituacaoDaOperacao) {
     if (c.situacao != nullptr) a.conexao.situacoes["5102"] = c.situacao;
     a.atual.RegimeTributario = c.regime;
     a.Item(ComTotais());
-    Confere(Totais(a), {{0, c.bc}, {1, c.icms}, {10, "1.65"}, {11, "7.60"}});
+    Confere(Totais(a), {{Totais::vBC, c.bc}, {Totais::vICMS, c.icms}, {Totais::vPIS, "1.65"},
+                        {Totais::vCOFINS, "7.60"}});
     EXPECT_EQ(a.conexao.consultas,
               std::vector<std::string>{"SELECT situacao_tributaria FROM natureza_operacao WHERE codigo = '5102'"});
   }
@@ -322,7 +349,7 @@ TEST(Totais, SemConexaoASituacaoE000) {
   a.atual.RegimeTributario = "1";
   a.vetores.gSituacaoTributaria = "900";   // left by an earlier invoice
   a.Item(ComTotais());
-  Confere(Totais(a), {{0, "0.00"}});
+  Confere(Totais(a), {{Totais::vBC, "0.00"}});
   EXPECT_EQ(a.vetores.gSituacaoTributaria, "000");
   EXPECT_EQ(a.ui.Eventos().size(), 1u);
 
@@ -331,7 +358,7 @@ TEST(Totais, SemConexaoASituacaoE000) {
   b.conexao.situacoes["5102"] = "900";
   b.atual.RegimeTributario = "1";
   b.Item(ComTotais());
-  Confere(Totais(b), {{0, "0.00"}});
+  Confere(Totais(b), {{Totais::vBC, "0.00"}});
   EXPECT_TRUE(b.conexao.consultas.empty());
 }
 
@@ -362,7 +389,7 @@ TEST(InfAdic, ChaveDevolvidaSoComDevolucao) {
     a.Item({{"ObsNf", T("OBS: 1")}});
     a.atual.ChaveReferenciada = referenciada;
     a.atual.IndicadorDevolucao = indicador;
-    EXPECT_EQ(InfAdic(a)[1], esperado) << referenciada << " " << indicador;
+    EXPECT_EQ(InfAdic(a)[InfAdic::infCpl], esperado) << referenciada << " " << indicador;
   }
 }
 
@@ -375,20 +402,21 @@ TEST(InfAdic, VendedorEObservacaoDaEmissao) {
   a.Pronto();
   a.atual.ObservacaoEmissao = "PEDIDO 9";   // after the queue's parameters, which clear it
   Gera_dados_infAdic(a.ctx);
-  EXPECT_EQ(a.vetores.gVetorInfAdic[1], "Vendedor  JOSE;ENTREGAR A TARDE;PEDIDO 9");
-  // A Null seller only leaves the seller out.
+  EXPECT_EQ(a.vetores.gVetorInfAdic[InfAdic::infCpl], "Vendedor  JOSE;ENTREGAR A TARDE;PEDIDO 9");
+  // A Null seller only leaves the seller out, and is no error to log.
   a.tabelas.TabelaNota.SetValue("NomeVendedor", kNulo);
   Gera_dados_infAdic(a.ctx);
-  EXPECT_EQ(a.vetores.gVetorInfAdic[1], "ENTREGAR A TARDE;PEDIDO 9");
+  EXPECT_EQ(a.vetores.gVetorInfAdic[InfAdic::infCpl], "ENTREGAR A TARDE;PEDIDO 9");
+  EXPECT_FALSE(a.NaListaComeco("     ** Erro ignorado"));
 }
 
 TEST(InfAdic, ExteriorLevaEstadoELocalDeEmbarque) {
   AmbienteConteudo a(Registros{{"UnidadeFederada", "SP"}});
   a.Item({{"UFCli", T("EX")}, {"NomeMunEmp", T("S\u00C3O PAULO")}});
   Emitente(a);
-  Confere(InfAdic(a), {{2, "SP"}, {3, "SAO PAULO"}});
+  Confere(InfAdic(a), {{InfAdic::UFSaidaPais, "SP"}, {InfAdic::xLocExporta, "SAO PAULO"}});
   a.tabelas.TabelaNota.SetValue("UFCli", T("RJ"));
-  Confere(InfAdic(a), {{2, ""}, {3, ""}});
+  Confere(InfAdic(a), {{InfAdic::UFSaidaPais, ""}, {InfAdic::xLocExporta, ""}});
 }
 
 }  // namespace
@@ -402,7 +430,7 @@ namespace {
 TEST(ErroIgnorado, DeixaUmaLinhaComRotinaLinhaEErro) {
   AmbienteConteudo a;   // tables built, no item record: every read fails
   Gera_dados_emitente(a.ctx);
-  EXPECT_EQ(a.vetores.gVetorEmitente[0], "");
+  EXPECT_EQ(a.vetores.gVetorEmitente[Emitente::xNome], "");
   std::vector<std::string> linhas;
   for (const auto& e : a.ui.Eventos()) {
     if (e.rfind("     ** Erro ignorado na Rotina: Gera_dados_emitente (dados_emitente.cpp:", 0) == 0) linhas.push_back(e);

@@ -10,6 +10,9 @@
 namespace velant::teste_conteudo {
 namespace {
 
+// The slots of this file are those of an item row, but for billing's.
+using namespace velant::Produto;
+
 struct CasoIcms {
   const char* nome;
   const char* regime;
@@ -22,11 +25,12 @@ struct CasoIcms {
   friend void PrintTo(const CasoIcms& c, std::ostream* os) { *os << c.nome; }
 };
 
-constexpr int kSlotsIcms[] = {17, 18, 19, 20, 21, 22, 46, 47, 48, 49, 50, 51, 52, 77, 78};
+constexpr Slot kSlotsIcms[] = {orig,    CSTouCSOSN, modBC,  vBC,     pICMS,  vICMS,  modBCST,    pMVAST,
+                               pRedBCST, vBCST,     pICMSST, vICMSST, pRedBC, pCredSN, vCredICMSSN};
 
-// Every item carries the same tax columns; the tail (49 to 52) comes from them.
+// Every item carries the same tax columns; the substitution tail comes from them.
 Slots ComCauda(Slots m) {
-  m.insert({{49, "140.00"}, {50, "17.00"}, {51, "5.00"}, {52, "20.00"}});
+  m.insert({{vBCST, "140.00"}, {pICMSST, "17.00"}, {vICMSST, "5.00"}, {pRedBC, "20.00"}});
   return m;
 }
 
@@ -51,13 +55,12 @@ TEST_P(Icms, Decisao) {
                      {"ServProd", Valor(c.servprod)}};
   colunas.insert(colunas.end(), c.extras.begin(), c.extras.end());
   Slots esperado = c.esperado;
-  for (int slot : kSlotsIcms) esperado.emplace(slot, "");
-  for (int slot = 23; slot <= 30; ++slot) esperado.emplace(slot, "");
+  for (Slot slot : kSlotsIcms) esperado.emplace(slot, "");
   Confere(LinhaDoItem(c.regime, colunas), esperado);
 }
 
-const Slots kBaseProduto = {{20, "100.00"}, {21, "18.00"}, {22, "18.00"}};
-const Slots kBaseZero = {{20, "0.00"}, {21, "0.00"}, {22, "0.00"}};
+const Slots kBaseProduto = {{vBC, "100.00"}, {pICMS, "18.00"}, {vICMS, "18.00"}};
+const Slots kBaseZero = {{vBC, "0.00"}, {pICMS, "0.00"}, {vICMS, "0.00"}};
 
 Slots Une(Slots a, const Slots& b) {
   a.insert(b.begin(), b.end());
@@ -68,82 +71,94 @@ Slots Une(Slots a, const Slots& b) {
 INSTANTIATE_TEST_SUITE_P(
     Estagio1, Icms,
     ::testing::Values(
-        CasoIcms{"SimplesDevolucao6202", "1", "6202", "000", ComCauda(Une({{17, "0"}, {19, "2"}}, kBaseProduto))},
-        CasoIcms{"SimplesOutras5949Servico", "1", "5949", "000", ComCauda(Une({{17, "0"}, {19, "2"}}, kBaseZero)),
+        CasoIcms{"SimplesDevolucao6202", "1", "6202", "000", ComCauda(Une({{orig, "0"}, {modBC, "2"}}, kBaseProduto))},
+        CasoIcms{"SimplesOutras5949Servico", "1", "5949", "000", ComCauda(Une({{orig, "0"}, {modBC, "2"}}, kBaseZero)),
                  "SP", "S"},
-        CasoIcms{"SimplesEcf5929", "1", "5929", "000", ComCauda({{17, "0"}, {18, "400"}, {19, "1"}})},
+        CasoIcms{"SimplesEcf5929", "1", "5929", "000", ComCauda({{orig, "0"}, {CSTouCSOSN, "400"}, {modBC, "1"}})},
         CasoIcms{"SimplesAnulacao1913", "1", "1913", "000",
-                 ComCauda(Une({{17, "0"}, {18, "000"}, {19, "1"}}, kBaseZero))},
-        CasoIcms{"SimplesOutroCfop", "1", "5102", "000", ComCauda(Une({{17, "0"}, {19, "0"}}, kBaseZero))},
+                 ComCauda(Une({{orig, "0"}, {CSTouCSOSN, "000"}, {modBC, "1"}}, kBaseZero))},
+        CasoIcms{"SimplesOutroCfop", "1", "5102", "000", ComCauda(Une({{orig, "0"}, {modBC, "0"}}, kBaseZero))},
         CasoIcms{"NormalEcf5929", "3", "5929", "060",
-                 ComCauda(Une({{17, "0"}, {18, "60"}, {19, "3"}, {47, "40.00"}, {48, "10.00"}}, kBaseZero))},
+                 ComCauda(Une({{orig, "0"}, {CSTouCSOSN, "60"}, {modBC, "3"}, {pMVAST, "40.00"}, {pRedBCST, "10.00"}},
+                              kBaseZero))},
         CasoIcms{"NormalVenda", "3", "5102", "000",
-                 ComCauda(Une({{17, "0"}, {18, "00"}, {19, "2"}, {47, "40.00"}, {48, "10.00"}}, kBaseProduto))},
+                 ComCauda(Une({{orig, "0"}, {CSTouCSOSN, "00"}, {modBC, "2"}, {pMVAST, "40.00"}, {pRedBCST, "10.00"}},
+                              kBaseProduto))},
         CasoIcms{"NormalServico", "3", "5102", "060",
-                 ComCauda(Une({{17, "0"}, {18, "60"}, {19, "2"}, {47, "40.00"}, {48, "10.00"}}, kBaseZero)), "SP", "S"},
+                 ComCauda(Une({{orig, "0"}, {CSTouCSOSN, "60"}, {modBC, "2"}, {pMVAST, "40.00"}, {pRedBCST, "10.00"}},
+                              kBaseZero)), "SP", "S"},
         CasoIcms{"Regime2SemEstagio3", "2", "5102", "000",
-                 ComCauda(Une({{17, "0"}, {18, "00"}, {19, "2"}}, kBaseProduto))},
-        CasoIcms{"Regime2Ecf", "2", "6929", "241", ComCauda(Une({{17, "2"}, {18, "41"}, {19, "3"}}, kBaseZero))},
+                 ComCauda(Une({{orig, "0"}, {CSTouCSOSN, "00"}, {modBC, "2"}}, kBaseProduto))},
+        CasoIcms{"Regime2Ecf", "2", "6929", "241",
+                 ComCauda(Une({{orig, "2"}, {CSTouCSOSN, "41"}, {modBC, "3"}}, kBaseZero))},
         CasoIcms{"OrigemDaEntradaEZero", "3", "1102", "200",
-                 ComCauda(Une({{17, "0"}, {18, "00"}, {19, "2"}, {47, "40.00"}, {48, "10.00"}}, kBaseProduto)), "SP",
-                 "P", {{"tpNF", Moeda("0")}}}),
+                 ComCauda(Une({{orig, "0"}, {CSTouCSOSN, "00"}, {modBC, "2"}, {pMVAST, "40.00"}, {pRedBCST, "10.00"}},
+                              kBaseProduto)),
+                 "SP", "P", {{"tpNF", Moeda("0")}}}),
     [](const auto& info) { return std::string(info.param.nome); });
 
 INSTANTIATE_TEST_SUITE_P(
     Estagio2, Icms,
     ::testing::Values(
         CasoIcms{"Cst60Regime0", "0", "5102", "060",
-                 ComCauda(Une({{17, "0"}, {18, "60"}, {19, "2"}, {46, "0"}, {47, "40.00"}, {48, "0.00"}},
-                              kBaseProduto))},
-        CasoIcms{"Cst60Regime0SemIva", "0", "5102", "060", ComCauda(Une({{17, "0"}, {18, "60"}, {19, "2"}, {46, "0"}},
-                 kBaseProduto)), "SP", "P", {{"ValorIva", Moeda("0")}, {"PercentualRedICMSSub", Moeda("0")}}}),
+                 ComCauda(Une({{orig, "0"}, {CSTouCSOSN, "60"}, {modBC, "2"}, {modBCST, "0"}, {pMVAST, "40.00"},
+                               {pRedBCST, "0.00"}}, kBaseProduto))},
+        CasoIcms{"Cst60Regime0SemIva", "0", "5102", "060",
+                 ComCauda(Une({{orig, "0"}, {CSTouCSOSN, "60"}, {modBC, "2"}, {modBCST, "0"}}, kBaseProduto)),
+                 "SP", "P", {{"ValorIva", Moeda("0")}, {"PercentualRedICMSSub", Moeda("0")}}}),
     [](const auto& info) { return std::string(info.param.nome); });
 
 // Simples Nacional, CFOP 5102 (stage 1 row 4: modBC "0", zero values) unless noted.
 Slots Simples(Slots m, const char* origem = "1") {
-  m.insert({{17, origem}, {19, "0"}});
+  m.insert({{orig, origem}, {modBC, "0"}});
   return ComCauda(Une(std::move(m), kBaseZero));
 }
-const Slots kCredito = {{77, "1.25"}, {78, "1.12"}};
+const Slots kCredito = {{pCredSN, "1.25"}, {vCredICMSSN, "1.12"}};
 
 INSTANTIATE_TEST_SUITE_P(
     Estagio3, Icms,
     ::testing::Values(
-        CasoIcms{"A1Ecf", "1", "6929", "101", ComCauda({{17, "1"}, {18, "400"}, {19, "1"}})},
-        CasoIcms{"A2Credito", "1", "5102", "101", Simples(Une({{18, "101"}}, kCredito))},
+        CasoIcms{"A1Ecf", "1", "6929", "101", ComCauda({{orig, "1"}, {CSTouCSOSN, "400"}, {modBC, "1"}})},
+        CasoIcms{"A2Credito", "1", "5102", "101", Simples(Une({{CSTouCSOSN, "101"}}, kCredito))},
         // Rule 590: a CST under Simples Nacional is refused; an export is immune (CSOSN 300).
-        CasoIcms{"A2Exterior", "1", "5102", "101", Simples({{18, "300"}}), "EX"},
-        CasoIcms{"A3", "1", "5102", "102", Simples({{18, "102"}})},
-        CasoIcms{"A3Exterior", "1", "5102", "102", Simples({{18, "300"}}), "EX"},
-        CasoIcms{"A4", "1", "5102", "103", Simples({{18, "103"}})},
-        CasoIcms{"A5Exterior", "1", "5102", "300", Simples({{18, "300"}}, "3"), "EX"},
+        CasoIcms{"A2Exterior", "1", "5102", "101", Simples({{CSTouCSOSN, "300"}}), "EX"},
+        CasoIcms{"A3", "1", "5102", "102", Simples({{CSTouCSOSN, "102"}})},
+        CasoIcms{"A3Exterior", "1", "5102", "102", Simples({{CSTouCSOSN, "300"}}), "EX"},
+        CasoIcms{"A4", "1", "5102", "103", Simples({{CSTouCSOSN, "103"}})},
+        CasoIcms{"A5Exterior", "1", "5102", "300", Simples({{CSTouCSOSN, "300"}}, "3"), "EX"},
         CasoIcms{"A6", "1", "5102", "201",
-                 Simples(Une({{18, "201"}, {46, "4"}, {47, "40.00"}, {48, "10.00"}}, kCredito), "2")},
-        CasoIcms{"A6SemIva", "1", "5102", "201", Simples(Une({{18, "201"}, {46, "4"}, {48, "10.00"}}, kCredito), "2"),
-                 "SP", "P", {{"ValorIva", Moeda("0")}}},
-        CasoIcms{"A7SemMva", "1", "5102", "202", Simples({{18, "202"}, {46, "4"}, {48, "10.00"}}, "2")},
-        CasoIcms{"A8", "1", "5102", "203", Simples({{18, "203"}}, "2")},
-        CasoIcms{"A9", "1", "5102", "400", Simples({{18, "400"}}, "4")},
-        CasoIcms{"A10", "1", "5102", "500", Simples({{18, "500"}}, "5")},
-        CasoIcms{"A10Cfop5949", "1", "5949", "500", ComCauda(Une({{17, "5"}, {18, "500"}, {19, "2"}}, kBaseProduto))},
+                 Simples(Une({{CSTouCSOSN, "201"}, {modBCST, "4"}, {pMVAST, "40.00"}, {pRedBCST, "10.00"}},
+                             kCredito), "2")},
+        CasoIcms{"A6SemIva", "1", "5102", "201",
+                 Simples(Une({{CSTouCSOSN, "201"}, {modBCST, "4"}, {pRedBCST, "10.00"}}, kCredito), "2"), "SP", "P",
+                 {{"ValorIva", Moeda("0")}}},
+        CasoIcms{"A7SemMva", "1", "5102", "202",
+                 Simples({{CSTouCSOSN, "202"}, {modBCST, "4"}, {pRedBCST, "10.00"}}, "2")},
+        CasoIcms{"A8", "1", "5102", "203", Simples({{CSTouCSOSN, "203"}}, "2")},
+        CasoIcms{"A9", "1", "5102", "400", Simples({{CSTouCSOSN, "400"}}, "4")},
+        CasoIcms{"A10", "1", "5102", "500", Simples({{CSTouCSOSN, "500"}}, "5")},
+        CasoIcms{"A10Cfop5949", "1", "5949", "500",
+                 ComCauda(Une({{orig, "5"}, {CSTouCSOSN, "500"}, {modBC, "2"}}, kBaseProduto))},
         CasoIcms{"A11", "1", "5102", "900",
-                 ComCauda(Une({{17, "9"}, {18, "900"}, {19, "3"}, {77, "1.25"}, {78, "1.25"}, {46, "4"},
-                               {47, "40.00"}, {48, "10.00"}}, kBaseProduto))},
+                 ComCauda(Une({{orig, "9"}, {CSTouCSOSN, "900"}, {modBC, "3"}, {pCredSN, "1.25"}, {vCredICMSSN, "1.25"},
+                               {modBCST, "4"}, {pMVAST, "40.00"}, {pRedBCST, "10.00"}}, kBaseProduto))},
         CasoIcms{"A11ServicoSemReducao", "1", "5102", "900",
-                 ComCauda(Une({{17, "9"}, {18, "900"}, {19, "3"}, {77, "1.25"}, {78, "1.25"}, {46, "4"},
-                               {47, "40.00"}}, kBaseZero)), "SP", "S", {{"PercentualRedICMSSub", Moeda("0")}}},
-        CasoIcms{"A12Exterior", "1", "5102", "999", Simples({{18, "300"}}, "9"), "EX"},
+                 ComCauda(Une({{orig, "9"}, {CSTouCSOSN, "900"}, {modBC, "3"}, {pCredSN, "1.25"}, {vCredICMSSN, "1.25"},
+                               {modBCST, "4"}, {pMVAST, "40.00"}}, kBaseZero)),
+                 "SP", "S", {{"PercentualRedICMSSub", Moeda("0")}}},
+        CasoIcms{"A12Exterior", "1", "5102", "999", Simples({{CSTouCSOSN, "300"}}, "9"), "EX"},
         CasoIcms{"A13", "1", "5102", "999", Simples({}, "9")},
-        CasoIcms{"BEcf", "1", "5929", "000", ComCauda({{17, "0"}, {18, "400"}, {19, "1"}})},
+        CasoIcms{"BEcf", "1", "5929", "000", ComCauda({{orig, "0"}, {CSTouCSOSN, "400"}, {modBC, "1"}})},
         CasoIcms{"CNormal", "3", "6102", "010",
-                 ComCauda(Une({{17, "0"}, {18, "10"}, {19, "2"}, {47, "40.00"}, {48, "10.00"}}, kBaseProduto))}),
+                 ComCauda(Une({{orig, "0"}, {CSTouCSOSN, "10"}, {modBC, "2"}, {pMVAST, "40.00"}, {pRedBCST, "10.00"}},
+                              kBaseProduto))}),
     [](const auto& info) { return std::string(info.param.nome); });
 
 struct CasoPisCofins {
   const char* nome;
   const char* cfop;
   const char* cst;
-  Slots esperado;   // slots 31 to 38, 44, 45; the others of these must be empty
+  Slots esperado;   // PIS and COFINS slots; the others of these must be empty
   friend void PrintTo(const CasoPisCofins& c, std::ostream* os) { *os << c.nome; }
 };
 
@@ -155,46 +170,54 @@ TEST_P(PisCofins, Grupos) {
                                  {"QntProd", Moeda("3")}, {"DescontoProd", Moeda("5")},
                                  {"ValorPisReais", Moeda("0.65")}, {"ValorPISProd", Moeda("1.65")},
                                  {"ValorCofinsREais", Moeda("3.04")}, {"ValorCofinsProd", Moeda("7.6")}});
-  Confere(linha, Vazios({31, 32, 33, 34, 35, 36, 37, 38, 44, 45}, c.esperado));
+  Confere(linha, Vazios({CST_PIS, vBC_PIS, pPIS, vPIS, CST_COFINS, vBC_COFINS, pCOFINS, vCOFINS, vAliqProd_COFINS,
+                         vAliqProd_PIS},
+                        c.esperado));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Casos, PisCofins,
     ::testing::Values(
         CasoPisCofins{"Ecf", "5929", "01",
-                      {{31, "49"}, {32, "0.00"}, {33, "0.00"}, {34, "0.00"}, {45, "0.0000"},
-                       {35, "49"}, {36, "0.00"}, {37, "0.00"}, {38, "0.00"}, {44, "0.0000"}}},
+                      {{CST_PIS, "49"}, {vBC_PIS, "0.00"}, {pPIS, "0.00"}, {vPIS, "0.00"}, {vAliqProd_PIS, "0.0000"},
+                       {CST_COFINS, "49"}, {vBC_COFINS, "0.00"}, {pCOFINS, "0.00"}, {vCOFINS, "0.00"},
+                       {vAliqProd_COFINS, "0.0000"}}},
         // PIS: amount from unit value times quantity; COFINS: products value as base.
         CasoPisCofins{"Cst03", "5102", "03",
-                      {{31, "03"}, {34, "1.95"}, {45, "0.6500"},
-                       {35, "03"}, {36, "100.00"}, {38, "7.60"}, {44, "3.0400"}}},
+                      {{CST_PIS, "03"}, {vPIS, "1.95"}, {vAliqProd_PIS, "0.6500"},
+                       {CST_COFINS, "03"}, {vBC_COFINS, "100.00"}, {vCOFINS, "7.60"}, {vAliqProd_COFINS, "3.0400"}}},
         // PIS base takes the discount off; COFINS does not.
         CasoPisCofins{"Cst01", "5102", "01",
-                      {{31, "01"}, {32, "95.00"}, {33, "1.65"}, {34, "0.65"}, {45, "0.0000"},
-                       {35, "01"}, {36, "100.00"}, {37, "7.60"}, {38, "3.04"}, {44, "0.0000"}}},
+                      {{CST_PIS, "01"}, {vBC_PIS, "95.00"}, {pPIS, "1.65"}, {vPIS, "0.65"}, {vAliqProd_PIS, "0.0000"},
+                       {CST_COFINS, "01"}, {vBC_COFINS, "100.00"}, {pCOFINS, "7.60"}, {vCOFINS, "3.04"},
+                       {vAliqProd_COFINS, "0.0000"}}},
         CasoPisCofins{"Cst99", "6102", "99",
-                      {{31, "99"}, {32, "95.00"}, {33, "1.65"}, {34, "0.65"}, {45, "0.0000"},
-                       {35, "99"}, {36, "100.00"}, {37, "7.60"}, {38, "3.04"}, {44, "0.0000"}}},
+                      {{CST_PIS, "99"}, {vBC_PIS, "95.00"}, {pPIS, "1.65"}, {vPIS, "0.65"}, {vAliqProd_PIS, "0.0000"},
+                       {CST_COFINS, "99"}, {vBC_COFINS, "100.00"}, {pCOFINS, "7.60"}, {vCOFINS, "3.04"},
+                       {vAliqProd_COFINS, "0.0000"}}},
         CasoPisCofins{"Cst02Cfop5915", "5915", "02",
-                      {{31, "02"}, {32, "0.00"}, {33, "1.65"}, {34, "0.65"}, {45, "0.0000"},
-                       {35, "02"}, {36, "0.00"}, {37, "7.60"}, {38, "3.04"}, {44, "0.0000"}}},
+                      {{CST_PIS, "02"}, {vBC_PIS, "0.00"}, {pPIS, "1.65"}, {vPIS, "0.65"}, {vAliqProd_PIS, "0.0000"},
+                       {CST_COFINS, "02"}, {vBC_COFINS, "0.00"}, {pCOFINS, "7.60"}, {vCOFINS, "3.04"},
+                       {vAliqProd_COFINS, "0.0000"}}},
         CasoPisCofins{"Cst04Cfop6915", "6915", "04",
-                      {{31, "04"}, {32, "0.00"}, {33, "1.65"}, {34, "0.65"}, {45, "0.0000"},
-                       {35, "04"}, {36, "0.00"}, {37, "7.60"}, {38, "3.04"}, {44, "0.0000"}}},
-        CasoPisCofins{"Cst06NaoListado", "5102", "06", {{31, "06"}, {35, "06"}}}),
+                      {{CST_PIS, "04"}, {vBC_PIS, "0.00"}, {pPIS, "1.65"}, {vPIS, "0.65"}, {vAliqProd_PIS, "0.0000"},
+                       {CST_COFINS, "04"}, {vBC_COFINS, "0.00"}, {pCOFINS, "7.60"}, {vCOFINS, "3.04"},
+                       {vAliqProd_COFINS, "0.0000"}}},
+        CasoPisCofins{"Cst06NaoListado", "5102", "06", {{CST_PIS, "06"}, {CST_COFINS, "06"}}}),
     [](const auto& info) { return std::string(info.param.nome); });
 
 TEST(Ipi, EnquadramentoSoComIpiNaNota) {
-  Confere(LinhaDoItem("3", {{"TotalIpiTot", Moeda("0")}, {"ValorIPIProd", Moeda("5")}}), Vazios({87, 88, 89, 90, 91}));
+  Confere(LinhaDoItem("3", {{"TotalIpiTot", Moeda("0")},
+                            {"ValorIPIProd", Moeda("5")}}), Vazios({vBC_IPI, CNPJProd, pIPI, vIPI, cEnq}));
   Confere(LinhaDoItem("3", {{"TotalIpiTot", Moeda("0.01")}}),
-          {{87, "0"}, {88, "00000000000000"}, {89, "0"}, {90, "0"}, {91, "999"}});
+          {{vBC_IPI, "0"}, {CNPJProd, "00000000000000"}, {pIPI, "0"}, {vIPI, "0"}, {cEnq, "999"}});
 }
 
 // Rule 538: the invoice's IPI is the sum of the items', so each item carries its own.
 TEST(Ipi, ValoresDoItem) {
   Confere(LinhaDoItem("3", {{"TotalIpiTot", Moeda("5")}, {"ValorIPIProd", Moeda("5")},
                             {"AliquotaIPIProd", Moeda("5")}}),
-          {{87, "100.00"}, {88, "00000000000000"}, {89, "5.00"}, {90, "5.00"}, {91, "999"}});
+          {{vBC_IPI, "100.00"}, {CNPJProd, "00000000000000"}, {pIPI, "5.00"}, {vIPI, "5.00"}, {cEnq, "999"}});
 }
 
 TEST(Combustivel, ListaDeCfops) {
@@ -213,14 +236,14 @@ TEST(Combustivel, ListaDeCfops) {
 TEST(Combustivel, GrupoDoItem) {
   Confere(LinhaDoItem("3", {{"CFOP", Valor("5656")}, {"CodigoANP", Valor("210203001")}, {"QntProd", Moeda("40.5")},
                             {"UFCli", Valor("GO")}}),
-          {{92, "210203001"}, {93, ""}, {94, "40.5000"}, {95, "GO"}, {132, ""}});
+          {{cProdANP, "210203001"}, {CODIF, ""}, {qTemp, "40.5000"}, {UFCons, "GO"}});
   Confere(LinhaDoItem("3", {{"CFOP", Valor("5102")}, {"CodigoANP", Valor("210203001")}}),
-          Vazios({92, 93, 94, 95, 132}));
+          Vazios({cProdANP, CODIF, qTemp, UFCons}));
 }
 
 // --- Product slots and the walk over the items ----------------------------------
 
-// The invoice's other expenses (slot 96) and freight (slot 14) shared over
+// The invoice's other expenses (vOutro) and freight (vFrete) shared over
 // the items by value; the last item takes what the rounded shares left, so
 // the shares add up to the invoice's amount (rules 604 and 535).
 TEST(Produtos, RateioDeOutrasDespesasEFrete) {
@@ -240,7 +263,7 @@ TEST(Produtos, RateioDeOutrasDespesasEFrete) {
       {"RestoNegativoEZero", {"200", "50"}, "10", "100.00", {"20.00", "0.00"}},
   };
   for (const char* coluna : {"OutrosTot", "ValorFreteProd"}) {
-    const int slot = std::string(coluna) == "OutrosTot" ? 96 : 14;
+    const Slot slot = std::string(coluna) == "OutrosTot" ? vOutro : vFrete;
     for (const auto& c : casos) {
       SCOPED_TRACE(std::string(coluna) + " " + c.nome);
       AmbienteConteudo a;
@@ -255,7 +278,7 @@ TEST(Produtos, RateioDeOutrasDespesasEFrete) {
 TEST(Produtos, FreteNuloEZero) {
   AmbienteConteudo a;
   a.Item({{"ValorFreteProd", Valor::Nulo()}});
-  EXPECT_EQ(Produto(a)[14], "0.00");
+  EXPECT_EQ(Produto(a)[vFrete], "0.00");
 }
 
 TEST(Produtos, LinhasNaOrdemDosRegistrosEAbertaNaoFica) {
@@ -264,8 +287,8 @@ TEST(Produtos, LinhasNaOrdemDosRegistrosEAbertaNaoFica) {
   a.Item({{"CodProduto", Valor("B")}, {"CodSitTrib", Valor("060")}});
   const auto& itens = Itens(a);
   ASSERT_EQ(itens.size(), 2u);
-  EXPECT_EQ(itens[0][0], "A");
-  EXPECT_EQ(itens[1][0], "B");
+  EXPECT_EQ(itens[0][cProd], "A");
+  EXPECT_EQ(itens[1][cProd], "B");
   EXPECT_EQ(a.tabelas.TabelaNota.State(), data::adStateClosed);
   EXPECT_EQ(a.vetores.gSituacaoTributaria, "060");   // the last item's code stays
 }
@@ -310,21 +333,21 @@ TEST(PreencheVetores, ErroNoItemMostraCaixaERetornaFalso) {
     EXPECT_EQ(a.vetores.gVetorIde.size(), 37u);
     // The first item was written when the second one failed.
     if (c.itens > 0 && std::string(c.regime) != "") {
-      EXPECT_EQ(a.vetores.gVetorProdutos[0][0], "P1");
+      EXPECT_EQ(a.vetores.gVetorProdutos[0][cProd], "P1");
     }
   }
 }
 
 // --- Billing --------------------------------------------------------------------------
 
-using Fatura = std::vector<std::string>;
+using LinhaFatura = std::vector<std::string>;
 
 TEST(Faturas, SemDuplicatasUmaLinhaDaNota) {
   AmbienteConteudo a;
   a.Item();
   a.Pronto();
   ASSERT_TRUE(PreencheVetores(a.ctx));
-  EXPECT_EQ(a.vetores.gVetorFaturas, (std::vector<Fatura>{{"1234", "10.00", "10.00", "", "", "", ""}}));
+  EXPECT_EQ(a.vetores.gVetorFaturas, (std::vector<LinhaFatura>{{"1234", "10.00", "10.00", "", "", "", ""}}));
   EXPECT_EQ(a.vetores.gQtdFaturas, -1);
   for (const char* linha : {"        Gerando vetor Faturas...", "        Gerado vetor Fatura!",
                             "        Gerando vetor autXML...", "        Gerado vetor autXML!"}) {
@@ -342,10 +365,10 @@ TEST(Faturas, TresDuplicatas) {
   ASSERT_TRUE(PreencheVetores(a.ctx));
   EXPECT_EQ(a.vetores.gQtdFaturas, 2);
   EXPECT_EQ(a.vetores.gVetorFaturas,
-            (std::vector<Fatura>{{"1234", "10.00", "10.00", "1234/1", "2015-03-05", "3.33", ""},
+            (std::vector<LinhaFatura>{{"1234", "10.00", "10.00", "1234/1", "2015-03-05", "3.33", ""},
                                  {"", "", "", "1234/2", "2015-04-05", "3.33", ""},
                                  {"", "", "", "1234/3", "2015-05-05", "3.34", ""},
-                                 Fatura(7)}));
+                                 LinhaFatura(kSlotsFatura)}));
   EXPECT_EQ(a.tabelas.TabelaDuplicatas.State(), data::adStateClosed);
 }
 
@@ -361,8 +384,8 @@ TEST(Faturas, ErroRegistraEGuardaAsLinhasEscritas) {
   ASSERT_TRUE(PreencheVetores(a.ctx));
   const auto& f = a.vetores.gVetorFaturas;
   ASSERT_EQ(f.size(), 3u);
-  EXPECT_EQ(f[0][3], "1/2");
-  EXPECT_EQ(f[1][3], "");
+  EXPECT_EQ(f[0][Fatura::nDup], "1/2");
+  EXPECT_EQ(f[1][Fatura::nDup], "");
   EXPECT_TRUE(a.NaListaComeco("     ** Erro na Rotina: Gera_dados_faturas - "));
   EXPECT_FALSE(a.NaLista("        Gerado vetor Fatura!"));
   EXPECT_TRUE(a.NaLista("        Gerado vetor autXML!"));   // the sequence goes on

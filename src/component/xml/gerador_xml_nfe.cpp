@@ -10,6 +10,7 @@
 #include "component/xml/formatos_leiaute.h"
 #include "component/regras/regras_valores.h"
 #include "component/xml/xml_escritor.h"
+#include "contexto/vetores_nfe.h"
 #include "plataforma/registro_windows.h"
 
 namespace velant {
@@ -172,33 +173,33 @@ class Montagem {
 
   void Ide() {
     r_.w.Abre("ide");
-    std::string cuf = CodigoUf(r_, "cUF", Slot(ide_, 0));
+    std::string cuf = CodigoUf(r_, "cUF", Slot(ide_, Ide::cUF));
     if (cuf.empty()) cuf = CodigoUf(r_, "cUF", g_.UnidadeFederadaCodigo);
     r_.Obrig("cUF", cuf);
     ConfereChave("cUF", cuf, chave_.cUF);
 
-    std::string cnf = r_.Int("cNF", Slot(ide_, 1), 8);
+    std::string cnf = r_.Int("cNF", Slot(ide_, Ide::cNF), 8);
     if (cnf.empty()) r_.Falta("cNF");
     cnf = ComZeros(cnf, 8);
     r_.Obrig("cNF", cnf);
     ConfereChave("cNF", cnf, chave_.cNF);
 
-    r_.Obrig("natOp", r_.Txt("natOp", Slot(ide_, 2), 1, 60));
-    r_.Obrig("indPag", r_.Enum("indPag", Slot(ide_, 3), {"0", "1", "2"}));
-    std::string mod = r_.Enum("mod", Slot(ide_, 4), {"55", "65"});
+    r_.Obrig("natOp", r_.Txt("natOp", Slot(ide_, Ide::natOp), 1, 60));
+    r_.Obrig("indPag", r_.Enum("indPag", Slot(ide_, Ide::indPag), {"0", "1", "2"}));
+    std::string mod = r_.Enum("mod", Slot(ide_, Ide::mod), {"55", "65"});
     r_.Obrig("mod", mod);
     ConfereChave("mod", mod, chave_.mod);
 
-    std::string serie = r_.Int("serie", Slot(ide_, 5), 3);
+    std::string serie = r_.Int("serie", Slot(ide_, Ide::serie), 3);
     r_.Obrig("serie", serie);
     ConfereChave("serie", ComZeros(serie, 3), chave_.serie);
 
-    std::string nnf = r_.Int("nNF", Slot(ide_, 6), 9);
-    if (nnf == "0") r_.Recusa("nNF", Slot(ide_, 6), "o número começa em 1");
+    std::string nnf = r_.Int("nNF", Slot(ide_, Ide::nNF), 9);
+    if (nnf == "0") r_.Recusa("nNF", Slot(ide_, Ide::nNF), "o número começa em 1");
     r_.Obrig("nNF", nnf);
     ConfereChave("nNF", ComZeros(nnf, 9), chave_.nNF);
 
-    auto emissao = r_.Formata("dhEmi", [&] { return L::LerDataHora(Slot(ide_, 7)); });
+    auto emissao = r_.Formata("dhEmi", [&] { return L::LerDataHora(Slot(ide_, Ide::dhEmi)); });
     if (!emissao) r_.Falta("dhEmi");
     dhEmi_ = *emissao;
     std::string dhEmi = r_.Formata("dhEmi", [&] { return L::DataHoraUTC(dhEmi_, fuso_); });
@@ -207,42 +208,42 @@ class Montagem {
     std::snprintf(aamm, sizeof aamm, "%02d%02d", dhEmi_.ano % 100, dhEmi_.mes);
     ConfereChave("dhEmi", aamm, chave_.AAMM);
 
-    auto saida = r_.Formata("dhSaiEnt", [&] { return L::LerDataHora(Slot(ide_, 8)); });
+    auto saida = r_.Formata("dhSaiEnt", [&] { return L::LerDataHora(Slot(ide_, Ide::dhSaiEnt)); });
     if (saida) r_.Obrig("dhSaiEnt", r_.Formata("dhSaiEnt", [&] { return L::DataHoraUTC(*saida, fuso_); }));
 
-    tpNF_ = r_.Enum("tpNF", Slot(ide_, 9), {"0", "1"});
+    tpNF_ = r_.Enum("tpNF", Slot(ide_, Ide::tpNF), {"0", "1"});
     r_.Obrig("tpNF", tpNF_);
-    r_.Obrig("idDest", r_.Enum("idDest", Slot(ide_, 34), {"1", "2", "3"}));
-    r_.Obrig("cMunFG", r_.Dig("cMunFG", Slot(ide_, 10), 7, 7));
+    r_.Obrig("idDest", r_.Enum("idDest", Slot(ide_, Ide::idDest), {"1", "2", "3"}));
+    r_.Obrig("cMunFG", r_.Dig("cMunFG", Slot(ide_, Ide::cMunFG), 7, 7));
     std::string tpImp = r_.Enum("tpImp", g_.TipoDanfe, {"0", "1", "2", "3", "4", "5"});
     r_.Obrig("tpImp", tpImp.empty() ? "1" : tpImp);
-    std::string tpEmis = r_.Enum("tpEmis", Slot(ide_, 11), {"1", "2", "3", "4", "5", "6", "7", "9"});
+    std::string tpEmis = r_.Enum("tpEmis", Slot(ide_, Ide::tpEmis), {"1", "2", "3", "4", "5", "6", "7", "9"});
     r_.Obrig("tpEmis", tpEmis);
     ConfereChave("tpEmis", tpEmis, chave_.tpEmis);
     r_.Obrig("cDV", chave_.cDV);
     r_.Obrig("tpAmb", r_.Enum("tpAmb", g_.Ambiente, {"1", "2"}));
-    r_.Obrig("finNFe", r_.Enum("finNFe", Slot(ide_, 12), {"1", "2", "3", "4"}));
-    r_.Obrig("indFinal", r_.Enum("indFinal", Slot(ide_, 14), {"0", "1"}));
-    r_.Obrig("indPres", r_.Enum("indPres", Slot(ide_, 35), {"0", "1", "2", "3", "4", "9"}));
+    r_.Obrig("finNFe", r_.Enum("finNFe", Slot(ide_, Ide::finNFe), {"1", "2", "3", "4"}));
+    r_.Obrig("indFinal", r_.Enum("indFinal", Slot(ide_, Ide::indFinal), {"0", "1"}));
+    r_.Obrig("indPres", r_.Enum("indPres", Slot(ide_, Ide::indPres), {"0", "1", "2", "3", "4", "9"}));
     r_.Obrig("procEmi", "0");
     std::string verProc = r_.Txt("verProc", g_.VerProc, 1, 20);
     r_.Obrig("verProc", verProc.empty() ? "VelantNFe" : verProc);
     if (tpEmis != "1") {
       r_.Obrig("dhCont", dhEmi);
-      r_.Obrig("xJust", r_.Txt("xJust", Slot(ide_, 36), 15, 256));
+      r_.Obrig("xJust", r_.Txt("xJust", Slot(ide_, Ide::xJust), 15, 256));
     }
 
-    std::string refNFe = r_.Dig("NFref/refNFe", Slot(ide_, 13), 44, 44);
+    std::string refNFe = r_.Dig("NFref/refNFe", Slot(ide_, Ide::refNFe), 44, 44);
     if (!refNFe.empty()) {
       r_.w.Abre("NFref");
       r_.w.Elemento("refNFe", refNFe);
       r_.w.Fecha();
     }
-    auto modelos = Lista(Slot(ide_, 17));
-    auto ecfs = Lista(Slot(ide_, 18));
-    auto coos = Lista(Slot(ide_, 19));
+    auto modelos = Lista(Slot(ide_, Ide::modECF));
+    auto ecfs = Lista(Slot(ide_, Ide::nECF));
+    auto coos = Lista(Slot(ide_, Ide::nCOO));
     if (modelos.size() != ecfs.size() || modelos.size() != coos.size())
-      r_.Recusa("NFref/refECF", Slot(ide_, 17) + " | " + Slot(ide_, 18) + " | " + Slot(ide_, 19),
+      r_.Recusa("NFref/refECF", Slot(ide_, Ide::modECF) + " | " + Slot(ide_, Ide::nECF) + " | " + Slot(ide_, Ide::nCOO),
                 "listas de modelo, ECF e COO de tamanhos diferentes");
     if (modelos.size() + (refNFe.empty() ? 0 : 1) > 500)
       r_.Recusa("NFref", std::to_string(modelos.size()), "mais de 500 documentos referenciados");
@@ -274,33 +275,33 @@ class Montagem {
     } else {
       r_.Recusa("CNPJ", g_.CNPJ, "deve ter 14 dígitos (ou 11, CPF)");
     }
-    r_.Obrig("xNome", r_.Txt("xNome", Slot(emit_, 0), 2, 60));
-    r_.Opc("xFant", r_.Txt("xFant", Slot(emit_, 1), 1, 60));
+    r_.Obrig("xNome", r_.Txt("xNome", Slot(emit_, Emitente::xNome), 2, 60));
+    r_.Opc("xFant", r_.Txt("xFant", Slot(emit_, Emitente::xFant), 1, 60));
     r_.w.Abre("enderEmit");
-    r_.Obrig("xLgr", r_.Txt("xLgr", Slot(emit_, 2), 2, 60));
-    std::string nro = r_.Txt("nro", Slot(emit_, 3), 1, 60);
+    r_.Obrig("xLgr", r_.Txt("xLgr", Slot(emit_, Emitente::xLgr), 2, 60));
+    std::string nro = r_.Txt("nro", Slot(emit_, Emitente::nro), 1, 60);
     r_.Obrig("nro", nro.empty() ? "S/N" : nro);
-    r_.Opc("xCpl", r_.Txt("xCpl", Slot(emit_, 4), 1, 60));
-    r_.Obrig("xBairro", r_.Txt("xBairro", Slot(emit_, 5), 2, 60));
-    r_.Obrig("cMun", r_.Dig("cMun", Slot(emit_, 6), 7, 7));
-    r_.Obrig("xMun", r_.Txt("xMun", Slot(emit_, 7), 2, 60));
+    r_.Opc("xCpl", r_.Txt("xCpl", Slot(emit_, Emitente::xCpl), 1, 60));
+    r_.Obrig("xBairro", r_.Txt("xBairro", Slot(emit_, Emitente::xBairro), 2, 60));
+    r_.Obrig("cMun", r_.Dig("cMun", Slot(emit_, Emitente::cMun), 7, 7));
+    r_.Obrig("xMun", r_.Txt("xMun", Slot(emit_, Emitente::xMun), 2, 60));
     r_.Obrig("UF", r_.Uf("UF", g_.UnidadeFederada, false));
-    r_.Obrig("CEP", r_.Dig("CEP", Slot(emit_, 8), 8, 8));
+    r_.Obrig("CEP", r_.Dig("CEP", Slot(emit_, Emitente::CEP), 8, 8));
     r_.Obrig("cPais", "1058");
     r_.Obrig("xPais", "BRASIL");
-    r_.Opc("fone", r_.Dig("fone", Slot(emit_, 9), 6, 14));
+    r_.Opc("fone", r_.Dig("fone", Slot(emit_, Emitente::fone), 6, 14));
     r_.w.Fecha();
-    std::string ie = r_.Dig("IE", Slot(emit_, 10), 2, 14);
+    std::string ie = r_.Dig("IE", Slot(emit_, Emitente::IE), 2, 14);
     r_.Obrig("IE", ie.empty() ? "ISENTO" : ie);
-    r_.Obrig("CRT", r_.Enum("CRT", Slot(emit_, 14), {"1", "2", "3"}));
+    r_.Obrig("CRT", r_.Enum("CRT", Slot(emit_, Emitente::CRT), {"1", "2", "3"}));
     r_.w.Fecha();
   }
 
   void Dest() {
     r_.w.Abre("dest");
-    std::string uf = r_.Uf("enderDest/UF", Slot(dest_, 8), true);
+    std::string uf = r_.Uf("enderDest/UF", Slot(dest_, Destinatario::UF), true);
     bool exterior = uf == "EX";
-    std::string documento = r_.Dig("CNPJ", Slot(dest_, 0), 11, 14);
+    std::string documento = r_.Dig("CNPJ", Slot(dest_, Destinatario::CNPJouCPF), 11, 14);
     if (documento.size() == 14) {
       r_.w.Elemento("CNPJ", documento);
     } else if (documento.size() == 11) {
@@ -310,38 +311,40 @@ class Montagem {
     } else if (documento.empty()) {
       r_.Falta("CNPJ");
     } else {
-      r_.Recusa("CNPJ", Slot(dest_, 0), "deve ter 14 dígitos (CNPJ) ou 11 (CPF)");
+      r_.Recusa("CNPJ", Slot(dest_, Destinatario::CNPJouCPF), "deve ter 14 dígitos (CNPJ) ou 11 (CPF)");
     }
-    r_.Opc("xNome", r_.Txt("xNome", Slot(dest_, 1), 2, 60));
+    r_.Opc("xNome", r_.Txt("xNome", Slot(dest_, Destinatario::xNome), 2, 60));
 
     bool temEndereco = false;
-    for (size_t i = 2; i <= 12; ++i) temEndereco = temEndereco || !Apara(Slot(dest_, i)).empty();
+    for (int i = Destinatario::xLgr; i <= Destinatario::fone; ++i)
+      temEndereco = temEndereco || !Apara(Slot(dest_, i)).empty();
     if (temEndereco) {
       r_.w.Abre("enderDest");
-      r_.Obrig("xLgr", r_.Txt("xLgr", Slot(dest_, 2), 2, 60));
-      std::string nro = r_.Txt("nro", Slot(dest_, 3), 1, 60);
+      r_.Obrig("xLgr", r_.Txt("xLgr", Slot(dest_, Destinatario::xLgr), 2, 60));
+      std::string nro = r_.Txt("nro", Slot(dest_, Destinatario::nro), 1, 60);
       r_.Obrig("nro", nro.empty() ? "S/N" : nro);
-      r_.Opc("xCpl", r_.Txt("xCpl", Slot(dest_, 4), 1, 60));
-      r_.Obrig("xBairro", r_.Txt("xBairro", Slot(dest_, 5), 2, 60));
-      std::string cMun = r_.Dig("cMun", Slot(dest_, 6), 7, 7);
+      r_.Opc("xCpl", r_.Txt("xCpl", Slot(dest_, Destinatario::xCpl), 1, 60));
+      r_.Obrig("xBairro", r_.Txt("xBairro", Slot(dest_, Destinatario::xBairro), 2, 60));
+      std::string cMun = r_.Dig("cMun", Slot(dest_, Destinatario::cMun), 7, 7);
       r_.Obrig("cMun", cMun.empty() && exterior ? "9999999" : cMun);
-      r_.Obrig("xMun", r_.Txt("xMun", Slot(dest_, 7), 2, 60));
+      r_.Obrig("xMun", r_.Txt("xMun", Slot(dest_, Destinatario::xMun), 2, 60));
       r_.Obrig("UF", uf);
-      r_.Opc("CEP", r_.Dig("CEP", Slot(dest_, 9), 8, 8));
-      std::string cPais = r_.Formata("cPais", [&] { return L::Inteiro(L::Digitos(Slot(dest_, 10), 1, 5), 4); });
-      std::string xPais = r_.Txt("xPais", Slot(dest_, 11), 2, 60);
+      r_.Opc("CEP", r_.Dig("CEP", Slot(dest_, Destinatario::CEP), 8, 8));
+      std::string cPais =
+          r_.Formata("cPais", [&] { return L::Inteiro(L::Digitos(Slot(dest_, Destinatario::cPais), 1, 5), 4); });
+      std::string xPais = r_.Txt("xPais", Slot(dest_, Destinatario::xPais), 2, 60);
       if (!exterior && cPais.empty()) cPais = "1058";
       if (!exterior && xPais.empty()) xPais = "BRASIL";
       r_.Opc("cPais", cPais);
       r_.Opc("xPais", xPais);
-      r_.Opc("fone", r_.Dig("fone", Slot(dest_, 12), 6, 14));
+      r_.Opc("fone", r_.Dig("fone", Slot(dest_, Destinatario::fone), 6, 14));
       r_.w.Fecha();
     }
-    std::string indIEDest = r_.Enum("indIEDest", Slot(dest_, 37), {"1", "2", "9"});
+    std::string indIEDest = r_.Enum("indIEDest", Slot(dest_, Destinatario::indIEDest), {"1", "2", "9"});
     r_.Obrig("indIEDest", indIEDest);
     // The authority refuses a registration beside "exempt" (2) or "not a contributor" (9).
-    if (indIEDest == "1") r_.Opc("IE", r_.Dig("IE", Slot(dest_, 13), 2, 14));
-    r_.Opc("ISUF", r_.Dig("ISUF", Slot(dest_, 14), 8, 9));
+    if (indIEDest == "1") r_.Opc("IE", r_.Dig("IE", Slot(dest_, Destinatario::IE), 2, 14));
+    r_.Opc("ISUF", r_.Dig("ISUF", Slot(dest_, Destinatario::ISUF), 8, 9));
     r_.w.Fecha();
   }
 
@@ -380,36 +383,37 @@ class Montagem {
 
   void Prod(const Vetor& p) {
     r_.w.Abre("prod");
-    r_.Obrig("cProd", r_.Txt("cProd", Slot(p, 0), 1, 60));
-    r_.w.Elemento("cEAN", Gtin(r_, "cEAN", Slot(p, 1)));
-    r_.Obrig("xProd", r_.Txt("xProd", Slot(p, 2), 1, 120));
-    std::string ncm = r_.Dig("NCM", Slot(p, 3), 2, 8);
-    if (!ncm.empty() && ncm.size() != 2 && ncm.size() != 8) r_.Recusa("NCM", Slot(p, 3), "deve ter 8 dígitos (ou 2)");
+    r_.Obrig("cProd", r_.Txt("cProd", Slot(p, Produto::cProd), 1, 60));
+    r_.w.Elemento("cEAN", Gtin(r_, "cEAN", Slot(p, Produto::cEAN)));
+    r_.Obrig("xProd", r_.Txt("xProd", Slot(p, Produto::xProd), 1, 120));
+    std::string ncm = r_.Dig("NCM", Slot(p, Produto::NCM), 2, 8);
+    if (!ncm.empty() && ncm.size() != 2 && ncm.size() != 8)
+      r_.Recusa("NCM", Slot(p, Produto::NCM), "deve ter 8 dígitos (ou 2)");
     r_.Obrig("NCM", ncm);
-    r_.Opc("EXTIPI", r_.Dig("EXTIPI", Slot(p, 4), 2, 3));
-    std::string cfop = r_.Dig("CFOP", Slot(p, 5), 4, 4);
+    r_.Opc("EXTIPI", r_.Dig("EXTIPI", Slot(p, Produto::EXTIPI), 2, 3));
+    std::string cfop = r_.Dig("CFOP", Slot(p, Produto::CFOP), 4, 4);
     if (!cfop.empty() && std::string("123567").find(cfop[0]) == std::string::npos)
-      r_.Recusa("CFOP", Slot(p, 5), "CFOP começa por 1, 2, 3, 5, 6 ou 7");
+      r_.Recusa("CFOP", Slot(p, Produto::CFOP), "CFOP começa por 1, 2, 3, 5, 6 ou 7");
     r_.Obrig("CFOP", cfop);
-    r_.Obrig("uCom", r_.Txt("uCom", Slot(p, 6), 1, 6));
-    r_.ObrigValor("qCom", Slot(p, 7), L::TDec_1104v);
-    r_.ObrigValor("vUnCom", Slot(p, 8), L::TDec_1110v);
-    r_.ObrigValor("vProd", Slot(p, 9), L::TDec_1302);
-    r_.w.Elemento("cEANTrib", Gtin(r_, "cEANTrib", Slot(p, 10)));
-    r_.Obrig("uTrib", r_.Txt("uTrib", Slot(p, 11), 1, 6));
-    r_.ObrigValor("qTrib", Slot(p, 12), L::TDec_1104v);
-    r_.ObrigValor("vUnTrib", Slot(p, 13), L::TDec_1110v);
-    r_.OpcValor("vFrete", Slot(p, 14), L::TDec_1302Opc);
-    r_.OpcValor("vSeg", Slot(p, 15), L::TDec_1302Opc);
-    r_.OpcValor("vDesc", Slot(p, 16), L::TDec_1302Opc);
-    r_.OpcValor("vOutro", Slot(p, 96), L::TDec_1302Opc);
-    r_.Obrig("indTot", r_.Enum("indTot", Slot(p, 76), {"0", "1"}));
-    if (!Apara(Slot(p, 92)).empty()) {
+    r_.Obrig("uCom", r_.Txt("uCom", Slot(p, Produto::uCom), 1, 6));
+    r_.ObrigValor("qCom", Slot(p, Produto::qCom), L::TDec_1104v);
+    r_.ObrigValor("vUnCom", Slot(p, Produto::vUnCom), L::TDec_1110v);
+    r_.ObrigValor("vProd", Slot(p, Produto::vProd), L::TDec_1302);
+    r_.w.Elemento("cEANTrib", Gtin(r_, "cEANTrib", Slot(p, Produto::cEANTrib)));
+    r_.Obrig("uTrib", r_.Txt("uTrib", Slot(p, Produto::uTrib), 1, 6));
+    r_.ObrigValor("qTrib", Slot(p, Produto::qTrib), L::TDec_1104v);
+    r_.ObrigValor("vUnTrib", Slot(p, Produto::vUnTrib), L::TDec_1110v);
+    r_.OpcValor("vFrete", Slot(p, Produto::vFrete), L::TDec_1302Opc);
+    r_.OpcValor("vSeg", Slot(p, Produto::vSeg), L::TDec_1302Opc);
+    r_.OpcValor("vDesc", Slot(p, Produto::vDesc), L::TDec_1302Opc);
+    r_.OpcValor("vOutro", Slot(p, Produto::vOutro), L::TDec_1302Opc);
+    r_.Obrig("indTot", r_.Enum("indTot", Slot(p, Produto::indTot), {"0", "1"}));
+    if (!Apara(Slot(p, Produto::cProdANP)).empty()) {
       r_.w.Abre("comb");
-      r_.Obrig("cProdANP", r_.Dig("cProdANP", Slot(p, 92), 9, 9));
-      r_.Opc("CODIF", r_.Dig("CODIF", Slot(p, 93), 1, 21));
-      r_.OpcValor("qTemp", Slot(p, 94), L::TDec_1204temperatura);
-      r_.Obrig("UFCons", r_.Uf("UFCons", Slot(p, 95), true));
+      r_.Obrig("cProdANP", r_.Dig("cProdANP", Slot(p, Produto::cProdANP), 9, 9));
+      r_.Opc("CODIF", r_.Dig("CODIF", Slot(p, Produto::CODIF), 1, 21));
+      r_.OpcValor("qTemp", Slot(p, Produto::qTemp), L::TDec_1204temperatura);
+      r_.Obrig("UFCons", r_.Uf("UFCons", Slot(p, Produto::UFCons), true));
       r_.w.Fecha();
     }
     r_.w.Fecha();
@@ -426,31 +430,31 @@ class Montagem {
 
   // Substitution block shared by CST 10, 30, 70, 90 and CSOSN 201, 202, 900.
   void BlocoSt(const Vetor& p) {
-    std::string mod = r_.Enum("modBCST", Slot(p, 46), {"0", "1", "2", "3", "4", "5"});
+    std::string mod = r_.Enum("modBCST", Slot(p, Produto::modBCST), {"0", "1", "2", "3", "4", "5"});
     r_.Obrig("modBCST", mod.empty() ? "4" : mod);
-    r_.OpcValor("pMVAST", Slot(p, 47), L::TDec_0302a04Opc);
-    r_.OpcValor("pRedBCST", Slot(p, 48), L::TDec_0302a04Opc);
-    r_.ObrigValor("vBCST", Slot(p, 49), L::TDec_1302);
-    r_.ObrigValor("pICMSST", Slot(p, 50), L::TDec_0302a04);
-    r_.ObrigValor("vICMSST", Slot(p, 51), L::TDec_1302);
+    r_.OpcValor("pMVAST", Slot(p, Produto::pMVAST), L::TDec_0302a04Opc);
+    r_.OpcValor("pRedBCST", Slot(p, Produto::pRedBCST), L::TDec_0302a04Opc);
+    r_.ObrigValor("vBCST", Slot(p, Produto::vBCST), L::TDec_1302);
+    r_.ObrigValor("pICMSST", Slot(p, Produto::pICMSST), L::TDec_0302a04);
+    r_.ObrigValor("vICMSST", Slot(p, Produto::vICMSST), L::TDec_1302);
   }
   void BlocoProprio(const Vetor& p, bool comReducao, bool reducaoOpcional) {
-    r_.Obrig("modBC", r_.Enum("modBC", Slot(p, 19), {"0", "1", "2", "3"}));
-    if (comReducao) r_.ObrigValor("pRedBC", Slot(p, 52), L::TDec_0302a04);
-    r_.ObrigValor("vBC", Slot(p, 20), L::TDec_1302);
-    if (reducaoOpcional) r_.OpcValor("pRedBC", Slot(p, 52), L::TDec_0302a04Opc);
-    r_.ObrigValor("pICMS", Slot(p, 21), L::TDec_0302a04);
-    r_.ObrigValor("vICMS", Slot(p, 22), L::TDec_1302);
+    r_.Obrig("modBC", r_.Enum("modBC", Slot(p, Produto::modBC), {"0", "1", "2", "3"}));
+    if (comReducao) r_.ObrigValor("pRedBC", Slot(p, Produto::pRedBC), L::TDec_0302a04);
+    r_.ObrigValor("vBC", Slot(p, Produto::vBC), L::TDec_1302);
+    if (reducaoOpcional) r_.OpcValor("pRedBC", Slot(p, Produto::pRedBC), L::TDec_0302a04Opc);
+    r_.ObrigValor("pICMS", Slot(p, Produto::pICMS), L::TDec_0302a04);
+    r_.ObrigValor("vICMS", Slot(p, Produto::vICMS), L::TDec_1302);
   }
   void BlocoRetido(const Vetor& p) {
-    if (L::Positivo(Slot(p, 49)) || L::Positivo(Slot(p, 51))) {
-      r_.ObrigValor("vBCSTRet", Slot(p, 49), L::TDec_1302);
-      r_.ObrigValor("vICMSSTRet", Slot(p, 51), L::TDec_1302);
+    if (L::Positivo(Slot(p, Produto::vBCST)) || L::Positivo(Slot(p, Produto::vICMSST))) {
+      r_.ObrigValor("vBCSTRet", Slot(p, Produto::vBCST), L::TDec_1302);
+      r_.ObrigValor("vICMSSTRet", Slot(p, Produto::vICMSST), L::TDec_1302);
     }
   }
   void BlocoCredito(const Vetor& p) {
-    r_.ObrigValor("pCredSN", Slot(p, 77), L::TDec_0302a04);
-    r_.ObrigValor("vCredICMSSN", Slot(p, 78), L::TDec_1302);
+    r_.ObrigValor("pCredSN", Slot(p, Produto::pCredSN), L::TDec_0302a04);
+    r_.ObrigValor("vCredICMSSN", Slot(p, Produto::vCredICMSSN), L::TDec_1302);
   }
   // CST 51 whose ICMS is less than base times rate: the rest was deferred,
   // and the authority wants the operation's ICMS, the deferred share and
@@ -466,17 +470,17 @@ class Montagem {
     r_.w.Elemento("pDif", regras::TextoFixo(percentual, 4));
     r_.w.Elemento("vICMSDif", regras::TextoCentavos(diferido));
   }
-  static bool AlgumPositivo(const Vetor& p, std::initializer_list<size_t> slots) {
-    for (size_t s : slots)
+  static bool AlgumPositivo(const Vetor& p, std::initializer_list<Produto::Slot> slots) {
+    for (Produto::Slot s : slots)
       if (L::Positivo(Slot(p, s))) return true;
     return false;
   }
 
   void Icms(const Vetor& p) {
     r_.w.Abre("ICMS");
-    std::string codigo = Apara(Slot(p, 18));
+    std::string codigo = Apara(Slot(p, Produto::CSTouCSOSN));
     if (codigo.empty()) r_.Falta("CST");
-    std::string orig = r_.Enum("orig", Slot(p, 17), {"0", "1", "2", "3", "4", "5", "6", "7", "8"});
+    std::string orig = r_.Enum("orig", Slot(p, Produto::orig), {"0", "1", "2", "3", "4", "5", "6", "7", "8"});
     auto grupo = [&](const char* nome, const char* tagCodigo) {
       r_.w.Abre(nome);
       r_.Obrig("orig", orig);
@@ -499,11 +503,11 @@ class Montagem {
       grupo("ICMS40", "CST");
     } else if (codigo == "51") {
       grupo("ICMS51", "CST");
-      r_.Opc("modBC", r_.Enum("modBC", Slot(p, 19), {"0", "1", "2", "3"}));
-      if (L::Positivo(Slot(p, 52))) r_.ObrigValor("pRedBC", Slot(p, 52), L::TDec_0302a04);
-      std::string vBC = r_.Dec("vBC", Slot(p, 20), L::TDec_1302);
-      std::string pICMS = r_.Dec("pICMS", Slot(p, 21), L::TDec_0302a04);
-      std::string vICMS = r_.Dec("vICMS", Slot(p, 22), L::TDec_1302);
+      r_.Opc("modBC", r_.Enum("modBC", Slot(p, Produto::modBC), {"0", "1", "2", "3"}));
+      if (L::Positivo(Slot(p, Produto::pRedBC))) r_.ObrigValor("pRedBC", Slot(p, Produto::pRedBC), L::TDec_0302a04);
+      std::string vBC = r_.Dec("vBC", Slot(p, Produto::vBC), L::TDec_1302);
+      std::string pICMS = r_.Dec("pICMS", Slot(p, Produto::pICMS), L::TDec_0302a04);
+      std::string vICMS = r_.Dec("vICMS", Slot(p, Produto::vICMS), L::TDec_1302);
       r_.Opc("vBC", vBC);
       r_.Opc("pICMS", pICMS);
       Diferimento(vBC, pICMS, vICMS);
@@ -517,8 +521,8 @@ class Montagem {
       BlocoSt(p);
     } else if (codigo == "90") {
       grupo("ICMS90", "CST");
-      if (AlgumPositivo(p, {20, 21, 22})) BlocoProprio(p, false, true);
-      if (AlgumPositivo(p, {49, 50, 51})) BlocoSt(p);
+      if (AlgumPositivo(p, {Produto::vBC, Produto::pICMS, Produto::vICMS})) BlocoProprio(p, false, true);
+      if (AlgumPositivo(p, {Produto::vBCST, Produto::pICMSST, Produto::vICMSST})) BlocoSt(p);
     } else if (codigo == "101") {
       grupo("ICMSSN101", "CSOSN");
       BlocoCredito(p);
@@ -536,9 +540,9 @@ class Montagem {
       BlocoRetido(p);
     } else if (codigo == "900") {
       grupo("ICMSSN900", "CSOSN");
-      if (AlgumPositivo(p, {20, 21, 22})) BlocoProprio(p, false, true);
-      if (AlgumPositivo(p, {49, 50, 51})) BlocoSt(p);
-      if (AlgumPositivo(p, {77, 78})) BlocoCredito(p);
+      if (AlgumPositivo(p, {Produto::vBC, Produto::pICMS, Produto::vICMS})) BlocoProprio(p, false, true);
+      if (AlgumPositivo(p, {Produto::vBCST, Produto::pICMSST, Produto::vICMSST})) BlocoSt(p);
+      if (AlgumPositivo(p, {Produto::pCredSN, Produto::vCredICMSSN})) BlocoCredito(p);
     } else {
       r_.Recusa(codigo.size() == 3 ? "CSOSN" : "CST", codigo, "código de situação tributária desconhecido");
     }
@@ -547,18 +551,18 @@ class Montagem {
   }
 
   void Ipi(const Vetor& p) {
-    if (Apara(Slot(p, 91)).empty()) return;
+    if (Apara(Slot(p, Produto::cEnq)).empty()) return;
     r_.w.Abre("IPI");
-    std::string cnpjProd = r_.Dig("CNPJProd", Slot(p, 88), 14, 14);
+    std::string cnpjProd = r_.Dig("CNPJProd", Slot(p, Produto::CNPJProd), 14, 14);
     if (cnpjProd.find_first_not_of('0') != std::string::npos) r_.w.Elemento("CNPJProd", cnpjProd);
-    r_.Obrig("cEnq", r_.Txt("cEnq", Slot(p, 91), 1, 3));
+    r_.Obrig("cEnq", r_.Txt("cEnq", Slot(p, Produto::cEnq), 1, 3));
     bool entrada = tpNF_ == "0";
-    if (L::Positivo(Slot(p, 90))) {
+    if (L::Positivo(Slot(p, Produto::vIPI))) {
       r_.w.Abre("IPITrib");
       r_.w.Elemento("CST", entrada ? "00" : "50");
-      r_.ObrigValor("vBC", Slot(p, 87), L::TDec_1302);
-      r_.ObrigValor("pIPI", Slot(p, 89), L::TDec_0302a04);
-      r_.ObrigValor("vIPI", Slot(p, 90), L::TDec_1302);
+      r_.ObrigValor("vBC", Slot(p, Produto::vBC_IPI), L::TDec_1302);
+      r_.ObrigValor("pIPI", Slot(p, Produto::pIPI), L::TDec_0302a04);
+      r_.ObrigValor("vIPI", Slot(p, Produto::vIPI), L::TDec_1302);
     } else {
       r_.w.Abre("IPINT");
       r_.w.Elemento("CST", entrada ? "03" : "53");
@@ -572,7 +576,7 @@ class Montagem {
     const char* grupo;      // "PIS"
     const char* aliquota;   // "pPIS"
     const char* valor;      // "vPIS"
-    size_t cst, base, taxa, montante, valorUnidade;
+    Produto::Slot cst, base, taxa, montante, valorUnidade;
   };
 
   void Contribuicao(const Vetor& p, const Contribuicao& c) {
@@ -589,7 +593,7 @@ class Montagem {
     } else if (cst == "03") {
       r_.w.Abre(g + "Qtde");
       r_.w.Elemento("CST", cst);
-      r_.ObrigValor("qBCProd", Slot(p, 12), L::TDec_1204v);
+      r_.ObrigValor("qBCProd", Slot(p, Produto::qTrib), L::TDec_1204v);
       r_.ObrigValor("vAliqProd", Slot(p, c.valorUnidade), L::TDec_1104v);
       r_.ObrigValor(c.valor, Slot(p, c.montante), L::TDec_1302);
     } else if (cst == "04" || cst == "05" || cst == "06" || cst == "07" || cst == "08" || cst == "09") {
@@ -615,25 +619,33 @@ class Montagem {
     r_.w.Fecha();
     r_.w.Fecha();
   }
-  void Pis(const Vetor& p) { Contribuicao(p, {"PIS", "pPIS", "vPIS", 31, 32, 33, 34, 45}); }
-  void Cofins(const Vetor& p) { Contribuicao(p, {"COFINS", "pCOFINS", "vCOFINS", 35, 36, 37, 38, 44}); }
+  void Pis(const Vetor& p) {
+    Contribuicao(p, {"PIS", "pPIS", "vPIS", Produto::CST_PIS, Produto::vBC_PIS, Produto::pPIS, Produto::vPIS,
+                     Produto::vAliqProd_PIS});
+  }
+  void Cofins(const Vetor& p) {
+    Contribuicao(p, {"COFINS", "pCOFINS", "vCOFINS", Produto::CST_COFINS, Produto::vBC_COFINS, Produto::pCOFINS,
+                     Produto::vCOFINS, Produto::vAliqProd_COFINS});
+  }
 
   void Total() {
     r_.w.Abre("total");
     r_.w.Abre("ICMSTot");
-    const std::pair<const char*, size_t> campos[] = {
-        {"vBC", 0},  {"vICMS", 1}, {"vICMSDeson", 27}, {"vBCST", 2},  {"vST", 3},     {"vProd", 4},
-        {"vFrete", 5}, {"vSeg", 6}, {"vDesc", 7},     {"vII", 8},    {"vIPI", 9},    {"vPIS", 10},
-        {"vCOFINS", 11}, {"vOutro", 12}, {"vNF", 13}};
+    const std::pair<const char*, Totais::Slot> campos[] = {
+        {"vBC", Totais::vBC},         {"vICMS", Totais::vICMS},   {"vICMSDeson", Totais::vICMSDeson},
+        {"vBCST", Totais::vBCST},     {"vST", Totais::vST},       {"vProd", Totais::vProd},
+        {"vFrete", Totais::vFrete},   {"vSeg", Totais::vSeg},     {"vDesc", Totais::vDesc},
+        {"vII", Totais::vII},         {"vIPI", Totais::vIPI},     {"vPIS", Totais::vPIS},
+        {"vCOFINS", Totais::vCOFINS}, {"vOutro", Totais::vOutro}, {"vNF", Totais::vNF}};
     for (const auto& [tag, slot] : campos) r_.ObrigValor(tag, Slot(tot_, slot), L::TDec_1302);
     r_.w.Fecha();
-    if (!Apara(Slot(tot_, 14)).empty()) {
+    if (!Apara(Slot(tot_, Totais::vServ)).empty()) {
       r_.w.Abre("ISSQNtot");
-      r_.OpcValor("vServ", Slot(tot_, 14), L::TDec_1302Opc);
-      r_.OpcValor("vBC", Slot(tot_, 15), L::TDec_1302Opc);
-      r_.OpcValor("vISS", Slot(tot_, 16), L::TDec_1302Opc);
-      r_.OpcValor("vPIS", Slot(tot_, 17), L::TDec_1302Opc);
-      r_.OpcValor("vCOFINS", Slot(tot_, 18), L::TDec_1302Opc);
+      r_.OpcValor("vServ", Slot(tot_, Totais::vServ), L::TDec_1302Opc);
+      r_.OpcValor("vBC", Slot(tot_, Totais::vBC_ISS), L::TDec_1302Opc);
+      r_.OpcValor("vISS", Slot(tot_, Totais::vISS), L::TDec_1302Opc);
+      r_.OpcValor("vPIS", Slot(tot_, Totais::vPIS_ISS), L::TDec_1302Opc);
+      r_.OpcValor("vCOFINS", Slot(tot_, Totais::vCOFINS_ISS), L::TDec_1302Opc);
       r_.Obrig("dCompet", r_.Formata("dCompet", [&] { return L::Data(dhEmi_); }));
       r_.w.Fecha();
     }
@@ -642,46 +654,48 @@ class Montagem {
 
   void Transp() {
     r_.w.Abre("transp");
-    r_.Obrig("modFrete", r_.Enum("modFrete", Slot(transp_, 0), {"0", "1", "2", "9"}));
+    r_.Obrig("modFrete", r_.Enum("modFrete", Slot(transp_, Transporte::modFrete), {"0", "1", "2", "9"}));
     bool temTransportador = false;
-    for (size_t i = 1; i <= 6; ++i) temTransportador = temTransportador || !Apara(Slot(transp_, i)).empty();
+    for (int i = Transporte::CNPJouCPF; i <= Transporte::UF; ++i)
+      temTransportador = temTransportador || !Apara(Slot(transp_, i)).empty();
     if (temTransportador) {
       r_.w.Abre("transporta");
-      std::string d = r_.Dig("CNPJ", Slot(transp_, 1), 11, 14);
+      std::string d = r_.Dig("CNPJ", Slot(transp_, Transporte::CNPJouCPF), 11, 14);
       if (d.size() == 14) {
         r_.w.Elemento("CNPJ", d);
       } else if (d.size() == 11) {
         r_.w.Elemento("CPF", d);
       } else if (!d.empty()) {
-        r_.Recusa("CNPJ", Slot(transp_, 1), "deve ter 14 dígitos (CNPJ) ou 11 (CPF)");
+        r_.Recusa("CNPJ", Slot(transp_, Transporte::CNPJouCPF), "deve ter 14 dígitos (CNPJ) ou 11 (CPF)");
       }
-      r_.Opc("xNome", r_.Txt("xNome", Slot(transp_, 2), 2, 60));
-      r_.Opc("IE", r_.Dig("IE", Slot(transp_, 3), 2, 14));
-      r_.Opc("xEnder", r_.Txt("xEnder", Slot(transp_, 4), 1, 60));
-      r_.Opc("xMun", r_.Txt("xMun", Slot(transp_, 5), 1, 60));
-      r_.Opc("UF", r_.Uf("UF", Slot(transp_, 6), true));
+      r_.Opc("xNome", r_.Txt("xNome", Slot(transp_, Transporte::xNome), 2, 60));
+      r_.Opc("IE", r_.Dig("IE", Slot(transp_, Transporte::IE), 2, 14));
+      r_.Opc("xEnder", r_.Txt("xEnder", Slot(transp_, Transporte::xEnder), 1, 60));
+      r_.Opc("xMun", r_.Txt("xMun", Slot(transp_, Transporte::xMun), 1, 60));
+      r_.Opc("UF", r_.Uf("UF", Slot(transp_, Transporte::UF), true));
       r_.w.Fecha();
     }
-    if (!Apara(Slot(transp_, 7)).empty()) {
+    if (!Apara(Slot(transp_, Transporte::placa)).empty()) {
       r_.w.Abre("veicTransp");
-      r_.Obrig("placa", Placa(Slot(transp_, 7)));
-      r_.Obrig("UF", r_.Uf("UF", Slot(transp_, 8), true));
+      r_.Obrig("placa", Placa(Slot(transp_, Transporte::placa)));
+      r_.Obrig("UF", r_.Uf("UF", Slot(transp_, Transporte::UF_veicTransp), true));
       r_.w.Fecha();
     }
-    std::string qVol = r_.Int("qVol", Slot(transp_, 9), 15);
+    std::string qVol = r_.Int("qVol", Slot(transp_, Transporte::qVol), 15);
     if (qVol == "0") qVol.clear();
-    std::string esp = r_.Txt("esp", Slot(transp_, 10), 1, 60);
-    std::string marca = r_.Txt("marca", Slot(transp_, 11), 1, 60);
-    std::string nVol = r_.Txt("nVol", Slot(transp_, 12), 1, 60);
-    bool pesoL = !L::VazioOuZero(Slot(transp_, 13)), pesoB = !L::VazioOuZero(Slot(transp_, 14));
+    std::string esp = r_.Txt("esp", Slot(transp_, Transporte::esp), 1, 60);
+    std::string marca = r_.Txt("marca", Slot(transp_, Transporte::marca), 1, 60);
+    std::string nVol = r_.Txt("nVol", Slot(transp_, Transporte::nVol), 1, 60);
+    bool pesoL = !L::VazioOuZero(Slot(transp_, Transporte::pesoL)),
+         pesoB = !L::VazioOuZero(Slot(transp_, Transporte::pesoB));
     if (!qVol.empty() || !esp.empty() || !marca.empty() || !nVol.empty() || pesoL || pesoB) {
       r_.w.Abre("vol");
       r_.Opc("qVol", qVol);
       r_.Opc("esp", esp);
       r_.Opc("marca", marca);
       r_.Opc("nVol", nVol);
-      if (pesoL) r_.ObrigValor("pesoL", Slot(transp_, 13), L::TDec_1203);
-      if (pesoB) r_.ObrigValor("pesoB", Slot(transp_, 14), L::TDec_1203);
+      if (pesoL) r_.ObrigValor("pesoL", Slot(transp_, Transporte::pesoL), L::TDec_1203);
+      if (pesoB) r_.ObrigValor("pesoB", Slot(transp_, Transporte::pesoB), L::TDec_1203);
       r_.w.Fecha();
     }
     r_.w.Fecha();
@@ -709,31 +723,31 @@ class Montagem {
     if (parcelas > fat_.size())
       r_.Recusa("cobr/dup", std::to_string(parcelas), "o vetor de faturas tem " + std::to_string(fat_.size()) + " linhas");
     r_.w.Abre("cobr");
-    const Vetor& fatura = fat_[0];
-    std::string nFat = r_.Txt("fat/nFat", Slot(fatura, 0), 1, 60);
-    bool vOrig = !L::VazioOuZero(Slot(fatura, 1)), vLiq = !L::VazioOuZero(Slot(fatura, 2));
+    const Vetor& fatura = fat_[Fatura::kLinhaFatura];
+    std::string nFat = r_.Txt("fat/nFat", Slot(fatura, Fatura::nFat), 1, 60);
+    bool vOrig = !L::VazioOuZero(Slot(fatura, Fatura::vOrig)), vLiq = !L::VazioOuZero(Slot(fatura, Fatura::vLiq));
     if (!nFat.empty() || vOrig || vLiq) {
       r_.w.Abre("fat");
       r_.Opc("nFat", nFat);
-      if (vOrig) r_.ObrigValor("vOrig", Slot(fatura, 1), L::TDec_1302Opc);
-      if (vLiq) r_.ObrigValor("vLiq", Slot(fatura, 2), L::TDec_1302Opc);
+      if (vOrig) r_.ObrigValor("vOrig", Slot(fatura, Fatura::vOrig), L::TDec_1302Opc);
+      if (vLiq) r_.ObrigValor("vLiq", Slot(fatura, Fatura::vLiq), L::TDec_1302Opc);
       r_.w.Fecha();
     }
     for (size_t i = 0; i < parcelas; ++i) {
       const Vetor& linha = fat_[i];
       r_.w.Abre("dup", {}, "dup[" + std::to_string(i + 1) + "]");
-      r_.Opc("nDup", r_.Txt("nDup", Slot(linha, 3), 1, 60));
-      auto vencimento = r_.Formata("dVenc", [&] { return L::LerDataHora(Slot(linha, 4)); });
+      r_.Opc("nDup", r_.Txt("nDup", Slot(linha, Fatura::nDup), 1, 60));
+      auto vencimento = r_.Formata("dVenc", [&] { return L::LerDataHora(Slot(linha, Fatura::dVenc)); });
       if (vencimento) r_.Obrig("dVenc", r_.Formata("dVenc", [&] { return L::Data(*vencimento); }));
-      r_.ObrigValor("vDup", Slot(linha, 5), L::TDec_1302Opc);
+      r_.ObrigValor("vDup", Slot(linha, Fatura::vDup), L::TDec_1302Opc);
       r_.w.Fecha();
     }
     r_.w.Fecha();
   }
 
   void InfAdic() {
-    std::string fisco = r_.Txt("infAdic/infAdFisco", Slot(infAdic_, 0), 1, 2000);
-    std::string cpl = r_.Txt("infAdic/infCpl", Slot(infAdic_, 1), 1, 5000);
+    std::string fisco = r_.Txt("infAdic/infAdFisco", Slot(infAdic_, InfAdic::infAdFisco), 1, 2000);
+    std::string cpl = r_.Txt("infAdic/infCpl", Slot(infAdic_, InfAdic::infCpl), 1, 5000);
     if (fisco.empty() && cpl.empty()) return;
     r_.w.Abre("infAdic");
     r_.Opc("infAdFisco", fisco);
@@ -742,10 +756,10 @@ class Montagem {
   }
 
   void Exporta() {
-    if (Apara(Slot(infAdic_, 2)).empty()) return;
+    if (Apara(Slot(infAdic_, InfAdic::UFSaidaPais)).empty()) return;
     r_.w.Abre("exporta");
-    r_.Obrig("UFSaidaPais", r_.Uf("UFSaidaPais", Slot(infAdic_, 2), false));
-    r_.Obrig("xLocExporta", r_.Txt("xLocExporta", Slot(infAdic_, 3), 1, 60));
+    r_.Obrig("UFSaidaPais", r_.Uf("UFSaidaPais", Slot(infAdic_, InfAdic::UFSaidaPais), false));
+    r_.Obrig("xLocExporta", r_.Txt("xLocExporta", Slot(infAdic_, InfAdic::xLocExporta), 1, 60));
     r_.w.Fecha();
   }
 
