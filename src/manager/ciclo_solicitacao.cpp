@@ -134,6 +134,7 @@ bool GerenciadorNFe::Despacha() {
   const BufferCabecalho& cab = janela_.Cabecalho;
   const std::string comando = janela_.ComandoAtual;
   e.ComandoEmExecucao = comando;
+  e.MotivoFalha.clear();
 
   // The routine that runs, and the answer by its result.
   const char* rotina = "";
@@ -214,6 +215,7 @@ bool GerenciadorNFe::Despacha() {
     aprovada = false;
   }
   janela_.HoraResposta = ctx_.relogio.Agora().SoHora();
+  if (!aprovada && !e.MotivoFalha.empty()) mensagemCancelada = e.MotivoFalha;
   return Responde(aprovada, aprovada ? mensagemAprovada : mensagemCancelada);
 }
 
