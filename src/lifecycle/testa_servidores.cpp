@@ -6,8 +6,19 @@
 #include "base/erro.h"
 #include "base/texto.h"
 #include "component/fiscal_doc_service.h"
+#include "lifecycle/motivo_falha.h"
 
 namespace velant {
+
+namespace {
+
+// The service was never asked when the cause is the Host's own (its
+// certificate): that cause is the answer, not "unavailable".
+void NomeiaCausa(Contexto& ctx, const std::string& descricao) {
+  if (auto motivo = MotivoConhecido(descricao)) ctx.atual.MotivoFalha = *motivo;
+}
+
+}  // namespace
 
 bool TestaServidores(Contexto& ctx) {
   int xFaseLog = 0;
@@ -29,9 +40,11 @@ bool TestaServidores(Contexto& ctx) {
   } catch (const ErroExecucao& e) {
     ctx.log.CriaLogNFe("     ** Erro na Rotina: TestaServidores - xFaseLog=" + std::to_string(xFaseLog) + " - " +
                        e.Descricao());
+    NomeiaCausa(ctx, e.Descricao());
   } catch (const std::exception& e) {
     ctx.log.CriaLogNFe("     ** Erro na Rotina: TestaServidores - xFaseLog=" + std::to_string(xFaseLog) + " - " +
                        e.what());
+    NomeiaCausa(ctx, e.what());
   }
   return false;
 }
