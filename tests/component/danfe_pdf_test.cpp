@@ -305,7 +305,9 @@ TEST_F(DanfePdf, RecusaDocumentoSemAutorizacao) {
     } catch (const ErroExecucao& e) {
       EXPECT_EQ(e.Codigo(), CodigoErro::ErroComponente);
       EXPECT_NE(e.Descricao().find(caso.motivo), std::string::npos) << e.Descricao();
-      if (caso.motivo == semAutorizacao) EXPECT_NE(e.Descricao().find(n.chave), std::string::npos) << e.Descricao();
+      if (caso.motivo == semAutorizacao) {
+        EXPECT_NE(e.Descricao().find(n.chave), std::string::npos) << e.Descricao();
+      }
     }
     EXPECT_FALSE(std::filesystem::exists(host_->Local(saida)));
   }
