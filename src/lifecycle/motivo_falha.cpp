@@ -12,17 +12,18 @@ constexpr int64_t kTamanhoMensagem = 50;
 struct Causa {
   const char* trecho;   // in the error's description
   const char* motivo;
+  bool certificadoComDefeito = false;   // there is one, and it cannot serve
 };
 
 // The descriptions the certificate loader, the file layer and the DANFE's
 // checks raise.
 constexpr Causa kCausas[] = {
-    {"Senha do certificado digital incorreta", "Certificado: senha incorreta"},
-    {"Certificado digital não encontrado", "Certificado: arquivo não encontrado"},
+    {"Senha do certificado digital incorreta", "Certificado: senha incorreta", true},
+    {"Certificado digital não encontrado", "Certificado: arquivo não encontrado", true},
     {"Certificado digital não configurado", "Certificado: não configurado"},
-    {"Certificado digital inválido", "Certificado: arquivo inválido"},
-    {"Certificado digital sem chave", "Certificado: sem chave privada"},
-    {"A chave privada não corresponde ao certificado", "Certificado: chave não corresponde"},
+    {"Certificado digital inválido", "Certificado: arquivo inválido", true},
+    {"Certificado digital sem chave", "Certificado: sem chave privada", true},
+    {"A chave privada não corresponde ao certificado", "Certificado: chave não corresponde", true},
     {danfe::kRecusaTamanho, danfe::kRecusaTamanho},
     {danfe::kRecusaEsquema, danfe::kRecusaEsquema},
     {danfe::kRecusaAssinatura, danfe::kRecusaAssinatura},
@@ -49,6 +50,12 @@ std::optional<std::string> MotivoConhecido(const std::string& descricao) {
   for (const Causa& c : kCausas)
     if (descricao.find(c.trecho) != std::string::npos) return std::string(c.motivo);
   if (descricao.find(": disco cheio)") != std::string::npos) return "Disco cheio ao gravar " + TipoDoArquivo(descricao);
+  return std::nullopt;
+}
+
+std::optional<std::string> CertificadoComDefeito(const std::string& descricao) {
+  for (const Causa& c : kCausas)
+    if (c.certificadoComDefeito && descricao.find(c.trecho) != std::string::npos) return std::string(c.motivo);
   return std::nullopt;
 }
 

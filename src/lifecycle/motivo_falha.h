@@ -10,6 +10,9 @@ namespace velant {
 
 // The wording of a cause the operator can fix, from an error's description.
 std::optional<std::string> MotivoConhecido(const std::string& descricao);
+// The wording when the cause is a certificate that is configured but cannot
+// serve (wrong password, missing or damaged file, key that does not match).
+std::optional<std::string> CertificadoComDefeito(const std::string& descricao);
 // That wording, else the description itself, within 50 characters.
 std::string MotivoDaFalha(const std::string& descricao);
 

@@ -12,10 +12,11 @@ namespace velant {
 
 namespace {
 
-// The service was never asked when the cause is the Host's own (its
-// certificate): that cause is the answer, not "unavailable".
+// The service was never asked when the Host's certificate cannot serve:
+// that is the answer, not "unavailable". An installation without any
+// certificate keeps the usual answer.
 void NomeiaCausa(Contexto& ctx, const std::string& descricao) {
-  if (auto motivo = MotivoConhecido(descricao)) ctx.atual.MotivoFalha = *motivo;
+  if (auto motivo = CertificadoComDefeito(descricao)) ctx.atual.MotivoFalha = *motivo;
 }
 
 }  // namespace

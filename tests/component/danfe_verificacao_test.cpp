@@ -21,14 +21,15 @@ namespace {
 namespace fs = std::filesystem;
 
 // The NF-e of a distribution file without its signature, changed by
-// `altera`, signed again with the test certificate and put back.
-std::string AssinadaDeNovo(const std::string& proc, const std::function<std::string(std::string)>& altera) {
+// `altera`, signed again (by default with the issuer's test certificate) and put back.
+std::string AssinadaDeNovo(const std::string& proc, const std::function<std::string(std::string)>& altera,
+                           const CertificadoA1& certificado = teste::CertificadoTeste()) {
   const size_t inicio = proc.find("<NFe");
   const size_t fim = proc.find("</NFe>") + 6;
   std::string nfe = proc.substr(inicio, fim - inicio);
   const size_t assinatura = nfe.find("<Signature");
   nfe = altera(nfe.substr(0, assinatura) + "</NFe>");
-  std::string assinada = AssinarXml(nfe, "infNFe", teste::CertificadoTeste());
+  std::string assinada = AssinarXml(nfe, "infNFe", certificado);
   assinada = assinada.substr(assinada.find("<NFe"));
   return proc.substr(0, inicio) + assinada + proc.substr(fim);
 }
@@ -40,6 +41,16 @@ class DanfeVerificado : public ::testing::Test {
     sim_ = new teste::ProcessoSimulador(pasta_->Caminho() / "simulador");
     host_ = new teste::HostTeste(pasta_->Caminho() / "host", sim_->Servicos(), teste::RegistroDanfe());
     genuina_ = teste::LerTudo(teste::DistribuicaoAutorizada(*host_, {.numero = 601}, 1, &chave_));
+    // A certificate of another company, made here.
+    const fs::path p = pasta_->Caminho();
+    std::string saida;
+    const std::string comando =
+        "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj '/C=BR/O=ICP-Brasil/CN=OUTRA EMPRESA LTDA:99888777000166' "
+        "-keyout " + teste::Citado(p / "outra.key") + " -out " + teste::Citado(p / "outra.pem") +
+        " && openssl pkcs12 -export -passout pass:4321 -inkey " + teste::Citado(p / "outra.key") + " -in " +
+        teste::Citado(p / "outra.pem") + " -out " + teste::Citado(p / "outra.pfx");
+    ASSERT_EQ(teste::Executa("(" + comando + ") 2>&1", &saida), 0) << saida;
+    outra_ = CarregarCertificadoA1(p / "outra.pfx", "4321");
   }
   static void TearDownTestSuite() {
     delete host_;
@@ -51,6 +62,7 @@ class DanfeVerificado : public ::testing::Test {
   static teste::ProcessoSimulador* sim_;
   static teste::HostTeste* host_;
   static std::string genuina_, chave_;
+  static CertificadoA1 outra_;
 };
 
 teste::PastaTemporaria* DanfeVerificado::pasta_ = nullptr;
@@ -58,6 +70,7 @@ teste::ProcessoSimulador* DanfeVerificado::sim_ = nullptr;
 teste::HostTeste* DanfeVerificado::host_ = nullptr;
 std::string DanfeVerificado::genuina_;
 std::string DanfeVerificado::chave_;
+CertificadoA1 DanfeVerificado::outra_;
 
 struct CasoDanfe {
   const char* nome;
@@ -86,6 +99,13 @@ TEST_F(DanfeVerificado, SoODocumentoComoFoiAssinado) {
          });
        },
        danfe::kRecusaEsquema},
+      {"vNF alterado e assinado de novo por outra empresa",
+       [](const std::string& p) {
+         return AssinadaDeNovo(
+             p, [](std::string nfe) { return std::regex_replace(nfe, std::regex("<vNF>[^<]*</vNF>"), "<vNF>1.00</vNF>"); },
+             outra_);
+       },
+       danfe::kRecusaAssinatura},
       {"um caminho no lugar do XML", [](const std::string&) { return std::string("/etc/hostname"); },
        danfe::kRecusaEsquema},
   };

@@ -121,7 +121,8 @@ TEST_F(FalhaAntesDoEnvio, StatusComCertificadoErradoDizPorQue) {
   } casos[] = {
       {"\"SenhaCertificado\"=\"1234\"", "\"SenhaCertificado\"=\"4321\"", true, "Certificado: senha incorreta"},
       {"emitente.pfx", "outro.pfx", true, "Certificado: arquivo não encontrado"},
-      // Not the certificate: the service stays "unavailable".
+      // No certificate configured, or no component: the service stays "unavailable".
+      {"\"Certificado\"=", "\"CertificadoAntigo\"=", true, ""},
       {"", "", false, ""},
   };
   for (const auto& c : casos) {

@@ -38,10 +38,16 @@ DadosDanfe LerDistribuicaoVerificada(const std::string& xml) {
   std::vector<InfoAssinatura> assinaturas;
   if (!VerificarAssinatura(xml, &erro, &assinaturas)) Recusa(kRecusaAssinatura, erro);
   DadosDanfe dados = LerDistribuicao(xml);
-  // A sound signature must be the NF-e's own, not only one of another element.
-  bool daNFe = false;
-  for (const auto& a : assinaturas) daNFe = daNFe || a.referencia == "NFe" + dados.chave;
-  if (!daNFe) Recusa(kRecusaAssinatura, "nenhuma assinatura da NF-e " + dados.chave);
+  // A sound signature must be the NF-e's own, not only one of another element,
+  // and, as the authority demands, by a certificate of the issuer's company
+  // (same CNPJ root): one signed again by anybody else is not the invoice.
+  const InfoAssinatura* daNFe = nullptr;
+  for (const auto& a : assinaturas)
+    if (a.referencia == "NFe" + dados.chave) daNFe = &a;
+  if (daNFe == nullptr) Recusa(kRecusaAssinatura, "nenhuma assinatura da NF-e " + dados.chave);
+  const std::string& emitente = dados.emitente.documento;
+  if (emitente.size() == 14 && daNFe->cnpjCertificado.compare(0, 8, emitente, 0, 8) != 0)
+    Recusa(kRecusaAssinatura, "certificado de outra empresa: \"" + daNFe->assuntoCertificado + "\"");
   return dados;
 }
 

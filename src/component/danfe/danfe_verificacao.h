@@ -2,8 +2,9 @@
 // What must hold before a distribution file is drawn: it is no larger than
 // any the authority accepts, it follows procNFe_v3.10.xsd (which bounds
 // every field), and the NF-e in it carries a sound signature under its own
-// certificate. A file edited after signing, or one made to exhaust the
-// machine, is refused before anything is drawn.
+// certificate, a certificate of the issuer's company (CNPJ root). A file
+// edited after signing, or one made to exhaust the machine, is refused
+// before anything is drawn. The certificate's chain is not checked here.
 #include <cstddef>
 #include <filesystem>
 #include <string>
