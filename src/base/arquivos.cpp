@@ -7,7 +7,9 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 #include <system_error>
+#include <vector>
 
 #include "base/erro.h"
 
@@ -22,9 +24,43 @@ struct Descritor {
   }
 };
 
-std::string Sistema(int erro) { return std::strerror(erro); }
+std::string Sistema(int erro) { return erro == ENOSPC || erro == EDQUOT ? "disco cheio" : std::strerror(erro); }
+
+struct Protegidos {
+  std::mutex mutex;
+  std::vector<std::filesystem::path> caminhos;
+};
+Protegidos& ArquivosProtegidos() {
+  static Protegidos p;
+  return p;
+}
 
 }  // namespace
+
+void ProtegeArquivo(const std::filesystem::path& local) {
+  std::error_code ec;
+  std::filesystem::path absoluto = std::filesystem::absolute(local, ec);
+  if (ec) absoluto = local;
+  Protegidos& p = ArquivosProtegidos();
+  std::lock_guard<std::mutex> trava(p.mutex);
+  for (const auto& c : p.caminhos)
+    if (c == absoluto) return;
+  p.caminhos.push_back(absoluto);
+}
+
+bool ArquivoProtegido(const std::filesystem::path& local) {
+  struct stat alvo {};
+  if (::stat(local.c_str(), &alvo) != 0) return false;
+  Protegidos& p = ArquivosProtegidos();
+  std::lock_guard<std::mutex> trava(p.mutex);
+  // By identity, not by name: a link or another spelling is the same file.
+  for (const auto& c : p.caminhos) {
+    struct stat protegido {};
+    if (::stat(c.c_str(), &protegido) == 0 && protegido.st_dev == alvo.st_dev && protegido.st_ino == alvo.st_ino)
+      return true;
+  }
+  return false;
+}
 
 std::optional<std::string> LerArquivoComum(const std::filesystem::path& local, std::string* motivo,
                                            std::size_t limite) {
@@ -32,6 +68,7 @@ std::optional<std::string> LerArquivoComum(const std::filesystem::path& local, s
     if (motivo) *motivo = std::move(texto);
     return std::nullopt;
   };
+  if (ArquivoProtegido(local)) return falha("reservado ao banco de dados");
   // Non-blocking, so that opening a FIFO does not wait for a writer.
   Descritor d{::open(local.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
   if (d.fd < 0) return falha(errno == ENOENT || errno == ENOTDIR ? "não encontrado" : Sistema(errno));
@@ -79,6 +116,11 @@ std::string LerArquivoDescrito(const std::filesystem::path& local, const std::st
   return std::move(*conteudo);
 }
 
+ErroExecucao ErroDeGravacao(const std::filesystem::path& destino, const char* passo, int erro) {
+  return ErroExecucao(CodigoErro::ErroDeEntradaSaida,
+                      "Não foi possível gravar " + destino.string() + " (" + passo + ": " + Sistema(erro) + ")");
+}
+
 void GravaArquivo(const std::filesystem::path& destino, const std::string& conteudo) {
   // One temporary name per process and call: two Hosts writing the same
   // document never share one.
@@ -87,14 +129,14 @@ void GravaArquivo(const std::filesystem::path& destino, const std::string& conte
   temporario += ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(sequencia++);
   auto falha = [&](const char* passo, int erro) {
     ::unlink(temporario.c_str());
-    throw ErroExecucao(CodigoErro::ErroDeEntradaSaida,
-                       "Não foi possível gravar " + destino.string() + " (" + passo + ": " + Sistema(erro) + ")");
+    throw ErroDeGravacao(destino, passo, erro);
   };
-  mode_t modo = 0644;
+  // A new file is created as any program creates one: the umask decides. A
+  // replaced one keeps its mode, and its copy is never more open meanwhile.
   struct stat atual {};
-  if (::stat(destino.c_str(), &atual) == 0) modo = atual.st_mode & 07777;
+  const bool existente = ::stat(destino.c_str(), &atual) == 0;
   {
-    Descritor d{::open(temporario.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600)};
+    Descritor d{::open(temporario.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, existente ? 0600 : 0666)};
     if (d.fd < 0) falha("criação", errno);
     std::size_t escritos = 0;
     while (escritos < conteudo.size()) {
@@ -105,7 +147,7 @@ void GravaArquivo(const std::filesystem::path& destino, const std::string& conte
       }
       escritos += static_cast<std::size_t>(n);
     }
-    if (::fchmod(d.fd, modo) != 0) falha("permissões", errno);
+    if (existente && ::fchmod(d.fd, atual.st_mode & 07777) != 0) falha("permissões", errno);
     if (::fsync(d.fd) != 0) falha("descarga", errno);
     int fd = d.fd;
     d.fd = -1;

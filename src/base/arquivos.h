@@ -16,7 +16,8 @@ inline constexpr std::size_t kTamanhoMaximoArquivo = 64u * 1024u * 1024u;
 
 // The bytes of a regular file, or nothing with `motivo` set to
 // "não encontrado", "não é um arquivo comum" (a folder, a device, a FIFO:
-// never read, never waited on) or "maior que N bytes".
+// never read, never waited on), "maior que N bytes" or "reservado ao banco
+// de dados" (a protected file, below: never opened).
 std::optional<std::string> LerArquivoComum(const std::filesystem::path& local, std::string* motivo = nullptr,
                                            std::size_t limite = kTamanhoMaximoArquivo);
 
@@ -30,8 +31,22 @@ std::string LerArquivoDescrito(const std::filesystem::path& local, const std::st
 
 // Written to a temporary file beside the target, flushed to the disk and
 // renamed over it, so a reader never finds half a document and a crash never
-// leaves an empty one; an existing file keeps its permissions. Raises
-// ErroExecucao(ErroDeEntradaSaida) naming the step that failed.
+// leaves an empty one; an existing file keeps its permissions, a new one gets
+// what the process umask leaves of 0666. Raises
+// ErroExecucao(ErroDeEntradaSaida) naming the step that failed ("disco
+// cheio" when the disk is full).
 void GravaArquivo(const std::filesystem::path& destino, const std::string& conteudo);
+// The error GravaArquivo raises when step `passo` ("criação", "escrita", ...)
+// fails with the system's error number `erro`.
+ErroExecucao ErroDeGravacao(const std::filesystem::path& destino, const char* passo, int erro);
+
+// Files only their owner may open, such as the database and its -wal, -shm
+// and -journal companions: closing any other descriptor of a file drops the
+// POSIX locks the whole process holds on it, and SQLite's locks are what
+// tell other processes that the Host still uses its write-ahead log. A path
+// that does not exist yet counts from the moment it does.
+void ProtegeArquivo(const std::filesystem::path& local);
+// True when `local` (links followed) is one of those files.
+bool ArquivoProtegido(const std::filesystem::path& local);
 
 }  // namespace velant

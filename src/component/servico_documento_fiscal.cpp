@@ -23,6 +23,7 @@
 #include "component/email/mensagem_email.h"
 #include "component/danfe/danfe_dados.h"
 #include "component/danfe/danfe_pdf.h"
+#include "component/danfe/danfe_verificacao.h"
 #include "component/danfe/impressora_cups.h"
 #include "component/autoridade/respostas_autoridade.h"
 #include "component/xml/validador_esquema.h"
@@ -279,8 +280,9 @@ std::string ServicoDocumentoFiscal::ImprimeDanfe(const std::string& arquivoDistr
     throw ErroExecucao(CodigoErro::ErroComponente, "ImprimeDanfe: modo " + std::to_string(modo) + " desconhecido");
   if (modo == kGravaPdf && Trim(arquivoPdf).empty())
     throw ErroExecucao(CodigoErro::ErroComponente, "ImprimeDanfe: caminho do PDF não informado");
-  danfe::DadosDanfe dados =
-      danfe::LerDistribuicao(LerArquivoDescrito(CaminhoLocal(ctx_, Trim(arquivoDistribuicao)), "Arquivo de distribuição", CodigoErro::ErroComponente));
+  // Only a file as it was signed and authorised is drawn.
+  danfe::DadosDanfe dados = danfe::LerDistribuicaoVerificada(
+      danfe::LerArquivoDistribuicao(CaminhoLocal(ctx_, Trim(arquivoDistribuicao))));
   std::string pdf = danfe::GeraPdf(dados);
 
   std::filesystem::path destino;

@@ -72,8 +72,9 @@ class ServicoDocumentoFiscal : public FiscalDocService {
   // prints it on the registry's "ImpressoraDanfe" (empty: the default
   // destination), through a temporary PDF when arquivoPdf is empty, and
   // returns "Trabalho de impressão <job>". Raises ErroExecucao when the
-  // invoice is not authorised, the file cannot be read or written, or CUPS
-  // refuses (the printer and CUPS's reason in the text).
+  // invoice is not authorised, the file is refused (danfe_verificacao.h:
+  // too large, off the schema, signature unsound), cannot be read or
+  // written, or CUPS refuses (the printer and CUPS's reason in the text).
   std::string ImprimeDanfe(const std::string& arquivoDistribuicao, const std::string& arquivoPdf, int32_t modo,
                            int32_t reservado) override;
   // One mail through the SMTP server of the registry values "Email..." (read

@@ -18,6 +18,11 @@ struct SolicitacaoAtual {
   DataHora DataEmissaoAtual;
   std::string MensagemRetorno;
   bool NFeProcessada = false;
+  // Why a command whose failure has a fixed answer text failed, when the
+  // cause is one the front end can act on (a refused attachment, a copy of
+  // the mail that did not go, the certificate): it replaces that text as the
+  // row's message. Emptied before every handler.
+  std::string MotivoFalha;
 
   // Request parameters (codes 0xx-000).
   int16_t CodigoEmpresa = 0;

@@ -8,6 +8,7 @@
 #include <random>
 #include <thread>
 
+#include "base/arquivos.h"
 #include "base/currency.h"
 #include "base/erro.h"
 #include "data/data_hora_banco.h"
@@ -185,6 +186,11 @@ ConexaoSqlite::ConexaoSqlite(const std::filesystem::path& arquivo, int esperaMs,
     db_ = nullptr;
     throw ErroExecucao(CodigoErro::ErroBanco, "Não foi possível abrir " + arquivo.string() + ": " + texto);
   }
+  // Only this connection opens the file and its companions: another
+  // descriptor of them, once closed, would drop the process's locks.
+  const char* principal = sqlite3_db_filename(db_, "main");
+  const std::string nome = principal != nullptr && *principal != '\0' ? principal : arquivo.string();
+  for (const char* sufixo : {"", "-wal", "-shm", "-journal"}) ProtegeArquivo(nome + sufixo);
   sqlite3_extended_result_codes(db_, 1);
   sqlite3_busy_timeout(db_, esperaMs_);
   try {

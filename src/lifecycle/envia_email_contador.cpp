@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/texto.h"
+#include "lifecycle/anexos_email.h"
 #include "lifecycle/envio_email_comum.h"
 #include "plataforma/registro_windows.h"
 
@@ -34,6 +35,11 @@ bool EnviaEmailContador(Contexto& ctx) {
                   vbCritical, "Arquivo Inexistente!");
     return false;
   }
+  const AnexoVerificado anexo = VerificaAnexo(ctx, e.ArquivoAnexoEmail);
+  if (!anexo.recusa.empty()) {
+    RecusaAnexo(ctx, e.ArquivoAnexoEmail, anexo.recusa);
+    return false;
+  }
 
   bool enviado = false;
   if (!e.EmailDestinatario.empty()) {
@@ -42,7 +48,7 @@ bool EnviaEmailContador(Contexto& ctx) {
     ctx.log.CriaLogNFe("      Enviando NFe compactada: " + e.ArquivoAnexoEmail);
     // The very file checked above goes, by its local path.
     enviado = servico->EnviaEmail(e.EmailDestinatario, "NFe da empresa: " + e.NomeEmpresaEmissora,
-                                  CorpoEmailContador(ctx), ArquivoDaSolicitacao(ctx, e.ArquivoAnexoEmail).string());
+                                  CorpoEmailContador(ctx), anexo.local.string());
     ctx.log.RegistraEvento("      Resultado: " + TextoResultado(enviado), true, false);
   }
   if (!enviado) {

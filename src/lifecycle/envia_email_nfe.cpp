@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/texto.h"
+#include "lifecycle/anexos_email.h"
 #include "lifecycle/envio_email_comum.h"
 
 namespace velant {
@@ -12,6 +13,16 @@ namespace {
 struct ArquivosNFe {
   std::string xml;
   std::string pdf;
+  // Where they lie, once allowed to go.
+  std::string xmlLocal;
+  std::string pdfLocal;
+};
+
+// What reached one address.
+struct Entrega {
+  bool xml = false;
+  bool pdf = false;
+  bool Completa() const { return xml && pdf; }
 };
 
 // The distribution file in the main folder, else in the folder of the
@@ -26,8 +37,8 @@ ArquivosNFe LocalizaArquivos(const Contexto& ctx, const std::string& chave) {
   return a;
 }
 
-// The two mails of the invoice to one address, XML then PDF; true when the PDF went.
-bool EnviaXmlEPdf(Contexto& ctx, FiscalDocService& servico, const std::string& destinatario,
+// The two mails of the invoice to one address, XML then PDF.
+Entrega EnviaXmlEPdf(Contexto& ctx, FiscalDocService& servico, const std::string& destinatario,
                   const ArquivosNFe& arquivos) {
   const std::string& chave = ctx.atual.ChaveAcessoSolicitada;
   const std::string assunto = "Nota Fiscal Eletrônica da empresa: " + ctx.atual.NomeEmpresaEmissora;
@@ -35,15 +46,34 @@ bool EnviaXmlEPdf(Contexto& ctx, FiscalDocService& servico, const std::string& d
 
   ctx.log.CriaLogNFe("      Destinatario: " + destinatario);
   ctx.log.CriaLogNFe("      Enviando NFe: " + arquivos.xml);
-  const bool xml = servico.EnviaEmail(
-      destinatario, assunto, "Segue em anexo arquivo XML da Nota Fiscal Eletrônica CHAVE DE NR.: " + chave, arquivos.xml);
-  ctx.log.CriaLogNFe("      Resultado: " + TextoResultado(xml));
+  Entrega entrega;
+  entrega.xml = servico.EnviaEmail(destinatario, assunto,
+                                   "Segue em anexo arquivo XML da Nota Fiscal Eletrônica CHAVE DE NR.: " + chave,
+                                   arquivos.xmlLocal);
+  ctx.log.CriaLogNFe("      Resultado: " + TextoResultado(entrega.xml));
 
   ctx.log.RegistraEvento("      Enviando PDF: " + arquivos.pdf, true, false);
-  const bool pdf = servico.EnviaEmail(
-      destinatario, assunto, "Segue em anexo arquivo PDF da Nota Fiscal Eletrônica CHAVE DE NR.: " + chave, arquivos.pdf);
-  ctx.log.RegistraEvento("      Resultado: " + TextoResultado(pdf), true, false);
-  return pdf;
+  entrega.pdf = servico.EnviaEmail(destinatario, assunto,
+                                   "Segue em anexo arquivo PDF da Nota Fiscal Eletrônica CHAVE DE NR.: " + chave,
+                                   arquivos.pdfLocal);
+  ctx.log.RegistraEvento("      Resultado: " + TextoResultado(entrega.pdf), true, false);
+  return entrega;
+}
+
+// " (XML)", " (PDF)" or "" when both files failed to reach the address.
+std::string QualArquivo(const Entrega& e) {
+  if (e.xml == e.pdf) return "";
+  return e.xml ? " (PDF)" : " (XML)";
+}
+
+// Which copies did not go, for the row's message.
+std::string CopiasQueFaltaram(const Entrega& cliente, bool comContador, const Entrega& contador) {
+  const bool faltouCliente = !cliente.Completa();
+  const bool faltouContador = comContador && !contador.Completa();
+  if (faltouCliente && faltouContador) return "Email não enviado ao cliente nem ao contador";
+  if (faltouCliente) return "Email não enviado ao cliente" + QualArquivo(cliente);
+  if (faltouContador) return "Email não enviado ao contador" + QualArquivo(contador);
+  return "";
 }
 
 }  // namespace
@@ -55,7 +85,7 @@ bool EnviaEmailNFe(Contexto& ctx) {
   std::string destinatario = e.EmailDestinatario;
   if (destinatario.empty()) destinatario = ctx.ui.InputBox("Informe o Email do destinatario", "Envio de Email");
 
-  const ArquivosNFe arquivos = LocalizaArquivos(ctx, e.ChaveAcessoSolicitada);
+  ArquivosNFe arquivos = LocalizaArquivos(ctx, e.ChaveAcessoSolicitada);
   if (!ArquivoExiste(ctx, arquivos.pdf)) {
     ctx.ui.MsgBox(std::string("O arquivo PDF desta NFe não foi gerado.") + vbCrLf +
                       "Clique no botão Imprimir para que seja gerado o arquivo PDF.",
@@ -71,19 +101,35 @@ bool EnviaEmailNFe(Contexto& ctx) {
     return false;
   }
 
-  bool resultado = false;
-  if (!destinatario.empty() && EnviaXmlEPdf(ctx, *servico, destinatario, arquivos)) {
-    resultado = true;
-  } else {
-    ctx.ui.MsgBox("Problemas no envio do email para o cliente.");
+  // Neither file goes anywhere unless both may.
+  const AnexoVerificado xml = VerificaAnexo(ctx, arquivos.xml);
+  const AnexoVerificado pdf = VerificaAnexo(ctx, arquivos.pdf);
+  if (!xml.recusa.empty()) {
+    RecusaAnexo(ctx, arquivos.xml, xml.recusa);
+    return false;
   }
+  if (!pdf.recusa.empty()) {
+    RecusaAnexo(ctx, arquivos.pdf, pdf.recusa);
+    return false;
+  }
+  arquivos.xmlLocal = xml.local.string();
+  arquivos.pdfLocal = pdf.local.string();
 
-  if (!e.EmailEmitente.empty()) {
-    const bool contador = EnviaXmlEPdf(ctx, *servico, e.EmailEmitente, arquivos);
-    ctx.ui.MsgBox(contador ? "Email enviado com sucesso para o(a) contador(a)."
-                           : "Problemas no envio do email para o(a) contador(a)..");
+  // The request succeeds only when every copy went: the customer's and, when
+  // there is one, the accountant's.
+  Entrega cliente;
+  if (!destinatario.empty()) cliente = EnviaXmlEPdf(ctx, *servico, destinatario, arquivos);
+  if (!cliente.Completa()) ctx.ui.MsgBox("Problemas no envio do email para o cliente.");
+
+  Entrega contador;
+  const bool comContador = !e.EmailEmitente.empty();
+  if (comContador) {
+    contador = EnviaXmlEPdf(ctx, *servico, e.EmailEmitente, arquivos);
+    ctx.ui.MsgBox(contador.Completa() ? "Email enviado com sucesso para o(a) contador(a)."
+                                      : "Problemas no envio do email para o(a) contador(a)..");
   }
-  return resultado;
+  ctx.atual.MotivoFalha = CopiasQueFaltaram(cliente, comContador, contador);
+  return ctx.atual.MotivoFalha.empty();
 }
 
 }  // namespace velant

@@ -21,6 +21,10 @@ std::filesystem::path ArquivoDaSolicitacao(const Contexto& ctx, const std::strin
 // True when that is a file (a folder of the same name is not).
 bool ArquivoExiste(const Contexto& ctx, const std::string& caminhoWindows);
 
+// A file the request may not have mailed (VerificaAnexo): the log line, a
+// box on the Host's screen, and the reason as the row's message.
+void RecusaAnexo(Contexto& ctx, const std::string& caminhoWindows, const std::string& recusa);
+
 // "Verdadeiro" or "Falso", as a boolean reads in the log.
 std::string TextoResultado(bool enviado);
 

@@ -10,6 +10,7 @@
 #include "component/xml/gerador_xml_nfe.h"
 #include "content/preenche_vetores.h"
 #include "data/conexao_nfe.h"
+#include "lifecycle/motivo_falha.h"
 #include "lifecycle/rotina_emissao.h"
 
 namespace velant {
@@ -18,10 +19,24 @@ namespace {
 
 std::string Slot(const std::vector<std::string>& v, size_t i) { return i < v.size() ? v[i] : std::string(); }
 
-// The routines' error line, to the file only.
+// The routines' error line, to the file only; the cause is the answer's
+// message unless a step said something already.
 bool ErroNaRotina(Contexto& ctx, const char* rotina, const std::string& descricao) {
   ctx.log.RegistraEvento(std::string("     ** Erro na Rotina: ") + rotina + " - " + descricao, true, false);
+  if (ctx.atual.MensagemRetorno.empty()) ctx.atual.MensagemRetorno = MotivoDaFalha(descricao);
   return false;
+}
+
+// A failure the answer names, logged as the routines' failures are.
+bool Falha(Contexto& ctx, const std::string& mensagem) {
+  ctx.atual.MensagemRetorno = mensagem;
+  ctx.log.RegistraEvento("      " + mensagem, true, false);
+  return false;
+}
+
+// The series goes into the key and the document as a number of up to 3 digits.
+bool SerieValida(const std::string& serie) {
+  return !serie.empty() && serie.size() <= 3 && serie.find_first_not_of("0123456789") == std::string::npos;
 }
 
 bool Gerar(Contexto& ctx) {
@@ -40,6 +55,7 @@ bool Gerar(Contexto& ctx) {
   gerador.CNPJ = registro("CNPJ");
   gerador.TipoDanfe = registro("TipoDanfe");
 
+  if (!SerieValida(Slot(v.gVetorIde, 5))) return Falha(ctx, "Série da NF inválida (112-000)");
   auto componente = emissao::Componente(ctx);
   std::string codigoUF = gerador.UnidadeFederadaCodigo;
   std::string cnpj = gerador.CNPJ;
@@ -74,7 +90,7 @@ bool Gerar(Contexto& ctx) {
       return false;
     }
     if (emissao::Banco(ctx).ExecutaSql("UPDATE MovimentoNFe SET [Numero da NFe] = '" + chaveGravada + "'" + onde) < 1)
-      return false;
+      return Falha(ctx, "Não foi possível gravar MovimentoNFe");
   } else {
     rs->Close();
     std::string data = Format(Valor(estado.DataEmissaoAtual), "dd/mm/yyyy");
@@ -83,7 +99,7 @@ bool Gerar(Contexto& ctx) {
         "[Numero da Recepcao], [Numero do Protocolo], [Etapa Concluida], Data ) VALUES ( " +
         std::to_string(estado.CodigoEmpresa) + ", '" + emissao::TextoSql(estado.SerieAtual) + "', " +
         std::to_string(estado.NumeroAtual) + ", '" + chaveGravada + "', 0, 0, 0, 0, '" + data + "' )";
-    if (emissao::Banco(ctx).ExecutaSql(insercao) < 1) return false;
+    if (emissao::Banco(ctx).ExecutaSql(insercao) < 1) return Falha(ctx, "Não foi possível gravar MovimentoNFe");
   }
   estado.ChaveAcessoSolicitada = chaveGravada;
   return AssinarNFE(ctx);

@@ -8,6 +8,7 @@
 #include "data/conexao_nfe.h"
 #include "lifecycle/limites_emissao.h"
 #include "lifecycle/lote_nfe.h"
+#include "lifecycle/motivo_falha.h"
 #include "lifecycle/retomada_emissao.h"
 #include "lifecycle/rotina_emissao.h"
 #include "lifecycle/situacao_nfe.h"
@@ -127,6 +128,7 @@ bool ProcessaNFeAzure(Contexto& ctx, int16_t pTipoEmissao, const std::string& pO
   }
   ctx.log.CriaLogNFe("mRotinasGerais.ProcessaNFeAzure: Erro n.:" + std::to_string(numero) + " - ErroTexto: " +
                      descricao);
+  if (e.MensagemRetorno.empty()) e.MensagemRetorno = MotivoDaFalha(descricao);
   return false;
 }
 

@@ -6,6 +6,7 @@
 #include "base/texto.h"
 #include "component/fiscal_doc_service.h"
 #include "data/conexao_nfe.h"
+#include "lifecycle/motivo_falha.h"
 
 namespace velant::emissao {
 
@@ -31,6 +32,8 @@ bool ComTratamento(Contexto& ctx, const char* rotina, const std::function<bool()
     descricao = e.what();
   }
   ctx.log.RegistraEvento(std::string("     ** Erro na Rotina: ") + rotina + " - " + descricao, true, false);
+  // A step that says nothing else leaves the cause for the answer.
+  if (ctx.atual.MensagemRetorno.empty()) ctx.atual.MensagemRetorno = MotivoDaFalha(descricao);
   return false;
 }
 

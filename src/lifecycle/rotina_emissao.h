@@ -23,7 +23,8 @@ std::unique_ptr<FiscalDocService> Componente(Contexto& ctx);
 data::CConexaoNfe& Banco(Contexto& ctx);
 
 // Runs the routine's body; an error it raises is logged as
-// "     ** Erro na Rotina: <rotina> - <description>" (file only) and gives false.
+// "     ** Erro na Rotina: <rotina> - <description>" (file only) and gives
+// false, with its cause in MensagemRetorno when nothing is there yet.
 bool ComTratamento(Contexto& ctx, const char* rotina, const std::function<bool()>& corpo);
 
 // A series goes into the statements as a text literal.

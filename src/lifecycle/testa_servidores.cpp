@@ -6,8 +6,20 @@
 #include "base/erro.h"
 #include "base/texto.h"
 #include "component/fiscal_doc_service.h"
+#include "lifecycle/motivo_falha.h"
 
 namespace velant {
+
+namespace {
+
+// The service was never asked when the Host's certificate cannot serve:
+// that is the answer, not "unavailable". An installation without any
+// certificate keeps the usual answer.
+void NomeiaCausa(Contexto& ctx, const std::string& descricao) {
+  if (auto motivo = CertificadoComDefeito(descricao)) ctx.atual.MotivoFalha = *motivo;
+}
+
+}  // namespace
 
 bool TestaServidores(Contexto& ctx) {
   int xFaseLog = 0;
@@ -29,9 +41,11 @@ bool TestaServidores(Contexto& ctx) {
   } catch (const ErroExecucao& e) {
     ctx.log.CriaLogNFe("     ** Erro na Rotina: TestaServidores - xFaseLog=" + std::to_string(xFaseLog) + " - " +
                        e.Descricao());
+    NomeiaCausa(ctx, e.Descricao());
   } catch (const std::exception& e) {
     ctx.log.CriaLogNFe("     ** Erro na Rotina: TestaServidores - xFaseLog=" + std::to_string(xFaseLog) + " - " +
                        e.what());
+    NomeiaCausa(ctx, e.what());
   }
   return false;
 }

@@ -110,6 +110,7 @@ void GerenciadorNFe::Ciclo() {
 bool GerenciadorNFe::Despacha(const ComandoHost& comando) {
   SolicitacaoAtual& e = ctx_.atual;
   e.ComandoEmExecucao = comando.nome;
+  e.MotivoFalha.clear();
   // nullptr in the table: the message is the one the handler left.
   const auto mensagem = [&](const char* daTabela) { return daTabela != nullptr ? daTabela : e.MensagemRetorno; };
 
@@ -134,6 +135,8 @@ bool GerenciadorNFe::Despacha(const ComandoHost& comando) {
     resposta = mensagem(comando.cancelada);
   }
   janela_.HoraResposta = ctx_.relogio.Agora().SoHora();
+  // A refusal with its reason (an attachment, a certificate) says why instead of the fixed text.
+  if (!aprovada && !e.MotivoFalha.empty()) resposta = e.MotivoFalha;
   return Responde(aprovada, resposta);
 }
 

@@ -43,6 +43,29 @@ TEST(LerArquivoComum, RecusaOQueNaoEUmArquivoComumSemEsperar) {
   EXPECT_EQ(*lido, std::string(2048, 'x'));
 }
 
+// The database and its companions are opened by their connection alone:
+// no name, link or second name of them is ever read.
+TEST(LerArquivoComum, NuncaAbreUmArquivoProtegido) {
+  teste::PastaTemporaria pasta;
+  const fs::path banco = pasta.Caminho() / "dados.db";
+  const fs::path wal = pasta.Caminho() / "dados.db-wal";
+  teste::GravarTudo(banco, "SQLite format 3");
+  teste::GravarTudo(pasta.Caminho() / "nota.xml", "<NFe/>");
+  ProtegeArquivo(banco);
+  ProtegeArquivo(wal);   // made later, protected from the moment it exists
+  teste::GravarTudo(wal, "frames");
+  fs::create_symlink(banco, pasta.Caminho() / "atalho.xml");
+  fs::create_hard_link(wal, pasta.Caminho() / "copia.zip");
+  for (const char* nome : {"dados.db", "dados.db-wal", "atalho.xml", "copia.zip"}) {
+    std::string motivo;
+    EXPECT_FALSE(LerArquivoComum(pasta.Caminho() / nome, &motivo)) << nome;
+    EXPECT_EQ(motivo, "reservado ao banco de dados") << nome;
+    EXPECT_TRUE(ArquivoProtegido(pasta.Caminho() / nome)) << nome;
+  }
+  EXPECT_FALSE(ArquivoProtegido(pasta.Caminho() / "nota.xml"));
+  EXPECT_EQ(LerArquivoComum(pasta.Caminho() / "nota.xml"), std::optional<std::string>("<NFe/>"));
+}
+
 TEST(LerArquivoDescrito, NomeiaOQueFaltou) {
   try {
     LerArquivoDescrito("/nao/existe.pfx", "Certificado digital", CodigoErro::ErroComponente);

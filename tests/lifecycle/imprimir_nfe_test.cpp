@@ -131,5 +131,33 @@ TEST(ImprimirNFE, SemComponenteEFalsoEAnotado) {
   EXPECT_NE(a.ArquivoLog().find("     ** Erro na Rotina: ImprimirNFE - Classe não registrada"), std::string::npos);
 }
 
+// A document the component refuses to draw: the request's answer names why;
+// any other failure keeps the answer's fixed text.
+TEST(ImprimirNFE, DocumentoRecusadoDizPorQue) {
+  struct Caso {
+    const char* erro;
+    const char* motivo;
+  } casos[] = {
+      {"DANFE recusado: assinatura inválida (DigestValue não confere com o elemento NFe3515)",
+       "DANFE recusado: assinatura inválida"},
+      {"DANFE recusado: arquivo grande demais (maior que 1048576 bytes: /x.xml)", "DANFE recusado: arquivo grande demais"},
+      {"Impressora \"DANFE\": a fila não aceita trabalhos", ""},
+  };
+  for (const auto& c : casos) {
+    teste::AmbienteTeste a;
+    a.atual.PastaBase = "C:\\Dunmor";
+    struct Recusa : teste::ComponenteInesperado {
+      const char* erro;
+      explicit Recusa(const char* e) : erro(e) {}
+      std::string ImprimeDanfe(const std::string&, const std::string&, int32_t, int32_t) override {
+        throw ErroExecucao(CodigoErro::ErroComponente, erro);
+      }
+    };
+    a.ctx.CriaFiscalDocService = [&] { return std::make_unique<Recusa>(c.erro); };
+    EXPECT_FALSE(ImprimirNFE(a.ctx, kChave, "", DataHora::De(2015, 3, 20)));
+    EXPECT_EQ(a.atual.MotivoFalha, c.motivo) << c.erro;
+  }
+}
+
 }  // namespace
 }  // namespace velant

@@ -4,8 +4,9 @@
 # scheduler started by the test. The PDF is written once and its barcode
 # decodes (zbarimg) to the key; every print reaches the queue as that
 # DANFE; the distribution file may be in the monthly folder; a missing
-# file or a printer that does not exist cancels the request and says why.
-# Also `velantnfe danfe`, which writes the same PDF without the queue.
+# file, a printer that does not exist or a file edited after signing cancels
+# the request and says why. Also `velantnfe danfe`, which writes the same PDF
+# without the queue and refuses what the Host refuses.
 set -euo pipefail
 source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
 source "$(dirname "$0")/emissao_apoio.inc"
@@ -91,6 +92,17 @@ imprime "$chave"
 grep -q "ImprimirNFE - .*DANFE-SALA-2" <<<"$(log_do_dia "$raiz")" || falha "impressora inexistente: log"
 [ "$(trabalhos_concluidos DANFE)" = 3 ] || falha "impressora inexistente: trabalho na fila DANFE"
 
+# A distribution file whose total was edited after signing: cancelled with
+# the reason, nothing drawn, nothing printed.
+cp "$procnfe/201601/$chave-procNFe.xml" "$raiz/genuino.xml"
+sed -i 's|<vNF>[^<]*</vNF>|<vNF>1.00</vNF>|' "$procnfe/201601/$chave-procNFe.xml"
+rm -f "$pdf"
+imprime "$chave"
+[ "$RESPOSTA" = "Cancelado: DANFE recusado: assinatura inválida" ] || falha "vNF alterado: $RESPOSTA"
+[ ! -e "$pdf" ] || falha "vNF alterado: PDF gravado"
+[ "$(trabalhos_concluidos DANFE)" = 3 ] || falha "vNF alterado: trabalho na fila DANFE"
+cp "$raiz/genuino.xml" "$procnfe/201601/$chave-procNFe.xml"
+
 para_host "$host" || falha "o Host terminou com erro"
 
 # velantnfe danfe: the same DANFE without the queue; an unauthorised document has none.
@@ -99,8 +111,20 @@ cp "$procnfe/201601/$chave-procNFe.xml" "$raiz/avulso/"
 saida=$("$HOST" danfe "$raiz/avulso/$chave-procNFe.xml") || falha "velantnfe danfe: $saida"
 [ "$saida" = "$raiz/avulso/$chave.pdf" ] || falha "velantnfe danfe escreveu '$saida'"
 pdftotext "$saida" - | tr -d ' \n' | grep -q "$chave" || falha "velantnfe danfe: PDF sem a chave"
-rc=0; "$HOST" danfe "$(find "$raiz" -name "NFe$chave-assinado.xml")" "$raiz/avulso/x.pdf" 2> "$raiz/avulso/erro.txt" || rc=$?
-[ "$rc" = 65 ] && [ ! -e "$raiz/avulso/x.pdf" ] || falha "velantnfe danfe sem protocolo: saída $rc"
-grep -q "velantnfe danfe: .*protocolo" "$raiz/avulso/erro.txt" || falha "velantnfe danfe sem protocolo: $(cat "$raiz/avulso/erro.txt")"
+# Refused with 65 and the reason, no PDF: the signed NF-e alone (no protocol,
+# so not the distribution schema), a total edited after signing, a file far
+# larger than any invoice.
+sed 's|<vNF>[^<]*</vNF>|<vNF>1.00</vNF>|' "$raiz/avulso/$chave-procNFe.xml" > "$raiz/avulso/alterado.xml"
+{ head -c 2000000 /dev/zero | tr '\0' 'A'; cat "$raiz/avulso/$chave-procNFe.xml"; } > "$raiz/avulso/enorme.xml"
+while read -r arquivo motivo; do
+  rc=0; "$HOST" danfe "$arquivo" "$raiz/avulso/x.pdf" 2> "$raiz/avulso/erro.txt" || rc=$?
+  [ "$rc" = 65 ] && [ ! -e "$raiz/avulso/x.pdf" ] || falha "velantnfe danfe $arquivo: saída $rc"
+  grep -q "^velantnfe danfe: DANFE recusado: $motivo" "$raiz/avulso/erro.txt" \
+    || falha "velantnfe danfe $arquivo: $(head -c 300 "$raiz/avulso/erro.txt")"
+done <<FIM
+$(find "$raiz" -name "NFe$chave-assinado.xml") fora do esquema procNFe
+$raiz/avulso/alterado.xml assinatura inválida
+$raiz/avulso/enorme.xml arquivo grande demais
+FIM
 para_cups
 echo "danfe_impressao: ok"

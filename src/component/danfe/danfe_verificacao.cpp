@@ -1,0 +1,54 @@
+#include "component/danfe/danfe_verificacao.h"
+
+#include <vector>
+
+#include "base/arquivos.h"
+#include "base/erro.h"
+#include "component/xml/assinador_xml.h"
+#include "component/xml/validador_esquema.h"
+
+namespace velant::danfe {
+
+namespace {
+
+[[noreturn]] void Recusa(const char* recusa, const std::string& motivo) {
+  throw ErroExecucao(CodigoErro::ErroComponente, std::string(recusa) + " (" + motivo + ")");
+}
+
+}  // namespace
+
+std::string LerArquivoDistribuicao(const std::filesystem::path& arquivo) {
+  std::string motivo;
+  auto xml = LerArquivoComum(arquivo, &motivo, kTamanhoMaximoDistribuicao);
+  if (xml) return std::move(*xml);
+  if (motivo.rfind("maior que", 0) == 0) Recusa(kRecusaTamanho, motivo + ": " + arquivo.string());
+  throw ErroExecucao(CodigoErro::ErroComponente, "Arquivo de distribuição " + motivo + ": " + arquivo.string());
+}
+
+DadosDanfe LerDistribuicaoVerificada(const std::string& xml) {
+  if (xml.size() > kTamanhoMaximoDistribuicao)
+    Recusa(kRecusaTamanho, "maior que " + std::to_string(kTamanhoMaximoDistribuicao) + " bytes");
+  // Only a text is validated, never a path it might spell.
+  const size_t inicio = xml.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  const size_t primeiro = xml.find_first_not_of(" \t\r\n", inicio);
+  if (primeiro == std::string::npos || xml[primeiro] != '<') Recusa(kRecusaEsquema, "não é um documento XML");
+  // The schema first: it bounds every text before anything reads one.
+  if (auto erro = ValidarXml(xml, "procNFe_v3.10.xsd")) Recusa(kRecusaEsquema, *erro);
+  std::string erro;
+  std::vector<InfoAssinatura> assinaturas;
+  if (!VerificarAssinatura(xml, &erro, &assinaturas)) Recusa(kRecusaAssinatura, erro);
+  DadosDanfe dados = LerDistribuicao(xml);
+  // A sound signature must be the NF-e's own, not only one of another element,
+  // and, as the authority demands, by a certificate of the issuer's company
+  // (same CNPJ root): one signed again by anybody else is not the invoice.
+  const InfoAssinatura* daNFe = nullptr;
+  for (const auto& a : assinaturas)
+    if (a.referencia == "NFe" + dados.chave) daNFe = &a;
+  if (daNFe == nullptr) Recusa(kRecusaAssinatura, "nenhuma assinatura da NF-e " + dados.chave);
+  const std::string& emitente = dados.emitente.documento;
+  if (emitente.size() == 14 && daNFe->cnpjCertificado.compare(0, 8, emitente, 0, 8) != 0)
+    Recusa(kRecusaAssinatura, "certificado de outra empresa: \"" + daNFe->assuntoCertificado + "\"");
+  return dados;
+}
+
+}  // namespace velant::danfe

@@ -1,0 +1,92 @@
+// An e-mail request whose attachment names the Host's own database file,
+// while front ends (velantnfe-ac, each its own process) insert requests.
+// Opening and closing that file behind the connection's back would drop the
+// locks that tell the front ends the Host still uses the write-ahead log: the
+// next one to close would take itself for the last user and remove the log,
+// and the Host's stale copy would later overwrite their rows.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "apoio/processo_filho.h"
+#include "apoio/servidor_smtp.h"
+#include "base/regional.h"
+#include "component/autoridade_apoio.h"
+#include "data/conexao_nfe.h"
+#include "data/criacao_banco.h"
+#include "lifecycle/envia_email_contador.h"
+
+namespace velant {
+namespace {
+
+namespace fs = std::filesystem;
+
+class BancoComoAnexo : public ::testing::Test {
+ protected:
+  BancoComoAnexo() {
+    // A mail server that never answers: whatever is read goes nowhere.
+    host_ = std::make_unique<teste::HostTeste>(
+        pasta_.Caminho() / "host", fs::path(),
+        std::vector<std::pair<std::string, std::string>>{{"EmailServidor", "127.0.0.1"},
+                                   {"EmailPorta", std::to_string(mudo_.Porta())},
+                                   {"EmailSeguranca", "NENHUMA"},
+                                   {"EmailRemetente", "nfe@padaria.com.br"},
+                                   {"EmailTempoLimiteConexao", "1"},
+                                   {"EmailTempoLimiteTotal", "1"}});
+    Contexto& ctx = host_->Ctx();
+    const auto criado = data::CriarBancoDados(ctx.ini, ctx.caminhos, ctx.ui, data::kCaminhoIni);
+    EXPECT_TRUE(criado.ok) << criado.mensagem;
+  }
+
+  // One front end inserts one request and ends.
+  void FrontEndInclui(int controle) {
+    const fs::path texto = pasta_.Caminho() / ("pedido" + std::to_string(controle) + ".txt");
+    teste::GravarTudo(texto, "000-000 - ATV\r\n001-000 - " + std::to_string(controle) + "\r\n999-999 - \r\n");
+    pid_t pid = teste::IniciaProcesso({std::string(VELANT_BINARIOS) + "/velantnfe-ac", "enviar", texto.string(),
+                                       "--raiz", host_->Local("").string(), "--ip", "10.9.9.9", "--espera", "0"},
+                                      pasta_.Caminho() / "ac.log");
+    int estado = 0;
+    ASSERT_EQ(waitpid(pid, &estado, 0), pid);
+    // 2: inserted, no answer awaited.
+    ASSERT_TRUE(WIFEXITED(estado) && WEXITSTATUS(estado) == 2) << teste::LerTudo(pasta_.Caminho() / "ac.log");
+  }
+
+  teste::PastaTemporaria pasta_;
+  teste::ServidorMudo mudo_;
+  std::unique_ptr<teste::HostTeste> host_;
+};
+
+TEST_F(BancoComoAnexo, LinhasDosFrontEndsSobrevivem) {
+  Contexto& ctx = host_->Ctx();
+  {
+    data::CConexaoNfe banco(ctx.ini, ctx.caminhos, ctx.ui);
+    ASSERT_TRUE(banco.ConexaoAtiva());
+    FrontEndInclui(1);
+    // The Host reads and writes through its connection, as a tick does.
+    ASSERT_EQ(banco.ExecutaSql("UPDATE SolicitacaoFuncaoNFe SET Mensagem = 'vista pelo Host'"), 1);
+
+    ctx.atual.PastaBase = "C:\\KorvanePafEcf";
+    ctx.atual.EmailDestinatario = "contador@contabil.com.br";
+    ctx.atual.ArquivoAnexoEmail = "C:\\KorvanePafEcf\\NFe\\VelantNFe\\dvk_data.db";
+    ASSERT_TRUE(fs::is_regular_file(host_->Local(ctx.atual.ArquivoAnexoEmail)));
+    EXPECT_FALSE(EnviaEmailContador(ctx));
+
+    FrontEndInclui(2);
+    // The Host answers what it sees; its write lands in the log the front end removed.
+    ASSERT_GE(banco.ExecutaSql("UPDATE SolicitacaoFuncaoNFe SET Mensagem = 'respondida pelo Host'"), 1);
+    FrontEndInclui(3);
+  }   // the Host's connection closes, as when it stops
+
+  data::CConexaoNfe depois(ctx.ini, ctx.caminhos, ctx.ui);
+  auto rs = depois.RsConexao("SELECT COUNT(*) FROM SolicitacaoFuncaoNFe");
+  ASSERT_FALSE(rs->Eof());
+  EXPECT_EQ(CLng(rs->Value(0)), 3);
+}
+
+}  // namespace
+}  // namespace velant
