@@ -43,52 +43,97 @@ void Preenche(std::vector<std::string>& v, size_t n, std::initializer_list<std::
 std::string Distribuicao(int itens) {
   VetoresNFe v;
   Preenche(v.gVetorIde, kSlotsIde,
-           {{0, "35"}, {1, "700"}, {2, "VENDA DE MERCADORIA"}, {3, "1"}, {4, "55"}, {5, "1"}, {6, "700"},
-            {7, "15/01/2016 10:30:00"}, {8, "15/01/2016 11:00:00"}, {9, "1"}, {10, "3550308"}, {11, "1"},
-            {12, "1"}, {14, "0"}, {34, "1"}, {35, "1"}});
+           {{Ide::cUF, "35"},
+            {Ide::cNF, "700"},
+            {Ide::natOp, "VENDA DE MERCADORIA"},
+            {Ide::indPag, "1"},
+            {Ide::mod, "55"},
+            {Ide::serie, "1"},
+            {Ide::nNF, "700"},
+            {Ide::dhEmi, "15/01/2016 10:30:00"},
+            {Ide::dhSaiEnt, "15/01/2016 11:00:00"},
+            {Ide::tpNF, "1"},
+            {Ide::cMunFG, "3550308"},
+            {Ide::tpEmis, "1"},
+            {Ide::finNFe, "1"},
+            {Ide::indFinal, "0"},
+            {Ide::idDest, "1"},
+            {Ide::indPres, "1"}});
   Preenche(v.gVetorEmitente, kSlotsEmitente,
-           {{0, "EMPRESA TESTE LTDA"}, {2, "RUA DAS FLORES"}, {3, "100"}, {5, "CENTRO"}, {6, "3550308"},
-            {7, "SAO PAULO"}, {8, "01310100"}, {9, "1133334444"}, {10, "123456789012"}, {14, "3"}});
+           {{Emitente::xNome, "EMPRESA TESTE LTDA"},
+            {Emitente::xLgr, "RUA DAS FLORES"},
+            {Emitente::nro, "100"},
+            {Emitente::xBairro, "CENTRO"},
+            {Emitente::cMun, "3550308"},
+            {Emitente::xMun, "SAO PAULO"},
+            {Emitente::CEP, "01310100"},
+            {Emitente::fone, "1133334444"},
+            {Emitente::IE, "123456789012"},
+            {Emitente::CRT, "3"}});
   Preenche(v.gVetorDestinatario, kSlotsDestinatario,
-           {{0, "44555666000172"}, {1, "NF-E EMITIDA EM AMBIENTE DE HOMOLOGACAO - SEM VALOR FISCAL"},
-            {2, "AV PAULISTA 1000"}, {5, "BELA VISTA"}, {6, "3550308"}, {7, "SAO PAULO"}, {8, "SP"},
-            {9, "01310200"}, {37, "9"}});
+           {{Destinatario::CNPJouCPF, "44555666000172"},
+            {Destinatario::xNome, "NF-E EMITIDA EM AMBIENTE DE HOMOLOGACAO - SEM VALOR FISCAL"},
+            {Destinatario::xLgr, "AV PAULISTA 1000"},
+            {Destinatario::xBairro, "BELA VISTA"},
+            {Destinatario::cMun, "3550308"},
+            {Destinatario::xMun, "SAO PAULO"},
+            {Destinatario::UF, "SP"},
+            {Destinatario::CEP, "01310200"},
+            {Destinatario::indIEDest, "9"}});
   for (int i = 1; i <= itens; ++i) {
     std::vector<std::string> p;
-    Preenche(p, kSlotsProduto,
-             {{1, "7891234567895"}, {3, "84713012"}, {5, "5102"}, {6, "UN"}, {7, "2.0000"}, {8, "50.0000"},
-              {9, "100.00"}, {10, "7891234567895"}, {11, "UN"}, {12, "2.0000"}, {13, "50.0000"}, {17, "0"},
-              {18, "00"}, {19, "3"}, {20, "100.00"}, {21, "18.00"}, {22, "18.00"}, {31, "01"}, {32, "100.00"},
-              {33, "1.65"}, {34, "1.65"}, {35, "01"}, {36, "100.00"}, {37, "7.60"}, {38, "7.60"}, {76, "1"}});
+    Preenche(p, kSlotsProduto, {{Produto::cEAN, "7891234567895"}, {Produto::NCM, "84713012"},
+                                {Produto::CFOP, "5102"},          {Produto::uCom, "UN"},
+                                {Produto::qCom, "2.0000"},        {Produto::vUnCom, "50.0000"},
+                                {Produto::vProd, "100.00"},       {Produto::cEANTrib, "7891234567895"},
+                                {Produto::uTrib, "UN"},           {Produto::qTrib, "2.0000"},
+                                {Produto::vUnTrib, "50.0000"},    {Produto::orig, "0"},
+                                {Produto::CSTouCSOSN, "00"},      {Produto::modBC, "3"},
+                                {Produto::vBC, "100.00"},         {Produto::pICMS, "18.00"},
+                                {Produto::vICMS, "18.00"},        {Produto::CST_PIS, "01"},
+                                {Produto::vBC_PIS, "100.00"},     {Produto::pPIS, "1.65"},
+                                {Produto::vPIS, "1.65"},          {Produto::CST_COFINS, "01"},
+                                {Produto::vBC_COFINS, "100.00"},  {Produto::pCOFINS, "7.60"},
+                                {Produto::vCOFINS, "7.60"},       {Produto::indTot, "1"}});
     char codigo[16];
     std::snprintf(codigo, sizeof codigo, "PRD-%04d", i);
-    p[0] = codigo;
-    p[2] = "PRODUTO DE TESTE NÚMERO " + std::to_string(i);
+    p[Produto::cProd] = codigo;
+    p[Produto::xProd] = "PRODUTO DE TESTE NÚMERO " + std::to_string(i);
     v.gVetorProdutos.push_back(p);
   }
   const long long total = 10000LL * itens;
   Preenche(v.gVetorTotais, kSlotsTotais, {});
-  for (size_t s : {2, 3, 5, 6, 7, 8, 9, 12, 27}) v.gVetorTotais[s] = "0.00";
-  v.gVetorTotais[0] = v.gVetorTotais[4] = v.gVetorTotais[13] = Centavos(total);
-  v.gVetorTotais[1] = Centavos(1800LL * itens);
-  v.gVetorTotais[10] = Centavos(165LL * itens);
-  v.gVetorTotais[11] = Centavos(760LL * itens);
+  for (size_t s : {Totais::vBCST, Totais::vST, Totais::vFrete, Totais::vSeg, Totais::vDesc, Totais::vII, Totais::vIPI,
+                   Totais::vOutro, Totais::vICMSDeson})
+    v.gVetorTotais[s] = "0.00";
+  v.gVetorTotais[Totais::vBC] = v.gVetorTotais[Totais::vProd] = v.gVetorTotais[Totais::vNF] = Centavos(total);
+  v.gVetorTotais[Totais::vICMS] = Centavos(1800LL * itens);
+  v.gVetorTotais[Totais::vPIS] = Centavos(165LL * itens);
+  v.gVetorTotais[Totais::vCOFINS] = Centavos(760LL * itens);
   Preenche(v.gVetorTransporte, kSlotsTransporte,
-           {{0, "0"}, {1, "12345678000195"}, {2, "TRANSPORTADORA RAPIDA LTDA"}, {5, "SANTOS"}, {6, "SP"},
-            {9, "3"}, {10, "CAIXA"}, {13, "12.500"}, {14, "13.750"}});
+           {{Totais::vBC, "0"},
+            {Totais::vICMS, "12345678000195"},
+            {Totais::vBCST, "TRANSPORTADORA RAPIDA LTDA"},
+            {Totais::vFrete, "SANTOS"},
+            {Totais::vSeg, "SP"},
+            {Totais::vIPI, "3"},
+            {Totais::vPIS, "CAIXA"},
+            {Totais::vNF, "12.500"},
+            {Totais::vServ, "13.750"}});
   v.gVetorFaturas.assign(3, std::vector<std::string>(kSlotsFatura));
   v.gQtdFaturas = 2;
-  v.gVetorFaturas[0][0] = "700";
-  v.gVetorFaturas[0][1] = v.gVetorFaturas[0][2] = Centavos(total);
+  v.gVetorFaturas[Fatura::kLinhaFatura][Fatura::nFat] = "700";
+  v.gVetorFaturas[Fatura::kLinhaFatura][Fatura::vOrig] = v.gVetorFaturas[Fatura::kLinhaFatura][Fatura::vLiq] =
+      Centavos(total);
   for (int d = 0; d < 3; ++d) {
-    v.gVetorFaturas[d][3] = "00" + std::to_string(d + 1);
-    v.gVetorFaturas[d][4] = "2016-0" + std::to_string(2 + d) + "-15";
-    v.gVetorFaturas[d][5] = Centavos(d < 2 ? total / 3 : total - 2 * (total / 3));
+    v.gVetorFaturas[d][Fatura::nDup] = "00" + std::to_string(d + 1);
+    v.gVetorFaturas[d][Fatura::dVenc] = "2016-0" + std::to_string(2 + d) + "-15";
+    v.gVetorFaturas[d][Fatura::vDup] = Centavos(d < 2 ? total / 3 : total - 2 * (total / 3));
   }
-  Preenche(v.gVetorInfAdic, kSlotsInfAdic, {{1, "Vendedor: JOAO;"}});
+  Preenche(v.gVetorInfAdic, kSlotsInfAdic, {{InfAdic::infCpl, "Vendedor: JOAO;"}});
   v.gVetorAutXML.assign(kSlotsAutXML, "");
 
-  std::string chave = MontaChaveAcesso("35", v.gVetorIde[7], "11222333000181", 55, 1, 700, 1, 700);
+  std::string chave = MontaChaveAcesso("35", v.gVetorIde[Ide::dhEmi], "11222333000181", 55, 1, 700, 1, 700);
   MapeadorCaminhos caminhos(std::filesystem::temp_directory_path());
   GeradorXmlNFe g(caminhos);
   g.UnidadeFederada = "SP";

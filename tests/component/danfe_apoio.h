@@ -47,50 +47,62 @@ inline std::string Centavos(long long c) {
 // it wraps. The instalments add up to the invoice's total.
 inline VetoresNFe NotaDanfe(const OpcoesDanfe& o) {
   VetoresNFe v = NotaExemplo();
-  v.gVetorIde[2] = "VENDA DE MERCADORIA ADQUIRIDA DE TERCEIROS";
-  v.gVetorIde[3] = o.duplicatas > 0 ? "1" : "0";
-  v.gVetorIde[1] = std::to_string(o.numero);
-  v.gVetorIde[6] = std::to_string(o.numero);
-  v.gVetorDestinatario[1] = o.ambiente == "2" ? kDestinatarioHomologacao : "CLIENTE EXEMPLO S A";
+  v.gVetorIde[Ide::natOp] = "VENDA DE MERCADORIA ADQUIRIDA DE TERCEIROS";
+  v.gVetorIde[Ide::indPag] = o.duplicatas > 0 ? "1" : "0";
+  v.gVetorIde[Ide::cNF] = std::to_string(o.numero);
+  v.gVetorIde[Ide::nNF] = std::to_string(o.numero);
+  v.gVetorDestinatario[Destinatario::xNome] = o.ambiente == "2" ? kDestinatarioHomologacao : "CLIENTE EXEMPLO S A";
   v.gQtdItens = o.itens;
   v.gVetorProdutos.clear();
   for (int i = 1; i <= o.itens; ++i) {
     auto item = ItemCrt3();
-    item[0] = CodigoItem(i);
-    item[2] = i == 1 ? "MICROCOMPUTADOR PORTÁTIL COM TELA DE 14 POLEGADAS, PROCESSADOR DE QUATRO NÚCLEOS, "
-                       "16 GB DE MEMÓRIA E DISCO SÓLIDO"
-                     : "PRODUTO DE TESTE NÚMERO " + std::to_string(i);
+    item[Produto::cProd] = CodigoItem(i);
+    item[Produto::xProd] = i == 1 ? "MICROCOMPUTADOR PORTÁTIL COM TELA DE 14 POLEGADAS, PROCESSADOR DE QUATRO NÚCLEOS, "
+                                    "16 GB DE MEMÓRIA E DISCO SÓLIDO"
+                                  : "PRODUTO DE TESTE NÚMERO " + std::to_string(i);
     v.gVetorProdutos.push_back(item);
   }
   const long long total = 10000LL * o.itens;
   auto& t = v.gVetorTotais;
-  t[0] = Centavos(total);
-  t[1] = Centavos(1800LL * o.itens);
-  t[4] = Centavos(total);
-  t[10] = Centavos(165LL * o.itens);
-  t[11] = Centavos(760LL * o.itens);
-  t[13] = Centavos(total);
+  t[Totais::vBC] = Centavos(total);
+  t[Totais::vICMS] = Centavos(1800LL * o.itens);
+  t[Totais::vProd] = Centavos(total);
+  t[Totais::vPIS] = Centavos(165LL * o.itens);
+  t[Totais::vCOFINS] = Centavos(760LL * o.itens);
+  t[Totais::vNF] = Centavos(total);
   v.gVetorTransporte = Vazio(29);
-  Preenche(v.gVetorTransporte, {{0, "0"}, {1, "12345678000195"}, {2, "TRANSPORTADORA RÁPIDA LTDA"},
-                                {3, "111222333444"}, {4, "RUA DO PORTO 50"}, {5, "SANTOS"}, {6, "SP"},
-                                {7, "ABC1234"}, {8, "SP"}, {9, "3"}, {10, "CAIXA"}, {11, "VELANT"},
-                                {12, "1/3"}, {13, "12.500"}, {14, "13.750"}});
+  Preenche(v.gVetorTransporte, {{Transporte::modFrete, "0"},
+                                {Transporte::CNPJouCPF, "12345678000195"},
+                                {Transporte::xNome, "TRANSPORTADORA RÁPIDA LTDA"},
+                                {Transporte::IE, "111222333444"},
+                                {Transporte::xEnder, "RUA DO PORTO 50"},
+                                {Transporte::xMun, "SANTOS"},
+                                {Transporte::UF, "SP"},
+                                {Transporte::placa, "ABC1234"},
+                                {Transporte::UF_veicTransp, "SP"},
+                                {Transporte::qVol, "3"},
+                                {Transporte::esp, "CAIXA"},
+                                {Transporte::marca, "VELANT"},
+                                {Transporte::nVol, "1/3"},
+                                {Transporte::pesoL, "12.500"},
+                                {Transporte::pesoB, "13.750"}});
   v.gVetorFaturas.assign(std::max(1, o.duplicatas), Vazio(7));
   v.gQtdFaturas = static_cast<int16_t>(o.duplicatas - 1);
-  Preenche(v.gVetorFaturas[0], {{0, "501"}});
-  v.gVetorFaturas[0][1] = v.gVetorFaturas[0][2] = Centavos(total);
+  Preenche(v.gVetorFaturas[Fatura::kLinhaFatura], {{Fatura::nFat, "501"}});
+  v.gVetorFaturas[Fatura::kLinhaFatura][Fatura::vOrig] = v.gVetorFaturas[Fatura::kLinhaFatura][Fatura::vLiq] =
+      Centavos(total);
   long long resto = total;
   for (int d = 0; d < o.duplicatas; ++d) {
     long long parcela = d + 1 == o.duplicatas ? resto : total / o.duplicatas;
     resto -= parcela;
     char vencimento[32];
     std::snprintf(vencimento, sizeof vencimento, "2016-%02d-15", 2 + d);
-    v.gVetorFaturas[d][3] = "00" + std::to_string(d + 1);
-    v.gVetorFaturas[d][4] = vencimento;
-    v.gVetorFaturas[d][5] = Centavos(parcela);
+    v.gVetorFaturas[d][Fatura::nDup] = "00" + std::to_string(d + 1);
+    v.gVetorFaturas[d][Fatura::dVenc] = vencimento;
+    v.gVetorFaturas[d][Fatura::vDup] = Centavos(parcela);
   }
   v.gVetorInfAdic = Vazio(11);
-  v.gVetorInfAdic[1] = o.informacoes;
+  v.gVetorInfAdic[InfAdic::infCpl] = o.informacoes;
   return v;
 }
 

@@ -517,5 +517,48 @@ TEST(AguardaSegundos, RelogioAtrasadoNaoPrendeAEspera) {
   EXPECT_LT(std::chrono::steady_clock::now() - inicio, std::chrono::seconds(3));
 }
 
+// A handler whose failure has a fixed answer text may name a cause of the
+// Host's own instead (MotivoFalha): it becomes the row's message on failure
+// only, and never outlives its request.
+class MotivoDaFalha : public Ciclo {
+ protected:
+  // The row's message after the handler returned `resultado`, leaving `motivo`.
+  std::string Mensagem(const char* comando, bool resultado, const std::string& motivo) {
+    const int32_t nsu = Inclui(comando);
+    m.resultado = resultado;
+    m.efeito = [this, motivo] { a.atual.MotivoFalha = motivo; };
+    g.Tique();
+    return Linha(nsu).mensagem;
+  }
+};
+
+struct CasoMotivo {
+  const char* comando;
+  bool resultado;
+  const char* motivo;
+  const char* mensagem;
+};
+
+TEST_F(MotivoDaFalha, SubstituiOTextoFixoSoNaFalha) {
+  const CasoMotivo casos[] = {
+      {"ENVIA NFE EMAIL CONT", false, "Anexo recusado: pasta do Host", "Anexo recusado: pasta do Host"},
+      {"ENVIA EMAIL", false, "Email não enviado ao contador (PDF)", "Email não enviado ao contador (PDF)"},
+      {"STATUS SERVICO", false, "Certificado: senha incorreta", "Certificado: senha incorreta"},
+      {"ENVIA EMAIL", false, "", "Não foi possível enviar NFe por Email"},
+      {"STATUS SERVICO", false, "", "Serviço de NFe Indisponível"},
+      {"ENVIA EMAIL", true, "sobra de uma rotina", "NFe enviada por Email!"},
+  };
+  for (const auto& c : casos) EXPECT_EQ(Mensagem(c.comando, c.resultado, c.motivo), c.mensagem) << c.comando;
+}
+
+TEST_F(MotivoDaFalha, NaoPassaParaASolicitacaoSeguinte) {
+  Mensagem("ENVIA NFE EMAIL CONT", false, "Anexo recusado: fora da pasta base");
+  const int32_t nsu = Inclui("STATUS SERVICO");
+  m.resultado = false;
+  m.efeito = nullptr;
+  g.Tique();
+  EXPECT_EQ(Linha(nsu).mensagem, "Serviço de NFe Indisponível");
+}
+
 }  // namespace
 }  // namespace velant
