@@ -25,6 +25,7 @@
 #include "component/danfe/danfe_pdf.h"
 #include "component/danfe/impressora_cups.h"
 #include "component/autoridade/respostas_autoridade.h"
+#include "component/textos_resposta.h"
 #include "component/xml/validador_esquema.h"
 #include "contexto/contexto.h"
 
@@ -156,33 +157,32 @@ std::string ServicoDocumentoFiscal::GeraChaveAcesso(const std::string& codigoUF,
   return locais_.GeraChaveAcesso(codigoUF, dataEmissao, cnpj, modelo, serie, numero, tipoEmissao, codigoNumerico);
 }
 
-std::string ServicoDocumentoFiscal::EnviaLote(const std::string& arquivoLote) {
+RespostaLote ServicoDocumentoFiscal::EnviaLote(const std::string& arquivoLote) {
   std::string lote = LerArquivoDescrito(ctx_.caminhos.Mapear(arquivoLote), "Arquivo do lote", CodigoErro::ErroComponente);
-  ResultadoEnvioLote r = TextoEnvioLote(Cliente().Chama(ServicoNFe::Autorizacao, lote));
-  if (!r.recebido)
-    ctx_.log.RegistraEvento("        Lote não recebido pela autoridade: " + r.cStat + " - " + r.xMotivo, true, false);
-  return r.texto;
+  RespostaLote r = LerRespostaLote(Cliente().Chama(ServicoNFe::Autorizacao, lote));
+  if (!r.Recebido()) ctx_.log.RegistraEvento("        " + TextoLoteNaoRecebido(r), true, false);
+  return r;
 }
 
-std::string ServicoDocumentoFiscal::ConsultaLote(const std::string& numeroRecepcao) {
+RespostaLote ServicoDocumentoFiscal::ConsultaLote(const std::string& numeroRecepcao) {
   auto& cliente = Cliente();
-  return TextoConsultaLote(cliente.Chama(ServicoNFe::RetAutorizacao,
-                                         MensagemConsultaRecibo(cliente.Configuracao().ambiente, Trim(numeroRecepcao))));
+  return LerRespostaLote(cliente.Chama(ServicoNFe::RetAutorizacao,
+                                       MensagemConsultaRecibo(cliente.Configuracao().ambiente, Trim(numeroRecepcao))));
 }
 
-std::string ServicoDocumentoFiscal::ConsultaSituacao(const std::string& chave) {
+RespostaSituacao ServicoDocumentoFiscal::ConsultaSituacao(const std::string& chave) {
   auto& cliente = Cliente();
-  return TextoConsultaSituacao(
+  return LerSituacao(
       cliente.Chama(ServicoNFe::Consulta, MensagemConsultaSituacao(cliente.Configuracao().ambiente, Trim(chave))));
 }
 
-std::string ServicoDocumentoFiscal::StatusServico() {
+RespostaStatus ServicoDocumentoFiscal::StatusServico() {
   auto& cliente = Cliente();
   const auto& cfg = cliente.Configuracao();
-  return TextoStatusServico(cliente.Chama(ServicoNFe::StatusServico, MensagemStatusServico(cfg.ambiente, cfg.codigoUf)));
+  return LerStatusServico(cliente.Chama(ServicoNFe::StatusServico, MensagemStatusServico(cfg.ambiente, cfg.codigoUf)));
 }
 
-std::string ServicoDocumentoFiscal::EventoCancelamento(const std::string& numeroNF7, const std::string& chave,
+RespostaRegistro ServicoDocumentoFiscal::EventoCancelamento(const std::string& numeroNF7, const std::string& chave,
                                                        const std::string& sequencia, const std::string& protocolo,
                                                        const std::string& justificativa) {
   auto& cliente = Cliente();
@@ -199,10 +199,10 @@ std::string ServicoDocumentoFiscal::EventoCancelamento(const std::string& numero
   if (d.chave.size() != 44 || SoDigitos(d.chave) != d.chave)
     throw ErroExecucao(CodigoErro::ErroComponente, "Chave de acesso inválida para o cancelamento: \"" + chave + "\"");
   std::string assinado = AssinarXml(MensagemEventoCancelamento(d), "infEvento", cliente.Certificado());
-  return TextoEventoCancelamento(cliente.Chama(ServicoNFe::RecepcaoEvento, assinado));
+  return LerEvento(cliente.Chama(ServicoNFe::RecepcaoEvento, assinado));
 }
 
-std::string ServicoDocumentoFiscal::InutilizaNumeracao(const std::string& ano, const std::string& numeroInicial,
+RespostaRegistro ServicoDocumentoFiscal::InutilizaNumeracao(const std::string& ano, const std::string& numeroInicial,
                                                        const std::string& numeroFinal,
                                                        const std::string& justificativa) {
   auto& cliente = Cliente();
@@ -219,18 +219,18 @@ std::string ServicoDocumentoFiscal::InutilizaNumeracao(const std::string& ano, c
   d.numeroFinal = numeroFinal;
   d.justificativa = justificativa;
   std::string assinado = AssinarXml(MensagemInutilizacao(d), "infInut", cliente.Certificado());
-  return TextoInutilizacao(cliente.Chama(ServicoNFe::Inutilizacao, assinado));
+  return LerInutilizacao(cliente.Chama(ServicoNFe::Inutilizacao, assinado));
 }
 
 std::string ServicoDocumentoFiscal::GeraDistribuicao(const std::string& chave) {
   auto& cliente = Cliente();
   std::string chaveLimpa = Trim(chave);
-  std::string resposta = cliente.Chama(ServicoNFe::Consulta,
-                                       MensagemConsultaSituacao(cliente.Configuracao().ambiente, chaveLimpa));
-  auto protocolo = ProtocoloAutorizacao(resposta);
-  if (!protocolo)
+  RespostaSituacao situacao = LerSituacao(
+      cliente.Chama(ServicoNFe::Consulta, MensagemConsultaSituacao(cliente.Configuracao().ambiente, chaveLimpa)));
+  if (!situacao.protocolo || (situacao.cStat != "100" && situacao.cStat != "150") || !situacao.protocolo->Autorizado())
     throw ErroExecucao(CodigoErro::ErroComponente,
-                       "A NF-e " + chaveLimpa + " não está autorizada: " + TextoConsultaSituacao(resposta));
+                       "A NF-e " + chaveLimpa + " não está autorizada: " + TextoConsultaSituacao(situacao));
+  const ProtocoloNFe& protocolo = *situacao.protocolo;
 
   const std::string caminhoAssinado = locais_.CaminhoAssinado(chaveLimpa);
   std::string assinado = LerArquivoDescrito(ctx_.caminhos.Mapear(caminhoAssinado), "Arquivo assinado", CodigoErro::ErroComponente);
@@ -242,12 +242,10 @@ std::string ServicoDocumentoFiscal::GeraDistribuicao(const std::string& chave) {
   std::string nfe = assinado.substr(inicio, fim + 6 - inicio);
 
   // The protocol must be for this very document: same key, same digest.
-  DocumentoXml docProt = DocumentoXml::Ler(*protocolo, "protNFe");
-  xmlNode* infProt = Filho(docProt.Raiz(), "infProt");
   DocumentoXml docNFe = DocumentoXml::Ler(nfe, "NFe assinada");
   std::string digest = Texto(Procura(docNFe.Raiz(), "DigestValue"));
-  std::string digVal = TextoFilho(infProt, "digVal");
-  if (TextoFilho(infProt, "chNFe") != chaveLimpa)
+  const std::string& digVal = protocolo.digVal;
+  if (protocolo.chNFe != chaveLimpa)
     throw ErroExecucao(CodigoErro::ErroComponente,
                        "O protocolo da autoridade não corresponde ao arquivo assinado da NF-e " + chaveLimpa);
   if (!digVal.empty() && digVal != digest) {
@@ -264,7 +262,7 @@ std::string ServicoDocumentoFiscal::GeraDistribuicao(const std::string& chave) {
   }
 
   std::string proc = std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?><nfeProc xmlns=\"") + kNamespaceNFe +
-                     "\" versao=\"3.10\">" + nfe + SemDeclaracao(*protocolo) + "</nfeProc>";
+                     "\" versao=\"3.10\">" + nfe + SemDeclaracao(protocolo.xml) + "</nfeProc>";
   if (auto erro = ValidarXml(proc, "procNFe_v3.10.xsd"))
     throw ErroExecucao(CodigoErro::ErroComponente, "Arquivo de distribuição fora do esquema procNFe_v3.10.xsd: " + *erro);
   std::string destino = ctx_.atual.PastaBase + "\\nfe\\arquivos\\procNFe\\" + chaveLimpa + "-procNFe.xml";

@@ -4,6 +4,7 @@
 #include "base/erro.h"
 #include "base/texto.h"
 #include "component/fiscal_doc_service.h"
+#include "component/textos_resposta.h"
 #include "lifecycle/rotina_emissao.h"
 #include "lifecycle/situacao_nfe.h"
 
@@ -18,17 +19,18 @@ bool ConsultaSituacaoNFE(Contexto& ctx) {
     if (e.ChaveAcessoSolicitada.empty()) return false;
     ctx.log.RegistraEvento("        gCodigoUfEmitente=" + e.gCodigoUfEmitente, true, false);
 
-    std::string texto;
+    RespostaSituacao resposta;
     {
       auto componente = Componente(ctx);
-      texto = componente->ConsultaSituacao(e.ChaveAcessoSolicitada);
+      resposta = componente->ConsultaSituacao(e.ChaveAcessoSolicitada);
     }
-    e.ProtocoloSolicitado = Right(texto, 15);
+    const std::string texto = TextoConsultaSituacao(resposta);
+    // Only an authorisation's 15 digits: the protocol goes into the statement as a number.
+    e.ProtocoloSolicitado = ProtocoloAutorizado(resposta);
     ctx.log.RegistraEvento("        " + texto, true, false);
-    // The protocol goes into the statement as a number: nothing but its digits may.
-    if (!SoDigitos(e.ProtocoloSolicitado, 15)) {
+    if (e.ProtocoloSolicitado.empty()) {
       ctx.log.RegistraEvento("      ** Protocolo de autorização ausente ou inválido na consulta da NFe: \"" +
-                                 e.ProtocoloSolicitado + "\"",
+                                 (resposta.protocolo ? resposta.protocolo->nProt : "") + "\"",
                              true, false);
       // The request is cancelled with this, not with the final status the
       // processing query left (which may read as an authorisation).

@@ -13,6 +13,7 @@
 #include "base/regional.h"
 #include "base/texto.h"
 #include "component/servico_documento_fiscal.h"
+#include "component/textos_resposta.h"
 #include "contexto/contexto.h"
 
 namespace velant {
@@ -54,17 +55,17 @@ class ComponenteContraSimulador : public ::testing::Test {
     auto c = Componente();
     OperacoesLocais locais(host_->Ctx());
     std::string arquivoLote = c.GeraLote(locais.CaminhoAssinado(chave), lote);
-    std::string texto = c.EnviaLote(arquivoLote);
-    EXPECT_EQ(Left(texto, 30), "103 - Lote recebido - Recibo: ") << texto;
-    return Mid(texto, 31);
+    RespostaLote r = c.EnviaLote(arquivoLote);
+    EXPECT_EQ(Left(TextoEnvioLote(r), 30), "103 - Lote recebido - Recibo: ") << TextoEnvioLote(r);
+    return r.nRec;
   }
 
   std::string StatusDoLote(const std::string& recibo) {
     auto c = Componente();
-    EXPECT_EQ(c.ConsultaLote(recibo), "105 - Lote em processamento");
-    std::string texto = c.ConsultaLote(recibo);
-    size_t p = texto.find("\r\n", texto.find("\r\n") + 2);
-    return texto.substr(p + 2, texto.find("\r\n", p + 2) - p - 2);
+    EXPECT_EQ(TextoConsultaLote(c.ConsultaLote(recibo)), "105 - Lote em processamento");
+    RespostaLote r = c.ConsultaLote(recibo);
+    EXPECT_EQ(r.cStat, "104") << TextoConsultaLote(r);
+    return LinhaStatusLote(r);
   }
 
   // Read again by the simulator at every request.
@@ -77,11 +78,11 @@ class ComponenteContraSimulador : public ::testing::Test {
 };
 
 TEST_F(ComponenteContraSimulador, StatusEmOperacaoEParalisado) {
-  std::string texto = Componente().StatusServico();
+  std::string texto = TextoStatusServico(Componente().StatusServico());
   EXPECT_EQ(texto, "107 - Servico em Operacao");
   EXPECT_TRUE(Like(texto, "*Servico em Operacao*"));
   Controle("paralisado=108\n");
-  texto = Componente().StatusServico();
+  texto = TextoStatusServico(Componente().StatusServico());
   EXPECT_EQ(texto, "108 - Serviço Paralisado Momentaneamente (curto prazo)");
   EXPECT_FALSE(Like(texto, "*Servico em Operacao*") || Like(texto, "*Serviço em operação*"));
 }
@@ -93,7 +94,7 @@ TEST_F(ComponenteContraSimulador, EmissaoCompletaComArquivoDeDistribuicao) {
   EXPECT_EQ(StatusDoLote(recibo), "100 - Autorizado o uso da NF-e");
 
   auto c = Componente();
-  std::string situacao = c.ConsultaSituacao(chave);
+  std::string situacao = TextoConsultaSituacao(c.ConsultaSituacao(chave));
   std::string protocolo = Right(situacao, 15);
   EXPECT_TRUE(IsNumeric(Valor(protocolo))) << situacao;
   EXPECT_EQ(Left(situacao, 6), "100 - ");
@@ -115,25 +116,27 @@ TEST_F(ComponenteContraSimulador, CancelamentoRegistradoDepoisJaCancelada) {
   std::string chave = NotaNoDisco();
   StatusDoLote(EnviaNota(chave, 1));
   auto c = Componente();
-  std::string protocolo = Right(c.ConsultaSituacao(chave), 15);
+  std::string protocolo = ProtocoloAutorizado(c.ConsultaSituacao(chave));
 
-  std::string texto = c.EventoCancelamento("0000123", chave, "1", protocolo, "Cancelamento por erro de digitacao");
+  std::string texto =
+      TextoEventoCancelamento(c.EventoCancelamento("0000123", chave, "1", protocolo, "Cancelamento por erro de digitacao"));
   EXPECT_TRUE(Like(texto, "135 - Evento registrado e vinculado*")) << texto;
   EXPECT_TRUE(IsNumeric(Valor(Right(texto, 15))));
   EXPECT_NE(Right(texto, 15), protocolo);
 
-  std::string denovo = c.EventoCancelamento("0000123", chave, "1", protocolo, "Cancelamento por erro de digitacao");
+  std::string denovo =
+      TextoEventoCancelamento(c.EventoCancelamento("0000123", chave, "1", protocolo, "Cancelamento por erro de digitacao"));
   EXPECT_EQ(denovo, "218 - Rejeição: NF-e já está cancelada na base de dados da SEFAZ");
   EXPECT_FALSE(Like(denovo, "*101*"));
-  EXPECT_FALSE(IsNumeric(Valor(Right(c.ConsultaSituacao(chave), 15))));
+  EXPECT_FALSE(IsNumeric(Valor(Right(TextoConsultaSituacao(c.ConsultaSituacao(chave)), 15))));
 }
 
 TEST_F(ComponenteContraSimulador, InutilizacaoHomologadaDepoisJaInutilizada) {
   auto c = Componente();
   host_->Ctx().atual.SerieAtual = "1";
-  std::string texto = c.InutilizaNumeracao("16", "90", "90", "Numero pulado por falha no sistema");
+  std::string texto = TextoInutilizacao(c.InutilizaNumeracao("16", "90", "90", "Numero pulado por falha no sistema"));
   EXPECT_TRUE(Like(texto, "102 - Inutilização de número homologado*")) << texto;
-  std::string denovo = c.InutilizaNumeracao("16", "90", "90", "Numero pulado por falha no sistema");
+  std::string denovo = TextoInutilizacao(c.InutilizaNumeracao("16", "90", "90", "Numero pulado por falha no sistema"));
   EXPECT_EQ(Mid(denovo, 7), "Rejeição: NF-e  já esta inutilizada na base de dados da SEFAZ") << denovo;
   EXPECT_FALSE(Like(denovo, "*102*"));
 }
@@ -176,20 +179,20 @@ TEST_F(ComponenteContraSimulador, AutoridadeParalisadaNaoRecebeLote) {
   std::string lote = Componente().GeraLote(locais.CaminhoAssinado(chave), 5);
   Controle("paralisado=108\n");
   auto c = Componente();
-  EXPECT_EQ(c.EnviaLote(lote), "Erro 94");
+  EXPECT_EQ(TextoEnvioLote(c.EnviaLote(lote)), "Erro 94");
   std::string log = teste::LerTudo(host_->Local(RegistroEventos::NomeArquivoLog(host_->Ctx().relogio.Agora())));
   EXPECT_NE(log.find("        Lote não recebido pela autoridade: 108 - Serviço Paralisado Momentaneamente (curto prazo)"),
             std::string::npos)
       << log;
-  EXPECT_EQ(c.ConsultaLote("351000000000001"), "108 - Serviço Paralisado Momentaneamente (curto prazo)");
-  EXPECT_FALSE(IsNumeric(Valor(Right(c.ConsultaSituacao(chave), 15))));
+  EXPECT_EQ(TextoConsultaLote(c.ConsultaLote("351000000000001")), "108 - Serviço Paralisado Momentaneamente (curto prazo)");
+  EXPECT_FALSE(IsNumeric(Valor(Right(TextoConsultaSituacao(c.ConsultaSituacao(chave)), 15))));
 }
 
 TEST_F(ComponenteContraSimulador, LoteEmProcessamentoParaSempre) {
   Controle("processando=sempre\n");
   std::string recibo = EnviaNota(NotaNoDisco(), 1);
   auto c = Componente();
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(c.ConsultaLote(recibo), "105 - Lote em processamento");
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(TextoConsultaLote(c.ConsultaLote(recibo)), "105 - Lote em processamento");
 }
 
 // --- Faults -------------------------------------------------------------------
@@ -213,7 +216,7 @@ TEST_F(ComponenteContraSimulador, ConexaoRecusada) {
   EsperaFalha([&] { c.StatusServico(); }, "conexão recusada", 3.0);
   Controle("recusar=0\n");
   ASSERT_TRUE(sim_.EsperaPorta(true));
-  EXPECT_EQ(Componente().StatusServico(), "107 - Servico em Operacao");
+  EXPECT_EQ(TextoStatusServico(Componente().StatusServico()), "107 - Servico em Operacao");
 }
 
 TEST_F(ComponenteContraSimulador, ServidorFora) {
@@ -267,7 +270,7 @@ TEST_F(ComponenteContraSimulador, RespostaPerdidaDepoisDeProcessada) {
   EsperaFalha([&] { c.EnviaLote(lote); }, "sem resposta completa", 5.0);
   Controle("");
   // The authority did receive and authorise it.
-  EXPECT_TRUE(IsNumeric(Valor(Right(Componente().ConsultaSituacao(chave), 15))));
+  EXPECT_FALSE(ProtocoloAutorizado(Componente().ConsultaSituacao(chave)).empty());
 }
 
 // The invoice was generated again (other content, same key) after its batch
