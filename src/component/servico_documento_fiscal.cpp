@@ -24,6 +24,7 @@
 #include "component/danfe/danfe_dados.h"
 #include "component/danfe/danfe_pdf.h"
 #include "component/danfe/impressora_cups.h"
+#include "component/autoridade/conferencia_resposta.h"
 #include "component/autoridade/respostas_autoridade.h"
 #include "component/textos_resposta.h"
 #include "component/xml/validador_esquema.h"
@@ -99,6 +100,18 @@ std::optional<std::string> DocumentoEnviado(const Contexto& ctx, const std::stri
   return std::nullopt;
 }
 
+// The DigestValue of the signed file of that key; "" when there is none to read.
+std::string DigestDoAssinado(const Contexto& ctx, const std::string& caminhoAssinado) {
+  std::string motivo;
+  auto texto = LerArquivoComum(ctx.caminhos.Mapear(caminhoAssinado), &motivo);
+  if (!texto) return "";
+  try {
+    return Texto(Procura(DocumentoXml::Ler(*texto, "NFe assinada").Raiz(), "DigestValue"));
+  } catch (const ErroExecucao&) {
+    return "";
+  }
+}
+
 }  // namespace
 
 autoridade::ConfiguracaoCliente LerConfiguracaoCliente(const Contexto& ctx) {
@@ -139,6 +152,29 @@ std::string ServicoDocumentoFiscal::Registro(const char* valor) const {
   return Trim(ctx_.registro.LerRegistro(HKEY_CURRENT_USER, kChaveRegistro, valor));
 }
 
+autoridade::RegrasConferencia ServicoDocumentoFiscal::Regras() const {
+  RegrasConferencia r;
+  r.confiaveis = CaminhoLocal(ctx_, Registro("CertificadosConfiaveis"));
+  r.documentoEnviado = [this](const std::string& chave, const std::string& digVal) {
+    return DigestDoAssinado(ctx_, locais_.CaminhoAssinado(chave)) == digVal ||
+           DocumentoEnviado(ctx_, chave, digVal).has_value();
+  };
+  return r;
+}
+
+void ServicoDocumentoFiscal::Confere(std::optional<ProtocoloNFe>& protocolo) {
+  if (!protocolo) return;
+  ConfereProtocolo(*protocolo, Regras());
+  AnotaRecusa(protocolo->recusa, protocolo->assinatura);
+}
+
+void ServicoDocumentoFiscal::AnotaRecusa(const std::string& recusa, const AssinaturaResposta& assinatura) {
+  if (recusa.empty()) return;
+  ctx_.log.RegistraEvento("        Resposta da autoridade recusada: " + recusa +
+                              (assinatura.motivo.empty() ? "" : " - " + assinatura.motivo),
+                          true, false);
+}
+
 std::string ServicoDocumentoFiscal::AssinaXml(const std::string& arquivo, const std::string& tag) {
   return locais_.AssinaXml(arquivo, tag);
 }
@@ -161,19 +197,24 @@ RespostaLote ServicoDocumentoFiscal::EnviaLote(const std::string& arquivoLote) {
   std::string lote = LerArquivoDescrito(ctx_.caminhos.Mapear(arquivoLote), "Arquivo do lote", CodigoErro::ErroComponente);
   RespostaLote r = LerRespostaLote(Cliente().Chama(ServicoNFe::Autorizacao, lote));
   if (!r.Recebido()) ctx_.log.RegistraEvento("        " + TextoLoteNaoRecebido(r), true, false);
+  Confere(r.protocolo);
   return r;
 }
 
 RespostaLote ServicoDocumentoFiscal::ConsultaLote(const std::string& numeroRecepcao) {
   auto& cliente = Cliente();
-  return LerRespostaLote(cliente.Chama(ServicoNFe::RetAutorizacao,
-                                       MensagemConsultaRecibo(cliente.Configuracao().ambiente, Trim(numeroRecepcao))));
+  RespostaLote r = LerRespostaLote(cliente.Chama(
+      ServicoNFe::RetAutorizacao, MensagemConsultaRecibo(cliente.Configuracao().ambiente, Trim(numeroRecepcao))));
+  Confere(r.protocolo);
+  return r;
 }
 
 RespostaSituacao ServicoDocumentoFiscal::ConsultaSituacao(const std::string& chave) {
   auto& cliente = Cliente();
-  return LerSituacao(
+  RespostaSituacao r = LerSituacao(
       cliente.Chama(ServicoNFe::Consulta, MensagemConsultaSituacao(cliente.Configuracao().ambiente, Trim(chave))));
+  Confere(r.protocolo);
+  return r;
 }
 
 RespostaStatus ServicoDocumentoFiscal::StatusServico() {
@@ -199,7 +240,10 @@ RespostaRegistro ServicoDocumentoFiscal::EventoCancelamento(const std::string& n
   if (d.chave.size() != 44 || SoDigitos(d.chave) != d.chave)
     throw ErroExecucao(CodigoErro::ErroComponente, "Chave de acesso inválida para o cancelamento: \"" + chave + "\"");
   std::string assinado = AssinarXml(MensagemEventoCancelamento(d), "infEvento", cliente.Certificado());
-  return LerEvento(cliente.Chama(ServicoNFe::RecepcaoEvento, assinado));
+  RespostaRegistro r = LerEvento(cliente.Chama(ServicoNFe::RecepcaoEvento, assinado));
+  ConfereRegistro(r, "infEvento", Regras());
+  AnotaRecusa(r.recusa, r.assinatura);
+  return r;
 }
 
 RespostaRegistro ServicoDocumentoFiscal::InutilizaNumeracao(const std::string& ano, const std::string& numeroInicial,
@@ -219,7 +263,10 @@ RespostaRegistro ServicoDocumentoFiscal::InutilizaNumeracao(const std::string& a
   d.numeroFinal = numeroFinal;
   d.justificativa = justificativa;
   std::string assinado = AssinarXml(MensagemInutilizacao(d), "infInut", cliente.Certificado());
-  return LerInutilizacao(cliente.Chama(ServicoNFe::Inutilizacao, assinado));
+  RespostaRegistro r = LerInutilizacao(cliente.Chama(ServicoNFe::Inutilizacao, assinado));
+  ConfereRegistro(r, "infInut", Regras());
+  AnotaRecusa(r.recusa, r.assinatura);
+  return r;
 }
 
 std::string ServicoDocumentoFiscal::GeraDistribuicao(const std::string& chave) {
@@ -230,7 +277,11 @@ std::string ServicoDocumentoFiscal::GeraDistribuicao(const std::string& chave) {
   if (!situacao.protocolo || (situacao.cStat != "100" && situacao.cStat != "150") || !situacao.protocolo->Autorizado())
     throw ErroExecucao(CodigoErro::ErroComponente,
                        "A NF-e " + chaveLimpa + " não está autorizada: " + TextoConsultaSituacao(situacao));
+  Confere(situacao.protocolo);
   const ProtocoloNFe& protocolo = *situacao.protocolo;
+  // Nothing the component does not believe goes into the file.
+  if (!protocolo.recusa.empty())
+    throw ErroExecucao(CodigoErro::ErroComponente, "NF-e " + chaveLimpa + ": " + protocolo.recusa);
 
   const std::string caminhoAssinado = locais_.CaminhoAssinado(chaveLimpa);
   std::string assinado = LerArquivoDescrito(ctx_.caminhos.Mapear(caminhoAssinado), "Arquivo assinado", CodigoErro::ErroComponente);

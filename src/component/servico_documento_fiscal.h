@@ -6,11 +6,15 @@
 // "Ambiente", "CNPJ", "Certificado" (the .pfx; a Windows path is mapped),
 // "SenhaCertificado", and optionally "ArquivoServicos" (endpoint file),
 // "ArquivoAC" (CA bundle of the authority's servers), "TempoLimiteConexao",
-// "TempoLimiteLeitura", "TempoLimiteTotal" (seconds; 10, 30 and 60 when absent).
+// "TempoLimiteLeitura", "TempoLimiteTotal" (seconds; 10, 30 and 60 when absent),
+// "CertificadosConfiaveis" (PEM file of the certificates the authority signs
+// its answers under; when set, every protocol must be signed under one of them).
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "component/autoridade/cliente_autoridade.h"
+#include "component/autoridade/conferencia_resposta.h"
 #include "component/fiscal_doc_service.h"
 #include "component/operacoes_locais.h"
 
@@ -33,7 +37,9 @@ class ServicoDocumentoFiscal : public FiscalDocService {
                               int32_t codigoNumerico) override;
 
   // The remote operations return what the authority answered, read
-  // (resposta_autoridade.h); textos_resposta.h has the texts for them.
+  // (resposta_autoridade.h); textos_resposta.h has the texts for them. Every
+  // protocol, event and voiding answered is checked first
+  // (conferencia_resposta.h): what fails carries its reason in `recusa`.
   // Sends the batch file; when it was not received, its code and reason go
   // to the log file.
   RespostaLote EnviaLote(const std::string& arquivoLote) override;
@@ -71,6 +77,12 @@ class ServicoDocumentoFiscal : public FiscalDocService {
  private:
   autoridade::ClienteAutoridade& Cliente();
   std::string Registro(const char* valor) const;
+  // The trusted certificates ("CertificadosConfiaveis") and the documents sent.
+  autoridade::RegrasConferencia Regras() const;
+  // Checks a protocol the authority answered (conferencia_resposta.h); a
+  // refusal goes to the log file with its detail.
+  void Confere(std::optional<ProtocoloNFe>& protocolo);
+  void AnotaRecusa(const std::string& recusa, const AssinaturaResposta& assinatura);
 
   Contexto& ctx_;
   OperacoesLocais locais_;

@@ -6,6 +6,7 @@
 #include "base/regional.h"
 #include "base/texto.h"
 #include "component/fiscal_doc_service.h"
+#include "component/recusa_resposta.h"
 #include "component/textos_resposta.h"
 #include "data/conexao_nfe.h"
 #include "data/formata_sql.h"
@@ -43,6 +44,10 @@ bool CancelaNFe(Contexto& ctx, const std::string& pNumeroNF, const std::string& 
     // A row that already holds this cancellation keeps the event's protocol.
     protocolo = std::string("CASE WHEN [Etapa Concluida] = 3 AND [Numero do Protocolo] > 0") +
                 " THEN [Numero do Protocolo] ELSE " + kProtocoloJaCancelada + " END";
+  }
+  if (const std::string recusa = RecusaRegistro(resposta, pChave); !recusa.empty()) {
+    emissao::RecusaResposta(ctx, recusa);
+    return false;
   }
 
   const SolicitacaoAtual& a = ctx.atual;

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "component/fiscal_doc_service.h"
+#include "component/recusa_resposta.h"
 #include "component/textos_resposta.h"
 #include "lifecycle/limites_emissao.h"
 #include "lifecycle/lote_nfe.h"
@@ -59,7 +60,16 @@ bool ConsultaProcessamentoNFE(Contexto& ctx) {
         }
         return false;
       }
-      if (desfecho == DesfechoLote::Final) return FinalDoLote(ctx, status);
+      if (desfecho == DesfechoLote::Final) {
+        // The invoice's protocol is believed before its step moves on.
+        const std::string recusa =
+            resposta.protocolo ? RecusaProtocolo(*resposta.protocolo, e.ChaveAcessoSolicitada, "") : "";
+        if (!recusa.empty()) {
+          RecusaResposta(ctx, recusa);
+          return false;
+        }
+        return FinalDoLote(ctx, status);
+      }
 
       e.MensagemRetorno = status;
       ctx.log.RegistraEvento("        Aguarde... Lote ainda em processamento!", true, true);

@@ -2,15 +2,32 @@
 #include <string>
 
 #include "base/erro.h"
+#include "base/regional.h"
 #include "base/texto.h"
 #include "component/fiscal_doc_service.h"
+#include "component/recusa_resposta.h"
 #include "component/textos_resposta.h"
+#include "data/conexao_nfe.h"
 #include "lifecycle/rotina_emissao.h"
 #include "lifecycle/situacao_nfe.h"
 
 namespace velant {
 
 using namespace emissao;
+
+namespace {
+
+// The protocol the invoice's row already holds ("" or "0" when none).
+std::string ProtocoloRegistrado(Contexto& ctx) {
+  auto rs = Banco(ctx).RsConexao("SELECT [Numero do Protocolo] FROM MovimentoNFe" + LinhaDaNota(ctx));
+  if (rs->State() != data::adStateOpen) Levanta(CodigoErro::ErroBanco, "Consulta de MovimentoNFe não realizada");
+  std::string protocolo;
+  if (!rs->Eof() && !rs->Value(0).ENulo()) protocolo = CStr(rs->Value(0));
+  rs->Close();
+  return protocolo;
+}
+
+}  // namespace
 
 bool ConsultaSituacaoNFE(Contexto& ctx) {
   return ComTratamento(ctx, "ConsultaSituacaoNFE", [&] {
@@ -35,6 +52,13 @@ bool ConsultaSituacaoNFE(Contexto& ctx) {
       // The request is cancelled with this, not with the final status the
       // processing query left (which may read as an authorisation).
       e.MensagemRetorno = texto;
+      return false;
+    }
+    const std::string recusa =
+        RecusaProtocolo(*resposta.protocolo, e.ChaveAcessoSolicitada, ProtocoloRegistrado(ctx));
+    if (!recusa.empty()) {
+      e.ProtocoloSolicitado.clear();
+      RecusaResposta(ctx, recusa);
       return false;
     }
     if (!AtualizaNota(ctx, "[Numero do Protocolo] = " + e.ProtocoloSolicitado)) {

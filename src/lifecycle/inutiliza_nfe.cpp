@@ -5,6 +5,7 @@
 #include "base/erro.h"
 #include "base/texto.h"
 #include "component/fiscal_doc_service.h"
+#include "component/recusa_resposta.h"
 #include "component/textos_resposta.h"
 #include "data/conexao_nfe.h"
 #include "data/formata_sql.h"
@@ -39,6 +40,10 @@ bool InutilizaNFe(Contexto& ctx, const std::string& pAno, const std::string& pNu
   std::string& mensagem = ctx.atual.MensagemRetorno;
   bool inutilizada = false;
   if (Inutilizada(resposta)) {
+    if (const std::string recusa = RecusaRegistro(resposta, ""); !recusa.empty()) {
+      emissao::RecusaResposta(ctx, recusa);
+      return false;
+    }
     // A number voided before (the same range, a range holding it, or the
     // number itself) still needs its row: the first request may have found
     // none, and the front end asks again once it has made it.

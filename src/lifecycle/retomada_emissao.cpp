@@ -2,6 +2,7 @@
 
 #include "base/texto.h"
 #include "component/fiscal_doc_service.h"
+#include "component/recusa_resposta.h"
 #include "component/textos_resposta.h"
 #include "lifecycle/rotina_emissao.h"
 
@@ -35,7 +36,12 @@ SituacaoAnterior ConsultaSituacaoAnterior(Contexto& ctx, const std::string& chav
   }
   const std::string texto = TextoConsultaSituacao(resposta);
   ctx.log.RegistraEvento("        " + texto, true, false);
-  if (!ProtocoloAutorizado(resposta).empty()) return SituacaoAnterior::Autorizada;
+  if (!ProtocoloAutorizado(resposta).empty()) {
+    const std::string recusa = RecusaProtocolo(*resposta.protocolo, chave, "");
+    if (recusa.empty()) return SituacaoAnterior::Autorizada;
+    RecusaResposta(ctx, recusa);
+    return SituacaoAnterior::Impedida;
+  }
   if (resposta.cStat == "217") return SituacaoAnterior::NaoConsta;
   ctx.atual.MensagemRetorno = texto;
   return SituacaoAnterior::Impedida;

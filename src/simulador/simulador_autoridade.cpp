@@ -318,11 +318,12 @@ std::string SimuladorAutoridade::Autorizacao(const Pedido& p) {
     std::string xMotivo = TextoStatus(cStat);
     if (xMotivo.empty()) xMotivo = "Rejeição: Código " + cStat + " simulado";
     std::string nProt = cStat == "100" ? Protocolo(CodigoUfValido({cUFNota, cUF})) : "";
-    std::string prot = "<protNFe versao=\"3.10\"><infProt" + (nProt.empty() ? "" : " Id=\"ID" + nProt + "\"") + ">" +
+    std::string prot = "<protNFe xmlns=\"" + std::string(kNamespaceNFe) + "\" versao=\"3.10\"><infProt" + (nProt.empty() ? "" : " Id=\"ID" + nProt + "\"") + ">" +
                        Elemento("tpAmb", configuracao_.ambiente) + Elemento("verAplic", configuracao_.verAplic) +
                        Elemento("chNFe", chave) + Elemento("dhRecbto", Agora()) + (nProt.empty() ? "" : Elemento("nProt", nProt)) +
                        (assinatura.info.digestValue.empty() ? "" : Elemento("digVal", assinatura.info.digestValue)) +
                        Elemento("cStat", cStat) + Elemento("xMotivo", xMotivo + detalhe) + "</infProt></protNFe>";
+    if (!nProt.empty()) prot = Assinado(prot, "infProt");
     if (cStat == "100") {
       EstadoSimulador::Nota nota;
       nota.chave = chave;
@@ -435,17 +436,17 @@ std::string SimuladorAutoridade::RecepcaoEvento(const Pedido& p) {
     if (xMotivo.empty()) xMotivo = "Rejeição: Código " + cStat + " simulado";
     const bool registrado = cStat == "135" || cStat == "155";
     std::string nProt = registrado ? Protocolo(chave.substr(0, 2)) : "";
-    std::string ret = "<retEvento versao=\"1.00\"><infEvento" + (nProt.empty() ? "" : " Id=\"ID" + nProt + "\"") +
+    std::string ret = "<retEvento xmlns=\"" + std::string(kNamespaceNFe) + "\" versao=\"1.00\"><infEvento" + (nProt.empty() ? "" : " Id=\"ID" + nProt + "\"") +
                       ">" + Elemento("tpAmb", configuracao_.ambiente) + Elemento("verAplic", configuracao_.verAplic) +
                       Elemento("cOrgao", CodigoUfValido({TextoFilho(inf, "cOrgao"), cOrgao})) + Elemento("cStat", cStat) +
                       Elemento("xMotivo", xMotivo + detalhe) + Elemento("chNFe", chave) + Elemento("tpEvento", "110111") +
                       Elemento("xEvento", "Cancelamento registrado") + Elemento("nSeqEvento", sequencia) +
                       Elemento("dhRegEvento", Agora()) + (nProt.empty() ? "" : Elemento("nProt", nProt)) +
                       "</infEvento></retEvento>";
-    if (registrado)
-      estado_.GravaCancelamento(chave, textoEvento, "<retEvento xmlns=\"" + std::string(kNamespaceNFe) +
-                                                        "\"" + ret.substr(std::string("<retEvento").size()),
-                                nProt);
+    if (registrado) {
+      ret = Assinado(ret, "infEvento");
+      estado_.GravaCancelamento(chave, textoEvento, ret, nProt);
+    }
     retornos += ret;
   }
   return lote("128", retornos);
@@ -470,7 +471,8 @@ std::string SimuladorAutoridade::Inutilizacao(const Pedido& p) {
       m += Elemento("ano", ano) + Elemento("CNPJ", cnpj) + Elemento("mod", "55") + Elemento("serie", serie) +
            Elemento("nNFIni", std::to_string(inicio)) + Elemento("nNFFin", std::to_string(fim));
     m += Elemento("dhRecbto", Agora()) + (nProt.empty() ? "" : Elemento("nProt", nProt));
-    return m + "</infInut></retInutNFe>";
+    m += "</infInut></retInutNFe>";
+    return nProt.empty() ? m : Assinado(m, "infInut");
   };
   if (!p.esquemaOk) return resposta("215", "");
   if (!falhas_.paralisado.empty()) return resposta(falhas_.paralisado, "");
@@ -487,6 +489,11 @@ std::string SimuladorAutoridade::Inutilizacao(const Pedido& p) {
   std::string nProt = Protocolo(cUF);
   estado_.GravaInutilizacao(cnpj, Numero(serie), ano, inicio, fim, nProt);
   return resposta("102", nProt);
+}
+
+std::string SimuladorAutoridade::Assinado(const std::string& documento, const char* elemento) const {
+  if (!configuracao_.assinatura.Carregado()) return documento;
+  return SemDeclaracao(AssinarXml(documento, elemento, configuracao_.assinatura));
 }
 
 }  // namespace velant::autoridade

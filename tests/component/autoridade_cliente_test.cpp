@@ -12,6 +12,7 @@
 #include "base/erro.h"
 #include "base/regional.h"
 #include "base/texto.h"
+#include "component/recusa_resposta.h"
 #include "component/servico_documento_fiscal.h"
 #include "component/textos_resposta.h"
 #include "contexto/contexto.h"
@@ -209,6 +210,67 @@ void EsperaFalha(const std::function<void()>& chamada, const std::string& causa,
   EXPECT_LT(Segundos(inicio), limiteSegundos);
 }
 
+// The authority signs what carries a protocol number; with its CA trusted
+// every answer is believed, and Debian's xmlsec1 agrees on the protocol.
+TEST_F(ComponenteContraSimulador, RespostasAssinadasSobAACConfiavel) {
+  Host({{"CertificadosConfiaveis", (teste::PastaCertificados() / "ac.pem").string()}});
+  std::string chave = NotaNoDisco();
+  EXPECT_EQ(StatusDoLote(EnviaNota(chave, 1)), "100 - Autorizado o uso da NF-e");
+  auto c = Componente();
+  RespostaSituacao situacao = c.ConsultaSituacao(chave);
+  ASSERT_TRUE(situacao.protocolo.has_value());
+  EXPECT_EQ(situacao.protocolo->assinatura.estado, AssinaturaResposta::Estado::Valida)
+      << situacao.protocolo->assinatura.motivo;
+  EXPECT_EQ(situacao.protocolo->recusa, "");
+  const auto arquivo = pasta_.Caminho() / "protNFe.xml";
+  teste::GravarTudo(arquivo, situacao.protocolo->xml);
+  std::string saida;
+  EXPECT_EQ(teste::Executa("xmlsec1 --verify --id-attr:Id infProt --enabled-key-data x509 --trusted-pem '" +
+                               (teste::PastaCertificados() / "ac.pem").string() + "' '" + arquivo.string() + "' 2>&1",
+                           &saida),
+            0)
+      << saida;
+  EXPECT_FALSE(ValidarXml(teste::LerTudo(host_->Local(c.GeraDistribuicao(chave))), "procNFe_v3.10.xsd").has_value());
+
+  RespostaRegistro evento = c.EventoCancelamento("0000123", chave, "1", ProtocoloAutorizado(situacao),
+                                                 "Cancelamento por erro de digitacao");
+  EXPECT_EQ(evento.cStat, "135");
+  EXPECT_EQ(evento.assinatura.estado, AssinaturaResposta::Estado::Valida) << evento.assinatura.motivo;
+  EXPECT_EQ(RecusaRegistro(evento, chave), "");
+  host_->Ctx().atual.SerieAtual = "1";
+  RespostaRegistro inutilizacao = c.InutilizaNumeracao("16", "90", "90", "Numero pulado por falha no sistema");
+  EXPECT_EQ(inutilizacao.cStat, "102");
+  EXPECT_EQ(inutilizacao.assinatura.estado, AssinaturaResposta::Estado::Valida) << inutilizacao.assinatura.motivo;
+  EXPECT_EQ(RecusaRegistro(inutilizacao, ""), "");
+}
+
+// Trusting another CA, the same answers are not believed, and no
+// distribution file is written from them.
+TEST_F(ComponenteContraSimulador, AutoridadeForaDosCertificadosConfiaveis) {
+  auto pasta = pasta_.Caminho() / "outra-ac";
+  std::filesystem::create_directories(pasta);
+  std::string saida;
+  ASSERT_EQ(teste::Executa("cd '" + pasta.string() +
+                               "' && openssl req -x509 -newkey rsa:2048 -nodes -days 2 -keyout k.pem -out ac.pem "
+                               "-subj '/CN=Outra AC' 2>&1",
+                           &saida),
+            0)
+      << saida;
+  Host({{"CertificadosConfiaveis", (pasta / "ac.pem").string()}});
+  std::string chave = NotaNoDisco();
+  StatusDoLote(EnviaNota(chave, 1));
+  auto c = Componente();
+  RespostaSituacao situacao = c.ConsultaSituacao(chave);
+  ASSERT_TRUE(situacao.protocolo.has_value());
+  EXPECT_EQ(situacao.protocolo->recusa, kRecusaAssinatura);
+  EsperaFalha([&] { c.GeraDistribuicao(chave); }, kRecusaAssinatura, 5.0);
+  EXPECT_FALSE(std::filesystem::exists(host_->Local("C:\\Dunmor\\nfe\\arquivos\\procNFe\\" + chave + "-procNFe.xml")));
+  std::string log = teste::LerTudo(host_->Local(RegistroEventos::NomeArquivoLog(host_->Ctx().relogio.Agora())));
+  EXPECT_NE(log.find(std::string("        Resposta da autoridade recusada: ") + kRecusaAssinatura + " - "),
+            std::string::npos)
+      << log;
+}
+
 TEST_F(ComponenteContraSimulador, ConexaoRecusada) {
   Controle("recusar=1\n");
   ASSERT_TRUE(sim_.EsperaPorta(false));
@@ -296,7 +358,7 @@ TEST_F(ComponenteContraSimulador, DistribuicaoComODocumentoEnviadoNaoORegerado) 
   // Without the batch there is nothing to write from.
   std::filesystem::remove_all(host_->Local("C:\\Dunmor\\nfe\\lotes"));
   teste::GravarTudo(local, AssinarXml(outra, "infNFe", teste::CertificadoTeste()));
-  EsperaFalha([&] { Componente().GeraDistribuicao(chave); }, "nem a um lote enviado", 5.0);
+  EsperaFalha([&] { Componente().GeraDistribuicao(chave); }, "Protocolo de documento não enviado recusado", 5.0);
 }
 
 TEST_F(ComponenteContraSimulador, CertificadoDoClienteDeOutraAutoridade) {

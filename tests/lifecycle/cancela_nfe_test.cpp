@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "component/recusa_resposta.h"
 #include "movimento_saida.h"
 
 namespace velant {
@@ -129,6 +130,25 @@ TEST_F(Cancelamento, SemLinhaDoACDaInconsistencia) {
     EXPECT_FALSE(Cancela()) << r.cStat;
   }
   EXPECT_EQ(Caixas(), std::vector<std::string>(2, "Inconsistência na atualização do Cancelamento da NF-e"));
+}
+
+// An event answer that is not believed records nothing: no protocol, no
+// step, and the reason in the message (no box: there is nothing to retry).
+TEST_F(Cancelamento, RespostaRecusadaNaoGravaNada) {
+  RespostaRegistro deOutraChave = teste::Registro("135", "Evento registrado e vinculado a NF-e", kProtocoloEvento);
+  deOutraChave.chNFe = "35160111222333000181550010000001241000001240";
+  RespostaRegistro recusadaPeloComponente = teste::Registro("218", "Rejeição: NF-e já está cancelada");
+  recusadaPeloComponente.recusa = kRecusaAssinatura;
+  LinhaDoAC();
+  for (const auto& [r, recusa] : {std::pair{deOutraChave, kRecusaOutraChave},
+                                  std::pair{recusadaPeloComponente, kRecusaAssinatura}}) {
+    resposta = r;
+    EXPECT_FALSE(Cancela()) << recusa;
+    EXPECT_EQ(Linha(), (std::vector<std::vector<int64_t>>{{0, 0}})) << recusa;
+    EXPECT_EQ(a.atual.MensagemRetorno, recusa);
+    EXPECT_TRUE(NoArquivoLog(std::string("      ** ") + recusa)) << a.ArquivoLog();
+  }
+  EXPECT_TRUE(Caixas().empty());
 }
 
 // Only the row of the request's company and series is written.

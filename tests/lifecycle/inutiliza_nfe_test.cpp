@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/texto.h"
+#include "component/recusa_resposta.h"
 #include "movimento_saida.h"
 
 namespace velant {
@@ -114,6 +115,18 @@ TEST_F(Inutilizacao, SemLinhaDoACDaInconsistencia) {
     EXPECT_EQ(a.atual.MensagemRetorno, kHomologada);
   }
   EXPECT_EQ(Caixas(), std::vector<std::string>(2, kInconsistencia));
+}
+
+// A voiding answer that is not believed records nothing.
+TEST_F(Inutilizacao, RespostaRecusadaNaoGravaNada) {
+  resposta = teste::Registro("102", "Inutilização de número homologado", "135240000000007");
+  resposta.recusa = kRecusaAssinatura;
+  LinhaDoAC();
+  EXPECT_FALSE(Inutiliza());
+  EXPECT_EQ(Etapas(), (std::vector<std::vector<int64_t>>{{1, 77, 0}}));
+  EXPECT_EQ(a.atual.MensagemRetorno, kRecusaAssinatura);
+  EXPECT_TRUE(NoArquivoLog(std::string("      ** ") + kRecusaAssinatura)) << a.ArquivoLog();
+  EXPECT_TRUE(Caixas().empty());
 }
 
 // Only the row of the request's company, series and number is written.

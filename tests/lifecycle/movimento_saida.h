@@ -37,7 +37,10 @@ class ComponenteResposta : public ComponenteInesperado {
                                  const std::string& protocolo, const std::string& justificativa) override {
     chamadas_.push_back("EventoCancelamento(" + numero + "|" + chave + "|" + sequencia + "|" + protocolo + "|" +
                         justificativa + ")");
-    return resposta_;
+    // The authority answers for the key it was asked about, unless the test says otherwise.
+    RespostaRegistro r = resposta_;
+    if (r.chNFe.empty()) r.chNFe = chave;
+    return r;
   }
   RespostaRegistro InutilizaNumeracao(const std::string& ano, const std::string& inicial, const std::string& final_,
                                  const std::string& justificativa) override {
