@@ -18,6 +18,7 @@ namespace {
 bool FinalDoLote(Contexto& ctx, const std::string& linhaStatus) {
   if (!AtualizaNota(ctx, "[Etapa Concluida] = 2")) {
     ctx.log.RegistraEvento("      ** Erro ao atualizar MovimentoNFe - Etapa Concluída 2", true, false);
+    ctx.atual.MensagemRetorno = "Erro ao registrar a etapa 2 da NFe";
     return false;
   }
   ctx.atual.MensagemRetorno = linhaStatus;
@@ -39,6 +40,8 @@ bool ConsultaProcessamentoNFE(Contexto& ctx) {
     for (;;) {
       ctx.log.RegistraEvento("        Iniciando Consulta do Lote: " + e.NumeroRecepcao, true, false);
       if (e.NumeroRecepcao.empty()) return false;
+      // What the send or an earlier round said is no answer to this query.
+      e.MensagemRetorno = "Não foi possível consultar o lote";
       RespostaLote resposta;
       {
         auto componente = Componente(ctx);
@@ -57,6 +60,7 @@ bool ConsultaProcessamentoNFE(Contexto& ctx) {
           ctx.log.RegistraEvento("        " + status, true, false);
         } else {
           ctx.log.RegistraEvento("      ** Erro ao atualizar MovimentoNFe - Etapa Concluída 0", true, false);
+          e.MensagemRetorno = "Erro ao registrar a etapa 0 da NFe";
         }
         return false;
       }

@@ -17,6 +17,9 @@ using namespace emissao;
 
 namespace {
 
+constexpr const char* kSituacaoNaoConfirmada = "Situação da NFe não confirmada";
+constexpr const char* kProtocoloInvalido = "Protocolo de autorização ausente ou inválido";
+
 // The protocol the invoice's row already holds ("" or "0" when none).
 std::string ProtocoloRegistrado(Contexto& ctx) {
   auto rs = Banco(ctx).RsConexao("SELECT [Numero do Protocolo] FROM MovimentoNFe" + LinhaDaNota(ctx));
@@ -32,6 +35,8 @@ std::string ProtocoloRegistrado(Contexto& ctx) {
 bool ConsultaSituacaoNFE(Contexto& ctx) {
   return ComTratamento(ctx, "ConsultaSituacaoNFE", [&] {
     SolicitacaoAtual& e = ctx.atual;
+    // Until the situation is known, the batch query's final status is no answer to give.
+    e.MensagemRetorno = kSituacaoNaoConfirmada;
     ctx.log.RegistraEvento("        Iniciando Consulta da NFe: ", true, false);
     if (e.ChaveAcessoSolicitada.empty()) return false;
     ctx.log.RegistraEvento("        gCodigoUfEmitente=" + e.gCodigoUfEmitente, true, false);
@@ -49,9 +54,9 @@ bool ConsultaSituacaoNFE(Contexto& ctx) {
       ctx.log.RegistraEvento("      ** Protocolo de autorização ausente ou inválido na consulta da NFe: \"" +
                                  (resposta.protocolo ? resposta.protocolo->nProt : "") + "\"",
                              true, false);
-      // The request is cancelled with this, not with the final status the
-      // processing query left (which may read as an authorisation).
-      e.MensagemRetorno = texto;
+      // An authorisation without its protocol is not one.
+      const bool autorizada = resposta.cStat == "100" || resposta.cStat == "150";
+      e.MensagemRetorno = autorizada ? kProtocoloInvalido : texto;
       return false;
     }
     const std::string recusa =

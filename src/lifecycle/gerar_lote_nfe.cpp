@@ -76,6 +76,8 @@ bool EnviaLoteNFE(Contexto& ctx) {
     e.RetornoServico = TextoEnvioLote(resposta);
     ctx.log.RegistraEvento("        Lote enviado: " + e.RetornoServico + " - do Arquivo: " + e.ArquivoAtual, true, false);
     if (!resposta.Recebido()) return false;
+    // Received: whatever fails from here, the batch was sent.
+    e.MensagemRetorno = "Lote recebido pela autoridade";
 
     e.NumeroRecepcao = resposta.nRec;
     // The receipt goes into the statement as a number: nothing but its digits may.
@@ -84,11 +86,13 @@ bool EnviaLoteNFE(Contexto& ctx) {
                                  e.NumeroRecepcao + "\"",
                              true, false);
       e.NumeroRecepcao.clear();
+      e.MensagemRetorno = "Recibo inválido no retorno do envio do lote";
       return false;
     }
     if (AtualizaNota(ctx, "[Numero da Recepcao] = " + e.NumeroRecepcao)) return true;
     ctx.log.RegistraEvento("      ** Erro ao atualizar MovimentoNFe Numero da Recepcao: " + e.NumeroRecepcao, true,
                            false);
+    e.MensagemRetorno = "Erro ao registrar o recibo do lote";
     return false;
   });
 }

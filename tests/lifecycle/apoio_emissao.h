@@ -117,6 +117,7 @@ struct AutoridadeFalsa {
 
   std::function<RespostaLote(const std::string& chave)> envio;        // replaces the answer of EnviaLote
   std::deque<RespostaLote> respostasLote;                             // next answers of ConsultaLote
+  std::function<RespostaLote(const std::string& recibo)> consultaLote; // replaces them all
   std::function<RespostaSituacao(const std::string& chave)> situacao; // replaces the answer of ConsultaSituacao
   std::function<void(const std::string& chave)> distribuicao;         // runs before the file is written
 
@@ -180,6 +181,7 @@ class ComponenteEmissao : public FiscalDocService {
   }
   RespostaLote ConsultaLote(const std::string& recibo) override {
     a_.chamadas.push_back("ConsultaLote " + recibo);
+    if (a_.consultaLote) return a_.consultaLote(recibo);
     if (!a_.respostasLote.empty()) {
       RespostaLote r = a_.respostasLote.front();
       a_.respostasLote.pop_front();
@@ -221,12 +223,14 @@ class ConexaoRegistrada : public data::CConexaoNfe {
  public:
   using CConexaoNfe::CConexaoNfe;
   std::vector<std::string> comandos;   // reads and writes, in order
+  std::string falhaSeContem;           // a write holding this text changes no row
   std::unique_ptr<data::Recordset> RsConexao(const std::string& sql) override {
     comandos.push_back(sql);
     return CConexaoNfe::RsConexao(sql);
   }
   int32_t ExecutaSql(const std::string& sql) override {
     comandos.push_back(sql);
+    if (!falhaSeContem.empty() && sql.find(falhaSeContem) != std::string::npos) return 0;
     return CConexaoNfe::ExecutaSql(sql);
   }
 };

@@ -219,7 +219,8 @@ TEST_P(ProtocoloInvalido, NadaChegaAoBanco) {
   auto m = Movimento();
   EXPECT_EQ(m.etapa, 2);
   EXPECT_EQ(m.protocolo, 0);
-  EXPECT_EQ(a.atual.MensagemRetorno, "100 - Autorizado o uso da NF-e");
+  // An authorisation without its protocol is not answered as one.
+  EXPECT_EQ(a.atual.MensagemRetorno, "Protocolo de autorização ausente ou inválido");
   EXPECT_FALSE(a.caminhos.Existe("C:\\Dunmor\\nfe\\arquivos\\procNFe\\" + kChave + "-procNFe.xml"));
 }
 
