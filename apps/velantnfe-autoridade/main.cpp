@@ -62,7 +62,7 @@ constexpr const char* kAjuda =
     "  --controle ARQ            arquivo relido a cada pedido, uma falha por linha, que vale\n"
     "                            sobre as opções: recusar=1, atraso=2.5, descartar=1,\n"
     "                            rejeitar=539, processando=sempre, consultas_processamento=2,\n"
-    "                            paralisado=108\n"
+    "                            paralisado=108, adulterar=protocolo|chave|assinatura\n"
     "  Falhas desde o início:\n"
     "  --recusar                 recusa as conexões\n"
     "  --atraso SEGUNDOS         responde depois de SEGUNDOS\n"

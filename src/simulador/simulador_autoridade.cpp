@@ -349,7 +349,7 @@ std::string SimuladorAutoridade::RetAutorizacao(const Pedido& p) {
     std::string m = RaizMensagem("retConsReciNFe", "3.10") + Elemento("tpAmb", configuracao_.ambiente) +
                     Elemento("verAplic", configuracao_.verAplic) + Elemento("nRec", Digitos(nRec, 15) ? nRec : std::string(15, '0')) +
                     Elemento("cStat", cStat) + Elemento("xMotivo", TextoStatus(cStat)) + Elemento("cUF", cUF) + Elemento("dhRecbto", Agora());
-    for (const auto& prot : protocolos) m += prot;
+    for (const auto& prot : protocolos) m += Adulterado(prot);
     return m + "</retConsReciNFe>";
   };
   if (!p.esquemaOk) return resposta("215", {});
@@ -382,7 +382,7 @@ std::string SimuladorAutoridade::Consulta(const Pedido& p) {
   if (nota->cancelada)
     return resposta("101", nota->protNFe + "<procEventoNFe versao=\"1.00\">" + SemDeclaracao(nota->evento) +
                                SemDeclaracao(nota->retEvento) + "</procEventoNFe>");
-  return resposta("100", nota->protNFe);
+  return resposta("100", Adulterado(nota->protNFe));
 }
 
 std::string SimuladorAutoridade::RecepcaoEvento(const Pedido& p) {
@@ -489,6 +489,26 @@ std::string SimuladorAutoridade::Inutilizacao(const Pedido& p) {
   std::string nProt = Protocolo(cUF);
   estado_.GravaInutilizacao(cnpj, Numero(serie), ano, inicio, fim, nProt);
   return resposta("102", nProt);
+}
+
+std::string SimuladorAutoridade::Adulterado(const std::string& protNFe) const {
+  auto troca = [&](const std::string& marca) {
+    // The last digit of the element's content, changed.
+    std::string s = protNFe;
+    size_t p = s.find(marca);
+    size_t fim = p == std::string::npos ? p : s.find('<', p + marca.size());
+    if (fim != std::string::npos && fim > p + marca.size()) s[fim - 1] = s[fim - 1] == '9' ? '0' : s[fim - 1] + 1;
+    return s;
+  };
+  if (falhas_.adulterar == "protocolo") return troca("<nProt>");
+  if (falhas_.adulterar == "chave") return troca("<chNFe>");
+  if (falhas_.adulterar == "assinatura") {
+    size_t inicio = protNFe.find("<Signature");
+    size_t fim = protNFe.find("</Signature>");
+    if (inicio != std::string::npos && fim != std::string::npos)
+      return protNFe.substr(0, inicio) + protNFe.substr(fim + std::string("</Signature>").size());
+  }
+  return protNFe;
 }
 
 std::string SimuladorAutoridade::Assinado(const std::string& documento, const char* elemento) const {

@@ -74,6 +74,8 @@ class SimuladorAutoridade {
   // The document (declaration-free, namespace declared on its root) with
   // `elemento` signed, when the simulator has a certificate and the element an Id.
   std::string Assinado(const std::string& documento, const char* elemento) const;
+  // An invoice's protNFe as the "adulterar" fault sends it.
+  std::string Adulterado(const std::string& protNFe) const;
 
   ConfiguracaoSimulador configuracao_;
   Relogio relogio_;

@@ -271,6 +271,54 @@ TEST_F(ComponenteContraSimulador, AutoridadeForaDosCertificadosConfiaveis) {
       << log;
 }
 
+// A hostile authority: the protocols it sends are tampered with after
+// signing. None is believed, trusted CA or not, and no distribution file
+// comes from them; the genuine one passes.
+struct CasoAdulterado {
+  const char* nome;
+  const char* controle;
+  bool confiaveis;
+  const char* recusa;
+};
+void PrintTo(const CasoAdulterado& c, std::ostream* os) { *os << c.nome; }
+
+class ProtocoloAdulterado : public ComponenteContraSimulador, public ::testing::WithParamInterface<CasoAdulterado> {};
+
+TEST_P(ProtocoloAdulterado, NaoEAcreditado) {
+  const auto& c = GetParam();
+  std::vector<std::pair<std::string, std::string>> registro;
+  if (c.confiaveis) registro.push_back({"CertificadosConfiaveis", (teste::PastaCertificados() / "ac.pem").string()});
+  Host(registro);
+  std::string chave = NotaNoDisco();
+  std::string recibo = EnviaNota(chave, 1);
+  Controle(c.controle);
+  auto componente = Componente();
+  RespostaLote lote = componente.ConsultaLote(recibo);
+  lote = lote.cStat == "105" ? componente.ConsultaLote(recibo) : lote;
+  RespostaSituacao situacao = componente.ConsultaSituacao(chave);
+  ASSERT_TRUE(lote.protocolo.has_value());
+  ASSERT_TRUE(situacao.protocolo.has_value());
+  EXPECT_EQ(lote.protocolo->recusa, c.recusa) << lote.protocolo->assinatura.motivo;
+  EXPECT_EQ(situacao.protocolo->recusa, c.recusa) << situacao.protocolo->assinatura.motivo;
+  const auto proc = host_->Local("C:\\Dunmor\\nfe\\arquivos\\procNFe\\" + chave + "-procNFe.xml");
+  if (*c.recusa == '\0') {
+    componente.GeraDistribuicao(chave);
+    EXPECT_TRUE(std::filesystem::exists(proc));
+  } else {
+    EsperaFalha([&] { componente.GeraDistribuicao(chave); }, c.recusa, 5.0);
+    EXPECT_FALSE(std::filesystem::exists(proc));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Casos, ProtocoloAdulterado,
+    ::testing::Values(CasoAdulterado{"Genuino", "", true, ""},
+                      CasoAdulterado{"OutroNumero", "adulterar=protocolo\n", true, kRecusaAssinatura},
+                      CasoAdulterado{"OutroNumeroSemConfiaveis", "adulterar=protocolo\n", false, kRecusaAssinatura},
+                      CasoAdulterado{"OutraChave", "adulterar=chave\n", true, kRecusaAssinatura},
+                      CasoAdulterado{"SemAssinatura", "adulterar=assinatura\n", true, kRecusaSemAssinatura}),
+    [](const auto& info) { return std::string(info.param.nome); });
+
 TEST_F(ComponenteContraSimulador, ConexaoRecusada) {
   Controle("recusar=1\n");
   ASSERT_TRUE(sim_.EsperaPorta(false));
