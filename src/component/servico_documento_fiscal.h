@@ -8,7 +8,8 @@
 // "ArquivoAC" (CA bundle of the authority's servers), "TempoLimiteConexao",
 // "TempoLimiteLeitura", "TempoLimiteTotal" (seconds; 10, 30 and 60 when absent),
 // "CertificadosConfiaveis" (PEM file of the certificates the authority signs
-// its answers under; when set, every protocol must be signed under one of them).
+// its answers under; when set, every answer carrying a protocol number must
+// be signed under one of them).
 #include <memory>
 #include <optional>
 #include <string>
@@ -55,7 +56,8 @@ class ServicoDocumentoFiscal : public FiscalDocService {
   // Writes PastaBase\nfe\arquivos\procNFe\<key>-procNFe.xml (the signed NFe
   // and the protNFe the authority answers for the key, valid against
   // procNFe_v3.10.xsd) and returns that path. Raises ErroExecucao when the
-  // invoice is not authorised or the protocol is not for the signed file.
+  // invoice is not authorised or its protocol is refused (its reason in the
+  // text): nothing is written then.
   std::string GeraDistribuicao(const std::string& chave) override;
 
   // The DANFE of the distribution file (a Windows path is mapped). Mode 2
