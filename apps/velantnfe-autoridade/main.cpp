@@ -36,7 +36,8 @@ constexpr const char* kUso =
     "         [--porta N (0: uma livre)] [--arquivo-porta ARQ] [--arquivo-servicos ARQ]\n"
     "         [--banco ARQ.sqlite] [--controle ARQ] [--ambiente 1|2] [--consultas-processamento N]\n"
     "         [--recusar] [--atraso SEGUNDOS] [--descartar] [--rejeitar CODIGO]\n"
-    "         [--sempre-processando] [--paralisado 108|109] [--sem-regras]\n";
+    "         [--sempre-processando] [--paralisado 108|109] [--sem-regras]\n"
+    "         [--assinatura ARQ.pfx [--senha-assinatura SENHA]]\n";
 
 constexpr const char* kAjuda =
     "\n"
@@ -45,7 +46,11 @@ constexpr const char* kAjuda =
     "testes e demonstrações. Termina com SIGTERM ou SIGINT.\n"
     "\n"
     "  --certificados DIR        DIR/servidor.pem, DIR/servidor.key e DIR/ac.pem (a AC que\n"
-    "                            assina o servidor e aceita os clientes)\n"
+    "                            assina o servidor e aceita os clientes) e, quando existe,\n"
+    "                            DIR/autoridade.pfx (senha 1234) para assinar as respostas\n"
+    "  --assinatura ARQ.pfx      certificado com que assina protNFe, retEvento e retInutNFe\n"
+    "                            (sem ele, as respostas vão sem assinatura)\n"
+    "  --senha-assinatura SENHA  senha desse arquivo\n"
     "  --porta N                 porta; 0 (padrão) escolhe uma livre\n"
     "  --arquivo-porta ARQ       grava a porta escolhida\n"
     "  --arquivo-servicos ARQ    grava o arquivo de endereços que aponta todas as UFs para\n"
@@ -57,7 +62,7 @@ constexpr const char* kAjuda =
     "  --controle ARQ            arquivo relido a cada pedido, uma falha por linha, que vale\n"
     "                            sobre as opções: recusar=1, atraso=2.5, descartar=1,\n"
     "                            rejeitar=539, processando=sempre, consultas_processamento=2,\n"
-    "                            paralisado=108\n"
+    "                            paralisado=108, adulterar=protocolo|chave|assinatura\n"
     "  Falhas desde o início:\n"
     "  --recusar                 recusa as conexões\n"
     "  --atraso SEGUNDOS         responde depois de SEGUNDOS\n"
@@ -101,7 +106,7 @@ void Espera(double segundos) {
 
 struct Opcoes {
   int porta = 0;
-  std::string arquivoPorta, arquivoServicos, certificado, chave, ac;
+  std::string arquivoPorta, arquivoServicos, certificado, chave, ac, assinatura, senhaAssinatura;
   ConfiguracaoSimulador simulador;
 };
 
@@ -135,7 +140,13 @@ Opcoes LeOpcoes(int argc, char** argv) {
       o.certificado = d + "/servidor.pem";
       o.chave = d + "/servidor.key";
       o.ac = d + "/ac.pem";
-    } else if (op == "--banco") o.simulador.banco = valor();
+      if (std::ifstream(d + "/autoridade.pfx").good()) {
+        o.assinatura = d + "/autoridade.pfx";
+        o.senhaAssinatura = "1234";
+      }
+    } else if (op == "--assinatura") o.assinatura = valor();
+    else if (op == "--senha-assinatura") o.senhaAssinatura = valor();
+    else if (op == "--banco") o.simulador.banco = valor();
     else if (op == "--controle") o.simulador.arquivoControle = valor();
     else if (op == "--ambiente") o.simulador.ambiente = valor();
     else if (op == "--consultas-processamento") o.simulador.consultasEmProcessamento = Inteiro(op, valor());
@@ -151,6 +162,7 @@ Opcoes LeOpcoes(int argc, char** argv) {
   if (o.certificado.empty() || o.chave.empty() || o.ac.empty())
     throw std::invalid_argument("faltam os certificados do servidor");
   if (o.simulador.ambiente != "1" && o.simulador.ambiente != "2") throw std::invalid_argument("ambiente deve ser 1 ou 2");
+  if (!o.assinatura.empty()) o.simulador.assinatura = velant::CarregarCertificadoA1(o.assinatura, o.senhaAssinatura);
   return o;
 }
 

@@ -2,12 +2,15 @@
 // FiscalDocService: the fiscal document component the lifecycle routines
 // call. Each routine creates a fresh instance through the factory and drops
 // it on return. A failing operation raises ErroExecucao (ErroComponente),
-// which the calling routine's handler logs.
+// which the calling routine's handler logs. The operations that ask the
+// tax authority return what it answered, read (resposta_autoridade.h); the
+// texts for the front end and the log are textos_resposta.h's.
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "component/resposta_autoridade.h"
 #include "contexto/fabrica_servico.h"
 
 namespace velant {
@@ -18,21 +21,21 @@ class FiscalDocService {
 
   virtual std::string AssinaXml(const std::string& arquivo, const std::string& tag) = 0;
   virtual std::string GeraLote(const std::string& arquivoAssinado, int32_t numeroLote) = 0;
-  virtual std::string ConsultaSituacao(const std::string& chave) = 0;
+  virtual RespostaSituacao ConsultaSituacao(const std::string& chave) = 0;
   virtual std::string ImprimeDanfe(const std::string& arquivoDistribuicao, const std::string& arquivoPdf,
                                    int32_t modo, int32_t reservado) = 0;
-  virtual std::string EnviaLote(const std::string& arquivoLote) = 0;
-  virtual std::string ConsultaLote(const std::string& numeroRecepcao) = 0;
-  virtual std::string StatusServico() = 0;
-  virtual std::string InutilizaNumeracao(const std::string& ano, const std::string& numeroInicial,
-                                         const std::string& numeroFinal, const std::string& justificativa) = 0;
+  virtual RespostaLote EnviaLote(const std::string& arquivoLote) = 0;
+  virtual RespostaLote ConsultaLote(const std::string& numeroRecepcao) = 0;
+  virtual RespostaStatus StatusServico() = 0;
+  virtual RespostaRegistro InutilizaNumeracao(const std::string& ano, const std::string& numeroInicial,
+                                              const std::string& numeroFinal, const std::string& justificativa) = 0;
   virtual bool ValidaXml(const std::string& arquivo, const std::string& esquema, bool mostrarErro) = 0;
   virtual std::string GeraDistribuicao(const std::string& chave) = 0;
   virtual bool EnviaEmail(const std::string& destinatario, const std::string& assunto, const std::string& corpo,
                           const std::string& anexo) = 0;
-  virtual std::string EventoCancelamento(const std::string& numeroNF7, const std::string& chave,
-                                         const std::string& sequencia, const std::string& protocolo,
-                                         const std::string& justificativa) = 0;
+  virtual RespostaRegistro EventoCancelamento(const std::string& numeroNF7, const std::string& chave,
+                                              const std::string& sequencia, const std::string& protocolo,
+                                              const std::string& justificativa) = 0;
   virtual std::string GeraChaveAcesso(const std::string& codigoUF, const std::string& dataEmissao,
                                       const std::string& cnpj, int32_t modelo, int32_t serie, int32_t numero,
                                       int32_t tipoEmissao, int32_t codigoNumerico) = 0;

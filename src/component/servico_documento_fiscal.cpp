@@ -25,7 +25,9 @@
 #include "component/danfe/danfe_pdf.h"
 #include "component/danfe/danfe_verificacao.h"
 #include "component/danfe/impressora_cups.h"
+#include "component/autoridade/conferencia_resposta.h"
 #include "component/autoridade/respostas_autoridade.h"
+#include "component/textos_resposta.h"
 #include "component/xml/validador_esquema.h"
 #include "contexto/contexto.h"
 
@@ -99,6 +101,18 @@ std::optional<std::string> DocumentoEnviado(const Contexto& ctx, const std::stri
   return std::nullopt;
 }
 
+// The DigestValue of the signed file of that key; "" when there is none to read.
+std::string DigestDoAssinado(const Contexto& ctx, const std::string& caminhoAssinado) {
+  std::string motivo;
+  auto texto = LerArquivoComum(ctx.caminhos.Mapear(caminhoAssinado), &motivo);
+  if (!texto) return "";
+  try {
+    return Texto(Procura(DocumentoXml::Ler(*texto, "NFe assinada").Raiz(), "DigestValue"));
+  } catch (const ErroExecucao&) {
+    return "";
+  }
+}
+
 }  // namespace
 
 autoridade::ConfiguracaoCliente LerConfiguracaoCliente(const Contexto& ctx) {
@@ -139,6 +153,29 @@ std::string ServicoDocumentoFiscal::Registro(const char* valor) const {
   return Trim(ctx_.registro.LerRegistro(HKEY_CURRENT_USER, kChaveRegistro, valor));
 }
 
+autoridade::RegrasConferencia ServicoDocumentoFiscal::Regras() const {
+  RegrasConferencia r;
+  r.confiaveis = CaminhoLocal(ctx_, Registro("CertificadosConfiaveis"));
+  r.documentoEnviado = [this](const std::string& chave, const std::string& digVal) {
+    return DigestDoAssinado(ctx_, locais_.CaminhoAssinado(chave)) == digVal ||
+           DocumentoEnviado(ctx_, chave, digVal).has_value();
+  };
+  return r;
+}
+
+void ServicoDocumentoFiscal::Confere(std::optional<ProtocoloNFe>& protocolo) {
+  if (!protocolo) return;
+  ConfereProtocolo(*protocolo, Regras());
+  AnotaRecusa(protocolo->recusa, protocolo->assinatura);
+}
+
+void ServicoDocumentoFiscal::AnotaRecusa(const std::string& recusa, const AssinaturaResposta& assinatura) {
+  if (recusa.empty()) return;
+  ctx_.log.RegistraEvento("        Resposta da autoridade recusada: " + recusa +
+                              (assinatura.motivo.empty() ? "" : " - " + assinatura.motivo),
+                          true, false);
+}
+
 std::string ServicoDocumentoFiscal::AssinaXml(const std::string& arquivo, const std::string& tag) {
   return locais_.AssinaXml(arquivo, tag);
 }
@@ -157,33 +194,37 @@ std::string ServicoDocumentoFiscal::GeraChaveAcesso(const std::string& codigoUF,
   return locais_.GeraChaveAcesso(codigoUF, dataEmissao, cnpj, modelo, serie, numero, tipoEmissao, codigoNumerico);
 }
 
-std::string ServicoDocumentoFiscal::EnviaLote(const std::string& arquivoLote) {
+RespostaLote ServicoDocumentoFiscal::EnviaLote(const std::string& arquivoLote) {
   std::string lote = LerArquivoDescrito(ctx_.caminhos.Mapear(arquivoLote), "Arquivo do lote", CodigoErro::ErroComponente);
-  ResultadoEnvioLote r = TextoEnvioLote(Cliente().Chama(ServicoNFe::Autorizacao, lote));
-  if (!r.recebido)
-    ctx_.log.RegistraEvento("        Lote não recebido pela autoridade: " + r.cStat + " - " + r.xMotivo, true, false);
-  return r.texto;
+  RespostaLote r = LerRespostaLote(Cliente().Chama(ServicoNFe::Autorizacao, lote));
+  if (!r.Recebido()) ctx_.log.RegistraEvento("        " + TextoLoteNaoRecebido(r), true, false);
+  Confere(r.protocolo);
+  return r;
 }
 
-std::string ServicoDocumentoFiscal::ConsultaLote(const std::string& numeroRecepcao) {
+RespostaLote ServicoDocumentoFiscal::ConsultaLote(const std::string& numeroRecepcao) {
   auto& cliente = Cliente();
-  return TextoConsultaLote(cliente.Chama(ServicoNFe::RetAutorizacao,
-                                         MensagemConsultaRecibo(cliente.Configuracao().ambiente, Trim(numeroRecepcao))));
+  RespostaLote r = LerRespostaLote(cliente.Chama(
+      ServicoNFe::RetAutorizacao, MensagemConsultaRecibo(cliente.Configuracao().ambiente, Trim(numeroRecepcao))));
+  Confere(r.protocolo);
+  return r;
 }
 
-std::string ServicoDocumentoFiscal::ConsultaSituacao(const std::string& chave) {
+RespostaSituacao ServicoDocumentoFiscal::ConsultaSituacao(const std::string& chave) {
   auto& cliente = Cliente();
-  return TextoConsultaSituacao(
+  RespostaSituacao r = LerSituacao(
       cliente.Chama(ServicoNFe::Consulta, MensagemConsultaSituacao(cliente.Configuracao().ambiente, Trim(chave))));
+  Confere(r.protocolo);
+  return r;
 }
 
-std::string ServicoDocumentoFiscal::StatusServico() {
+RespostaStatus ServicoDocumentoFiscal::StatusServico() {
   auto& cliente = Cliente();
   const auto& cfg = cliente.Configuracao();
-  return TextoStatusServico(cliente.Chama(ServicoNFe::StatusServico, MensagemStatusServico(cfg.ambiente, cfg.codigoUf)));
+  return LerStatusServico(cliente.Chama(ServicoNFe::StatusServico, MensagemStatusServico(cfg.ambiente, cfg.codigoUf)));
 }
 
-std::string ServicoDocumentoFiscal::EventoCancelamento(const std::string& numeroNF7, const std::string& chave,
+RespostaRegistro ServicoDocumentoFiscal::EventoCancelamento(const std::string& numeroNF7, const std::string& chave,
                                                        const std::string& sequencia, const std::string& protocolo,
                                                        const std::string& justificativa) {
   auto& cliente = Cliente();
@@ -200,10 +241,13 @@ std::string ServicoDocumentoFiscal::EventoCancelamento(const std::string& numero
   if (d.chave.size() != 44 || SoDigitos(d.chave) != d.chave)
     throw ErroExecucao(CodigoErro::ErroComponente, "Chave de acesso inválida para o cancelamento: \"" + chave + "\"");
   std::string assinado = AssinarXml(MensagemEventoCancelamento(d), "infEvento", cliente.Certificado());
-  return TextoEventoCancelamento(cliente.Chama(ServicoNFe::RecepcaoEvento, assinado));
+  RespostaRegistro r = LerEvento(cliente.Chama(ServicoNFe::RecepcaoEvento, assinado));
+  ConfereRegistro(r, "infEvento", Regras());
+  AnotaRecusa(r.recusa, r.assinatura);
+  return r;
 }
 
-std::string ServicoDocumentoFiscal::InutilizaNumeracao(const std::string& ano, const std::string& numeroInicial,
+RespostaRegistro ServicoDocumentoFiscal::InutilizaNumeracao(const std::string& ano, const std::string& numeroInicial,
                                                        const std::string& numeroFinal,
                                                        const std::string& justificativa) {
   auto& cliente = Cliente();
@@ -220,18 +264,25 @@ std::string ServicoDocumentoFiscal::InutilizaNumeracao(const std::string& ano, c
   d.numeroFinal = numeroFinal;
   d.justificativa = justificativa;
   std::string assinado = AssinarXml(MensagemInutilizacao(d), "infInut", cliente.Certificado());
-  return TextoInutilizacao(cliente.Chama(ServicoNFe::Inutilizacao, assinado));
+  RespostaRegistro r = LerInutilizacao(cliente.Chama(ServicoNFe::Inutilizacao, assinado));
+  ConfereRegistro(r, "infInut", Regras());
+  AnotaRecusa(r.recusa, r.assinatura);
+  return r;
 }
 
 std::string ServicoDocumentoFiscal::GeraDistribuicao(const std::string& chave) {
   auto& cliente = Cliente();
   std::string chaveLimpa = Trim(chave);
-  std::string resposta = cliente.Chama(ServicoNFe::Consulta,
-                                       MensagemConsultaSituacao(cliente.Configuracao().ambiente, chaveLimpa));
-  auto protocolo = ProtocoloAutorizacao(resposta);
-  if (!protocolo)
+  RespostaSituacao situacao = LerSituacao(
+      cliente.Chama(ServicoNFe::Consulta, MensagemConsultaSituacao(cliente.Configuracao().ambiente, chaveLimpa)));
+  if (!situacao.protocolo || (situacao.cStat != "100" && situacao.cStat != "150") || !situacao.protocolo->Autorizado())
     throw ErroExecucao(CodigoErro::ErroComponente,
-                       "A NF-e " + chaveLimpa + " não está autorizada: " + TextoConsultaSituacao(resposta));
+                       "A NF-e " + chaveLimpa + " não está autorizada: " + TextoConsultaSituacao(situacao));
+  Confere(situacao.protocolo);
+  const ProtocoloNFe& protocolo = *situacao.protocolo;
+  // Nothing the component does not believe goes into the file.
+  if (!protocolo.recusa.empty())
+    throw ErroExecucao(CodigoErro::ErroComponente, "NF-e " + chaveLimpa + ": " + protocolo.recusa);
 
   const std::string caminhoAssinado = locais_.CaminhoAssinado(chaveLimpa);
   std::string assinado = LerArquivoDescrito(ctx_.caminhos.Mapear(caminhoAssinado), "Arquivo assinado", CodigoErro::ErroComponente);
@@ -243,12 +294,10 @@ std::string ServicoDocumentoFiscal::GeraDistribuicao(const std::string& chave) {
   std::string nfe = assinado.substr(inicio, fim + 6 - inicio);
 
   // The protocol must be for this very document: same key, same digest.
-  DocumentoXml docProt = DocumentoXml::Ler(*protocolo, "protNFe");
-  xmlNode* infProt = Filho(docProt.Raiz(), "infProt");
   DocumentoXml docNFe = DocumentoXml::Ler(nfe, "NFe assinada");
   std::string digest = Texto(Procura(docNFe.Raiz(), "DigestValue"));
-  std::string digVal = TextoFilho(infProt, "digVal");
-  if (TextoFilho(infProt, "chNFe") != chaveLimpa)
+  const std::string& digVal = protocolo.digVal;
+  if (protocolo.chNFe != chaveLimpa)
     throw ErroExecucao(CodigoErro::ErroComponente,
                        "O protocolo da autoridade não corresponde ao arquivo assinado da NF-e " + chaveLimpa);
   if (!digVal.empty() && digVal != digest) {
@@ -265,7 +314,7 @@ std::string ServicoDocumentoFiscal::GeraDistribuicao(const std::string& chave) {
   }
 
   std::string proc = std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?><nfeProc xmlns=\"") + kNamespaceNFe +
-                     "\" versao=\"3.10\">" + nfe + SemDeclaracao(*protocolo) + "</nfeProc>";
+                     "\" versao=\"3.10\">" + nfe + SemDeclaracao(protocolo.xml) + "</nfeProc>";
   if (auto erro = ValidarXml(proc, "procNFe_v3.10.xsd"))
     throw ErroExecucao(CodigoErro::ErroComponente, "Arquivo de distribuição fora do esquema procNFe_v3.10.xsd: " + *erro);
   std::string destino = ctx_.atual.PastaBase + "\\nfe\\arquivos\\procNFe\\" + chaveLimpa + "-procNFe.xml";

@@ -6,14 +6,16 @@
 // "Ambiente", "CNPJ", "Certificado" (the .pfx; a Windows path is mapped),
 // "SenhaCertificado", and optionally "ArquivoServicos" (endpoint file),
 // "ArquivoAC" (CA bundle of the authority's servers), "TempoLimiteConexao",
-// "TempoLimiteLeitura", "TempoLimiteTotal" (seconds; 10, 30 and 60 when absent).
-//
-// Each text returned below begins with the authority's status code and " - ",
-// except EnviaLote's "Erro 94"; respostas_autoridade.h has the grammar.
+// "TempoLimiteLeitura", "TempoLimiteTotal" (seconds; 10, 30 and 60 when absent),
+// "CertificadosConfiaveis" (PEM file of the certificates the authority signs
+// its answers under; when set, every answer carrying a protocol number must
+// be signed under one of them).
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "component/autoridade/cliente_autoridade.h"
+#include "component/autoridade/conferencia_resposta.h"
 #include "component/fiscal_doc_service.h"
 #include "component/operacoes_locais.h"
 
@@ -35,36 +37,27 @@ class ServicoDocumentoFiscal : public FiscalDocService {
                               int32_t modelo, int32_t serie, int32_t numero, int32_t tipoEmissao,
                               int32_t codigoNumerico) override;
 
-  // Sends the batch file. "103 - Lote recebido - Recibo: <nRec>" (the receipt
-  // from the 31st character), or exactly "Erro 94" when the authority did not
-  // receive it (its code and reason go to the log file).
-  std::string EnviaLote(const std::string& arquivoLote) override;
-  // Four CR LF lines when processed ("104 - Lote processado", "Recibo: ...",
-  // the invoice's "<cStat> - <xMotivo>" as the third, status, line, "Chave: ...");
-  // one line otherwise: "105 - Lote em processamento", "108 - <xMotivo>" (or 109)
-  // while the authority is paralysed, or "<cStat> - Rejeição: ...".
-  std::string ConsultaLote(const std::string& numeroRecepcao) override;
-  // "100 - Autorizado o uso da NF-e - Protocolo: <15 digits>" when authorised
-  // (the protocol as the last 15 characters); "<cStat> - <xMotivo>" otherwise.
-  std::string ConsultaSituacao(const std::string& chave) override;
-  // "107 - Servico em Operacao" when in operation; "<cStat> - <xMotivo>" otherwise.
-  std::string StatusServico() override;
-  // "135 - Evento registrado e vinculado a NF-e - Protocolo: <15 digits>";
-  // "218 - Rejeição: NF-e já está cancelada na base de dados da SEFAZ";
-  // otherwise "<cStat> - <xMotivo>", never containing "101" or "218".
-  std::string EventoCancelamento(const std::string& numeroNF7, const std::string& chave,
-                                 const std::string& sequencia, const std::string& protocolo,
-                                 const std::string& justificativa) override;
-  // For the series of the request being served (SerieAtual):
-  // "102 - Inutilização de número homologado - Protocolo: <15 digits>";
-  // "<cStat> - Rejeição: NF-e  já esta inutilizada na base de dados da SEFAZ";
-  // otherwise "<cStat> - Rejeição: <reason>".
-  std::string InutilizaNumeracao(const std::string& ano, const std::string& numeroInicial,
-                                 const std::string& numeroFinal, const std::string& justificativa) override;
+  // The remote operations return what the authority answered, read
+  // (resposta_autoridade.h); textos_resposta.h has the texts for them. Every
+  // protocol, event and voiding answered is checked first
+  // (conferencia_resposta.h): what fails carries its reason in `recusa`.
+  // Sends the batch file; when it was not received, its code and reason go
+  // to the log file.
+  RespostaLote EnviaLote(const std::string& arquivoLote) override;
+  RespostaLote ConsultaLote(const std::string& numeroRecepcao) override;
+  RespostaSituacao ConsultaSituacao(const std::string& chave) override;
+  RespostaStatus StatusServico() override;
+  RespostaRegistro EventoCancelamento(const std::string& numeroNF7, const std::string& chave,
+                                      const std::string& sequencia, const std::string& protocolo,
+                                      const std::string& justificativa) override;
+  // For the series of the request being served (SerieAtual).
+  RespostaRegistro InutilizaNumeracao(const std::string& ano, const std::string& numeroInicial,
+                                      const std::string& numeroFinal, const std::string& justificativa) override;
   // Writes PastaBase\nfe\arquivos\procNFe\<key>-procNFe.xml (the signed NFe
   // and the protNFe the authority answers for the key, valid against
   // procNFe_v3.10.xsd) and returns that path. Raises ErroExecucao when the
-  // invoice is not authorised or the protocol is not for the signed file.
+  // invoice is not authorised or its protocol is refused (its reason in the
+  // text): nothing is written then.
   std::string GeraDistribuicao(const std::string& chave) override;
 
   // The DANFE of the distribution file (a Windows path is mapped). Mode 2
@@ -87,6 +80,12 @@ class ServicoDocumentoFiscal : public FiscalDocService {
  private:
   autoridade::ClienteAutoridade& Cliente();
   std::string Registro(const char* valor) const;
+  // The trusted certificates ("CertificadosConfiaveis") and the documents sent.
+  autoridade::RegrasConferencia Regras() const;
+  // Checks a protocol the authority answered (conferencia_resposta.h); a
+  // refusal goes to the log file with its detail.
+  void Confere(std::optional<ProtocoloNFe>& protocolo);
+  void AnotaRecusa(const std::string& recusa, const AssinaturaResposta& assinatura);
 
   Contexto& ctx_;
   OperacoesLocais locais_;

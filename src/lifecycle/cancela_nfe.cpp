@@ -6,17 +6,16 @@
 #include "base/regional.h"
 #include "base/texto.h"
 #include "component/fiscal_doc_service.h"
+#include "component/recusa_resposta.h"
+#include "component/textos_resposta.h"
 #include "data/conexao_nfe.h"
 #include "data/formata_sql.h"
-#include "lifecycle/codigo_resposta.h"
 #include "lifecycle/rotina_emissao.h"
 
 namespace velant {
 
 namespace {
 
-// Registered (155: out of time, still registered) with the event's protocol.
-bool Registrado(const std::string& codigo) { return codigo == "135" || codigo == "155"; }
 // Already cancelled, or this very cancellation event already registered (573).
 bool JaCancelada(const std::string& codigo) { return codigo == "218" || codigo == "573"; }
 
@@ -27,23 +26,27 @@ constexpr const char* kProtocoloJaCancelada = "1111";
 bool CancelaNFe(Contexto& ctx, const std::string& pNumeroNF, const std::string& pChave,
                 const std::string& pSequencia, const std::string& pProtocolo, const std::string& pJustificativa) {
   const std::string numero7 = Format(Valor(CLng(Valor(pNumeroNF))), "0000000");
-  std::string resultado;
+  RespostaRegistro resposta;
   {
     auto componente = emissao::Componente(ctx);
-    resultado = componente->EventoCancelamento(numero7, pChave, pSequencia, pProtocolo, pJustificativa);
+    resposta = componente->EventoCancelamento(numero7, pChave, pSequencia, pProtocolo, pJustificativa);
   }
+  const std::string resultado = TextoEventoCancelamento(resposta);
   ctx.log.CriaLogNFe("      Resultado: " + resultado);
 
-  const std::string codigo = CodigoResposta(resultado);
-  std::string protocolo;
-  if (Registrado(codigo) && emissao::SoDigitos(Right(resultado, 15), 15)) {
-    protocolo = Right(resultado, 15);
-  } else if (JaCancelada(codigo)) {
+  // Registered (155: out of time, still registered) with the event's protocol.
+  std::string protocolo = ProtocoloEvento(resposta);
+  if (protocolo.empty()) {
+    if (!JaCancelada(resposta.cStat)) {
+      ctx.ui.MsgBox(std::string("Erro ao cancelar nfe. Retorno! ") + vbCrLf + resultado, vbOKOnly);
+      return false;
+    }
     // A row that already holds this cancellation keeps the event's protocol.
     protocolo = std::string("CASE WHEN [Etapa Concluida] = 3 AND [Numero do Protocolo] > 0") +
                 " THEN [Numero do Protocolo] ELSE " + kProtocoloJaCancelada + " END";
-  } else {
-    ctx.ui.MsgBox(std::string("Erro ao cancelar nfe. Retorno! ") + vbCrLf + resultado, vbOKOnly);
+  }
+  if (const std::string recusa = RecusaRegistro(resposta, pChave); !recusa.empty()) {
+    emissao::RecusaResposta(ctx, recusa);
     return false;
   }
 

@@ -1,9 +1,9 @@
 #include <chrono>
 #include <string>
-#include <vector>
 
-#include "base/texto.h"
 #include "component/fiscal_doc_service.h"
+#include "component/recusa_resposta.h"
+#include "component/textos_resposta.h"
 #include "lifecycle/limites_emissao.h"
 #include "lifecycle/lote_nfe.h"
 #include "lifecycle/retomada_emissao.h"
@@ -15,31 +15,10 @@ using namespace emissao;
 
 namespace {
 
-std::vector<std::string> Linhas(const std::string& texto) {
-  std::vector<std::string> linhas;
-  size_t inicio = 0;
-  for (;;) {
-    size_t fim = texto.find("\r\n", inicio);
-    linhas.push_back(texto.substr(inicio, fim == std::string::npos ? std::string::npos : fim - inicio));
-    if (fim == std::string::npos) return linhas;
-    inicio = fim + 2;
-  }
-}
-
-// The third line of a processed batch's four, else the first.
-std::string LinhaStatus(const std::string& texto) {
-  std::vector<std::string> linhas = Linhas(texto);
-  return linhas.size() >= 4 ? linhas[2] : linhas[0];
-}
-
-bool Rejeicao(const std::string& linhaStatus) {
-  std::string u = UCase(linhaStatus);
-  return Like(u, "*REJEICAO*") || Like(u, "*REJEIÇÃO*");
-}
-
 bool FinalDoLote(Contexto& ctx, const std::string& linhaStatus) {
   if (!AtualizaNota(ctx, "[Etapa Concluida] = 2")) {
     ctx.log.RegistraEvento("      ** Erro ao atualizar MovimentoNFe - Etapa Concluída 2", true, false);
+    ctx.atual.MensagemRetorno = "Erro ao registrar a etapa 2 da NFe";
     return false;
   }
   ctx.atual.MensagemRetorno = linhaStatus;
@@ -61,27 +40,40 @@ bool ConsultaProcessamentoNFE(Contexto& ctx) {
     for (;;) {
       ctx.log.RegistraEvento("        Iniciando Consulta do Lote: " + e.NumeroRecepcao, true, false);
       if (e.NumeroRecepcao.empty()) return false;
-      std::string texto;
+      // What the send or an earlier round said is no answer to this query.
+      e.MensagemRetorno = "Não foi possível consultar o lote";
+      RespostaLote resposta;
       {
         auto componente = Componente(ctx);
-        texto = componente->ConsultaLote(e.NumeroRecepcao);
+        resposta = componente->ConsultaLote(e.NumeroRecepcao);
       }
-      ctx.log.RegistraEvento("        Situação da consulta do lote: " + texto, true, false);
-      const std::string status = LinhaStatus(texto);
+      ctx.log.RegistraEvento("        Situação da consulta do lote: " + TextoConsultaLote(resposta), true, false);
+      const std::string status = LinhaStatusLote(resposta);
+      const DesfechoLote desfecho = Desfecho(resposta);
 
-      if (Rejeicao(status)) {
+      if (desfecho == DesfechoLote::Rejeitado) {
         // A duplicate is the trace of a send whose answer was lost: the
         // invoice may stand authorised, and must then not go back to step 0.
-        if (EDuplicidade(status)) return AssumeNotaAutorizada(ctx, status) && FinalDoLote(ctx, status);
+        if (EDuplicidade(resposta)) return AssumeNotaAutorizada(ctx, resposta) && FinalDoLote(ctx, status);
         if (AtualizaNota(ctx, "[Etapa Concluida] = 0")) {
           e.MensagemRetorno = status;
           ctx.log.RegistraEvento("        " + status, true, false);
         } else {
           ctx.log.RegistraEvento("      ** Erro ao atualizar MovimentoNFe - Etapa Concluída 0", true, false);
+          e.MensagemRetorno = "Erro ao registrar a etapa 0 da NFe";
         }
         return false;
       }
-      if (!Like(UCase(status), "*EM PROCESSAMENTO*")) return FinalDoLote(ctx, status);
+      if (desfecho == DesfechoLote::Final) {
+        // The invoice's protocol is believed before its step moves on.
+        const std::string recusa =
+            resposta.protocolo ? RecusaProtocolo(*resposta.protocolo, e.ChaveAcessoSolicitada, "") : "";
+        if (!recusa.empty()) {
+          RecusaResposta(ctx, recusa);
+          return false;
+        }
+        return FinalDoLote(ctx, status);
+      }
 
       e.MensagemRetorno = status;
       ctx.log.RegistraEvento("        Aguarde... Lote ainda em processamento!", true, true);

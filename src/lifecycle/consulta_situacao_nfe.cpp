@@ -2,8 +2,12 @@
 #include <string>
 
 #include "base/erro.h"
+#include "base/regional.h"
 #include "base/texto.h"
 #include "component/fiscal_doc_service.h"
+#include "component/recusa_resposta.h"
+#include "component/textos_resposta.h"
+#include "data/conexao_nfe.h"
 #include "lifecycle/rotina_emissao.h"
 #include "lifecycle/situacao_nfe.h"
 
@@ -11,28 +15,55 @@ namespace velant {
 
 using namespace emissao;
 
+namespace {
+
+constexpr const char* kSituacaoNaoConfirmada = "Situação da NFe não confirmada";
+constexpr const char* kProtocoloInvalido = "Protocolo de autorização ausente ou inválido";
+
+// The protocol the invoice's row already holds ("" or "0" when none).
+std::string ProtocoloRegistrado(Contexto& ctx) {
+  auto rs = Banco(ctx).RsConexao("SELECT [Numero do Protocolo] FROM MovimentoNFe" + LinhaDaNota(ctx));
+  if (rs->State() != data::adStateOpen) Levanta(CodigoErro::ErroBanco, "Consulta de MovimentoNFe não realizada");
+  std::string protocolo;
+  if (!rs->Eof() && !rs->Value(0).ENulo()) protocolo = CStr(rs->Value(0));
+  rs->Close();
+  return protocolo;
+}
+
+}  // namespace
+
 bool ConsultaSituacaoNFE(Contexto& ctx) {
   return ComTratamento(ctx, "ConsultaSituacaoNFE", [&] {
     SolicitacaoAtual& e = ctx.atual;
+    // Until the situation is known, the batch query's final status is no answer to give.
+    e.MensagemRetorno = kSituacaoNaoConfirmada;
     ctx.log.RegistraEvento("        Iniciando Consulta da NFe: ", true, false);
     if (e.ChaveAcessoSolicitada.empty()) return false;
     ctx.log.RegistraEvento("        gCodigoUfEmitente=" + e.gCodigoUfEmitente, true, false);
 
-    std::string texto;
+    RespostaSituacao resposta;
     {
       auto componente = Componente(ctx);
-      texto = componente->ConsultaSituacao(e.ChaveAcessoSolicitada);
+      resposta = componente->ConsultaSituacao(e.ChaveAcessoSolicitada);
     }
-    e.ProtocoloSolicitado = Right(texto, 15);
+    const std::string texto = TextoConsultaSituacao(resposta);
+    // Only an authorisation's 15 digits: the protocol goes into the statement as a number.
+    e.ProtocoloSolicitado = ProtocoloAutorizado(resposta);
     ctx.log.RegistraEvento("        " + texto, true, false);
-    // The protocol goes into the statement as a number: nothing but its digits may.
-    if (!SoDigitos(e.ProtocoloSolicitado, 15)) {
+    if (e.ProtocoloSolicitado.empty()) {
       ctx.log.RegistraEvento("      ** Protocolo de autorização ausente ou inválido na consulta da NFe: \"" +
-                                 e.ProtocoloSolicitado + "\"",
+                                 (resposta.protocolo ? resposta.protocolo->nProt : "") + "\"",
                              true, false);
-      // The request is cancelled with this, not with the final status the
-      // processing query left (which may read as an authorisation).
-      e.MensagemRetorno = texto;
+      // An authorisation without its protocol is not one.
+      const bool autorizada = resposta.cStat == "100" || resposta.cStat == "150";
+      e.MensagemRetorno = autorizada ? kProtocoloInvalido : texto;
+      return false;
+    }
+    const std::string recusa =
+        RecusaProtocolo(*resposta.protocolo, e.ChaveAcessoSolicitada, ProtocoloRegistrado(ctx));
+    if (!recusa.empty()) {
+      e.ProtocoloSolicitado.clear();
+      RecusaResposta(ctx, recusa);
       return false;
     }
     if (!AtualizaNota(ctx, "[Numero do Protocolo] = " + e.ProtocoloSolicitado)) {

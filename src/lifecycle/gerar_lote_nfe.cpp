@@ -7,6 +7,7 @@
 #include "base/erro.h"
 #include "base/texto.h"
 #include "component/fiscal_doc_service.h"
+#include "component/textos_resposta.h"
 #include "data/contador_lote.h"
 #include "lifecycle/rotina_emissao.h"
 
@@ -18,13 +19,12 @@ namespace {
 
 constexpr const char* kSufixoLote = "-env-lot.xml";
 
-// The batch identifier is the name of the batch file without its suffix:
-// "...\nfe\lotes\000000000042-env-lot.xml" gives "000000000042", wherever the
-// base folder is.
-std::string IdentificadorLote(const std::string& arquivoLote) {
-  std::string nome = arquivoLote.substr(arquivoLote.find_last_of('\\') + 1);
-  size_t fim = nome.rfind(kSufixoLote);
-  return fim == std::string::npos ? nome : nome.substr(0, fim);
+// The batch identifier, the name of the batch file without its suffix: the
+// number in 12 digits ("...\nfe\lotes\000000000042-env-lot.xml"), wherever
+// the base folder is.
+std::string IdentificadorLote(int64_t numero) {
+  std::string digitos = std::to_string(numero);
+  return std::string(digitos.size() < 12 ? 12 - digitos.size() : 0, '0') + digitos;
 }
 
 }  // namespace
@@ -50,7 +50,7 @@ bool GerarLoteNFE(Contexto& ctx) {
       ctx.log.RegistraEvento("      ** Erro ao gerar Lote: " + e.ArquivoAtual, true, true);
       return false;
     }
-    e.NumeroLote = IdentificadorLote(e.RetornoServico);
+    e.NumeroLote = IdentificadorLote(*numero);
 
     if (!AtualizaNota(ctx, "[Numero do Lote] = " + std::to_string(*numero) + ", [Etapa Concluida] = 1")) {
       ctx.log.RegistraEvento("      ** Erro ao atualizar MovimentoNFe: Etapa Concluída 1", true, false);
@@ -68,25 +68,31 @@ bool EnviaLoteNFE(Contexto& ctx) {
     SolicitacaoAtual& e = ctx.atual;
     e.MensagemRetorno = "Não foi possível enviar o lote";
     e.ArquivoAtual = e.PastaBase + "\\nfe\\lotes\\" + e.NumeroLote + kSufixoLote;
+    RespostaLote resposta;
     {
       auto componente = Componente(ctx);
-      e.RetornoServico = componente->EnviaLote(e.ArquivoAtual);
+      resposta = componente->EnviaLote(e.ArquivoAtual);
     }
+    e.RetornoServico = TextoEnvioLote(resposta);
     ctx.log.RegistraEvento("        Lote enviado: " + e.RetornoServico + " - do Arquivo: " + e.ArquivoAtual, true, false);
-    if (e.RetornoServico == "Erro 94") return false;
+    if (!resposta.Recebido()) return false;
+    // Received: whatever fails from here, the batch was sent.
+    e.MensagemRetorno = "Lote recebido pela autoridade";
 
-    e.NumeroRecepcao = Mid(e.RetornoServico, 31);
+    e.NumeroRecepcao = resposta.nRec;
     // The receipt goes into the statement as a number: nothing but its digits may.
     if (!SoDigitos(e.NumeroRecepcao, 15)) {
       ctx.log.RegistraEvento("      ** Recibo inválido no retorno do envio do lote (15 dígitos esperados): \"" +
                                  e.NumeroRecepcao + "\"",
                              true, false);
       e.NumeroRecepcao.clear();
+      e.MensagemRetorno = "Recibo inválido no retorno do envio do lote";
       return false;
     }
     if (AtualizaNota(ctx, "[Numero da Recepcao] = " + e.NumeroRecepcao)) return true;
     ctx.log.RegistraEvento("      ** Erro ao atualizar MovimentoNFe Numero da Recepcao: " + e.NumeroRecepcao, true,
                            false);
+    e.MensagemRetorno = "Erro ao registrar o recibo do lote";
     return false;
   });
 }

@@ -5,9 +5,10 @@
 #include "base/erro.h"
 #include "base/texto.h"
 #include "component/fiscal_doc_service.h"
+#include "component/recusa_resposta.h"
+#include "component/textos_resposta.h"
 #include "data/conexao_nfe.h"
 #include "data/formata_sql.h"
-#include "lifecycle/codigo_resposta.h"
 #include "lifecycle/rotina_emissao.h"
 
 namespace velant {
@@ -16,10 +17,6 @@ namespace {
 
 constexpr const char* kHomologada = "Inutilização de número homologado";
 constexpr int64_t kTamanhoMensagem = 50;
-
-// A number voided before is voided all the same: the same range (563), a
-// range holding it (256), or the number itself (206).
-bool JaInutilizada(const std::string& codigo) { return codigo == "206" || codigo == "256" || codigo == "563"; }
 
 bool GravaInutilizacao(Contexto& ctx) {
   const SolicitacaoAtual& a = ctx.atual;
@@ -33,19 +30,23 @@ bool GravaInutilizacao(Contexto& ctx) {
 
 bool InutilizaNFe(Contexto& ctx, const std::string& pAno, const std::string& pNumeroInicial,
                   const std::string& pNumeroFinal, const std::string& pJustificativa) {
-  std::string resultado;
+  RespostaRegistro resposta;
   {
     auto componente = emissao::Componente(ctx);
-    resultado = componente->InutilizaNumeracao(pAno, pNumeroInicial, pNumeroFinal, pJustificativa);
+    resposta = componente->InutilizaNumeracao(pAno, pNumeroInicial, pNumeroFinal, pJustificativa);
   }
-  ctx.log.CriaLogNFe("      Resultado: " + resultado);
+  ctx.log.CriaLogNFe("      Resultado: " + TextoInutilizacao(resposta));
 
   std::string& mensagem = ctx.atual.MensagemRetorno;
-  const std::string codigo = CodigoResposta(resultado);
   bool inutilizada = false;
-  if (codigo == "102" || JaInutilizada(codigo)) {
-    // A number voided before still needs its row: the first request may
-    // have found none, and the front end asks again once it has made it.
+  if (Inutilizada(resposta)) {
+    if (const std::string recusa = RecusaRegistro(resposta, ""); !recusa.empty()) {
+      emissao::RecusaResposta(ctx, recusa);
+      return false;
+    }
+    // A number voided before (the same range, a range holding it, or the
+    // number itself) still needs its row: the first request may have found
+    // none, and the front end asks again once it has made it.
     mensagem = kHomologada;
     if (!GravaInutilizacao(ctx)) {
       ctx.ui.MsgBox("Inconsistência na atualização do Cancelamento da NF-e", vbOKOnly);
@@ -53,8 +54,7 @@ bool InutilizaNFe(Contexto& ctx, const std::string& pAno, const std::string& pNu
     }
     inutilizada = true;
   } else {
-    const std::string motivo = MotivoResposta(resultado);
-    mensagem = Left(motivo, 9) == "Rejeição:" ? Mid(motivo, 11) : resultado;
+    mensagem = MotivoInutilizacao(resposta);
   }
   mensagem = Left(mensagem, kTamanhoMensagem);
   return inutilizada;

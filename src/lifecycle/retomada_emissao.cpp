@@ -2,6 +2,8 @@
 
 #include "base/texto.h"
 #include "component/fiscal_doc_service.h"
+#include "component/recusa_resposta.h"
+#include "component/textos_resposta.h"
 #include "lifecycle/rotina_emissao.h"
 
 namespace velant {
@@ -13,15 +15,6 @@ namespace {
 constexpr const char* kSemResposta = "Situação da NFe não confirmada; envie novamente";
 constexpr const char* kChaveDivergente = "Duplicidade de NF-e com chave não localizada";
 
-std::string Codigo(const std::string& texto) { return Left(texto, 3); }
-
-// The key a 539 names: "[chNFe:<44 digits>]".
-std::string ChaveCitada(const std::string& linhaStatus) {
-  const std::string marca = "[chNFe:";
-  size_t p = linhaStatus.find(marca);
-  return p == std::string::npos ? "" : linhaStatus.substr(p + marca.size(), 44);
-}
-
 // The same issuer, model, series and number: only the emission month, type
 // and numeric code may differ between two keys of one invoice.
 bool MesmaNota(const std::string& a, const std::string& b) {
@@ -32,33 +25,39 @@ bool MesmaNota(const std::string& a, const std::string& b) {
 
 SituacaoAnterior ConsultaSituacaoAnterior(Contexto& ctx, const std::string& chave) {
   ctx.log.RegistraEvento("        Consultando a situação anterior da NFe: NFe" + chave, true, false);
-  std::string texto;
+  RespostaSituacao resposta;
   bool respondeu = ComTratamento(ctx, "ConsultaSituacaoAnterior", [&] {
-    texto = Componente(ctx)->ConsultaSituacao(chave);
+    resposta = Componente(ctx)->ConsultaSituacao(chave);
     return true;
   });
   if (!respondeu) {
     ctx.atual.MensagemRetorno = kSemResposta;
     return SituacaoAnterior::SemResposta;
   }
+  const std::string texto = TextoConsultaSituacao(resposta);
   ctx.log.RegistraEvento("        " + texto, true, false);
-  const std::string codigo = Codigo(texto);
-  if ((codigo == "100" || codigo == "150") && SoDigitos(Right(texto, 15), 15)) return SituacaoAnterior::Autorizada;
-  if (codigo == "217") return SituacaoAnterior::NaoConsta;
+  if (!ProtocoloAutorizado(resposta).empty()) {
+    const std::string recusa = RecusaProtocolo(*resposta.protocolo, chave, "");
+    if (recusa.empty()) return SituacaoAnterior::Autorizada;
+    RecusaResposta(ctx, recusa);
+    return SituacaoAnterior::Impedida;
+  }
+  if (resposta.cStat == "217") return SituacaoAnterior::NaoConsta;
   ctx.atual.MensagemRetorno = texto;
   return SituacaoAnterior::Impedida;
 }
 
-bool EDuplicidade(const std::string& linhaStatus) {
-  const std::string codigo = Codigo(linhaStatus);
+bool EDuplicidade(const RespostaLote& resposta) {
+  const std::string codigo = CodigoStatusLote(resposta);
   return codigo == "204" || codigo == "539";
 }
 
-bool AssumeNotaAutorizada(Contexto& ctx, const std::string& linhaStatus) {
+bool AssumeNotaAutorizada(Contexto& ctx, const RespostaLote& resposta) {
   SolicitacaoAtual& e = ctx.atual;
+  const std::string linhaStatus = LinhaStatusLote(resposta);
   std::string chave = e.ChaveAcessoSolicitada;
-  if (Codigo(linhaStatus) == "539") {
-    chave = ChaveCitada(linhaStatus);
+  if (CodigoStatusLote(resposta) == "539") {
+    chave = resposta.protocolo ? ChaveCitada(*resposta.protocolo) : "";
     if (!MesmaNota(chave, e.ChaveAcessoSolicitada)) {
       ctx.log.RegistraEvento("      ** Duplicidade sem chave desta NFe: " + linhaStatus, true, false);
       e.MensagemRetorno = kChaveDivergente;

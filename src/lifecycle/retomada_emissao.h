@@ -5,6 +5,7 @@
 // whenever the authority says duplicate, the authority is asked first.
 #include <string>
 
+#include "component/resposta_autoridade.h"
 #include "contexto/contexto.h"
 
 namespace velant {
@@ -20,13 +21,13 @@ enum class SituacaoAnterior {
 // leaves the reason in MensagemRetorno.
 SituacaoAnterior ConsultaSituacaoAnterior(Contexto& ctx, const std::string& chave);
 
-// A processing query's status line saying duplicate: 204 (this very key) or
-// 539 (this series and number under another key, named in [chNFe:...]).
-bool EDuplicidade(const std::string& linhaStatus);
+// A processing query saying duplicate: 204 (this very key) or 539 (this
+// series and number under another key, named in its reason).
+bool EDuplicidade(const RespostaLote& resposta);
 
 // For a duplicate: true when the authority has the invoice authorised; the
 // invoice's row and ChaveAcessoSolicitada then hold the authorised key.
 // False leaves the reason in MensagemRetorno.
-bool AssumeNotaAutorizada(Contexto& ctx, const std::string& linhaStatus);
+bool AssumeNotaAutorizada(Contexto& ctx, const RespostaLote& resposta);
 
 }  // namespace velant

@@ -53,6 +53,11 @@ bool SoDigitos(const std::string& texto, size_t n) {
   return texto.size() == n && texto.find_first_not_of("0123456789") == std::string::npos;
 }
 
+void RecusaResposta(Contexto& ctx, const std::string& recusa) {
+  ctx.log.RegistraEvento("      ** " + recusa, true, true);
+  ctx.atual.MensagemRetorno = recusa;
+}
+
 std::string CaminhoAssinado(const Contexto& ctx) {
   return ctx.atual.PastaBase + "\\nfe\\arquivos\\assinado\\NFe" + ctx.atual.ChaveAcessoSolicitada + "-assinado.xml";
 }

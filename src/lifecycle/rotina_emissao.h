@@ -38,6 +38,10 @@ bool AtualizaNota(Contexto& ctx, const std::string& atribuicoes);
 // (receipt, protocol) may reach a statement.
 bool SoDigitos(const std::string& texto, size_t n);
 
+// An answer of the authority that is not believed (recusa_resposta.h): the
+// reason goes to the file and the request's message, and into MensagemRetorno.
+void RecusaResposta(Contexto& ctx, const std::string& recusa);
+
 // PastaBase\nfe\arquivos\assinado\NFe<key>-assinado.xml
 std::string CaminhoAssinado(const Contexto& ctx);
 

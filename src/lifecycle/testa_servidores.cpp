@@ -6,6 +6,7 @@
 #include "base/erro.h"
 #include "base/texto.h"
 #include "component/fiscal_doc_service.h"
+#include "component/textos_resposta.h"
 #include "lifecycle/motivo_falha.h"
 
 namespace velant {
@@ -32,12 +33,13 @@ bool TestaServidores(Contexto& ctx) {
     if (!servico) Levanta(CodigoErro::ErroComponente, "O componente FiscalDocService não está disponível");
     xFaseLog = 30;
     xFaseLog = 40;
-    const std::string resposta = servico->StatusServico();
+    const RespostaStatus resposta = servico->StatusServico();
+    const std::string texto = TextoStatusServico(resposta);
     xFaseLog = 50;
-    ctx.atual.MensagemRetorno = resposta;
+    ctx.atual.MensagemRetorno = texto;
     xFaseLog = 60;
-    ctx.log.CriaLogNFe("      Resultado: " + resposta);
-    return Like(resposta, "*Servico em Operacao*") || Like(resposta, "*Serviço em operação*");
+    ctx.log.CriaLogNFe("      Resultado: " + texto);
+    return resposta.EmOperacao();
   } catch (const ErroExecucao& e) {
     ctx.log.CriaLogNFe("     ** Erro na Rotina: TestaServidores - xFaseLog=" + std::to_string(xFaseLog) + " - " +
                        e.Descricao());

@@ -318,11 +318,12 @@ std::string SimuladorAutoridade::Autorizacao(const Pedido& p) {
     std::string xMotivo = TextoStatus(cStat);
     if (xMotivo.empty()) xMotivo = "Rejeição: Código " + cStat + " simulado";
     std::string nProt = cStat == "100" ? Protocolo(CodigoUfValido({cUFNota, cUF})) : "";
-    std::string prot = "<protNFe versao=\"3.10\"><infProt" + (nProt.empty() ? "" : " Id=\"ID" + nProt + "\"") + ">" +
+    std::string prot = "<protNFe xmlns=\"" + std::string(kNamespaceNFe) + "\" versao=\"3.10\"><infProt" + (nProt.empty() ? "" : " Id=\"ID" + nProt + "\"") + ">" +
                        Elemento("tpAmb", configuracao_.ambiente) + Elemento("verAplic", configuracao_.verAplic) +
                        Elemento("chNFe", chave) + Elemento("dhRecbto", Agora()) + (nProt.empty() ? "" : Elemento("nProt", nProt)) +
                        (assinatura.info.digestValue.empty() ? "" : Elemento("digVal", assinatura.info.digestValue)) +
                        Elemento("cStat", cStat) + Elemento("xMotivo", xMotivo + detalhe) + "</infProt></protNFe>";
+    if (!nProt.empty()) prot = Assinado(prot, "infProt");
     if (cStat == "100") {
       EstadoSimulador::Nota nota;
       nota.chave = chave;
@@ -348,7 +349,7 @@ std::string SimuladorAutoridade::RetAutorizacao(const Pedido& p) {
     std::string m = RaizMensagem("retConsReciNFe", "3.10") + Elemento("tpAmb", configuracao_.ambiente) +
                     Elemento("verAplic", configuracao_.verAplic) + Elemento("nRec", Digitos(nRec, 15) ? nRec : std::string(15, '0')) +
                     Elemento("cStat", cStat) + Elemento("xMotivo", TextoStatus(cStat)) + Elemento("cUF", cUF) + Elemento("dhRecbto", Agora());
-    for (const auto& prot : protocolos) m += prot;
+    for (const auto& prot : protocolos) m += Adulterado(prot);
     return m + "</retConsReciNFe>";
   };
   if (!p.esquemaOk) return resposta("215", {});
@@ -381,7 +382,7 @@ std::string SimuladorAutoridade::Consulta(const Pedido& p) {
   if (nota->cancelada)
     return resposta("101", nota->protNFe + "<procEventoNFe versao=\"1.00\">" + SemDeclaracao(nota->evento) +
                                SemDeclaracao(nota->retEvento) + "</procEventoNFe>");
-  return resposta("100", nota->protNFe);
+  return resposta("100", Adulterado(nota->protNFe));
 }
 
 std::string SimuladorAutoridade::RecepcaoEvento(const Pedido& p) {
@@ -435,17 +436,17 @@ std::string SimuladorAutoridade::RecepcaoEvento(const Pedido& p) {
     if (xMotivo.empty()) xMotivo = "Rejeição: Código " + cStat + " simulado";
     const bool registrado = cStat == "135" || cStat == "155";
     std::string nProt = registrado ? Protocolo(chave.substr(0, 2)) : "";
-    std::string ret = "<retEvento versao=\"1.00\"><infEvento" + (nProt.empty() ? "" : " Id=\"ID" + nProt + "\"") +
+    std::string ret = "<retEvento xmlns=\"" + std::string(kNamespaceNFe) + "\" versao=\"1.00\"><infEvento" + (nProt.empty() ? "" : " Id=\"ID" + nProt + "\"") +
                       ">" + Elemento("tpAmb", configuracao_.ambiente) + Elemento("verAplic", configuracao_.verAplic) +
                       Elemento("cOrgao", CodigoUfValido({TextoFilho(inf, "cOrgao"), cOrgao})) + Elemento("cStat", cStat) +
                       Elemento("xMotivo", xMotivo + detalhe) + Elemento("chNFe", chave) + Elemento("tpEvento", "110111") +
                       Elemento("xEvento", "Cancelamento registrado") + Elemento("nSeqEvento", sequencia) +
                       Elemento("dhRegEvento", Agora()) + (nProt.empty() ? "" : Elemento("nProt", nProt)) +
                       "</infEvento></retEvento>";
-    if (registrado)
-      estado_.GravaCancelamento(chave, textoEvento, "<retEvento xmlns=\"" + std::string(kNamespaceNFe) +
-                                                        "\"" + ret.substr(std::string("<retEvento").size()),
-                                nProt);
+    if (registrado) {
+      ret = Assinado(ret, "infEvento");
+      estado_.GravaCancelamento(chave, textoEvento, ret, nProt);
+    }
     retornos += ret;
   }
   return lote("128", retornos);
@@ -470,7 +471,8 @@ std::string SimuladorAutoridade::Inutilizacao(const Pedido& p) {
       m += Elemento("ano", ano) + Elemento("CNPJ", cnpj) + Elemento("mod", "55") + Elemento("serie", serie) +
            Elemento("nNFIni", std::to_string(inicio)) + Elemento("nNFFin", std::to_string(fim));
     m += Elemento("dhRecbto", Agora()) + (nProt.empty() ? "" : Elemento("nProt", nProt));
-    return m + "</infInut></retInutNFe>";
+    m += "</infInut></retInutNFe>";
+    return nProt.empty() ? m : Assinado(m, "infInut");
   };
   if (!p.esquemaOk) return resposta("215", "");
   if (!falhas_.paralisado.empty()) return resposta(falhas_.paralisado, "");
@@ -487,6 +489,31 @@ std::string SimuladorAutoridade::Inutilizacao(const Pedido& p) {
   std::string nProt = Protocolo(cUF);
   estado_.GravaInutilizacao(cnpj, Numero(serie), ano, inicio, fim, nProt);
   return resposta("102", nProt);
+}
+
+std::string SimuladorAutoridade::Adulterado(const std::string& protNFe) const {
+  auto troca = [&](const std::string& marca) {
+    // The last digit of the element's content, changed.
+    std::string s = protNFe;
+    size_t p = s.find(marca);
+    size_t fim = p == std::string::npos ? p : s.find('<', p + marca.size());
+    if (fim != std::string::npos && fim > p + marca.size()) s[fim - 1] = s[fim - 1] == '9' ? '0' : s[fim - 1] + 1;
+    return s;
+  };
+  if (falhas_.adulterar == "protocolo") return troca("<nProt>");
+  if (falhas_.adulterar == "chave") return troca("<chNFe>");
+  if (falhas_.adulterar == "assinatura") {
+    size_t inicio = protNFe.find("<Signature");
+    size_t fim = protNFe.find("</Signature>");
+    if (inicio != std::string::npos && fim != std::string::npos)
+      return protNFe.substr(0, inicio) + protNFe.substr(fim + std::string("</Signature>").size());
+  }
+  return protNFe;
+}
+
+std::string SimuladorAutoridade::Assinado(const std::string& documento, const char* elemento) const {
+  if (!configuracao_.assinatura.Carregado()) return documento;
+  return SemDeclaracao(AssinarXml(documento, elemento, configuracao_.assinatura));
 }
 
 }  // namespace velant::autoridade

@@ -7,7 +7,9 @@
 // codes and texts. A cancellation needs the invoice's authorisation protocol
 // and comes within 24 hours of it (out of time, 155, up to 168 hours).
 // Invoices are authorised with
-// 15-digit protocol numbers; a batch answers "in processing" for a set
+// 15-digit protocol numbers, and what carries a protocol number (protNFe,
+// retEvento, retInutNFe) is signed with the authority's own certificate,
+// as a real authority does, when it has one; a batch answers "in processing" for a set
 // number of queries first. Everything it learns is kept in a SQLite file.
 // The HTTPS side (mutual TLS, refused connections, delays, dropped answers)
 // is the server program's; this class answers one SOAP envelope at a time.
@@ -17,6 +19,7 @@
 #include <mutex>
 #include <string>
 
+#include "component/xml/assinador_xml.h"
 #include "simulador/simulador_estado.h"
 #include "simulador/simulador_falhas.h"
 
@@ -30,6 +33,7 @@ struct ConfiguracaoSimulador {
   std::string verAplic = "VELANT-AUT-3.10";
   int consultasEmProcessamento = 1;        // queries a batch answers 105 before its result
   bool regrasNegocio = true;               // false: only the checks above the business rules (fault tests)
+  CertificadoA1 assinatura;                // signs the answers; none loaded: answers go unsigned
 };
 
 struct RespostaSimulador {
@@ -67,6 +71,11 @@ class SimuladorAutoridade {
   FalhasSimulador FalhasSemTrava() const;
   std::string Agora() const;
   std::string Protocolo(const std::string& cUF);
+  // The document (declaration-free, namespace declared on its root) with
+  // `elemento` signed, when the simulator has a certificate and the element an Id.
+  std::string Assinado(const std::string& documento, const char* elemento) const;
+  // An invoice's protNFe as the "adulterar" fault sends it.
+  std::string Adulterado(const std::string& protNFe) const;
 
   ConfiguracaoSimulador configuracao_;
   Relogio relogio_;

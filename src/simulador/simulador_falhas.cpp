@@ -46,7 +46,7 @@ FalhasSimulador AplicaControle(const FalhasSimulador& base, const std::string& c
     std::string chave = Limpa(l.substr(0, igual));
     std::string valor = Limpa(l.substr(igual + 1));
     static const char* conhecidas[] = {"recusar",   "atraso",     "descartar", "rejeitar",
-                                       "processando", "consultas_processamento", "paralisado"};
+                                       "processando", "consultas_processamento", "paralisado", "adulterar"};
     bool conhecida = false;
     for (const char* c : conhecidas) conhecida = conhecida || chave == c;
     if (!conhecida) throw std::invalid_argument("chave desconhecida no controle: " + l);
@@ -71,6 +71,10 @@ FalhasSimulador AplicaControle(const FalhasSimulador& base, const std::string& c
         int n = std::stoi(valor, &lidos);
         if (lidos != valor.size() || n < 0) throw std::invalid_argument(l);
         f.consultasEmProcessamento = n;
+      } else if (chave == "adulterar") {
+        if (!valor.empty() && valor != "protocolo" && valor != "chave" && valor != "assinatura")
+          throw std::invalid_argument(l);
+        f.adulterar = valor;
       } else {   // paralisado
         if (!valor.empty() && valor != "108" && valor != "109") throw std::invalid_argument(l);
         f.paralisado = valor;

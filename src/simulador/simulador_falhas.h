@@ -9,6 +9,9 @@
 //   processando=sempre          batch queries stay in processing (105) for ever
 //   consultas_processamento=2   queries a batch answers 105 before its result
 //   paralisado=108              every service answers 108 (or 109) and processes nothing
+//   adulterar=protocolo         the invoices' protocols (batch and situation queries) go out
+//                               tampered after signing: "protocolo" another nProt, "chave"
+//                               another chNFe, "assinatura" without their signature
 // A key of the control file overrides the command line; an absent key leaves it.
 #include <filesystem>
 #include <optional>
@@ -25,6 +28,7 @@ struct FalhasSimulador {
   bool sempreEmProcessamento = false;
   std::optional<int> consultasEmProcessamento;
   std::string paralisado;               // "", "108" or "109"
+  std::string adulterar;                // "", "protocolo", "chave" or "assinatura"
 };
 
 // The keys present in the text, applied over `base`. Unknown keys and bad

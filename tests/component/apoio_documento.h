@@ -36,7 +36,7 @@ inline int Executa(const std::string& comando, std::string* saida = nullptr) {
 // The test certificates of this build folder (made on first use).
 inline std::filesystem::path PastaCertificados() {
   std::filesystem::path pasta = std::filesystem::path(VELANT_BINARIOS) / "certificados";
-  if (!std::filesystem::exists(pasta / "pronto")) {
+  if (!std::filesystem::exists(pasta / "pronto") || !std::filesystem::exists(pasta / "autoridade.pfx")) {
     std::string saida;
     int r = Executa(std::string(VELANT_FONTE) + "/scripts/preparar-certificados " + VELANT_BINARIOS, &saida);
     if (r != 0) throw std::runtime_error("preparar-certificados falhou: " + saida);

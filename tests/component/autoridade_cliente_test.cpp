@@ -12,7 +12,9 @@
 #include "base/erro.h"
 #include "base/regional.h"
 #include "base/texto.h"
+#include "component/recusa_resposta.h"
 #include "component/servico_documento_fiscal.h"
+#include "component/textos_resposta.h"
 #include "contexto/contexto.h"
 
 namespace velant {
@@ -54,17 +56,17 @@ class ComponenteContraSimulador : public ::testing::Test {
     auto c = Componente();
     OperacoesLocais locais(host_->Ctx());
     std::string arquivoLote = c.GeraLote(locais.CaminhoAssinado(chave), lote);
-    std::string texto = c.EnviaLote(arquivoLote);
-    EXPECT_EQ(Left(texto, 30), "103 - Lote recebido - Recibo: ") << texto;
-    return Mid(texto, 31);
+    RespostaLote r = c.EnviaLote(arquivoLote);
+    EXPECT_EQ(Left(TextoEnvioLote(r), 30), "103 - Lote recebido - Recibo: ") << TextoEnvioLote(r);
+    return r.nRec;
   }
 
   std::string StatusDoLote(const std::string& recibo) {
     auto c = Componente();
-    EXPECT_EQ(c.ConsultaLote(recibo), "105 - Lote em processamento");
-    std::string texto = c.ConsultaLote(recibo);
-    size_t p = texto.find("\r\n", texto.find("\r\n") + 2);
-    return texto.substr(p + 2, texto.find("\r\n", p + 2) - p - 2);
+    EXPECT_EQ(TextoConsultaLote(c.ConsultaLote(recibo)), "105 - Lote em processamento");
+    RespostaLote r = c.ConsultaLote(recibo);
+    EXPECT_EQ(r.cStat, "104") << TextoConsultaLote(r);
+    return LinhaStatusLote(r);
   }
 
   // Read again by the simulator at every request.
@@ -77,11 +79,11 @@ class ComponenteContraSimulador : public ::testing::Test {
 };
 
 TEST_F(ComponenteContraSimulador, StatusEmOperacaoEParalisado) {
-  std::string texto = Componente().StatusServico();
+  std::string texto = TextoStatusServico(Componente().StatusServico());
   EXPECT_EQ(texto, "107 - Servico em Operacao");
   EXPECT_TRUE(Like(texto, "*Servico em Operacao*"));
   Controle("paralisado=108\n");
-  texto = Componente().StatusServico();
+  texto = TextoStatusServico(Componente().StatusServico());
   EXPECT_EQ(texto, "108 - Serviço Paralisado Momentaneamente (curto prazo)");
   EXPECT_FALSE(Like(texto, "*Servico em Operacao*") || Like(texto, "*Serviço em operação*"));
 }
@@ -93,7 +95,7 @@ TEST_F(ComponenteContraSimulador, EmissaoCompletaComArquivoDeDistribuicao) {
   EXPECT_EQ(StatusDoLote(recibo), "100 - Autorizado o uso da NF-e");
 
   auto c = Componente();
-  std::string situacao = c.ConsultaSituacao(chave);
+  std::string situacao = TextoConsultaSituacao(c.ConsultaSituacao(chave));
   std::string protocolo = Right(situacao, 15);
   EXPECT_TRUE(IsNumeric(Valor(protocolo))) << situacao;
   EXPECT_EQ(Left(situacao, 6), "100 - ");
@@ -115,25 +117,27 @@ TEST_F(ComponenteContraSimulador, CancelamentoRegistradoDepoisJaCancelada) {
   std::string chave = NotaNoDisco();
   StatusDoLote(EnviaNota(chave, 1));
   auto c = Componente();
-  std::string protocolo = Right(c.ConsultaSituacao(chave), 15);
+  std::string protocolo = ProtocoloAutorizado(c.ConsultaSituacao(chave));
 
-  std::string texto = c.EventoCancelamento("0000123", chave, "1", protocolo, "Cancelamento por erro de digitacao");
+  std::string texto =
+      TextoEventoCancelamento(c.EventoCancelamento("0000123", chave, "1", protocolo, "Cancelamento por erro de digitacao"));
   EXPECT_TRUE(Like(texto, "135 - Evento registrado e vinculado*")) << texto;
   EXPECT_TRUE(IsNumeric(Valor(Right(texto, 15))));
   EXPECT_NE(Right(texto, 15), protocolo);
 
-  std::string denovo = c.EventoCancelamento("0000123", chave, "1", protocolo, "Cancelamento por erro de digitacao");
+  std::string denovo =
+      TextoEventoCancelamento(c.EventoCancelamento("0000123", chave, "1", protocolo, "Cancelamento por erro de digitacao"));
   EXPECT_EQ(denovo, "218 - Rejeição: NF-e já está cancelada na base de dados da SEFAZ");
   EXPECT_FALSE(Like(denovo, "*101*"));
-  EXPECT_FALSE(IsNumeric(Valor(Right(c.ConsultaSituacao(chave), 15))));
+  EXPECT_FALSE(IsNumeric(Valor(Right(TextoConsultaSituacao(c.ConsultaSituacao(chave)), 15))));
 }
 
 TEST_F(ComponenteContraSimulador, InutilizacaoHomologadaDepoisJaInutilizada) {
   auto c = Componente();
   host_->Ctx().atual.SerieAtual = "1";
-  std::string texto = c.InutilizaNumeracao("16", "90", "90", "Numero pulado por falha no sistema");
+  std::string texto = TextoInutilizacao(c.InutilizaNumeracao("16", "90", "90", "Numero pulado por falha no sistema"));
   EXPECT_TRUE(Like(texto, "102 - Inutilização de número homologado*")) << texto;
-  std::string denovo = c.InutilizaNumeracao("16", "90", "90", "Numero pulado por falha no sistema");
+  std::string denovo = TextoInutilizacao(c.InutilizaNumeracao("16", "90", "90", "Numero pulado por falha no sistema"));
   EXPECT_EQ(Mid(denovo, 7), "Rejeição: NF-e  já esta inutilizada na base de dados da SEFAZ") << denovo;
   EXPECT_FALSE(Like(denovo, "*102*"));
 }
@@ -176,20 +180,20 @@ TEST_F(ComponenteContraSimulador, AutoridadeParalisadaNaoRecebeLote) {
   std::string lote = Componente().GeraLote(locais.CaminhoAssinado(chave), 5);
   Controle("paralisado=108\n");
   auto c = Componente();
-  EXPECT_EQ(c.EnviaLote(lote), "Erro 94");
+  EXPECT_EQ(TextoEnvioLote(c.EnviaLote(lote)), "Erro 94");
   std::string log = teste::LerTudo(host_->Local(RegistroEventos::NomeArquivoLog(host_->Ctx().relogio.Agora())));
   EXPECT_NE(log.find("        Lote não recebido pela autoridade: 108 - Serviço Paralisado Momentaneamente (curto prazo)"),
             std::string::npos)
       << log;
-  EXPECT_EQ(c.ConsultaLote("351000000000001"), "108 - Serviço Paralisado Momentaneamente (curto prazo)");
-  EXPECT_FALSE(IsNumeric(Valor(Right(c.ConsultaSituacao(chave), 15))));
+  EXPECT_EQ(TextoConsultaLote(c.ConsultaLote("351000000000001")), "108 - Serviço Paralisado Momentaneamente (curto prazo)");
+  EXPECT_FALSE(IsNumeric(Valor(Right(TextoConsultaSituacao(c.ConsultaSituacao(chave)), 15))));
 }
 
 TEST_F(ComponenteContraSimulador, LoteEmProcessamentoParaSempre) {
   Controle("processando=sempre\n");
   std::string recibo = EnviaNota(NotaNoDisco(), 1);
   auto c = Componente();
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(c.ConsultaLote(recibo), "105 - Lote em processamento");
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(TextoConsultaLote(c.ConsultaLote(recibo)), "105 - Lote em processamento");
 }
 
 // --- Faults -------------------------------------------------------------------
@@ -206,6 +210,115 @@ void EsperaFalha(const std::function<void()>& chamada, const std::string& causa,
   EXPECT_LT(Segundos(inicio), limiteSegundos);
 }
 
+// The authority signs what carries a protocol number; with its CA trusted
+// every answer is believed, and Debian's xmlsec1 agrees on the protocol.
+TEST_F(ComponenteContraSimulador, RespostasAssinadasSobAACConfiavel) {
+  Host({{"CertificadosConfiaveis", (teste::PastaCertificados() / "ac.pem").string()}});
+  std::string chave = NotaNoDisco();
+  EXPECT_EQ(StatusDoLote(EnviaNota(chave, 1)), "100 - Autorizado o uso da NF-e");
+  auto c = Componente();
+  RespostaSituacao situacao = c.ConsultaSituacao(chave);
+  ASSERT_TRUE(situacao.protocolo.has_value());
+  EXPECT_EQ(situacao.protocolo->assinatura.estado, AssinaturaResposta::Estado::Valida)
+      << situacao.protocolo->assinatura.motivo;
+  EXPECT_EQ(situacao.protocolo->recusa, "");
+  const auto arquivo = pasta_.Caminho() / "protNFe.xml";
+  teste::GravarTudo(arquivo, situacao.protocolo->xml);
+  std::string saida;
+  EXPECT_EQ(teste::Executa("xmlsec1 --verify --id-attr:Id infProt --enabled-key-data x509 --trusted-pem '" +
+                               (teste::PastaCertificados() / "ac.pem").string() + "' '" + arquivo.string() + "' 2>&1",
+                           &saida),
+            0)
+      << saida;
+  EXPECT_FALSE(ValidarXml(teste::LerTudo(host_->Local(c.GeraDistribuicao(chave))), "procNFe_v3.10.xsd").has_value());
+
+  RespostaRegistro evento = c.EventoCancelamento("0000123", chave, "1", ProtocoloAutorizado(situacao),
+                                                 "Cancelamento por erro de digitacao");
+  EXPECT_EQ(evento.cStat, "135");
+  EXPECT_EQ(evento.assinatura.estado, AssinaturaResposta::Estado::Valida) << evento.assinatura.motivo;
+  EXPECT_EQ(RecusaRegistro(evento, chave), "");
+  host_->Ctx().atual.SerieAtual = "1";
+  RespostaRegistro inutilizacao = c.InutilizaNumeracao("16", "90", "90", "Numero pulado por falha no sistema");
+  EXPECT_EQ(inutilizacao.cStat, "102");
+  EXPECT_EQ(inutilizacao.assinatura.estado, AssinaturaResposta::Estado::Valida) << inutilizacao.assinatura.motivo;
+  EXPECT_EQ(RecusaRegistro(inutilizacao, ""), "");
+}
+
+// Trusting another CA, the same answers are not believed, and no
+// distribution file is written from them.
+TEST_F(ComponenteContraSimulador, AutoridadeForaDosCertificadosConfiaveis) {
+  auto pasta = pasta_.Caminho() / "outra-ac";
+  std::filesystem::create_directories(pasta);
+  std::string saida;
+  ASSERT_EQ(teste::Executa("cd '" + pasta.string() +
+                               "' && openssl req -x509 -newkey rsa:2048 -nodes -days 2 -keyout k.pem -out ac.pem "
+                               "-subj '/CN=Outra AC' 2>&1",
+                           &saida),
+            0)
+      << saida;
+  Host({{"CertificadosConfiaveis", (pasta / "ac.pem").string()}});
+  std::string chave = NotaNoDisco();
+  StatusDoLote(EnviaNota(chave, 1));
+  auto c = Componente();
+  RespostaSituacao situacao = c.ConsultaSituacao(chave);
+  ASSERT_TRUE(situacao.protocolo.has_value());
+  EXPECT_EQ(situacao.protocolo->recusa, kRecusaAssinatura);
+  EsperaFalha([&] { c.GeraDistribuicao(chave); }, kRecusaAssinatura, 5.0);
+  EXPECT_FALSE(std::filesystem::exists(host_->Local("C:\\Dunmor\\nfe\\arquivos\\procNFe\\" + chave + "-procNFe.xml")));
+  std::string log = teste::LerTudo(host_->Local(RegistroEventos::NomeArquivoLog(host_->Ctx().relogio.Agora())));
+  EXPECT_NE(log.find(std::string("        Resposta da autoridade recusada: ") + kRecusaAssinatura + " - "),
+            std::string::npos)
+      << log;
+}
+
+// A hostile authority: the protocols it sends are tampered with after
+// signing. None is believed, trusted CA or not, and no distribution file
+// comes from them; the genuine one passes.
+struct CasoAdulterado {
+  const char* nome;
+  const char* controle;
+  bool confiaveis;
+  const char* recusa;
+};
+void PrintTo(const CasoAdulterado& c, std::ostream* os) { *os << c.nome; }
+
+class ProtocoloAdulterado : public ComponenteContraSimulador, public ::testing::WithParamInterface<CasoAdulterado> {};
+
+TEST_P(ProtocoloAdulterado, NaoEAcreditado) {
+  const auto& c = GetParam();
+  std::vector<std::pair<std::string, std::string>> registro;
+  if (c.confiaveis) registro.push_back({"CertificadosConfiaveis", (teste::PastaCertificados() / "ac.pem").string()});
+  Host(registro);
+  std::string chave = NotaNoDisco();
+  std::string recibo = EnviaNota(chave, 1);
+  Controle(c.controle);
+  auto componente = Componente();
+  RespostaLote lote = componente.ConsultaLote(recibo);
+  lote = lote.cStat == "105" ? componente.ConsultaLote(recibo) : lote;
+  RespostaSituacao situacao = componente.ConsultaSituacao(chave);
+  ASSERT_TRUE(lote.protocolo.has_value());
+  ASSERT_TRUE(situacao.protocolo.has_value());
+  EXPECT_EQ(lote.protocolo->recusa, c.recusa) << lote.protocolo->assinatura.motivo;
+  EXPECT_EQ(situacao.protocolo->recusa, c.recusa) << situacao.protocolo->assinatura.motivo;
+  const auto proc = host_->Local("C:\\Dunmor\\nfe\\arquivos\\procNFe\\" + chave + "-procNFe.xml");
+  if (*c.recusa == '\0') {
+    componente.GeraDistribuicao(chave);
+    EXPECT_TRUE(std::filesystem::exists(proc));
+  } else {
+    EsperaFalha([&] { componente.GeraDistribuicao(chave); }, c.recusa, 5.0);
+    EXPECT_FALSE(std::filesystem::exists(proc));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Casos, ProtocoloAdulterado,
+    ::testing::Values(CasoAdulterado{"Genuino", "", true, ""},
+                      CasoAdulterado{"OutroNumero", "adulterar=protocolo\n", true, kRecusaAssinatura},
+                      CasoAdulterado{"OutroNumeroSemConfiaveis", "adulterar=protocolo\n", false, kRecusaAssinatura},
+                      CasoAdulterado{"OutraChave", "adulterar=chave\n", true, kRecusaAssinatura},
+                      CasoAdulterado{"SemAssinatura", "adulterar=assinatura\n", true, kRecusaSemAssinatura}),
+    [](const auto& info) { return std::string(info.param.nome); });
+
 TEST_F(ComponenteContraSimulador, ConexaoRecusada) {
   Controle("recusar=1\n");
   ASSERT_TRUE(sim_.EsperaPorta(false));
@@ -213,7 +326,7 @@ TEST_F(ComponenteContraSimulador, ConexaoRecusada) {
   EsperaFalha([&] { c.StatusServico(); }, "conexão recusada", 3.0);
   Controle("recusar=0\n");
   ASSERT_TRUE(sim_.EsperaPorta(true));
-  EXPECT_EQ(Componente().StatusServico(), "107 - Servico em Operacao");
+  EXPECT_EQ(TextoStatusServico(Componente().StatusServico()), "107 - Servico em Operacao");
 }
 
 TEST_F(ComponenteContraSimulador, ServidorFora) {
@@ -267,7 +380,7 @@ TEST_F(ComponenteContraSimulador, RespostaPerdidaDepoisDeProcessada) {
   EsperaFalha([&] { c.EnviaLote(lote); }, "sem resposta completa", 5.0);
   Controle("");
   // The authority did receive and authorise it.
-  EXPECT_TRUE(IsNumeric(Valor(Right(Componente().ConsultaSituacao(chave), 15))));
+  EXPECT_FALSE(ProtocoloAutorizado(Componente().ConsultaSituacao(chave)).empty());
 }
 
 // The invoice was generated again (other content, same key) after its batch
@@ -293,7 +406,7 @@ TEST_F(ComponenteContraSimulador, DistribuicaoComODocumentoEnviadoNaoORegerado) 
   // Without the batch there is nothing to write from.
   std::filesystem::remove_all(host_->Local("C:\\Dunmor\\nfe\\lotes"));
   teste::GravarTudo(local, AssinarXml(outra, "infNFe", teste::CertificadoTeste()));
-  EsperaFalha([&] { Componente().GeraDistribuicao(chave); }, "nem a um lote enviado", 5.0);
+  EsperaFalha([&] { Componente().GeraDistribuicao(chave); }, "Protocolo de documento não enviado recusado", 5.0);
 }
 
 TEST_F(ComponenteContraSimulador, CertificadoDoClienteDeOutraAutoridade) {

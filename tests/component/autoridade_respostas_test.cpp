@@ -1,7 +1,8 @@
-// The texts the component returns, read the way the lifecycle routines
-// read them: the receipt from the 31st character, the status line of a
-// batch query, the last 15 characters as a protocol, the "101", "218" and
-// "102" patterns. Every text starts with its status code and " - ".
+// The authority's answers read and turned into the texts of the front end
+// and the log, the texts checked the way a reader of them would: the receipt
+// from the 31st character, the status line of a batch query, the last 15
+// characters as a protocol, the "101", "218" and "102" patterns. Every text
+// starts with its status code and " - ".
 #include "component/autoridade/respostas_autoridade.h"
 
 #include <gtest/gtest.h>
@@ -11,11 +12,29 @@
 
 #include "base/regional.h"
 #include "base/texto.h"
+#include "component/textos_resposta.h"
 
 namespace velant::autoridade {
 namespace {
 
 const std::string kNs = " xmlns=\"http://www.portalfiscal.inf.br/nfe\"";
+
+// Each answer document read, then written as its text.
+std::string TextoStatusServico(const std::string& xml) { return velant::TextoStatusServico(LerStatusServico(xml)); }
+std::string TextoConsultaLote(const std::string& xml) { return velant::TextoConsultaLote(LerRespostaLote(xml)); }
+std::string TextoConsultaSituacao(const std::string& xml) { return velant::TextoConsultaSituacao(LerSituacao(xml)); }
+std::string TextoEventoCancelamento(const std::string& xml) {
+  return velant::TextoEventoCancelamento(LerEvento(xml));
+}
+struct ResultadoEnvio {
+  bool recebido;
+  std::string texto, cStat;
+};
+ResultadoEnvio TextoEnvioLote(const std::string& xml) {
+  RespostaLote r = LerRespostaLote(xml);
+  std::string texto = velant::TextoEnvioLote(r);
+  return {texto != kLoteNaoRecebido, texto, r.cStat};
+}
 
 std::string Prot(const std::string& cStat, const std::string& xMotivo, const std::string& nProt = "") {
   return "<protNFe versao=\"3.10\"><infProt><tpAmb>2</tpAmb><verAplic>T</verAplic>"
@@ -115,9 +134,14 @@ class TextoLote : public ::testing::TestWithParam<CasoLote> {};
 
 TEST_P(TextoLote, LinhaDeStatusComoOChamadorLe) {
   const auto& c = GetParam();
-  std::string texto = TextoConsultaLote(c.resposta);
+  RespostaLote resposta = LerRespostaLote(c.resposta);
+  std::string texto = velant::TextoConsultaLote(resposta);
   EXPECT_EQ(LinhaStatus(texto), c.linhaStatus) << texto;
+  EXPECT_EQ(LinhaStatusLote(resposta), c.linhaStatus);
   EXPECT_EQ(LeituraDoLote(texto), c.leitura) << texto;
+  // The outcome the routines decide on says what the words say.
+  const DesfechoLote esperado[] = {DesfechoLote::Rejeitado, DesfechoLote::EmProcessamento, DesfechoLote::Final};
+  EXPECT_EQ(Desfecho(resposta), esperado[static_cast<int>(c.leitura)]) << texto;
   EXPECT_TRUE(ComecaComCodigo(texto)) << texto;
 }
 
@@ -201,14 +225,19 @@ INSTANTIATE_TEST_SUITE_P(
         CasoSituacao{"Denegada", Situacao("110", "Uso Denegado", Prot("110", "Uso Denegado", "135160000000008")), ""}),
     [](const auto& info) { return std::string(info.param.nome); });
 
-TEST(ProtocoloAutorizacao, SoDeNotaAutorizada) {
-  auto prot = ProtocoloAutorizacao(
+// The protocol keeps its document, namespace included, for the distribution
+// file; its number counts only when the invoice is authorised.
+TEST(ProtocoloAutorizado, SoDeNotaAutorizada) {
+  RespostaSituacao autorizada = LerSituacao(
       Situacao("100", "Autorizado o uso da NF-e", Prot("100", "Autorizado o uso da NF-e", "135160000000007")));
-  ASSERT_TRUE(prot.has_value());
-  EXPECT_EQ(prot->rfind("<protNFe xmlns=\"http://www.portalfiscal.inf.br/nfe\" versao=\"3.10\">", 0), 0u) << *prot;
-  EXPECT_FALSE(ProtocoloAutorizacao(Situacao("101", "Cancelamento de NF-e homologado",
-                                             Prot("100", "Autorizado o uso da NF-e", "135160000000007")))
-                   .has_value());
+  ASSERT_TRUE(autorizada.protocolo.has_value());
+  EXPECT_EQ(autorizada.protocolo->xml.rfind("<protNFe xmlns=\"http://www.portalfiscal.inf.br/nfe\" versao=\"3.10\">", 0),
+            0u)
+      << autorizada.protocolo->xml;
+  EXPECT_EQ(ProtocoloAutorizado(autorizada), "135160000000007");
+  EXPECT_EQ(ProtocoloAutorizado(LerSituacao(Situacao("101", "Cancelamento de NF-e homologado",
+                                                     Prot("100", "Autorizado o uso da NF-e", "135160000000007")))),
+            "");
 }
 
 // --- EventoCancelamento ------------------------------------------------------
@@ -293,7 +322,7 @@ class TextoInutilizacao : public ::testing::TestWithParam<CasoInutilizacao> {};
 
 TEST_P(TextoInutilizacao, TextoExato) {
   const auto& c = GetParam();
-  std::string texto = autoridade::TextoInutilizacao(c.resposta);
+  std::string texto = velant::TextoInutilizacao(LerInutilizacao(c.resposta));
   EXPECT_EQ(texto, c.texto);
   EXPECT_EQ(Like(texto, "*102*"), Left(texto, 3) == "102") << texto;
 }

@@ -18,6 +18,7 @@
 #include "base/texto.h"
 #include "component/operacoes_locais.h"
 #include "component/servico_documento_fiscal.h"
+#include "component/textos_resposta.h"
 
 namespace velant::teste {
 
@@ -142,13 +143,12 @@ inline std::filesystem::path DistribuicaoAutorizada(HostTeste& host, const Opcoe
   OperacoesLocais locais(host.Ctx());
   GravarTudo(host.Local(locais.CaminhoAssinado(chave)), assinada);
   ServicoDocumentoFiscal c(host.Ctx());
-  std::string enviado = c.EnviaLote(c.GeraLote(locais.CaminhoAssinado(chave), lote));
-  if (Left(enviado, 3) != "103") throw std::runtime_error("lote não recebido: " + enviado);
-  std::string recibo = Mid(enviado, 31);
-  std::string processado;
-  for (int i = 0; i < 5 && Left(processado, 3) != "104"; ++i) processado = c.ConsultaLote(recibo);
-  if (processado.find("100 - Autorizado o uso da NF-e") == std::string::npos)
-    throw std::runtime_error("NF-e não autorizada: " + processado);
+  RespostaLote enviado = c.EnviaLote(c.GeraLote(locais.CaminhoAssinado(chave), lote));
+  if (!enviado.Recebido()) throw std::runtime_error("lote não recebido: " + enviado.cStat + " " + enviado.xMotivo);
+  RespostaLote processado;
+  for (int i = 0; i < 5 && processado.cStat != "104"; ++i) processado = c.ConsultaLote(enviado.nRec);
+  if (!processado.protocolo || !processado.protocolo->Autorizado())
+    throw std::runtime_error("NF-e não autorizada: " + TextoConsultaLote(processado));
   if (chaveSaida) *chaveSaida = chave;
   return host.Local(c.GeraDistribuicao(chave));
 }

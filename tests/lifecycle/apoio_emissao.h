@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,45 @@ inline std::string ChaveNFe(const std::string& dataEmissao = "15/01/2016") {
   return MontaChaveAcesso("35", dataEmissao, "11222333000181", 55, 1, 123, 1, 123);
 }
 
+// The authority's answers as the component reads them.
+inline ProtocoloNFe Protocolo(const std::string& chave, const std::string& cStat, const std::string& xMotivo,
+                              const std::string& nProt = "") {
+  ProtocoloNFe p;
+  p.chNFe = chave;
+  p.cStat = cStat;
+  p.xMotivo = xMotivo;
+  p.nProt = nProt;
+  return p;
+}
+// A batch query or send answered by one code, without an invoice's protocol.
+inline RespostaLote RespostaSo(const std::string& cStat, const std::string& xMotivo, const std::string& nRec = "") {
+  RespostaLote r;
+  r.cStat = cStat;
+  r.xMotivo = xMotivo;
+  r.nRec = nRec;
+  return r;
+}
+inline RespostaLote LoteRecebido(const std::string& recibo) {
+  return RespostaSo("103", "Lote recebido com sucesso", recibo);
+}
+inline RespostaLote LoteProcessado(const std::string& recibo, const ProtocoloNFe& protocolo) {
+  RespostaLote r = RespostaSo("104", "Lote processado", recibo);
+  r.protocolo = protocolo;
+  return r;
+}
+inline RespostaSituacao Situacao(const std::string& cStat, const std::string& xMotivo,
+                                 std::optional<ProtocoloNFe> protocolo = std::nullopt) {
+  RespostaSituacao r;
+  r.cStat = cStat;
+  r.xMotivo = xMotivo;
+  if (protocolo) r.chNFe = protocolo->chNFe;
+  r.protocolo = std::move(protocolo);
+  return r;
+}
+inline RespostaSituacao SituacaoAutorizada(const std::string& chave, const std::string& nProt) {
+  return Situacao("100", "Autorizado o uso da NF-e", Protocolo(chave, "100", "Autorizado o uso da NF-e", nProt));
+}
+
 // The tax authority as far as the pipeline sees it, remembering what it
 // received and authorised. Each answer can be replaced by the test.
 struct AutoridadeFalsa {
@@ -75,10 +115,11 @@ struct AutoridadeFalsa {
   std::map<std::string, Lote> lotes;               // receipt -> batch
   int recibos = 0, protocolos = 0;
 
-  std::function<std::string(const std::string& chave)> envio;      // replaces the answer of EnviaLote
-  std::deque<std::string> respostasLote;                           // next answers of ConsultaLote
-  std::function<std::string(const std::string& chave)> situacao;   // replaces the answer of ConsultaSituacao
-  std::function<void(const std::string& chave)> distribuicao;      // runs before the file is written
+  std::function<RespostaLote(const std::string& chave)> envio;        // replaces the answer of EnviaLote
+  std::deque<RespostaLote> respostasLote;                             // next answers of ConsultaLote
+  std::function<RespostaLote(const std::string& recibo)> consultaLote; // replaces them all
+  std::function<RespostaSituacao(const std::string& chave)> situacao; // replaces the answer of ConsultaSituacao
+  std::function<void(const std::string& chave)> distribuicao;         // runs before the file is written
 
   static std::string Numero(int prefixo, int n) {
     std::string s = std::to_string(n);
@@ -97,18 +138,18 @@ struct AutoridadeFalsa {
     Autoriza(chave);
     return recibo;
   }
-  std::string TextoLote(const std::string& recibo) {
+  RespostaLote RespostaDoLote(const std::string& recibo) {
     auto it = lotes.find(recibo);
-    if (it == lotes.end()) return "106 - Rejeição: Lote não localizado";
+    if (it == lotes.end()) return RespostaSo("106", "Rejeição: Lote não localizado", recibo);
     const Lote& l = it->second;
-    std::string nota = l.status == "100" ? "100 - Autorizado o uso da NF-e" : "204 - Rejeição: Duplicidade de NF-e";
-    std::string chave = "Chave: " + l.chave + (l.status == "100" ? " - Protocolo: " + autorizadas[l.chave] : "");
-    return "104 - Lote processado\r\nRecibo: " + recibo + "\r\n" + nota + "\r\n" + chave;
+    return LoteProcessado(recibo, l.status == "100"
+                                      ? Protocolo(l.chave, "100", "Autorizado o uso da NF-e", autorizadas[l.chave])
+                                      : Protocolo(l.chave, "204", "Rejeição: Duplicidade de NF-e"));
   }
-  std::string TextoSituacao(const std::string& chave) {
+  RespostaSituacao SituacaoDe(const std::string& chave) {
     auto it = autorizadas.find(chave);
-    if (it == autorizadas.end()) return "217 - Rejeição: NF-e não consta na base de dados da SEFAZ";
-    return "100 - Autorizado o uso da NF-e - Protocolo: " + it->second;
+    if (it == autorizadas.end()) return Situacao("217", "Rejeição: NF-e não consta na base de dados da SEFAZ");
+    return SituacaoAutorizada(chave, it->second);
   }
 };
 
@@ -132,24 +173,25 @@ class ComponenteEmissao : public FiscalDocService {
   }
   std::string GeraLote(const std::string& assinado, int32_t numero) override { return op_.GeraLote(assinado, numero); }
 
-  std::string EnviaLote(const std::string& arquivoLote) override {
+  RespostaLote EnviaLote(const std::string& arquivoLote) override {
     std::string chave = ChaveDoXml(LerTudo(ctx_.caminhos.Mapear(arquivoLote)));
     a_.chamadas.push_back("EnviaLote " + chave);
     if (a_.envio) return a_.envio(chave);
-    return "103 - Lote recebido - Recibo: " + a_.Recebe(chave);
+    return LoteRecebido(a_.Recebe(chave));
   }
-  std::string ConsultaLote(const std::string& recibo) override {
+  RespostaLote ConsultaLote(const std::string& recibo) override {
     a_.chamadas.push_back("ConsultaLote " + recibo);
+    if (a_.consultaLote) return a_.consultaLote(recibo);
     if (!a_.respostasLote.empty()) {
-      std::string r = a_.respostasLote.front();
+      RespostaLote r = a_.respostasLote.front();
       a_.respostasLote.pop_front();
       return r;
     }
-    return a_.TextoLote(recibo);
+    return a_.RespostaDoLote(recibo);
   }
-  std::string ConsultaSituacao(const std::string& chave) override {
+  RespostaSituacao ConsultaSituacao(const std::string& chave) override {
     a_.chamadas.push_back("ConsultaSituacao " + chave);
-    return a_.situacao ? a_.situacao(chave) : a_.TextoSituacao(chave);
+    return a_.situacao ? a_.situacao(chave) : a_.SituacaoDe(chave);
   }
   std::string GeraDistribuicao(const std::string& chave) override {
     a_.chamadas.push_back("GeraDistribuicao " + chave);
@@ -163,11 +205,11 @@ class ComponenteEmissao : public FiscalDocService {
 
   [[noreturn]] static void Nao() { throw ErroExecucao(CodigoErro::ErroComponente, "não usado na emissão"); }
   std::string ImprimeDanfe(const std::string&, const std::string&, int32_t, int32_t) override { Nao(); }
-  std::string StatusServico() override { Nao(); }
-  std::string InutilizaNumeracao(const std::string&, const std::string&, const std::string&,
+  RespostaStatus StatusServico() override { Nao(); }
+  RespostaRegistro InutilizaNumeracao(const std::string&, const std::string&, const std::string&,
                                  const std::string&) override { Nao(); }
   bool EnviaEmail(const std::string&, const std::string&, const std::string&, const std::string&) override { Nao(); }
-  std::string EventoCancelamento(const std::string&, const std::string&, const std::string&, const std::string&,
+  RespostaRegistro EventoCancelamento(const std::string&, const std::string&, const std::string&, const std::string&,
                                  const std::string&) override { Nao(); }
 
  private:
@@ -181,12 +223,14 @@ class ConexaoRegistrada : public data::CConexaoNfe {
  public:
   using CConexaoNfe::CConexaoNfe;
   std::vector<std::string> comandos;   // reads and writes, in order
+  std::string falhaSeContem;           // a write holding this text changes no row
   std::unique_ptr<data::Recordset> RsConexao(const std::string& sql) override {
     comandos.push_back(sql);
     return CConexaoNfe::RsConexao(sql);
   }
   int32_t ExecutaSql(const std::string& sql) override {
     comandos.push_back(sql);
+    if (!falhaSeContem.empty() && sql.find(falhaSeContem) != std::string::npos) return 0;
     return CConexaoNfe::ExecutaSql(sql);
   }
 };

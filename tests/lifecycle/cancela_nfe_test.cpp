@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "component/recusa_resposta.h"
 #include "movimento_saida.h"
 
 namespace velant {
@@ -27,11 +28,12 @@ class Cancelamento : public teste::MovimentoSaida {
   }
 };
 
-// The component's answer decides by its status code; digits elsewhere in the
-// text (a justification echoed, a protocol) decide nothing.
+// The answer decides by its status code and protocol; digits in its reason
+// (a justification echoed) decide nothing.
 struct CasoCancelamento {
   const char* nome;
-  std::string resposta;
+  RespostaRegistro resposta;
+  std::string texto;   // in the log and in the box of a failure
   bool cancelada;
   int64_t protocolo;   // in the row afterwards (0: untouched)
   friend void PrintTo(const CasoCancelamento& c, std::ostream* os) { *os << c.nome; }
@@ -45,45 +47,54 @@ TEST_P(RespostasCancelamento, GravaOProtocoloSoPeloCodigo) {
   LinhaDoAC();
   EXPECT_EQ(Cancela(), c.cancelada);
   EXPECT_EQ(Linha(), (std::vector<std::vector<int64_t>>{{c.protocolo, c.cancelada ? 3 : 0}}));
-  EXPECT_TRUE(NoArquivoLog("      Resultado: " + c.resposta)) << a.ArquivoLog();
+  EXPECT_TRUE(NoArquivoLog("      Resultado: " + c.texto)) << a.ArquivoLog();
   EXPECT_TRUE(a.ui.Eventos().empty());   // the result line goes to the file only
   if (c.cancelada) {
     EXPECT_TRUE(Caixas().empty());
   } else {
-    EXPECT_EQ(Caixas(), std::vector<std::string>{"Erro ao cancelar nfe. Retorno! \r\n" + c.resposta});
+    EXPECT_EQ(Caixas(), std::vector<std::string>{"Erro ao cancelar nfe. Retorno! \r\n" + c.texto});
   }
 }
+
+using teste::Registro;
 
 INSTANTIATE_TEST_SUITE_P(
     CancelaNFe, RespostasCancelamento,
     ::testing::Values(
-        CasoCancelamento{"Registrado135", "135 - Evento registrado e vinculado a NF-e - Protocolo: " + kProtocoloEvento,
-                         true, 135260000000042},
+        CasoCancelamento{"Registrado135", Registro("135", "Evento registrado e vinculado a NF-e", kProtocoloEvento),
+                         "135 - Evento registrado e vinculado a NF-e - Protocolo: " + kProtocoloEvento, true,
+                         135260000000042},
         CasoCancelamento{"ForaDePrazo155",
+                         Registro("155", "Cancelamento homologado fora de prazo", "135260000000043"),
                          "155 - Cancelamento homologado fora de prazo - Evento registrado e vinculado a NF-e - "
                          "Protocolo: 135260000000043",
                          true, 135260000000043},
-        CasoCancelamento{"JaCancelada218", "218 - Rejeição: NF-e já está cancelada na base de dados da SEFAZ", true,
-                         1111},
-        CasoCancelamento{"EventoDuplicado573", "573 - Rejeição: Duplicidade de Evento", true, 1111},
+        CasoCancelamento{"JaCancelada218",
+                         Registro("218", "Rejeição: NF-e já está cancelada na base de dados da SEFAZ "
+                                         "[nProt:135160000000001][dhCanc:2016-01-15T11:00:00-02:00]"),
+                         "218 - Rejeição: NF-e já está cancelada na base de dados da SEFAZ", true, 1111},
+        CasoCancelamento{"EventoDuplicado573", Registro("573", "Rejeição: Duplicidade de Evento"),
+                         "573 - Rejeição: Duplicidade de Evento", true, 1111},
         CasoCancelamento{"ProtocoloErrado222",
+                         Registro("222", "Rejeição: Protocolo de Autorização de Uso difere do cadastrado"),
                          "222 - Rejeição: Protocolo de Autorização de Uso difere do cadastrado", false, 0},
-        CasoCancelamento{"ForaDoPrazo220", "220 - Rejeição: Prazo de Cancelamento superior ao previsto na Legislação",
-                         false, 0},
+        CasoCancelamento{"ForaDoPrazo220",
+                         Registro("220", "Rejeição: Prazo de Cancelamento superior ao previsto na Legislação"),
+                         "220 - Rejeição: Prazo de Cancelamento superior ao previsto na Legislação", false, 0},
         // The old cancellation service's code: the event service never answers it.
-        CasoCancelamento{"CodigoDoServicoAntigo101", "101 - Cancelamento de NF-e homologado", false, 0},
+        CasoCancelamento{"CodigoDoServicoAntigo101", Registro("101", "Cancelamento de NF-e homologado"),
+                         "101 - Rejeição: evento não registrado", false, 0},
         CasoCancelamento{"DigitosNaJustificativa",
-                         "215 - Rejeição: Falha no schema XML (xJust: NF 101 cancelada 218 antes 102)", false, 0},
-        CasoCancelamento{"TextoDeRegistroSemCodigo",
-                         "Evento registrado e vinculado a NF-e 101 - Protocolo: 135260000000044", false, 0},
-        CasoCancelamento{"RegistradoSemProtocolo", "135 - Evento registrado e vinculado a NF-e - Protocolo: 13526",
-                         false, 0},
-        CasoCancelamento{"CodigoColadoAoTexto", "2180 - Rejeição: outra", false, 0},
-        CasoCancelamento{"Vazio", "", false, 0}),
+                         Registro("215", "Rejeição: Falha no schema XML (xJust: NF 101 cancelada 218 antes 102)"),
+                         "215 - Rejeição: evento não registrado", false, 0},
+        CasoCancelamento{"RegistradoSemProtocolo", Registro("135", "Evento registrado e vinculado a NF-e", "13526"),
+                         "135 - Rejeição: evento não registrado", false, 0},
+        CasoCancelamento{"CodigoDeQuatroDigitos", Registro("2180", "Rejeição: outra"),
+                         "2180 - Rejeição: evento não registrado", false, 0}),
     [](const auto& info) { return std::string(info.param.nome); });
 
 TEST_F(Cancelamento, ChamaOComponenteComONumeroEmSeteDigitos) {
-  resposta = "135 - Evento registrado e vinculado a NF-e - Protocolo: " + kProtocoloEvento;
+  resposta = teste::Registro("135", "Evento registrado e vinculado a NF-e", kProtocoloEvento);
   LinhaDoAC();
   ASSERT_TRUE(Cancela("123"));
   EXPECT_EQ(chamadas, std::vector<std::string>{"EventoCancelamento(0000123|" + kChave + "|1|135160000000001|" +
@@ -91,7 +102,7 @@ TEST_F(Cancelamento, ChamaOComponenteComONumeroEmSeteDigitos) {
 }
 
 TEST_F(Cancelamento, NumeroQueNaoConverteNaoChamaOComponente) {
-  resposta = "135 - Evento registrado e vinculado a NF-e - Protocolo: " + kProtocoloEvento;
+  resposta = teste::Registro("135", "Evento registrado e vinculado a NF-e", kProtocoloEvento);
   EXPECT_THROW(Cancela("12A"), ErroExecucao);
   EXPECT_TRUE(chamadas.empty());
 }
@@ -101,24 +112,43 @@ TEST_F(Cancelamento, NumeroQueNaoConverteNaoChamaOComponente) {
 TEST_F(Cancelamento, JaCanceladaMantemOProtocoloGravado) {
   LinhaDoAC();
   Executa("UPDATE MovimentoNFeSaidaCancelada SET [Numero do Protocolo] = 135260000000042, [Etapa Concluida] = 3");
-  for (const char* r : {"218 - Rejeição: NF-e já está cancelada na base de dados da SEFAZ",
-                        "573 - Rejeição: Duplicidade de Evento"}) {
-    resposta = r;
-    EXPECT_TRUE(Cancela()) << r;
-    EXPECT_EQ(Linha(), (std::vector<std::vector<int64_t>>{{135260000000042, 3}})) << r;
+  for (const char* codigo : {"218", "573"}) {
+    resposta = teste::Registro(codigo, "Rejeição: já cancelada");
+    EXPECT_TRUE(Cancela()) << codigo;
+    EXPECT_EQ(Linha(), (std::vector<std::vector<int64_t>>{{135260000000042, 3}})) << codigo;
   }
 }
 
 // Registered or already cancelled at the authority, but the front end made
 // no row for it: false, with the inconsistency message.
 TEST_F(Cancelamento, SemLinhaDoACDaInconsistencia) {
-  for (const std::string& r : {"135 - Evento registrado e vinculado a NF-e - Protocolo: " + kProtocoloEvento,
-                              std::string("218 - Rejeição: NF-e já está cancelada na base de dados da SEFAZ")}) {
+  for (const RespostaRegistro& r :
+       {teste::Registro("135", "Evento registrado e vinculado a NF-e", kProtocoloEvento),
+        teste::Registro("218", "Rejeição: NF-e já está cancelada na base de dados da SEFAZ")}) {
     resposta = r;
     a.ui.ResponderProximaCaixa(vbOK);
-    EXPECT_FALSE(Cancela()) << r;
+    EXPECT_FALSE(Cancela()) << r.cStat;
   }
   EXPECT_EQ(Caixas(), std::vector<std::string>(2, "Inconsistência na atualização do Cancelamento da NF-e"));
+}
+
+// An event answer that is not believed records nothing: no protocol, no
+// step, and the reason in the message (no box: there is nothing to retry).
+TEST_F(Cancelamento, RespostaRecusadaNaoGravaNada) {
+  RespostaRegistro deOutraChave = teste::Registro("135", "Evento registrado e vinculado a NF-e", kProtocoloEvento);
+  deOutraChave.chNFe = "35160111222333000181550010000001241000001240";
+  RespostaRegistro recusadaPeloComponente = teste::Registro("218", "Rejeição: NF-e já está cancelada");
+  recusadaPeloComponente.recusa = kRecusaAssinatura;
+  LinhaDoAC();
+  for (const auto& [r, recusa] : {std::pair{deOutraChave, kRecusaOutraChave},
+                                  std::pair{recusadaPeloComponente, kRecusaAssinatura}}) {
+    resposta = r;
+    EXPECT_FALSE(Cancela()) << recusa;
+    EXPECT_EQ(Linha(), (std::vector<std::vector<int64_t>>{{0, 0}})) << recusa;
+    EXPECT_EQ(a.atual.MensagemRetorno, recusa);
+    EXPECT_TRUE(NoArquivoLog(std::string("      ** ") + recusa)) << a.ArquivoLog();
+  }
+  EXPECT_TRUE(Caixas().empty());
 }
 
 // Only the row of the request's company and series is written.
@@ -128,7 +158,7 @@ TEST_F(Cancelamento, AtualizaSoALinhaDaEmpresaEDaSerie) {
   LinhaDoAC(2, "2");
   a.atual.CodigoEmpresa = 2;
   a.atual.SerieAtual = "2";
-  resposta = "135 - Evento registrado e vinculado a NF-e - Protocolo: " + kProtocoloEvento;
+  resposta = teste::Registro("135", "Evento registrado e vinculado a NF-e", kProtocoloEvento);
   ASSERT_TRUE(Cancela());
   EXPECT_EQ(Linha(2, "2"), (std::vector<std::vector<int64_t>>{{135260000000042, 3}}));
   EXPECT_EQ(Linha(1, "2"), (std::vector<std::vector<int64_t>>{{0, 0}}));
@@ -138,7 +168,7 @@ TEST_F(Cancelamento, AtualizaSoALinhaDaEmpresaEDaSerie) {
 TEST_F(Cancelamento, AspaNaSerieNaoEscapaDoTexto) {
   LinhaDoAC();
   a.atual.SerieAtual = "1' OR '1'='1";
-  resposta = "135 - Evento registrado e vinculado a NF-e - Protocolo: " + kProtocoloEvento;
+  resposta = teste::Registro("135", "Evento registrado e vinculado a NF-e", kProtocoloEvento);
   EXPECT_FALSE(Cancela());
   EXPECT_EQ(Linha(), (std::vector<std::vector<int64_t>>{{0, 0}}));
   EXPECT_EQ(Caixas(), std::vector<std::string>{"Inconsistência na atualização do Cancelamento da NF-e"});

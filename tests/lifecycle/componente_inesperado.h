@@ -14,14 +14,14 @@ class ComponenteInesperado : public FiscalDocService {
  public:
   std::string AssinaXml(const std::string&, const std::string&) override { Inesperada("AssinaXml"); }
   std::string GeraLote(const std::string&, int32_t) override { Inesperada("GeraLote"); }
-  std::string ConsultaSituacao(const std::string&) override { Inesperada("ConsultaSituacao"); }
+  RespostaSituacao ConsultaSituacao(const std::string&) override { Inesperada("ConsultaSituacao"); }
   std::string ImprimeDanfe(const std::string&, const std::string&, int32_t, int32_t) override {
     Inesperada("ImprimeDanfe");
   }
-  std::string EnviaLote(const std::string&) override { Inesperada("EnviaLote"); }
-  std::string ConsultaLote(const std::string&) override { Inesperada("ConsultaLote"); }
-  std::string StatusServico() override { Inesperada("StatusServico"); }
-  std::string InutilizaNumeracao(const std::string&, const std::string&, const std::string&,
+  RespostaLote EnviaLote(const std::string&) override { Inesperada("EnviaLote"); }
+  RespostaLote ConsultaLote(const std::string&) override { Inesperada("ConsultaLote"); }
+  RespostaStatus StatusServico() override { Inesperada("StatusServico"); }
+  RespostaRegistro InutilizaNumeracao(const std::string&, const std::string&, const std::string&,
                                  const std::string&) override {
     Inesperada("InutilizaNumeracao");
   }
@@ -30,7 +30,7 @@ class ComponenteInesperado : public FiscalDocService {
   bool EnviaEmail(const std::string&, const std::string&, const std::string&, const std::string&) override {
     Inesperada("EnviaEmail");
   }
-  std::string EventoCancelamento(const std::string&, const std::string&, const std::string&, const std::string&,
+  RespostaRegistro EventoCancelamento(const std::string&, const std::string&, const std::string&, const std::string&,
                                  const std::string&) override {
     Inesperada("EventoCancelamento");
   }

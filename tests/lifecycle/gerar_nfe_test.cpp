@@ -41,16 +41,16 @@ class ComponenteLocal : public FiscalDocService {
   }
   [[noreturn]] static void Nao() { throw ErroExecucao(CodigoErro::ErroComponente, "não usado na geração"); }
   std::string GeraLote(const std::string&, int32_t) override { Nao(); }
-  std::string ConsultaSituacao(const std::string&) override { Nao(); }
+  RespostaSituacao ConsultaSituacao(const std::string&) override { Nao(); }
   std::string ImprimeDanfe(const std::string&, const std::string&, int32_t, int32_t) override { Nao(); }
-  std::string EnviaLote(const std::string&) override { Nao(); }
-  std::string ConsultaLote(const std::string&) override { Nao(); }
-  std::string StatusServico() override { Nao(); }
-  std::string InutilizaNumeracao(const std::string&, const std::string&, const std::string&,
+  RespostaLote EnviaLote(const std::string&) override { Nao(); }
+  RespostaLote ConsultaLote(const std::string&) override { Nao(); }
+  RespostaStatus StatusServico() override { Nao(); }
+  RespostaRegistro InutilizaNumeracao(const std::string&, const std::string&, const std::string&,
                                  const std::string&) override { Nao(); }
   std::string GeraDistribuicao(const std::string&) override { Nao(); }
   bool EnviaEmail(const std::string&, const std::string&, const std::string&, const std::string&) override { Nao(); }
-  std::string EventoCancelamento(const std::string&, const std::string&, const std::string&, const std::string&,
+  RespostaRegistro EventoCancelamento(const std::string&, const std::string&, const std::string&, const std::string&,
                                  const std::string&) override { Nao(); }
 
  private:

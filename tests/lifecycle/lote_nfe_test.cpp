@@ -63,19 +63,29 @@ INSTANTIATE_TEST_SUITE_P(
     Casos, DesfechoDoLote,
     ::testing::Values(
         Desfecho{"Rejeicao",
-                 [](auto& aut) { aut.respostasLote = {"297 - Rejeição: Assinatura difere do calculado"}; }, 0,
+                 [](auto& aut) {
+                   aut.respostasLote = {teste::LoteProcessado(
+                       kRecibo, teste::Protocolo(kChave, "297", "Rejeição: Assinatura difere do calculado"))};
+                 },
+                 0,
                  350000000000001, "297 - Rejeição: Assinatura difere do calculado",
                  "        297 - Rejeição: Assinatura difere do calculado"},
         Desfecho{"RejeicaoSemAcentoEmLinhaUnica",
-                 [](auto& aut) { aut.respostasLote = {"106 - REJEICAO: Lote nao localizado"}; }, 0, 350000000000001,
+                 [](auto& aut) { aut.respostasLote = {teste::RespostaSo("106", "REJEICAO: Lote nao localizado")}; },
+                 0, 350000000000001,
                  "106 - REJEICAO: Lote nao localizado", "        106 - REJEICAO: Lote nao localizado"},
-        Desfecho{"Erro94", [](auto& aut) { aut.envio = [](const std::string&) { return std::string("Erro 94"); }; },
+        Desfecho{"Erro94",
+                 [](auto& aut) {
+                   aut.envio = [](const std::string&) {
+                     return teste::RespostaSo("225", "Rejeição: Falha no Schema XML do lote de NFe");
+                   };
+                 },
                  0, 0, "Não foi possível enviar o lote",
                  "        Lote enviado: Erro 94 - do Arquivo: C:\\Dunmor\\nfe\\lotes\\000000000001-env-lot.xml"},
         // The authority took the batch; its answer never came.
         Desfecho{"RespostaPerdida",
                  [](auto& aut) {
-                   aut.envio = [&aut](const std::string& chave) -> std::string {
+                   aut.envio = [&aut](const std::string& chave) -> RespostaLote {
                      aut.Recebe(chave);
                      throw ErroExecucao(CodigoErro::ErroComponente, "conexão encerrada sem resposta");
                    };
@@ -83,13 +93,14 @@ INSTANTIATE_TEST_SUITE_P(
                  0, 0, "Não foi possível enviar o lote",
                  "     ** Erro na Rotina: EnviaLoteNFE - conexão encerrada sem resposta"},
         Desfecho{"EmProcessamentoAteOLimite",
-                 [](auto& aut) { aut.respostasLote.assign(100, "105 - Lote em processamento"); }, 1,
+                 [](auto& aut) { aut.respostasLote.assign(100, teste::RespostaSo("105", "Lote em processamento")); },
+                 1,
                  350000000000001, "105 - Lote em processamento",
                  "      ** Tempo limite da consulta do lote esgotado (120 s): 350000000000001"}),
     [](const auto& info) { return std::string(info.param.nome); });
 
 TEST_F(Lote, RespostaPerdidaNaoEnviaDeNovoNaProximaSolicitacao) {
-  autoridade.envio = [this](const std::string& chave) -> std::string {
+  autoridade.envio = [this](const std::string& chave) -> RespostaLote {
     autoridade.Recebe(chave);
     throw ErroExecucao(CodigoErro::ErroComponente, "tempo limite esgotado");
   };
@@ -105,7 +116,7 @@ TEST_F(Lote, RespostaPerdidaNaoEnviaDeNovoNaProximaSolicitacao) {
 // the next request resumes with the query, not with a new batch.
 TEST_F(Lote, ConsultaEmProcessamentoTemLimiteERetomaComOMesmoRecibo) {
   Registro("\"TempoLimiteProcessamento\"=\"10\"\r\n");
-  autoridade.respostasLote.assign(100, "105 - Lote em processamento");
+  autoridade.respostasLote.assign(100, teste::RespostaSo("105", "Lote em processamento"));
   EXPECT_FALSE(Emite());
   EXPECT_EQ(std::count(autoridade.chamadas.begin(), autoridade.chamadas.end(), "ConsultaLote " + kRecibo), 3);
   EXPECT_TRUE(NoLog("      ** Tempo limite da consulta do lote esgotado (10 s): " + kRecibo)) << a.ArquivoLog();
@@ -136,9 +147,10 @@ TEST_F(Lote, Duplicidade539AssumeAChaveAutorizada) {
   const std::string anterior = ChaveNFe("15/02/2016");
   ASSERT_NE(anterior, kChave);
   const std::string protocolo = autoridade.Autoriza(anterior);
-  autoridade.respostasLote = {"104 - Lote processado\r\nRecibo: " + kRecibo +
-                              "\r\n539 - Rejeição: Duplicidade de NF-e com diferença na Chave de Acesso [chNFe:" +
-                              anterior + "][nRec:351000000000007]\r\nChave: " + kChave};
+  autoridade.respostasLote = {teste::LoteProcessado(
+      kRecibo, teste::Protocolo(kChave, "539",
+                                "Rejeição: Duplicidade de NF-e com diferença na Chave de Acesso [chNFe:" + anterior +
+                                    "][nRec:351000000000007]"))};
   ASSERT_TRUE(Emite()) << a.ArquivoLog();
   auto m = Movimento();
   EXPECT_EQ(m.chave, anterior);
@@ -152,16 +164,17 @@ TEST_F(Lote, Duplicidade539AssumeAChaveAutorizada) {
 // not confirm: nothing is assumed, and the row keeps its step and receipt.
 TEST_F(Lote, DuplicidadeNaoConfirmadaNaoVoltaAEtapaZero) {
   const std::string outra = MontaChaveAcesso("35", "15/01/2016", "11222333000181", 55, 1, 124, 1, 124);
-  const std::string casos[] = {
-      "539 - Rejeição: Duplicidade de NF-e com diferença na Chave de Acesso [chNFe:" + outra + "][nRec:1]",
-      "539 - Rejeição: Duplicidade de NF-e com diferença na Chave de Acesso",
-      "204 - Rejeição: Duplicidade de NF-e [nRec:351000000000007]"};
+  const ProtocoloNFe casos[] = {
+      teste::Protocolo(kChave, "539",
+                       "Rejeição: Duplicidade de NF-e com diferença na Chave de Acesso [chNFe:" + outra + "][nRec:1]"),
+      teste::Protocolo(kChave, "539", "Rejeição: Duplicidade de NF-e com diferença na Chave de Acesso"),
+      teste::Protocolo(kChave, "204", "Rejeição: Duplicidade de NF-e [nRec:351000000000007]")};
   for (const auto& status : casos) {
-    SCOPED_TRACE(status);
+    SCOPED_TRACE(status.xMotivo);
     conexao->CConexaoNfe::ExecutaSql("DELETE FROM MovimentoNFe");
     autoridade = {};
-    autoridade.envio = [this](const std::string&) { return "103 - Lote recebido - Recibo: " + kRecibo; };
-    autoridade.respostasLote = {status};
+    autoridade.envio = [](const std::string&) { return teste::LoteRecebido(kRecibo); };
+    autoridade.respostasLote = {teste::LoteProcessado(kRecibo, status)};
     EXPECT_FALSE(Emite());
     auto m = Movimento();
     EXPECT_EQ(m.etapa, 1);
@@ -175,8 +188,7 @@ TEST_F(Lote, DuplicidadeNaoConfirmadaNaoVoltaAEtapaZero) {
 class ReciboInvalido : public Lote, public ::testing::WithParamInterface<std::string> {};
 
 TEST_P(ReciboInvalido, NadaChegaAoBanco) {
-  const std::string retorno = "103 - Lote recebido - Recibo: " + GetParam();
-  autoridade.envio = [&](const std::string&) { return retorno; };
+  autoridade.envio = [&](const std::string&) { return teste::LoteRecebido(GetParam()); };
   EXPECT_FALSE(Emite());
   EXPECT_FALSE(Escreveu("[Numero da Recepcao]"));
   if (!GetParam().empty()) {
@@ -198,17 +210,17 @@ INSTANTIATE_TEST_SUITE_P(Casos, ReciboInvalido,
 class ProtocoloInvalido : public Lote, public ::testing::WithParamInterface<std::string> {};
 
 TEST_P(ProtocoloInvalido, NadaChegaAoBanco) {
-  const std::string texto = "100 - Autorizado o uso da NF-e - Protocolo: " + GetParam();
-  autoridade.situacao = [&](const std::string&) { return texto; };
+  autoridade.situacao = [&](const std::string& chave) { return teste::SituacaoAutorizada(chave, GetParam()); };
   EXPECT_FALSE(Emite());
   EXPECT_FALSE(Escreveu("[Numero do Protocolo]"));
-  EXPECT_TRUE(NoLog("      ** Protocolo de autorização ausente ou inválido na consulta da NFe: \"" +
-                    Right(texto, 15) + "\""))
+  EXPECT_TRUE(NoLog("      ** Protocolo de autorização ausente ou inválido na consulta da NFe: \"" + GetParam() +
+                    "\""))
       << a.ArquivoLog();
   auto m = Movimento();
   EXPECT_EQ(m.etapa, 2);
   EXPECT_EQ(m.protocolo, 0);
-  EXPECT_EQ(a.atual.MensagemRetorno, texto);
+  // An authorisation without its protocol is not answered as one.
+  EXPECT_EQ(a.atual.MensagemRetorno, "Protocolo de autorização ausente ou inválido");
   EXPECT_FALSE(a.caminhos.Existe("C:\\Dunmor\\nfe\\arquivos\\procNFe\\" + kChave + "-procNFe.xml"));
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // For the cancellation and voiding routines: a component that answers the
-// two operations with a given text and records their arguments, and a Host
+// two operations with a given answer and records their arguments, and a Host
 // context on the root's SQLite database where the front end's rows are made.
 #include <gtest/gtest.h>
 
@@ -19,18 +19,30 @@
 
 namespace velant::teste {
 
+// An event or voiding answer as the component reads it.
+inline RespostaRegistro Registro(const std::string& cStat, const std::string& xMotivo, const std::string& nProt = "") {
+  RespostaRegistro r;
+  r.cStat = cStat;
+  r.xMotivo = xMotivo;
+  r.nProt = nProt;
+  return r;
+}
+
 class ComponenteResposta : public ComponenteInesperado {
  public:
-  ComponenteResposta(std::string resposta, std::vector<std::string>& chamadas)
+  ComponenteResposta(RespostaRegistro resposta, std::vector<std::string>& chamadas)
       : resposta_(std::move(resposta)), chamadas_(chamadas) {}
 
-  std::string EventoCancelamento(const std::string& numero, const std::string& chave, const std::string& sequencia,
+  RespostaRegistro EventoCancelamento(const std::string& numero, const std::string& chave, const std::string& sequencia,
                                  const std::string& protocolo, const std::string& justificativa) override {
     chamadas_.push_back("EventoCancelamento(" + numero + "|" + chave + "|" + sequencia + "|" + protocolo + "|" +
                         justificativa + ")");
-    return resposta_;
+    // The authority answers for the key it was asked about, unless the test says otherwise.
+    RespostaRegistro r = resposta_;
+    if (r.chNFe.empty()) r.chNFe = chave;
+    return r;
   }
-  std::string InutilizaNumeracao(const std::string& ano, const std::string& inicial, const std::string& final_,
+  RespostaRegistro InutilizaNumeracao(const std::string& ano, const std::string& inicial, const std::string& final_,
                                  const std::string& justificativa) override {
     chamadas_.push_back("InutilizaNumeracao(" + ano + "|" + inicial + "|" + final_ + "|" + justificativa + ")");
     return resposta_;
@@ -38,7 +50,7 @@ class ComponenteResposta : public ComponenteInesperado {
 
 
  private:
-  std::string resposta_;
+  RespostaRegistro resposta_;
   std::vector<std::string>& chamadas_;
 };
 
@@ -77,7 +89,7 @@ class MovimentoSaida : public ::testing::Test {
 
   AmbienteTeste a;
   std::unique_ptr<data::CConexaoNfe> conexao;
-  std::string resposta;
+  RespostaRegistro resposta;
   std::vector<std::string> chamadas;
 };
 

@@ -20,7 +20,7 @@ using Emissao = AmbienteEmissao;
 
 TEST_F(Emissao, PrimeiraSolicitacaoVaiDaGeracaoAEtapaTres) {
   Prepara();
-  autoridade.respostasLote = {"105 - Lote em processamento"};
+  autoridade.respostasLote = {teste::RespostaSo("105", "Lote em processamento", kRecibo)};
   ASSERT_TRUE(ProcessaNFeAzure(a.ctx)) << a.ArquivoLog();
   EXPECT_TRUE(a.atual.NFeProcessada);
   EXPECT_TRUE(a.atual.EmissaoConcluida);
@@ -78,7 +78,7 @@ struct Retomada {
   bool comChave;
   bool comRecibo;
   bool autoridadeTem;   // the authority received and authorised it
-  const char* situacao; // replaces the authority's situation answer ("" keeps it)
+  std::optional<RespostaSituacao> situacao;   // replaces the authority's situation answer
   bool resultado;
   std::vector<std::string> chamadas;   // "E" send, "L" batch query, "S" situation, "D" distribution
   int etapaFinal;
@@ -96,7 +96,7 @@ TEST_P(RetomadaDaNota, ContinuaDaEtapaSemReenviar) {
     ASSERT_EQ(autoridade.Recebe(kChave), kRecibo);
     autoridade.enviadas.clear();
   }
-  if (*c.situacao) autoridade.situacao = [&](const std::string&) { return std::string(c.situacao); };
+  if (c.situacao) autoridade.situacao = [&](const std::string&) { return *c.situacao; };
   Movimento(c.etapa, c.comChave ? kChave : "", recibo, c.etapa >= 3 ? kProtocolo : "0");
   Prepara();
 
@@ -125,30 +125,30 @@ INSTANTIATE_TEST_SUITE_P(
     Casos, RetomadaDaNota,
     ::testing::Values(
         // The Part's resumes: a stored receipt is queried again.
-        Retomada{"Etapa1ComRecibo", 1, true, true, true, "", true, {"L", "S", "D"}, 3, ""},
-        Retomada{"Etapa2ComRecibo", 2, true, true, true, "", true, {"L", "S", "D"}, 3, ""},
+        Retomada{"Etapa1ComRecibo", 1, true, true, true, std::nullopt, true, {"L", "S", "D"}, 3, ""},
+        Retomada{"Etapa2ComRecibo", 2, true, true, true, std::nullopt, true, {"L", "S", "D"}, 3, ""},
         // A finished invoice: nothing asked, nothing sent, and the answer says why.
-        Retomada{"Etapa3", 3, true, true, true, "", false, {}, 3, "NFe já autorizada - Protocolo: 130000000000001"},
+        Retomada{"Etapa3", 3, true, true, true, std::nullopt, false, {}, 3, "NFe já autorizada - Protocolo: 130000000000001"},
         // The answer to a send was lost (step 0 written back) or the Host
         // died before the receipt was stored (step 1 without one).
-        Retomada{"Etapa0AutorizadaNaoReenvia", 0, true, false, true, "", true, {"S", "S", "D"}, 3, ""},
-        Retomada{"Etapa1SemReciboAutorizadaNaoReenvia", 1, true, false, true, "", true, {"S", "S", "D"}, 3, ""},
+        Retomada{"Etapa0AutorizadaNaoReenvia", 0, true, false, true, std::nullopt, true, {"S", "S", "D"}, 3, ""},
+        Retomada{"Etapa1SemReciboAutorizadaNaoReenvia", 1, true, false, true, std::nullopt, true, {"S", "S", "D"}, 3, ""},
         // The authority does not have it: generated and sent as the Part says.
-        Retomada{"Etapa0NaoConstaEnvia", 0, true, false, false, "", true, {"S", "E", "L", "S", "D"}, 3, ""},
-        Retomada{"Etapa1SemReciboNaoConstaEnvia", 1, true, false, false, "", true, {"S", "E", "L", "S", "D"}, 3, ""},
-        Retomada{"Etapa0SemChaveEnvia", 0, false, false, false, "", true, {"E", "L", "S", "D"}, 3, ""},
+        Retomada{"Etapa0NaoConstaEnvia", 0, true, false, false, std::nullopt, true, {"S", "E", "L", "S", "D"}, 3, ""},
+        Retomada{"Etapa1SemReciboNaoConstaEnvia", 1, true, false, false, std::nullopt, true, {"S", "E", "L", "S", "D"}, 3, ""},
+        Retomada{"Etapa0SemChaveEnvia", 0, false, false, false, std::nullopt, true, {"E", "L", "S", "D"}, 3, ""},
         // Anything else the authority says about the key: nothing is sent.
-        Retomada{"Etapa0CanceladaNadaEnvia", 0, true, false, false, "101 - Cancelamento de NF-e homologado", false,
+        Retomada{"Etapa0CanceladaNadaEnvia", 0, true, false, false, teste::Situacao("101", "Cancelamento de NF-e homologado"), false,
                  {"S"}, 0, "101 - Cancelamento de NF-e homologado"},
         Retomada{"Etapa0ParalisadaNadaEnvia", 0, true, false, false,
-                 "108 - Serviço Paralisado Momentaneamente (curto prazo)", false, {"S"}, 0,
+                 teste::Situacao("108", "Serviço Paralisado Momentaneamente (curto prazo)"), false, {"S"}, 0,
                  "108 - Serviço Paralisado Momentaneamente (curto prazo)"}),
     [](const auto& info) { return std::string(info.param.nome); });
 
 TEST_F(Emissao, SemRespostaDaSituacaoAnteriorNadaEEnviado) {
   ASSERT_EQ(autoridade.Recebe(kChave), kRecibo);
   Movimento(0, kChave);
-  autoridade.situacao = [](const std::string&) -> std::string {
+  autoridade.situacao = [](const std::string&) -> RespostaSituacao {
     throw ErroExecucao(CodigoErro::ErroComponente, "tempo limite esgotado");
   };
   Prepara();

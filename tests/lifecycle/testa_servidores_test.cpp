@@ -18,43 +18,49 @@ namespace {
 // operation is a fault of the routine.
 class ServicoStatus : public teste::ComponenteInesperado {
  public:
-  explicit ServicoStatus(std::optional<std::string> resposta) : resposta_(std::move(resposta)) {}
-  std::string StatusServico() override {
+  explicit ServicoStatus(std::optional<RespostaStatus> resposta) : resposta_(std::move(resposta)) {}
+  RespostaStatus StatusServico() override {
     if (!resposta_) throw ErroExecucao(CodigoErro::ErroComponente, "Falha de comunicação com a SEFAZ");
     return *resposta_;
   }
 
  private:
-  std::optional<std::string> resposta_;
+  std::optional<RespostaStatus> resposta_;
 };
 
 struct CasoStatus {
   const char* nome;
-  const char* resposta;
+  RespostaStatus resposta;
   bool disponivel;
+  const char* texto;   // the message and the log's result
   friend void PrintTo(const CasoStatus& c, std::ostream* os) { *os << c.nome; }
 };
 
 class Respostas : public ::testing::TestWithParam<CasoStatus> {};
 
-TEST_P(Respostas, DisponivelSoComOTextoDeOperacao) {
+TEST_P(Respostas, DisponivelSoComOCodigoDeOperacao) {
   const auto& c = GetParam();
   teste::AmbienteTeste a;
-  a.ctx.CriaFiscalDocService = [&] { return std::make_unique<ServicoStatus>(std::string(c.resposta)); };
+  a.ctx.CriaFiscalDocService = [&] { return std::make_unique<ServicoStatus>(c.resposta); };
   EXPECT_EQ(TestaServidores(a.ctx), c.disponivel);
-  EXPECT_EQ(a.atual.MensagemRetorno, c.resposta);
-  EXPECT_NE(a.ArquivoLog().find(std::string("      Resultado: ") + c.resposta), std::string::npos);
+  EXPECT_EQ(a.atual.MensagemRetorno, c.texto);
+  EXPECT_NE(a.ArquivoLog().find(std::string(" -       Resultado: ") + c.texto + "\r\n"), std::string::npos)
+      << a.ArquivoLog();
   EXPECT_TRUE(a.ui.Eventos().empty());   // the result line goes to the file only
 }
 
 INSTANTIATE_TEST_SUITE_P(
     TestaServidores, Respostas,
-    ::testing::Values(CasoStatus{"CodigoEMotivo", "107 - Servico em Operacao", true},
-                      CasoStatus{"ComAcentos", "Serviço em operação", true},
-                      CasoStatus{"TextoNoMeio", "cStat=107 xMotivo=Servico em Operacao tMed=1", true},
-                      CasoStatus{"Paralisado", "Servico Paralisado Momentaneamente (curto prazo)", false},
-                      CasoStatus{"OutraCaixa", "servico em operacao", false},
-                      CasoStatus{"Vazio", "", false}),
+    ::testing::Values(
+        CasoStatus{"ComAcentos", {"107", "Serviço em Operação", ""}, true, "107 - Servico em Operacao"},
+        CasoStatus{"SemAcentos", {"107", "Servico em Operacao", ""}, true, "107 - Servico em Operacao"},
+        CasoStatus{"Paralisado", {"108", "Serviço Paralisado Momentaneamente (curto prazo)", ""}, false,
+                   "108 - Serviço Paralisado Momentaneamente (curto prazo)"},
+        CasoStatus{"SemPrevisao", {"109", "Serviço Paralisado sem Previsão", ""}, false,
+                   "109 - Serviço Paralisado sem Previsão"},
+        // The code decides, not the words.
+        CasoStatus{"MotivoDeOperacaoComOutroCodigo", {"252", "Servico em Operacao", ""}, false,
+                   "252 - Servico em Operacao"}),
     [](const auto& info) { return std::string(info.param.nome); });
 
 // Without an answer the routine is false, logs the phase it stopped at and

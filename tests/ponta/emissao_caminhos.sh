@@ -2,16 +2,17 @@
 # "NFE3.10" from velantnfe-ac through the Host to the authority simulator,
 # on every path the authority's faults open: approved, repeated, rejected,
 # not received ("Erro 94"), still in processing at the bound, answer lost,
-# duplicate of this key (204) and of this number under another key (539).
+# duplicate of this key (204) and of this number under another key (539),
+# and a hostile authority whose protocols are tampered with after signing.
 # Each invoice ends authorised once, with its row at step 3 and a valid
-# distribution file. MOTOR=pg runs it on PostgreSQL.
+# distribution file whose signatures hold. MOTOR=pg runs it on PostgreSQL.
 set -euo pipefail
 source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
 source "$(dirname "$0")/emissao_apoio.inc"
 
 nova_raiz_emissao; raiz=$RAIZ
 inicia_simulador "$raiz/autoridade" --consultas-processamento 0
-registro_host "$raiz" '"TempoLimiteProcessamento"="6"'
+registro_host "$raiz" '"TempoLimiteProcessamento"="6"' "\"CertificadosConfiaveis\"=\"$CERTS/ac.pem\""
 inicia_host "$raiz"; host=$HOST_PID
 espera_inicio "$raiz"
 
@@ -105,6 +106,25 @@ consulta "$raiz" "DELETE FROM MovimentoNFe WHERE Numero = 107" > /dev/null
 emite 107 15/02/2016
 espera_resposta "Aprovado: Processamento de NFe OK!" "duplicidade 539"
 confere_nota "$raiz" 107
+
+# Tampered protocols are not believed: nothing stored, no distribution file,
+# the reason as the answer; the genuine answer later finishes the invoice.
+controle 'adulterar=protocolo'
+emite 108
+espera_resposta "Cancelado: Assinatura da autoridade inválida" "protocolo adulterado"
+[ "$(etapa 108)" = "1|t" ] || [ "$(etapa 108)" = "1|1" ] || falha "protocolo adulterado: etapa $(etapa 108)"
+[ "$(consulta "$raiz" "SELECT [Numero do Protocolo] FROM MovimentoNFe WHERE Numero = 108")" = 0 ] \
+  || falha "protocolo adulterado: protocolo gravado"
+! ls "$raiz/C/Dunmor/nfe/arquivos/procNFe/"*"$(printf '%09d' 108)"*-procNFe.xml > /dev/null 2>&1 \
+  || falha "protocolo adulterado: arquivo de distribuição gravado"
+controle 'adulterar=assinatura'
+emite 108
+espera_resposta "Cancelado: Resposta da autoridade sem assinatura" "protocolo sem assinatura"
+controle ''
+emite 108
+espera_resposta "Aprovado: Processamento de NFe OK!" "protocolo adulterado e depois o verdadeiro"
+[ "$(lotes_da_nota 108)" = 1 ] || falha "protocolo adulterado: $(lotes_da_nota 108) lotes"
+confere_nota "$raiz" 108
 
 para_host "$host" || falha "o Host terminou com erro"
 echo "emissao_caminhos ($MOTOR): ok"

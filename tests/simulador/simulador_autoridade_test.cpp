@@ -407,7 +407,8 @@ INSTANTIATE_TEST_SUITE_P(
         CasoControle{"processando=sempre", [](const FalhasSimulador& f) { return f.sempreEmProcessamento; }},
         CasoControle{"consultas_processamento=3",
                      [](const FalhasSimulador& f) { return f.consultasEmProcessamento == 3; }},
-        CasoControle{"paralisado=109", [](const FalhasSimulador& f) { return f.paralisado == "109"; }}));
+        CasoControle{"paralisado=109", [](const FalhasSimulador& f) { return f.paralisado == "109"; }},
+        CasoControle{"adulterar=protocolo", [](const FalhasSimulador& f) { return f.adulterar == "protocolo"; }}));
 
 TEST(ControleSimulador, ArquivoSobrepoeSoOQueNomeia) {
   FalhasSimulador base;
@@ -420,7 +421,8 @@ TEST(ControleSimulador, ArquivoSobrepoeSoOQueNomeia) {
 
 TEST(ControleSimulador, RecusaOQueNaoEntende) {
   for (const char* t : {"atrasar=1", "atraso=-1", "atraso=x", "rejeitar=20", "paralisado=107", "recusar=talvez",
-                        "consultas_processamento=1x", "processando=às vezes", "sem igual"})
+                        "consultas_processamento=1x", "processando=às vezes", "sem igual",
+                        "adulterar=tudo"})
     EXPECT_THROW(AplicaControle({}, t), std::invalid_argument) << t;
 }
 

@@ -624,7 +624,8 @@ void AssinarArquivoXml(const std::filesystem::path& arquivoEntrada, const std::f
   GravaArquivo(arquivoSaida, assinado);
 }
 
-bool VerificarAssinatura(const std::string& xml, std::string* erro, std::vector<InfoAssinatura>* infos) {
+bool VerificarAssinatura(const std::string& xml, std::string* erro, std::vector<InfoAssinatura>* infos,
+                         const std::filesystem::path& confiaveis) {
   IniciaXmlsec();
   std::string motivo;
   auto falhou = [&](const std::string& texto) {
@@ -663,13 +664,17 @@ bool VerificarAssinatura(const std::string& xml, std::string* erro, std::vector<
       std::unique_ptr<xmlSecKeysMngr, LiberaMngr> gerente(xmlSecKeysMngrCreate());
       if (!gerente || xmlSecOpenSSLAppDefaultKeysMngrInit(gerente.get()) < 0)
         return falhou("Não foi possível iniciar a verificação: " + ultimoErroXmlsec);
+      if (!confiaveis.empty() && xmlSecOpenSSLAppKeysMngrCertLoad(gerente.get(), confiaveis.c_str(),
+                                                                  xmlSecKeyDataFormatPem, xmlSecKeyDataTypeTrusted) < 0)
+        return falhou("Certificados confiáveis ilegíveis em " + confiaveis.string() + ": " + ultimoErroXmlsec);
       std::unique_ptr<xmlSecDSigCtx, LiberaDsig> ctx(xmlSecDSigCtxCreate(gerente.get()));
       if (!ctx) return falhou("Não foi possível iniciar a verificação: " + ultimoErroXmlsec);
-      // The key is the embedded certificate's; its chain is the caller's concern.
-      ctx->keyInfoReadCtx.flags |= XMLSEC_KEYINFO_FLAGS_X509DATA_DONT_VERIFY_CERTS;
+      // Without trusted certificates the key is the embedded certificate's
+      // and its chain is the caller's concern.
+      if (confiaveis.empty()) ctx->keyInfoReadCtx.flags |= XMLSEC_KEYINFO_FLAGS_X509DATA_DONT_VERIFY_CERTS;
       ctx->enabledReferenceUris = xmlSecTransformUriTypeSameDocument;
       if (xmlSecDSigCtxVerify(ctx.get(), assinatura) < 0) {
-        info.falha = InfoAssinatura::Falha::Estrutura;
+        info.falha = confiaveis.empty() ? InfoAssinatura::Falha::Estrutura : InfoAssinatura::Falha::Cadeia;
         falha = "Falha ao verificar a assinatura: " + ultimoErroXmlsec;
       } else if (ctx->status != xmlSecDSigStatusSucceeded) {
         info.falha = InfoAssinatura::Falha::Calculo;

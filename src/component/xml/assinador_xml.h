@@ -59,10 +59,12 @@ void AssinarArquivoXml(const std::filesystem::path& arquivoEntrada, const std::f
 
 // What a signature check found, one per Signature element of the document.
 struct InfoAssinatura {
-  enum class Falha { Nenhuma, Estrutura, Perfil, Calculo };
+  enum class Falha { Nenhuma, Estrutura, Perfil, Calculo, Cadeia };
   Falha falha = Falha::Nenhuma;   // Perfil: the profile above was not followed
                                   // (rejection 298); Calculo: digest or value
-                                  // does not match (297); Estrutura: missing parts
+                                  // does not match (297); Estrutura: missing parts;
+                                  // Cadeia: the key was not taken (with trusted
+                                  // certificates: the certificate is not theirs)
   std::string referencia;         // URI of the Reference without "#" (the signed Id)
   std::string digestValue;        // base64, as written (protNFe/infProt/digVal)
   std::string assuntoCertificado; // subject of the embedded certificate
@@ -71,11 +73,14 @@ struct InfoAssinatura {
 
 // Checks every Signature of the document: the profile above, the digest of
 // the referenced element and the signature value against the embedded
-// X509Certificate (its chain is not checked here). True when there is at
-// least one signature and all are sound; otherwise false and the first fault
-// in *erro. infos (optional) receives one entry per signature, in document order.
+// X509Certificate. With confiaveis (a PEM file of trusted certificates) the
+// embedded certificate must also chain to one of them; without, its chain
+// is not checked. True when there is at least one signature and all are
+// sound; otherwise false and the first fault in *erro. infos (optional)
+// receives one entry per signature, in document order.
 bool VerificarAssinatura(const std::string& xml, std::string* erro,
-                         std::vector<InfoAssinatura>* infos = nullptr);
+                         std::vector<InfoAssinatura>* infos = nullptr,
+                         const std::filesystem::path& confiaveis = {});
 
 // The CNPJ (14 digits) of a certificate subject such as
 // "CN=EMPRESA TESTE LTDA:11222333000181"; "" when there is none.

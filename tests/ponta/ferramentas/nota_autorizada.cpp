@@ -16,6 +16,7 @@
 #include "base/texto.h"
 #include "component/operacoes_locais.h"
 #include "component/servico_documento_fiscal.h"
+#include "component/textos_resposta.h"
 #include "manager/ambiente_host.h"
 #include "ui/interface_headless.h"
 
@@ -26,15 +27,6 @@ namespace {
 int Falha(const std::string& motivo) {
   std::fprintf(stderr, "nota_autorizada: %s\n", motivo.c_str());
   return 1;
-}
-
-// The third line of a processed batch: the invoice's status.
-std::string StatusDaNota(const std::string& consulta) {
-  size_t p = consulta.find("\r\n");
-  p = p == std::string::npos ? p : consulta.find("\r\n", p + 2);
-  if (p == std::string::npos) return "";
-  size_t fim = consulta.find("\r\n", p + 2);
-  return consulta.substr(p + 2, fim == std::string::npos ? std::string::npos : fim - p - 2);
 }
 
 }  // namespace
@@ -57,15 +49,15 @@ int main(int argc, char** argv) {
     ServicoDocumentoFiscal componente(ctx);
 
     const std::string lote = componente.GeraLote(OperacoesLocais(ctx).CaminhoAssinado(chave), 1);
-    const std::string envio = componente.EnviaLote(lote);
-    if (Left(envio, 30) != "103 - Lote recebido - Recibo: ") return Falha("lote não recebido: " + envio);
-    const std::string recibo = Mid(envio, 31);
-    std::string consulta;
-    for (int i = 0; i < 20 && Left(consulta, 3) != "104"; ++i) {
+    const RespostaLote envio = componente.EnviaLote(lote);
+    if (!envio.Recebido()) return Falha("lote não recebido: " + TextoEnvioLote(envio));
+    RespostaLote consulta;
+    for (int i = 0; i < 20 && consulta.cStat != "104"; ++i) {
       if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(200));
-      consulta = componente.ConsultaLote(recibo);
+      consulta = componente.ConsultaLote(envio.nRec);
     }
-    if (StatusDaNota(consulta) != "100 - Autorizado o uso da NF-e") return Falha("nota não autorizada: " + consulta);
+    if (!consulta.protocolo || !consulta.protocolo->Autorizado())
+      return Falha("nota não autorizada: " + TextoConsultaLote(consulta));
 
     const std::string distribuicao = componente.GeraDistribuicao(chave);
     const std::string pdf = ctx.atual.PastaBase + "\\nfe\\arquivos\\PDF\\" + chave + ".pdf";

@@ -1,0 +1,188 @@
+// An answer of the authority is believed only when its signature holds (under
+// the trusted certificates, when the installation names them) and an
+// authorisation is for a document sent from here. The answers below are
+// signed as the authority signs them, then tampered with.
+#include "component/autoridade/conferencia_resposta.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "apoio/arquivos_teste.h"
+#include "component/apoio_documento.h"
+#include "component/autoridade/respostas_autoridade.h"
+#include "component/recusa_resposta.h"
+#include "component/xml/assinador_xml.h"
+#include "component/xml/autoridade_xml.h"
+
+namespace velant::autoridade {
+namespace {
+
+const std::string kChave = "35160111222333000181550010000001231000001233";
+const std::string kNProt = "135160000000007";
+const std::string kDigVal = "dGVzdGVkaWdlc3R2YWx1ZTAxMjM0NTY3OA==";
+const std::string kNs = " xmlns=\"http://www.portalfiscal.inf.br/nfe\"";
+
+const CertificadoA1& Autoridade() {
+  static CertificadoA1 c = CarregarCertificadoA1(teste::PastaCertificados() / "autoridade.pfx", "1234");
+  return c;
+}
+
+// A self-signed certificate: its signatures hold, but under no trusted CA.
+const CertificadoA1& Intruso() {
+  static teste::PastaTemporaria pasta;
+  static CertificadoA1 c = [] {
+    std::string saida;
+    int r = teste::Executa("cd '" + pasta.Caminho().string() +
+                               "' && openssl req -x509 -newkey rsa:2048 -nodes -days 2 -keyout k.pem -out c.pem "
+                               "-subj '/CN=Autoridade Falsa' 2>&1 && openssl pkcs12 -export -inkey k.pem -in c.pem "
+                               "-out i.pfx -passout pass:1234 2>&1",
+                           &saida);
+    if (r != 0) throw std::runtime_error("openssl: " + saida);
+    return CarregarCertificadoA1(pasta.Caminho() / "i.pfx", "1234");
+  }();
+  return c;
+}
+
+std::string Assinado(const std::string& xml, const char* elemento, const CertificadoA1* quem) {
+  return quem ? SemDeclaracao(AssinarXml(xml, elemento, *quem)) : xml;
+}
+
+std::string ProtNFe(const CertificadoA1* quem) {
+  return Assinado("<protNFe" + kNs + " versao=\"3.10\"><infProt Id=\"ID" + kNProt +
+                      "\"><tpAmb>2</tpAmb><verAplic>T</verAplic><chNFe>" + kChave +
+                      "</chNFe><dhRecbto>2016-01-15T10:00:00-02:00</dhRecbto><nProt>" + kNProt + "</nProt><digVal>" +
+                      kDigVal + "</digVal><cStat>100</cStat><xMotivo>Autorizado o uso da NF-e</xMotivo></infProt>"
+                      "</protNFe>",
+                  "infProt", quem);
+}
+
+std::string Troca(std::string s, const std::string& de, const std::string& para) {
+  size_t p = s.find(de);
+  if (p == std::string::npos) throw std::logic_error("nada a trocar: " + de);
+  return s.replace(p, de.size(), para);
+}
+
+struct CasoProtocolo {
+  const char* nome;
+  const CertificadoA1* (*assinante)();   // nullptr: unsigned
+  std::function<std::string(const std::string&)> adultera;
+  bool comConfiaveis;
+  bool documentoEnviado;
+  const char* recusa;
+};
+void PrintTo(const CasoProtocolo& c, std::ostream* os) { *os << c.nome; }
+
+const CertificadoA1* PelaAutoridade() { return &Autoridade(); }
+const CertificadoA1* PeloIntruso() { return &Intruso(); }
+std::string Intacto(const std::string& s) { return s; }
+
+class Protocolos : public ::testing::TestWithParam<CasoProtocolo> {};
+
+TEST_P(Protocolos, SoOGenuinoPassa) {
+  const auto& c = GetParam();
+  const std::string prot = c.adultera(ProtNFe(c.assinante ? c.assinante() : nullptr));
+  // Read from the situation answer it came in, as the component reads it.
+  RespostaSituacao r = LerSituacao("<retConsSitNFe" + kNs + " versao=\"3.10\"><tpAmb>2</tpAmb><verAplic>T</verAplic>"
+                                   "<cStat>100</cStat><xMotivo>Autorizado o uso da NF-e</xMotivo><cUF>35</cUF>"
+                                   "<dhRecbto>2016-01-15T10:00:00-02:00</dhRecbto><chNFe>" +
+                                   kChave + "</chNFe>" + prot + "</retConsSitNFe>");
+  ASSERT_TRUE(r.protocolo.has_value());
+  RegrasConferencia regras;
+  if (c.comConfiaveis) regras.confiaveis = teste::PastaCertificados() / "ac.pem";
+  std::string perguntado;
+  regras.documentoEnviado = [&](const std::string& chave, const std::string& digVal) {
+    perguntado = chave + " " + digVal;
+    return c.documentoEnviado;
+  };
+  ConfereProtocolo(*r.protocolo, regras);
+  EXPECT_EQ(r.protocolo->recusa, c.recusa) << r.protocolo->assinatura.motivo;
+  // A protocol believed was asked about by its own key and digest.
+  if (*c.recusa == '\0') {
+    EXPECT_EQ(perguntado, kChave + " " + kDigVal);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Casos, Protocolos,
+    ::testing::Values(
+        CasoProtocolo{"Genuino", PelaAutoridade, Intacto, true, true, ""},
+        CasoProtocolo{"GenuinoSemConfiaveis", PelaAutoridade, Intacto, false, true, ""},
+        CasoProtocolo{"SemAssinaturaNemConfiaveis", nullptr, Intacto, false, true, ""},
+        CasoProtocolo{"SemAssinaturaComConfiaveis", nullptr, Intacto, true, true, kRecusaSemAssinatura},
+        CasoProtocolo{"NProtTrocado", PelaAutoridade,
+                      [](const std::string& s) { return Troca(s, "<nProt>" + kNProt, "<nProt>135160000000099"); },
+                      true, true, kRecusaAssinatura},
+        CasoProtocolo{"NProtTrocadoSemConfiaveis", PelaAutoridade,
+                      [](const std::string& s) { return Troca(s, "<nProt>" + kNProt, "<nProt>135160000000099"); },
+                      false, true, kRecusaAssinatura},
+        CasoProtocolo{"ChaveTrocada", PelaAutoridade,
+                      [](const std::string& s) { return Troca(s, "<chNFe>3516", "<chNFe>3517"); }, true, true,
+                      kRecusaAssinatura},
+        CasoProtocolo{"DigValTrocado", PelaAutoridade,
+                      [](const std::string& s) { return Troca(s, "<digVal>dGVz", "<digVal>eGVz"); }, true, true,
+                      kRecusaAssinatura},
+        // The signature moved to another Id: it no longer covers this protocol.
+        CasoProtocolo{"AssinaturaDeOutroElemento", PelaAutoridade,
+                      [](const std::string& s) { return Troca(s, "<infProt Id=\"ID" + kNProt, "<infProt Id=\"ID1"); },
+                      true, true, kRecusaAssinatura},
+        CasoProtocolo{"AssinanteForaDosConfiaveis", PeloIntruso, Intacto, true, true, kRecusaAssinatura},
+        CasoProtocolo{"DocumentoNaoEnviado", PelaAutoridade, Intacto, true, false, kRecusaOutroDocumento},
+        CasoProtocolo{"DocumentoNaoEnviadoSemAssinatura", nullptr, Intacto, false, false, kRecusaOutroDocumento}),
+    [](const auto& info) { return std::string(info.param.nome); });
+
+// Events and voidings: the same signature, over infEvento and infInut.
+struct CasoRegistro {
+  const char* nome;
+  bool evento;
+  bool assinado;
+  bool adulterado;
+  const char* recusa;
+};
+void PrintTo(const CasoRegistro& c, std::ostream* os) { *os << c.nome; }
+
+class Registros : public ::testing::TestWithParam<CasoRegistro> {};
+
+TEST_P(Registros, SoOGenuinoPassa) {
+  const auto& c = GetParam();
+  const CertificadoA1* quem = c.assinado ? &Autoridade() : nullptr;
+  RespostaRegistro r;
+  if (c.evento) {
+    std::string ret = Assinado("<retEvento" + kNs + " versao=\"1.00\"><infEvento Id=\"ID" + kNProt +
+                                   "\"><tpAmb>2</tpAmb><verAplic>T</verAplic><cOrgao>35</cOrgao><cStat>135</cStat>"
+                                   "<xMotivo>Evento registrado e vinculado a NF-e</xMotivo><chNFe>" +
+                                   kChave + "</chNFe><nProt>" + kNProt + "</nProt></infEvento></retEvento>",
+                               "infEvento", quem);
+    if (c.adulterado) ret = Troca(ret, "<nProt>" + kNProt, "<nProt>135160000000099");
+    r = LerEvento("<retEnvEvento" + kNs + " versao=\"1.00\"><idLote>1</idLote><tpAmb>2</tpAmb><verAplic>T</verAplic>"
+                  "<cOrgao>35</cOrgao><cStat>128</cStat><xMotivo>Lote de Evento Processado</xMotivo>" +
+                  ret + "</retEnvEvento>");
+    ConfereRegistro(r, "infEvento", {teste::PastaCertificados() / "ac.pem", nullptr});
+  } else {
+    std::string ret = Assinado("<retInutNFe" + kNs + " versao=\"3.10\"><infInut Id=\"ID" + kNProt +
+                                   "\"><tpAmb>2</tpAmb><verAplic>T</verAplic><cStat>102</cStat>"
+                                   "<xMotivo>Inutilização de número homologado</xMotivo><cUF>35</cUF>"
+                                   "<dhRecbto>2016-01-15T10:00:00-02:00</dhRecbto><nProt>" +
+                                   kNProt + "</nProt></infInut></retInutNFe>",
+                               "infInut", quem);
+    if (c.adulterado) ret = Troca(ret, "<cStat>102", "<cStat>102</cStat><cStat>102");
+    r = LerInutilizacao(ret);
+    ConfereRegistro(r, "infInut", {teste::PastaCertificados() / "ac.pem", nullptr});
+  }
+  EXPECT_EQ(r.recusa, c.recusa) << r.assinatura.motivo;
+  EXPECT_EQ(RecusaRegistro(r, c.evento ? kChave : ""), c.recusa);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Casos, Registros,
+    ::testing::Values(CasoRegistro{"EventoGenuino", true, true, false, ""},
+                      CasoRegistro{"EventoComProtocoloTrocado", true, true, true, kRecusaAssinatura},
+                      CasoRegistro{"EventoSemAssinatura", true, false, false, kRecusaSemAssinatura},
+                      CasoRegistro{"InutilizacaoGenuina", false, true, false, ""},
+                      CasoRegistro{"InutilizacaoComElementoInserido", false, true, true, kRecusaAssinatura},
+                      CasoRegistro{"InutilizacaoSemAssinatura", false, false, false, kRecusaSemAssinatura}),
+    [](const auto& info) { return std::string(info.param.nome); });
+
+}  // namespace
+}  // namespace velant::autoridade
