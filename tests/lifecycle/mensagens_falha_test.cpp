@@ -29,7 +29,7 @@ class ComponenteAlterado : public teste::ComponenteEmissao {
     if (discoCheio_) throw ErroDeGravacao(ctx_.caminhos.Mapear(arquivo + "-assinado.xml"), "escrita", ENOSPC);
     return ComponenteEmissao::AssinaXml(arquivo, tag);
   }
-  std::string ConsultaLote(const std::string& recibo) override {
+  RespostaLote ConsultaLote(const std::string& recibo) override {
     if (loteFalha_)
       throw ErroExecucao(CodigoErro::ErroComponente,
                          "Autoridade sem resposta em 127.0.0.1:9 (NfeRetAutorizacao): conexão recusada");
