@@ -55,7 +55,7 @@ bool Gerar(Contexto& ctx) {
   gerador.CNPJ = registro("CNPJ");
   gerador.TipoDanfe = registro("TipoDanfe");
 
-  if (!SerieValida(Slot(v.gVetorIde, 5))) return Falha(ctx, "Série da NF inválida (112-000)");
+  if (!SerieValida(Slot(v.gVetorIde, Ide::serie))) return Falha(ctx, "Série da NF inválida (112-000)");
   auto componente = emissao::Componente(ctx);
   std::string codigoUF = gerador.UnidadeFederadaCodigo;
   std::string cnpj = gerador.CNPJ;
@@ -81,7 +81,7 @@ bool Gerar(Contexto& ctx) {
       "SELECT Empresa, [Numero do Lote], [Numero da Recepcao], [Numero do Protocolo], [Etapa Concluida]"
       "  FROM MovimentoNFe" +
       onde);
-  std::string chaveGravada = Mid("NFe" + chave, 4, 47);
+  const std::string& chaveGravada = chave;  // the row keeps the key without the Id's "NFe"
   if (!rs->Eof()) {
     bool loteEnviado = Maior(rs->Value("Etapa Concluida"), Valor(int32_t{1}));
     rs->Close();
