@@ -10,6 +10,7 @@
 #include "data/conexao_postgresql.h"
 #include "data/conexao_sqlite.h"
 #include "data/configuracao_banco.h"
+#include "data/documentos_nfe.h"
 #include "data/esquema_banco.h"
 #include "plataforma/perfil_ini.h"
 #include "ui/interface_operador.h"
@@ -81,7 +82,12 @@ CConexaoNfe::CConexaoNfe(const PerfilIni& ini, const MapeadorCaminhos& caminhos,
       return conexao;
     };
   } else {
-    mAbre = [pg](bool) -> std::unique_ptr<ConexaoDriver> { return std::make_unique<ConexaoPostgreSql>(pg); };
+    mAbre = [pg, modo](bool propria) -> std::unique_ptr<ConexaoDriver> {
+      auto conexao = std::make_unique<ConexaoPostgreSql>(pg);
+      // A database created by an earlier version gets the documents' table.
+      if (propria && modo == ModoAbertura::CriarSeFaltar) GarantirTabelaDocumentos(*conexao, DialetoSql::PostgreSql);
+      return conexao;
+    };
   }
   if (!Reconecta()) mErroAbertura = mMotivoFalha;
 }

@@ -4,6 +4,7 @@
 #include "base/erro.h"
 #include "base/texto.h"
 #include "component/fiscal_doc_service.h"
+#include "lifecycle/documentos_banco.h"
 #include "lifecycle/rotina_emissao.h"
 #include "lifecycle/situacao_nfe.h"
 
@@ -53,6 +54,8 @@ bool ConsultaSituacaoNFE(Contexto& ctx) {
 bool GeraArquivoDistribuicao(Contexto& ctx, const std::string& pChave, const std::string&) {
   std::string descricao;
   try {
+    // The files may be another Host's: the component reads what the database holds.
+    RestauraDocumentos(ctx, pChave);
     auto componente = Componente(ctx);
     componente->GeraDistribuicao(pChave);
     return true;

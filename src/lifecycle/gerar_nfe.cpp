@@ -10,6 +10,8 @@
 #include "component/xml/gerador_xml_nfe.h"
 #include "content/preenche_vetores.h"
 #include "data/conexao_nfe.h"
+#include "data/documentos_nfe.h"
+#include "lifecycle/documentos_banco.h"
 #include "lifecycle/rotina_emissao.h"
 
 namespace velant {
@@ -22,6 +24,24 @@ std::string Slot(const std::vector<std::string>& v, size_t i) { return i < v.siz
 bool ErroNaRotina(Contexto& ctx, const char* rotina, const std::string& descricao) {
   ctx.log.RegistraEvento(std::string("     ** Erro na Rotina: ") + rotina + " - " + descricao, true, false);
   return false;
+}
+
+// Signs the generated file; an error is AssinarNFE's.
+bool Assina(Contexto& ctx) {
+  try {
+    SolicitacaoAtual& estado = ctx.atual;
+    estado.ArquivoAtual = estado.PastaBase + "\\nfe\\Arquivos\\NFe" + estado.ChaveAcessoSolicitada + ".xml";
+    {
+      auto componente = emissao::Componente(ctx);
+      estado.RetornoServico = componente->AssinaXml(estado.ArquivoAtual, "infNFe");
+    }
+    ctx.log.RegistraEvento("        " + estado.RetornoServico + ": " + estado.ArquivoAtual, true, true);
+    return true;
+  } catch (const ErroExecucao& e) {
+    return ErroNaRotina(ctx, "AssinarNFE", e.Descricao());
+  } catch (const std::exception& e) {
+    return ErroNaRotina(ctx, "AssinarNFE", e.what());
+  }
 }
 
 bool Gerar(Contexto& ctx) {
@@ -65,6 +85,7 @@ bool Gerar(Contexto& ctx) {
       "  FROM MovimentoNFe" +
       onde);
   std::string chaveGravada = Mid("NFe" + chave, 4, 47);
+  std::string gravacaoLinha;
   if (!rs->Eof()) {
     bool loteEnviado = Maior(rs->Value("Etapa Concluida"), Valor(int32_t{1}));
     rs->Close();
@@ -72,20 +93,28 @@ bool Gerar(Contexto& ctx) {
       ctx.log.RegistraEvento("  ** NFe com lote já enviado!NFe" + chave, true, false);
       return false;
     }
-    if (emissao::Banco(ctx).ExecutaSql("UPDATE MovimentoNFe SET [Numero da NFe] = '" + chaveGravada + "'" + onde) < 1)
-      return false;
+    gravacaoLinha = "UPDATE MovimentoNFe SET [Numero da NFe] = '" + chaveGravada + "'" + onde;
   } else {
     rs->Close();
     std::string data = Format(Valor(estado.DataEmissaoAtual), "dd/mm/yyyy");
-    std::string insercao =
+    gravacaoLinha =
         "INSERT INTO MovimentoNFe (Empresa, Serie, Numero, [Numero da NFe], [Numero do Lote], "
         "[Numero da Recepcao], [Numero do Protocolo], [Etapa Concluida], Data ) VALUES ( " +
         std::to_string(estado.CodigoEmpresa) + ", '" + emissao::TextoSql(estado.SerieAtual) + "', " +
         std::to_string(estado.NumeroAtual) + ", '" + chaveGravada + "', 0, 0, 0, 0, '" + data + "' )";
-    if (emissao::Banco(ctx).ExecutaSql(insercao) < 1) return false;
   }
+  // The row is written with the signed document, in one transaction, so
+  // that whichever Host goes on with the invoice has the document it names.
   estado.ChaveAcessoSolicitada = chaveGravada;
-  return AssinarNFE(ctx);
+  if (!Assina(ctx)) return false;
+  const std::string assinado = emissao::LeAssinado(ctx);
+  if (!data::ExecutaEmTransacao(
+          emissao::Banco(ctx),
+          {gravacaoLinha, data::ComandoGravaAssinado(emissao::NotaAtual(ctx), estado.NumeroAtual, assinado)})) {
+    estado.ChaveAcessoSolicitada.clear();
+    return false;
+  }
+  return ValidaNFE(ctx);
 }
 
 }  // namespace
@@ -100,22 +129,7 @@ bool GerarNFE(Contexto& ctx) {
   }
 }
 
-bool AssinarNFE(Contexto& ctx) {
-  try {
-    SolicitacaoAtual& estado = ctx.atual;
-    estado.ArquivoAtual = estado.PastaBase + "\\nfe\\Arquivos\\NFe" + estado.ChaveAcessoSolicitada + ".xml";
-    {
-      auto componente = emissao::Componente(ctx);
-      estado.RetornoServico = componente->AssinaXml(estado.ArquivoAtual, "infNFe");
-    }
-    ctx.log.RegistraEvento("        " + estado.RetornoServico + ": " + estado.ArquivoAtual, true, true);
-    return ValidaNFE(ctx);
-  } catch (const ErroExecucao& e) {
-    return ErroNaRotina(ctx, "AssinarNFE", e.Descricao());
-  } catch (const std::exception& e) {
-    return ErroNaRotina(ctx, "AssinarNFE", e.what());
-  }
-}
+bool AssinarNFE(Contexto& ctx) { return Assina(ctx) && ValidaNFE(ctx); }
 
 bool ValidaNFE(Contexto& ctx) {
   try {

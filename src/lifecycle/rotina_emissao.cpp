@@ -50,8 +50,10 @@ bool SoDigitos(const std::string& texto, size_t n) {
   return texto.size() == n && texto.find_first_not_of("0123456789") == std::string::npos;
 }
 
-std::string CaminhoAssinado(const Contexto& ctx) {
-  return ctx.atual.PastaBase + "\\nfe\\arquivos\\assinado\\NFe" + ctx.atual.ChaveAcessoSolicitada + "-assinado.xml";
+std::string CaminhoAssinado(const Contexto& ctx) { return CaminhoAssinado(ctx, ctx.atual.ChaveAcessoSolicitada); }
+
+std::string CaminhoAssinado(const Contexto& ctx, const std::string& chave) {
+  return ctx.atual.PastaBase + "\\nfe\\arquivos\\assinado\\NFe" + chave + "-assinado.xml";
 }
 
 }  // namespace velant::emissao

@@ -37,8 +37,9 @@ bool AtualizaNota(Contexto& ctx, const std::string& atribuicoes);
 // (receipt, protocol) may reach a statement.
 bool SoDigitos(const std::string& texto, size_t n);
 
-// PastaBase\nfe\arquivos\assinado\NFe<key>-assinado.xml
+// PastaBase\nfe\arquivos\assinado\NFe<key>-assinado.xml, of ChaveAcessoSolicitada or of the key given.
 std::string CaminhoAssinado(const Contexto& ctx);
+std::string CaminhoAssinado(const Contexto& ctx, const std::string& chave);
 
 }  // namespace emissao
 }  // namespace velant
