@@ -105,13 +105,14 @@ bool Gerar(Contexto& ctx) {
   }
   // The row is written with the signed document, in one transaction, so
   // that whichever Host goes on with the invoice has the document it names.
+  const std::string chaveAnterior = estado.ChaveAcessoSolicitada;
   estado.ChaveAcessoSolicitada = chaveGravada;
   if (!Assina(ctx)) return false;
   const std::string assinado = emissao::LeAssinado(ctx);
   if (!data::ExecutaEmTransacao(
           emissao::Banco(ctx),
           {gravacaoLinha, data::ComandoGravaAssinado(emissao::NotaAtual(ctx), estado.NumeroAtual, assinado)})) {
-    estado.ChaveAcessoSolicitada.clear();
+    estado.ChaveAcessoSolicitada = chaveAnterior;   // nothing recorded under the new key
     return false;
   }
   return ValidaNFE(ctx);
