@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <string>
 #include <vector>
 
 #include "apoio_dados.h"
+#include "corrida_processos.h"
 #include "base/regional.h"
 #include "data/conexao_driver.h"
 #include "data/conexao_nfe.h"
@@ -116,6 +119,30 @@ TEST_P(DocumentosNoBanco, BancoDeVersaoAnteriorGanhaATabelaAoAbrir) {
   EXPECT_EQ(banco.conexao->ExecutaSql(ComandoGravaAssinado(nota, 123, kAssinado)), 1);
   EXPECT_EQ(LeDocumentos(*banco.conexao, nota)->assinado, kAssinado);
   EXPECT_TRUE(banco.raiz.ui.Caixas().empty());
+}
+
+// Hosts of a database made before the table, opening their connections at
+// the same moment: each creates the table, and none of them fails for it.
+TEST(DocumentosPostgreSql, HostsQueAbremJuntosCriamATabelaSemErro) {
+  teste::BancoAberto banco(Motor::PostgreSql);
+  banco.conexao->Conexao()->Executar("DROP TABLE DocumentoNFe");
+  const ParametrosPostgreSql parametros = teste::ParametrosServidor(banco.pg->Nome());
+  auto escritos = teste::CorridaDeProcessos<int>(6, [&](int, int escrita, int largada) {
+    int criada = 0;
+    try {
+      ConexaoPostgreSql conexao(parametros);
+      char c;
+      if (read(largada, &c, 1) < 0) _exit(5);
+      GarantirTabelaDocumentos(conexao, DialetoSql::PostgreSql);
+      criada = 1;
+    } catch (...) {
+    }
+    if (write(escrita, &criada, sizeof criada) != static_cast<ssize_t>(sizeof criada)) _exit(6);
+    close(escrita);
+    _exit(0);
+  });
+  for (const auto& e : escritos) EXPECT_EQ(e, std::vector<int>{1});
+  EXPECT_TRUE(banco.conexao->Conexao()->Consultar("SELECT * FROM DocumentoNFe").Eof());
 }
 
 INSTANTIATE_TEST_SUITE_P(Motores, DocumentosNoBanco, ::testing::Values(Motor::Sqlite, Motor::PostgreSql),

@@ -25,7 +25,7 @@ for h in A B; do
     >> "$(pasta_host "$RAIZ")/VelantNFe.ini"
 done
 a=${raizes[0]}; b=${raizes[1]}
-ATRASO=3
+ATRASO=4
 
 linha() { consulta "$a" "SELECT [Etapa Concluida], [Numero da Recepcao], [Numero do Protocolo] FROM MovimentoNFe WHERE Numero = $1"; }
 na_etapa() { local l; l=$(linha "$1"); [[ "$l" =~ $2 ]]; }
@@ -36,8 +36,12 @@ espera_ate() {   # $1 what, then a command that must come true within 30 s
   falha "$oque: não aconteceu; MovimentoNFe: $(consulta "$a" 'SELECT * FROM MovimentoNFe')"
 }
 
+# A connection to the simulator is open: a call of the authority is on its way.
+chamando_autoridade() { [ -n "$(ss -Htn state established "( dport = :$SIM_PORTA )")" ]; }
+
 # Host A takes invoice $1 with every call of the authority delayed, and is
-# killed once the row matches $2.
+# killed once the row matches $2 and a call is under way (1 s into it, so
+# the request has reached the simulator, which answers after ATRASO s).
 envia_e_mata_em() {
   local numero=$1 etapa=$2
   controle "atraso=$ATRASO"
@@ -47,6 +51,8 @@ envia_e_mata_em() {
   "$AC" enviar "$a/nf$numero.txt" --raiz "$a" --espera 60 > "$a/nf$numero.txt.out" 2>&1 &
   local ac=$!
   espera_ate "NF $numero: $etapa" na_etapa "$numero" "$etapa"
+  espera_ate "NF $numero: chamada à autoridade" chamando_autoridade
+  sleep 1
   kill -KILL "$host"; wait "$host" 2>/dev/null || true
   kill -TERM "$ac" 2>/dev/null || true; wait "$ac" 2>/dev/null || true
 }
