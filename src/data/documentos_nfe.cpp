@@ -37,15 +37,9 @@ std::string ComandoGravaAssinado(const NotaDocumento& nota, int32_t numero, cons
          "[Documento Assinado] = excluded.[Documento Assinado]";
 }
 
-std::string ComandoGravaLote(const NotaDocumento& nota, int32_t numero, const std::string& assinado,
-                             const std::string& numeroLote, const std::string& lote) {
-  return "INSERT INTO DocumentoNFe (Empresa, Serie, [Numero da NFe], Numero, [Documento Assinado], "
-         "[Numero do Lote], [Lote Enviado]) VALUES ( " +
-         Chave(nota) + ", " + std::to_string(numero) + ", " + Texto(assinado) + ", " + Texto(numeroLote) + ", " +
-         Texto(lote) +
-         " ) ON CONFLICT (Empresa, Serie, [Numero da NFe]) DO UPDATE SET Numero = excluded.Numero, "
-         "[Documento Assinado] = excluded.[Documento Assinado], [Numero do Lote] = excluded.[Numero do Lote], "
-         "[Lote Enviado] = excluded.[Lote Enviado]";
+std::string ComandoGravaLote(const NotaDocumento& nota, const std::string& numeroLote, const std::string& lote) {
+  return "UPDATE DocumentoNFe SET [Numero do Lote] = " + Texto(numeroLote) + ", [Lote Enviado] = " + Texto(lote) +
+         Onde(nota);
 }
 
 std::optional<DocumentosNFe> LeDocumentos(CConexaoNfe& banco, const NotaDocumento& nota) {

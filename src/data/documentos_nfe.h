@@ -31,9 +31,9 @@ struct DocumentosNFe {
 // Stores the signed document of the key (invoice number `numero`); a batch
 // stored before stays, as it may hold the document the authority has.
 std::string ComandoGravaAssinado(const NotaDocumento& nota, int32_t numero, const std::string& assinado);
-// Stores the signed document together with the batch built from it.
-std::string ComandoGravaLote(const NotaDocumento& nota, int32_t numero, const std::string& assinado,
-                             const std::string& numeroLote, const std::string& lote);
+// Stores the batch built from the signed document stored before; changes
+// no row when the key has no signed document.
+std::string ComandoGravaLote(const NotaDocumento& nota, const std::string& numeroLote, const std::string& lote);
 
 // What the database holds for the key; nullopt when it holds nothing.
 // Raises ErroExecucao(ErroBanco) when the query could not run.

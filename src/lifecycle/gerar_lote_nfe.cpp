@@ -54,13 +54,12 @@ bool GerarLoteNFE(Contexto& ctx) {
     }
     e.NumeroLote = IdentificadorLote(e.RetornoServico);
 
-    // Step 1 is written with the batch and the document it carries, in one
-    // transaction: a Host that resumes the invoice finds what was sent.
-    if (!data::ExecutaEmTransacao(
-            Banco(ctx), {"UPDATE MovimentoNFe SET [Numero do Lote] = " + std::to_string(*numero) +
-                             ", [Etapa Concluida] = 1" + LinhaDaNota(ctx),
-                         data::ComandoGravaLote(NotaAtual(ctx), e.NumeroAtual, LeAssinado(ctx), e.NumeroLote,
-                                                LeLote(ctx))})) {
+    // Step 1 is written with the batch, in one transaction, beside the signed
+    // document step 0 stored: a Host that resumes the invoice finds what was sent.
+    if (!data::ExecutaEmTransacao(Banco(ctx), {"UPDATE MovimentoNFe SET [Numero do Lote] = " +
+                                                   std::to_string(*numero) + ", [Etapa Concluida] = 1" +
+                                                   LinhaDaNota(ctx),
+                                               data::ComandoGravaLote(NotaAtual(ctx), e.NumeroLote, LeLote(ctx))})) {
       ctx.log.RegistraEvento("      ** Erro ao atualizar MovimentoNFe: Etapa Concluída 1", true, false);
       return false;
     }

@@ -41,6 +41,8 @@ class DocumentosNoBanco : public ::testing::TestWithParam<Motor> {
 
 TEST_P(DocumentosNoBanco, DocumentoELoteVoltamByteAByteEOLoteEnviadoFicaQuandoONovoAssinadoChega) {
   EXPECT_FALSE(LeDocumentos(c, nota).has_value());
+  // A batch has nowhere to go without its signed document.
+  EXPECT_EQ(c.ExecutaSql(ComandoGravaLote(nota, "000000000042", kLote)), 0);
 
   ASSERT_EQ(c.ExecutaSql(ComandoGravaAssinado(nota, 123, kAssinado)), 1);
   auto d = LeDocumentos(c, nota);
@@ -49,7 +51,7 @@ TEST_P(DocumentosNoBanco, DocumentoELoteVoltamByteAByteEOLoteEnviadoFicaQuandoON
   EXPECT_EQ(d->numeroLote, "");
   EXPECT_EQ(d->lote, "");
 
-  ASSERT_EQ(c.ExecutaSql(ComandoGravaLote(nota, 123, kAssinado, "000000000042", kLote)), 1);
+  ASSERT_EQ(c.ExecutaSql(ComandoGravaLote(nota, "000000000042", kLote)), 1);
   d = LeDocumentos(c, nota);
   ASSERT_TRUE(d.has_value());
   EXPECT_EQ(d->assinado, kAssinado);

@@ -54,12 +54,13 @@ TEST_F(Documentos, AssinadoComAEtapaZeroELoteComAEtapaUm) {
   EXPECT_EQ(autoridade.enviadas, std::vector<std::string>{kChave});
 }
 
-// Step 1 and its batch go in together: when the batch cannot be stored, the
-// row stays at step 0 and nothing reaches the authority.
+// Step 1 and its batch go in together: when the batch cannot be stored (no
+// signed document under the key), the row stays at step 0 and nothing
+// reaches the authority.
 TEST_F(Documentos, LoteQueNaoChegaAoBancoNaoEEnviado) {
   Prepara();
   ASSERT_TRUE(EmiteNFE(a.ctx, 1, "")) << a.ArquivoLog();
-  conexao->Conexao()->Executar("DROP TABLE DocumentoNFe");
+  Executa("DELETE FROM DocumentoNFe");
   EXPECT_FALSE(GerarLoteNFE(a.ctx));
   EXPECT_EQ(Movimento().etapa, 0);
   EXPECT_EQ(Movimento().lote, 0);

@@ -39,7 +39,7 @@ TEST_F(Emissao, PrimeiraSolicitacaoVaiDaGeracaoAEtapaTres) {
   EXPECT_EQ(escritas[2], "UPDATE ConfiguracaoDiversa SET Valor = Valor + 1 WHERE Empresa = 1   AND Nome = "
                          "'Contador Lote NFe' RETURNING Valor");
   EXPECT_EQ(escritas[3], "UPDATE MovimentoNFe SET [Numero do Lote] = 1, [Etapa Concluida] = 1" + kOnde);
-  EXPECT_EQ(escritas[4].rfind("INSERT INTO DocumentoNFe", 0), 0u);
+  EXPECT_EQ(escritas[4].rfind("UPDATE DocumentoNFe", 0), 0u);
   EXPECT_EQ(escritas[5], "UPDATE MovimentoNFe SET [Numero da Recepcao] = " + kRecibo + kOnde);
   EXPECT_EQ(escritas[6], "UPDATE MovimentoNFe SET [Etapa Concluida] = 2" + kOnde);
   EXPECT_EQ(escritas[7], "UPDATE MovimentoNFe SET [Numero do Protocolo] = " + kProtocolo + kOnde);
