@@ -56,6 +56,20 @@ inline bool XmlsecVerifica(const std::filesystem::path& arquivo, std::string* sa
   return Executa(comando, saida) == 0;
 }
 
+// A signed layout 4.00 invoice, written at `arquivo`, judged from outside:
+// xmllint with the official 4.00 schema, then Debian's xmlsec1.
+inline ::testing::AssertionResult AceitaNoEsquema400ENoXmlsec(const std::string& assinado,
+                                                            const std::filesystem::path& arquivo) {
+  GravarTudo(arquivo, assinado);
+  std::string saida;
+  if (Executa("xmllint --noout --schema '" + std::string(VELANT_FONTE) + "/schemas/PL_010e/nfe_v4.00.xsd' '" +
+                  arquivo.string() + "'",
+              &saida) != 0)
+    return ::testing::AssertionFailure() << "xmllint: " << saida;
+  if (!XmlsecVerifica(arquivo, &saida)) return ::testing::AssertionFailure() << "xmlsec1: " << saida;
+  return ::testing::AssertionSuccess();
+}
+
 // --- Invoices as the filling routines leave them --------------------------
 
 inline constexpr const char* kCnpjEmitente = "11222333000181";
