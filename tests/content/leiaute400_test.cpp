@@ -127,6 +127,18 @@ INSTANTIATE_TEST_SUITE_P(
                  {{Totais::vFCP, ""}, {Totais::vIPIDevol, ""}}}),
     [](const auto& info) { return std::string(info.param.nome); });
 
+// An alphanumeric CNPJ of the recipient and of the carrier keeps its letters
+// from the request to the slots (the generator drops the punctuation).
+TEST(Campos400Cnpj, LetrasDoCnpjChegamAosSlots) {
+  AmbienteConteudo a;
+  std::string texto = Solicitacao("simples_nacional_nacional", "350-000 = 12.ABC.345/01DE-35\r\n");
+  texto.replace(texto.find("219-000 = 12345678000195"), 24, "219-000 = 12ABC34501DE35");
+  ASSERT_TRUE(Preenche(a, "simples_nacional_nacional", texto, "4.00"));
+  EXPECT_EQ(a.vetores.gVetorDestinatario[Destinatario::CNPJouCPF], "12ABC34501DE35");
+  EXPECT_EQ(a.vetores.gVetorDestinatario[Destinatario::indIEDest], "1");
+  EXPECT_EQ(a.vetores.gVetorTransporte[Transporte::CNPJouCPF], "12.ABC.345/01DE-35");
+}
+
 // The payment of one request never reaches the next one.
 TEST(Campos400EmSequencia, PagamentoNaoPassaParaASolicitacaoSeguinte) {
   AmbienteConteudo a;

@@ -481,7 +481,7 @@ class Montagem {
       if (Apara(slot).empty()) continue;
       if (++n > 10) r_.Recusa("autXML", slot, "mais de 10 autorizados");
       r_.w.Abre("autXML", {}, "autXML[" + std::to_string(n) + "]");
-      std::string d = r_.Dig("CNPJ", slot, 11, 14);
+      std::string d = Cadastro("CNPJ", slot);
       if (d.size() == 14) {
         r_.w.Elemento("CNPJ", d);
       } else if (d.size() == 11) {
