@@ -174,7 +174,8 @@ void LeCobranca(const xmlNode* cobr, NFeLida& n) {
     n.vLiq = Opcional(fat, "vLiq");
   }
   for (const xmlNode* no = cobr->children; no != nullptr; no = no->next)
-    if (NomeLocal(no) == "dup") n.duplicatas.push_back({TextoFilho(no, "nDup"), TextoFilho(no, "dVenc"), TextoFilho(no, "vDup")});
+    if (NomeLocal(no) == "dup")
+      n.duplicatas.push_back({TextoFilho(no, "nDup"), TextoFilho(no, "dVenc"), TextoFilho(no, "vDup")});
 }
 
 }  // namespace

@@ -119,8 +119,8 @@ Detalhe NumeroDaParcela(const NFeLida& n, const ContextoRegras&) {
   for (size_t i = 0; i < n.duplicatas.size(); ++i) {
     std::string esperado = std::to_string(i + 1);
     esperado = std::string(esperado.size() < 3 ? 3 - esperado.size() : 0, '0') + esperado;
-    if (n.duplicatas[i].nDup != esperado)
-      return "dup " + std::to_string(i + 1) + ": nDup " + (n.duplicatas[i].nDup.empty() ? "(ausente)" : n.duplicatas[i].nDup);
+    const std::string& nDup = n.duplicatas[i].nDup;
+    if (nDup != esperado) return "dup " + std::to_string(i + 1) + ": nDup " + (nDup.empty() ? "(ausente)" : nDup);
   }
   return std::nullopt;
 }

@@ -235,7 +235,8 @@ class Montagem {
     r_.w.Abre("detPag");
     std::string finNFe = Apara(Slot(ide_, Ide::finNFe));
     bool semPagamento = finNFe == "3" || finNFe == "4";
-    std::string tPag = r_.Enum("tPag", ComZeros(Apara(Slot(ide_, Ide::tPag)), Apara(Slot(ide_, Ide::tPag)).empty() ? 0 : 2),
+    std::string pedido = Apara(Slot(ide_, Ide::tPag));   // "3" is "03"
+    std::string tPag = r_.Enum("tPag", pedido.empty() ? pedido : ComZeros(pedido, 2),
                                {"01", "02", "03", "04", "05", "10", "11", "12", "13", "15", "16", "17", "18", "19",
                                 "20", "21", "22", "90", "91", "99"});
     if (semPagamento) {
@@ -541,7 +542,8 @@ class Montagem {
       r_.w.Abre("comb");
       r_.Obrig("cProdANP", r_.Dig("cProdANP", Slot(p, Produto::cProdANP), 9, 9));
       if (quatro_) {
-        std::string desc = Apara(Slot(p, Produto::descANP)).empty() ? Slot(p, Produto::xProd) : Slot(p, Produto::descANP);
+        const std::string& anp = Slot(p, Produto::descANP);
+        std::string desc = Apara(anp).empty() ? Slot(p, Produto::xProd) : anp;
         r_.Obrig("descANP", r_.Txt("descANP", desc, 2, 95));
       }
       r_.Opc("CODIF", r_.Dig("CODIF", Slot(p, Produto::CODIF), 1, 21));
@@ -595,7 +597,8 @@ class Montagem {
   void BlocoRetido(const Vetor& p) {
     if (L::Positivo(Slot(p, Produto::vBCST)) || L::Positivo(Slot(p, Produto::vICMSST))) {
       r_.ObrigValor("vBCSTRet", Slot(p, Produto::vBCST), L::TDec_1302);
-      if (quatro_) r_.ObrigValor("pST", Slot(p, Produto::pICMSST).empty() ? "0" : Slot(p, Produto::pICMSST), L::TDec_0302a04Opc);
+      const std::string& pST = Slot(p, Produto::pICMSST);
+      if (quatro_) r_.ObrigValor("pST", pST.empty() ? "0" : pST, L::TDec_0302a04Opc);
       r_.ObrigValor("vICMSSTRet", Slot(p, Produto::vICMSST), L::TDec_1302);
     }
     Fcp(p, "vBCFCPSTRet", "pFCPSTRet", "vFCPSTRet", Produto::vBCFCPSTRet, Produto::pFCPSTRet, Produto::vFCPSTRet);
@@ -931,8 +934,11 @@ class Montagem {
   // discount as their difference.
   void FaturaCompleta(const Vetor& fatura, std::string nFat) {
     if (nFat.empty()) nFat = r_.Int("nNF", Slot(ide_, Ide::nNF), 9);
-    auto original = regras::Fixo(r_.Dec("fat/vOrig", L::VazioOuZero(Slot(fatura, Fatura::vOrig)) ? "0" : Slot(fatura, Fatura::vOrig), L::TDec_1302), 2);
-    auto liquido = regras::Fixo(r_.Dec("fat/vLiq", L::VazioOuZero(Slot(fatura, Fatura::vLiq)) ? "0" : Slot(fatura, Fatura::vLiq), L::TDec_1302), 2);
+    auto centavos = [&](const char* tag, Fatura::Slot slot) {
+      const std::string& texto = Slot(fatura, slot);
+      return regras::Fixo(r_.Dec(tag, L::VazioOuZero(texto) ? "0" : texto, L::TDec_1302), 2);
+    };
+    auto original = centavos("fat/vOrig", Fatura::vOrig), liquido = centavos("fat/vLiq", Fatura::vLiq);
     if (!original || !liquido) r_.Falta("fat/vOrig");
     if (*liquido > *original) r_.Recusa("fat/vLiq", Slot(fatura, Fatura::vLiq), "maior que vOrig");
     r_.w.Abre("fat");
