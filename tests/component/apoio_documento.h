@@ -154,6 +154,24 @@ inline std::string ChaveDa(const VetoresNFe& v, const std::string& cnpj = kCnpjE
                           std::stoi(i[Ide::nNF]), std::stoi(i[Ide::tpEmis]), std::stoi(i[Ide::cNF]));
 }
 
+// A layout 4.00 issuer of SP in homologation.
+inline void Emitente400(GeradorXmlNFe& g) {
+  g.UnidadeFederada = "SP";
+  g.UnidadeFederadaCodigo = "35";
+  g.Ambiente = "2";
+  g.CNPJ = kCnpjEmitente;
+  g.TipoDanfe = "1";
+  g.Leiaute = "4.00";
+}
+
+// The key of these vectors under a CNPJ that may carry letters.
+inline std::string Chave400(const VetoresNFe& v, const std::string& cnpj) {
+  const auto& i = v.gVetorIde;
+  return MontaChaveAcesso("35", i[Ide::dhEmi], cnpj, std::stoi(i[Ide::mod]), std::stoi(i[Ide::serie]),
+                          std::stoi(i[Ide::nNF]), std::stoi(i[Ide::tpEmis]), std::stoi(i[Ide::cNF]),
+                          CnpjNaChave::Alfanumerico);
+}
+
 inline constexpr const char* kDestinatarioHomologacao = "NF-E EMITIDA EM AMBIENTE DE HOMOLOGACAO - SEM VALOR FISCAL";
 
 struct OpcoesNota {

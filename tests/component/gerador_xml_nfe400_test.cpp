@@ -31,23 +31,13 @@ struct Gerador400 {
   RegistroWindows registro{pasta.Caminho() / "registro.reg"};
   GeradorXmlNFe g{caminhos, &registro};
 
-  Gerador400() {
-    g.UnidadeFederada = "SP";
-    g.UnidadeFederadaCodigo = "35";
-    g.Ambiente = "2";
-    g.CNPJ = teste::kCnpjEmitente;
-    g.TipoDanfe = "1";
-    g.Leiaute = "4.00";
-  }
+  Gerador400() { teste::Emitente400(g); }
   void Registro(const std::string& valores) {
     teste::GravarTudo(registro.Arquivo(),
                       "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\nfe]\r\n" + valores);
   }
   std::string Gera(VetoresNFe& v) {
-    const auto& i = v.gVetorIde;
-    std::string chave = MontaChaveAcesso("35", i[Ide::dhEmi], g.CNPJ, std::stoi(i[Ide::mod]), std::stoi(i[Ide::serie]),
-                                         std::stoi(i[Ide::nNF]), std::stoi(i[Ide::tpEmis]), std::stoi(i[Ide::cNF]),
-                                         CnpjNaChave::Alfanumerico);
+    std::string chave = teste::Chave400(v, g.CNPJ);
     g.IdNFe = "NFe" + chave;
     g.UltimoItem = static_cast<int16_t>(v.gQtdItens - 1);
     g.ArquivoXml = "C:\\Dunmor\\nfe\\arquivos\\NFe" + chave + ".xml";

@@ -37,16 +37,9 @@ std::string Nota400(const Caso400& c) {
   v.gVetorDestinatario[Destinatario::xNome] = teste::kDestinatarioHomologacao;
   MapeadorCaminhos caminhos(std::filesystem::temp_directory_path());
   GeradorXmlNFe g(caminhos);
-  g.UnidadeFederada = "SP";
-  g.UnidadeFederadaCodigo = "35";
-  g.Ambiente = "2";
-  g.CNPJ = teste::kCnpjEmitente;
-  g.TipoDanfe = "1";
-  g.Leiaute = "4.00";
+  teste::Emitente400(g);
   c.ajuste(v, g);
-  const auto& i = v.gVetorIde;
-  g.IdNFe = "NFe" + MontaChaveAcesso("35", i[Ide::dhEmi], g.CNPJ, 55, std::stoi(i[Ide::serie]), std::stoi(i[Ide::nNF]),
-                                     std::stoi(i[Ide::tpEmis]), std::stoi(i[Ide::cNF]), CnpjNaChave::Alfanumerico);
+  g.IdNFe = "NFe" + teste::Chave400(v, g.CNPJ);
   g.UltimoItem = static_cast<int16_t>(v.gQtdItens - 1);
   std::string xml = g.MontaXml(v.gVetorIde, v.gVetorEmitente, v.gVetorDestinatario, v.gVetorProdutos, v.gVetorTotais,
                                v.gVetorTransporte, v.gQtdFaturas, v.gVetorFaturas, v.gVetorInfAdic, v.gVetorAutXML,
