@@ -67,7 +67,11 @@ std::string ChaveDoDocumento(const std::string& xml, const std::string& nomeArqu
 std::string OperacoesLocais::GeraChaveAcesso(const std::string& codigoUF, const std::string& dataEmissao,
                                              const std::string& cnpj, int32_t modelo, int32_t serie, int32_t numero,
                                              int32_t tipoEmissao, int32_t codigoNumerico) {
-  return MontaChaveAcesso(codigoUF, dataEmissao, cnpj, modelo, serie, numero, tipoEmissao, codigoNumerico);
+  // A CNPJ with letters can only be a layout 4.00 issuer's; a numeric one
+  // gives the same key either way.
+  const bool letras = cnpj.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") != std::string::npos;
+  return MontaChaveAcesso(codigoUF, dataEmissao, cnpj, modelo, serie, numero, tipoEmissao, codigoNumerico,
+                          letras ? CnpjNaChave::Alfanumerico : CnpjNaChave::SoDigitos);
 }
 
 std::string OperacoesLocais::CaminhoAssinado(const std::string& chave) const {

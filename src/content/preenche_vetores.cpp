@@ -23,12 +23,14 @@ bool PreencheVetores(Contexto& ctx) {
     // issuer before additional information (it copies the city); every
     // header group before the items, which walk TabelaNota to its end.
     Gera_dados_ide(ctx);
+    if (LeiauteQuatro(ctx)) Gera_dados_pagamento(ctx);
     Gera_dados_emitente(ctx);
     Gera_dados_destinatario(ctx);
     Gera_dados_totais(ctx);
     Gera_dados_transporte(ctx);
     Gera_dados_infAdic(ctx);
     Gera_dados_produtos(ctx);
+    if (LeiauteQuatro(ctx)) SomaFcpNosTotais(ctx.vetores);
     Gera_dados_faturas(ctx);
     Gera_dados_autXML(ctx);
     return true;

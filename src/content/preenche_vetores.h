@@ -5,6 +5,7 @@
 
 #include "base/currency.h"
 #include "contexto/contexto.h"
+#include "data/recordset.h"
 
 namespace velant {
 
@@ -27,6 +28,15 @@ void Gera_dados_infAdic(Contexto& ctx);
 void Gera_dados_produtos(Contexto& ctx);
 void Gera_dados_faturas(Contexto& ctx);
 void Gera_dados_autXML(Contexto& ctx);
+
+// Layout 4.00 (ctx.atual.LeiauteNFe): the payment slots of the identification
+// from the request (tPag else the registry value "TipoPagamentoPadrao"); an
+// item's FCP, benefit-code and lot slots from its 510- to 526- columns; the
+// FCP totals summed over the items, vIPIDevol 0.00.
+bool LeiauteQuatro(const Contexto& ctx);
+void Gera_dados_pagamento(Contexto& ctx);
+void PreencheItemLeiaute4(const data::Recordset& nota, std::vector<std::string>& linha);
+void SomaFcpNosTotais(VetoresNFe& v);
 
 // True for the 54 fuel-operation CFOPs.
 bool CfopCombustivel(const std::string& cfop);

@@ -43,6 +43,15 @@ struct SolicitacaoAtual {
   std::string ArquivoAnexoEmail;
   std::string TextoAdicionalEmail;
   std::string gCodigoUfEmitente;
+  // Layout of the invoice being issued: "4.00" for the command "NFE4.00";
+  // empty for "NFE3.10", which the generation resolves from the registry
+  // value "LeiauteNFe" ("3.10" when absent) and writes back here.
+  std::string LeiauteNFe;
+  // Payment of a layout 4.00 invoice (codes 400-000 to 407-000); empty when
+  // the request does not carry them.
+  struct Pagamento {
+    std::string tPag, xPag, vTroco, tpIntegra, CNPJ, tBand, cAut, indIntermed;
+  } PagamentoSolicitado;
 
   // Emission pipeline.
   std::string NumeroLote;

@@ -35,7 +35,7 @@ struct VetoresNFe {
   std::string gSituacaoTributaria;
 };
 
-// Identification (ide). Free: 15, 16, 20 to 33.
+// Identification (ide). Free: 15, 16, 28 to 33.
 namespace Ide {
 enum Slot : int {
   cUF = 0,
@@ -60,7 +60,18 @@ enum Slot : int {
   idDest = 34,
   indPres = 35,
   xJust = 36,      // justification of a contingency emission
-  Quantidade
+  // Layout 4.00 only. The payment (pag/detPag): its form comes from indPag,
+  // its amount from Totais::vNF; empty tPag means "not given" (99).
+  tPag = 20,
+  xPag = 21,
+  vTroco = 22,
+  // Card payment (detPag/card): written when tpIntegra is filled.
+  tpIntegra = 23,
+  CNPJ_card = 24,
+  tBand = 25,
+  cAut = 26,
+  indIntermed = 27,   // 0 own site or shop, 1 third-party platform; empty: by indPres
+  Quantidade = 37
 };
 }  // namespace Ide
 
@@ -108,8 +119,8 @@ enum Slot : int {
 }  // namespace Destinatario
 
 // One item row (det): product, taxes and fuel. Names repeated in several
-// tax groups carry the group (vBC_PIS). Free: 23 to 30, 39 to 43, 53 to 75,
-// 79 to 86, 97 to 137.
+// tax groups carry the group (vBC_PIS). Free: 56 to 75, 79 to 86, 97 to 137.
+// The slots from vBCFCP on are written by layout 4.00 only.
 namespace Produto {
 enum Slot : int {
   cProd = 0,
@@ -171,11 +182,30 @@ enum Slot : int {
   qTemp = 94,
   UFCons = 95,
   vOutro = 96,
+  // ICMS: poverty fund (FCP) of the operation, of the substitution, retained
+  vBCFCP = 23,
+  pFCP = 24,
+  vFCP = 25,
+  vBCFCPST = 26,
+  pFCPST = 27,
+  vFCPST = 28,
+  vBCFCPSTRet = 29,
+  pFCPSTRet = 30,
+  vFCPSTRet = 55,
+  cBenef = 39,     // tax-benefit code of the state
+  // Lot (rastro): written when nLote is filled.
+  nLote = 40,
+  qLote = 41,
+  dFab = 42,
+  dVal = 43,
+  cAgreg = 53,
+  descANP = 54,    // fuel: the description of the ANP code (the product's name when empty)
   Quantidade = 138
 };
 }  // namespace Produto
 
-// Totals (total): ICMSTot, then ISSQNtot. Free: 19 to 26, 28.
+// Totals (total): ICMSTot, then ISSQNtot. Free: 23 to 26, 28. The FCP totals
+// and vIPIDevol are written by layout 4.00 only ("0.00" when empty).
 namespace Totais {
 enum Slot : int {
   vBC = 0,
@@ -198,6 +228,10 @@ enum Slot : int {
   vPIS_ISS = 17,
   vCOFINS_ISS = 18,
   vICMSDeson = 27,
+  vFCP = 19,
+  vFCPST = 20,
+  vFCPSTRet = 21,
+  vIPIDevol = 22,
   Quantidade = 29
 };
 }  // namespace Totais
@@ -272,6 +306,7 @@ inline constexpr int kSlotsInfAdic = InfAdic::Quantidade;
 inline constexpr int kSlotsAutXML = AutXML::Quantidade;
 
 // The last named slot of each group lies inside its vector.
+static_assert(Ide::xJust < kSlotsIde);
 static_assert(Emitente::CRT < kSlotsEmitente);
 static_assert(Destinatario::indIEDest < kSlotsDestinatario);
 static_assert(Produto::vOutro < kSlotsProduto);

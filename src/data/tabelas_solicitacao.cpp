@@ -22,7 +22,7 @@ struct Coluna {
 };
 
 // TabelaNota: header and item columns, in append order.
-constexpr std::array<Coluna, 106> kColunasNota{{
+constexpr std::array<Coluna, 122> kColunasNota{{
     {"CgcCli", adVarChar, 14},
     {"RazaoSocialCli", adVarChar, 60},
     {"LogradouroCli", adVarChar, 60},
@@ -129,6 +129,23 @@ constexpr std::array<Coluna, 106> kColunasNota{{
     {"ValorICMSTransp", adCurrency, 0},
     {"CFOPTransp", adVarChar, 4},
     {"ValorServicoMCC", adCurrency, 0},
+    // Layout 4.00 item fields (510- to 526-).
+    {"BCFCPProd", adCurrency, 0},
+    {"PercentualFCPProd", adCurrency, 0},
+    {"ValorFCPProd", adCurrency, 0},
+    {"BCFCPSTProd", adCurrency, 0},
+    {"PercentualFCPSTProd", adCurrency, 0},
+    {"ValorFCPSTProd", adCurrency, 0},
+    {"BCFCPSTRetProd", adCurrency, 0},
+    {"PercentualFCPSTRetProd", adCurrency, 0},
+    {"ValorFCPSTRetProd", adCurrency, 0},
+    {"CodBeneficioFiscal", adVarChar, 10},
+    {"LoteProd", adVarChar, 20},
+    {"QntLoteProd", adCurrency, 0},
+    {"DtFabricacaoLote", adVarChar, 30},
+    {"DtValidadeLote", adVarChar, 30},
+    {"CodAgregacaoLote", adVarChar, 20},
+    {"DescricaoANP", adVarChar, 95},
 }};
 
 constexpr std::array<Coluna, 4> kColunasDuplicatas{{

@@ -63,6 +63,13 @@ bool Gerar(Contexto& ctx) {
   SolicitacaoAtual& estado = ctx.atual;
   VetoresNFe& v = ctx.vetores;
   ctx.log.RegistraEvento("        Iniciando Geração da NFe: ", true, false);
+  if (estado.LeiauteNFe.empty()) {
+    std::string leiaute = Trim(ctx.registro.LerRegistro(HKEY_CURRENT_USER, "nfe", "LeiauteNFe"));
+    if (leiaute.empty()) leiaute = "3.10";
+    if (leiaute != "3.10" && leiaute != "4.00")
+      Levanta(CodigoErro::ErroComponente, "Valor inválido no registro LeiauteNFe: '" + leiaute + "' (3.10 ou 4.00)");
+    estado.LeiauteNFe = leiaute;
+  }
   if (!PreencheVetores(ctx)) return false;
 
   if (ctx.GeradorXml == nullptr) Levanta(CodigoErro::ObjetoNaoDefinido, "Controle GeradorXmlNFe não disponível");
@@ -74,6 +81,7 @@ bool Gerar(Contexto& ctx) {
   gerador.VerProc = registro("VerProc");
   gerador.CNPJ = registro("CNPJ");
   gerador.TipoDanfe = registro("TipoDanfe");
+  gerador.Leiaute = estado.LeiauteNFe;
 
   if (!SerieValida(Slot(v.gVetorIde, Ide::serie))) return Falha(ctx, "Série da NF inválida (112-000)");
   auto componente = emissao::Componente(ctx);
@@ -156,7 +164,8 @@ bool ValidaNFE(Contexto& ctx) {
     bool valido;
     {
       auto componente = emissao::Componente(ctx);
-      valido = componente->ValidaXml(estado.ArquivoAtual, "nfe_v3.10.xsd", true);
+      valido = componente->ValidaXml(estado.ArquivoAtual,
+                                     estado.LeiauteNFe == "4.00" ? "PL_010e/nfe_v4.00.xsd" : "nfe_v3.10.xsd", true);
     }
     ctx.log.RegistraEvento("        Validado=" + CStr(Valor(valido)) + ": " + estado.ArquivoAtual, true, false);
     if (valido) {

@@ -137,6 +137,14 @@ bool LinhaCabecalhoOuParametro(Leitura& l, int grupo, std::string_view linha) {
       RegistraCampo(l, "      Número do Protocolo (autorização): " + e.ProtocoloSolicitado);
       return true;
     case 52: e.JustificativaSolicitada = ValorLinha(linha); return true;
+    case 400: e.PagamentoSolicitado.tPag = ValorLinha(linha); return true;
+    case 401: e.PagamentoSolicitado.xPag = ValorLinha(linha); return true;
+    case 402: e.PagamentoSolicitado.vTroco = ValorLinha(linha); return true;
+    case 403: e.PagamentoSolicitado.tpIntegra = ValorLinha(linha); return true;
+    case 404: e.PagamentoSolicitado.CNPJ = ValorLinha(linha); return true;
+    case 405: e.PagamentoSolicitado.tBand = ValorLinha(linha); return true;
+    case 406: e.PagamentoSolicitado.cAut = ValorLinha(linha); return true;
+    case 407: e.PagamentoSolicitado.indIntermed = ValorLinha(linha); return true;
     case 88: e.ArquivoAnexoEmail = ValorLinha(linha); return true;
     case 89: e.TextoAdicionalEmail = ValorLinha(linha); return true;
     case 100:
@@ -182,7 +190,7 @@ struct ColunaItem {
   Conversao conversao = Conversao::Texto;
 };
 
-// Item lines 810- to 856- by group (853- and 854- are handled apart).
+// Item lines 810- to 856- and 510- to 526- by group (853- and 854- are handled apart).
 const std::array<ColunaItem, 1000>& ColunasItem() {
   static const std::array<ColunaItem, 1000> colunas = [] {
     std::array<ColunaItem, 1000> r{};
@@ -208,6 +216,17 @@ const std::array<ColunaItem, 1000>& ColunasItem() {
     r[850] = {"PercentualRedICMSSub", V};
     r[851] = {"PercentualRedICMS", V};
     r[855] = {"TipoCombustivel", T};  r[856] = {"CodigoANP", T};
+    // Layout 4.00 item fields.
+    r[510] = {"BCFCPProd", V};        r[511] = {"PercentualFCPProd", V};
+    r[512] = {"ValorFCPProd", V};     r[513] = {"BCFCPSTProd", V};
+    r[514] = {"PercentualFCPSTProd", V};
+    r[515] = {"ValorFCPSTProd", V};   r[516] = {"BCFCPSTRetProd", V};
+    r[517] = {"PercentualFCPSTRetProd", V};
+    r[518] = {"ValorFCPSTRetProd", V};
+    r[520] = {"CodBeneficioFiscal", T};
+    r[521] = {"LoteProd", T};         r[522] = {"QntLoteProd", V};
+    r[523] = {"DtFabricacaoLote", T}; r[524] = {"DtValidadeLote", T};
+    r[525] = {"CodAgregacaoLote", T}; r[526] = {"DescricaoANP", T};
     return r;
   }();
   return colunas;
@@ -407,6 +426,7 @@ void LimpaSolicitacao(SolicitacaoAtual& atual, EstadoGerenciador& janela) {
   atual.JustificativaSolicitada.clear();
   atual.TextoComplementarIde.clear();
   atual.NumeroComplementarIde = 0;
+  atual.PagamentoSolicitado = {};
 }
 
 bool AbreArquivoSolicitacao(Contexto& ctx, EstadoGerenciador& janela) {

@@ -34,13 +34,23 @@ bool CancelaNFe(ManipuladoresComando& m, SolicitacaoAtual& e, const BufferCabeca
   return m.CancelaNFe(c.NumeroNF, e.ChaveAcessoSolicitada, "1", e.ProtocoloSolicitado, e.JustificativaSolicitada);
 }
 
-bool ProcessaNFe(ManipuladoresComando& m, SolicitacaoAtual& e, const BufferCabecalho& c) {
+bool ProcessaNFeNoLeiaute(ManipuladoresComando& m, SolicitacaoAtual& e, const BufferCabecalho& c) {
   e.SerieAtual = c.SerieNFEmp;
   e.NumeroAtual = NumeroNF(c);
   e.DataEmissaoAtual = Prepara(kDataSaidaInvalida, [&] { return CDate(Valor(Left(c.DtSaida, 10))); });
   e.EmissaoConcluida = false;
   e.ObservacaoEmissao.clear();
   return m.ProcessaNFeAzure();
+}
+
+bool ProcessaNFe(ManipuladoresComando& m, SolicitacaoAtual& e, const BufferCabecalho& c) {
+  e.LeiauteNFe.clear();   // the registry chooses
+  return ProcessaNFeNoLeiaute(m, e, c);
+}
+
+bool ProcessaNFe400(ManipuladoresComando& m, SolicitacaoAtual& e, const BufferCabecalho& c) {
+  e.LeiauteNFe = "4.00";
+  return ProcessaNFeNoLeiaute(m, e, c);
 }
 
 bool TestaServidores(ManipuladoresComando& m, SolicitacaoAtual&, const BufferCabecalho&) {
@@ -68,11 +78,13 @@ bool InutilizaNumero(ManipuladoresComando& m, SolicitacaoAtual& e, const BufferC
 }
 
 // clang-format off
-constexpr std::array<ComandoHost, 8> kComandos{{
+constexpr std::array<ComandoHost, 9> kComandos{{
   // nome, recebida, tabelas da nota, executa, rotina, aprovada, cancelada, não concluída
   {"CANCELAR NFE", "Cancelamento de NFe Recebida !", false, &CancelaNFe, "CancelaNFe",
    "NFe Cancelada com Sucesso!", "NFe não foi cancelada!", nullptr},
   {"NFE3.10", "Nota Fiscal Eletrônica Recebida !", true, &ProcessaNFe, "ProcessaNFeAzure",
+   "Processamento de NFe OK!", nullptr, "NFe não foi processada!"},
+  {"NFE4.00", "Nota Fiscal Eletrônica Recebida !", true, &ProcessaNFe400, "ProcessaNFeAzure",
    "Processamento de NFe OK!", nullptr, "NFe não foi processada!"},
   {"STATUS SERVICO", "", false, &TestaServidores, "TestaServidores",
    "Serviço de NFe Disponível", "Serviço de NFe Indisponível", nullptr},

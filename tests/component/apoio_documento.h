@@ -56,6 +56,20 @@ inline bool XmlsecVerifica(const std::filesystem::path& arquivo, std::string* sa
   return Executa(comando, saida) == 0;
 }
 
+// A signed layout 4.00 invoice, written at `arquivo`, judged from outside:
+// xmllint with the official 4.00 schema, then Debian's xmlsec1.
+inline ::testing::AssertionResult AceitaNoEsquema400ENoXmlsec(const std::string& assinado,
+                                                            const std::filesystem::path& arquivo) {
+  GravarTudo(arquivo, assinado);
+  std::string saida;
+  if (Executa("xmllint --noout --schema '" + std::string(VELANT_FONTE) + "/schemas/PL_010e/nfe_v4.00.xsd' '" +
+                  arquivo.string() + "'",
+              &saida) != 0)
+    return ::testing::AssertionFailure() << "xmllint: " << saida;
+  if (!XmlsecVerifica(arquivo, &saida)) return ::testing::AssertionFailure() << "xmlsec1: " << saida;
+  return ::testing::AssertionSuccess();
+}
+
 // --- Invoices as the filling routines leave them --------------------------
 
 inline constexpr const char* kCnpjEmitente = "11222333000181";
@@ -138,6 +152,24 @@ inline std::string ChaveDa(const VetoresNFe& v, const std::string& cnpj = kCnpjE
   const auto& i = v.gVetorIde;
   return MontaChaveAcesso(codigoUf, i[Ide::dhEmi], cnpj, std::stoi(i[Ide::mod]), std::stoi(i[Ide::serie]),
                           std::stoi(i[Ide::nNF]), std::stoi(i[Ide::tpEmis]), std::stoi(i[Ide::cNF]));
+}
+
+// A layout 4.00 issuer of SP in homologation.
+inline void Emitente400(GeradorXmlNFe& g) {
+  g.UnidadeFederada = "SP";
+  g.UnidadeFederadaCodigo = "35";
+  g.Ambiente = "2";
+  g.CNPJ = kCnpjEmitente;
+  g.TipoDanfe = "1";
+  g.Leiaute = "4.00";
+}
+
+// The key of these vectors under a CNPJ that may carry letters.
+inline std::string Chave400(const VetoresNFe& v, const std::string& cnpj) {
+  const auto& i = v.gVetorIde;
+  return MontaChaveAcesso("35", i[Ide::dhEmi], cnpj, std::stoi(i[Ide::mod]), std::stoi(i[Ide::serie]),
+                          std::stoi(i[Ide::nNF]), std::stoi(i[Ide::tpEmis]), std::stoi(i[Ide::cNF]),
+                          CnpjNaChave::Alfanumerico);
 }
 
 inline constexpr const char* kDestinatarioHomologacao = "NF-E EMITIDA EM AMBIENTE DE HOMOLOGACAO - SEM VALOR FISCAL";

@@ -254,6 +254,48 @@ TEST_F(Geracao, FalhaDeEsquemaDeixaALinhaNaEtapaZero) {
   EXPECT_EQ(mensagens.back(), "Erro ao validar NFe...");
 }
 
+// The layout of the document: the request's ("NFE4.00" sets 4.00 before
+// the generation), else the registry's LeiauteNFe, else 3.10; the signed
+// document is validated against that layout's schema and passes its rules.
+struct CasoLeiaute {
+  const char* nome;
+  const char* registro;      // LeiauteNFe of the registry; nullptr: absent
+  const char* daSolicitacao; // LeiauteNFe the command left
+  const char* esperado;      // versao of the document; nullptr: refused
+};
+
+class Leiautes : public Geracao, public ::testing::WithParamInterface<CasoLeiaute> {};
+
+TEST_P(Leiautes, EscolhidoPelaSolicitacaoOuPeloRegistro) {
+  const auto& c = GetParam();
+  if (c.registro) Registro(true, std::string("\"LeiauteNFe\"=\"") + c.registro + "\"\r\n");
+  Prepara();
+  a.atual.LeiauteNFe = c.daSolicitacao;
+  if (c.esperado == nullptr) {
+    EXPECT_FALSE(GerarNFE(a.ctx));
+    EXPECT_TRUE(NoLog(std::string("     ** Erro na Rotina: GerarNFE - Valor inválido no registro LeiauteNFe: '") +
+                      c.registro + "' (3.10 ou 4.00)"))
+        << a.ArquivoLog();
+    EXPECT_FALSE(a.caminhos.Existe(kGerado));
+    return;
+  }
+  ASSERT_TRUE(GerarNFE(a.ctx)) << a.ArquivoLog();
+  EXPECT_EQ(a.atual.LeiauteNFe, c.esperado);
+  std::string assinado = teste::LerTudo(a.caminhos.Mapear(kAssinado));
+  EXPECT_NE(assinado.find(std::string("<infNFe versao=\"") + c.esperado + "\""), std::string::npos)
+      << assinado.substr(0, 200);
+  EXPECT_TRUE(NoLog("        Validado=Verdadeiro: " + kAssinado)) << a.ArquivoLog();
+}
+
+INSTANTIATE_TEST_SUITE_P(Registro, Leiautes,
+                         ::testing::Values(CasoLeiaute{"Ausente", nullptr, "", "3.10"},
+                                           CasoLeiaute{"Registro310", "3.10", "", "3.10"},
+                                           CasoLeiaute{"Registro400", " 4.00 ", "", "4.00"},
+                                           CasoLeiaute{"Comando400", nullptr, "4.00", "4.00"},
+                                           CasoLeiaute{"Comando400Registro310", "3.10", "4.00", "4.00"},
+                                           CasoLeiaute{"RegistroDesconhecido", "5.00", "", nullptr}),
+                         [](const auto& info) { return std::string(info.param.nome); });
+
 // The authority's business rules on the signed document: a request whose
 // item does not add up to its products total is refused before any batch,
 // with the rule's code and text for the front end and the values in the log.

@@ -94,6 +94,8 @@ const std::vector<CasoDespacho> kCasosDespacho{
     CasoDespacho{"NotaProcessada", "NFE3.10", kCamposNota, true, true, "Autorizado o uso da NF-e", "ProcessaNFeAzure()", true, "Processamento de NFe OK!"},
     CasoDespacho{"NotaSemEstadoFinal", "NFE3.10", kCamposNota, true, false, "", "ProcessaNFeAzure()", false, "NFe não foi processada!"},
     CasoDespacho{"NotaRejeitada", "NFE3.10", kCamposNota, false, false, "Rejeição 539: Duplicidade de NF-e", "ProcessaNFeAzure()", false, "Rejeição 539: Duplicidade de NF-e"},
+    CasoDespacho{"Nota400Processada", "NFE4.00", kCamposNota, true, true, "Autorizado o uso da NF-e", "ProcessaNFeAzure()", true, "Processamento de NFe OK!"},
+    CasoDespacho{"Nota400Rejeitada", "NFE4.00", kCamposNota, false, false, "Rejeição 539: Duplicidade de NF-e", "ProcessaNFeAzure()", false, "Rejeição 539: Duplicidade de NF-e"},
     CasoDespacho{"DanfeImpresso", "IMPRIMIR DANFE", kCamposDanfe, true, false, "", "ImprimirNFE(CH|PR|5/12/2026)", true, "Impressão de DANFE OK!"},
     CasoDespacho{"DanfeNaoImpresso", "IMPRIMIR DANFE", kCamposDanfe, false, false, "", "ImprimirNFE(CH|PR|5/12/2026)", false, "Não foi possível imprimir DANFE"},
     CasoDespacho{"EmailEnviado", "ENVIA EMAIL", {}, true, false, "", "EnviaEmailNFe()", true, "NFe enviada por Email!"},
@@ -133,6 +135,18 @@ TEST_F(Ciclo, PreparoDaNotaPassaSerieNumeroEData) {
   };
   g.Tique();
   EXPECT_EQ(m.chamadas.size(), 1u);
+}
+
+// The command chooses the layout the generation sees: "NFE4.00" always
+// 4.00; "NFE3.10" leaves it to the registry, even after a 4.00 request.
+TEST_F(Ciclo, ComandoEscolheOLeiaute) {
+  Inclui("NFE4.00", {"112-000 - 2", "111-000 - 1", "114-000 - 05/12/2026 08:00:00"});
+  Inclui("NFE3.10", {"112-000 - 2", "111-000 - 2", "114-000 - 05/12/2026 08:00:00"});
+  std::vector<std::string> leiautes;
+  m.efeito = [&] { leiautes.push_back(a.atual.LeiauteNFe); };
+  g.Tique();
+  g.Tique();
+  EXPECT_EQ(leiautes, (std::vector<std::string>{"4.00", ""}));
 }
 
 // The row a cancellation updates is the request's own: its company and

@@ -36,6 +36,14 @@ constexpr const char* kTotTrib = "NT 2013.003 (Lei 12.741/2012), grupo W (total)
 constexpr const char* kTransp = "MOC 6.00, Anexo I, grupo X (transp)";
 constexpr const char* kPag = "NT 2013.005, grupo YA (pag)";
 constexpr const char* kExporta = "MOC 6.00, Anexo I, grupo ZA (exporta)";
+// Layout 4.00.
+constexpr const char* kIde400 = "NT 2016.002, grupo B (ide)";
+constexpr const char* kRastro400 = "NT 2016.002, grupo I80 (rastro)";
+constexpr const char* kFcp400 = "NT 2016.002, grupo N (ICMS, FCP)";
+constexpr const char* kTotal400 = "NT 2016.002, grupo W (total)";
+constexpr const char* kCobr400 = "NT 2016.002, grupo Y (cobr)";
+constexpr const char* kPag400 = "NT 2016.002, grupo YA (pag)";
+constexpr const char* kPag2020 = "NT 2020.006, grupo YA (pag)";
 
 struct Regra {
   RegraAutoridade regra;
@@ -94,6 +102,11 @@ const std::vector<Regra>& Regras() {
        ComplementarDeOutroCnpj},
       {{678, "Rejeição: NF referenciada com UF diferente da NF-e complementar", kIde310, F::Devolucao},
        ComplementarDeOutraUf},
+      {{864,
+        "Rejeição: NF-e com indicativo de Operação presencial, fora do estabelecimento e não informada NF "
+        "referenciada",
+        kIde400, F::Devolucao},
+       ForaDoEstabelecimentoSemReferencia},
       // The issuer.
       {{207, "Rejeição: CNPJ do emitente inválido", kEmit, F::DigitosVerificadores}, CnpjEmitente},
       {{401, "Rejeição: CPF do remetente inválido", kEmit, F::DigitosVerificadores}, CpfEmitente},
@@ -200,6 +213,14 @@ const std::vector<Regra>& Regras() {
        AliquotaImportado},
       {{745, "Rejeição: NF-e sem grupo do PIS", kPisCofins, F::ValoresItem}, ItemSemPis},
       {{748, "Rejeição: NF-e sem grupo da COFINS", kPisCofins, F::ValoresItem}, ItemSemCofins},
+      {{880, "Rejeição: Percentual de FCP igual a zero", kFcp400, F::ValoresItem}, PercentualFcpZero},
+      {{881, "Rejeição: Percentual de FCPST igual a zero", kFcp400, F::ValoresItem}, PercentualFcpStZero},
+      {{860, "Rejeição: Valor do FCP informado difere de base de cálculo*alíquota", kFcp400, F::ValoresItem},
+       ValorFcp},
+      {{877, "Rejeição: Data de fabricação maior que a data de processamento", kRastro400, F::ValoresItem},
+       FabricacaoFutura},
+      {{870, "Rejeição: Data de validade incompatível com data de fabricação", kRastro400, F::ValoresItem},
+       ValidadeAntesDaFabricacao},
       // The totals.
       {{531, "Rejeição: Total da BC ICMS difere do somatório dos itens", kTotal, F::Totais}, TotalBaseIcms},
       {{532, "Rejeição: Total do ICMS difere do somatório dos itens", kTotal, F::Totais}, TotalIcms},
@@ -222,13 +243,55 @@ const std::vector<Regra>& Regras() {
        TotalTributos},
       {{605, "Rejeição: Total do vServ difere do somatório do vProd dos itens sujeitos ao ISSQN", kTotal, F::Totais},
        TotalServicos},
+      {{861, "Rejeição: Total do FCP difere do somatório dos itens", kTotal400, F::Totais}, TotalFcp},
+      {{862, "Rejeição: Total do FCP ST difere do somatório dos itens", kTotal400, F::Totais}, TotalFcpSt},
+      {{859, "Rejeição: Total do FCP retido anteriormente por Substituição Tributária difere do somatório dos itens",
+        kTotal400, F::Totais},
+       TotalFcpStRetido},
+      {{863, "Rejeição: Total do IPI devolvido difere do somatório dos itens", kTotal400, F::Totais},
+       TotalIpiDevolvido},
       {{610, "Rejeição: Total da NF difere do somatório dos Valores compõe o valor Total da NF.", kTotal, F::Totais},
        TotalNota},
+      // The billing of layout 4.00.
+      {{905, "Rejeição: Campos do grupo Fatura não informados", kCobr400, F::Totais}, FaturaIncompleta},
+      {{901, "Rejeição: Valor do Desconto da Fatura maior que Valor Original da Fatura", kCobr400, F::Totais},
+       DescontoMaiorQueFatura},
+      {{902, "Rejeição: Valor Liquido da Fatura difere do Valor Original menos o Valor do Desconto", kCobr400,
+        F::Totais},
+       LiquidoDaFatura},
+      {{897, "Rejeição: Valor Fatura maior que Valor Total da NF-e", kCobr400, F::Totais}, FaturaMaiorQueNota},
+      {{852, "Rejeição: Número da parcela inválido ou não informado", kCobr400, F::Totais}, NumeroDaParcela},
+      {{900, "Rejeição: Data de vencimento da parcela não informada ou menor que Data de Emissão", kCobr400,
+        F::Totais},
+       VencimentoAntesDaEmissao},
+      {{850,
+        "Rejeição: Data de vencimento da parcela não informada ou menor que a Data de vencimento da parcela "
+        "anterior",
+        kCobr400, F::Totais},
+       VencimentoForaDeOrdem},
+      {{851, "Rejeição: Soma do valor das parcelas difere do Valor Líquido da Fatura", kCobr400, F::Totais},
+       SomaDasParcelas},
       // Transport, payment and export.
       {{542, "Rejeição: CNPJ do Transportador inválido", kTransp, F::Transporte}, CnpjTransportador},
       {{543, "Rejeição: CPF do Transportador inválido", kTransp, F::Transporte}, CpfTransportador},
       {{559, "Rejeição: UF do Transportador não informada", kTransp, F::Transporte}, TransportadorSemUf},
       {{768, "Rejeição: NF-e não deve possuir o grupo de Formas de Pagamento", kPag, F::Emissao}, GrupoPagamento},
+      {{769, "Rejeição: O grupo de Informações de Pagamento deve ser preenchido", kPag400, F::Emissao},
+       PagamentoAusente},
+      {{871, "Rejeição: O campo Meio de Pagamento deve ser preenchido com a opção Sem Pagamento", kPag400,
+        F::Emissao},
+       PagamentoNaoSemPagamento},
+      {{904, "Rejeição: Informado indevidamente campo valor de pagamento", kPag400, F::Emissao}, ValorSemPagamento},
+      {{441, "Rejeição: Descrição do pagamento obrigatória para meio de pagamento 99- outros", kPag2020,
+        F::Emissao},
+       OutrosSemDescricao},
+      {{865, "Rejeição: Total dos pagamentos menor que o total da nota", kPag400, F::Emissao},
+       PagamentosMenoresQueNota},
+      {{866,
+        "Rejeição: Ausência de troco quando o valor dos pagamentos informados for maior que o total da nota",
+        kPag400, F::Emissao},
+       PagamentosMaioresSemTroco},
+      {{869, "Rejeição: Valor do troco incorreto", kPag400, F::Emissao}, TrocoIncorreto},
       {{355, "Rejeição: Informar o local de saída do Pais no caso da exportação", kExporta, F::Exportacao},
        ExportacaoSemLocal},
       {{356, "Rejeição: Informar o local de saída do Pais somente no caso da exportação", kExporta, F::Exportacao},

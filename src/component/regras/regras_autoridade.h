@@ -1,5 +1,5 @@
 #pragma once
-// The business rules of layout 3.10 that the tax authority applies to a
+// The business rules of layouts 3.10 and 4.00 that the tax authority applies to a
 // schema-valid, signed NF-e before it authorises it, each with its official
 // rejection code and text. The Host runs them on a signed document before
 // it builds a batch; the authority simulator runs them when it authorises.

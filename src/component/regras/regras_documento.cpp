@@ -102,6 +102,15 @@ void LeImposto(const xmlNode* imposto, ItemLido& item) {
     item.vICMSOp = Opcional(grupo, "vICMSOp");
     item.pDif = TextoFilho(grupo, "pDif");
     item.vICMSDif = TextoFilho(grupo, "vICMSDif");
+    item.pFCP = Opcional(grupo, "pFCP");
+    item.pFCPST = Opcional(grupo, "pFCPST");
+    item.pFCPSTRet = Opcional(grupo, "pFCPSTRet");
+    item.vBCFCP = TextoFilho(grupo, "vBCFCP");
+    item.vFCP = TextoFilho(grupo, "vFCP");
+    item.vBCFCPST = TextoFilho(grupo, "vBCFCPST");
+    item.vFCPST = TextoFilho(grupo, "vFCPST");
+    item.vBCFCPSTRet = TextoFilho(grupo, "vBCFCPSTRet");
+    item.vFCPSTRet = TextoFilho(grupo, "vFCPSTRet");
   }
   item.issqn = Filho(imposto, "ISSQN") != nullptr;
   const xmlNode* pis = Filho(imposto, "PIS");
@@ -125,7 +134,10 @@ ItemLido LeItem(const xmlNode* det) {
                              {&item.indTot, "indTot"}})
     *campo = TextoFilho(prod, nome);
   item.comb = Filho(prod, "comb") != nullptr;
+  for (const xmlNode* no = prod ? prod->children : nullptr; no != nullptr; no = no->next)
+    if (NomeLocal(no) == "rastro") item.rastro.push_back({TextoFilho(no, "dFab"), TextoFilho(no, "dVal")});
   LeImposto(Filho(det, "imposto"), item);
+  item.vIPIDevol = Texto(Caminho(det, {"impostoDevol", "IPI", "vIPIDevol"}));
   return item;
 }
 
@@ -135,10 +147,35 @@ void LeTotais(const xmlNode* total, NFeLida& n) {
        {std::pair{&n.vBC, "vBC"}, {&n.vICMS, "vICMS"}, {&n.vICMSDeson, "vICMSDeson"}, {&n.vBCST, "vBCST"},
         {&n.vST, "vST"}, {&n.vProd, "vProd"}, {&n.vFrete, "vFrete"}, {&n.vSeg, "vSeg"}, {&n.vDesc, "vDesc"},
         {&n.vII, "vII"}, {&n.vIPI, "vIPI"}, {&n.vPIS, "vPIS"}, {&n.vCOFINS, "vCOFINS"}, {&n.vOutro, "vOutro"},
-        {&n.vNF, "vNF"}})
+        {&n.vNF, "vNF"}, {&n.vFCP, "vFCP"}, {&n.vFCPST, "vFCPST"}, {&n.vFCPSTRet, "vFCPSTRet"},
+        {&n.vIPIDevol, "vIPIDevol"}})
     *campo = TextoFilho(t, nome);
   n.vTotTrib = Opcional(t, "vTotTrib");
   if (const xmlNode* issqn = Filho(total, "ISSQNtot")) n.vServ = TextoFilho(issqn, "vServ");
+}
+
+void LePagamento(const xmlNode* pag, NFeLida& n) {
+  n.pag = pag != nullptr;
+  if (pag == nullptr) return;
+  for (const xmlNode* no = pag->children; no != nullptr; no = no->next) {
+    if (NomeLocal(no) != "detPag") continue;
+    n.pagamentos.push_back({TextoFilho(no, "tPag"), TextoFilho(no, "vPag"), Opcional(no, "xPag")});
+  }
+  n.vTroco = Opcional(pag, "vTroco");
+}
+
+void LeCobranca(const xmlNode* cobr, NFeLida& n) {
+  if (cobr == nullptr) return;
+  if (const xmlNode* fat = Filho(cobr, "fat")) {
+    n.fat = true;
+    n.nFat = Opcional(fat, "nFat");
+    n.vOrig = Opcional(fat, "vOrig");
+    n.vDescFat = Opcional(fat, "vDesc");
+    n.vLiq = Opcional(fat, "vLiq");
+  }
+  for (const xmlNode* no = cobr->children; no != nullptr; no = no->next)
+    if (NomeLocal(no) == "dup")
+      n.duplicatas.push_back({TextoFilho(no, "nDup"), TextoFilho(no, "dVenc"), TextoFilho(no, "vDup")});
 }
 
 }  // namespace
@@ -147,6 +184,7 @@ NFeLida LeNFe(const xmlNode* nfe) {
   const xmlNode* inf = NomeLocal(nfe) == "infNFe" ? nfe : Filho(nfe, "infNFe");
   NFeLida n;
   n.id = Atributo(inf, "Id");
+  n.versao = Atributo(inf, "versao");
   LeIde(Filho(inf, "ide"), n);
 
   const xmlNode* emit = Filho(inf, "emit");
@@ -161,7 +199,8 @@ NFeLida LeNFe(const xmlNode* nfe) {
     std::string nome = NomeLocal(no);
     if (nome == "autXML") n.autXML.push_back(Participante(no));
     else if (nome == "det") n.itens.push_back(LeItem(no));
-    else if (nome == "pag") n.pag = true;
+    else if (nome == "pag") LePagamento(no, n);
+    else if (nome == "cobr") LeCobranca(no, n);
     else if (nome == "exporta") n.exporta = true;
   }
   LeTotais(Filho(inf, "total"), n);

@@ -26,6 +26,22 @@ struct ItemLido {
   std::optional<std::string> vICMSOp;
   bool issqn = false, pis = false, cofins = false;
   std::string vPIS, vCOFINS, vIPI, vII;
+  // Layout 4.00: the poverty fund of the ICMS group, the returned IPI, the lots.
+  std::optional<std::string> pFCP, pFCPST, pFCPSTRet;
+  std::string vBCFCP, vFCP, vBCFCPST, vFCPST, vBCFCPSTRet, vFCPSTRet, vIPIDevol;
+  struct Lote {
+    std::string dFab, dVal;
+  };
+  std::vector<Lote> rastro;
+};
+
+struct PagamentoLido {
+  std::string tPag, vPag;
+  std::optional<std::string> xPag;
+};
+
+struct DuplicataLida {
+  std::string nDup, dVenc, vDup;
 };
 
 struct ParticipanteLido {
@@ -34,6 +50,8 @@ struct ParticipanteLido {
 
 struct NFeLida {
   std::string id;   // infNFe/@Id
+  std::string versao;   // infNFe/@versao: "3.10" or "4.00"
+  bool Leiaute4() const { return versao == "4.00"; }
   std::string cUF, cNF, mod, serie, nNF, dhEmi, dhSaiEnt, tpNF, idDest, cMunFG, tpImp, tpEmis, cDV, tpAmb, finNFe,
       indFinal, indPres;
   bool dhCont = false, xJust = false;
@@ -58,6 +76,14 @@ struct NFeLida {
   std::optional<std::string> transportadorUF;
 
   bool pag = false, exporta = false;
+
+  // Layout 4.00: the fund totals, the payments and the billing.
+  std::string vFCP, vFCPST, vFCPSTRet, vIPIDevol;
+  std::vector<PagamentoLido> pagamentos;
+  std::optional<std::string> vTroco;
+  bool fat = false;
+  std::optional<std::string> nFat, vOrig, vDescFat, vLiq;
+  std::vector<DuplicataLida> duplicatas;
 };
 
 // Reads the NFe element (or its infNFe).

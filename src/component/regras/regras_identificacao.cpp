@@ -31,10 +31,18 @@ std::string AnoMes(const std::string& dhEmi) { return dhEmi.size() >= 7 ? dhEmi.
 
 }  // namespace
 
+// Layout 4.00 keys may carry the issuer's alphanumeric CNPJ (characters 7 to 18).
+bool FormaDaChave(const NFeLida& n, const std::string& chave) {
+  if (!n.Leiaute4()) return Digitos(chave, 44);
+  return chave.size() == 44 && Digitos(chave.substr(0, 6) + chave.substr(18), 32) &&
+         chave.substr(6, 12).find_first_not_of("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ") == std::string::npos;
+}
+
 Detalhe ChaveDigitoVerificador(const NFeLida& n, const ContextoRegras&) {
   std::string chave = Chave(n);
-  if (!Digitos(chave, 44)) return "Id " + n.id;
-  int calculado = DigitoVerificadorChave(chave.substr(0, 43));
+  if (!FormaDaChave(n, chave)) return "Id " + n.id;
+  int calculado =
+      DigitoVerificadorChave(chave.substr(0, 43), n.Leiaute4() ? CnpjNaChave::Alfanumerico : CnpjNaChave::SoDigitos);
   if (calculado == chave[43] - '0') return std::nullopt;
   return "chave " + chave + "; dígito calculado " + std::to_string(calculado);
 }
@@ -107,7 +115,7 @@ Detalhe DestinatarioHomologacao(const NFeLida& n, const ContextoRegras&) {
 }
 
 Detalhe GrupoPagamento(const NFeLida& n, const ContextoRegras&) {
-  if (n.mod != "55" || !n.pag) return std::nullopt;
+  if (n.Leiaute4() || n.mod != "55" || !n.pag) return std::nullopt;
   return "mod 55 com pag";
 }
 

@@ -47,15 +47,20 @@ bool Cst51ComDiferimento(const ItemLido& item) { return item.grupoIcms == "ICMS5
 
 }  // namespace
 
+// Layout 4.00 says "SEM GTIN" for a product without a bar code.
+bool GtinAceito(const NFeLida& n, const std::string& gtin) {
+  return gtin.empty() || GtinValido(gtin) || (n.Leiaute4() && gtin == "SEM GTIN");
+}
+
 Detalhe GtinComercial(const NFeLida& n, const ContextoRegras&) {
   for (const auto& item : n.itens)
-    if (!item.cEAN.empty() && !GtinValido(item.cEAN)) return NoItem(item) + "cEAN " + item.cEAN;
+    if (!GtinAceito(n, item.cEAN)) return NoItem(item) + "cEAN " + item.cEAN;
   return std::nullopt;
 }
 
 Detalhe GtinTributavel(const NFeLida& n, const ContextoRegras&) {
   for (const auto& item : n.itens)
-    if (!item.cEANTrib.empty() && !GtinValido(item.cEANTrib)) return NoItem(item) + "cEANTrib " + item.cEANTrib;
+    if (!GtinAceito(n, item.cEANTrib)) return NoItem(item) + "cEANTrib " + item.cEANTrib;
   return std::nullopt;
 }
 
@@ -132,6 +137,37 @@ Detalhe ItemSemCofins(const NFeLida& n, const ContextoRegras&) {
   if (n.mod != "55") return std::nullopt;
   for (const auto& item : n.itens)
     if (!item.cofins) return NoItem(item) + "sem COFINS";
+  return std::nullopt;
+}
+
+// The poverty fund: a rate given must not be zero (the fields are left out
+// for goods the fund does not reach).
+Detalhe PercentualFcpZero(const NFeLida& n, const ContextoRegras&) {
+  for (const auto& item : n.itens)
+    if (item.pFCP && FixoOuZero(*item.pFCP, kAliquota) == 0) return NoItem(item) + "pFCP " + *item.pFCP;
+  return std::nullopt;
+}
+
+Detalhe PercentualFcpStZero(const NFeLida& n, const ContextoRegras&) {
+  for (const auto& item : n.itens) {
+    if (item.pFCPST && FixoOuZero(*item.pFCPST, kAliquota) == 0) return NoItem(item) + "pFCPST " + *item.pFCPST;
+    if (item.pFCPSTRet && FixoOuZero(*item.pFCPSTRet, kAliquota) == 0)
+      return NoItem(item) + "pFCPSTRet " + *item.pFCPSTRet;
+  }
+  return std::nullopt;
+}
+
+// The fund of a normal invoice is its base times its rate: the ICMS base
+// for CST 00, the fund's own base for the other groups.
+Detalhe ValorFcp(const NFeLida& n, const ContextoRegras&) {
+  if (n.finNFe != "1") return std::nullopt;
+  for (const auto& item : n.itens) {
+    if (!item.pFCP || item.vFCP.empty()) continue;
+    const std::string& base = item.grupoIcms == "ICMS00" ? item.vBC : item.vBCFCP;
+    if (ProdutoConfere(base, *item.pFCP, Centavos(item.vFCP))) continue;
+    return NoItem(item) + "vFCP " + item.vFCP + "; base " + (base.empty() ? "(ausente)" : base) + " x pFCP " +
+           *item.pFCP + " = " + BaseVezesAliquota(base, *item.pFCP);
+  }
   return std::nullopt;
 }
 

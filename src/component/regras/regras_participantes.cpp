@@ -12,8 +12,9 @@ namespace {
 // A document given and not empty.
 bool Informado(const std::optional<std::string>& s) { return s && !s->empty(); }
 
-Detalhe CnpjInvalido(const std::optional<std::string>& cnpj, const char* rotulo) {
-  if (!Informado(cnpj) || CnpjValido(*cnpj)) return std::nullopt;
+// Layout 4.00 takes the alphanumeric CNPJ as well.
+Detalhe CnpjInvalido(const std::optional<std::string>& cnpj, const char* rotulo, bool alfanumerico = false) {
+  if (!Informado(cnpj) || (alfanumerico ? CnpjAlfanumericoValido(*cnpj) : CnpjValido(*cnpj))) return std::nullopt;
   return std::string(rotulo) + " " + *cnpj;
 }
 
@@ -26,7 +27,9 @@ bool Exterior(const NFeLida& n) { return n.destUF == "EX"; }
 
 }  // namespace
 
-Detalhe CnpjEmitente(const NFeLida& n, const ContextoRegras&) { return CnpjInvalido(n.emit.CNPJ, "CNPJ"); }
+Detalhe CnpjEmitente(const NFeLida& n, const ContextoRegras&) {
+  return CnpjInvalido(n.emit.CNPJ, "CNPJ", n.Leiaute4());
+}
 Detalhe CpfEmitente(const NFeLida& n, const ContextoRegras&) { return CpfInvalido(n.emit.CPF, "CPF"); }
 
 Detalhe MunicipioEmitenteDigito(const NFeLida& n, const ContextoRegras&) {
@@ -44,7 +47,9 @@ Detalhe SemDestinatario(const NFeLida& n, const ContextoRegras&) {
   return "mod 55 sem dest";
 }
 
-Detalhe CnpjDestinatario(const NFeLida& n, const ContextoRegras&) { return CnpjInvalido(n.destinatario.CNPJ, "CNPJ"); }
+Detalhe CnpjDestinatario(const NFeLida& n, const ContextoRegras&) {
+  return CnpjInvalido(n.destinatario.CNPJ, "CNPJ", n.Leiaute4());
+}
 Detalhe CpfDestinatario(const NFeLida& n, const ContextoRegras&) { return CpfInvalido(n.destinatario.CPF, "CPF"); }
 
 Detalhe ExteriorSemIdEstrangeiro(const NFeLida& n, const ContextoRegras&) {
@@ -131,7 +136,7 @@ Detalhe NaoContribuinteSemConsumidorFinal(const NFeLida& n, const ContextoRegras
 
 Detalhe CnpjAutorizado(const NFeLida& n, const ContextoRegras&) {
   for (const auto& a : n.autXML)
-    if (auto d = CnpjInvalido(a.CNPJ, "autXML CNPJ")) return d;
+    if (auto d = CnpjInvalido(a.CNPJ, "autXML CNPJ", n.Leiaute4())) return d;
   return std::nullopt;
 }
 
@@ -142,7 +147,7 @@ Detalhe CpfAutorizado(const NFeLida& n, const ContextoRegras&) {
 }
 
 Detalhe CnpjTransportador(const NFeLida& n, const ContextoRegras&) {
-  return CnpjInvalido(n.transportador.CNPJ, "CNPJ");
+  return CnpjInvalido(n.transportador.CNPJ, "CNPJ", n.Leiaute4());
 }
 Detalhe CpfTransportador(const NFeLida& n, const ContextoRegras&) { return CpfInvalido(n.transportador.CPF, "CPF"); }
 

@@ -78,13 +78,28 @@ Detalhe TotalServicos(const NFeLida& n, const ContextoRegras&) {
   return Confere("vServ", *n.vServ, Soma(n, &ItemLido::vProd, [](const ItemLido& i) { return i.issqn; }));
 }
 
+// Layout 4.00 adds the fund of the substitution and the returned IPI.
 Detalhe TotalNota(const NFeLida& n, const ContextoRegras&) {
   Inteiro esperado = Centavos(n.vProd) - Centavos(n.vDesc) - Centavos(n.vICMSDeson) + Centavos(n.vST) +
                      Centavos(n.vFrete) + Centavos(n.vSeg) + Centavos(n.vOutro) + Centavos(n.vII) +
                      Centavos(n.vIPI) + Centavos(n.vServ.value_or(""));
+  if (n.Leiaute4()) esperado += Centavos(n.vFCPST) + Centavos(n.vIPIDevol);
   if (Centavos(n.vNF) == esperado) return std::nullopt;
-  return "vNF " + n.vNF + "; vProd - vDesc - vICMSDeson + vST + vFrete + vSeg + vOutro + vII + vIPI + vServ = " +
-         TextoCentavos(esperado);
+  return "vNF " + n.vNF + "; vProd - vDesc - vICMSDeson + vST + vFrete + vSeg + vOutro + vII + vIPI + vServ" +
+         (n.Leiaute4() ? " + vFCPST + vIPIDevol" : "") + " = " + TextoCentavos(esperado);
+}
+
+Detalhe TotalFcp(const NFeLida& n, const ContextoRegras&) {
+  return n.Leiaute4() ? Confere("vFCP", n.vFCP, Soma(n, &ItemLido::vFCP)) : std::nullopt;
+}
+Detalhe TotalFcpSt(const NFeLida& n, const ContextoRegras&) {
+  return n.Leiaute4() ? Confere("vFCPST", n.vFCPST, Soma(n, &ItemLido::vFCPST)) : std::nullopt;
+}
+Detalhe TotalFcpStRetido(const NFeLida& n, const ContextoRegras&) {
+  return n.Leiaute4() ? Confere("vFCPSTRet", n.vFCPSTRet, Soma(n, &ItemLido::vFCPSTRet)) : std::nullopt;
+}
+Detalhe TotalIpiDevolvido(const NFeLida& n, const ContextoRegras&) {
+  return n.Leiaute4() ? Confere("vIPIDevol", n.vIPIDevol, Soma(n, &ItemLido::vIPIDevol)) : std::nullopt;
 }
 
 }  // namespace velant::regras

@@ -103,6 +103,9 @@ Detalhe Icms51Diferenca(const NFeLida&, const ContextoRegras&);
 Detalhe AliquotaImportado(const NFeLida&, const ContextoRegras&);
 Detalhe ItemSemPis(const NFeLida&, const ContextoRegras&);
 Detalhe ItemSemCofins(const NFeLida&, const ContextoRegras&);
+Detalhe PercentualFcpZero(const NFeLida&, const ContextoRegras&);
+Detalhe PercentualFcpStZero(const NFeLida&, const ContextoRegras&);
+Detalhe ValorFcp(const NFeLida&, const ContextoRegras&);
 
 // The totals against the items (regras_totais.cpp).
 Detalhe TotalBaseIcms(const NFeLida&, const ContextoRegras&);
@@ -122,5 +125,29 @@ Detalhe TotalOutros(const NFeLida&, const ContextoRegras&);
 Detalhe TotalTributos(const NFeLida&, const ContextoRegras&);
 Detalhe TotalServicos(const NFeLida&, const ContextoRegras&);
 Detalhe TotalNota(const NFeLida&, const ContextoRegras&);
+Detalhe TotalFcp(const NFeLida&, const ContextoRegras&);
+Detalhe TotalFcpSt(const NFeLida&, const ContextoRegras&);
+Detalhe TotalFcpStRetido(const NFeLida&, const ContextoRegras&);
+Detalhe TotalIpiDevolvido(const NFeLida&, const ContextoRegras&);
+
+// Layout 4.00 only: payment, billing, lots, presence (regras_leiaute4.cpp).
+Detalhe PagamentoAusente(const NFeLida&, const ContextoRegras&);
+Detalhe PagamentoNaoSemPagamento(const NFeLida&, const ContextoRegras&);
+Detalhe ValorSemPagamento(const NFeLida&, const ContextoRegras&);
+Detalhe OutrosSemDescricao(const NFeLida&, const ContextoRegras&);
+Detalhe PagamentosMenoresQueNota(const NFeLida&, const ContextoRegras&);
+Detalhe PagamentosMaioresSemTroco(const NFeLida&, const ContextoRegras&);
+Detalhe TrocoIncorreto(const NFeLida&, const ContextoRegras&);
+Detalhe FaturaIncompleta(const NFeLida&, const ContextoRegras&);
+Detalhe DescontoMaiorQueFatura(const NFeLida&, const ContextoRegras&);
+Detalhe LiquidoDaFatura(const NFeLida&, const ContextoRegras&);
+Detalhe FaturaMaiorQueNota(const NFeLida&, const ContextoRegras&);
+Detalhe NumeroDaParcela(const NFeLida&, const ContextoRegras&);
+Detalhe VencimentoAntesDaEmissao(const NFeLida&, const ContextoRegras&);
+Detalhe VencimentoForaDeOrdem(const NFeLida&, const ContextoRegras&);
+Detalhe SomaDasParcelas(const NFeLida&, const ContextoRegras&);
+Detalhe FabricacaoFutura(const NFeLida&, const ContextoRegras&);
+Detalhe ValidadeAntesDaFabricacao(const NFeLida&, const ContextoRegras&);
+Detalhe ForaDoEstabelecimentoSemReferencia(const NFeLida&, const ContextoRegras&);
 
 }  // namespace velant::regras

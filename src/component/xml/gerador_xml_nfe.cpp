@@ -8,6 +8,7 @@
 #include "base/erro.h"
 #include "component/xml/chave_acesso.h"
 #include "component/xml/formatos_leiaute.h"
+#include "component/regras/regras_digitos.h"
 #include "component/regras/regras_valores.h"
 #include "component/xml/xml_escritor.h"
 #include "contexto/vetores_nfe.h"
@@ -123,6 +124,9 @@ std::string CodigoUf(const Redator& r, std::string_view tag, const std::string& 
   r.Recusa(tag, texto, "código de UF do IBGE desconhecido");
 }
 
+// Quantity of a lot (TDec_0803v).
+inline constexpr L::FormatoDecimal TDec_0803v{8, 0, 3, false};
+
 // EAN/GTIN: empty, 8, or 12 to 14 digits.
 std::string Gtin(const Redator& r, std::string_view tag, const std::string& texto) {
   std::string d = r.Dig(tag, texto, 8, 14);
@@ -139,15 +143,18 @@ class Montagem {
         qtdFaturas_(qtdFaturas), fat_(fat), infAdic_(infAdic), autXML_(autXML), fuso_(fuso), r_(saida) {}
 
   void Escreve() {
+    if (g_.Leiaute != "3.10" && g_.Leiaute != "4.00") r_.Recusa("infNFe/@versao", g_.Leiaute, "leiaute 3.10 ou 4.00");
+    quatro_ = g_.Leiaute == "4.00";
+    if (!quatro_) Cadastro("emit/CNPJ", g_.CNPJ);   // letters: said before the key is judged
     std::string id = Apara(g_.IdNFe);
     if (id.size() != 47 || id.compare(0, 3, "NFe") != 0) r_.Recusa("infNFe/@Id", id, "\"NFe\" e a chave de 44 dígitos");
-    auto chave = DecompoeChave(id.substr(3));
+    auto chave = DecompoeChave(id.substr(3), quatro_ ? CnpjNaChave::Alfanumerico : CnpjNaChave::SoDigitos);
     if (!chave) r_.Recusa("infNFe/@Id", id, "chave de acesso com dígito verificador errado");
     chave_ = *chave;
 
     r_.w.Declaracao();
     r_.w.Abre("NFe", {{"xmlns", "http://www.portalfiscal.inf.br/nfe"}});
-    r_.w.Abre("infNFe", {{"versao", "3.10"}, {"Id", id}});
+    r_.w.Abre("infNFe", {{"versao", g_.Leiaute}, {"Id", id}});
     Ide();
     Emit();
     Dest();
@@ -156,8 +163,10 @@ class Montagem {
     Total();
     Transp();
     Cobr();
+    if (quatro_) Pag();
     InfAdic();
     Exporta();
+    if (quatro_) RespTec();
     r_.w.Fecha();
     r_.w.Fecha();
   }
@@ -169,6 +178,115 @@ class Montagem {
     if (doDocumento != daChave)
       throw ErroExecucao(CodigoErro::ErroComponente, "GeraXml: " + r_.Caminho(tag) + " (" + doDocumento +
                                                          ") difere da chave de acesso (" + daChave + ")");
+  }
+
+  // A CNPJ (14 characters) or CPF (11 digits) as written: punctuation
+  // dropped. Layout 4.00 takes a CNPJ with letters (upper-cased) when its
+  // check digits hold; layout 3.10 refuses letters.
+  std::string Cadastro(std::string_view tag, const std::string& texto) {
+    std::string limpo;
+    bool letra = false;
+    for (char c : texto) {
+      if (c == ' ' || c == '\t' || c == '.' || c == '-' || c == '/' || c == '(' || c == ')') continue;
+      char m = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+      letra = letra || (m >= 'A' && m <= 'Z');
+      limpo += m;
+    }
+    if (!letra) return r_.Dig(tag, texto, 11, 14);
+    if (!quatro_) r_.Recusa(tag, texto, "CNPJ com letras só é aceito no leiaute 4.00");
+    if (!regras::CnpjAlfanumericoValido(limpo))
+      r_.Recusa(tag, texto, "CNPJ alfanumérico: 12 caracteres de 0-9 e A-Z e 2 dígitos verificadores corretos");
+    return limpo;
+  }
+
+  std::string CodigoBarras(std::string_view tag, const std::string& texto) {
+    std::string gtin = Gtin(r_, tag, texto);
+    return gtin.empty() && quatro_ ? "SEM GTIN" : gtin;
+  }
+
+  std::string CodigoBeneficio(const std::string& texto) {
+    std::string c = r_.Txt("cBenef", texto, 8, 10);
+    if (!c.empty() && c != "SEM CBENEF" && c.size() != 8 && c.size() != 10)
+      r_.Recusa("cBenef", texto, "8 ou 10 caracteres, ou SEM CBENEF");
+    return c;
+  }
+
+  std::string DataObrigatoria(std::string_view tag, const std::string& texto) {
+    auto data = r_.Formata(tag, [&] { return L::LerDataHora(texto); });
+    if (!data) r_.Falta(tag);
+    return r_.Formata(tag, [&] { return L::Data(*data); });
+  }
+
+  void Rastro(const Vetor& p) {
+    if (Apara(Slot(p, Produto::nLote)).empty()) return;
+    r_.w.Abre("rastro");
+    r_.Obrig("nLote", r_.Txt("nLote", Slot(p, Produto::nLote), 1, 20));
+    r_.ObrigValor("qLote", Slot(p, Produto::qLote), TDec_0803v);
+    r_.Obrig("dFab", DataObrigatoria("dFab", Slot(p, Produto::dFab)));
+    r_.Obrig("dVal", DataObrigatoria("dVal", Slot(p, Produto::dVal)));
+    r_.Opc("cAgreg", r_.Txt("cAgreg", Slot(p, Produto::cAgreg), 1, 20));
+    r_.w.Fecha();
+  }
+
+  // One payment of the whole invoice. An adjustment or a return moves no
+  // money: tPag 90 with vPag 0. The change (vTroco) is paid on top of vNF.
+  void Pag() {
+    r_.w.Abre("pag");
+    r_.w.Abre("detPag");
+    std::string finNFe = Apara(Slot(ide_, Ide::finNFe));
+    bool semPagamento = finNFe == "3" || finNFe == "4";
+    std::string pedido = Apara(Slot(ide_, Ide::tPag));   // "3" is "03"
+    std::string tPag = r_.Enum("tPag", pedido.empty() ? pedido : ComZeros(pedido, 2),
+                               {"01", "02", "03", "04", "05", "10", "11", "12", "13", "15", "16", "17", "18", "19",
+                                "20", "21", "22", "90", "91", "99"});
+    if (semPagamento) {
+      tPag = "90";
+    } else if (tPag.empty()) {
+      tPag = "99";
+    }
+    // indPag 2 ("other") of the old identification has no place here.
+    std::string indPag = Apara(Slot(ide_, Ide::indPag));
+    if (!semPagamento && (indPag == "0" || indPag == "1")) r_.w.Elemento("indPag", indPag);
+    r_.Obrig("tPag", tPag);
+    if (tPag == "99") {
+      std::string xPag = r_.Txt("xPag", Slot(ide_, Ide::xPag), 2, 60);
+      r_.Obrig("xPag", xPag.empty() ? "Não informado" : xPag);
+    }
+    bool troco = !semPagamento && L::Positivo(Slot(ide_, Ide::vTroco));
+    std::string vPag = "0.00";
+    if (!semPagamento) {
+      auto total = regras::Fixo(r_.Dec("vPag", Slot(tot_, Totais::vNF), L::TDec_1302), 2);
+      auto trocoCentavos = troco ? regras::Fixo(r_.Dec("vTroco", Slot(ide_, Ide::vTroco), L::TDec_1302), 2)
+                                 : std::optional<regras::Inteiro>(0);
+      if (!total || !trocoCentavos) r_.Falta("vPag");
+      vPag = regras::TextoCentavos(*total + *trocoCentavos);
+    }
+    r_.ObrigValor("vPag", vPag, L::TDec_1302);
+    if (!semPagamento && !Apara(Slot(ide_, Ide::tpIntegra)).empty()) {
+      r_.w.Abre("card");
+      r_.Obrig("tpIntegra", r_.Enum("tpIntegra", Slot(ide_, Ide::tpIntegra), {"1", "2"}));
+      std::string cnpj = Cadastro("CNPJ", Slot(ide_, Ide::CNPJ_card));
+      if (!cnpj.empty() && cnpj.size() != 14) r_.Recusa("CNPJ", Slot(ide_, Ide::CNPJ_card), "deve ter 14 caracteres");
+      r_.Opc("CNPJ", cnpj);
+      r_.Opc("tBand", r_.Dig("tBand", Slot(ide_, Ide::tBand), 2, 2));
+      r_.Opc("cAut", r_.Txt("cAut", Slot(ide_, Ide::cAut), 1, 128));
+      r_.w.Fecha();
+    }
+    r_.w.Fecha();
+    if (troco) r_.ObrigValor("vTroco", Slot(ide_, Ide::vTroco), L::TDec_1302);
+    r_.w.Fecha();
+  }
+
+  void RespTec() {
+    if (Apara(g_.RespTecCNPJ).empty()) return;
+    r_.w.Abre("infRespTec");
+    std::string cnpj = Cadastro("CNPJ", g_.RespTecCNPJ);
+    if (cnpj.size() != 14) r_.Recusa("CNPJ", g_.RespTecCNPJ, "deve ter 14 caracteres");
+    r_.Obrig("CNPJ", cnpj);
+    r_.Obrig("xContato", r_.Txt("xContato", g_.RespTecContato, 2, 60));
+    r_.Obrig("email", r_.Txt("email", g_.RespTecEmail, 6, 60));
+    r_.Obrig("fone", r_.Dig("fone", g_.RespTecFone, 6, 14));
+    r_.w.Fecha();
   }
 
   void Ide() {
@@ -185,7 +303,8 @@ class Montagem {
     ConfereChave("cNF", cnf, chave_.cNF);
 
     r_.Obrig("natOp", r_.Txt("natOp", Slot(ide_, Ide::natOp), 1, 60));
-    r_.Obrig("indPag", r_.Enum("indPag", Slot(ide_, Ide::indPag), {"0", "1", "2"}));
+    std::string indPag = r_.Enum("indPag", Slot(ide_, Ide::indPag), {"0", "1", "2"});
+    if (!quatro_) r_.Obrig("indPag", indPag);
     std::string mod = r_.Enum("mod", Slot(ide_, Ide::mod), {"55", "65"});
     r_.Obrig("mod", mod);
     ConfereChave("mod", mod, chave_.mod);
@@ -224,7 +343,16 @@ class Montagem {
     r_.Obrig("tpAmb", r_.Enum("tpAmb", g_.Ambiente, {"1", "2"}));
     r_.Obrig("finNFe", r_.Enum("finNFe", Slot(ide_, Ide::finNFe), {"1", "2", "3", "4"}));
     r_.Obrig("indFinal", r_.Enum("indFinal", Slot(ide_, Ide::indFinal), {"0", "1"}));
-    r_.Obrig("indPres", r_.Enum("indPres", Slot(ide_, Ide::indPres), {"0", "1", "2", "3", "4", "9"}));
+    std::string indPres = quatro_ ? r_.Enum("indPres", Slot(ide_, Ide::indPres), {"0", "1", "2", "3", "4", "5", "9"})
+                                  : r_.Enum("indPres", Slot(ide_, Ide::indPres), {"0", "1", "2", "3", "4", "9"});
+    r_.Obrig("indPres", indPres);
+    if (quatro_) {
+      // The authority wants the intermediary indicator for a sale not made in person.
+      std::string indIntermed = r_.Enum("indIntermed", Slot(ide_, Ide::indIntermed), {"0", "1"});
+      if (indIntermed.empty() && (indPres == "2" || indPres == "3" || indPres == "4" || indPres == "9"))
+        indIntermed = "0";
+      r_.Opc("indIntermed", indIntermed);
+    }
     r_.Obrig("procEmi", "0");
     std::string verProc = r_.Txt("verProc", g_.VerProc, 1, 20);
     r_.Obrig("verProc", verProc.empty() ? "VelantNFe" : verProc);
@@ -264,7 +392,7 @@ class Montagem {
 
   void Emit() {
     r_.w.Abre("emit");
-    std::string documento = r_.Dig("CNPJ", g_.CNPJ, 11, 14);
+    std::string documento = Cadastro("CNPJ", g_.CNPJ);
     if (documento.empty()) r_.Falta("CNPJ");
     if (documento.size() == 14) {
       r_.Obrig("CNPJ", documento);
@@ -301,7 +429,7 @@ class Montagem {
     r_.w.Abre("dest");
     std::string uf = r_.Uf("enderDest/UF", Slot(dest_, Destinatario::UF), true);
     bool exterior = uf == "EX";
-    std::string documento = r_.Dig("CNPJ", Slot(dest_, Destinatario::CNPJouCPF), 11, 14);
+    std::string documento = Cadastro("CNPJ", Slot(dest_, Destinatario::CNPJouCPF));
     if (documento.size() == 14) {
       r_.w.Elemento("CNPJ", documento);
     } else if (documento.size() == 11) {
@@ -354,7 +482,7 @@ class Montagem {
       if (Apara(slot).empty()) continue;
       if (++n > 10) r_.Recusa("autXML", slot, "mais de 10 autorizados");
       r_.w.Abre("autXML", {}, "autXML[" + std::to_string(n) + "]");
-      std::string d = r_.Dig("CNPJ", slot, 11, 14);
+      std::string d = Cadastro("CNPJ", slot);
       if (d.size() == 14) {
         r_.w.Elemento("CNPJ", d);
       } else if (d.size() == 11) {
@@ -384,12 +512,13 @@ class Montagem {
   void Prod(const Vetor& p) {
     r_.w.Abre("prod");
     r_.Obrig("cProd", r_.Txt("cProd", Slot(p, Produto::cProd), 1, 60));
-    r_.w.Elemento("cEAN", Gtin(r_, "cEAN", Slot(p, Produto::cEAN)));
+    r_.w.Elemento("cEAN", CodigoBarras("cEAN", Slot(p, Produto::cEAN)));
     r_.Obrig("xProd", r_.Txt("xProd", Slot(p, Produto::xProd), 1, 120));
     std::string ncm = r_.Dig("NCM", Slot(p, Produto::NCM), 2, 8);
     if (!ncm.empty() && ncm.size() != 2 && ncm.size() != 8)
       r_.Recusa("NCM", Slot(p, Produto::NCM), "deve ter 8 dígitos (ou 2)");
     r_.Obrig("NCM", ncm);
+    if (quatro_) r_.Opc("cBenef", CodigoBeneficio(Slot(p, Produto::cBenef)));
     r_.Opc("EXTIPI", r_.Dig("EXTIPI", Slot(p, Produto::EXTIPI), 2, 3));
     std::string cfop = r_.Dig("CFOP", Slot(p, Produto::CFOP), 4, 4);
     if (!cfop.empty() && std::string("123567").find(cfop[0]) == std::string::npos)
@@ -399,7 +528,7 @@ class Montagem {
     r_.ObrigValor("qCom", Slot(p, Produto::qCom), L::TDec_1104v);
     r_.ObrigValor("vUnCom", Slot(p, Produto::vUnCom), L::TDec_1110v);
     r_.ObrigValor("vProd", Slot(p, Produto::vProd), L::TDec_1302);
-    r_.w.Elemento("cEANTrib", Gtin(r_, "cEANTrib", Slot(p, Produto::cEANTrib)));
+    r_.w.Elemento("cEANTrib", CodigoBarras("cEANTrib", Slot(p, Produto::cEANTrib)));
     r_.Obrig("uTrib", r_.Txt("uTrib", Slot(p, Produto::uTrib), 1, 6));
     r_.ObrigValor("qTrib", Slot(p, Produto::qTrib), L::TDec_1104v);
     r_.ObrigValor("vUnTrib", Slot(p, Produto::vUnTrib), L::TDec_1110v);
@@ -408,9 +537,15 @@ class Montagem {
     r_.OpcValor("vDesc", Slot(p, Produto::vDesc), L::TDec_1302Opc);
     r_.OpcValor("vOutro", Slot(p, Produto::vOutro), L::TDec_1302Opc);
     r_.Obrig("indTot", r_.Enum("indTot", Slot(p, Produto::indTot), {"0", "1"}));
+    if (quatro_) Rastro(p);
     if (!Apara(Slot(p, Produto::cProdANP)).empty()) {
       r_.w.Abre("comb");
       r_.Obrig("cProdANP", r_.Dig("cProdANP", Slot(p, Produto::cProdANP), 9, 9));
+      if (quatro_) {
+        const std::string& anp = Slot(p, Produto::descANP);
+        std::string desc = Apara(anp).empty() ? Slot(p, Produto::xProd) : anp;
+        r_.Obrig("descANP", r_.Txt("descANP", desc, 2, 95));
+      }
       r_.Opc("CODIF", r_.Dig("CODIF", Slot(p, Produto::CODIF), 1, 21));
       r_.OpcValor("qTemp", Slot(p, Produto::qTemp), L::TDec_1204temperatura);
       r_.Obrig("UFCons", r_.Uf("UFCons", Slot(p, Produto::UFCons), true));
@@ -437,6 +572,19 @@ class Montagem {
     r_.ObrigValor("vBCST", Slot(p, Produto::vBCST), L::TDec_1302);
     r_.ObrigValor("pICMSST", Slot(p, Produto::pICMSST), L::TDec_0302a04);
     r_.ObrigValor("vICMSST", Slot(p, Produto::vICMSST), L::TDec_1302);
+    Fcp(p, "vBCFCPST", "pFCPST", "vFCPST", Produto::vBCFCPST, Produto::pFCPST, Produto::vFCPST);
+  }
+  // A poverty-fund block of layout 4.00, when its rate or amount is positive.
+  // Base empty: the group has none (ICMS00).
+  void Fcp(const Vetor& p, const char* base, const char* taxa, const char* valor, Produto::Slot slotBase,
+           Produto::Slot slotTaxa, Produto::Slot slotValor) {
+    if (!quatro_ || !AlgumPositivo(p, {slotTaxa, slotValor})) return;
+    if (*base != '\0') r_.ObrigValor(base, Slot(p, slotBase).empty() ? "0" : Slot(p, slotBase), L::TDec_1302);
+    r_.ObrigValor(taxa, Slot(p, slotTaxa), L::TDec_0302a04Opc);
+    r_.ObrigValor(valor, Slot(p, slotValor).empty() ? "0" : Slot(p, slotValor), L::TDec_1302);
+  }
+  void FcpProprio(const Vetor& p, bool comBase = true) {
+    Fcp(p, comBase ? "vBCFCP" : "", "pFCP", "vFCP", Produto::vBCFCP, Produto::pFCP, Produto::vFCP);
   }
   void BlocoProprio(const Vetor& p, bool comReducao, bool reducaoOpcional) {
     r_.Obrig("modBC", r_.Enum("modBC", Slot(p, Produto::modBC), {"0", "1", "2", "3"}));
@@ -449,8 +597,11 @@ class Montagem {
   void BlocoRetido(const Vetor& p) {
     if (L::Positivo(Slot(p, Produto::vBCST)) || L::Positivo(Slot(p, Produto::vICMSST))) {
       r_.ObrigValor("vBCSTRet", Slot(p, Produto::vBCST), L::TDec_1302);
+      const std::string& pST = Slot(p, Produto::pICMSST);
+      if (quatro_) r_.ObrigValor("pST", pST.empty() ? "0" : pST, L::TDec_0302a04Opc);
       r_.ObrigValor("vICMSSTRet", Slot(p, Produto::vICMSST), L::TDec_1302);
     }
+    Fcp(p, "vBCFCPSTRet", "pFCPSTRet", "vFCPSTRet", Produto::vBCFCPSTRet, Produto::pFCPSTRet, Produto::vFCPSTRet);
   }
   void BlocoCredito(const Vetor& p) {
     r_.ObrigValor("pCredSN", Slot(p, Produto::pCredSN), L::TDec_0302a04);
@@ -489,13 +640,16 @@ class Montagem {
     if (codigo == "00") {
       grupo("ICMS00", "CST");
       BlocoProprio(p, false, false);
+      FcpProprio(p, false);
     } else if (codigo == "10") {
       grupo("ICMS10", "CST");
       BlocoProprio(p, false, false);
+      FcpProprio(p);
       BlocoSt(p);
     } else if (codigo == "20") {
       grupo("ICMS20", "CST");
       BlocoProprio(p, true, false);
+      FcpProprio(p);
     } else if (codigo == "30") {
       grupo("ICMS30", "CST");
       BlocoSt(p);
@@ -512,16 +666,21 @@ class Montagem {
       r_.Opc("pICMS", pICMS);
       Diferimento(vBC, pICMS, vICMS);
       r_.Opc("vICMS", vICMS);
+      FcpProprio(p);
     } else if (codigo == "60") {
       grupo("ICMS60", "CST");
       BlocoRetido(p);
     } else if (codigo == "70") {
       grupo("ICMS70", "CST");
       BlocoProprio(p, true, false);
+      FcpProprio(p);
       BlocoSt(p);
     } else if (codigo == "90") {
       grupo("ICMS90", "CST");
-      if (AlgumPositivo(p, {Produto::vBC, Produto::pICMS, Produto::vICMS})) BlocoProprio(p, false, true);
+      if (AlgumPositivo(p, {Produto::vBC, Produto::pICMS, Produto::vICMS})) {
+        BlocoProprio(p, false, true);
+        FcpProprio(p);
+      }
       if (AlgumPositivo(p, {Produto::vBCST, Produto::pICMSST, Produto::vICMSST})) BlocoSt(p);
     } else if (codigo == "101") {
       grupo("ICMSSN101", "CSOSN");
@@ -637,7 +796,25 @@ class Montagem {
         {"vFrete", Totais::vFrete},   {"vSeg", Totais::vSeg},     {"vDesc", Totais::vDesc},
         {"vII", Totais::vII},         {"vIPI", Totais::vIPI},     {"vPIS", Totais::vPIS},
         {"vCOFINS", Totais::vCOFINS}, {"vOutro", Totais::vOutro}, {"vNF", Totais::vNF}};
-    for (const auto& [tag, slot] : campos) r_.ObrigValor(tag, Slot(tot_, slot), L::TDec_1302);
+    const std::pair<const char*, Totais::Slot> campos4[] = {
+        {"vBC", Totais::vBC},         {"vICMS", Totais::vICMS},       {"vICMSDeson", Totais::vICMSDeson},
+        {"vFCP", Totais::vFCP},       {"vBCST", Totais::vBCST},       {"vST", Totais::vST},
+        {"vFCPST", Totais::vFCPST},   {"vFCPSTRet", Totais::vFCPSTRet}, {"vProd", Totais::vProd},
+        {"vFrete", Totais::vFrete},   {"vSeg", Totais::vSeg},         {"vDesc", Totais::vDesc},
+        {"vII", Totais::vII},         {"vIPI", Totais::vIPI},         {"vIPIDevol", Totais::vIPIDevol},
+        {"vPIS", Totais::vPIS},       {"vCOFINS", Totais::vCOFINS},   {"vOutro", Totais::vOutro},
+        {"vNF", Totais::vNF}};
+    if (!quatro_) {
+      for (const auto& [tag, slot] : campos) r_.ObrigValor(tag, Slot(tot_, slot), L::TDec_1302);
+    } else {
+      // The fund totals and the returned IPI are new: an old request leaves them empty.
+      for (const auto& [tag, slot] : campos4) {
+        bool novo = slot == Totais::vFCP || slot == Totais::vFCPST || slot == Totais::vFCPSTRet ||
+                    slot == Totais::vIPIDevol;
+        const std::string& valor = Slot(tot_, slot);
+        r_.ObrigValor(tag, novo && Apara(valor).empty() ? "0" : valor, L::TDec_1302);
+      }
+    }
     r_.w.Fecha();
     if (!Apara(Slot(tot_, Totais::vServ)).empty()) {
       r_.w.Abre("ISSQNtot");
@@ -660,7 +837,7 @@ class Montagem {
       temTransportador = temTransportador || !Apara(Slot(transp_, i)).empty();
     if (temTransportador) {
       r_.w.Abre("transporta");
-      std::string d = r_.Dig("CNPJ", Slot(transp_, Transporte::CNPJouCPF), 11, 14);
+      std::string d = Cadastro("CNPJ", Slot(transp_, Transporte::CNPJouCPF));
       if (d.size() == 14) {
         r_.w.Elemento("CNPJ", d);
       } else if (d.size() == 11) {
@@ -726,7 +903,9 @@ class Montagem {
     const Vetor& fatura = fat_[Fatura::kLinhaFatura];
     std::string nFat = r_.Txt("fat/nFat", Slot(fatura, Fatura::nFat), 1, 60);
     bool vOrig = !L::VazioOuZero(Slot(fatura, Fatura::vOrig)), vLiq = !L::VazioOuZero(Slot(fatura, Fatura::vLiq));
-    if (!nFat.empty() || vOrig || vLiq) {
+    if (quatro_) {
+      FaturaCompleta(fatura, nFat);
+    } else if (!nFat.empty() || vOrig || vLiq) {
       r_.w.Abre("fat");
       r_.Opc("nFat", nFat);
       if (vOrig) r_.ObrigValor("vOrig", Slot(fatura, Fatura::vOrig), L::TDec_1302Opc);
@@ -736,12 +915,37 @@ class Montagem {
     for (size_t i = 0; i < parcelas; ++i) {
       const Vetor& linha = fat_[i];
       r_.w.Abre("dup", {}, "dup[" + std::to_string(i + 1) + "]");
-      r_.Opc("nDup", r_.Txt("nDup", Slot(linha, Fatura::nDup), 1, 60));
+      // Layout 4.00 numbers the instalments 001, 002, ... whatever the request called them.
+      if (quatro_) {
+        r_.w.Elemento("nDup", ComZeros(std::to_string(i + 1), 3));
+      } else {
+        r_.Opc("nDup", r_.Txt("nDup", Slot(linha, Fatura::nDup), 1, 60));
+      }
       auto vencimento = r_.Formata("dVenc", [&] { return L::LerDataHora(Slot(linha, Fatura::dVenc)); });
       if (vencimento) r_.Obrig("dVenc", r_.Formata("dVenc", [&] { return L::Data(*vencimento); }));
       r_.ObrigValor("vDup", Slot(linha, Fatura::vDup), L::TDec_1302Opc);
       r_.w.Fecha();
     }
+    r_.w.Fecha();
+  }
+
+  // The authority wants the four fields of the invoice (fat) in layout 4.00:
+  // the number (nNF when the request gave none), the amounts, and the
+  // discount as their difference.
+  void FaturaCompleta(const Vetor& fatura, std::string nFat) {
+    if (nFat.empty()) nFat = r_.Int("nNF", Slot(ide_, Ide::nNF), 9);
+    auto centavos = [&](const char* tag, Fatura::Slot slot) {
+      const std::string& texto = Slot(fatura, slot);
+      return regras::Fixo(r_.Dec(tag, L::VazioOuZero(texto) ? "0" : texto, L::TDec_1302), 2);
+    };
+    auto original = centavos("fat/vOrig", Fatura::vOrig), liquido = centavos("fat/vLiq", Fatura::vLiq);
+    if (!original || !liquido) r_.Falta("fat/vOrig");
+    if (*liquido > *original) r_.Recusa("fat/vLiq", Slot(fatura, Fatura::vLiq), "maior que vOrig");
+    r_.w.Abre("fat");
+    r_.Obrig("nFat", nFat);
+    r_.w.Elemento("vOrig", regras::TextoCentavos(*original));
+    r_.w.Elemento("vDesc", regras::TextoCentavos(*original - *liquido));
+    r_.w.Elemento("vLiq", regras::TextoCentavos(*liquido));
     r_.w.Fecha();
   }
 
@@ -779,6 +983,7 @@ class Montagem {
   PartesChave chave_;
   L::DataHora dhEmi_;
   std::string tpNF_;
+  bool quatro_ = false;   // layout 4.00
 };
 
 
@@ -813,7 +1018,17 @@ std::string GeradorXmlNFe::GeraXml(Vetor& gVetorIde, Vetor& gVetorEmitente, Veto
       }
     }
   }
-  std::string xml = MontaXml(gVetorIde, gVetorEmitente, gVetorDestinatario, gVetorProdutos, gVetorTotais,
+  GeradorXmlNFe comRegistro = *this;
+  if (registro_ != nullptr) {
+    auto valor = [&](std::string& campo, const char* nome) {
+      if (Apara(campo).empty()) campo = registro_->LerRegistro(HKEY_CURRENT_USER, "nfe", nome);
+    };
+    valor(comRegistro.RespTecCNPJ, "RespTecCNPJ");
+    valor(comRegistro.RespTecContato, "RespTecContato");
+    valor(comRegistro.RespTecEmail, "RespTecEmail");
+    valor(comRegistro.RespTecFone, "RespTecFone");
+  }
+  std::string xml = comRegistro.MontaXml(gVetorIde, gVetorEmitente, gVetorDestinatario, gVetorProdutos, gVetorTotais,
                              gVetorTransporte, gQtdFaturas, gVetorFaturas, gVetorInfAdic, gVetorAutXML, fuso);
   GravaArquivo(caminhos_.MapearParaGravar(ArquivoXml), xml);
   return xml;

@@ -1,6 +1,6 @@
 #pragma once
-// GeradorXmlNFe: writes the NF-e 3.10 document of an invoice from the
-// document vectors. UTF-8 without byte-order mark, the declaration then the
+// GeradorXmlNFe: writes the NF-e document of an invoice (layout 3.10, or
+// 4.00 when Leiaute says so) from the document vectors. UTF-8 without byte-order mark, the declaration then the
 // NFe element, no whitespace between tags.
 //
 // Each element comes from the slot of its name (contexto/vetores_nfe.h:
@@ -52,6 +52,23 @@
 // emission); Produto::vBC_IPI, pIPI, vIPI = the item's IPI base, rate and
 // amount; Totais::vICMSDeson.
 //
+// Layout 4.00 (versao="4.00") differs in:
+//  ide    no indPag; indPres also 5; indIntermed after indPres (slot, else
+//         "0" when indPres is 2, 3, 4 or 9)
+//  CNPJ   of issuer, recipient and carrier may be alphanumeric (12 of 0-9
+//         and A-Z, 2 check digits); the key carries it. Layout 3.10 refuses
+//         letters, naming the field.
+//  det    cEAN/cEANTrib "SEM GTIN" when empty; cBenef; rastro when nLote is
+//         filled; comb/descANP (xProd when empty); the FCP blocks of the ICMS
+//         groups when their amounts are positive; ICMS60 and CSOSN 500 carry
+//         pST = pICMSST beside the retained amounts
+//  total  ICMSTot with vFCP, vFCPST, vFCPSTRet, vIPIDevol ("0.00" when empty)
+//  pag    one detPag: indPag (Ide::indPag), tPag (Ide::tPag; empty: 99 with
+//         xPag "Não informado"), vPag = vNF; tPag 90 and vPag 0 for finNFe
+//         3 and 4; card when tpIntegra is filled; vTroco when positive
+//  infRespTec when RespTecCNPJ is set (with RespTecContato, RespTecEmail,
+//         RespTecFone)
+//
 // Numbers are read with a dot decimal or in the regional form ("1.234,56")
 // and written with a dot and the type's decimals; codes keep their digits
 // (blanks, dots, hyphens, slashes and parentheses dropped); free texts are
@@ -85,6 +102,13 @@ class GeradorXmlNFe {
   std::string IdNFe;
   int16_t UltimoItem = -1;
   std::string ArquivoXml;   // Windows path of the file GeraXml writes
+  std::string Leiaute = "3.10";   // or "4.00"
+  // The technical responsible party of layout 4.00 (infRespTec); GeraXml
+  // takes them from the registry values of the same names when empty.
+  std::string RespTecCNPJ;
+  std::string RespTecContato;
+  std::string RespTecEmail;
+  std::string RespTecFone;
 
   // Writes the document at ArquivoXml and returns its text.
   std::string GeraXml(std::vector<std::string>& gVetorIde, std::vector<std::string>& gVetorEmitente,
