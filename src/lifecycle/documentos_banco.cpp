@@ -1,5 +1,7 @@
 #include "lifecycle/documentos_banco.h"
 
+#include <filesystem>
+
 #include <optional>
 
 #include "base/arquivos.h"
@@ -53,6 +55,19 @@ void RestauraDocumentos(Contexto& ctx, const std::string& chave) {
   if (!documentos->assinado.empty()) Restaura(ctx, CaminhoAssinado(ctx, chave), documentos->assinado);
   if (IdentificadorValido(documentos->numeroLote) && !documentos->lote.empty())
     Restaura(ctx, CaminhoLote(ctx, documentos->numeroLote), documentos->lote);
+}
+
+std::string LeiauteDoAssinado(const Contexto& ctx, const std::string& chave) {
+  const std::filesystem::path local = ctx.caminhos.Mapear(CaminhoAssinado(ctx, chave));
+  std::error_code erro;
+  if (!std::filesystem::is_regular_file(local, erro)) return "";
+  const std::string xml = LerArquivoDescrito(local, "Arquivo assinado", CodigoErro::ArquivoNaoEncontrado);
+  const size_t inf = xml.find("<infNFe");
+  const size_t fim = xml.find('>', inf);
+  const size_t versao = inf == std::string::npos ? std::string::npos : xml.find("versao=\"", inf);
+  if (versao == std::string::npos || versao > fim) return "";
+  const size_t inicio = versao + 8;
+  return xml.substr(inicio, xml.find('"', inicio) - inicio);
 }
 
 }  // namespace velant::emissao

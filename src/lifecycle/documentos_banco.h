@@ -27,4 +27,9 @@ std::string LeLote(const Contexto& ctx);
 // database cannot be read or a file cannot be written.
 void RestauraDocumentos(Contexto& ctx, const std::string& chave);
 
+// The layout ("3.10", "4.00") of the signed document of the key in
+// PastaBase, "" when there is none: an invoice already begun is finished in
+// the layout of the document it holds, never regenerated in another.
+std::string LeiauteDoAssinado(const Contexto& ctx, const std::string& chave);
+
 }  // namespace velant::emissao

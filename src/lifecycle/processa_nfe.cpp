@@ -84,7 +84,10 @@ bool Processa(Contexto& ctx, int16_t tipo, const std::string& observacao) {
   if (!m.existe) return GeraEEnvia(ctx, tipo, observacao, false);
   // The queries believe a protocol only for a document this installation
   // sent; the files may be another Host's, so they come from the database.
-  if (m.etapa <= 2 && !m.chave.empty()) RestauraDocumentos(ctx, m.chave);
+  if (m.etapa <= 2 && !m.chave.empty()) {
+    RestauraDocumentos(ctx, m.chave);
+    if (std::string leiaute = LeiauteDoAssinado(ctx, m.chave); !leiaute.empty()) e.LeiauteNFe = leiaute;
+  }
 
   if (m.etapa == 1 || m.etapa == 2) {
     e.NumeroRecepcao = m.recepcao;
