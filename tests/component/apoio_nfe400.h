@@ -10,6 +10,7 @@
 #include "component/apoio_documento.h"
 #include "component/autoridade/autoridade_mensagens.h"
 #include "component/xml/assinador_xml.h"
+#include "component/xml/autoridade_xml.h"
 #include "component/xml/chave_acesso.h"
 
 namespace velant::teste {
@@ -43,9 +44,9 @@ inline std::string NotaSemAssinatura400(const OpcoesNota400& o = {}, std::string
                      e("cMun", "3550308") + e("xMun", "SAO PAULO") + e("UF", "SP") + e("CEP", "01310200") +
                      e("cPais", "1058") + e("xPais", "BRASIL") + "</enderDest>" + e("indIEDest", "1") +
                      e("IE", "987654321098") + "</dest>";
-  std::string det = "<det nItem=\"1\"><prod>" + e("cProd", "P001") + e("cEAN", "SEM GTIN") +
+  std::string det = "<det nItem=\"1\"><prod>" + e("cProd", "P001") + e("cEAN", "7891234567895") +
                     e("xProd", "PRODUTO DE TESTE") + e("NCM", "84713012") + e("CFOP", "5102") + e("uCom", "UN") +
-                    e("qCom", "2.0000") + e("vUnCom", "50.0000") + e("vProd", "100.00") + e("cEANTrib", "SEM GTIN") +
+                    e("qCom", "2.0000") + e("vUnCom", "50.0000") + e("vProd", "100.00") + e("cEANTrib", "7891234567895") +
                     e("uTrib", "UN") + e("qTrib", "2.0000") + e("vUnTrib", "50.0000") + e("indTot", "1") +
                     "</prod><imposto><ICMS><ICMS00>" + e("orig", "0") + e("CST", "00") + e("modBC", "3") +
                     e("vBC", "100.00") + e("pICMS", "18.00") + e("vICMS", "18.00") + "</ICMS00></ICMS><PIS><PISAliq>" +
