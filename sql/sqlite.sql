@@ -73,6 +73,23 @@ BEGIN
    WHERE rowid = NEW.rowid;
 END;
 
+-- >>> DocumentoNFe
+-- The signed document and the last batch sent of each invoice key, written
+-- in the same transaction as the MovimentoNFe step they belong to, so that
+-- any Host of the database can finish an invoice another Host started.
+-- "Numero do Lote" is the batch identifier of the batch file's name.
+CREATE TABLE IF NOT EXISTS DocumentoNFe (
+  Empresa INTEGER NOT NULL,
+  Serie VARCHAR(10) NOT NULL,
+  [Numero da NFe] VARCHAR(44) NOT NULL,
+  Numero INTEGER NOT NULL,
+  [Documento Assinado] TEXT NOT NULL DEFAULT '',
+  [Numero do Lote] VARCHAR(15) NOT NULL DEFAULT '',
+  [Lote Enviado] TEXT NOT NULL DEFAULT '',
+  PRIMARY KEY (Empresa, Serie, [Numero da NFe])
+);
+-- <<< DocumentoNFe
+
 -- Cancellations and voided numbers: rows created by the front end, completed here.
 CREATE TABLE IF NOT EXISTS MovimentoNFeSaidaCancelada (
   Empresa INTEGER NOT NULL,

@@ -11,6 +11,7 @@
 #include "data/conexao_postgresql.h"
 #include "data/conexao_sqlite.h"
 #include "data/configuracao_banco.h"
+#include "data/documentos_nfe.h"
 #include "data/esquema_banco.h"
 #include "plataforma/perfil_ini.h"
 #include "ui/interface_operador.h"
@@ -85,7 +86,10 @@ CConexaoNfe::CConexaoNfe(const PerfilIni& ini, const MapeadorCaminhos& caminhos,
     mAbre = [pg, modo](bool propria) -> std::unique_ptr<ConexaoDriver> {
       auto conexao = std::make_unique<ConexaoPostgreSql>(pg);
       // A database of an earlier version gets this version's tables and columns.
-      if (propria && modo == ModoAbertura::CriarSeFaltar) AtualizarEsquema(*conexao, DialetoSql::PostgreSql);
+      if (propria && modo == ModoAbertura::CriarSeFaltar) {
+        AtualizarEsquema(*conexao, DialetoSql::PostgreSql);
+        GarantirTabelaDocumentos(*conexao, DialetoSql::PostgreSql);
+      }
       return conexao;
     };
   }

@@ -40,8 +40,9 @@ bool ConsultaProcessamentoNFE(Contexto& ctx) {
     for (;;) {
       ctx.log.RegistraEvento("        Iniciando Consulta do Lote: " + e.NumeroRecepcao, true, false);
       if (e.NumeroRecepcao.empty()) return false;
-      // What the send or an earlier round said is no answer to this query.
-      e.MensagemRetorno = "Não foi possível consultar o lote";
+      // What the send or an earlier round said is no answer to this query: a
+      // query that fails leaves its own cause (the routine's handler).
+      e.MensagemRetorno.clear();
       RespostaLote resposta;
       {
         auto componente = Componente(ctx);

@@ -8,6 +8,7 @@
 #include "component/recusa_resposta.h"
 #include "component/textos_resposta.h"
 #include "data/conexao_nfe.h"
+#include "lifecycle/documentos_banco.h"
 #include "lifecycle/rotina_emissao.h"
 #include "lifecycle/situacao_nfe.h"
 
@@ -84,6 +85,8 @@ bool ConsultaSituacaoNFE(Contexto& ctx) {
 bool GeraArquivoDistribuicao(Contexto& ctx, const std::string& pChave, const std::string&) {
   std::string descricao;
   try {
+    // The files may be another Host's: the component reads what the database holds.
+    RestauraDocumentos(ctx, pChave);
     auto componente = Componente(ctx);
     componente->GeraDistribuicao(pChave);
     return true;

@@ -9,6 +9,8 @@
 #include "component/fiscal_doc_service.h"
 #include "component/textos_resposta.h"
 #include "data/contador_lote.h"
+#include "data/documentos_nfe.h"
+#include "lifecycle/documentos_banco.h"
 #include "lifecycle/rotina_emissao.h"
 
 namespace velant {
@@ -52,7 +54,12 @@ bool GerarLoteNFE(Contexto& ctx) {
     }
     e.NumeroLote = IdentificadorLote(*numero);
 
-    if (!AtualizaNota(ctx, "[Numero do Lote] = " + std::to_string(*numero) + ", [Etapa Concluida] = 1")) {
+    // Step 1 is written with the batch, in one transaction, beside the signed
+    // document step 0 stored: a Host that resumes the invoice finds what was sent.
+    if (!data::ExecutaEmTransacao(Banco(ctx), {"UPDATE MovimentoNFe SET [Numero do Lote] = " +
+                                                   std::to_string(*numero) + ", [Etapa Concluida] = 1" +
+                                                   LinhaDaNota(ctx),
+                                               data::ComandoGravaLote(NotaAtual(ctx), e.NumeroLote, LeLote(ctx))})) {
       ctx.log.RegistraEvento("      ** Erro ao atualizar MovimentoNFe: Etapa Concluída 1", true, false);
       return false;
     }

@@ -11,6 +11,8 @@
 #include "content/preenche_vetores.h"
 #include "data/conexao_nfe.h"
 #include "lifecycle/motivo_falha.h"
+#include "data/documentos_nfe.h"
+#include "lifecycle/documentos_banco.h"
 #include "lifecycle/rotina_emissao.h"
 
 namespace velant {
@@ -39,6 +41,24 @@ bool SerieValida(const std::string& serie) {
   return !serie.empty() && serie.size() <= 3 && serie.find_first_not_of("0123456789") == std::string::npos;
 }
 
+// Signs the generated file; an error is AssinarNFE's.
+bool Assina(Contexto& ctx) {
+  try {
+    SolicitacaoAtual& estado = ctx.atual;
+    estado.ArquivoAtual = estado.PastaBase + "\\nfe\\Arquivos\\NFe" + estado.ChaveAcessoSolicitada + ".xml";
+    {
+      auto componente = emissao::Componente(ctx);
+      estado.RetornoServico = componente->AssinaXml(estado.ArquivoAtual, "infNFe");
+    }
+    ctx.log.RegistraEvento("        " + estado.RetornoServico + ": " + estado.ArquivoAtual, true, true);
+    return true;
+  } catch (const ErroExecucao& e) {
+    return ErroNaRotina(ctx, "AssinarNFE", e.Descricao());
+  } catch (const std::exception& e) {
+    return ErroNaRotina(ctx, "AssinarNFE", e.what());
+  }
+}
+
 bool Gerar(Contexto& ctx) {
   SolicitacaoAtual& estado = ctx.atual;
   VetoresNFe& v = ctx.vetores;
@@ -55,7 +75,7 @@ bool Gerar(Contexto& ctx) {
   gerador.CNPJ = registro("CNPJ");
   gerador.TipoDanfe = registro("TipoDanfe");
 
-  if (!SerieValida(Slot(v.gVetorIde, 5))) return Falha(ctx, "Série da NF inválida (112-000)");
+  if (!SerieValida(Slot(v.gVetorIde, Ide::serie))) return Falha(ctx, "Série da NF inválida (112-000)");
   auto componente = emissao::Componente(ctx);
   std::string codigoUF = gerador.UnidadeFederadaCodigo;
   std::string cnpj = gerador.CNPJ;
@@ -81,7 +101,8 @@ bool Gerar(Contexto& ctx) {
       "SELECT Empresa, [Numero do Lote], [Numero da Recepcao], [Numero do Protocolo], [Etapa Concluida]"
       "  FROM MovimentoNFe" +
       onde);
-  std::string chaveGravada = Mid("NFe" + chave, 4, 47);
+  const std::string& chaveGravada = chave;  // the row keeps the key without the Id's "NFe"
+  std::string gravacaoLinha;
   if (!rs->Eof()) {
     bool loteEnviado = Maior(rs->Value("Etapa Concluida"), Valor(int32_t{1}));
     rs->Close();
@@ -89,20 +110,29 @@ bool Gerar(Contexto& ctx) {
       ctx.log.RegistraEvento("  ** NFe com lote já enviado!NFe" + chave, true, false);
       return false;
     }
-    if (emissao::Banco(ctx).ExecutaSql("UPDATE MovimentoNFe SET [Numero da NFe] = '" + chaveGravada + "'" + onde) < 1)
-      return Falha(ctx, "Não foi possível gravar MovimentoNFe");
+    gravacaoLinha = "UPDATE MovimentoNFe SET [Numero da NFe] = '" + chaveGravada + "'" + onde;
   } else {
     rs->Close();
     std::string data = Format(Valor(estado.DataEmissaoAtual), "dd/mm/yyyy");
-    std::string insercao =
+    gravacaoLinha =
         "INSERT INTO MovimentoNFe (Empresa, Serie, Numero, [Numero da NFe], [Numero do Lote], "
         "[Numero da Recepcao], [Numero do Protocolo], [Etapa Concluida], Data ) VALUES ( " +
         std::to_string(estado.CodigoEmpresa) + ", '" + emissao::TextoSql(estado.SerieAtual) + "', " +
         std::to_string(estado.NumeroAtual) + ", '" + chaveGravada + "', 0, 0, 0, 0, '" + data + "' )";
-    if (emissao::Banco(ctx).ExecutaSql(insercao) < 1) return Falha(ctx, "Não foi possível gravar MovimentoNFe");
   }
+  // The row is written with the signed document, in one transaction, so
+  // that whichever Host goes on with the invoice has the document it names.
+  const std::string chaveAnterior = estado.ChaveAcessoSolicitada;
   estado.ChaveAcessoSolicitada = chaveGravada;
-  return AssinarNFE(ctx);
+  if (!Assina(ctx)) return false;
+  const std::string assinado = emissao::LeAssinado(ctx);
+  if (!data::ExecutaEmTransacao(
+          emissao::Banco(ctx),
+          {gravacaoLinha, data::ComandoGravaAssinado(emissao::NotaAtual(ctx), estado.NumeroAtual, assinado)})) {
+    estado.ChaveAcessoSolicitada = chaveAnterior;   // nothing recorded under the new key
+    return Falha(ctx, "Não foi possível gravar MovimentoNFe");
+  }
+  return ValidaNFE(ctx);
 }
 
 }  // namespace
@@ -117,22 +147,7 @@ bool GerarNFE(Contexto& ctx) {
   }
 }
 
-bool AssinarNFE(Contexto& ctx) {
-  try {
-    SolicitacaoAtual& estado = ctx.atual;
-    estado.ArquivoAtual = estado.PastaBase + "\\nfe\\Arquivos\\NFe" + estado.ChaveAcessoSolicitada + ".xml";
-    {
-      auto componente = emissao::Componente(ctx);
-      estado.RetornoServico = componente->AssinaXml(estado.ArquivoAtual, "infNFe");
-    }
-    ctx.log.RegistraEvento("        " + estado.RetornoServico + ": " + estado.ArquivoAtual, true, true);
-    return ValidaNFE(ctx);
-  } catch (const ErroExecucao& e) {
-    return ErroNaRotina(ctx, "AssinarNFE", e.Descricao());
-  } catch (const std::exception& e) {
-    return ErroNaRotina(ctx, "AssinarNFE", e.what());
-  }
-}
+bool AssinarNFE(Contexto& ctx) { return Assina(ctx) && ValidaNFE(ctx); }
 
 bool ValidaNFE(Contexto& ctx) {
   try {

@@ -6,6 +6,7 @@
 #include "base/erro.h"
 #include "base/regional.h"
 #include "data/conexao_nfe.h"
+#include "lifecycle/documentos_banco.h"
 #include "lifecycle/limites_emissao.h"
 #include "lifecycle/lote_nfe.h"
 #include "lifecycle/motivo_falha.h"
@@ -81,6 +82,9 @@ bool Processa(Contexto& ctx, int16_t tipo, const std::string& observacao) {
   SolicitacaoAtual& e = ctx.atual;
   const Movimento m = LocalizaMovimento(ctx);
   if (!m.existe) return GeraEEnvia(ctx, tipo, observacao, false);
+  // The queries believe a protocol only for a document this installation
+  // sent; the files may be another Host's, so they come from the database.
+  if (m.etapa <= 2 && !m.chave.empty()) RestauraDocumentos(ctx, m.chave);
 
   if (m.etapa == 1 || m.etapa == 2) {
     e.NumeroRecepcao = m.recepcao;

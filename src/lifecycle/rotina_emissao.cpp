@@ -58,8 +58,10 @@ void RecusaResposta(Contexto& ctx, const std::string& recusa) {
   ctx.atual.MensagemRetorno = recusa;
 }
 
-std::string CaminhoAssinado(const Contexto& ctx) {
-  return ctx.atual.PastaBase + "\\nfe\\arquivos\\assinado\\NFe" + ctx.atual.ChaveAcessoSolicitada + "-assinado.xml";
+std::string CaminhoAssinado(const Contexto& ctx) { return CaminhoAssinado(ctx, ctx.atual.ChaveAcessoSolicitada); }
+
+std::string CaminhoAssinado(const Contexto& ctx, const std::string& chave) {
+  return ctx.atual.PastaBase + "\\nfe\\arquivos\\assinado\\NFe" + chave + "-assinado.xml";
 }
 
 }  // namespace velant::emissao

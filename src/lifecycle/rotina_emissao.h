@@ -42,8 +42,9 @@ bool SoDigitos(const std::string& texto, size_t n);
 // reason goes to the file and the request's message, and into MensagemRetorno.
 void RecusaResposta(Contexto& ctx, const std::string& recusa);
 
-// PastaBase\nfe\arquivos\assinado\NFe<key>-assinado.xml
+// PastaBase\nfe\arquivos\assinado\NFe<key>-assinado.xml, of ChaveAcessoSolicitada or of the key given.
 std::string CaminhoAssinado(const Contexto& ctx);
+std::string CaminhoAssinado(const Contexto& ctx, const std::string& chave);
 
 }  // namespace emissao
 }  // namespace velant

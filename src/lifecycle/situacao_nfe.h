@@ -11,7 +11,8 @@ namespace velant {
 // or nothing at all), has the distribution file written and records step 3.
 bool ConsultaSituacaoNFE(Contexto& ctx);
 // Has the component write PastaBase\nfe\arquivos\procNFe\<key>-procNFe.xml
-// from the signed document; pRecibo is not used.
+// from the signed document; pRecibo is not used. The signed document and the
+// batch the database holds for the key are written into PastaBase first.
 bool GeraArquivoDistribuicao(Contexto& ctx, const std::string& pChave, const std::string& pRecibo);
 
 }  // namespace velant

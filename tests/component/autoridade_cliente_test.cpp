@@ -156,7 +156,7 @@ TEST_F(ComponenteContraSimulador, DuplicidadeERejeicaoEscolhida) {
 }
 
 // Items worth 100.00 under a products total of 150.00.
-void ProdutosQueNaoSomam(VetoresNFe& v) { v.gVetorTotais[4] = v.gVetorTotais[13] = "150.00"; }
+void ProdutosQueNaoSomam(VetoresNFe& v) { v.gVetorTotais[Totais::vProd] = v.gVetorTotais[Totais::vNF] = "150.00"; }
 
 TEST_F(ComponenteContraSimulador, RegraDeNegocioRecusaANota) {
   std::string chave = NotaNoDisco({.ajuste = ProdutosQueNaoSomam});

@@ -277,8 +277,13 @@ TEST_F(DanfePdf, RecusaDocumentoSemAutorizacao) {
   const Nota& n = Pequena();
   std::string proc = teste::LerTudo(n.distribuicao);
   std::string semProtocolo = proc.substr(0, proc.find("<protNFe")) + "</nfeProc>";
-  std::string denegada = std::regex_replace(proc, std::regex("<cStat>100</cStat>"), "<cStat>110</cStat>");
-  std::string outraChave = std::regex_replace(proc, std::regex("<chNFe>" + n.chave + "</chNFe>"),
+  // The authority's signature of the protocol is left out, as an unsigned
+  // protocol would come: what refuses these is the protocol's content.
+  const std::string protocolo = proc.substr(proc.find("<protNFe"));
+  const std::string semAssinatura =
+      proc.substr(0, proc.find("<protNFe")) + std::regex_replace(protocolo, std::regex("<Signature[^]*</Signature>"), "");
+  std::string denegada = std::regex_replace(semAssinatura, std::regex("<cStat>100</cStat>"), "<cStat>110</cStat>");
+  std::string outraChave = std::regex_replace(semAssinatura, std::regex("<chNFe>" + n.chave + "</chNFe>"),
                                               "<chNFe>" + std::string(43, '3') + "5</chNFe>");
   std::string soAssinada = teste::LerTudo(host_->Local(OperacoesLocais(host_->Ctx()).CaminhoAssinado(n.chave)));
   ASSERT_NE(denegada, proc);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <stdexcept>
 
 #include "base/erro.h"
 #include "base/regional.h"
@@ -15,6 +16,8 @@
 #include "content/preenche_vetores.h"
 #include "data/conexao_nfe.h"
 #include "data/configuracao_banco.h"
+#include "data/conexao_driver.h"
+#include "data/documentos_nfe.h"
 #include "manager/ambiente_teste.h"
 #include "manager/analisador_solicitacao.h"
 
@@ -176,7 +179,13 @@ TEST_F(Geracao, PrimeiraEmissaoCriaUmaLinhaNaEtapaZero) {
   EXPECT_EQ(gerador.UltimoItem, 0);
   EXPECT_TRUE(a.caminhos.Existe(kGerado));
   std::string erro;
-  EXPECT_TRUE(VerificarAssinatura(teste::LerTudo(a.caminhos.Mapear(kAssinado)), &erro)) << erro;
+  const std::string assinado = teste::LerTudo(a.caminhos.Mapear(kAssinado));
+  EXPECT_TRUE(VerificarAssinatura(assinado, &erro)) << erro;
+  // The signed document is in the database with its row, byte for byte; no batch yet.
+  auto documentos = data::LeDocumentos(*conexao, {1, "1", kChave});
+  ASSERT_TRUE(documentos.has_value());
+  EXPECT_EQ(documentos->assinado, assinado);
+  EXPECT_EQ(documentos->lote, "");
 
   std::string log = a.ArquivoLog();
   const std::string esperadas[] = {"        Iniciando Geração da NFe: ",
@@ -294,7 +303,8 @@ TEST_F(Geracao, FalhaDaAssinaturaVaiParaOLogDeAssinarNFe) {
   EXPECT_NE(a.ArquivoLog().find("     ** Erro na Rotina: AssinarNFE - Certificado digital não configurado"),
             std::string::npos)
       << a.ArquivoLog();
-  EXPECT_EQ(Linhas().size(), 1u);   // the row is written before signing
+  // The row is written with the signed document: without one, no row.
+  EXPECT_TRUE(Linhas().empty());
   EXPECT_FALSE(a.caminhos.Existe(kAssinado));
 }
 
@@ -332,8 +342,27 @@ TEST_F(Geracao, SemItensNaoGeraNada) {
 // --- The statements, as a recording connection sees them ------------------
 
 class ConexaoGravadora : public data::CConexaoNfe {
+  // Only the transaction's own statements reach it; the others are recorded below.
+  class DriverTransacao : public data::ConexaoDriver {
+   public:
+    explicit DriverTransacao(std::vector<std::string>& comandos) : comandos_(comandos) {}
+    bool Aberta() const override { return true; }
+    int64_t Executar(const std::string&) override { throw std::logic_error("fora de ExecutaSql"); }
+    data::Recordset Consultar(const std::string&) override { throw std::logic_error("fora de RsConexao"); }
+    void ExecutarScript(const std::string&) override { throw std::logic_error("script"); }
+    void IniciarTransacao() override { comandos_.push_back("BEGIN"); }
+    void ConfirmarTransacao() override { comandos_.push_back("COMMIT"); }
+    void CancelarTransacao() override { comandos_.push_back("ROLLBACK"); }
+    void Fechar() override {}
+
+   private:
+    std::vector<std::string>& comandos_;
+  };
+
  public:
-  explicit ConexaoGravadora(InterfaceOperador& ui) : CConexaoNfe(ui) {}
+  explicit ConexaoGravadora(InterfaceOperador& ui) : CConexaoNfe(ui) {
+    mConexao = std::make_unique<DriverTransacao>(comandos);
+  }
   std::vector<std::string> consultas, comandos;
   int etapa = -1;           // -1: no MovimentoNFe row
   int32_t afetadas = 1;
@@ -383,8 +412,12 @@ TEST_F(Comandos, InsercaoComOsTextosExatos) {
   Prepara();
   ASSERT_TRUE(GerarNFE(a.ctx)) << a.ArquivoLog();
   EXPECT_EQ(Select(), kSelect);
-  ASSERT_EQ(gravadora.comandos.size(), 1u);
-  EXPECT_EQ(gravadora.comandos[0],
+  // The row and the signed document in one transaction.
+  ASSERT_EQ(gravadora.comandos.size(), 4u);
+  EXPECT_EQ(gravadora.comandos[0], "BEGIN");
+  EXPECT_EQ(gravadora.comandos[2].rfind("INSERT INTO DocumentoNFe", 0), 0u);
+  EXPECT_EQ(gravadora.comandos[3], "COMMIT");
+  EXPECT_EQ(gravadora.comandos[1],
             "INSERT INTO MovimentoNFe (Empresa, Serie, Numero, [Numero da NFe], [Numero do Lote], "
             "[Numero da Recepcao], [Numero do Protocolo], [Etapa Concluida], Data ) VALUES ( 1, '1', 123, '" +
                 kChave + "', 0, 0, 0, 0, '15/01/2016' )");
@@ -395,17 +428,21 @@ TEST_F(Comandos, AtualizacaoComOsTextosExatosEAspasDobradas) {
   a.atual.SerieAtual = "O'1";
   gravadora.etapa = 1;
   ASSERT_TRUE(GerarNFE(a.ctx)) << a.ArquivoLog();
-  ASSERT_EQ(gravadora.comandos.size(), 1u);
-  EXPECT_EQ(gravadora.comandos[0], "UPDATE MovimentoNFe SET [Numero da NFe] = '" + kChave +
+  ASSERT_EQ(gravadora.comandos.size(), 4u);
+  EXPECT_EQ(gravadora.comandos[1], "UPDATE MovimentoNFe SET [Numero da NFe] = '" + kChave +
                                        "' WHERE Empresa = 1   AND Serie = 'O''1'   AND Numero = 123");
 }
 
-TEST_F(Comandos, NenhumaLinhaAfetadaParaAntesDeAssinar) {
+TEST_F(Comandos, NenhumaLinhaAfetadaDesfazTudoENaoValida) {
   Prepara();
   gravadora.afetadas = 0;
   EXPECT_FALSE(GerarNFE(a.ctx));
-  EXPECT_FALSE(a.caminhos.Existe(kAssinado));
+  ASSERT_EQ(gravadora.comandos.size(), 3u);
+  EXPECT_EQ(gravadora.comandos[0], "BEGIN");
+  EXPECT_EQ(gravadora.comandos[1].rfind("INSERT INTO MovimentoNFe", 0), 0u);
+  EXPECT_EQ(gravadora.comandos[2], "ROLLBACK");
   EXPECT_EQ(a.atual.ChaveAcessoSolicitada, "");
+  EXPECT_EQ(a.ArquivoLog().find("Validado="), std::string::npos) << a.ArquivoLog();
 }
 
 }  // namespace

@@ -55,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
                      [](AutoridadeFalsa& aut, auto&) {
                        aut.consultaLote = [](const std::string&) -> RespostaLote { SemResposta(); };
                      },
-                     "Não foi possível consultar o lote"},  // not the leftover "Não foi possível enviar o lote"
+                     "retorno da autoridade malformado"},  // not the leftover "Não foi possível enviar o lote"
         CasoMensagem{"ReciboNaoGravado",
                      [](AutoridadeFalsa&, teste::ConexaoRegistrada& banco) {
                        banco.falhaSeContem = "[Numero da Recepcao] =";

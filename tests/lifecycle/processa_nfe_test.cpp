@@ -32,15 +32,18 @@ TEST_F(Emissao, PrimeiraSolicitacaoVaiDaGeracaoAEtapaTres) {
             "SELECT Empresa, [Numero da NFe], [Numero do Lote], [Numero da Recepcao], [Numero do Protocolo], "
             "[Etapa Concluida]  FROM MovimentoNFe WHERE Empresa = 1   AND Serie = '1'   AND Numero = 123");
   auto escritas = Escritas();
-  ASSERT_EQ(escritas.size(), 7u);
+  // Steps 0 and 1 each followed by their documents (see documentos_banco_test).
+  ASSERT_EQ(escritas.size(), 9u);
   EXPECT_EQ(escritas[0].rfind("INSERT INTO MovimentoNFe", 0), 0u);
-  EXPECT_EQ(escritas[1], "UPDATE ConfiguracaoDiversa SET Valor = Valor + 1 WHERE Empresa = 1   AND Nome = "
+  EXPECT_EQ(escritas[1].rfind("INSERT INTO DocumentoNFe", 0), 0u);
+  EXPECT_EQ(escritas[2], "UPDATE ConfiguracaoDiversa SET Valor = Valor + 1 WHERE Empresa = 1   AND Nome = "
                          "'Contador Lote NFe' RETURNING Valor");
-  EXPECT_EQ(escritas[2], "UPDATE MovimentoNFe SET [Numero do Lote] = 1, [Etapa Concluida] = 1" + kOnde);
-  EXPECT_EQ(escritas[3], "UPDATE MovimentoNFe SET [Numero da Recepcao] = " + kRecibo + kOnde);
-  EXPECT_EQ(escritas[4], "UPDATE MovimentoNFe SET [Etapa Concluida] = 2" + kOnde);
-  EXPECT_EQ(escritas[5], "UPDATE MovimentoNFe SET [Numero do Protocolo] = " + kProtocolo + kOnde);
-  EXPECT_EQ(escritas[6], "UPDATE MovimentoNFe SET [Etapa Concluida] = 3" + kOnde);
+  EXPECT_EQ(escritas[3], "UPDATE MovimentoNFe SET [Numero do Lote] = 1, [Etapa Concluida] = 1" + kOnde);
+  EXPECT_EQ(escritas[4].rfind("UPDATE DocumentoNFe", 0), 0u);
+  EXPECT_EQ(escritas[5], "UPDATE MovimentoNFe SET [Numero da Recepcao] = " + kRecibo + kOnde);
+  EXPECT_EQ(escritas[6], "UPDATE MovimentoNFe SET [Etapa Concluida] = 2" + kOnde);
+  EXPECT_EQ(escritas[7], "UPDATE MovimentoNFe SET [Numero do Protocolo] = " + kProtocolo + kOnde);
+  EXPECT_EQ(escritas[8], "UPDATE MovimentoNFe SET [Etapa Concluida] = 3" + kOnde);
 
   auto m = Movimento();
   EXPECT_EQ(m.chave, kChave);

@@ -52,7 +52,7 @@ void PrintTo(const CasoRegra& c, std::ostream* os) { *os << c.nome << " " << c.c
 // The example invoice in homologation, with the given changes, signed.
 std::string NotaDoCaso(const CasoRegra& c) {
   VetoresNFe v = teste::NotaExemplo();
-  v.gVetorDestinatario[1] = kHomologacao;
+  v.gVetorDestinatario[Destinatario::xNome] = kHomologacao;
   MapeadorCaminhos caminhos(std::filesystem::temp_directory_path());
   GeradorXmlNFe g(caminhos);
   g.UnidadeFederada = "SP";
@@ -95,7 +95,7 @@ void NoRio(VetoresNFe& v) {
 
 void Devolucao(VetoresNFe& v) {
   Preenche(v.gVetorIde, {{12, "4"}, {13, "35151244555666000181550010000045671000045671"}});
-  Item(v)[5] = "5202";
+  Item(v)[Produto::CFOP] = "5202";
 }
 
 class RegraQuebrada : public ::testing::TestWithParam<CasoRegra> {};
@@ -164,7 +164,7 @@ const std::vector<CasoRegra> kCasos = {
         CasoRegra{"EmissaoTresMinutosAdianteTolerada", 0,
                   [](VetoresNFe& v, GeradorXmlNFe&) { Preenche(v.gVetorIde, {{7, DaquiA(3).c_str()}, {8, ""}}); }},
         CasoRegra{"SaidaAntesDaEmissao", 506,
-                  [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorIde[8] = "15/01/2016 09:00:00"; }},
+                  [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorIde[Ide::dhSaiEnt] = "15/01/2016 09:00:00"; }},
         CasoRegra{"JustificativaNaEmissaoNormal", 556, Nada,
                   [](std::string x) {
                     return Trocado(x, "</verProc>",
@@ -186,71 +186,71 @@ const std::vector<CasoRegra> kCasos = {
                   }},
         // Homologation.
         CasoRegra{"NomeDoDestinatarioEmHomologacao", 598,
-                  [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorDestinatario[1] = "CLIENTE EXEMPLO S A"; }},
+                  [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorDestinatario[Destinatario::xNome] = "CLIENTE EXEMPLO S A"; }},
         // Check digits.
         CasoRegra{"CnpjDoEmitente", 207, [](VetoresNFe&, GeradorXmlNFe& g) { g.CNPJ = "11222333000182"; }},
         CasoRegra{"CnpjDoDestinatario", 208,
-                  [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorDestinatario[0] = "44555666000172"; }},
+                  [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorDestinatario[Destinatario::CNPJouCPF] = "44555666000172"; }},
         CasoRegra{"CpfDoDestinatario", 237,
                   [](VetoresNFe& v, GeradorXmlNFe&) {
                     Preenche(v.gVetorDestinatario, {{0, "12345678900"}, {37, "9"}});
-                    v.gVetorIde[14] = "1";
+                    v.gVetorIde[Ide::indFinal] = "1";
                   }},
-        CasoRegra{"Gtin", 611, [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[1] = "7891234567890"; }},
-        CasoRegra{"GtinTributavel", 612, [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[10] = "7891234567891"; }},
+        CasoRegra{"Gtin", 611, [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[Produto::cEAN] = "7891234567890"; }},
+        CasoRegra{"GtinTributavel", 612, [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[Produto::cEANTrib] = "7891234567891"; }},
         CasoRegra{"ChaveReferenciada", 547,
                   [](VetoresNFe& v, GeradorXmlNFe&) {
                     Devolucao(v);
-                    v.gVetorIde[13] = "35151244555666000181550010000045671000045672";
+                    v.gVetorIde[Ide::refNFe] = "35151244555666000181550010000045671000045672";
                   }},
-        CasoRegra{"MunicipioDoFatoGerador", 270, [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorIde[10] = "3550307"; }},
+        CasoRegra{"MunicipioDoFatoGerador", 270, [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorIde[Ide::cMunFG] = "3550307"; }},
         CasoRegra{"MunicipioDoDestinatarioDeOutraUf", 275,
-                  [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorDestinatario[6] = "3304557"; }},
+                  [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorDestinatario[Destinatario::cMun] = "3304557"; }},
         CasoRegra{"CnpjAutorizadoParaDownload", 323,
-                  [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorAutXML[0] = "12345678000100"; }},
+                  [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorAutXML[AutXML::autorizado1] = "12345678000100"; }},
         // The recipient.
         CasoRegra{"EstrangeiroContribuinte", 790,
                   [](VetoresNFe& v, GeradorXmlNFe&) {
                     Estrangeiro(v);
-                    v.gVetorDestinatario[37] = "1";
+                    v.gVetorDestinatario[Destinatario::indIEDest] = "1";
                   }},
         CasoRegra{"EstrangeiroPassa", 0, [](VetoresNFe& v, GeradorXmlNFe&) { Estrangeiro(v); }},
         CasoRegra{"EstrangeiroNoBrasil", 510,
                   [](VetoresNFe& v, GeradorXmlNFe&) {
                     Estrangeiro(v);
-                    v.gVetorDestinatario[10] = "1058";
+                    v.gVetorDestinatario[Destinatario::cPais] = "1058";
                   }},
         CasoRegra{"NaoContribuinteSemConsumidorFinal", 696,
                   [](VetoresNFe& v, GeradorXmlNFe&) { Preenche(v.gVetorDestinatario, {{0, "12345678909"}, {37, "9"}}); }},
-        CasoRegra{"ContribuinteSemIe", 728, [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorDestinatario[13] = ""; }},
+        CasoRegra{"ContribuinteSemIe", 728, [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorDestinatario[Destinatario::IE] = ""; }},
         CasoRegra{"IsentoComIe", 791, Nada,
                   [](std::string x) { return Trocado(x, "<indIEDest>1</indIEDest>", "<indIEDest>2</indIEDest>"); }},
         // Destination.
         CasoRegra{"InternaParaOutraUf", 773, [](VetoresNFe& v, GeradorXmlNFe&) { NoRio(v); }},
         CasoRegra{"CfopInterestadualNaOperacaoInterna", 732,
-                  [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[5] = "6102"; }},
+                  [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[Produto::CFOP] = "6102"; }},
         CasoRegra{"CfopDeExportacaoNaOperacaoInterna", 731,
-                  [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[5] = "7102"; }},
-        CasoRegra{"CfopDeEntradaNaSaida", 518, [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[5] = "1102"; }},
+                  [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[Produto::CFOP] = "7102"; }},
+        CasoRegra{"CfopDeEntradaNaSaida", 518, [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[Produto::CFOP] = "1102"; }},
         // Returns and references.
         CasoRegra{"DevolucaoSemReferencia", 321,
                   [](VetoresNFe& v, GeradorXmlNFe&) {
                     Devolucao(v);
-                    v.gVetorIde[13] = "";
+                    v.gVetorIde[Ide::refNFe] = "";
                   }},
         CasoRegra{"DevolucaoComCfopDeVenda", 327,
                   [](VetoresNFe& v, GeradorXmlNFe&) {
                     Devolucao(v);
-                    Item(v)[5] = "5102";
+                    Item(v)[Produto::CFOP] = "5102";
                   }},
-        CasoRegra{"CfopDeDevolucaoNaVenda", 328, [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[5] = "5202"; }},
+        CasoRegra{"CfopDeDevolucaoNaVenda", 328, [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[Produto::CFOP] = "5202"; }},
         CasoRegra{"DevolucaoPassa", 0, [](VetoresNFe& v, GeradorXmlNFe&) { Devolucao(v); }},
         CasoRegra{"CupomReferenciadoDuasVezes", 684,
                   [](VetoresNFe& v, GeradorXmlNFe&) {
                     Preenche(v.gVetorIde, {{17, "2D;2D;"}, {18, "001;1;"}, {19, "123;123;"}});
                   }},
         // Tax regime.
-        CasoRegra{"CstNoSimplesNacional", 590, [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorEmitente[14] = "1"; }},
+        CasoRegra{"CstNoSimplesNacional", 590, [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorEmitente[Emitente::CRT] = "1"; }},
         CasoRegra{"CsosnNoRegimeNormal", 591,
                   [](VetoresNFe& v, GeradorXmlNFe&) {
                     Preenche(Item(v), {{17, "0"}, {18, "102"}});
@@ -263,40 +263,40 @@ const std::vector<CasoRegra> kCasos = {
         CasoRegra{"ExportacaoSemLocalDeSaida", 355,
                   [](VetoresNFe& v, GeradorXmlNFe&) {
                     Estrangeiro(v);
-                    v.gVetorInfAdic[2] = "";
+                    v.gVetorInfAdic[InfAdic::UFSaidaPais] = "";
                   }},
         CasoRegra{"LocalDeSaidaSemExportacao", 356,
                   [](VetoresNFe& v, GeradorXmlNFe&) { Preenche(v.gVetorInfAdic, {{2, "SP"}, {3, "SANTOS"}}); }},
         // Values of the item, with the manual's tolerance of one cent.
         CasoRegra{"ValorDoItemDoisCentavosAcima", 629,
-                  [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[8] = "50.0100"; }},
+                  [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[Produto::vUnCom] = "50.0100"; }},
         CasoRegra{"ValorDoItemUmCentavoAcimaTolerado", 0,
                   [](VetoresNFe& v, GeradorXmlNFe&) { Preenche(Item(v), {{8, "50.0050"}, {13, "50.0049"}}); }},
-        CasoRegra{"ValorTributavel", 630, [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[12] = "1.9990"; }},
+        CasoRegra{"ValorTributavel", 630, [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[Produto::qTrib] = "1.9990"; }},
         CasoRegra{"IcmsDiferenteDeBaseVezesAliquota", 528,
                   [](VetoresNFe& v, GeradorXmlNFe&) {
-                    Item(v)[22] = "18.02";
-                    v.gVetorTotais[1] = "18.02";
+                    Item(v)[Produto::vICMS] = "18.02";
+                    v.gVetorTotais[Totais::vICMS] = "18.02";
                   }},
         CasoRegra{"IcmsDiferidoQueNaoConfere", 352,
                   [](VetoresNFe& v, GeradorXmlNFe&) {
                     Preenche(Item(v), {{18, "51"}, {22, "6.00"}});
-                    v.gVetorTotais[1] = "6.00";
+                    v.gVetorTotais[Totais::vICMS] = "6.00";
                   },
                   [](std::string x) { return Trocado(x, "<vICMSDif>12.00</vICMSDif>", "<vICMSDif>11.00</vICMSDif>"); }},
         CasoRegra{"ImportadoAcimaDeQuatroPorCentoParaOutraUf", 663,
                   [](VetoresNFe& v, GeradorXmlNFe&) {
                     NoRio(v);
-                    v.gVetorIde[34] = "2";
+                    v.gVetorIde[Ide::idDest] = "2";
                     Preenche(Item(v), {{5, "6102"}, {17, "1"}});
                   }},
-        CasoRegra{"ItemSemPis", 745, [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[31] = ""; }},
+        CasoRegra{"ItemSemPis", 745, [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[Produto::CST_PIS] = ""; }},
         // Totals, to the cent.
         CasoRegra{"TotalDosProdutosUmCentavoAcima", 564,
                   [](VetoresNFe& v, GeradorXmlNFe&) { Preenche(v.gVetorTotais, {{4, "100.01"}, {13, "100.01"}}); }},
-        CasoRegra{"FreteRepetidoSemTotal", 535, [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[14] = "10.00"; }},
-        CasoRegra{"TotalDoPis", 602, [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorTotais[10] = "1.66"; }},
-        CasoRegra{"TotalDaNota", 610, [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorTotais[13] = "101.00"; }},
+        CasoRegra{"FreteRepetidoSemTotal", 535, [](VetoresNFe& v, GeradorXmlNFe&) { Item(v)[Produto::vFrete] = "10.00"; }},
+        CasoRegra{"TotalDoPis", 602, [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorTotais[Totais::vPIS] = "1.66"; }},
+        CasoRegra{"TotalDaNota", 610, [](VetoresNFe& v, GeradorXmlNFe&) { v.gVetorTotais[Totais::vNF] = "101.00"; }},
         // The carrier.
         CasoRegra{"CnpjDoTransportador", 542,
                   [](VetoresNFe& v, GeradorXmlNFe&) {

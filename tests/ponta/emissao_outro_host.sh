@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# A Host killed with SIGKILL after sending an invoice, and the request sent
+# again to ANOTHER Host: another root folder (none of the first one's files),
+# the same SQLite file. The second Host finishes the invoice from what the
+# database holds:
+#   301 killed during the send (the authority authorises it; no receipt stored)
+#   302 killed during the situation query (step 2, receipt stored)
+# Each invoice is authorised once, in one batch, and its distribution file,
+# written in the second Host's root, validates against procNFe_v3.10.xsd and
+# carries the first Host's signature, which xmlsec1 verifies.
+set -euo pipefail
+source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
+source "$(dirname "$0")/emissao_apoio.inc"
+
+nova_raiz; base=$RAIZ
+inicia_simulador "$base/autoridade" --consultas-processamento 0
+mkdir -p "$base/D/fila"
+raizes=()
+for h in A B; do
+  nova_raiz; raizes+=("$RAIZ")
+  registro_host "$RAIZ"
+  # Both roots name the file on drive D:, one folder for both.
+  ln -s "$base/D" "$RAIZ/D"
+  printf '[SGBD]\r\nGerenciador de Banco de Dados=SQLITE\r\nArquivo do Banco de Dados=D:\\fila\\dvk_data.db\r\n' \
+    >> "$(pasta_host "$RAIZ")/VelantNFe.ini"
+done
+a=${raizes[0]}; b=${raizes[1]}
+ATRASO=4
+
+linha() { consulta "$a" "SELECT [Etapa Concluida], [Numero da Recepcao], [Numero do Protocolo] FROM MovimentoNFe WHERE Numero = $1"; }
+na_etapa() { local l; l=$(linha "$1"); [[ "$l" =~ $2 ]]; }
+autorizada() { [ "$(sim_sql "SELECT COUNT(*) FROM nota WHERE numero = $1")" = 1 ]; }
+espera_ate() {   # $1 what, then a command that must come true within 30 s
+  local oque=$1 i; shift
+  for i in $(seq 1 300); do "$@" && return 0; sleep 0.1; done
+  falha "$oque: não aconteceu; MovimentoNFe: $(consulta "$a" 'SELECT * FROM MovimentoNFe')"
+}
+
+# A connection to the simulator is open: a call of the authority is on its way.
+chamando_autoridade() { [ -n "$(ss -Htn state established "( dport = :$SIM_PORTA )")" ]; }
+
+# Host A takes invoice $1 with every call of the authority delayed, and is
+# killed once the row matches $2 and a call is under way (1 s into it, so
+# the request has reached the simulator, which answers after ATRASO s).
+envia_e_mata_em() {
+  local numero=$1 etapa=$2
+  controle "atraso=$ATRASO"
+  inicia_host "$a"; local host=$HOST_PID
+  espera_inicio "$a"
+  pedido_nfe "$numero" "$numero" 1 > "$a/nf$numero.txt"
+  "$AC" enviar "$a/nf$numero.txt" --raiz "$a" --espera 60 > "$a/nf$numero.txt.out" 2>&1 &
+  local ac=$!
+  espera_ate "NF $numero: $etapa" na_etapa "$numero" "$etapa"
+  espera_ate "NF $numero: chamada à autoridade" chamando_autoridade
+  sleep 1
+  kill -KILL "$host"; wait "$host" 2>/dev/null || true
+  kill -TERM "$ac" 2>/dev/null || true; wait "$ac" 2>/dev/null || true
+}
+
+envia_e_mata_em 301 '^1\|0\|0$'
+# The authority answers the send after its delay, to nobody: it holds the invoice.
+espera_ate "NF 301 autorizada" autorizada 301
+envia_e_mata_em 302 '^2\|[0-9]{15}\|0$'
+controle ''
+[ -z "$(find "$b" -name '*.xml')" ] || falha "a raiz do Host B já tem documentos"
+
+inicia_host "$b"; host_b=$HOST_PID
+espera_inicio "$b"
+for n in 301 302; do
+  pedido_nfe "$n" "$((n + 1000))" 1 > "$b/nf$n.txt"
+  envia "$b" "$b/nf$n.txt" 60
+  [ "$(resposta "$b/nf$n.txt")" = "Aprovado: Processamento de NFe OK!" ] || falha "NF $n no Host B: $(cat "$b/nf$n.txt.out")"
+  confere_nota "$b" "$n"
+  [ "$(lotes_da_nota "$n")" = 1 ] || falha "NF $n: $(lotes_da_nota "$n") lotes na autoridade"
+  chave=$(sim_sql "SELECT chave FROM nota WHERE numero = $n")
+  proc="$b/C/Dunmor/nfe/arquivos/procNFe/$chave-procNFe.xml"
+  xmlsec1 --verify --trusted-pem "$CERTS/ac.pem" --id-attr:Id infNFe "$proc" > "$b/xmlsec.txt" 2>&1 \
+    || falha "NF $n: xmlsec1 --verify: $(tail -3 "$b/xmlsec.txt")"
+  # Host B never had the files: it wrote them from the database.
+  grep -q "Arquivo refeito com o conteúdo do banco de dados: C:\\\\Dunmor\\\\nfe\\\\arquivos\\\\assinado\\\\NFe$chave-assinado.xml" \
+    <(log_do_dia "$b") || falha "NF $n: o Host B não refez o assinado do banco"
+  # The one the authority authorised is the one Host A signed.
+  cmp -s "$a/C/Dunmor/nfe/arquivos/assinado/NFe$chave-assinado.xml" \
+    "$b/C/Dunmor/nfe/arquivos/assinado/NFe$chave-assinado.xml" \
+    || falha "NF $n: o assinado refeito no Host B difere do que o Host A assinou"
+done
+[ "$(sim_sql "SELECT COUNT(*) FROM nota")" = 2 ] || falha "notas na autoridade: $(sim_sql "SELECT COUNT(*) FROM nota")"
+para_host "$host_b" || falha "o Host B terminou com erro"
+echo "emissao_outro_host: ok"

@@ -1,0 +1,152 @@
+#!/usr/bin/env bash
+# Two Hosts on two root folders and one database, killed with SIGKILL at
+# random moments and started again, while three front ends send invoices
+# and send again each one left without an answer: first on one SQLite file,
+# then on one PostgreSQL database. No invoice is authorised twice, every
+# invoice ends at step 3 with the authority's key and protocol and a valid
+# distribution file in one of the roots, no request ends with the
+# distribution file missing, and every request is answered with a message.
+# TEMPESTADE_NOTAS invoices per database: 60 by default (about 7 minutes on
+# two shared cores); ctest runs 20 (about 4 minutes).
+set -euo pipefail
+source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
+source "$(dirname "$0")/emissao_apoio.inc"
+
+NOTAS=${TEMPESTADE_NOTAS:-60}
+PIDS_ARQUIVOS=()
+# The Hosts started by the killer are known by their pid files.
+mata_restantes() {
+  local f
+  for f in "${PIDS_ARQUIVOS[@]}"; do [ -s "$f" ] && kill -KILL "$(cat "$f")" 2>/dev/null || true; done
+}
+trap 'mata_restantes; limpa; apaga_bancos_pg' EXIT
+
+inicia_host_pid() {   # root: starts its Host and writes the pid to <root>/pid
+  "$HOST" --raiz "$1" --registro "$1/registro.reg" >> "$1/host.out" 2>&1 &
+  echo $! > "$1/pid"
+}
+
+# Kills one Host at random every 0.8 to 2.7 s and starts it again within a
+# second, until the file $1/parar appears. The kills are counted in $1/mortes.
+assassino() {
+  local base=$1; shift
+  local raizes=("$@") r pid
+  while [ ! -e "$base/parar" ]; do
+    sleep "$((RANDOM % 2)).$((RANDOM % 10))"; sleep 0.8
+    [ -e "$base/parar" ] && break
+    r=${raizes[$((RANDOM % ${#raizes[@]}))]}
+    pid=$(cat "$r/pid")
+    kill -KILL "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    echo "$pid" >> "$base/mortes"
+    sleep "0.$((RANDOM % 10))"
+    inicia_host_pid "$r"
+  done
+}
+
+# Invoice $2 sent from root $1 until a Host approves it (or says it was
+# already authorised: the answer of the request that finished it was lost).
+envia_ate_concluir() {
+  local raiz=$1 n=$2 tentativa r
+  for tentativa in $(seq 1 15); do
+    pedido_nfe "$n" "$((n * 100 + tentativa))" 1 > "$raiz/nf$n-$tentativa.txt"
+    envia "$raiz" "$raiz/nf$n-$tentativa.txt" 10
+    r=$(resposta "$raiz/nf$n-$tentativa.txt") || r=
+    case "$r" in
+      "Aprovado: Processamento de NFe OK!" | "Cancelado: NFe já autorizada - Protocolo: "*) return 0 ;;
+    esac
+  done
+  echo "NF $n: sem conclusão em $tentativa pedidos; o último: $(cat "$raiz/nf$n-$tentativa.txt.out")" >> "$raiz/falhas"
+}
+
+tempestade() {
+  local motor=$1
+  local raizes=() i n
+  nova_raiz; local base=$RAIZ
+  inicia_simulador "$base/autoridade" --consultas-processamento 0
+  # Every call of the authority takes a while: more kills land between a
+  # send and its answer.
+  controle "atraso=0.3"
+  local sufixo="s$(basename "$base" | tr -dc 'a-zA-Z0-9' | tr 'A-Z' 'a-z')"
+  mkdir -p "$base/D/fila"
+  for i in 1 2; do
+    nova_raiz; raizes+=("$RAIZ")
+    # Calls of at most 3 s and the shortest processing bound: a request
+    # claimed by a Host that died is answered by the other after 53 s.
+    registro_host "$RAIZ" '"TempoLimiteProcessamento"="5"' '"TempoLimiteConexao"="3"' \
+      '"TempoLimiteLeitura"="3"' '"TempoLimiteTotal"="3"'
+    if [ "$motor" = pg ]; then
+      banco_pg "$RAIZ" "$sufixo"
+    else
+      ln -s "$base/D" "$RAIZ/D"
+      printf '[SGBD]\r\nGerenciador de Banco de Dados=SQLITE\r\nArquivo do Banco de Dados=D:\\fila\\dvk_data.db\r\n' \
+        >> "$(pasta_host "$RAIZ")/VelantNFe.ini"
+    fi
+    PIDS_ARQUIVOS+=("$RAIZ/pid")
+    inicia_host_pid "$RAIZ"
+    espera_inicio "$RAIZ"
+  done
+  : > "$base/mortes"
+
+  local inicio=$(date +%s)
+  assassino "$base" "${raizes[@]}" &
+  local pid_assassino=$!
+  envia_serie() {
+    local ac=$1 raiz=$2 n
+    for n in $(seq "$ac" 3 "$NOTAS"); do envia_ate_concluir "$raiz" "$n"; done
+    return 0
+  }
+  local series=()
+  for i in 1 2 3; do
+    envia_serie "$i" "${raizes[$(( i % 2 ))]}" &
+    series+=($!)
+  done
+  wait "${series[@]}"
+  touch "$base/parar"
+  wait "$pid_assassino"
+  local segundos=$(( $(date +%s) - inicio )) mortes
+  mortes=$(wc -l < "$base/mortes")
+  for i in "${raizes[@]}"; do [ ! -s "$i/falhas" ] || falha "$motor: notas sem conclusão: $(head -3 "$i/falhas")"; done
+
+  # The requests the killed Hosts left claimed are answered by the living ones.
+  local q_abertas="SELECT COUNT(*) FROM SolicitacaoFuncaoNFe WHERE [Hora da Aprovacao] IS NULL AND [Hora Cancelamento Host] IS NULL"
+  for i in $(seq 1 120); do [ "$(consulta "${raizes[0]}" "$q_abertas")" = 0 ] && break; sleep 1; done
+  [ "$(consulta "${raizes[0]}" "$q_abertas")" = 0 ] \
+    || falha "$motor: pedidos sem resposta: $(consulta "${raizes[0]}" "SELECT NSU, [Hora da Analise] FROM SolicitacaoFuncaoNFe WHERE [Hora da Aprovacao] IS NULL AND [Hora Cancelamento Host] IS NULL")"
+  local pedidos sem_mensagem sem_distribuicao
+  pedidos=$(consulta "${raizes[0]}" "SELECT COUNT(*) FROM SolicitacaoFuncaoNFe")
+  sem_mensagem=$(consulta "${raizes[0]}" "SELECT COUNT(*) FROM SolicitacaoFuncaoNFe WHERE Mensagem IS NULL OR Mensagem = ''")
+  [ "$sem_mensagem" = 0 ] || falha "$motor: $sem_mensagem pedidos respondidos sem mensagem"
+  sem_distribuicao=$(consulta "${raizes[0]}" "SELECT COUNT(*) FROM SolicitacaoFuncaoNFe WHERE Mensagem LIKE 'Erro ao gerar arquivo de distribui%'")
+  [ "$sem_distribuicao" = 0 ] || falha "$motor: $sem_distribuicao pedidos sem arquivo de distribuição"
+
+  # The authority: every number authorised exactly once.
+  [ "$(sim_sql "SELECT COUNT(*), COUNT(DISTINCT numero) FROM nota WHERE numero BETWEEN 1 AND $NOTAS")" = "$NOTAS|$NOTAS" ] \
+    || falha "$motor: autoridade: $(sim_sql "SELECT numero, COUNT(*) FROM nota GROUP BY numero HAVING COUNT(*) <> 1")"
+  # The rows: step 3 with the authority's key and protocol.
+  diff <(consulta "${raizes[0]}" "SELECT Numero, [Numero da NFe], [Numero do Protocolo], [Etapa Concluida] FROM MovimentoNFe ORDER BY Numero") \
+       <(sim_sql "SELECT numero, chave, nProt, 3 FROM nota ORDER BY numero") > "$base/diferencas.txt" \
+    || falha "$motor: MovimentoNFe e autoridade divergem: $(head -5 "$base/diferencas.txt")"
+  # A distribution file for each invoice, in the root of whichever Host
+  # finished it, valid and carrying the document the authority authorised.
+  local chave digest proc
+  for n in $(seq 1 "$NOTAS"); do
+    chave=$(sim_sql "SELECT chave FROM nota WHERE numero = $n")
+    proc=$(find "${raizes[@]}" -name "$chave-procNFe.xml" | head -1)
+    [ -n "$proc" ] || falha "$motor: NF $n sem arquivo de distribuição"
+    digest=$(sim_sql "SELECT protNFe FROM nota WHERE chave = '$chave'" | sed -n 's/.*<digVal>\([^<]*\)<\/digVal>.*/\1/p')
+    [ "$(xpath "$proc" nfeProc NFe Signature SignedInfo Reference DigestValue)" = "$digest" ] \
+      || falha "$motor: NF $n: o arquivo de distribuição não traz o documento autorizado"
+  done
+  find "${raizes[@]}" -name '*-procNFe.xml' -print0 \
+    | xargs -0 -n 50 xmllint --noout --schema "$ESQUEMA_PROC" > /dev/null 2> "$base/xmllint.txt" \
+    || falha "$motor: distribuição fora do esquema: $(grep -v validates "$base/xmllint.txt" | head -3)"
+
+  for i in "${raizes[@]}"; do
+    kill -TERM "$(cat "$i/pid")" 2>/dev/null || true
+  done
+  echo "tempestade ($motor): $NOTAS notas, $pedidos pedidos, $mortes Hosts mortos, ${segundos}s de envios, $(( $(date +%s) - inicio ))s no total"
+}
+
+tempestade sqlite
+tempestade pg
