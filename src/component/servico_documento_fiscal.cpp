@@ -206,7 +206,7 @@ RespostaLote ServicoDocumentoFiscal::EnviaLote(const std::string& arquivoLote) {
   std::string lote = LerArquivoDescrito(ctx_.caminhos.Mapear(arquivoLote), "Arquivo do lote", CodigoErro::ErroComponente);
   // A batch goes to the service of its own layout, whatever the registry says.
   RespostaLote r = LerRespostaLote(Cliente().Chama(ServicoNFe::Autorizacao, lote, LeiauteDoDocumento(lote)));
-  if (!r.Recebido()) ctx_.log.RegistraEvento("        " + TextoLoteNaoRecebido(r), true, false);
+  if (!r.Recebido() && !r.Processado()) ctx_.log.RegistraEvento("        " + TextoLoteNaoRecebido(r), true, false);
   Confere(r.protocolo);
   return r;
 }
