@@ -30,14 +30,7 @@ class Simulador400 : public ::testing::Test {
 
   // The answer message of the service, valid against its layout's schema.
   std::string Pede(ServicoNFe servico, const std::string& mensagem, Leiaute leiaute = Leiaute::V400) {
-    const DescricaoServico& d = Descricao(servico, leiaute);
-    RespostaSimulador r = sim_->Atende(teste::PedidoServico(d, mensagem));
-    EXPECT_EQ(r.status, 200) << r.corpo;
-    EXPECT_EQ(r.tipoConteudo, TipoConteudoSoap(d));
-    std::string resposta = LeResposta(r.corpo);
-    auto erro = ValidarXml(resposta, d.esquemaResposta);
-    EXPECT_FALSE(erro.has_value()) << *erro << "\n" << resposta;
-    return resposta;
+    return teste::PedeAoSimulador(*sim_, Descricao(servico, leiaute), mensagem);
   }
   std::string Envia(const std::vector<std::string>& notas, const char* indSinc = nullptr) {
     std::string lote = MensagemLote("1", notas, Leiaute::V400);

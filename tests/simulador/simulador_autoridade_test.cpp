@@ -53,14 +53,7 @@ class Simulador : public ::testing::Test {
 
   // Sends a message and returns the answer message, checked against its schema.
   std::string Pede(ServicoNFe servico, const std::string& mensagem) {
-    const DescricaoServico& d = Descricao(servico);
-    RespostaSimulador r = sim_->Atende(teste::PedidoServico(d, mensagem));
-    EXPECT_EQ(r.status, 200) << r.corpo;
-    EXPECT_EQ(r.tipoConteudo, TipoConteudoSoap(d));
-    std::string resposta = LeResposta(r.corpo);
-    auto erro = ValidarXml(resposta, d.esquemaResposta);
-    EXPECT_FALSE(erro.has_value()) << *erro << "\n" << resposta;
-    return resposta;
+    return teste::PedeAoSimulador(*sim_, Descricao(servico), mensagem);
   }
 
   std::string EnviaLote(const std::vector<std::string>& notas) {

@@ -33,13 +33,7 @@ class SimuladorCancelamento : public ::testing::Test {
 
   // The answer message, valid against its schema.
   std::string Pede(ServicoNFe servico, const std::string& mensagem) {
-    const DescricaoServico& d = Descricao(servico);
-    RespostaSimulador r = sim_->Atende(teste::PedidoServico(d, mensagem));
-    EXPECT_EQ(r.status, 200) << r.corpo;
-    std::string resposta = LeResposta(r.corpo);
-    auto erro = ValidarXml(resposta, d.esquemaResposta);
-    EXPECT_FALSE(erro.has_value()) << *erro << "\n" << resposta;
-    return resposta;
+    return teste::PedeAoSimulador(*sim_, Descricao(servico), mensagem);
   }
 
   // Authorises invoice 123 and returns its protocol; its key in chave_.
