@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "autoridade_apoio.h"
+#include "base/erro.h"
 #include "base/texto.h"
 #include "component/apoio_nfe400.h"
 #include "component/servico_documento_fiscal.h"
@@ -127,6 +128,21 @@ TEST_F(Componente400, ReciboEmVezDoProtocoloEConsultado) {
   ASSERT_TRUE(consulta.protocolo.has_value());
   EXPECT_EQ(consulta.protocolo->recusa, "");
   EXPECT_EQ(Chamadas()["NFeRetAutorizacao4"], 2);
+}
+
+// The synchronous answer lost on the way: the authority kept the invoice,
+// the situation query finds it, and a second send is a duplicate.
+TEST_F(Componente400, RespostaSincronaPerdida) {
+  std::string chave;
+  std::string arquivoLote = LoteNoDisco({.numero = 404}, &chave);
+  sim_.DefineControle("descartar=1\n");
+  auto c = Componente();
+  EXPECT_THROW(c.EnviaLote(arquivoLote), ErroExecucao);
+  sim_.DefineControle("");
+  EXPECT_EQ(ProtocoloAutorizado(c.ConsultaSituacao(chave)).size(), 15u);
+  RespostaLote denovo = c.EnviaLote(arquivoLote);
+  ASSERT_TRUE(denovo.protocolo.has_value());
+  EXPECT_EQ(denovo.protocolo->cStat, "204");
 }
 
 TEST_F(Componente400, CancelamentoEInutilizacao) {
