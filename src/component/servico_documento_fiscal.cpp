@@ -66,6 +66,16 @@ std::string SoDigitos(const std::string& s) {
   return d;
 }
 
+// A CNPJ or an access key without punctuation: digits and, since the
+// alphanumeric CNPJ, capital letters.
+std::string SoAlfanumericos(const std::string& s) {
+  std::string d;
+  for (char c : s)
+    if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z')) d += c;
+    else if (c >= 'a' && c <= 'z') d += static_cast<char>(c - 'a' + 'A');
+  return d;
+}
+
 // The document the authority authorised, when the signed file no longer is
 // it (generated again after its batch went out): the batches keep what was
 // sent, byte for byte. Newest batches first; nothing when none has it.
@@ -256,7 +266,7 @@ RespostaRegistro ServicoDocumentoFiscal::EventoCancelamento(const std::string& n
   d.protocolo = Trim(protocolo);
   d.justificativa = justificativa;
   d.dhEvento = DataHoraComFuso(std::chrono::system_clock::now(), FusoLocalHoras());
-  if (d.chave.size() != 44 || SoDigitos(d.chave) != d.chave)
+  if (d.chave.size() != 44 || SoAlfanumericos(d.chave) != d.chave)
     throw ErroExecucao(CodigoErro::ErroComponente, "Chave de acesso inválida para o cancelamento: \"" + chave + "\"");
   std::string assinado = AssinarXml(MensagemEventoCancelamento(d), "infEvento", cliente.Certificado());
   RespostaRegistro r = LerEvento(cliente.Chama(ServicoNFe::RecepcaoEvento, assinado, LeiauteConfigurado()));
@@ -273,7 +283,7 @@ RespostaRegistro ServicoDocumentoFiscal::InutilizaNumeracao(const std::string& a
   d.tpAmb = cliente.Configuracao().ambiente;
   d.cUF = cliente.Configuracao().codigoUf;
   d.ano = Trim(ano);
-  d.cnpj = SoDigitos(Registro("CNPJ"));
+  d.cnpj = SoAlfanumericos(Registro("CNPJ"));
   if (d.cnpj.empty()) d.cnpj = cliente.Certificado().Cnpj();
   d.serie = ctx_.atual.SerieAtual;
   if (Trim(d.serie).empty())

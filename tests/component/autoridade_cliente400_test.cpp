@@ -162,6 +162,17 @@ TEST_F(Componente400, CancelamentoEInutilizacao) {
   EXPECT_EQ(n["NFeInutilizacao4"], 1);
 }
 
+// An alphanumeric CNPJ reaches the authority as it is (here refused for
+// not being the certificate's, 213), not cut to its digits off the schema.
+TEST_F(Componente400, InutilizacaoComCnpjAlfanumerico) {
+  host_ = std::make_unique<teste::HostTeste>(
+      pasta_.Caminho() / "alfa", sim_.Servicos(),
+      std::vector<std::pair<std::string, std::string>>{{"LeiauteNFe", "4.00"}, {"CNPJ", "12.abc.345/01DE-35"}});
+  auto c = Componente();
+  host_->Ctx().atual.SerieAtual = "1";
+  EXPECT_EQ(c.InutilizaNumeracao("26", "405", "405", "Numero pulado por falha no sistema").cStat, "213");
+}
+
 // The simulator demands TLS 1.2 even where the system's settings would let
 // 1.1 through (an OpenSSL configuration at security level 0).
 TEST(Simulador400Tls, RecusaTls11) {
