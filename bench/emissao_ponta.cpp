@@ -107,7 +107,8 @@ struct Simulador {
         std::vector<std::string>{Binario("velantnfe-autoridade").string(), "--certificados", Certificados().string(),
                                  "--porta", "0", "--arquivo-porta", (pasta / "porta").string(), "--arquivo-servicos",
                                  (pasta / "servicos.ini").string(), "--banco", (pasta / "autoridade.sqlite").string(),
-                                 "--consultas-processamento", std::to_string(consultasEmProcessamento)},
+                                 "--consultas-processamento", std::to_string(consultasEmProcessamento),
+                                 "--leiaute-310"},
         pasta / "saida.txt");
     EsperaArquivo(pasta / "porta", "o simulador");
   }

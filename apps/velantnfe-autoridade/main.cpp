@@ -1,5 +1,5 @@
-// velantnfe-autoridade: the tax authority's NF-e services of layout 3.10
-// over HTTPS on loopback, demanding a client certificate, for tests and
+// velantnfe-autoridade: the tax authority's NF-e services of layouts 4.00
+// and 3.10 over HTTPS (TLS 1.2 or later) on loopback, demanding a client certificate, for tests and
 // demonstrations. See simulador_autoridade.h for what it checks and answers
 // and simulador_falhas.h for the faults it can show.
 #include <httplib.h>
@@ -37,13 +37,17 @@ constexpr const char* kUso =
     "         [--banco ARQ.sqlite] [--controle ARQ] [--ambiente 1|2] [--consultas-processamento N]\n"
     "         [--recusar] [--atraso SEGUNDOS] [--descartar] [--rejeitar CODIGO]\n"
     "         [--sempre-processando] [--paralisado 108|109] [--sem-regras]\n"
-    "         [--assinatura ARQ.pfx [--senha-assinatura SENHA]]\n";
+    "         [--leiaute-310] [--sincrono-recibo]\n"
+    "         [--assinatura ARQ.pfx [--senha-assinatura SENHA]]\n"
+    "       velantnfe-autoridade chamadas --banco ARQ.sqlite\n";
 
 constexpr const char* kAjuda =
     "\n"
-    "Os serviços NF-e 3.10 da autoridade fiscal (status, autorização, retorno, consulta,\n"
-    "eventos, inutilização) em HTTPS no 127.0.0.1, exigindo certificado de cliente, para\n"
-    "testes e demonstrações. Termina com SIGTERM ou SIGINT.\n"
+    "Os serviços NF-e 4.00 da autoridade fiscal (status, autorização, retorno, consulta,\n"
+    "eventos, inutilização) em HTTPS (TLS 1.2 ou mais novo) no 127.0.0.1, exigindo\n"
+    "certificado de cliente, para testes e demonstrações; cada serviço no seu caminho\n"
+    "(/ws/NFeAutorizacao4.asmx...), outro caminho recebe HTTP 404. Termina com SIGTERM\n"
+    "ou SIGINT. \"chamadas\" lista as chamadas recebidas (caminho, serviço, HTTP, cStat).\n"
     "\n"
     "  --certificados DIR        DIR/servidor.pem, DIR/servidor.key e DIR/ac.pem (a AC que\n"
     "                            assina o servidor e aceita os clientes) e, quando existe,\n"
@@ -57,19 +61,22 @@ constexpr const char* kAjuda =
     "                            este servidor (valor \"ArquivoServicos\" do registro do Host)\n"
     "  --banco ARQ.sqlite        notas, lotes e protocolos (padrão velantnfe-autoridade.sqlite)\n"
     "  --ambiente 1|2            ambiente atendido (padrão 2, homologação)\n"
+    "  --leiaute-310             atende também os serviços 3.10 (sem ela, respondem 239)\n"
     "  --consultas-processamento N  consultas do recibo respondidas 105 (em processamento)\n"
     "                            antes do resultado (padrão 1)\n"
     "  --controle ARQ            arquivo relido a cada pedido, uma falha por linha, que vale\n"
     "                            sobre as opções: recusar=1, atraso=2.5, descartar=1,\n"
     "                            rejeitar=539, processando=sempre, consultas_processamento=2,\n"
-    "                            paralisado=108, adulterar=protocolo|chave|assinatura\n"
+    "                            paralisado=108, adulterar=protocolo|chave|assinatura,\n"
+    "                            sincrono=recibo\n"
     "  Falhas desde o início:\n"
     "  --recusar                 recusa as conexões\n"
     "  --atraso SEGUNDOS         responde depois de SEGUNDOS\n"
     "  --descartar               processa e fecha a conexão sem responder\n"
     "  --rejeitar CODIGO         rejeita o próximo pedido com CODIGO\n"
     "  --sempre-processando      o lote nunca sai de \"em processamento\"\n"
-    "  --paralisado 108|109      serviço paralisado\n";
+    "  --paralisado 108|109      serviço paralisado\n"
+    "  --sincrono-recibo         o lote de uma NF-e síncrono recebe recibo (103), não o protocolo\n";
 
 // "--porta abc" names the option and the value.
 int Inteiro(const std::string& opcao, const std::string& texto) {
@@ -157,6 +164,8 @@ Opcoes LeOpcoes(int argc, char** argv) {
     else if (op == "--sempre-processando") o.simulador.falhas.sempreEmProcessamento = true;
     else if (op == "--paralisado") o.simulador.falhas.paralisado = valor();
     else if (op == "--sem-regras") o.simulador.regrasNegocio = false;
+    else if (op == "--leiaute-310") o.simulador.leiaute310 = true;
+    else if (op == "--sincrono-recibo") o.simulador.falhas.reciboNoSincrono = true;
     else throw std::invalid_argument("opção desconhecida: " + op);
   }
   if (o.certificado.empty() || o.chave.empty() || o.ac.empty())
@@ -209,6 +218,9 @@ class Servidor {
   Servidor(const Opcoes& o, SimuladorAutoridade& simulador, int porta)
       : https_(o.certificado.c_str(), o.chave.c_str(), o.ac.c_str()) {
     if (!https_.is_valid()) throw std::runtime_error("certificado ou chave do servidor inválidos");
+    // The authorities accept nothing older, whatever the system's defaults.
+    if (SSL_CTX_set_min_proto_version(https_.ssl_context(), TLS1_2_VERSION) != 1)
+      throw std::runtime_error("não foi possível exigir TLS 1.2");
     https_.set_read_timeout(10, 0);
     https_.set_write_timeout(10, 0);
     https_.set_tcp_nodelay(true);   // headers and body go in separate writes
@@ -220,7 +232,8 @@ class Servidor {
         // Atende reports a control file it cannot read.
       }
       if (falhas.atrasoSegundos > 0) Espera(falhas.atrasoSegundos);
-      RespostaSimulador r = simulador.Atende(pedido.body);
+      RespostaSimulador r =
+          simulador.Atende({pedido.path, pedido.get_header_value("Content-Type"), pedido.body});
       std::printf("velantnfe-autoridade: %s de %s: HTTP %d%s\n", pedido.path.c_str(),
                   AssuntoCliente(pedido.ssl).c_str(), r.status, falhas.descartarResposta ? " (descartada)" : "");
       std::fflush(stdout);
@@ -250,14 +263,27 @@ class Servidor {
 
 // Compiling the invoice schema takes a while; done before the port opens so
 // that the first answers come as fast as the others.
-void CompilaEsquemas() {
-  for (auto servico : {ServicoNFe::StatusServico, ServicoNFe::Autorizacao, ServicoNFe::RetAutorizacao,
-                       ServicoNFe::Consulta, ServicoNFe::RecepcaoEvento, ServicoNFe::Inutilizacao})
-    velant::ValidarXml("<x/>", Descricao(servico).esquemaPedido);
+void CompilaEsquemas(bool leiaute310) {
+  for (auto leiaute : {Leiaute::V400, Leiaute::V310}) {
+    if (leiaute == Leiaute::V310 && !leiaute310) continue;
+    for (auto servico : {ServicoNFe::StatusServico, ServicoNFe::Autorizacao, ServicoNFe::RetAutorizacao,
+                         ServicoNFe::Consulta, ServicoNFe::RecepcaoEvento, ServicoNFe::Inutilizacao})
+      velant::ValidarXml("<x/>", Descricao(servico, leiaute).esquemaPedido);
+  }
+}
+
+// "chamadas --banco ARQ": one line per call received, tab-separated.
+int ListaChamadas(const std::vector<std::string>& a) {
+  if (a.size() != 3 || a[1] != "--banco") throw std::invalid_argument("uso: chamadas --banco ARQ.sqlite");
+  if (!std::ifstream(a[2]).good()) throw std::invalid_argument("banco inexistente: " + a[2]);
+  EstadoSimulador estado(a[2]);
+  for (const auto& c : estado.Chamadas())
+    std::printf("%s\t%s\t%d\t%s\n", c.caminho.c_str(), c.servico.c_str(), c.http, c.cStat.c_str());
+  return 0;
 }
 
 int Executa(const Opcoes& o) {
-  CompilaEsquemas();
+  CompilaEsquemas(o.simulador.leiaute310);
   SimuladorAutoridade simulador(o.simulador);
   bool recusar = simulador.Falhas().recusarConexoes;
   std::unique_ptr<Servidor> servidor;
@@ -310,6 +336,14 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       std::printf("%s%s", kUso, kAjuda);
       return 0;
+    }
+  }
+  if (argc > 1 && std::strcmp(argv[1], "chamadas") == 0) {
+    try {
+      return ListaChamadas(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "velantnfe-autoridade: %s\n", e.what());
+      return 64;
     }
   }
   Opcoes opcoes;

@@ -7,6 +7,7 @@
 
 #include "base/arquivos.h"
 #include "base/erro.h"
+#include "component/autoridade/autoridade_mensagens.h"
 #include "component/xml/assinador_xml.h"
 #include "component/xml/chave_acesso.h"
 #include "component/xml/validador_esquema.h"
@@ -127,9 +128,9 @@ std::string OperacoesLocais::GeraLote(const std::string& arquivoAssinado, int32_
 
   char numero[16];
   std::snprintf(numero, sizeof numero, "%012d", numeroLote);
-  std::string lote = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
-                     "<enviNFe xmlns=\"http://www.portalfiscal.inf.br/nfe\" versao=\"3.10\"><idLote>" +
-                     std::to_string(numeroLote) + "</idLote><indSinc>0</indSinc>" + nfe + "</enviNFe>";
+  // The batch is written in the invoice's own layout.
+  std::string lote = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" +
+                     autoridade::MensagemLote(std::to_string(numeroLote), {nfe}, autoridade::LeiauteDoDocumento(nfe));
   std::string caminho = ctx_.atual.PastaBase + "\\nfe\\lotes\\" + numero + "-env-lot.xml";
   GravaArquivo(ctx_.caminhos.MapearParaGravar(caminho), lote);
   return caminho;

@@ -31,8 +31,8 @@ class OperacoesLocais {
   // the first error goes to the log (file only) when registrarErro is true.
   bool ValidaXml(const std::string& arquivo, const std::string& esquema, bool registrarErro);
 
-  // Writes the batch enviNFe 3.10 (idLote, indSinc 0, the signed NFe kept
-  // byte for byte) at PastaBase\nfe\lotes\<12-digit number>-env-lot.xml and
+  // Writes the batch enviNFe in the invoice's layout (idLote; indSinc 0 in
+  // 3.10, 1 in 4.00; the signed NFe kept byte for byte) at PastaBase\nfe\lotes\<12-digit number>-env-lot.xml and
   // returns that Windows path. Raises ErroExecucao (ErroComponente) on failure.
   std::string GeraLote(const std::string& arquivoAssinado, int32_t numeroLote);
 

@@ -32,12 +32,15 @@ struct RespostaStatus {
   bool EmOperacao() const { return cStat == "107"; }
 };
 
-// retEnviNFe (batch sent) and retConsReciNFe (batch queried).
+// retEnviNFe (batch sent) and retConsReciNFe (batch queried). A batch of
+// one invoice sent for the synchronous answer (layout 4.00) comes back
+// processed at once: retEnviNFe carries 104 and the protNFe, no receipt.
 struct RespostaLote {
   std::string cStat, xMotivo, nRec, dhRecbto;
   std::optional<ProtocoloNFe> protocolo;   // the invoice's, once the batch is processed
 
   bool Recebido() const { return cStat == "103"; }
+  bool Processado() const { return cStat == "104" && protocolo.has_value(); }
 };
 
 // retConsSitNFe.

@@ -66,6 +66,16 @@ std::string SoDigitos(const std::string& s) {
   return d;
 }
 
+// A CNPJ or an access key without punctuation: digits and, since the
+// alphanumeric CNPJ, capital letters.
+std::string SoAlfanumericos(const std::string& s) {
+  std::string d;
+  for (char c : s)
+    if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z')) d += c;
+    else if (c >= 'a' && c <= 'z') d += static_cast<char>(c - 'a' + 'A');
+  return d;
+}
+
 // The document the authority authorised, when the signed file no longer is
 // it (generated again after its batch went out): the batches keep what was
 // sent, byte for byte. Newest batches first; nothing when none has it.
@@ -114,6 +124,10 @@ std::string DigestDoAssinado(const Contexto& ctx, const std::string& caminhoAssi
 }
 
 }  // namespace
+
+autoridade::Leiaute LeiauteDoValor(const std::string& valorRegistro) {
+  return Trim(valorRegistro) == "4.00" ? Leiaute::V400 : Leiaute::V310;
+}
 
 autoridade::ConfiguracaoCliente LerConfiguracaoCliente(const Contexto& ctx) {
   auto ler = [&](const char* valor) { return Trim(ctx.registro.LerRegistro(HKEY_CURRENT_USER, kChaveRegistro, valor)); };
@@ -194,34 +208,48 @@ std::string ServicoDocumentoFiscal::GeraChaveAcesso(const std::string& codigoUF,
   return locais_.GeraChaveAcesso(codigoUF, dataEmissao, cnpj, modelo, serie, numero, tipoEmissao, codigoNumerico);
 }
 
+autoridade::Leiaute ServicoDocumentoFiscal::LeiauteConfigurado() const {
+  return LeiauteDoValor(Registro("LeiauteNFe"));
+}
+
 RespostaLote ServicoDocumentoFiscal::EnviaLote(const std::string& arquivoLote) {
   std::string lote = LerArquivoDescrito(ctx_.caminhos.Mapear(arquivoLote), "Arquivo do lote", CodigoErro::ErroComponente);
-  RespostaLote r = LerRespostaLote(Cliente().Chama(ServicoNFe::Autorizacao, lote));
-  if (!r.Recebido()) ctx_.log.RegistraEvento("        " + TextoLoteNaoRecebido(r), true, false);
+  // A batch goes to the service of its own layout, whatever the registry says.
+  RespostaLote r = LerRespostaLote(Cliente().Chama(ServicoNFe::Autorizacao, lote, LeiauteDoDocumento(lote)));
+  if (!r.Recebido() && !r.Processado()) ctx_.log.RegistraEvento("        " + TextoLoteNaoRecebido(r), true, false);
   Confere(r.protocolo);
   return r;
 }
 
 RespostaLote ServicoDocumentoFiscal::ConsultaLote(const std::string& numeroRecepcao) {
   auto& cliente = Cliente();
+  const Leiaute leiaute = LeiauteConfigurado();
   RespostaLote r = LerRespostaLote(cliente.Chama(
-      ServicoNFe::RetAutorizacao, MensagemConsultaRecibo(cliente.Configuracao().ambiente, Trim(numeroRecepcao))));
+      ServicoNFe::RetAutorizacao, MensagemConsultaRecibo(cliente.Configuracao().ambiente, Trim(numeroRecepcao), leiaute),
+      leiaute));
   Confere(r.protocolo);
   return r;
 }
 
 RespostaSituacao ServicoDocumentoFiscal::ConsultaSituacao(const std::string& chave) {
-  auto& cliente = Cliente();
-  RespostaSituacao r = LerSituacao(
-      cliente.Chama(ServicoNFe::Consulta, MensagemConsultaSituacao(cliente.Configuracao().ambiente, Trim(chave))));
+  RespostaSituacao r = LerSituacao(ConsultaNaAutoridade(Trim(chave)));
   Confere(r.protocolo);
   return r;
+}
+
+std::string ServicoDocumentoFiscal::ConsultaNaAutoridade(const std::string& chave) {
+  auto& cliente = Cliente();
+  const Leiaute leiaute = LeiauteConfigurado();
+  return cliente.Chama(ServicoNFe::Consulta, MensagemConsultaSituacao(cliente.Configuracao().ambiente, chave, leiaute),
+                       leiaute);
 }
 
 RespostaStatus ServicoDocumentoFiscal::StatusServico() {
   auto& cliente = Cliente();
   const auto& cfg = cliente.Configuracao();
-  return LerStatusServico(cliente.Chama(ServicoNFe::StatusServico, MensagemStatusServico(cfg.ambiente, cfg.codigoUf)));
+  const Leiaute leiaute = LeiauteConfigurado();
+  return LerStatusServico(
+      cliente.Chama(ServicoNFe::StatusServico, MensagemStatusServico(cfg.ambiente, cfg.codigoUf, leiaute), leiaute));
 }
 
 RespostaRegistro ServicoDocumentoFiscal::EventoCancelamento(const std::string& numeroNF7, const std::string& chave,
@@ -238,10 +266,10 @@ RespostaRegistro ServicoDocumentoFiscal::EventoCancelamento(const std::string& n
   d.protocolo = Trim(protocolo);
   d.justificativa = justificativa;
   d.dhEvento = DataHoraComFuso(std::chrono::system_clock::now(), FusoLocalHoras());
-  if (d.chave.size() != 44 || SoDigitos(d.chave) != d.chave)
+  if (d.chave.size() != 44 || SoAlfanumericos(d.chave) != d.chave)
     throw ErroExecucao(CodigoErro::ErroComponente, "Chave de acesso inválida para o cancelamento: \"" + chave + "\"");
   std::string assinado = AssinarXml(MensagemEventoCancelamento(d), "infEvento", cliente.Certificado());
-  RespostaRegistro r = LerEvento(cliente.Chama(ServicoNFe::RecepcaoEvento, assinado));
+  RespostaRegistro r = LerEvento(cliente.Chama(ServicoNFe::RecepcaoEvento, assinado, LeiauteConfigurado()));
   ConfereRegistro(r, "infEvento", Regras());
   AnotaRecusa(r.recusa, r.assinatura);
   return r;
@@ -255,7 +283,7 @@ RespostaRegistro ServicoDocumentoFiscal::InutilizaNumeracao(const std::string& a
   d.tpAmb = cliente.Configuracao().ambiente;
   d.cUF = cliente.Configuracao().codigoUf;
   d.ano = Trim(ano);
-  d.cnpj = SoDigitos(Registro("CNPJ"));
+  d.cnpj = SoAlfanumericos(Registro("CNPJ"));
   if (d.cnpj.empty()) d.cnpj = cliente.Certificado().Cnpj();
   d.serie = ctx_.atual.SerieAtual;
   if (Trim(d.serie).empty())
@@ -263,18 +291,17 @@ RespostaRegistro ServicoDocumentoFiscal::InutilizaNumeracao(const std::string& a
   d.numeroInicial = numeroInicial;
   d.numeroFinal = numeroFinal;
   d.justificativa = justificativa;
-  std::string assinado = AssinarXml(MensagemInutilizacao(d), "infInut", cliente.Certificado());
-  RespostaRegistro r = LerInutilizacao(cliente.Chama(ServicoNFe::Inutilizacao, assinado));
+  const Leiaute leiaute = LeiauteConfigurado();
+  std::string assinado = AssinarXml(MensagemInutilizacao(d, leiaute), "infInut", cliente.Certificado());
+  RespostaRegistro r = LerInutilizacao(cliente.Chama(ServicoNFe::Inutilizacao, assinado, leiaute));
   ConfereRegistro(r, "infInut", Regras());
   AnotaRecusa(r.recusa, r.assinatura);
   return r;
 }
 
 std::string ServicoDocumentoFiscal::GeraDistribuicao(const std::string& chave) {
-  auto& cliente = Cliente();
   std::string chaveLimpa = Trim(chave);
-  RespostaSituacao situacao = LerSituacao(
-      cliente.Chama(ServicoNFe::Consulta, MensagemConsultaSituacao(cliente.Configuracao().ambiente, chaveLimpa)));
+  RespostaSituacao situacao = LerSituacao(ConsultaNaAutoridade(chaveLimpa));
   if (!situacao.protocolo || (situacao.cStat != "100" && situacao.cStat != "150") || !situacao.protocolo->Autorizado())
     throw ErroExecucao(CodigoErro::ErroComponente,
                        "A NF-e " + chaveLimpa + " não está autorizada: " + TextoConsultaSituacao(situacao));
@@ -313,10 +340,14 @@ std::string ServicoDocumentoFiscal::GeraDistribuicao(const std::string& chave) {
                             true, false);
   }
 
+  // The distribution file is in the invoice's own layout.
+  const bool v400 = LeiauteDoDocumento(nfe) == Leiaute::V400;
+  const char* esquemaProc = v400 ? "PL_010e/procNFe_v4.00.xsd" : "procNFe_v3.10.xsd";
   std::string proc = std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?><nfeProc xmlns=\"") + kNamespaceNFe +
-                     "\" versao=\"3.10\">" + nfe + SemDeclaracao(protocolo.xml) + "</nfeProc>";
-  if (auto erro = ValidarXml(proc, "procNFe_v3.10.xsd"))
-    throw ErroExecucao(CodigoErro::ErroComponente, "Arquivo de distribuição fora do esquema procNFe_v3.10.xsd: " + *erro);
+                     "\" versao=\"" + (v400 ? "4.00" : "3.10") + "\">" + nfe + SemDeclaracao(protocolo.xml) + "</nfeProc>";
+  if (auto erro = ValidarXml(proc, esquemaProc))
+    throw ErroExecucao(CodigoErro::ErroComponente,
+                       std::string("Arquivo de distribuição fora do esquema ") + esquemaProc + ": " + *erro);
   std::string destino = ctx_.atual.PastaBase + "\\nfe\\arquivos\\procNFe\\" + chaveLimpa + "-procNFe.xml";
   GravaArquivo(ctx_.caminhos.MapearParaGravar(destino), proc);
   return destino;

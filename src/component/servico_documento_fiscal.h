@@ -9,7 +9,9 @@
 // "TempoLimiteLeitura", "TempoLimiteTotal" (seconds; 10, 30 and 60 when absent),
 // "CertificadosConfiaveis" (PEM file of the certificates the authority signs
 // its answers under; when set, every answer carrying a protocol number must
-// be signed under one of them).
+// be signed under one of them), and "LeiauteNFe" ("4.00": the services of
+// layout 4.00; else those of 3.10). A batch goes to the service of its own
+// layout, and the distribution file is written in the invoice's.
 #include <memory>
 #include <optional>
 #include <string>
@@ -79,6 +81,10 @@ class ServicoDocumentoFiscal : public FiscalDocService {
 
  private:
   autoridade::ClienteAutoridade& Cliente();
+  // The layout of the registry value "LeiauteNFe".
+  autoridade::Leiaute LeiauteConfigurado() const;
+  // The situation answer (retConsSitNFe) for the key, in that layout.
+  std::string ConsultaNaAutoridade(const std::string& chave);
   std::string Registro(const char* valor) const;
   // The trusted certificates ("CertificadosConfiaveis") and the documents sent.
   autoridade::RegrasConferencia Regras() const;
@@ -91,6 +97,9 @@ class ServicoDocumentoFiscal : public FiscalDocService {
   OperacoesLocais locais_;
   std::unique_ptr<autoridade::ClienteAutoridade> cliente_;
 };
+
+// "4.00" (blanks around it allowed) is layout 4.00; anything else 3.10.
+autoridade::Leiaute LeiauteDoValor(const std::string& valorRegistro);
 
 // The client's settings from the registry key "nfe" (see above).
 autoridade::ConfiguracaoCliente LerConfiguracaoCliente(const Contexto& ctx);

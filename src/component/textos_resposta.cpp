@@ -58,7 +58,7 @@ bool Denegada(const std::string& cStat) {
 bool Paralisado(const std::string& cStat) { return cStat == "108" || cStat == "109"; }
 bool JaInutilizada(const std::string& cStat) { return cStat == "206" || cStat == "256" || cStat == "563"; }
 
-bool Processado(const RespostaLote& r) { return r.cStat == "104" && r.protocolo.has_value(); }
+bool Processado(const RespostaLote& r) { return r.Processado(); }
 
 }  // namespace
 
@@ -68,6 +68,10 @@ std::string TextoStatusServico(const RespostaStatus& r) {
 }
 
 std::string TextoEnvioLote(const RespostaLote& r) {
+  if (Processado(r)) {
+    const ProtocoloNFe& p = *r.protocolo;
+    return r.cStat + " - Lote processado - " + LinhaStatusLote(r) + (p.nProt.empty() ? "" : " - Protocolo: " + p.nProt);
+  }
   return r.Recebido() && SoDigitos(r.nRec, 15) ? kPrefixoRecibo + r.nRec : std::string(kLoteNaoRecebido);
 }
 

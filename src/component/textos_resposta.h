@@ -18,6 +18,9 @@ std::string TextoStatusServico(const RespostaStatus& r);
 // EnviaLote.
 //   received (103) with a 15-digit receipt: "103 - Lote recebido - Recibo: <nRec>",
 //     the receipt from the 31st character;
+//   processed at once (104 with the protNFe, the synchronous answer):
+//     "104 - Lote processado - <status line>" and, when there is one,
+//     " - Protocolo: <nProt>" (LinhaStatusLote below);
 //   anything else: exactly "Erro 94".
 std::string TextoEnvioLote(const RespostaLote& r);
 inline constexpr const char* kPrefixoRecibo = "103 - Lote recebido - Recibo: ";

@@ -28,6 +28,31 @@ bool FinalDoLote(Contexto& ctx, const std::string& linhaStatus) {
 
 }  // namespace
 
+bool RegistraResultadoLote(Contexto& ctx, const RespostaLote& resposta) {
+  SolicitacaoAtual& e = ctx.atual;
+  const std::string status = LinhaStatusLote(resposta);
+  if (Desfecho(resposta) == DesfechoLote::Rejeitado) {
+    // A duplicate is the trace of a send whose answer was lost: the
+    // invoice may stand authorised, and must then not go back to step 0.
+    if (EDuplicidade(resposta)) return AssumeNotaAutorizada(ctx, resposta) && FinalDoLote(ctx, status);
+    if (AtualizaNota(ctx, "[Etapa Concluida] = 0")) {
+      e.MensagemRetorno = status;
+      ctx.log.RegistraEvento("        " + status, true, false);
+    } else {
+      ctx.log.RegistraEvento("      ** Erro ao atualizar MovimentoNFe - Etapa Concluída 0", true, false);
+      e.MensagemRetorno = "Erro ao registrar a etapa 0 da NFe";
+    }
+    return false;
+  }
+  // The invoice's protocol is believed before its step moves on.
+  const std::string recusa = resposta.protocolo ? RecusaProtocolo(*resposta.protocolo, e.ChaveAcessoSolicitada, "") : "";
+  if (!recusa.empty()) {
+    RecusaResposta(ctx, recusa);
+    return false;
+  }
+  return FinalDoLote(ctx, status);
+}
+
 bool ConsultaProcessamentoNFE(Contexto& ctx) {
   return ComTratamento(ctx, "ConsultaProcessamentoNFE", [&] {
     SolicitacaoAtual& e = ctx.atual;
@@ -50,31 +75,7 @@ bool ConsultaProcessamentoNFE(Contexto& ctx) {
       }
       ctx.log.RegistraEvento("        Situação da consulta do lote: " + TextoConsultaLote(resposta), true, false);
       const std::string status = LinhaStatusLote(resposta);
-      const DesfechoLote desfecho = Desfecho(resposta);
-
-      if (desfecho == DesfechoLote::Rejeitado) {
-        // A duplicate is the trace of a send whose answer was lost: the
-        // invoice may stand authorised, and must then not go back to step 0.
-        if (EDuplicidade(resposta)) return AssumeNotaAutorizada(ctx, resposta) && FinalDoLote(ctx, status);
-        if (AtualizaNota(ctx, "[Etapa Concluida] = 0")) {
-          e.MensagemRetorno = status;
-          ctx.log.RegistraEvento("        " + status, true, false);
-        } else {
-          ctx.log.RegistraEvento("      ** Erro ao atualizar MovimentoNFe - Etapa Concluída 0", true, false);
-          e.MensagemRetorno = "Erro ao registrar a etapa 0 da NFe";
-        }
-        return false;
-      }
-      if (desfecho == DesfechoLote::Final) {
-        // The invoice's protocol is believed before its step moves on.
-        const std::string recusa =
-            resposta.protocolo ? RecusaProtocolo(*resposta.protocolo, e.ChaveAcessoSolicitada, "") : "";
-        if (!recusa.empty()) {
-          RecusaResposta(ctx, recusa);
-          return false;
-        }
-        return FinalDoLote(ctx, status);
-      }
+      if (Desfecho(resposta) != DesfechoLote::EmProcessamento) return RegistraResultadoLote(ctx, resposta);
 
       e.MensagemRetorno = status;
       ctx.log.RegistraEvento("        Aguarde... Lote ainda em processamento!", true, true);

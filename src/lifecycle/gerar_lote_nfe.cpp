@@ -31,7 +31,7 @@ std::string IdentificadorLote(int64_t numero) {
 
 }  // namespace
 
-bool GerarLoteNFE(Contexto& ctx) {
+bool GerarLoteNFE(Contexto& ctx, bool* processado) {
   return ComTratamento(ctx, "GerarLoteNFE", [&] {
     SolicitacaoAtual& e = ctx.atual;
     e.MensagemRetorno = "Não foi possível gerar o lote";
@@ -63,17 +63,23 @@ bool GerarLoteNFE(Contexto& ctx) {
       ctx.log.RegistraEvento("      ** Erro ao atualizar MovimentoNFe: Etapa Concluída 1", true, false);
       return false;
     }
-    if (EnviaLoteNFE(ctx)) return true;
+    bool processadoNoEnvio = false;
+    const bool enviado = EnviaLoteNFE(ctx, &processadoNoEnvio);
+    if (processado) *processado = processadoNoEnvio;
+    // A batch processed on receipt has had its step written by its answer.
+    if (enviado || processadoNoEnvio) return enviado;
     if (!AtualizaNota(ctx, "[Etapa Concluida] = 0"))
       ctx.log.RegistraEvento("      ** Erro ao atualizar MovimentoNFe - Etapa Concluída 0", true, false);
     return false;
   });
 }
 
-bool EnviaLoteNFE(Contexto& ctx) {
+bool EnviaLoteNFE(Contexto& ctx, bool* processado) {
+  if (processado) *processado = false;
   return ComTratamento(ctx, "EnviaLoteNFE", [&] {
     SolicitacaoAtual& e = ctx.atual;
     e.MensagemRetorno = "Não foi possível enviar o lote";
+    e.NumeroRecepcao.clear();
     e.ArquivoAtual = e.PastaBase + "\\nfe\\lotes\\" + e.NumeroLote + kSufixoLote;
     RespostaLote resposta;
     {
@@ -82,6 +88,11 @@ bool EnviaLoteNFE(Contexto& ctx) {
     }
     e.RetornoServico = TextoEnvioLote(resposta);
     ctx.log.RegistraEvento("        Lote enviado: " + e.RetornoServico + " - do Arquivo: " + e.ArquivoAtual, true, false);
+    if (resposta.Processado()) {
+      // The synchronous answer: the invoice's protocol came with it.
+      if (processado) *processado = true;
+      return RegistraResultadoLote(ctx, resposta);
+    }
     if (!resposta.Recebido()) return false;
     // Received: whatever fails from here, the batch was sent.
     e.MensagemRetorno = "Lote recebido pela autoridade";

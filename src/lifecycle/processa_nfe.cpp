@@ -70,7 +70,10 @@ bool ConcluiAutorizada(Contexto& ctx, const std::string& chave) {
 bool GeraEEnvia(Contexto& ctx, int16_t tipo, const std::string& observacao, bool esperaAntesDaConsulta) {
   Progresso(ctx, "      Gerando NFe...");
   if (!EmiteNFE(ctx, tipo, observacao)) return false;
-  if (!GerarLoteNFE(ctx)) return false;
+  bool processado = false;
+  if (!GerarLoteNFE(ctx, &processado)) return false;
+  // The synchronous answer brought the protocol: no batch query, no wait.
+  if (processado) return ConcluiAutorizada(ctx, ctx.atual.ChaveAcessoSolicitada);
   if (esperaAntesDaConsulta) {
     AguardaSegundos(ctx, kEsperaConsultaLote);
     Progresso(ctx, "      Consulta NFe...");

@@ -46,11 +46,13 @@ const std::map<std::string, std::string> kTextos = {
     {"222", "Rejeição: Protocolo de Autorização de Uso difere do cadastrado"},
     {"225", "Rejeição: Falha no Schema XML do lote de NFe"},
     {"236", "Rejeição: Chave de Acesso com dígito verificador inválido"},
+    {"239", "Rejeição: Cabeçalho - Versão do arquivo XML não suportada"},
     {"241", "Rejeição: Um número da faixa já foi utilizado"},
     {"252", "Rejeição: Ambiente informado diverge do Ambiente de recebimento"},
     {"256", "Rejeição: Uma NF-e da faixa já está inutilizada na Base de dados da SEFAZ"},
     {"297", "Rejeição: Assinatura difere do calculado"},
     {"298", "Rejeição: Assinatura difere do padrão do Sistema"},
+    {"452", "Rejeição: Solicitada resposta assíncrona para Lote com somente 1 (uma) NF-e"},
     {"502", "Rejeição: Erro na Chave de Acesso - Campo Id não corresponde à concatenação dos campos correspondentes"},
     {"539", "Rejeição: Duplicidade de NF-e com diferença na Chave de Acesso"},
     {"563", "Rejeição: Já existe pedido de Inutilização com a mesma faixa de inutilização"},
@@ -138,6 +140,25 @@ std::string StatusPrazoCancelamento(const std::string& protNFe, std::chrono::sys
   return "220";
 }
 
+// The action parameter of a SOAP 1.2 Content-Type ("" when absent).
+std::string AcaoDoTipo(const std::string& tipoConteudo) {
+  const std::string marca = "action=\"";
+  size_t inicio = tipoConteudo.find(marca);
+  if (inicio == std::string::npos) return "";
+  inicio += marca.size();
+  size_t fim = tipoConteudo.find('"', inicio);
+  return fim == std::string::npos ? "" : tipoConteudo.substr(inicio, fim - inicio);
+}
+
+// The first cStat of an answer envelope: the batch's, the event batch's, the voiding's.
+std::string CodigoDaResposta(const std::string& envelope) {
+  try {
+    return Texto(Procura(DocumentoXml::Ler(LeResposta(envelope), "resposta").Raiz(), "cStat"));
+  } catch (const ErroExecucao&) {
+    return "";
+  }
+}
+
 }  // namespace
 
 struct SimuladorAutoridade::Pedido {
@@ -146,6 +167,7 @@ struct SimuladorAutoridade::Pedido {
   std::string mensagem;
   std::optional<DocumentoXml> doc;
   bool esquemaOk = false;
+  std::string recusa;   // a code that refuses the message before anything else (239)
   xmlNode* raiz() const { return doc->Raiz(); }
 };
 
@@ -191,32 +213,54 @@ std::string SimuladorAutoridade::RejeicaoInjetada() {
   return codigo;
 }
 
-RespostaSimulador SimuladorAutoridade::Atende(const std::string& envelope) {
+RespostaSimulador SimuladorAutoridade::Atende(const PedidoHttp& pedido) {
   std::lock_guard<std::mutex> trava(mutex_);
+  std::string servico;
+  RespostaSimulador r = AtendeSemRegistro(pedido, servico);
+  estado_.GravaChamada({pedido.caminho, servico, r.status, r.status == 200 ? CodigoDaResposta(r.corpo) : ""});
+  return r;
+}
+
+std::vector<EstadoSimulador::Chamada> SimuladorAutoridade::Chamadas() {
+  std::lock_guard<std::mutex> trava(mutex_);
+  return estado_.Chamadas();
+}
+
+RespostaSimulador SimuladorAutoridade::AtendeSemRegistro(const PedidoHttp& pedido, std::string& servico) {
   auto falha = [](const std::string& codigo, const std::string& motivo) {
     return RespostaSimulador{500, MontaFalhaSoap(codigo, motivo), "application/soap+xml; charset=utf-8"};
   };
+  Pedido p;
+  p.d = DescricaoPorCaminho(pedido.caminho);
+  if (p.d == nullptr) return {404, "Serviço inexistente: " + pedido.caminho + "\n", "text/plain; charset=utf-8"};
+  servico = p.d->nome;
+  if (pedido.tipoConteudo.rfind("application/soap+xml", 0) != 0)
+    return {415, "Esperado application/soap+xml (SOAP 1.2)\n", "text/plain; charset=utf-8"};
+  std::string acao = AcaoDoTipo(pedido.tipoConteudo);
+  if (!acao.empty() && acao != AcaoSoap(*p.d)) return falha("Sender", "Ação SOAP desconhecida em " + servico + ": " + acao);
   try {
     falhas_ = FalhasSemTrava();
   } catch (const std::invalid_argument& e) {
     return falha("Receiver", std::string("simulador: ") + e.what());
   }
-  Pedido p;
   try {
-    PedidoSoap soap = LePedido(envelope);
-    p.d = DescricaoPorRaizPedido(soap.raiz);
-    if (p.d == nullptr) return falha("Sender", "Mensagem desconhecida: " + soap.raiz);
+    PedidoSoap soap = LePedido(pedido.corpo);
     if (soap.namespaceDados != NamespaceWsdl(*p.d))
       return falha("Sender", std::string("nfeDadosMsg fora do namespace do serviço ") + p.d->nome);
+    if (soap.raiz != p.d->raizPedido)
+      return falha("Sender", "Mensagem " + soap.raiz + " não é do serviço " + servico);
     p.cUFCabecalho = soap.codigoUf;
     p.mensagem = soap.mensagem;
     p.doc.emplace(DocumentoXml::Ler(p.mensagem, "Mensagem"));
   } catch (const ErroExecucao& e) {
     return falha("Sender", e.Descricao());
   }
+  // A layout switched off, or a message of another layout, goes no further.
+  if ((p.d->leiaute == Leiaute::V310 && !configuracao_.leiaute310) || Atributo(p.raiz(), "versao") != p.d->versaoDados)
+    p.recusa = "239";
   std::string resposta;
   try {
-    p.esquemaOk = !ValidarXml(p.mensagem, p.d->esquemaPedido).has_value();
+    p.esquemaOk = p.recusa.empty() && !ValidarXml(p.mensagem, p.d->esquemaPedido).has_value();
     switch (p.d->servico) {
       case ServicoNFe::StatusServico: resposta = StatusServico(p); break;
       case ServicoNFe::Autorizacao: resposta = Autorizacao(p); break;
@@ -237,10 +281,11 @@ std::string SimuladorAutoridade::StatusServico(const Pedido& p) {
   xmlNode* r = p.raiz();
   std::string cUF = CodigoUfValido({TextoFilho(r, "cUF"), p.cUFCabecalho});
   std::string cStat = "107";
-  if (!p.esquemaOk) cStat = "215";
+  if (!p.recusa.empty()) cStat = p.recusa;
+  else if (!p.esquemaOk) cStat = "215";
   else if (TextoFilho(r, "tpAmb") != configuracao_.ambiente) cStat = "252";
   else if (!falhas_.paralisado.empty()) cStat = falhas_.paralisado;
-  std::string m = RaizMensagem("retConsStatServ", "3.10") + Elemento("tpAmb", configuracao_.ambiente) +
+  std::string m = RaizMensagem("retConsStatServ", p.d->versaoDados) + Elemento("tpAmb", configuracao_.ambiente) +
                   Elemento("verAplic", configuracao_.verAplic) + Elemento("cStat", cStat) + Elemento("xMotivo", TextoStatus(cStat)) +
                   Elemento("cUF", cUF) + Elemento("dhRecbto", Agora());
   if (cStat == "107") m += Elemento("tMed", "1");
@@ -251,15 +296,21 @@ std::string SimuladorAutoridade::Autorizacao(const Pedido& p) {
   xmlNode* r = p.raiz();
   xmlNode* primeiraNFe = Filho(r, "NFe");
   std::string cUF = CodigoUfValido({TextoFilho(Filho(Filho(primeiraNFe, "infNFe"), "ide"), "cUF"), p.cUFCabecalho});
-  auto resposta = [&](const std::string& cStat, const std::string& recibo) {
-    std::string m = RaizMensagem("retEnviNFe", "3.10") + Elemento("tpAmb", configuracao_.ambiente) +
-                    Elemento("verAplic", configuracao_.verAplic) + Elemento("cStat", cStat) + Elemento("xMotivo", TextoStatus(cStat)) +
-                    Elemento("cUF", cUF) + Elemento("dhRecbto", Agora());
-    if (!recibo.empty()) m += "<infRec>" + Elemento("nRec", recibo) + Elemento("tMed", "1") + "</infRec>";
-    return m + "</retEnviNFe>";
+  // resto: the receipt (infRec) or, synchronous, the invoice's protNFe.
+  auto resposta = [&](const std::string& cStat, const std::string& resto) {
+    return RaizMensagem("retEnviNFe", p.d->versaoDados) + Elemento("tpAmb", configuracao_.ambiente) +
+           Elemento("verAplic", configuracao_.verAplic) + Elemento("cStat", cStat) +
+           Elemento("xMotivo", TextoStatus(cStat)) + Elemento("cUF", cUF) + Elemento("dhRecbto", Agora()) + resto +
+           "</retEnviNFe>";
   };
+  if (!p.recusa.empty()) return resposta(p.recusa, "");
   if (!p.esquemaOk) return resposta("225", "");
   if (!falhas_.paralisado.empty()) return resposta(falhas_.paralisado, "");
+  int notas = 0;
+  for (xmlNode* nfe = r->children; nfe != nullptr; nfe = nfe->next) notas += NomeLocal(nfe) == "NFe" ? 1 : 0;
+  const bool v400 = p.d->leiaute == Leiaute::V400;
+  const bool sincrono = v400 && notas == 1 && TextoFilho(r, "indSinc") == "1";
+  if (v400 && notas == 1 && !sincrono) return resposta("452", "");
 
   EstadoSimulador::Lote lote;
   lote.cUF = cUF;
@@ -295,7 +346,9 @@ std::string SimuladorAutoridade::Autorizacao(const Pedido& p) {
       cStat = "213";
     } else if (TextoFilho(ide, "tpAmb") != configuracao_.ambiente) {
       cStat = "252";
-    } else if (configuracao_.regrasNegocio && (violada = regras::VerificaRegras(nfe, relogio_()))) {
+    } else if (configuracao_.regrasNegocio && !v400 && (violada = regras::VerificaRegras(nfe, relogio_()))) {
+      // The business rules here are those of 3.10: they refuse what 4.00
+      // requires (the payment group, 768), so they judge 3.10 documents only.
       cStat = std::to_string(violada->codigo);
     } else if (DigitoChave(chave.substr(0, 43)) != chave[43]) {
       cStat = "236";
@@ -318,7 +371,8 @@ std::string SimuladorAutoridade::Autorizacao(const Pedido& p) {
     std::string xMotivo = TextoStatus(cStat);
     if (xMotivo.empty()) xMotivo = "Rejeição: Código " + cStat + " simulado";
     std::string nProt = cStat == "100" ? Protocolo(CodigoUfValido({cUFNota, cUF})) : "";
-    std::string prot = "<protNFe xmlns=\"" + std::string(kNamespaceNFe) + "\" versao=\"3.10\"><infProt" + (nProt.empty() ? "" : " Id=\"ID" + nProt + "\"") + ">" +
+    std::string prot = "<protNFe xmlns=\"" + std::string(kNamespaceNFe) + "\" versao=\"" +
+                       VersaoLeiaute(p.d->leiaute) + "\"><infProt" + (nProt.empty() ? "" : " Id=\"ID" + nProt + "\"") + ">" +
                        Elemento("tpAmb", configuracao_.ambiente) + Elemento("verAplic", configuracao_.verAplic) +
                        Elemento("chNFe", chave) + Elemento("dhRecbto", Agora()) + (nProt.empty() ? "" : Elemento("nProt", nProt)) +
                        (assinatura.info.digestValue.empty() ? "" : Elemento("digVal", assinatura.info.digestValue)) +
@@ -338,7 +392,9 @@ std::string SimuladorAutoridade::Autorizacao(const Pedido& p) {
     lote.protocolos.push_back(prot);
   }
   estado_.GravaLote(lote);
-  return resposta("103", lote.nRec);
+  // The fault "sincrono=recibo" answers as an authority that processes it later anyway.
+  if (sincrono && !falhas_.reciboNoSincrono) return resposta("104", Adulterado(lote.protocolos.front()));
+  return resposta("103", "<infRec>" + Elemento("nRec", lote.nRec) + Elemento("tMed", "1") + "</infRec>");
 }
 
 std::string SimuladorAutoridade::RetAutorizacao(const Pedido& p) {
@@ -346,12 +402,13 @@ std::string SimuladorAutoridade::RetAutorizacao(const Pedido& p) {
   std::string nRec = TextoFilho(r, "nRec");
   std::string cUF = CodigoUfValido({nRec.substr(0, 2), p.cUFCabecalho});
   auto resposta = [&](const std::string& cStat, const std::vector<std::string>& protocolos) {
-    std::string m = RaizMensagem("retConsReciNFe", "3.10") + Elemento("tpAmb", configuracao_.ambiente) +
+    std::string m = RaizMensagem("retConsReciNFe", p.d->versaoDados) + Elemento("tpAmb", configuracao_.ambiente) +
                     Elemento("verAplic", configuracao_.verAplic) + Elemento("nRec", Digitos(nRec, 15) ? nRec : std::string(15, '0')) +
                     Elemento("cStat", cStat) + Elemento("xMotivo", TextoStatus(cStat)) + Elemento("cUF", cUF) + Elemento("dhRecbto", Agora());
     for (const auto& prot : protocolos) m += Adulterado(prot);
     return m + "</retConsReciNFe>";
   };
+  if (!p.recusa.empty()) return resposta(p.recusa, {});
   if (!p.esquemaOk) return resposta("215", {});
   if (!falhas_.paralisado.empty()) return resposta(falhas_.paralisado, {});
   if (TextoFilho(r, "tpAmb") != configuracao_.ambiente) return resposta("252", {});
@@ -368,11 +425,12 @@ std::string SimuladorAutoridade::Consulta(const Pedido& p) {
   bool chaveOk = Digitos(chave, 44);
   std::string cUF = CodigoUfValido({chaveOk ? chave.substr(0, 2) : "", p.cUFCabecalho});
   auto resposta = [&](const std::string& cStat, const std::string& resto) {
-    return RaizMensagem("retConsSitNFe", "3.10") + Elemento("tpAmb", configuracao_.ambiente) +
+    return RaizMensagem("retConsSitNFe", p.d->versaoDados) + Elemento("tpAmb", configuracao_.ambiente) +
            Elemento("verAplic", configuracao_.verAplic) + Elemento("cStat", cStat) + Elemento("xMotivo", TextoStatus(cStat)) +
            Elemento("cUF", cUF) + Elemento("dhRecbto", Agora()) + Elemento("chNFe", chaveOk ? chave : std::string(44, '0')) + resto +
            "</retConsSitNFe>";
   };
+  if (!p.recusa.empty()) return resposta(p.recusa, "");
   if (!p.esquemaOk) return resposta("215", "");
   if (!falhas_.paralisado.empty()) return resposta(falhas_.paralisado, "");
   if (TextoFilho(r, "tpAmb") != configuracao_.ambiente) return resposta("252", "");
@@ -397,6 +455,7 @@ std::string SimuladorAutoridade::RecepcaoEvento(const Pedido& p) {
            Elemento("verAplic", configuracao_.verAplic) + Elemento("cOrgao", cOrgao) + Elemento("cStat", cStat) +
            Elemento("xMotivo", TextoStatus(cStat)) + eventos + "</retEnvEvento>";
   };
+  if (!p.recusa.empty()) return lote(p.recusa, "");
   if (!p.esquemaOk) return lote("215", "");
   if (!falhas_.paralisado.empty()) return lote(falhas_.paralisado, "");
 
@@ -461,7 +520,7 @@ std::string SimuladorAutoridade::Inutilizacao(const Pedido& p) {
   long long inicio = Numero(TextoFilho(inf, "nNFIni"));
   long long fim = Numero(TextoFilho(inf, "nNFFin"));
   auto resposta = [&](const std::string& cStat, const std::string& nProt) {
-    std::string m = RaizMensagem("retInutNFe", "3.10") + "<infInut" + (nProt.empty() ? "" : " Id=\"ID" + nProt + "\"") +
+    std::string m = RaizMensagem("retInutNFe", p.d->versaoDados) + "<infInut" + (nProt.empty() ? "" : " Id=\"ID" + nProt + "\"") +
                     ">" + Elemento("tpAmb", configuracao_.ambiente) + Elemento("verAplic", configuracao_.verAplic) +
                     Elemento("cStat", cStat) + Elemento("xMotivo", TextoStatus(cStat).empty()
                                                            ? "Rejeição: Código " + cStat + " simulado"
@@ -474,6 +533,7 @@ std::string SimuladorAutoridade::Inutilizacao(const Pedido& p) {
     m += "</infInut></retInutNFe>";
     return nProt.empty() ? m : Assinado(m, "infInut");
   };
+  if (!p.recusa.empty()) return resposta(p.recusa, "");
   if (!p.esquemaOk) return resposta("215", "");
   if (!falhas_.paralisado.empty()) return resposta(falhas_.paralisado, "");
   ResultadoAssinatura assinatura = ConfereAssinatura(p.mensagem, Atributo(inf, "Id"));

@@ -1,6 +1,11 @@
 #pragma once
-// The tax authority's NF-e services of layout 3.10 as the homologation
-// environment runs them, for tests and demonstrations: each request is
+// The tax authority's NF-e services of layouts 4.00 and 3.10 as the
+// homologation environment runs them, for tests and demonstrations. Each
+// service has its own path ("/ws/NFeAutorizacao4.asmx", CaminhoServico);
+// another path gets HTTP 404. The 3.10 services answer only when asked
+// for (leiaute310); otherwise, as a 3.10 message to a 4.00 service, they
+// get 239. A batch of one invoice must ask for the synchronous answer in
+// 4.00 (452 otherwise), which carries its protNFe (104). Each request is
 // checked for schema, signature, access key and its check digit, the
 // issuer's CNPJ against the signing certificate, the environment and the
 // business rules of regras_autoridade.h, and answered with the official
@@ -12,12 +17,14 @@
 // as a real authority does, when it has one; a batch answers "in processing" for a set
 // number of queries first. Everything it learns is kept in a SQLite file.
 // The HTTPS side (mutual TLS, refused connections, delays, dropped answers)
-// is the server program's; this class answers one SOAP envelope at a time.
+// is the server program's; this class answers one SOAP envelope at a time,
+// and records each call (path, service, HTTP status, answer code).
 #include <chrono>
 #include <filesystem>
 #include <functional>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "component/xml/assinador_xml.h"
 #include "simulador/simulador_estado.h"
@@ -34,10 +41,19 @@ struct ConfiguracaoSimulador {
   int consultasEmProcessamento = 1;        // queries a batch answers 105 before its result
   bool regrasNegocio = true;               // false: only the checks above the business rules (fault tests)
   CertificadoA1 assinatura;                // signs the answers; none loaded: answers go unsigned
+  bool leiaute310 = false;                 // serves the 3.10 services too
+};
+
+// One HTTP request as the server received it.
+struct PedidoHttp {
+  std::string caminho;        // "/ws/NFeStatusServico4.asmx"
+  std::string tipoConteudo;   // the Content-Type header
+  std::string corpo;          // the SOAP envelope
 };
 
 struct RespostaSimulador {
-  int status = 200;           // 500 with a SOAP Fault for what is not a service request
+  int status = 200;           // 500 with a SOAP Fault for what is not a service request,
+                              // 404 for an unknown path, 415 for what is not SOAP 1.2
   std::string corpo;
   std::string tipoConteudo;
 };
@@ -52,14 +68,18 @@ class SimuladorAutoridade {
   // Raises std::invalid_argument when the control file is not understood.
   FalhasSimulador Falhas() const;
 
-  // Answers one request envelope. Safe to call from several threads.
-  RespostaSimulador Atende(const std::string& envelope);
+  // Answers one request. Safe to call from several threads.
+  RespostaSimulador Atende(const PedidoHttp& pedido);
+
+  // The calls received so far, oldest first.
+  std::vector<EstadoSimulador::Chamada> Chamadas();
 
   // The official text of a status code ("" when the simulator does not know it).
   static std::string TextoStatus(const std::string& cStat);
 
  private:
   struct Pedido;
+  RespostaSimulador AtendeSemRegistro(const PedidoHttp& pedido, std::string& servico);
   std::string StatusServico(const Pedido& p);
   std::string Autorizacao(const Pedido& p);
   std::string RetAutorizacao(const Pedido& p);

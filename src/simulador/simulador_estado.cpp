@@ -80,7 +80,9 @@ EstadoSimulador::EstadoSimulador(const std::filesystem::path& banco) {
       " protocoloCancelamento TEXT NOT NULL DEFAULT '');"
       "CREATE INDEX IF NOT EXISTS nota_numero ON nota (cnpj, serie, numero);"
       "CREATE TABLE IF NOT EXISTS inutilizacao (cnpj TEXT NOT NULL, serie INTEGER NOT NULL, ano TEXT NOT NULL,"
-      " inicio INTEGER NOT NULL, fim INTEGER NOT NULL, nProt TEXT NOT NULL);");
+      " inicio INTEGER NOT NULL, fim INTEGER NOT NULL, nProt TEXT NOT NULL);"
+      "CREATE TABLE IF NOT EXISTS chamada (id INTEGER PRIMARY KEY, caminho TEXT NOT NULL, servico TEXT NOT NULL,"
+      " http INTEGER NOT NULL, cStat TEXT NOT NULL);");
 }
 
 EstadoSimulador::~EstadoSimulador() { sqlite3_close(db_); }
@@ -185,6 +187,22 @@ void EstadoSimulador::GravaCancelamento(const std::string& chave, const std::str
       .Texto(3, retEvento)
       .Texto(4, nProt)
       .Passo();
+}
+
+void EstadoSimulador::GravaChamada(const Chamada& chamada) {
+  Comando(db_, "INSERT INTO chamada (caminho, servico, http, cStat) VALUES (?1, ?2, ?3, ?4)")
+      .Texto(1, chamada.caminho)
+      .Texto(2, chamada.servico)
+      .Inteiro(3, chamada.http)
+      .Texto(4, chamada.cStat)
+      .Passo();
+}
+
+std::vector<EstadoSimulador::Chamada> EstadoSimulador::Chamadas() {
+  Comando c(db_, "SELECT caminho, servico, http, cStat FROM chamada ORDER BY id");
+  std::vector<Chamada> chamadas;
+  while (c.Passo()) chamadas.push_back({c.ColTexto(0), c.ColTexto(1), static_cast<int>(c.ColInteiro(2)), c.ColTexto(3)});
+  return chamadas;
 }
 
 bool EstadoSimulador::FaixaInutilizada(const std::string& cnpj, long long serie, long long inicio, long long fim) {

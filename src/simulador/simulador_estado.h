@@ -1,7 +1,8 @@
 #pragma once
 // What the authority simulator remembers between requests and runs, in a
 // SQLite file: number sequences, batches with their invoice results,
-// authorised and cancelled invoices, voided number ranges.
+// authorised and cancelled invoices, voided number ranges, and every call
+// received (table chamada: caminho, servico, http, cStat, in order of id).
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -46,6 +47,16 @@ class EstadoSimulador {
   std::optional<Nota> NotaNaFaixa(const std::string& cnpj, long long serie, long long inicio, long long fim);
   void GravaCancelamento(const std::string& chave, const std::string& evento, const std::string& retEvento,
                          const std::string& nProt);
+
+  // A request received: its path, the service it named ("" for none), the
+  // HTTP status and the answer's first cStat ("" for none).
+  struct Chamada {
+    std::string caminho, servico;
+    int http = 0;
+    std::string cStat;
+  };
+  void GravaChamada(const Chamada& chamada);
+  std::vector<Chamada> Chamadas();
 
   bool FaixaInutilizada(const std::string& cnpj, long long serie, long long inicio, long long fim);   // exactly
   bool FaixaSobreposta(const std::string& cnpj, long long serie, long long inicio, long long fim);    // in part

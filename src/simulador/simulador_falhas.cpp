@@ -46,7 +46,7 @@ FalhasSimulador AplicaControle(const FalhasSimulador& base, const std::string& c
     std::string chave = Limpa(l.substr(0, igual));
     std::string valor = Limpa(l.substr(igual + 1));
     static const char* conhecidas[] = {"recusar",   "atraso",     "descartar", "rejeitar",
-                                       "processando", "consultas_processamento", "paralisado", "adulterar"};
+                                       "processando", "consultas_processamento", "paralisado", "adulterar", "sincrono"};
     bool conhecida = false;
     for (const char* c : conhecidas) conhecida = conhecida || chave == c;
     if (!conhecida) throw std::invalid_argument("chave desconhecida no controle: " + l);
@@ -75,6 +75,9 @@ FalhasSimulador AplicaControle(const FalhasSimulador& base, const std::string& c
         if (!valor.empty() && valor != "protocolo" && valor != "chave" && valor != "assinatura")
           throw std::invalid_argument(l);
         f.adulterar = valor;
+      } else if (chave == "sincrono") {
+        if (valor != "recibo" && valor != "normal" && !valor.empty()) throw std::invalid_argument(l);
+        f.reciboNoSincrono = valor == "recibo";
       } else {   // paralisado
         if (!valor.empty() && valor != "108" && valor != "109") throw std::invalid_argument(l);
         f.paralisado = valor;

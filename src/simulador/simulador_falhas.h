@@ -12,6 +12,8 @@
 //   adulterar=protocolo         the invoices' protocols (batch and situation queries) go out
 //                               tampered after signing: "protocolo" another nProt, "chave"
 //                               another chNFe, "assinatura" without their signature
+//   sincrono=recibo             a single invoice asking for the synchronous answer
+//                               gets a receipt (103) instead, to be queried as a batch
 // A key of the control file overrides the command line; an absent key leaves it.
 #include <filesystem>
 #include <optional>
@@ -29,6 +31,7 @@ struct FalhasSimulador {
   std::optional<int> consultasEmProcessamento;
   std::string paralisado;               // "", "108" or "109"
   std::string adulterar;                // "", "protocolo", "chave" or "assinatura"
+  bool reciboNoSincrono = false;
 };
 
 // The keys present in the text, applied over `base`. Unknown keys and bad

@@ -46,10 +46,12 @@ inline std::filesystem::path ExecutavelSimulador() {
 }
 
 // The simulator as its own process, on a port the system chose; stopped
-// (SIGTERM, then SIGKILL) when this object goes.
+// (SIGTERM, then SIGKILL) when this object goes. It serves the 3.10
+// services too unless leiaute310 is false.
 class ProcessoSimulador {
  public:
-  explicit ProcessoSimulador(const std::filesystem::path& pasta, std::vector<std::string> extras = {})
+  explicit ProcessoSimulador(const std::filesystem::path& pasta, std::vector<std::string> extras = {},
+                             bool leiaute310 = true)
       : pasta_(pasta) {
     std::filesystem::create_directories(pasta_);
     if (!std::filesystem::exists(ExecutavelSimulador()))
@@ -62,6 +64,7 @@ class ProcessoSimulador {
                                      "--banco", (pasta_ / "autoridade.sqlite").string(),
                                      "--controle", Controle().string(),
                                      "--consultas-processamento", "1"};
+    if (leiaute310) args.push_back("--leiaute-310");
     args.insert(args.end(), extras.begin(), extras.end());
     std::filesystem::remove(pasta_ / "porta");
     pid_ = IniciaProcesso(args, pasta_ / "simulador.log");

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "autoridade_apoio.h"
+#include "component/apoio_nfe400.h"
 #include "base/erro.h"
 #include "component/autoridade/autoridade_mensagens.h"
 #include "component/xml/autoridade_xml.h"
@@ -168,8 +169,68 @@ INSTANTIATE_TEST_SUITE_P(
                      "envEventoCancNFe_v1.00.xsd"},
         CasoMensagem{"Inutilizacao",
                      [] { return AssinarXml(MensagemInutilizacao(Inutilizacao()), "infInut", teste::CertificadoTeste()); },
-                     "inutNFe_v3.10.xsd"}),
+                     "inutNFe_v3.10.xsd"},
+        CasoMensagem{"Lote", [] { return MensagemLote("7", {teste::NotaAssinada()}, Leiaute::V310); },
+                     "enviNFe_v3.10.xsd"},
+        CasoMensagem{"Status4", [] { return MensagemStatusServico("2", "35", Leiaute::V400); },
+                     "PL_010e/consStatServ_v4.00.xsd"},
+        CasoMensagem{"Recibo4", [] { return MensagemConsultaRecibo("2", "351000000000042", Leiaute::V400); },
+                     "PL_010e/consReciNFe_v4.00.xsd"},
+        CasoMensagem{"Situacao4",
+                     [] {
+                       return MensagemConsultaSituacao("2", "35160111222333000181550010000001231000001233",
+                                                       Leiaute::V400);
+                     },
+                     "PL_010e/consSitNFe_v4.00.xsd"},
+        CasoMensagem{"Cancelamento4",
+                     [] {
+                       return AssinarXml(MensagemEventoCancelamento(Cancelamento()), "infEvento",
+                                         teste::CertificadoTeste());
+                     },
+                     "evento-cancelamento-v4/envEventoCancNFe_v1.00.xsd"},
+        CasoMensagem{"Inutilizacao4",
+                     [] {
+                       return AssinarXml(MensagemInutilizacao(Inutilizacao(), Leiaute::V400), "infInut",
+                                         teste::CertificadoTeste());
+                     },
+                     "PL_010e/inutNFe_v4.00.xsd"},
+        CasoMensagem{"Nota4", [] { return teste::NotaAssinada400(); }, "PL_010e/nfe_v4.00.xsd"},
+        CasoMensagem{"LoteSincrono4", [] { return MensagemLote("7", {teste::NotaAssinada400()}, Leiaute::V400); },
+                     "PL_010e/enviNFe_v4.00.xsd"},
+        CasoMensagem{"LoteDeDuas4",
+                     [] {
+                       return MensagemLote("8", {teste::NotaAssinada400({.numero = 1}), teste::NotaAssinada400({.numero = 2})},
+                                           Leiaute::V400);
+                     },
+                     "PL_010e/enviNFe_v4.00.xsd"}),
     [](const auto& info) { return std::string(info.param.nome); });
+
+// One invoice in 4.00 asks for the synchronous answer; anything else the asynchronous one.
+TEST(MensagemLote, RespostaSincronaSoParaUmaNotaEm400) {
+  struct Caso {
+    const char* nome;
+    size_t notas;
+    Leiaute leiaute;
+    const char* indSinc;
+  } casos[] = {{"uma 4.00", 1, Leiaute::V400, "1"},
+               {"duas 4.00", 2, Leiaute::V400, "0"},
+               {"uma 3.10", 1, Leiaute::V310, "0"}};
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.nome);
+    std::vector<std::string> notas(c.notas, "<NFe/>");
+    std::string m = MensagemLote("12", notas, c.leiaute);
+    EXPECT_EQ(teste::Campo(m, "indSinc"), c.indSinc);
+    EXPECT_EQ(LeiauteDoDocumento(m), c.leiaute);
+  }
+}
+
+TEST(MensagemLote, NotaSaiByteAByte) {
+  std::string nota = teste::NotaAssinada400();
+  std::string lote = MensagemLote("1", {nota}, Leiaute::V400);
+  EXPECT_NE(lote.find(SemDeclaracao(nota)), std::string::npos);
+  EXPECT_EQ(LeiauteDoDocumento(nota), Leiaute::V400);
+  EXPECT_EQ(LeiauteDoDocumento(teste::NotaAssinada()), Leiaute::V310);
+}
 
 TEST(MensagemEvento, IdECamposDaChave) {
   std::string m = MensagemEventoCancelamento(Cancelamento());
@@ -202,6 +263,27 @@ TEST(EnvelopeSoap, PedidoIdaEVolta) {
   EXPECT_EQ(TipoConteudoSoap(d),
             "application/soap+xml; charset=utf-8; action=\"http://www.portalfiscal.inf.br/nfe/wsdl/NfeStatusServico2/"
             "nfeStatusServicoNF2\"");
+}
+
+// 4.00: no nfeCabecMsg, the 4.00 namespace and action, the answer in nfeResultMsg.
+TEST(EnvelopeSoap, Leiaute400SemCabecalho) {
+  const auto& d = Descricao(ServicoNFe::Autorizacao, Leiaute::V400);
+  std::string mensagem = MensagemLote("3", {teste::NotaAssinada400()}, Leiaute::V400);
+  std::string envelope = MontaEnvelopePedido(d, "35", mensagem);
+  EXPECT_EQ(envelope.find("nfeCabecMsg"), std::string::npos) << envelope;
+  EXPECT_EQ(envelope.find("Header"), std::string::npos) << envelope;
+  PedidoSoap p = LePedido(envelope);
+  EXPECT_EQ(p.namespaceDados, "http://www.portalfiscal.inf.br/nfe/wsdl/NFeAutorizacao4");
+  EXPECT_EQ(p.raiz, "enviNFe");
+  EXPECT_EQ(p.codigoUf, "");
+  EXPECT_EQ(TipoConteudoSoap(d), "application/soap+xml; charset=utf-8; action=\"http://www.portalfiscal.inf.br/nfe/"
+                                 "wsdl/NFeAutorizacao4/nfeAutorizacaoLote\"");
+  std::string resposta = MontaEnvelopeResposta(d, "35", "<retEnviNFe xmlns=\"http://www.portalfiscal.inf.br/nfe\"/>");
+  EXPECT_NE(resposta.find("<nfeResultMsg xmlns=\"http://www.portalfiscal.inf.br/nfe/wsdl/NFeAutorizacao4\">"),
+            std::string::npos)
+      << resposta;
+  EXPECT_EQ(resposta.find("nfeCabecMsg"), std::string::npos) << resposta;
+  EXPECT_EQ(LeResposta(resposta), "<retEnviNFe xmlns=\"http://www.portalfiscal.inf.br/nfe\"/>");
 }
 
 TEST(EnvelopeSoap, AssinaturaSobreviveAoEnvelope) {

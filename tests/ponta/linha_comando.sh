@@ -67,6 +67,8 @@ velantnfe-autoridade --porta                        | 64 | velantnfe-autoridade:
 velantnfe-autoridade --porta abc                    | 64 | velantnfe-autoridade: valor inválido para --porta: abc
 velantnfe-autoridade --atraso -1 --certificados x   | 64 | velantnfe-autoridade: valor inválido para --atraso: -1
 velantnfe-autoridade --ambiente 1                   | 64 | velantnfe-autoridade: faltam os certificados do servidor
+velantnfe-autoridade chamadas                       | 64 | velantnfe-autoridade: uso: chamadas --banco ARQ.sqlite
+velantnfe-autoridade chamadas --banco /nao/existe   | 64 | velantnfe-autoridade: banco inexistente: /nao/existe
 TABELA
 )
 

@@ -11,6 +11,7 @@
 
 #include "component/apoio_documento.h"
 #include "component/autoridade_apoio.h"
+#include "simulador/simulador_apoio.h"
 #include "component/autoridade/autoridade_mensagens.h"
 #include "component/autoridade/envelope_soap.h"
 #include "component/regras/regras_digitos.h"
@@ -120,10 +121,11 @@ TEST_P(RegraQuebrada, NoSimulador) {
   const CasoRegra& c = GetParam();
   autoridade::ConfiguracaoSimulador configuracao;
   configuracao.consultasEmProcessamento = 0;
+  configuracao.leiaute310 = true;
   autoridade::SimuladorAutoridade simulador(configuracao);
   auto pede = [&](autoridade::ServicoNFe servico, const std::string& mensagem) {
     const auto& d = autoridade::Descricao(servico);
-    return autoridade::LeResposta(simulador.Atende(autoridade::MontaEnvelopePedido(d, "35", mensagem)).corpo);
+    return autoridade::LeResposta(simulador.Atende(teste::PedidoServico(d, mensagem)).corpo);
   };
   std::string recibo = teste::Campo(pede(autoridade::ServicoNFe::Autorizacao, teste::Lote("1", {NotaDoCaso(c)})), "nRec");
   std::string retorno = pede(autoridade::ServicoNFe::RetAutorizacao, autoridade::MensagemConsultaRecibo("2", recibo));

@@ -10,6 +10,7 @@
 #include "base/erro.h"
 
 #include "component/autoridade_apoio.h"
+#include "simulador/simulador_apoio.h"
 #include "component/autoridade/autoridade_mensagens.h"
 #include "component/autoridade/envelope_soap.h"
 #include "component/autoridade/servicos_autorizacao.h"
@@ -42,6 +43,7 @@ class Simulador : public ::testing::Test {
 
   void Cria(FalhasSimulador falhas = {}) {
     ConfiguracaoSimulador c;
+    c.leiaute310 = true;
     c.banco = pasta_.Caminho() / "autoridade.sqlite";
     c.arquivoControle = pasta_.Caminho() / "controle.txt";
     c.falhas = falhas;
@@ -51,14 +53,7 @@ class Simulador : public ::testing::Test {
 
   // Sends a message and returns the answer message, checked against its schema.
   std::string Pede(ServicoNFe servico, const std::string& mensagem) {
-    const DescricaoServico& d = Descricao(servico);
-    RespostaSimulador r = sim_->Atende(MontaEnvelopePedido(d, "35", mensagem));
-    EXPECT_EQ(r.status, 200) << r.corpo;
-    EXPECT_EQ(r.tipoConteudo, TipoConteudoSoap(d));
-    std::string resposta = LeResposta(r.corpo);
-    auto erro = ValidarXml(resposta, d.esquemaResposta);
-    EXPECT_FALSE(erro.has_value()) << *erro << "\n" << resposta;
-    return resposta;
+    return teste::PedeAoSimulador(*sim_, Descricao(servico), mensagem);
   }
 
   std::string EnviaLote(const std::vector<std::string>& notas) {
@@ -164,13 +159,13 @@ TEST_F(Simulador, ParalisadoNenhumServicoProcessa) {
 }
 
 TEST_F(Simulador, FalhasRecebemFalhaSoap) {
-  RespostaSimulador r = sim_->Atende("isto não é XML");
+  const auto& statusD = Descricao(ServicoNFe::StatusServico);
+  RespostaSimulador r = sim_->Atende(teste::PedidoHttpDe(statusD, "isto não é XML"));
   EXPECT_EQ(r.status, 500);
   EXPECT_THROW(LeResposta(r.corpo), ErroExecucao);
-  // A message sent to another service's namespace is not served either.
-  std::string envelope = MontaEnvelopePedido(Descricao(ServicoNFe::Consulta), "35", MensagemStatusServico("2", "35"));
-  EXPECT_EQ(sim_->Atende(envelope).status, 500);
-  std::string status = MontaEnvelopePedido(Descricao(ServicoNFe::StatusServico), "35", MensagemStatusServico("2", "35"));
+  // A message posted to another service's path is not served either.
+  EXPECT_EQ(sim_->Atende(teste::PedidoServico(statusD, MensagemConsultaSituacao("2", std::string(44, '1')))).status, 500);
+  autoridade::PedidoHttp status = teste::PedidoServico(statusD, MensagemStatusServico("2", "35"));
   // A control file it cannot read, and its own failure, are the receiver's faults.
   Controle("paralisado=107\n");
   r = sim_->Atende(status);

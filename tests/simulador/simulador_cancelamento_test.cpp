@@ -6,6 +6,7 @@
 #include <chrono>
 
 #include "component/autoridade_apoio.h"
+#include "simulador/simulador_apoio.h"
 #include "component/autoridade/autoridade_mensagens.h"
 #include "component/autoridade/envelope_soap.h"
 #include "component/autoridade/servicos_autorizacao.h"
@@ -24,6 +25,7 @@ class SimuladorCancelamento : public ::testing::Test {
  protected:
   SimuladorCancelamento() {
     ConfiguracaoSimulador c;
+    c.leiaute310 = true;
     c.banco = pasta_.Caminho() / "autoridade.sqlite";
     c.consultasEmProcessamento = 0;
     sim_ = std::make_unique<SimuladorAutoridade>(c, [this] { return std::chrono::system_clock::now() + avanco_; });
@@ -31,13 +33,7 @@ class SimuladorCancelamento : public ::testing::Test {
 
   // The answer message, valid against its schema.
   std::string Pede(ServicoNFe servico, const std::string& mensagem) {
-    const DescricaoServico& d = Descricao(servico);
-    RespostaSimulador r = sim_->Atende(MontaEnvelopePedido(d, "35", mensagem));
-    EXPECT_EQ(r.status, 200) << r.corpo;
-    std::string resposta = LeResposta(r.corpo);
-    auto erro = ValidarXml(resposta, d.esquemaResposta);
-    EXPECT_FALSE(erro.has_value()) << *erro << "\n" << resposta;
-    return resposta;
+    return teste::PedeAoSimulador(*sim_, Descricao(servico), mensagem);
   }
 
   // Authorises invoice 123 and returns its protocol; its key in chave_.

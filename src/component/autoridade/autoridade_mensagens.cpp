@@ -8,18 +8,36 @@
 
 namespace velant::autoridade {
 
-std::string MensagemStatusServico(const std::string& tpAmb, const std::string& cUF) {
-  return RaizMensagem("consStatServ", "3.10") + Elemento("tpAmb", tpAmb) + Elemento("cUF", cUF) +
+const char* VersaoLeiaute(Leiaute leiaute) { return leiaute == Leiaute::V400 ? "4.00" : "3.10"; }
+
+Leiaute LeiauteDoDocumento(const std::string& xml) {
+  DocumentoXml doc = DocumentoXml::Ler(xml, "Documento NF-e");
+  const xmlNode* raiz = doc.Raiz();
+  std::string versao = Atributo(raiz, "versao");
+  if (NomeLocal(raiz) == "NFe" || NomeLocal(raiz) == "nfeProc") versao = Atributo(Procura(raiz, "infNFe"), "versao");
+  return versao == "4.00" ? Leiaute::V400 : Leiaute::V310;
+}
+
+std::string MensagemStatusServico(const std::string& tpAmb, const std::string& cUF, Leiaute leiaute) {
+  return RaizMensagem("consStatServ", VersaoLeiaute(leiaute)) + Elemento("tpAmb", tpAmb) + Elemento("cUF", cUF) +
          Elemento("xServ", "STATUS") + "</consStatServ>";
 }
 
-std::string MensagemConsultaRecibo(const std::string& tpAmb, const std::string& nRec) {
-  return RaizMensagem("consReciNFe", "3.10") + Elemento("tpAmb", tpAmb) + Elemento("nRec", nRec) + "</consReciNFe>";
+std::string MensagemConsultaRecibo(const std::string& tpAmb, const std::string& nRec, Leiaute leiaute) {
+  return RaizMensagem("consReciNFe", VersaoLeiaute(leiaute)) + Elemento("tpAmb", tpAmb) + Elemento("nRec", nRec) + "</consReciNFe>";
 }
 
-std::string MensagemConsultaSituacao(const std::string& tpAmb, const std::string& chave) {
-  return RaizMensagem("consSitNFe", "3.10") + Elemento("tpAmb", tpAmb) + Elemento("xServ", "CONSULTAR") +
+std::string MensagemConsultaSituacao(const std::string& tpAmb, const std::string& chave, Leiaute leiaute) {
+  return RaizMensagem("consSitNFe", VersaoLeiaute(leiaute)) + Elemento("tpAmb", tpAmb) + Elemento("xServ", "CONSULTAR") +
          Elemento("chNFe", chave) + "</consSitNFe>";
+}
+
+std::string MensagemLote(const std::string& idLote, const std::vector<std::string>& nfes, Leiaute leiaute) {
+  const bool sincrono = leiaute == Leiaute::V400 && nfes.size() == 1;
+  std::string m = RaizMensagem("enviNFe", VersaoLeiaute(leiaute)) + Elemento("idLote", idLote) +
+                  Elemento("indSinc", sincrono ? "1" : "0");
+  for (const auto& nfe : nfes) m += SemDeclaracao(nfe);
+  return m + "</enviNFe>";
 }
 
 std::string MensagemEventoCancelamento(const DadosCancelamento& d) {
@@ -35,13 +53,13 @@ std::string MensagemEventoCancelamento(const DadosCancelamento& d) {
          Elemento("xJust", TextoDeEsquema(d.justificativa)) + "</detEvento></infEvento></evento></envEvento>";
 }
 
-std::string MensagemInutilizacao(const DadosInutilizacao& d) {
+std::string MensagemInutilizacao(const DadosInutilizacao& d, Leiaute leiaute) {
   std::string serie = SemZerosAEsquerda(d.serie);
   std::string inicial = SemZerosAEsquerda(d.numeroInicial);
   std::string final_ = SemZerosAEsquerda(d.numeroFinal);
   std::string id = "ID" + d.cUF + d.ano + d.cnpj + "55" + PreencheZeros(serie, 3) + PreencheZeros(inicial, 9) +
                    PreencheZeros(final_, 9);
-  return RaizMensagem("inutNFe", "3.10") + "<infInut Id=\"" + Escapa(id) + "\">" + Elemento("tpAmb", d.tpAmb) +
+  return RaizMensagem("inutNFe", VersaoLeiaute(leiaute)) + "<infInut Id=\"" + Escapa(id) + "\">" + Elemento("tpAmb", d.tpAmb) +
          Elemento("xServ", "INUTILIZAR") + Elemento("cUF", d.cUF) + Elemento("ano", d.ano) +
          Elemento("CNPJ", d.cnpj) + Elemento("mod", "55") + Elemento("serie", serie) + Elemento("nNFIni", inicial) +
          Elemento("nNFFin", final_) + Elemento("xJust", TextoDeEsquema(d.justificativa)) + "</infInut></inutNFe>";

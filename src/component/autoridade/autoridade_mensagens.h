@@ -1,16 +1,33 @@
 #pragma once
 // The request messages of the authority's services, as the schemas of
-// layout 3.10 (events 1.00) want them: namespace of the NF-e on the root,
-// no whitespace between tags. Events and voidings come out unsigned; the
-// caller signs infEvento / infInut.
+// layout 3.10 or 4.00 (events 1.00 in both) want them: namespace of the NF-e
+// on the root, no whitespace between tags. Events and voidings come out
+// unsigned; the caller signs infEvento / infInut.
 #include <chrono>
 #include <string>
+#include <vector>
+
+#include "component/autoridade/servicos_autorizacao.h"
 
 namespace velant::autoridade {
 
-std::string MensagemStatusServico(const std::string& tpAmb, const std::string& cUF);
-std::string MensagemConsultaRecibo(const std::string& tpAmb, const std::string& nRec);
-std::string MensagemConsultaSituacao(const std::string& tpAmb, const std::string& chave);
+// "3.10" or "4.00": the versao of the layout's messages.
+const char* VersaoLeiaute(Leiaute leiaute);
+// The layout a document is written in: the versao of its root, or of
+// infNFe for an NFe (and an nfeProc); 3.10 unless it says "4.00". Raises
+// ErroExecucao (ErroComponente) when the text is not XML.
+Leiaute LeiauteDoDocumento(const std::string& xml);
+
+std::string MensagemStatusServico(const std::string& tpAmb, const std::string& cUF, Leiaute leiaute = Leiaute::V310);
+std::string MensagemConsultaRecibo(const std::string& tpAmb, const std::string& nRec, Leiaute leiaute = Leiaute::V310);
+std::string MensagemConsultaSituacao(const std::string& tpAmb, const std::string& chave,
+                                     Leiaute leiaute = Leiaute::V310);
+
+// The batch enviNFe with the signed NFe documents kept byte for byte (their
+// XML declarations dropped). 3.10 always asks for the asynchronous answer
+// (indSinc 0); 4.00 asks for the synchronous one (indSinc 1) when the batch
+// holds a single invoice, as the authorities require.
+std::string MensagemLote(const std::string& idLote, const std::vector<std::string>& nfes, Leiaute leiaute);
 
 struct DadosCancelamento {
   std::string idLote;       // 1 to 15 digits
@@ -33,7 +50,7 @@ struct DadosInutilizacao {
   std::string numeroFinal;
   std::string justificativa;
 };
-std::string MensagemInutilizacao(const DadosInutilizacao& d);
+std::string MensagemInutilizacao(const DadosInutilizacao& d, Leiaute leiaute = Leiaute::V310);
 
 // "AAAA-MM-DDThh:mm:ss±hh:00" of the instant seen at that whole-hour offset.
 std::string DataHoraComFuso(std::chrono::system_clock::time_point instante, int fusoHoras);

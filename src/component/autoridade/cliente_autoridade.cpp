@@ -120,12 +120,12 @@ ClienteAutoridade::ClienteAutoridade(ConfiguracaoCliente configuracao)
 
 ClienteAutoridade::~ClienteAutoridade() = default;
 
-std::string ClienteAutoridade::Chama(ServicoNFe servico, const std::string& mensagem) {
-  const DescricaoServico& d = Descricao(servico);
+std::string ClienteAutoridade::Chama(ServicoNFe servico, const std::string& mensagem, Leiaute leiaute) {
+  const DescricaoServico& d = Descricao(servico, leiaute);
   if (auto erro = ValidarXml(mensagem, d.esquemaPedido))
     throw ErroExecucao(CodigoErro::ErroComponente,
                        std::string("Mensagem ") + d.raizPedido + " fora do esquema " + d.esquemaPedido + ": " + *erro);
-  std::string url = servicos_.Url(configuracao_.uf, configuracao_.ambiente, servico);
+  std::string url = servicos_.Url(configuracao_.uf, configuracao_.ambiente, servico, leiaute);
   std::string envelope = MontaEnvelopePedido(d, configuracao_.codigoUf, mensagem);
   std::string resposta = LeResposta(Posta(d, url, envelope));
   if (auto erro = ValidarXml(resposta, d.esquemaResposta))
@@ -162,6 +162,8 @@ std::string ClienteAutoridade::Posta(const DescricaoServico& d, const std::strin
   curl_easy_setopt(c.h, CURLOPT_SSLCERT_BLOB, &certificado);
   curl_easy_setopt(c.h, CURLOPT_SSLCERTTYPE, "P12");
   curl_easy_setopt(c.h, CURLOPT_KEYPASSWD, cfg.senhaCertificado.c_str());
+  // The authorities accept nothing older; neither does this client.
+  curl_easy_setopt(c.h, CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_2));
   curl_easy_setopt(c.h, CURLOPT_SSL_VERIFYPEER, 1L);
   curl_easy_setopt(c.h, CURLOPT_SSL_VERIFYHOST, 2L);
   if (!cfg.arquivoAC.empty()) curl_easy_setopt(c.h, CURLOPT_CAINFO, cfg.arquivoAC.c_str());

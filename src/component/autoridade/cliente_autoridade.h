@@ -1,5 +1,6 @@
 #pragma once
-// Client of the authority's web services: SOAP 1.2 over HTTPS with the
+// Client of the authority's web services: SOAP 1.2 over HTTPS (TLS 1.2 or
+// later) with the
 // installation's A1 certificate as the client certificate (mutual TLS),
 // the server checked against a CA bundle. Every message sent and every
 // answer received is validated against its schema. Transport failures
@@ -38,9 +39,10 @@ class ClienteAutoridade {
   const ConfiguracaoCliente& Configuracao() const { return configuracao_; }
   const CertificadoA1& Certificado() const { return certificado_; }
 
-  // Sends the message to the service of the configured state and
-  // environment; returns the answer message (validated) as a document of its own.
-  std::string Chama(ServicoNFe servico, const std::string& mensagem);
+  // Sends the message to the service of the layout, state and environment
+  // configured; returns the answer message (validated against the layout's
+  // schema) as a document of its own.
+  std::string Chama(ServicoNFe servico, const std::string& mensagem, Leiaute leiaute = Leiaute::V310);
 
  private:
   std::string Posta(const DescricaoServico& d, const std::string& url, const std::string& envelope);

@@ -7,7 +7,9 @@ namespace velant::autoridade {
 
 namespace {
 
+// Layout 3.10 carries cUF and versaoDados in nfeCabecMsg; 4.00 has no header.
 std::string Cabecalho(const DescricaoServico& d, const std::string& codigoUf) {
+  if (d.leiaute == Leiaute::V400) return "";
   return "<soap12:Header><nfeCabecMsg xmlns=\"" + NamespaceWsdl(d) + "\"><cUF>" + Escapa(codigoUf) +
          "</cUF><versaoDados>" + d.versaoDados + "</versaoDados></nfeCabecMsg></soap12:Header>";
 }
@@ -44,7 +46,8 @@ std::string MontaEnvelopePedido(const DescricaoServico& d, const std::string& co
 
 std::string MontaEnvelopeResposta(const DescricaoServico& d, const std::string& codigoUf,
                                   const std::string& mensagem) {
-  std::string resultado = std::string(d.operacao) + "Result";
+  // 4.00 wraps every answer in nfeResultMsg; 3.10 in <operation>Result.
+  std::string resultado = d.leiaute == Leiaute::V400 ? std::string("nfeResultMsg") : std::string(d.operacao) + "Result";
   return std::string(kAbertura) + Cabecalho(d, codigoUf) + "<soap12:Body><" + resultado + " xmlns=\"" +
          NamespaceWsdl(d) + "\">" + SemDeclaracao(mensagem) + "</" + resultado +
          "></soap12:Body></soap12:Envelope>";
@@ -87,7 +90,7 @@ std::string LeResposta(const std::string& envelope) {
     throw ErroExecucao(CodigoErro::ErroComponente, "Resposta da autoridade sem conteúdo no corpo SOAP");
   if (NoSoap(conteudo, "Fault"))
     throw ErroExecucao(CodigoErro::ErroComponente, "A autoridade respondeu com falha SOAP: " + MotivoFalha(conteudo));
-  // <operation>Result wraps the message.
+  // <operation>Result (3.10) or nfeResultMsg (4.00) wraps the message.
   xmlNode* mensagem = PrimeiroFilho(conteudo);
   if (mensagem == nullptr)
     throw ErroExecucao(CodigoErro::ErroComponente, "Resposta da autoridade sem mensagem em " + NomeLocal(conteudo));

@@ -1,8 +1,9 @@
 #pragma once
-// SOAP 1.2 envelopes of the authority's services: the request carries
-// nfeCabecMsg (cUF, versaoDados) in the header and the message inside
-// nfeDadosMsg; the answer wraps the result in <operation>Result. Both the
-// client and the simulator use these.
+// SOAP 1.2 envelopes of the authority's services, the message inside
+// nfeDadosMsg. Layout 3.10: the request carries nfeCabecMsg (cUF,
+// versaoDados) in the header and the answer wraps the result in
+// <operation>Result; layout 4.00: no header, the answer in nfeResultMsg.
+// Both the client and the simulator use these.
 #include <string>
 
 #include "component/autoridade/servicos_autorizacao.h"

@@ -16,17 +16,17 @@ namespace {
 
 const DescricaoServico kServicos[] = {
     {ServicoNFe::StatusServico, "NfeStatusServico2", "nfeStatusServicoNF2", "consStatServ", "retConsStatServ", "3.10",
-     "consStatServ_v3.10.xsd", "retConsStatServ_v3.10.xsd"},
+     "consStatServ_v3.10.xsd", "retConsStatServ_v3.10.xsd", Leiaute::V310},
     {ServicoNFe::Autorizacao, "NfeAutorizacao", "nfeAutorizacaoLote", "enviNFe", "retEnviNFe", "3.10",
-     "enviNFe_v3.10.xsd", "retEnviNFe_v3.10.xsd"},
+     "enviNFe_v3.10.xsd", "retEnviNFe_v3.10.xsd", Leiaute::V310},
     {ServicoNFe::RetAutorizacao, "NfeRetAutorizacao", "nfeRetAutorizacaoLote", "consReciNFe", "retConsReciNFe", "3.10",
-     "consReciNFe_v3.10.xsd", "retConsReciNFe_v3.10.xsd"},
+     "consReciNFe_v3.10.xsd", "retConsReciNFe_v3.10.xsd", Leiaute::V310},
     {ServicoNFe::Consulta, "NfeConsulta2", "nfeConsultaNF2", "consSitNFe", "retConsSitNFe", "3.10",
-     "consSitNFe_v3.10.xsd", "retConsSitNFe_v3.10.xsd"},
+     "consSitNFe_v3.10.xsd", "retConsSitNFe_v3.10.xsd", Leiaute::V310},
     {ServicoNFe::RecepcaoEvento, "RecepcaoEvento", "nfeRecepcaoEvento", "envEvento", "retEnvEvento", "1.00",
-     "envEventoCancNFe_v1.00.xsd", "retEnvEventoCancNFe_v1.00.xsd"},
+     "envEventoCancNFe_v1.00.xsd", "retEnvEventoCancNFe_v1.00.xsd", Leiaute::V310},
     {ServicoNFe::Inutilizacao, "NfeInutilizacao2", "nfeInutilizacaoNF2", "inutNFe", "retInutNFe", "3.10",
-     "inutNFe_v3.10.xsd", "retInutNFe_v3.10.xsd"},
+     "inutNFe_v3.10.xsd", "retInutNFe_v3.10.xsd", Leiaute::V310},
 };
 
 // Layout 4.00: the services end in "4", and the operations lost the "2".
@@ -34,17 +34,17 @@ const DescricaoServico kServicos[] = {
 // letter (evento-cce/envCCe_v1.00.xsd) alike.
 const DescricaoServico kServicos4[] = {
     {ServicoNFe::StatusServico, "NFeStatusServico4", "nfeStatusServicoNF", "consStatServ", "retConsStatServ", "4.00",
-     "PL_010e/consStatServ_v4.00.xsd", "PL_010e/retConsStatServ_v4.00.xsd"},
+     "PL_010e/consStatServ_v4.00.xsd", "PL_010e/retConsStatServ_v4.00.xsd", Leiaute::V400},
     {ServicoNFe::Autorizacao, "NFeAutorizacao4", "nfeAutorizacaoLote", "enviNFe", "retEnviNFe", "4.00",
-     "PL_010e/enviNFe_v4.00.xsd", "PL_010e/retEnviNFe_v4.00.xsd"},
+     "PL_010e/enviNFe_v4.00.xsd", "PL_010e/retEnviNFe_v4.00.xsd", Leiaute::V400},
     {ServicoNFe::RetAutorizacao, "NFeRetAutorizacao4", "nfeRetAutorizacaoLote", "consReciNFe", "retConsReciNFe",
-     "4.00", "PL_010e/consReciNFe_v4.00.xsd", "PL_010e/retConsReciNFe_v4.00.xsd"},
+     "4.00", "PL_010e/consReciNFe_v4.00.xsd", "PL_010e/retConsReciNFe_v4.00.xsd", Leiaute::V400},
     {ServicoNFe::Consulta, "NFeConsultaProtocolo4", "nfeConsultaNF", "consSitNFe", "retConsSitNFe", "4.00",
-     "PL_010e/consSitNFe_v4.00.xsd", "PL_010e/retConsSitNFe_v4.00.xsd"},
+     "PL_010e/consSitNFe_v4.00.xsd", "PL_010e/retConsSitNFe_v4.00.xsd", Leiaute::V400},
     {ServicoNFe::RecepcaoEvento, "NFeRecepcaoEvento4", "nfeRecepcaoEvento", "envEvento", "retEnvEvento", "1.00",
-     "evento-cancelamento-v4/envEventoCancNFe_v1.00.xsd", "evento-cancelamento-v4/retEnvEventoCancNFe_v1.00.xsd"},
+     "evento-cancelamento-v4/envEventoCancNFe_v1.00.xsd", "evento-cancelamento-v4/retEnvEventoCancNFe_v1.00.xsd", Leiaute::V400},
     {ServicoNFe::Inutilizacao, "NFeInutilizacao4", "nfeInutilizacaoNF", "inutNFe", "retInutNFe", "4.00",
-     "PL_010e/inutNFe_v4.00.xsd", "PL_010e/retInutNFe_v4.00.xsd"},
+     "PL_010e/inutNFe_v4.00.xsd", "PL_010e/retInutNFe_v4.00.xsd", Leiaute::V400},
 };
 
 std::span<const DescricaoServico> Servicos(Leiaute leiaute) {
@@ -108,6 +108,16 @@ std::string NamespaceWsdl(const DescricaoServico& d) {
 }
 
 std::string AcaoSoap(const DescricaoServico& d) { return NamespaceWsdl(d) + "/" + d.operacao; }
+
+std::string CaminhoServico(const DescricaoServico& d) { return std::string("/ws/") + d.nome + ".asmx"; }
+
+const DescricaoServico* DescricaoPorCaminho(std::string_view caminho) {
+  constexpr std::string_view inicio = "/ws/", fim = ".asmx";
+  if (caminho.size() <= inicio.size() + fim.size() || !caminho.starts_with(inicio) || !caminho.ends_with(fim))
+    return nullptr;
+  const DescricaoServico* d = DescricaoPorNome(caminho.substr(inicio.size(), caminho.size() - inicio.size() - fim.size()));
+  return d != nullptr && CaminhoServico(*d) == caminho ? d : nullptr;
+}
 
 std::string CodigoUf(std::string_view uf) {
   std::string u = Maiusculas(SemBrancos(std::string(uf)));
@@ -194,7 +204,7 @@ std::string TabelaServicosUnica(const std::string& urlBase) {
       if (!contingencia.empty()) texto += "ContingenciaSVC=" + std::string(contingencia) + "\n";
       for (Leiaute leiaute : {Leiaute::V310, Leiaute::V400})
         for (const auto& d : Servicos(leiaute))
-          texto += std::string(d.nome) + "=" + urlBase + "/ws/" + d.nome + ".asmx\n";
+          texto += std::string(d.nome) + "=" + urlBase + CaminhoServico(d) + "\n";
     }
   };
   // Each state names its contingency authority, as the shipped file does.

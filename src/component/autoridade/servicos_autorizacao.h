@@ -27,6 +27,7 @@ struct DescricaoServico {
   const char* versaoDados;      // "3.10" ("1.00" for events)
   const char* esquemaPedido;    // "consStatServ_v3.10.xsd"; 4.00: "PL_010e/consStatServ_v4.00.xsd"
   const char* esquemaResposta;  // "retConsStatServ_v3.10.xsd"
+  Leiaute leiaute;
 };
 
 const DescricaoServico& Descricao(ServicoNFe servico, Leiaute leiaute = Leiaute::V310);
@@ -40,6 +41,10 @@ const DescricaoServico* DescricaoPorNome(std::string_view nome);
 std::string NamespaceWsdl(const DescricaoServico& d);
 // The SOAP action: the WSDL namespace + "/" + the operation.
 std::string AcaoSoap(const DescricaoServico& d);
+// "/ws/" + name + ".asmx": where the simulator serves the service.
+std::string CaminhoServico(const DescricaoServico& d);
+// The service served at that path (exact, case included); null when none.
+const DescricaoServico* DescricaoPorCaminho(std::string_view caminho);
 
 // IBGE code of a state ("SP" -> "35"); "" when unknown.
 std::string CodigoUf(std::string_view uf);

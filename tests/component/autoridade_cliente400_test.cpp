@@ -1,0 +1,201 @@
+// The fiscal document component against the simulator as an authority of
+// layout 4.00 only (no --leiaute-310), over HTTPS on loopback: every 4.00
+// service, the synchronous authorisation and its receipt fallback, the
+// calls the authority saw, and TLS older than 1.2 refused.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+
+#include "autoridade_apoio.h"
+#include "base/erro.h"
+#include "base/texto.h"
+#include "component/apoio_nfe400.h"
+#include "component/servico_documento_fiscal.h"
+#include "component/textos_resposta.h"
+#include "contexto/contexto.h"
+
+namespace velant {
+namespace {
+
+class Componente400 : public ::testing::Test {
+ protected:
+  Componente400() : sim_(pasta_.Caminho() / "simulador", {}, false) {}
+
+  teste::HostTeste& Host(const std::string& leiaute = "4.00") {
+    host_ = std::make_unique<teste::HostTeste>(
+        pasta_.Caminho() / ("host" + std::to_string(++hosts_)), sim_.Servicos(),
+        std::vector<std::pair<std::string, std::string>>{
+            {"LeiauteNFe", leiaute}, {"CertificadosConfiaveis", (teste::PastaCertificados() / "ac.pem").string()}});
+    return *host_;
+  }
+  ServicoDocumentoFiscal Componente() {
+    if (!host_) Host();
+    return ServicoDocumentoFiscal(host_->Ctx());
+  }
+  // The signed 4.00 invoice where the generation step leaves it, and its batch; the batch's path.
+  std::string LoteNoDisco(const teste::OpcoesNota400& o, std::string* chave) {
+    if (!host_) Host();
+    std::string nota = teste::NotaAssinada400(o, chave);
+    OperacoesLocais locais(host_->Ctx());
+    teste::GravarTudo(host_->Local(locais.CaminhoAssinado(*chave)), nota);
+    return locais.GeraLote(locais.CaminhoAssinado(*chave), o.numero);
+  }
+  // How many calls each service received, from the simulator's own listing.
+  std::map<std::string, int> Chamadas() {
+    std::string saida;
+    EXPECT_EQ(teste::Executa("'" + teste::ExecutavelSimulador().string() + "' chamadas --banco '" +
+                                 (pasta_.Caminho() / "simulador" / "autoridade.sqlite").string() + "'",
+                             &saida),
+              0)
+        << saida;
+    std::map<std::string, int> n;
+    std::istringstream linhas(saida);
+    std::string caminho, servico, http, cStat;
+    while (std::getline(linhas, caminho, '\t') && std::getline(linhas, servico, '\t') &&
+           std::getline(linhas, http, '\t') && std::getline(linhas, cStat))
+      ++n[servico];
+    return n;
+  }
+
+  teste::PastaTemporaria pasta_;
+  teste::ProcessoSimulador sim_;
+  std::unique_ptr<teste::HostTeste> host_;
+  int hosts_ = 0;
+};
+
+// The registry chooses the services; a 3.10 installation gets the version rejection.
+TEST_F(Componente400, StatusPeloLeiauteDoRegistro) {
+  struct Caso {
+    const char* leiaute;
+    const char* texto;
+  } casos[] = {{"4.00", "107 - Servico em Operacao"},
+               {" 4.00 ", "107 - Servico em Operacao"},
+               {"", "239 - Rejeição: Cabeçalho - Versão do arquivo XML não suportada"},
+               {"3.10", "239 - Rejeição: Cabeçalho - Versão do arquivo XML não suportada"}};
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.leiaute);
+    Host(c.leiaute);
+    EXPECT_EQ(TextoStatusServico(Componente().StatusServico()), c.texto);
+  }
+  auto n = Chamadas();
+  EXPECT_EQ(n["NFeStatusServico4"], 2);
+  EXPECT_EQ(n["NfeStatusServico2"], 2);
+}
+
+TEST_F(Componente400, AutorizacaoSincronaEDistribuicao) {
+  std::string chave;
+  std::string arquivoLote = LoteNoDisco({}, &chave);
+  std::string lote = teste::LerTudo(host_->Local(arquivoLote));
+  EXPECT_EQ(teste::Campo(lote, "indSinc"), "1");
+  EXPECT_FALSE(ValidarXml(lote, "PL_010e/enviNFe_v4.00.xsd").has_value());
+
+  auto c = Componente();
+  RespostaLote r = c.EnviaLote(arquivoLote);
+  EXPECT_EQ(r.cStat, "104");
+  EXPECT_EQ(r.nRec, "");
+  ASSERT_TRUE(r.protocolo.has_value());
+  EXPECT_EQ(r.protocolo->cStat, "100");
+  EXPECT_EQ(r.protocolo->chNFe, chave);
+  EXPECT_EQ(r.protocolo->recusa, "");
+  EXPECT_EQ(r.protocolo->assinatura.estado, AssinaturaResposta::Estado::Valida);
+  EXPECT_EQ(LinhaStatusLote(r), "100 - Autorizado o uso da NF-e");
+
+  EXPECT_EQ(ProtocoloAutorizado(c.ConsultaSituacao(chave)), r.protocolo->nProt);
+  std::string proc = teste::LerTudo(host_->Local(c.GeraDistribuicao(chave)));
+  auto erro = ValidarXml(proc, "PL_010e/procNFe_v4.00.xsd");
+  EXPECT_FALSE(erro.has_value()) << *erro;
+  EXPECT_EQ(teste::Campo(proc, "nProt"), r.protocolo->nProt);
+
+  // One send, no batch query, two situation queries (the query and the file).
+  auto n = Chamadas();
+  EXPECT_EQ(n["NFeAutorizacao4"], 1);
+  EXPECT_EQ(n["NFeRetAutorizacao4"], 0);
+  EXPECT_EQ(n["NFeConsultaProtocolo4"], 2);
+}
+
+TEST_F(Componente400, ReciboEmVezDoProtocoloEConsultado) {
+  sim_.DefineControle("sincrono=recibo\n");
+  std::string chave;
+  std::string arquivoLote = LoteNoDisco({.numero = 401}, &chave);
+  auto c = Componente();
+  RespostaLote envio = c.EnviaLote(arquivoLote);
+  EXPECT_EQ(TextoEnvioLote(envio), "103 - Lote recebido - Recibo: " + envio.nRec);
+  EXPECT_FALSE(envio.protocolo.has_value());
+  EXPECT_EQ(c.ConsultaLote(envio.nRec).cStat, "105");
+  RespostaLote consulta = c.ConsultaLote(envio.nRec);
+  EXPECT_EQ(LinhaStatusLote(consulta), "100 - Autorizado o uso da NF-e");
+  ASSERT_TRUE(consulta.protocolo.has_value());
+  EXPECT_EQ(consulta.protocolo->recusa, "");
+  EXPECT_EQ(Chamadas()["NFeRetAutorizacao4"], 2);
+}
+
+// The synchronous answer lost on the way: the authority kept the invoice,
+// the situation query finds it, and a second send is a duplicate.
+TEST_F(Componente400, RespostaSincronaPerdida) {
+  std::string chave;
+  std::string arquivoLote = LoteNoDisco({.numero = 404}, &chave);
+  sim_.DefineControle("descartar=1\n");
+  auto c = Componente();
+  EXPECT_THROW(c.EnviaLote(arquivoLote), ErroExecucao);
+  sim_.DefineControle("");
+  EXPECT_EQ(ProtocoloAutorizado(c.ConsultaSituacao(chave)).size(), 15u);
+  RespostaLote denovo = c.EnviaLote(arquivoLote);
+  ASSERT_TRUE(denovo.protocolo.has_value());
+  EXPECT_EQ(denovo.protocolo->cStat, "204");
+}
+
+TEST_F(Componente400, CancelamentoEInutilizacao) {
+  std::string chave;
+  std::string arquivoLote = LoteNoDisco({.numero = 402}, &chave);
+  auto c = Componente();
+  std::string protocolo = c.EnviaLote(arquivoLote).protocolo.value_or(ProtocoloNFe{}).nProt;
+  ASSERT_EQ(protocolo.size(), 15u);
+  std::string cancelamento = TextoEventoCancelamento(
+      c.EventoCancelamento("0000402", chave, "1", protocolo, "Cancelamento por erro de digitacao"));
+  EXPECT_TRUE(Like(cancelamento, "135 - Evento registrado e vinculado a NF-e - Protocolo: *")) << cancelamento;
+  host_->Ctx().atual.SerieAtual = "1";
+  std::string inutilizacao = TextoInutilizacao(c.InutilizaNumeracao("26", "403", "403", "Numero pulado por falha no sistema"));
+  EXPECT_TRUE(Like(inutilizacao, "102 - Inutilização de número homologado - Protocolo: *")) << inutilizacao;
+  auto n = Chamadas();
+  EXPECT_EQ(n["NFeRecepcaoEvento4"], 1);
+  EXPECT_EQ(n["NFeInutilizacao4"], 1);
+}
+
+// An alphanumeric CNPJ reaches the authority as it is (here refused for
+// not being the certificate's, 213), not cut to its digits off the schema.
+TEST_F(Componente400, InutilizacaoComCnpjAlfanumerico) {
+  host_ = std::make_unique<teste::HostTeste>(
+      pasta_.Caminho() / "alfa", sim_.Servicos(),
+      std::vector<std::pair<std::string, std::string>>{{"LeiauteNFe", "4.00"}, {"CNPJ", "12.abc.345/01DE-35"}});
+  auto c = Componente();
+  host_->Ctx().atual.SerieAtual = "1";
+  EXPECT_EQ(c.InutilizaNumeracao("26", "405", "405", "Numero pulado por falha no sistema").cStat, "213");
+}
+
+// The simulator demands TLS 1.2 even where the system's settings would let
+// 1.1 through (an OpenSSL configuration at security level 0).
+TEST(Simulador400Tls, RecusaTls11) {
+  teste::PastaTemporaria pasta;
+  teste::GravarTudo(pasta.Caminho() / "openssl.cnf",
+                    "openssl_conf = padrao\n[padrao]\nssl_conf = ssl\n[ssl]\nsystem_default = sistema\n"
+                    "[sistema]\nMinProtocol = TLSv1\nCipherString = DEFAULT@SECLEVEL=0\n");
+  teste::VariavelAmbiente configuracao("OPENSSL_CONF", (pasta.Caminho() / "openssl.cnf").string());
+  teste::ProcessoSimulador sim(pasta.Caminho() / "simulador", {}, false);
+  auto conecta = [&](const char* versao) {
+    std::string saida;
+    int r = teste::Executa("echo | openssl s_client -connect 127.0.0.1:" + std::to_string(sim.Porta()) + " " + versao +
+                               " -cipher DEFAULT@SECLEVEL=0 -cert '" +
+                               (teste::PastaCertificados() / "emitente.pem").string() + "' -key '" +
+                               (teste::PastaCertificados() / "emitente.key").string() + "'",
+                           &saida);
+    return std::make_pair(r, saida);
+  };
+  auto [r12, saida12] = conecta("-tls1_2");
+  EXPECT_EQ(r12, 0) << saida12;
+  auto [r11, saida11] = conecta("-tls1_1");
+  EXPECT_NE(r11, 0) << saida11;
+}
+
+}  // namespace
+}  // namespace velant

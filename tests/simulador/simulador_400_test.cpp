@@ -1,0 +1,205 @@
+// The simulator as an authority of layout 4.00, asked in-process: services
+// found by path, 3.10 switched off unless asked for, the synchronous
+// authorisation of a single invoice, and the log of calls.
+#include <gtest/gtest.h>
+
+#include "component/apoio_nfe400.h"
+#include "component/autoridade_apoio.h"
+#include "component/autoridade/autoridade_mensagens.h"
+#include "component/autoridade/envelope_soap.h"
+#include "component/autoridade/servicos_autorizacao.h"
+#include "simulador/simulador_apoio.h"
+#include "simulador/simulador_autoridade.h"
+
+namespace velant::autoridade {
+namespace {
+
+using teste::Campo;
+
+class Simulador400 : public ::testing::Test {
+ protected:
+  void Cria(bool leiaute310) {
+    ConfiguracaoSimulador c;
+    c.banco = pasta_.Caminho() / "autoridade.sqlite";
+    c.arquivoControle = pasta_.Caminho() / "controle.txt";
+    c.consultasEmProcessamento = 0;
+    c.leiaute310 = leiaute310;
+    sim_ = std::make_unique<SimuladorAutoridade>(c);
+  }
+  void SetUp() override { Cria(false); }
+
+  // The answer message of the service, valid against its layout's schema.
+  std::string Pede(ServicoNFe servico, const std::string& mensagem, Leiaute leiaute = Leiaute::V400) {
+    return teste::PedeAoSimulador(*sim_, Descricao(servico, leiaute), mensagem);
+  }
+  std::string Envia(const std::vector<std::string>& notas, const char* indSinc = nullptr) {
+    std::string lote = MensagemLote("1", notas, Leiaute::V400);
+    if (indSinc != nullptr) {
+      size_t p = lote.find("<indSinc>");
+      lote.replace(p + 9, 1, indSinc);
+    }
+    return Pede(ServicoNFe::Autorizacao, lote);
+  }
+  void Controle(const std::string& texto) { teste::GravarTudo(pasta_.Caminho() / "controle.txt", texto); }
+
+  teste::PastaTemporaria pasta_;
+  std::unique_ptr<SimuladorAutoridade> sim_;
+};
+
+TEST_F(Simulador400, CaminhoDesconhecidoDa404) {
+  const auto& d = Descricao(ServicoNFe::StatusServico, Leiaute::V400);
+  std::string envelope = MontaEnvelopePedido(d, "35", MensagemStatusServico("2", "35", Leiaute::V400));
+  for (const char* caminho : {"/", "/ws/NFeStatusServico4", "/ws/nfestatusservico4.asmx", "/ws/Outro4.asmx",
+                              "/NFeStatusServico4.asmx", "/ws/NFeStatusServico4.asmx/x"}) {
+    SCOPED_TRACE(caminho);
+    EXPECT_EQ(sim_->Atende({caminho, TipoConteudoSoap(d), envelope}).status, 404);
+  }
+  EXPECT_EQ(sim_->Atende({CaminhoServico(d), TipoConteudoSoap(d), envelope}).status, 200);
+  // What is not SOAP 1.2, or names another operation, is not served.
+  EXPECT_EQ(sim_->Atende({CaminhoServico(d), "text/xml; charset=utf-8", envelope}).status, 415);
+  EXPECT_EQ(sim_->Atende({CaminhoServico(d), TipoConteudoSoap(Descricao(ServicoNFe::Consulta, Leiaute::V400)),
+                          envelope}).status,
+            500);
+}
+
+// Without --leiaute-310 a 3.10 message gets 239, at a 3.10 path or a 4.00 one.
+TEST_F(Simulador400, Leiaute310Desligado239) {
+  const std::string chave = "35160111222333000181550010000001231000001233";
+  struct Caso {
+    const char* nome;
+    ServicoNFe servico;
+    Leiaute caminho;
+    std::string mensagem;
+  } casos[] = {
+      {"status 3.10", ServicoNFe::StatusServico, Leiaute::V310, MensagemStatusServico("2", "35")},
+      {"situacao 3.10", ServicoNFe::Consulta, Leiaute::V310, MensagemConsultaSituacao("2", chave)},
+      {"lote 3.10", ServicoNFe::Autorizacao, Leiaute::V310, teste::Lote("1", {teste::NotaAssinada()})},
+      {"recibo 3.10", ServicoNFe::RetAutorizacao, Leiaute::V310, MensagemConsultaRecibo("2", "351000000000001")},
+      {"status 3.10 no caminho 4.00", ServicoNFe::StatusServico, Leiaute::V400, MensagemStatusServico("2", "35")},
+      {"lote 3.10 no caminho 4.00", ServicoNFe::Autorizacao, Leiaute::V400, teste::Lote("1", {teste::NotaAssinada()})},
+  };
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.nome);
+    std::string r = Pede(c.servico, c.mensagem, c.caminho);
+    EXPECT_EQ(Campo(r, "cStat"), "239");
+    EXPECT_EQ(Campo(r, "xMotivo"), "Rejeição: Cabeçalho - Versão do arquivo XML não suportada");
+    EXPECT_EQ(r.find("infRec"), std::string::npos) << r;
+    EXPECT_EQ(r.find("protNFe"), std::string::npos) << r;
+  }
+  // With it, the 3.10 services answer as before.
+  Cria(true);
+  EXPECT_EQ(Campo(Pede(ServicoNFe::StatusServico, MensagemStatusServico("2", "35"), Leiaute::V310), "cStat"), "107");
+  EXPECT_EQ(Campo(Pede(ServicoNFe::StatusServico, MensagemStatusServico("2", "35", Leiaute::V400)), "cStat"), "107");
+}
+
+TEST_F(Simulador400, UmaNotaSincronaVoltaComOProtocolo) {
+  std::string chave;
+  std::string nota = teste::NotaAssinada400({}, &chave);
+  std::string r = Envia({nota});
+  EXPECT_EQ(Campo(r, "cStat"), "104");
+  EXPECT_EQ(Campo(r, "xMotivo"), "Lote processado");
+  EXPECT_EQ(Campo(r, "nRec"), "");
+  auto doc = DocumentoXml::Ler(r, "retEnviNFe");
+  xmlNode* prot = Filho(doc.Raiz(), "protNFe");
+  ASSERT_NE(prot, nullptr) << r;
+  EXPECT_EQ(Atributo(prot, "versao"), "4.00");
+  xmlNode* inf = Filho(prot, "infProt");
+  EXPECT_EQ(TextoFilho(inf, "cStat"), "100") << TextoFilho(inf, "xMotivo");
+  EXPECT_EQ(TextoFilho(inf, "chNFe"), chave);
+  EXPECT_EQ(TextoFilho(inf, "digVal"), Campo(nota, "DigestValue"));
+  std::string nProt = TextoFilho(inf, "nProt");
+  EXPECT_EQ(nProt.size(), 15u);
+  // The situation query knows it; the same invoice again is a duplicate, in the same shape.
+  std::string situacao = Pede(ServicoNFe::Consulta, MensagemConsultaSituacao("2", chave, Leiaute::V400));
+  EXPECT_EQ(Campo(situacao, "cStat"), "100");
+  EXPECT_EQ(Campo(situacao, "nProt"), nProt);
+  std::string de_novo = Envia({nota});
+  EXPECT_EQ(Campo(de_novo, "cStat"), "104");
+  EXPECT_EQ(Texto(Procura(Filho(DocumentoXml::Ler(de_novo, "r").Raiz(), "protNFe"), "cStat")), "204");
+}
+
+TEST_F(Simulador400, FormasDoLote) {
+  struct Caso {
+    const char* nome;
+    std::vector<std::string> notas;
+    const char* indSinc;
+    const char* cStat;
+    bool recibo;
+  } casos[] = {
+      {"uma assincrona", {teste::NotaAssinada400({.numero = 11})}, "0", "452", false},
+      {"duas assincronas", {teste::NotaAssinada400({.numero = 12}), teste::NotaAssinada400({.numero = 13})}, "0",
+       "103", true},
+  };
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.nome);
+    std::string r = Envia(c.notas, c.indSinc);
+    EXPECT_EQ(Campo(r, "cStat"), c.cStat);
+    EXPECT_EQ(Campo(r, "nRec").empty(), !c.recibo) << r;
+    EXPECT_EQ(r.find("protNFe"), std::string::npos) << r;
+  }
+  EXPECT_EQ(Campo(Envia({teste::NotaAssinada400({.numero = 11})}, "0"), "xMotivo"),
+            "Rejeição: Solicitada resposta assíncrona para Lote com somente 1 (uma) NF-e");
+}
+
+TEST_F(Simulador400, FalhaSincronoComRecibo) {
+  Controle("sincrono=recibo\n");
+  std::string chave;
+  std::string r = Envia({teste::NotaAssinada400({}, &chave)});
+  EXPECT_EQ(Campo(r, "cStat"), "103");
+  std::string recibo = Campo(r, "nRec");
+  ASSERT_EQ(recibo.size(), 15u) << r;
+  std::string consulta = Pede(ServicoNFe::RetAutorizacao, MensagemConsultaRecibo("2", recibo, Leiaute::V400));
+  EXPECT_EQ(Campo(consulta, "cStat"), "104");
+  EXPECT_EQ(Campo(consulta, "chNFe"), chave);
+  EXPECT_EQ(Texto(Procura(Filho(DocumentoXml::Ler(consulta, "r").Raiz(), "protNFe"), "cStat")), "100");
+}
+
+TEST_F(Simulador400, CancelamentoEInutilizacao) {
+  std::string chave;
+  std::string r = Envia({teste::NotaAssinada400({.numero = 21}, &chave)});
+  std::string nProt = Campo(r, "nProt");
+  DadosCancelamento d{"1", "2", chave, "1", nProt, "Cancelamento por erro de digitacao",
+                      DataHoraComFuso(std::chrono::system_clock::now(), -3)};
+  std::string evento = Pede(ServicoNFe::RecepcaoEvento,
+                            AssinarXml(MensagemEventoCancelamento(d), "infEvento", teste::CertificadoTeste()));
+  EXPECT_EQ(Texto(Procura(Filho(DocumentoXml::Ler(evento, "r").Raiz(), "retEvento"), "cStat")), "135") << evento;
+  DadosInutilizacao i{"2", "35", "26", teste::kCnpjEmitente, "1", "30", "30", "Numeracao pulada por falha do sistema"};
+  std::string inut = Pede(ServicoNFe::Inutilizacao,
+                          AssinarXml(MensagemInutilizacao(i, Leiaute::V400), "infInut", teste::CertificadoTeste()));
+  EXPECT_EQ(Campo(inut, "cStat"), "102");
+  EXPECT_EQ(Atributo(DocumentoXml::Ler(inut, "r").Raiz(), "versao"), "4.00");
+}
+
+TEST_F(Simulador400, RegistraCadaChamada) {
+  const auto& status = Descricao(ServicoNFe::StatusServico, Leiaute::V400);
+  Pede(ServicoNFe::StatusServico, MensagemStatusServico("2", "35", Leiaute::V400));
+  Envia({teste::NotaAssinada400({.numero = 31})});
+  Pede(ServicoNFe::StatusServico, MensagemStatusServico("2", "35"), Leiaute::V310);
+  sim_->Atende({"/ws/Nada.asmx", TipoConteudoSoap(status), "x"});
+  sim_->Atende({CaminhoServico(status), TipoConteudoSoap(status), "isto não é XML"});
+  struct Esperada {
+    std::string caminho, servico;
+    int http;
+    std::string cStat;
+  } esperadas[] = {
+      {"/ws/NFeStatusServico4.asmx", "NFeStatusServico4", 200, "107"},
+      {"/ws/NFeAutorizacao4.asmx", "NFeAutorizacao4", 200, "104"},
+      {"/ws/NfeStatusServico2.asmx", "NfeStatusServico2", 200, "239"},
+      {"/ws/Nada.asmx", "", 404, ""},
+      {"/ws/NFeStatusServico4.asmx", "NFeStatusServico4", 500, ""},
+  };
+  // Kept in the state file: a new instance on it sees them.
+  Cria(false);
+  auto chamadas = sim_->Chamadas();
+  ASSERT_EQ(chamadas.size(), std::size(esperadas));
+  for (size_t i = 0; i < chamadas.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(chamadas[i].caminho, esperadas[i].caminho);
+    EXPECT_EQ(chamadas[i].servico, esperadas[i].servico);
+    EXPECT_EQ(chamadas[i].http, esperadas[i].http);
+    EXPECT_EQ(chamadas[i].cStat, esperadas[i].cStat);
+  }
+}
+
+}  // namespace
+}  // namespace velant::autoridade

@@ -1,0 +1,38 @@
+#pragma once
+// What the in-process simulator tests share: a request as the server hands
+// it over (the service's path and SOAP 1.2 Content-Type, the envelope).
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "component/autoridade/envelope_soap.h"
+#include "component/xml/validador_esquema.h"
+#include "component/autoridade/servicos_autorizacao.h"
+#include "simulador/simulador_autoridade.h"
+
+namespace velant::teste {
+
+inline autoridade::PedidoHttp PedidoHttpDe(const autoridade::DescricaoServico& d, const std::string& envelope) {
+  return {autoridade::CaminhoServico(d), autoridade::TipoConteudoSoap(d), envelope};
+}
+
+// The message in its service's envelope, at its service's path.
+inline autoridade::PedidoHttp PedidoServico(const autoridade::DescricaoServico& d, const std::string& mensagem) {
+  return PedidoHttpDe(d, autoridade::MontaEnvelopePedido(d, "35", mensagem));
+}
+
+// Asks the simulator and returns the answer message, after checking that it
+// came as HTTP 200 in the service's SOAP type and is valid against the
+// answer's schema.
+inline std::string PedeAoSimulador(autoridade::SimuladorAutoridade& sim, const autoridade::DescricaoServico& d,
+                                   const std::string& mensagem) {
+  autoridade::RespostaSimulador r = sim.Atende(PedidoServico(d, mensagem));
+  EXPECT_EQ(r.status, 200) << r.corpo;
+  EXPECT_EQ(r.tipoConteudo, autoridade::TipoConteudoSoap(d));
+  std::string resposta = autoridade::LeResposta(r.corpo);
+  auto erro = ValidarXml(resposta, d.esquemaResposta);
+  EXPECT_FALSE(erro.has_value()) << *erro << "\n" << resposta;
+  return resposta;
+}
+
+}  // namespace velant::teste
