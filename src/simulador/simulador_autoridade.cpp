@@ -346,9 +346,7 @@ std::string SimuladorAutoridade::Autorizacao(const Pedido& p) {
       cStat = "213";
     } else if (TextoFilho(ide, "tpAmb") != configuracao_.ambiente) {
       cStat = "252";
-    } else if (configuracao_.regrasNegocio && !v400 && (violada = regras::VerificaRegras(nfe, relogio_()))) {
-      // The business rules here are those of 3.10: they refuse what 4.00
-      // requires (the payment group, 768), so they judge 3.10 documents only.
+    } else if (configuracao_.regrasNegocio && (violada = regras::VerificaRegras(nfe, relogio_()))) {
       cStat = std::to_string(violada->codigo);
     } else if (DigitoChave(chave.substr(0, 43)) != chave[43]) {
       cStat = "236";
