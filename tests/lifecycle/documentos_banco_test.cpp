@@ -132,29 +132,30 @@ TEST_F(Documentos, SemDocumentosNoBancoUsaOsArquivosDaRaiz) {
 
 // An invoice begun in one layout and resumed after the switch to the other
 // is generated again in the layout of the document it holds, under its key.
-TEST_F(Documentos, RetomadaMantemOLeiauteDoDocumento) {
-  for (const auto& [antes, depois] : {std::pair{"3.10", "4.00"}, std::pair{"4.00", "3.10"}}) {
-    SCOPED_TRACE(antes);
-    Executa("DELETE FROM MovimentoNFe");
-    Executa("DELETE FROM DocumentoNFe");
-    autoridade.enviadas.clear();
-    Prepara();
-    a.atual.LeiauteNFe = antes;
-    ASSERT_TRUE(EmiteNFE(a.ctx, 1, "")) << a.ArquivoLog();
-    ASSERT_EQ(Movimento().etapa, 0);
-    const std::string chave = Movimento().chave;
+class LeiauteNaRetomada : public Documentos, public ::testing::WithParamInterface<std::pair<const char*, const char*>> {};
 
-    Prepara();
-    a.atual.LeiauteNFe = depois;   // the registry or the command now ask for the other layout
-    ASSERT_TRUE(ProcessaNFeAzure(a.ctx)) << a.ArquivoLog();
-    EXPECT_EQ(a.atual.LeiauteNFe, antes);
-    EXPECT_EQ(Movimento().chave, chave);
-    EXPECT_NE(Arquivo("C:\\Dunmor\\nfe\\arquivos\\assinado\\NFe" + chave + "-assinado.xml")
-                  .find(std::string("<infNFe versao=\"") + antes + "\""),
-              std::string::npos);
-    EXPECT_EQ(autoridade.enviadas.size(), 1u);
-  }
+TEST_P(LeiauteNaRetomada, MantemOLeiauteDoDocumento) {
+  const auto [antes, depois] = GetParam();
+  Prepara();
+  a.atual.LeiauteNFe = antes;
+  ASSERT_TRUE(EmiteNFE(a.ctx, 1, "")) << a.ArquivoLog();
+  ASSERT_EQ(Movimento().etapa, 0);
+  const std::string chave = Movimento().chave;
+
+  Prepara();
+  a.atual.LeiauteNFe = depois;   // the registry or the command now ask for the other layout
+  ASSERT_TRUE(ProcessaNFeAzure(a.ctx)) << a.ArquivoLog();
+  EXPECT_EQ(a.atual.LeiauteNFe, antes);
+  EXPECT_EQ(Movimento().chave, chave);
+  EXPECT_NE(Arquivo("C:\\Dunmor\\nfe\\arquivos\\assinado\\NFe" + chave + "-assinado.xml")
+                .find(std::string("<infNFe versao=\"") + antes + "\""),
+            std::string::npos);
+  EXPECT_EQ(autoridade.enviadas, std::vector<std::string>{chave});
 }
+
+INSTANTIATE_TEST_SUITE_P(Leiautes, LeiauteNaRetomada,
+                         ::testing::Values(std::pair{"3.10", "4.00"}, std::pair{"4.00", "3.10"}),
+                         [](const auto& info) { return std::string(info.param.first[0] == '3' ? "De310" : "De400"); });
 
 }  // namespace
 }  // namespace velant
