@@ -16,6 +16,7 @@
 #include "contexto/vetores_nfe.h"
 #include "data/tabelas_solicitacao.h"
 #include "manager/analisador_solicitacao.h"
+#include "manager/comandos_host.h"
 #include "base/converte_valor.h"
 #include "plataforma/perfil_ini.h"
 #include "plataforma/registro_eventos.h"
@@ -50,7 +51,7 @@ struct Ambiente {
   SolicitacaoAtual atual;
   TabelasSolicitacao tabelas;
   VetoresNFe vetores;
-  Contexto ctx{ui, relogio, caminhos, ini, registro, log, host, atual, tabelas, vetores, nullptr, nullptr, nullptr, {}};
+  Contexto ctx{ui, relogio, caminhos, ini, registro, log, host, atual, tabelas, vetores, nullptr, nullptr, nullptr, {}, {}};
   EstadoGerenciador janela;
 };
 
@@ -73,15 +74,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dados, size_t tamanho) {
 
   const bool aceita = AnalisaTextoSolicitacao(a->ctx, a->janela, texto);
   if (aceita) {
-    static const std::string_view kComandos[] = {"ATV", "NFE3.10", "STATUS SERVICO", "IMPRIMIR DANFE",
-                                                 "ENVIA EMAIL", "ENVIA NFE EMAIL CONT", "CANCELAR NFE",
-                                                 "INUTILIZA NFE"};
-    bool conhecido = false;
-    for (auto c : kComandos) conhecido = conhecido || a->janela.ComandoAtual == c;
-    Confere(conhecido);
+    // Only a command of the Host's table gets through.
+    Confere(LocalizaComando(a->janela.ComandoAtual) != nullptr);
   }
   if (a->tabelas.TabelaNotaCriada && a->tabelas.TabelaNota.State() == data::adStateOpen) {
-    Confere(a->tabelas.TabelaNota.QuantidadeCampos() == 106);
+    Confere(a->tabelas.TabelaNota.QuantidadeCampos() == 122);
   }
   if (a->tabelas.TabelaDuplicatasCriada) Confere(a->tabelas.TabelaDuplicatas.QuantidadeCampos() == 4);
   if (a->tabelas.TabelaCuponsCriada) Confere(a->tabelas.TabelaCupons.QuantidadeCampos() == 3);
