@@ -90,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
                    };
                  },
                  0, 0, "Não foi possível enviar o lote",
-                 "        Lote não recebido pela autoridade: 108 - Servico Paralisado Momentaneamente (curto prazo)"},
+                 "        Lote enviado: Erro 94 - do Arquivo: C:\\Dunmor\\nfe\\lotes\\000000000001-env-lot.xml"},
         // The authority took the batch; its answer never came.
         Desfecho{"RespostaPerdida",
                  [](auto& aut) {

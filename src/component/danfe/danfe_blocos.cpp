@@ -169,9 +169,16 @@ double Fatura(Desenho& p, const DadosDanfe& d, double x, double y, double w) {
   y += Desenho::kAlturaTitulo;
   const Fonte pequena{6.5, false, false};
   if (d.fatura.empty() && d.faturaLiquido.empty() && d.duplicatas.empty()) {
-    const char* forma = d.indicadorPagamento == "0"   ? "PAGAMENTO À VISTA"
+    std::string forma = d.indicadorPagamento == "0"   ? "PAGAMENTO À VISTA"
                         : d.indicadorPagamento == "1" ? "PAGAMENTO A PRAZO"
                                                       : "OUTRA FORMA DE PAGAMENTO";
+    // Layout 4.00 says how it was paid: each form and its amount, and the change.
+    if (!d.pagamentos.empty()) {
+      forma = "PAGAMENTO:";
+      for (const auto& pg : d.pagamentos)
+        forma += "  " + FormaPagamento(pg.forma, pg.descricao) + " R$ " + Moeda(pg.valor);
+      if (!d.troco.empty()) forma += "     TROCO: R$ " + Moeda(d.troco);
+    }
     p.Caixa(x, y, w, kAlturaLinhaFatura);
     p.Centralizado(x + 3, y, w - 6, kAlturaLinhaFatura, forma, pequena, Alinha::Esquerda);
     return y + kAlturaLinhaFatura;
@@ -204,13 +211,26 @@ double Imposto(Desenho& p, const DadosDanfe& d, double x, double y, double w) {
   const auto& t = d.totais;
   const double f = 1.0 / 6;
   const Alinha dir = Alinha::Direita;
-  Linha(p, x, y, w,
-        {{"BASE DE CÁLCULO DO ICMS", Moeda(t.baseIcms), f, dir},
-         {"VALOR DO ICMS", Moeda(t.valorIcms), f, dir},
-         {"BASE DE CÁLC. ICMS S.T.", Moeda(t.baseIcmsSt), f, dir},
-         {"VALOR DO ICMS SUBST.", Moeda(t.valorIcmsSt), f, dir},
-         {"V. APROX. DOS TRIBUTOS", Moeda(t.tributos), f, dir},
-         {"VALOR TOTAL DOS PRODUTOS", Moeda(t.produtos), f, dir}});
+  if (t.temFcp) {   // layout 4.00: the poverty-fund totals join the first line
+    const double g = 1.0 / 8;
+    Linha(p, x, y, w,
+          {{"BASE DE CÁLC. DO ICMS", Moeda(t.baseIcms), g, dir},
+           {"VALOR DO ICMS", Moeda(t.valorIcms), g, dir},
+           {"BASE CÁLC. ICMS S.T.", Moeda(t.baseIcmsSt), g, dir},
+           {"VALOR DO ICMS SUBST.", Moeda(t.valorIcmsSt), g, dir},
+           {"VALOR DO FCP", Moeda(t.fcp), g, dir},
+           {"VALOR DO FCP ST", Moeda(t.fcpSt), g, dir},
+           {"V. APROX. TRIBUTOS", Moeda(t.tributos), g, dir},
+           {"V. TOTAL PRODUTOS", Moeda(t.produtos), g, dir}});
+  } else {
+    Linha(p, x, y, w,
+          {{"BASE DE CÁLCULO DO ICMS", Moeda(t.baseIcms), f, dir},
+           {"VALOR DO ICMS", Moeda(t.valorIcms), f, dir},
+           {"BASE DE CÁLC. ICMS S.T.", Moeda(t.baseIcmsSt), f, dir},
+           {"VALOR DO ICMS SUBST.", Moeda(t.valorIcmsSt), f, dir},
+           {"V. APROX. DOS TRIBUTOS", Moeda(t.tributos), f, dir},
+           {"VALOR TOTAL DOS PRODUTOS", Moeda(t.produtos), f, dir}});
+  }
   y += kAlturaLinha;
   Linha(p, x, y, w,
         {{"VALOR DO FRETE", Moeda(t.frete), f, dir},
