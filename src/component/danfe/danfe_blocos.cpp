@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "component/danfe/danfe_formatos.h"
 
@@ -26,7 +27,7 @@ struct CampoLinha {
   Fonte fonte = kNormal;
 };
 
-void Linha(Desenho& p, double x, double y, double w, std::initializer_list<CampoLinha> campos) {
+void Linha(Desenho& p, double x, double y, double w, const std::vector<CampoLinha>& campos) {
   double cx = x;
   size_t i = 0;
   for (const auto& c : campos) {
@@ -211,26 +212,18 @@ double Imposto(Desenho& p, const DadosDanfe& d, double x, double y, double w) {
   const auto& t = d.totais;
   const double f = 1.0 / 6;
   const Alinha dir = Alinha::Direita;
+  std::vector<CampoLinha> primeira = {{"BASE DE CÁLCULO DO ICMS", Moeda(t.baseIcms), f, dir},
+                                      {"VALOR DO ICMS", Moeda(t.valorIcms), f, dir},
+                                      {"BASE DE CÁLC. ICMS S.T.", Moeda(t.baseIcmsSt), f, dir},
+                                      {"VALOR DO ICMS SUBST.", Moeda(t.valorIcmsSt), f, dir},
+                                      {"V. APROX. DOS TRIBUTOS", Moeda(t.tributos), f, dir},
+                                      {"VALOR TOTAL DOS PRODUTOS", Moeda(t.produtos), f, dir}};
   if (t.temFcp) {   // layout 4.00: the poverty-fund totals join the first line
-    const double g = 1.0 / 8;
-    Linha(p, x, y, w,
-          {{"BASE DE CÁLC. DO ICMS", Moeda(t.baseIcms), g, dir},
-           {"VALOR DO ICMS", Moeda(t.valorIcms), g, dir},
-           {"BASE CÁLC. ICMS S.T.", Moeda(t.baseIcmsSt), g, dir},
-           {"VALOR DO ICMS SUBST.", Moeda(t.valorIcmsSt), g, dir},
-           {"VALOR DO FCP", Moeda(t.fcp), g, dir},
-           {"VALOR DO FCP ST", Moeda(t.fcpSt), g, dir},
-           {"V. APROX. TRIBUTOS", Moeda(t.tributos), g, dir},
-           {"V. TOTAL PRODUTOS", Moeda(t.produtos), g, dir}});
-  } else {
-    Linha(p, x, y, w,
-          {{"BASE DE CÁLCULO DO ICMS", Moeda(t.baseIcms), f, dir},
-           {"VALOR DO ICMS", Moeda(t.valorIcms), f, dir},
-           {"BASE DE CÁLC. ICMS S.T.", Moeda(t.baseIcmsSt), f, dir},
-           {"VALOR DO ICMS SUBST.", Moeda(t.valorIcmsSt), f, dir},
-           {"V. APROX. DOS TRIBUTOS", Moeda(t.tributos), f, dir},
-           {"VALOR TOTAL DOS PRODUTOS", Moeda(t.produtos), f, dir}});
+    primeira.insert(primeira.begin() + 4,
+                    {{"VALOR DO FCP", Moeda(t.fcp), f, dir}, {"VALOR DO FCP ST", Moeda(t.fcpSt), f, dir}});
+    for (auto& campo : primeira) campo.fracao = 1.0 / 8;
   }
+  Linha(p, x, y, w, primeira);
   y += kAlturaLinha;
   Linha(p, x, y, w,
         {{"VALOR DO FRETE", Moeda(t.frete), f, dir},
