@@ -54,7 +54,9 @@ std::string ChaveDoDocumento(const std::string& xml, const std::string& nomeArqu
   auto procura = [](const std::string& texto, const std::string& prefixo) -> std::string {
     for (size_t p = texto.find(prefixo); p != std::string::npos; p = texto.find(prefixo, p + 1)) {
       std::string chave = texto.substr(p + prefixo.size(), 44);
+      // 44 digits, or a sound 4.00 key holding an alphanumeric CNPJ.
       if (chave.size() == 44 && chave.find_first_not_of("0123456789") == std::string::npos) return chave;
+      if (DecompoeChave(chave, CnpjNaChave::Alfanumerico)) return chave;
     }
     return "";
   };

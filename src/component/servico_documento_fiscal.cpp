@@ -237,9 +237,22 @@ RespostaSituacao ServicoDocumentoFiscal::ConsultaSituacao(const std::string& cha
   return r;
 }
 
+autoridade::Leiaute ServicoDocumentoFiscal::LeiauteDaNota(const std::string& chave) const {
+  // Only a key names a file here, never a path it might spell.
+  if (chave.size() == 44 && SoAlfanumericos(chave) == chave) {
+    if (auto assinado = LerArquivoComum(ctx_.caminhos.Mapear(locais_.CaminhoAssinado(chave)))) {
+      try {
+        return LeiauteDoDocumento(*assinado);
+      } catch (const ErroExecucao&) {   // not a document: the registry decides
+      }
+    }
+  }
+  return LeiauteConfigurado();
+}
+
 std::string ServicoDocumentoFiscal::ConsultaNaAutoridade(const std::string& chave) {
   auto& cliente = Cliente();
-  const Leiaute leiaute = LeiauteConfigurado();
+  const Leiaute leiaute = LeiauteDaNota(chave);
   return cliente.Chama(ServicoNFe::Consulta, MensagemConsultaSituacao(cliente.Configuracao().ambiente, chave, leiaute),
                        leiaute);
 }

@@ -83,7 +83,10 @@ class ServicoDocumentoFiscal : public FiscalDocService {
   autoridade::ClienteAutoridade& Cliente();
   // The layout of the registry value "LeiauteNFe".
   autoridade::Leiaute LeiauteConfigurado() const;
-  // The situation answer (retConsSitNFe) for the key, in that layout.
+  // The layout of the invoice of that key when its signed document is here
+  // (an "NFE4.00" under a 3.10 registry is queried in 4.00); else the registry's.
+  autoridade::Leiaute LeiauteDaNota(const std::string& chave) const;
+  // The situation answer (retConsSitNFe) for the key, in LeiauteDaNota.
   std::string ConsultaNaAutoridade(const std::string& chave);
   std::string Registro(const char* valor) const;
   // The trusted certificates ("CertificadosConfiaveis") and the documents sent.

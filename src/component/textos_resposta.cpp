@@ -79,6 +79,10 @@ std::string TextoLoteNaoRecebido(const RespostaLote& r) {
   return "Lote não recebido pela autoridade: " + r.cStat + " - " + r.xMotivo;
 }
 
+bool LoteRejeitado(const RespostaLote& r) {
+  return SoDigitos(r.cStat, 3) && r.cStat >= "200" && !r.Recebido() && !r.Processado();
+}
+
 std::string LinhaStatusLote(const RespostaLote& r) {
   if (r.cStat == "105") return "105 - Lote em processamento";
   if (Processado(r)) {

@@ -27,6 +27,9 @@ inline constexpr const char* kPrefixoRecibo = "103 - Lote recebido - Recibo: ";
 inline constexpr const char* kLoteNaoRecebido = "Erro 94";
 // "Lote não recebido pela autoridade: <cStat> - <xMotivo>", for the log.
 std::string TextoLoteNaoRecebido(const RespostaLote& r);
+// The batch was refused by the authority: a three-digit code from 200 up
+// (the 1xx codes are states of the service, not rejections).
+bool LoteRejeitado(const RespostaLote& r);
 
 // ConsultaLote. The status line (LinhaStatusLote) is the third line when
 // the text has four lines, else the only one.

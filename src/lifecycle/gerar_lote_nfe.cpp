@@ -93,7 +93,13 @@ bool EnviaLoteNFE(Contexto& ctx, bool* processado) {
       if (processado) *processado = true;
       return RegistraResultadoLote(ctx, resposta);
     }
-    if (!resposta.Recebido()) return false;
+    if (!resposta.Recebido()) {
+      // A batch the authority refused (a rejection, code 200 or above: sending
+      // it again will not help) answers with the authority's reason; a
+      // service that is down or gave no answer keeps the generic message.
+      if (LoteRejeitado(resposta)) e.MensagemRetorno = resposta.cStat + " - " + resposta.xMotivo;
+      return false;
+    }
     // Received: whatever fails from here, the batch was sent.
     e.MensagemRetorno = "Lote recebido pela autoridade";
 

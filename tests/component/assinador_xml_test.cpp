@@ -50,7 +50,12 @@ INSTANTIATE_TEST_SUITE_P(Casos, CnpjAssunto,
                                            CasoAssunto{"/C=BR/CN=NOME:11222333000181", "11222333000181"},
                                            CasoAssunto{"CN=EMPRESA SEM CNPJ", ""},
                                            CasoAssunto{"CN=PESSOA:12345678909", ""},
-                                           CasoAssunto{"O=X:11222333000181", ""}));
+                                           CasoAssunto{"O=X:11222333000181", ""},
+                                           // The alphanumeric CNPJ: 12 characters from 0-9 and A-Z, 2 digits.
+                                           CasoAssunto{"CN=EMPRESA ALFA LTDA:12ABC34501DE35", "12ABC34501DE35"},
+                                           CasoAssunto{"CN=EMPRESA ALFA LTDA:12.ABC.345.01DE-35", "12ABC34501DE35"},
+                                           CasoAssunto{"CN=EMPRESA ALFA LTDA:12ABC34501DEAB", ""},
+                                           CasoAssunto{"CN=EMPRESA ALFA LTDA:12ABC34501DE3", ""}));
 
 TEST(AssinarXml, PerfilDaNFe) {
   std::string s = Assina(kNfeMinima);

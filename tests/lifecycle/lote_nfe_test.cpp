@@ -74,10 +74,19 @@ INSTANTIATE_TEST_SUITE_P(
                  [](auto& aut) { aut.respostasLote = {teste::RespostaSo("106", "REJEICAO: Lote nao localizado")}; },
                  0, 350000000000001,
                  "106 - REJEICAO: Lote nao localizado", "        106 - REJEICAO: Lote nao localizado"},
-        Desfecho{"Erro94",
+        Desfecho{"Erro94LoteRejeitado",
                  [](auto& aut) {
                    aut.envio = [](const std::string&) {
                      return teste::RespostaSo("225", "Rejeição: Falha no Schema XML do lote de NFe");
+                   };
+                 },
+                 0, 0, "225 - Rejeição: Falha no Schema XML do lote de NFe",
+                 "        Lote enviado: Erro 94 - do Arquivo: C:\\Dunmor\\nfe\\lotes\\000000000001-env-lot.xml"},
+        // A paused service is no reason about the batch: the generic message.
+        Desfecho{"Erro94ServicoParalisado",
+                 [](auto& aut) {
+                   aut.envio = [](const std::string&) {
+                     return teste::RespostaSo("108", "Servico Paralisado Momentaneamente (curto prazo)");
                    };
                  },
                  0, 0, "Não foi possível enviar o lote",

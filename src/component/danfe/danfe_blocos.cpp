@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "component/danfe/danfe_formatos.h"
 
@@ -26,7 +27,7 @@ struct CampoLinha {
   Fonte fonte = kNormal;
 };
 
-void Linha(Desenho& p, double x, double y, double w, std::initializer_list<CampoLinha> campos) {
+void Linha(Desenho& p, double x, double y, double w, const std::vector<CampoLinha>& campos) {
   double cx = x;
   size_t i = 0;
   for (const auto& c : campos) {
@@ -169,9 +170,16 @@ double Fatura(Desenho& p, const DadosDanfe& d, double x, double y, double w) {
   y += Desenho::kAlturaTitulo;
   const Fonte pequena{6.5, false, false};
   if (d.fatura.empty() && d.faturaLiquido.empty() && d.duplicatas.empty()) {
-    const char* forma = d.indicadorPagamento == "0"   ? "PAGAMENTO À VISTA"
+    std::string forma = d.indicadorPagamento == "0"   ? "PAGAMENTO À VISTA"
                         : d.indicadorPagamento == "1" ? "PAGAMENTO A PRAZO"
                                                       : "OUTRA FORMA DE PAGAMENTO";
+    // Layout 4.00 says how it was paid: each form and its amount, and the change.
+    if (!d.pagamentos.empty()) {
+      forma = "PAGAMENTO:";
+      for (const auto& pg : d.pagamentos)
+        forma += "  " + FormaPagamento(pg.forma, pg.descricao) + " R$ " + Moeda(pg.valor);
+      if (!d.troco.empty()) forma += "     TROCO: R$ " + Moeda(d.troco);
+    }
     p.Caixa(x, y, w, kAlturaLinhaFatura);
     p.Centralizado(x + 3, y, w - 6, kAlturaLinhaFatura, forma, pequena, Alinha::Esquerda);
     return y + kAlturaLinhaFatura;
@@ -204,13 +212,18 @@ double Imposto(Desenho& p, const DadosDanfe& d, double x, double y, double w) {
   const auto& t = d.totais;
   const double f = 1.0 / 6;
   const Alinha dir = Alinha::Direita;
-  Linha(p, x, y, w,
-        {{"BASE DE CÁLCULO DO ICMS", Moeda(t.baseIcms), f, dir},
-         {"VALOR DO ICMS", Moeda(t.valorIcms), f, dir},
-         {"BASE DE CÁLC. ICMS S.T.", Moeda(t.baseIcmsSt), f, dir},
-         {"VALOR DO ICMS SUBST.", Moeda(t.valorIcmsSt), f, dir},
-         {"V. APROX. DOS TRIBUTOS", Moeda(t.tributos), f, dir},
-         {"VALOR TOTAL DOS PRODUTOS", Moeda(t.produtos), f, dir}});
+  std::vector<CampoLinha> primeira = {{"BASE DE CÁLCULO DO ICMS", Moeda(t.baseIcms), f, dir},
+                                      {"VALOR DO ICMS", Moeda(t.valorIcms), f, dir},
+                                      {"BASE DE CÁLC. ICMS S.T.", Moeda(t.baseIcmsSt), f, dir},
+                                      {"VALOR DO ICMS SUBST.", Moeda(t.valorIcmsSt), f, dir},
+                                      {"V. APROX. DOS TRIBUTOS", Moeda(t.tributos), f, dir},
+                                      {"VALOR TOTAL DOS PRODUTOS", Moeda(t.produtos), f, dir}};
+  if (t.temFcp) {   // layout 4.00: the poverty-fund totals join the first line
+    primeira.insert(primeira.begin() + 4,
+                    {{"VALOR DO FCP", Moeda(t.fcp), f, dir}, {"VALOR DO FCP ST", Moeda(t.fcpSt), f, dir}});
+    for (auto& campo : primeira) campo.fracao = 1.0 / 8;
+  }
+  Linha(p, x, y, w, primeira);
   y += kAlturaLinha;
   Linha(p, x, y, w,
         {{"VALOR DO FRETE", Moeda(t.frete), f, dir},

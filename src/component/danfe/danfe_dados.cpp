@@ -149,6 +149,11 @@ void LerTotais(const xmlNode* total, Totais& t) {
   t.ipi = Em(icms, {"vIPI"});
   t.nota = Em(icms, {"vNF"});
   t.tributos = Em(icms, {"vTotTrib"});
+  if (Filho(icms, "vFCP") != nullptr) {
+    t.temFcp = true;
+    t.fcp = Em(icms, {"vFCP"});
+    t.fcpSt = Em(icms, {"vFCPST"});
+  }
   if (const xmlNode* iss = Filho(total, "ISSQNtot")) {
     t.temIssqn = true;
     t.servicos = Em(iss, {"vServ"});
@@ -245,6 +250,13 @@ DadosDanfe LerDistribuicao(const std::string& xml) {
   }
   for (const xmlNode* dup : Filhos(cobr, "dup"))
     d.duplicatas.push_back({Em(dup, {"nDup"}), Em(dup, {"dVenc"}), Em(dup, {"vDup"})});
+
+  const xmlNode* pag = Filho(inf, "pag");
+  for (const xmlNode* det : Filhos(pag, "detPag")) {
+    d.pagamentos.push_back({Em(det, {"tPag"}), Em(det, {"xPag"}), Em(det, {"vPag"})});
+    if (d.indicadorPagamento.empty()) d.indicadorPagamento = Em(det, {"indPag"});
+  }
+  d.troco = Em(pag, {"vTroco"});
 
   const xmlNode* adic = Filho(inf, "infAdic");
   d.informacoesFisco = Em(adic, {"infAdFisco"});

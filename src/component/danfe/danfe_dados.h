@@ -28,6 +28,11 @@ struct Duplicata {
   std::string numero, vencimento, valor;
 };
 
+// pag/detPag (layout 4.00).
+struct Pagamento {
+  std::string forma, descricao, valor;   // tPag, xPag, vPag
+};
+
 struct Volume {
   std::string quantidade, especie, marca, numeracao, pesoLiquido, pesoBruto;
 };
@@ -38,6 +43,9 @@ struct Totais {
   // ISSQNtot; present only when the invoice carries services under ISSQN.
   bool temIssqn = false;
   std::string servicos, baseIssqn, valorIssqn;
+  // The poverty-fund totals of layout 4.00 (ICMSTot/vFCP, vFCPST).
+  bool temFcp = false;
+  std::string fcp, fcpSt;
 };
 
 struct Transporte {
@@ -63,6 +71,8 @@ struct DadosDanfe {
   Transporte transporte;
   std::string fatura, faturaOriginal, faturaDesconto, faturaLiquido;
   std::vector<Duplicata> duplicatas;
+  std::vector<Pagamento> pagamentos;   // layout 4.00; indicadorPagamento then from detPag
+  std::string troco;                   // vTroco
   std::string informacoesFisco, informacoesComplementares;
   std::vector<std::string> observacoes;   // obsCont and obsFisco as "campo: texto"
   std::string protocolo, dataProtocolo;   // nProt, dhRecbto

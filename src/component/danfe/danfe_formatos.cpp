@@ -1,6 +1,7 @@
 #include "component/danfe/danfe_formatos.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "base/decimal.h"
 
@@ -115,6 +116,23 @@ std::string ModalidadeFrete(const std::string& m) {
   if (m == "2") return "2-TERCEIROS";
   if (m == "9") return "9-SEM FRETE";
   return m;
+}
+
+std::string FormaPagamento(const std::string& tPag, const std::string& xPag) {
+  static const std::pair<const char*, const char*> formas[] = {
+      {"01", "DINHEIRO"},          {"02", "CHEQUE"},
+      {"03", "CARTÃO DE CRÉDITO"}, {"04", "CARTÃO DE DÉBITO"},
+      {"05", "CRÉDITO LOJA"},      {"10", "VALE ALIMENTAÇÃO"},
+      {"11", "VALE REFEIÇÃO"},     {"12", "VALE PRESENTE"},
+      {"13", "VALE COMBUSTÍVEL"},  {"15", "BOLETO BANCÁRIO"},
+      {"16", "DEPÓSITO BANCÁRIO"}, {"17", "PIX"},
+      {"18", "TRANSFERÊNCIA BANCÁRIA, CARTEIRA DIGITAL"},
+      {"19", "PROGRAMA DE FIDELIDADE, CASHBACK, CRÉDITO VIRTUAL"},
+      {"90", "SEM PAGAMENTO"},     {"99", "OUTROS"}};
+  if (!xPag.empty()) return xPag;
+  for (const auto& [codigo, nome] : formas)
+    if (tPag == codigo) return nome;
+  return "FORMA " + tPag;
 }
 
 }  // namespace velant::danfe

@@ -30,4 +30,8 @@ std::string Serie(const std::string& serie);           // "001"
 // modFrete as the customary box reads it ("0-EMITENTE", "9-SEM FRETE").
 std::string ModalidadeFrete(const std::string& modFrete);
 
+// tPag as the payment box reads it ("DINHEIRO", "PIX"...); xPag, when the
+// document gives one, names an "outros" (99); another code "FORMA <code>".
+std::string FormaPagamento(const std::string& tPag, const std::string& xPag);
+
 }  // namespace velant::danfe

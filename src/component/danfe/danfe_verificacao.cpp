@@ -15,6 +15,19 @@ namespace {
   throw ErroExecucao(CodigoErro::ErroComponente, std::string(recusa) + " (" + motivo + ")");
 }
 
+// The schema of the layout the root element declares (versao="4.00": the
+// 4.00 one; anything else the 3.10 one, which fixes its versao to 3.10).
+// The schema then judges the whole file, so reading the attribute is enough.
+const char* EsquemaDaVersao(const std::string& xml, size_t inicio) {
+  size_t tag = inicio;   // the '<' of the first markup
+  while (tag != std::string::npos && (xml.compare(tag, 2, "<?") == 0 || xml.compare(tag, 2, "<!") == 0))
+    tag = xml.find('<', xml.find('>', tag));
+  if (tag == std::string::npos) return "procNFe_v3.10.xsd";
+  const std::string raiz = xml.substr(tag, xml.find('>', tag) - tag);
+  const bool quatro = raiz.find("versao=\"4.00\"") != std::string::npos || raiz.find("versao='4.00'") != std::string::npos;
+  return quatro ? "PL_010e/procNFe_v4.00.xsd" : "procNFe_v3.10.xsd";
+}
+
 }  // namespace
 
 std::string LerArquivoDistribuicao(const std::filesystem::path& arquivo) {
@@ -33,7 +46,7 @@ DadosDanfe LerDistribuicaoVerificada(const std::string& xml) {
   const size_t primeiro = xml.find_first_not_of(" \t\r\n", inicio);
   if (primeiro == std::string::npos || xml[primeiro] != '<') Recusa(kRecusaEsquema, "não é um documento XML");
   // The schema first: it bounds every text before anything reads one.
-  if (auto erro = ValidarXml(xml, "procNFe_v3.10.xsd")) Recusa(kRecusaEsquema, *erro);
+  if (auto erro = ValidarXml(xml, EsquemaDaVersao(xml, primeiro))) Recusa(kRecusaEsquema, *erro);
   std::string erro;
   std::vector<InfoAssinatura> assinaturas;
   if (!VerificarAssinatura(xml, &erro, &assinaturas)) Recusa(kRecusaAssinatura, erro);

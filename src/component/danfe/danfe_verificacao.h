@@ -1,6 +1,7 @@
 #pragma once
 // What must hold before a distribution file is drawn: it is no larger than
-// any the authority accepts, it follows procNFe_v3.10.xsd (which bounds
+// any the authority accepts, it follows the procNFe schema of its layout
+// (3.10, or PL_010e's 4.00 when it declares versao 4.00; the schema bounds
 // every field), and the NF-e in it carries a sound signature under its own
 // certificate, a certificate of the issuer's company (CNPJ root). A file
 // edited after signing, or one made to exhaust the machine, is refused

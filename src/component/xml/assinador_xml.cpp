@@ -24,12 +24,14 @@
 #include <xmlsec/xmlsec.h>
 #include <xmlsec/xmltree.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <mutex>
 #include <optional>
 #include <sstream>
+#include <string_view>
 #include <vector>
 
 #include "base/arquivos.h"
@@ -132,6 +134,23 @@ std::string AssuntoDe(X509* cert) {
 
 // ICP-Brasil certificates carry the holder's CNPJ in subjectAltName
 // otherName 2.16.76.1.3.3; test certificates only in the CN ("NOME:CNPJ").
+// The CNPJ a certificate's text spells: its letters (in capitals) and digits,
+// punctuation dropped, when they are 12 characters from 0-9 and A-Z and 2
+// digits, the form of the numeric CNPJ and of the alphanumeric one; else "".
+std::string CnpjDoTexto(std::string_view texto) {
+  std::string cnpj;
+  for (char c : texto) {
+    if (std::isalnum(static_cast<unsigned char>(c)))
+      cnpj += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    else if (c != '.' && c != '/' && c != '-' && c != ' ')
+      return "";
+  }
+  if (cnpj.size() != 14) return "";
+  for (size_t i = 12; i < 14; ++i)
+    if (cnpj[i] < '0' || cnpj[i] > '9') return "";
+  return cnpj;
+}
+
 std::string CnpjDe(X509* cert) {
   auto* nomes = static_cast<GENERAL_NAMES*>(X509_get_ext_d2i(cert, NID_subject_alt_name, nullptr, nullptr));
   std::string cnpj;
@@ -150,12 +169,8 @@ std::string CnpjDe(X509* cert) {
         s = valor->value.asn1_string;
       }
       if (s == nullptr) continue;
-      std::string digitos;
-      for (int k = 0; k < ASN1_STRING_length(s); ++k) {
-        unsigned char c = ASN1_STRING_get0_data(s)[k];
-        if (c >= '0' && c <= '9') digitos += static_cast<char>(c);
-      }
-      if (digitos.size() == 14) cnpj = digitos;
+      cnpj = CnpjDoTexto(std::string_view(reinterpret_cast<const char*>(ASN1_STRING_get0_data(s)),
+                                          static_cast<size_t>(ASN1_STRING_length(s))));
     }
     GENERAL_NAMES_free(nomes);
   }
@@ -517,11 +532,7 @@ std::string CnpjDoAssunto(const std::string& assunto) {
   std::string valor = assunto.substr(cn + 3, fim == std::string::npos ? std::string::npos : fim - cn - 3);
   size_t dois = valor.rfind(':');
   if (dois == std::string::npos) return "";
-  std::string d = SemEspacos(valor.substr(dois + 1));
-  if (d.size() != 14) return "";
-  for (char c : d)
-    if (c < '0' || c > '9') return "";
-  return d;
+  return CnpjDoTexto(valor.substr(dois + 1));
 }
 
 CertificadoA1 CarregarCertificadoA1Memoria(const std::string& conteudoPfx, const std::string& senha) {

@@ -82,8 +82,9 @@ bool VerificarAssinatura(const std::string& xml, std::string* erro,
                          std::vector<InfoAssinatura>* infos = nullptr,
                          const std::filesystem::path& confiaveis = {});
 
-// The CNPJ (14 digits) of a certificate subject such as
-// "CN=EMPRESA TESTE LTDA:11222333000181"; "" when there is none.
+// The CNPJ of a certificate subject such as
+// "CN=EMPRESA TESTE LTDA:11222333000181" (14 digits, or the alphanumeric
+// form: 12 characters from 0-9 and A-Z, then 2 digits); "" when there is none.
 std::string CnpjDoAssunto(const std::string& assunto);
 
 }  // namespace velant
