@@ -14,6 +14,9 @@
 
 #include "base/currency.h"
 #include "base/regional.h"
+#include "component/apoio_documento.h"
+#include "component/xml/assinador_xml.h"
+#include "component/xml/gerador_xml_nfe.h"
 #include "content/preenche_vetores.h"
 #include "data/conexao_nfe.h"
 #include "manager/ambiente_teste.h"
@@ -183,6 +186,25 @@ inline void RefazTabelaNota(TabelasSolicitacao& tabelas, const std::string& sem,
     nova.Update();
   }
   tabelas.TabelaNota = std::move(nova);
+}
+
+// The signed document of the filled vectors, as an issuer of SP writes it
+// with the test certificate; `leiaute` empty: the generator's own default.
+inline std::string AssinadoDosVetores(AmbienteConteudo& a, const std::string& leiaute = "") {
+  VetoresNFe& v = a.vetores;
+  GeradorXmlNFe g(a.caminhos, &a.registro);
+  g.UnidadeFederada = "SP";
+  g.UnidadeFederadaCodigo = "35";
+  g.Ambiente = a.registro.LerRegistro(HKEY_CURRENT_USER, "nfe", "Ambiente");
+  g.CNPJ = teste::kCnpjEmitente;
+  g.TipoDanfe = "1";
+  if (!leiaute.empty()) g.Leiaute = leiaute;
+  g.IdNFe = "NFe" + teste::ChaveDa(v);
+  g.UltimoItem = static_cast<int16_t>(v.gQtdItens - 1);
+  std::string xml = g.MontaXml(v.gVetorIde, v.gVetorEmitente, v.gVetorDestinatario, v.gVetorProdutos, v.gVetorTotais,
+                               v.gVetorTransporte, v.gQtdFaturas, v.gVetorFaturas, v.gVetorInfAdic, v.gVetorAutXML,
+                               "-03:00");
+  return AssinarXml(xml, "infNFe", teste::CertificadoTeste());
 }
 
 }  // namespace velant::teste_conteudo

@@ -97,19 +97,7 @@ TEST(DouradoEmSequencia, VendaDepoisDeDevolucaoEUmaVenda) {
 TEST_P(Dourado, DocumentoPassaNasRegrasDaAutoridade) {
   AmbienteConteudo a;
   ASSERT_TRUE(Preenchidos(a));
-  VetoresNFe& v = a.vetores;
-  GeradorXmlNFe g(a.caminhos, &a.registro);
-  g.UnidadeFederada = "SP";
-  g.UnidadeFederadaCodigo = "35";
-  g.Ambiente = a.registro.LerRegistro(HKEY_CURRENT_USER, "nfe", "Ambiente");
-  g.CNPJ = teste::kCnpjEmitente;
-  g.TipoDanfe = "1";
-  g.IdNFe = "NFe" + teste::ChaveDa(v);
-  g.UltimoItem = static_cast<int16_t>(v.gQtdItens - 1);
-  std::string xml = g.MontaXml(v.gVetorIde, v.gVetorEmitente, v.gVetorDestinatario, v.gVetorProdutos, v.gVetorTotais,
-                               v.gVetorTransporte, v.gQtdFaturas, v.gVetorFaturas, v.gVetorInfAdic, v.gVetorAutXML,
-                               "-03:00");
-  auto documento = autoridade::DocumentoXml::Ler(AssinarXml(xml, "infNFe", teste::CertificadoTeste()), "nota");
+  auto documento = autoridade::DocumentoXml::Ler(AssinadoDosVetores(a), "nota");
   auto violada = regras::VerificaRegras(documento.Raiz(), std::chrono::system_clock::now());
   EXPECT_FALSE(violada) << violada->CodigoETexto() << " (" << violada->detalhe << ")";
 }

@@ -42,20 +42,7 @@ class Exemplo400 : public ::testing::TestWithParam<const char*> {};
 TEST_P(Exemplo400, SolicitacaoAntigaDaNota400Aceita) {
   AmbienteConteudo a;
   ASSERT_TRUE(Preenche(a, GetParam(), Solicitacao(GetParam()), "4.00"));
-  VetoresNFe& v = a.vetores;
-  GeradorXmlNFe g(a.caminhos, &a.registro);
-  g.UnidadeFederada = "SP";
-  g.UnidadeFederadaCodigo = "35";
-  g.Ambiente = a.registro.LerRegistro(HKEY_CURRENT_USER, "nfe", "Ambiente");
-  g.CNPJ = teste::kCnpjEmitente;
-  g.TipoDanfe = "1";
-  g.Leiaute = "4.00";
-  g.IdNFe = "NFe" + teste::ChaveDa(v);
-  g.UltimoItem = static_cast<int16_t>(v.gQtdItens - 1);
-  std::string xml = g.MontaXml(v.gVetorIde, v.gVetorEmitente, v.gVetorDestinatario, v.gVetorProdutos, v.gVetorTotais,
-                               v.gVetorTransporte, v.gQtdFaturas, v.gVetorFaturas, v.gVetorInfAdic, v.gVetorAutXML,
-                               "-03:00");
-  std::string assinado = AssinarXml(xml, "infNFe", teste::CertificadoTeste());
+  std::string assinado = AssinadoDosVetores(a, "4.00");
   EXPECT_TRUE(teste::AceitaNoEsquema400ENoXmlsec(assinado, a.raiz / "nota400.xml"));
   auto documento = autoridade::DocumentoXml::Ler(assinado, "nota");
   auto violada = regras::VerificaRegras(documento.Raiz(), std::chrono::system_clock::now());

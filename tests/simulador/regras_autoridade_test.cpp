@@ -94,7 +94,7 @@ void NoRio(VetoresNFe& v) {
 }
 
 void Devolucao(VetoresNFe& v) {
-  Preenche(v.gVetorIde, {{12, "4"}, {13, "35151244555666000181550010000045671000045671"}});
+  Preenche(v.gVetorIde, {{Ide::finNFe, "4"}, {Ide::refNFe, "35151244555666000181550010000045671000045671"}});
   Item(v)[Produto::CFOP] = "5202";
 }
 
