@@ -36,6 +36,10 @@ class FiscalDocService {
   virtual RespostaRegistro EventoCancelamento(const std::string& numeroNF7, const std::string& chave,
                                               const std::string& sequencia, const std::string& protocolo,
                                               const std::string& justificativa) = 0;
+  // The correction letter (event 110110) of the key with sequence 1 to 20
+  // and the text it carries (every correction so far).
+  virtual RespostaRegistro EventoCartaCorrecao(const std::string& chave, const std::string& sequencia,
+                                               const std::string& correcao) = 0;
   virtual std::string GeraChaveAcesso(const std::string& codigoUF, const std::string& dataEmissao,
                                       const std::string& cnpj, int32_t modelo, int32_t serie, int32_t numero,
                                       int32_t tipoEmissao, int32_t codigoNumerico) = 0;

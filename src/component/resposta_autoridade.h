@@ -49,14 +49,17 @@ struct RespostaSituacao {
   std::optional<ProtocoloNFe> protocolo;
 };
 
-// A registration with a protocol of its own: the cancellation event
-// (retEvento/infEvento; the batch's code and reason when there is no event)
-// and the number voiding (retInutNFe/infInut).
+// A registration with a protocol of its own: the events, cancellation and
+// correction letter (retEvento/infEvento; the batch's code and reason when
+// there is no event), and the number voiding (retInutNFe/infInut).
 struct RespostaRegistro {
   std::string cStat, xMotivo, chNFe, nProt, dhRegistro;
   std::string xml;                  // the signed part as it came
   AssinaturaResposta assinatura;
   std::string recusa;               // as in ProtocoloNFe
+  // The correction letter registered (135) and believed: its procEventoNFe,
+  // valid against its schema; "" otherwise.
+  std::string distribuicao;
 };
 
 }  // namespace velant

@@ -281,10 +281,41 @@ RespostaRegistro ServicoDocumentoFiscal::EventoCancelamento(const std::string& n
   d.dhEvento = DataHoraComFuso(std::chrono::system_clock::now(), FusoLocalHoras());
   if (d.chave.size() != 44 || SoAlfanumericos(d.chave) != d.chave)
     throw ErroExecucao(CodigoErro::ErroComponente, "Chave de acesso inválida para o cancelamento: \"" + chave + "\"");
-  std::string assinado = AssinarXml(MensagemEventoCancelamento(d), "infEvento", cliente.Certificado());
+  std::string assinado;
+  return EnviaEvento(MensagemEventoCancelamento(d), assinado);
+}
+
+RespostaRegistro ServicoDocumentoFiscal::EnviaEvento(const std::string& envEvento, std::string& assinado) {
+  auto& cliente = Cliente();
+  assinado = AssinarXml(envEvento, "infEvento", cliente.Certificado());
   RespostaRegistro r = LerEvento(cliente.Chama(ServicoNFe::RecepcaoEvento, assinado, LeiauteConfigurado()));
   ConfereRegistro(r, "infEvento", Regras());
   AnotaRecusa(r.recusa, r.assinatura);
+  return r;
+}
+
+RespostaRegistro ServicoDocumentoFiscal::EventoCartaCorrecao(const std::string& chave, const std::string& sequencia,
+                                                             const std::string& correcao) {
+  auto& cliente = Cliente();
+  DadosCartaCorrecao d;
+  d.tpAmb = cliente.Configuracao().ambiente;
+  d.chave = Trim(chave);
+  if (d.chave.size() != 44 || SoAlfanumericos(d.chave) != d.chave)
+    throw ErroExecucao(CodigoErro::ErroComponente, "Chave de acesso inválida para a carta de correção: \"" + chave + "\"");
+  // The batch of one event is named after the invoice number (nNF of the key).
+  std::string lote = SoDigitos(d.chave.substr(25, 9));
+  d.idLote = lote.empty() ? "1" : lote;
+  d.sequencia = Trim(sequencia);
+  d.correcao = correcao;
+  d.dhEvento = DataHoraComFuso(std::chrono::system_clock::now(), FusoLocalHoras());
+  std::string assinado;
+  RespostaRegistro r = EnviaEvento(MensagemCartaCorrecao(d), assinado);
+  if (r.cStat != "135" || !r.recusa.empty() || r.xml.empty()) return r;
+  std::string proc = std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>") + MensagemProcEvento(assinado, r.xml);
+  if (auto erro = ValidarXml(proc, "evento-cce/procCCeNFe_v1.00.xsd"))
+    throw ErroExecucao(CodigoErro::ErroComponente,
+                       "Carta de correção registrada, mas o procEventoNFe ficou fora do esquema: " + *erro);
+  r.distribuicao = proc;
   return r;
 }
 

@@ -52,6 +52,10 @@ class ServicoDocumentoFiscal : public FiscalDocService {
   RespostaRegistro EventoCancelamento(const std::string& numeroNF7, const std::string& chave,
                                       const std::string& sequencia, const std::string& protocolo,
                                       const std::string& justificativa) override;
+  // Sent to the event service of the registry's layout (3.10 and 4.00 take
+  // the same event); validated against evento-cce/envCCe_v1.00.xsd before.
+  RespostaRegistro EventoCartaCorrecao(const std::string& chave, const std::string& sequencia,
+                                       const std::string& correcao) override;
   // For the series of the request being served (SerieAtual).
   RespostaRegistro InutilizaNumeracao(const std::string& ano, const std::string& numeroInicial,
                                       const std::string& numeroFinal, const std::string& justificativa) override;
@@ -95,6 +99,8 @@ class ServicoDocumentoFiscal : public FiscalDocService {
   // refusal goes to the log file with its detail.
   void Confere(std::optional<ProtocoloNFe>& protocolo);
   void AnotaRecusa(const std::string& recusa, const AssinaturaResposta& assinatura);
+  // Signs infEvento of the envEvento, sends it and checks the answer.
+  RespostaRegistro EnviaEvento(const std::string& envEvento, std::string& assinado);
 
   Contexto& ctx_;
   OperacoesLocais locais_;

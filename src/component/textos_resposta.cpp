@@ -157,6 +157,12 @@ std::string TextoEventoCancelamento(const RespostaRegistro& r) {
   return texto;
 }
 
+std::string TextoCartaCorrecao(const RespostaRegistro& r) {
+  if (r.cStat == "135" && SoDigitos(r.nProt, 15))
+    return "135 - Evento registrado e vinculado a NF-e - Protocolo: " + r.nProt;
+  return r.cStat + " - " + SemDetalhes(r.xMotivo);
+}
+
 bool Inutilizada(const RespostaRegistro& r) { return r.cStat == "102" || JaInutilizada(r.cStat); }
 
 std::string MotivoInutilizacao(const RespostaRegistro& r) {

@@ -78,6 +78,12 @@ std::string TextoEventoCancelamento(const RespostaRegistro& r);
 // The event's 15-digit protocol when registered (135, 155); "" otherwise.
 std::string ProtocoloEvento(const RespostaRegistro& r);
 
+// EventoCartaCorrecao.
+//   registered (135) with a 15-digit protocol:
+//     "135 - Evento registrado e vinculado a NF-e - Protocolo: <nProt>";
+//   anything else: "<cStat> - <xMotivo>" without bracketed details.
+std::string TextoCartaCorrecao(const RespostaRegistro& r);
+
 // InutilizaNumeracao.
 //   voided (102): "102 - Inutilização de número homologado - Protocolo: <nProt>";
 //   already voided (206, 256, 563):

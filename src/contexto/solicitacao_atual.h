@@ -35,6 +35,11 @@ struct SolicitacaoAtual {
   std::string ChaveAcessoSolicitada;
   std::string ProtocoloSolicitado;
   std::string JustificativaSolicitada;
+  // The correction letter (053-000, 054-000) and the option of "ENVIA EMAIL"
+  // to mail the last one with the invoice (055-000 "S").
+  std::string SequenciaEventoSolicitada;
+  std::string CorrecaoSolicitada;
+  bool CartaCorrecaoNoEmail = false;
   std::string TextoComplementarIde;
   int16_t NumeroComplementarIde = 0;
   std::string NomeEmpresaEmissora;

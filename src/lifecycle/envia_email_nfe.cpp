@@ -4,6 +4,7 @@
 
 #include "base/texto.h"
 #include "lifecycle/anexos_email.h"
+#include "lifecycle/carta_correcao.h"
 #include "lifecycle/envio_email_comum.h"
 
 namespace velant {
@@ -13,16 +14,20 @@ namespace {
 struct ArquivosNFe {
   std::string xml;
   std::string pdf;
+  std::string carta;   // the last correction letter, when asked for; else ""
   // Where they lie, once allowed to go.
   std::string xmlLocal;
   std::string pdfLocal;
+  std::string cartaLocal;
 };
 
 // What reached one address.
 struct Entrega {
   bool xml = false;
   bool pdf = false;
-  bool Completa() const { return xml && pdf; }
+  bool cartaPedida = false;
+  bool carta = false;
+  bool Completa() const { return xml && pdf && (carta || !cartaPedida); }
 };
 
 // The distribution file in the main folder, else in the folder of the
@@ -57,13 +62,31 @@ Entrega EnviaXmlEPdf(Contexto& ctx, FiscalDocService& servico, const std::string
                                    "Segue em anexo arquivo PDF da Nota Fiscal Eletrônica CHAVE DE NR.: " + chave,
                                    arquivos.pdfLocal);
   ctx.log.RegistraEvento("      Resultado: " + TextoResultado(entrega.pdf), true, false);
+
+  entrega.cartaPedida = !arquivos.carta.empty();
+  if (entrega.cartaPedida) {
+    ctx.log.RegistraEvento("      Enviando Carta de Correção: " + arquivos.carta, true, false);
+    entrega.carta = servico.EnviaEmail(
+        destinatario, assunto, "Segue em anexo a Carta de Correção Eletrônica da NF-e CHAVE DE NR.: " + chave,
+        arquivos.cartaLocal);
+    ctx.log.RegistraEvento("      Resultado: " + TextoResultado(entrega.carta), true, false);
+  }
   return entrega;
 }
 
-// " (XML)", " (PDF)" or "" when both files failed to reach the address.
+// The files that failed to reach the address, " (XML)", " (PDF, CC-e)"...;
+// "" when none of them did.
 std::string QualArquivo(const Entrega& e) {
-  if (e.xml == e.pdf) return "";
-  return e.xml ? " (PDF)" : " (XML)";
+  std::string faltaram;
+  int enviados = 0;
+  const auto conta = [&](bool foi, const char* nome) {
+    if (foi) ++enviados;
+    else faltaram += (faltaram.empty() ? "" : ", ") + std::string(nome);
+  };
+  conta(e.xml, "XML");
+  conta(e.pdf, "PDF");
+  if (e.cartaPedida) conta(e.carta, "CC-e");
+  return enviados == 0 ? "" : " (" + faltaram + ")";
 }
 
 // Which copies did not go, for the row's message.
@@ -101,7 +124,24 @@ bool EnviaEmailNFe(Contexto& ctx) {
     return false;
   }
 
-  // Neither file goes anywhere unless both may.
+  // The letters asked for: the last one carries every correction.
+  if (e.CartaCorrecaoNoEmail) {
+    const int ultima = UltimaCartaGravada(ctx, e.ChaveAcessoSolicitada);
+    if (ultima == 0) {
+      ctx.log.RegistraEvento("      Nenhuma carta de correção da NF-e " + e.ChaveAcessoSolicitada, true, false);
+      ctx.atual.MotivoFalha = "Nenhuma carta de correção da NF-e";
+      return false;
+    }
+    arquivos.carta = ArquivoCartaCorrecao(ctx, e.ChaveAcessoSolicitada, ultima);
+    const AnexoVerificado carta = VerificaAnexo(ctx, arquivos.carta);
+    if (!carta.recusa.empty()) {
+      RecusaAnexo(ctx, arquivos.carta, carta.recusa);
+      return false;
+    }
+    arquivos.cartaLocal = carta.local.string();
+  }
+
+  // No file goes anywhere unless all may.
   const AnexoVerificado xml = VerificaAnexo(ctx, arquivos.xml);
   const AnexoVerificado pdf = VerificaAnexo(ctx, arquivos.pdf);
   if (!xml.recusa.empty()) {

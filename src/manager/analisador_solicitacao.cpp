@@ -137,6 +137,9 @@ bool LinhaCabecalhoOuParametro(Leitura& l, int grupo, std::string_view linha) {
       RegistraCampo(l, "      Número do Protocolo (autorização): " + e.ProtocoloSolicitado);
       return true;
     case 52: e.JustificativaSolicitada = ValorLinha(linha); return true;
+    case 53: e.SequenciaEventoSolicitada = ValorLinha(linha); return true;
+    case 54: e.CorrecaoSolicitada = ValorLinha(linha); return true;
+    case 55: e.CartaCorrecaoNoEmail = UCase(Trim(ValorLinha(linha))) == "S"; return true;
     case 400: e.PagamentoSolicitado.tPag = ValorLinha(linha); return true;
     case 401: e.PagamentoSolicitado.xPag = ValorLinha(linha); return true;
     case 402: e.PagamentoSolicitado.vTroco = ValorLinha(linha); return true;
@@ -424,6 +427,9 @@ void LimpaSolicitacao(SolicitacaoAtual& atual, EstadoGerenciador& janela) {
   atual.ChaveReferenciada.clear();
   atual.ProtocoloSolicitado.clear();
   atual.JustificativaSolicitada.clear();
+  atual.SequenciaEventoSolicitada.clear();
+  atual.CorrecaoSolicitada.clear();
+  atual.CartaCorrecaoNoEmail = false;
   atual.TextoComplementarIde.clear();
   atual.NumeroComplementarIde = 0;
   atual.PagamentoSolicitado = {};

@@ -77,8 +77,12 @@ bool InutilizaNumero(ManipuladoresComando& m, SolicitacaoAtual& e, const BufferC
   return m.InutilizaNFe(ano, c.NumeroNF, c.NumeroNF, e.JustificativaSolicitada);
 }
 
+bool CartaCorrecao(ManipuladoresComando& m, SolicitacaoAtual& e, const BufferCabecalho&) {
+  return m.CartaCorrecao(e.ChaveAcessoSolicitada, e.SequenciaEventoSolicitada, e.CorrecaoSolicitada);
+}
+
 // clang-format off
-constexpr std::array<ComandoHost, 9> kComandos{{
+constexpr std::array<ComandoHost, 10> kComandos{{
   // nome, recebida, tabelas da nota, executa, rotina, aprovada, cancelada, não concluída
   {"CANCELAR NFE", "Cancelamento de NFe Recebida !", false, &CancelaNFe, "CancelaNFe",
    "NFe Cancelada com Sucesso!", "NFe não foi cancelada!", nullptr},
@@ -95,6 +99,8 @@ constexpr std::array<ComandoHost, 9> kComandos{{
   {"ENVIA NFE EMAIL CONT", "", false, &EnviaContador, "EnviaEmailContador",
    "NFsE enviada por Email!", "Não foi possível enviar NFsE por Email", nullptr},
   {"INUTILIZA NFE", "", false, &InutilizaNumero, "InutilizaNFe", nullptr, nullptr, nullptr},
+  {"CARTA CORRECAO", "Carta de Correção Recebida !", false, &CartaCorrecao, "CartaCorrecao",
+   "Carta de Correção registrada!", "Carta de Correção não registrada!", nullptr},
   {"ATV", "Gerenciador Padrão NFe Está Ativado !", false, nullptr, "", nullptr, nullptr, nullptr},
 }};
 // clang-format on

@@ -1,6 +1,7 @@
 #include "manager/manipuladores_comando.h"
 
 #include "lifecycle/cancela_nfe.h"
+#include "lifecycle/carta_correcao.h"
 #include "lifecycle/envia_email_contador.h"
 #include "lifecycle/envia_email_nfe.h"
 #include "lifecycle/imprimir_nfe.h"
@@ -32,6 +33,11 @@ bool ManipuladoresLifecycle::EnviaEmailContador() { return velant::EnviaEmailCon
 bool ManipuladoresLifecycle::InutilizaNFe(const std::string& ano, const std::string& numeroInicial,
                                           const std::string& numeroFinal, const std::string& justificativa) {
   return velant::InutilizaNFe(ctx_, ano, numeroInicial, numeroFinal, justificativa);
+}
+
+bool ManipuladoresLifecycle::CartaCorrecao(const std::string& chaveAcesso, const std::string& sequencia,
+                                           const std::string& correcao) {
+  return velant::CartaCorrecao(ctx_, chaveAcesso, sequencia, correcao);
 }
 
 }  // namespace velant

@@ -28,6 +28,9 @@ class ManipuladoresComando {
   // "INUTILIZA NFE"
   virtual bool InutilizaNFe(const std::string& ano, const std::string& numeroInicial, const std::string& numeroFinal,
                             const std::string& justificativa) = 0;
+  // "CARTA CORRECAO": sequence "" for the one after the last stored.
+  virtual bool CartaCorrecao(const std::string& chaveAcesso, const std::string& sequencia,
+                             const std::string& correcao) = 0;
 };
 
 // The lifecycle routines. A routine that this build does not have yet raises
@@ -45,6 +48,8 @@ class ManipuladoresLifecycle : public ManipuladoresComando {
   bool EnviaEmailContador() override;
   bool InutilizaNFe(const std::string& ano, const std::string& numeroInicial, const std::string& numeroFinal,
                     const std::string& justificativa) override;
+  bool CartaCorrecao(const std::string& chaveAcesso, const std::string& sequencia,
+                     const std::string& correcao) override;
 
  private:
   Contexto& ctx_;

@@ -11,6 +11,7 @@
 #include "component/autoridade/autoridade_mensagens.h"
 #include "component/xml/autoridade_xml.h"
 #include "component/autoridade/envelope_soap.h"
+#include "component/autoridade/esquemas_evento.h"
 #include "component/regras/regras_autoridade.h"
 #include "component/autoridade/servicos_autorizacao.h"
 #include "component/xml/validador_esquema.h"
@@ -260,7 +261,8 @@ RespostaSimulador SimuladorAutoridade::AtendeSemRegistro(const PedidoHttp& pedid
     p.recusa = "239";
   std::string resposta;
   try {
-    p.esquemaOk = p.recusa.empty() && !ValidarXml(p.mensagem, p.d->esquemaPedido).has_value();
+    const std::string tpEvento = p.d->servico == ServicoNFe::RecepcaoEvento ? TipoDoEvento(p.mensagem) : "";
+    p.esquemaOk = p.recusa.empty() && !ValidarXml(p.mensagem, EsquemasDoEvento(*p.d, tpEvento).pedido).has_value();
     switch (p.d->servico) {
       case ServicoNFe::StatusServico: resposta = StatusServico(p); break;
       case ServicoNFe::Autorizacao: resposta = Autorizacao(p); break;
@@ -463,6 +465,8 @@ std::string SimuladorAutoridade::RecepcaoEvento(const Pedido& p) {
     xmlNode* inf = Filho(evento, "infEvento");
     std::string chave = TextoFilho(inf, "chNFe");
     std::string sequencia = TextoFilho(inf, "nSeqEvento");
+    const std::string tpEvento = TextoFilho(inf, "tpEvento");
+    const bool carta = tpEvento == "110110";
     std::string textoEvento = SerializaElemento(evento);
     ResultadoAssinatura assinatura = ConfereAssinatura(textoEvento, Atributo(inf, "Id"));
     std::string injetada = RejeicaoInjetada();
@@ -484,6 +488,9 @@ std::string SimuladorAutoridade::RecepcaoEvento(const Pedido& p) {
     } else if (nota->cancelada) {
       cStat = "218";
       detalhe = " [nRec:" + nota->protocoloCancelamento + "]";
+    } else if (carta) {
+      // A letter replaces the earlier ones; the same sequence twice is a duplicate.
+      cStat = estado_.EventoRegistrado(chave, tpEvento, Numero(sequencia)) ? "573" : "135";
     } else if (TextoFilho(Filho(inf, "detEvento"), "nProt") != nota->nProt) {
       cStat = "222";
     } else {
@@ -496,13 +503,14 @@ std::string SimuladorAutoridade::RecepcaoEvento(const Pedido& p) {
     std::string ret = "<retEvento xmlns=\"" + std::string(kNamespaceNFe) + "\" versao=\"1.00\"><infEvento" + (nProt.empty() ? "" : " Id=\"ID" + nProt + "\"") +
                       ">" + Elemento("tpAmb", configuracao_.ambiente) + Elemento("verAplic", configuracao_.verAplic) +
                       Elemento("cOrgao", CodigoUfValido({TextoFilho(inf, "cOrgao"), cOrgao})) + Elemento("cStat", cStat) +
-                      Elemento("xMotivo", xMotivo + detalhe) + Elemento("chNFe", chave) + Elemento("tpEvento", "110111") +
-                      Elemento("xEvento", "Cancelamento registrado") + Elemento("nSeqEvento", sequencia) +
+                      Elemento("xMotivo", xMotivo + detalhe) + Elemento("chNFe", chave) + Elemento("tpEvento", tpEvento) +
+                      Elemento("xEvento", carta ? "Carta de Correção registrada" : "Cancelamento registrado") + Elemento("nSeqEvento", sequencia) +
                       Elemento("dhRegEvento", Agora()) + (nProt.empty() ? "" : Elemento("nProt", nProt)) +
                       "</infEvento></retEvento>";
     if (registrado) {
       ret = Assinado(ret, "infEvento");
-      estado_.GravaCancelamento(chave, textoEvento, ret, nProt);
+      if (carta) estado_.GravaEvento(chave, tpEvento, Numero(sequencia), textoEvento, ret, nProt);
+      else estado_.GravaCancelamento(chave, textoEvento, ret, nProt);
     }
     retornos += ret;
   }

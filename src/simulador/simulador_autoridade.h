@@ -10,7 +10,10 @@
 // issuer's CNPJ against the signing certificate, the environment and the
 // business rules of regras_autoridade.h, and answered with the official
 // codes and texts. A cancellation needs the invoice's authorisation protocol
-// and comes within 24 hours of it (out of time, 155, up to 168 hours).
+// and comes within 24 hours of it (out of time, 155, up to 168 hours). A
+// correction letter (110110, checked against its own schema) needs the
+// invoice authorised and not cancelled; its sequence registered before is a
+// duplicate (573).
 // Invoices are authorised with
 // 15-digit protocol numbers, and what carries a protocol number (protNFe,
 // retEvento, retInutNFe) is signed with the authority's own certificate,

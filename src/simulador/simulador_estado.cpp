@@ -81,6 +81,8 @@ EstadoSimulador::EstadoSimulador(const std::filesystem::path& banco) {
       "CREATE INDEX IF NOT EXISTS nota_numero ON nota (cnpj, serie, numero);"
       "CREATE TABLE IF NOT EXISTS inutilizacao (cnpj TEXT NOT NULL, serie INTEGER NOT NULL, ano TEXT NOT NULL,"
       " inicio INTEGER NOT NULL, fim INTEGER NOT NULL, nProt TEXT NOT NULL);"
+      "CREATE TABLE IF NOT EXISTS evento (chave TEXT NOT NULL, tpEvento TEXT NOT NULL, sequencia INTEGER NOT NULL,"
+      " evento TEXT NOT NULL, retEvento TEXT NOT NULL, nProt TEXT NOT NULL, PRIMARY KEY (chave, tpEvento, sequencia));"
       "CREATE TABLE IF NOT EXISTS chamada (id INTEGER PRIMARY KEY, caminho TEXT NOT NULL, servico TEXT NOT NULL,"
       " http INTEGER NOT NULL, cStat TEXT NOT NULL);");
 }
@@ -187,6 +189,24 @@ void EstadoSimulador::GravaCancelamento(const std::string& chave, const std::str
       .Texto(3, retEvento)
       .Texto(4, nProt)
       .Passo();
+}
+
+void EstadoSimulador::GravaEvento(const std::string& chave, const std::string& tpEvento, long long sequencia,
+                                  const std::string& evento, const std::string& retEvento, const std::string& nProt) {
+  Comando(db_, "INSERT INTO evento (chave, tpEvento, sequencia, evento, retEvento, nProt) VALUES (?1, ?2, ?3, ?4, ?5, ?6)")
+      .Texto(1, chave)
+      .Texto(2, tpEvento)
+      .Inteiro(3, sequencia)
+      .Texto(4, evento)
+      .Texto(5, retEvento)
+      .Texto(6, nProt)
+      .Passo();
+}
+
+bool EstadoSimulador::EventoRegistrado(const std::string& chave, const std::string& tpEvento, long long sequencia) {
+  Comando c(db_, "SELECT 1 FROM evento WHERE chave = ?1 AND tpEvento = ?2 AND sequencia = ?3");
+  c.Texto(1, chave).Texto(2, tpEvento).Inteiro(3, sequencia);
+  return c.Passo();
 }
 
 void EstadoSimulador::GravaChamada(const Chamada& chamada) {

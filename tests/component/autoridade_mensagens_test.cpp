@@ -241,6 +241,44 @@ TEST(MensagemEvento, IdECamposDaChave) {
   EXPECT_NE(m.find("Id=\"ID11011135160111222333000181550010000001231000001233" "01\""), std::string::npos) << m;
 }
 
+// The letter as it goes, judged from outside: Debian's xmllint with the
+// official schema (the fixed conditions of use, the text's limits) and
+// xmlsec1 on the signature; texts at the limits and with what XML escapes.
+TEST(MensagemCartaCorrecao, AceitaNoEsquemaENoXmlsec) {
+  const std::string chave = "35160111222333000181550010000001231000001233";
+  teste::PastaTemporaria pasta;
+  const auto arquivo = pasta.Caminho() / "cce.xml";
+  struct Caso {
+    const char* nome;
+    std::string sequencia, correcao, id;
+  } casos[] = {
+      {"quinze com acentos", "1", "Endereço: nº 9é", "ID110110" + chave + "01"},
+      {"sinais que o XML escapa", "12", "Onde se le <Rua & Cia> \"A\", leia-se 'B'", "ID110110" + chave + "12"},
+      {"mil", "20", std::string(1000, 'x'), "ID110110" + chave + "20"},
+  };
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.nome);
+    DadosCartaCorrecao d{"123", "2", chave, c.sequencia, c.correcao, "2016-01-15T12:00:00-03:00"};
+    const std::string m = AssinarXml(MensagemCartaCorrecao(d), "infEvento", teste::CertificadoTeste());
+    teste::GravarTudo(arquivo, m);
+    std::string saida;
+    EXPECT_EQ(teste::Executa("xmllint --noout --schema '" + std::string(VELANT_FONTE) +
+                                 "/schemas/evento-cce/envCCe_v1.00.xsd' '" + arquivo.string() + "'",
+                             &saida),
+              0)
+        << saida;
+    EXPECT_EQ(teste::Executa("xmlsec1 --verify --id-attr:Id infEvento --enabled-key-data x509 --trusted-pem '" +
+                                 (teste::PastaCertificados() / "ac.pem").string() + "' '" + arquivo.string() + "'",
+                             &saida),
+              0)
+        << saida;
+    auto doc = DocumentoXml::Ler(m, "envEvento");
+    const xmlNode* inf = Procura(doc.Raiz(), "infEvento");
+    EXPECT_EQ(Atributo(inf, "Id"), c.id);
+    EXPECT_EQ(TextoFilho(Procura(inf, "detEvento"), "xCorrecao"), c.correcao);
+  }
+}
+
 TEST(MensagemInutilizacao, IdComZerosENumerosSem) {
   std::string m = MensagemInutilizacao(Inutilizacao());
   EXPECT_NE(m.find("Id=\"ID3516112223330001815500100000005000000005" "2\""), std::string::npos) << m;

@@ -211,6 +211,7 @@ class ComponenteEmissao : public FiscalDocService {
   bool EnviaEmail(const std::string&, const std::string&, const std::string&, const std::string&) override { Nao(); }
   RespostaRegistro EventoCancelamento(const std::string&, const std::string&, const std::string&, const std::string&,
                                  const std::string&) override { Nao(); }
+  RespostaRegistro EventoCartaCorrecao(const std::string&, const std::string&, const std::string&) override { Nao(); }
 
  private:
   Contexto& ctx_;

@@ -34,6 +34,9 @@ class ComponenteInesperado : public FiscalDocService {
                                  const std::string&) override {
     Inesperada("EventoCancelamento");
   }
+  RespostaRegistro EventoCartaCorrecao(const std::string&, const std::string&, const std::string&) override {
+    Inesperada("EventoCartaCorrecao");
+  }
   std::string GeraChaveAcesso(const std::string&, const std::string&, const std::string&, int32_t, int32_t, int32_t,
                               int32_t, int32_t) override {
     Inesperada("GeraChaveAcesso");

@@ -11,6 +11,7 @@
 #include "apoio/servidor_smtp.h"
 #include "base/texto.h"
 #include "component/autoridade_apoio.h"
+#include "lifecycle/carta_correcao.h"
 #include "lifecycle/envia_email_contador.h"
 #include "lifecycle/envia_email_nfe.h"
 
@@ -257,6 +258,30 @@ TEST_F(EnvioNFe, SemXmlOLogDizOndeProcurou) {
                        "-procNFe.xml"),
             std::string::npos)
       << Log();
+}
+
+// Asked for the correction letters: with none stored nothing goes; with two,
+// a third mail carries the last one (it has every correction).
+TEST_F(EnvioNFe, ComACartaDeCorrecao) {
+  Inicia();
+  const std::string chave = ArquivosDaNota(OndeXml::Principal, true);
+  SolicitacaoAtual& e = Ctx().atual;
+  e.EmailDestinatario = kCliente;
+  e.CartaCorrecaoNoEmail = true;
+  EXPECT_FALSE(EnviaEmailNFe(Ctx()));
+  EXPECT_EQ(e.MotivoFalha, "Nenhuma carta de correção da NF-e");
+  EXPECT_TRUE(Recebidas().empty());
+
+  const std::string segunda = "<procEventoNFe versao=\"1.00\">segunda</procEventoNFe>";
+  teste::GravarTudo(host_->Local(ArquivoCartaCorrecao(Ctx(), chave, 1)), "<procEventoNFe versao=\"1.00\"/>");
+  teste::GravarTudo(host_->Local(ArquivoCartaCorrecao(Ctx(), chave, 2)), segunda);
+  e.MotivoFalha.clear();
+  ASSERT_TRUE(EnviaEmailNFe(Ctx())) << Log();
+  auto recebidas = Recebidas();
+  ASSERT_EQ(recebidas.size(), 3u) << Log();
+  ConfereMensagem(recebidas[2], kCliente, std::string("Nota Fiscal Eletrônica da empresa: ") + kEmpresa,
+                  "Segue em anexo a Carta de Correção Eletrônica da NF-e CHAVE DE NR.: " + chave,
+                  chave + "-cce-02-procEventoNFe.xml", "application/xml", segunda);
 }
 
 // A server that takes the connection and never answers: false within the timeouts of the two mails.

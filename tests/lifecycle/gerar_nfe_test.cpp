@@ -55,6 +55,7 @@ class ComponenteLocal : public FiscalDocService {
   bool EnviaEmail(const std::string&, const std::string&, const std::string&, const std::string&) override { Nao(); }
   RespostaRegistro EventoCancelamento(const std::string&, const std::string&, const std::string&, const std::string&,
                                  const std::string&) override { Nao(); }
+  RespostaRegistro EventoCartaCorrecao(const std::string&, const std::string&, const std::string&) override { Nao(); }
 
  private:
   OperacoesLocais op_;

@@ -1,6 +1,6 @@
 #pragma once
-// For the cancellation and voiding routines: a component that answers the
-// two operations with a given answer and records their arguments, and a Host
+// For the event and voiding routines: a component that answers the
+// three operations with a given answer and records their arguments, and a Host
 // context on the root's SQLite database where the front end's rows are made.
 #include <gtest/gtest.h>
 
@@ -38,6 +38,13 @@ class ComponenteResposta : public ComponenteInesperado {
     chamadas_.push_back("EventoCancelamento(" + numero + "|" + chave + "|" + sequencia + "|" + protocolo + "|" +
                         justificativa + ")");
     // The authority answers for the key it was asked about, unless the test says otherwise.
+    RespostaRegistro r = resposta_;
+    if (r.chNFe.empty()) r.chNFe = chave;
+    return r;
+  }
+  RespostaRegistro EventoCartaCorrecao(const std::string& chave, const std::string& sequencia,
+                                       const std::string& correcao) override {
+    chamadas_.push_back("EventoCartaCorrecao(" + chave + "|" + sequencia + "|" + correcao + ")");
     RespostaRegistro r = resposta_;
     if (r.chNFe.empty()) r.chNFe = chave;
     return r;

@@ -83,6 +83,7 @@ TEST_P(Despacho, ChamaOManipuladorERespondeComAMensagemDaTabela) {
 const std::vector<std::string> kCamposCancelamento{"111-000 - 123", "050-000 - CH", "051-000 - PR", "052-000 - JU"};
 const std::vector<std::string> kCamposNota{"112-000 - 1", "111-000 - 4567", "114-000 - 05/12/2026 08:00:00"};
 const std::vector<std::string> kCamposDanfe{"050-000 - CH", "051-000 - PR", "110-000 - 05/12/2026 10:11:12"};
+const std::vector<std::string> kCamposCarta{"050-000 - CH", "053-000 - 2", "054-000 - Rua certa: Flores 120"};
 const std::vector<std::string> kCamposInutilizacao{"110-000 - 03/11/2024", "111-000 - 77", "114-000 - 03/11/2024",
                                                    "052-000 - JU"};
 
@@ -98,6 +99,8 @@ const std::vector<CasoDespacho> kCasosDespacho{
     CasoDespacho{"Nota400Rejeitada", "NFE4.00", kCamposNota, false, false, "Rejeição 539: Duplicidade de NF-e", "ProcessaNFeAzure()", false, "Rejeição 539: Duplicidade de NF-e"},
     CasoDespacho{"DanfeImpresso", "IMPRIMIR DANFE", kCamposDanfe, true, false, "", "ImprimirNFE(CH|PR|5/12/2026)", true, "Impressão de DANFE OK!"},
     CasoDespacho{"DanfeNaoImpresso", "IMPRIMIR DANFE", kCamposDanfe, false, false, "", "ImprimirNFE(CH|PR|5/12/2026)", false, "Não foi possível imprimir DANFE"},
+    CasoDespacho{"CartaRegistrada", "CARTA CORRECAO", kCamposCarta, true, false, "", "CartaCorrecao(CH|2|Rua certa: Flores 120)", true, "Carta de Correção registrada!"},
+    CasoDespacho{"CartaNaoRegistrada", "CARTA CORRECAO", kCamposCarta, false, false, "", "CartaCorrecao(CH|2|Rua certa: Flores 120)", false, "Carta de Correção não registrada!"},
     CasoDespacho{"EmailEnviado", "ENVIA EMAIL", {}, true, false, "", "EnviaEmailNFe()", true, "NFe enviada por Email!"},
     CasoDespacho{"EmailNaoEnviado", "ENVIA EMAIL", {}, false, false, "", "EnviaEmailNFe()", false, "Não foi possível enviar NFe por Email"},
     CasoDespacho{"ContadorEnviado", "ENVIA NFE EMAIL CONT", {}, true, false, "", "EnviaEmailContador()", true, "NFsE enviada por Email!"},

@@ -156,6 +156,9 @@ class ManipuladoresTeste : public ManipuladoresComando {
   bool InutilizaNFe(const std::string& a, const std::string& i, const std::string& f, const std::string& j) override {
     return Chamada("InutilizaNFe", {a, i, f, j});
   }
+  bool CartaCorrecao(const std::string& c, const std::string& s, const std::string& t) override {
+    return Chamada("CartaCorrecao", {c, s, t});
+  }
 
  private:
   bool Chamada(const std::string& rotina, std::initializer_list<std::string> argumentos) {

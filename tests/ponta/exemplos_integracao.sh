@@ -15,8 +15,8 @@ source "$(dirname "$0")/simulador_apoio.inc"
 EXEMPLOS="$FONTE/exemplos"
 
 # One example per row, in the order they are sent (not the story's: the
-# refused texts first, the mail before the print, the cancellation before
-# both), with the answer the guide gives for it:
+# refused texts first, the mail before the print, the correction letter and
+# then the cancellation before both), with the answer the guide gives for it:
 #   ativo                    claimed at once, no answer stamp (the liveness check)
 #   aprovada: MESSAGE        [Hora da Aprovacao] and Mensagem
 #   cancelada: MESSAGE       [Hora Cancelamento Host] and Mensagem
@@ -32,6 +32,7 @@ TABELA=$(cat <<'FIM'
 02-status-servico.txt                   | aprovada: Serviço de NFe Disponível
 01-atv.txt                              | ativo
 03-nfe-venda.txt                        | aprovada: Processamento de NFe OK!
+12-carta-correcao.txt                   | aprovada: Carta de Correção registrada!
 07-cancelar-nfe.txt                     | aprovada: NFe Cancelada com Sucesso!
 05-enviar-email.txt                     | aprovada: NFe enviada por Email!
 04-imprimir-danfe.txt                   | aprovada: Impressão de DANFE OK!
@@ -64,7 +65,7 @@ xmllint --noout --schema "$FONTE/schemas/PL_008i2/nfe_v3.10.xsd" "$assinado" 2> 
   || falha "03-nfe-venda.txt fora do esquema: $(cat "$gerar/xmllint.txt")"
 xmlsec1 --verify --trusted-pem "$CERTS/ac.pem" --id-attr:Id infNFe "$assinado" > "$gerar/xmlsec.txt" 2>&1 \
   || falha "03-nfe-venda.txt: assinatura: $(tail -3 "$gerar/xmlsec.txt")"
-for f in 04-imprimir-danfe.txt 05-enviar-email.txt 07-cancelar-nfe.txt; do
+for f in 04-imprimir-danfe.txt 05-enviar-email.txt 07-cancelar-nfe.txt 12-carta-correcao.txt; do
   grep -q "^050-000 - $chave"$'\r$' "$EXEMPLOS/$f" || falha "$f não traz a chave $chave da nota do exemplo"
 done
 

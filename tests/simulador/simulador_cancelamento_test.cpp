@@ -1,9 +1,11 @@
 // What the authority simulator enforces on cancellation events and voiding
 // requests: the invoice's authorisation protocol, the deadline counted from
-// the authorisation, and a justification of 15 to 255 characters.
+// the authorisation, and a justification of 15 to 255 characters; and on
+// correction letters: an authorised invoice, not cancelled, each sequence once.
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 
 #include "component/autoridade_apoio.h"
 #include "simulador/simulador_apoio.h"
@@ -61,6 +63,18 @@ class SimuladorCancelamento : public ::testing::Test {
     return Campo(Pede(ServicoNFe::Inutilizacao,
                       AssinarXml(MensagemInutilizacao(d), "infInut", teste::CertificadoTeste())),
                  "cStat");
+  }
+
+  // cStat of the letter's event (of the batch when there is none); `depois`
+  // changes the signed message before it goes.
+  std::string Carta(const std::string& sequencia, const std::string& correcao,
+                    std::string (*depois)(std::string) = nullptr) {
+    DadosCartaCorrecao d{"1", "2", chave_, sequencia, correcao, "2016-01-15T12:00:00-03:00"};
+    std::string m = AssinarXml(MensagemCartaCorrecao(d), "infEvento", teste::CertificadoTeste());
+    if (depois) m = depois(m);
+    auto doc = DocumentoXml::Ler(Pede(ServicoNFe::RecepcaoEvento, m), "retEnvEvento");
+    xmlNode* inf = Filho(Filho(doc.Raiz(), "retEvento"), "infEvento");
+    return TextoFilho(inf != nullptr ? inf : doc.Raiz(), "cStat");
   }
 
   std::string SituacaoDaNota() { return Campo(Pede(ServicoNFe::Consulta, MensagemConsultaSituacao("2", chave_)), "cStat"); }
@@ -145,6 +159,48 @@ INSTANTIATE_TEST_SUITE_P(
                       CasoJustificativa{"Duzentos55Acentuados", Repete("ção", 85), true},
                       CasoJustificativa{"Duzentos56", Repete("ção", 85) + "x", false}),
     [](const auto& info) { return std::string(info.param.nome); });
+
+// One invoice's letters in order, each answered by what the authority knows
+// by then; the letters registered outlive a restart of the simulator.
+TEST_F(SimuladorCancelamento, CartaCorrecao) {
+  const std::string correcao = "Rua certa: Flores 120";
+  std::string protocolo;
+  struct Passo {
+    const char* nome;
+    std::function<std::string()> faz;
+    const char* cStat;
+  } passos[] = {
+      {"nota desconhecida", [&] { teste::NotaAssinada({}, &chave_); return Carta("1", correcao); }, "217"},
+      {"primeira", [&] { protocolo = Autoriza(); return Carta("1", correcao); }, "135"},
+      {"mesma sequência", [&] { return Carta("1", correcao + "; Placa ABC1D23"); }, "573"},
+      {"segunda", [&] { return Carta("2", correcao + "; Placa ABC1D23"); }, "135"},
+      {"14 caracteres", [&] { return Carta("3", "Rua das Flores"); }, "215"},
+      {"alterada depois de assinada",
+       [&] {
+         return Carta("3", correcao, [](std::string m) {
+           m.replace(m.find("Flores 120"), 10, "Flores 121");
+           return m;
+         });
+       },
+       "297"},
+      {"depois de reiniciar",
+       [&] {
+         sim_.reset();
+         ConfiguracaoSimulador c;
+         c.leiaute310 = true;
+         c.banco = pasta_.Caminho() / "autoridade.sqlite";
+         sim_ = std::make_unique<SimuladorAutoridade>(c);
+         return Carta("2", correcao);
+       },
+       "573"},
+      {"nota cancelada", [&] { Cancela(protocolo, kJustificativa); return Carta("3", correcao); }, "218"},
+  };
+  for (const auto& p : passos) {
+    SCOPED_TRACE(p.nome);
+    EXPECT_EQ(p.faz(), p.cStat);
+  }
+  EXPECT_EQ(SituacaoDaNota(), "101");
+}
 
 }  // namespace
 }  // namespace velant::autoridade

@@ -40,17 +40,40 @@ std::string MensagemLote(const std::string& idLote, const std::vector<std::strin
   return m + "</enviNFe>";
 }
 
+namespace {
+
+// infEvento up to nSeqEvento, for the events of the issuer: cOrgao and CNPJ from the key.
+std::string InicioEvento(const std::string& idLote, const std::string& tpAmb, const std::string& chave,
+                         const std::string& sequencia, const char* tpEvento, const std::string& dhEvento) {
+  std::string cOrgao = chave.substr(0, 2);
+  std::string cnpj = chave.size() >= 20 ? chave.substr(6, 14) : "";
+  std::string seq = SemZerosAEsquerda(sequencia);
+  std::string id = std::string("ID") + tpEvento + chave + PreencheZeros(seq, 2);
+  return RaizMensagem("envEvento", "1.00") + Elemento("idLote", idLote) + "<evento versao=\"1.00\"><infEvento Id=\"" +
+         Escapa(id) + "\">" + Elemento("cOrgao", cOrgao) + Elemento("tpAmb", tpAmb) + Elemento("CNPJ", cnpj) +
+         Elemento("chNFe", chave) + Elemento("dhEvento", dhEvento) + Elemento("tpEvento", tpEvento) +
+         Elemento("nSeqEvento", seq) + Elemento("verEvento", "1.00");
+}
+
+}  // namespace
+
 std::string MensagemEventoCancelamento(const DadosCancelamento& d) {
-  std::string cOrgao = d.chave.substr(0, 2);
-  std::string cnpj = d.chave.size() >= 20 ? d.chave.substr(6, 14) : "";
-  std::string sequencia = SemZerosAEsquerda(d.sequencia);
-  std::string id = "ID110111" + d.chave + PreencheZeros(sequencia, 2);
-  return RaizMensagem("envEvento", "1.00") + Elemento("idLote", d.idLote) + "<evento versao=\"1.00\"><infEvento Id=\"" +
-         Escapa(id) + "\">" + Elemento("cOrgao", cOrgao) + Elemento("tpAmb", d.tpAmb) + Elemento("CNPJ", cnpj) +
-         Elemento("chNFe", d.chave) + Elemento("dhEvento", d.dhEvento) + Elemento("tpEvento", "110111") +
-         Elemento("nSeqEvento", sequencia) + Elemento("verEvento", "1.00") + "<detEvento versao=\"1.00\">" +
+  return InicioEvento(d.idLote, d.tpAmb, d.chave, d.sequencia, "110111", d.dhEvento) + "<detEvento versao=\"1.00\">" +
          Elemento("descEvento", "Cancelamento") + Elemento("nProt", d.protocolo) +
          Elemento("xJust", TextoDeEsquema(d.justificativa)) + "</detEvento></infEvento></evento></envEvento>";
+}
+
+std::string MensagemCartaCorrecao(const DadosCartaCorrecao& d) {
+  return InicioEvento(d.idLote, d.tpAmb, d.chave, d.sequencia, "110110", d.dhEvento) +
+         "<detEvento versao=\"1.00\">" + Elemento("descEvento", "Carta de Correcao") +
+         Elemento("xCorrecao", d.correcao) + Elemento("xCondUso", kCondicaoUsoCartaCorrecao) +
+         "</detEvento></infEvento></evento></envEvento>";
+}
+
+std::string MensagemProcEvento(const std::string& envEventoAssinado, const std::string& retEvento) {
+  DocumentoXml doc = DocumentoXml::Ler(envEventoAssinado, "envEvento");
+  return RaizMensagem("procEventoNFe", "1.00") + SerializaElemento(Filho(doc.Raiz(), "evento")) +
+         SemDeclaracao(retEvento) + "</procEventoNFe>";
 }
 
 std::string MensagemInutilizacao(const DadosInutilizacao& d, Leiaute leiaute) {

@@ -40,6 +40,31 @@ struct DadosCancelamento {
 };
 std::string MensagemEventoCancelamento(const DadosCancelamento& d);
 
+// The correction letter (event 110110, evento-cce/envCCe_v1.00.xsd). The
+// text is written as given: its checks (15 to 1000 characters, the
+// accumulation of earlier letters) are the caller's.
+struct DadosCartaCorrecao {
+  std::string idLote;       // 1 to 15 digits
+  std::string tpAmb;
+  std::string chave;        // cOrgao and CNPJ come from it
+  std::string sequencia;    // nSeqEvento, "1" to "20"
+  std::string correcao;     // xCorrecao
+  std::string dhEvento;     // AAAA-MM-DDThh:mm:ss-03:00
+};
+std::string MensagemCartaCorrecao(const DadosCartaCorrecao& d);
+// The fixed conditions of use every letter carries (one of the two texts
+// the event's schema enumerates, the one without accents).
+inline constexpr const char* kCondicaoUsoCartaCorrecao =
+    "A Carta de Correcao e disciplinada pelo paragrafo 1o-A do art. 7o do Convenio S/N, de 15 de dezembro de 1970 "
+    "e pode ser utilizada para regularizacao de erro ocorrido na emissao de documento fiscal, desde que o erro nao "
+    "esteja relacionado com: I - as variaveis que determinam o valor do imposto tais como: base de calculo, "
+    "aliquota, diferenca de preco, quantidade, valor da operacao ou da prestacao; II - a correcao de dados "
+    "cadastrais que implique mudanca do remetente ou do destinatario; III - a data de emissao ou de saida.";
+
+// The distribution of a registered event: procEventoNFe with the signed
+// evento of the envEvento sent, byte for byte, and the retEvento answered.
+std::string MensagemProcEvento(const std::string& envEventoAssinado, const std::string& retEvento);
+
 struct DadosInutilizacao {
   std::string tpAmb;
   std::string cUF;

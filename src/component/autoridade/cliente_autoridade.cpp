@@ -10,6 +10,7 @@
 #include "base/arquivos.h"
 #include "base/erro.h"
 #include "component/autoridade/envelope_soap.h"
+#include "component/autoridade/esquemas_evento.h"
 #include "component/xml/validador_esquema.h"
 
 namespace velant::autoridade {
@@ -122,15 +123,17 @@ ClienteAutoridade::~ClienteAutoridade() = default;
 
 std::string ClienteAutoridade::Chama(ServicoNFe servico, const std::string& mensagem, Leiaute leiaute) {
   const DescricaoServico& d = Descricao(servico, leiaute);
-  if (auto erro = ValidarXml(mensagem, d.esquemaPedido))
+  const EsquemasMensagem esquemas =
+      EsquemasDoEvento(d, servico == ServicoNFe::RecepcaoEvento ? TipoDoEvento(mensagem) : "");
+  if (auto erro = ValidarXml(mensagem, esquemas.pedido))
     throw ErroExecucao(CodigoErro::ErroComponente,
-                       std::string("Mensagem ") + d.raizPedido + " fora do esquema " + d.esquemaPedido + ": " + *erro);
+                       std::string("Mensagem ") + d.raizPedido + " fora do esquema " + esquemas.pedido + ": " + *erro);
   std::string url = servicos_.Url(configuracao_.uf, configuracao_.ambiente, servico, leiaute);
   std::string envelope = MontaEnvelopePedido(d, configuracao_.codigoUf, mensagem);
   std::string resposta = LeResposta(Posta(d, url, envelope));
-  if (auto erro = ValidarXml(resposta, d.esquemaResposta))
+  if (auto erro = ValidarXml(resposta, esquemas.resposta))
     throw ErroExecucao(CodigoErro::ErroComponente, std::string("Resposta da autoridade fora do esquema ") +
-                                                       d.esquemaResposta + ": " + *erro);
+                                                       esquemas.resposta + ": " + *erro);
   return resposta;
 }
 
