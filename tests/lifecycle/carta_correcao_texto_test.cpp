@@ -73,7 +73,9 @@ TEST(CartaCorrecao, Sequencia) {
     SCOPED_TRACE(std::string("pedida '") + c.pedida + "' última " + std::to_string(c.ultima));
     const Sequencia s = SequenciaDaCarta(c.pedida, c.ultima);
     EXPECT_EQ(s.recusa, c.recusa);
-    if (c.recusa.empty()) EXPECT_EQ(s.numero, c.numero);
+    if (c.recusa.empty()) {
+      EXPECT_EQ(s.numero, c.numero);
+    }
   }
 }
 
