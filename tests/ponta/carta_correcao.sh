@@ -8,14 +8,9 @@
 set -euo pipefail
 source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
 source "$(dirname "$0")/emissao_apoio.inc"
-ESQUEMA_PROC="$FONTE/schemas/PL_010e/procNFe_v4.00.xsd"
 
 hoje=$(date -d yesterday +%d/%m/%Y)   # 10:30 of today may be still to come
-nova_raiz_emissao; raiz=$RAIZ
-SIM_LEIAUTE='' inicia_simulador "$raiz/autoridade" --consultas-processamento 0
-registro_host "$raiz" '"LeiauteNFe"="4.00"' "\"CertificadosConfiaveis\"=\"$CERTS/ac.pem\""
-inicia_host "$raiz"; host=$HOST_PID
-espera_inicio "$raiz"
+inicia_host_400; raiz=$RAIZ; host=$HOST_PID
 
 pedido_nfe 501 501 1 "$hoje" > "$raiz/nf501.txt"
 envia "$raiz" "$raiz/nf501.txt" 90
@@ -24,7 +19,7 @@ envia "$raiz" "$raiz/nf501.txt" 90
 confere_nota "$raiz" 501
 chave=$(sim_sql "SELECT chave FROM nota WHERE serie = 1 AND numero = 501")
 
-eventos() { "$SIMULADOR" chamadas --banco "$SIM_DIR/autoridade.sqlite" | awk -F '\t' '$2 == "NFeRecepcaoEvento4"' | wc -l; }
+eventos() { chamadas | awk -F '\t' '$2 == "NFeRecepcaoEvento4"' | wc -l; }
 n=0
 carta() {   # $1 the new correction; the answer in RESPOSTA
   n=$((n + 1))

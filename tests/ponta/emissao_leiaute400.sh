@@ -10,16 +10,10 @@
 set -euo pipefail
 source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
 source "$(dirname "$0")/emissao_apoio.inc"
-ESQUEMA_PROC="$FONTE/schemas/PL_010e/procNFe_v4.00.xsd"
 
 hoje=$(date -d yesterday +%d/%m/%Y)   # 10:30 of today may be still to come
-nova_raiz_emissao; raiz=$RAIZ
-SIM_LEIAUTE='' inicia_simulador "$raiz/autoridade" --consultas-processamento 0
-registro_host "$raiz" '"LeiauteNFe"="4.00"' "\"CertificadosConfiaveis\"=\"$CERTS/ac.pem\""
-inicia_host "$raiz"; host=$HOST_PID
-espera_inicio "$raiz"
+inicia_host_400; raiz=$RAIZ; host=$HOST_PID
 
-chamadas() { "$SIMULADOR" chamadas --banco "$SIM_DIR/autoridade.sqlite"; }
 # Calls to a service (the second column of the call log) since line $2.
 chamadas_de() { chamadas | tail -n +"$(( ${2:-0} + 1 ))" | awk -F '\t' -v s="$1" '$2 == s' | wc -l; }
 n_chamadas() { chamadas | wc -l; }
