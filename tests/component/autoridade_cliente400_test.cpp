@@ -162,45 +162,6 @@ TEST_F(Componente400, CancelamentoEInutilizacao) {
   EXPECT_EQ(n["NFeInutilizacao4"], 1);
 }
 
-// The correction letter registered: its procEventoNFe judged by Debian's
-// xmllint with the official schema and by xmlsec1 on both signatures, the
-// issuer's over the letter and the authority's over its answer; the same
-// sequence again is a duplicate and gives no file.
-TEST_F(Componente400, CartaCorrecaoRegistradaEDuplicada) {
-  std::string chave;
-  std::string arquivoLote = LoteNoDisco({.numero = 406}, &chave);
-  auto c = Componente();
-  ASSERT_EQ(c.EnviaLote(arquivoLote).protocolo.value_or(ProtocoloNFe{}).cStat, "100");
-  const std::string texto = "Rua certa: Flores 120; Placa ABC1D23";
-  RespostaRegistro r = c.EventoCartaCorrecao(chave, "1", texto);
-  EXPECT_EQ(TextoCartaCorrecao(r), "135 - Evento registrado e vinculado a NF-e - Protocolo: " + r.nProt);
-  EXPECT_EQ(r.recusa, "");
-  const auto arquivo = pasta_.Caminho() / "cce-01-procEventoNFe.xml";
-  teste::GravarTudo(arquivo, r.distribuicao);
-  std::string saida;
-  EXPECT_EQ(teste::Executa("xmllint --noout --schema '" + std::string(VELANT_FONTE) +
-                               "/schemas/evento-cce/procCCeNFe_v1.00.xsd' '" + arquivo.string() + "'",
-                           &saida),
-            0)
-      << saida;
-  for (const char* quem : {"evento", "retEvento"}) {
-    SCOPED_TRACE(quem);
-    EXPECT_EQ(teste::Executa("xmlsec1 --verify --id-attr:Id infEvento --enabled-key-data x509 --trusted-pem '" +
-                                 (teste::PastaCertificados() / "ac.pem").string() +
-                                 "' --node-xpath \"//*[local-name()='" + quem + "']/*[local-name()='Signature']\" '" +
-                                 arquivo.string() + "'",
-                             &saida),
-              0)
-        << saida;
-  }
-  EXPECT_EQ(teste::Campo(r.distribuicao, "xCorrecao"), texto);
-
-  RespostaRegistro denovo = c.EventoCartaCorrecao(chave, "1", texto);
-  EXPECT_EQ(TextoCartaCorrecao(denovo), "573 - Rejeição: Duplicidade de Evento");
-  EXPECT_EQ(denovo.distribuicao, "");
-  EXPECT_EQ(Chamadas()["NFeRecepcaoEvento4"], 2);
-}
-
 // An alphanumeric CNPJ reaches the authority as it is (here refused for
 // not being the certificate's, 213), not cut to its digits off the schema.
 TEST_F(Componente400, InutilizacaoComCnpjAlfanumerico) {

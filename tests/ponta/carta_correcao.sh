@@ -40,8 +40,6 @@ confere_carta() {   # $1 sequence in two digits, $2 the text the authority regis
       --node-xpath "/*/*[local-name()='$a']/*[local-name()='Signature']" "$f" > "$raiz/xmlsec.txt" 2>&1 \
       || falha "carta $1: assinatura de $a: $(cat "$raiz/xmlsec.txt")"
   done
-  [ "$(xpath "$f" procEventoNFe evento infEvento nSeqEvento)" = "$((10#$1))" ] || falha "carta $1: nSeqEvento"
-  [ "$(xpath "$f" procEventoNFe retEvento infEvento cStat)" = 135 ] || falha "carta $1: cStat"
   [ "$(xpath "$f" procEventoNFe evento infEvento detEvento xCorrecao)" = "$2" ] \
     || falha "carta $1: xCorrecao '$(xpath "$f" procEventoNFe evento infEvento detEvento xCorrecao)'"
 }
