@@ -39,6 +39,18 @@ namespace {
 
 constexpr const char* kChaveRegistro = "nfe";
 
+// The event schemas of version 1.00 as published with layout 4.00
+// (evento-cancelamento-v4/, evento-cce/) take a CNPJ and a key of digits
+// only. An event for a key with letters is refused before it is sent, in
+// words the front end can act on, unless the schema in place takes it (an
+// updated one put over these files is followed as it is). docs/integracao.md.
+void ConfereEventoNoEsquema(const std::string& assinado, const std::string& chave, const std::string& esquema) {
+  if (chave.find_first_not_of("0123456789") == std::string::npos) return;
+  if (auto erro = ValidarXml(assinado, esquema))
+    throw ErroExecucao(CodigoErro::ErroComponente, std::string(kEventoSemCnpjAlfanumerico) + ": NF-e " + chave +
+                                                       ", esquema " + esquema + " (" + *erro + ")");
+}
+
 // "C:\Certificados\a1.pfx" is mapped under the root folder; "/etc/..." is taken as it is.
 std::filesystem::path CaminhoLocal(const Contexto& ctx, const std::string& caminho) {
   if (caminho.empty()) return {};
@@ -223,7 +235,8 @@ RespostaLote ServicoDocumentoFiscal::EnviaLote(const std::string& arquivoLote) {
 
 RespostaLote ServicoDocumentoFiscal::ConsultaLote(const std::string& numeroRecepcao) {
   auto& cliente = Cliente();
-  const Leiaute leiaute = LeiauteConfigurado();
+  // The receipt is of the batch of the invoice being served: asked in its layout.
+  const Leiaute leiaute = LeiauteDaNota(ctx_.atual.ChaveAcessoSolicitada);
   RespostaLote r = LerRespostaLote(cliente.Chama(
       ServicoNFe::RetAutorizacao, MensagemConsultaRecibo(cliente.Configuracao().ambiente, Trim(numeroRecepcao), leiaute),
       leiaute));
@@ -237,16 +250,23 @@ RespostaSituacao ServicoDocumentoFiscal::ConsultaSituacao(const std::string& cha
   return r;
 }
 
-autoridade::Leiaute ServicoDocumentoFiscal::LeiauteDaNota(const std::string& chave) const {
+std::optional<autoridade::Leiaute> ServicoDocumentoFiscal::LeiauteDoAssinado(const std::string& chave) const {
   // Only a key names a file here, never a path it might spell.
-  if (chave.size() == 44 && SoAlfanumericos(chave) == chave) {
-    if (auto assinado = LerArquivoComum(ctx_.caminhos.Mapear(locais_.CaminhoAssinado(chave)))) {
-      try {
-        return LeiauteDoDocumento(*assinado);
-      } catch (const ErroExecucao&) {   // not a document: the registry decides
-      }
-    }
+  if (chave.size() != 44 || SoAlfanumericos(chave) != chave) return std::nullopt;
+  auto assinado = LerArquivoComum(ctx_.caminhos.Mapear(locais_.CaminhoAssinado(chave)));
+  if (!assinado) return std::nullopt;
+  try {
+    return LeiauteDoDocumento(*assinado);
+  } catch (const ErroExecucao&) {   // not a document
+    return std::nullopt;
   }
+}
+
+autoridade::Leiaute ServicoDocumentoFiscal::LeiauteDaNota(const std::string& chave) const {
+  if (auto leiaute = LeiauteDoAssinado(chave)) return *leiaute;
+  // Another key of the invoice being served (a duplicate's): its authority
+  // is the one of the document sent.
+  if (auto leiaute = LeiauteDoAssinado(ctx_.atual.ChaveAcessoSolicitada)) return *leiaute;
   return LeiauteConfigurado();
 }
 
@@ -282,7 +302,9 @@ RespostaRegistro ServicoDocumentoFiscal::EventoCancelamento(const std::string& n
   if (d.chave.size() != 44 || SoAlfanumericos(d.chave) != d.chave)
     throw ErroExecucao(CodigoErro::ErroComponente, "Chave de acesso inválida para o cancelamento: \"" + chave + "\"");
   std::string assinado = AssinarXml(MensagemEventoCancelamento(d), "infEvento", cliente.Certificado());
-  RespostaRegistro r = LerEvento(cliente.Chama(ServicoNFe::RecepcaoEvento, assinado, LeiauteConfigurado()));
+  const Leiaute leiaute = LeiauteConfigurado();
+  ConfereEventoNoEsquema(assinado, d.chave, Descricao(ServicoNFe::RecepcaoEvento, leiaute).esquemaPedido);
+  RespostaRegistro r = LerEvento(cliente.Chama(ServicoNFe::RecepcaoEvento, assinado, leiaute));
   ConfereRegistro(r, "infEvento", Regras());
   AnotaRecusa(r.recusa, r.assinatura);
   return r;
