@@ -1,6 +1,7 @@
 // Time per invoice of the generation step (GerarNFE: fill the vectors from
 // the parsed request, access key, XML, the MovimentoNFe row, signature,
-// schema validation) with 1, 50 and 990 items, beside two references on the
+// schema validation) with 1, 50 and 990 items, in layout 3.10 and in 4.00
+// (the rules checked before sending, the 4.00 schema), beside two references on the
 // same documents: one RSA-2048 signature alone (the floor: no step can be
 // cheaper than the signature it must make) and the shell pipeline
 // "xmlsec1 --sign" then "xmllint --schema"; and our signature plus
@@ -12,6 +13,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -44,19 +46,40 @@ namespace {
 
 using bench::Certificados;
 
-// A sale of n items of a SP issuer under the normal regime.
-std::string Solicitacao(int itens) {
+// The layouts of the generation, by the benchmark's second argument.
+constexpr int k310 = 310, k400 = 400;
+
+DataHora DiaDaVenda(int leiaute) {
+  if (leiaute == k310) return DataHora::De(2016, 1, 15);
+  const std::time_t ontem = std::time(nullptr) - 24 * 3600;
+  std::tm t{};
+  localtime_r(&ontem, &t);
+  return DataHora::De(t.tm_year + 1900, t.tm_mon + 1, t.tm_mday);
+}
+
+std::string TextoData(const DataHora& d) {
+  char t[16];
+  std::snprintf(t, sizeof t, "%02d/%02d/%04d", d.Dia(), d.Mes(), d.Ano());
+  return t;
+}
+
+// A sale of n items of a SP issuer under the normal regime: of 15/01/2016 in
+// 3.10, of yesterday in 4.00 (whose rules refuse an old emission).
+std::string Solicitacao(int itens, int leiaute = k310) {
   std::ostringstream t;
   auto linha = [&](const std::string& l) { t << l << "\r\n"; };
   for (const char* l :
-       {"000-000 = NFE3.10", "001-000 = 1", "040-000 = 1", "042-000 = 3", "100-000 = ", "110-000 = 15/01/2016 10:30:00",
-        "111-000 = 123", "112-000 = 1", "113-000 = 1", "114-000 = 15/01/2016 11:00:00", "130-000 = 0", "210-000 = CLIENTE EXEMPLO S A", "211-000 = AV PAULISTA 1000",
+       {"000-000 = NFE3.10", "001-000 = 1", "040-000 = 1", "042-000 = 3", "100-000 = ",
+        "111-000 = 123", "112-000 = 1", "113-000 = 1", "130-000 = 0", "210-000 = CLIENTE EXEMPLO S A", "211-000 = AV PAULISTA 1000",
         "212-000 = BELA VISTA", "213-000 = SAO PAULO", "214-000 = SP", "215-000 = 01310200", "216-000 = 1058",
         "217-000 = BRASIL", "218-000 = (1155556666", "219-000 = 44555666000181", "220-000 = 987654321098",
         "222-000 = 3550308", "310-000 = EMPRESA TESTE LTDA", "311-000 = LOJA TESTE", "312-000 = RUA DAS FLORES",
         "313-000 = 100", "315-000 = CENTRO", "316-000 = 01310100", "317-000 = (1133334444",
         "318-000 = 123456789012", "319-000 = SAO PAULO", "320-000 = 3550308", "362-000 = 9"})
     linha(l);
+  const std::string dia = TextoData(DiaDaVenda(leiaute));
+  linha("110-000 = " + dia + " 10:30:00");
+  linha("114-000 = " + dia + " 11:00:00");
   linha("115-000 = " + std::to_string(100 * itens) + ",00");
   linha("116-000 = " + std::to_string(100 * itens) + ",00");
   linha("121-000 = " + std::to_string(18 * itens) + ",00");
@@ -145,11 +168,13 @@ struct Host {
       });
     raizes.push_back(raiz);
   }
-  bool Prepara(const std::string& texto, int32_t numero = 123) {
+  bool Prepara(const std::string& texto, int32_t numero = 123, int leiaute = k310) {
     if (!AnalisaTextoSolicitacao(*ctx, janela, texto)) return false;
     atual.SerieAtual = "1";
     atual.NumeroAtual = numero;
-    atual.DataEmissaoAtual = DataHora::De(2016, 1, 15);
+    atual.DataEmissaoAtual = DiaDaVenda(leiaute);
+    // As the command does: "NFE4.00" asks for 4.00, else the registry (none: 3.10).
+    atual.LeiauteNFe = leiaute == k400 ? "4.00" : "";
     ParametrosEmissaoFila(*ctx);
     return true;
   }
@@ -183,9 +208,9 @@ std::string ComNumero(std::string texto, int32_t numero) {
   return texto.replace(p, campo.size(), "\r\n111-000 = " + std::to_string(numero) + "\r\n");
 }
 
-void BM_GerarNFE(benchmark::State& state) {
+void BM_GerarNFE(benchmark::State& state, int leiaute) {
   int itens = static_cast<int>(state.range(0));
-  std::string texto = Solicitacao(itens);
+  std::string texto = Solicitacao(itens, leiaute);
   Host h;
   int32_t numero = 123;
   for (auto _ : state) {
@@ -193,7 +218,7 @@ void BM_GerarNFE(benchmark::State& state) {
     // Every sale is a new invoice: its own number, key, files and row, as
     // in a shop (the same invoice again is the rarer repeated request).
     ++numero;
-    bool pronto = h.Prepara(ComNumero(texto, numero), numero);
+    bool pronto = h.Prepara(ComNumero(texto, numero), numero, leiaute);
     state.ResumeTiming();
     if (!pronto || !GerarNFE(*h.ctx)) {
       state.SkipWithError("GerarNFE falhou");
@@ -277,7 +302,9 @@ void BM_Xmlsec1MaisXmllint(benchmark::State& state) {
   state.counters["itens"] = itens;
 }
 
-BENCHMARK(BM_GerarNFE)->Arg(1)->Arg(50)->Arg(990)->Unit(benchmark::kMillisecond)->UseRealTime()
+BENCHMARK_CAPTURE(BM_GerarNFE, 310, k310)->Arg(1)->Arg(50)->Arg(990)->Unit(benchmark::kMillisecond)->UseRealTime()
+    ->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK_CAPTURE(BM_GerarNFE, 400, k400)->Arg(1)->Arg(50)->Arg(990)->Unit(benchmark::kMillisecond)->UseRealTime()
     ->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_AssinaEValida)->Arg(1)->Arg(50)->Arg(990)->Unit(benchmark::kMillisecond)->UseRealTime()
     ->Repetitions(5)->ReportAggregatesOnly(true);
@@ -292,13 +319,13 @@ class RelatorioComRazoes : public bench::RelatorioMedianas {
   void Finalize() override {
     ConsoleReporter::Finalize();
     std::printf("\nMedianas (ms) e razões por quantidade de itens\n");
-    std::printf("%6s %10s %14s %10s %14s %10s %12s %15s\n", "itens", "GerarNFE", "Assina+Valida", "RSA-2048",
-                "xmlsec1+lint", "Gerar/RSA", "Gerar/shell", "AssVal/shell");
+    std::printf("%6s %10s %10s %14s %10s %14s %10s %12s %15s\n", "itens", "Gerar3.10", "Gerar4.00", "Assina+Valida",
+                "RSA-2048", "xmlsec1+lint", "Gerar/RSA", "Gerar/shell", "AssVal/shell");
     for (const auto& [itens, m] : medianas_) {
-      double g = Mediana(m, "BM_GerarNFE"), a = Mediana(m, "BM_AssinaEValida"), r = Mediana(m, "BM_AssinaturaRsa2048"),
-             x = Mediana(m, "BM_Xmlsec1MaisXmllint");
-      std::printf("%6d %10.3f %14.3f %10.3f %14.3f %10.1f %12.2f %15.2f\n", itens, g, a, r, x, r > 0 ? g / r : 0,
-                  x > 0 ? g / x : 0, x > 0 ? a / x : 0);
+      double g = Mediana(m, "BM_GerarNFE/310"), g4 = Mediana(m, "BM_GerarNFE/400"), a = Mediana(m, "BM_AssinaEValida"),
+             r = Mediana(m, "BM_AssinaturaRsa2048"), x = Mediana(m, "BM_Xmlsec1MaisXmllint");
+      std::printf("%6d %10.3f %10.3f %14.3f %10.3f %14.3f %10.1f %12.2f %15.2f\n", itens, g, g4, a, r, x,
+                  r > 0 ? g / r : 0, x > 0 ? g / x : 0, x > 0 ? a / x : 0);
     }
   }
 };

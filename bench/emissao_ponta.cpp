@@ -1,8 +1,10 @@
 // An "NFE3.10" request from the insert of its row to the Host's answer,
 // against the authority simulator over TLS, with the real Host processes:
-//   BM_PedidoAteResposta/itens/consultas   one Host on SQLite; the simulator
-//       answers the processing query at once (0) or after one "em
-//       processamento" (1, which costs the pipeline's 5-second wait)
+//   BM_PedidoAteResposta/itens/consultas/leiaute   one Host on SQLite, its
+//       registry at 3.10 (310) or 4.00 (400); in 3.10 the simulator answers
+//       the processing query at once (0) or after one "em processamento" (1,
+//       which costs the pipeline's 5-second wait); 4.00 has no such query,
+//       the send's synchronous answer bringing the protocol
 //   BM_PedidosPorMinuto/hosts              1, 2 or 4 Hosts on one PostgreSQL
 //       database, 10 requests per Host inserted at once
 //   BM_EtapasNoProcesso/itens              the pipeline's steps in this
@@ -15,6 +17,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -137,27 +140,28 @@ struct ServidorPostgreSql {
   }
 };
 
-std::string Registro(const Simulador& sim) {
+std::string Registro(const Simulador& sim, int leiaute) {
   return "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\nfe]\r\n\"Ambiente\"=\"2\"\r\n"
          "\"UnidadeFederada\"=\"SP\"\r\n\"UnidadeFederadaCodigo\"=\"35\"\r\n\"CNPJ\"=\"11222333000181\"\r\n"
          "\"VerProc\"=\"6.07.01.1\"\r\n\"TipoDanfe\"=\"1\"\r\n\"Certificado\"=\"" +
          (Certificados() / "emitente.pfx").string() + "\"\r\n\"SenhaCertificado\"=\"1234\"\r\n\"ArquivoServicos\"=\"" +
          (sim.pasta / "servicos.ini").string() + "\"\r\n\"ArquivoAC\"=\"" + (Certificados() / "ac.pem").string() +
-         "\"\r\n";
+         "\"\r\n" + (leiaute == 400 ? "\"LeiauteNFe\"=\"4.00\"\r\n" : "");
 }
 
 // A root of a Host; the database is the embedded SQLite file unless a
 // PostgreSQL server and database are given.
 struct RaizHost {
   fs::path raiz = PastaNova("bench-host");
-  RaizHost(const Simulador& sim, const ServidorPostgreSql* pg = nullptr, const std::string& banco = "") {
+  RaizHost(const Simulador& sim, const ServidorPostgreSql* pg = nullptr, const std::string& banco = "",
+           int leiaute = 310) {
     std::string ini = "[Local]\r\nIP do Computador a ser processado=127.0.0.1\r\n";
     if (pg != nullptr)
       ini += "[SGBD]\r\nGerenciador de Banco de Dados=POSTGRESQL\r\nIP do Banco de Dados=127.0.0.1\r\n"
              "Porta do Banco de Dados=" + pg->porta + "\r\nNome Interno BD=" + banco +
              "\r\nUsuario do Banco de Dados=postgres\r\n";
     Grava(raiz / "C/KorvanePafEcf/NFe/VelantNFe/VelantNFe.ini", ini);
-    Grava(raiz / "registro.reg", Registro(sim));
+    Grava(raiz / "registro.reg", Registro(sim, leiaute));
   }
   ~RaizHost() {
     std::error_code ec;
@@ -180,8 +184,20 @@ struct RaizHost {
   }
 };
 
+// The day of the sales: 15/01/2016 in 3.10; yesterday in 4.00, whose rules
+// refuse an old emission.
+std::string Dia(int leiaute) {
+  if (leiaute != 400) return "15/01/2016";
+  const std::time_t ontem = std::time(nullptr) - 24 * 3600;
+  std::tm t{};
+  localtime_r(&ontem, &t);
+  char d[16];
+  std::strftime(d, sizeof d, "%d/%m/%Y", &t);
+  return d;
+}
+
 // An invoice of series 1 with n items of 100,00 (ICMS 18%, PIS, COFINS).
-std::string Pedido(int numero, int itens) {
+std::string Pedido(int numero, int itens, const std::string& dia = Dia(310)) {
   auto centavos = [](long c) {
     char t[32];
     std::snprintf(t, sizeof t, "%ld,%02ld", c / 100, c % 100);
@@ -191,9 +207,9 @@ std::string Pedido(int numero, int itens) {
   auto l = [&](const std::string& linha) { s << linha << "\r\n"; };
   for (const std::string& x :
        {std::string("000-000 - NFE3.10"), "001-000 - " + std::to_string(numero), std::string("040-000 - 1"),
-        std::string("042-000 - 3"), std::string("100-000 - "), std::string("110-000 - 15/01/2016 10:30:00"),
+        std::string("042-000 - 3"), std::string("100-000 - "), "110-000 - " + dia + " 10:30:00",
         "111-000 - " + std::to_string(numero), std::string("112-000 - 1"), std::string("113-000 - 1"),
-        std::string("114-000 - 15/01/2016 11:00:00"), "115-000 - " + centavos(10000L * itens),
+        "114-000 - " + dia + " 11:00:00", "115-000 - " + centavos(10000L * itens),
         "116-000 - " + centavos(10000L * itens), "117-000 - " + centavos(165L * itens),
         "119-000 - " + centavos(760L * itens), "121-000 - " + centavos(1800L * itens),
         "122-000 - " + centavos(10000L * itens), std::string("130-000 - 0")})
@@ -296,8 +312,9 @@ bool EsperaRespostas(benchmark::State& state, FrenteDeLoja& ac, const std::vecto
 
 void BM_PedidoAteResposta(benchmark::State& state) {
   const int itens = static_cast<int>(state.range(0));
+  const int leiaute = static_cast<int>(state.range(2));
   Simulador sim(static_cast<int>(state.range(1)));
-  RaizHost raiz(sim);
+  RaizHost raiz(sim, nullptr, "", leiaute);
   auto host = raiz.Inicia();
   FrenteDeLoja ac(raiz);
   int numero = 0;
@@ -307,7 +324,7 @@ void BM_PedidoAteResposta(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     std::this_thread::sleep_for(std::chrono::milliseconds(sorteio() % 1000));
-    std::string texto = Pedido(++numero, itens);
+    std::string texto = Pedido(++numero, itens, Dia(leiaute));
     state.ResumeTiming();
     int32_t nsu = ac.Inclui(texto);
     if (!EsperaRespostas(state, ac, {nsu}, 120)) break;
@@ -413,8 +430,9 @@ void BM_EtapasNoProcesso(benchmark::State& state) {
   state.counters["situacao_distribuicao_ms"] = n > 0 ? situacao / n : 0;
 }
 
-BENCHMARK(BM_PedidoAteResposta)->Args({1, 0})->Args({50, 0})->Iterations(20)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_PedidoAteResposta)->Args({1, 1})->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PedidoAteResposta)->Args({1, 0, 310})->Args({1, 0, 400})->Args({50, 0, 310})->Args({50, 0, 400})
+    ->Iterations(20)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PedidoAteResposta)->Args({1, 1, 310})->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_EtapasNoProcesso)->Arg(1)->Arg(50)->Iterations(20)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_PedidosPorMinuto)->Arg(1)->Arg(2)->Arg(4)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 

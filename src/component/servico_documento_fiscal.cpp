@@ -26,6 +26,7 @@
 #include "component/danfe/danfe_verificacao.h"
 #include "component/danfe/impressora_cups.h"
 #include "component/autoridade/conferencia_resposta.h"
+#include "component/autoridade/esquemas_evento.h"
 #include "component/autoridade/respostas_autoridade.h"
 #include "component/textos_resposta.h"
 #include "component/xml/validador_esquema.h"
@@ -38,6 +39,18 @@ using namespace autoridade;
 namespace {
 
 constexpr const char* kChaveRegistro = "nfe";
+
+// The event schemas of version 1.00 as published with layout 4.00
+// (evento-cancelamento-v4/, evento-cce/) take a CNPJ and a key of digits
+// only. An event for a key with letters is refused before it is sent, in
+// words the front end can act on, unless the schema in place takes it (an
+// updated one put over these files is followed as it is). docs/integracao.md.
+void ConfereEventoNoEsquema(const std::string& assinado, const std::string& chave, const std::string& esquema) {
+  if (chave.find_first_not_of("0123456789") == std::string::npos) return;
+  if (auto erro = ValidarXml(assinado, esquema))
+    throw ErroExecucao(CodigoErro::ErroComponente, std::string(kEventoSemCnpjAlfanumerico) + ": NF-e " + chave +
+                                                       ", esquema " + esquema + " (" + *erro + ")");
+}
 
 // "C:\Certificados\a1.pfx" is mapped under the root folder; "/etc/..." is taken as it is.
 std::filesystem::path CaminhoLocal(const Contexto& ctx, const std::string& caminho) {
@@ -223,7 +236,8 @@ RespostaLote ServicoDocumentoFiscal::EnviaLote(const std::string& arquivoLote) {
 
 RespostaLote ServicoDocumentoFiscal::ConsultaLote(const std::string& numeroRecepcao) {
   auto& cliente = Cliente();
-  const Leiaute leiaute = LeiauteConfigurado();
+  // The receipt is of the batch of the invoice being served: asked in its layout.
+  const Leiaute leiaute = LeiauteDaNota(ctx_.atual.ChaveAcessoSolicitada);
   RespostaLote r = LerRespostaLote(cliente.Chama(
       ServicoNFe::RetAutorizacao, MensagemConsultaRecibo(cliente.Configuracao().ambiente, Trim(numeroRecepcao), leiaute),
       leiaute));
@@ -237,16 +251,23 @@ RespostaSituacao ServicoDocumentoFiscal::ConsultaSituacao(const std::string& cha
   return r;
 }
 
-autoridade::Leiaute ServicoDocumentoFiscal::LeiauteDaNota(const std::string& chave) const {
+std::optional<autoridade::Leiaute> ServicoDocumentoFiscal::LeiauteDoAssinado(const std::string& chave) const {
   // Only a key names a file here, never a path it might spell.
-  if (chave.size() == 44 && SoAlfanumericos(chave) == chave) {
-    if (auto assinado = LerArquivoComum(ctx_.caminhos.Mapear(locais_.CaminhoAssinado(chave)))) {
-      try {
-        return LeiauteDoDocumento(*assinado);
-      } catch (const ErroExecucao&) {   // not a document: the registry decides
-      }
-    }
+  if (chave.size() != 44 || SoAlfanumericos(chave) != chave) return std::nullopt;
+  auto assinado = LerArquivoComum(ctx_.caminhos.Mapear(locais_.CaminhoAssinado(chave)));
+  if (!assinado) return std::nullopt;
+  try {
+    return LeiauteDoDocumento(*assinado);
+  } catch (const ErroExecucao&) {   // not a document
+    return std::nullopt;
   }
+}
+
+autoridade::Leiaute ServicoDocumentoFiscal::LeiauteDaNota(const std::string& chave) const {
+  if (auto leiaute = LeiauteDoAssinado(chave)) return *leiaute;
+  // Another key of the invoice being served (a duplicate's): its authority
+  // is the one of the document sent.
+  if (auto leiaute = LeiauteDoAssinado(ctx_.atual.ChaveAcessoSolicitada)) return *leiaute;
   return LeiauteConfigurado();
 }
 
@@ -282,13 +303,17 @@ RespostaRegistro ServicoDocumentoFiscal::EventoCancelamento(const std::string& n
   if (d.chave.size() != 44 || SoAlfanumericos(d.chave) != d.chave)
     throw ErroExecucao(CodigoErro::ErroComponente, "Chave de acesso inválida para o cancelamento: \"" + chave + "\"");
   std::string assinado;
-  return EnviaEvento(MensagemEventoCancelamento(d), assinado);
+  return EnviaEvento(MensagemEventoCancelamento(d), d.chave, assinado);
 }
 
-RespostaRegistro ServicoDocumentoFiscal::EnviaEvento(const std::string& envEvento, std::string& assinado) {
+RespostaRegistro ServicoDocumentoFiscal::EnviaEvento(const std::string& envEvento, const std::string& chave,
+                                                     std::string& assinado) {
   auto& cliente = Cliente();
   assinado = AssinarXml(envEvento, "infEvento", cliente.Certificado());
-  RespostaRegistro r = LerEvento(cliente.Chama(ServicoNFe::RecepcaoEvento, assinado, LeiauteConfigurado()));
+  const Leiaute leiaute = LeiauteConfigurado();
+  const auto esquemas = EsquemasDoEvento(Descricao(ServicoNFe::RecepcaoEvento, leiaute), TipoDoEvento(assinado));
+  ConfereEventoNoEsquema(assinado, chave, esquemas.pedido);
+  RespostaRegistro r = LerEvento(cliente.Chama(ServicoNFe::RecepcaoEvento, assinado, leiaute));
   ConfereRegistro(r, "infEvento", Regras());
   AnotaRecusa(r.recusa, r.assinatura);
   return r;
@@ -309,7 +334,7 @@ RespostaRegistro ServicoDocumentoFiscal::EventoCartaCorrecao(const std::string& 
   d.correcao = correcao;
   d.dhEvento = DataHoraComFuso(std::chrono::system_clock::now(), FusoLocalHoras());
   std::string assinado;
-  RespostaRegistro r = EnviaEvento(MensagemCartaCorrecao(d), assinado);
+  RespostaRegistro r = EnviaEvento(MensagemCartaCorrecao(d), d.chave, assinado);
   if (r.cStat != "135" || !r.recusa.empty() || r.xml.empty()) return r;
   std::string proc = std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>") + MensagemProcEvento(assinado, r.xml);
   if (auto erro = ValidarXml(proc, "evento-cce/procCCeNFe_v1.00.xsd"))

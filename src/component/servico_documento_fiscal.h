@@ -46,6 +46,9 @@ class ServicoDocumentoFiscal : public FiscalDocService {
   // Sends the batch file; when it was not received, its code and reason go
   // to the log file.
   RespostaLote EnviaLote(const std::string& arquivoLote) override;
+  // The receipt query goes in the layout of the invoice being served
+  // (LeiauteDaNota of ChaveAcessoSolicitada), never the registry's alone:
+  // an invoice begun in one layout is finished in it.
   RespostaLote ConsultaLote(const std::string& numeroRecepcao) override;
   RespostaSituacao ConsultaSituacao(const std::string& chave) override;
   RespostaStatus StatusServico() override;
@@ -87,8 +90,11 @@ class ServicoDocumentoFiscal : public FiscalDocService {
   autoridade::ClienteAutoridade& Cliente();
   // The layout of the registry value "LeiauteNFe".
   autoridade::Leiaute LeiauteConfigurado() const;
+  // The layout of the signed document of the key in PastaBase, if any.
+  std::optional<autoridade::Leiaute> LeiauteDoAssinado(const std::string& chave) const;
   // The layout of the invoice of that key when its signed document is here
-  // (an "NFE4.00" under a 3.10 registry is queried in 4.00); else the registry's.
+  // (an "NFE4.00" under a 3.10 registry is queried in 4.00), else that of
+  // the invoice being served (ChaveAcessoSolicitada), else the registry's.
   autoridade::Leiaute LeiauteDaNota(const std::string& chave) const;
   // The situation answer (retConsSitNFe) for the key, in LeiauteDaNota.
   std::string ConsultaNaAutoridade(const std::string& chave);
@@ -100,12 +106,16 @@ class ServicoDocumentoFiscal : public FiscalDocService {
   void Confere(std::optional<ProtocoloNFe>& protocolo);
   void AnotaRecusa(const std::string& recusa, const AssinaturaResposta& assinatura);
   // Signs infEvento of the envEvento, sends it and checks the answer.
-  RespostaRegistro EnviaEvento(const std::string& envEvento, std::string& assinado);
+  RespostaRegistro EnviaEvento(const std::string& envEvento, const std::string& chave, std::string& assinado);
 
   Contexto& ctx_;
   OperacoesLocais locais_;
   std::unique_ptr<autoridade::ClienteAutoridade> cliente_;
 };
+
+// The start of the error an event for a key with letters raises when the
+// event schema in place takes only numeric ones (docs/integracao.md).
+inline constexpr const char* kEventoSemCnpjAlfanumerico = "Esquema do evento não aceita CNPJ alfanumérico";
 
 // "4.00" (blanks around it allowed) is layout 4.00; anything else 3.10.
 autoridade::Leiaute LeiauteDoValor(const std::string& valorRegistro);

@@ -106,6 +106,14 @@ void Gera_dados_ide(Contexto& ctx) {
 
   if (estado.ChaveReferenciada != "") {
     Tenta([&] { v[Ide::refNFe] = SomenteNumeros(Valor(estado.ChaveReferenciada)); });
+    // A 4.00 key keeps the letters of an alphanumeric CNPJ (raised to capitals).
+    if (LeiauteQuatro(ctx)) {
+      std::string chave;
+      for (char c : estado.ChaveReferenciada)
+        if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z')) chave += c;
+        else if (c >= 'a' && c <= 'z') chave += static_cast<char>(c - 'a' + 'A');
+      v[Ide::refNFe] = chave;
+    }
   }
   v[Ide::indFinal] = std::to_string(estado.NumeroComplementarIde);
 

@@ -10,6 +10,7 @@
 #include "component/textos_resposta.h"
 #include "data/conexao_nfe.h"
 #include "data/formata_sql.h"
+#include "lifecycle/motivo_falha.h"
 #include "lifecycle/rotina_emissao.h"
 
 namespace velant {
@@ -27,9 +28,14 @@ bool CancelaNFe(Contexto& ctx, const std::string& pNumeroNF, const std::string& 
                 const std::string& pSequencia, const std::string& pProtocolo, const std::string& pJustificativa) {
   const std::string numero7 = Format(Valor(CLng(Valor(pNumeroNF))), "0000000");
   RespostaRegistro resposta;
-  {
+  try {
     auto componente = emissao::Componente(ctx);
     resposta = componente->EventoCancelamento(numero7, pChave, pSequencia, pProtocolo, pJustificativa);
+  } catch (const ErroExecucao& erro) {
+    // A cause the operator can act on (an event schema without the
+    // alphanumeric CNPJ) is the answer's reason.
+    if (auto motivo = MotivoConhecido(erro.Descricao())) ctx.atual.MotivoFalha = *motivo;
+    throw;
   }
   const std::string resultado = TextoEventoCancelamento(resposta);
   ctx.log.CriaLogNFe("      Resultado: " + resultado);

@@ -2,6 +2,7 @@
 
 #include "base/texto.h"
 #include "component/danfe/danfe_verificacao.h"
+#include "component/servico_documento_fiscal.h"
 
 namespace velant {
 
@@ -15,8 +16,8 @@ struct Causa {
   bool certificadoComDefeito = false;   // there is one, and it cannot serve
 };
 
-// The descriptions the certificate loader, the file layer and the DANFE's
-// checks raise.
+// The descriptions the certificate loader, the file layer, the DANFE's
+// checks and the event schemas raise.
 constexpr Causa kCausas[] = {
     {"Senha do certificado digital incorreta", "Certificado: senha incorreta", true},
     {"Certificado digital não encontrado", "Certificado: arquivo não encontrado", true},
@@ -27,6 +28,7 @@ constexpr Causa kCausas[] = {
     {danfe::kRecusaTamanho, danfe::kRecusaTamanho},
     {danfe::kRecusaEsquema, danfe::kRecusaEsquema},
     {danfe::kRecusaAssinatura, danfe::kRecusaAssinatura},
+    {kEventoSemCnpjAlfanumerico, kEventoSemCnpjAlfanumerico},
 };
 
 // "Não foi possível gravar <path> (<step>: disco cheio)", as the file layer

@@ -4,6 +4,7 @@
 #include "component/fiscal_doc_service.h"
 #include "component/recusa_resposta.h"
 #include "component/textos_resposta.h"
+#include "component/xml/chave_acesso.h"
 #include "lifecycle/rotina_emissao.h"
 
 namespace velant {
@@ -18,7 +19,8 @@ constexpr const char* kChaveDivergente = "Duplicidade de NF-e com chave não loc
 // The same issuer, model, series and number: only the emission month, type
 // and numeric code may differ between two keys of one invoice.
 bool MesmaNota(const std::string& a, const std::string& b) {
-  return SoDigitos(a, 44) && SoDigitos(b, 44) && a.compare(6, 28, b, 6, 28) == 0;
+  return ChaveNaForma(a, CnpjNaChave::Alfanumerico) && ChaveNaForma(b, CnpjNaChave::Alfanumerico) &&
+         a.compare(6, 28, b, 6, 28) == 0;
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "component/autoridade/esquemas_evento.h"
 #include "component/regras/regras_autoridade.h"
 #include "component/autoridade/servicos_autorizacao.h"
+#include "component/xml/chave_acesso.h"
 #include "component/xml/validador_esquema.h"
 
 namespace velant::autoridade {
@@ -422,7 +423,8 @@ std::string SimuladorAutoridade::RetAutorizacao(const Pedido& p) {
 std::string SimuladorAutoridade::Consulta(const Pedido& p) {
   xmlNode* r = p.raiz();
   std::string chave = TextoFilho(r, "chNFe");
-  bool chaveOk = Digitos(chave, 44);
+  // Letters stand where an alphanumeric CNPJ does; the 3.10 schema has let none through.
+  bool chaveOk = ChaveNaForma(chave, CnpjNaChave::Alfanumerico);
   std::string cUF = CodigoUfValido({chaveOk ? chave.substr(0, 2) : "", p.cUFCabecalho});
   auto resposta = [&](const std::string& cStat, const std::string& resto) {
     return RaizMensagem("retConsSitNFe", p.d->versaoDados) + Elemento("tpAmb", configuracao_.ambiente) +

@@ -20,7 +20,7 @@ namespace {
 
 class Componente400 : public ::testing::Test {
  protected:
-  Componente400() : sim_(pasta_.Caminho() / "simulador", {}, false) {}
+  explicit Componente400(bool leiaute310 = false) : sim_(pasta_.Caminho() / "simulador", {}, leiaute310) {}
 
   teste::HostTeste& Host(const std::string& leiaute = "4.00") {
     host_ = std::make_unique<teste::HostTeste>(
@@ -162,6 +162,22 @@ TEST_F(Componente400, CancelamentoEInutilizacao) {
   EXPECT_EQ(n["NFeInutilizacao4"], 1);
 }
 
+// The 1.00 event schemas take numeric keys only: the cancellation of a key
+// with letters is refused before anything is sent, saying why.
+TEST_F(Componente400, CancelamentoDeChaveAlfanumericaForaDoEsquemaDoEvento) {
+  const std::string chave =
+      MontaChaveAcesso("35", "2026-07-15T10:00:00-03:00", "12ABC34501DE35", 55, 1, 7, 1, 7, CnpjNaChave::Alfanumerico);
+  auto c = Componente();
+  try {
+    c.EventoCancelamento("0000007", chave, "1", "135260000000001", "Cancelamento por erro de digitacao");
+    ADD_FAILURE() << "cancelamento enviado";
+  } catch (const ErroExecucao& e) {
+    EXPECT_EQ(e.Descricao().rfind("Esquema do evento não aceita CNPJ alfanumérico: NF-e " + chave, 0), 0u)
+        << e.Descricao();
+  }
+  EXPECT_EQ(Chamadas()["NFeRecepcaoEvento4"], 0);
+}
+
 // An alphanumeric CNPJ reaches the authority as it is (here refused for
 // not being the certificate's, 213), not cut to its digits off the schema.
 TEST_F(Componente400, InutilizacaoComCnpjAlfanumerico) {
@@ -172,6 +188,56 @@ TEST_F(Componente400, InutilizacaoComCnpjAlfanumerico) {
   host_->Ctx().atual.SerieAtual = "1";
   EXPECT_EQ(c.InutilizaNumeracao("26", "405", "405", "Numero pulado por falha no sistema").cStat, "213");
 }
+
+// An invoice resumed after the registry switched layout: its receipt and its
+// situation, and a duplicate's other key of it, are asked in the layout of
+// the signed document it holds, at an authority that serves both.
+struct CasoLeiauteDaNota {
+  const char* documento;
+  const char* registro;
+  const char* recibo;     // the receipt query's service
+  const char* situacao;   // the situation query's
+};
+void PrintTo(const CasoLeiauteDaNota& c, std::ostream* os) { *os << c.documento << " sob " << c.registro; }
+
+class ConsultaNoLeiauteDaNota : public Componente400, public ::testing::WithParamInterface<CasoLeiauteDaNota> {
+ protected:
+  ConsultaNoLeiauteDaNota() : Componente400(true) {}
+};
+
+TEST_P(ConsultaNoLeiauteDaNota, NuncaNoDoRegistro) {
+  const CasoLeiauteDaNota& caso = GetParam();
+  sim_.DefineControle("sincrono=recibo\n");
+  Host(caso.registro);
+  const bool v400 = std::string(caso.documento) == "4.00";
+  std::string chave, outra;   // outra: the same invoice under another numeric code
+  const std::string nota = v400 ? teste::NotaAssinada400({.numero = 406}, &chave)
+                                : teste::NotaAssinada({.numero = 406}, &chave);
+  if (v400)
+    teste::NotaSemAssinatura400({.numero = 406, .codigoNumerico = 1}, &outra);
+  else
+    teste::NotaSemAssinatura({.numero = 406, .codigoNumerico = 1}, &outra);
+  OperacoesLocais locais(host_->Ctx());
+  teste::GravarTudo(host_->Local(locais.CaminhoAssinado(chave)), nota);
+  host_->Ctx().atual.ChaveAcessoSolicitada = chave;
+  auto c = Componente();
+  RespostaLote envio = c.EnviaLote(locais.GeraLote(locais.CaminhoAssinado(chave), 406));
+  ASSERT_EQ(envio.cStat, "103") << TextoEnvioLote(envio);
+  RespostaLote consulta = c.ConsultaLote(envio.nRec);
+  if (consulta.cStat == "105") consulta = c.ConsultaLote(envio.nRec);
+  EXPECT_EQ(LinhaStatusLote(consulta), "100 - Autorizado o uso da NF-e");
+  EXPECT_EQ(ProtocoloAutorizado(c.ConsultaSituacao(chave)).size(), 15u);
+  EXPECT_EQ(c.ConsultaSituacao(outra).cStat, "217");
+  auto n = Chamadas();
+  EXPECT_EQ(n[caso.recibo], 2);
+  EXPECT_EQ(n[caso.situacao], 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Leiautes, ConsultaNoLeiauteDaNota,
+                         ::testing::Values(CasoLeiauteDaNota{"3.10", "4.00", "NfeRetAutorizacao", "NfeConsulta2"},
+                                           CasoLeiauteDaNota{"4.00", "3.10", "NFeRetAutorizacao4",
+                                                             "NFeConsultaProtocolo4"}),
+                         [](const auto& info) { return std::string(info.param.documento[0] == '3' ? "De310" : "De400"); });
 
 // The simulator demands TLS 1.2 even where the system's settings would let
 // 1.1 through (an OpenSSL configuration at security level 0).

@@ -14,6 +14,7 @@
 #include "component/danfe/danfe_dados.h"
 #include "component/danfe/danfe_pdf.h"
 #include "component/danfe/danfe_verificacao.h"
+#include "component/xml/chave_acesso.h"
 #include "danfe_apoio.h"
 
 namespace velant {
@@ -98,6 +99,32 @@ TEST_F(DanfePdf, CodigoDeBarrasEmConjuntoC) {
   // Start C, 22 pairs, check character, Stop: 11 + 22 x 11 + 11 + 13 modules.
   auto barras = danfe::CodigoBarrasChave(Pequena().chave);
   EXPECT_EQ(barras.modulos, 277);
+}
+
+// A key with the letters of an alphanumeric CNPJ reads back whole from the
+// DANFE's box; a letter anywhere else is no key.
+TEST_F(DanfePdf, CodigoDeBarrasComLetrasNoCnpj) {
+  danfe::DadosDanfe dados = danfe::LerDistribuicao(teste::LerTudo(Pequena().distribuicao));
+  auto chave = [&](const char* cnpj) {
+    return MontaChaveAcesso("35", "2026-07-15T10:00:00-03:00", cnpj, 55, 1, 501, 1, 501, CnpjNaChave::Alfanumerico);
+  };
+  std::string letraForaDoCnpj = Pequena().chave;
+  letraForaDoCnpj[30] = 'A';
+  struct Caso {
+    std::string chave;
+    bool lida;
+  } casos[] = {{chave("12ABC34501DE35"), true}, {chave("ABCDEFGHJKLM35"), true}, {letraForaDoCnpj, false}};
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.chave);
+    dados.chave = c.chave;
+    if (!c.lida) {
+      EXPECT_THROW(danfe::GeraPdf(dados), ErroExecucao);
+      continue;
+    }
+    const auto pdf = pasta_->Caminho() / "alfanumerica.pdf";
+    teste::GravarTudo(pdf, danfe::GeraPdf(dados));
+    EXPECT_EQ(teste::CodigoDeBarrasLido(pdf, pasta_->Caminho()), c.chave);
+  }
 }
 
 TEST_F(DanfePdf, BlocosNaOrdemComOsValoresDaNota) {

@@ -125,6 +125,15 @@ INSTANTIATE_TEST_SUITE_P(
                 },
                 {"<pag><detPag><tPag>90</tPag><vPag>0.00</vPag></detPag></pag>"},
                 {"<indPag>", "<vTroco>"}},
+        // The invoice returned was issued under an alphanumeric CNPJ.
+        Caso400{"DevolucaoDeNotaComCnpjAlfanumerico",
+                [](VetoresNFe& v, Gerador400&) {
+                  Preenche(v.gVetorIde, {{Ide::finNFe, "4"}});
+                  v.gVetorIde[Ide::refNFe] = teste::Chave400(NotaExemplo(), "12ABC34501DE35");
+                  Preenche(Item(v), {{Produto::CFOP, "5202"}});
+                },
+                {"<NFref><refNFe>" + teste::Chave400(NotaExemplo(), "12ABC34501DE35") + "</refNFe></NFref>"},
+                {}},
         Caso400{"ProdutoSemCodigoDeBarras",
                 [](VetoresNFe& v, Gerador400&) { Preenche(Item(v), {{Produto::cEAN, ""}, {Produto::cEANTrib, ""}}); },
                 {"<cEAN>SEM GTIN</cEAN>", "<cEANTrib>SEM GTIN</cEANTrib>"},

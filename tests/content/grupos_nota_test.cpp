@@ -237,6 +237,10 @@ TEST(Ide, ChaveReferenciadaSoAlgarismosEFinalidade) {
                    {Ide::indFinal, "7"}, {Ide::xJust, "COMPLEMENTO"}});
   a.atual.ChaveReferenciada = "";
   Confere(Ide(a), {{Ide::refNFe, ""}});
+  // In 4.00 the letters of an alphanumeric CNPJ stay, in capitals.
+  a.atual.LeiauteNFe = "4.00";
+  a.atual.ChaveReferenciada = "3526-07 12ab.c345/01de-35 5500 1000 0012 3410 0000 1234";
+  Confere(Ide(a), {{Ide::refNFe, "35260712ABC34501DE35550010000012341000001234"}});
 }
 
 TEST(Ide, ListasDosCuponsReferenciados) {

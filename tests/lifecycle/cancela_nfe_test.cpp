@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "component/recusa_resposta.h"
+#include "component/servico_documento_fiscal.h"
 #include "movimento_saida.h"
 
 namespace velant {
@@ -105,6 +106,32 @@ TEST_F(Cancelamento, NumeroQueNaoConverteNaoChamaOComponente) {
   resposta = teste::Registro("135", "Evento registrado e vinculado a NF-e", kProtocoloEvento);
   EXPECT_THROW(Cancela("12A"), ErroExecucao);
   EXPECT_TRUE(chamadas.empty());
+}
+
+// An event the schema in place refuses for the key's letters: the request's
+// answer says so instead of the fixed text; any other error does not.
+TEST_F(Cancelamento, EsquemaSemCnpjAlfanumericoEOMotivoDaResposta) {
+  struct Recusa : teste::ComponenteInesperado {
+    std::string descricao;
+    RespostaRegistro EventoCancelamento(const std::string&, const std::string&, const std::string&,
+                                        const std::string&, const std::string&) override {
+      throw ErroExecucao(CodigoErro::ErroComponente, descricao);
+    }
+  };
+  for (const auto& [descricao, motivo] :
+       {std::pair<std::string, std::string>{std::string(kEventoSemCnpjAlfanumerico) + ": NF-e " + kChave,
+                                            kEventoSemCnpjAlfanumerico},
+        std::pair<std::string, std::string>{"Mensagem envEvento fora do esquema", ""}}) {
+    SCOPED_TRACE(descricao);
+    a.atual.MotivoFalha.clear();
+    a.ctx.CriaFiscalDocService = [d = descricao] {
+      auto c = std::make_unique<Recusa>();
+      c->descricao = d;
+      return c;
+    };
+    EXPECT_THROW(Cancela(), ErroExecucao);
+    EXPECT_EQ(a.atual.MotivoFalha, motivo);
+  }
 }
 
 // Asked again after it was recorded: approved, and the event's protocol is

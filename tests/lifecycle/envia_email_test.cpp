@@ -10,6 +10,7 @@
 #include "apoio/pdf_teste.h"
 #include "apoio/servidor_smtp.h"
 #include "base/texto.h"
+#include "component/apoio_nfe400.h"
 #include "component/autoridade_apoio.h"
 #include "lifecycle/carta_correcao.h"
 #include "lifecycle/envia_email_contador.h"
@@ -247,6 +248,26 @@ TEST_F(EnvioNFe, LinhasDoLog) {
   }
   EXPECT_FALSE(NaLista("      Enviando NFe: " + xml));
   EXPECT_TRUE(NaLista("      Enviando PDF: " + pdf));
+}
+
+// A 4.00 invoice whose key carries an alphanumeric CNPJ: its file is found
+// in the month folder of the key and goes as it is, under the key's name.
+TEST_F(EnvioNFe, Leiaute400ComChaveAlfanumerica) {
+  Inicia();
+  const std::string chave =
+      MontaChaveAcesso("35", "2026-07-15T10:00:00-03:00", "12ABC34501DE35", 55, 1, 7, 1, 7, CnpjNaChave::Alfanumerico);
+  xml_ = teste::NotaAssinada400({.numero = 7});
+  pdf_ = teste::PdfMinimo("DANFE " + chave);
+  teste::GravarTudo(host_->Local("C:\\Dunmor\\nfe\\arquivos\\procNFe\\202607\\" + chave + "-procNFe.xml"), xml_);
+  teste::GravarTudo(host_->Local("C:\\Dunmor\\nfe\\arquivos\\PDF\\" + chave + ".pdf"), pdf_);
+  Ctx().atual.ChaveAcessoSolicitada = chave;
+  Ctx().atual.EmailDestinatario = kCliente;
+  ASSERT_TRUE(EnviaEmailNFe(Ctx())) << Log();
+  auto recebidas = Recebidas();
+  ASSERT_EQ(recebidas.size(), 2u) << Log();
+  ConfereMensagem(recebidas[0], kCliente, std::string("Nota Fiscal Eletrônica da empresa: ") + kEmpresa,
+                  "Segue em anexo arquivo XML da Nota Fiscal Eletrônica CHAVE DE NR.: " + chave,
+                  chave + "-procNFe.xml", "application/xml", xml_);
 }
 
 TEST_F(EnvioNFe, SemXmlOLogDizOndeProcurou) {

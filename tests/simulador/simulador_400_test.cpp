@@ -118,6 +118,37 @@ TEST_F(Simulador400, UmaNotaSincronaVoltaComOProtocolo) {
   EXPECT_EQ(Texto(Procura(Filho(DocumentoXml::Ler(de_novo, "r").Raiz(), "protNFe"), "cStat")), "204");
 }
 
+// The situation of a key by its form: the letters of an alphanumeric CNPJ
+// are read as the key (echoed, its state taken from it), a check digit that
+// does not hold is 236, a letter anywhere else is off the schema.
+TEST_F(Simulador400, SituacaoPelaFormaDaChave) {
+  auto chave = [](const char* uf, const char* cnpj) {
+    return MontaChaveAcesso(uf, "2026-07-15T10:00:00-03:00", cnpj, 55, 1, 7, 1, 7, CnpjNaChave::Alfanumerico);
+  };
+  const std::string numerica = chave("35", teste::kCnpjEmitente), alfanumerica = chave("41", "12ABC34501DE35");
+  std::string digitoErrado = alfanumerica, letraForaDoCnpj = numerica;
+  digitoErrado[43] = digitoErrado[43] == '0' ? '1' : '0';
+  letraForaDoCnpj[30] = 'A';
+  struct Caso {
+    std::string chave;
+    const char* cStat;
+    std::string chNFe;
+    const char* cUF;
+  } casos[] = {{numerica, "217", numerica, "35"},
+               {alfanumerica, "217", alfanumerica, "41"},
+               {digitoErrado, "236", digitoErrado, "41"},
+               {letraForaDoCnpj, "215", std::string(44, '0'), nullptr}};
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.chave);
+    std::string r = Pede(ServicoNFe::Consulta, MensagemConsultaSituacao("2", c.chave, Leiaute::V400));
+    EXPECT_EQ(Campo(r, "cStat"), c.cStat);
+    EXPECT_EQ(Campo(r, "chNFe"), c.chNFe);
+    if (c.cUF != nullptr) {
+      EXPECT_EQ(Campo(r, "cUF"), c.cUF);
+    }
+  }
+}
+
 TEST_F(Simulador400, FormasDoLote) {
   struct Caso {
     const char* nome;

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "base/erro.h"
+#include "component/xml/chave_acesso.h"
 
 namespace velant::danfe {
 
@@ -21,7 +22,7 @@ struct LiberaSimbolo {
 }  // namespace
 
 CodigoBarras CodigoBarrasChave(const std::string& chave) {
-  if (chave.size() != 44 || chave.find_first_not_of("0123456789") != std::string::npos)
+  if (!ChaveNaForma(chave, CnpjNaChave::Alfanumerico))
     Falha("chave de acesso inválida \"" + chave + "\"");
   std::unique_ptr<zint_symbol, LiberaSimbolo> s(ZBarcode_Create());
   if (!s) Falha("sem memória");

@@ -1,8 +1,10 @@
 #pragma once
-// The DANFE's barcode: Code 128 of the 44-digit access key, which an
-// all-digit text of even length turns into set C (Start C, 22 digit pairs,
-// check character, Stop: 277 modules). Encoded by libzint; the bars come
-// back in modules so that the page scales them to its box.
+// The DANFE's barcode: Code 128 of the 44-character access key. An
+// all-digit key of even length is set C alone (Start C, 22 digit pairs,
+// check character, Stop: 277 modules); the letters of an alphanumeric CNPJ
+// go in a set that encodes them, the digit runs around them staying in C,
+// as libzint's automatic choice of sets does. The bars come back in modules
+// so that the page scales them to its box.
 #include <string>
 #include <vector>
 
@@ -18,8 +20,8 @@ struct CodigoBarras {
   std::vector<Barra> barras;
 };
 
-// Raises ErroExecucao (ErroComponente) when the key is not 44 digits or
-// the encoder refuses it.
+// Raises ErroExecucao (ErroComponente) when the key is not of the form
+// (ChaveNaForma, alphanumeric) or the encoder refuses it.
 CodigoBarras CodigoBarrasChave(const std::string& chave);
 
 }  // namespace velant::danfe

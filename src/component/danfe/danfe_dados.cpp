@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "base/erro.h"
+#include "component/xml/chave_acesso.h"
 
 namespace velant::danfe {
 
@@ -208,7 +209,7 @@ DadosDanfe LerDistribuicao(const std::string& xml) {
   DadosDanfe d;
   std::string id = Atributo(inf, "Id");
   d.chave = id.rfind("NFe", 0) == 0 ? id.substr(3) : id;
-  if (d.chave.size() != 44 || d.chave.find_first_not_of("0123456789") != std::string::npos)
+  if (!ChaveNaForma(d.chave, CnpjNaChave::Alfanumerico))
     Recusa("Arquivo de distribuição com chave de acesso inválida: \"" + id + "\"");
 
   const xmlNode* prot = Autorizacao(raiz, d.chave);

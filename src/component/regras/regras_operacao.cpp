@@ -70,8 +70,10 @@ std::string DocumentoEmitente(const NFeLida& n) {
 }  // namespace
 
 Detalhe DigitoChaveReferenciada(const NFeLida& n, const ContextoRegras&) {
+  // A 4.00 invoice may refer to one of an alphanumeric CNPJ.
+  const CnpjNaChave forma = n.Leiaute4() ? CnpjNaChave::Alfanumerico : CnpjNaChave::SoDigitos;
   for (const auto& r : n.referencias)
-    if (!r.refNFe.empty() && !DecompoeChave(r.refNFe)) return "refNFe " + r.refNFe;
+    if (!r.refNFe.empty() && !DecompoeChave(r.refNFe, forma)) return "refNFe " + r.refNFe;
   return std::nullopt;
 }
 

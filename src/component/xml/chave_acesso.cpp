@@ -118,10 +118,15 @@ std::string MontaChaveAcesso(const std::string& codigoUF, const std::string& dat
   return chave + static_cast<char>('0' + DigitoVerificadorChave(chave, forma));
 }
 
-std::optional<PartesChave> DecompoeChave(const std::string& chave, CnpjNaChave forma) {
-  if (chave.size() != 44) return std::nullopt;
+bool ChaveNaForma(const std::string& chave, CnpjNaChave forma) {
+  if (chave.size() != 44) return false;
   for (size_t i = 0; i < chave.size(); ++i)
-    if (!CaractereDaChave(chave[i], i, forma)) return std::nullopt;
+    if (!CaractereDaChave(chave[i], i, forma)) return false;
+  return true;
+}
+
+std::optional<PartesChave> DecompoeChave(const std::string& chave, CnpjNaChave forma) {
+  if (!ChaveNaForma(chave, forma)) return std::nullopt;
   if (DigitoVerificadorChave(chave.substr(0, 43), forma) != chave[43] - '0') return std::nullopt;
   return PartesChave{chave.substr(0, 2),  chave.substr(2, 4),  chave.substr(6, 14),
                      chave.substr(20, 2), chave.substr(22, 3), chave.substr(25, 9),

@@ -28,6 +28,10 @@ std::string MontaChaveAcesso(const std::string& codigoUF, const std::string& dat
                              int32_t modelo, int32_t serie, int32_t numero, int32_t tipoEmissao,
                              int32_t codigoNumerico, CnpjNaChave forma = CnpjNaChave::SoDigitos);
 
+// 44 characters of the form (letters only where the CNPJ's first 12 stand,
+// and only in the alphanumeric form); the check digit is not looked at.
+bool ChaveNaForma(const std::string& chave, CnpjNaChave forma = CnpjNaChave::SoDigitos);
+
 struct PartesChave {
   std::string cUF, AAMM, CNPJ, mod, serie, nNF, tpEmis, cNF, cDV;
 };

@@ -361,7 +361,9 @@ class Montagem {
       r_.Obrig("xJust", r_.Txt("xJust", Slot(ide_, Ide::xJust), 15, 256));
     }
 
-    std::string refNFe = r_.Dig("NFref/refNFe", Slot(ide_, Ide::refNFe), 44, 44);
+    // In 4.00 the referenced key may carry an alphanumeric CNPJ.
+    std::string refNFe = Slot(ide_, Ide::refNFe);
+    if (!quatro_ || !ChaveNaForma(refNFe, CnpjNaChave::Alfanumerico)) refNFe = r_.Dig("NFref/refNFe", refNFe, 44, 44);
     if (!refNFe.empty()) {
       r_.w.Abre("NFref");
       r_.w.Elemento("refNFe", refNFe);
