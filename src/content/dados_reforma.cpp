@@ -18,10 +18,12 @@ std::string Registro(const Contexto& ctx, const char* nome) {
   return Trim(ctx.registro.LerRegistro(HKEY_CURRENT_USER, "nfe", nome));
 }
 
-// A percentage column: "" when absent, its value with 4 decimals otherwise (zero included).
+// A percentage column with 4 decimals; "" when absent or zero (a new
+// record's amount columns start at zero: zero is "not given").
 std::string Percentual(const data::Recordset& nota, const char* coluna) {
   std::string texto = Trim(conteudo::OpcionalDe(nota, coluna));
-  return texto.empty() ? "" : FormataDecimal4(texto);
+  std::string valor = texto.empty() ? "" : FormataDecimal4(texto);
+  return valor.find_first_of("123456789") == std::string::npos ? "" : valor;
 }
 
 }  // namespace

@@ -227,17 +227,6 @@ INSTANTIATE_TEST_SUITE_P(
                 {"<CRT>1</CRT>", "<ICMSSN102>", "<gIBSCBS><vBC>90.75</vBC>", "<vIBSUF>0.09</vIBSUF>",
                  "<vCBS>0.82</vCBS>", "<vNFTot>100.91</vNFTot>"},
                 {}},
-        // Sold outside the premises to a recipient without address: the
-        // municipality of the taxable event goes in ide.
-        Caso400{"ReformaForaDoEstabelecimento",
-                [](VetoresNFe& v, Gerador400&) {
-                  Reforma2026(v, "000", "000001");
-                  Preenche(v.gVetorIde, {{Ide::indPres, "5"}, {Ide::cMunFGIBS, "3550308"}});
-                  v.gVetorIde[Ide::refNFe] = teste::ChaveDa(NotaExemplo());
-                  for (int i = Destinatario::xLgr; i <= Destinatario::fone; ++i) v.gVetorDestinatario[i] = "";
-                },
-                {"<cMunFG>3550308</cMunFG><cMunFGIBS>3550308</cMunFGIBS><tpImp>"},
-                {"<enderDest>"}},
         // Issuer, recipient and carrier with letters in their CNPJ: the key
         // carries the issuer's, with its check digit over the letters.
         Caso400{"CnpjAlfanumerico",

@@ -121,7 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "535-001 = 60\r\n536-001 = 10\r\n537-001 = 000\r\n538-001 = 000001\r\n539-001 = 5\r\n",
                  kPadroesReforma, {},
                  {{Produto::CST_IBSCBS, "200"}, {Produto::cClassTrib, "200028"}, {Produto::pIBSUF, "0.1000"},
-                  {Produto::pIBSMun, "0.0000"}, {Produto::pCBS, "0.9000"}, {Produto::pRedAliq, "60.0000"},
+                  {Produto::pIBSMun, ""}, {Produto::pCBS, "0.9000"}, {Produto::pRedAliq, "60.0000"},
                   {Produto::pDif_IBSCBS, "10.0000"}, {Produto::CSTIS, "000"}, {Produto::cClassTribIS, "000001"},
                   {Produto::pIS, "5.0000"}},
                  {}},
