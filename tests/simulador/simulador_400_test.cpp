@@ -130,8 +130,11 @@ TEST_F(Simulador400, ReformaSoPelosPadroesDoRegistroAutorizada) {
   for (std::string nome : {"simples_nacional_nacional", "regime_normal_st_combustivel"}) {
     SCOPED_TRACE(nome);
     teste_conteudo::AmbienteConteudo a;
-    teste::GravarTudo(a.raiz / "registro.reg", teste::LerTudo(pasta / (nome + ".reg")) +
-                                                   "\"CSTIBSCBSPadrao\"=\"000\"\r\n\"cClassTribPadrao\"=\"000001\"\r\n");
+    // In homologation, as the simulator answers.
+    std::string registro = std::regex_replace(teste::LerTudo(pasta / (nome + ".reg")),
+                                              std::regex("\"Ambiente\"=\"1\""), "\"Ambiente\"=\"2\"");
+    teste::GravarTudo(a.raiz / "registro.reg",
+                      registro + "\"CSTIBSCBSPadrao\"=\"000\"\r\n\"cClassTribPadrao\"=\"000001\"\r\n");
     std::string texto = std::regex_replace(teste::LerTudo(pasta / (nome + ".txt")), std::regex("2015-03-0[0-9]"),
                                            "2026-12-01");
     texto = std::regex_replace(texto, std::regex("/2015"), "/2027");   // instalments after the emission
@@ -139,6 +142,7 @@ TEST_F(Simulador400, ReformaSoPelosPadroesDoRegistroAutorizada) {
     a.ctx.atual.LeiauteNFe = "4.00";
     ParametrosEmissaoFila(a.ctx);
     ASSERT_TRUE(PreencheVetores(a.ctx));
+    a.vetores.gVetorDestinatario[Destinatario::xNome] = teste::kDestinatarioHomologacao;
     std::string nota = teste_conteudo::AssinadoDosVetores(a, "4.00");
     EXPECT_NE(nota.find("<cClassTrib>000001</cClassTrib><gIBSCBS>"), std::string::npos);
     EXPECT_NE(nota.find("</IBSCBSTot><vNFTot>"), std::string::npos);
