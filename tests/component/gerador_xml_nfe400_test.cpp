@@ -320,6 +320,17 @@ INSTANTIATE_TEST_SUITE_P(
                     Preenche(Item(v), {{Produto::nLote, "L1"}, {Produto::qLote, "1"}, {Produto::dFab, "01/01/2016"}});
                   },
                   "campo obrigatório sem valor: det[1]/prod/rastro/dVal"},
+        // The example is of 2016: the table has no rates of that year, and the item gives none.
+        Recusa400{"ReformaSemAliquotasDoAno", "4.00",
+                  [](VetoresNFe& v, Gerador400&) {
+                    Preenche(Item(v), {{Produto::CST_IBSCBS, "000"}, {Produto::cClassTrib, "000001"}});
+                  },
+                  "IBSCBS/pIBSUF: '' (sem alíquotas do ano 2016 em reforma-tributaria.txt)"},
+        Recusa400{"ReformaClassificacaoDeOutroCst", "4.00",
+                  [](VetoresNFe& v, Gerador400&) {
+                    Preenche(Item(v), {{Produto::CST_IBSCBS, "000"}, {Produto::cClassTrib, "200028"}});
+                  },
+                  "IBSCBS/cClassTrib: '200028' (não pertence ao CST 000)"},
         Recusa400{"LeiauteDesconhecido", "5.00", [](VetoresNFe&, Gerador400&) {}, "infNFe/@versao: '5.00'"}),
     [](const auto& info) { return std::string(info.param.nome); });
 

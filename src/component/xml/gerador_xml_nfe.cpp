@@ -585,7 +585,7 @@ class Montagem {
   }
   static std::string Percentual(regras::Inteiro p) { return regras::TextoFixo(p, regras::reforma::kCasasPercentual); }
 
-  regras::Inteiro BaseDoItem(const Vetor& p, regras::Inteiro vIS) {
+  regras::reforma::ParcelasBase ParcelasDoItem(const Vetor& p) {
     regras::reforma::ParcelasBase b;
     b.vProd = CentavosDe("vProd", Slot(p, Produto::vProd));
     b.vFrete = CentavosDe("vFrete", Slot(p, Produto::vFrete));
@@ -600,19 +600,20 @@ class Montagem {
     b.vFCP = CentavosDe("vFCP", Slot(p, Produto::vFCP));
     if (!Apara(Slot(p, Produto::CST_PIS)).empty()) b.vPIS = CentavosDe("vPIS", Slot(p, Produto::vPIS));
     if (!Apara(Slot(p, Produto::CST_COFINS)).empty()) b.vCOFINS = CentavosDe("vCOFINS", Slot(p, Produto::vCOFINS));
-    b.vIS = vIS;
-    return regras::reforma::BaseDoItem(b);
+    return b;
   }
 
-  // The selective tax, when the item names its CST: base of the item's
-  // value, the item's rate. Answers the amount (0 without the group).
+  // The selective tax, when the item names its CST: the item's value (the
+  // other taxes stay in it), the item's rate. Answers the amount (0 without the group).
   regras::Inteiro Is(const Vetor& p) {
     std::string cst = r_.Dig("IS/CSTIS", Slot(p, Produto::CSTIS), 3, 3);
     if (cst.empty()) return 0;
     r_.w.Abre("IS");
     r_.w.Elemento("CSTIS", cst);
     r_.Obrig("cClassTribIS", r_.Dig("cClassTribIS", Slot(p, Produto::cClassTribIS), 6, 6));
-    regras::Inteiro base = BaseDoItem(p, 0);
+    regras::reforma::ParcelasBase parcelas = ParcelasDoItem(p);
+    parcelas.vICMS = parcelas.vFCP = parcelas.vPIS = parcelas.vCOFINS = 0;
+    regras::Inteiro base = regras::reforma::BaseDoItem(parcelas);
     regras::Inteiro pIS = PercentualDe("pIS", Slot(p, Produto::pIS));
     regras::Inteiro vIS = regras::reforma::ValorDoPercentual(base, pIS);
     r_.w.Elemento("vBCIS", regras::TextoCentavos(base));
@@ -646,7 +647,9 @@ class Montagem {
                    const regras::reforma::Tabela& tabela, const std::string& cClassTrib, regras::Inteiro vIS) {
     namespace rf = regras::reforma;
     rf::EntradaItem e;
-    e.vBC = BaseDoItem(p, vIS);
+    rf::ParcelasBase parcelas = ParcelasDoItem(p);
+    parcelas.vIS = vIS;
+    e.vBC = rf::BaseDoItem(parcelas);
     auto doAno = tabela.DoAno(dhEmi_.ano);
     auto aliquota = [&](const char* tag, Produto::Slot slot, regras::Inteiro rf::Aliquotas::*campo) {
       if (!Apara(Slot(p, slot)).empty()) return PercentualDe(tag, Slot(p, slot));
