@@ -10,7 +10,7 @@ set(VELANT_DOCS_INST "${CMAKE_INSTALL_DATADIR}/doc/velantnfe")
 
 install(TARGETS velantnfe velantnfe-ac velantnfe-autoridade RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY schemas/ DESTINATION ${VELANT_DADOS_INST}/schemas)
-install(FILES dados/servicos-nfe.ini DESTINATION ${VELANT_DADOS_INST}/dados)
+install(FILES dados/servicos-nfe.ini dados/reforma-tributaria.txt DESTINATION ${VELANT_DADOS_INST}/dados)
 install(FILES sql/sqlite.sql sql/postgresql.sql DESTINATION ${VELANT_DADOS_INST}/sql)
 install(FILES README.md docs/integracao.md docs/arquitetura.md DESTINATION ${VELANT_DOCS_INST})
 install(DIRECTORY exemplos/ DESTINATION ${VELANT_DOCS_INST}/exemplos)

@@ -140,7 +140,10 @@ void Gera_dados_produtos(Contexto& ctx) {
       conteudo::PreencheCombustivelItem(nota, linha);
       linha[Produto::indTot] = "1";
       conteudo::PreencheIpiItem(nota, linha);
-      if (LeiauteQuatro(ctx)) PreencheItemLeiaute4(nota, linha);
+      if (LeiauteQuatro(ctx)) {
+        PreencheItemLeiaute4(nota, linha);
+        PreencheItemReforma(ctx, nota, linha);
+      }
       nota.MoveNext();
     }
   }

@@ -23,7 +23,10 @@ bool PreencheVetores(Contexto& ctx) {
     // issuer before additional information (it copies the city); every
     // header group before the items, which walk TabelaNota to its end.
     Gera_dados_ide(ctx);
-    if (LeiauteQuatro(ctx)) Gera_dados_pagamento(ctx);
+    if (LeiauteQuatro(ctx)) {
+      Gera_dados_pagamento(ctx);
+      MunicipioFatoGeradorIbs(ctx);
+    }
     Gera_dados_emitente(ctx);
     Gera_dados_destinatario(ctx);
     Gera_dados_totais(ctx);

@@ -38,6 +38,14 @@ void Gera_dados_pagamento(Contexto& ctx);
 void PreencheItemLeiaute4(const data::Recordset& nota, std::vector<std::string>& linha);
 void SomaFcpNosTotais(VetoresNFe& v);
 
+// Layout 4.00, tax reform: the registry value "CodigoMunicipioFGIBS" in the
+// identification; an item's CST and cClassTrib of the IBS/CBS from its 530-
+// and 531- columns, else the registry values "CSTIBSCBSPadrao" and
+// "cClassTribPadrao" (nothing when neither is set), with the rates,
+// reduction and deferral it gives (532- to 536-) and its IS (537- to 539-).
+void MunicipioFatoGeradorIbs(Contexto& ctx);
+void PreencheItemReforma(const Contexto& ctx, const data::Recordset& nota, std::vector<std::string>& linha);
+
 // True for the 54 fuel-operation CFOPs.
 bool CfopCombustivel(const std::string& cfop);
 

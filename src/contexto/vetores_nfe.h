@@ -35,7 +35,7 @@ struct VetoresNFe {
   std::string gSituacaoTributaria;
 };
 
-// Identification (ide). Free: 15, 16, 28 to 33.
+// Identification (ide). Free: 15, 16, 28 to 32.
 namespace Ide {
 enum Slot : int {
   cUF = 0,
@@ -71,6 +71,9 @@ enum Slot : int {
   tBand = 25,
   cAut = 26,
   indIntermed = 27,   // 0 own site or shop, 1 third-party platform; empty: by indPres
+  // Layout 4.00, tax reform: the municipality of the IBS/CBS taxable event,
+  // written for a sale outside the premises (indPres 5) with no address of the recipient.
+  cMunFGIBS = 33,
   Quantidade = 37
 };
 }  // namespace Ide
@@ -119,7 +122,7 @@ enum Slot : int {
 }  // namespace Destinatario
 
 // One item row (det): product, taxes and fuel. Names repeated in several
-// tax groups carry the group (vBC_PIS). Free: 56 to 75, 79 to 86, 97 to 137.
+// tax groups carry the group (vBC_PIS). Free: 66 to 75, 79 to 86, 97 to 137.
 // The slots from vBCFCP on are written by layout 4.00 only.
 namespace Produto {
 enum Slot : int {
@@ -200,6 +203,18 @@ enum Slot : int {
   dVal = 43,
   cAgreg = 53,
   descANP = 54,    // fuel: the description of the ANP code (the product's name when empty)
+  // Tax reform (IBSCBS, IS): written when CST_IBSCBS is filled. The rates
+  // empty: those of the emission year; reduction and deferral in percent.
+  CST_IBSCBS = 56,
+  cClassTrib = 57,
+  pIBSUF = 58,
+  pIBSMun = 59,
+  pCBS = 60,
+  pRedAliq = 61,
+  pDif_IBSCBS = 62,
+  CSTIS = 63,       // the IS group when filled
+  cClassTribIS = 64,
+  pIS = 65,
   Quantidade = 138
 };
 }  // namespace Produto

@@ -22,7 +22,7 @@ struct Coluna {
 };
 
 // TabelaNota: header and item columns, in append order.
-constexpr std::array<Coluna, 122> kColunasNota{{
+constexpr std::array<Coluna, 132> kColunasNota{{
     {"CgcCli", adVarChar, 14},
     {"RazaoSocialCli", adVarChar, 60},
     {"LogradouroCli", adVarChar, 60},
@@ -146,6 +146,17 @@ constexpr std::array<Coluna, 122> kColunasNota{{
     {"DtValidadeLote", adVarChar, 30},
     {"CodAgregacaoLote", adVarChar, 20},
     {"DescricaoANP", adVarChar, 95},
+    // Layout 4.00, tax reform (530- to 539-).
+    {"CSTIBSCBSProd", adVarChar, 3},
+    {"cClassTribProd", adVarChar, 6},
+    {"PercentualIBSUFProd", adCurrency, 0},
+    {"PercentualIBSMunProd", adCurrency, 0},
+    {"PercentualCBSProd", adCurrency, 0},
+    {"PercentualRedAliqProd", adCurrency, 0},
+    {"PercentualDiferimentoProd", adCurrency, 0},
+    {"CSTISProd", adVarChar, 3},
+    {"cClassTribISProd", adVarChar, 6},
+    {"PercentualISProd", adCurrency, 0},
 }};
 
 constexpr std::array<Coluna, 4> kColunasDuplicatas{{

@@ -193,7 +193,7 @@ struct ColunaItem {
   Conversao conversao = Conversao::Texto;
 };
 
-// Item lines 810- to 856- and 510- to 526- by group (853- and 854- are handled apart).
+// Item lines 810- to 856- and 510- to 539- by group (853- and 854- are handled apart).
 const std::array<ColunaItem, 1000>& ColunasItem() {
   static const std::array<ColunaItem, 1000> colunas = [] {
     std::array<ColunaItem, 1000> r{};
@@ -230,6 +230,15 @@ const std::array<ColunaItem, 1000>& ColunasItem() {
     r[521] = {"LoteProd", T};         r[522] = {"QntLoteProd", V};
     r[523] = {"DtFabricacaoLote", T}; r[524] = {"DtValidadeLote", T};
     r[525] = {"CodAgregacaoLote", T}; r[526] = {"DescricaoANP", T};
+    // Layout 4.00, tax reform item fields.
+    r[530] = {"CSTIBSCBSProd", T};    r[531] = {"cClassTribProd", T};
+    r[532] = {"PercentualIBSUFProd", V};
+    r[533] = {"PercentualIBSMunProd", V};
+    r[534] = {"PercentualCBSProd", V};
+    r[535] = {"PercentualRedAliqProd", V};
+    r[536] = {"PercentualDiferimentoProd", V};
+    r[537] = {"CSTISProd", T};        r[538] = {"cClassTribISProd", T};
+    r[539] = {"PercentualISProd", V};
     return r;
   }();
   return colunas;

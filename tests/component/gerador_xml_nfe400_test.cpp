@@ -3,6 +3,7 @@
 // verified by Debian's xmlsec1 and kept by the authority's business rules.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <regex>
 
 #include "apoio_documento.h"
@@ -55,6 +56,14 @@ VetoresNFe Nota400() {
 
 std::vector<std::string>& Item(VetoresNFe& v) { return v.gVetorProdutos[0]; }
 
+// Tax reform in the test year: an invoice of 01/12/2026 whose item names
+// its IBS/CBS codes. The item's base is 100.00 less ICMS 18.00, PIS 1.65 and
+// COFINS 7.60 = 72.75.
+void Reforma2026(VetoresNFe& v, const char* cst, const char* cClassTrib) {
+  Preenche(v.gVetorIde, {{Ide::dhEmi, "01/12/2026 10:30:00"}, {Ide::dhSaiEnt, "01/12/2026 11:00:00"}});
+  Preenche(Item(v), {{Produto::CST_IBSCBS, cst}, {Produto::cClassTrib, cClassTrib}});
+}
+
 struct Caso400 {
   const char* nome;
   void (*ajuste)(VetoresNFe&, Gerador400&);
@@ -96,7 +105,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "<vICMSDeson>0.00</vICMSDeson><vFCP>0.00</vFCP><vBCST>0.00</vBCST><vST>0.00</vST>"
                  "<vFCPST>0.00</vFCPST><vFCPSTRet>0.00</vFCPSTRet><vProd>100.00</vProd>",
                  "<vIPI>0.00</vIPI><vIPIDevol>0.00</vIPIDevol><vPIS>1.65</vPIS>"},
-                {"<ide><indPag>", "<indIntermed>", "infRespTec", "<card>", "<vTroco>"}},
+                {"<ide><indPag>", "<indIntermed>", "infRespTec", "<card>", "<vTroco>", "<cMunFGIBS>", "<IBSCBS>",
+                 "<IS>", "<IBSCBSTot>", "<ISTot>", "<vNFTot>"}},
         Caso400{"PrazoComCartao",
                 [](VetoresNFe& v, Gerador400&) {
                   Preenche(v.gVetorIde, {{Ide::indPag, "1"}, {Ide::tPag, "3"}, {Ide::tpIntegra, "2"},
@@ -193,6 +203,39 @@ INSTANTIATE_TEST_SUITE_P(
                 [](VetoresNFe& v, Gerador400&) { v.gVetorIde[Ide::indPres] = "2"; },
                 {"<indPres>2</indPres><indIntermed>0</indIntermed><procEmi>"},
                 {}},
+        // 0.1 % of 72.75 = 0.07275 and 0.9 % = 0.65475, to the cent; vNFTot
+        // adds IBS and CBS to vNF.
+        Caso400{"ReformaTributacaoIntegral", [](VetoresNFe& v, Gerador400&) { Reforma2026(v, "000", "000001"); },
+                {"</COFINS><IBSCBS><CST>000</CST><cClassTrib>000001</cClassTrib><gIBSCBS><vBC>72.75</vBC>"
+                 "<gIBSUF><pIBSUF>0.1000</pIBSUF><vIBSUF>0.07</vIBSUF></gIBSUF><gIBSMun><pIBSMun>0.0000</pIBSMun>"
+                 "<vIBSMun>0.00</vIBSMun></gIBSMun><vIBS>0.07</vIBS><gCBS><pCBS>0.9000</pCBS><vCBS>0.65</vCBS>"
+                 "</gCBS></gIBSCBS></IBSCBS></imposto>",
+                 "</ICMSTot><IBSCBSTot><vBCIBSCBS>72.75</vBCIBSCBS><gIBS><gIBSUF><vDif>0.00</vDif>"
+                 "<vDevTrib>0.00</vDevTrib><vIBSUF>0.07</vIBSUF></gIBSUF><gIBSMun><vDif>0.00</vDif>"
+                 "<vDevTrib>0.00</vDevTrib><vIBSMun>0.00</vIBSMun></gIBSMun><vIBS>0.07</vIBS><vCredPres>0.00</vCredPres>"
+                 "<vCredPresCondSus>0.00</vCredPresCondSus></gIBS><gCBS><vDif>0.00</vDif><vDevTrib>0.00</vDevTrib>"
+                 "<vCBS>0.65</vCBS><vCredPres>0.00</vCredPres><vCredPresCondSus>0.00</vCredPresCondSus></gCBS>"
+                 "</IBSCBSTot><vNFTot>100.72</vNFTot></total>"},
+                {"<gRed>", "<gDif>", "<IS>", "<cMunFGIBS>"}},
+        // Education services (200028) pay 40 % of the rates: 0.04 % and 0.36 %.
+        Caso400{"ReformaAliquotaReduzida", [](VetoresNFe& v, Gerador400&) { Reforma2026(v, "200", "200028"); },
+                {"<gIBSUF><pIBSUF>0.1000</pIBSUF><gRed><pRedAliq>60.0000</pRedAliq><pAliqEfet>0.0400</pAliqEfet>"
+                 "</gRed><vIBSUF>0.03</vIBSUF></gIBSUF>",
+                 "<gCBS><pCBS>0.9000</pCBS><gRed><pRedAliq>60.0000</pRedAliq><pAliqEfet>0.3600</pAliqEfet></gRed>"
+                 "<vCBS>0.26</vCBS></gCBS>",
+                 "<vNFTot>100.29</vNFTot>"},
+                {"<gDif>"}},
+        // A Simples Nacional shop: no ICMS of its own out of the base (100.00 - 9.25).
+        Caso400{"ReformaSimplesNacional",
+                [](VetoresNFe& v, Gerador400&) {
+                  Reforma2026(v, "000", "000001");
+                  v.gVetorEmitente[Emitente::CRT] = "1";
+                  Preenche(Item(v), {{Produto::CSTouCSOSN, "102"}});
+                  Preenche(v.gVetorTotais, {{Totais::vBC, "0.00"}, {Totais::vICMS, "0.00"}});
+                },
+                {"<CRT>1</CRT>", "<ICMSSN102>", "<gIBSCBS><vBC>90.75</vBC>", "<vIBSUF>0.09</vIBSUF>",
+                 "<vCBS>0.82</vCBS>", "<vNFTot>100.91</vNFTot>"},
+                {}},
         // Issuer, recipient and carrier with letters in their CNPJ: the key
         // carries the issuer's, with its check digit over the letters.
         Caso400{"CnpjAlfanumerico",
@@ -225,6 +268,20 @@ TEST(Chave400, DigitoDaChaveComLetrasConfereComOCalculoIndependente) {
   char digito = static_cast<char>('0' + (resto < 2 ? 0 : 11 - resto));
   EXPECT_EQ(chave[43], digito);
   EXPECT_NE(xml.find("<cDV>" + std::string(1, digito) + "</cDV>"), std::string::npos);
+}
+
+// With nothing of the tax reform asked for, a 4.00 document is byte for
+// byte the one written before the reform groups existed (the file was
+// written by that generator). VELANT_GRAVA_DOURADOS=1 rewrites it, for review.
+TEST(Dourado400, SemReformaComoAntes) {
+  Gerador400 ger;
+  VetoresNFe v = Nota400();
+  Preenche(v.gVetorIde, {{Ide::indPres, "5"}, {Ide::cMunFGIBS, "3550308"}});   // written only with the groups' conditions
+  v.gVetorIde[Ide::refNFe] = teste::ChaveDa(NotaExemplo());
+  std::string xml = ger.Gera(v);
+  const auto arquivo = std::filesystem::path(VELANT_TESTES) / "component" / "dourados" / "nfe400_sem_reforma.xml";
+  if (std::getenv("VELANT_GRAVA_DOURADOS") != nullptr) teste::GravarTudo(arquivo, xml);
+  EXPECT_EQ(xml, teste::LerTudo(arquivo));
 }
 
 // What the generator refuses, naming the element.
@@ -272,6 +329,17 @@ INSTANTIATE_TEST_SUITE_P(
                     Preenche(Item(v), {{Produto::nLote, "L1"}, {Produto::qLote, "1"}, {Produto::dFab, "01/01/2016"}});
                   },
                   "campo obrigatório sem valor: det[1]/prod/rastro/dVal"},
+        // The example is of 2016: the table has no rates of that year, and the item gives none.
+        Recusa400{"ReformaSemAliquotasDoAno", "4.00",
+                  [](VetoresNFe& v, Gerador400&) {
+                    Preenche(Item(v), {{Produto::CST_IBSCBS, "000"}, {Produto::cClassTrib, "000001"}});
+                  },
+                  "IBSCBS/pIBSUF: '' (sem alíquotas do ano 2016 em reforma-tributaria.txt)"},
+        Recusa400{"ReformaClassificacaoDeOutroCst", "4.00",
+                  [](VetoresNFe& v, Gerador400&) {
+                    Preenche(Item(v), {{Produto::CST_IBSCBS, "000"}, {Produto::cClassTrib, "200028"}});
+                  },
+                  "IBSCBS/cClassTrib: '200028' (não pertence ao CST 000)"},
         Recusa400{"LeiauteDesconhecido", "5.00", [](VetoresNFe&, Gerador400&) {}, "infNFe/@versao: '5.00'"}),
     [](const auto& info) { return std::string(info.param.nome); });
 

@@ -66,6 +66,9 @@ struct Campo400 {
 
 class Campos400 : public ::testing::TestWithParam<Campo400> {};
 
+constexpr const char* kPadroesReforma =
+    "\"CSTIBSCBSPadrao\"=\"000\"\r\n\"cClassTribPadrao\"=\"000001\"\r\n\"CodigoMunicipioFGIBS\"=\"3550308\"\r\n";
+
 TEST_P(Campos400, ChegamAoSlot) {
   const auto& c = GetParam();
   AmbienteConteudo a;
@@ -107,10 +110,28 @@ INSTANTIATE_TEST_SUITE_P(
                  {{Produto::cBenef, "SP010001"}, {Produto::nLote, "L-77"}, {Produto::qLote, "4.0000"},
                   {Produto::dFab, "01/02/2015"}, {Produto::dVal, "01/02/2016"}, {Produto::cAgreg, ""}},
                  {}},
+        // Tax reform: an old request takes the issuer's defaults; an item's
+        // own codes win over them; without either the item has no group.
+        Campo400{"ReformaDoPadraoDoRegistro", "4.00", "", "", kPadroesReforma, {{Ide::cMunFGIBS, "3550308"}},
+                 {{Produto::CST_IBSCBS, "000"}, {Produto::cClassTrib, "000001"}, {Produto::pIBSUF, ""},
+                  {Produto::pRedAliq, ""}, {Produto::CSTIS, ""}},
+                 {}},
+        Campo400{"ReformaDoItemAntesDoPadrao", "4.00", "",
+                 "530-001 = 200\r\n531-001 = 200028\r\n532-001 = 0,1\r\n533-001 = 0\r\n534-001 = 0,9\r\n"
+                 "535-001 = 60\r\n536-001 = 10\r\n537-001 = 000\r\n538-001 = 000001\r\n539-001 = 5\r\n",
+                 kPadroesReforma, {},
+                 {{Produto::CST_IBSCBS, "200"}, {Produto::cClassTrib, "200028"}, {Produto::pIBSUF, "0.1000"},
+                  {Produto::pIBSMun, ""}, {Produto::pCBS, "0.9000"}, {Produto::pRedAliq, "60.0000"},
+                  {Produto::pDif_IBSCBS, "10.0000"}, {Produto::CSTIS, "000"}, {Produto::cClassTribIS, "000001"},
+                  {Produto::pIS, "5.0000"}},
+                 {}},
+        Campo400{"ReformaSemPadraoNemCampo", "4.00", "", "", "", {{Ide::cMunFGIBS, ""}},
+                 {{Produto::CST_IBSCBS, ""}, {Produto::cClassTrib, ""}}, {}},
         // A 3.10 invoice leaves every 4.00 slot empty, whatever the request says.
         Campo400{"Leiaute310IgnoraOsCampos", "3.10", "400-000 = 03\r\n402-000 = 20,00\r\n",
-                 "511-001 = 2\r\n512-001 = 2,00\r\n521-001 = L-77\r\n", "\"TipoPagamentoPadrao\"=\"15\"\r\n",
-                 {{Ide::tPag, ""}, {Ide::vTroco, ""}}, {{Produto::pFCP, ""}, {Produto::nLote, ""}},
+                 "511-001 = 2\r\n512-001 = 2,00\r\n521-001 = L-77\r\n530-001 = 000\r\n",
+                 "\"TipoPagamentoPadrao\"=\"15\"\r\n\"CSTIBSCBSPadrao\"=\"000\"\r\n",
+                 {{Ide::tPag, ""}, {Ide::vTroco, ""}}, {{Produto::pFCP, ""}, {Produto::nLote, ""}, {Produto::CST_IBSCBS, ""}},
                  {{Totais::vFCP, ""}, {Totais::vIPIDevol, ""}}}),
     [](const auto& info) { return std::string(info.param.nome); });
 

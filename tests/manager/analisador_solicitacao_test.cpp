@@ -373,7 +373,7 @@ TEST_F(Analisador, SegundaNotaSoTemSeusRegistrosEColunasUmaVez) {
   ASSERT_TRUE(Analisa(Pedido("NFE3.10", {"100-000 - ", "811-001 - Unico", "800-001 - ", "899-001 - "})));
   EXPECT_EQ(Nota().RecordCount(), 1);
   EXPECT_EQ(Nota().Value("NomeProd").Texto(), "Unico");
-  EXPECT_EQ(Nota().QuantidadeCampos(), 122);
+  EXPECT_EQ(Nota().QuantidadeCampos(), 132);
   EXPECT_EQ(a.tabelas.TabelaDuplicatas.RecordCount(), 0);
   EXPECT_EQ(a.tabelas.TabelaDuplicatas.QuantidadeCampos(), 4);
   EXPECT_EQ(a.tabelas.TabelaCupons.RecordCount(), 0);   // still open: emptied

@@ -21,6 +21,7 @@ confere_arvore() {   # $1 root of the installed tree, $2 what it came from
   done
   for f in usr/share/velantnfe/schemas/PL_008i2/nfe_v3.10.xsd usr/share/velantnfe/schemas/PL_008i2/procNFe_v3.10.xsd \
            usr/share/velantnfe/schemas/evento/envEventoCancNFe_v1.00.xsd usr/share/velantnfe/dados/servicos-nfe.ini \
+           usr/share/velantnfe/dados/reforma-tributaria.txt \
            usr/share/velantnfe/sql/sqlite.sql usr/share/velantnfe/sql/postgresql.sql \
            usr/share/doc/velantnfe/integracao.md usr/share/doc/velantnfe/exemplos/03-nfe-venda.txt \
            usr/lib/systemd/system/velantnfe.service; do

@@ -3,11 +3,15 @@
 // authorisation of a single invoice, and the log of calls.
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include "component/apoio_nfe400.h"
 #include "component/autoridade_apoio.h"
 #include "component/autoridade/autoridade_mensagens.h"
 #include "component/autoridade/envelope_soap.h"
 #include "component/autoridade/servicos_autorizacao.h"
+#include "content/apoio_conteudo.h"
+#include "manager/analisador_solicitacao.h"
 #include "simulador/simulador_apoio.h"
 #include "simulador/simulador_autoridade.h"
 
@@ -146,6 +150,35 @@ TEST_F(Simulador400, SituacaoPelaFormaDaChave) {
     if (c.cUF != nullptr) {
       EXPECT_EQ(Campo(r, "cUF"), c.cUF);
     }
+  }
+}
+
+// Tax reform: the old requests of a Simples Nacional shop (CRT 1) and of a
+// normal-regime one (CRT 3), issued on 01/12/2026, take the IBSCBS groups
+// from the two registry defaults alone and are authorised.
+TEST_F(Simulador400, ReformaSoPelosPadroesDoRegistroAutorizada) {
+  const auto pasta = std::filesystem::path(VELANT_TESTES) / "content" / "dourados";
+  for (std::string nome : {"simples_nacional_nacional", "regime_normal_st_combustivel"}) {
+    SCOPED_TRACE(nome);
+    teste_conteudo::AmbienteConteudo a;
+    // In homologation, as the simulator answers.
+    std::string registro = std::regex_replace(teste::LerTudo(pasta / (nome + ".reg")),
+                                              std::regex("\"Ambiente\"=\"1\""), "\"Ambiente\"=\"2\"");
+    teste::GravarTudo(a.raiz / "registro.reg",
+                      registro + "\"CSTIBSCBSPadrao\"=\"000\"\r\n\"cClassTribPadrao\"=\"000001\"\r\n");
+    std::string texto = std::regex_replace(teste::LerTudo(pasta / (nome + ".txt")), std::regex("2015-03-0[0-9]"),
+                                           "2026-12-01");
+    texto = std::regex_replace(texto, std::regex("/2015"), "/2027");   // instalments after the emission
+    ASSERT_TRUE(AnalisaTextoSolicitacao(a.ctx, a.janela, texto)) << a.janela.TextoStatus;
+    a.ctx.atual.LeiauteNFe = "4.00";
+    ParametrosEmissaoFila(a.ctx);
+    ASSERT_TRUE(PreencheVetores(a.ctx));
+    a.vetores.gVetorDestinatario[Destinatario::xNome] = teste::kDestinatarioHomologacao;
+    std::string nota = teste_conteudo::AssinadoDosVetores(a, "4.00");
+    EXPECT_NE(nota.find("<cClassTrib>000001</cClassTrib><gIBSCBS>"), std::string::npos);
+    EXPECT_NE(nota.find("</IBSCBSTot><vNFTot>"), std::string::npos);
+    std::string r = Envia({nota});
+    EXPECT_EQ(Texto(Procura(Filho(DocumentoXml::Ler(r, "r").Raiz(), "protNFe"), "cStat")), "100") << r;
   }
 }
 

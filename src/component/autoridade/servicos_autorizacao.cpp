@@ -9,6 +9,7 @@
 #include "base/arquivos.h"
 #include "base/erro.h"
 #include "base/texto.h"
+#include "component/dados_instalados.h"
 
 namespace velant::autoridade {
 
@@ -218,13 +219,7 @@ std::string TabelaServicosUnica(const std::string& urlBase) {
 std::filesystem::path ArquivoServicos(const std::string& valorRegistro) {
   if (const char* env = std::getenv("VELANT_SERVICOS"); env != nullptr && *env != '\0') return env;
   if (!valorRegistro.empty()) return valorRegistro;
-  std::error_code ec;
-  auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (!ec) {
-    auto instalado = exe.parent_path() / ".." / "share" / "velantnfe" / "dados" / "servicos-nfe.ini";
-    if (std::filesystem::exists(instalado, ec)) return instalado;
-  }
-  return std::filesystem::path(VELANT_FONTE) / "dados" / "servicos-nfe.ini";
+  return ArquivoDeDados("servicos-nfe.ini");
 }
 
 }  // namespace velant::autoridade

@@ -44,6 +44,13 @@ constexpr const char* kTotal400 = "NT 2016.002, grupo W (total)";
 constexpr const char* kCobr400 = "NT 2016.002, grupo Y (cobr)";
 constexpr const char* kPag400 = "NT 2016.002, grupo YA (pag)";
 constexpr const char* kPag2020 = "NT 2020.006, grupo YA (pag)";
+// Tax reform (IBS, CBS, IS). Where the note's rejection code was not found,
+// the code is this system's own, in 1901 to 1909, and says so.
+constexpr const char* kRtcSimples = "NT 2025.002-RTC v1.20 a v1.34, regra UB12-10 (CRT 1, 2 e 4 desde 04/01/2027)";
+constexpr const char* kRtc = "NT 2025.002-RTC v1.34, grupo UB (IBSCBS)";
+constexpr const char* kRtcProprio = "NT 2025.002-RTC v1.34, grupo UB (IBSCBS); código próprio";
+constexpr const char* kRtcTotal = "NT 2025.002-RTC v1.34, grupo W (IBSCBSTot)";
+constexpr const char* kRtcTotalProprio = "NT 2025.002-RTC v1.34, grupo W (IBSCBSTot, ISTot, vNFTot); código próprio";
 
 struct Regra {
   RegraAutoridade regra;
@@ -271,6 +278,30 @@ const std::vector<Regra>& Regras() {
        VencimentoForaDeOrdem},
       {{851, "Rejeição: Soma do valor das parcelas difere do Valor Líquido da Fatura", kCobr400, F::Totais},
        SomaDasParcelas},
+      // The tax reform groups of layout 4.00.
+      {{1115, "Rejeição: IBS/CBS não informado", kRtcSimples, F::Regime}, IbsCbsAusente},
+      {{1901, "Rejeição: cClassTrib não pertence ao CST do IBS/CBS", kRtcProprio, F::ValoresItem},
+       ClassificacaoForaDoCst},
+      {{1902, "Rejeição: Grupo gIBSCBS informado ou ausente em desacordo com o CST", kRtcProprio, F::ValoresItem},
+       GrupoIbsCbsDoCst},
+      {{1903, "Rejeição: Grupo de redução de alíquota (gRed) em desacordo com o CST", kRtcProprio, F::ValoresItem},
+       ReducaoDoCst},
+      {{1904, "Rejeição: Grupo de diferimento (gDif) em desacordo com o CST", kRtcProprio, F::ValoresItem},
+       DiferimentoDoCst},
+      {{1905, "Rejeição: Percentual de redução de alíquota difere do cClassTrib", kRtcProprio, F::ValoresItem},
+       ReducaoDaClassificacao},
+      {{1035, "Rejeição: Alíquota do IBS da UF inválida", "NT 2025.002-RTC v1.34, grupo UB (IBSCBS); código deduzido de 1036 e 1037", F::ValoresItem},
+       AliquotaIbsUf},
+      {{1036, "Rejeição: Alíquota do IBS do Município inválida", kRtc, F::ValoresItem}, AliquotaIbsMun},
+      {{1037, "Rejeição: Alíquota da CBS inválida", kRtc, F::ValoresItem}, AliquotaCbs},
+      {{1906, "Rejeição: Valor do IBS/CBS do item difere da base vezes a alíquota", kRtcProprio, F::ValoresItem},
+       ValorIbsCbsItem},
+      {{1080, "Rejeição: Total de IBS UF difere da soma dos itens", kRtcTotal, F::Totais}, TotalIbsUf},
+      {{1907, "Rejeição: Totais do IBS/CBS diferem da soma dos itens", kRtcTotalProprio, F::Totais}, TotalIbsCbs},
+      {{1908, "Rejeição: Total do Imposto Seletivo difere da soma dos itens", kRtcTotalProprio, F::Totais}, TotalIs},
+      {{1909, "Rejeição: Valor total da NF-e com IBS/CBS difere de vNF mais vIBS e vCBS", kRtcTotalProprio,
+        F::Totais},
+       TotalComTributos},
       // Transport, payment and export.
       {{542, "Rejeição: CNPJ do Transportador inválido", kTransp, F::Transporte}, CnpjTransportador},
       {{543, "Rejeição: CPF do Transportador inválido", kTransp, F::Transporte}, CpfTransportador},

@@ -86,6 +86,38 @@ void LeDest(const xmlNode* dest, NFeLida& n) {
   if (ender != nullptr) n.destCPais = Opcional(ender, "cPais");
 }
 
+TributoLido LeTributo(const xmlNode* grupo, std::string_view aliquota, std::string_view valor) {
+  TributoLido t;
+  t.p = TextoFilho(grupo, aliquota);
+  t.v = TextoFilho(grupo, valor);
+  if (const xmlNode* dif = Filho(grupo, "gDif")) {
+    t.gDif = true;
+    t.pDif = TextoFilho(dif, "pDif");
+    t.vDif = TextoFilho(dif, "vDif");
+  }
+  if (const xmlNode* red = Filho(grupo, "gRed")) {
+    t.gRed = true;
+    t.pRedAliq = TextoFilho(red, "pRedAliq");
+    t.pAliqEfet = TextoFilho(red, "pAliqEfet");
+  }
+  return t;
+}
+
+IbsCbsLido LeIbsCbs(const xmlNode* ibscbs) {
+  IbsCbsLido l;
+  l.CST = TextoFilho(ibscbs, "CST");
+  l.cClassTrib = TextoFilho(ibscbs, "cClassTrib");
+  const xmlNode* g = Filho(ibscbs, "gIBSCBS");
+  l.gIBSCBS = g != nullptr;
+  if (g == nullptr) return l;
+  l.vBC = TextoFilho(g, "vBC");
+  l.vIBS = TextoFilho(g, "vIBS");
+  l.uf = LeTributo(Filho(g, "gIBSUF"), "pIBSUF", "vIBSUF");
+  l.mun = LeTributo(Filho(g, "gIBSMun"), "pIBSMun", "vIBSMun");
+  l.cbs = LeTributo(Filho(g, "gCBS"), "pCBS", "vCBS");
+  return l;
+}
+
 void LeImposto(const xmlNode* imposto, ItemLido& item) {
   item.vTotTrib = TextoFilho(imposto, "vTotTrib");
   if (const xmlNode* grupo = PrimeiroFilho(Filho(imposto, "ICMS"))) {
@@ -121,6 +153,8 @@ void LeImposto(const xmlNode* imposto, ItemLido& item) {
   item.vCOFINS = TextoFilho(PrimeiroFilho(cofins), "vCOFINS");
   item.vIPI = Texto(Caminho(imposto, {"IPI", "IPITrib", "vIPI"}));
   item.vII = Texto(Caminho(imposto, {"II", "vII"}));
+  if (const xmlNode* is = Filho(imposto, "IS")) item.vIS = TextoFilho(is, "vIS");
+  if (const xmlNode* ibscbs = Filho(imposto, "IBSCBS")) item.ibscbs = LeIbsCbs(ibscbs);
 }
 
 ItemLido LeItem(const xmlNode* det) {
@@ -152,6 +186,20 @@ void LeTotais(const xmlNode* total, NFeLida& n) {
     *campo = TextoFilho(t, nome);
   n.vTotTrib = Opcional(t, "vTotTrib");
   if (const xmlNode* issqn = Filho(total, "ISSQNtot")) n.vServ = TextoFilho(issqn, "vServ");
+  if (const xmlNode* is = Filho(total, "ISTot")) n.vISTot = TextoFilho(is, "vIS");
+  n.vNFTot = Opcional(total, "vNFTot");
+  const xmlNode* ibscbs = Filho(total, "IBSCBSTot");
+  n.ibscbsTot = ibscbs != nullptr;
+  if (ibscbs == nullptr) return;
+  n.vBCIBSCBS = TextoFilho(ibscbs, "vBCIBSCBS");
+  const xmlNode* gIBS = Filho(ibscbs, "gIBS");
+  n.vDifUF = Texto(Caminho(gIBS, {"gIBSUF", "vDif"}));
+  n.vIBSUF = Texto(Caminho(gIBS, {"gIBSUF", "vIBSUF"}));
+  n.vDifMun = Texto(Caminho(gIBS, {"gIBSMun", "vDif"}));
+  n.vIBSMun = Texto(Caminho(gIBS, {"gIBSMun", "vIBSMun"}));
+  n.vIBSTot = TextoFilho(gIBS, "vIBS");
+  n.vDifCBS = Texto(Caminho(ibscbs, {"gCBS", "vDif"}));
+  n.vCBSTot = Texto(Caminho(ibscbs, {"gCBS", "vCBS"}));
 }
 
 void LePagamento(const xmlNode* pag, NFeLida& n) {

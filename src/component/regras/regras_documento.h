@@ -15,6 +15,20 @@ struct ReferenciaLida {
   std::string modECF, nECF, nCOO;    // a referenced fiscal-printer receipt
 };
 
+// Layout 4.00, tax reform: one tax of gIBSCBS (gIBSUF, gIBSMun, gCBS).
+struct TributoLido {
+  std::string p, v;
+  bool gDif = false, gRed = false;
+  std::string pDif, vDif, pRedAliq, pAliqEfet;
+};
+
+struct IbsCbsLido {
+  std::string CST, cClassTrib;
+  bool gIBSCBS = false;
+  std::string vBC, vIBS;
+  TributoLido uf, mun, cbs;
+};
+
 struct ItemLido {
   std::string nItem;
   std::string cEAN, cEANTrib, CFOP, qCom, vUnCom, vProd, qTrib, vUnTrib, vFrete, vSeg, vDesc, vOutro, indTot;
@@ -33,6 +47,8 @@ struct ItemLido {
     std::string dFab, dVal;
   };
   std::vector<Lote> rastro;
+  std::optional<IbsCbsLido> ibscbs;
+  std::optional<std::string> vIS;   // the IS group's amount
 };
 
 struct PagamentoLido {
@@ -84,6 +100,11 @@ struct NFeLida {
   bool fat = false;
   std::optional<std::string> nFat, vOrig, vDescFat, vLiq;
   std::vector<DuplicataLida> duplicatas;
+
+  // Layout 4.00, tax reform totals (IBSCBSTot, ISTot, vNFTot).
+  bool ibscbsTot = false;
+  std::string vBCIBSCBS, vDifUF, vIBSUF, vDifMun, vIBSMun, vIBSTot, vDifCBS, vCBSTot;
+  std::optional<std::string> vISTot, vNFTot;
 };
 
 // Reads the NFe element (or its infNFe).

@@ -150,4 +150,20 @@ Detalhe FabricacaoFutura(const NFeLida&, const ContextoRegras&);
 Detalhe ValidadeAntesDaFabricacao(const NFeLida&, const ContextoRegras&);
 Detalhe ForaDoEstabelecimentoSemReferencia(const NFeLida&, const ContextoRegras&);
 
+// Layout 4.00, tax reform groups (regras_reforma.cpp).
+Detalhe IbsCbsAusente(const NFeLida&, const ContextoRegras&);
+Detalhe ClassificacaoForaDoCst(const NFeLida&, const ContextoRegras&);
+Detalhe GrupoIbsCbsDoCst(const NFeLida&, const ContextoRegras&);
+Detalhe ReducaoDoCst(const NFeLida&, const ContextoRegras&);
+Detalhe DiferimentoDoCst(const NFeLida&, const ContextoRegras&);
+Detalhe ReducaoDaClassificacao(const NFeLida&, const ContextoRegras&);
+Detalhe AliquotaIbsUf(const NFeLida&, const ContextoRegras&);
+Detalhe AliquotaIbsMun(const NFeLida&, const ContextoRegras&);
+Detalhe AliquotaCbs(const NFeLida&, const ContextoRegras&);
+Detalhe ValorIbsCbsItem(const NFeLida&, const ContextoRegras&);
+Detalhe TotalIbsUf(const NFeLida&, const ContextoRegras&);
+Detalhe TotalIbsCbs(const NFeLida&, const ContextoRegras&);
+Detalhe TotalIs(const NFeLida&, const ContextoRegras&);
+Detalhe TotalComTributos(const NFeLida&, const ContextoRegras&);
+
 }  // namespace velant::regras

@@ -8,6 +8,7 @@
 #include "base/erro.h"
 #include "component/xml/chave_acesso.h"
 #include "component/xml/formatos_leiaute.h"
+#include "component/regras/reforma_tributaria.h"
 #include "component/regras/regras_digitos.h"
 #include "component/regras/regras_valores.h"
 #include "component/xml/xml_escritor.h"
@@ -334,6 +335,9 @@ class Montagem {
     r_.Obrig("tpNF", tpNF_);
     r_.Obrig("idDest", r_.Enum("idDest", Slot(ide_, Ide::idDest), {"1", "2", "3"}));
     r_.Obrig("cMunFG", r_.Dig("cMunFG", Slot(ide_, Ide::cMunFG), 7, 7));
+    // Only for a sale outside the premises with no address of the recipient.
+    if (quatro_ && Apara(Slot(ide_, Ide::indPres)) == "5" && !TemEnderecoDestinatario())
+      r_.Opc("cMunFGIBS", r_.Dig("cMunFGIBS", Slot(ide_, Ide::cMunFGIBS), 7, 7));
     std::string tpImp = r_.Enum("tpImp", g_.TipoDanfe, {"0", "1", "2", "3", "4", "5"});
     r_.Obrig("tpImp", tpImp.empty() ? "1" : tpImp);
     std::string tpEmis = r_.Enum("tpEmis", Slot(ide_, Ide::tpEmis), {"1", "2", "3", "4", "5", "6", "7", "9"});
@@ -427,6 +431,12 @@ class Montagem {
     r_.w.Fecha();
   }
 
+  bool TemEnderecoDestinatario() const {
+    for (int i = Destinatario::xLgr; i <= Destinatario::fone; ++i)
+      if (!Apara(Slot(dest_, i)).empty()) return true;
+    return false;
+  }
+
   void Dest() {
     r_.w.Abre("dest");
     std::string uf = r_.Uf("enderDest/UF", Slot(dest_, Destinatario::UF), true);
@@ -445,10 +455,7 @@ class Montagem {
     }
     r_.Opc("xNome", r_.Txt("xNome", Slot(dest_, Destinatario::xNome), 2, 60));
 
-    bool temEndereco = false;
-    for (int i = Destinatario::xLgr; i <= Destinatario::fone; ++i)
-      temEndereco = temEndereco || !Apara(Slot(dest_, i)).empty();
-    if (temEndereco) {
+    if (TemEnderecoDestinatario()) {
       r_.w.Abre("enderDest");
       r_.Obrig("xLgr", r_.Txt("xLgr", Slot(dest_, Destinatario::xLgr), 2, 60));
       std::string nro = r_.Txt("nro", Slot(dest_, Destinatario::nro), 1, 60);
@@ -562,6 +569,135 @@ class Montagem {
     Ipi(p);
     Pis(p);
     Cofins(p);
+    if (quatro_) {
+      regras::Inteiro vIS = Is(p);
+      IbsCbs(p, vIS);
+    }
+    r_.w.Fecha();
+  }
+
+  // Tax reform groups (regras/reforma_tributaria.h): the amounts are worked
+  // out here from the item's values, the rates of the emission year unless
+  // the item gives its own.
+  regras::Inteiro CentavosDe(std::string_view tag, const std::string& texto) {
+    return regras::FixoOuZero(r_.Dec(tag, L::VazioOuZero(texto) ? "0" : texto, L::TDec_1302), 2);
+  }
+  regras::Inteiro PercentualDe(std::string_view tag, const std::string& texto) {
+    return regras::FixoOuZero(r_.Dec(tag, L::VazioOuZero(texto) ? "0" : texto, L::TDec_0302a04), 4);
+  }
+  static std::string Percentual(regras::Inteiro p) { return regras::TextoFixo(p, regras::reforma::kCasasPercentual); }
+
+  regras::reforma::ParcelasBase ParcelasDoItem(const Vetor& p) {
+    regras::reforma::ParcelasBase b;
+    b.vProd = CentavosDe("vProd", Slot(p, Produto::vProd));
+    b.vFrete = CentavosDe("vFrete", Slot(p, Produto::vFrete));
+    b.vSeg = CentavosDe("vSeg", Slot(p, Produto::vSeg));
+    b.vOutro = CentavosDe("vOutro", Slot(p, Produto::vOutro));
+    b.vDesc = CentavosDe("vDesc", Slot(p, Produto::vDesc));
+    // The ICMS the item's group carries: the CST groups with an own amount, CSOSN 900.
+    static constexpr std::string_view comIcms[] = {"00", "10", "20", "51", "70", "90", "900"};
+    std::string codigo = Apara(Slot(p, Produto::CSTouCSOSN));
+    for (auto c : comIcms)
+      if (codigo == c) b.vICMS = CentavosDe("vICMS", Slot(p, Produto::vICMS));
+    b.vFCP = CentavosDe("vFCP", Slot(p, Produto::vFCP));
+    if (!Apara(Slot(p, Produto::CST_PIS)).empty()) b.vPIS = CentavosDe("vPIS", Slot(p, Produto::vPIS));
+    if (!Apara(Slot(p, Produto::CST_COFINS)).empty()) b.vCOFINS = CentavosDe("vCOFINS", Slot(p, Produto::vCOFINS));
+    return b;
+  }
+
+  // The selective tax, when the item names its CST: the item's value (the
+  // other taxes stay in it), the item's rate. Answers the amount (0 without the group).
+  regras::Inteiro Is(const Vetor& p) {
+    std::string cst = r_.Dig("IS/CSTIS", Slot(p, Produto::CSTIS), 3, 3);
+    if (cst.empty()) return 0;
+    r_.w.Abre("IS");
+    r_.w.Elemento("CSTIS", cst);
+    r_.Obrig("cClassTribIS", r_.Dig("cClassTribIS", Slot(p, Produto::cClassTribIS), 6, 6));
+    regras::reforma::ParcelasBase parcelas = ParcelasDoItem(p);
+    parcelas.vICMS = parcelas.vFCP = parcelas.vPIS = parcelas.vCOFINS = 0;
+    regras::Inteiro base = regras::reforma::BaseDoItem(parcelas);
+    regras::Inteiro pIS = PercentualDe("pIS", Slot(p, Produto::pIS));
+    regras::Inteiro vIS = regras::reforma::ValorDoPercentual(base, pIS);
+    r_.w.Elemento("vBCIS", regras::TextoCentavos(base));
+    r_.w.Elemento("pIS", Percentual(pIS));
+    r_.w.Elemento("vIS", regras::TextoCentavos(vIS));
+    r_.w.Fecha();
+    algumIs_ = true;
+    totaisReforma_.vIS += vIS;
+    return vIS;
+  }
+
+  void IbsCbs(const Vetor& p, regras::Inteiro vIS) {
+    namespace rf = regras::reforma;
+    std::string cst = r_.Dig("IBSCBS/CST", Slot(p, Produto::CST_IBSCBS), 3, 3);
+    if (cst.empty()) return;
+    algumIbsCbs_ = true;
+    r_.w.Abre("IBSCBS");
+    r_.w.Elemento("CST", cst);
+    std::string cClassTrib = r_.Dig("cClassTrib", Slot(p, Produto::cClassTrib), 6, 6);
+    if (cClassTrib.empty()) r_.Falta("cClassTrib");
+    if (!rf::ClassificacaoDoCst(cst, cClassTrib)) r_.Recusa("cClassTrib", cClassTrib, "não pertence ao CST " + cst);
+    r_.w.Elemento("cClassTrib", cClassTrib);
+    const rf::Tabela& tabela = rf::Tabela::Padrao();
+    const rf::ExigenciaCst* exige = tabela.Cst(cst);
+    if (exige == nullptr) r_.Recusa("CST", cst, "CST sem grupo conhecido em reforma-tributaria.txt");
+    if (exige->gIBSCBS) GrupoIbsCbs(p, *exige, tabela, cClassTrib, vIS);
+    r_.w.Fecha();
+  }
+
+  void GrupoIbsCbs(const Vetor& p, const regras::reforma::ExigenciaCst& exige,
+                   const regras::reforma::Tabela& tabela, const std::string& cClassTrib, regras::Inteiro vIS) {
+    namespace rf = regras::reforma;
+    rf::EntradaItem e;
+    rf::ParcelasBase parcelas = ParcelasDoItem(p);
+    parcelas.vIS = vIS;
+    e.vBC = rf::BaseDoItem(parcelas);
+    auto doAno = tabela.DoAno(dhEmi_.ano);
+    auto aliquota = [&](const char* tag, Produto::Slot slot, regras::Inteiro rf::Aliquotas::*campo) {
+      if (!Apara(Slot(p, slot)).empty()) return PercentualDe(tag, Slot(p, slot));
+      if (!doAno) r_.Recusa(tag, "", "sem alíquotas do ano " + std::to_string(dhEmi_.ano) + " em reforma-tributaria.txt");
+      return (*doAno).*campo;
+    };
+    e.aliquotas.pIBSUF = aliquota("pIBSUF", Produto::pIBSUF, &rf::Aliquotas::pIBSUF);
+    e.aliquotas.pIBSMun = aliquota("pIBSMun", Produto::pIBSMun, &rf::Aliquotas::pIBSMun);
+    e.aliquotas.pCBS = aliquota("pCBS", Produto::pCBS, &rf::Aliquotas::pCBS);
+    if (exige.gRed) {
+      const std::string& informada = Slot(p, Produto::pRedAliq);
+      auto daTabela = tabela.ReducaoDe(cClassTrib);
+      if (Apara(informada).empty() && !daTabela) r_.Falta("gRed/pRedAliq");
+      e.pRedAliq = Apara(informada).empty() ? *daTabela : PercentualDe("pRedAliq", informada);
+    }
+    if (exige.gDif) {
+      if (Apara(Slot(p, Produto::pDif_IBSCBS)).empty()) r_.Falta("gDif/pDif");
+      e.pDif = PercentualDe("pDif", Slot(p, Produto::pDif_IBSCBS));
+    }
+    rf::ResultadoItem r = rf::CalculaItem(e);
+    totaisReforma_.Soma(r);
+
+    auto tributo = [&](const char* grupo, const char* tagP, const char* tagV, const rf::Tributo& t) {
+      r_.w.Abre(grupo);
+      r_.w.Elemento(tagP, Percentual(t.p));
+      if (exige.gDif) {
+        r_.w.Abre("gDif");
+        r_.w.Elemento("pDif", Percentual(t.pDif));
+        r_.w.Elemento("vDif", regras::TextoCentavos(t.vDif));
+        r_.w.Fecha();
+      }
+      if (exige.gRed) {
+        r_.w.Abre("gRed");
+        r_.w.Elemento("pRedAliq", Percentual(t.pRedAliq));
+        r_.w.Elemento("pAliqEfet", Percentual(t.pAliqEfet));
+        r_.w.Fecha();
+      }
+      r_.w.Elemento(tagV, regras::TextoCentavos(t.v));
+      r_.w.Fecha();
+    };
+    r_.w.Abre("gIBSCBS");
+    r_.w.Elemento("vBC", regras::TextoCentavos(r.vBC));
+    tributo("gIBSUF", "pIBSUF", "vIBSUF", r.uf);
+    tributo("gIBSMun", "pIBSMun", "vIBSMun", r.mun);
+    r_.w.Elemento("vIBS", regras::TextoCentavos(r.vIBS));
+    tributo("gCBS", "pCBS", "vCBS", r.cbs);
     r_.w.Fecha();
   }
 
@@ -828,7 +964,45 @@ class Montagem {
       r_.Obrig("dCompet", r_.Formata("dCompet", [&] { return L::Data(dhEmi_); }));
       r_.w.Fecha();
     }
+    if (algumIs_) {
+      r_.w.Abre("ISTot");
+      r_.w.Elemento("vIS", regras::TextoCentavos(totaisReforma_.vIS));
+      r_.w.Fecha();
+    }
+    if (algumIbsCbs_) TotaisIbsCbs();
     r_.w.Fecha();
+  }
+
+  void TotaisIbsCbs() {
+    const auto& t = totaisReforma_;
+    auto valor = [&](const char* tag, regras::Inteiro v) { r_.w.Elemento(tag, regras::TextoCentavos(v)); };
+    r_.w.Abre("IBSCBSTot");
+    valor("vBCIBSCBS", t.vBC);
+    r_.w.Abre("gIBS");
+    r_.w.Abre("gIBSUF");
+    valor("vDif", t.vDifUF);
+    valor("vDevTrib", 0);
+    valor("vIBSUF", t.vIBSUF);
+    r_.w.Fecha();
+    r_.w.Abre("gIBSMun");
+    valor("vDif", t.vDifMun);
+    valor("vDevTrib", 0);
+    valor("vIBSMun", t.vIBSMun);
+    r_.w.Fecha();
+    valor("vIBS", t.vIBS);
+    valor("vCredPres", 0);
+    valor("vCredPresCondSus", 0);
+    r_.w.Fecha();
+    r_.w.Abre("gCBS");
+    valor("vDif", t.vDifCBS);
+    valor("vDevTrib", 0);
+    valor("vCBS", t.vCBS);
+    valor("vCredPres", 0);
+    valor("vCredPresCondSus", 0);
+    r_.w.Fecha();
+    r_.w.Fecha();
+    regras::Inteiro vNFTot = t.TotalComTributos(CentavosDe("vNF", Slot(tot_, Totais::vNF)));
+    if (vNFTot > 0) valor("vNFTot", vNFTot);
   }
 
   void Transp() {
@@ -986,6 +1160,8 @@ class Montagem {
   L::DataHora dhEmi_;
   std::string tpNF_;
   bool quatro_ = false;   // layout 4.00
+  bool algumIbsCbs_ = false, algumIs_ = false;
+  regras::reforma::Totais totaisReforma_;
 };
 
 

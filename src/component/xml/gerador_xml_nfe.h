@@ -63,6 +63,11 @@
 //         groups when their amounts are positive; ICMS60 and CSOSN 500 carry
 //         pST = pICMSST beside the retained amounts
 //  total  ICMSTot with vFCP, vFCPST, vFCPSTRet, vIPIDevol ("0.00" when empty)
+//  reform IS when CSTIS is filled and IBSCBS when CST_IBSCBS is filled, their
+//         amounts worked out by regras/reforma_tributaria.h from the item's
+//         values and the rates of the year of dhEmi (dados/reforma-tributaria.txt)
+//         unless the item gives them; then ISTot, IBSCBSTot and vNFTot;
+//         ide/cMunFGIBS only with indPres 5 and a recipient without address
 //  pag    one detPag: indPag (Ide::indPag), tPag (Ide::tPag; empty: 99 with
 //         xPag "Não informado"), vPag = vNF; tPag 90 and vPag 0 for finNFe
 //         3 and 4; card when tpIntegra is filled; vTroco when positive
