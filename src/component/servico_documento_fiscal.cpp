@@ -123,6 +123,19 @@ std::string DigestDoAssinado(const Contexto& ctx, const std::string& caminhoAssi
   }
 }
 
+// tpEmis 6 or 7 in an access key: an invoice issued for the state's SVC,
+// whose services answer for it.
+bool ChaveDeContingenciaSvc(const std::string& chave) {
+  return chave.size() == 44 && (chave[34] == '6' || chave[34] == '7');
+}
+
+// The key of a batch's first invoice, from its Id; "" when there is none.
+std::string ChaveDoLote(const std::string& lote) {
+  const std::string marca = "Id=\"NFe";
+  size_t p = lote.find(marca);
+  return p == std::string::npos || p + marca.size() + 44 > lote.size() ? "" : lote.substr(p + marca.size(), 44);
+}
+
 }  // namespace
 
 autoridade::Leiaute LeiauteDoValor(const std::string& valorRegistro) {
@@ -215,7 +228,8 @@ autoridade::Leiaute ServicoDocumentoFiscal::LeiauteConfigurado() const {
 RespostaLote ServicoDocumentoFiscal::EnviaLote(const std::string& arquivoLote) {
   std::string lote = LerArquivoDescrito(ctx_.caminhos.Mapear(arquivoLote), "Arquivo do lote", CodigoErro::ErroComponente);
   // A batch goes to the service of its own layout, whatever the registry says.
-  RespostaLote r = LerRespostaLote(Cliente().Chama(ServicoNFe::Autorizacao, lote, LeiauteDoDocumento(lote)));
+  RespostaLote r = LerRespostaLote(Cliente().Chama(ServicoNFe::Autorizacao, lote, LeiauteDoDocumento(lote),
+                                                   ChaveDeContingenciaSvc(ChaveDoLote(lote))));
   if (!r.Recebido() && !r.Processado()) ctx_.log.RegistraEvento("        " + TextoLoteNaoRecebido(r), true, false);
   Confere(r.protocolo);
   return r;
@@ -226,7 +240,7 @@ RespostaLote ServicoDocumentoFiscal::ConsultaLote(const std::string& numeroRecep
   const Leiaute leiaute = LeiauteConfigurado();
   RespostaLote r = LerRespostaLote(cliente.Chama(
       ServicoNFe::RetAutorizacao, MensagemConsultaRecibo(cliente.Configuracao().ambiente, Trim(numeroRecepcao), leiaute),
-      leiaute));
+      leiaute, ChaveDeContingenciaSvc(ctx_.atual.ChaveAcessoSolicitada)));
   Confere(r.protocolo);
   return r;
 }
@@ -254,7 +268,7 @@ std::string ServicoDocumentoFiscal::ConsultaNaAutoridade(const std::string& chav
   auto& cliente = Cliente();
   const Leiaute leiaute = LeiauteDaNota(chave);
   return cliente.Chama(ServicoNFe::Consulta, MensagemConsultaSituacao(cliente.Configuracao().ambiente, chave, leiaute),
-                       leiaute);
+                       leiaute, ChaveDeContingenciaSvc(chave));
 }
 
 RespostaStatus ServicoDocumentoFiscal::StatusServico() {
@@ -282,7 +296,10 @@ RespostaRegistro ServicoDocumentoFiscal::EventoCancelamento(const std::string& n
   if (d.chave.size() != 44 || SoAlfanumericos(d.chave) != d.chave)
     throw ErroExecucao(CodigoErro::ErroComponente, "Chave de acesso inválida para o cancelamento: \"" + chave + "\"");
   std::string assinado = AssinarXml(MensagemEventoCancelamento(d), "infEvento", cliente.Certificado());
-  RespostaRegistro r = LerEvento(cliente.Chama(ServicoNFe::RecepcaoEvento, assinado, LeiauteConfigurado()));
+  // SVC cancels its own invoices while the contingency lasts; then the
+  // state's service has them.
+  RespostaRegistro r = LerEvento(cliente.Chama(ServicoNFe::RecepcaoEvento, assinado, LeiauteConfigurado(),
+                                               ctx_.atual.ContingenciaEmVigor && ChaveDeContingenciaSvc(d.chave)));
   ConfereRegistro(r, "infEvento", Regras());
   AnotaRecusa(r.recusa, r.assinatura);
   return r;
