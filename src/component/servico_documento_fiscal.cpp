@@ -124,7 +124,8 @@ std::string DigestDoAssinado(const Contexto& ctx, const std::string& caminhoAssi
 }
 
 // tpEmis 6 or 7 in an access key: an invoice issued for the state's SVC,
-// whose services answer for it.
+// whose services answer for it while the contingency lasts (ContingenciaEmVigor);
+// then the state's service has it.
 bool ChaveDeContingenciaSvc(const std::string& chave) {
   return chave.size() == 44 && (chave[34] == '6' || chave[34] == '7');
 }
@@ -240,7 +241,7 @@ RespostaLote ServicoDocumentoFiscal::ConsultaLote(const std::string& numeroRecep
   const Leiaute leiaute = LeiauteConfigurado();
   RespostaLote r = LerRespostaLote(cliente.Chama(
       ServicoNFe::RetAutorizacao, MensagemConsultaRecibo(cliente.Configuracao().ambiente, Trim(numeroRecepcao), leiaute),
-      leiaute, ChaveDeContingenciaSvc(ctx_.atual.ChaveAcessoSolicitada)));
+      leiaute, ctx_.atual.ContingenciaEmVigor && ChaveDeContingenciaSvc(ctx_.atual.ChaveAcessoSolicitada)));
   Confere(r.protocolo);
   return r;
 }
@@ -268,7 +269,7 @@ std::string ServicoDocumentoFiscal::ConsultaNaAutoridade(const std::string& chav
   auto& cliente = Cliente();
   const Leiaute leiaute = LeiauteDaNota(chave);
   return cliente.Chama(ServicoNFe::Consulta, MensagemConsultaSituacao(cliente.Configuracao().ambiente, chave, leiaute),
-                       leiaute, ChaveDeContingenciaSvc(chave));
+                       leiaute, ctx_.atual.ContingenciaEmVigor && ChaveDeContingenciaSvc(chave));
 }
 
 RespostaStatus ServicoDocumentoFiscal::StatusServico() {

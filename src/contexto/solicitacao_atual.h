@@ -65,7 +65,8 @@ struct SolicitacaoAtual {
   // SVC invoices there.
   bool ContingenciaEmVigor = false;
   // Why the last send of the batch failed, for the contingency decision.
-  enum class FalhaEnvio { Nenhuma, Paralisado, ConexaoRecusada, SemResposta } FalhaEnvioLote = FalhaEnvio::Nenhuma;
+  enum class FalhaEnvio { Nenhuma, Paralisado, SvcDesabilitada, ConexaoRecusada, SemResposta } FalhaEnvioLote =
+      FalhaEnvio::Nenhuma;
   std::string DetalheFalhaEnvio;
 };
 

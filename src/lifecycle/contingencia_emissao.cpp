@@ -126,6 +126,23 @@ ModoEmissao ModoDoPeriodo(Contexto& ctx, const data::PeriodoContingencia& period
           Justificativa(periodo.motivo)};
 }
 
+// In a period: asks the state's status and leaves when the policy says so;
+// true when the period was left.
+bool PerguntaESai(Contexto& ctx, const Configuracao& c, const data::PeriodoContingencia& periodo) {
+  std::string detalhe;
+  const SinalServico sinal = PerguntaStatus(ctx, detalhe);
+  ctx.log.RegistraEvento("        Status do serviço da UF em contingência: " + detalhe, true, false);
+  const DecisaoContingencia d =
+      DecideContingencia({c.politica, c.forcada, true, 0, c.limiteFalhas}, sinal, detalhe);
+  if (d.acao != AcaoContingencia::Sai) return false;
+  if (data::FechaContingencia(Banco(ctx), c.uf,
+                              autoridade::DataHoraComFuso(std::chrono::system_clock::now(), autoridade::FusoLocalHoras()),
+                              d.motivo))
+    Mostra(ctx, "Contingência " + periodo.modo + " encerrada: " + d.motivo);
+  data::ZeraFalhasServico(Banco(ctx), c.uf);
+  return true;
+}
+
 }  // namespace
 
 ModoEmissao ModoDaEmissao(Contexto& ctx) {
@@ -134,20 +151,9 @@ ModoEmissao ModoDaEmissao(Contexto& ctx) {
   const Configuracao c = LeConfiguracao(ctx);
   auto periodo = data::ContingenciaAberta(Banco(ctx), c.uf);
   const SituacaoContingencia situacao{c.politica, c.forcada, periodo.has_value(), 0, c.limiteFalhas};
-  if (periodo && data::VezDeConsultarStatus(Banco(ctx), c.uf, Agora(), c.intervaloStatus)) {
-    std::string detalhe;
-    const SinalServico sinal = PerguntaStatus(ctx, detalhe);
-    ctx.log.RegistraEvento("        Status do serviço da UF em contingência: " + detalhe, true, false);
-    const DecisaoContingencia d = DecideContingencia(situacao, sinal, detalhe);
-    if (d.acao == AcaoContingencia::Sai) {
-      if (data::FechaContingencia(Banco(ctx), c.uf,
-                                  autoridade::DataHoraComFuso(std::chrono::system_clock::now(), autoridade::FusoLocalHoras()),
-                                  d.motivo))
-        Mostra(ctx, "Contingência " + periodo->modo + " encerrada: " + d.motivo);
-      data::ZeraFalhasServico(Banco(ctx), c.uf);
-      periodo.reset();
-    }
-  }
+  if (periodo && data::VezDeConsultarStatus(Banco(ctx), c.uf, Agora(), c.intervaloStatus) &&
+      PerguntaESai(ctx, c, *periodo))
+    periodo.reset();
   if (!periodo && c.forcada) {
     const DecisaoContingencia d = DecideContingencia(situacao, SinalServico::Outro, "");
     if (d.acao == AcaoContingencia::Entra && Entra(ctx, c, d.motivo)) periodo = data::ContingenciaAberta(Banco(ctx), c.uf);
@@ -178,6 +184,25 @@ std::optional<ModoEmissao> EntraAposFalha(Contexto& ctx) {
     e.MensagemRetorno = "Autoridade indisponível: serviço paralisado (" + e.DetalheFalhaEnvio.substr(0, 3) + ")";
   if (e.FalhaEnvioLote == F::ConexaoRecusada) e.MensagemRetorno = "Autoridade indisponível: sem conexão com o serviço";
   return std::nullopt;
+}
+
+bool SaiAposFalhaNaSvc(Contexto& ctx) {
+  using F = SolicitacaoAtual::FalhaEnvio;
+  SolicitacaoAtual& e = ctx.atual;
+  if (e.FalhaEnvioLote == F::Nenhuma) return false;
+  const Configuracao c = LeConfiguracao(ctx);
+  // The state turns its SVC off when its own service is back (114).
+  if (e.FalhaEnvioLote == F::SvcDesabilitada) {
+    auto periodo = data::ContingenciaAberta(Banco(ctx), c.uf);
+    if (!periodo || PerguntaESai(ctx, c, *periodo)) {
+      ctx.atual.ContingenciaEmVigor = false;
+      return true;
+    }
+  }
+  if (e.FalhaEnvioLote == F::Paralisado || e.FalhaEnvioLote == F::SvcDesabilitada)
+    e.MensagemRetorno = "Contingência indisponível: SVC paralisada (" + e.DetalheFalhaEnvio.substr(0, 3) + ")";
+  if (e.FalhaEnvioLote == F::ConexaoRecusada) e.MensagemRetorno = "Contingência indisponível: sem conexão com a SVC";
+  return false;
 }
 
 void ServicoRespondeu(Contexto& ctx) {

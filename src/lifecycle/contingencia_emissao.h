@@ -37,6 +37,12 @@ ModoEmissao ModoDaEmissao(Contexto& ctx);
 // the answer says when the authority is unavailable.
 std::optional<ModoEmissao> EntraAposFalha(Contexto& ctx);
 
+// After a send to SVC failed: an SVC the state has turned off (114) asks the
+// state's status at once, and true when the period was left there (the
+// invoice, which SVC did not take, may go to the state's service now). Else
+// the answer says that the contingency is unavailable too.
+bool SaiAposFalhaNaSvc(Contexto& ctx);
+
 // A send the state's service answered: the series of failures ends.
 void ServicoRespondeu(Contexto& ctx);
 

@@ -110,8 +110,9 @@ bool EnviaLoteNFE(Contexto& ctx, bool* processado) {
       return RegistraResultadoLote(ctx, resposta);
     }
     if (!resposta.Recebido()) {
-      if (resposta.cStat == "108" || resposta.cStat == "109") {
-        e.FalhaEnvioLote = SolicitacaoAtual::FalhaEnvio::Paralisado;
+      if (resposta.cStat == "108" || resposta.cStat == "109" || resposta.cStat == "114") {
+        e.FalhaEnvioLote = resposta.cStat == "114" ? SolicitacaoAtual::FalhaEnvio::SvcDesabilitada
+                                                   : SolicitacaoAtual::FalhaEnvio::Paralisado;
         e.DetalheFalhaEnvio = resposta.cStat + " - " + resposta.xMotivo;
       }
       // A batch the authority refused (a rejection, code 200 or above: sending

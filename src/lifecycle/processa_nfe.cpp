@@ -69,9 +69,12 @@ bool ConcluiAutorizada(Contexto& ctx, const std::string& chave) {
   return true;
 }
 
-// reemissao: the vectors are filled already, only the emission type changes.
+// reemissoes: how many times this request issued the invoice again in
+// another mode (its vectors are filled already, only the emission type
+// changes); a service that keeps changing its mind gets two.
 bool GeraEEnviaNoModo(Contexto& ctx, const ModoEmissao& modo, int16_t tipo, const std::string& observacao,
-                      bool esperaAntesDaConsulta, bool reemissao = false) {
+                      bool esperaAntesDaConsulta, int reemissoes = 0) {
+  const bool reemissao = reemissoes > 0;
   Progresso(ctx, "      Gerando NFe...");
   AplicaModo(ctx, modo);
   const int16_t tpEmis = modo.tpEmis == 1 ? tipo : modo.tpEmis;
@@ -79,11 +82,15 @@ bool GeraEEnviaNoModo(Contexto& ctx, const ModoEmissao& modo, int16_t tipo, cons
   if (!(reemissao ? RegerarNFE(ctx) : EmiteNFE(ctx, tpEmis, observacao))) return false;
   bool processado = false;
   if (!GerarLoteNFE(ctx, &processado)) {
-    if (modo.tpEmis != 1) return false;
-    // The state's service is down and this invoice never reached it: it is
-    // issued again, under its contingency key, in this same request.
+    // A service that surely did not take the invoice lets it go to the
+    // other one in this same request, under the other key: the state's
+    // service down, to its SVC; the SVC turned off, back to the state's.
+    if (modo.tpEmis != 1)
+      return SaiAposFalhaNaSvc(ctx) && reemissoes < 2 &&
+             GeraEEnviaNoModo(ctx, {}, tipo, observacao, esperaAntesDaConsulta, reemissoes + 1);
     auto contingencia = EntraAposFalha(ctx);
-    return contingencia && GeraEEnviaNoModo(ctx, *contingencia, tipo, observacao, esperaAntesDaConsulta, true);
+    return contingencia && reemissoes < 2 &&
+           GeraEEnviaNoModo(ctx, *contingencia, tipo, observacao, esperaAntesDaConsulta, reemissoes + 1);
   }
   if (modo.tpEmis == 1) ServicoRespondeu(ctx);
   // The synchronous answer brought the protocol: no batch query, no wait.

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "apoio_dados.h"
+#include "base/regional.h"
 
 namespace velant::data {
 namespace {

@@ -5,9 +5,10 @@
 # just before the outage; then the service paused and 20 requests in a row,
 # all authorised by SVC-AN under tpEmis 6 keys (the first one issued again
 # in the request that met the outage), none lost or doubled, the period
-# recorded; the lost invoice is never issued again in contingency; the
-# service back, the Host leaves and the lost invoice ends with its one
-# authorisation.
+# recorded; an SVC invoice is cancelled at SVC; the lost invoice is never
+# issued again in contingency; SVC down too, the answer says so; the
+# service back (SVC turned off), the Host leaves and every invoice ends with
+# its one authorisation.
 set -euo pipefail
 source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
 source "$(dirname "$0")/emissao_apoio.inc"
@@ -17,7 +18,7 @@ hoje=$(date -d yesterday +%d/%m/%Y)   # 10:30 of today may be still to come
 nova_raiz_emissao; raiz=$RAIZ
 SIM_LEIAUTE='' inicia_simulador "$raiz/autoridade" --consultas-processamento 0
 registro_host "$raiz" '"LeiauteNFe"="4.00"' "\"CertificadosConfiaveis\"=\"$CERTS/ac.pem\"" \
-  '"Contingencia"="manual"' '"ContingenciaIntervaloStatus"="0"'
+  '"Contingencia"="manual"' '"ContingenciaIntervaloStatus"="3600"'
 inicia_host "$raiz"; host=$HOST_PID
 espera_inicio "$raiz"
 
@@ -70,12 +71,31 @@ case "$(periodos)" in
 esac
 grep -q '^\[status\] Contingência SVC-AN iniciada em ' "$raiz/host.out" || falha "linha de status: $(grep status "$raiz/host.out" | tail -3)"
 
+# An SVC invoice is cancelled at SVC while the period lasts.
+chave=$(sim_sql "SELECT chave FROM nota WHERE numero = 522")
+consulta "$raiz" "INSERT INTO MovimentoNFeSaidaCancelada (Empresa, Serie, [Numero da NFe]) VALUES (1, '1', '$chave')" > /dev/null
+solicitacao "000-000 - CANCELAR NFE" "001-000 - 9" "040-000 - 1" "050-000 - $chave" \
+  "051-000 - $(sim_sql "SELECT nProt FROM nota WHERE chave = '$chave'")" \
+  "052-000 - Cancelamento por erro de digitacao" "111-000 - 522" "112-000 - 1" "999-999 - " > "$raiz/cancela.txt"
+envia "$raiz" "$raiz/cancela.txt" 30
+grep -q '^Aprovado pelo Host: [0-9:]* - NFe Cancelada com Sucesso!$' "$raiz/cancela.txt.out" \
+  || falha "cancelamento na SVC: $(cat "$raiz/cancela.txt.out")"
+[ "$("$SIMULADOR" chamadas --banco "$SIM_DIR/autoridade.sqlite" | awk -F '\t' '$1 == "/svc-an/ws/NFeRecepcaoEvento4.asmx" {print $4}')" = 128 ] \
+  || falha "cancelamento fora da SVC"
+
 # 502 may be at the state's service: it is asked about, never issued again in SVC.
 emite 502
 espera_resposta "Cancelado: 109 - Serviço Paralisado sem Previsão" "resposta perdida durante a contingência"
 [ "$(sim_sql "SELECT COUNT(*) FROM nota WHERE numero = 502")" = 1 ] || falha "NF 502 emitida de novo"
 
-# The service is back: the Host leaves; 502 ends with the authorisation it had.
+# SVC down too: the answer says so.
+controle 'paralisado=109' 'paralisado_svc=108'
+emite 524
+espera_resposta "Cancelado: Contingência indisponível: SVC paralisada (108)" "SVC também parada"
+
+# The service is back and the state turns SVC off (114): the Host asks the
+# status at once, leaves, and 523 goes to the state's service in the same
+# request; 524 and 502 end with one authorisation each.
 controle ''
 emite 523
 espera_resposta "Aprovado: Processamento de NFe OK!" "serviço de volta"
@@ -85,9 +105,11 @@ case "$(periodos)" in
   "SVC-AN|0|Serviço paralisado: 109 - Serviço Paralisado sem Previsão|Serviço em operação: 107 - Servico em Operacao") ;;
   *) falha "fim da contingência: '$(periodos)'" ;;
 esac
-emite 502
-espera_resposta "Aprovado: Processamento de NFe OK!" "resposta perdida, serviço de volta"
-confere_nota "$raiz" 502
+for n in 524 502; do
+  emite $n
+  espera_resposta "Aprovado: Processamento de NFe OK!" "NF $n com o serviço de volta"
+  confere_nota "$raiz" $n
+done
 [ "$(lotes_da_nota 502)" = 1 ] || falha "NF 502: $(lotes_da_nota 502) lotes"
 
 para_host "$host" || falha "o Host terminou com erro"

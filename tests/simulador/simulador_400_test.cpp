@@ -188,7 +188,8 @@ TEST_F(Simulador400, ContingenciaSvc) {
   auto autoriza = [&](const char* autorizador, const teste::OpcoesNota400& o, std::string* chave = nullptr) {
     std::string r = pedeEm(autorizador, ServicoNFe::Autorizacao,
                            MensagemLote("1", {teste::NotaAssinada400(o, chave)}, Leiaute::V400));
-    xmlNode* prot = Filho(DocumentoXml::Ler(r, "r").Raiz(), "protNFe");
+    auto doc = DocumentoXml::Ler(r, "r");
+    xmlNode* prot = Filho(doc.Raiz(), "protNFe");
     return prot ? Texto(Procura(prot, "cStat")) : Campo(r, "cStat");
   };
   const struct {
