@@ -47,7 +47,7 @@ FalhasSimulador AplicaControle(const FalhasSimulador& base, const std::string& c
     std::string valor = Limpa(l.substr(igual + 1));
     static const char* conhecidas[] = {"recusar",   "atraso",     "descartar", "rejeitar",
                                        "processando", "consultas_processamento", "paralisado", "paralisado_svc",
-                                       "paralisado_an", "adulterar", "sincrono"};
+                                       "adulterar", "sincrono"};
     bool conhecida = false;
     for (const char* c : conhecidas) conhecida = conhecida || chave == c;
     if (!conhecida) throw std::invalid_argument("chave desconhecida no controle: " + l);
@@ -79,9 +79,9 @@ FalhasSimulador AplicaControle(const FalhasSimulador& base, const std::string& c
       } else if (chave == "sincrono") {
         if (valor != "recibo" && valor != "normal" && !valor.empty()) throw std::invalid_argument(l);
         f.reciboNoSincrono = valor == "recibo";
-      } else {   // paralisado, paralisado_svc, paralisado_an
+      } else {   // paralisado, paralisado_svc
         if (!valor.empty() && valor != "108" && valor != "109") throw std::invalid_argument(l);
-        (chave == "paralisado" ? f.paralisado : chave == "paralisado_svc" ? f.paralisadoSvc : f.paralisadoAn) = valor;
+        (chave == "paralisado" ? f.paralisado : f.paralisadoSvc) = valor;
       }
     } catch (const std::logic_error&) {
       throw std::invalid_argument("valor inválido no controle: " + l);

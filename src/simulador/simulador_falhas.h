@@ -11,7 +11,6 @@
 //   paralisado=108              the state's services answer 108 (or 109) and process nothing;
 //                               its SVC is active only then (otherwise it answers 114)
 //   paralisado_svc=109          the same for the contingency authorities (SVC-AN, SVC-RS)
-//   paralisado_an=109           the same for the national environment (EPEC)
 //   adulterar=protocolo         the invoices' protocols (batch and situation queries) go out
 //                               tampered after signing: "protocolo" another nProt, "chave"
 //                               another chNFe, "assinatura" without their signature
@@ -34,7 +33,6 @@ struct FalhasSimulador {
   std::optional<int> consultasEmProcessamento;
   std::string paralisado;               // "", "108" or "109": the state's services
   std::string paralisadoSvc;            // the same for SVC-AN and SVC-RS
-  std::string paralisadoAn;             // the same for the national environment
   std::string adulterar;                // "", "protocolo", "chave" or "assinatura"
   bool reciboNoSincrono = false;
 };
