@@ -8,7 +8,7 @@
 # recorded; an SVC invoice is cancelled at SVC; the lost invoice is never
 # issued again in contingency; SVC down too, the answer says so; the
 # service back (SVC turned off), the Host leaves and every invoice ends with
-# its one authorisation.
+# its one authorisation; the operator's switch opens a period under manual.
 set -euo pipefail
 source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
 source "$(dirname "$0")/emissao_apoio.inc"
@@ -111,6 +111,17 @@ for n in 524 502; do
   confere_nota "$raiz" $n
 done
 [ "$(lotes_da_nota 502)" = 1 ] || falha "NF 502: $(lotes_da_nota 502) lotes"
+
+# The operator's switch, under manual: a period of its own, opened before the send.
+sed -i 's/"Contingencia"="SVC"/"Contingencia"="manual"/' "$raiz/registro.reg"
+printf '"ContingenciaForcada"="1"\r\n' >> "$raiz/registro.reg"
+controle 'paralisado=109'
+emite 525
+espera_resposta "Aprovado: Processamento de NFe OK!" "contingência forçada"
+confere_nota "$raiz" 525
+[ "$(sim_sql "SELECT substr(chave, 35, 1) FROM nota WHERE numero = 525")" = 6 ] || falha "NF 525 fora da SVC"
+[ "$(consulta "$raiz" "SELECT [Motivo da Entrada] FROM ContingenciaNFe WHERE Fim IS NULL")" = \
+  "Contingência forçada pelo operador (ContingenciaForcada)" ] || falha "contingência forçada: '$(periodos)'"
 
 para_host "$host" || falha "o Host terminou com erro"
 echo "contingencia ($MOTOR): ok"
