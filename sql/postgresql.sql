@@ -136,3 +136,34 @@ CREATE TABLE IF NOT EXISTS HostBatimento (
   Descricao VARCHAR(100) DEFAULT ''
 );
 -- ===========================================================================
+-- The key an invoice had before it was issued again in contingency (its
+-- tpEmis, and so its key, changed).
+ALTER TABLE MovimentoNFe ADD COLUMN IF NOT EXISTS "Chave Anterior" VARCHAR(44) DEFAULT '';
+
+-- Contingency of the state's authorisation service: one row per period,
+-- entered (Inicio, the dhCont of the invoices issued in it, with the mode
+-- and why) and left (Fim and why; NULL while in force). At most one period
+-- of a state is open, whichever Host opened it. "Status Consultado" is when
+-- a Host last asked the state's service whether it is back (seconds since
+-- 1970, by that Host's clock).
+CREATE TABLE IF NOT EXISTS ContingenciaNFe (
+  UF VARCHAR(2) NOT NULL,
+  Inicio VARCHAR(25) NOT NULL,
+  Modo VARCHAR(10) NOT NULL,
+  "Motivo da Entrada" VARCHAR(256) NOT NULL DEFAULT '',
+  Fim VARCHAR(25),
+  "Motivo da Saida" VARCHAR(256),
+  "Status Consultado" BIGINT NOT NULL DEFAULT 0,
+  PRIMARY KEY (UF, Inicio)
+);
+CREATE UNIQUE INDEX IF NOT EXISTS IX_ContingenciaNFe_Aberta ON ContingenciaNFe (UF) WHERE Fim IS NULL;
+
+-- Consecutive authorisation attempts of a state's service that timed out or
+-- were refused at the transport level, counted from the first (Desde,
+-- seconds since 1970); a success clears them.
+CREATE TABLE IF NOT EXISTS FalhaServicoNFe (
+  UF VARCHAR(2) NOT NULL PRIMARY KEY,
+  Falhas INTEGER NOT NULL DEFAULT 0,
+  Desde BIGINT NOT NULL DEFAULT 0
+);
+-- ===========================================================================

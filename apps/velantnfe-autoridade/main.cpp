@@ -67,15 +67,16 @@ constexpr const char* kAjuda =
     "  --controle ARQ            arquivo relido a cada pedido, uma falha por linha, que vale\n"
     "                            sobre as opções: recusar=1, atraso=2.5, descartar=1,\n"
     "                            rejeitar=539, processando=sempre, consultas_processamento=2,\n"
-    "                            paralisado=108, adulterar=protocolo|chave|assinatura,\n"
-    "                            sincrono=recibo\n"
+    "                            paralisado=108, paralisado_svc=109 (SVC-AN e SVC-RS, que\n"
+    "                            só atendem com a UF paralisada), adulterar=protocolo|chave|\n"
+    "                            assinatura, sincrono=recibo\n"
     "  Falhas desde o início:\n"
     "  --recusar                 recusa as conexões\n"
     "  --atraso SEGUNDOS         responde depois de SEGUNDOS\n"
     "  --descartar               processa e fecha a conexão sem responder\n"
     "  --rejeitar CODIGO         rejeita o próximo pedido com CODIGO\n"
     "  --sempre-processando      o lote nunca sai de \"em processamento\"\n"
-    "  --paralisado 108|109      serviço paralisado\n"
+    "  --paralisado 108|109      serviço da UF paralisado\n"
     "  --sincrono-recibo         o lote de uma NF-e síncrono recebe recibo (103), não o protocolo\n";
 
 // "--porta abc" names the option and the value.

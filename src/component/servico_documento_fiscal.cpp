@@ -136,6 +136,20 @@ std::string DigestDoAssinado(const Contexto& ctx, const std::string& caminhoAssi
   }
 }
 
+// tpEmis 6 or 7 in an access key: an invoice issued for the state's SVC,
+// whose services answer for it while the contingency lasts (ContingenciaEmVigor);
+// then the state's service has it.
+bool ChaveDeContingenciaSvc(const std::string& chave) {
+  return chave.size() == 44 && (chave[34] == '6' || chave[34] == '7');
+}
+
+// The key of a batch's first invoice, from its Id; "" when there is none.
+std::string ChaveDoLote(const std::string& lote) {
+  const std::string marca = "Id=\"NFe";
+  size_t p = lote.find(marca);
+  return p == std::string::npos || p + marca.size() + 44 > lote.size() ? "" : lote.substr(p + marca.size(), 44);
+}
+
 }  // namespace
 
 autoridade::Leiaute LeiauteDoValor(const std::string& valorRegistro) {
@@ -228,7 +242,8 @@ autoridade::Leiaute ServicoDocumentoFiscal::LeiauteConfigurado() const {
 RespostaLote ServicoDocumentoFiscal::EnviaLote(const std::string& arquivoLote) {
   std::string lote = LerArquivoDescrito(ctx_.caminhos.Mapear(arquivoLote), "Arquivo do lote", CodigoErro::ErroComponente);
   // A batch goes to the service of its own layout, whatever the registry says.
-  RespostaLote r = LerRespostaLote(Cliente().Chama(ServicoNFe::Autorizacao, lote, LeiauteDoDocumento(lote)));
+  RespostaLote r = LerRespostaLote(Cliente().Chama(ServicoNFe::Autorizacao, lote, LeiauteDoDocumento(lote),
+                                                   ChaveDeContingenciaSvc(ChaveDoLote(lote))));
   if (!r.Recebido() && !r.Processado()) ctx_.log.RegistraEvento("        " + TextoLoteNaoRecebido(r), true, false);
   Confere(r.protocolo);
   return r;
@@ -240,7 +255,7 @@ RespostaLote ServicoDocumentoFiscal::ConsultaLote(const std::string& numeroRecep
   const Leiaute leiaute = LeiauteDaNota(ctx_.atual.ChaveAcessoSolicitada);
   RespostaLote r = LerRespostaLote(cliente.Chama(
       ServicoNFe::RetAutorizacao, MensagemConsultaRecibo(cliente.Configuracao().ambiente, Trim(numeroRecepcao), leiaute),
-      leiaute));
+      leiaute, ctx_.atual.ContingenciaEmVigor && ChaveDeContingenciaSvc(ctx_.atual.ChaveAcessoSolicitada)));
   Confere(r.protocolo);
   return r;
 }
@@ -275,7 +290,7 @@ std::string ServicoDocumentoFiscal::ConsultaNaAutoridade(const std::string& chav
   auto& cliente = Cliente();
   const Leiaute leiaute = LeiauteDaNota(chave);
   return cliente.Chama(ServicoNFe::Consulta, MensagemConsultaSituacao(cliente.Configuracao().ambiente, chave, leiaute),
-                       leiaute);
+                       leiaute, ctx_.atual.ContingenciaEmVigor && ChaveDeContingenciaSvc(chave));
 }
 
 RespostaStatus ServicoDocumentoFiscal::StatusServico() {
@@ -303,17 +318,20 @@ RespostaRegistro ServicoDocumentoFiscal::EventoCancelamento(const std::string& n
   if (d.chave.size() != 44 || SoAlfanumericos(d.chave) != d.chave)
     throw ErroExecucao(CodigoErro::ErroComponente, "Chave de acesso inválida para o cancelamento: \"" + chave + "\"");
   std::string assinado;
-  return EnviaEvento(MensagemEventoCancelamento(d), d.chave, assinado);
+  // SVC cancels its own invoices while the contingency lasts; then the
+  // state's service has them.
+  return EnviaEvento(MensagemEventoCancelamento(d), d.chave,
+                     ctx_.atual.ContingenciaEmVigor && ChaveDeContingenciaSvc(d.chave), assinado);
 }
 
 RespostaRegistro ServicoDocumentoFiscal::EnviaEvento(const std::string& envEvento, const std::string& chave,
-                                                     std::string& assinado) {
+                                                     bool contingencia, std::string& assinado) {
   auto& cliente = Cliente();
   assinado = AssinarXml(envEvento, "infEvento", cliente.Certificado());
   const Leiaute leiaute = LeiauteConfigurado();
   const auto esquemas = EsquemasDoEvento(Descricao(ServicoNFe::RecepcaoEvento, leiaute), TipoDoEvento(assinado));
   ConfereEventoNoEsquema(assinado, chave, esquemas.pedido);
-  RespostaRegistro r = LerEvento(cliente.Chama(ServicoNFe::RecepcaoEvento, assinado, leiaute));
+  RespostaRegistro r = LerEvento(cliente.Chama(ServicoNFe::RecepcaoEvento, assinado, leiaute, contingencia));
   ConfereRegistro(r, "infEvento", Regras());
   AnotaRecusa(r.recusa, r.assinatura);
   return r;
@@ -334,7 +352,8 @@ RespostaRegistro ServicoDocumentoFiscal::EventoCartaCorrecao(const std::string& 
   d.correcao = correcao;
   d.dhEvento = DataHoraComFuso(std::chrono::system_clock::now(), FusoLocalHoras());
   std::string assinado;
-  RespostaRegistro r = EnviaEvento(MensagemCartaCorrecao(d), d.chave, assinado);
+  // SVC takes no correction letter: it goes to the state's service.
+  RespostaRegistro r = EnviaEvento(MensagemCartaCorrecao(d), d.chave, false, assinado);
   if (r.cStat != "135" || !r.recusa.empty() || r.xml.empty()) return r;
   std::string proc = std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>") + MensagemProcEvento(assinado, r.xml);
   if (auto erro = ValidarXml(proc, "evento-cce/procCCeNFe_v1.00.xsd"))

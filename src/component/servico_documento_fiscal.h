@@ -106,7 +106,9 @@ class ServicoDocumentoFiscal : public FiscalDocService {
   void Confere(std::optional<ProtocoloNFe>& protocolo);
   void AnotaRecusa(const std::string& recusa, const AssinaturaResposta& assinatura);
   // Signs infEvento of the envEvento, sends it and checks the answer.
-  RespostaRegistro EnviaEvento(const std::string& envEvento, const std::string& chave, std::string& assinado);
+  // With contingencia, to the contingency service (SVC) of the state.
+  RespostaRegistro EnviaEvento(const std::string& envEvento, const std::string& chave, bool contingencia,
+                               std::string& assinado);
 
   Contexto& ctx_;
   OperacoesLocais locais_;

@@ -51,6 +51,16 @@ void ListasCupons(Contexto& ctx, std::vector<std::string>& v) {
 
 }  // namespace
 
+void TipoEmissaoNaIde(Contexto& ctx) {
+  VetoresNFe& vetores = ctx.vetores;
+  std::vector<std::string>& v = vetores.gVetorIde;
+  if (v.size() < static_cast<size_t>(kSlotsIde)) v.resize(kSlotsIde);
+  v[Ide::tpEmis] = std::to_string(vetores.gTipoEmissao);
+  if (vetores.gInicioContingencia.empty()) return;
+  v[Ide::dhCont] = vetores.gInicioContingencia;
+  v[Ide::xJust] = vetores.gJustificativaContingencia;
+}
+
 void Gera_dados_ide(Contexto& ctx) {
   conteudo::RotinaTolerante rotina(ctx.log, "Gera_dados_ide");
   auto& v = ctx.vetores.gVetorIde;
@@ -101,7 +111,6 @@ void Gera_dados_ide(Contexto& ctx) {
 
   Tenta([&] { v[Ide::tpNF] = conteudo::ValorDe(nota, "tpnf"); });
   Tenta([&] { v[Ide::cMunFG] = conteudo::ValorDe(nota, "CodMunEmp"); });
-  v[Ide::tpEmis] = std::to_string(ctx.vetores.gTipoEmissao);
   v[Ide::finNFe] = std::to_string(ctx.vetores.gFinalidadeNFe);
 
   if (estado.ChaveReferenciada != "") {
@@ -132,6 +141,7 @@ void Gera_dados_ide(Contexto& ctx) {
   }
   v[Ide::indPres] = "1";
   v[Ide::xJust] = estado.TextoComplementarIde;
+  TipoEmissaoNaIde(ctx);
 }
 
 }  // namespace velant

@@ -19,6 +19,10 @@ bool PreencheVetores(Contexto& ctx);
 void ParametrosEmissaoFila(Contexto& ctx);
 
 void Gera_dados_ide(Contexto& ctx);
+// The emission type of the identification (gTipoEmissao), with dhCont and
+// xJust of a contingency (gInicioContingencia): also for an invoice whose
+// vectors are filled already and that is issued again in contingency.
+void TipoEmissaoNaIde(Contexto& ctx);
 void Gera_dados_emitente(Contexto& ctx);
 void Gera_dados_destinatario(Contexto& ctx);
 void Gera_dados_totais(Contexto& ctx);

@@ -65,6 +65,14 @@ struct SolicitacaoAtual {
   std::string ArquivoAtual;
   bool EmissaoConcluida = false;
   std::string ObservacaoEmissao;
+  // The state's service is replaced by its SVC now (ContingenciaNFe): set
+  // by the routine before it calls the component, which sends the events of
+  // SVC invoices there.
+  bool ContingenciaEmVigor = false;
+  // Why the last send of the batch failed, for the contingency decision.
+  enum class FalhaEnvio { Nenhuma, Paralisado, SvcDesabilitada, ConexaoRecusada, SemResposta } FalhaEnvioLote =
+      FalhaEnvio::Nenhuma;
+  std::string DetalheFalhaEnvio;
 };
 
 }  // namespace velant

@@ -29,13 +29,17 @@ struct VetoresNFe {
   int16_t gLinhaVetor = 0;
   int16_t gTipoEmissao = 1;
   int16_t gFinalidadeNFe = 1;
+  // A contingency emission (gTipoEmissao 6, 7 or 4): when it was entered
+  // ("2026-12-07T12:50:00-03:00") and why; empty otherwise.
+  std::string gInicioContingencia;
+  std::string gJustificativaContingencia;
 
   // Tax situation of the operation (set by the totals) and then of the item
   // being filled; the last item's code stays after the walk.
   std::string gSituacaoTributaria;
 };
 
-// Identification (ide). Free: 15, 16, 28 to 32.
+// Identification (ide). Free: 15, 16, 29 to 32.
 namespace Ide {
 enum Slot : int {
   cUF = 0,
@@ -60,6 +64,7 @@ enum Slot : int {
   idDest = 34,
   indPres = 35,
   xJust = 36,      // justification of a contingency emission
+  dhCont = 33,     // when the contingency was entered (dhEmi when empty)
   // Layout 4.00 only. The payment (pag/detPag): its form comes from indPag,
   // its amount from Totais::vNF; empty tPag means "not given" (99).
   tPag = 20,
@@ -73,7 +78,7 @@ enum Slot : int {
   indIntermed = 27,   // 0 own site or shop, 1 third-party platform; empty: by indPres
   // Layout 4.00, tax reform: the municipality of the IBS/CBS taxable event,
   // written for a sale outside the premises (indPres 5) with no address of the recipient.
-  cMunFGIBS = 33,
+  cMunFGIBS = 28,
   Quantidade = 37
 };
 }  // namespace Ide

@@ -23,10 +23,11 @@ struct ColunaAcrescentada {
 };
 constexpr ColunaAcrescentada kColunasAcrescentadas[] = {
     {"SolicitacaoFuncaoNFe", "Host da Analise", "BIGINT"},
+    {"MovimentoNFe", "Chave Anterior", "VARCHAR(44) DEFAULT ''"},
 };
 
 // Tables that later versions added: a database without one gets the script again.
-constexpr const char* kTabelasAcrescentadas[] = {"HostBatimento"};
+constexpr const char* kTabelasAcrescentadas[] = {"HostBatimento", "ContingenciaNFe", "FalhaServicoNFe"};
 
 bool Conta(ConexaoDriver& conexao, const std::string& sql) {
   Recordset rs = conexao.Consultar(sql);

@@ -11,6 +11,7 @@
 #include "data/conexao_nfe.h"
 #include "data/formata_sql.h"
 #include "lifecycle/motivo_falha.h"
+#include "lifecycle/contingencia_emissao.h"
 #include "lifecycle/rotina_emissao.h"
 
 namespace velant {
@@ -28,6 +29,7 @@ bool CancelaNFe(Contexto& ctx, const std::string& pNumeroNF, const std::string& 
                 const std::string& pSequencia, const std::string& pProtocolo, const std::string& pJustificativa) {
   const std::string numero7 = Format(Valor(CLng(Valor(pNumeroNF))), "0000000");
   RespostaRegistro resposta;
+  MarcaContingenciaDaChave(ctx, pChave);
   try {
     auto componente = emissao::Componente(ctx);
     resposta = componente->EventoCancelamento(numero7, pChave, pSequencia, pProtocolo, pJustificativa);

@@ -4,6 +4,7 @@
 #include "component/fiscal_doc_service.h"
 #include "component/recusa_resposta.h"
 #include "component/textos_resposta.h"
+#include "lifecycle/contingencia_emissao.h"
 #include "lifecycle/limites_emissao.h"
 #include "lifecycle/lote_nfe.h"
 #include "lifecycle/retomada_emissao.h"
@@ -61,6 +62,7 @@ bool ConsultaProcessamentoNFE(Contexto& ctx) {
     const auto limite = Relogio::now() + tempoLimite;
     // The waits are counted too: the bound holds whatever clock the waits follow.
     const int64_t esperasPossiveis = tempoLimite.count() / kEsperaConsultaLote;
+    MarcaContingenciaDaChave(ctx, e.ChaveAcessoSolicitada);
     int64_t esperas = 0;
     for (;;) {
       ctx.log.RegistraEvento("        Iniciando Consulta do Lote: " + e.NumeroRecepcao, true, false);

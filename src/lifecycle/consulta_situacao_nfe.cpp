@@ -9,6 +9,7 @@
 #include "component/textos_resposta.h"
 #include "data/conexao_nfe.h"
 #include "lifecycle/documentos_banco.h"
+#include "lifecycle/contingencia_emissao.h"
 #include "lifecycle/rotina_emissao.h"
 #include "lifecycle/situacao_nfe.h"
 
@@ -43,6 +44,7 @@ bool ConsultaSituacaoNFE(Contexto& ctx) {
     ctx.log.RegistraEvento("        gCodigoUfEmitente=" + e.gCodigoUfEmitente, true, false);
 
     RespostaSituacao resposta;
+    MarcaContingenciaDaChave(ctx, e.ChaveAcessoSolicitada);
     {
       auto componente = Componente(ctx);
       resposta = componente->ConsultaSituacao(e.ChaveAcessoSolicitada);

@@ -6,6 +6,7 @@
 
 #include "base/erro.h"
 #include "base/texto.h"
+#include "component/autoridade/cliente_autoridade.h"
 #include "component/fiscal_doc_service.h"
 #include "component/textos_resposta.h"
 #include "data/contador_lote.h"
@@ -81,10 +82,25 @@ bool EnviaLoteNFE(Contexto& ctx, bool* processado) {
     e.MensagemRetorno = "Não foi possível enviar o lote";
     e.NumeroRecepcao.clear();
     e.ArquivoAtual = e.PastaBase + "\\nfe\\lotes\\" + e.NumeroLote + kSufixoLote;
+    e.FalhaEnvioLote = SolicitacaoAtual::FalhaEnvio::Nenhuma;
+    e.DetalheFalhaEnvio.clear();
     RespostaLote resposta;
     {
       auto componente = Componente(ctx);
-      resposta = componente->EnviaLote(e.ArquivoAtual);
+      try {
+        resposta = componente->EnviaLote(e.ArquivoAtual);
+      } catch (const ErroExecucao& erro) {
+        // How far the batch went decides whether it may go elsewhere (contingencia_emissao.h).
+        switch (autoridade::ClassificaFalha(erro.Descricao())) {
+          case autoridade::FalhaTransporte::Nenhuma: break;
+          case autoridade::FalhaTransporte::NaoEnviada:
+            e.FalhaEnvioLote = SolicitacaoAtual::FalhaEnvio::ConexaoRecusada;
+            break;
+          case autoridade::FalhaTransporte::Incerta: e.FalhaEnvioLote = SolicitacaoAtual::FalhaEnvio::SemResposta; break;
+        }
+        e.DetalheFalhaEnvio = erro.Descricao();
+        throw;
+      }
     }
     e.RetornoServico = TextoEnvioLote(resposta);
     ctx.log.RegistraEvento("        Lote enviado: " + e.RetornoServico + " - do Arquivo: " + e.ArquivoAtual, true, false);
@@ -94,6 +110,11 @@ bool EnviaLoteNFE(Contexto& ctx, bool* processado) {
       return RegistraResultadoLote(ctx, resposta);
     }
     if (!resposta.Recebido()) {
+      if (resposta.cStat == "108" || resposta.cStat == "109" || resposta.cStat == "114") {
+        e.FalhaEnvioLote = resposta.cStat == "114" ? SolicitacaoAtual::FalhaEnvio::SvcDesabilitada
+                                                   : SolicitacaoAtual::FalhaEnvio::Paralisado;
+        e.DetalheFalhaEnvio = resposta.cStat + " - " + resposta.xMotivo;
+      }
       // A batch the authority refused (a rejection, code 200 or above: sending
       // it again will not help) answers with the authority's reason; a
       // service that is down or gave no answer keeps the generic message.

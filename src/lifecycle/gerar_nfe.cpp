@@ -59,9 +59,10 @@ bool Assina(Contexto& ctx) {
   }
 }
 
+bool GeraDocumento(Contexto& ctx);
+
 bool Gerar(Contexto& ctx) {
   SolicitacaoAtual& estado = ctx.atual;
-  VetoresNFe& v = ctx.vetores;
   ctx.log.RegistraEvento("        Iniciando Geração da NFe: ", true, false);
   if (estado.LeiauteNFe.empty()) {
     std::string leiaute = Trim(ctx.registro.LerRegistro(HKEY_CURRENT_USER, "nfe", "LeiauteNFe"));
@@ -71,7 +72,13 @@ bool Gerar(Contexto& ctx) {
     estado.LeiauteNFe = leiaute;
   }
   if (!PreencheVetores(ctx)) return false;
+  return GeraDocumento(ctx);
+}
 
+// The document of the filled vectors: key, XML, the row, signature, validation.
+bool GeraDocumento(Contexto& ctx) {
+  SolicitacaoAtual& estado = ctx.atual;
+  VetoresNFe& v = ctx.vetores;
   if (ctx.GeradorXml == nullptr) Levanta(CodigoErro::ObjetoNaoDefinido, "Controle GeradorXmlNFe não disponível");
   GeradorXmlNFe& gerador = *ctx.GeradorXml;
   auto registro = [&](const char* nome) { return ctx.registro.LerRegistro(HKEY_CURRENT_USER, "nfe", nome); };
@@ -118,7 +125,14 @@ bool Gerar(Contexto& ctx) {
       ctx.log.RegistraEvento("  ** NFe com lote já enviado!NFe" + chave, true, false);
       return false;
     }
-    gravacaoLinha = "UPDATE MovimentoNFe SET [Numero da NFe] = '" + chaveGravada + "'" + onde;
+    // Issued again in contingency (another tpEmis, so another key): the
+    // first key the invoice had stays on the row beside the new one.
+    const std::string anterior =
+        chaveGravada.size() == 44 && chaveGravada[34] != '1'
+            ? "[Chave Anterior] = CASE WHEN COALESCE([Chave Anterior], '') = '' THEN [Numero da NFe] "
+              "ELSE [Chave Anterior] END, "
+            : "";
+    gravacaoLinha = "UPDATE MovimentoNFe SET " + anterior + "[Numero da NFe] = '" + chaveGravada + "'" + onde;
   } else {
     rs->Close();
     std::string data = Format(Valor(estado.DataEmissaoAtual), "dd/mm/yyyy");
@@ -148,6 +162,19 @@ bool Gerar(Contexto& ctx) {
 bool GerarNFE(Contexto& ctx) {
   try {
     return Gerar(ctx);
+  } catch (const ErroExecucao& e) {
+    return ErroNaRotina(ctx, "GerarNFE", e.Descricao());
+  } catch (const std::exception& e) {
+    return ErroNaRotina(ctx, "GerarNFE", e.what());
+  }
+}
+
+bool RegerarNFE(Contexto& ctx) {
+  try {
+    ctx.log.RegistraEvento("        Iniciando Geração da NFe: tpEmis " + std::to_string(ctx.vetores.gTipoEmissao), true,
+                           false);
+    TipoEmissaoNaIde(ctx);
+    return GeraDocumento(ctx);
   } catch (const ErroExecucao& e) {
     return ErroNaRotina(ctx, "GerarNFE", e.Descricao());
   } catch (const std::exception& e) {

@@ -7,6 +7,10 @@ namespace velant {
 
 // True when the document was generated, recorded at step 0, signed and validated.
 bool GerarNFE(Contexto& ctx);
+// The same invoice again from the vectors GerarNFE filled, in the emission
+// type now in gTipoEmissao (a contingency's, with its dhCont and xJust):
+// another key on the same row. The request tables are read once.
+bool RegerarNFE(Contexto& ctx);
 // Signs the generated file and validates the signed one.
 bool AssinarNFE(Contexto& ctx);
 // Validates the signed file against "nfe_v3.10.xsd".

@@ -6,7 +6,9 @@
 #include "base/erro.h"
 #include "base/regional.h"
 #include "data/conexao_nfe.h"
+#include "lifecycle/contingencia_emissao.h"
 #include "lifecycle/documentos_banco.h"
+#include "lifecycle/gerar_nfe.h"
 #include "lifecycle/limites_emissao.h"
 #include "lifecycle/lote_nfe.h"
 #include "lifecycle/motivo_falha.h"
@@ -67,11 +69,30 @@ bool ConcluiAutorizada(Contexto& ctx, const std::string& chave) {
   return true;
 }
 
-bool GeraEEnvia(Contexto& ctx, int16_t tipo, const std::string& observacao, bool esperaAntesDaConsulta) {
+// reemissoes: how many times this request issued the invoice again in
+// another mode (its vectors are filled already, only the emission type
+// changes); a service that keeps changing its mind gets two.
+bool GeraEEnviaNoModo(Contexto& ctx, const ModoEmissao& modo, int16_t tipo, const std::string& observacao,
+                      bool esperaAntesDaConsulta, int reemissoes = 0) {
+  const bool reemissao = reemissoes > 0;
   Progresso(ctx, "      Gerando NFe...");
-  if (!EmiteNFE(ctx, tipo, observacao)) return false;
+  AplicaModo(ctx, modo);
+  const int16_t tpEmis = modo.tpEmis == 1 ? tipo : modo.tpEmis;
+  if (reemissao) ctx.vetores.gTipoEmissao = tpEmis;
+  if (!(reemissao ? RegerarNFE(ctx) : EmiteNFE(ctx, tpEmis, observacao))) return false;
   bool processado = false;
-  if (!GerarLoteNFE(ctx, &processado)) return false;
+  if (!GerarLoteNFE(ctx, &processado)) {
+    // A service that surely did not take the invoice lets it go to the
+    // other one in this same request, under the other key: the state's
+    // service down, to its SVC; the SVC turned off, back to the state's.
+    if (modo.tpEmis != 1)
+      return SaiAposFalhaNaSvc(ctx) && reemissoes < 2 &&
+             GeraEEnviaNoModo(ctx, {}, tipo, observacao, esperaAntesDaConsulta, reemissoes + 1);
+    auto contingencia = EntraAposFalha(ctx);
+    return contingencia && reemissoes < 2 &&
+           GeraEEnviaNoModo(ctx, *contingencia, tipo, observacao, esperaAntesDaConsulta, reemissoes + 1);
+  }
+  if (modo.tpEmis == 1) ServicoRespondeu(ctx);
   // The synchronous answer brought the protocol: no batch query, no wait.
   if (processado) return ConcluiAutorizada(ctx, ctx.atual.ChaveAcessoSolicitada);
   if (esperaAntesDaConsulta) {
@@ -79,6 +100,10 @@ bool GeraEEnvia(Contexto& ctx, int16_t tipo, const std::string& observacao, bool
     Progresso(ctx, "      Consulta NFe...");
   }
   return Consultas(ctx);
+}
+
+bool GeraEEnvia(Contexto& ctx, int16_t tipo, const std::string& observacao, bool esperaAntesDaConsulta) {
+  return GeraEEnviaNoModo(ctx, ModoDaEmissao(ctx), tipo, observacao, esperaAntesDaConsulta);
 }
 
 bool Processa(Contexto& ctx, int16_t tipo, const std::string& observacao) {

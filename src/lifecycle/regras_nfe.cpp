@@ -10,6 +10,17 @@
 
 namespace velant {
 
+namespace {
+
+// Who will receive an invoice of that emission type.
+std::string AutorizadorDoTipo(int16_t tpEmis) {
+  if (tpEmis == 6) return "SVC-AN";
+  if (tpEmis == 7) return "SVC-RS";
+  return "";
+}
+
+}  // namespace
+
 bool ConfereRegrasNFE(Contexto& ctx) {
   try {
     SolicitacaoAtual& estado = ctx.atual;
@@ -18,7 +29,8 @@ bool ConfereRegrasNFE(Contexto& ctx) {
       return true;
     }
     auto violada =
-        regras::VerificaRegrasArquivo(ctx.caminhos.Mapear(estado.ArquivoAtual), std::chrono::system_clock::now());
+        regras::VerificaRegrasArquivo(ctx.caminhos.Mapear(estado.ArquivoAtual), std::chrono::system_clock::now(),
+                                      AutorizadorDoTipo(ctx.vetores.gTipoEmissao));
     if (!violada) {
       ctx.log.RegistraEvento("        Regras da autoridade conferidas", true, false);
       return true;

@@ -5,6 +5,7 @@
 #include "component/recusa_resposta.h"
 #include "component/textos_resposta.h"
 #include "component/xml/chave_acesso.h"
+#include "lifecycle/contingencia_emissao.h"
 #include "lifecycle/rotina_emissao.h"
 
 namespace velant {
@@ -29,6 +30,7 @@ SituacaoAnterior ConsultaSituacaoAnterior(Contexto& ctx, const std::string& chav
   ctx.log.RegistraEvento("        Consultando a situação anterior da NFe: NFe" + chave, true, false);
   RespostaSituacao resposta;
   bool respondeu = ComTratamento(ctx, "ConsultaSituacaoAnterior", [&] {
+    MarcaContingenciaDaChave(ctx, chave);
     resposta = Componente(ctx)->ConsultaSituacao(chave);
     return true;
   });

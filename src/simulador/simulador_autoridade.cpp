@@ -34,6 +34,7 @@ const std::map<std::string, std::string> kTextos = {
     {"108", "Serviço Paralisado Momentaneamente (curto prazo)"},
     {"109", "Serviço Paralisado sem Previsão"},
     {"110", "Uso Denegado"},
+    {"114", "SVC desabilitada pela SEFAZ Origem"},
     {"128", "Lote de Evento Processado"},
     {"135", "Evento registrado e vinculado a NF-e"},
     {"136", "Evento registrado, mas não vinculado a NF-e"},
@@ -90,6 +91,12 @@ char DigitoChave(const std::string& digitos43) {
 }
 
 std::string Raiz8(const std::string& cnpj) { return cnpj.substr(0, 8); }
+
+// An SVC knows only the invoices issued for it (tpEmis 6 or 7 in the key);
+// the state's service knows them all.
+bool DoAutorizador(const std::string& chave, const std::string& autorizador) {
+  return autorizador.empty() || (chave.size() == 44 && (chave[34] == '6' || chave[34] == '7'));
+}
 
 // Reason for a signature that does not pass, as the authority codes it.
 struct ResultadoAssinatura {
@@ -165,6 +172,7 @@ std::string CodigoDaResposta(const std::string& envelope) {
 
 struct SimuladorAutoridade::Pedido {
   const DescricaoServico* d = nullptr;
+  std::string autorizador;   // "" the state's, "SVC-AN", "SVC-RS"
   std::string cUFCabecalho;
   std::string mensagem;
   std::optional<DocumentoXml> doc;
@@ -233,8 +241,14 @@ RespostaSimulador SimuladorAutoridade::AtendeSemRegistro(const PedidoHttp& pedid
     return RespostaSimulador{500, MontaFalhaSoap(codigo, motivo), "application/soap+xml; charset=utf-8"};
   };
   Pedido p;
-  p.d = DescricaoPorCaminho(pedido.caminho);
-  if (p.d == nullptr) return {404, "Serviço inexistente: " + pedido.caminho + "\n", "text/plain; charset=utf-8"};
+  std::string_view caminho = pedido.caminho;
+  p.autorizador = AutorizadorDoCaminho(caminho);
+  p.d = DescricaoPorCaminho(caminho);
+  // The contingency authorities serve layout 4.00 and void nothing; the
+  // national environment is not served here.
+  if (p.d == nullptr || p.autorizador == "AN" ||
+      (!p.autorizador.empty() && (p.d->leiaute != Leiaute::V400 || p.d->servico == ServicoNFe::Inutilizacao)))
+    return {404, "Serviço inexistente: " + pedido.caminho + "\n", "text/plain; charset=utf-8"};
   servico = p.d->nome;
   if (pedido.tipoConteudo.rfind("application/soap+xml", 0) != 0)
     return {415, "Esperado application/soap+xml (SOAP 1.2)\n", "text/plain; charset=utf-8"};
@@ -287,7 +301,7 @@ std::string SimuladorAutoridade::StatusServico(const Pedido& p) {
   if (!p.recusa.empty()) cStat = p.recusa;
   else if (!p.esquemaOk) cStat = "215";
   else if (TextoFilho(r, "tpAmb") != configuracao_.ambiente) cStat = "252";
-  else if (!falhas_.paralisado.empty()) cStat = falhas_.paralisado;
+  else if (!Parada(p).empty()) cStat = Parada(p);
   std::string m = RaizMensagem("retConsStatServ", p.d->versaoDados) + Elemento("tpAmb", configuracao_.ambiente) +
                   Elemento("verAplic", configuracao_.verAplic) + Elemento("cStat", cStat) + Elemento("xMotivo", TextoStatus(cStat)) +
                   Elemento("cUF", cUF) + Elemento("dhRecbto", Agora());
@@ -308,7 +322,7 @@ std::string SimuladorAutoridade::Autorizacao(const Pedido& p) {
   };
   if (!p.recusa.empty()) return resposta(p.recusa, "");
   if (!p.esquemaOk) return resposta("225", "");
-  if (!falhas_.paralisado.empty()) return resposta(falhas_.paralisado, "");
+  if (std::string parada = Parada(p); !parada.empty()) return resposta(parada, "");
   int notas = 0;
   for (xmlNode* nfe = r->children; nfe != nullptr; nfe = nfe->next) notas += NomeLocal(nfe) == "NFe" ? 1 : 0;
   const bool v400 = p.d->leiaute == Leiaute::V400;
@@ -349,7 +363,7 @@ std::string SimuladorAutoridade::Autorizacao(const Pedido& p) {
       cStat = "213";
     } else if (TextoFilho(ide, "tpAmb") != configuracao_.ambiente) {
       cStat = "252";
-    } else if (configuracao_.regrasNegocio && (violada = regras::VerificaRegras(nfe, relogio_()))) {
+    } else if (configuracao_.regrasNegocio && (violada = regras::VerificaRegras(nfe, relogio_(), p.autorizador))) {
       cStat = std::to_string(violada->codigo);
     } else if (DigitoChave(chave.substr(0, 43)) != chave[43]) {
       cStat = "236";
@@ -411,7 +425,7 @@ std::string SimuladorAutoridade::RetAutorizacao(const Pedido& p) {
   };
   if (!p.recusa.empty()) return resposta(p.recusa, {});
   if (!p.esquemaOk) return resposta("215", {});
-  if (!falhas_.paralisado.empty()) return resposta(falhas_.paralisado, {});
+  if (std::string parada = Parada(p); !parada.empty()) return resposta(parada, {});
   if (TextoFilho(r, "tpAmb") != configuracao_.ambiente) return resposta("252", {});
   auto lote = estado_.ConsultaLote(nRec);
   if (!lote) return resposta("106", {});
@@ -434,11 +448,11 @@ std::string SimuladorAutoridade::Consulta(const Pedido& p) {
   };
   if (!p.recusa.empty()) return resposta(p.recusa, "");
   if (!p.esquemaOk) return resposta("215", "");
-  if (!falhas_.paralisado.empty()) return resposta(falhas_.paralisado, "");
+  if (std::string parada = Parada(p); !parada.empty()) return resposta(parada, "");
   if (TextoFilho(r, "tpAmb") != configuracao_.ambiente) return resposta("252", "");
   if (DigitoChave(chave.substr(0, 43)) != chave[43]) return resposta("236", "");
   auto nota = estado_.NotaPorChave(chave);
-  if (!nota) return resposta("217", "");
+  if (!nota || !DoAutorizador(chave, p.autorizador)) return resposta("217", "");
   if (nota->cancelada)
     return resposta("101", nota->protNFe + "<procEventoNFe versao=\"1.00\">" + SemDeclaracao(nota->evento) +
                                SemDeclaracao(nota->retEvento) + "</procEventoNFe>");
@@ -459,7 +473,7 @@ std::string SimuladorAutoridade::RecepcaoEvento(const Pedido& p) {
   };
   if (!p.recusa.empty()) return lote(p.recusa, "");
   if (!p.esquemaOk) return lote("215", "");
-  if (!falhas_.paralisado.empty()) return lote(falhas_.paralisado, "");
+  if (std::string parada = Parada(p); !parada.empty()) return lote(parada, "");
 
   std::string retornos;
   for (xmlNode* evento = r->children; evento != nullptr; evento = evento->next) {
@@ -485,7 +499,7 @@ std::string SimuladorAutoridade::RecepcaoEvento(const Pedido& p) {
       cStat = "252";
     } else if (DigitoChave(chave.substr(0, 43)) != chave[43]) {
       cStat = "236";
-    } else if (!(nota = estado_.NotaPorChave(chave))) {
+    } else if (!(nota = estado_.NotaPorChave(chave)) || !DoAutorizador(chave, p.autorizador)) {
       cStat = "217";
     } else if (nota->cancelada) {
       cStat = "218";
@@ -543,7 +557,7 @@ std::string SimuladorAutoridade::Inutilizacao(const Pedido& p) {
   };
   if (!p.recusa.empty()) return resposta(p.recusa, "");
   if (!p.esquemaOk) return resposta("215", "");
-  if (!falhas_.paralisado.empty()) return resposta(falhas_.paralisado, "");
+  if (std::string parada = Parada(p); !parada.empty()) return resposta(parada, "");
   ResultadoAssinatura assinatura = ConfereAssinatura(p.mensagem, Atributo(inf, "Id"));
   std::string injetada = RejeicaoInjetada();
   if (!injetada.empty()) return resposta(injetada, "");
@@ -557,6 +571,13 @@ std::string SimuladorAutoridade::Inutilizacao(const Pedido& p) {
   std::string nProt = Protocolo(cUF);
   estado_.GravaInutilizacao(cnpj, Numero(serie), ano, inicio, fim, nProt);
   return resposta("102", nProt);
+}
+
+std::string SimuladorAutoridade::Parada(const Pedido& p) const {
+  if (p.autorizador.empty()) return falhas_.paralisado;
+  if (!falhas_.paralisadoSvc.empty()) return falhas_.paralisadoSvc;
+  // The state activates its SVC while its own service is paused.
+  return falhas_.paralisado.empty() ? "114" : "";
 }
 
 std::string SimuladorAutoridade::Adulterado(const std::string& protNFe) const {

@@ -19,6 +19,10 @@
 // retEvento, retInutNFe) is signed with the authority's own certificate,
 // as a real authority does, when it has one; a batch answers "in processing" for a set
 // number of queries first. Everything it learns is kept in a SQLite file.
+// The state's contingency authorities answer under "/svc-an" and "/svc-rs"
+// (PrefixoAutorizador): active only while the state's service is paused
+// (114 otherwise), each takes only its own tpEmis (713), answers for its
+// own invoices only, and voids no numbers (no such service: 404).
 // The HTTPS side (mutual TLS, refused connections, delays, dropped answers)
 // is the server program's; this class answers one SOAP envelope at a time,
 // and records each call (path, service, HTTP status, answer code).
@@ -91,6 +95,9 @@ class SimuladorAutoridade {
   std::string Inutilizacao(const Pedido& p);
   // The code a fault asks for the next document, used up here; "" when none.
   std::string RejeicaoInjetada();
+  // The code that stops the request's authority now ("" when it works):
+  // its paralysis fault, or 114 for an SVC the state has not activated.
+  std::string Parada(const Pedido& p) const;
   FalhasSimulador FalhasSemTrava() const;
   std::string Agora() const;
   std::string Protocolo(const std::string& cUF);

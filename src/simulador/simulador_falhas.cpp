@@ -46,7 +46,8 @@ FalhasSimulador AplicaControle(const FalhasSimulador& base, const std::string& c
     std::string chave = Limpa(l.substr(0, igual));
     std::string valor = Limpa(l.substr(igual + 1));
     static const char* conhecidas[] = {"recusar",   "atraso",     "descartar", "rejeitar",
-                                       "processando", "consultas_processamento", "paralisado", "adulterar", "sincrono"};
+                                       "processando", "consultas_processamento", "paralisado", "paralisado_svc",
+                                       "adulterar", "sincrono"};
     bool conhecida = false;
     for (const char* c : conhecidas) conhecida = conhecida || chave == c;
     if (!conhecida) throw std::invalid_argument("chave desconhecida no controle: " + l);
@@ -78,9 +79,9 @@ FalhasSimulador AplicaControle(const FalhasSimulador& base, const std::string& c
       } else if (chave == "sincrono") {
         if (valor != "recibo" && valor != "normal" && !valor.empty()) throw std::invalid_argument(l);
         f.reciboNoSincrono = valor == "recibo";
-      } else {   // paralisado
+      } else {   // paralisado, paralisado_svc
         if (!valor.empty() && valor != "108" && valor != "109") throw std::invalid_argument(l);
-        f.paralisado = valor;
+        (chave == "paralisado" ? f.paralisado : f.paralisadoSvc) = valor;
       }
     } catch (const std::logic_error&) {
       throw std::invalid_argument("valor inválido no controle: " + l);

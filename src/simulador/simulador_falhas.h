@@ -8,7 +8,9 @@
 //   rejeitar=539                the next document (invoice, event, voiding) gets this code, once
 //   processando=sempre          batch queries stay in processing (105) for ever
 //   consultas_processamento=2   queries a batch answers 105 before its result
-//   paralisado=108              every service answers 108 (or 109) and processes nothing
+//   paralisado=108              the state's services answer 108 (or 109) and process nothing;
+//                               its SVC is active only then (otherwise it answers 114)
+//   paralisado_svc=109          the same for the contingency authorities (SVC-AN, SVC-RS)
 //   adulterar=protocolo         the invoices' protocols (batch and situation queries) go out
 //                               tampered after signing: "protocolo" another nProt, "chave"
 //                               another chNFe, "assinatura" without their signature
@@ -29,7 +31,8 @@ struct FalhasSimulador {
   std::string rejeitarProxima;          // status code, "" for none
   bool sempreEmProcessamento = false;
   std::optional<int> consultasEmProcessamento;
-  std::string paralisado;               // "", "108" or "109"
+  std::string paralisado;               // "", "108" or "109": the state's services
+  std::string paralisadoSvc;            // the same for SVC-AN and SVC-RS
   std::string adulterar;                // "", "protocolo", "chave" or "assinatura"
   bool reciboNoSincrono = false;
 };

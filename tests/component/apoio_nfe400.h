@@ -19,22 +19,28 @@ struct OpcoesNota400 {
   int numero = 400;
   int codigoNumerico = 40040040;
   std::string ambiente = "2";
+  int tpEmis = 1;
+  bool justificada = true;   // a contingency type carries dhCont and xJust
 };
 
 inline std::string NotaSemAssinatura400(const OpcoesNota400& o = {}, std::string* chave = nullptr) {
   // Ten minutes ago, in Brasília time: the authority refuses emissions ahead of it.
   std::string dhEmi =
       autoridade::DataHoraComFuso(std::chrono::system_clock::now() - std::chrono::minutes(10), -3);
-  std::string k = MontaChaveAcesso("35", dhEmi, kCnpjEmitente, 55, 1, o.numero, 1, o.codigoNumerico);
+  std::string k = MontaChaveAcesso("35", dhEmi, kCnpjEmitente, 55, 1, o.numero, o.tpEmis, o.codigoNumerico);
   if (chave) *chave = k;
   auto e = [](const char* nome, const std::string& valor) { return autoridade::Elemento(nome, valor); };
   char cNF[16];
   std::snprintf(cNF, sizeof cNF, "%08d", o.codigoNumerico);
   std::string ide = "<ide>" + e("cUF", "35") + e("cNF", cNF) + e("natOp", "VENDA DE MERCADORIA") + e("mod", "55") +
                     e("serie", "1") + e("nNF", std::to_string(o.numero)) + e("dhEmi", dhEmi) + e("tpNF", "1") +
-                    e("idDest", "1") + e("cMunFG", "3550308") + e("tpImp", "1") + e("tpEmis", "1") +
+                    e("idDest", "1") + e("cMunFG", "3550308") + e("tpImp", "1") + e("tpEmis", std::to_string(o.tpEmis)) +
                     e("cDV", k.substr(43)) + e("tpAmb", o.ambiente) + e("finNFe", "1") + e("indFinal", "0") +
-                    e("indPres", "1") + e("procEmi", "0") + e("verProc", "VELANT-TESTE") + "</ide>";
+                    e("indPres", "1") + e("procEmi", "0") + e("verProc", "VELANT-TESTE") +
+                    (o.tpEmis != 1 && o.justificada
+                         ? e("dhCont", dhEmi) + e("xJust", "Servico da SEFAZ paralisado sem previsao")
+                         : "") +
+                    "</ide>";
   std::string emit = "<emit>" + e("CNPJ", kCnpjEmitente) + e("xNome", "EMPRESA TESTE LTDA") + "<enderEmit>" +
                      e("xLgr", "RUA DAS FLORES") + e("nro", "100") + e("xBairro", "CENTRO") + e("cMun", "3550308") +
                      e("xMun", "SAO PAULO") + e("UF", "SP") + e("CEP", "01310100") + e("cPais", "1058") +

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <optional>
 #include <regex>
 #include <thread>
 
@@ -21,6 +22,8 @@ namespace velant {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using autoridade::ClassificaFalha;
+using autoridade::FalhaTransporte;
 
 double Segundos(Clock::time_point inicio) {
   return std::chrono::duration<double>(Clock::now() - inicio).count();
@@ -198,7 +201,10 @@ TEST_F(ComponenteContraSimulador, LoteEmProcessamentoParaSempre) {
 
 // --- Faults -------------------------------------------------------------------
 
-void EsperaFalha(const std::function<void()>& chamada, const std::string& causa, double limiteSegundos) {
+// classe: how far the message went, as the contingency decision reads the
+// failure (a message that never left may go to another service at once).
+void EsperaFalha(const std::function<void()>& chamada, const std::string& causa, double limiteSegundos,
+                 std::optional<FalhaTransporte> classe = std::nullopt) {
   auto inicio = Clock::now();
   try {
     chamada();
@@ -206,6 +212,9 @@ void EsperaFalha(const std::function<void()>& chamada, const std::string& causa,
   } catch (const ErroExecucao& e) {
     EXPECT_EQ(e.Codigo(), CodigoErro::ErroComponente);
     EXPECT_NE(e.Descricao().find(causa), std::string::npos) << e.Descricao();
+    if (classe) {
+      EXPECT_EQ(ClassificaFalha(e.Descricao()), *classe) << e.Descricao();
+    }
   }
   EXPECT_LT(Segundos(inicio), limiteSegundos);
 }
@@ -323,7 +332,7 @@ TEST_F(ComponenteContraSimulador, ConexaoRecusada) {
   Controle("recusar=1\n");
   ASSERT_TRUE(sim_.EsperaPorta(false));
   auto c = Componente();
-  EsperaFalha([&] { c.StatusServico(); }, "conexão recusada", 3.0);
+  EsperaFalha([&] { c.StatusServico(); }, "conexão recusada", 3.0, FalhaTransporte::NaoEnviada);
   Controle("recusar=0\n");
   ASSERT_TRUE(sim_.EsperaPorta(true));
   EXPECT_EQ(TextoStatusServico(Componente().StatusServico()), "107 - Servico em Operacao");
@@ -333,7 +342,7 @@ TEST_F(ComponenteContraSimulador, ServidorFora) {
   sim_.Para();
   auto c = Componente();
   EsperaFalha([&] { c.StatusServico(); }, "Falha na comunicação com a autoridade (NfeStatusServico2 em https://127.0.0.1:",
-              3.0);
+              3.0, FalhaTransporte::NaoEnviada);
 }
 
 // Faults of the connection set by the simulator's control file or the
@@ -344,6 +353,7 @@ struct CasoFalha {
   std::vector<std::pair<std::string, std::string>> registro;
   const char* causa;
   double limite;
+  FalhaTransporte classe;
 };
 void PrintTo(const CasoFalha& c, std::ostream* os) { *os << c.nome; }
 
@@ -354,21 +364,22 @@ TEST_P(FalhaDeConexao, ErroComACausaDentroDoTempo) {
   Controle(c.controle);
   Host(c.registro);
   auto componente = Componente();
-  EsperaFalha([&] { componente.StatusServico(); }, c.causa, c.limite);
+  EsperaFalha([&] { componente.StatusServico(); }, c.causa, c.limite, c.classe);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Casos, FalhaDeConexao,
     ::testing::Values(
         CasoFalha{"AtrasoAlemDoTempoDeLeitura", "atraso=5\n", {{"TempoLimiteLeitura", "1"}, {"TempoLimiteTotal", "4"}},
-                  "tempo limite esgotado", 3.0},
+                  "tempo limite esgotado", 3.0, FalhaTransporte::Incerta},
         CasoFalha{"TempoTotalVenceQuandoMenor", "atraso=5\n", {{"TempoLimiteLeitura", "4"}, {"TempoLimiteTotal", "1.5"}},
-                  "tempo limite esgotado", 3.0},
+                  "tempo limite esgotado", 3.0, FalhaTransporte::Incerta},
         // The issuer's certificate is no CA of the server's.
         CasoFalha{"ServidorDeOutraAutoridadeCertificadora", "",
                   {{"ArquivoAC", (teste::PastaCertificados() / "emitente.pem").string()}},
-                  "falha na conexão segura (TLS)", 6.0},
-        CasoFalha{"SenhaErradaDoCertificado", "", {{"SenhaCertificado", "errada"}}, "Senha do certificado", 6.0}),
+                  "falha na conexão segura (TLS)", 6.0, FalhaTransporte::Incerta},
+        CasoFalha{"SenhaErradaDoCertificado", "", {{"SenhaCertificado", "errada"}}, "Senha do certificado", 6.0,
+                  FalhaTransporte::Nenhuma}),
     [](const auto& info) { return std::string(info.param.nome); });
 
 TEST_F(ComponenteContraSimulador, RespostaPerdidaDepoisDeProcessada) {
@@ -377,7 +388,7 @@ TEST_F(ComponenteContraSimulador, RespostaPerdidaDepoisDeProcessada) {
   std::string lote = Componente().GeraLote(locais.CaminhoAssinado(chave), 9);
   Controle("descartar=1\n");
   auto c = Componente();
-  EsperaFalha([&] { c.EnviaLote(lote); }, "sem resposta completa", 5.0);
+  EsperaFalha([&] { c.EnviaLote(lote); }, "sem resposta completa", 5.0, FalhaTransporte::Incerta);
   Controle("");
   // The authority did receive and authorise it.
   EXPECT_FALSE(ProtocoloAutorizado(Componente().ConsultaSituacao(chave)).empty());

@@ -91,7 +91,10 @@ TEST_P(Notas400, GeraAssinaValidaNoEsquema400) {
   EXPECT_TRUE(teste::AceitaNoEsquema400ENoXmlsec(assinado, ger.pasta.Caminho() / "assinado.xml"));
 
   auto documento = autoridade::DocumentoXml::Ler(assinado, "nota");
-  auto violada = regras::VerificaRegras(documento.Raiz(), std::chrono::system_clock::now());
+  // A contingency invoice goes to its SVC, whose rules take its tpEmis.
+  const std::string& tpEmis = v.gVetorIde[Ide::tpEmis];
+  const std::string autorizador = tpEmis == "6" ? "SVC-AN" : tpEmis == "7" ? "SVC-RS" : "";
+  auto violada = regras::VerificaRegras(documento.Raiz(), std::chrono::system_clock::now(), autorizador);
   EXPECT_FALSE(violada) << violada->CodigoETexto() << " (" << violada->detalhe << ")";
 }
 
@@ -235,6 +238,23 @@ INSTANTIATE_TEST_SUITE_P(
                 },
                 {"<CRT>1</CRT>", "<ICMSSN102>", "<gIBSCBS><vBC>90.75</vBC>", "<vIBSUF>0.09</vIBSUF>",
                  "<vCBS>0.82</vCBS>", "<vNFTot>100.91</vNFTot>"},
+                {}},
+        // Contingency: tpEmis of the state's SVC in the key and ide, when it
+        // was entered and why; a start after the emission is the emission's.
+        Caso400{"ContingenciaSvcAn",
+                [](VetoresNFe& v, Gerador400&) {
+                  Preenche(v.gVetorIde, {{Ide::tpEmis, "6"}, {Ide::dhCont, "2016-01-15T09:45:00-03:00"},
+                                         {Ide::xJust, "Serviço paralisado: 109 - Serviço Paralisado sem Previsão"}});
+                },
+                {"<tpEmis>6</tpEmis>", "<verProc>VelantNFe</verProc><dhCont>2016-01-15T09:45:00-03:00</dhCont>"
+                 "<xJust>Serviço paralisado: 109 - Serviço Paralisado sem Previsão</xJust></ide>"},
+                {}},
+        Caso400{"ContingenciaSvcRsIniciadaDepois",
+                [](VetoresNFe& v, Gerador400&) {
+                  Preenche(v.gVetorIde, {{Ide::tpEmis, "7"}, {Ide::dhCont, "2016-01-15T11:00:00-03:00"},
+                                         {Ide::xJust, "3 tentativas seguidas sem resposta"}});
+                },
+                {"<tpEmis>7</tpEmis>", "<dhCont>2016-01-15T10:30:00-03:00</dhCont>"},
                 {}},
         // Issuer, recipient and carrier with letters in their CNPJ: the key
         // carries the issuer's, with its check digit over the letters.

@@ -162,16 +162,31 @@ TEST(Descricoes, NomesDosDoisLeiautes) {
     EXPECT_STRNE(Descricao(s, Leiaute::V400).nome, Descricao(s).nome);
 }
 
-// The simulator's table answers every name of both layouts, the shared and
-// contingency authorities and the national environment included; each state
-// goes into contingency where the shipped file sends it.
+// The simulator's table answers every name of both layouts for the states
+// and the shared authorities; the contingency authorities and the national
+// environment answer under paths of their own, in 4.00 and without voiding;
+// each state goes into contingency where the shipped file sends it.
 TEST(Servicos4, TabelaUnicaTemOsDoisLeiautes) {
   const std::string local = "https://127.0.0.1:9/ws/";
   auto t = TabelaServicos::DeTexto(TabelaServicosUnica("https://127.0.0.1:9"), "t");
-  for (const char* uf : {"SP", "MA", "SVRS", "SVAN", "SVC-AN", "SVC-RS", "AN"})
+  for (const char* uf : {"SP", "MA", "SVRS", "SVAN"})
     for (Leiaute leiaute : {Leiaute::V310, Leiaute::V400})
       for (ServicoNFe s : kTodos)
         EXPECT_EQ(t.Url(uf, "1", s, leiaute), local + Descricao(s, leiaute).nome + ".asmx");
+  for (const char* outro : {"SVC-AN", "SVC-RS", "AN"})
+    for (ServicoNFe s : kTodos) {
+      const std::string prefixo = "https://127.0.0.1:9" + PrefixoAutorizador(outro);
+      if (s == ServicoNFe::Inutilizacao) {
+        EXPECT_THROW(t.Url(outro, "1", s, Leiaute::V400), ErroExecucao) << outro;
+      } else {
+        const std::string url = t.Url(outro, "1", s, Leiaute::V400);
+        EXPECT_EQ(url, prefixo + "/ws/" + Descricao(s, Leiaute::V400).nome + ".asmx");
+        std::string_view caminho = std::string_view(url).substr(std::string("https://127.0.0.1:9").size());
+        EXPECT_EQ(AutorizadorDoCaminho(caminho), outro);
+        EXPECT_EQ(DescricaoPorCaminho(caminho), &Descricao(s, Leiaute::V400));
+      }
+      EXPECT_THROW(t.Url(outro, "1", s, Leiaute::V310), ErroExecucao) << outro;
+    }
   const std::string unica = TabelaServicosUnica("https://127.0.0.1:9");
   auto enviada = Enviada();
   for (const char* uf : kUfs)
@@ -180,7 +195,9 @@ TEST(Servicos4, TabelaUnicaTemOsDoisLeiautes) {
       const bool rs = Contem(enviada.UrlContingencia(uf, ambiente, ServicoNFe::Autorizacao), "svrs.rs.gov.br");
       EXPECT_TRUE(Contem(unica, "[" + std::string(uf) + "-" + ambiente + "]\nContingenciaSVC=" +
                                     (rs ? "SVC-RS" : "SVC-AN")));
-      EXPECT_EQ(t.UrlContingencia(uf, ambiente, ServicoNFe::Autorizacao), local + "NFeAutorizacao4.asmx");
+      EXPECT_EQ(t.UrlContingencia(uf, ambiente, ServicoNFe::Autorizacao),
+                "https://127.0.0.1:9" + PrefixoAutorizador(rs ? "SVC-RS" : "SVC-AN") + "/ws/NFeAutorizacao4.asmx");
+      EXPECT_EQ(t.AutorizadorContingencia(uf, ambiente), rs ? "SVC-RS" : "SVC-AN");
     }
 }
 

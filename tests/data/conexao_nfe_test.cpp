@@ -188,8 +188,9 @@ TEST_P(ConexaoNoBanco, SchemaIsHarmlessTwice) {
 }
 
 // A database made by an earlier version: its request table lacks the claim's
-// Host and there is no heartbeat table. Opening it as the Host does brings
-// both, keeping the rows; a command that only reads changes nothing.
+// Host, the invoice table the key before a contingency, and there are no
+// heartbeat and contingency tables. Opening it as the Host does brings them
+// all, keeping the rows; a command that only reads changes nothing.
 TEST_P(ConexaoNoBanco, AnOlderDatabaseIsBroughtUpToDateWhenOpened) {
   const struct {
     const char* nome;
@@ -199,8 +200,10 @@ TEST_P(ConexaoNoBanco, AnOlderDatabaseIsBroughtUpToDateWhenOpened) {
   int32_t nsu = 0;
   for (const auto& c : casos) {
     SCOPED_TRACE(c.nome);
-    banco.Executa("DROP TABLE HostBatimento");
+    for (const char* tabela : {"HostBatimento", "ContingenciaNFe", "FalhaServicoNFe"})
+      banco.Executa(std::string("DROP TABLE ") + tabela);
     banco.Executa("ALTER TABLE SolicitacaoFuncaoNFe DROP COLUMN [Host da Analise]");
+    banco.Executa("ALTER TABLE MovimentoNFe DROP COLUMN [Chave Anterior]");
     ASSERT_TRUE(banco.Inclui(++nsu, "10.0.0.5"));
     banco.conexao.reset();
     banco.conexao = std::make_unique<CConexaoNfe>(banco.raiz.ini, banco.raiz.caminhos, banco.raiz.ui, kCaminhoIni,
@@ -215,8 +218,10 @@ TEST_P(ConexaoNoBanco, AnOlderDatabaseIsBroughtUpToDateWhenOpened) {
         return false;
       }
     };
-    EXPECT_EQ(funciona("SELECT COUNT(*) FROM HostBatimento"), c.atualiza);
-    EXPECT_EQ(funciona("SELECT [Host da Analise] FROM SolicitacaoFuncaoNFe"), c.atualiza);
+    for (const char* sql : {"SELECT COUNT(*) FROM HostBatimento", "SELECT [Host da Analise] FROM SolicitacaoFuncaoNFe",
+                            "SELECT COUNT(*) FROM ContingenciaNFe", "SELECT COUNT(*) FROM FalhaServicoNFe",
+                            "SELECT [Chave Anterior] FROM MovimentoNFe"})
+      EXPECT_EQ(funciona(sql), c.atualiza) << sql;
     EXPECT_EQ(banco.Coluna(nsu, "IP Computador AC").Texto(), "10.0.0.5");
     if (c.atualiza) {
       EXPECT_TRUE(banco.Coluna(nsu, "Host da Analise").ENulo());

@@ -12,6 +12,7 @@
 #include "component/autoridade/servicos_autorizacao.h"
 #include "content/apoio_conteudo.h"
 #include "manager/analisador_solicitacao.h"
+#include "component/xml/validador_esquema.h"
 #include "simulador/simulador_apoio.h"
 #include "simulador/simulador_autoridade.h"
 
@@ -232,6 +233,84 @@ TEST_F(Simulador400, CancelamentoEInutilizacao) {
                           AssinarXml(MensagemInutilizacao(i, Leiaute::V400), "infInut", teste::CertificadoTeste()));
   EXPECT_EQ(Campo(inut, "cStat"), "102");
   EXPECT_EQ(Atributo(DocumentoXml::Ler(inut, "r").Raiz(), "versao"), "4.00");
+}
+
+// The state's SVC: active only while the state's service is paused (the
+// Host's contingency script shows 100 and 114 through the Host), it takes
+// only its own tpEmis with dhCont and xJust, knows and cancels only its own
+// invoices, and voids nothing.
+TEST_F(Simulador400, ContingenciaSvc) {
+  auto pedeEm = [&](const char* autorizador, ServicoNFe servico, const std::string& mensagem) {
+    const auto& d = Descricao(servico, Leiaute::V400);
+    RespostaSimulador r = sim_->Atende(
+        {PrefixoAutorizador(autorizador) + CaminhoServico(d), TipoConteudoSoap(d), MontaEnvelopePedido(d, "35", mensagem)});
+    EXPECT_EQ(r.status, 200) << r.corpo;
+    std::string resposta = LeResposta(r.corpo);
+    EXPECT_FALSE(ValidarXml(resposta, d.esquemaResposta).has_value()) << resposta;
+    return resposta;
+  };
+  // The invoice's status when it was judged, else the batch's.
+  auto autoriza = [&](const char* autorizador, const teste::OpcoesNota400& o, std::string* chave = nullptr) {
+    std::string r = pedeEm(autorizador, ServicoNFe::Autorizacao,
+                           MensagemLote("1", {teste::NotaAssinada400(o, chave)}, Leiaute::V400));
+    auto doc = DocumentoXml::Ler(r, "r");
+    xmlNode* prot = Filho(doc.Raiz(), "protNFe");
+    return prot ? Texto(Procura(prot, "cStat")) : Campo(r, "cStat");
+  };
+  const struct {
+    const char* nome;
+    const char* controle;
+    const char* autorizador;
+    teste::OpcoesNota400 nota;
+    const char* cStat;
+  } casos[] = {
+      {"SVC-RS ativa", "paralisado=108", "SVC-RS", {.numero = 602, .tpEmis = 7}, "100"},
+      {"tpEmis normal na SVC", "paralisado=109", "SVC-AN", {.numero = 603}, "713"},
+      {"tpEmis da outra SVC", "paralisado=109", "SVC-AN", {.numero = 604, .tpEmis = 7}, "713"},
+      {"sem dhCont e xJust", "paralisado=109", "SVC-AN", {.numero = 605, .tpEmis = 6, .justificada = false}, "557"},
+      {"SVC também parada", "paralisado=109\nparalisado_svc=108", "SVC-AN", {.numero = 607, .tpEmis = 6}, "108"},
+      {"tpEmis da SVC na UF", "", "", {.numero = 608, .tpEmis = 6}, "570"},
+  };
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.nome);
+    Controle(c.controle);
+    EXPECT_EQ(autoriza(c.autorizador, c.nota), c.cStat);
+  }
+  Controle("");
+  EXPECT_EQ(Campo(pedeEm("SVC-AN", ServicoNFe::StatusServico, MensagemStatusServico("2", "35", Leiaute::V400)), "xMotivo"),
+            "SVC desabilitada pela SEFAZ Origem");
+  const auto& inutilizacao = Descricao(ServicoNFe::Inutilizacao, Leiaute::V400);
+  EXPECT_EQ(sim_->Atende({"/svc-an" + CaminhoServico(inutilizacao), TipoConteudoSoap(inutilizacao), "x"}).status, 404);
+
+  // What each authority knows: the state all, an SVC its own.
+  std::string normal, svc;
+  ASSERT_EQ(autoriza("", {.numero = 610}, &normal), "100");
+  Controle("paralisado=109");
+  EXPECT_EQ(Campo(pedeEm("SVC-AN", ServicoNFe::StatusServico, MensagemStatusServico("2", "35", Leiaute::V400)), "cStat"),
+            "107");
+  ASSERT_EQ(autoriza("SVC-AN", {.numero = 611, .tpEmis = 6}, &svc), "100");
+  auto situacao = [&](const char* autorizador, const std::string& chave) {
+    return Campo(pedeEm(autorizador, ServicoNFe::Consulta, MensagemConsultaSituacao("2", chave, Leiaute::V400)), "cStat");
+  };
+  EXPECT_EQ(situacao("SVC-AN", normal), "217");
+  EXPECT_EQ(situacao("SVC-AN", svc), "100");
+  // The state's query answers for both; SVC cancels only its own.
+  Controle("");
+  auto protocolo = [&](const std::string& chave) {
+    return Campo(pedeEm("", ServicoNFe::Consulta, MensagemConsultaSituacao("2", chave, Leiaute::V400)), "nProt");
+  };
+  const std::string protNormal = protocolo(normal), protSvc = protocolo(svc);
+  ASSERT_EQ(protNormal.size() + protSvc.size(), 30u);
+  Controle("paralisado=109");
+  auto cancela = [&](const std::string& chave, const std::string& nProt) {
+    DadosCancelamento d{"1", "2", chave, "1", nProt, "Cancelamento por erro de digitacao",
+                        DataHoraComFuso(std::chrono::system_clock::now(), -3)};
+    std::string r = pedeEm("SVC-AN", ServicoNFe::RecepcaoEvento,
+                           AssinarXml(MensagemEventoCancelamento(d), "infEvento", teste::CertificadoTeste()));
+    return Texto(Procura(Filho(DocumentoXml::Ler(r, "r").Raiz(), "retEvento"), "cStat"));
+  };
+  EXPECT_EQ(cancela(normal, protNormal), "217");
+  EXPECT_EQ(cancela(svc, protSvc), "135");
 }
 
 TEST_F(Simulador400, RegistraCadaChamada) {

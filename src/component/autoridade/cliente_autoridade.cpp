@@ -40,6 +40,9 @@ size_t Recebe(char* dados, size_t tamanho, size_t n, void* destino) {
   return tamanho * n;
 }
 
+constexpr const char* kFalhaComunicacao = "Falha na comunicação com a autoridade (";
+constexpr const char* kRespondeuHttp = "A autoridade respondeu HTTP ";
+
 std::string Causa(CURLcode codigo) {
   switch (codigo) {
     case CURLE_COULDNT_CONNECT: return "conexão recusada ou servidor inalcançável";
@@ -110,6 +113,16 @@ struct Curl {
 
 }  // namespace
 
+FalhaTransporte ClassificaFalha(const std::string& descricao) {
+  if (descricao.find(kFalhaComunicacao) == std::string::npos &&
+      descricao.find(kRespondeuHttp) == std::string::npos)
+    return FalhaTransporte::Nenhuma;
+  for (CURLcode nenhumaConexao : {CURLE_COULDNT_CONNECT, CURLE_COULDNT_RESOLVE_HOST})
+    if (descricao.find(std::string("): ") + Causa(nenhumaConexao) + " - ") != std::string::npos)
+      return FalhaTransporte::NaoEnviada;
+  return FalhaTransporte::Incerta;
+}
+
 ClienteAutoridade::ClienteAutoridade(ConfiguracaoCliente configuracao)
     : configuracao_(std::move(configuracao)), servicos_(TabelaServicos::Carregar(configuracao_.arquivoServicos)) {
   if (configuracao_.arquivoCertificado.empty())
@@ -121,14 +134,20 @@ ClienteAutoridade::ClienteAutoridade(ConfiguracaoCliente configuracao)
 
 ClienteAutoridade::~ClienteAutoridade() = default;
 
-std::string ClienteAutoridade::Chama(ServicoNFe servico, const std::string& mensagem, Leiaute leiaute) {
+std::string ClienteAutoridade::AutorizadorContingencia() const {
+  return servicos_.AutorizadorContingencia(configuracao_.uf, configuracao_.ambiente);
+}
+
+std::string ClienteAutoridade::Chama(ServicoNFe servico, const std::string& mensagem, Leiaute leiaute,
+                                     bool contingencia) {
   const DescricaoServico& d = Descricao(servico, leiaute);
   const EsquemasMensagem esquemas =
       EsquemasDoEvento(d, servico == ServicoNFe::RecepcaoEvento ? TipoDoEvento(mensagem) : "");
   if (auto erro = ValidarXml(mensagem, esquemas.pedido))
     throw ErroExecucao(CodigoErro::ErroComponente,
                        std::string("Mensagem ") + d.raizPedido + " fora do esquema " + esquemas.pedido + ": " + *erro);
-  std::string url = servicos_.Url(configuracao_.uf, configuracao_.ambiente, servico, leiaute);
+  std::string url = contingencia ? servicos_.UrlContingencia(configuracao_.uf, configuracao_.ambiente, servico)
+                                 : servicos_.Url(configuracao_.uf, configuracao_.ambiente, servico, leiaute);
   std::string envelope = MontaEnvelopePedido(d, configuracao_.codigoUf, mensagem);
   std::string resposta = LeResposta(Posta(d, url, envelope));
   if (auto erro = ValidarXml(resposta, esquemas.resposta))
@@ -184,14 +203,14 @@ std::string ClienteAutoridade::Posta(const DescricaoServico& d, const std::strin
       causa = Causa(CURLE_OPERATION_TIMEDOUT);
       texto = "nada recebido em " + std::to_string(cfg.tempoLeitura.count()) + " ms";
     }
-    throw ErroExecucao(CodigoErro::ErroComponente, std::string("Falha na comunicação com a autoridade (") + d.nome +
+    throw ErroExecucao(CodigoErro::ErroComponente, std::string(kFalhaComunicacao) + d.nome +
                                                        " em " + url + "): " + causa + " - " + texto);
   }
   long status = 0;
   curl_easy_getinfo(c.h, CURLINFO_RESPONSE_CODE, &status);
   // A SOAP fault comes with status 500; its reason is read from the body.
   if (status != 200 && !(status == 500 && recebido.corpo.find("Fault") != std::string::npos))
-    throw ErroExecucao(CodigoErro::ErroComponente, std::string("A autoridade respondeu HTTP ") +
+    throw ErroExecucao(CodigoErro::ErroComponente, std::string(kRespondeuHttp) +
                                                        std::to_string(status) + " (" + d.nome + " em " + url + ")");
   return recebido.corpo;
 }

@@ -29,6 +29,13 @@ struct ConfiguracaoCliente {
   std::chrono::milliseconds tempoTotal{60000};
 };
 
+// What the description of a failed call says of its message: no transport
+// failure at all; it never left (no connection: refused, unreachable, name
+// not found); or it may have reached the authority (timeout, dropped
+// connection, TLS, an HTTP error).
+enum class FalhaTransporte { Nenhuma, NaoEnviada, Incerta };
+FalhaTransporte ClassificaFalha(const std::string& descricao);
+
 class ClienteAutoridade {
  public:
   // Loads the certificate and the endpoint file; raises ErroExecucao
@@ -41,8 +48,12 @@ class ClienteAutoridade {
 
   // Sends the message to the service of the layout, state and environment
   // configured; returns the answer message (validated against the layout's
-  // schema) as a document of its own.
-  std::string Chama(ServicoNFe servico, const std::string& mensagem, Leiaute leiaute = Leiaute::V310);
+  // schema) as a document of its own. contingencia: to the state's SVC
+  // (layout 4.00; AutorizadorContingencia names it) instead.
+  std::string Chama(ServicoNFe servico, const std::string& mensagem, Leiaute leiaute = Leiaute::V310,
+                    bool contingencia = false);
+  // "SVC-AN" or "SVC-RS" as the endpoint file names the state's; "" for none.
+  std::string AutorizadorContingencia() const;
 
  private:
   std::string Posta(const DescricaoServico& d, const std::string& url, const std::string& envelope);

@@ -112,6 +112,23 @@ std::string AcaoSoap(const DescricaoServico& d) { return NamespaceWsdl(d) + "/" 
 
 std::string CaminhoServico(const DescricaoServico& d) { return std::string("/ws/") + d.nome + ".asmx"; }
 
+std::string PrefixoAutorizador(std::string_view autorizador) {
+  std::string prefixo = "/";
+  for (char c : autorizador) prefixo += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return autorizador.empty() ? "" : prefixo;
+}
+
+std::string AutorizadorDoCaminho(std::string_view& caminho) {
+  for (const char* autorizador : {"SVC-AN", "SVC-RS", "AN"}) {
+    const std::string prefixo = PrefixoAutorizador(autorizador);
+    if (caminho.starts_with(prefixo + "/")) {
+      caminho.remove_prefix(prefixo.size());
+      return autorizador;
+    }
+  }
+  return "";
+}
+
 const DescricaoServico* DescricaoPorCaminho(std::string_view caminho) {
   constexpr std::string_view inicio = "/ws/", fim = ".asmx";
   if (caminho.size() <= inicio.size() + fim.size() || !caminho.starts_with(inicio) || !caminho.ends_with(fim))
@@ -163,14 +180,18 @@ std::string TabelaServicos::UrlContingencia(const std::string& uf, const std::st
                                             ServicoNFe servico) const {
   const DescricaoServico& d = Descricao(servico, Leiaute::V400);
   std::string amb = AmbienteValido(ambiente);
-  std::string propria = Maiusculas(SemBrancos(uf)) + "-" + amb;
-  std::string svc;
-  if (auto it = secoes_.find(propria); it != secoes_.end())
-    if (auto c = it->second.find("CONTINGENCIASVC"); c != it->second.end()) svc = Maiusculas(c->second);
+  std::string svc = AutorizadorContingencia(uf, amb);
   if (svc.empty())
     throw ErroExecucao(CodigoErro::ErroComponente, "Sem autorizador de contingência (ContingenciaSVC) na seção [" +
-                                                       propria + "] de " + origem_);
+                                                       Maiusculas(SemBrancos(uf)) + "-" + amb + "] de " + origem_);
   return Endereco(uf, amb, svc + "-" + amb, d);
+}
+
+std::string TabelaServicos::AutorizadorContingencia(const std::string& uf, const std::string& ambiente) const {
+  std::string propria = Maiusculas(SemBrancos(uf)) + "-" + AmbienteValido(ambiente);
+  if (auto it = secoes_.find(propria); it != secoes_.end())
+    if (auto c = it->second.find("CONTINGENCIASVC"); c != it->second.end()) return Maiusculas(c->second);
+  return "";
 }
 
 std::string TabelaServicos::Secao(const std::string& uf, const std::string& ambiente) const {
@@ -199,20 +220,25 @@ std::string TabelaServicos::Endereco(const std::string& uf, const std::string& a
 
 std::string TabelaServicosUnica(const std::string& urlBase) {
   std::string texto = "; Todas as UFs apontam para " + urlBase + "\n";
-  auto secao = [&](const std::string& nome, std::string_view contingencia) {
+  auto secao = [&](const std::string& nome, std::string_view contingencia, const std::string& prefixo) {
     for (const char* ambiente : {"1", "2"}) {
       texto += "[" + nome + "-" + ambiente + "]\n";
       if (!contingencia.empty()) texto += "ContingenciaSVC=" + std::string(contingencia) + "\n";
       for (Leiaute leiaute : {Leiaute::V310, Leiaute::V400})
         for (const auto& d : Servicos(leiaute))
-          texto += std::string(d.nome) + "=" + urlBase + CaminhoServico(d) + "\n";
+          // The other authorities serve 4.00 only, and none voids numbers.
+          if (prefixo.empty() || (leiaute == Leiaute::V400 && d.servico != ServicoNFe::Inutilizacao))
+            texto += std::string(d.nome) + "=" + urlBase + prefixo + CaminhoServico(d) + "\n";
     }
   };
   // Each state names its contingency authority, as the shipped file does.
   constexpr std::string_view kSvcRs[] = {"AM", "BA", "GO", "MA", "MS", "MT", "PE", "PR"};
   for (const auto& uf : kUfs)
-    secao(uf.sigla, std::ranges::find(kSvcRs, uf.sigla) == std::end(kSvcRs) ? "SVC-AN" : "SVC-RS");
-  for (const char* autorizador : {"SVRS", "SVAN", "SVC-AN", "SVC-RS", "AN"}) secao(autorizador, "");
+    secao(uf.sigla, std::ranges::find(kSvcRs, uf.sigla) == std::end(kSvcRs) ? "SVC-AN" : "SVC-RS", "");
+  for (const char* autorizador : {"SVRS", "SVAN"}) secao(autorizador, "", "");
+  // The contingency authorities and the national environment answer under
+  // a path of their own ("/svc-an/ws/..."), as separate servers would.
+  for (const char* autorizador : {"SVC-AN", "SVC-RS", "AN"}) secao(autorizador, "", PrefixoAutorizador(autorizador));
   return texto;
 }
 

@@ -45,6 +45,11 @@ std::string AcaoSoap(const DescricaoServico& d);
 std::string CaminhoServico(const DescricaoServico& d);
 // The service served at that path (exact, case included); null when none.
 const DescricaoServico* DescricaoPorCaminho(std::string_view caminho);
+// Where the simulator serves an authority other than the state's: "/svc-an"
+// for "SVC-AN" ("" for ""). AutorizadorDoCaminho takes such a prefix off the
+// path and names its authority ("" for the state's own services).
+std::string PrefixoAutorizador(std::string_view autorizador);
+std::string AutorizadorDoCaminho(std::string_view& caminho);
 
 // IBGE code of a state ("SP" -> "35"); "" when unknown.
 std::string CodigoUf(std::string_view uf);
@@ -63,6 +68,9 @@ class TabelaServicos {
   // SVC-RS) the state's section names. Raises like Url, also when the state
   // names none or the authority does not offer the service (number voiding).
   std::string UrlContingencia(const std::string& uf, const std::string& ambiente, ServicoNFe servico) const;
+  // The contingency authority the state's section names ("SVC-AN", "SVC-RS");
+  // "" when it names none.
+  std::string AutorizadorContingencia(const std::string& uf, const std::string& ambiente) const;
 
  private:
   // The section the state's authority answers in: its own, or the one its

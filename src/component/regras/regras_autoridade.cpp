@@ -85,6 +85,10 @@ const std::vector<Regra>& Regras() {
        JustificativaSemContingencia},
       {{570, "Rejeição: Tipo de Emissão 3, 6 ou 7 só é válido nas contingências SCAN/SVC", kIde, F::Emissao},
        ContingenciaSvc},
+      {{713, "Rejeição: Tipo de Emissão diferente de 6 ou 7 para contingência da SVC acessada", kIde, F::Emissao},
+       TipoEmissaoDaSvc},
+      {{557, "Rejeição: A Justificativa de entrada em contingência deve ser informada", kIde, F::Emissao},
+       ContingenciaSemJustificativa},
       {{711, "Rejeição: NF-e com contingência off-line", kIde310, F::Emissao}, ContingenciaOffLine},
       {{710, "Rejeição: NF-e com formato de DANFE inválido", kIde310, F::Emissao}, FormatoDanfe},
       {{598,
@@ -367,9 +371,10 @@ const char* NomeFamilia(Familia familia) {
   return "";
 }
 
-std::optional<RegraViolada> VerificaRegras(const xmlNode* nfe, std::chrono::system_clock::time_point agora) {
+std::optional<RegraViolada> VerificaRegras(const xmlNode* nfe, std::chrono::system_clock::time_point agora,
+                                           const std::string& autorizador) {
   const NFeLida nota = LeNFe(nfe);
-  const ContextoRegras contexto{agora};
+  const ContextoRegras contexto{agora, autorizador};
   for (const auto& [regra, verifica] : Regras()) {
     if (Detalhe detalhe = verifica(nota, contexto)) return RegraViolada{regra.codigo, regra.texto, *detalhe};
   }
@@ -377,7 +382,8 @@ std::optional<RegraViolada> VerificaRegras(const xmlNode* nfe, std::chrono::syst
 }
 
 std::optional<RegraViolada> VerificaRegrasArquivo(const std::filesystem::path& arquivo,
-                                                  std::chrono::system_clock::time_point agora) {
+                                                  std::chrono::system_clock::time_point agora,
+                                                  const std::string& autorizador) {
   const std::string texto = LerArquivo(arquivo, arquivo.string());
   // The last document signed here is usually this one, already as a tree.
   arvore_recente::Arvore arvore = arvore_recente::Procura(texto);
@@ -386,7 +392,7 @@ std::optional<RegraViolada> VerificaRegrasArquivo(const std::filesystem::path& a
   const xmlNode* raiz = arvore ? xmlDocGetRootElement(arvore.get()) : lido->Raiz();
   if (autoridade::NomeLocal(raiz) != "NFe" || autoridade::Filho(raiz, "infNFe") == nullptr)
     throw ErroExecucao(CodigoErro::ErroComponente, arquivo.string() + ": não é uma NF-e");
-  return VerificaRegras(raiz, agora);
+  return VerificaRegras(raiz, agora, autorizador);
 }
 
 }  // namespace velant::regras

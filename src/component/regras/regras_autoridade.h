@@ -54,12 +54,16 @@ struct RegraViolada {
 };
 
 // The first rule the document breaks, or nothing. `nfe` is the NFe element;
-// `agora` the moment of receipt (an emission after it is refused).
-std::optional<RegraViolada> VerificaRegras(const xmlNode* nfe, std::chrono::system_clock::time_point agora);
+// `agora` the moment of receipt (an emission after it is refused);
+// `autorizador` who receives it: "" the state's service, "SVC-AN" or
+// "SVC-RS" its contingency (which takes only its own tpEmis).
+std::optional<RegraViolada> VerificaRegras(const xmlNode* nfe, std::chrono::system_clock::time_point agora,
+                                           const std::string& autorizador = "");
 
 // The same for a file holding the NFe (signed or not); raises ErroExecucao
 // (ErroComponente) when it cannot be read or is not an NF-e.
 std::optional<RegraViolada> VerificaRegrasArquivo(const std::filesystem::path& arquivo,
-                                                  std::chrono::system_clock::time_point agora);
+                                                  std::chrono::system_clock::time_point agora,
+                                                  const std::string& autorizador = "");
 
 }  // namespace velant::regras

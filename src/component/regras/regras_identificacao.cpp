@@ -94,9 +94,22 @@ Detalhe JustificativaSemContingencia(const NFeLida& n, const ContextoRegras&) {
   return "tpEmis 1 com dhCont/xJust";
 }
 
-Detalhe ContingenciaSvc(const NFeLida& n, const ContextoRegras&) {
-  if (n.tpEmis != "3" && n.tpEmis != "6" && n.tpEmis != "7") return std::nullopt;
+Detalhe ContingenciaSvc(const NFeLida& n, const ContextoRegras& c) {
+  if (!c.autorizador.empty() || (n.tpEmis != "3" && n.tpEmis != "6" && n.tpEmis != "7")) return std::nullopt;
   return "tpEmis " + n.tpEmis;
+}
+
+Detalhe ContingenciaSemJustificativa(const NFeLida& n, const ContextoRegras&) {
+  if (n.tpEmis.empty() || n.tpEmis == "1" || (n.dhCont && n.xJust)) return std::nullopt;
+  return "tpEmis " + n.tpEmis + " sem dhCont/xJust";
+}
+
+// Each SVC takes its own type only: 6 at SVC-AN, 7 at SVC-RS.
+Detalhe TipoEmissaoDaSvc(const NFeLida& n, const ContextoRegras& c) {
+  if (c.autorizador.empty()) return std::nullopt;
+  const std::string esperado = c.autorizador == "SVC-RS" ? "7" : "6";
+  if (n.tpEmis == esperado) return std::nullopt;
+  return "tpEmis " + n.tpEmis + " na " + c.autorizador;
 }
 
 Detalhe ContingenciaOffLine(const NFeLida& n, const ContextoRegras&) {

@@ -12,6 +12,7 @@ namespace velant::regras {
 
 struct ContextoRegras {
   std::chrono::system_clock::time_point agora;   // the moment of receipt
+  std::string autorizador;                       // "" the state's, "SVC-AN" or "SVC-RS"
 };
 
 using Detalhe = std::optional<std::string>;
@@ -30,6 +31,8 @@ Detalhe EmissaoNoFuturo(const NFeLida&, const ContextoRegras&);
 Detalhe SaidaAntesDaEmissao(const NFeLida&, const ContextoRegras&);
 Detalhe JustificativaSemContingencia(const NFeLida&, const ContextoRegras&);
 Detalhe ContingenciaSvc(const NFeLida&, const ContextoRegras&);
+Detalhe TipoEmissaoDaSvc(const NFeLida&, const ContextoRegras&);
+Detalhe ContingenciaSemJustificativa(const NFeLida&, const ContextoRegras&);
 Detalhe ContingenciaOffLine(const NFeLida&, const ContextoRegras&);
 Detalhe FormatoDanfe(const NFeLida&, const ContextoRegras&);
 Detalhe DestinatarioHomologacao(const NFeLida&, const ContextoRegras&);

@@ -361,7 +361,13 @@ class Montagem {
     std::string verProc = r_.Txt("verProc", g_.VerProc, 1, 20);
     r_.Obrig("verProc", verProc.empty() ? "VelantNFe" : verProc);
     if (tpEmis != "1") {
-      r_.Obrig("dhCont", dhEmi);
+      // The contingency was entered at dhCont; an invoice dated before that
+      // (a document's own date) says it was entered when it was issued.
+      std::string dhCont;
+      if (auto inicio = r_.Formata("dhCont", [&] { return L::LerDataHora(Slot(ide_, Ide::dhCont)); }))
+        dhCont = r_.Formata("dhCont", [&] { return L::DataHoraUTC(*inicio, fuso_); });
+      if (dhCont.empty() || regras::Instante(dhCont) > regras::Instante(dhEmi)) dhCont = dhEmi;
+      r_.Obrig("dhCont", dhCont);
       r_.Obrig("xJust", r_.Txt("xJust", Slot(ide_, Ide::xJust), 15, 256));
     }
 

@@ -13,7 +13,8 @@
 //  ide    cUF (P UnidadeFederadaCodigo when empty)  cNF 8 digits
 //         tpImp P TipoDanfe ("1" when empty)  cDV last digit of IdNFe
 //         tpAmb P Ambiente  procEmi fixed 0  verProc P VerProc ("VelantNFe"
-//         when empty); dhCont = dhEmi and xJust only when tpEmis is not 1
+//         when empty); dhCont (dhEmi when empty or later) and xJust only
+//         when tpEmis is not 1
 //         NFref/refNFe; NFref/refECF one per entry of the ";" lists
 //         modECF, nECF, nCOO
 //  emit   CNPJ (CPF with 11 digits) P CNPJ  UF P UnidadeFederada

@@ -1,0 +1,55 @@
+#include "lifecycle/politica_contingencia.h"
+
+#include <gtest/gtest.h>
+
+namespace velant {
+namespace {
+
+using P = PoliticaContingencia;
+using S = SinalServico;
+using A = AcaoContingencia;
+
+TEST(PoliticaContingencia, ValoresDoRegistro) {
+  const struct {
+    const char* valor;
+    std::optional<P> politica;
+  } casos[] = {{"", P::Manual},       {"manual", P::Manual},     {" MANUAL ", P::Manual}, {"SVC", P::Svc},
+               {"svc", P::Svc},       {"SVC+EPEC", P::SvcEpec},  {"svc+epec", P::SvcEpec},
+               {"EPEC", std::nullopt}, {"SVC-AN", std::nullopt}, {"sim", std::nullopt}};
+  for (const auto& c : casos) EXPECT_EQ(LePoliticaContingencia(c.valor), c.politica) << c.valor;
+}
+
+// Enter on a paused service or on N transport failures in a row, only under
+// a policy or when forced; leave only when the status answers 107, and not
+// while forced.
+TEST(PoliticaContingencia, EntradaESaida) {
+  const struct {
+    const char* nome;
+    SituacaoContingencia situacao;
+    S sinal;
+    A acao;
+  } casos[] = {
+      {"manual paralisado", {P::Manual, false, false, 0, 3}, S::Paralisado, A::Nenhuma},
+      {"manual sem resposta", {P::Manual, false, false, 9, 3}, S::FalhaTransporte, A::Nenhuma},
+      {"SVC paralisado", {P::Svc, false, false, 0, 3}, S::Paralisado, A::Entra},
+      {"SVC+EPEC paralisado", {P::SvcEpec, false, false, 0, 3}, S::Paralisado, A::Entra},
+      {"SVC falhas abaixo de N", {P::Svc, false, false, 2, 3}, S::FalhaTransporte, A::Nenhuma},
+      {"SVC N falhas", {P::Svc, false, false, 3, 3}, S::FalhaTransporte, A::Entra},
+      {"SVC rejeição qualquer", {P::Svc, false, false, 5, 3}, S::Outro, A::Nenhuma},
+      {"SVC em operação", {P::Svc, false, false, 0, 3}, S::EmOperacao, A::Nenhuma},
+      {"forçada entra", {P::Manual, true, false, 0, 3}, S::Outro, A::Entra},
+      {"forçada não sai", {P::Svc, true, true, 0, 3}, S::EmOperacao, A::Nenhuma},
+      {"em contingência volta 107", {P::Svc, false, true, 0, 3}, S::EmOperacao, A::Sai},
+      {"manual em contingência volta 107", {P::Manual, false, true, 0, 3}, S::EmOperacao, A::Sai},
+      {"em contingência ainda 109", {P::Svc, false, true, 0, 3}, S::Paralisado, A::Nenhuma},
+      {"em contingência sem resposta", {P::Svc, false, true, 0, 3}, S::FalhaTransporte, A::Nenhuma},
+  };
+  for (const auto& c : casos) {
+    const DecisaoContingencia d = DecideContingencia(c.situacao, c.sinal, "109 - Serviço Paralisado sem Previsão");
+    EXPECT_EQ(d.acao, c.acao) << c.nome;
+    EXPECT_EQ(d.motivo.empty(), c.acao == A::Nenhuma) << c.nome << ": " << d.motivo;
+  }
+}
+
+}  // namespace
+}  // namespace velant
