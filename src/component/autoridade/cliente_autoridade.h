@@ -44,6 +44,10 @@ class ClienteAutoridade {
   // schema) as a document of its own.
   std::string Chama(ServicoNFe servico, const std::string& mensagem, Leiaute leiaute = Leiaute::V310);
 
+  // Connections opened to the authority by this process so far (each one a
+  // TLS handshake); the calls reuse a kept-alive one where they can.
+  static long ConexoesAbertas();
+
  private:
   std::string Posta(const DescricaoServico& d, const std::string& url, const std::string& envelope);
 
