@@ -38,9 +38,10 @@ std::string Valores(int trabalhadores) {
          "\"Trabalhadores\"=\"" + std::to_string(trabalhadores) + "\"\r\n";
 }
 
-std::string Hoje() { return Format(Valor(RelogioSistema().Agora()), "dd/mm/yyyy"); }
+// Issued yesterday: 10:30 of today may be still to come.
+std::string Ontem() { return Format(Valor(DataHora(RelogioSistema().Agora().Serial() - 1)), "dd/mm/yyyy"); }
 
-std::string Pedido400(int numero) { return Pedido(numero, 1, "NFE4.00", Hoje()); }
+std::string Pedido400(int numero) { return Pedido(numero, 1, "NFE4.00", Ontem()); }
 
 // User + system CPU seconds of a process so far.
 double CpuSegundos(pid_t pid) {
