@@ -225,6 +225,10 @@ class Servidor {
     // The authorities accept nothing older, whatever the system's defaults.
     if (SSL_CTX_set_min_proto_version(https_.ssl_context(), TLS1_2_VERSION) != 1)
       throw std::runtime_error("não foi possível exigir TLS 1.2");
+    // Clients resume their TLS sessions, as with the authorities' servers;
+    // a server that verifies client certificates needs a session context for it.
+    static const unsigned char kContextoSessao[] = "velantnfe-autoridade";
+    SSL_CTX_set_session_id_context(https_.ssl_context(), kContextoSessao, sizeof kContextoSessao - 1);
     https_.set_read_timeout(10, 0);
     https_.set_write_timeout(10, 0);
     https_.set_tcp_nodelay(true);   // headers and body go in separate writes

@@ -1,6 +1,7 @@
 #include "component/autoridade/cliente_autoridade.h"
 
 #include <curl/curl.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <atomic>
@@ -128,9 +129,10 @@ CURL* HandleDoEndpoint(const std::string& url, const std::string& pfx) {
 
 // The request body handed to curl. A kept-alive connection that fails once
 // the whole request was handed over may have delivered it: curl would send it
-// again on a fresh connection, so the rewind that such a retry needs is
-// refused and the call fails as an answer lost. Before that (nothing or part
-// of the body out) the authority cannot have it, and the retry goes ahead.
+// again on a fresh connection, so the new connection (and the rewind) such a
+// retry needs is refused and the call fails as an answer lost. Before that
+// (nothing or part of the body out) the authority cannot have it, and the
+// retry goes ahead.
 struct Envio {
   const std::string* corpo = nullptr;
   size_t entregues = 0;
@@ -143,6 +145,17 @@ size_t LeEnvio(char* destino, size_t tamanho, size_t n, void* dados) {
   std::memcpy(destino, e->corpo->data() + e->entregues, parte);
   e->entregues += parte;
   return parte;
+}
+
+// A retry needs a new connection: none is opened once the whole request was
+// handed over on an earlier one in the same call.
+curl_socket_t AbreSocket(void* dados, curlsocktype, curl_sockaddr* endereco) {
+  auto* e = static_cast<Envio*>(dados);
+  if (e->entregues == e->corpo->size() && !e->corpo->empty()) {
+    e->recusouRepeticao = true;
+    return CURL_SOCKET_BAD;
+  }
+  return ::socket(endereco->family, endereco->socktype | SOCK_CLOEXEC, endereco->protocol);
 }
 
 int VoltaEnvio(void* dados, curl_off_t posicao, int origem) {
@@ -208,6 +221,8 @@ std::string ClienteAutoridade::Posta(const DescricaoServico& d, const std::strin
   curl_easy_setopt(h, CURLOPT_READDATA, &envio);
   curl_easy_setopt(h, CURLOPT_SEEKFUNCTION, &VoltaEnvio);
   curl_easy_setopt(h, CURLOPT_SEEKDATA, &envio);
+  curl_easy_setopt(h, CURLOPT_OPENSOCKETFUNCTION, &AbreSocket);
+  curl_easy_setopt(h, CURLOPT_OPENSOCKETDATA, &envio);
   curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(envelope.size()));
   curl_easy_setopt(h, CURLOPT_HTTPHEADER, cabecalhos.get());
   curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &Recebe);
