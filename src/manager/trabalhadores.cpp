@@ -15,6 +15,7 @@
 #include "data/tabelas_solicitacao.h"
 #include "manager/gerenciador_nfe.h"
 #include "plataforma/registro_eventos.h"
+#include "plataforma/registro_windows.h"
 
 namespace velant {
 
@@ -34,18 +35,22 @@ struct Trabalhadores::Trabalhador {
               const FabricaManipuladores& fabrica)
       : ui(fila, prefixo),
         log(ui, p.caminhos, p.relogio),
+        registro(p.registro.Arquivo()),
         atual(p.atual),   // what start-up set (the base folder)
-        gerador(p.caminhos, &p.registro),
-        ctx{ui,      p.relogio, p.caminhos, p.ini, p.registro, log, p.host, atual, tabelas, vetores, nullptr, nullptr,
+        gerador(p.caminhos, &registro),
+        ctx{ui,      p.relogio, p.caminhos, p.ini, registro, log, p.host, atual, tabelas, vetores, nullptr, nullptr,
             &gerador, {},        {}},
         manipuladores(fabrica(ctx)),
         gerenciador(ctx, configuracao, *manipuladores) {
     log.DefinirPrefixo(prefixo);
+    // The same file as the window's; what goes wrong reading it goes to this worker's log.
+    registro.DefinirAvisoFalha([this](const std::string& linha) { log.RegistraEvento(linha, true, false); });
     ctx.CriaFiscalDocService = FabricaServicoDocumentoFiscal(ctx);
   }
 
   InterfaceTrabalhador ui;
   RegistroEventos log;
+  RegistroWindows registro;
   SolicitacaoAtual atual;
   TabelasSolicitacao tabelas;
   VetoresNFe vetores;
