@@ -1,6 +1,5 @@
 #include "ui/interface_trabalhador.h"
 
-#include <future>
 #include <stdexcept>
 
 namespace velant {
@@ -17,14 +16,6 @@ void FilaInterface::Entrega() {
 void FilaInterface::Poe(std::function<void(InterfaceOperador&)> acao) {
   std::lock_guard<std::mutex> trava(mutex_);
   acoes_.push_back(std::move(acao));
-}
-
-template <typename T>
-T FilaInterface::Pergunta(std::function<T(InterfaceOperador&)> pergunta) {
-  std::promise<T> resposta;
-  std::future<T> futura = resposta.get_future();
-  Poe([&](InterfaceOperador& ui) { resposta.set_value(pergunta(ui)); });
-  return futura.get();
 }
 
 void InterfaceTrabalhador::AdicionarEventoSelecionado(const std::string& texto) {

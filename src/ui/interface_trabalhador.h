@@ -5,6 +5,7 @@
 // worker waits for the answer.
 #include <deque>
 #include <functional>
+#include <future>
 #include <mutex>
 #include <string>
 
@@ -22,7 +23,12 @@ class FilaInterface {
   void Poe(std::function<void(InterfaceOperador&)> acao);
   // From a worker: runs `pergunta` on the interface's thread and waits for its answer.
   template <typename T>
-  T Pergunta(std::function<T(InterfaceOperador&)> pergunta);
+  T Pergunta(std::function<T(InterfaceOperador&)> pergunta) {
+    std::promise<T> resposta;
+    std::future<T> futura = resposta.get_future();
+    Poe([&](InterfaceOperador& ui) { resposta.set_value(pergunta(ui)); });
+    return futura.get();
+  }
 
  private:
   InterfaceOperador& ui_;
