@@ -169,6 +169,25 @@ int VoltaEnvio(void* dados, curl_off_t posicao, int origem) {
   return CURL_SEEKFUNC_OK;
 }
 
+// Opening the PKCS#12 costs a key derivation, and every call builds a client:
+// the certificate last opened is kept while its bytes and password stay.
+CertificadoA1 CertificadoDoPfx(const std::string& pfx, const std::string& senha) {
+  struct Aberto {
+    std::string pfx, senha;
+    CertificadoA1 certificado;
+  };
+  static std::mutex mutex;
+  static Aberto aberto;
+  {
+    std::lock_guard<std::mutex> trava(mutex);
+    if (aberto.certificado.Carregado() && aberto.pfx == pfx && aberto.senha == senha) return aberto.certificado;
+  }
+  CertificadoA1 certificado = CarregarCertificadoA1Memoria(pfx, senha);
+  std::lock_guard<std::mutex> trava(mutex);
+  aberto = Aberto{pfx, senha, certificado};
+  return certificado;
+}
+
 }  // namespace
 
 ClienteAutoridade::ClienteAutoridade(ConfiguracaoCliente configuracao)
@@ -176,7 +195,7 @@ ClienteAutoridade::ClienteAutoridade(ConfiguracaoCliente configuracao)
   if (configuracao_.arquivoCertificado.empty())
     throw ErroExecucao(CodigoErro::ErroComponente, "Certificado digital não configurado (valor \"Certificado\")");
   pfx_ = LerArquivoDescrito(configuracao_.arquivoCertificado, "Certificado digital", CodigoErro::ErroComponente);
-  certificado_ = CarregarCertificadoA1Memoria(pfx_, configuracao_.senhaCertificado);
+  certificado_ = CertificadoDoPfx(pfx_, configuracao_.senhaCertificado);
   if (configuracao_.codigoUf.empty()) configuracao_.codigoUf = CodigoUf(configuracao_.uf);
 }
 
