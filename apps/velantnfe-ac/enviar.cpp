@@ -13,6 +13,7 @@
 #include "base/regional.h"
 #include "base/texto.h"
 #include "aviso_espera.h"
+#include "data/solicitacao_funcao_nfe.h"
 #include "fila_ac.h"
 #include "nota.h"
 
@@ -191,6 +192,11 @@ int Enviar(FilaAC& fila, const OpcoesAC& opcoes, const std::string& arquivo) {
   if (nsu <= 0) {
     std::fprintf(stderr, "velantnfe-ac: a solicitação não foi incluída: %s\n", motivo.c_str());
     return 3;
+  }
+  // A Host listening is woken at once; one that is not finds the row at its next poll.
+  try {
+    data::AvisaHosts(fila.Conexao());
+  } catch (const std::exception&) {
   }
   std::printf("NSU %d incluído para o IP %s: %s\n", nsu, ip.c_str(), comando.c_str());
   std::fflush(stdout);

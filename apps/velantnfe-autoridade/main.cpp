@@ -37,7 +37,7 @@ constexpr const char* kUso =
     "         [--banco ARQ.sqlite] [--controle ARQ] [--ambiente 1|2] [--consultas-processamento N]\n"
     "         [--recusar] [--atraso SEGUNDOS] [--descartar] [--rejeitar CODIGO]\n"
     "         [--sempre-processando] [--paralisado 108|109] [--sem-regras]\n"
-    "         [--leiaute-310] [--sincrono-recibo]\n"
+    "         [--leiaute-310] [--sincrono-recibo] [--ociosa SEGUNDOS]\n"
     "         [--assinatura ARQ.pfx [--senha-assinatura SENHA]]\n"
     "       velantnfe-autoridade chamadas --banco ARQ.sqlite\n";
 
@@ -77,7 +77,9 @@ constexpr const char* kAjuda =
     "  --rejeitar CODIGO         rejeita o próximo pedido com CODIGO\n"
     "  --sempre-processando      o lote nunca sai de \"em processamento\"\n"
     "  --paralisado 108|109      serviço da UF paralisado\n"
-    "  --sincrono-recibo         o lote de uma NF-e síncrono recebe recibo (103), não o protocolo\n";
+    "  --sincrono-recibo         o lote de uma NF-e síncrono recebe recibo (103), não o protocolo\n"
+    "  --ociosa SEGUNDOS         fecha, sem aviso, a conexão mantida aberta que ficou esse tempo\n"
+    "                            sem pedido (padrão 5)\n";
 
 // "--porta abc" names the option and the value.
 int Inteiro(const std::string& opcao, const std::string& texto) {
@@ -114,6 +116,7 @@ void Espera(double segundos) {
 
 struct Opcoes {
   int porta = 0;
+  int ociosaSegundos = 5;   // a kept-alive connection idle this long is closed
   std::string arquivoPorta, arquivoServicos, certificado, chave, ac, assinatura, senhaAssinatura;
   ConfiguracaoSimulador simulador;
 };
@@ -167,6 +170,7 @@ Opcoes LeOpcoes(int argc, char** argv) {
     else if (op == "--sem-regras") o.simulador.regrasNegocio = false;
     else if (op == "--leiaute-310") o.simulador.leiaute310 = true;
     else if (op == "--sincrono-recibo") o.simulador.falhas.reciboNoSincrono = true;
+    else if (op == "--ociosa") o.ociosaSegundos = Inteiro(op, valor());
     else throw std::invalid_argument("opção desconhecida: " + op);
   }
   if (o.certificado.empty() || o.chave.empty() || o.ac.empty())
@@ -222,9 +226,18 @@ class Servidor {
     // The authorities accept nothing older, whatever the system's defaults.
     if (SSL_CTX_set_min_proto_version(https_.ssl_context(), TLS1_2_VERSION) != 1)
       throw std::runtime_error("não foi possível exigir TLS 1.2");
+    // Clients resume their TLS sessions, as with the authorities' servers;
+    // a server that verifies client certificates needs a session context for it.
+    static const unsigned char kContextoSessao[] = "velantnfe-autoridade";
+    SSL_CTX_set_session_id_context(https_.ssl_context(), kContextoSessao, sizeof kContextoSessao - 1);
     https_.set_read_timeout(10, 0);
     https_.set_write_timeout(10, 0);
     https_.set_tcp_nodelay(true);   // headers and body go in separate writes
+    // Clients keep their connections (one per worker of each Host); each
+    // kept connection holds a thread while it waits for its next request.
+    https_.set_keep_alive_max_count(1000000);
+    https_.set_keep_alive_timeout(o.ociosaSegundos);
+    https_.new_task_queue = [] { return new httplib::ThreadPool(64); };
     https_.Post(".*", [&simulador](const httplib::Request& pedido, httplib::Response& resposta) {
       FalhasSimulador falhas;
       try {

@@ -2,7 +2,8 @@
 // The Host: shows where its configuration comes from, starts as the main
 // window does and serves the request queue once a second until SIGTERM or
 // SIGINT (or for one tick with --uma-vez). A request in hand is finished
-// before the process ends.
+// before the process ends. With the registry values of valores_atendimento.h
+// the queue is served by worker threads (trabalhadores.h) instead.
 #include <csignal>
 #include <cstdio>
 #include <memory>
@@ -14,6 +15,7 @@
 #include "manager/ambiente_host.h"
 #include "manager/gerenciador_nfe.h"
 #include "manager/manipuladores_comando.h"
+#include "manager/trabalhadores.h"
 #include "plataforma/sockets.h"
 #include "ui/tela_grafica.h"
 #ifdef VELANT_COM_QT
@@ -24,6 +26,9 @@ namespace velant::app {
 namespace {
 
 volatile std::sig_atomic_t paradaPedida = 0;
+
+// With workers the window's tick shows their lines this often.
+constexpr int kTiqueJanelaComTrabalhadoresMs = 100;
 
 extern "C" void PedirParada(int) { paradaPedida = 1; }
 
@@ -84,10 +89,22 @@ int Host(const std::vector<std::string>& argumentos) {
   ctx.log.RegistraEvento(titulo + " - Início", true, false);
 
   int codigo = 0;
+  const auto deveParar = [&] { return paradaPedida != 0; };
   if (opcoes.umaVez) {
     gerenciador.Tique();
+  } else if (ctx.host.AtendimentoPorTrabalhadores) {
+    // The window only shows and keeps the heartbeat; the workers serve.
+    Trabalhadores trabalhadores(ctx, ambiente.Configuracao(), [](Contexto& c) -> std::unique_ptr<ManipuladoresComando> {
+      return std::make_unique<ManipuladoresLifecycle>(c);
+    });
+    trabalhadores.Inicia();
+    codigo = ctx.ui.ExecutarTemporizador(kTiqueJanelaComTrabalhadoresMs, [&] {
+      trabalhadores.EntregaInterface();
+      gerenciador.Bate();
+    }, deveParar);
+    trabalhadores.Para();
   } else {
-    codigo = ctx.ui.ExecutarTemporizador(1000, [&] { gerenciador.Tique(); }, [&] { return paradaPedida != 0; });
+    codigo = ctx.ui.ExecutarTemporizador(1000, [&] { gerenciador.Tique(); }, deveParar);
   }
 
   ctx.log.RegistraEvento(titulo + " - Fim", true, false);

@@ -19,6 +19,16 @@ struct ConfiguracaoHost {
   bool BancoSqlServer = true;
   bool BancoSqlite = false;
   bool BancoPostgreSql = false;
+
+  // How the queue is served (registry values IntervaloConsulta,
+  // AtenderEmSequencia and Trabalhadores). All absent: one request per tick,
+  // a tick each second, on the main thread.
+  int IntervaloConsultaMs = 1000;
+  bool AtenderEmSequencia = false;
+  int Trabalhadores = 1;
+  // Any of the three present: the queue is served by worker threads, never
+  // on the operator interface's.
+  bool AtendimentoPorTrabalhadores = false;
 };
 
 }  // namespace velant

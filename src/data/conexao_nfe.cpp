@@ -57,11 +57,7 @@ CConexaoNfe::CConexaoNfe(const PerfilIni& ini, const MapeadorCaminhos& caminhos,
   } else if (mSQLite) {
     mConnectionString = "Data Source=" + cfg.ArquivoSqlite() + ";";
   } else if (mPostgreSQL) {
-    pg.host = mIP;
-    pg.porta = mPorta.empty() ? "5432" : mPorta;
-    pg.banco = cfg.NomeBanco();
-    pg.usuario = cfg.usuario;
-    pg.senha = cfg.senha;
+    pg = ParametrosDoBanco(cfg);
     // The password stays out of the text, which start-up may log.
     mConnectionString = "Host=" + pg.host + ";Port=" + pg.porta + ";Database=" + pg.banco +
                         (pg.usuario.empty() ? std::string() : ";User ID=" + pg.usuario) + ";";

@@ -2,12 +2,15 @@
 
 #include <libpq-fe.h>
 
+#include <poll.h>
+
 #include <cstdlib>
 #include <memory>
 #include <vector>
 
 #include "base/currency.h"
 #include "base/erro.h"
+#include "data/configuracao_banco.h"
 #include "data/data_hora_banco.h"
 #include "data/dialeto_sql.h"
 
@@ -86,6 +89,16 @@ Valor LerColuna(const PGresult* r, int linha, int i, const DefinicaoCampo& d) {
 
 }  // namespace
 
+ParametrosPostgreSql ParametrosDoBanco(const ConfiguracaoBanco& cfg) {
+  ParametrosPostgreSql p;
+  p.host = cfg.ip;
+  p.porta = cfg.porta.empty() ? "5432" : cfg.porta;
+  p.banco = cfg.NomeBanco();
+  p.usuario = cfg.usuario;
+  p.senha = cfg.senha;
+  return p;
+}
+
 ConexaoPostgreSql::ConexaoPostgreSql(const ParametrosPostgreSql& p) {
   std::vector<const char*> chaves;
   std::vector<const char*> valores;
@@ -150,6 +163,25 @@ bool ConexaoPostgreSql::Aberta() const {
     if (PQconsumeInput(conn_) == 0) break;
   }
   return PQstatus(conn_) == CONNECTION_OK;
+}
+
+bool ConexaoPostgreSql::AguardaAviso(std::chrono::milliseconds limite) {
+  if (conn_ == nullptr) Levanta(CodigoErro::ObjetoFechado);
+  bool chegou = false;
+  const auto colhe = [&] {
+    if (PQconsumeInput(conn_) == 0 || PQstatus(conn_) != CONNECTION_OK)
+      LevantaPg(std::string("Conexão com o PostgreSQL perdida: ") + PQerrorMessage(conn_));
+    while (PGnotify* aviso = PQnotifies(conn_)) {
+      chegou = true;
+      PQfreemem(aviso);
+    }
+  };
+  colhe();
+  if (chegou) return true;
+  pollfd espera{PQsocket(conn_), POLLIN, 0};
+  if (espera.fd < 0) LevantaPg("Conexão com o PostgreSQL perdida");
+  if (::poll(&espera, 1, static_cast<int>(limite.count())) > 0) colhe();
+  return chegou;
 }
 
 // One statement per call: the extended protocol refuses a text with a

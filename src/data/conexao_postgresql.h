@@ -1,11 +1,16 @@
 #pragma once
 // PostgreSQL server shared by several Hosts on a network (libpq). Every
 // session has standard_conforming_strings on; one statement per call.
+#include <chrono>
 #include <string>
 
 #include "data/conexao_driver.h"
 
 struct pg_conn;
+
+namespace velant::data {
+struct ConfiguracaoBanco;
+}
 
 namespace velant::data {
 
@@ -17,6 +22,9 @@ struct ParametrosPostgreSql {
   std::string senha;
   int esperaSegundos = 10;   // connection timeout
 };
+
+// The parameters of the [SGBD] section's server and database.
+ParametrosPostgreSql ParametrosDoBanco(const ConfiguracaoBanco& cfg);
 
 class ConexaoPostgreSql : public ConexaoDriver {
  public:
@@ -34,6 +42,11 @@ class ConexaoPostgreSql : public ConexaoDriver {
   void ConfirmarTransacao() override;
   void CancelarTransacao() override;
   void Fechar() override;
+
+  // Waits up to `limite` for a notification on a channel this session
+  // LISTENs to; true when one (or more) came. ErroExecucao(ErroBanco) when
+  // the connection is lost.
+  bool AguardaAviso(std::chrono::milliseconds limite);
 
  private:
   pg_conn* conn_ = nullptr;

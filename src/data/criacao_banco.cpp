@@ -24,12 +24,8 @@ std::string NomeEntreAspasDuplas(const std::string& nome) {
 
 // Creates the database through the server's maintenance database; true when it was created.
 bool GarantirBancoPostgreSql(const ConfiguracaoBanco& cfg) {
-  ParametrosPostgreSql p;
-  p.host = cfg.ip;
-  p.porta = cfg.porta.empty() ? "5432" : cfg.porta;
+  ParametrosPostgreSql p = ParametrosDoBanco(cfg);
   p.banco = "postgres";
-  p.usuario = cfg.usuario;
-  p.senha = cfg.senha;
   ConexaoPostgreSql manutencao(p);
   Recordset rs = manutencao.Consultar("SELECT 1 FROM pg_database WHERE datname = " +
                                       EntreAspas(DuplicaAspas(cfg.NomeBanco())));

@@ -15,6 +15,10 @@
 
 namespace velant::data {
 
+void AvisaHosts(CConexaoNfe& conexao) {
+  if (conexao.Dialeto() == DialetoSql::PostgreSql) conexao.ExecutaSql(std::string("NOTIFY ") + kCanalSolicitacoes);
+}
+
 namespace {
 
 const char* const kCondicoesAbertas =

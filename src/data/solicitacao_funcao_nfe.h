@@ -20,6 +20,15 @@ namespace velant::data {
 
 class CConexaoNfe;
 
+// The channel the Hosts on PostgreSQL listen to: a front end that runs
+// "NOTIFY velantnfe_solicitacao" after its insert has the request claimed at
+// once instead of at the next poll.
+inline constexpr const char* kCanalSolicitacoes = "velantnfe_solicitacao";
+
+// On PostgreSQL, tells the Hosts that a request was just inserted; nothing
+// on the other databases. Raises what the database raised.
+void AvisaHosts(CConexaoNfe& conexao);
+
 class cSolicitacaoFuncaoNFe {
  public:
   cSolicitacaoFuncaoNFe(CConexaoNfe& conexao, const ConfiguracaoHost& estado, InterfaceOperador& ui);

@@ -7,6 +7,7 @@
 #include "base/erro.h"
 #include "base/regional.h"
 #include "base/texto.h"
+#include "data/conexao_nfe.h"
 #include "data/solicitacao_funcao_nfe.h"
 #include "manager/analisador_solicitacao.h"
 #include "manager/comandos_host.h"
@@ -41,32 +42,45 @@ void GerenciadorNFe::RegistraErroBanco(const std::string& rotina, const std::str
 
 void GerenciadorNFe::Tique() {
   batimento_.Bate();
-  // The handlers and the wait process window events, and with them the
-  // timer: a tick that comes while a request is being served does nothing
-  // more than the heartbeat.
+  // A tick that comes while a request is being served does nothing more
+  // than the heartbeat.
+  AtendeFila([] { return true; });
+}
+
+void GerenciadorNFe::Bate() {
+  if (ctx_.ConexaoBanco != nullptr) ctx_.ConexaoBanco->ConexaoAtiva();   // reopens a lost one
+  batimento_.Bate();
+}
+
+void GerenciadorNFe::AtendeFila(const std::function<bool()>& deveParar) {
+  // The handlers and the waits process window events, and with them the timer.
   if (ocupado_) return;
   ocupado_ = true;
   try {
-    Ciclo();
+    while (Ciclo() && configuracao_.AtenderEmSequencia && !deveParar()) {
+    }
   } catch (const std::exception& e) {
     Registra("     ** Erro na Rotina: Timer1_Timer - " + DescricaoErro(e));
   }
   ocupado_ = false;
 }
 
-void GerenciadorNFe::Ciclo() {
+bool GerenciadorNFe::Ciclo() {
   SolicitacaoAtual& e = ctx_.atual;
   ctx_.ui.Repintar();
   if (janela_.ContadorCiclos < std::numeric_limits<int16_t>::max()) ++janela_.ContadorCiclos;
-  if (!BancoDisponivel() || !EntregaRespostasPendentes()) return;
+  if (!BancoDisponivel() || !EntregaRespostasPendentes()) return false;
 
+  // A worker claims while its siblings wait: they never race for one row.
+  std::unique_lock<std::mutex> tomada;
+  if (travaTomada_ != nullptr) tomada = std::unique_lock<std::mutex>(*travaTomada_);
   int32_t nsu = 0;
   try {
     nsu = Solicitacao().LocalizarAnalise(ctx_.host.IPProcessamento);
   } catch (const std::exception& erro) {
     e.NSUAtual = 0;
     RegistraErroBanco("LocalizarAnalise", DescricaoErro(erro));
-    return;
+    return false;
   }
   e.NSUAtual = nsu;
   ultimoErroBanco_.clear();
@@ -81,9 +95,10 @@ void GerenciadorNFe::Ciclo() {
     } catch (const std::exception& erro) {
       RegistraErroBanco("DefineHoraAnalise", DescricaoErro(erro));
     }
+    if (tomada.owns_lock()) tomada.unlock();
     if (!reivindicada) {
       Registra(" ** Erro: Não foi possível definir Hora de Análise!");
-      return;
+      return false;
     }
     Registra("      Registro defido para análise em: " + FormataHora(Valor(Solicitacao().HoraAnalise())));
 
@@ -92,11 +107,11 @@ void GerenciadorNFe::Ciclo() {
 
     const bool aceita = AbreArquivoSolicitacao(ctx_, janela_);
     if (!aceita) {
-      if (!RecusaSolicitacao()) return;
+      if (!RecusaSolicitacao()) return true;
     } else if (const ComandoHost* comando = LocalizaComando(janela_.ComandoAtual); comando && comando->executa) {
-      if (!Despacha(*comando)) return;
+      if (!Despacha(*comando)) return true;
     }
-    AguardaSegundos(ctx_, 1);
+    if (!configuracao_.AtenderEmSequencia) AguardaSegundos(ctx_, 1);
   }
 
   // A tick that ended early may have stepped past the reset value.
@@ -105,6 +120,7 @@ void GerenciadorNFe::Ciclo() {
     janela_.TextoStatus = kTextoStatusAguardando;
   }
   MostraStatus();
+  return nsu > 0;
 }
 
 bool GerenciadorNFe::Despacha(const ComandoHost& comando) {

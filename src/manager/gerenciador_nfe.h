@@ -5,6 +5,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "base/valor.h"
@@ -42,6 +43,18 @@ class GerenciadorNFe {
   bool Carrega();
   // One tick of Timer1: serves at most one request.
   void Tique();
+
+  // With workers (trabalhadores.h) the window keeps only the heartbeat, and
+  // each worker has a manager of its own over its own Contexto:
+  // the heartbeat alone, for the window's tick (reopens a lost connection first).
+  void Bate();
+  // Makes this manager a worker: its own database connection, no heartbeat
+  // of its own; its claims are taken one at a time under `travaTomada`,
+  // which the Host's workers share.
+  void IniciaTrabalhador(std::mutex& travaTomada);
+  // A worker's turn: serves one request, or with AtenderEmSequencia one
+  // after another while requests wait and `deveParar` answers false.
+  void AtendeFila(const std::function<bool()>& deveParar);
   // The unload handler: releases the queue object and closes the connections.
   void Descarrega();
 
@@ -54,7 +67,8 @@ class GerenciadorNFe {
  private:
   data::cSolicitacaoFuncaoNFe& Solicitacao();
   void CriaConexaoBanco();
-  void Ciclo();
+  // True when a request was claimed.
+  bool Ciclo();
   // Runs the command's handler and answers; false when the tick must end at once.
   bool Despacha(const ComandoHost& comando);
   bool Responde(bool aprovada, const std::string& mensagem);
@@ -91,6 +105,7 @@ class GerenciadorNFe {
   std::unique_ptr<data::CConexaoNfe> conexao_;
   std::unique_ptr<data::cSolicitacaoFuncaoNFe> solicitacao_;
   bool ocupado_ = false;
+  std::mutex* travaTomada_ = nullptr;   // a worker's: shared with the other workers
   std::string ultimoErroBanco_;   // a database that stays down is logged once, not every second
   bool bancoForaDoAr_ = false;
   DataHora bancoForaDesde_;

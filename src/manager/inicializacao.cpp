@@ -9,6 +9,7 @@
 #include "data/tabelas_solicitacao.h"
 #include "manager/converte_cidade.h"
 #include "manager/gerenciador_nfe.h"
+#include "manager/valores_atendimento.h"
 #include "plataforma/sockets.h"
 
 namespace velant {
@@ -75,6 +76,7 @@ bool GerenciadorNFe::Carrega() {
     return false;
   }
   data::DefineDialetoBanco(configuracao_, tipoBanco);
+  for (const std::string& linha : LeValoresAtendimento(ctx_.registro, configuracao_)) Registra(linha);
   configuracao_.IdHost = NovoIdHost();
 
   ctx_.tabelas.TabelaNotaCriada = false;
@@ -89,6 +91,14 @@ bool GerenciadorNFe::Carrega() {
   janela_.TextoStatus = kTextoStatusInicial;
   MostraStatus();
   return true;
+}
+
+void GerenciadorNFe::IniciaTrabalhador(std::mutex& travaTomada) {
+  travaTomada_ = &travaTomada;
+  if (ctx_.ConexaoBanco == nullptr) CriaConexaoBanco();
+  ctx_.log.DefinirEscritorMensagem(data::EscritorMensagemSolicitacao(Solicitacao(), ctx_.atual, ctx_.log));
+  janela_.ContadorCiclos = 0;
+  janela_.TextoStatus = kTextoStatusInicial;
 }
 
 void GerenciadorNFe::CriaConexaoBanco() {
@@ -125,7 +135,8 @@ void GerenciadorNFe::Descarrega() {
   // The button and the waits must not reach a manager that is going away.
   ctx_.ui.DefinirAcaoCommand1(nullptr);
   ctx_.Batimento = nullptr;
-  batimento_.Encerra();
+  // The heartbeat row is the Host's, not a worker's.
+  if (travaTomada_ == nullptr) batimento_.Encerra();
   if (solicitacao_ != nullptr) {
     // The log must not write through a record that is going away.
     ctx_.log.DefinirEscritorMensagem(nullptr);

@@ -17,7 +17,6 @@ namespace velant {
 
 namespace {
 
-constexpr int kMaximoEventos = 200;
 constexpr int64_t kTamanhoMensagem = 50;
 
 std::string Digitos(int n, int largura) {
@@ -154,7 +153,7 @@ void RegistroEventos::CriaLogNFe(const std::string& Texto) {
   try {
     DataHora agora = relogio_.Agora();
     // The folder is created when missing; otherwise every line would be lost.
-    AcrescentaLinha(NomeArquivoLog(agora), HoraMinutoSegundo(agora) + " - " + LinhaLegivel(Texto) + vbCrLf);
+    AcrescentaLinha(NomeArquivoLog(agora), HoraMinutoSegundo(agora) + " - " + prefixo_ + LinhaLegivel(Texto) + vbCrLf);
   } catch (const ErroExecucao& e) {
     ui_.MsgBox(e.Descricao(), vbOKOnly);
     ui_.MsgBox("Erro ao criar LOG TEF: " + Texto, vbInformation, "Erro: CriaLogNFe");
@@ -167,7 +166,7 @@ void RegistroEventos::CriaLogNFe(const std::string& Texto) {
 void RegistroEventos::RegistraEvento(const std::string& Texto, bool GravarArquivo, bool GravarMensagem) {
   if (GravarArquivo) CriaLogNFe(Texto);
 
-  if (ui_.QuantidadeEventos() >= kMaximoEventos) ui_.RemoverPrimeiroEvento();
+  if (ui_.QuantidadeEventos() >= kMaximoEventosLista) ui_.RemoverPrimeiroEvento();
 
   if (GravarMensagem && escritor_) {
     std::string aparado = Trim(Texto);
@@ -180,7 +179,7 @@ void RegistroEventos::RegistraEvento(const std::string& Texto, bool GravarArquiv
     if (!gravou) CriaLogNFe(" ** Erro: Não foi possível definir mensagem: " + aparado);
   }
 
-  ui_.AdicionarEventoSelecionado(LinhaLegivel(Texto));
+  ui_.AdicionarEventoSelecionado(prefixo_ + LinhaLegivel(Texto));
 }
 
 }  // namespace velant

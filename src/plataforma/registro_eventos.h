@@ -41,6 +41,9 @@ class RegistroEventos {
   // False for the commands that only read: the daily file (and its folders)
   // is neither created nor written; the lines reach the list only.
   void DefinirGravaArquivo(bool grava) { gravaArquivo_ = grava; }
+  // Put before every line of the list and the file ("[T2] "): which worker
+  // wrote it, when there are several. Empty by default.
+  void DefinirPrefixo(std::string prefixo) { prefixo_ = std::move(prefixo); }
 
   void RegistraEvento(const std::string& Texto, bool GravarArquivo, bool GravarMensagem);
   void CriaLogNFe(const std::string& Texto);
@@ -54,6 +57,7 @@ class RegistroEventos {
   const Relogio& relogio_;
   EscritorMensagem escritor_;
   bool gravaArquivo_ = true;
+  std::string prefixo_;
 
   // The day's file stays open between lines, for as long as its name still
   // leads to it (see AcrescentaLinha).

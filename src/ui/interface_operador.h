@@ -20,6 +20,9 @@ enum EstiloCaixa : int {
 };
 enum RespostaCaixa : int { vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7 };
 
+// Lines the event list keeps; the oldest goes first.
+inline constexpr int kMaximoEventosLista = 200;
+
 // Title of a box shown with an empty title (the program's name).
 inline constexpr const char* kTituloPadraoCaixa = "VelantNFe";
 

@@ -13,6 +13,7 @@
 #include "base/erro.h"
 #include "base/regional.h"
 #include "base/texto.h"
+#include "component/autoridade/cliente_autoridade.h"
 #include "component/recusa_resposta.h"
 #include "component/servico_documento_fiscal.h"
 #include "component/textos_resposta.h"
@@ -382,16 +383,45 @@ INSTANTIATE_TEST_SUITE_P(
                   FalhaTransporte::Nenhuma}),
     [](const auto& info) { return std::string(info.param.nome); });
 
+size_t Ocorrencias(const std::string& texto, const std::string& parte) {
+  size_t n = 0;
+  for (size_t i = texto.find(parte); i != std::string::npos; i = texto.find(parte, i + 1)) ++n;
+  return n;
+}
+
+// On a connection kept alive from the call before: the batch reached the
+// authority once, and its lost answer is an error, never a second send.
 TEST_F(ComponenteContraSimulador, RespostaPerdidaDepoisDeProcessada) {
   std::string chave = NotaNoDisco();
   OperacoesLocais locais(host_->Ctx());
   std::string lote = Componente().GeraLote(locais.CaminhoAssinado(chave), 9);
-  Controle("descartar=1\n");
   auto c = Componente();
+  c.StatusServico();
+  const long conexoes = autoridade::ClienteAutoridade::ConexoesAbertas();
+  Controle("descartar=1\n");
   EsperaFalha([&] { c.EnviaLote(lote); }, "sem resposta completa", 5.0, FalhaTransporte::Incerta);
+  EXPECT_EQ(autoridade::ClienteAutoridade::ConexoesAbertas(), conexoes);
+  EXPECT_EQ(Ocorrencias(sim_.Log(), "/ws/NfeAutorizacao.asmx de"), 1u) << sim_.Log();
   Controle("");
   // The authority did receive and authorise it.
   EXPECT_FALSE(ProtocoloAutorizado(Componente().ConsultaSituacao(chave)).empty());
+}
+
+// The server closes a connection idle for a second: calls close together
+// share one connection, a call after the close opens another by itself.
+class SimuladorFechaOciosas : public ComponenteContraSimulador {
+ protected:
+  SimuladorFechaOciosas() : ComponenteContraSimulador({"--ociosa", "1"}) {}
+};
+
+TEST_F(SimuladorFechaOciosas, ConexaoMantidaEReabertaQuandoFechada) {
+  auto c = Componente();
+  const long antes = autoridade::ClienteAutoridade::ConexoesAbertas();
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(TextoStatusServico(c.StatusServico()), "107 - Servico em Operacao");
+  EXPECT_EQ(autoridade::ClienteAutoridade::ConexoesAbertas() - antes, 1);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1600));
+  EXPECT_EQ(TextoStatusServico(c.StatusServico()), "107 - Servico em Operacao");
+  EXPECT_EQ(autoridade::ClienteAutoridade::ConexoesAbertas() - antes, 2);
 }
 
 // The invoice was generated again (other content, same key) after its batch

@@ -1,9 +1,14 @@
 #include "component/autoridade/cliente_autoridade.h"
 
 #include <curl/curl.h>
+#include <sys/socket.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <cstring>
 #include <fstream>
+#include <map>
 #include <mutex>
 #include <sstream>
 
@@ -87,7 +92,8 @@ int Progresso(void* dados, curl_off_t, curl_off_t recebidos, curl_off_t, curl_of
   if (!v->conectado) {
     curl_off_t conexao = 0;
     curl_easy_getinfo(v->h, CURLINFO_APPCONNECT_TIME_T, &conexao);
-    if (conexao <= 0) return 0;   // still connecting: the connect timeout rules
+    // A reused connection reports no handshake time; bytes sent show it is up.
+    if (conexao <= 0 && enviados <= 0) return 0;   // still connecting: the connect timeout rules
     v->conectado = true;
     v->ultimo = agora;
   }
@@ -104,12 +110,87 @@ int Progresso(void* dados, curl_off_t, curl_off_t recebidos, curl_off_t, curl_of
 
 struct Curl {
   CURL* h = curl_easy_init();
-  curl_slist* cabecalhos = nullptr;
   ~Curl() {
-    curl_slist_free_all(cabecalhos);
     if (h != nullptr) curl_easy_cleanup(h);
   }
 };
+
+// Connections are kept alive between calls: one easy handle (and with it
+// curl's connection cache) per endpoint and certificate, per thread, so each
+// worker has its own. An idle connection older than this is not reused.
+constexpr long kIdadeMaximaConexaoSegundos = 30;
+std::atomic<long> conexoesAbertas{0};
+
+CURL* HandleDoEndpoint(const std::string& url, const std::string& pfx) {
+  thread_local std::map<std::string, Curl> handles;
+  const size_t inicioHost = url.find("://");
+  const size_t fimOrigem = inicioHost == std::string::npos ? url.size() : url.find('/', inicioHost + 3);
+  const std::string chave = url.substr(0, fimOrigem) + "|" + std::to_string(std::hash<std::string>{}(pfx));
+  CURL* h = handles[chave].h;
+  if (h != nullptr) curl_easy_reset(h);   // keeps the live connections
+  return h;
+}
+
+// The request body handed to curl. A kept-alive connection that fails once
+// the whole request was handed over may have delivered it: curl would send it
+// again on a fresh connection, so the new connection (and the rewind) such a
+// retry needs is refused and the call fails as an answer lost. Before that
+// (nothing or part of the body out) the authority cannot have it, and the
+// retry goes ahead.
+struct Envio {
+  const std::string* corpo = nullptr;
+  size_t entregues = 0;
+  bool recusouRepeticao = false;
+};
+
+size_t LeEnvio(char* destino, size_t tamanho, size_t n, void* dados) {
+  auto* e = static_cast<Envio*>(dados);
+  const size_t parte = std::min(tamanho * n, e->corpo->size() - e->entregues);
+  std::memcpy(destino, e->corpo->data() + e->entregues, parte);
+  e->entregues += parte;
+  return parte;
+}
+
+// A retry needs a new connection: none is opened once the whole request was
+// handed over on an earlier one in the same call.
+curl_socket_t AbreSocket(void* dados, curlsocktype, curl_sockaddr* endereco) {
+  auto* e = static_cast<Envio*>(dados);
+  if (e->entregues == e->corpo->size() && !e->corpo->empty()) {
+    e->recusouRepeticao = true;
+    return CURL_SOCKET_BAD;
+  }
+  return ::socket(endereco->family, endereco->socktype | SOCK_CLOEXEC, endereco->protocol);
+}
+
+int VoltaEnvio(void* dados, curl_off_t posicao, int origem) {
+  auto* e = static_cast<Envio*>(dados);
+  if (posicao != 0 || origem != SEEK_SET) return CURL_SEEKFUNC_CANTSEEK;
+  if (e->entregues == e->corpo->size() && !e->corpo->empty()) {
+    e->recusouRepeticao = true;
+    return CURL_SEEKFUNC_FAIL;
+  }
+  e->entregues = 0;
+  return CURL_SEEKFUNC_OK;
+}
+
+// Opening the PKCS#12 costs a key derivation, and every call builds a client:
+// the certificate last opened is kept while its bytes and password stay.
+CertificadoA1 CertificadoDoPfx(const std::string& pfx, const std::string& senha) {
+  struct Aberto {
+    std::string pfx, senha;
+    CertificadoA1 certificado;
+  };
+  static std::mutex mutex;
+  static Aberto aberto;
+  {
+    std::lock_guard<std::mutex> trava(mutex);
+    if (aberto.certificado.Carregado() && aberto.pfx == pfx && aberto.senha == senha) return aberto.certificado;
+  }
+  CertificadoA1 certificado = CarregarCertificadoA1Memoria(pfx, senha);
+  std::lock_guard<std::mutex> trava(mutex);
+  aberto = Aberto{pfx, senha, certificado};
+  return certificado;
+}
 
 }  // namespace
 
@@ -128,7 +209,7 @@ ClienteAutoridade::ClienteAutoridade(ConfiguracaoCliente configuracao)
   if (configuracao_.arquivoCertificado.empty())
     throw ErroExecucao(CodigoErro::ErroComponente, "Certificado digital não configurado (valor \"Certificado\")");
   pfx_ = LerArquivoDescrito(configuracao_.arquivoCertificado, "Certificado digital", CodigoErro::ErroComponente);
-  certificado_ = CarregarCertificadoA1Memoria(pfx_, configuracao_.senhaCertificado);
+  certificado_ = CertificadoDoPfx(pfx_, configuracao_.senhaCertificado);
   if (configuracao_.codigoUf.empty()) configuracao_.codigoUf = CodigoUf(configuracao_.uf);
 }
 
@@ -159,46 +240,60 @@ std::string ClienteAutoridade::Chama(ServicoNFe servico, const std::string& mens
 std::string ClienteAutoridade::Posta(const DescricaoServico& d, const std::string& url,
                                      const std::string& envelope) {
   IniciaCurl();
-  Curl c;
-  if (c.h == nullptr) throw ErroExecucao(CodigoErro::ErroComponente, "Sem memória para a conexão com a autoridade");
+  CURL* h = HandleDoEndpoint(url, pfx_);
+  if (h == nullptr) throw ErroExecucao(CodigoErro::ErroComponente, "Sem memória para a conexão com a autoridade");
   Recebido recebido;
   char detalhe[CURL_ERROR_SIZE] = {0};
   const auto& cfg = configuracao_;
   curl_blob certificado{const_cast<char*>(pfx_.data()), pfx_.size(), CURL_BLOB_NOCOPY};
   VigiaLeitura vigia;
-  vigia.h = c.h;
+  vigia.h = h;
   vigia.limite = cfg.tempoLeitura;
+  Envio envio{&envelope};
 
-  c.cabecalhos = curl_slist_append(c.cabecalhos, ("Content-Type: " + TipoConteudoSoap(d)).c_str());
-  c.cabecalhos = curl_slist_append(c.cabecalhos, "Expect:");
-  curl_easy_setopt(c.h, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(c.h, CURLOPT_PROTOCOLS_STR, "https");
-  curl_easy_setopt(c.h, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(c.h, CURLOPT_POST, 1L);
-  curl_easy_setopt(c.h, CURLOPT_POSTFIELDS, envelope.data());
-  curl_easy_setopt(c.h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(envelope.size()));
-  curl_easy_setopt(c.h, CURLOPT_HTTPHEADER, c.cabecalhos);
-  curl_easy_setopt(c.h, CURLOPT_WRITEFUNCTION, &Recebe);
-  curl_easy_setopt(c.h, CURLOPT_WRITEDATA, &recebido);
-  curl_easy_setopt(c.h, CURLOPT_ERRORBUFFER, detalhe);
-  curl_easy_setopt(c.h, CURLOPT_SSLCERT_BLOB, &certificado);
-  curl_easy_setopt(c.h, CURLOPT_SSLCERTTYPE, "P12");
-  curl_easy_setopt(c.h, CURLOPT_KEYPASSWD, cfg.senhaCertificado.c_str());
+  std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> cabecalhos(
+      curl_slist_append(nullptr, ("Content-Type: " + TipoConteudoSoap(d)).c_str()), &curl_slist_free_all);
+  if (cabecalhos) curl_slist_append(cabecalhos.get(), "Expect:");
+  curl_easy_setopt(h, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "https");
+  curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(h, CURLOPT_POST, 1L);
+  curl_easy_setopt(h, CURLOPT_READFUNCTION, &LeEnvio);
+  curl_easy_setopt(h, CURLOPT_READDATA, &envio);
+  curl_easy_setopt(h, CURLOPT_SEEKFUNCTION, &VoltaEnvio);
+  curl_easy_setopt(h, CURLOPT_SEEKDATA, &envio);
+  curl_easy_setopt(h, CURLOPT_OPENSOCKETFUNCTION, &AbreSocket);
+  curl_easy_setopt(h, CURLOPT_OPENSOCKETDATA, &envio);
+  curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(envelope.size()));
+  curl_easy_setopt(h, CURLOPT_HTTPHEADER, cabecalhos.get());
+  curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &Recebe);
+  curl_easy_setopt(h, CURLOPT_WRITEDATA, &recebido);
+  curl_easy_setopt(h, CURLOPT_ERRORBUFFER, detalhe);
+  curl_easy_setopt(h, CURLOPT_SSLCERT_BLOB, &certificado);
+  curl_easy_setopt(h, CURLOPT_SSLCERTTYPE, "P12");
+  curl_easy_setopt(h, CURLOPT_KEYPASSWD, cfg.senhaCertificado.c_str());
   // The authorities accept nothing older; neither does this client.
-  curl_easy_setopt(c.h, CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_2));
-  curl_easy_setopt(c.h, CURLOPT_SSL_VERIFYPEER, 1L);
-  curl_easy_setopt(c.h, CURLOPT_SSL_VERIFYHOST, 2L);
-  if (!cfg.arquivoAC.empty()) curl_easy_setopt(c.h, CURLOPT_CAINFO, cfg.arquivoAC.c_str());
-  curl_easy_setopt(c.h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(cfg.tempoConexao.count()));
-  curl_easy_setopt(c.h, CURLOPT_TIMEOUT_MS, static_cast<long>(cfg.tempoTotal.count()));
-  curl_easy_setopt(c.h, CURLOPT_XFERINFOFUNCTION, &Progresso);
-  curl_easy_setopt(c.h, CURLOPT_XFERINFODATA, &vigia);
-  curl_easy_setopt(c.h, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(h, CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_2));
+  curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
+  curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
+  if (!cfg.arquivoAC.empty()) curl_easy_setopt(h, CURLOPT_CAINFO, cfg.arquivoAC.c_str());
+  curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(cfg.tempoConexao.count()));
+  curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(cfg.tempoTotal.count()));
+  curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &Progresso);
+  curl_easy_setopt(h, CURLOPT_XFERINFODATA, &vigia);
+  curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(h, CURLOPT_MAXAGE_CONN, kIdadeMaximaConexaoSegundos);
 
-  CURLcode resultado = curl_easy_perform(c.h);
+  CURLcode resultado = curl_easy_perform(h);
+  long novas = 0;
+  if (curl_easy_getinfo(h, CURLINFO_NUM_CONNECTS, &novas) == CURLE_OK) conexoesAbertas += novas;
   if (resultado != CURLE_OK) {
     std::string causa = recebido.excedeu ? "resposta grande demais" : Causa(resultado);
     std::string texto = detalhe[0] != '\0' ? std::string(detalhe) : curl_easy_strerror(resultado);
+    if (envio.recusouRepeticao) {
+      causa = Causa(CURLE_GOT_NOTHING);
+      texto = "a conexão mantida aberta caiu depois do envio; o pedido não é repetido";
+    }
     if (vigia.estourou) {
       causa = Causa(CURLE_OPERATION_TIMEDOUT);
       texto = "nada recebido em " + std::to_string(cfg.tempoLeitura.count()) + " ms";
@@ -207,12 +302,14 @@ std::string ClienteAutoridade::Posta(const DescricaoServico& d, const std::strin
                                                        " em " + url + "): " + causa + " - " + texto);
   }
   long status = 0;
-  curl_easy_getinfo(c.h, CURLINFO_RESPONSE_CODE, &status);
+  curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
   // A SOAP fault comes with status 500; its reason is read from the body.
   if (status != 200 && !(status == 500 && recebido.corpo.find("Fault") != std::string::npos))
     throw ErroExecucao(CodigoErro::ErroComponente, std::string(kRespondeuHttp) +
                                                        std::to_string(status) + " (" + d.nome + " em " + url + ")");
   return recebido.corpo;
 }
+
+long ClienteAutoridade::ConexoesAbertas() { return conexoesAbertas.load(); }
 
 }  // namespace velant::autoridade

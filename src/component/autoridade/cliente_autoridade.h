@@ -55,6 +55,10 @@ class ClienteAutoridade {
   // "SVC-AN" or "SVC-RS" as the endpoint file names the state's; "" for none.
   std::string AutorizadorContingencia() const;
 
+  // Connections opened to the authority by this process so far (each one a
+  // TLS handshake); the calls reuse a kept-alive one where they can.
+  static long ConexoesAbertas();
+
  private:
   std::string Posta(const DescricaoServico& d, const std::string& url, const std::string& envelope);
 

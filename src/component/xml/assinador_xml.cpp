@@ -635,6 +635,38 @@ void AssinarArquivoXml(const std::filesystem::path& arquivoEntrada, const std::f
   GravaArquivo(arquivoSaida, assinado);
 }
 
+namespace {
+
+// A keys manager loads the system's certificate store when it is made, which
+// costs more than a verification: each thread keeps the one of the trusted
+// certificates (by their file's content) it used last. Nothing a
+// verification reads is added to it.
+xmlSecKeysMngr* GerenteVerificacao(const std::filesystem::path& confiaveis, std::string& erro) {
+  struct Guardado {
+    std::optional<std::string> conteudo;   // of `confiaveis`; "" without them
+    std::unique_ptr<xmlSecKeysMngr, LiberaMngr> gerente;
+  };
+  thread_local Guardado guardado;
+  std::optional<std::string> conteudo = confiaveis.empty() ? std::optional<std::string>("") : LerArquivoComum(confiaveis);
+  if (guardado.gerente && conteudo && guardado.conteudo == conteudo) return guardado.gerente.get();
+  guardado = Guardado{};
+  std::unique_ptr<xmlSecKeysMngr, LiberaMngr> gerente(xmlSecKeysMngrCreate());
+  if (!gerente || xmlSecOpenSSLAppDefaultKeysMngrInit(gerente.get()) < 0) {
+    erro = "Não foi possível iniciar a verificação: " + ultimoErroXmlsec;
+    return nullptr;
+  }
+  if (!confiaveis.empty() && xmlSecOpenSSLAppKeysMngrCertLoad(gerente.get(), confiaveis.c_str(), xmlSecKeyDataFormatPem,
+                                                              xmlSecKeyDataTypeTrusted) < 0) {
+    erro = "Certificados confiáveis ilegíveis em " + confiaveis.string() + ": " + ultimoErroXmlsec;
+    return nullptr;
+  }
+  if (conteudo) guardado = Guardado{std::move(conteudo), std::move(gerente)};
+  else guardado.gerente = std::move(gerente);   // used once: the next call makes another
+  return guardado.gerente.get();
+}
+
+}  // namespace
+
 bool VerificarAssinatura(const std::string& xml, std::string* erro, std::vector<InfoAssinatura>* infos,
                          const std::filesystem::path& confiaveis) {
   IniciaXmlsec();
@@ -672,13 +704,10 @@ bool VerificarAssinatura(const std::string& xml, std::string* erro, std::vector<
       falha = "X509Certificate ilegível";
     } else {
       ultimoErroXmlsec.clear();
-      std::unique_ptr<xmlSecKeysMngr, LiberaMngr> gerente(xmlSecKeysMngrCreate());
-      if (!gerente || xmlSecOpenSSLAppDefaultKeysMngrInit(gerente.get()) < 0)
-        return falhou("Não foi possível iniciar a verificação: " + ultimoErroXmlsec);
-      if (!confiaveis.empty() && xmlSecOpenSSLAppKeysMngrCertLoad(gerente.get(), confiaveis.c_str(),
-                                                                  xmlSecKeyDataFormatPem, xmlSecKeyDataTypeTrusted) < 0)
-        return falhou("Certificados confiáveis ilegíveis em " + confiaveis.string() + ": " + ultimoErroXmlsec);
-      std::unique_ptr<xmlSecDSigCtx, LiberaDsig> ctx(xmlSecDSigCtxCreate(gerente.get()));
+      std::string erroGerente;
+      xmlSecKeysMngr* gerente = GerenteVerificacao(confiaveis, erroGerente);
+      if (gerente == nullptr) return falhou(erroGerente);
+      std::unique_ptr<xmlSecDSigCtx, LiberaDsig> ctx(xmlSecDSigCtxCreate(gerente));
       if (!ctx) return falhou("Não foi possível iniciar a verificação: " + ultimoErroXmlsec);
       // Without trusted certificates the key is the embedded certificate's
       // and its chain is the caller's concern.

@@ -1,0 +1,150 @@
+// Workers of one Host on a real database (SQLite and the PostgreSQL server
+// of the data tests): every request served once while several are served at
+// the same time, and, on PostgreSQL, a notification waking a worker that
+// would otherwise sleep for a minute.
+#include "manager/trabalhadores.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <set>
+#include <string>
+#include <thread>
+
+#include "ambiente_teste.h"
+#include "apoio/arquivos_teste.h"
+#include "data/apoio_dados.h"
+#include "data/conexao_nfe.h"
+#include "data/configuracao_banco.h"
+#include "data/solicitacao_funcao_nfe.h"
+#include "fila_falsa.h"
+#include "manager/gerenciador_nfe.h"
+
+namespace velant {
+namespace {
+
+using data::teste::Motor;
+using Relogio = std::chrono::steady_clock;
+
+class Atendimento : public ::testing::TestWithParam<Motor> {
+ protected:
+  Atendimento() {
+    if (GetParam() == Motor::PostgreSql) {
+      pg = std::make_unique<data::teste::BancoPostgreSqlTeste>();
+      const auto grava = [&](const char* chave, const std::string& valor) {
+        a.ini.GravarIni(data::kSecaoBanco, chave, valor, data::kCaminhoIni);
+      };
+      grava(data::kChaveTipoBanco, "POSTGRESQL");
+      grava(data::kChaveIPBanco, "127.0.0.1");
+      grava(data::kChavePortaBanco, data::teste::PortaPostgreSqlTeste());
+      grava(data::kChaveNomeInterno, pg->Sufixo());
+      grava(data::kChaveUsuarioBanco, "postgres");
+    }
+    a.ini.GravarIni("Local", "IP do Computador a ser processado", "127.0.0.1", data::kCaminhoIni);
+    g.ObterIP = [] { return "10.0.0.5"; };
+  }
+
+  // Starts the Host with these registry values and its workers.
+  void Inicia(const std::string& valores) {
+    teste::GravarTudo(a.registro.Arquivo(),
+                      "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\nfe]\r\n" + valores);
+    ASSERT_TRUE(g.Carrega());
+    ASSERT_TRUE(a.host.AtendimentoPorTrabalhadores);
+    a.ui.DefinirStatus("");
+    trabalhadores = std::make_unique<Trabalhadores>(a.ctx, a.host, [this](Contexto&) {
+      auto m = std::make_unique<teste::ManipuladoresTeste>();
+      m->efeito = [this] { Atende(); };
+      return m;
+    });
+    trabalhadores->Inicia();
+  }
+  void Pedido(int32_t nsu) {
+    data::cSolicitacaoFuncaoNFe ac(*a.ctx.ConexaoBanco, a.host, a.ui);
+    ac.NSU(nsu);
+    ac.IPComputadorAC("10.0.0.5");
+    ac.Texto("000-000 - STATUS SERVICO\r\n001-000 - 1\r\n999-999 - \r\n");
+    ASSERT_TRUE(ac.Incluir()) << ac.UltimoErro();
+  }
+  int Respondidos(int32_t ate) {
+    data::cSolicitacaoFuncaoNFe s(*a.ctx.ConexaoBanco, a.host, a.ui);
+    int n = 0;
+    for (int32_t nsu = 1; nsu <= ate; ++nsu) n += s.LocalizarCodigo(nsu) && !s.HoraAprovacao().Zero();
+    return n;
+  }
+  // Shows the workers' lines until `pronto` or the limit (a safety net, not a measure).
+  bool Aguarda(const std::function<bool()>& pronto, std::chrono::seconds limite) {
+    const auto fim = Relogio::now() + limite;
+    while (Relogio::now() < fim) {
+      trabalhadores->EntregaInterface();
+      if (pronto()) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+  }
+  // The handler: counts, and lets a second worker come in before it ends.
+  void Atende() {
+    ++servidos;
+    const int agora = ++simultaneos;
+    int maior = maiorSimultaneo.load();
+    while (agora > maior && !maiorSimultaneo.compare_exchange_weak(maior, agora)) {
+    }
+    const auto fim = Relogio::now() + std::chrono::seconds(2);
+    while (maiorSimultaneo < 2 && Relogio::now() < fim) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    --simultaneos;
+  }
+
+  std::unique_ptr<data::teste::BancoPostgreSqlTeste> pg;
+  teste::AmbienteTeste a;
+  teste::ManipuladoresTeste m;
+  GerenciadorNFe g{a.ctx, a.host, m};
+  std::unique_ptr<Trabalhadores> trabalhadores;
+  std::atomic<int> servidos{0}, simultaneos{0}, maiorSimultaneo{0};
+};
+
+TEST_P(Atendimento, CadaSolicitacaoUmaVezComTrabalhadoresEmParalelo) {
+  constexpr int kPedidos = 24;
+  Inicia("\"Trabalhadores\"=\"4\"\r\n\"IntervaloConsulta\"=\"50\"\r\n\"AtenderEmSequencia\"=\"1\"\r\n");
+  for (int32_t nsu = 1; nsu <= kPedidos; ++nsu) Pedido(nsu);
+  ASSERT_TRUE(Aguarda([&] { return Respondidos(kPedidos) == kPedidos; }, std::chrono::seconds(60)));
+  trabalhadores->Para();
+  EXPECT_EQ(servidos, kPedidos);
+  EXPECT_GE(maiorSimultaneo, 2);
+  // Each claim once in the daily file, marked with the worker that made it.
+  const std::string log = a.ArquivoLog();
+  std::set<std::string> marcas;
+  for (int32_t nsu = 1; nsu <= kPedidos; ++nsu) {
+    const std::string inicio = "***** Início de Solicitação ***** - " + std::to_string(nsu) + "\r\n";
+    const size_t p = log.find(inicio);
+    ASSERT_NE(p, std::string::npos) << nsu;
+    EXPECT_EQ(log.find(inicio, p + 1), std::string::npos) << nsu;
+    const size_t linha = log.rfind(" - [T", p);
+    ASSERT_NE(linha, std::string::npos);
+    marcas.insert(log.substr(linha + 3, p - linha - 3));
+  }
+  EXPECT_GE(marcas.size(), 2u);
+  for (const auto& marca : marcas) EXPECT_TRUE(marca.size() == 5 && marca[2] >= '1' && marca[2] <= '4') << marca;
+}
+
+// PostgreSQL only: the other databases have no notifications.
+class AvisoDoBanco : public Atendimento {};
+
+TEST_P(AvisoDoBanco, AcordaOTrabalhador) {
+  // A minute between polls: only the notification brings the request in time.
+  Inicia("\"Trabalhadores\"=\"1\"\r\n\"IntervaloConsulta\"=\"60000\"\r\n");
+  ASSERT_TRUE(Aguarda([&] { return !a.ui.Status().empty(); }, std::chrono::seconds(20)));   // first turn done
+  Pedido(1);
+  data::AvisaHosts(*a.ctx.ConexaoBanco);
+  EXPECT_TRUE(Aguarda([&] { return Respondidos(1) == 1; }, std::chrono::seconds(20)));
+  // One worker writes its lines as the Host always did.
+  EXPECT_EQ(a.ArquivoLog().find("[T1]"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Motores, Atendimento, ::testing::Values(Motor::Sqlite, Motor::PostgreSql),
+                         [](const auto& info) { return data::teste::NomeMotor(info.param); });
+INSTANTIATE_TEST_SUITE_P(Motores, AvisoDoBanco, ::testing::Values(Motor::PostgreSql),
+                         [](const auto& info) { return data::teste::NomeMotor(info.param); });
+
+}  // namespace
+}  // namespace velant

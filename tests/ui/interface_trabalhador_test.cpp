@@ -1,0 +1,51 @@
+#include "ui/interface_trabalhador.h"
+
+#include <gtest/gtest.h>
+
+#include <future>
+#include <string>
+#include <thread>
+
+#include "ui/interface_headless.h"
+
+namespace velant {
+namespace {
+
+// What a worker shows reaches the window only when its thread delivers, in
+// order; the list keeps its size.
+TEST(InterfaceTrabalhador, MostraSoNaEntregaEmOrdem) {
+  InterfaceHeadless janela(true);
+  FilaInterface fila(janela);
+  InterfaceTrabalhador ui(fila, "[T2] ");
+  std::thread([&] {
+    for (int i = 0; i < kMaximoEventosLista + 5; ++i) ui.AdicionarEventoSelecionado("linha " + std::to_string(i));
+    ui.DefinirStatus("Verificando Solicitação...");
+  }).join();
+  EXPECT_TRUE(janela.Eventos().empty());
+  fila.Entrega();
+  ASSERT_EQ(janela.Eventos().size(), static_cast<size_t>(kMaximoEventosLista));
+  EXPECT_EQ(janela.Eventos().front(), "linha 5");
+  EXPECT_EQ(janela.Eventos().back(), "linha " + std::to_string(kMaximoEventosLista + 4));
+  EXPECT_EQ(janela.Status(), "[T2] Verificando Solicitação...");
+}
+
+// A box asked by a worker is shown and answered on the window's thread.
+TEST(InterfaceTrabalhador, CaixaRespondidaPelaJanela) {
+  InterfaceHeadless janela(true);
+  FilaInterface fila(janela);
+  InterfaceTrabalhador ui(fila, "");
+  janela.ResponderProximaCaixa(vbNo);
+  janela.ResponderProximaEntrada("resposta");
+  auto caixa = std::async(std::launch::async, [&] { return ui.MsgBox("Continuar?", vbYesNo, "Atenção"); });
+  auto entrada = std::async(std::launch::async, [&] { return ui.InputBox("Valor?"); });
+  while (janela.Caixas().empty() || janela.Entradas().empty()) {
+    fila.Entrega();
+    std::this_thread::yield();
+  }
+  EXPECT_EQ(caixa.get(), vbNo);
+  EXPECT_EQ(entrada.get(), "resposta");
+  EXPECT_EQ(janela.Caixas()[0].titulo, "Atenção");
+}
+
+}  // namespace
+}  // namespace velant
