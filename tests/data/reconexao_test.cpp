@@ -128,6 +128,7 @@ TEST_P(Injecao, SegundaInstrucaoNaMesmaChamadaERecusada) {
   EXPECT_THROW(c.Executar("UPDATE MovimentoNFe SET Etapa = 0; DROP TABLE CidadeIBGE"), ErroExecucao);
   EXPECT_THROW(c.Consultar("SELECT 1; DROP TABLE Municipios"), ErroExecucao);
   EXPECT_NO_THROW(c.Executar("UPDATE MovimentoNFe SET Empresa = 0 WHERE 1 = 0; -- fim"));
+  EXPECT_NO_THROW(c.Executar("UPDATE MovimentoNFe SET Empresa = 0 WHERE 1 = 0; /* fim */ "));
   ExigeTodasAsTabelas(*banco.conexao);
 }
 

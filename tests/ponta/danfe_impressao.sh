@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # "IMPRIMIR DANFE" from velantnfe-ac through a running Host: an invoice issued
 # against the authority simulator is printed on a queue of a real CUPS
-# scheduler started by the test. The PDF is written once and its barcode
-# decodes (zbarimg) to the key; every print reaches the queue as that
-# DANFE; the distribution file may be in the monthly folder; a missing
-# file, a printer that does not exist or a file edited after signing cancels
-# the request and says why. Also `velantnfe danfe`, which writes the same PDF
-# without the queue and refuses what the Host refuses.
+# scheduler started by the test; the PDF's barcode decodes (zbarimg) to the
+# key and the job reaches the queue as that DANFE. Also `velantnfe danfe`,
+# which writes the same PDF without the queue and refuses, with exit 65 and
+# the reason, what the Host refuses. (Which distribution file, when the PDF
+# is written and every refusal's reason are the lifecycle's and the
+# component's tests.)
 set -euo pipefail
 source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
 source "$(dirname "$0")/emissao_apoio.inc"
@@ -59,55 +59,11 @@ confere_impresso "primeira impressão"
 [ "$(consulta "$raiz" "SELECT [Etapa Concluida] FROM MovimentoNFe WHERE Numero = 301")" = 3 ] \
   || falha "a impressão mudou a etapa"
 
-# Again: printed again, the PDF is not rewritten.
-antes=$(stat -c '%i %Y' "$pdf"); soma=$(sha256sum < "$pdf")
-sleep 1.1
-imprime "$chave"
-[ "$RESPOSTA" = "Aprovado: Impressão de DANFE OK!" ] || falha "reimpressão: $RESPOSTA"
-[ "$(stat -c '%i %Y' "$pdf")" = "$antes" ] && [ "$(sha256sum < "$pdf")" = "$soma" ] || falha "o PDF foi regravado"
-espera_trabalhos DANFE 2
-
-# Only in the monthly folder of the emission date: that one is used.
-mkdir -p "$procnfe/201601"
-mv "$procnfe/$chave-procNFe.xml" "$procnfe/201601/"
-rm "$pdf"
-imprime "$chave"
-[ "$RESPOSTA" = "Aprovado: Impressão de DANFE OK!" ] || falha "pasta do mês: $RESPOSTA"
-[ -f "$pdf" ] || falha "pasta do mês: sem PDF"
-espera_trabalhos DANFE 3
-confere_impresso "pasta do mês"
-
-# A key without a distribution file: cancelled, the reason in the log, no PDF.
-outra="${chave:0:30}9${chave:31}"
-imprime "$outra"
-[ "$RESPOSTA" = "Cancelado: Não foi possível imprimir DANFE" ] || falha "sem distribuição: $RESPOSTA"
-[ ! -e "$raiz/C/Dunmor/nfe/arquivos/PDF/$outra.pdf" ] || falha "sem distribuição: PDF gravado"
-grep -q "^[0-9:]* -      \*\* Erro na Rotina: ImprimirNFE - .*$outra" <<<"$(log_do_dia "$raiz")" \
-  || falha "sem distribuição: linha do log"
-
-# A printer the scheduler does not have: cancelled, the printer named in the log.
-sed -i 's/"ImpressoraDanfe"="DANFE"/"ImpressoraDanfe"="DANFE-SALA-2"/' "$raiz/registro.reg"
-imprime "$chave"
-[ "$RESPOSTA" = "Cancelado: Não foi possível imprimir DANFE" ] || falha "impressora inexistente: $RESPOSTA"
-grep -q "ImprimirNFE - .*DANFE-SALA-2" <<<"$(log_do_dia "$raiz")" || falha "impressora inexistente: log"
-[ "$(trabalhos_concluidos DANFE)" = 3 ] || falha "impressora inexistente: trabalho na fila DANFE"
-
-# A distribution file whose total was edited after signing: cancelled with
-# the reason, nothing drawn, nothing printed.
-cp "$procnfe/201601/$chave-procNFe.xml" "$raiz/genuino.xml"
-sed -i 's|<vNF>[^<]*</vNF>|<vNF>1.00</vNF>|' "$procnfe/201601/$chave-procNFe.xml"
-rm -f "$pdf"
-imprime "$chave"
-[ "$RESPOSTA" = "Cancelado: DANFE recusado: assinatura inválida" ] || falha "vNF alterado: $RESPOSTA"
-[ ! -e "$pdf" ] || falha "vNF alterado: PDF gravado"
-[ "$(trabalhos_concluidos DANFE)" = 3 ] || falha "vNF alterado: trabalho na fila DANFE"
-cp "$raiz/genuino.xml" "$procnfe/201601/$chave-procNFe.xml"
-
 para_host "$host" || falha "o Host terminou com erro"
 
 # velantnfe danfe: the same DANFE without the queue; an unauthorised document has none.
 mkdir -p "$raiz/avulso"
-cp "$procnfe/201601/$chave-procNFe.xml" "$raiz/avulso/"
+cp "$procnfe/$chave-procNFe.xml" "$raiz/avulso/"
 saida=$("$HOST" danfe "$raiz/avulso/$chave-procNFe.xml") || falha "velantnfe danfe: $saida"
 [ "$saida" = "$raiz/avulso/$chave.pdf" ] || falha "velantnfe danfe escreveu '$saida'"
 pdftotext "$saida" - | tr -d ' \n' | grep -q "$chave" || falha "velantnfe danfe: PDF sem a chave"

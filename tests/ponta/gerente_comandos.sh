@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The Host and the AC on an SQLite root: ATV, an unknown command, a control
-# number mismatch and STATUS SERVICO without a fiscal component.
+# The Host and the AC on an SQLite root: ATV and STATUS SERVICO without a
+# fiscal component, the row's stamps, the log and the labels; the AC's views
+# of the queue. (Refused requests are the manager's unit tables.)
 set -euo pipefail
 source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
 
@@ -18,41 +19,20 @@ solicitacao "000-000 - ATV" "001-000 - 10" "999-999 - " > "$raiz/atv.txt"
 sleep 1.5
 grep -q '^\[status\] Gerenciador Padrão NFe Está Ativado !$' "$raiz/host.out" || falha "ATV: rótulo"
 
-# Unknown command: cancelled by the Host with the reason; the label names the command.
-solicitacao "000-000 - EMITIR NFCE" "001-000 - 11" "999-999 - " > "$raiz/desconhecido.txt"
-rc=0; "$AC" enviar "$raiz/desconhecido.txt" --raiz "$raiz" --espera 20 > "$raiz/desconhecido.out" || rc=$?
-[ "$rc" = 1 ] || falha "comando desconhecido: código $rc"
-grep -q '^Cancelado pelo Host: [0-9:]* - Comando Desconhecido\.  ->EMITIR NFCE<-$' "$raiz/desconhecido.out" \
-  || falha "comando desconhecido: saída do AC: $(cat "$raiz/desconhecido.out")"
-[ "$(sql "$db" "SELECT [Hora da Analise] IS NOT NULL, [Hora da Aprovacao] IS NULL, [Hora Cancelamento Host] IS NOT NULL
-           FROM SolicitacaoFuncaoNFe WHERE NSU = 2")" = "1|1|1" ] || falha "comando desconhecido: carimbos"
-grep -q '^\[status\] Comando Desconhecido\.  ->EMITIR NFCE<-$' "$raiz/host.out" || falha "comando desconhecido: rótulo"
-
-# No control number after a request that had one: cancelled with the reason.
-solicitacao "000-000 - STATUS SERVICO" "999-999 - " > "$raiz/sem-controle.txt"
-rc=0; "$AC" enviar "$raiz/sem-controle.txt" --raiz "$raiz" --espera 20 > "$raiz/sem-controle.out" || rc=$?
-[ "$rc" = 1 ] || falha "controle diferente: código $rc"
-[ "$(sql "$db" "SELECT [Hora da Analise] IS NOT NULL, [Hora da Aprovacao] IS NULL, Mensagem
-           FROM SolicitacaoFuncaoNFe WHERE NSU = 3")" = "1|1|Número de Controle de Solicitacao está diferente!" ] \
-  || falha "controle diferente: linha"
-grep -q -- '^[0-9:]* -       Solicitação recusada: Número de Controle de Solicitacao está diferente!$' <(log_do_dia "$raiz") \
-  || falha "controle diferente: log"
-grep -q '^\[status\] Número de Controle de Solicitacao está diferente!$' "$raiz/host.out" || falha "controle diferente: rótulo"
-
 # STATUS SERVICO with no fiscal component in this build.
 solicitacao "000-000 - STATUS SERVICO" "001-000 - 12" "999-999 - " > "$raiz/status.txt"
 rc=0; "$AC" enviar "$raiz/status.txt" --raiz "$raiz" --espera 20 > "$raiz/status.out" || rc=$?
 [ "$rc" = 1 ] || falha "STATUS SERVICO: código $rc ($(cat "$raiz/status.out"))"
 grep -q '^Cancelado pelo Host: [0-9:]* - Serviço de NFe Indisponível$' "$raiz/status.out" || falha "STATUS SERVICO: saída do AC"
 [ "$(sql "$db" "SELECT [Hora Cancelamento Host] IS NOT NULL, [Hora da Aprovacao] IS NULL, Mensagem
-           FROM SolicitacaoFuncaoNFe WHERE NSU = 4")" = "1|1|Serviço de NFe Indisponível" ] || falha "STATUS SERVICO: linha"
+           FROM SolicitacaoFuncaoNFe WHERE NSU = 2")" = "1|1|Serviço de NFe Indisponível" ] || falha "STATUS SERVICO: linha"
 log=$(log_do_dia "$raiz")
 grep -q -- '^[0-9:]* -      \*\* Erro na Rotina: TestaServidores - xFaseLog=20 - ' <<<"$log" || falha "STATUS SERVICO: linha de erro no log"
 grep -q -- '^[0-9:]* -       Cancelado pelo Host: [0-9][0-9]:[0-9][0-9]:[0-9][0-9]$' <<<"$log" || falha "STATUS SERVICO: linha do carimbo"
-grep -q -- '^[0-9:]* - \*\*\*\*\* Início de Solicitação \*\*\*\*\* - 4$' <<<"$log" || falha "linha de início"
+grep -q -- '^[0-9:]* - \*\*\*\*\* Início de Solicitação \*\*\*\*\* - 2$' <<<"$log" || falha "linha de início"
 
 # The AC's views of the queue, and its confirmation of an answer.
-"$AC" mostrar 4 --raiz "$raiz" > "$raiz/mostrar.out" || falha "mostrar"
+"$AC" mostrar 2 --raiz "$raiz" > "$raiz/mostrar.out" || falha "mostrar"
 grep -qx 'Mensagem:                     Serviço de NFe Indisponível' "$raiz/mostrar.out" || falha "mostrar: mensagem"
 grep -qx 'Tipo de Operacao:             STATUS SERVICO' "$raiz/mostrar.out" || falha "mostrar: comando"
 grep -qx '001-000 - 12' "$raiz/mostrar.out" || falha "mostrar: texto"
@@ -61,16 +41,16 @@ rc=0; "$AC" mostrar 99 --raiz "$raiz" > /dev/null 2>&1 || rc=$?
 solicitacao "000-000 - STATUS SERVICO" "001-000 - 13" "999-999 - " > "$raiz/confirmar.txt"
 rc=0; "$AC" enviar "$raiz/confirmar.txt" --raiz "$raiz" --espera 20 --confirmar > /dev/null || rc=$?
 [ "$rc" = 1 ] || falha "confirmar: código $rc"
-[ "$(sql "$db" "SELECT [Hora da Confirmacao AC] IS NOT NULL, Mensagem FROM SolicitacaoFuncaoNFe WHERE NSU = 5")" = \
+[ "$(sql "$db" "SELECT [Hora da Confirmacao AC] IS NOT NULL, Mensagem FROM SolicitacaoFuncaoNFe WHERE NSU = 3")" = \
   "1|Serviço de NFe Indisponível" ] || falha "confirmar: linha"
 "$AC" listar --raiz "$raiz" > "$raiz/listar.out" || falha "listar"
-grep -q '^ *5 *13 STATUS SERVICO' "$raiz/listar.out" || falha "listar: $(cat "$raiz/listar.out")"
+grep -q '^ *3 *13 STATUS SERVICO' "$raiz/listar.out" || falha "listar: $(cat "$raiz/listar.out")"
 # An open request, written while no Host serves the queue, is listed as open.
 kill -STOP "$host"
 "$AC" enviar "$raiz/atv.txt" --raiz "$raiz" --espera 0 > /dev/null || true
 "$AC" listar --raiz "$raiz" > "$raiz/listar2.out"
 kill -CONT "$host"
-sed -n '2,3p' "$raiz/listar2.out" | grep -q '^ *6 *10 ATV' || falha "listar: aberta: $(cat "$raiz/listar2.out")"
+sed -n '2,3p' "$raiz/listar2.out" | grep -q '^ *4 *10 ATV' || falha "listar: aberta: $(cat "$raiz/listar2.out")"
 
 # SIGTERM: the Host ends cleanly and logs its end.
 para_host "$host" || falha "o Host terminou com erro"
