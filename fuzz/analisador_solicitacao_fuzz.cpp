@@ -78,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dados, size_t tamanho) {
     Confere(LocalizaComando(a->janela.ComandoAtual) != nullptr);
   }
   if (a->tabelas.TabelaNotaCriada && a->tabelas.TabelaNota.State() == data::adStateOpen) {
-    Confere(a->tabelas.TabelaNota.QuantidadeCampos() == 122);
+    Confere(a->tabelas.TabelaNota.QuantidadeCampos() == 132);
   }
   if (a->tabelas.TabelaDuplicatasCriada) Confere(a->tabelas.TabelaDuplicatas.QuantidadeCampos() == 4);
   if (a->tabelas.TabelaCuponsCriada) Confere(a->tabelas.TabelaCupons.QuantidadeCampos() == 3);
