@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "apoio_documento.h"
+#include "apoio_regras.h"
 #include "component/regras/regras_autoridade.h"
 #include "component/xml/autoridade_xml.h"
 #include "component/xml/chave_acesso.h"
@@ -62,19 +63,7 @@ void Nada(VetoresNFe&, GeradorXmlNFe&) {}
 
 class Regra400 : public ::testing::TestWithParam<Caso400> {};
 
-TEST_P(Regra400, NaConferenciaLocal) {
-  const Caso400& c = GetParam();
-  auto documento = autoridade::DocumentoXml::Ler(Nota400(c), "nota");
-  auto violada = VerificaRegras(documento.Raiz(), std::chrono::system_clock::now());
-  if (c.codigo == 0) {
-    EXPECT_FALSE(violada) << violada->CodigoETexto() << " (" << violada->detalhe << ")";
-    return;
-  }
-  ASSERT_TRUE(violada) << "esperada a regra " << c.codigo;
-  EXPECT_EQ(violada->codigo, c.codigo) << violada->CodigoETexto() << " (" << violada->detalhe << ")";
-  ASSERT_NE(RegraPorCodigo(c.codigo), nullptr);
-  EXPECT_EQ(violada->texto, RegraPorCodigo(c.codigo)->texto);
-}
+TEST_P(Regra400, NaConferenciaLocal) { teste::ConfereRegraLocal(Nota400(GetParam()), GetParam().codigo); }
 
 const Caso400 kCasos[] = {
     {"NotaSaudavel", 0, Nada},

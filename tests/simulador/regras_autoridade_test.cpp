@@ -10,6 +10,7 @@
 #include <set>
 
 #include "component/apoio_documento.h"
+#include "component/apoio_regras.h"
 #include "component/autoridade_apoio.h"
 #include "simulador/simulador_apoio.h"
 #include "component/autoridade/autoridade_mensagens.h"
@@ -101,18 +102,7 @@ void Devolucao(VetoresNFe& v) {
 class RegraQuebrada : public ::testing::TestWithParam<CasoRegra> {};
 
 TEST_P(RegraQuebrada, NaConferenciaLocal) {
-  const CasoRegra& c = GetParam();
-  auto documento = autoridade::DocumentoXml::Ler(NotaDoCaso(c), "nota");
-  auto violada = VerificaRegras(documento.Raiz(), std::chrono::system_clock::now());
-  if (c.codigo == 0) {
-    EXPECT_FALSE(violada) << violada->CodigoETexto() << " (" << violada->detalhe << ")";
-    return;
-  }
-  ASSERT_TRUE(violada);
-  EXPECT_EQ(violada->codigo, c.codigo) << violada->CodigoETexto() << " (" << violada->detalhe << ")";
-  ASSERT_NE(RegraPorCodigo(c.codigo), nullptr);
-  EXPECT_EQ(violada->texto, RegraPorCodigo(c.codigo)->texto);
-  EXPECT_FALSE(violada->detalhe.empty());
+  teste::ConfereRegraLocal(NotaDoCaso(GetParam()), GetParam().codigo, true);
 }
 
 // The simulator authorises a batch as a real authority: the first broken

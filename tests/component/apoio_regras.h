@@ -1,0 +1,31 @@
+#pragma once
+// The local check of the authority's rules on one invoice, as the rule
+// tables of each layout judge it: no rule broken when `codigo` is 0, else
+// that rule first, with its official text.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+#include "component/regras/regras_autoridade.h"
+#include "component/xml/autoridade_xml.h"
+
+namespace velant::teste {
+
+inline void ConfereRegraLocal(const std::string& nota, int codigo, bool comDetalhe = false) {
+  auto documento = autoridade::DocumentoXml::Ler(nota, "nota");
+  auto violada = regras::VerificaRegras(documento.Raiz(), std::chrono::system_clock::now());
+  if (codigo == 0) {
+    EXPECT_FALSE(violada) << violada->CodigoETexto() << " (" << violada->detalhe << ")";
+    return;
+  }
+  ASSERT_TRUE(violada) << "esperada a regra " << codigo;
+  EXPECT_EQ(violada->codigo, codigo) << violada->CodigoETexto() << " (" << violada->detalhe << ")";
+  ASSERT_NE(regras::RegraPorCodigo(codigo), nullptr);
+  EXPECT_EQ(violada->texto, regras::RegraPorCodigo(codigo)->texto);
+  if (comDetalhe) {
+    EXPECT_FALSE(violada->detalhe.empty());
+  }
+}
+
+}  // namespace velant::teste
