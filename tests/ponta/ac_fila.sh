@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# velantnfe-ac and the queue: it never inserts past the 32-bit NSU range,
-# says why whenever an insert fails; no command creates a root (enviar
+# velantnfe-ac and the queue: it turns LF line ends into CR LF, never inserts
+# past the 32-bit NSU range, says why whenever an insert fails; no command creates a root (enviar
 # included), and the read-only ones (listar, mostrar, consultar, and
 # velantnfe vetores) create nothing and say what is missing; while a request
 # waits, enviar says what the queue shows about the Host that should take
@@ -10,10 +10,14 @@ source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
 
 nova_raiz; raiz=$RAIZ
 solicitacao "000-000 - ATV" "001-000 - 1" "999-999 - " > "$raiz/atv.txt"
-# No Host runs: the first enviar makes the database, and nobody answers.
-"$AC" enviar "$raiz/atv.txt" --raiz "$raiz" --espera 0 > /dev/null 2>&1 || true
+# No Host runs: the first enviar makes the database, and nobody answers. A
+# file with LF line ends goes in with CR LF, and the AC says so.
+printf '000-000 - ATV\n001-000 - 1\n999-999 - \n' > "$raiz/so-lf.txt"
+"$AC" enviar "$raiz/so-lf.txt" --raiz "$raiz" --espera 0 > "$raiz/so-lf.out" 2>&1 || true
+grep -qx 'Linhas terminadas só em LF convertidas para CR LF' "$raiz/so-lf.out" || falha "só LF: $(cat "$raiz/so-lf.out")"
 db=$(banco "$raiz")
-[ "$(sql "$db" "SELECT COUNT(*) FROM SolicitacaoFuncaoNFe")" = 1 ] || falha "primeira inclusão"
+[ "$(sql "$db" "SELECT COUNT(*), replace(Texto, char(13, 10), '/') FROM SolicitacaoFuncaoNFe")" = \
+  "1|000-000 - ATV/001-000 - 1/999-999 - /" ] || falha "primeira inclusão: $(sql "$db" "SELECT Texto FROM SolicitacaoFuncaoNFe")"
 
 # The last 32-bit NSU is taken: no wrap to a negative NSU.
 sql "$db" "INSERT INTO SolicitacaoFuncaoNFe (NSU, [IP Computador AC], Texto) VALUES (2147483647, '127.0.0.1', 'x')"

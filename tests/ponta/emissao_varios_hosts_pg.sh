@@ -9,7 +9,7 @@ source "$(dirname "$0")/emissao_apoio.inc"
 source "$(dirname "$0")/varios_hosts.inc"
 
 NOTAS=${NOTAS:-16}
-# In 4.00 (emissao_varios_hosts400_pg.sh) PostgreSQL only: how Hosts share
+# In 4.00 (LEIAUTE=4.00) PostgreSQL only: how Hosts share
 # one SQLite file does not depend on the layout.
 [ "$LEIAUTE" = 3.10 ] && varios_hosts sqlite 4 4 "$NOTAS"
 varios_hosts pg 4 4 "$NOTAS"

@@ -168,5 +168,8 @@ pdftotext "$(cups_saida DANFE)" - | tr -d ' \n' | grep -q "$chave" || falha "04:
 [ "$(mensagens_smtp | wc -l)" = 5 ] || falha "05-06: $(mensagens_smtp | wc -l) mensagens recebidas, esperadas 5"
 
 para_host "$host" || falha "o Host terminou com erro"
+# The SMTP password is in the registry file and nowhere else the test wrote.
+vazou=$(grep -rlF -- "$SENHA_SMTP" "$raiz" | grep -vxF "$raiz/registro.reg" || true)
+[ -z "$vazou" ] || falha "a senha SMTP aparece em: $vazou"
 kill -TERM "$sim_pid"; wait "$sim_pid" || true
 echo "exemplos_integracao: ok ($enviados enviados)"

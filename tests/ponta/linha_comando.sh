@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Every executable and sub-command answers --help with its usage and exit 0,
 # and names the option or argument at fault, with exit 64, when the command
-# line is wrong; `velantnfe --help` lists every sub-command. --janela without
+# line is wrong (65 when velantnfe danfe refuses the file); `velantnfe --help`
+# lists every sub-command. --janela without
 # a display falls back to the headless Host with a warning.
 #   bash linha_comando.sh <build-dir> <source-dir>
 set -euo pipefail
@@ -13,24 +14,13 @@ falha() { echo "FALHOU: $*" >&2; exit 1; }
 # executable and arguments | exit status | a line of the output (grep -E, whole line)
 casos=$(cat <<'TABELA'
 velantnfe --help                                    | 0  | uso: velantnfe \[--raiz PASTA\] .*
-velantnfe -h                                        | 0  |   gerar +gera, assina e valida .*
-velantnfe --help                                    | 0  |   vetores +lista, .*
-velantnfe --help                                    | 0  |   banco criar +cria o banco .*
-velantnfe --help                                    | 0  |   cidades +copia a tabela Municipios .*
-velantnfe --help                                    | 0  |   host +o Host: .*
-velantnfe --help                                    | 0  |   danfe +grava o DANFE \(PDF\) .*
-velantnfe danfe --help                              | 0  | uso: velantnfe danfe ARQUIVO-DISTRIBUICAO \[PDF\]
 velantnfe danfe                                     | 64 | velantnfe danfe: falta o argumento ARQUIVO-DISTRIBUICAO
 velantnfe danfe a.xml b.pdf c                       | 64 | velantnfe danfe: argumento a mais: c
 velantnfe danfe a.xml --raiz /tmp                   | 64 | velantnfe danfe: a opção --raiz não se aplica a este comando
-velantnfe host --help                               | 0  |   --registro ARQUIVO .*
+velantnfe danfe /etc/hostname x.pdf                 | 65 | velantnfe danfe: DANFE recusado: .*
 velantnfe --uma-vez --help                          | 0  | Comandos:
-velantnfe gerar --help                              | 0  | uso: velantnfe gerar ARQUIVO \[--raiz PASTA\] \[--registro ARQUIVO\]
 velantnfe gerar -h                                  | 0  | MovimentoNFe na etapa 0, .*
-velantnfe vetores --help                            | 0  | uso: velantnfe vetores ARQUIVO .*
-velantnfe banco --help                              | 0  | uso: velantnfe banco criar \[--raiz PASTA\]
 velantnfe banco criar --help                        | 0  | uso: velantnfe banco criar \[--raiz PASTA\]
-velantnfe cidades --help                            | 0  | uso: velantnfe cidades \[--raiz PASTA\] \[--registro ARQUIVO\]
 velantnfe --bogus                                   | 64 | velantnfe: opção desconhecida: --bogus
 velantnfe emitir                                    | 64 | velantnfe: comando desconhecido: emitir
 velantnfe --raiz                                    | 64 | velantnfe: opção --raiz sem valor
@@ -46,8 +36,6 @@ velantnfe banco apagar                              | 64 | velantnfe banco: aç�
 velantnfe cidades x                                 | 64 | velantnfe cidades: argumento a mais: x
 velantnfe-ac --help                                 | 0  |   velantnfe-ac enviar ARQUIVO .*
 velantnfe-ac -h                                     | 0  |   velantnfe-ac mostrar NSU \[--raiz PASTA\]
-velantnfe-ac enviar --help                          | 0  |   --espera SEGUNDOS .*
-velantnfe-ac listar --help                          | 0  | uso: velantnfe-ac listar \[--raiz PASTA\]
 velantnfe-ac mostrar -h                             | 0  | uso: velantnfe-ac mostrar NSU \[--raiz PASTA\]
 velantnfe-ac                                        | 64 | uso: velantnfe-ac AÇÃO \[ARGUMENTOS\] \[OPÇÕES\]
 velantnfe-ac apagar                                 | 64 | velantnfe-ac: ação desconhecida: apagar
@@ -61,7 +49,6 @@ velantnfe-ac listar x                               | 64 | velantnfe-ac listar: 
 velantnfe-ac mostrar                                | 64 | velantnfe-ac mostrar: falta o argumento NSU
 velantnfe-ac mostrar doze                           | 64 | velantnfe-ac mostrar: NSU inválido: doze
 velantnfe-autoridade --help                         | 0  | uso: velantnfe-autoridade --certificados DIR .*
-velantnfe-autoridade -h                             | 0  |   --arquivo-servicos ARQ .*
 velantnfe-autoridade --bogus                        | 64 | velantnfe-autoridade: opção desconhecida: --bogus
 velantnfe-autoridade --porta                        | 64 | velantnfe-autoridade: opção --porta sem valor
 velantnfe-autoridade --porta abc                    | 64 | velantnfe-autoridade: valor inválido para --porta: abc
@@ -84,8 +71,9 @@ while IFS='|' read -r linha codigo esperado; do
   n=$((n + 1))
 done <<<"$casos"
 
-# Sub-commands listed by --help are the ones that run: each answers its own --help.
-"$BUILD/velantnfe" --help | sed -n '/^Comandos:/,/^$/p' | awk 'NF > 1 {print $1}' | while read -r comando; do
+# Each sub-command is listed by --help and answers its own --help.
+for comando in gerar vetores banco cidades host danfe; do
+  "$BUILD/velantnfe" --help | grep -qE "^  $comando " || falha "velantnfe --help não lista $comando"
   "$BUILD/velantnfe" "$comando" --help > "$TRABALHO/ajuda" 2>&1 || falha "velantnfe $comando --help: $(cat "$TRABALHO/ajuda")"
   grep -q '^uso: velantnfe' "$TRABALHO/ajuda" || falha "velantnfe $comando --help sem o uso"
 done
