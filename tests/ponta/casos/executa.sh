@@ -18,6 +18,7 @@
 #   sql: STATEMENT         run on the Host's database before the step's request
 #   [passo NAME]           a step; then, in any order:
 #   controle: TEXT         the simulator's control file for this step
+#   opcao: OPTION          an option of velantnfe-ac enviar (e.g. --confirmar)
 #   simulador: parar       the simulator is stopped before the request
 #   > LINE                 a line of the request (sent with CR LF)
 #   codigo: N              the AC's exit code (0 approved, 1 cancelled)
@@ -26,8 +27,10 @@
 #   log~: REGEX            likewise, an extended regular expression
 #   linha: SQL => TEXT     a query on the Host's database and its answer
 #   caixa: N TEXT          the Host showed a message box with TEXT N times so far
+#   saida: TEXT            a line of the Host's output so far (its status label)
 #   segundos: N            the answer came in fewer seconds
 #   situacao: KEY => CSTAT the invoice's status at the authority afterwards
+# At the end the Host is stopped with SIGTERM and must log its end.
 # '{raiz}' in any value stands for the root folder.
 set -euo pipefail
 source "$(dirname "$0")/../gerente_apoio.inc" "$1" "$2"
@@ -96,7 +99,7 @@ done < "$raiz/passos/ambiente"
 
 for passo in "$raiz"/passos/[0-9][0-9]; do
   p="$nome/$(cat "$passo.nome")"
-  registro_passo=()
+  registro_passo=(); opcoes=()
   : > "$passo.txt"
   while IFS= read -r linha; do
     linha=$(substitui "$linha")
@@ -105,6 +108,7 @@ for passo in "$raiz"/passos/[0-9][0-9]; do
       '> '*) printf '%s\r\n' "${linha:2}" >> "$passo.txt" ;;
       registro:*) registro_passo+=("$valor") ;;
       controle:*) controle "$valor" ;;
+      opcao:*) opcoes+=("$valor") ;;
       simulador:\ parar) para_simulador ;;
       sql:*) sql "$db" "$valor" ;;
     esac
@@ -112,7 +116,7 @@ for passo in "$raiz"/passos/[0-9][0-9]; do
   escreve_registro
   antes=$(log_do_dia "$raiz" | wc -l)
   inicio=$(date +%s)
-  rc=0; envia "$raiz" "$passo.txt" > "$passo.saida" || rc=$?
+  rc=0; envia "$raiz" "$passo.txt" "${opcoes[@]}" > "$passo.saida" || rc=$?
   segundos=$(( $(date +%s) - inicio ))
   log=$(log_do_dia "$raiz" | tail -n +$((antes + 1)) | sed 's/^[0-9:]* - //')
   while IFS= read -r linha; do
@@ -130,6 +134,7 @@ for passo in "$raiz"/passos/[0-9][0-9]; do
         [ "$obtido" = "$esperado" ] || falha "$p: $consulta deu '$obtido', esperado '$esperado'" ;;
       caixa:*) vezes=$(grep -cF "[caixa] VelantNFe: ${valor#* }" "$raiz/host.out" || true)
         [ "$vezes" = "${valor%% *}" ] || falha "$p: $vezes caixas '${valor#* }', esperadas ${valor%% *}" ;;
+      saida:*) grep -qxF -- "$valor" "$raiz/host.out" || falha "$p: a saída do Host não tem '$valor'" ;;
       segundos:*) [ "$segundos" -lt "$valor" ] || falha "$p: respondeu em $segundos s" ;;
       situacao:*) obtido=$(situacao_nota "${valor% => *}")
         [ "$obtido" = "${valor##* => }" ] || falha "$p: a autoridade tem ${valor% => *} em $obtido" ;;
@@ -139,5 +144,6 @@ done
 
 kill -0 "$host" || falha "$nome: o Host parou"
 para_host "$host" || falha "$nome: o Host terminou com erro"
+grep -q -- ' - Fim$' <(log_do_dia "$raiz") || falha "$nome: sem a linha de fim no log"
 [ -n "$simulador" ] && para_simulador
 echo "$nome: ok"
