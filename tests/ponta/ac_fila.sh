@@ -8,6 +8,14 @@
 set -euo pipefail
 source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
 
+# velantnfe-ac with the arguments after $1 and $2 (COMO before it, if set)
+# must end with exit code $1 and print the whole line $2.
+ac_diz() {
+  local codigo=$1 linha=$2 rc=0; shift 2
+  $COMO "$AC" "$@" > "$raiz/ac.out" 2>&1 || rc=$?
+  [ "$rc" = "$codigo" ] && grep -qxF -- "$linha" "$raiz/ac.out" || falha "$*: código $rc: $(cat "$raiz/ac.out")"
+}
+COMO=""
 nova_raiz; raiz=$RAIZ
 solicitacao "000-000 - ATV" "001-000 - 1" "999-999 - " > "$raiz/atv.txt"
 # No Host runs: the first enviar makes the database, and nobody answers. A
@@ -21,20 +29,16 @@ db=$(banco "$raiz")
 
 # The last 32-bit NSU is taken: no wrap to a negative NSU.
 sql "$db" "INSERT INTO SolicitacaoFuncaoNFe (NSU, [IP Computador AC], Texto) VALUES (2147483647, '127.0.0.1', 'x')"
-rc=0; "$AC" enviar "$raiz/atv.txt" --raiz "$raiz" --espera 0 > "$raiz/estouro.out" 2>&1 || rc=$?
-[ "$rc" = 3 ] || falha "estouro: código $rc"
-grep -qxF 'velantnfe-ac: a solicitação não foi incluída: o maior NSU da fila é 2147483647 e não há NSU livre depois dele (limite 2147483647)' \
-  "$raiz/estouro.out" || falha "estouro: $(cat "$raiz/estouro.out")"
+ac_diz 3 'velantnfe-ac: a solicitação não foi incluída: o maior NSU da fila é 2147483647 e não há NSU livre depois dele (limite 2147483647)' \
+  enviar "$raiz/atv.txt" --raiz "$raiz" --espera 0
 [ "$(sql "$db" "SELECT COUNT(*), MIN(NSU) FROM SolicitacaoFuncaoNFe")" = "2|1" ] || falha "estouro: linhas"
 
 # The database refuses the row: the reason reaches the operator.
 sql "$db" "DELETE FROM SolicitacaoFuncaoNFe WHERE NSU = 2147483647;
            CREATE TRIGGER fechada BEFORE INSERT ON SolicitacaoFuncaoNFe
            BEGIN SELECT RAISE(ABORT, 'fila fechada para manutenção'); END;"
-rc=0; "$AC" enviar "$raiz/atv.txt" --raiz "$raiz" --espera 0 > "$raiz/recusada.out" 2>&1 || rc=$?
-[ "$rc" = 3 ] || falha "inclusão recusada: código $rc"
-grep -qxF 'velantnfe-ac: a solicitação não foi incluída: NSU 2 não gravado: fila fechada para manutenção (50 tentativas)' \
-  "$raiz/recusada.out" || falha "inclusão recusada: $(cat "$raiz/recusada.out")"
+ac_diz 3 'velantnfe-ac: a solicitação não foi incluída: NSU 2 não gravado: fila fechada para manutenção (50 tentativas)' \
+  enviar "$raiz/atv.txt" --raiz "$raiz" --espera 0
 
 # Commands against what is not there: a message, and nothing made.
 ausente="$raiz/nao-existe"
@@ -44,19 +48,14 @@ somente_leitura() { recusada_sem_criar "LEITURA" "$@"; }
 recusada_sem_criar() {   # array name of the actions, expected message, then the arguments after the command
   local -n acoes=$1; shift
   local esperado=$1; shift
-  local acao rc
-  for acao in "${acoes[@]}"; do
-    rc=0
-    # shellcheck disable=SC2086
-    "$AC" $acao "$@" > "$raiz/leitura.out" 2>&1 || rc=$?
-    [ "$rc" = 3 ] || falha "$acao $*: código $rc ($(cat "$raiz/leitura.out"))"
-    grep -qxF -- "velantnfe-ac: $esperado" "$raiz/leitura.out" || falha "$acao $*: $(cat "$raiz/leitura.out")"
-  done
+  local acao
+  # shellcheck disable=SC2086
+  for acao in "${acoes[@]}"; do ac_diz 3 "velantnfe-ac: $esperado" $acao "$@"; done
 }
 recusada_sem_criar TODAS "pasta raiz inexistente: $ausente" --raiz "$ausente"
 [ ! -e "$ausente" ] || falha "a raiz foi criada"
-grep -qxF 'Nada foi criado: confira --raiz (o Host grava o arquivo INI da raiz na primeira execução).' "$raiz/leitura.out" \
-  || falha "raiz inexistente: sem a dica: $(cat "$raiz/leitura.out")"
+grep -qxF 'Nada foi criado: confira --raiz (o Host grava o arquivo INI da raiz na primeira execução).' "$raiz/ac.out" \
+  || falha "raiz inexistente: sem a dica: $(cat "$raiz/ac.out")"
 
 vazia="$raiz/vazia"; mkdir "$vazia"
 recusada_sem_criar TODAS "arquivo INI inexistente: C:\\KorvanePafEcf\\NFe\\VelantNFe\\VelantNFe.ini ($vazia/C/KorvanePafEcf/NFe/VelantNFe/VelantNFe.ini)" \
@@ -84,19 +83,16 @@ grep -qF 'velantnfe vetores: sem banco de dados (as consultas de CFOP falham): B
 [ -z "$(ls -A "$vazia")" ] || falha "vetores criou algo em $vazia: $(find "$vazia")"
 
 # On an installation that has its database, both read.
-"$AC" listar --raiz "$raiz" > "$raiz/listar.out" 2>&1 || falha "listar: $(cat "$raiz/listar.out")"
-grep -q '^ *1 *1 ATV' "$raiz/listar.out" || falha "listar: $(cat "$raiz/listar.out")"
-"$AC" mostrar 1 --raiz "$raiz" > "$raiz/mostrar.out" 2>&1 || falha "mostrar: $(cat "$raiz/mostrar.out")"
-grep -qx 'Tipo de Operacao:             ATV' "$raiz/mostrar.out" || falha "mostrar: $(cat "$raiz/mostrar.out")"
+"$AC" listar --raiz "$raiz" > "$raiz/listar.out" 2>&1 && grep -q '^ *1 *1 ATV' "$raiz/listar.out" || falha "listar: $(cat "$raiz/listar.out")"
+ac_diz 0 'Tipo de Operacao:             ATV' mostrar 1 --raiz "$raiz"
 
 # --- --campo, the cancellation's protocol, consultar ---------------------------
 sql "$db" "DROP TRIGGER fechada"
 antes=$(sql "$db" "SELECT MAX(NSU) FROM SolicitacaoFuncaoNFe")
 # A field replaced where it is, one added after 001-000 (before the items):
 # the text inserted and the row's own columns follow them.
-rc=0
-"$AC" enviar "$raiz/atv.txt" --raiz "$raiz" --espera 0 --campo 001-000=77 --campo '043-000=C:\Outra' > "$raiz/campo.out" 2>&1 || rc=$?
-[ "$rc" = 0 ] || falha "--campo: código $rc: $(cat "$raiz/campo.out")"
+"$AC" enviar "$raiz/atv.txt" --raiz "$raiz" --espera 0 --campo 001-000=77 --campo '043-000=C:\Outra' > "$raiz/campo.out" 2>&1 \
+  || falha "--campo: $(cat "$raiz/campo.out")"
 [ "$(sql "$db" "SELECT [Numero de Controle de Solicitacao] || '|' || replace(Texto, char(13, 10), '/')
                  FROM SolicitacaoFuncaoNFe WHERE NSU = $((antes + 1))")" = '77|000-000 - ATV/001-000 - 77/043-000 - C:\Outra/999-999 - /' ] \
   || falha "--campo: $(sql "$db" "SELECT Texto FROM SolicitacaoFuncaoNFe WHERE NSU = $((antes + 1))")"
@@ -104,11 +100,10 @@ rc=0; "$AC" enviar "$raiz/atv.txt" --raiz "$raiz" --campo 51-000=1 > "$raiz/camp
 [ "$rc" = 64 ] || falha "--campo com código inválido: código $rc"
 
 # The cancellation example comes without its protocol: not inserted, and the way to get it.
-rc=0; "$AC" enviar "$FONTE/exemplos/07-cancelar-nfe.txt" --raiz "$raiz" --espera 0 > "$raiz/cancela.out" 2>&1 || rc=$?
-[ "$rc" = 3 ] || falha "cancelamento sem protocolo: código $rc"
-grep -qxF 'velantnfe-ac: a solicitação não foi incluída: CANCELAR NFE sem o protocolo de autorização (051-000). O protocolo da nota está em MovimentoNFe:' "$raiz/cancela.out" \
-  && grep -qxF '  velantnfe-ac enviar ARQUIVO --campo 051-000=$(velantnfe-ac consultar 1001 --serie 1 --valor protocolo)' "$raiz/cancela.out" \
-  || falha "cancelamento sem protocolo: $(cat "$raiz/cancela.out")"
+ac_diz 3 'velantnfe-ac: a solicitação não foi incluída: CANCELAR NFE sem o protocolo de autorização (051-000). O protocolo da nota está em MovimentoNFe:' \
+  enviar "$FONTE/exemplos/07-cancelar-nfe.txt" --raiz "$raiz" --espera 0
+grep -qxF '  velantnfe-ac enviar ARQUIVO --campo 051-000=$(velantnfe-ac consultar 1001 --serie 1 --valor protocolo)' "$raiz/ac.out" \
+  || falha "cancelamento sem protocolo: $(cat "$raiz/ac.out")"
 [ "$(sql "$db" "SELECT MAX(NSU) FROM SolicitacaoFuncaoNFe")" = $((antes + 1)) ] || falha "cancelamento sem protocolo: incluído"
 
 # consultar: the invoice's row; one value for scripts, or why there is none.
@@ -118,13 +113,8 @@ sql "$db" "INSERT INTO MovimentoNFe (Empresa, Serie, Numero, [Numero da NFe], [N
                   (1, '2', 7, 'A', 1, 3, '2026-12-05'), (2, '2', 7, 'B', 2, 3, '2026-12-05');
            INSERT INTO MovimentoNFeSaidaCancelada (Empresa, Serie, [Numero da NFe], [Numero do Protocolo], [Etapa Concluida])
            VALUES (1, '1', '35261211222333000181550010000010011000010018', 135270000000043, 3)"
-while IFS='|' read -r argumentos codigo esperado; do
-  rc=0
-  # shellcheck disable=SC2086
-  "$AC" consultar $argumentos --raiz "$raiz" > "$raiz/consulta.out" 2>&1 || rc=$?
-  [ "$rc" = "$codigo" ] && grep -qxF -- "$esperado" "$raiz/consulta.out" \
-    || falha "consultar $argumentos: código $rc: $(cat "$raiz/consulta.out")"
-done <<'FIM'
+# shellcheck disable=SC2086
+while IFS='|' read -r argumentos codigo esperado; do ac_diz "$codigo" "$esperado" consultar $argumentos --raiz "$raiz"; done <<'FIM'
 1001 --valor protocolo|0|135270000000042
 1001 --serie 1 --valor chave|0|35261211222333000181550010000010011000010018
 1001 --valor etapa|0|3
@@ -180,8 +170,8 @@ FIM
 
 # --- A user the folders refuse -----------------------------------------------------
 # Permissions do not stop the superuser: as root the commands run as nobody.
-if [ "$(id -u)" = 0 ]; then COMO="setpriv --reuid=nobody --regid=nogroup --clear-groups"; usuario=nobody
-else COMO=""; usuario=$(id -un); fi
+usuario=$(id -un)
+[ "$(id -u)" != 0 ] || { COMO="setpriv --reuid=nobody --regid=nogroup --clear-groups"; usuario=nobody; }
 pasta=$(pasta_host "$raiz")
 chmod 755 "$raiz" "$raiz/C" "$raiz/C/KorvanePafEcf" "$raiz/C/KorvanePafEcf/NFe" "$pasta"
 chmod 644 "$pasta/VelantNFe.ini"
@@ -191,13 +181,8 @@ junta="A fila do Host fica nessa pasta: entre no grupo $grupo (sudo adduser $usu
 while IFS='|' read -r modos esperado; do
   chmod 755 "$pasta"; chmod 644 "$db" "$pasta/VelantNFe.ini"
   eval "$modos"
-  for acao in listar "enviar $raiz/atv.txt --espera 0"; do
-    rc=0
-    # shellcheck disable=SC2086
-    $COMO "$AC" $acao --raiz "$raiz" > "$raiz/permissao.out" 2>&1 || rc=$?
-    [ "$rc" = 3 ] && grep -qxF "velantnfe-ac: $esperado. $junta" "$raiz/permissao.out" \
-      || falha "$modos, $acao: código $rc: $(cat "$raiz/permissao.out")"
-  done
+  # shellcheck disable=SC2086
+  for acao in listar "enviar $raiz/atv.txt --espera 0"; do ac_diz 3 "velantnfe-ac: $esperado. $junta" $acao --raiz "$raiz"; done
 done <<FIM
 chmod 600 "\$pasta"|sem permissão de passagem em $pasta (dono $dono, grupo $grupo, modo 0600) para o usuário $usuario
 chmod 200 "\$pasta/VelantNFe.ini"|sem permissão de leitura em $pasta/VelantNFe.ini (dono $dono, grupo $grupo, modo 0200) para o usuário $usuario
@@ -207,8 +192,6 @@ FIM
 chmod 755 "$pasta"
 # enviar would create a missing database: the folder must let it.
 mv "$db" "$raiz/guardado.db"; chmod 555 "$pasta"
-rc=0; $COMO "$AC" enviar "$raiz/atv.txt" --raiz "$raiz" --espera 0 > "$raiz/permissao.out" 2>&1 || rc=$?
-chmod 755 "$pasta"; mv "$raiz/guardado.db" "$db"
-[ "$rc" = 3 ] && grep -qxF "velantnfe-ac: sem permissão de escrita em $pasta (dono $dono, grupo $grupo, modo 0555) para o usuário $usuario. $junta" \
-  "$raiz/permissao.out" || falha "banco a criar numa pasta sem escrita: código $rc: $(cat "$raiz/permissao.out")"
+ac_diz 3 "velantnfe-ac: sem permissão de escrita em $pasta (dono $dono, grupo $grupo, modo 0555) para o usuário $usuario. $junta" \
+  enviar "$raiz/atv.txt" --raiz "$raiz" --espera 0
 echo "ac_fila: ok"

@@ -14,27 +14,17 @@ source "$(dirname "$0")/emissao_apoio.inc"
 
 nova_raiz; base=$RAIZ
 inicia_simulador "$base/autoridade" --consultas-processamento 0
-mkdir -p "$base/D/fila"
 raizes=()
 for h in A B; do
   nova_raiz; raizes+=("$RAIZ")
   registro_host "$RAIZ"
-  # Both roots name the file on drive D:, one folder for both.
-  ln -s "$base/D" "$RAIZ/D"
-  printf '[SGBD]\r\nGerenciador de Banco de Dados=SQLITE\r\nArquivo do Banco de Dados=D:\\fila\\dvk_data.db\r\n' \
-    >> "$(pasta_host "$RAIZ")/VelantNFe.ini"
+  banco_sqlite_comum "$RAIZ" "$base/D"
 done
 a=${raizes[0]}; b=${raizes[1]}
 ATRASO=4
 
-linha() { consulta "$a" "SELECT [Etapa Concluida], [Numero da Recepcao], [Numero do Protocolo] FROM MovimentoNFe WHERE Numero = $1"; }
-na_etapa() { local l; l=$(linha "$1"); [[ "$l" =~ $2 ]]; }
 autorizada() { [ "$(sim_sql "SELECT COUNT(*) FROM nota WHERE numero = $1")" = 1 ]; }
-espera_ate() {   # $1 what, then a command that must come true within 30 s
-  local oque=$1 i; shift
-  for i in $(seq 1 300); do "$@" && return 0; sleep 0.1; done
-  falha "$oque: não aconteceu; MovimentoNFe: $(consulta "$a" 'SELECT * FROM MovimentoNFe')"
-}
+raiz=$a   # where linha_nota and espera_ate look
 
 # A connection to the simulator is open: a call of the authority is on its way.
 chamando_autoridade() { [ -n "$(ss -Htn state established "( dport = :$SIM_PORTA )")" ]; }

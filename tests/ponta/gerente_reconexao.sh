@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# The database goes away under a running Host and comes back: the Host shows
-# the outage in its status line, logs when it began and ended, and serves
-# again within seconds without a restart. PostgreSQL stopped and started,
-# its backend killed; an SQLite file unreadable at start, then readable.
+# The PostgreSQL server goes away under a running Host and comes back: the
+# Host shows the outage in its status line, logs when it began and ended, and
+# serves again within seconds without a restart. (A killed backend and an
+# SQLite file unreadable at start are the data layer's reconnection tests.)
 set -euo pipefail
 source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
 PG_ESTADOS=()
@@ -25,7 +25,7 @@ espera_no_log() {   # root, fixed text, what is awaited
 status() {   # root, control number, AC seconds; prints the AC's output, returns its code
   solicitacao "000-000 - STATUS SERVICO" "001-000 - $2" "999-999 - " > "$1/status$2.txt"
   local rc=0
-  $COMO "$AC" enviar "$1/status$2.txt" --raiz "$1" --espera "$3" > "$1/status$2.out" 2>&1 || rc=$?
+  "$AC" enviar "$1/status$2.txt" --raiz "$1" --espera "$3" > "$1/status$2.out" 2>&1 || rc=$?
   cat "$1/status$2.out"
   return $rc
 }
@@ -36,8 +36,6 @@ atendida() {   # root, control number, AC seconds
     || falha "solicitação $2 não atendida (código $rc): $saida"
 }
 
-# --- PostgreSQL -------------------------------------------------------------------
-COMO=""
 nova_raiz; raiz=$RAIZ
 pg="$raiz/pg"
 PG_ESTADOS+=("$pg")
@@ -61,37 +59,7 @@ atendida "$raiz" 2 30
 espera_no_log "$raiz" '      Banco de dados disponível novamente (indisponível desde ' "servidor religado"
 [ "$(grep -c -- ' \*\* Erro: Banco de dados indisponível: ' <(log_do_dia "$raiz"))" = 1 ] || falha "o início da falha repetido no log"
 
-# A backend killed by the administrator: the next statement reconnects.
-psql -h 127.0.0.1 -p "$(cat "$pg/porta")" -U postgres -d dvk_data01 -Atc \
-  "SELECT COUNT(pg_terminate_backend(pid)) FROM pg_stat_activity WHERE application_name = 'velantnfe' AND pid <> pg_backend_pid()" \
-  > "$raiz/derrubadas"
-[ "$(cat "$raiz/derrubadas")" -ge 2 ] || falha "conexões do Host derrubadas: $(cat "$raiz/derrubadas")"
-atendida "$raiz" 3 20
 kill -0 "$host" || falha "o Host parou"
-para_host "$host" || falha "o Host (PostgreSQL) terminou com erro"
+para_host "$host" || falha "o Host terminou com erro"
 
-# --- SQLite -------------------------------------------------------------------------
-# Permissions do not stop the superuser: as root the Host runs as nobody.
-if [ "$(id -u)" = 0 ]; then COMO="setpriv --reuid=nobody --regid=nogroup --clear-groups"; else COMO=""; fi
-nova_raiz; raiz=$RAIZ
-[ -z "$COMO" ] || { chmod 755 "$raiz"; chown -R nobody:nogroup "$raiz"; }
-$COMO "$HOST" --raiz "$raiz" --registro "$raiz/registro.reg" --uma-vez > "$raiz/primeira.out" 2>&1 \
-  || falha "primeira execução: $(cat "$raiz/primeira.out")"
-db=$(banco "$raiz")
-[ -f "$db" ] || falha "o banco SQLite não foi criado"
-chmod 000 "$db"
-$COMO "$HOST" --raiz "$raiz" --registro "$raiz/registro.reg" > "$raiz/host.out" 2>&1 &
-host=$!
-PIDS+=("$host")
-espera_no_log "$raiz" ' ** Erro: Banco de dados SQLITE: nenhuma conexão aberta: Não foi possível abrir ' "arquivo ilegível"
-for i in $(seq 1 50); do grep -q '^\[status\] Banco de dados indisponível desde ' "$raiz/host.out" && break; sleep 0.2; done
-grep -q '^\[status\] Banco de dados indisponível desde [0-9:]*: Banco de dados SQLITE: nenhuma conexão aberta: ' "$raiz/host.out" \
-  || falha "arquivo ilegível: sem a falha no rótulo: $(tail -3 "$raiz/host.out")"
-sleep 2
-chmod 644 "$db"
-inicio=$(date +%s)
-atendida "$raiz" 4 30
-[ $(( $(date +%s) - inicio )) -le 15 ] || falha "arquivo legível: demorou $(( $(date +%s) - inicio )) s"
-espera_no_log "$raiz" '      Banco de dados disponível novamente (indisponível desde ' "arquivo legível"
-para_host "$host" || falha "o Host (SQLite) terminou com erro"
 echo "gerente_reconexao: ok"
