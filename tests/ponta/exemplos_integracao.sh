@@ -50,25 +50,6 @@ for f in "$EXEMPLOS"/*.txt; do
 done
 [ "$(wc -l <<<"$TABELA")" = "$(ls "$EXEMPLOS"/*.txt | wc -l)" ] || falha "linha da tabela sem exemplo"
 
-# The example invoice becomes a signed document that Debian's tools accept,
-# and its key is the one the examples that follow it name.
-nova_raiz; gerar=$RAIZ
-printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' '[HKEY_CURRENT_USER\nfe]' \
-  '"Ambiente"="2"' '"UnidadeFederada"="SP"' '"UnidadeFederadaCodigo"="35"' '"CNPJ"="11222333000181"' \
-  '"VerProc"="6.07.01.1"' '"TipoDanfe"="1"' "\"Certificado\"=\"$CERTS/emitente.pfx\"" '"SenhaCertificado"="1234"' \
-  > "$gerar/registro.reg"
-"$HOST" gerar "$EXEMPLOS/03-nfe-venda.txt" --raiz "$gerar" --registro "$gerar/registro.reg" > "$gerar/gerar.out" 2>&1 \
-  || falha "velantnfe gerar 03-nfe-venda.txt: $(tail -5 "$gerar/gerar.out")"
-chave=$(awk '$1 == "chave" {print $2}' "$gerar/gerar.out")
-assinado=$(find "$gerar" -name "NFe$chave-assinado.xml")
-xmllint --noout --schema "$FONTE/schemas/PL_008i2/nfe_v3.10.xsd" "$assinado" 2> "$gerar/xmllint.txt" \
-  || falha "03-nfe-venda.txt fora do esquema: $(cat "$gerar/xmllint.txt")"
-xmlsec1 --verify --trusted-pem "$CERTS/ac.pem" --id-attr:Id infNFe "$assinado" > "$gerar/xmlsec.txt" 2>&1 \
-  || falha "03-nfe-venda.txt: assinatura: $(tail -3 "$gerar/xmlsec.txt")"
-for f in 04-imprimir-danfe.txt 05-enviar-email.txt 07-cancelar-nfe.txt 12-carta-correcao.txt; do
-  grep -q "^050-000 - $chave"$'\r$' "$EXEMPLOS/$f" || falha "$f não traz a chave $chave da nota do exemplo"
-done
-
 # The simulator; another invoice takes its first protocol of the year before the examples.
 nova_raiz; raiz=$RAIZ
 inicia_simulador "$raiz/autoridade"
@@ -87,6 +68,21 @@ inicia_smtp "$raiz/smtp" nfe@boavista.com.br "$SENHA_SMTP"
   '"ImpressoraDanfe"="DANFE"' '"EmailNomeRemetente"="Boa Vista"' '"TelefoneSuporte"="(19) 3232-1000"'
   registro_smtp nfe@boavista.com.br "$SENHA_SMTP"
 } > "$raiz/registro.reg"
+
+# The example invoice becomes (on a root of its own) a signed document that
+# Debian's tools accept, and its key is the one the examples after it name.
+nova_raiz; gerar=$RAIZ
+"$HOST" gerar "$EXEMPLOS/03-nfe-venda.txt" --raiz "$gerar" --registro "$raiz/registro.reg" > "$gerar/gerar.out" 2>&1 \
+  || falha "velantnfe gerar 03-nfe-venda.txt: $(tail -5 "$gerar/gerar.out")"
+chave=$(awk '$1 == "chave" {print $2}' "$gerar/gerar.out")
+assinado=$(find "$gerar" -name "NFe$chave-assinado.xml")
+xmllint --noout --schema "$FONTE/schemas/PL_008i2/nfe_v3.10.xsd" "$assinado" 2> "$gerar/xmllint.txt" \
+  || falha "03-nfe-venda.txt fora do esquema: $(cat "$gerar/xmllint.txt")"
+xmlsec1 --verify --trusted-pem "$CERTS/ac.pem" --id-attr:Id infNFe "$assinado" > "$gerar/xmlsec.txt" 2>&1 \
+  || falha "03-nfe-venda.txt: assinatura: $(tail -3 "$gerar/xmlsec.txt")"
+for f in 04-imprimir-danfe.txt 05-enviar-email.txt 07-cancelar-nfe.txt 12-carta-correcao.txt; do
+  grep -q "^050-000 - $chave"$'\r$' "$EXEMPLOS/$f" || falha "$f não traz a chave $chave da nota do exemplo"
+done
 inicia_host "$raiz"; host=$HOST_PID
 espera_inicio "$raiz"
 db=$(banco "$raiz")

@@ -14,8 +14,6 @@ falha() { echo "FALHOU: $*" >&2; exit 1; }
 # executable and arguments | exit status | a line of the output (grep -E, whole line)
 casos=$(cat <<'TABELA'
 velantnfe --help                                    | 0  | uso: velantnfe \[--raiz PASTA\] .*
-velantnfe danfe                                     | 64 | velantnfe danfe: falta o argumento ARQUIVO-DISTRIBUICAO
-velantnfe danfe a.xml b.pdf c                       | 64 | velantnfe danfe: argumento a mais: c
 velantnfe danfe a.xml --raiz /tmp                   | 64 | velantnfe danfe: a opção --raiz não se aplica a este comando
 velantnfe danfe /etc/hostname x.pdf                 | 65 | velantnfe danfe: DANFE recusado: .*
 velantnfe --uma-vez --help                          | 0  | Comandos:
@@ -24,7 +22,6 @@ velantnfe banco criar --help                        | 0  | uso: velantnfe banco 
 velantnfe --bogus                                   | 64 | velantnfe: opção desconhecida: --bogus
 velantnfe emitir                                    | 64 | velantnfe: comando desconhecido: emitir
 velantnfe --raiz                                    | 64 | velantnfe: opção --raiz sem valor
-velantnfe --registro=                               | 64 | velantnfe: opção --registro sem valor
 velantnfe gerar                                     | 64 | velantnfe gerar: falta o argumento ARQUIVO
 velantnfe gerar a.txt b.txt                         | 64 | velantnfe gerar: argumento a mais: b.txt
 velantnfe gerar a.txt --raz /tmp                    | 64 | velantnfe gerar: opção desconhecida: --raz
@@ -33,7 +30,6 @@ velantnfe vetores a.txt --janela                    | 64 | velantnfe vetores: a 
 velantnfe banco                                     | 64 | velantnfe banco: falta o argumento criar
 velantnfe banco criar --registro r.reg              | 64 | velantnfe banco: a opção --registro não se aplica a este comando
 velantnfe banco apagar                              | 64 | velantnfe banco: ação desconhecida: apagar
-velantnfe cidades x                                 | 64 | velantnfe cidades: argumento a mais: x
 velantnfe-ac --help                                 | 0  |   velantnfe-ac enviar ARQUIVO .*
 velantnfe-ac -h                                     | 0  |   velantnfe-ac mostrar NSU \[--raiz PASTA\]
 velantnfe-ac mostrar -h                             | 0  | uso: velantnfe-ac mostrar NSU \[--raiz PASTA\]
@@ -45,8 +41,6 @@ velantnfe-ac enviar a.txt --espera                  | 64 | velantnfe-ac enviar: 
 velantnfe-ac enviar a.txt --espera dez              | 64 | velantnfe-ac enviar: valor inválido para --espera \(segundos, 0 ou mais\): dez
 velantnfe-ac enviar a.txt --esperar 5               | 64 | velantnfe-ac enviar: opção desconhecida: --esperar
 velantnfe-ac listar --ip 10.0.0.1                   | 64 | velantnfe-ac listar: a opção --ip não se aplica a listar
-velantnfe-ac listar x                               | 64 | velantnfe-ac listar: argumento a mais: x
-velantnfe-ac mostrar                                | 64 | velantnfe-ac mostrar: falta o argumento NSU
 velantnfe-ac mostrar doze                           | 64 | velantnfe-ac mostrar: NSU inválido: doze
 velantnfe-autoridade --help                         | 0  | uso: velantnfe-autoridade --certificados DIR .*
 velantnfe-autoridade --bogus                        | 64 | velantnfe-autoridade: opção desconhecida: --bogus
