@@ -131,9 +131,7 @@ reenvia 205
 # the longest a request can take; the resent ones stay approved.
 inicia_host "$raiz"; host=$HOST_PID
 espera_inicio "$raiz"
-abertas() { pg "SELECT COUNT(*) FROM SolicitacaoFuncaoNFe WHERE \"Hora da Aprovacao\" IS NULL AND \"Hora Cancelamento Host\" IS NULL"; }
-for i in $(seq 1 150); do [ "$(abertas)" = 0 ] && break; sleep 1; done
-[ "$(abertas)" = 0 ] || falha "pedidos sem resposta: $(pg 'SELECT NSU, Mensagem FROM SolicitacaoFuncaoNFe')"
+espera_respondidas "$raiz" 150
 n_notas=$(wc -w <<<"$NOTAS")
 [ "$(pg "SELECT COUNT(*) FROM SolicitacaoFuncaoNFe WHERE Mensagem = 'Processamento interrompido: reenvie a solicitação'")" = "$n_notas" ] \
   || falha "interrompidas: $(pg 'SELECT NSU, Mensagem FROM SolicitacaoFuncaoNFe')"

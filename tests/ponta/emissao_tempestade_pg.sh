@@ -106,10 +106,7 @@ tempestade() {   # in a subshell of its own: its own roots, Hosts and cleaning
   for i in "${raizes[@]}"; do [ ! -s "$i/falhas" ] || falha "$motor: notas sem conclusão: $(head -3 "$i/falhas")"; done
 
   # The requests the killed Hosts left claimed are answered by the living ones.
-  local q_abertas="SELECT COUNT(*) FROM SolicitacaoFuncaoNFe WHERE [Hora da Aprovacao] IS NULL AND [Hora Cancelamento Host] IS NULL"
-  for i in $(seq 1 120); do [ "$(consulta "${raizes[0]}" "$q_abertas")" = 0 ] && break; sleep 1; done
-  [ "$(consulta "${raizes[0]}" "$q_abertas")" = 0 ] \
-    || falha "$motor: pedidos sem resposta: $(consulta "${raizes[0]}" "SELECT NSU, [Hora da Analise] FROM SolicitacaoFuncaoNFe WHERE [Hora da Aprovacao] IS NULL AND [Hora Cancelamento Host] IS NULL")"
+  espera_respondidas "${raizes[0]}" 120
   local pedidos sem_mensagem sem_distribuicao
   pedidos=$(consulta "${raizes[0]}" "SELECT COUNT(*) FROM SolicitacaoFuncaoNFe")
   sem_mensagem=$(consulta "${raizes[0]}" "SELECT COUNT(*) FROM SolicitacaoFuncaoNFe WHERE Mensagem IS NULL OR Mensagem = ''")
@@ -117,15 +114,10 @@ tempestade() {   # in a subshell of its own: its own roots, Hosts and cleaning
   sem_distribuicao=$(consulta "${raizes[0]}" "SELECT COUNT(*) FROM SolicitacaoFuncaoNFe WHERE Mensagem LIKE 'Erro ao gerar arquivo de distribui%'")
   [ "$sem_distribuicao" = 0 ] || falha "$motor: $sem_distribuicao pedidos sem arquivo de distribuição"
 
-  # The authority: every number authorised exactly once.
-  [ "$(sim_sql "SELECT COUNT(*), COUNT(DISTINCT numero) FROM nota WHERE numero BETWEEN 1 AND $NOTAS")" = "$NOTAS|$NOTAS" ] \
-    || falha "$motor: autoridade: $(sim_sql "SELECT numero, COUNT(*) FROM nota GROUP BY numero HAVING COUNT(*) <> 1")"
-  # The rows: step 3 with the authority's key and protocol.
-  diff <(consulta "${raizes[0]}" "SELECT Numero, [Numero da NFe], [Numero do Protocolo], [Etapa Concluida] FROM MovimentoNFe ORDER BY Numero") \
-       <(sim_sql "SELECT numero, chave, nProt, 3 FROM nota ORDER BY numero") > "$base/diferencas.txt" \
-    || falha "$motor: MovimentoNFe e autoridade divergem: $(head -5 "$base/diferencas.txt")"
+  # Every number authorised once; the rows and the distribution files.
+  confere_notas_da_fila 1 "$NOTAS" "${raizes[@]}"
   # A distribution file for each invoice, in the root of whichever Host
-  # finished it, valid and carrying the document the authority authorised.
+  # finished it, carrying the document the authority authorised.
   local chave digest proc
   for n in $(seq 1 "$NOTAS"); do
     chave=$(sim_sql "SELECT chave FROM nota WHERE numero = $n")
@@ -135,9 +127,6 @@ tempestade() {   # in a subshell of its own: its own roots, Hosts and cleaning
     [ "$(xpath "$proc" nfeProc NFe Signature SignedInfo Reference DigestValue)" = "$digest" ] \
       || falha "$motor: NF $n: o arquivo de distribuição não traz o documento autorizado"
   done
-  find "${raizes[@]}" -name '*-procNFe.xml' -print0 \
-    | xargs -0 -n 50 xmllint --noout --schema "$ESQUEMA_PROC" > /dev/null 2> "$base/xmllint.txt" \
-    || falha "$motor: distribuição fora do esquema: $(grep -v validates "$base/xmllint.txt" | head -3)"
 
   for i in "${raizes[@]}"; do
     kill -TERM "$(cat "$i/pid")" 2>/dev/null || true
