@@ -134,12 +134,6 @@ done
 [ "$(dpkg-deb -f "$deb" Package)" = velantnfe ] || falha "nome do pacote"
 dpkg-deb -c "$deb" > "$TRABALHO/conteudo"
 grep -q ' ./usr/lib/systemd/system/velantnfe.service$' "$TRABALHO/conteudo" || falha "o pacote não traz a unidade"
-extraido="$TRABALHO/extraido"
-dpkg-deb -x "$deb" "$extraido"
-grep -qx 'ExecStart=/usr/bin/velantnfe .*' "$extraido/usr/lib/systemd/system/velantnfe.service" \
-  || falha "a unidade do pacote não chama /usr/bin/velantnfe"
-confere_arvore "$extraido" "dpkg-deb -x"
-confere_dados_instalados "$extraido"
 
 # Installed and removed by dpkg into a root of its own (the maintainer
 # scripts run outside it and leave this system's services alone, and make
@@ -151,6 +145,9 @@ dpkg --root="$raiz_dpkg" --force-depends --force-script-chrootless -i "$deb" > "
   || falha "dpkg -i: $(tail -5 "$TRABALHO/dpkg-i.log")"
 [ "$(dpkg --root="$raiz_dpkg" -s velantnfe | sed -n 's/^Status: //p')" = "install ok installed" ] || falha "dpkg -s"
 confere_arvore "$raiz_dpkg" "dpkg -i"
+grep -qx 'ExecStart=/usr/bin/velantnfe .*' "$raiz_dpkg/usr/lib/systemd/system/velantnfe.service" \
+  || falha "a unidade do pacote não chama /usr/bin/velantnfe"
+confere_dados_instalados "$raiz_dpkg"
 confere_pasta_servico "$raiz_dpkg"
 dpkg --root="$raiz_dpkg" --force-script-chrootless -r velantnfe > "$TRABALHO/dpkg-r.log" 2>&1 \
   || falha "dpkg -r: $(tail -5 "$TRABALHO/dpkg-r.log")"
