@@ -5,7 +5,6 @@
 
 #include "base/texto.h"
 #include "manager/analisador_solicitacao.h"
-#include "manager/comandos_host.h"
 #include "manager/gerenciador_nfe.h"
 #include "ambiente_teste.h"
 #include "fila_falsa.h"
@@ -290,18 +289,6 @@ TEST_F(Ciclo, ErroQueEscapaDoManipuladorCancela) {
   EXPECT_FALSE(Linha(nota).cancelamentoHost.Zero());
   EXPECT_TRUE(a.NaLista("     ** Erro na Rotina: CancelaNFe - Componente sem resposta"));
   EXPECT_TRUE(a.NaLista("     ** Erro na Rotina: ProcessaNFeAzure - Componente sem resposta"));
-}
-
-TEST_F(Ciclo, ManipuladoresDoLifecycleAindaAusentesRespondemComFalha) {
-  ManipuladoresLifecycle reais(a.ctx);
-  GerenciadorNFe host(a.ctx, a.host, reais);
-  const int32_t cancelar = Inclui("CANCELAR NFE", {"111-000 - 5"});
-  const int32_t status = Inclui("STATUS SERVICO");
-  host.Tique();
-  host.Tique();
-  EXPECT_EQ(Linha(cancelar).mensagem, "NFe não foi cancelada!");
-  // No component in this build: the factory is empty.
-  EXPECT_EQ(Linha(status).mensagem, "Serviço de NFe Indisponível");
 }
 
 TEST_F(Ciclo, CarimboDeRespostaRecusadoTerminaOTique) {
