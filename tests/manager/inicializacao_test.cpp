@@ -89,7 +89,7 @@ TEST_F(Inicio, BancoSemDriverERecusadoNoInicio) {
   }
 }
 
-TEST_F(Inicio, FilaRealNoSqliteAtendidaDoInicioAoFim) {
+TEST_F(Inicio, ProgressoDoManipuladorVaiParaALinha) {
   GravaIP("127.0.0.1");
   ASSERT_TRUE(g.Carrega());
   data::cSolicitacaoFuncaoNFe ac(*a.ctx.ConexaoBanco, a.host, a.ui);
@@ -106,12 +106,9 @@ TEST_F(Inicio, FilaRealNoSqliteAtendidaDoInicioAoFim) {
   };
   g.Tique();
   EXPECT_EQ(progresso, "Consultando o serviço... com um texto bem mais lon");
+  // The answer replaces it (the row's stamps are gerente_comandos.sh's).
   ASSERT_TRUE(ac.LocalizarCodigo(7));
-  EXPECT_FALSE(ac.HoraAnalise().Zero());
-  EXPECT_FALSE(ac.HoraAprovacao().Zero());
-  EXPECT_TRUE(ac.HoraCancelamentoHost().Zero());
   EXPECT_EQ(ac.Mensagem(), "Serviço de NFe Disponível");
-  EXPECT_EQ(ac.VersaoHost(), "6.07.01.1");
   EXPECT_NE(a.ArquivoLog().find("Consultando o serviço..."), std::string::npos);
   EXPECT_EQ(a.ArquivoLog().find("Não foi possível definir mensagem"), std::string::npos);
 }
