@@ -321,8 +321,10 @@ INSTANTIATE_TEST_SUITE_P(
         CasoTabelas{"DescontoSubtraido",
                     {"100-000 - ", "800-001 - ", "841-001 - 10,00", "853-001 - 2,50", "854-001 - 2,50"}, 1, -1, -1,
                     {{'N', 0, "DescontoProd", M("10")}}},
-        CasoTabelas{"NumeroDoItemNaoEComparado", {"100-000 - ", "800-001 - ", "810-001 - AAA", "810-999 - BBB"},
-                    1, -1, -1, {{'N', 0, "NCMProd", "BBB"}}},
+        // Not even 000, which a header code would have.
+        CasoTabelas{"NumeroDoItemNaoEComparado",
+                    {"100-000 - ", "800-001 - ", "810-001 - AAA", "810-999 - BBB", "811-000 - CCC"}, 1, -1, -1,
+                    {{'N', 0, "NCMProd", "BBB"}, {'N', 0, "NomeProd", "CCC"}}},
         CasoTabelas{"ColunasNumericasConvertemOTexto",
                     {"362-000 - 9", "100-000 - ", "800-001 - ", "833-001 - 35", "600-001 - ", "610-001 - 2D",
                      "611-001 - 3", "612-001 - 123456", "650-001 - "},
