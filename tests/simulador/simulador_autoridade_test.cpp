@@ -233,6 +233,15 @@ TEST_F(Simulador, InutilizacaoDeNumerosLivres) {
   EXPECT_EQ(Inutiliza("55", "65"), "241");
 }
 
+// A state file that is no database stops the simulator before it serves anything.
+TEST(EstadoSimulador, ArquivoQueNaoEBancoEErro) {
+  teste::PastaTemporaria pasta;
+  ConfiguracaoSimulador c;
+  c.banco = pasta.Caminho() / "autoridade.sqlite";
+  teste::GravarTudo(c.banco, std::string(4096, 'x'));
+  EXPECT_THROW(SimuladorAutoridade{c}, std::runtime_error);
+}
+
 // --- The control file ---------------------------------------------------
 
 TEST(ControleSimulador, LeCadaChave) {
