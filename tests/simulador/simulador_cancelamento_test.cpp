@@ -25,11 +25,14 @@ struct Situacao {
 
 class SimuladorCancelamento : public ::testing::Test {
  protected:
-  SimuladorCancelamento() {
+  SimuladorCancelamento() { Cria(); }
+  // A simulator on the state file of the test, whose clock runs avanco_ ahead.
+  void Cria() {
     ConfiguracaoSimulador c;
     c.leiaute310 = true;
     c.banco = pasta_.Caminho() / "autoridade.sqlite";
     c.consultasEmProcessamento = 0;
+    sim_.reset();
     sim_ = std::make_unique<SimuladorAutoridade>(c, [this] { return std::chrono::system_clock::now() + avanco_; });
   }
 
@@ -183,16 +186,7 @@ TEST_F(SimuladorCancelamento, CartaCorrecao) {
          });
        },
        "297"},
-      {"depois de reiniciar",
-       [&] {
-         sim_.reset();
-         ConfiguracaoSimulador c;
-         c.leiaute310 = true;
-         c.banco = pasta_.Caminho() / "autoridade.sqlite";
-         sim_ = std::make_unique<SimuladorAutoridade>(c);
-         return Carta("2", correcao);
-       },
-       "573"},
+      {"depois de reiniciar", [&] { Cria(); return Carta("2", correcao); }, "573"},
       {"nota cancelada", [&] { Cancela(protocolo, kJustificativa); return Carta("3", correcao); }, "218"},
   };
   for (const auto& p : passos) {
