@@ -86,7 +86,7 @@ class BancoAberto {
 // Every property of the request record set, none to its empty value; texts
 // with quotes, brackets and accents.
 void PreencheTudo(cSolicitacaoFuncaoNFe& s);
-// Every property of the request record, one per line, to compare two records.
+// Every property of the request record, to compare two records.
 std::string Descreve(const cSolicitacaoFuncaoNFe& s);
 
 // A driver double: records every statement, answers writes with the chosen
@@ -109,14 +109,17 @@ class DriverGravador : public ConexaoDriver {
   void Fechar() override {}
 };
 
-// A connection whose shared connection is a DriverGravador.
+// A connection of the SQL Server dialect on two DriverGravador: the shared
+// one (the request record's) and its own (RsConexao, ExecutaSql).
 class ConexaoGravadora : public CConexaoNfe {
  public:
   explicit ConexaoGravadora(InterfaceOperador& ui);
   DriverGravador& Driver() { return *driver_; }
+  DriverGravador& Propria() { return *propria_; }
 
  private:
   DriverGravador* driver_;
+  DriverGravador* propria_;
 };
 
 // A one-column NSU result, as the finders read it.
