@@ -23,12 +23,11 @@ TEST(Normalizacao, CadaCaractereDasTabelas) {
       {RemoveAcentos, "RUA 7 DE SETEMBRO, N\u00BA 10", "RUA 7 DE SETEMBRO, N\u00BA 10"},
       {RemoveAcentos, "A+B=C", "A B C"},
       {RemoveAcentos, "LINHA1\r\nLINHA2", "LINHA1LINHA2"},
-      {RemoveAcentos, "\u00C1\u00C0\u00C3\u00C2\u00C4\u00E1\u00E0\u00E3\u00E2\u00E4", "AAAAAaaaaa"},
-      {RemoveAcentos, "\u00C9\u00CA\u00CB\u00C8\u00E9\u00EA\u00EB\u00E8", "EEEEeeee"},
-      {RemoveAcentos, "\u00CD\u00CF\u00CC\u00ED\u00EF\u00EC", "IIIiii"},
-      {RemoveAcentos, "\u00D3\u00D4\u00D5\u00D6\u00D2\u00F3\u00F4\u00F5\u00F6\u00F2", "OOOOOooooo"},
-      {RemoveAcentos, "\u00DA\u00D9\u00DC\u00DB\u00FA\u00F9\u00FC\u00FB", "UUUUuuuu"},
-      {RemoveAcentos, "\u00C7\u00E7\u00D1\u00F1", "CcNn"},
+      {RemoveAcentos,
+       "\u00C1\u00C0\u00C3\u00C2\u00C4\u00E1\u00E0\u00E3\u00E2\u00E4\u00C9\u00CA\u00CB\u00C8\u00E9\u00EA\u00EB\u00E8"
+       "\u00CD\u00CF\u00CC\u00ED\u00EF\u00EC\u00D3\u00D4\u00D5\u00D6\u00D2\u00F3\u00F4\u00F5\u00F6\u00F2"
+       "\u00DA\u00D9\u00DC\u00DB\u00FA\u00F9\u00FC\u00FB\u00C7\u00E7\u00D1\u00F1",
+       "AAAAAaaaaaEEEEeeeeIIIiiiOOOOOoooooUUUUuuuuCcNn"},
       // The whole punctuation set, one blank each.
       {RemoveAcentos, "'!@#$&*()-_+=\u00A7|\\<>:?/\u00B0]}[{\u00AC\u00A2\u00A3\u00B4`~^\u00A8",
        "                                  "},
@@ -41,12 +40,8 @@ TEST(Normalizacao, CadaCaractereDasTabelas) {
       {RetiraAcentos, "\u20AC", "C"},
       {RetiraAcentos, "A\rB", "AB"},
       {RetiraAcentos, "A\nB", "A\nB"},   // a lone line feed stays
-      {RetiraAcentos, "\u00C9\u00CA\u00E9\u00EA", "EEee"},
-      {RetiraAcentos, "\u00C2\u00C1\u00C3\u00E3\u00E1", "AAAaa"},
-      {RetiraAcentos, "\u00C7\u00E7", "Cc"},
-      {RetiraAcentos, "\u00D5\u00D3\u00D4\u00F5\u00F3\u00F4", "OOOooo"},
-      {RetiraAcentos, "\u00CD\u00ED\u00DA\u00FA", "IiUu"},
-      {RetiraAcentos, "\u00A7\u00BA\u00AA", "ooa"},
+      {RetiraAcentos, "\u00C9\u00CA\u00E9\u00EA\u00C2\u00C1\u00C3\u00E3\u00E1\u00C7\u00E7\u00D5\u00D3\u00D4\u00F5\u00F3\u00F4"
+                      "\u00CD\u00ED\u00DA\u00FA\u00A7\u00BA\u00AA", "EEeeAAAaaCcOOOoooIiUuooa"},
       // Not in its table: kept.
       {RetiraAcentos, "\u00C0\u00E0\u00E2\u00C4\u00E4\u00C8\u00FC\u00D1\u00F1-+/!",
        "\u00C0\u00E0\u00E2\u00C4\u00E4\u00C8\u00FC\u00D1\u00F1-+/!"},

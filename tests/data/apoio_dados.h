@@ -16,7 +16,6 @@
 #include "data/conexao_postgresql.h"
 #include "data/solicitacao_funcao_nfe.h"
 #include "contexto/configuracao_host.h"
-#include "contexto/solicitacao_atual.h"
 #include "plataforma/perfil_ini.h"
 #include "ui/interface_headless.h"
 
@@ -80,7 +79,6 @@ class BancoAberto {
   std::unique_ptr<BancoPostgreSqlTeste> pg;
   std::unique_ptr<CConexaoNfe> conexao;
   ConfiguracaoHost host;
-  SolicitacaoAtual atual;
 };
 
 // Every property of the request record set, none to its empty value; texts
