@@ -86,6 +86,7 @@ TEST_P(SolicitacaoNoBanco, ASecondClaimFailsAndKeepsTheFirst) {
     EXPECT_TRUE(s.DefineHoraAnalise(nsu, hora));
     banco.host.VersaoSistema = "outra";
     EXPECT_FALSE(s.DefineHoraAnalise(nsu, DataHora::Hora(0, 0, 2)));
+    EXPECT_EQ(s.HoraAnalise(), hora);   // the claim's time, for the log line
     const Valor quando = banco.Coluna(nsu, "Hora da Analise");
     ASSERT_FALSE(quando.ENulo());
     EXPECT_EQ(CDate(quando), hora);
