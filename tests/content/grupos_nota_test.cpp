@@ -325,12 +325,6 @@ TEST(InfAdic, ExteriorLevaEstadoELocalDeEmbarque) {
   Confere(InfAdic(a), {{InfAdic::UFSaidaPais, ""}, {InfAdic::xLocExporta, ""}});
 }
 
-}  // namespace
-}  // namespace velant::teste_conteudo
-
-namespace velant::teste_conteudo {
-namespace {
-
 // A statement skipped by the tolerant error handling leaves a line that names
 // the routine, the statement's line and the error, in the list and the file.
 TEST(ErroIgnorado, DeixaUmaLinhaComRotinaLinhaEErro) {
