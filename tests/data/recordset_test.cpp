@@ -147,17 +147,5 @@ TEST(Recordset, AssignmentConvertsToTheColumnType) {
   EXPECT_TRUE(rs.Value("Descricao").ENulo());
 }
 
-TEST(Recordset, QueryResultOpensOnTheFirstRow) {
-  Recordset rs;
-  rs.AbrirComResultado({{"NSU", adInteger, 0}, {"Texto", adVarChar, 0}},
-                       {{Valor(int32_t{5}), Valor("a")}, {Valor(int32_t{9}), Valor::Nulo()}});
-  EXPECT_EQ(rs.RecordCount(), 2);
-  EXPECT_EQ(*AcessoValor::Se<int32_t>(rs.Value("nsu")), 5);
-  rs.MoveNext();
-  EXPECT_TRUE(rs.Value("TEXTO").ENulo());
-  rs.MoveNext();
-  EXPECT_TRUE(rs.Eof());
-}
-
 }  // namespace
 }  // namespace velant::data
