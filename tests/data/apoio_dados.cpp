@@ -134,7 +134,7 @@ int64_t DriverGravador::Executar(const std::string& sql) {
 Recordset DriverGravador::Consultar(const std::string& sql) {
   consultados.push_back(sql);
   if (falhar) throw ErroExecucao(CodigoErro::ErroBanco, "falha simulada");
-  if (resultados.empty()) return ResultadoNSU({});
+  if (resultados.empty()) return Recordset();
   Recordset r = std::move(resultados.front());
   resultados.pop_front();
   return r;
@@ -147,14 +147,6 @@ ConexaoGravadora::ConexaoGravadora(InterfaceOperador& ui) : CConexaoNfe(ui) {
   auto p = std::make_unique<DriverGravador>();
   propria_ = p.get();
   mConexao = std::move(p);
-}
-
-Recordset ResultadoNSU(std::initializer_list<int32_t> nsus) {
-  std::vector<std::vector<Valor>> linhas;
-  for (int32_t n : nsus) linhas.push_back({Valor(n)});
-  Recordset r;
-  r.AbrirComResultado({{"NSU", adInteger, 0}}, std::move(linhas));
-  return r;
 }
 
 }  // namespace velant::data::teste

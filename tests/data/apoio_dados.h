@@ -88,7 +88,8 @@ void PreencheTudo(cSolicitacaoFuncaoNFe& s);
 std::string Descreve(const cSolicitacaoFuncaoNFe& s);
 
 // A driver double: records every statement, answers writes with the chosen
-// row counts (1 when none is queued) and queries with the queued results.
+// row counts (1 when none is queued) and queries with the queued results
+// (a closed set when none is queued).
 class DriverGravador : public ConexaoDriver {
  public:
   std::vector<std::string> executados;
@@ -119,8 +120,5 @@ class ConexaoGravadora : public CConexaoNfe {
   DriverGravador* driver_;
   DriverGravador* propria_;
 };
-
-// A one-column NSU result, as the finders read it.
-Recordset ResultadoNSU(std::initializer_list<int32_t> nsus);
 
 }  // namespace velant::data::teste
