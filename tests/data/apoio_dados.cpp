@@ -99,43 +99,26 @@ Valor BancoAberto::Coluna(int32_t nsu, const std::string& coluna) {
 }
 
 void PreencheTudo(cSolicitacaoFuncaoNFe& s) {
-  s.NSU(1234);
-  s.NumeroControleSolicitacao(77);
-  s.DataSolicitacao(DataHora::De(2026, 12, 5));
-  s.HoraSolicitacao(DataHora::Hora(9, 5, 3));
-  s.TipoOperacao("NFE");
-  s.CodigoEstabelecimento(3);
-  s.SerieNFe("1");
-  s.NumeroNFe(456);
-  s.ChaveAcessoNFe("35261212345678000190550010000004561000004567");
-  s.IPComputadorAC("10.0.0.5");
-  s.IPInternetAC("200.1.2.3");
-  s.SegurancaEstabelecimento("x'y");
-  s.CodigoUsuario(9);
-  s.VersaoAC("2.1");
-  s.VersaoHost("h");
-  s.Texto("000-000 = NFE3.10\r\n001-000 = Pão d'água [x]\r\n999-999 = FIM\r\n");
-  s.HoraAnalise(DataHora::Hora(13, 45, 7));
-  s.HoraAprovacao(DataHora::Hora(13, 50, 0));
-  s.HoraCancelamentoHost(DataHora::Hora(14, 0, 0));
-  s.HoraConfirmacaoAC(DataHora::Hora(23, 0, 0));
-  s.HoraCancelamentoAC(DataHora::Hora(23, 30, 0));
-  s.Mensagem("Msg 'citada' [nRec:1]");
+  s.NSU(1234); s.NumeroControleSolicitacao(77); s.DataSolicitacao(DataHora::De(2026, 12, 5));
+  s.HoraSolicitacao(DataHora::Hora(9, 5, 3)); s.TipoOperacao("NFE"); s.CodigoEstabelecimento(3); s.SerieNFe("1");
+  s.NumeroNFe(456); s.ChaveAcessoNFe("35261212345678000190550010000004561000004567"); s.IPComputadorAC("10.0.0.5");
+  s.IPInternetAC("200.1.2.3"); s.SegurancaEstabelecimento("x'y"); s.CodigoUsuario(9); s.VersaoAC("2.1");
+  s.VersaoHost("h"); s.Texto("000-000 = NFE3.10\r\n001-000 = Pão d'água [x]\r\n999-999 = FIM\r\n");
+  s.HoraAnalise(DataHora::Hora(13, 45, 7)); s.HoraAprovacao(DataHora::Hora(13, 50, 0));
+  s.HoraCancelamentoHost(DataHora::Hora(14, 0, 0)); s.HoraConfirmacaoAC(DataHora::Hora(23, 0, 0));
+  s.HoraCancelamentoAC(DataHora::Hora(23, 30, 0)); s.Mensagem("Msg 'citada' [nRec:1]");
 }
 
 std::string Descreve(const cSolicitacaoFuncaoNFe& s) {
-  const auto quando = [](DataHora d) { return Format(d, "yyyy-mm-dd") + " " + Format(d, "hh:mm:ss"); };
+  const auto q = [](DataHora d) { return Format(d, "yyyy-mm-dd") + " " + Format(d, "hh:mm:ss"); };
   std::ostringstream o;
-  o << "NSU " << s.NSU() << "\nControle " << s.NumeroControleSolicitacao() << "\nData "
-    << quando(s.DataSolicitacao()) << "\nHora " << quando(s.HoraSolicitacao()) << "\nTipo " << s.TipoOperacao()
-    << "\nEstabelecimento " << s.CodigoEstabelecimento() << "\nSerie " << s.SerieNFe() << "\nNumero "
-    << s.NumeroNFe() << "\nChave " << s.ChaveAcessoNFe() << "\nIP AC " << s.IPComputadorAC() << "\nIP Internet "
-    << s.IPInternetAC() << "\nSeguranca " << s.SegurancaEstabelecimento() << "\nUsuario " << s.CodigoUsuario()
-    << "\nVersao AC " << s.VersaoAC() << "\nVersao Host " << s.VersaoHost() << "\nTexto " << s.Texto()
-    << "\nAnalise " << quando(s.HoraAnalise()) << "\nAprovacao " << quando(s.HoraAprovacao())
-    << "\nCancelamento Host " << quando(s.HoraCancelamentoHost()) << "\nConfirmacao AC "
-    << quando(s.HoraConfirmacaoAC()) << "\nCancelamento AC " << quando(s.HoraCancelamentoAC()) << "\nMensagem "
-    << s.Mensagem() << "\n";
+  o << s.NSU() << '|' << s.NumeroControleSolicitacao() << '|' << q(s.DataSolicitacao()) << '|'
+    << q(s.HoraSolicitacao()) << '|' << s.TipoOperacao() << '|' << s.CodigoEstabelecimento() << '|' << s.SerieNFe()
+    << '|' << s.NumeroNFe() << '|' << s.ChaveAcessoNFe() << '|' << s.IPComputadorAC() << '|' << s.IPInternetAC()
+    << '|' << s.SegurancaEstabelecimento() << '|' << s.CodigoUsuario() << '|' << s.VersaoAC() << '|'
+    << s.VersaoHost() << '|' << s.Texto() << '|' << q(s.HoraAnalise()) << '|' << q(s.HoraAprovacao()) << '|'
+    << q(s.HoraCancelamentoHost()) << '|' << q(s.HoraConfirmacaoAC()) << '|' << q(s.HoraCancelamentoAC()) << '|'
+    << s.Mensagem();
   return o.str();
 }
 
@@ -151,7 +134,7 @@ int64_t DriverGravador::Executar(const std::string& sql) {
 Recordset DriverGravador::Consultar(const std::string& sql) {
   consultados.push_back(sql);
   if (falhar) throw ErroExecucao(CodigoErro::ErroBanco, "falha simulada");
-  if (resultados.empty()) return ResultadoNSU({});
+  if (resultados.empty()) return Recordset();
   Recordset r = std::move(resultados.front());
   resultados.pop_front();
   return r;
@@ -161,15 +144,9 @@ ConexaoGravadora::ConexaoGravadora(InterfaceOperador& ui) : CConexaoNfe(ui) {
   auto d = std::make_unique<DriverGravador>();
   driver_ = d.get();
   mConexaoCompartilhada = std::move(d);
-  mConexao = std::make_unique<DriverGravador>();
-}
-
-Recordset ResultadoNSU(std::initializer_list<int32_t> nsus) {
-  std::vector<std::vector<Valor>> linhas;
-  for (int32_t n : nsus) linhas.push_back({Valor(n)});
-  Recordset r;
-  r.AbrirComResultado({{"NSU", adInteger, 0}}, std::move(linhas));
-  return r;
+  auto p = std::make_unique<DriverGravador>();
+  propria_ = p.get();
+  mConexao = std::move(p);
 }
 
 }  // namespace velant::data::teste

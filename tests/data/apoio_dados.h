@@ -16,7 +16,6 @@
 #include "data/conexao_postgresql.h"
 #include "data/solicitacao_funcao_nfe.h"
 #include "contexto/configuracao_host.h"
-#include "contexto/solicitacao_atual.h"
 #include "plataforma/perfil_ini.h"
 #include "ui/interface_headless.h"
 
@@ -80,17 +79,17 @@ class BancoAberto {
   std::unique_ptr<BancoPostgreSqlTeste> pg;
   std::unique_ptr<CConexaoNfe> conexao;
   ConfiguracaoHost host;
-  SolicitacaoAtual atual;
 };
 
 // Every property of the request record set, none to its empty value; texts
 // with quotes, brackets and accents.
 void PreencheTudo(cSolicitacaoFuncaoNFe& s);
-// Every property of the request record, one per line, to compare two records.
+// Every property of the request record, to compare two records.
 std::string Descreve(const cSolicitacaoFuncaoNFe& s);
 
 // A driver double: records every statement, answers writes with the chosen
-// row counts (1 when none is queued) and queries with the queued results.
+// row counts (1 when none is queued) and queries with the queued results
+// (a closed set when none is queued).
 class DriverGravador : public ConexaoDriver {
  public:
   std::vector<std::string> executados;
@@ -109,17 +108,17 @@ class DriverGravador : public ConexaoDriver {
   void Fechar() override {}
 };
 
-// A connection whose shared connection is a DriverGravador.
+// A connection of the SQL Server dialect on two DriverGravador: the shared
+// one (the request record's) and its own (RsConexao, ExecutaSql).
 class ConexaoGravadora : public CConexaoNfe {
  public:
   explicit ConexaoGravadora(InterfaceOperador& ui);
   DriverGravador& Driver() { return *driver_; }
+  DriverGravador& Propria() { return *propria_; }
 
  private:
   DriverGravador* driver_;
+  DriverGravador* propria_;
 };
-
-// A one-column NSU result, as the finders read it.
-Recordset ResultadoNSU(std::initializer_list<int32_t> nsus);
 
 }  // namespace velant::data::teste

@@ -1,9 +1,9 @@
 #pragma once
-// Several processes that start at the same moment against one database:
-// each child gets its index, the write end of its own pipe and the start
-// gate (a read on it returns when the parent lets all go), and ends with
-// _exit. The parent collects what each wrote, as values of T, and checks
-// that every child exited with 0.
+// Several processes against one database, let go at the same moment. Each
+// child runs `filho(indice, largada, escreve)`: `largada()` waits for the
+// start, `escreve(v)` hands a value to the parent; its result is its exit
+// code (an exception: 2, a message box of its `ui`: 3). The parent collects
+// the values of each child and checks that every one exited with 0.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,11 +12,16 @@
 #include <stdexcept>
 #include <vector>
 
+#include "ui/interface_headless.h"
+
 namespace velant::data::teste {
 
 template <typename T>
-std::vector<std::vector<T>> CorridaDeProcessos(int processos,
-                                               const std::function<void(int indice, int escrita, int largada)>& filho) {
+using FilhoCorrida = std::function<int(int indice, InterfaceHeadless& ui, const std::function<void()>& largada,
+                                       const std::function<void(T)>& escreve)>;
+
+template <typename T>
+std::vector<std::vector<T>> CorridaDeProcessos(int processos, const FilhoCorrida<T>& filho) {
   int largada[2];
   if (pipe(largada) != 0) throw std::runtime_error("pipe");
   std::vector<pid_t> filhos;
@@ -29,8 +34,17 @@ std::vector<std::vector<T>> CorridaDeProcessos(int processos,
     if (pid == 0) {
       close(p[0]);
       close(largada[1]);
-      filho(i, p[1], largada[0]);
-      _exit(7);   // the child's function ends the process itself
+      int codigo = 2;
+      try {
+        InterfaceHeadless ui(true);
+        codigo = filho(
+            i, ui, [&] { char c; if (read(largada[0], &c, 1) < 0) _exit(5); },
+            [&](T v) { if (write(p[1], &v, sizeof v) != static_cast<ssize_t>(sizeof v)) _exit(6); });
+        if (codigo == 0 && !ui.Caixas().empty()) codigo = 3;
+      } catch (...) {
+      }
+      close(p[1]);
+      _exit(codigo);
     }
     close(p[1]);
     filhos.push_back(pid);

@@ -73,24 +73,6 @@ TEST(FormataSql, LiteralOfEachDialectInListAndAssignmentModes) {
   }
 }
 
-// With several switches on, Access wins, then SQLite, then PostgreSQL.
-TEST(FormataSql, AccessThenSqliteThenPostgreSqlWinsAndOnlyDuplicaAspasDoublesQuotes) {
-  ConfiguracaoHost e;
-  e.BancoAccess = e.BancoSqlite = e.BancoPostgreSql = e.BancoSqlServer = true;
-  const auto data = [&] {
-    std::string t;
-    FormataSQLData(t, e, 1, kDia, "");
-    return t;
-  };
-  EXPECT_EQ(data(), "#12/05/2026#");
-  e.BancoAccess = false;
-  EXPECT_EQ(data(), "'2026-12-05'");
-  e.BancoSqlite = false;
-  EXPECT_EQ(data(), "DATE '2026-12-05'");
-  EXPECT_EQ(DuplicaAspas("'a''b'"), "''a''''b''");
-  EXPECT_EQ(EntreAspas("O'k"), "'O'k'");
-}
-
 const std::string kBusca =
     "SELECT TOP 1 NSU  FROM SolicitacaoFuncaoNFe WHERE [Hora da Analise] IS NULL   AND [IP Computador AC] = '1' "
     "ORDER BY NSU ASC";

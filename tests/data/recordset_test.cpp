@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,7 +14,7 @@ namespace {
 
 using velant::teste::ErroDe;
 
-Recordset Tabela() {
+Recordset Tabela(std::initializer_list<int32_t> codigos = {}) {
   Recordset rs;
   rs.AppendCampo("Codigo", adInteger);
   rs.AppendCampo("Descricao", adVarChar, 10);
@@ -22,20 +24,6 @@ Recordset Tabela() {
   rs.AppendCampo("Emissao", adDBDate);
   rs.AppendCampo("Fator", adDouble);
   rs.Open();
-  return rs;
-}
-
-int32_t Codigo(Recordset& rs) { return *AcessoValor::Se<int32_t>(rs.Value("codigo")); }
-
-std::vector<int32_t> Codigos(Recordset& rs) {
-  std::vector<int32_t> r;
-  if (rs.RecordCount() == 0) return r;
-  for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) r.push_back(Codigo(rs));
-  return r;
-}
-
-Recordset ComCodigos(std::initializer_list<int32_t> codigos) {
-  Recordset rs = Tabela();
   for (int32_t c : codigos) {
     rs.AddNew();
     rs.SetValue("Codigo", Valor(c));
@@ -44,34 +32,32 @@ Recordset ComCodigos(std::initializer_list<int32_t> codigos) {
   return rs;
 }
 
-TEST(Recordset, AddNewAppendsANullRecordAndMakesItCurrent) {
+int32_t Codigo(Recordset& rs) { return *AcessoValor::Se<int32_t>(rs.Value("codigo")); }
+
+TEST(Recordset, AddNewDeleteAndTheWalk) {
   Recordset rs = Tabela();
   EXPECT_TRUE(rs.Eof() && rs.Bof());
-  rs.AddNew();
+  rs.AddNew();   // a record of Nulls, made current
   EXPECT_EQ(rs.RecordCount(), 1);
-  EXPECT_FALSE(rs.Eof());
   for (int32_t i = 0; i < rs.QuantidadeCampos(); ++i) EXPECT_TRUE(rs.Value(i).ENulo()) << i;
   rs.SetValue("Codigo", Valor(7));
   rs.AddNew();
   EXPECT_EQ(rs.Posicao(), 1);
-  EXPECT_TRUE(rs.Value("Codigo").ENulo());
   rs.MovePrevious();
   EXPECT_EQ(Codigo(rs), 7);
-}
 
-TEST(Recordset, DeleteDuringAWalkKeepsTheOthersInOrder) {
-  Recordset rs = ComCodigos({1, 2, 3, 4, 5});
+  rs = Tabela({1, 2, 3, 4, 5});
   for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) {
     if (Codigo(rs) % 2 == 0) rs.Delete();
   }
-  EXPECT_EQ(Codigos(rs), (std::vector<int32_t>{1, 3, 5}));
-
+  std::vector<int32_t> codigos;
+  for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) codigos.push_back(Codigo(rs));
+  EXPECT_EQ(codigos, (std::vector<int32_t>{1, 3, 5}));
   for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) rs.Delete();
-  EXPECT_EQ(rs.RecordCount(), 0);
-  EXPECT_TRUE(rs.Eof() && rs.Bof());
+  EXPECT_TRUE(rs.RecordCount() == 0 && rs.Eof() && rs.Bof());
 
   // The deleted record stays current, without a value, until the next move.
-  rs = ComCodigos({1, 2});
+  rs = Tabela({1, 2});
   rs.MoveLast();
   rs.Delete();
   EXPECT_FALSE(rs.Eof());
@@ -82,43 +68,38 @@ TEST(Recordset, DeleteDuringAWalkKeepsTheOthersInOrder) {
   EXPECT_EQ(Codigo(rs), 1);
 }
 
-TEST(Recordset, NoCurrentRecordAndClosedSetRaiseTheirErrors) {
-  Recordset rs = ComCodigos({1});
-  rs.MoveFirst();
-  rs.MoveNext();
-  EXPECT_TRUE(rs.Eof());
-  EXPECT_EQ(ErroDe([&] { rs.MoveNext(); }), 3021);
-  EXPECT_EQ(ErroDe([&] { (void)rs.Value("Codigo"); }), 3021);
-  EXPECT_EQ(ErroDe([&] { rs.Delete(); }), 3021);
-  rs.MoveFirst();
-  rs.MovePrevious();
-  EXPECT_TRUE(rs.Bof());
-  EXPECT_EQ(ErroDe([&] { rs.MovePrevious(); }), 3021);
-  EXPECT_EQ(ErroDe([&] { rs.SetValue("Codigo", Valor(1)); }), 3021);
-
-  // Columns are defined only while closed, and a closed set keeps them.
-  EXPECT_EQ(ErroDe([&] { rs.AppendCampo("Outra", adInteger); }), 5);
-  rs.Close();
-  EXPECT_EQ(rs.State(), adStateClosed);
-  EXPECT_EQ(ErroDe([&] { (void)rs.Value("Codigo"); }), 3704);
-  EXPECT_EQ(ErroDe([&] { (void)rs.RecordCount(); }), 3704);
-  EXPECT_EQ(ErroDe([&] { rs.AddNew(); }), 3704);
-  rs.AppendCampo("Outra", adInteger);
+// Past either end no record is current; a closed set has none at all and
+// takes new columns; column names ignore letter case but not accents.
+TEST(Recordset, ErrosPorOperacao) {
+  Recordset rs = Tabela({1});
+  const std::pair<std::function<void()>, std::optional<int>> passos[] = {
+      {[&] { rs.MoveFirst(); rs.MoveNext(); }, std::nullopt},
+      {[&] { rs.MoveNext(); }, 3021},
+      {[&] { (void)rs.Value("Codigo"); }, 3021},
+      {[&] { rs.Delete(); }, 3021},
+      {[&] { rs.MoveFirst(); rs.MovePrevious(); }, std::nullopt},
+      {[&] { rs.MovePrevious(); }, 3021},
+      {[&] { rs.SetValue("Codigo", Valor(1)); }, 3021},
+      {[&] { rs.MoveFirst(); (void)rs.Value("Inexistente"); }, 3265},
+      {[&] { rs.SetValue("Inexistente", Valor(1)); }, 3265},
+      {[&] { rs.AppendCampo("Outra", adInteger); }, 5},
+      {[&] { rs.Close(); }, std::nullopt},
+      {[&] { (void)rs.Value("Codigo"); }, 3704},
+      {[&] { (void)rs.RecordCount(); }, 3704},
+      {[&] { rs.AddNew(); }, 3704},
+      {[&] { rs.AppendCampo("Outra", adInteger); rs.Open(); }, std::nullopt},
+  };
+  for (size_t i = 0; i < std::size(passos); ++i) EXPECT_EQ(ErroDe(passos[i].first), passos[i].second) << "passo " << i;
   EXPECT_EQ(rs.QuantidadeCampos(), 8);
-  rs.Open();
   EXPECT_EQ(rs.RecordCount(), 0);
-}
 
-TEST(Recordset, ColumnNamesIgnoreLetterCaseButNotAccents) {
-  Recordset rs;
-  rs.AppendCampo("Descrição", adVarChar, 20);
-  rs.Open();
-  rs.AddNew();
-  rs.SetValue("DESCRIÇÃO", Valor("abc"));
-  EXPECT_EQ(rs.Value("descrição").ComoTexto(), "abc");
-  EXPECT_EQ(rs.IndiceCampo("DESCRICAO"), -1);
-  EXPECT_EQ(ErroDe([&] { (void)rs.Value("Inexistente"); }), 3265);
-  EXPECT_EQ(ErroDe([&] { rs.SetValue("Inexistente", Valor(1)); }), 3265);
+  Recordset acentos;
+  acentos.AppendCampo("Descrição", adVarChar, 20);
+  acentos.Open();
+  acentos.AddNew();
+  acentos.SetValue("DESCRIÇÃO", Valor("abc"));
+  EXPECT_EQ(acentos.Value("descrição").ComoTexto(), "abc");
+  EXPECT_EQ(acentos.IndiceCampo("DESCRICAO"), -1);
 }
 
 // Assignment converts to the column's type, or raises and keeps the old value.
@@ -133,14 +114,15 @@ TEST(Recordset, AssignmentConvertsToTheColumnType) {
       {"Fator", Valor("0,25"), TipoValor::Duplo, "0,25"},
       {"Emissao", Valor("05/12/2026 13:45:07"), TipoValor::Data, "05/12/2026"},
       {"Descricao", Valor(int32_t{42}), TipoValor::Texto, "42"},
-      {"Descricao", Valor("ação"), TipoValor::Texto, "ação"},
+      {"Descricao", Valor("ççççççççç0"), TipoValor::Texto, "ççççççççç0"},   // ten characters, more bytes
   };
   for (const auto& c : casos) {
-    Recordset rs = Tabela();
-    rs.AddNew();
+    Recordset rs = Tabela({1});
     rs.SetValue(c.coluna, c.entrada);
     EXPECT_EQ(rs.Value(c.coluna).Tipo(), c.tipo) << c.coluna << " " << c.texto;
     EXPECT_EQ(rs.Value(c.coluna).Texto(), c.texto) << c.coluna;
+    rs.SetValue(c.coluna, Valor::Nulo());   // Null stays Null in every column
+    EXPECT_TRUE(rs.Value(c.coluna).ENulo()) << c.coluna;
   }
   const struct { const char* coluna; Valor entrada; int erro; } recusados[] = {
       {"Valor", Valor("abc"), 13},          {"Codigo", Valor("12x"), 13},
@@ -153,19 +135,8 @@ TEST(Recordset, AssignmentConvertsToTheColumnType) {
     EXPECT_EQ(ErroDe([&] { rs.SetValue(c.coluna, c.entrada); }), c.erro) << c.coluna;
     EXPECT_TRUE(rs.Value(c.coluna).ENulo()) << c.coluna;
   }
-  Recordset rs = Tabela();
-  rs.AddNew();
-  for (int32_t i = 0; i < rs.QuantidadeCampos(); ++i) {   // Null stays Null in every column
-    rs.SetValue(i, Valor(int32_t{1}));
-    rs.SetValue(i, Valor::Nulo());
-    EXPECT_TRUE(rs.Value(i).ENulo()) << rs.Campo(i).nome;
-  }
-}
-
-TEST(Recordset, TextLongerThanTheColumnIsRefusedNamingIt) {
-  Recordset rs = Tabela();
-  rs.AddNew();
-  rs.SetValue("Descricao", Valor("ççççççççç0"));   // ten characters, more bytes
+  // A text longer than its column is refused, naming the column and its size.
+  Recordset rs = Tabela({1});
   try {
     rs.SetValue("Descricao", Valor("12345678901"));
     FAIL() << "texto de 11 caracteres aceito";
@@ -173,19 +144,7 @@ TEST(Recordset, TextLongerThanTheColumnIsRefusedNamingIt) {
     EXPECT_NE(e.Descricao().find("Descricao"), std::string::npos) << e.Descricao();
     EXPECT_NE(e.Descricao().find("10"), std::string::npos) << e.Descricao();
   }
-  EXPECT_EQ(rs.Value("Descricao").ComoTexto(), "ççççççççç0");
-}
-
-TEST(Recordset, QueryResultOpensOnTheFirstRow) {
-  Recordset rs;
-  rs.AbrirComResultado({{"NSU", adInteger, 0}, {"Texto", adVarChar, 0}},
-                       {{Valor(int32_t{5}), Valor("a")}, {Valor(int32_t{9}), Valor::Nulo()}});
-  EXPECT_EQ(rs.RecordCount(), 2);
-  EXPECT_EQ(*AcessoValor::Se<int32_t>(rs.Value("nsu")), 5);
-  rs.MoveNext();
-  EXPECT_TRUE(rs.Value("TEXTO").ENulo());
-  rs.MoveNext();
-  EXPECT_TRUE(rs.Eof());
+  EXPECT_TRUE(rs.Value("Descricao").ENulo());
 }
 
 }  // namespace
