@@ -124,6 +124,23 @@ TEST_P(SolicitacaoNoBanco, ARowNeverCarriesBothAnswers) {
   EXPECT_FALSE(s.DefineMensagem(404, "x"));
 }
 
+// An NSU the Host cannot serve (0, negative, past 32 bits) is not claimed
+// but reported, and refused once: claimed and cancelled in one statement.
+TEST_P(SolicitacaoNoBanco, AnNSUOutOfRangeIsReportedAndRefusedOnce) {
+  banco.Executa("INSERT INTO SolicitacaoFuncaoNFe (NSU, [IP Computador AC], Texto) VALUES (-7, 'a', 'x')");
+  ASSERT_TRUE(banco.Inclui(2, "a"));
+  EXPECT_EQ(s.LocalizarAnalise("a"), 0);
+  ASSERT_TRUE(s.NSUInvalido());
+  EXPECT_EQ(*s.NSUInvalido(), -7);
+  EXPECT_TRUE(s.RecusaNSUInvalido(-7, DataHora::Hora(9, 0, 0), std::string(60, 'm')));
+  EXPECT_FALSE(s.RecusaNSUInvalido(-7, DataHora::Hora(9, 0, 1), "de novo"));
+  EXPECT_EQ(CDate(banco.Coluna(-7, "Hora da Analise")), DataHora::Hora(9, 0, 0));
+  EXPECT_FALSE(banco.Coluna(-7, "Hora Cancelamento Host").ENulo());
+  EXPECT_EQ(banco.Coluna(-7, "Mensagem").Texto(), std::string(50, 'm'));
+  EXPECT_EQ(s.LocalizarAnalise("a"), 2);
+  EXPECT_FALSE(s.NSUInvalido());
+}
+
 // Alterar rewrites every column of the row, a zero time as Null.
 TEST_P(SolicitacaoNoBanco, AlterarAndExcluir) {
   ASSERT_TRUE(banco.Inclui(30, "a"));
