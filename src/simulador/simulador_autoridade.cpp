@@ -538,6 +538,10 @@ std::string SimuladorAutoridade::RecepcaoEvento(const Pedido& p) {
                                           : carta ? "Carta de Correção registrada"
                                                   : "Cancelamento registrado") +
                       Elemento("nSeqEvento", sequencia) +
+                      // The EPEC's answer names its author's state too.
+                      (epec ? Elemento("cOrgaoAutor", CodigoUfValido({TextoFilho(Filho(inf, "detEvento"), "cOrgaoAutor"),
+                                                                      chave.substr(0, 2)}))
+                            : "") +
                       Elemento("dhRegEvento", Agora()) + (nProt.empty() ? "" : Elemento("nProt", nProt)) +
                       "</infEvento></retEvento>";
     if (registrado) {
