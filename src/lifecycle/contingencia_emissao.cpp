@@ -220,8 +220,12 @@ std::optional<ModoEmissao> EntraEmEpecAposFalhaNaSvc(Contexto& ctx) {
   if (!VaiParaEpec(c.politica, sinal)) return std::nullopt;
   auto periodo = data::ContingenciaAberta(Banco(ctx), c.uf);
   if (periodo && periodo->modo != "EPEC") {
-    // The SVC period ends and the EPEC one begins: each with its own dhCont.
-    const std::string agora = autoridade::DataHoraComFuso(std::chrono::system_clock::now(), autoridade::FusoLocalHoras());
+    // The SVC period ends and the EPEC one begins: each with its own dhCont
+    // (a period is known by its start, even one opened this very second).
+    auto instante = std::chrono::system_clock::now();
+    std::string agora = autoridade::DataHoraComFuso(instante, autoridade::FusoLocalHoras());
+    if (agora == periodo->inicio)
+      agora = autoridade::DataHoraComFuso(instante + std::chrono::seconds(1), autoridade::FusoLocalHoras());
     const std::string motivo = "SVC indisponível: " + e.DetalheFalhaEnvio;
     if (data::FechaContingencia(Banco(ctx), c.uf, agora, motivo))
       Mostra(ctx, "Contingência " + periodo->modo + " encerrada: " + motivo);

@@ -99,6 +99,19 @@ bool RegistraEpecNFE(Contexto& ctx) {
   });
 }
 
+bool RepeteEpecPendente(Contexto& ctx, const std::string& chave) {
+  const std::string protocolo = data::ProtocoloEpecPendente(Banco(ctx), chave);
+  if (protocolo.empty()) return false;
+  ctx.log.RegistraEvento("        NF-e em contingência EPEC, protocolo " + protocolo + ": NFe" + chave, true, false);
+  SolicitacaoAtual& e = ctx.atual;
+  e.ChaveAcessoSolicitada = chave;
+  e.ProtocoloSolicitado = protocolo;
+  e.RespostaAprovada = kRespostaEpec;
+  e.EmissaoConcluida = true;
+  e.NFeProcessada = true;
+  return true;
+}
+
 void EnviaEpecsPendentes(Contexto& ctx, const std::string& uf) {
   for (const data::EpecPendente& p : data::EpecsPendentes(Banco(ctx), uf)) {
     const SolicitacaoAtual emAndamento = ctx.atual;
@@ -113,10 +126,15 @@ void EnviaEpecsPendentes(Contexto& ctx, const std::string& uf) {
     e.MensagemRetorno.clear();
     ctx.log.RegistraEvento("      Enviando NF-e emitida em EPEC: NFe" + p.chave, true, true);
     // The signed document may be another Host's: the database has it.
-    RestauraDocumentos(ctx, p.chave);
-    bool processado = false;
-    const bool autorizada =
-        GerarLoteNFE(ctx, &processado) && (processado || ConsultaProcessamentoNFE(ctx)) && ConsultaSituacaoNFE(ctx);
+    bool autorizada = false;
+    // A pending invoice that fails waits for the next time; the request in hand goes on.
+    ComTratamento(ctx, "EnviaEpecsPendentes", [&] {
+      RestauraDocumentos(ctx, p.chave);
+      bool processado = false;
+      autorizada =
+          GerarLoteNFE(ctx, &processado) && (processado || ConsultaProcessamentoNFE(ctx)) && ConsultaSituacaoNFE(ctx);
+      return autorizada;
+    });
     if (autorizada) {
       data::BaixaEpecPendente(Banco(ctx), p.chave);
       Mostra(ctx, "NF-e emitida em EPEC autorizada: NFe" + p.chave + " - Protocolo: " + e.ProtocoloSolicitado);

@@ -21,6 +21,10 @@ inline constexpr const char* kRespostaEpec = "NFe em contingência EPEC: autoriz
 // MensagemRetorno.
 bool RegistraEpecNFE(Contexto& ctx);
 
+// A request again for an invoice issued in EPEC and still pending (its key
+// on the row): answered as the first one was, and true; false for any other key.
+bool RepeteEpecPendente(Contexto& ctx, const std::string& chave);
+
 // The state's service answers again: sends each pending invoice of the
 // state (registry "UnidadeFederada") as it was signed; an authorised one
 // leaves the table with its distribution file written. The request in

@@ -136,6 +136,9 @@ bool Processa(Contexto& ctx, int16_t tipo, const std::string& observacao) {
     // and storing the authority's answer, which may have come.
     ctx.log.RegistraEvento("        Lote sem recibo registrado: NFe" + m.chave, true, false);
   }
+  // Issued in EPEC: the invoice exists under its key and goes to the state's
+  // service by itself; never issued again under another one.
+  if (m.etapa <= 2 && !m.chave.empty() && RepeteEpecPendente(ctx, m.chave)) return true;
   if (m.etapa <= 2 && !m.chave.empty()) {
     // A key is on the row: the document may have reached the authority.
     switch (ConsultaSituacaoAnterior(ctx, m.chave)) {

@@ -148,6 +148,10 @@ case "$(consulta "$raiz" "SELECT Modo, Fim IS NULL FROM ContingenciaNFe WHERE Mo
   *) falha "período EPEC: '$(periodos)'" ;;
 esac
 [ "$(consulta "$raiz" "SELECT COUNT(*) FROM EpecPendenteNFe")" = 2 ] || falha "EPEC pendentes"
+# The front end asks again for 526: the same answer, nothing issued again.
+emite 526
+espera_resposta "Aprovado: NFe em contingência EPEC: autorização pendente" "NF 526 pedida de novo"
+[ "$(sim_sql "SELECT COUNT(*) FROM evento WHERE tpEvento = '110140'")" = 2 ] || falha "EPEC registrado de novo"
 
 # The state's service back: the next request's status question ends the
 # period, 526 and 527 go to the state's service under their EPEC keys.
@@ -161,6 +165,20 @@ for n in 526 527; do
 done
 [ "$(consulta "$raiz" "SELECT COUNT(*) FROM EpecPendenteNFe")" = 0 ] || falha "EPEC ainda pendentes"
 grep -q '^\[status\] NF-e emitida em EPEC autorizada: NFe' "$raiz/host.out" || falha "sem aviso da NF-e EPEC autorizada"
+
+# Both down again, no period open: one request goes from the state's service
+# to SVC to EPEC (two periods opened within the second), and ends authorised
+# once the state is back; its row keeps the normal key it first had.
+controle 'paralisado=109' 'paralisado_svc=108'
+emite 529
+espera_resposta "Aprovado: NFe em contingência EPEC: autorização pendente" "NF 529 de SEFAZ a SVC a EPEC"
+controle ''
+emite 530
+espera_resposta "Aprovado: Processamento de NFe OK!" "NF 530 com o serviço de volta"
+for n in 529 530; do confere_nota "$raiz" $n; done
+anterior=$(consulta "$raiz" "SELECT [Chave Anterior] FROM MovimentoNFe WHERE Numero = 529")
+[ "${anterior:34:1}" = 1 ] && [ "$(sim_sql "SELECT substr(chave, 35, 1) FROM nota WHERE numero = 529")" = 4 ] \
+  || falha "NF 529: chave anterior '$anterior'"
 
 para_host "$host" || falha "o Host terminou com erro"
 echo "contingencia ($MOTOR): ok"
