@@ -77,9 +77,15 @@ TEST_F(SimuladorEpec, RegistroNoAmbienteNacional) {
 TEST_F(SimuladorEpec, NotaDoEpecNaSefazDaUf) {
   const std::string registrada = teste::NotaAssinada400({.numero = 702, .tpEmis = 4});
   ASSERT_EQ(Epec("AN", registrada), "136");
-  // Another document under the same key: the summary no longer agrees.
+  // Another document under the same key, issued at another second: the
+  // summary no longer agrees.
   std::string divergente = teste::NotaSemAssinatura400({.numero = 702, .tpEmis = 4});
-  divergente.replace(divergente.find("<vNF>100.00</vNF>"), 17, "<vNF>100.01</vNF>");
+  const size_t p = divergente.find("<dhEmi>") + 7;
+  const std::string dhEmi = divergente.substr(p, 25);
+  std::string outra = dhEmi;
+  outra.replace(17, 2, dhEmi.substr(17, 2) == "00" ? "01" : "00");
+  for (size_t i = divergente.find(dhEmi); i != std::string::npos; i = divergente.find(dhEmi, i))
+    divergente.replace(i, dhEmi.size(), outra);
   struct Caso {
     const char* nome;
     std::string nfe;
