@@ -41,7 +41,9 @@ double Issqn(Desenho& p, const DadosDanfe& d, double x, double y, double w);
 inline constexpr double kAlturaIssqn = Desenho::kAlturaTitulo + kAlturaLinha;
 
 // The notice an invoice printed in EPEC contingency carries, before its
-// authorisation (the DANFE rules of the MOC, for tpEmis 4).
+// authorisation: worded as the MOC's DANFE rules word the one of the DPEC
+// that EPEC replaced ("... DPEC regularmente recebida pela Receita Federal
+// do Brasil"), with the EPEC's protocol in the protocol box.
 inline constexpr const char* kAvisoEpec =
     "DANFE impresso em contingência - EPEC regularmente recebido pela Receita Federal do Brasil";
 
