@@ -182,4 +182,21 @@ CREATE TABLE IF NOT EXISTS FalhaServicoNFe (
   Falhas INTEGER NOT NULL DEFAULT 0,
   Desde BIGINT NOT NULL DEFAULT 0
 );
+
+-- Invoices issued in EPEC contingency (tpEmis 4): their summary is
+-- registered with the national environment (Protocolo, of the event) and
+-- the invoice itself is still to go to the state's service, within 168
+-- hours of its emission (Emissao, seconds since 1970). Aviso: 0 none yet,
+-- 1 the last day was announced, 2 its expiry. The row goes once authorised.
+CREATE TABLE IF NOT EXISTS EpecPendenteNFe (
+  Chave VARCHAR(44) NOT NULL PRIMARY KEY,
+  Empresa INTEGER NOT NULL,
+  Serie VARCHAR(10) NOT NULL,
+  Numero INTEGER NOT NULL,
+  UF VARCHAR(2) NOT NULL,
+  Emissao BIGINT NOT NULL,
+  Protocolo VARCHAR(15) NOT NULL,
+  Aviso SMALLINT NOT NULL DEFAULT 0
+);
+
 -- ===========================================================================

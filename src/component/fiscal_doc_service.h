@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "base/erro.h"
 #include "component/resposta_autoridade.h"
 #include "contexto/fabrica_servico.h"
 
@@ -40,6 +41,12 @@ class FiscalDocService {
   // and the text it carries (every correction so far).
   virtual RespostaRegistro EventoCartaCorrecao(const std::string& chave, const std::string& sequencia,
                                                const std::string& correcao) = 0;
+  // The EPEC (event 110140) of the invoice of the key, issued with tpEmis 4
+  // and signed here, to the national environment. 136 with distribuicao
+  // (its procEventoNFe) when registered and believed.
+  virtual RespostaRegistro EventoEpec(const std::string& chave) {
+    throw ErroExecucao(CodigoErro::ErroComponente, "EPEC não disponível neste componente: " + chave);
+  }
   virtual std::string GeraChaveAcesso(const std::string& codigoUF, const std::string& dataEmissao,
                                       const std::string& cnpj, int32_t modelo, int32_t serie, int32_t numero,
                                       int32_t tipoEmissao, int32_t codigoNumerico) = 0;

@@ -27,6 +27,7 @@
 #include "component/danfe/impressora_cups.h"
 #include "component/autoridade/conferencia_resposta.h"
 #include "component/autoridade/esquemas_evento.h"
+#include "component/autoridade/evento_epec.h"
 #include "component/autoridade/respostas_autoridade.h"
 #include "component/textos_resposta.h"
 #include "component/xml/validador_esquema.h"
@@ -141,6 +142,19 @@ std::string DigestDoAssinado(const Contexto& ctx, const std::string& caminhoAssi
 // then the state's service has it.
 bool ChaveDeContingenciaSvc(const std::string& chave) {
   return chave.size() == 44 && (chave[34] == '6' || chave[34] == '7');
+}
+
+// The key of an EPEC's procEventoNFe; "" for any other document.
+std::string ChaveDoEpec(const std::string& xml) {
+  try {
+    DocumentoXml doc = DocumentoXml::Ler(xml, "procEventoNFe");
+    if (NomeLocal(doc.Raiz()) != "procEventoNFe") return "";
+    const xmlNode* inf = Filho(Filho(doc.Raiz(), "evento"), "infEvento");
+    const std::string chave = TextoFilho(inf, "chNFe");
+    return TextoFilho(inf, "tpEvento") == "110140" && chave.size() == 44 && SoDigitos(chave) == chave ? chave : "";
+  } catch (const ErroExecucao&) {
+    return "";
+  }
 }
 
 // The key of a batch's first invoice, from its Id; "" when there is none.
@@ -363,6 +377,30 @@ RespostaRegistro ServicoDocumentoFiscal::EventoCartaCorrecao(const std::string& 
   return r;
 }
 
+RespostaRegistro ServicoDocumentoFiscal::EventoEpec(const std::string& chave) {
+  auto& cliente = Cliente();
+  const std::string c = Trim(chave);
+  if (c.size() != 44 || SoDigitos(c) != c)
+    throw ErroExecucao(CodigoErro::ErroComponente, "Chave de acesso inválida para o EPEC: \"" + chave + "\"");
+  DadosEpec d = ResumoEpec(LerArquivoDescrito(ctx_.caminhos.Mapear(locais_.CaminhoAssinado(c)), "Arquivo assinado",
+                                              CodigoErro::ErroComponente));
+  if (d.chave != c) throw ErroExecucao(CodigoErro::ErroComponente, "Arquivo assinado de outra chave para o EPEC: " + c);
+  d.tpAmb = cliente.Configuracao().ambiente;
+  d.idLote = SemZerosAEsquerda(c.substr(25, 9));
+  if (d.idLote.empty()) d.idLote = "1";
+  d.dhEvento = DataHoraComFuso(std::chrono::system_clock::now(), FusoLocalHoras());
+  const std::string assinado = AssinarXml(MensagemEventoEpec(d), "infEvento", cliente.Certificado());
+  RespostaRegistro r = LerEvento(cliente.ChamaAmbienteNacional(ServicoNFe::RecepcaoEvento, assinado));
+  ConfereRegistro(r, "infEvento", Regras());
+  AnotaRecusa(r.recusa, r.assinatura);
+  if (r.cStat != "136" || !r.recusa.empty() || r.xml.empty()) return r;
+  std::string proc = std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>") + MensagemProcEvento(assinado, r.xml);
+  if (auto erro = ValidarXml(proc, "evento-epec/procEPEC_v1.00.xsd"))
+    throw ErroExecucao(CodigoErro::ErroComponente, "EPEC registrado, mas o procEventoNFe ficou fora do esquema: " + *erro);
+  r.distribuicao = proc;
+  return r;
+}
+
 RespostaRegistro ServicoDocumentoFiscal::InutilizaNumeracao(const std::string& ano, const std::string& numeroInicial,
                                                        const std::string& numeroFinal,
                                                        const std::string& justificativa) {
@@ -449,8 +487,16 @@ std::string ServicoDocumentoFiscal::ImprimeDanfe(const std::string& arquivoDistr
   if (modo == kGravaPdf && Trim(arquivoPdf).empty())
     throw ErroExecucao(CodigoErro::ErroComponente, "ImprimeDanfe: caminho do PDF não informado");
   // Only a file as it was signed and authorised is drawn.
-  danfe::DadosDanfe dados = danfe::LerDistribuicaoVerificada(
-      danfe::LerArquivoDistribuicao(CaminhoLocal(ctx_, Trim(arquivoDistribuicao))));
+  const std::string xml = danfe::LerArquivoDistribuicao(CaminhoLocal(ctx_, Trim(arquivoDistribuicao)));
+  // An EPEC's procEventoNFe stands for an invoice not authorised yet: the
+  // invoice is its signed document here.
+  const std::string chaveEpec = ChaveDoEpec(xml);
+  danfe::DadosDanfe dados =
+      chaveEpec.empty()
+          ? danfe::LerDistribuicaoVerificada(xml)
+          : danfe::LerEpecVerificada(LerArquivoDescrito(ctx_.caminhos.Mapear(locais_.CaminhoAssinado(chaveEpec)),
+                                                        "Arquivo assinado", CodigoErro::ErroComponente),
+                                     xml);
   std::string pdf = danfe::GeraPdf(dados);
 
   std::filesystem::path destino;

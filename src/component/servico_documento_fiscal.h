@@ -59,6 +59,9 @@ class ServicoDocumentoFiscal : public FiscalDocService {
   // the same event); validated against evento-cce/envCCe_v1.00.xsd before.
   RespostaRegistro EventoCartaCorrecao(const std::string& chave, const std::string& sequencia,
                                        const std::string& correcao) override;
+  // Reads the signed document of the key; the event is validated against
+  // evento-epec/ before it goes, and its procEventoNFe against procEPEC.
+  RespostaRegistro EventoEpec(const std::string& chave) override;
   // For the series of the request being served (SerieAtual).
   RespostaRegistro InutilizaNumeracao(const std::string& ano, const std::string& numeroInicial,
                                       const std::string& numeroFinal, const std::string& justificativa) override;

@@ -23,6 +23,10 @@ struct SolicitacaoAtual {
   // the mail that did not go, the certificate): it replaces that text as the
   // row's message. Emptied before every handler.
   std::string MotivoFalha;
+  // The answer of a command done in a way its fixed approval text does not
+  // tell (an invoice issued in EPEC contingency): it replaces that text.
+  // Emptied before every handler.
+  std::string RespostaAprovada;
 
   // Request parameters (codes 0xx-000).
   int16_t CodigoEmpresa = 0;

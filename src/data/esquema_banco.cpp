@@ -27,7 +27,7 @@ constexpr ColunaAcrescentada kColunasAcrescentadas[] = {
 };
 
 // Tables that later versions added: a database without one gets the script again.
-constexpr const char* kTabelasAcrescentadas[] = {"HostBatimento", "ContingenciaNFe", "FalhaServicoNFe"};
+constexpr const char* kTabelasAcrescentadas[] = {"HostBatimento", "ContingenciaNFe", "FalhaServicoNFe", "EpecPendenteNFe"};
 
 bool Conta(ConexaoDriver& conexao, const std::string& sql) {
   Recordset rs = conexao.Consultar(sql);

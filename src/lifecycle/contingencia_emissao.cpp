@@ -10,6 +10,7 @@
 #include "component/fiscal_doc_service.h"
 #include "component/textos_resposta.h"
 #include "data/contingencia_nfe.h"
+#include "lifecycle/epec_emissao.h"
 #include "lifecycle/politica_contingencia.h"
 #include "lifecycle/rotina_emissao.h"
 
@@ -122,7 +123,7 @@ std::string Justificativa(const std::string& motivo) {
 
 ModoEmissao ModoDoPeriodo(Contexto& ctx, const data::PeriodoContingencia& periodo) {
   ctx.atual.ContingenciaEmVigor = true;
-  return {static_cast<int16_t>(TipoEmissaoSvc(periodo.modo)), periodo.modo, periodo.inicio,
+  return {static_cast<int16_t>(TipoEmissaoDoPeriodo(periodo.modo)), periodo.modo, periodo.inicio,
           Justificativa(periodo.motivo)};
 }
 
@@ -158,6 +159,10 @@ ModoEmissao ModoDaEmissao(Contexto& ctx) {
     const DecisaoContingencia d = DecideContingencia(situacao, SinalServico::Outro, "");
     if (d.acao == AcaoContingencia::Entra && Entra(ctx, c, d.motivo)) periodo = data::ContingenciaAberta(Banco(ctx), c.uf);
   }
+  // The invoices issued in EPEC go to the state's service once it is back;
+  // while it is not, their deadline is watched.
+  if (!periodo) EnviaEpecsPendentes(ctx, c.uf);
+  AvisaPrazosEpec(ctx, c.uf);
   if (!periodo) return {};
   return ModoDoPeriodo(ctx, *periodo);
 }
@@ -203,6 +208,33 @@ bool SaiAposFalhaNaSvc(Contexto& ctx) {
     e.MensagemRetorno = "Contingência indisponível: SVC paralisada (" + e.DetalheFalhaEnvio.substr(0, 3) + ")";
   if (e.FalhaEnvioLote == F::ConexaoRecusada) e.MensagemRetorno = "Contingência indisponível: sem conexão com a SVC";
   return false;
+}
+
+std::optional<ModoEmissao> EntraEmEpecAposFalhaNaSvc(Contexto& ctx) {
+  using F = SolicitacaoAtual::FalhaEnvio;
+  const SolicitacaoAtual& e = ctx.atual;
+  if (e.FalhaEnvioLote == F::Nenhuma || e.FalhaEnvioLote == F::SemResposta) return std::nullopt;
+  const Configuracao c = LeConfiguracao(ctx);
+  const SinalServico sinal =
+      e.FalhaEnvioLote == F::ConexaoRecusada ? SinalServico::FalhaTransporte : SinalServico::Paralisado;
+  if (!VaiParaEpec(c.politica, sinal)) return std::nullopt;
+  auto periodo = data::ContingenciaAberta(Banco(ctx), c.uf);
+  if (periodo && periodo->modo != "EPEC") {
+    // The SVC period ends and the EPEC one begins: each with its own dhCont
+    // (a period is known by its start, even one opened this very second).
+    auto instante = std::chrono::system_clock::now();
+    std::string agora = autoridade::DataHoraComFuso(instante, autoridade::FusoLocalHoras());
+    if (agora == periodo->inicio)
+      agora = autoridade::DataHoraComFuso(instante + std::chrono::seconds(1), autoridade::FusoLocalHoras());
+    const std::string motivo = "SVC indisponível: " + e.DetalheFalhaEnvio;
+    if (data::FechaContingencia(Banco(ctx), c.uf, agora, motivo))
+      Mostra(ctx, "Contingência " + periodo->modo + " encerrada: " + motivo);
+    if (data::AbreContingencia(Banco(ctx), c.uf, {"EPEC", agora, motivo}, Agora()))
+      Mostra(ctx, "Contingência EPEC iniciada em " + agora + ": " + motivo);
+    periodo = data::ContingenciaAberta(Banco(ctx), c.uf);
+  }
+  if (!periodo || periodo->modo != "EPEC") return std::nullopt;
+  return ModoDoPeriodo(ctx, *periodo);
 }
 
 void ServicoRespondeu(Contexto& ctx) {

@@ -18,14 +18,16 @@ namespace velant {
 
 struct ModoEmissao {
   int16_t tpEmis = 1;
-  std::string autorizador;     // "" the state's service, "SVC-AN" or "SVC-RS"
+  std::string autorizador;     // "" the state's service, "SVC-AN", "SVC-RS" or "EPEC"
   std::string inicio;          // dhCont: when the period began
   std::string justificativa;   // xJust: why (15 to 256 characters)
 };
 
 // The mode of the invoice about to be generated. In a period, asks the
 // state's status when it is this Host's turn and leaves on 107; a forced
-// contingency opens a period. Sets ContingenciaEmVigor.
+// contingency opens a period. Out of a period, the invoices issued in EPEC
+// are sent (epec_emissao.h); in one, their deadline is watched. Sets
+// ContingenciaEmVigor.
 ModoEmissao ModoDaEmissao(Contexto& ctx);
 
 // After a send in the normal mode failed (FalhaEnvioLote): counts a
@@ -42,6 +44,12 @@ std::optional<ModoEmissao> EntraAposFalha(Contexto& ctx);
 // invoice, which SVC did not take, may go to the state's service now). Else
 // the answer says that the contingency is unavailable too.
 bool SaiAposFalhaNaSvc(Contexto& ctx);
+
+// After a send to SVC failed and SaiAposFalhaNaSvc kept the period: under
+// "SVC+EPEC", an SVC that surely did not take the invoice (108, 109, 114, no
+// connection) ends the SVC period and opens an EPEC one (or finds it
+// open); its mode (tpEmis 4). Nothing under any other policy or failure.
+std::optional<ModoEmissao> EntraEmEpecAposFalhaNaSvc(Contexto& ctx);
 
 // A send the state's service answered: the series of failures ends.
 void ServicoRespondeu(Contexto& ctx);

@@ -4,6 +4,7 @@
 #include "base/regional.h"
 #include "component/fiscal_doc_service.h"
 #include "lifecycle/envio_email_comum.h"
+#include "lifecycle/epec_emissao.h"
 #include "lifecycle/motivo_falha.h"
 #include "lifecycle/rotina_emissao.h"
 
@@ -16,6 +17,9 @@ bool ImprimirNFE(Contexto& ctx, const std::string& pChave, const std::string&, D
     e.ArquivoAtual = procNFe + pChave + "-procNFe.xml";
     if (!ArquivoExiste(ctx, e.ArquivoAtual))
       e.ArquivoAtual = procNFe + Format(Valor(pDataEmissao), "yyyyMM") + "\\" + pChave + "-procNFe.xml";
+    // Issued in EPEC and not authorised yet: its DANFE is the EPEC's.
+    if (!ArquivoExiste(ctx, e.ArquivoAtual) && ArquivoExiste(ctx, ArquivoEpec(ctx, pChave)))
+      e.ArquivoAtual = ArquivoEpec(ctx, pChave);
     const std::string pdf = e.PastaBase + "\\nfe\\arquivos\\PDF\\" + pChave + ".pdf";
 
     auto componente = emissao::Componente(ctx);

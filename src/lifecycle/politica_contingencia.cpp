@@ -36,4 +36,17 @@ int32_t TipoEmissaoSvc(const std::string& modo) {
   return 0;
 }
 
+int32_t TipoEmissaoDoPeriodo(const std::string& modo) { return modo == "EPEC" ? 4 : TipoEmissaoSvc(modo); }
+
+bool VaiParaEpec(PoliticaContingencia politica, SinalServico sinalSvc) {
+  return politica == PoliticaContingencia::SvcEpec &&
+         (sinalSvc == SinalServico::Paralisado || sinalSvc == SinalServico::FalhaTransporte);
+}
+
+PrazoEpec SituacaoPrazoEpec(int64_t emissao, int64_t agora) {
+  const int64_t resta = emissao + kPrazoEpecSegundos - agora;
+  if (resta <= 0) return PrazoEpec::Vencido;
+  return resta <= kAvisoEpecSegundos ? PrazoEpec::UltimoDia : PrazoEpec::NoPrazo;
+}
+
 }  // namespace velant

@@ -47,5 +47,19 @@ DecisaoContingencia DecideContingencia(const SituacaoContingencia& s, SinalServi
 // The SVC of a state by the endpoint file's "ContingenciaSVC" ("SVC-AN" or
 // "SVC-RS"): its tpEmis, 6 or 7; 0 for anything else.
 int32_t TipoEmissaoSvc(const std::string& modo);
+// The tpEmis of a period's mode: 6 or 7 for an SVC, 4 for "EPEC"; 0 else.
+int32_t TipoEmissaoDoPeriodo(const std::string& modo);
+
+// SVC failed an invoice it surely never took (sinal: Paralisado for 108,
+// 109 or 114, FalhaTransporte for no connection): under "SVC+EPEC" only,
+// the invoice goes in EPEC. Any other signal, or policy, keeps SVC.
+bool VaiParaEpec(PoliticaContingencia politica, SinalServico sinalSvc);
+
+// An invoice issued in EPEC goes to the state's service within 168 hours
+// of its dhEmi; the last 24 are announced, and so is the expiry.
+inline constexpr int64_t kPrazoEpecSegundos = 168 * 3600;
+inline constexpr int64_t kAvisoEpecSegundos = 24 * 3600;
+enum class PrazoEpec { NoPrazo, UltimoDia, Vencido };
+PrazoEpec SituacaoPrazoEpec(int64_t emissao, int64_t agora);
 
 }  // namespace velant

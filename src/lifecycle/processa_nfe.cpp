@@ -8,6 +8,7 @@
 #include "data/conexao_nfe.h"
 #include "lifecycle/contingencia_emissao.h"
 #include "lifecycle/documentos_banco.h"
+#include "lifecycle/epec_emissao.h"
 #include "lifecycle/gerar_nfe.h"
 #include "lifecycle/limites_emissao.h"
 #include "lifecycle/lote_nfe.h"
@@ -80,14 +81,21 @@ bool GeraEEnviaNoModo(Contexto& ctx, const ModoEmissao& modo, int16_t tipo, cons
   const int16_t tpEmis = modo.tpEmis == 1 ? tipo : modo.tpEmis;
   if (reemissao) ctx.vetores.gTipoEmissao = tpEmis;
   if (!(reemissao ? RegerarNFE(ctx) : EmiteNFE(ctx, tpEmis, observacao))) return false;
+  // EPEC: the summary goes to the national environment, the invoice later.
+  if (modo.tpEmis == 4) return RegistraEpecNFE(ctx);
   bool processado = false;
   if (!GerarLoteNFE(ctx, &processado)) {
     // A service that surely did not take the invoice lets it go to the
     // other one in this same request, under the other key: the state's
-    // service down, to its SVC; the SVC turned off, back to the state's.
-    if (modo.tpEmis != 1)
-      return SaiAposFalhaNaSvc(ctx) && reemissoes < 2 &&
-             GeraEEnviaNoModo(ctx, {}, tipo, observacao, esperaAntesDaConsulta, reemissoes + 1);
+    // service down, to its SVC; the SVC turned off, back to the state's;
+    // the SVC down too, to EPEC under that policy.
+    if (modo.tpEmis != 1) {
+      if (SaiAposFalhaNaSvc(ctx))
+        return reemissoes < 2 && GeraEEnviaNoModo(ctx, {}, tipo, observacao, esperaAntesDaConsulta, reemissoes + 1);
+      auto epec = EntraEmEpecAposFalhaNaSvc(ctx);
+      return epec && reemissoes < 2 &&
+             GeraEEnviaNoModo(ctx, *epec, tipo, observacao, esperaAntesDaConsulta, reemissoes + 1);
+    }
     auto contingencia = EntraAposFalha(ctx);
     return contingencia && reemissoes < 2 &&
            GeraEEnviaNoModo(ctx, *contingencia, tipo, observacao, esperaAntesDaConsulta, reemissoes + 1);
@@ -128,6 +136,9 @@ bool Processa(Contexto& ctx, int16_t tipo, const std::string& observacao) {
     // and storing the authority's answer, which may have come.
     ctx.log.RegistraEvento("        Lote sem recibo registrado: NFe" + m.chave, true, false);
   }
+  // Issued in EPEC: the invoice exists under its key and goes to the state's
+  // service by itself; never issued again under another one.
+  if (m.etapa <= 2 && !m.chave.empty() && RepeteEpecPendente(ctx, m.chave)) return true;
   if (m.etapa <= 2 && !m.chave.empty()) {
     // A key is on the row: the document may have reached the authority.
     switch (ConsultaSituacaoAnterior(ctx, m.chave)) {

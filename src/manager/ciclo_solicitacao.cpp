@@ -127,6 +127,7 @@ bool GerenciadorNFe::Despacha(const ComandoHost& comando) {
   SolicitacaoAtual& e = ctx_.atual;
   e.ComandoEmExecucao = comando.nome;
   e.MotivoFalha.clear();
+  e.RespostaAprovada.clear();
   // nullptr in the table: the message is the one the handler left.
   const auto mensagem = [&](const char* daTabela) { return daTabela != nullptr ? daTabela : e.MensagemRetorno; };
 
@@ -139,6 +140,7 @@ bool GerenciadorNFe::Despacha(const ComandoHost& comando) {
     } else {
       aprovada = resultado;
       resposta = mensagem(resultado ? comando.aprovada : comando.cancelada);
+      if (resultado && !e.RespostaAprovada.empty()) resposta = e.RespostaAprovada;
     }
   } catch (const PreparoInvalido& p) {
     Registra("     ** Erro na preparação: " + p.mensagem + " - " + p.descricao);

@@ -39,6 +39,9 @@ const std::map<std::string, std::string> kTextos = {
     {"135", "Evento registrado e vinculado a NF-e"},
     {"136", "Evento registrado, mas não vinculado a NF-e"},
     {"155", "Cancelamento homologado fora de prazo"},
+    {"491", "Rejeição: O tpEvento informado inválido"},
+    {"467", "Rejeição: Dados da NF-e divergentes do EPEC"},
+    {"468", "Rejeição: NF-e com Tipo Emissão = 4, sem EPEC correspondente"},
     {"204", "Rejeição: Duplicidade de NF-e"},
     {"206", "Rejeição: NF-e já está inutilizada na Base de dados da SEFAZ"},
     {"213", "Rejeição: CNPJ-Base do Emitente difere do CNPJ-Base do Certificado Digital"},
@@ -245,8 +248,9 @@ RespostaSimulador SimuladorAutoridade::AtendeSemRegistro(const PedidoHttp& pedid
   p.autorizador = AutorizadorDoCaminho(caminho);
   p.d = DescricaoPorCaminho(caminho);
   // The contingency authorities serve layout 4.00 and void nothing; the
-  // national environment is not served here.
-  if (p.d == nullptr || p.autorizador == "AN" ||
+  // national environment serves here only the events (the EPEC).
+  if (p.d == nullptr ||
+      (p.autorizador == "AN" && p.d->servico != ServicoNFe::RecepcaoEvento) ||
       (!p.autorizador.empty() && (p.d->leiaute != Leiaute::V400 || p.d->servico == ServicoNFe::Inutilizacao)))
     return {404, "Serviço inexistente: " + pedido.caminho + "\n", "text/plain; charset=utf-8"};
   servico = p.d->nome;
@@ -355,6 +359,7 @@ std::string SimuladorAutoridade::Autorizacao(const Pedido& p) {
                            TextoFilho(ide, "tpEmis") + TextoFilho(ide, "cNF") + TextoFilho(ide, "cDV");
     std::optional<EstadoSimulador::Nota> mesmaChave, mesmoNumero;
     std::optional<regras::RegraViolada> violada;
+    std::string contraEpec;
     if (!injetada.empty()) {
       cStat = injetada;
     } else if (!assinatura.cStat.empty()) {
@@ -372,6 +377,9 @@ std::string SimuladorAutoridade::Autorizacao(const Pedido& p) {
     } else if (configuracao_.ambiente == "2" && Filho(dest, "xNome") != nullptr &&
                TextoFilho(dest, "xNome") != kDestinatarioHomologacao) {
       cStat = "598";
+    } else if (TextoFilho(ide, "tpEmis") == "4" && p.autorizador.empty() &&
+               !(contraEpec = StatusContraEpec(inf, chave)).empty()) {
+      cStat = contraEpec;
     } else if ((mesmaChave = estado_.NotaPorChave(chave))) {
       cStat = "204";
       detalhe = " [nRec:" + mesmaChave->nRec + "]";
@@ -483,6 +491,7 @@ std::string SimuladorAutoridade::RecepcaoEvento(const Pedido& p) {
     std::string sequencia = TextoFilho(inf, "nSeqEvento");
     const std::string tpEvento = TextoFilho(inf, "tpEvento");
     const bool carta = tpEvento == "110110";
+    const bool epec = tpEvento == "110140";
     std::string textoEvento = SerializaElemento(evento);
     ResultadoAssinatura assinatura = ConfereAssinatura(textoEvento, Atributo(inf, "Id"));
     std::string injetada = RejeicaoInjetada();
@@ -499,6 +508,11 @@ std::string SimuladorAutoridade::RecepcaoEvento(const Pedido& p) {
       cStat = "252";
     } else if (DigitoChave(chave.substr(0, 43)) != chave[43]) {
       cStat = "236";
+    } else if (epec != (p.autorizador == "AN")) {
+      // The EPEC is the national environment's only, and all it takes here.
+      cStat = "491";
+    } else if (epec) {
+      cStat = StatusEpec(chave);
     } else if (!(nota = estado_.NotaPorChave(chave)) || !DoAutorizador(chave, p.autorizador)) {
       cStat = "217";
     } else if (nota->cancelada) {
@@ -514,23 +528,58 @@ std::string SimuladorAutoridade::RecepcaoEvento(const Pedido& p) {
     }
     std::string xMotivo = TextoStatus(cStat);
     if (xMotivo.empty()) xMotivo = "Rejeição: Código " + cStat + " simulado";
-    const bool registrado = cStat == "135" || cStat == "155";
+    const bool registrado = cStat == "135" || cStat == "155" || (epec && cStat == "136");
     std::string nProt = registrado ? Protocolo(chave.substr(0, 2)) : "";
     std::string ret = "<retEvento xmlns=\"" + std::string(kNamespaceNFe) + "\" versao=\"1.00\"><infEvento" + (nProt.empty() ? "" : " Id=\"ID" + nProt + "\"") +
                       ">" + Elemento("tpAmb", configuracao_.ambiente) + Elemento("verAplic", configuracao_.verAplic) +
                       Elemento("cOrgao", CodigoUfValido({TextoFilho(inf, "cOrgao"), cOrgao})) + Elemento("cStat", cStat) +
                       Elemento("xMotivo", xMotivo + detalhe) + Elemento("chNFe", chave) + Elemento("tpEvento", tpEvento) +
-                      Elemento("xEvento", carta ? "Carta de Correção registrada" : "Cancelamento registrado") + Elemento("nSeqEvento", sequencia) +
+                      Elemento("xEvento", epec    ? "EPEC registrado"
+                                          : carta ? "Carta de Correção registrada"
+                                                  : "Cancelamento registrado") +
+                      Elemento("nSeqEvento", sequencia) +
+                      // The EPEC's answer names its author's state too.
+                      (epec ? Elemento("cOrgaoAutor", CodigoUfValido({TextoFilho(Filho(inf, "detEvento"), "cOrgaoAutor"),
+                                                                      chave.substr(0, 2)}))
+                            : "") +
                       Elemento("dhRegEvento", Agora()) + (nProt.empty() ? "" : Elemento("nProt", nProt)) +
                       "</infEvento></retEvento>";
     if (registrado) {
       ret = Assinado(ret, "infEvento");
-      if (carta) estado_.GravaEvento(chave, tpEvento, Numero(sequencia), textoEvento, ret, nProt);
+      if (carta || epec) estado_.GravaEvento(chave, tpEvento, Numero(sequencia), textoEvento, ret, nProt);
       else estado_.GravaCancelamento(chave, textoEvento, ret, nProt);
     }
     retornos += ret;
   }
   return lote("128", retornos);
+}
+
+std::string SimuladorAutoridade::StatusEpec(const std::string& chave) {
+  if (chave.size() != 44 || chave[34] != '4') return "491";
+  return estado_.EventoRegistrado(chave, "110140", 1) ? "573" : "136";
+}
+
+std::string SimuladorAutoridade::StatusContraEpec(xmlNode* infNFe, const std::string& chave) {
+  auto evento = estado_.Evento(chave, "110140", 1);
+  if (!evento) return "468";
+  DocumentoXml doc = DocumentoXml::Ler(*evento, "EPEC");
+  const xmlNode* det = Procura(doc.Raiz(), "detEvento");
+  const xmlNode* dest = Filho(infNFe, "dest");
+  const xmlNode* tot = Filho(Filho(infNFe, "total"), "ICMSTot");
+  const xmlNode* destEpec = Filho(det, "dest");
+  std::string idDest;
+  for (const char* tipo : {"CNPJ", "CPF", "idEstrangeiro"}) idDest += TextoFilho(dest, tipo) + "|";
+  std::string idEpec;
+  for (const char* tipo : {"CNPJ", "CPF", "idEstrangeiro"}) idEpec += TextoFilho(destEpec, tipo) + "|";
+  // The summary registered is what the invoice must say.
+  const bool igual = TextoFilho(Filho(infNFe, "ide"), "dhEmi") == TextoFilho(det, "dhEmi") &&
+                     TextoFilho(Filho(infNFe, "ide"), "tpNF") == TextoFilho(det, "tpNF") &&
+                     TextoFilho(Filho(infNFe, "emit"), "IE") == TextoFilho(det, "IE") && idDest == idEpec &&
+                     TextoFilho(dest, "IE") == TextoFilho(destEpec, "IE") &&
+                     TextoFilho(tot, "vNF") == TextoFilho(destEpec, "vNF") &&
+                     TextoFilho(tot, "vICMS") == TextoFilho(destEpec, "vICMS") &&
+                     TextoFilho(tot, "vST") == TextoFilho(destEpec, "vST");
+  return igual ? "" : "467";
 }
 
 std::string SimuladorAutoridade::Inutilizacao(const Pedido& p) {
@@ -575,6 +624,7 @@ std::string SimuladorAutoridade::Inutilizacao(const Pedido& p) {
 
 std::string SimuladorAutoridade::Parada(const Pedido& p) const {
   if (p.autorizador.empty()) return falhas_.paralisado;
+  if (p.autorizador == "AN") return "";
   if (!falhas_.paralisadoSvc.empty()) return falhas_.paralisadoSvc;
   // The state activates its SVC while its own service is paused.
   return falhas_.paralisado.empty() ? "114" : "";

@@ -22,7 +22,11 @@
 // The state's contingency authorities answer under "/svc-an" and "/svc-rs"
 // (PrefixoAutorizador): active only while the state's service is paused
 // (114 otherwise), each takes only its own tpEmis (713), answers for its
-// own invoices only, and voids no numbers (no such service: 404).
+// own invoices only, and voids no numbers (no such service: 404). The
+// national environment answers under "/an": its event service takes the
+// EPEC (110140) only, answering 136; the state's service then takes an
+// invoice of tpEmis 4 only when its EPEC is registered (468) and agrees
+// with it (467).
 // The HTTPS side (mutual TLS, refused connections, delays, dropped answers)
 // is the server program's; this class answers one SOAP envelope at a time,
 // and records each call (path, service, HTTP status, answer code).
@@ -34,6 +38,7 @@
 #include <vector>
 
 #include "component/xml/assinador_xml.h"
+#include "component/xml/autoridade_xml.h"
 #include "simulador/simulador_estado.h"
 #include "simulador/simulador_falhas.h"
 
@@ -93,6 +98,12 @@ class SimuladorAutoridade {
   std::string Consulta(const Pedido& p);
   std::string RecepcaoEvento(const Pedido& p);
   std::string Inutilizacao(const Pedido& p);
+  // An EPEC at the national environment: 136, 573 for a key registered
+  // already, 491 for a key not issued in EPEC (tpEmis 4).
+  std::string StatusEpec(const std::string& chave);
+  // An invoice of tpEmis 4 at the state's service: "" when its EPEC is
+  // registered and says what it says, 467 when not, 468 without one.
+  std::string StatusContraEpec(xmlNode* infNFe, const std::string& chave);
   // The code a fault asks for the next document, used up here; "" when none.
   std::string RejeicaoInjetada();
   // The code that stops the request's authority now ("" when it works):

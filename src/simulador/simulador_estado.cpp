@@ -209,6 +209,14 @@ bool EstadoSimulador::EventoRegistrado(const std::string& chave, const std::stri
   return c.Passo();
 }
 
+std::optional<std::string> EstadoSimulador::Evento(const std::string& chave, const std::string& tpEvento,
+                                                   long long sequencia) {
+  Comando c(db_, "SELECT evento FROM evento WHERE chave = ?1 AND tpEvento = ?2 AND sequencia = ?3");
+  c.Texto(1, chave).Texto(2, tpEvento).Inteiro(3, sequencia);
+  if (!c.Passo()) return std::nullopt;
+  return c.ColTexto(0);
+}
+
 void EstadoSimulador::GravaChamada(const Chamada& chamada) {
   Comando(db_, "INSERT INTO chamada (caminho, servico, http, cStat) VALUES (?1, ?2, ?3, ?4)")
       .Texto(1, chamada.caminho)

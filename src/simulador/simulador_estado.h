@@ -2,7 +2,7 @@
 // What the authority simulator remembers between requests and runs, in a
 // SQLite file: number sequences, batches with their invoice results,
 // authorised and cancelled invoices, the other events registered (table
-// evento: the correction letters), voided number ranges, and every call
+// evento: the correction letters and the EPEC), voided number ranges, and every call
 // received (table chamada: caminho, servico, http, cStat, in order of id).
 #include <filesystem>
 #include <optional>
@@ -48,10 +48,12 @@ class EstadoSimulador {
   std::optional<Nota> NotaNaFaixa(const std::string& cnpj, long long serie, long long inicio, long long fim);
   void GravaCancelamento(const std::string& chave, const std::string& evento, const std::string& retEvento,
                          const std::string& nProt);
-  // Other events registered (the correction letters), one per key, type and sequence.
+  // Other events registered (the correction letters, the EPEC), one per key, type and sequence.
   void GravaEvento(const std::string& chave, const std::string& tpEvento, long long sequencia,
                    const std::string& evento, const std::string& retEvento, const std::string& nProt);
   bool EventoRegistrado(const std::string& chave, const std::string& tpEvento, long long sequencia);
+  // The event as it was received; nothing when none was registered.
+  std::optional<std::string> Evento(const std::string& chave, const std::string& tpEvento, long long sequencia);
 
   // A request received: its path, the service it named ("" for none), the
   // HTTP status and the answer's first cStat ("" for none).

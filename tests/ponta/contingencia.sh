@@ -9,6 +9,10 @@
 # issued again in contingency; SVC down too, the answer says so; the
 # service back (SVC turned off), the Host leaves and every invoice ends with
 # its one authorisation; the operator's switch opens a period under manual.
+# Under "SVC+EPEC", SVC down too: the invoices go in EPEC (tpEmis 4, the
+# summary registered at the national environment, the DANFE with the EPEC
+# notice), and once the state's service is back the Host sends them, same
+# keys, and they end authorised.
 set -euo pipefail
 source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
 source "$(dirname "$0")/emissao_apoio.inc"
@@ -122,6 +126,59 @@ confere_nota "$raiz" 525
 [ "$(sim_sql "SELECT substr(chave, 35, 1) FROM nota WHERE numero = 525")" = 6 ] || falha "NF 525 fora da SVC"
 [ "$(consulta "$raiz" "SELECT [Motivo da Entrada] FROM ContingenciaNFe WHERE Fim IS NULL")" = \
   "Contingência forçada pelo operador (ContingenciaForcada)" ] || falha "contingência forçada: '$(periodos)'"
+
+# SVC+EPEC: the state's service and SVC down. 526 meets SVC down in the open
+# period, which becomes EPEC's; 527 goes straight to EPEC.
+sed -i -e 's/"Contingencia"="manual"/"Contingencia"="SVC+EPEC"/' -e '/"ContingenciaForcada"/d' "$raiz/registro.reg"
+controle 'paralisado=109' 'paralisado_svc=108'
+aviso_epec='DANFEimpressoemcontingência-EPECregularmenterecebidopelaReceitaFederaldoBrasil'
+for n in 526 527; do
+  emite $n
+  espera_resposta "Aprovado: NFe em contingência EPEC: autorização pendente" "NF $n em EPEC"
+  chave=$(consulta "$raiz" "SELECT [Numero da NFe] FROM MovimentoNFe WHERE Numero = $n")
+  [ "${chave:34:1}" = 4 ] || falha "NF $n: chave $chave sem tpEmis 4"
+  [ "$(sim_sql "SELECT COUNT(*) FROM evento WHERE chave = '$chave' AND tpEvento = '110140'")" = 1 ] \
+    || falha "NF $n: EPEC não registrado no Ambiente Nacional"
+  [ "$(sim_sql "SELECT COUNT(*) FROM nota WHERE numero = $n")" = 0 ] || falha "NF $n autorizada com a SEFAZ fora"
+  pdftotext "$raiz/C/Dunmor/nfe/arquivos/PDF/$chave.pdf" - | tr -d ' \n' | grep -q "$aviso_epec" \
+    || falha "NF $n: DANFE sem o aviso do EPEC"
+done
+case "$(consulta "$raiz" "SELECT Modo, Fim IS NULL FROM ContingenciaNFe WHERE Modo = 'EPEC'")" in
+  "EPEC|1") ;;
+  *) falha "período EPEC: '$(periodos)'" ;;
+esac
+[ "$(consulta "$raiz" "SELECT COUNT(*) FROM EpecPendenteNFe")" = 2 ] || falha "EPEC pendentes"
+# The front end asks again for 526: the same answer, nothing issued again.
+emite 526
+espera_resposta "Aprovado: NFe em contingência EPEC: autorização pendente" "NF 526 pedida de novo"
+[ "$(sim_sql "SELECT COUNT(*) FROM evento WHERE tpEvento = '110140'")" = 2 ] || falha "EPEC registrado de novo"
+
+# The state's service back: the next request's status question ends the
+# period, 526 and 527 go to the state's service under their EPEC keys.
+sed -i 's/"ContingenciaIntervaloStatus"="3600"/"ContingenciaIntervaloStatus"="0"/' "$raiz/registro.reg"
+controle ''
+emite 528
+espera_resposta "Aprovado: Processamento de NFe OK!" "serviço de volta depois do EPEC"
+for n in 526 527 528; do confere_nota "$raiz" $n; done
+for n in 526 527; do
+  [ "$(sim_sql "SELECT substr(chave, 35, 1) FROM nota WHERE numero = $n")" = 4 ] || falha "NF $n autorizada fora do EPEC"
+done
+[ "$(consulta "$raiz" "SELECT COUNT(*) FROM EpecPendenteNFe")" = 0 ] || falha "EPEC ainda pendentes"
+grep -q '^\[status\] NF-e emitida em EPEC autorizada: NFe' "$raiz/host.out" || falha "sem aviso da NF-e EPEC autorizada"
+
+# Both down again, no period open: one request goes from the state's service
+# to SVC to EPEC (two periods opened within the second), and ends authorised
+# once the state is back; its row keeps the normal key it first had.
+controle 'paralisado=109' 'paralisado_svc=108'
+emite 529
+espera_resposta "Aprovado: NFe em contingência EPEC: autorização pendente" "NF 529 de SEFAZ a SVC a EPEC"
+controle ''
+emite 530
+espera_resposta "Aprovado: Processamento de NFe OK!" "NF 530 com o serviço de volta"
+for n in 529 530; do confere_nota "$raiz" $n; done
+anterior=$(consulta "$raiz" "SELECT [Chave Anterior] FROM MovimentoNFe WHERE Numero = 529")
+[ "${anterior:34:1}" = 1 ] && [ "$(sim_sql "SELECT substr(chave, 35, 1) FROM nota WHERE numero = 529")" = 4 ] \
+  || falha "NF 529: chave anterior '$anterior'"
 
 para_host "$host" || falha "o Host terminou com erro"
 echo "contingencia ($MOTOR): ok"

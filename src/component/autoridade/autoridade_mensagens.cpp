@@ -43,9 +43,11 @@ std::string MensagemLote(const std::string& idLote, const std::vector<std::strin
 namespace {
 
 // infEvento up to nSeqEvento, for the events of the issuer: cOrgao and CNPJ from the key.
+// The EPEC goes to the national environment, which names itself (91).
 std::string InicioEvento(const std::string& idLote, const std::string& tpAmb, const std::string& chave,
-                         const std::string& sequencia, const char* tpEvento, const std::string& dhEvento) {
-  std::string cOrgao = chave.substr(0, 2);
+                         const std::string& sequencia, const char* tpEvento, const std::string& dhEvento,
+                         const std::string& orgao = "") {
+  std::string cOrgao = orgao.empty() ? chave.substr(0, 2) : orgao;
   std::string cnpj = chave.size() >= 20 ? chave.substr(6, 14) : "";
   std::string seq = SemZerosAEsquerda(sequencia);
   std::string id = std::string("ID") + tpEvento + chave + PreencheZeros(seq, 2);
@@ -68,6 +70,16 @@ std::string MensagemCartaCorrecao(const DadosCartaCorrecao& d) {
          "<detEvento versao=\"1.00\">" + Elemento("descEvento", "Carta de Correcao") +
          Elemento("xCorrecao", d.correcao) + Elemento("xCondUso", kCondicaoUsoCartaCorrecao) +
          "</detEvento></infEvento></evento></envEvento>";
+}
+
+std::string MensagemEventoEpec(const DadosEpec& d) {
+  std::string dest = Elemento("UF", d.destUF) + Elemento(d.destTipoId.c_str(), d.destId);
+  if (!d.destIE.empty()) dest += Elemento("IE", d.destIE);
+  dest += Elemento("vNF", d.vNF) + Elemento("vICMS", d.vICMS) + Elemento("vST", d.vST);
+  return InicioEvento(d.idLote, d.tpAmb, d.chave, "1", "110140", d.dhEvento, "91") + "<detEvento versao=\"1.00\">" +
+         Elemento("descEvento", "EPEC") + Elemento("cOrgaoAutor", d.cOrgaoAutor) + Elemento("tpAutor", "1") +
+         Elemento("verAplic", d.verAplic) + Elemento("dhEmi", d.dhEmi) + Elemento("tpNF", d.tpNF) +
+         Elemento("IE", d.ie) + "<dest>" + dest + "</dest></detEvento></infEvento></evento></envEvento>";
 }
 
 std::string MensagemProcEvento(const std::string& envEventoAssinado, const std::string& retEvento) {

@@ -52,6 +52,22 @@ struct DadosCartaCorrecao {
   std::string dhEvento;     // AAAA-MM-DDThh:mm:ss-03:00
 };
 std::string MensagemCartaCorrecao(const DadosCartaCorrecao& d);
+// The EPEC (event 110140, evento-epec/envEPEC_v1.00.xsd): the summary of
+// an invoice issued with tpEmis 4, registered with the national
+// environment (cOrgao 91) while no authoriser takes the invoice itself.
+// Sequence 1: an invoice has one EPEC.
+struct DadosEpec {
+  std::string idLote, tpAmb, chave, dhEvento;
+  std::string cOrgaoAutor;   // the issuer's state, IBGE code
+  std::string verAplic;
+  std::string dhEmi, tpNF, ie;                 // of the invoice; ie the issuer's
+  std::string destUF;                          // "EX" abroad
+  std::string destTipoId, destId;              // "CNPJ", "CPF" or "idEstrangeiro" and its value
+  std::string destIE;                          // "" when the customer has none
+  std::string vNF, vICMS, vST;                 // the totals as the invoice writes them
+};
+std::string MensagemEventoEpec(const DadosEpec& d);
+
 // The fixed conditions of use every letter carries (one of the two texts
 // the event's schema enumerates, the one without accents).
 inline constexpr const char* kCondicaoUsoCartaCorrecao =

@@ -222,13 +222,23 @@ std::string ClienteAutoridade::AutorizadorContingencia() const {
 std::string ClienteAutoridade::Chama(ServicoNFe servico, const std::string& mensagem, Leiaute leiaute,
                                      bool contingencia) {
   const DescricaoServico& d = Descricao(servico, leiaute);
+  return ChamaEm(d,
+                 contingencia ? servicos_.UrlContingencia(configuracao_.uf, configuracao_.ambiente, servico)
+                              : servicos_.Url(configuracao_.uf, configuracao_.ambiente, servico, leiaute),
+                 mensagem);
+}
+
+std::string ClienteAutoridade::ChamaAmbienteNacional(ServicoNFe servico, const std::string& mensagem) {
+  return ChamaEm(Descricao(servico, Leiaute::V400), servicos_.UrlAmbienteNacional(configuracao_.ambiente, servico),
+                 mensagem);
+}
+
+std::string ClienteAutoridade::ChamaEm(const DescricaoServico& d, const std::string& url, const std::string& mensagem) {
   const EsquemasMensagem esquemas =
-      EsquemasDoEvento(d, servico == ServicoNFe::RecepcaoEvento ? TipoDoEvento(mensagem) : "");
+      EsquemasDoEvento(d, d.servico == ServicoNFe::RecepcaoEvento ? TipoDoEvento(mensagem) : "");
   if (auto erro = ValidarXml(mensagem, esquemas.pedido))
     throw ErroExecucao(CodigoErro::ErroComponente,
                        std::string("Mensagem ") + d.raizPedido + " fora do esquema " + esquemas.pedido + ": " + *erro);
-  std::string url = contingencia ? servicos_.UrlContingencia(configuracao_.uf, configuracao_.ambiente, servico)
-                                 : servicos_.Url(configuracao_.uf, configuracao_.ambiente, servico, leiaute);
   std::string envelope = MontaEnvelopePedido(d, configuracao_.codigoUf, mensagem);
   std::string resposta = LeResposta(Posta(d, url, envelope));
   if (auto erro = ValidarXml(resposta, esquemas.resposta))

@@ -52,6 +52,8 @@ class ClienteAutoridade {
   // (layout 4.00; AutorizadorContingencia names it) instead.
   std::string Chama(ServicoNFe servico, const std::string& mensagem, Leiaute leiaute = Leiaute::V310,
                     bool contingencia = false);
+  // The same, to the 4.00 service of the national environment (the EPEC).
+  std::string ChamaAmbienteNacional(ServicoNFe servico, const std::string& mensagem);
   // "SVC-AN" or "SVC-RS" as the endpoint file names the state's; "" for none.
   std::string AutorizadorContingencia() const;
 
@@ -60,6 +62,7 @@ class ClienteAutoridade {
   static long ConexoesAbertas();
 
  private:
+  std::string ChamaEm(const DescricaoServico& d, const std::string& url, const std::string& mensagem);
   std::string Posta(const DescricaoServico& d, const std::string& url, const std::string& envelope);
 
   ConfiguracaoCliente configuracao_;

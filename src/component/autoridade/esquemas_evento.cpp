@@ -8,6 +8,8 @@ namespace velant::autoridade {
 EsquemasMensagem EsquemasDoEvento(const DescricaoServico& d, std::string_view tpEvento) {
   if (d.servico == ServicoNFe::RecepcaoEvento && tpEvento == "110110")
     return {"evento-cce/envCCe_v1.00.xsd", "evento-cce/retEnvCCe_v1.00.xsd"};
+  if (d.servico == ServicoNFe::RecepcaoEvento && tpEvento == "110140")
+    return {"evento-epec/envEPEC_v1.00.xsd", "evento-epec/retEnvEPEC_v1.00.xsd"};
   return {d.esquemaPedido, d.esquemaResposta};
 }
 

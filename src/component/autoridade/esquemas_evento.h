@@ -14,7 +14,8 @@ struct EsquemasMensagem {
   const char* resposta;
 };
 
-// The correction letter (110110) has evento-cce/; any other message the
+// The correction letter (110110) has evento-cce/, the EPEC (110140)
+// evento-epec/; any other message the
 // service's own schemas.
 EsquemasMensagem EsquemasDoEvento(const DescricaoServico& d, std::string_view tpEvento);
 

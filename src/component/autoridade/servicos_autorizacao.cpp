@@ -187,6 +187,11 @@ std::string TabelaServicos::UrlContingencia(const std::string& uf, const std::st
   return Endereco(uf, amb, svc + "-" + amb, d);
 }
 
+std::string TabelaServicos::UrlAmbienteNacional(const std::string& ambiente, ServicoNFe servico) const {
+  const std::string amb = AmbienteValido(ambiente);
+  return Endereco("AN", amb, "AN-" + amb, Descricao(servico, Leiaute::V400));
+}
+
 std::string TabelaServicos::AutorizadorContingencia(const std::string& uf, const std::string& ambiente) const {
   std::string propria = Maiusculas(SemBrancos(uf)) + "-" + AmbienteValido(ambiente);
   if (auto it = secoes_.find(propria); it != secoes_.end())

@@ -68,6 +68,9 @@ class TabelaServicos {
   // SVC-RS) the state's section names. Raises like Url, also when the state
   // names none or the authority does not offer the service (number voiding).
   std::string UrlContingencia(const std::string& uf, const std::string& ambiente, ServicoNFe servico) const;
+  // Address of the 4.00 service at the national environment (section
+  // "[AN-<ambiente>]"): where an EPEC is registered. Raises like Url.
+  std::string UrlAmbienteNacional(const std::string& ambiente, ServicoNFe servico) const;
   // The contingency authority the state's section names ("SVC-AN", "SVC-RS");
   // "" when it names none.
   std::string AutorizadorContingencia(const std::string& uf, const std::string& ambiente) const;

@@ -121,8 +121,12 @@ double Cabecalho(Desenho& p, const DadosDanfe& d, const CodigoBarras& barras, in
 
   double yl = y + altura;
   p.Campo(x, yl, we + wd, kAlturaLinha, "NATUREZA DA OPERAÇÃO", d.naturezaOperacao);
-  p.Campo(xr, yl, wr, kAlturaLinha, "PROTOCOLO DE AUTORIZAÇÃO DE USO",
-          d.protocolo + " - " + DataHora(d.dataProtocolo), Alinha::Centro, kNegrito);
+  if (d.protocoloEpec.empty())
+    p.Campo(xr, yl, wr, kAlturaLinha, "PROTOCOLO DE AUTORIZAÇÃO DE USO",
+            d.protocolo + " - " + DataHora(d.dataProtocolo), Alinha::Centro, kNegrito);
+  else
+    p.Campo(xr, yl, wr, kAlturaLinha, "PROTOCOLO DO EPEC", d.protocoloEpec + " - " + DataHora(d.dataProtocoloEpec),
+            Alinha::Centro, kNegrito);
   yl += kAlturaLinha;
   Linha(p, x, yl, w,
         {{"INSCRIÇÃO ESTADUAL", d.emitente.ie, 1.0 / 3},
@@ -292,6 +296,7 @@ double Issqn(Desenho& p, const DadosDanfe& d, double x, double y, double w) {
 
 std::string TextoAdicional(const DadosDanfe& d) {
   std::vector<std::string> partes;
+  if (!d.protocoloEpec.empty()) partes.push_back(kAvisoEpec);
   if (!d.tipoEmissao.empty() && d.tipoEmissao != "1")
     partes.push_back("EMISSÃO EM CONTINGÊNCIA (tpEmis " + d.tipoEmissao + ") desde " + DataHora(d.contingencia) +
                      ": " + d.justificativaContingencia);

@@ -40,6 +40,13 @@ bool TemIssqn(const DadosDanfe& d);
 double Issqn(Desenho& p, const DadosDanfe& d, double x, double y, double w);
 inline constexpr double kAlturaIssqn = Desenho::kAlturaTitulo + kAlturaLinha;
 
+// The notice an invoice printed in EPEC contingency carries, before its
+// authorisation: worded as the MOC's DANFE rules word the one of the DPEC
+// that EPEC replaced ("... DPEC regularmente recebida pela Receita Federal
+// do Brasil"), with the EPEC's protocol in the protocol box.
+inline constexpr const char* kAvisoEpec =
+    "DANFE impresso em contingência - EPEC regularmente recebido pela Receita Federal do Brasil";
+
 // The complementary information as printed: the contingency notice, the
 // taxpayer's text (";" starts a new line, as the front end writes it), the
 // tax office's text and the observations.

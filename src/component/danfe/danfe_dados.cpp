@@ -193,6 +193,17 @@ const xmlNode* Autorizacao(const xmlNode* raiz, const std::string& chave) {
   return nullptr;
 }
 
+// The EPEC of this key registered by the national environment (136), when
+// the document carries its procEventoNFe: an invoice of tpEmis 4 printed
+// before its authorisation.
+const xmlNode* RegistroEpec(const xmlNode* raiz, const std::string& chave) {
+  for (const xmlNode* proc : Filhos(raiz, "procEventoNFe")) {
+    const xmlNode* inf = Filho(Filho(proc, "retEvento"), "infEvento");
+    if (Em(inf, {"tpEvento"}) == "110140" && Em(inf, {"chNFe"}) == chave && Em(inf, {"cStat"}) == "136") return inf;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 DadosDanfe LerDistribuicao(const std::string& xml) {
@@ -213,11 +224,17 @@ DadosDanfe LerDistribuicao(const std::string& xml) {
     Recusa("Arquivo de distribuição com chave de acesso inválida: \"" + id + "\"");
 
   const xmlNode* prot = Autorizacao(raiz, d.chave);
-  if (prot == nullptr)
+  const xmlNode* epec = prot == nullptr ? RegistroEpec(raiz, d.chave) : nullptr;
+  if (prot == nullptr && epec == nullptr)
     Recusa("A NF-e " + d.chave +
            " não tem protocolo de autorização de uso (protNFe com cStat 100); o DANFE não pode ser emitido");
-  d.protocolo = Em(prot, {"nProt"});
-  d.dataProtocolo = Em(prot, {"dhRecbto"});
+  if (epec != nullptr) {
+    d.protocoloEpec = Em(epec, {"nProt"});
+    d.dataProtocoloEpec = Em(epec, {"dhRegEvento"});
+  } else {
+    d.protocolo = Em(prot, {"nProt"});
+    d.dataProtocolo = Em(prot, {"dhRecbto"});
+  }
 
   const xmlNode* ide = Filho(inf, "ide");
   d.ambiente = Em(ide, {"tpAmb"});

@@ -76,12 +76,16 @@ struct DadosDanfe {
   std::string informacoesFisco, informacoesComplementares;
   std::vector<std::string> observacoes;   // obsCont and obsFisco as "campo: texto"
   std::string protocolo, dataProtocolo;   // nProt, dhRecbto
+  // An invoice of tpEmis 4 printed before its authorisation: the EPEC's
+  // nProt and dhRegEvento (protocolo then empty).
+  std::string protocoloEpec, dataProtocoloEpec;
 };
 
 // Reads the distribution file's text. Raises ErroExecucao (ErroComponente)
 // when it is not XML, holds no NFe, or carries no authorisation protocol
-// (protNFe with cStat 100 for this very key): an invoice without one has no
-// DANFE.
+// (protNFe with cStat 100 for this very key) nor a registered EPEC of the
+// key (a procEventoNFe whose retEvento says 136): an invoice without one has
+// no DANFE.
 DadosDanfe LerDistribuicao(const std::string& xml);
 
 }  // namespace velant::danfe

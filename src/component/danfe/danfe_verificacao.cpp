@@ -5,6 +5,7 @@
 #include "base/arquivos.h"
 #include "base/erro.h"
 #include "component/xml/assinador_xml.h"
+#include "component/xml/autoridade_xml.h"
 #include "component/xml/validador_esquema.h"
 
 namespace velant::danfe {
@@ -38,9 +39,30 @@ std::string LerArquivoDistribuicao(const std::filesystem::path& arquivo) {
   throw ErroExecucao(CodigoErro::ErroComponente, "Arquivo de distribuição " + motivo + ": " + arquivo.string());
 }
 
-DadosDanfe LerDistribuicaoVerificada(const std::string& xml) {
+namespace {
+
+// A sound signature must be the NF-e's own, not only one of another element,
+// and, as the authority demands, by a certificate of the issuer's company
+// (same CNPJ root): one signed again by anybody else is not the invoice.
+void ConfereAssinaturaDaNota(const DadosDanfe& dados, const std::vector<InfoAssinatura>& assinaturas) {
+  const InfoAssinatura* daNFe = nullptr;
+  for (const auto& a : assinaturas)
+    if (a.referencia == "NFe" + dados.chave) daNFe = &a;
+  if (daNFe == nullptr) Recusa(kRecusaAssinatura, "nenhuma assinatura da NF-e " + dados.chave);
+  const std::string& emitente = dados.emitente.documento;
+  if (emitente.size() == 14 && daNFe->cnpjCertificado.compare(0, 8, emitente, 0, 8) != 0)
+    Recusa(kRecusaAssinatura, "certificado de outra empresa: \"" + daNFe->assuntoCertificado + "\"");
+}
+
+void ConfereTamanho(const std::string& xml) {
   if (xml.size() > kTamanhoMaximoDistribuicao)
     Recusa(kRecusaTamanho, "maior que " + std::to_string(kTamanhoMaximoDistribuicao) + " bytes");
+}
+
+}  // namespace
+
+DadosDanfe LerDistribuicaoVerificada(const std::string& xml) {
+  ConfereTamanho(xml);
   // Only a text is validated, never a path it might spell.
   const size_t inicio = xml.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
   const size_t primeiro = xml.find_first_not_of(" \t\r\n", inicio);
@@ -51,16 +73,22 @@ DadosDanfe LerDistribuicaoVerificada(const std::string& xml) {
   std::vector<InfoAssinatura> assinaturas;
   if (!VerificarAssinatura(xml, &erro, &assinaturas)) Recusa(kRecusaAssinatura, erro);
   DadosDanfe dados = LerDistribuicao(xml);
-  // A sound signature must be the NF-e's own, not only one of another element,
-  // and, as the authority demands, by a certificate of the issuer's company
-  // (same CNPJ root): one signed again by anybody else is not the invoice.
-  const InfoAssinatura* daNFe = nullptr;
-  for (const auto& a : assinaturas)
-    if (a.referencia == "NFe" + dados.chave) daNFe = &a;
-  if (daNFe == nullptr) Recusa(kRecusaAssinatura, "nenhuma assinatura da NF-e " + dados.chave);
-  const std::string& emitente = dados.emitente.documento;
-  if (emitente.size() == 14 && daNFe->cnpjCertificado.compare(0, 8, emitente, 0, 8) != 0)
-    Recusa(kRecusaAssinatura, "certificado de outra empresa: \"" + daNFe->assuntoCertificado + "\"");
+  ConfereAssinaturaDaNota(dados, assinaturas);
+  return dados;
+}
+
+DadosDanfe LerEpecVerificada(const std::string& nfe, const std::string& procEvento) {
+  ConfereTamanho(nfe);
+  ConfereTamanho(procEvento);
+  if (auto erro = ValidarXml(nfe, "PL_010e/nfe_v4.00.xsd")) Recusa(kRecusaEsquema, *erro);
+  if (auto erro = ValidarXml(procEvento, "evento-epec/procEPEC_v1.00.xsd")) Recusa(kRecusaEsquema, *erro);
+  std::string erro;
+  std::vector<InfoAssinatura> assinaturas;
+  if (!VerificarAssinatura(nfe, &erro, &assinaturas)) Recusa(kRecusaAssinatura, erro);
+  // Read together: the invoice and, beside it, the EPEC of its key.
+  DadosDanfe dados = LerDistribuicao("<epec>" + autoridade::SemDeclaracao(nfe) + autoridade::SemDeclaracao(procEvento) + "</epec>");
+  if (dados.protocoloEpec.empty()) Recusa(kRecusaEsquema, "EPEC de outra chave que a NF-e " + dados.chave);
+  ConfereAssinaturaDaNota(dados, assinaturas);
   return dados;
 }
 

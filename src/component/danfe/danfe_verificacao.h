@@ -32,4 +32,10 @@ std::string LerArquivoDistribuicao(const std::filesystem::path& arquivo);
 // and the first fault found.
 DadosDanfe LerDistribuicaoVerificada(const std::string& xml);
 
+// An invoice of tpEmis 4 before its authorisation: the signed NFe (valid
+// against PL_010e's nfe schema, signed as above) with the procEventoNFe of
+// its EPEC (valid against evento-epec's procEPEC, registered: 136). The
+// DANFE then carries the EPEC's protocol and notice. Raises as above.
+DadosDanfe LerEpecVerificada(const std::string& nfe, const std::string& procEvento);
+
 }  // namespace velant::danfe
