@@ -76,6 +76,13 @@ inline ::testing::AssertionResult AceitaNoEsquema400ENoXmlsec(const std::string&
   return AceitaNoEsquemaENoXmlsec(assinado, arquivo, "PL_010e/nfe_v4.00.xsd");
 }
 
+// `s` with the first `de` replaced by `para`; a test fails when there is none.
+inline std::string TrocaPrimeiro(std::string s, const std::string& de, const std::string& para) {
+  size_t p = s.find(de);
+  if (p == std::string::npos) ADD_FAILURE() << "nada a trocar: " << de;
+  return p == std::string::npos ? s : s.replace(p, de.size(), para);
+}
+
 // --- Invoices as the filling routines leave them --------------------------
 
 inline constexpr const char* kCnpjEmitente = "11222333000181";

@@ -13,6 +13,8 @@
 namespace velant {
 namespace {
 
+using teste::TrocaPrimeiro;
+
 const std::string kId = "NFe35160111222333000181550010000001231000001233";
 const std::string kNfeMinima =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?><NFe xmlns=\"http://www.portalfiscal.inf.br/nfe\">"
@@ -26,12 +28,6 @@ std::string Entre(const std::string& s, const std::string& abre, const std::stri
   size_t i = s.find(abre);
   size_t f = s.find(fecha, i);
   return (i == std::string::npos || f == std::string::npos) ? "" : s.substr(i + abre.size(), f - i - abre.size());
-}
-
-std::string TrocaPrimeiro(std::string s, const std::string& de, const std::string& para) {
-  size_t p = s.find(de);
-  if (p != std::string::npos) s.replace(p, de.size(), para);
-  return s;
 }
 
 TEST(CertificadoA1, AssuntoECnpjDoTitular) {
