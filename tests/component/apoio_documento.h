@@ -56,18 +56,31 @@ inline bool XmlsecVerifica(const std::filesystem::path& arquivo, std::string* sa
   return Executa(comando, saida) == 0;
 }
 
-// A signed layout 4.00 invoice, written at `arquivo`, judged from outside:
-// xmllint with the official 4.00 schema, then Debian's xmlsec1.
-inline ::testing::AssertionResult AceitaNoEsquema400ENoXmlsec(const std::string& assinado,
-                                                            const std::filesystem::path& arquivo) {
+// A signed invoice, written at `arquivo`, judged from outside: xmllint with
+// the official schema (`esquema` under schemas/), then Debian's xmlsec1.
+inline ::testing::AssertionResult AceitaNoEsquemaENoXmlsec(const std::string& assinado,
+                                                          const std::filesystem::path& arquivo,
+                                                          const std::string& esquema) {
   GravarTudo(arquivo, assinado);
   std::string saida;
-  if (Executa("xmllint --noout --schema '" + std::string(VELANT_FONTE) + "/schemas/PL_010e/nfe_v4.00.xsd' '" +
+  if (Executa("xmllint --noout --schema '" + std::string(VELANT_FONTE) + "/schemas/" + esquema + "' '" +
                   arquivo.string() + "'",
               &saida) != 0)
     return ::testing::AssertionFailure() << "xmllint: " << saida;
   if (!XmlsecVerifica(arquivo, &saida)) return ::testing::AssertionFailure() << "xmlsec1: " << saida;
   return ::testing::AssertionSuccess();
+}
+
+inline ::testing::AssertionResult AceitaNoEsquema400ENoXmlsec(const std::string& assinado,
+                                                            const std::filesystem::path& arquivo) {
+  return AceitaNoEsquemaENoXmlsec(assinado, arquivo, "PL_010e/nfe_v4.00.xsd");
+}
+
+// `s` with the first `de` replaced by `para`; a test fails when there is none.
+inline std::string TrocaPrimeiro(std::string s, const std::string& de, const std::string& para) {
+  size_t p = s.find(de);
+  if (p == std::string::npos) ADD_FAILURE() << "nada a trocar: " << de;
+  return p == std::string::npos ? s : s.replace(p, de.size(), para);
 }
 
 // --- Invoices as the filling routines leave them --------------------------

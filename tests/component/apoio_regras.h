@@ -1,7 +1,8 @@
 #pragma once
 // The local check of the authority's rules on one invoice, as the rule
 // tables of each layout judge it: no rule broken when `codigo` is 0, else
-// that rule first, with its official text.
+// that rule first, with its official text. `autorizador` and `agora` as
+// VerificaRegras takes them.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -12,9 +13,11 @@
 
 namespace velant::teste {
 
-inline void ConfereRegraLocal(const std::string& nota, int codigo, bool comDetalhe = false) {
+inline void ConfereRegraLocal(const std::string& nota, int codigo, bool comDetalhe = false,
+                              const std::string& autorizador = "",
+                              std::chrono::system_clock::time_point agora = std::chrono::system_clock::now()) {
   auto documento = autoridade::DocumentoXml::Ler(nota, "nota");
-  auto violada = regras::VerificaRegras(documento.Raiz(), std::chrono::system_clock::now());
+  auto violada = regras::VerificaRegras(documento.Raiz(), agora, autorizador);
   if (codigo == 0) {
     EXPECT_FALSE(violada) << violada->CodigoETexto() << " (" << violada->detalhe << ")";
     return;

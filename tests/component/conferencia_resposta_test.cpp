@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 
 #include "apoio/arquivos_teste.h"
@@ -58,31 +57,26 @@ std::string ProtNFe(const CertificadoA1* quem) {
                   "infProt", quem);
 }
 
-std::string Troca(std::string s, const std::string& de, const std::string& para) {
-  size_t p = s.find(de);
-  if (p == std::string::npos) throw std::logic_error("nada a trocar: " + de);
-  return s.replace(p, de.size(), para);
-}
+enum Assinante { Ninguem, PelaAutoridade, PeloIntruso };
 
 struct CasoProtocolo {
   const char* nome;
-  const CertificadoA1* (*assinante)();   // nullptr: unsigned
-  std::function<std::string(const std::string&)> adultera;
+  Assinante assinante;
+  std::string de, para;   // a change after signing ("": none)
   bool comConfiaveis;
   bool documentoEnviado;
   const char* recusa;
 };
 void PrintTo(const CasoProtocolo& c, std::ostream* os) { *os << c.nome; }
 
-const CertificadoA1* PelaAutoridade() { return &Autoridade(); }
-const CertificadoA1* PeloIntruso() { return &Intruso(); }
-std::string Intacto(const std::string& s) { return s; }
-
 class Protocolos : public ::testing::TestWithParam<CasoProtocolo> {};
 
 TEST_P(Protocolos, SoOGenuinoPassa) {
   const auto& c = GetParam();
-  const std::string prot = c.adultera(ProtNFe(c.assinante ? c.assinante() : nullptr));
+  std::string prot = ProtNFe(c.assinante == PelaAutoridade ? &Autoridade()
+                             : c.assinante == PeloIntruso  ? &Intruso()
+                                                           : nullptr);
+  if (!c.de.empty()) prot = teste::TrocaPrimeiro(prot, c.de, c.para);
   // Read from the situation answer it came in, as the component reads it.
   RespostaSituacao r = LerSituacao("<retConsSitNFe" + kNs + " versao=\"3.10\"><tpAmb>2</tpAmb><verAplic>T</verAplic>"
                                    "<cStat>100</cStat><xMotivo>Autorizado o uso da NF-e</xMotivo><cUF>35</cUF>"
@@ -104,85 +98,67 @@ TEST_P(Protocolos, SoOGenuinoPassa) {
   }
 }
 
+const std::string kOutroNProt = "<nProt>135160000000099";
+
 INSTANTIATE_TEST_SUITE_P(
     Casos, Protocolos,
     ::testing::Values(
-        CasoProtocolo{"Genuino", PelaAutoridade, Intacto, true, true, ""},
-        CasoProtocolo{"GenuinoSemConfiaveis", PelaAutoridade, Intacto, false, true, ""},
-        CasoProtocolo{"SemAssinaturaNemConfiaveis", nullptr, Intacto, false, true, ""},
-        CasoProtocolo{"SemAssinaturaComConfiaveis", nullptr, Intacto, true, true, kRecusaSemAssinatura},
-        CasoProtocolo{"NProtTrocado", PelaAutoridade,
-                      [](const std::string& s) { return Troca(s, "<nProt>" + kNProt, "<nProt>135160000000099"); },
-                      true, true, kRecusaAssinatura},
-        CasoProtocolo{"NProtTrocadoSemConfiaveis", PelaAutoridade,
-                      [](const std::string& s) { return Troca(s, "<nProt>" + kNProt, "<nProt>135160000000099"); },
-                      false, true, kRecusaAssinatura},
-        CasoProtocolo{"ChaveTrocada", PelaAutoridade,
-                      [](const std::string& s) { return Troca(s, "<chNFe>3516", "<chNFe>3517"); }, true, true,
+        CasoProtocolo{"Genuino", PelaAutoridade, "", "", true, true, ""},
+        CasoProtocolo{"GenuinoSemConfiaveis", PelaAutoridade, "", "", false, true, ""},
+        CasoProtocolo{"SemAssinaturaNemConfiaveis", Ninguem, "", "", false, true, ""},
+        CasoProtocolo{"SemAssinaturaComConfiaveis", Ninguem, "", "", true, true, kRecusaSemAssinatura},
+        CasoProtocolo{"NProtTrocado", PelaAutoridade, "<nProt>" + kNProt, kOutroNProt, true, true, kRecusaAssinatura},
+        CasoProtocolo{"NProtTrocadoSemConfiaveis", PelaAutoridade, "<nProt>" + kNProt, kOutroNProt, false, true,
                       kRecusaAssinatura},
-        CasoProtocolo{"DigValTrocado", PelaAutoridade,
-                      [](const std::string& s) { return Troca(s, "<digVal>dGVz", "<digVal>eGVz"); }, true, true,
-                      kRecusaAssinatura},
+        CasoProtocolo{"ChaveTrocada", PelaAutoridade, "<chNFe>3516", "<chNFe>3517", true, true, kRecusaAssinatura},
+        CasoProtocolo{"DigValTrocado", PelaAutoridade, "<digVal>dGVz", "<digVal>eGVz", true, true, kRecusaAssinatura},
         // The signature moved to another Id: it no longer covers this protocol.
-        CasoProtocolo{"AssinaturaDeOutroElemento", PelaAutoridade,
-                      [](const std::string& s) { return Troca(s, "<infProt Id=\"ID" + kNProt, "<infProt Id=\"ID1"); },
+        CasoProtocolo{"AssinaturaDeOutroElemento", PelaAutoridade, "<infProt Id=\"ID" + kNProt, "<infProt Id=\"ID1",
                       true, true, kRecusaAssinatura},
-        CasoProtocolo{"AssinanteForaDosConfiaveis", PeloIntruso, Intacto, true, true, kRecusaAssinatura},
-        CasoProtocolo{"DocumentoNaoEnviado", PelaAutoridade, Intacto, true, false, kRecusaOutroDocumento},
-        CasoProtocolo{"DocumentoNaoEnviadoSemAssinatura", nullptr, Intacto, false, false, kRecusaOutroDocumento}),
+        CasoProtocolo{"AssinanteForaDosConfiaveis", PeloIntruso, "", "", true, true, kRecusaAssinatura},
+        CasoProtocolo{"DocumentoNaoEnviado", PelaAutoridade, "", "", true, false, kRecusaOutroDocumento},
+        CasoProtocolo{"DocumentoNaoEnviadoSemAssinatura", Ninguem, "", "", false, false, kRecusaOutroDocumento}),
     [](const auto& info) { return std::string(info.param.nome); });
 
 // Events and voidings: the same signature, over infEvento and infInut.
-struct CasoRegistro {
-  const char* nome;
-  bool evento;
-  bool assinado;
-  bool adulterado;
-  const char* recusa;
-};
-void PrintTo(const CasoRegistro& c, std::ostream* os) { *os << c.nome; }
-
-class Registros : public ::testing::TestWithParam<CasoRegistro> {};
-
-TEST_P(Registros, SoOGenuinoPassa) {
-  const auto& c = GetParam();
-  const CertificadoA1* quem = c.assinado ? &Autoridade() : nullptr;
-  RespostaRegistro r;
-  if (c.evento) {
-    std::string ret = Assinado("<retEvento" + kNs + " versao=\"1.00\"><infEvento Id=\"ID" + kNProt +
-                                   "\"><tpAmb>2</tpAmb><verAplic>T</verAplic><cOrgao>35</cOrgao><cStat>135</cStat>"
-                                   "<xMotivo>Evento registrado e vinculado a NF-e</xMotivo><chNFe>" +
-                                   kChave + "</chNFe><nProt>" + kNProt + "</nProt></infEvento></retEvento>",
-                               "infEvento", quem);
-    if (c.adulterado) ret = Troca(ret, "<nProt>" + kNProt, "<nProt>135160000000099");
-    r = LerEvento("<retEnvEvento" + kNs + " versao=\"1.00\"><idLote>1</idLote><tpAmb>2</tpAmb><verAplic>T</verAplic>"
-                  "<cOrgao>35</cOrgao><cStat>128</cStat><xMotivo>Lote de Evento Processado</xMotivo>" +
-                  ret + "</retEnvEvento>");
-    ConfereRegistro(r, "infEvento", {teste::PastaCertificados() / "ac.pem", nullptr});
-  } else {
-    std::string ret = Assinado("<retInutNFe" + kNs + " versao=\"3.10\"><infInut Id=\"ID" + kNProt +
-                                   "\"><tpAmb>2</tpAmb><verAplic>T</verAplic><cStat>102</cStat>"
-                                   "<xMotivo>Inutilização de número homologado</xMotivo><cUF>35</cUF>"
-                                   "<dhRecbto>2016-01-15T10:00:00-02:00</dhRecbto><nProt>" +
-                                   kNProt + "</nProt></infInut></retInutNFe>",
-                               "infInut", quem);
-    if (c.adulterado) ret = Troca(ret, "<cStat>102", "<cStat>102</cStat><cStat>102");
-    r = LerInutilizacao(ret);
-    ConfereRegistro(r, "infInut", {teste::PastaCertificados() / "ac.pem", nullptr});
+TEST(Registros, SoOGenuinoPassa) {
+  const std::string evento = "<infEvento Id=\"ID" + kNProt + "\"><tpAmb>2</tpAmb><verAplic>T</verAplic>"
+                             "<cOrgao>35</cOrgao><cStat>135</cStat><xMotivo>Evento registrado e vinculado a NF-e"
+                             "</xMotivo><chNFe>" + kChave + "</chNFe><nProt>" + kNProt + "</nProt></infEvento>";
+  const std::string inutilizacao = "<infInut Id=\"ID" + kNProt + "\"><tpAmb>2</tpAmb><verAplic>T</verAplic>"
+                                   "<cStat>102</cStat><xMotivo>Inutilização de número homologado</xMotivo>"
+                                   "<cUF>35</cUF><dhRecbto>2016-01-15T10:00:00-02:00</dhRecbto><nProt>" +
+                                   kNProt + "</nProt></infInut>";
+  const struct {
+    bool evento, assinado;
+    const char *de, *para;   // a change after signing (nullptr: none)
+    const char* recusa;
+  } casos[] = {
+      {true, true, nullptr, nullptr, ""},
+      {true, true, "<nProt>135160000000007", "<nProt>135160000000099", kRecusaAssinatura},
+      {true, false, nullptr, nullptr, kRecusaSemAssinatura},
+      {false, true, nullptr, nullptr, ""},
+      {false, true, "<cStat>102", "<cStat>102</cStat><cStat>102", kRecusaAssinatura},   // an element inserted
+      {false, false, nullptr, nullptr, kRecusaSemAssinatura},
+  };
+  for (const auto& c : casos) {
+    SCOPED_TRACE(std::string(c.evento ? "evento " : "inutilização ") + (c.de ? c.de : "") + (c.assinado ? "" : "-"));
+    const CertificadoA1* quem = c.assinado ? &Autoridade() : nullptr;
+    const char* elemento = c.evento ? "infEvento" : "infInut";
+    std::string ret = Assinado(c.evento ? "<retEvento" + kNs + " versao=\"1.00\">" + evento + "</retEvento>"
+                                        : "<retInutNFe" + kNs + " versao=\"3.10\">" + inutilizacao + "</retInutNFe>",
+                               elemento, quem);
+    if (c.de) ret = teste::TrocaPrimeiro(ret, c.de, c.para);
+    RespostaRegistro r =
+        c.evento ? LerEvento("<retEnvEvento" + kNs + " versao=\"1.00\"><idLote>1</idLote><tpAmb>2</tpAmb><verAplic>T"
+                             "</verAplic><cOrgao>35</cOrgao><cStat>128</cStat><xMotivo>Lote de Evento Processado"
+                             "</xMotivo>" + ret + "</retEnvEvento>")
+                 : LerInutilizacao(ret);
+    ConfereRegistro(r, elemento, {teste::PastaCertificados() / "ac.pem", nullptr});
+    EXPECT_EQ(r.recusa, c.recusa) << r.assinatura.motivo;
+    EXPECT_EQ(RecusaRegistro(r, c.evento ? kChave : ""), c.recusa);
   }
-  EXPECT_EQ(r.recusa, c.recusa) << r.assinatura.motivo;
-  EXPECT_EQ(RecusaRegistro(r, c.evento ? kChave : ""), c.recusa);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Casos, Registros,
-    ::testing::Values(CasoRegistro{"EventoGenuino", true, true, false, ""},
-                      CasoRegistro{"EventoComProtocoloTrocado", true, true, true, kRecusaAssinatura},
-                      CasoRegistro{"EventoSemAssinatura", true, false, false, kRecusaSemAssinatura},
-                      CasoRegistro{"InutilizacaoGenuina", false, true, false, ""},
-                      CasoRegistro{"InutilizacaoComElementoInserido", false, true, true, kRecusaAssinatura},
-                      CasoRegistro{"InutilizacaoSemAssinatura", false, false, false, kRecusaSemAssinatura}),
-    [](const auto& info) { return std::string(info.param.nome); });
 
 }  // namespace
 }  // namespace velant::autoridade

@@ -16,13 +16,13 @@ class Operacoes : public ::testing::Test {
   teste::AmbienteTeste a;
   OperacoesLocais op{a.ctx};
   std::string chave;
+  const std::string emitente = (teste::PastaCertificados() / "emitente.pfx").string();
 
-  // Registry of the installation: the test certificate by its POSIX path.
+  // Registry of the installation: the certificate and its password.
   void Registro(const std::string& certificado, const std::string& senha = "1234") {
-    std::string escapado = Replace(certificado, "\\", "\\\\");
     teste::GravarTudo(a.registro.Arquivo(), "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\nfe]\r\n"
-                                           "\"Certificado\"=\"" + escapado + "\"\r\n\"SenhaCertificado\"=\"" +
-                                               senha + "\"\r\n");
+                                            "\"Certificado\"=\"" + Replace(certificado, "\\", "\\\\") +
+                                                "\"\r\n\"SenhaCertificado\"=\"" + senha + "\"\r\n");
   }
   // The generated file of the example at PastaBase\nfe\arquivos\NFe<key>.xml.
   std::string GeraNota() {
@@ -31,78 +31,61 @@ class Operacoes : public ::testing::Test {
     teste::GravarTudo(a.caminhos.Mapear(arquivo), xml);
     return arquivo;
   }
-  std::string Assinada() {
-    Registro((teste::PastaCertificados() / "emitente.pfx").string());
-    GeraNota();
-    op.AssinaXml(a.atual.PastaBase + "\\nfe\\Arquivos\\NFe" + chave + ".xml", "infNFe");
-    return op.CaminhoAssinado(chave);
-  }
+  // Signed as the signing step names it: the folder "Arquivos", which the mapper finds as "arquivos".
+  std::string Assina() { return op.AssinaXml(a.atual.PastaBase + "\\nfe\\Arquivos\\NFe" + chave + ".xml", "infNFe"); }
 };
 
 TEST_F(Operacoes, AssinaNoCaminhoDoAssinadoComOCertificadoDoRegistro) {
-  Registro((teste::PastaCertificados() / "emitente.pfx").string());
-  GeraNota();
-  // The signing step names the folder "Arquivos"; the mapper finds "arquivos".
-  EXPECT_EQ(op.AssinaXml(a.atual.PastaBase + "\\nfe\\Arquivos\\NFe" + chave + ".xml", "infNFe"), "Arquivo assinado");
-  std::string assinado = op.CaminhoAssinado(chave);
-  EXPECT_EQ(assinado, "C:\\Dunmor\\nfe\\arquivos\\assinado\\NFe" + chave + "-assinado.xml");
-  ASSERT_TRUE(a.caminhos.Existe(assinado));
-  std::string xml = teste::LerTudo(a.caminhos.Mapear(assinado));
-  std::string erro;
-  EXPECT_TRUE(VerificarAssinatura(xml, &erro)) << erro;
-  std::string saida;
-  EXPECT_TRUE(teste::XmlsecVerifica(a.caminhos.Mapear(assinado), &saida)) << saida;
-}
-
-TEST_F(Operacoes, CertificadoPorCaminhoWindowsEMapeado) {
+  // The certificate by its POSIX path, then by a Windows path the mapper maps.
   std::filesystem::create_directories(a.raiz / "C" / "Certificados");
-  std::filesystem::copy_file(teste::PastaCertificados() / "emitente.pfx", a.raiz / "C" / "Certificados" / "a1.pfx");
-  Registro("C:\\Certificados\\a1.pfx");
-  GeraNota();
-  EXPECT_EQ(op.AssinaXml(a.atual.PastaBase + "\\nfe\\arquivos\\NFe" + chave + ".xml", "infNFe"), "Arquivo assinado");
-  EXPECT_TRUE(a.caminhos.Existe(op.CaminhoAssinado(chave)));
+  std::filesystem::copy_file(emitente, a.raiz / "C" / "Certificados" / "a1.pfx");
+  for (const std::string& certificado : {emitente, std::string("C:\\Certificados\\a1.pfx")}) {
+    SCOPED_TRACE(certificado);
+    Registro(certificado);
+    GeraNota();
+    EXPECT_EQ(Assina(), "Arquivo assinado");
+    std::string assinado = op.CaminhoAssinado(chave);
+    EXPECT_EQ(assinado, "C:\\Dunmor\\nfe\\arquivos\\assinado\\NFe" + chave + "-assinado.xml");
+    std::string saida;
+    EXPECT_TRUE(teste::XmlsecVerifica(a.caminhos.Mapear(assinado), &saida)) << saida;
+    std::filesystem::remove(a.caminhos.Mapear(assinado));
+  }
 }
 
 TEST_F(Operacoes, FalhasDeAssinaturaSaoErrosDoComponente) {
   GeraNota();
-  std::string arquivo = a.atual.PastaBase + "\\nfe\\arquivos\\NFe" + chave + ".xml";
   auto descricao = [&] {
     try {
-      op.AssinaXml(arquivo, "infNFe");
+      Assina();
     } catch (const ErroExecucao& e) {
       return e.Descricao();
     }
     return std::string("assinou");
   };
   EXPECT_NE(descricao().find("Certificado digital não configurado"), std::string::npos);
-  Registro((teste::PastaCertificados() / "emitente.pfx").string(), "0000");
+  Registro(emitente, "0000");
   EXPECT_NE(descricao().find("Senha do certificado"), std::string::npos);
   Registro("/nao/existe/a1.pfx");
   EXPECT_NE(descricao().find("não encontrado"), std::string::npos);
-  Registro((teste::PastaCertificados() / "emitente.pfx").string());
-  arquivo = a.atual.PastaBase + "\\nfe\\arquivos\\NFe-nenhuma.xml";
+  Registro(emitente);
+  std::string nota = chave;
+  chave = "-nenhuma";
   EXPECT_NE(descricao().find("não encontrado"), std::string::npos);
-  EXPECT_FALSE(a.caminhos.Existe(op.CaminhoAssinado(chave)));
+  EXPECT_FALSE(a.caminhos.Existe(op.CaminhoAssinado(nota)));
 }
 
-TEST_F(Operacoes, ValidaERegistraOPrimeiroErro) {
-  std::string assinado = Assinada();
+TEST_F(Operacoes, ValidaLoteEPrimeiroErroNoLog) {
+  Registro(emitente);
+  std::string gerada = GeraNota();
+  EXPECT_THROW(op.GeraLote(gerada, 1), ErroExecucao);   // not signed
+  EXPECT_THROW(op.GeraLote("C:\\Dunmor\\nada.xml", 1), ErroExecucao);
+  EXPECT_FALSE(a.caminhos.Existe("C:\\Dunmor\\nfe\\lotes\\000000000001-env-lot.xml"));
+  Assina();
+  std::string assinado = op.CaminhoAssinado(chave);
   EXPECT_TRUE(op.ValidaXml(assinado, "nfe_v3.10.xsd", true));
-  std::string xml = teste::LerTudo(a.caminhos.Mapear(assinado));
-  xml.replace(xml.find("<mod>55</mod>"), 13, "<mod>56</mod>");
-  teste::GravarTudo(a.caminhos.Mapear(assinado), xml);
-  EXPECT_FALSE(op.ValidaXml(assinado, "nfe_v3.10.xsd", true));
-  std::string log = a.ArquivoLog();
-  EXPECT_NE(log.find("        Erro de esquema (nfe_v3.10.xsd): linha 1: "), std::string::npos) << log;
-  EXPECT_NE(log.find("mod"), std::string::npos) << log;
-  EXPECT_THROW(op.ValidaXml("C:\\Dunmor\\nada.xml", "nfe_v3.10.xsd", true), ErroExecucao);
-}
-
-TEST_F(Operacoes, LoteComANotaAssinadaIntacta) {
-  std::string assinado = Assinada();
+  // The batch holds the signed invoice intact.
   std::string lote = op.GeraLote(assinado, 123);
   EXPECT_EQ(lote, "C:\\Dunmor\\nfe\\lotes\\000000000123-env-lot.xml");
-  EXPECT_EQ(Mid(lote, 21, 12), "000000000123");
   std::string nota = teste::LerTudo(a.caminhos.Mapear(assinado));
   std::string conteudo = teste::LerTudo(a.caminhos.Mapear(lote));
   EXPECT_EQ(conteudo, "<?xml version=\"1.0\" encoding=\"UTF-8\"?><enviNFe xmlns=\"http://www.portalfiscal.inf.br/nfe\" "
@@ -111,13 +94,13 @@ TEST_F(Operacoes, LoteComANotaAssinadaIntacta) {
   EXPECT_EQ(ValidarXml(conteudo, "enviNFe_v3.10.xsd"), std::nullopt);
   std::string erro;
   EXPECT_TRUE(VerificarAssinatura(conteudo, &erro)) << erro;
-}
-
-TEST_F(Operacoes, LoteRecusaNotaSemAssinatura) {
-  std::string gerada = GeraNota();
-  EXPECT_THROW(op.GeraLote(gerada, 1), ErroExecucao);
-  EXPECT_THROW(op.GeraLote("C:\\Dunmor\\nada.xml", 1), ErroExecucao);
-  EXPECT_FALSE(a.caminhos.Existe("C:\\Dunmor\\nfe\\lotes\\000000000001-env-lot.xml"));
+  // An invalid one is refused and its first error logged.
+  teste::GravarTudo(a.caminhos.Mapear(assinado), teste::TrocaPrimeiro(nota, "<mod>55</mod>", "<mod>56</mod>"));
+  EXPECT_FALSE(op.ValidaXml(assinado, "nfe_v3.10.xsd", true));
+  std::string log = a.ArquivoLog();
+  EXPECT_NE(log.find("        Erro de esquema (nfe_v3.10.xsd): linha 1: "), std::string::npos) << log;
+  EXPECT_NE(log.find("mod"), std::string::npos) << log;
+  EXPECT_THROW(op.ValidaXml("C:\\Dunmor\\nada.xml", "nfe_v3.10.xsd", true), ErroExecucao);
 }
 
 }  // namespace
