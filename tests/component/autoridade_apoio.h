@@ -3,9 +3,7 @@
 // simulator started as its own process on a free loopback port, and a Host
 // environment whose registry points the component at it.
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,7 +12,6 @@
 #include <fstream>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "apoio/processo_filho.h"
@@ -96,23 +93,6 @@ class ProcessoSimulador {
     std::filesystem::rename(Controle().string() + ".tmp", Controle());
   }
   std::string Log() const { return LerTudo(pasta_ / "simulador.log"); }
-
-  // Waits until the port accepts connections (aberta) or refuses them.
-  bool EsperaPorta(bool aberta, std::chrono::milliseconds limite = std::chrono::seconds(10)) const {
-    auto fim = std::chrono::steady_clock::now() + limite;
-    while (std::chrono::steady_clock::now() < fim) {
-      int fd = socket(AF_INET, SOCK_STREAM, 0);
-      sockaddr_in endereco{};
-      endereco.sin_family = AF_INET;
-      endereco.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-      endereco.sin_port = htons(static_cast<uint16_t>(porta_));
-      bool conectou = connect(fd, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco) == 0;
-      close(fd);
-      if (conectou == aberta) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return false;
-  }
 
  private:
   std::filesystem::path pasta_;
