@@ -117,27 +117,27 @@ class ImpressaoDanfe : public ::testing::Test {
   ServidorCups cups_{a_->pasta.Caminho() / ("cups" + std::to_string(++servidores_))};
 };
 
-TEST_F(ImpressaoDanfe, TrabalhoChegaNaImpressoraDoRegistroOuNaPadrao) {
+// With no printer in the registry, the scheduler's default one (the
+// registry's own printer is danfe_impressao.sh's).
+TEST_F(ImpressaoDanfe, TrabalhoChegaNaImpressoraPadrao) {
   cups_.CriaFila("DanfeBalcao");
   cups_.CriaFila("DanfeExpedicao");
   ASSERT_EQ(cups_.Lp("lpadmin -d DanfeExpedicao"), 0);
-  for (auto [registro, fila] : {std::pair{"DanfeBalcao", "DanfeBalcao"}, std::pair{"", "DanfeExpedicao"}}) {
-    SCOPED_TRACE(std::string("ImpressoraDanfe = \"") + registro + "\"");
-    auto temporarios = a_->pasta.Caminho() / ("tmp-" + std::string(fila));
-    std::filesystem::create_directories(temporarios);
-    teste::VariavelAmbiente tmp("TMPDIR", temporarios.string());
-    std::string resposta = Imprime(registro, cups_.Socket());
-    ASSERT_EQ(resposta.rfind("Trabalho de impressão ", 0), 0u) << resposta;
-    ASSERT_TRUE(cups_.EsperaConcluido(fila, std::stoi(resposta.substr(resposta.rfind(' ') + 1)))) << cups_.Log();
-    // What reached the device is the DANFE of this invoice.
-    ASSERT_TRUE(std::filesystem::exists(cups_.Saida(fila))) << cups_.Log();
-    std::string texto = teste::TextoPdf(cups_.Saida(fila));
-    for (const std::string& trecho : {std::string("DANFE"), chave_.substr(0, 4) + " " + chave_.substr(4, 4),
-                                      std::string("Nº 000.000.601")})
-      EXPECT_NE(texto.find(trecho), std::string::npos) << trecho << "\n" << texto;
-    // The temporary PDF did not stay behind.
-    EXPECT_TRUE(std::filesystem::is_empty(temporarios));
-  }
+  auto temporarios = a_->pasta.Caminho() / "tmp";
+  std::filesystem::create_directories(temporarios);
+  teste::VariavelAmbiente tmp("TMPDIR", temporarios.string());
+  std::string resposta = Imprime("", cups_.Socket());
+  ASSERT_EQ(resposta.rfind("Trabalho de impressão ", 0), 0u) << resposta;
+  ASSERT_TRUE(cups_.EsperaConcluido("DanfeExpedicao", std::stoi(resposta.substr(resposta.rfind(' ') + 1)))) << cups_.Log();
+  // What reached the device is the DANFE of this invoice.
+  ASSERT_TRUE(std::filesystem::exists(cups_.Saida("DanfeExpedicao"))) << cups_.Log();
+  EXPECT_FALSE(std::filesystem::exists(cups_.Saida("DanfeBalcao")));
+  std::string texto = teste::TextoPdf(cups_.Saida("DanfeExpedicao"));
+  for (const std::string& trecho : {std::string("DANFE"), chave_.substr(0, 4) + " " + chave_.substr(4, 4),
+                                    std::string("Nº 000.000.601")})
+    EXPECT_NE(texto.find(trecho), std::string::npos) << trecho << "\n" << texto;
+  // The temporary PDF did not stay behind.
+  EXPECT_TRUE(std::filesystem::is_empty(temporarios));
 }
 
 TEST_F(ImpressaoDanfe, RecusasNomeiamAImpressoraEOMotivo) {

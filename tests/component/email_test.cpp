@@ -94,7 +94,7 @@ class EnvioEmail : public ::testing::Test {
   int hosts_ = 0;
 };
 
-// --- Mails that arrive ------------------------------------------------------
+// --- Mails that arrive (the XML and the PDF of an invoice over STARTTLS are email_envio.sh's) ---
 
 struct CasoEnvio {
   const char* nome;
@@ -142,7 +142,6 @@ TEST_P(EnvioEmailCaso, ChegaComoFoiEnviado) {
   EXPECT_EQ(Log().find(kSenha), std::string::npos);
 }
 
-const std::string kCorpoXml = std::string("Segue em anexo arquivo XML da Nota Fiscal Eletrônica CHAVE DE NR.: ") + kChave;
 const std::string kCorpoZip = "Segue em anexo os arquivos XML.\r\nMarço/2024\r\nSuporte: (11) 4000-0000";
 const std::string kAssuntoLongo =
     "Nota Fiscal Eletrônica da empresa: Panificadora e Confeitaria Ação & Coração do Maranhão Ltda — filial nº 2";
@@ -150,10 +149,6 @@ const std::string kAssuntoLongo =
 INSTANTIATE_TEST_SUITE_P(
     Anexos, EnvioEmailCaso,
     ::testing::Values(
-        // The customer's distribution file, as ENVIA EMAIL sends it.
-        CasoEnvio{"Xml", false, "cliente@exemplo.com.br", {"cliente@exemplo.com.br"}, kAssunto, kCorpoXml, kCorpoXml,
-                  std::string("C:\\Dunmor\\nfe\\arquivos\\procNFe\\") + kChave + "-procNFe.xml", kXml,
-                  std::string(kChave) + "-procNFe.xml", "application/xml"},
         // The DANFE over implicit TLS; blanks around the address do not count.
         CasoEnvio{"PdfTlsImplicito", true, "  cliente@exemplo.com.br ", {"cliente@exemplo.com.br"}, kAssunto, "PDF",
                   "PDF", std::string("C:\\Dunmor\\nfe\\arquivos\\PDF\\") + kChave + ".pdf", kPdf,
