@@ -12,6 +12,7 @@
 #include "base/erro.h"
 #include "component/danfe/danfe_codigo_barras.h"
 #include "component/danfe/danfe_dados.h"
+#include "component/danfe/danfe_formatos.h"
 #include "component/danfe/danfe_pdf.h"
 #include "component/danfe/danfe_verificacao.h"
 #include "component/xml/chave_acesso.h"
@@ -235,6 +236,36 @@ TEST_F(DanfePdf, BlocoDoIssqnQuandoHaServicos) {
   for (const char* valor : {"INSCRIÇÃO MUNICIPAL", "98765432", "VALOR TOTAL DOS SERVIÇOS", "350,00", "17,50"})
     EXPECT_NE(texto.find(valor, bloco), std::string::npos) << valor;
 }
+
+// How the DANFE writes the invoice's values: masks only on digits of the
+// right length, Brazilian decimals rounded, dates of the ISO date-times.
+#define CHAMADA(...) #__VA_ARGS__, [] { return danfe::__VA_ARGS__; }
+TEST(DanfeFormatos, TextoEsperado) {
+  struct Caso {
+    const char* chamada;
+    std::string (*formatar)();
+    const char* esperado;
+  } casos[] = {
+      {CHAMADA(CnpjCpf("11222333000181")), "11.222.333/0001-81"}, {CHAMADA(CnpjCpf("12345678901")), "123.456.789-01"},
+      {CHAMADA(CnpjCpf("12ABC34501DE35")), "12ABC34501DE35"}, {CHAMADA(CnpjCpf("1234567890")), "1234567890"},
+      {CHAMADA(Cep("01310200")), "01310-200"}, {CHAMADA(Cep("0131020")), "0131020"}, {CHAMADA(Cep("0131020A")), "0131020A"},
+      {CHAMADA(Fone("1140000000")), "(11) 4000-0000"}, {CHAMADA(Fone("11940000000")), "(11) 94000-0000"},
+      {CHAMADA(Fone("40000000")), "40000000"}, {CHAMADA(Fone("114000000A")), "114000000A"},
+      {CHAMADA(Numero("1234567.891", 2)), "1.234.567,89"}, {CHAMADA(Numero("-12.5", 2)), "-12,50"},
+      {CHAMADA(Numero("-0.001", 2)), "0,00"}, {CHAMADA(Numero("999", 0)), "999"}, {CHAMADA(Numero("abc", 2)), "abc"},
+      {CHAMADA(Numero("", 2)), ""}, {CHAMADA(NumeroSignificativo("2.5000", 2, 4)), "2,50"},
+      {CHAMADA(NumeroSignificativo("1000.12355", 0, 4)), "1.000,1236"}, {CHAMADA(NumeroSignificativo("3", 0, 4)), "3"},
+      {CHAMADA(DataHora("2016-01-15T10:20:30-03:00")), "15/01/2016 10:20:30"}, {CHAMADA(DataHora("2016-01-15")), "15/01/2016"},
+      {CHAMADA(Data("15/01/2016")), "15/01/2016"}, {CHAMADA(Hora("2016-01-15 10:20:30")), ""},
+      {CHAMADA(NumeroNota("501")), "000.000.501"}, {CHAMADA(NumeroNota("1234567890")), "1234567890"},
+      {CHAMADA(NumeroNota("12A")), "12A"}, {CHAMADA(Serie("1")), "001"}, {CHAMADA(Serie("1A")), "1A"},
+      {CHAMADA(Serie("123")), "123"}, {CHAMADA(ModalidadeFrete("9")), "9-SEM FRETE"}, {CHAMADA(ModalidadeFrete("5")), "5"},
+      {CHAMADA(FormaPagamento("17", "")), "PIX"}, {CHAMADA(FormaPagamento("99", "VALE DA CASA")), "VALE DA CASA"},
+      {CHAMADA(FormaPagamento("77", "")), "FORMA 77"},
+  };
+  for (const auto& c : casos) EXPECT_EQ(c.formatar(), c.esperado) << c.chamada;
+}
+#undef CHAMADA
 
 // --- Only the document as it was signed and authorised is drawn ---------------
 

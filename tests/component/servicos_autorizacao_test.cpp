@@ -90,6 +90,7 @@ TEST(Servicos, EnderecosExatos) {
       {&comentada, "MG", "2", ServicoNFe::StatusServico, Leiaute::V310, "https://x/y"},
       {&unica, "GO", "1", ServicoNFe::Consulta, Leiaute::V310, local + "NfeConsulta2.asmx"},
       {&unica, "SP", "2", ServicoNFe::RecepcaoEvento, Leiaute::V310, local + "RecepcaoEvento.asmx"},
+      {&unica, "SVC-AN", "1", ServicoNFe::Autorizacao, Leiaute::V400, "https://127.0.0.1:9/svc-an/ws/NFeAutorizacao4.asmx"},
   };
   for (const auto& c : casos) {
     SCOPED_TRACE(std::string(c.uf) + "-" + c.ambiente + " " + c.url);
