@@ -10,6 +10,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "apoio/processo_filho.h"
 #include "component/apoio_documento.h"
 #include "base/caminhos.h"
+#include "base/erro.h"
 #include "component/xml/assinador_xml.h"
 #include "component/xml/autoridade_xml.h"
 #include "component/xml/validador_esquema.h"
@@ -36,6 +38,19 @@ inline std::string Lote(const std::string& idLote, const std::vector<std::string
 inline std::string Campo(const std::string& xml, const std::string& nome) {
   auto doc = autoridade::DocumentoXml::Ler(xml, "teste");
   return autoridade::Texto(autoridade::Procura(doc.Raiz(), nome));
+}
+
+// The description of the component error the call raises; a failure, and
+// "", when it raises none.
+inline std::string ErroDoComponente(const std::function<void()>& chamada) {
+  try {
+    chamada();
+  } catch (const ErroExecucao& e) {
+    EXPECT_EQ(e.Codigo(), CodigoErro::ErroComponente) << e.Descricao();
+    return e.Descricao();
+  }
+  ADD_FAILURE() << "a chamada deveria ser recusada";
+  return "";
 }
 
 inline std::filesystem::path ExecutavelSimulador() {
