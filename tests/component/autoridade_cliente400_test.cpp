@@ -1,7 +1,8 @@
 // The fiscal document component against the simulator as an authority of
-// layout 4.00 only (no --leiaute-310), over HTTPS on loopback: every 4.00
-// service, the synchronous authorisation and its receipt fallback, the
-// calls the authority saw, and TLS older than 1.2 refused.
+// layout 4.00 only (no --leiaute-310), over HTTPS on loopback: the layout
+// chosen by the registry, the synchronous authorisation and its receipt
+// fallback, the calls the authority saw, and TLS older than 1.2 refused.
+// (Cancellation and voiding in 4.00 through the Host are emissao_leiaute400.sh's.)
 #include <gtest/gtest.h>
 
 #include <map>
@@ -22,8 +23,10 @@ class Componente400 : public ::testing::Test {
  protected:
   explicit Componente400(bool leiaute310 = false) : sim_(pasta_.Caminho() / "simulador", {}, leiaute310) {}
 
-  teste::HostTeste& Host(const std::string& leiaute = "4.00", std::vector<std::pair<std::string, std::string>> extra = {
-                                                                   {"CertificadosConfiaveis", (teste::PastaCertificados() / "ac.pem").string()}}) {
+  // The registry at that layout; by default trusting the authority's CA.
+  teste::HostTeste& Host(const std::string& leiaute = "4.00",
+                         std::vector<std::pair<std::string, std::string>> extra = {
+                             {"CertificadosConfiaveis", (teste::PastaCertificados() / "ac.pem").string()}}) {
     extra.emplace_back("LeiauteNFe", leiaute);
     host_ = std::make_unique<teste::HostTeste>(pasta_.Caminho() / ("host" + std::to_string(++hosts_)), sim_.Servicos(),
                                                extra);

@@ -27,7 +27,9 @@ using autoridade::FalhaTransporte;
 using Registro = std::vector<std::pair<std::string, std::string>>;
 
 std::string Ac() { return (teste::PastaCertificados() / "ac.pem").string(); }
-std::string Distribuicao(const std::string& chave) { return "C:\\Dunmor\\nfe\\arquivos\\procNFe\\" + chave + "-procNFe.xml"; }
+std::string Distribuicao(const std::string& chave) {
+  return "C:\\Dunmor\\nfe\\arquivos\\procNFe\\" + chave + "-procNFe.xml";
+}
 
 class ComponenteContraSimulador : public ::testing::Test {
  protected:
@@ -219,8 +221,9 @@ TEST_F(ComponenteContraSimulador, FalhaDeConexaoComACausaDentroDoTempo) {
   sim_.Para();
   Host();
   auto c = Componente();
-  EsperaFalha([&] { c.StatusServico(); }, "Falha na comunicação com a autoridade (NfeStatusServico2 em https://127.0.0.1:",
-              3.0, FalhaTransporte::NaoEnviada);
+  EsperaFalha([&] { c.StatusServico(); },
+              "Falha na comunicação com a autoridade (NfeStatusServico2 em https://127.0.0.1:", 3.0,
+              FalhaTransporte::NaoEnviada);
 }
 
 size_t Ocorrencias(const std::string& texto, const std::string& parte) {

@@ -24,7 +24,8 @@ TEST(EnvelopeSoap, RespostasRecusadas) {
     std::function<void()> chamar;
     const char* trecho;
   } casos[] = {
-      {"falha soap", [] { LeResposta(MontaFalhaSoap("Receiver", "Servidor em manutenção")); }, "Servidor em manutenção"},
+      {"falha soap", [] { LeResposta(MontaFalhaSoap("Receiver", "Servidor em manutenção")); },
+       "Servidor em manutenção"},
       {"resposta html", [] { LeResposta("<html>erro</html>"); }, ""},
       {"resposta que nao e xml", [] { LeResposta("não é xml"); }, ""},
       {"pedido sem corpo", [] { LePedido("<Envelope/>"); }, ""},
@@ -68,7 +69,8 @@ DadosCancelamento Cancelamento() {
 }
 
 DadosInutilizacao Inutilizacao() {
-  return {"2", "35", "16", "11222333000181", "001", "000000050", "0000000052", "Numeracao pulada por falha\tdo sistema"};
+  return {"2",   "35",        "16",         "11222333000181",
+          "001", "000000050", "0000000052", "Numeracao pulada por falha\tdo sistema"};
 }
 
 TEST(Mensagens, ValidasNoEsquema) {

@@ -19,8 +19,9 @@ constexpr const char* kChave = "35160111222333000181550010000001231000001233";
 
 std::string Prot(const std::string& cStat, const std::string& xMotivo, const std::string& nProt = "") {
   return "<protNFe versao=\"3.10\"><infProt><tpAmb>2</tpAmb><verAplic>T</verAplic><chNFe>" + std::string(kChave) +
-         "</chNFe><dhRecbto>2016-01-15T10:00:00-03:00</dhRecbto>" + (nProt.empty() ? "" : "<nProt>" + nProt + "</nProt>") +
-         "<cStat>" + cStat + "</cStat><xMotivo>" + xMotivo + "</xMotivo></infProt></protNFe>";
+         "</chNFe><dhRecbto>2016-01-15T10:00:00-03:00</dhRecbto>" +
+         (nProt.empty() ? "" : "<nProt>" + nProt + "</nProt>") + "<cStat>" + cStat + "</cStat><xMotivo>" + xMotivo +
+         "</xMotivo></infProt></protNFe>";
 }
 // An answer document: its root, status and reason, and what follows them.
 std::string Ret(const std::string& raiz, const std::string& cStat, const std::string& xMotivo,
@@ -29,8 +30,8 @@ std::string Ret(const std::string& raiz, const std::string& cStat, const std::st
          "</" + raiz + ">";
 }
 std::string Lote(const std::string& cStat, const std::string& xMotivo, const std::string& prot = "") {
-  return "<retConsReciNFe" + kNs + " versao=\"3.10\"><nRec>351000000000042</nRec><cStat>" + cStat + "</cStat><xMotivo>" +
-         xMotivo + "</xMotivo>" + prot + "</retConsReciNFe>";
+  return "<retConsReciNFe" + kNs + " versao=\"3.10\"><nRec>351000000000042</nRec><cStat>" + cStat +
+         "</cStat><xMotivo>" + xMotivo + "</xMotivo>" + prot + "</retConsReciNFe>";
 }
 std::string Autorizada(const std::string& nProt) { return Prot("100", "Autorizado o uso da NF-e", nProt); }
 bool ComecaComCodigo(const std::string& texto) { return Like(Left(texto, 6), "### - "); }
@@ -59,7 +60,8 @@ TEST(TextoEnvioLote, ReciboDoCaractere31OuErro94) {
   EXPECT_EQ(Mid(recebido, 31), "351000000000042");
   // Not received, the reason kept apart: refused, without a receipt, paralysed.
   for (const char* cStat : {"225", "103", "108"}) {
-    RespostaLote r = LerRespostaLote(std::string("<retEnviNFe><cStat>") + cStat + "</cStat><xMotivo>x</xMotivo></retEnviNFe>");
+    RespostaLote r =
+        LerRespostaLote(std::string("<retEnviNFe><cStat>") + cStat + "</cStat><xMotivo>x</xMotivo></retEnviNFe>");
     EXPECT_EQ(TextoEnvioLote(r), "Erro 94");
     EXPECT_EQ(r.cStat, cStat);
   }
@@ -79,7 +81,8 @@ TEST(TextoLote, LinhaDeStatusEDesfecho) {
        "297 - Rejeição: Assinatura difere do calculado", D::Rejeitado},
       {Lote("104", "Lote processado", Prot("204", "Rejeição: Duplicidade de NF-e [nRec:351000000000001]")),
        "204 - Rejeição: Duplicidade de NF-e [nRec:351000000000001]", D::Rejeitado},
-      {Lote("104", "Lote processado", Prot("999", "Falha desconhecida")), "999 - Rejeição: Falha desconhecida", D::Rejeitado},
+      {Lote("104", "Lote processado", Prot("999", "Falha desconhecida")), "999 - Rejeição: Falha desconhecida",
+       D::Rejeitado},
       {Lote("104", "Lote processado", Prot("110", "Uso Denegado", "135160000000002")), "110 - Uso Denegado", D::Final},
       {Lote("108", "Serviço Paralisado Momentaneamente (curto prazo)"),
        "108 - Serviço Paralisado Momentaneamente (curto prazo)", D::Final},
@@ -126,8 +129,8 @@ TEST(TextoSituacao, ProtocoloNosUltimos15SoQuandoAutorizada) {
   }
   RespostaSituacao autorizada = LerSituacao(casos[0].resposta);
   ASSERT_TRUE(autorizada.protocolo.has_value());
-  EXPECT_EQ(autorizada.protocolo->xml.rfind("<protNFe xmlns=\"http://www.portalfiscal.inf.br/nfe\" versao=\"3.10\">", 0),
-            0u)
+  EXPECT_EQ(
+      autorizada.protocolo->xml.rfind("<protNFe xmlns=\"http://www.portalfiscal.inf.br/nfe\" versao=\"3.10\">", 0), 0u)
       << autorizada.protocolo->xml;
 }
 
@@ -189,10 +192,12 @@ TEST(TextoInutilizacao, TextoExato) {
       {inut("206", "Rejeição: qualquer"), "206" + ja},
       {inut("256", "Rejeição: qualquer"), "256" + ja},
       {inut("563", "Rejeição: qualquer"), "563" + ja},
-      {inut("241", "Rejeição: Um número da faixa já foi utilizado"), "241 - Rejeição: Um número da faixa já foi utilizado"},
+      {inut("241", "Rejeição: Um número da faixa já foi utilizado"),
+       "241 - Rejeição: Um número da faixa já foi utilizado"},
       {inut("252", "Ambiente informado diverge"), "252 - Rejeição: Ambiente informado diverge"},
       // A reason holding "102" would read as voided.
-      {inut("999", "Rejeição: faixa 1020 a 1030 [nProt:135161020000001]"), "999 - Rejeição: inutilização não homologada"},
+      {inut("999", "Rejeição: faixa 1020 a 1030 [nProt:135161020000001]"),
+       "999 - Rejeição: inutilização não homologada"},
   };
   for (const auto& [resposta, esperado] : casos) {
     std::string texto = TextoInutilizacao(LerInutilizacao(resposta));

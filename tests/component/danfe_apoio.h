@@ -73,12 +73,13 @@ inline VetoresNFe NotaDanfe(const OpcoesDanfe& o) {
   t[Totais::vCOFINS] = Centavos(760LL * o.itens);
   t[Totais::vNF] = Centavos(total);
   v.gVetorTransporte = Vazio(29);
-  Preenche(v.gVetorTransporte, {{Transporte::modFrete, "0"}, {Transporte::CNPJouCPF, "12345678000195"},
-                                {Transporte::xNome, "TRANSPORTADORA RÁPIDA LTDA"}, {Transporte::IE, "111222333444"},
-                                {Transporte::xEnder, "RUA DO PORTO 50"}, {Transporte::xMun, "SANTOS"},
-                                {Transporte::UF, "SP"}, {Transporte::placa, "ABC1234"}, {Transporte::UF_veicTransp, "SP"},
-                                {Transporte::qVol, "3"}, {Transporte::esp, "CAIXA"}, {Transporte::marca, "VELANT"},
-                                {Transporte::nVol, "1/3"}, {Transporte::pesoL, "12.500"}, {Transporte::pesoB, "13.750"}});
+  Preenche(v.gVetorTransporte,
+           {{Transporte::modFrete, "0"}, {Transporte::CNPJouCPF, "12345678000195"},
+            {Transporte::xNome, "TRANSPORTADORA RÁPIDA LTDA"}, {Transporte::IE, "111222333444"},
+            {Transporte::xEnder, "RUA DO PORTO 50"}, {Transporte::xMun, "SANTOS"}, {Transporte::UF, "SP"},
+            {Transporte::placa, "ABC1234"}, {Transporte::UF_veicTransp, "SP"}, {Transporte::qVol, "3"},
+            {Transporte::esp, "CAIXA"}, {Transporte::marca, "VELANT"}, {Transporte::nVol, "1/3"},
+            {Transporte::pesoL, "12.500"}, {Transporte::pesoB, "13.750"}});
   v.gVetorFaturas.assign(std::max(1, o.duplicatas), Vazio(7));
   v.gQtdFaturas = static_cast<int16_t>(o.duplicatas - 1);
   Preenche(v.gVetorFaturas[Fatura::kLinhaFatura], {{Fatura::nFat, "501"}});

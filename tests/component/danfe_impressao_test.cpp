@@ -128,7 +128,8 @@ TEST_F(ImpressaoDanfe, TrabalhoChegaNaImpressoraPadrao) {
   teste::VariavelAmbiente tmp("TMPDIR", temporarios.string());
   std::string resposta = Imprime("", cups_.Socket());
   ASSERT_EQ(resposta.rfind("Trabalho de impressão ", 0), 0u) << resposta;
-  ASSERT_TRUE(cups_.EsperaConcluido("DanfeExpedicao", std::stoi(resposta.substr(resposta.rfind(' ') + 1)))) << cups_.Log();
+  ASSERT_TRUE(cups_.EsperaConcluido("DanfeExpedicao", std::stoi(resposta.substr(resposta.rfind(' ') + 1))))
+      << cups_.Log();
   // What reached the device is the DANFE of this invoice.
   ASSERT_TRUE(std::filesystem::exists(cups_.Saida("DanfeExpedicao"))) << cups_.Log();
   EXPECT_FALSE(std::filesystem::exists(cups_.Saida("DanfeBalcao")));
@@ -166,8 +167,9 @@ TEST(ImpressoraCups, ServidorMudoEsperaLimitada) {
   ConfiguracaoImpressora cfg{"DanfeBalcao", "127.0.0.1:" + std::to_string(mudo.Porta()), std::chrono::seconds(1),
                              std::chrono::seconds(1)};
   auto inicio = Clock::now();
-  EXPECT_NE(teste::ErroDoComponente([&] { ImprimePdf(cfg, pasta.Caminho() / "mudo.pdf", "DANFE"); }).find("\"DanfeBalcao\""),
-            std::string::npos);
+  EXPECT_NE(
+      teste::ErroDoComponente([&] { ImprimePdf(cfg, pasta.Caminho() / "mudo.pdf", "DANFE"); }).find("\"DanfeBalcao\""),
+      std::string::npos);
   EXPECT_LT(std::chrono::duration<double>(Clock::now() - inicio).count(), 8.0);
 }
 

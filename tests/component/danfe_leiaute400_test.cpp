@@ -19,8 +19,9 @@ namespace {
 std::string NotaComTroco(std::string* chave) {
   std::string nota = teste::NotaSemAssinatura400({.numero = 410}, chave);
   const size_t inicio = nota.find("<pag>");
-  nota.replace(inicio, nota.find("</pag>") + 6 - inicio,
-               "<pag><detPag><indPag>0</indPag><tPag>01</tPag><vPag>150.00</vPag></detPag><vTroco>50.00</vTroco></pag>");
+  nota.replace(
+      inicio, nota.find("</pag>") + 6 - inicio,
+      "<pag><detPag><indPag>0</indPag><tPag>01</tPag><vPag>150.00</vPag></detPag><vTroco>50.00</vTroco></pag>");
   return AssinarXml(nota, "infNFe", teste::CertificadoTeste());
 }
 

@@ -31,7 +31,8 @@ std::string TodosOsBytes() {
   for (int i = 0; i < 256; ++i) s += static_cast<char>(i);
   return s;
 }
-const std::string kXml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<nfeProc versao=\"3.10\"><xNome>Padaria São João</xNome></nfeProc>\n";
+const std::string kXml =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<nfeProc versao=\"3.10\"><xNome>Padaria São João</xNome></nfeProc>\n";
 const std::string kPdf = "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n" + TodosOsBytes() + "\r\n%%EOF\n";
 const std::string kZip = std::string("PK\x03\x04\x14\x00\x00\x00", 8) + TodosOsBytes() + TodosOsBytes();
 const std::string kAssunto = "Nota Fiscal Eletrônica da empresa: Padaria São João";
@@ -194,14 +195,18 @@ TEST_F(EnvioEmail, RecusasFalsoComUmaLinhaDeLog) {
       // A line break in the field must not smuggle a header or a second recipient in.
       {{}, cliente + "\r\nBcc: outro@exemplo.com", kXmlWindows, "endereço de destinatário inválido"},
       {{}, "cliente.exemplo.com.br", kXmlWindows, "endereço de destinatário inválido"},
-      {{}, cliente, "C:\\Dunmor\\PDF\\nao-gerado.pdf", "arquivo anexo não encontrado: C:\\Dunmor\\PDF\\nao-gerado.pdf"},
+      {{}, cliente, "C:\\Dunmor\\PDF\\nao-gerado.pdf",
+       "arquivo anexo não encontrado: C:\\Dunmor\\PDF\\nao-gerado.pdf"},
       {{}, cliente, "C:\\Dunmor", "arquivo anexo não encontrado"},
-      {{{"EmailSenha", "outra-senha"}}, cliente, kXmlWindows, "o servidor recusou o login do usuário \"nfe@padaria.com.br\""},
+      {{{"EmailSenha", "outra-senha"}}, cliente, kXmlWindows,
+       "o servidor recusou o login do usuário \"nfe@padaria.com.br\""},
       {{}, cliente + "; recusado@exemplo.com.br", kXmlWindows, "o servidor recusou o destinatário"},
-      {{{"EmailArquivoAC", certificados_.outraAc.string()}}, cliente, kXmlWindows, "o certificado do servidor não foi aceito"},
+      {{{"EmailArquivoAC", certificados_.outraAc.string()}}, cliente, kXmlWindows,
+       "o certificado do servidor não foi aceito"},
       {{{"EmailArquivoAC", "C:\\Dunmor\\ac.pem"}}, cliente, kXmlWindows, "arquivo da AC não encontrado"},
       // Without STARTTLS the server refuses to go on; nothing goes out in the clear.
-      {{{"EmailSeguranca", "NENHUMA"}}, cliente, kXmlWindows, "o servidor exige conexão segura ou login antes do envio"},
+      {{{"EmailSeguranca", "NENHUMA"}}, cliente, kXmlWindows,
+       "o servidor exige conexão segura ou login antes do envio"},
       {{{"EmailServidor", ""}}, cliente, kXmlWindows, "valor \"EmailServidor\" da chave nfe não configurado"},
       {{{"EmailRemetente", ""}, {"EmailUsuario", "usuario"}}, cliente, kXmlWindows,
        "valor \"EmailRemetente\" da chave nfe não configurado"},

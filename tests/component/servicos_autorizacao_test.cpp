@@ -91,7 +91,8 @@ TEST(Servicos, EnderecosExatos) {
       {&comentada, "MG", "2", ServicoNFe::StatusServico, Leiaute::V310, "https://x/y"},
       {&unica, "GO", "1", ServicoNFe::Consulta, Leiaute::V310, local + "NfeConsulta2.asmx"},
       {&unica, "SP", "2", ServicoNFe::RecepcaoEvento, Leiaute::V310, local + "RecepcaoEvento.asmx"},
-      {&unica, "SVC-AN", "1", ServicoNFe::Autorizacao, Leiaute::V400, "https://127.0.0.1:9/svc-an/ws/NFeAutorizacao4.asmx"},
+      {&unica, "SVC-AN", "1", ServicoNFe::Autorizacao, Leiaute::V400,
+       "https://127.0.0.1:9/svc-an/ws/NFeAutorizacao4.asmx"},
   };
   for (const auto& c : casos) {
     SCOPED_TRACE(std::string(c.uf) + "-" + c.ambiente + " " + c.url);
@@ -198,7 +199,8 @@ TEST(Servicos, TabelaUnicaTemOsDoisLeiautes) {
   auto t = TabelaServicos::DeTexto(unica, "t");
   for (const char* uf : {"SP", "MA", "SVRS", "SVAN"})
     for (Leiaute leiaute : {Leiaute::V310, Leiaute::V400})
-      for (ServicoNFe s : kTodos) EXPECT_EQ(t.Url(uf, "1", s, leiaute), base + "/ws/" + Descricao(s, leiaute).nome + ".asmx");
+      for (ServicoNFe s : kTodos)
+        EXPECT_EQ(t.Url(uf, "1", s, leiaute), base + "/ws/" + Descricao(s, leiaute).nome + ".asmx");
   for (const char* outro : {"SVC-AN", "SVC-RS", "AN"})
     for (ServicoNFe s : kTodos) {
       EXPECT_THROW(t.Url(outro, "1", s, Leiaute::V310), ErroExecucao) << outro;
@@ -216,8 +218,9 @@ TEST(Servicos, TabelaUnicaTemOsDoisLeiautes) {
   for (const char* uf : kUfs)
     for (const char* ambiente : {"1", "2"}) {
       SCOPED_TRACE(std::string(uf) + "-" + ambiente);
-      const std::string svc =
-          Contem(enviada.UrlContingencia(uf, ambiente, ServicoNFe::Autorizacao), "svrs.rs.gov.br") ? "SVC-RS" : "SVC-AN";
+      const std::string svc = Contem(enviada.UrlContingencia(uf, ambiente, ServicoNFe::Autorizacao), "svrs.rs.gov.br")
+                                  ? "SVC-RS"
+                                  : "SVC-AN";
       EXPECT_TRUE(Contem(unica, "[" + std::string(uf) + "-" + ambiente + "]\nContingenciaSVC=" + svc));
       EXPECT_EQ(t.UrlContingencia(uf, ambiente, ServicoNFe::Autorizacao),
                 base + PrefixoAutorizador(svc) + "/ws/NFeAutorizacao4.asmx");
