@@ -3,23 +3,22 @@
 // simulator started as its own process on a free loopback port, and a Host
 // environment whose registry points the component at it.
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "apoio/processo_filho.h"
 #include "component/apoio_documento.h"
 #include "base/caminhos.h"
+#include "base/erro.h"
 #include "component/xml/assinador_xml.h"
 #include "component/xml/autoridade_xml.h"
 #include "component/xml/validador_esquema.h"
@@ -39,6 +38,19 @@ inline std::string Lote(const std::string& idLote, const std::vector<std::string
 inline std::string Campo(const std::string& xml, const std::string& nome) {
   auto doc = autoridade::DocumentoXml::Ler(xml, "teste");
   return autoridade::Texto(autoridade::Procura(doc.Raiz(), nome));
+}
+
+// The description of the component error the call raises; a failure, and
+// "", when it raises none.
+inline std::string ErroDoComponente(const std::function<void()>& chamada) {
+  try {
+    chamada();
+  } catch (const ErroExecucao& e) {
+    EXPECT_EQ(e.Codigo(), CodigoErro::ErroComponente) << e.Descricao();
+    return e.Descricao();
+  }
+  ADD_FAILURE() << "a chamada deveria ser recusada";
+  return "";
 }
 
 inline std::filesystem::path ExecutavelSimulador() {
@@ -96,23 +108,6 @@ class ProcessoSimulador {
     std::filesystem::rename(Controle().string() + ".tmp", Controle());
   }
   std::string Log() const { return LerTudo(pasta_ / "simulador.log"); }
-
-  // Waits until the port accepts connections (aberta) or refuses them.
-  bool EsperaPorta(bool aberta, std::chrono::milliseconds limite = std::chrono::seconds(10)) const {
-    auto fim = std::chrono::steady_clock::now() + limite;
-    while (std::chrono::steady_clock::now() < fim) {
-      int fd = socket(AF_INET, SOCK_STREAM, 0);
-      sockaddr_in endereco{};
-      endereco.sin_family = AF_INET;
-      endereco.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-      endereco.sin_port = htons(static_cast<uint16_t>(porta_));
-      bool conectou = connect(fd, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco) == 0;
-      close(fd);
-      if (conectou == aberta) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return false;
-  }
 
  private:
   std::filesystem::path pasta_;

@@ -1,6 +1,5 @@
-// Endpoints, request messages and SOAP envelopes of the authority client.
+// Request messages and SOAP envelopes of the authority client.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <functional>
 #include <filesystem>
@@ -18,85 +17,20 @@
 namespace velant::autoridade {
 namespace {
 
-// --- Endpoint file ------------------------------------------------------------
-
-TabelaServicos Enviada() {
-  return TabelaServicos::Carregar(std::filesystem::path(VELANT_FONTE) / "dados" / "servicos-nfe.ini");
-}
-
-TEST(TabelaServicos, Enderecos) {
-  auto enviada = Enviada();
-  auto comentada = TabelaServicos::DeTexto("; c\r\n [ mg-2 ] \r\n nfestatusservico2 = https://x/y \r\n# fim\n", "t");
-  auto unica = TabelaServicos::DeTexto(TabelaServicosUnica("https://127.0.0.1:9"), "t");
-  const std::string sp = "https://homologacao.nfe.fazenda.sp.gov.br/ws/";
-  const std::string rs = "https://nfe-homologacao.sefazrs.rs.gov.br/ws/";
-  const std::string svrs = "https://nfe-homologacao.svrs.rs.gov.br/ws/";
-  const std::string local = "https://127.0.0.1:9/ws/";
-  struct Caso {
-    const TabelaServicos* tabela;
-    const char *uf, *ambiente;
-    ServicoNFe servico;
-    std::string url;
-  } casos[] = {
-      {&enviada, "SP", "2", ServicoNFe::Autorizacao, sp + "nfeautorizacao.asmx"},
-      {&enviada, "sp", "2", ServicoNFe::StatusServico, sp + "nfestatusservico2.asmx"},
-      {&enviada, "SP", "2", ServicoNFe::RecepcaoEvento, sp + "recepcaoevento.asmx"},
-      {&enviada, "RS", "2", ServicoNFe::Autorizacao, rs + "NfeAutorizacao/NFeAutorizacao.asmx"},
-      {&enviada, "SC", "2", ServicoNFe::Autorizacao, svrs + "NfeAutorizacao/NFeAutorizacao.asmx"},
-      {&enviada, "RJ", "2", ServicoNFe::Inutilizacao, svrs + "nfeinutilizacao/nfeinutilizacao2.asmx"},
-      {&comentada, "MG", "2", ServicoNFe::StatusServico, "https://x/y"},
-      {&unica, "GO", "1", ServicoNFe::Consulta, local + "NfeConsulta2.asmx"},
-      {&unica, "SP", "2", ServicoNFe::RecepcaoEvento, local + "RecepcaoEvento.asmx"},
-  };
-  for (const auto& c : casos) {
-    SCOPED_TRACE(std::string(c.uf) + "-" + c.ambiente + " " + c.url);
-    EXPECT_EQ(c.tabela->Url(c.uf, c.ambiente, c.servico), c.url);
-  }
-}
-
-TEST(TabelaServicos, TodoServicoDeSPRSESVRSEmHomologacao) {
-  auto t = Enviada();
-  for (const char* uf : {"SP", "RS", "SVRS", "AC", "DF", "TO"})
-    for (auto s : {ServicoNFe::StatusServico, ServicoNFe::Autorizacao, ServicoNFe::RetAutorizacao, ServicoNFe::Consulta,
-                   ServicoNFe::RecepcaoEvento, ServicoNFe::Inutilizacao})
-      EXPECT_EQ(t.Url(uf, "2", s).rfind("https://", 0), 0u) << uf;
-}
-
 // Each row must be refused as a component error whose text names what went wrong.
-TEST(Recusas, DizemOQueFalta) {
+TEST(EnvelopeSoap, RespostasRecusadas) {
   struct Caso {
     const char* nome;
     std::function<void()> chamar;
-    std::vector<std::string> trechos;
+    const char* trecho;
   } casos[] = {
-      {"producao sem endereco", [] { Enviada().Url("SP", "1", ServicoNFe::Autorizacao); }, {"NfeAutorizacao", "[SP-1]"}},
-      {"uf inexistente", [] { Enviada().Url("XX", "2", ServicoNFe::Autorizacao); }, {}},
-      {"ambiente inexistente", [] { Enviada().Url("SP", "3", ServicoNFe::Autorizacao); }, {}},
-      {"arquivo inexistente", [] { TabelaServicos::Carregar("/nao/existe.ini"); }, {}},
-      {"falha soap", [] { LeResposta(MontaFalhaSoap("Receiver", "Servidor em manutenção")); }, {"Servidor em manutenção"}},
-      {"resposta html", [] { LeResposta("<html>erro</html>"); }, {}},
-      {"resposta que nao e xml", [] { LeResposta("não é xml"); }, {}},
-      {"pedido sem corpo", [] { LePedido("<Envelope/>"); }, {}},
+      {"falha soap", [] { LeResposta(MontaFalhaSoap("Receiver", "Servidor em manutenção")); },
+       "Servidor em manutenção"},
+      {"resposta html", [] { LeResposta("<html>erro</html>"); }, ""},
+      {"resposta que nao e xml", [] { LeResposta("não é xml"); }, ""},
+      {"pedido sem corpo", [] { LePedido("<Envelope/>"); }, ""},
   };
-  for (const auto& c : casos) {
-    SCOPED_TRACE(c.nome);
-    try {
-      c.chamar();
-      ADD_FAILURE() << "deveria recusar";
-    } catch (const ErroExecucao& e) {
-      EXPECT_EQ(e.Codigo(), CodigoErro::ErroComponente);
-      for (const auto& t : c.trechos) EXPECT_NE(e.Descricao().find(t), std::string::npos) << e.Descricao();
-    }
-  }
-}
-
-TEST(TabelaServicos, VariavelDeAmbienteVenceORegistro) {
-  unsetenv("VELANT_SERVICOS");
-  EXPECT_EQ(ArquivoServicos("/etc/servicos.ini"), "/etc/servicos.ini");
-  EXPECT_TRUE(std::filesystem::exists(ArquivoServicos("")));
-  setenv("VELANT_SERVICOS", "/tmp/outro.ini", 1);
-  EXPECT_EQ(ArquivoServicos("/etc/servicos.ini"), "/tmp/outro.ini");
-  unsetenv("VELANT_SERVICOS");
+  for (const auto& c : casos) EXPECT_NE(teste::ErroDoComponente(c.chamar).find(c.trecho), std::string::npos) << c.nome;
 }
 
 // Small text conversions: state codes, leading zeros, timestamps with offset.
@@ -129,105 +63,60 @@ TEST(Conversoes, TextoEsperado) {
 
 // --- Messages -----------------------------------------------------------------
 
-struct CasoMensagem {
-  const char* nome;
-  std::function<std::string()> mensagem;
-  const char* esquema;
-};
-void PrintTo(const CasoMensagem& c, std::ostream* os) { *os << c.nome; }
-
-class MensagemValida : public ::testing::TestWithParam<CasoMensagem> {};
-
-TEST_P(MensagemValida, NoEsquema) {
-  std::string m = GetParam().mensagem();
-  auto erro = ValidarXml(m, GetParam().esquema);
-  EXPECT_FALSE(erro.has_value()) << *erro << "\n" << m;
-}
-
 DadosCancelamento Cancelamento() {
   return {"0000123", "2", "35160111222333000181550010000001231000001233", "1", "135160000000001",
           "  Erro de digitacao\r\nno valor  ", "2016-01-15T12:00:00-03:00"};
 }
 
 DadosInutilizacao Inutilizacao() {
-  return {"2", "35", "16", "11222333000181", "001", "000000050", "0000000052", "Numeracao pulada por falha\tdo sistema"};
+  return {"2",   "35",        "16",         "11222333000181",
+          "001", "000000050", "0000000052", "Numeracao pulada por falha\tdo sistema"};
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Pedidos, MensagemValida,
-    ::testing::Values(
-        CasoMensagem{"Status", [] { return MensagemStatusServico("2", "35"); }, "consStatServ_v3.10.xsd"},
-        CasoMensagem{"Recibo", [] { return MensagemConsultaRecibo("2", "351000000000042"); }, "consReciNFe_v3.10.xsd"},
-        CasoMensagem{"Situacao",
-                     [] { return MensagemConsultaSituacao("2", "35160111222333000181550010000001231000001233"); },
-                     "consSitNFe_v3.10.xsd"},
-        CasoMensagem{"Cancelamento",
-                     [] {
-                       return AssinarXml(MensagemEventoCancelamento(Cancelamento()), "infEvento",
-                                         teste::CertificadoTeste());
-                     },
-                     "envEventoCancNFe_v1.00.xsd"},
-        CasoMensagem{"Inutilizacao",
-                     [] { return AssinarXml(MensagemInutilizacao(Inutilizacao()), "infInut", teste::CertificadoTeste()); },
-                     "inutNFe_v3.10.xsd"},
-        CasoMensagem{"Lote", [] { return MensagemLote("7", {teste::NotaAssinada()}, Leiaute::V310); },
-                     "enviNFe_v3.10.xsd"},
-        CasoMensagem{"Status4", [] { return MensagemStatusServico("2", "35", Leiaute::V400); },
-                     "PL_010e/consStatServ_v4.00.xsd"},
-        CasoMensagem{"Recibo4", [] { return MensagemConsultaRecibo("2", "351000000000042", Leiaute::V400); },
-                     "PL_010e/consReciNFe_v4.00.xsd"},
-        CasoMensagem{"Situacao4",
-                     [] {
-                       return MensagemConsultaSituacao("2", "35160111222333000181550010000001231000001233",
-                                                       Leiaute::V400);
-                     },
-                     "PL_010e/consSitNFe_v4.00.xsd"},
-        CasoMensagem{"Cancelamento4",
-                     [] {
-                       return AssinarXml(MensagemEventoCancelamento(Cancelamento()), "infEvento",
-                                         teste::CertificadoTeste());
-                     },
-                     "evento-cancelamento-v4/envEventoCancNFe_v1.00.xsd"},
-        CasoMensagem{"Inutilizacao4",
-                     [] {
-                       return AssinarXml(MensagemInutilizacao(Inutilizacao(), Leiaute::V400), "infInut",
-                                         teste::CertificadoTeste());
-                     },
-                     "PL_010e/inutNFe_v4.00.xsd"},
-        CasoMensagem{"Nota4", [] { return teste::NotaAssinada400(); }, "PL_010e/nfe_v4.00.xsd"},
-        CasoMensagem{"LoteSincrono4", [] { return MensagemLote("7", {teste::NotaAssinada400()}, Leiaute::V400); },
-                     "PL_010e/enviNFe_v4.00.xsd"},
-        CasoMensagem{"LoteDeDuas4",
-                     [] {
-                       return MensagemLote("8", {teste::NotaAssinada400({.numero = 1}), teste::NotaAssinada400({.numero = 2})},
-                                           Leiaute::V400);
-                     },
-                     "PL_010e/enviNFe_v4.00.xsd"}),
-    [](const auto& info) { return std::string(info.param.nome); });
-
-// One invoice in 4.00 asks for the synchronous answer; anything else the asynchronous one.
-TEST(MensagemLote, RespostaSincronaSoParaUmaNotaEm400) {
-  struct Caso {
-    const char* nome;
-    size_t notas;
-    Leiaute leiaute;
-    const char* indSinc;
-  } casos[] = {{"uma 4.00", 1, Leiaute::V400, "1"},
-               {"duas 4.00", 2, Leiaute::V400, "0"},
-               {"uma 3.10", 1, Leiaute::V310, "0"}};
-  for (const auto& c : casos) {
-    SCOPED_TRACE(c.nome);
-    std::vector<std::string> notas(c.notas, "<NFe/>");
-    std::string m = MensagemLote("12", notas, c.leiaute);
-    EXPECT_EQ(teste::Campo(m, "indSinc"), c.indSinc);
-    EXPECT_EQ(LeiauteDoDocumento(m), c.leiaute);
+TEST(Mensagens, ValidasNoEsquema) {
+  const std::string chave = "35160111222333000181550010000001231000001233";
+  const auto& certificado = teste::CertificadoTeste();
+  const std::string cancelamento = AssinarXml(MensagemEventoCancelamento(Cancelamento()), "infEvento", certificado);
+  const std::pair<std::string, const char*> casos[] = {
+      {MensagemStatusServico("2", "35"), "consStatServ_v3.10.xsd"},
+      {MensagemConsultaRecibo("2", "351000000000042"), "consReciNFe_v3.10.xsd"},
+      {MensagemConsultaSituacao("2", chave), "consSitNFe_v3.10.xsd"},
+      {cancelamento, "envEventoCancNFe_v1.00.xsd"},
+      {AssinarXml(MensagemInutilizacao(Inutilizacao()), "infInut", certificado), "inutNFe_v3.10.xsd"},
+      {MensagemLote("7", {teste::NotaAssinada()}, Leiaute::V310), "enviNFe_v3.10.xsd"},
+      {MensagemStatusServico("2", "35", Leiaute::V400), "PL_010e/consStatServ_v4.00.xsd"},
+      {MensagemConsultaRecibo("2", "351000000000042", Leiaute::V400), "PL_010e/consReciNFe_v4.00.xsd"},
+      {MensagemConsultaSituacao("2", chave, Leiaute::V400), "PL_010e/consSitNFe_v4.00.xsd"},
+      {cancelamento, "evento-cancelamento-v4/envEventoCancNFe_v1.00.xsd"},
+      {AssinarXml(MensagemInutilizacao(Inutilizacao(), Leiaute::V400), "infInut", certificado),
+       "PL_010e/inutNFe_v4.00.xsd"},
+      {teste::NotaAssinada400(), "PL_010e/nfe_v4.00.xsd"},
+      {MensagemLote("7", {teste::NotaAssinada400()}, Leiaute::V400), "PL_010e/enviNFe_v4.00.xsd"},
+      {MensagemLote("8", {teste::NotaAssinada400({.numero = 1}), teste::NotaAssinada400({.numero = 2})}, Leiaute::V400),
+       "PL_010e/enviNFe_v4.00.xsd"},
+  };
+  for (const auto& [m, esquema] : casos) {
+    auto erro = ValidarXml(m, esquema);
+    EXPECT_FALSE(erro.has_value()) << esquema << ": " << *erro << "\n" << m;
   }
 }
 
-TEST(MensagemLote, NotaSaiByteAByte) {
+// One invoice in 4.00 asks for the synchronous answer; anything else the
+// asynchronous one. The invoice goes in byte for byte.
+TEST(MensagemLote, RespostaSincronaSoParaUmaNotaEm400) {
+  struct Caso {
+    size_t notas;
+    Leiaute leiaute;
+    const char* indSinc;
+  } casos[] = {{1, Leiaute::V400, "1"}, {2, Leiaute::V400, "0"}, {1, Leiaute::V310, "0"}};
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.notas);
+    std::string m = MensagemLote("12", std::vector<std::string>(c.notas, "<NFe/>"), c.leiaute);
+    EXPECT_EQ(teste::Campo(m, "indSinc"), c.indSinc);
+    EXPECT_EQ(LeiauteDoDocumento(m), c.leiaute);
+  }
   std::string nota = teste::NotaAssinada400();
-  std::string lote = MensagemLote("1", {nota}, Leiaute::V400);
-  EXPECT_NE(lote.find(SemDeclaracao(nota)), std::string::npos);
+  EXPECT_NE(MensagemLote("1", {nota}, Leiaute::V400).find(SemDeclaracao(nota)), std::string::npos);
   EXPECT_EQ(LeiauteDoDocumento(nota), Leiaute::V400);
   EXPECT_EQ(LeiauteDoDocumento(teste::NotaAssinada()), Leiaute::V310);
 }
@@ -288,7 +177,7 @@ TEST(MensagemInutilizacao, IdComZerosENumerosSem) {
 
 // --- Envelopes ----------------------------------------------------------------
 
-TEST(EnvelopeSoap, PedidoIdaEVolta) {
+TEST(EnvelopeSoap, PedidoERespostaIdaEVolta) {
   const auto& d = Descricao(ServicoNFe::StatusServico);
   std::string envelope = MontaEnvelopePedido(d, "35", "<?xml version=\"1.0\"?>" + MensagemStatusServico("2", "35"));
   PedidoSoap p = LePedido(envelope);
@@ -300,6 +189,12 @@ TEST(EnvelopeSoap, PedidoIdaEVolta) {
   EXPECT_EQ(TipoConteudoSoap(d),
             "application/soap+xml; charset=utf-8; action=\"http://www.portalfiscal.inf.br/nfe/wsdl/NfeStatusServico2/"
             "nfeStatusServicoNF2\"");
+  std::string msg = "<retConsSitNFe xmlns=\"http://www.portalfiscal.inf.br/nfe\" versao=\"3.10\"><cStat>217</cStat>"
+                    "</retConsSitNFe>";
+  std::string resposta = MontaEnvelopeResposta(Descricao(ServicoNFe::Consulta), "35", msg);
+  EXPECT_NE(resposta.find("<nfeConsultaNF2Result xmlns=\"http://www.portalfiscal.inf.br/nfe/wsdl/NfeConsulta2\">"),
+            std::string::npos);
+  EXPECT_EQ(LeResposta(resposta), msg);
 }
 
 // 4.00: no nfeCabecMsg, the 4.00 namespace and action, the answer in nfeResultMsg.
@@ -332,16 +227,6 @@ TEST(EnvelopeSoap, AssinaturaSobreviveAoEnvelope) {
   std::string erro;
   EXPECT_TRUE(VerificarAssinatura(nfe, &erro)) << erro;
   EXPECT_EQ(nfe.find("soap12"), std::string::npos);
-}
-
-TEST(EnvelopeSoap, Resposta) {
-  const auto& d = Descricao(ServicoNFe::Consulta);
-  std::string msg = "<retConsSitNFe xmlns=\"http://www.portalfiscal.inf.br/nfe\" versao=\"3.10\"><cStat>217</cStat>"
-                    "</retConsSitNFe>";
-  std::string envelope = MontaEnvelopeResposta(d, "35", msg);
-  EXPECT_NE(envelope.find("<nfeConsultaNF2Result xmlns=\"http://www.portalfiscal.inf.br/nfe/wsdl/NfeConsulta2\">"),
-            std::string::npos);
-  EXPECT_EQ(LeResposta(envelope), msg);
 }
 
 TEST(EnvelopeSoap, MensagemHerdaONamespace) {

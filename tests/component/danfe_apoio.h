@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <regex>
@@ -72,21 +73,13 @@ inline VetoresNFe NotaDanfe(const OpcoesDanfe& o) {
   t[Totais::vCOFINS] = Centavos(760LL * o.itens);
   t[Totais::vNF] = Centavos(total);
   v.gVetorTransporte = Vazio(29);
-  Preenche(v.gVetorTransporte, {{Transporte::modFrete, "0"},
-                                {Transporte::CNPJouCPF, "12345678000195"},
-                                {Transporte::xNome, "TRANSPORTADORA RÁPIDA LTDA"},
-                                {Transporte::IE, "111222333444"},
-                                {Transporte::xEnder, "RUA DO PORTO 50"},
-                                {Transporte::xMun, "SANTOS"},
-                                {Transporte::UF, "SP"},
-                                {Transporte::placa, "ABC1234"},
-                                {Transporte::UF_veicTransp, "SP"},
-                                {Transporte::qVol, "3"},
-                                {Transporte::esp, "CAIXA"},
-                                {Transporte::marca, "VELANT"},
-                                {Transporte::nVol, "1/3"},
-                                {Transporte::pesoL, "12.500"},
-                                {Transporte::pesoB, "13.750"}});
+  Preenche(v.gVetorTransporte,
+           {{Transporte::modFrete, "0"}, {Transporte::CNPJouCPF, "12345678000195"},
+            {Transporte::xNome, "TRANSPORTADORA RÁPIDA LTDA"}, {Transporte::IE, "111222333444"},
+            {Transporte::xEnder, "RUA DO PORTO 50"}, {Transporte::xMun, "SANTOS"}, {Transporte::UF, "SP"},
+            {Transporte::placa, "ABC1234"}, {Transporte::UF_veicTransp, "SP"}, {Transporte::qVol, "3"},
+            {Transporte::esp, "CAIXA"}, {Transporte::marca, "VELANT"}, {Transporte::nVol, "1/3"},
+            {Transporte::pesoL, "12.500"}, {Transporte::pesoB, "13.750"}});
   v.gVetorFaturas.assign(std::max(1, o.duplicatas), Vazio(7));
   v.gQtdFaturas = static_cast<int16_t>(o.duplicatas - 1);
   Preenche(v.gVetorFaturas[Fatura::kLinhaFatura], {{Fatura::nFat, "501"}});
@@ -151,6 +144,27 @@ inline std::filesystem::path DistribuicaoAutorizada(HostTeste& host, const Opcoe
     throw std::runtime_error("NF-e não autorizada: " + TextoConsultaLote(processado));
   if (chaveSaida) *chaveSaida = chave;
   return host.Local(c.GeraDistribuicao(chave));
+}
+
+// One simulator and one Host for a whole suite: the DANFE tests only read
+// what it authorised.
+struct AmbienteDanfe {
+  PastaTemporaria pasta;
+  ProcessoSimulador sim;
+  HostTeste host;
+  explicit AmbienteDanfe(bool leiaute310 = true, std::vector<std::pair<std::string, std::string>> registro = {})
+      : sim(pasta.Caminho() / "simulador", {}, leiaute310),
+        host(pasta.Caminho() / "host", sim.Servicos(), RegistroDanfe(std::move(registro))) {}
+};
+
+// The NF-e of a distribution file without its signature, changed by
+// `altera`, signed again (by default with the issuer's test certificate) and put back.
+inline std::string AssinadaDeNovo(const std::string& proc, const std::function<std::string(std::string)>& altera,
+                                  const CertificadoA1& certificado = CertificadoTeste()) {
+  const size_t inicio = proc.find("<NFe"), fim = proc.find("</NFe>") + 6;
+  std::string nfe = proc.substr(inicio, fim - inicio);
+  std::string assinada = AssinarXml(altera(nfe.substr(0, nfe.find("<Signature")) + "</NFe>"), "infNFe", certificado);
+  return proc.substr(0, inicio) + assinada.substr(assinada.find("<NFe")) + proc.substr(fim);
 }
 
 // --- The outside judges --------------------------------------------------------

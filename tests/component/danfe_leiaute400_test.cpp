@@ -6,104 +6,57 @@
 #include <filesystem>
 #include <string>
 
-#include "autoridade_apoio.h"
 #include "base/erro.h"
 #include "base/texto.h"
 #include "component/apoio_nfe400.h"
 #include "component/danfe/danfe_verificacao.h"
-#include "component/danfe_apoio.h"
-#include "component/operacoes_locais.h"
-#include "component/servico_documento_fiscal.h"
+#include "danfe_apoio.h"
 
 namespace velant {
 namespace {
-
-namespace fs = std::filesystem;
 
 // Paid 150.00 in cash for 100.00: 50.00 of change.
 std::string NotaComTroco(std::string* chave) {
   std::string nota = teste::NotaSemAssinatura400({.numero = 410}, chave);
   const size_t inicio = nota.find("<pag>");
-  const size_t fim = nota.find("</pag>") + 6;
-  nota.replace(inicio, fim - inicio,
-               "<pag><detPag><indPag>0</indPag><tPag>01</tPag><vPag>150.00</vPag></detPag>"
-               "<vTroco>50.00</vTroco></pag>");
+  nota.replace(
+      inicio, nota.find("</pag>") + 6 - inicio,
+      "<pag><detPag><indPag>0</indPag><tPag>01</tPag><vPag>150.00</vPag></detPag><vTroco>50.00</vTroco></pag>");
   return AssinarXml(nota, "infNFe", teste::CertificadoTeste());
 }
 
-class Danfe400 : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    pasta_ = new teste::PastaTemporaria();
-    sim_ = new teste::ProcessoSimulador(pasta_->Caminho() / "simulador", {}, false);
-    host_ = new teste::HostTeste(pasta_->Caminho() / "host", sim_->Servicos(),
-                                 teste::RegistroDanfe({{"LeiauteNFe", "4.00"}}));
-    OperacoesLocais locais(host_->Ctx());
-    std::string chave;
-    const std::string assinada = NotaComTroco(&chave);
-    teste::GravarTudo(host_->Local(locais.CaminhoAssinado(chave)), assinada);
-    ServicoDocumentoFiscal c(host_->Ctx());
-    RespostaLote r = c.EnviaLote(c.GeraLote(locais.CaminhoAssinado(chave), 1));
-    ASSERT_TRUE(r.protocolo.has_value() && r.protocolo->Autorizado()) << r.cStat << " " << r.xMotivo;
-    chave_ = chave;
-    distribuicao_ = teste::LerTudo(host_->Local(c.GeraDistribuicao(chave)));
-  }
-  static void TearDownTestSuite() {
-    delete host_;
-    delete sim_;
-    delete pasta_;
-  }
-  // ImprimeDanfe of a distribution text; the PDF's text without blanks.
-  static std::string Desenha(const std::string& proc) {
-    const std::string entrada = "C:\\Dunmor\\nfe\\arquivos\\procNFe\\nota400-procNFe.xml";
-    const std::string saida = "C:\\Dunmor\\nfe\\arquivos\\PDF\\nota400.pdf";
-    fs::remove(host_->Local(saida));
-    teste::GravarTudo(host_->Local(entrada), proc);
-    ServicoDocumentoFiscal c(host_->Ctx());
-    EXPECT_EQ(c.ImprimeDanfe(entrada, saida, 2, 0), saida);
-    return Replace(Replace(teste::TextoPdf(host_->Local(saida)), " ", ""), "\n", "");
-  }
+TEST(Danfe400, PagamentoTrocoEFcpEFalhaDoEsquema400) {
+  teste::AmbienteDanfe a(false, {{"LeiauteNFe", "4.00"}});
+  OperacoesLocais locais(a.host.Ctx());
+  ServicoDocumentoFiscal c(a.host.Ctx());
+  std::string chave;
+  const std::string nota = NotaComTroco(&chave);
+  teste::GravarTudo(a.host.Local(locais.CaminhoAssinado(chave)), nota);
+  RespostaLote r = c.EnviaLote(c.GeraLote(locais.CaminhoAssinado(chave), 1));
+  ASSERT_TRUE(r.protocolo.has_value() && r.protocolo->Autorizado()) << r.cStat << " " << r.xMotivo;
+  const std::string proc = teste::LerTudo(a.host.Local(c.GeraDistribuicao(chave)));
+  ASSERT_FALSE(ValidarXml(proc, "PL_010e/procNFe_v4.00.xsd").has_value());
 
-  static teste::PastaTemporaria* pasta_;
-  static teste::ProcessoSimulador* sim_;
-  static teste::HostTeste* host_;
-  static std::string distribuicao_, chave_;
-};
-
-teste::PastaTemporaria* Danfe400::pasta_ = nullptr;
-teste::ProcessoSimulador* Danfe400::sim_ = nullptr;
-teste::HostTeste* Danfe400::host_ = nullptr;
-std::string Danfe400::distribuicao_;
-std::string Danfe400::chave_;
-
-TEST_F(Danfe400, DesenhaPagamentoTrocoEFcp) {
-  ASSERT_FALSE(ValidarXml(distribuicao_, "PL_010e/procNFe_v4.00.xsd").has_value());
-  const std::string texto = Desenha(distribuicao_);
+  const std::string entrada = "C:\\Dunmor\\nfe\\arquivos\\procNFe\\nota400-procNFe.xml";
+  const std::string saida = "C:\\Dunmor\\nfe\\arquivos\\PDF\\nota400.pdf";
+  teste::GravarTudo(a.host.Local(entrada), proc);
+  EXPECT_EQ(c.ImprimeDanfe(entrada, saida, 2, 0), saida);
+  const std::string texto = Replace(Replace(teste::TextoPdf(a.host.Local(saida)), " ", ""), "\n", "");
   for (const char* esperado : {"PAGAMENTO:DINHEIROR$150,00", "TROCO:R$50,00", "VALORDOFCP", "VALORDOFCPST",
                                "VALORTOTALDANOTA"})
     EXPECT_NE(texto.find(esperado), std::string::npos) << esperado << "\n" << texto.substr(0, 3000);
-  EXPECT_NE(texto.find(chave_.substr(0, 4)), std::string::npos);
+  EXPECT_NE(texto.find(chave.substr(0, 4)), std::string::npos);
   EXPECT_EQ(texto.find("OUTRAFORMADEPAGAMENTO"), std::string::npos);
-}
 
-// Judged by the schema of its own layout: a 4.00 file without its payment,
-// signed again by the issuer, is not an invoice and is not drawn.
-TEST_F(Danfe400, ForaDoEsquema400Recusado) {
-  std::string proc = distribuicao_;
-  const size_t inicio = proc.find("<pag>");
-  const size_t fim = proc.find("</pag>") + 6;
-  std::string nfe = proc.substr(proc.find("<NFe"), proc.find("<Signature") - proc.find("<NFe"));
-  nfe.erase(nfe.find("<pag>"), fim - inicio);
-  std::string assinada = AssinarXml(nfe + "</NFe>", "infNFe", teste::CertificadoTeste());
-  assinada = assinada.substr(assinada.find("<NFe"));
-  proc = proc.substr(0, proc.find("<NFe")) + assinada + proc.substr(proc.find("</NFe>") + 6);
-  try {
-    danfe::LerDistribuicaoVerificada(proc);
-    ADD_FAILURE() << "aceito";
-  } catch (const ErroExecucao& e) {
-    EXPECT_EQ(e.Descricao().rfind(danfe::kRecusaEsquema, 0), 0u) << e.Descricao();
-    EXPECT_NE(e.Descricao().find("pag"), std::string::npos) << e.Descricao();
-  }
+  // Judged by the schema of its own layout: without its payment, signed
+  // again by the issuer, it is not an invoice and is not drawn.
+  const std::string semPagamento = teste::AssinadaDeNovo(proc, [](std::string nfe) {
+    const size_t inicio = nfe.find("<pag>");
+    return nfe.erase(inicio, nfe.find("</pag>") + 6 - inicio);
+  });
+  const std::string erro = teste::ErroDoComponente([&] { danfe::LerDistribuicaoVerificada(semPagamento); });
+  EXPECT_EQ(erro.rfind(danfe::kRecusaEsquema, 0), 0u) << erro;
+  EXPECT_NE(erro.find("pag"), std::string::npos) << erro;
 }
 
 }  // namespace
