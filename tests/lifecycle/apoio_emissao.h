@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "apoio/arquivos_teste.h"
@@ -22,6 +23,7 @@
 #include "component/fiscal_doc_service.h"
 #include "component/xml/gerador_xml_nfe.h"
 #include "component/operacoes_locais.h"
+#include "lifecycle/componente_inesperado.h"
 #include "data/conexao_nfe.h"
 #include "data/configuracao_banco.h"
 #include "manager/ambiente_teste.h"
@@ -67,18 +69,13 @@ inline std::string ChaveNFe(const std::string& dataEmissao = "15/01/2016") {
 inline ProtocoloNFe Protocolo(const std::string& chave, const std::string& cStat, const std::string& xMotivo,
                               const std::string& nProt = "") {
   ProtocoloNFe p;
-  p.chNFe = chave;
-  p.cStat = cStat;
-  p.xMotivo = xMotivo;
-  p.nProt = nProt;
+  std::tie(p.chNFe, p.cStat, p.xMotivo, p.nProt) = std::tie(chave, cStat, xMotivo, nProt);
   return p;
 }
 // A batch query or send answered by one code, without an invoice's protocol.
 inline RespostaLote RespostaSo(const std::string& cStat, const std::string& xMotivo, const std::string& nRec = "") {
   RespostaLote r;
-  r.cStat = cStat;
-  r.xMotivo = xMotivo;
-  r.nRec = nRec;
+  std::tie(r.cStat, r.xMotivo, r.nRec) = std::tie(cStat, xMotivo, nRec);
   return r;
 }
 inline RespostaLote LoteRecebido(const std::string& recibo) {
@@ -92,10 +89,8 @@ inline RespostaLote LoteProcessado(const std::string& recibo, const ProtocoloNFe
 inline RespostaSituacao Situacao(const std::string& cStat, const std::string& xMotivo,
                                  std::optional<ProtocoloNFe> protocolo = std::nullopt) {
   RespostaSituacao r;
-  r.cStat = cStat;
-  r.xMotivo = xMotivo;
+  std::tie(r.cStat, r.xMotivo, r.protocolo) = std::tie(cStat, xMotivo, protocolo);
   if (protocolo) r.chNFe = protocolo->chNFe;
-  r.protocolo = std::move(protocolo);
   return r;
 }
 inline RespostaSituacao SituacaoAutorizada(const std::string& chave, const std::string& nProt) {
@@ -120,6 +115,7 @@ struct AutoridadeFalsa {
   std::function<RespostaLote(const std::string& recibo)> consultaLote; // replaces them all
   std::function<RespostaSituacao(const std::string& chave)> situacao; // replaces the answer of ConsultaSituacao
   std::function<void(const std::string& chave)> distribuicao;         // runs before the file is written
+  std::function<void()> depoisDeAssinar;                              // after the Host's own signing
 
   static std::string Numero(int prefixo, int n) {
     std::string s = std::to_string(n);
@@ -159,11 +155,15 @@ inline std::string ChaveDoXml(const std::string& xml) {
   return p == std::string::npos ? "" : xml.substr(p + 7, 44);
 }
 
-class ComponenteEmissao : public FiscalDocService {
+class ComponenteEmissao : public ComponenteInesperado {
  public:
   ComponenteEmissao(Contexto& ctx, AutoridadeFalsa& autoridade) : ctx_(ctx), op_(ctx), a_(autoridade) {}
 
-  std::string AssinaXml(const std::string& arquivo, const std::string& tag) override { return op_.AssinaXml(arquivo, tag); }
+  std::string AssinaXml(const std::string& arquivo, const std::string& tag) override {
+    std::string r = op_.AssinaXml(arquivo, tag);
+    if (a_.depoisDeAssinar) a_.depoisDeAssinar();
+    return r;
+  }
   bool ValidaXml(const std::string& arquivo, const std::string& esquema, bool mostrar) override {
     return op_.ValidaXml(arquivo, esquema, mostrar);
   }
@@ -203,16 +203,6 @@ class ComponenteEmissao : public FiscalDocService {
     return destino;
   }
 
-  [[noreturn]] static void Nao() { throw ErroExecucao(CodigoErro::ErroComponente, "não usado na emissão"); }
-  std::string ImprimeDanfe(const std::string&, const std::string&, int32_t, int32_t) override { Nao(); }
-  RespostaStatus StatusServico() override { Nao(); }
-  RespostaRegistro InutilizaNumeracao(const std::string&, const std::string&, const std::string&,
-                                 const std::string&) override { Nao(); }
-  bool EnviaEmail(const std::string&, const std::string&, const std::string&, const std::string&) override { Nao(); }
-  RespostaRegistro EventoCancelamento(const std::string&, const std::string&, const std::string&, const std::string&,
-                                 const std::string&) override { Nao(); }
-  RespostaRegistro EventoCartaCorrecao(const std::string&, const std::string&, const std::string&) override { Nao(); }
-
  private:
   Contexto& ctx_;
   OperacoesLocais op_;
@@ -238,13 +228,12 @@ class ConexaoRegistrada : public data::CConexaoNfe {
 
 // A Host context ready to run the emission of the request above.
 class AmbienteEmissao : public ::testing::Test {
- protected:
+ public:
   AmbienteTeste a;
   AutoridadeFalsa autoridade;
   std::unique_ptr<ConexaoRegistrada> conexao;
   GeradorXmlNFe gerador{a.caminhos, &a.registro};
   std::vector<std::string> mensagens;   // what reached the request row
-  std::string registroExtra;
 
   AmbienteEmissao() {
     // Waits end after five readings of the clock, not five seconds.
@@ -294,19 +283,18 @@ class AmbienteEmissao : public ::testing::Test {
   struct Linha {
     std::string chave;
     int64_t lote = 0, recepcao = 0, protocolo = 0, etapa = -1;
+    std::string data;
   };
-  Linha Movimento() {
+  Linha Movimento(const std::string& serie = "1") {
     auto rs = conexao->CConexaoNfe::RsConexao(
-        "SELECT [Numero da NFe], [Numero do Lote], [Numero da Recepcao], [Numero do Protocolo], [Etapa Concluida] "
-        "FROM MovimentoNFe WHERE Empresa = 1 AND Serie = '1' AND Numero = 123");
-    Linha l;
-    if (rs->Eof()) return l;
-    l = {rs->Value(0).Texto(), CLngLng(rs->Value(1)), CLngLng(rs->Value(2)), CLngLng(rs->Value(3)),
-         CLngLng(rs->Value(4))};
-    return l;
+        "SELECT [Numero da NFe], [Numero do Lote], [Numero da Recepcao], [Numero do Protocolo], [Etapa Concluida], "
+        "Data FROM MovimentoNFe WHERE Empresa = 1 AND Serie = '" + Replace(serie, "'", "''") + "' AND Numero = 123");
+    if (rs->Eof()) return {};
+    return {rs->Value(0).Texto(), CLngLng(rs->Value(1)), CLngLng(rs->Value(2)), CLngLng(rs->Value(3)),
+            CLngLng(rs->Value(4)), rs->Value(5).Texto()};
   }
 
-  bool NoLog(const std::string& linha) { return a.ArquivoLog().find(" - " + linha + "\r\n") != std::string::npos; }
+  bool NoLog(const std::string& linha) { return LogEmOrdem({linha}); }
   // Every line in this order (others may come between).
   ::testing::AssertionResult LogEmOrdem(const std::vector<std::string>& linhas) {
     std::string log = a.ArquivoLog();
