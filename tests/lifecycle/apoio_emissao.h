@@ -31,33 +31,14 @@
 
 namespace velant::teste {
 
-// One invoice of a SP issuer, series 1, number 123, issued 15/01/2016.
+// One invoice of a SP issuer, series 1, number 123, issued 15/01/2016, with one item.
 inline std::string SolicitacaoNFe(bool comItem = true, const std::string& dataEmissao = "15/01/2016") {
-  std::vector<std::string> linhas = {
-      "000-000 = NFE3.10", "001-000 = 1", "040-000 = 1", "042-000 = 3", "100-000 = ",
-      "110-000 = " + dataEmissao + " 10:30:00", "111-000 = 123", "112-000 = 1", "113-000 = 1",
-      "114-000 = " + dataEmissao + " 11:00:00", "115-000 = 100,00", "116-000 = 100,00", "117-000 = 1,65",
-      "119-000 = 7,60", "121-000 = 18,00", "122-000 = 100,00", "130-000 = 0", "210-000 = CLIENTE EXEMPLO S A",
-      "211-000 = AV PAULISTA 1000", "212-000 = BELA VISTA", "213-000 = SAO PAULO", "214-000 = SP",
-      "215-000 = 01310200", "216-000 = 1058", "217-000 = BRASIL", "218-000 = (1155556666",
-      "219-000 = 44555666000181", "220-000 = 987654321098", "222-000 = 3550308",
-      "310-000 = EMPRESA TESTE LTDA", "311-000 = LOJA TESTE", "312-000 = RUA DAS FLORES", "313-000 = 100",
-      "315-000 = CENTRO", "316-000 = 01310100", "317-000 = (1133334444", "318-000 = 123456789012",
-      "319-000 = SAO PAULO", "320-000 = 3550308", "362-000 = 9"};
-  if (comItem) {
-    for (const char* l : {"800-001 = ", "810-001 = 84713012", "811-001 = PRODUTO DE TESTE", "812-001 = UN",
-                          "813-001 = P001", "820-001 = 50,00", "821-001 = 2", "822-001 = 100,00", "824-001 = 01",
-                          "825-001 = 01", "829-001 = 1,65", "830-001 = 7,60", "831-001 = 5102",
-                          "832-001 = VENDA DE MERCADORIA", "833-001 = 35", "835-001 = 7,60", "836-001 = 1,65",
-                          "837-001 = 18,00", "838-001 = 100,00", "840-001 = 18", "843-001 = 1", "844-001 = 000",
-                          "845-001 = P", "899-001 = "})
-      linhas.push_back(l);
-  } else {
-    linhas.erase(linhas.begin() + 4);   // no "100-000": no record in TabelaNota
-  }
-  std::string texto;
-  for (const auto& l : linhas) texto += l + "\r\n";
-  return texto + "999-999 = \r\n";
+  std::string texto =
+      Replace(LerTudo(std::filesystem::path(VELANT_TESTES) / "lifecycle/nota_emissao.txt"), "15/01/2016", dataEmissao);
+  if (comItem) return texto;
+  // Without its item, and without "100-000": no record in TabelaNota.
+  texto = Replace(texto, "100-000 = \r\n", "");
+  return texto.substr(0, texto.find("800-001")) + "999-999 = \r\n";
 }
 
 // The key of that invoice for an emission date (another month, another key).
