@@ -98,14 +98,10 @@ struct AutoridadeFalsa {
   std::function<void(const std::string& chave)> distribuicao;         // runs before the file is written
   std::function<void()> depoisDeAssinar;                              // after the Host's own signing
 
-  static std::string Numero(int prefixo, int n) {
-    std::string s = std::to_string(n);
-    return std::to_string(prefixo) + std::string(13 - s.size(), '0') + s;
-  }
+  static std::string Numero(int64_t prefixo, int n) { return std::to_string(prefixo * 10000000000000 + n); }
   std::string Autoriza(const std::string& chave) {
-    auto it = autorizadas.find(chave);
-    if (it != autorizadas.end()) return it->second;
-    return autorizadas[chave] = Numero(13, ++protocolos);
+    if (!autorizadas.count(chave)) autorizadas[chave] = Numero(13, ++protocolos);
+    return autorizadas[chave];
   }
   // Receives a batch of that key as the authority does: authorised once.
   std::string Recebe(const std::string& chave) {
@@ -116,25 +112,16 @@ struct AutoridadeFalsa {
     return recibo;
   }
   RespostaLote RespostaDoLote(const std::string& recibo) {
-    auto it = lotes.find(recibo);
-    if (it == lotes.end()) return RespostaSo("106", "Rejeição: Lote não localizado", recibo);
-    const Lote& l = it->second;
+    const Lote& l = lotes.at(recibo);
     return LoteProcessado(recibo, l.status == "100"
                                       ? Protocolo(l.chave, "100", "Autorizado o uso da NF-e", autorizadas[l.chave])
                                       : Protocolo(l.chave, "204", "Rejeição: Duplicidade de NF-e"));
   }
   RespostaSituacao SituacaoDe(const std::string& chave) {
-    auto it = autorizadas.find(chave);
-    if (it == autorizadas.end()) return Situacao("217", "Rejeição: NF-e não consta na base de dados da SEFAZ");
-    return SituacaoAutorizada(chave, it->second);
+    return autorizadas.count(chave) ? SituacaoAutorizada(chave, autorizadas[chave])
+                                    : Situacao("217", "Rejeição: NF-e não consta na base de dados da SEFAZ");
   }
 };
-
-// The key inside a batch or signed file.
-inline std::string ChaveDoXml(const std::string& xml) {
-  size_t p = xml.find("Id=\"NFe");
-  return p == std::string::npos ? "" : xml.substr(p + 7, 44);
-}
 
 class ComponenteEmissao : public ComponenteInesperado {
  public:
@@ -155,7 +142,8 @@ class ComponenteEmissao : public ComponenteInesperado {
   std::string GeraLote(const std::string& assinado, int32_t numero) override { return op_.GeraLote(assinado, numero); }
 
   RespostaLote EnviaLote(const std::string& arquivoLote) override {
-    std::string chave = ChaveDoXml(LerTudo(ctx_.caminhos.Mapear(arquivoLote)));
+    const std::string lote = LerTudo(ctx_.caminhos.Mapear(arquivoLote));
+    const std::string chave = lote.substr(lote.find("Id=\"NFe") + 7, 44);
     a_.chamadas.push_back("EnviaLote " + chave);
     if (a_.envio) return a_.envio(chave);
     return LoteRecebido(a_.Recebe(chave));
