@@ -110,6 +110,7 @@ TEST_P(Desfecho, EtapaChamadasEMensagem) {
   EXPECT_EQ(a.caminhos.Existe(kProcNFe), c.resultado);
   EXPECT_EQ(c.resultado ? CStr(Valor(m.protocolo)) : "", c.resultado ? autoridade.autorizadas[kChave] : "");
   EXPECT_EQ(m.chave, m.etapa >= 0 ? kChave : "");
+  EXPECT_FALSE(NoLog("      ** Erro ao atualizar MovimentoNFe - Etapa Concluída 0"));   // step 0 written back
 }
 
 const std::string kRecusado = "      ** ";
@@ -127,7 +128,7 @@ const std::vector<Caso> kCasos = {
     // A duplicate is what a lost answer looks like the second time: the
     // invoice the authority holds is finished; one it does not confirm is not.
     {"Duplicidade204", [](E& e) { e.autoridade.Autoriza(kChave); }, true, 3, "ELSSD", "", "        NFe já autorizada, nada é reenviado: NFe" + kChave},
-    {"Duplicidade539DeOutraNota", [](E& e) { e.Envio(teste::LoteRecebido(kRecibo)); e.Lote(Protocolo(kChave, "539", k539 + " [chNFe:" + kOutraChave + "][nRec:1]")); }, false, 1, "EL", "Duplicidade de NF-e com chave não localizada"},
+    {"Duplicidade539DeOutraNota", [](E& e) { e.Envio(teste::LoteRecebido(kRecibo)); e.Lote(Protocolo(kChave, "539", k539 + " [chNFe:" + kOutraChave + "][nRec:1]")); }, false, 1, "EL", "Duplicidade de NF-e com chave não localizada", "      ** Duplicidade sem chave desta NFe: "},
     {"Duplicidade539SemChave", [](E& e) { e.Envio(teste::LoteRecebido(kRecibo)); e.Lote(Protocolo(kChave, "539", k539)); }, false, 1, "EL", "Duplicidade de NF-e com chave não localizada"},
     {"Duplicidade204NaoConfirmada", [](E& e) { e.Envio(teste::LoteRecebido(kRecibo)); e.Lote(Protocolo(kChave, "204", "Rejeição: Duplicidade de NF-e [nRec:351000000000007]")); }, false, 1, "ELS", "204 - Rejeição: Duplicidade de NF-e [nRec:351000000000007]"},
     {"Duplicidade539ComAutorizacaoRecusada", [](E& e) { e.autoridade.Autoriza(kAnterior); e.Lote(Protocolo(kChave, "539", k539 + " [chNFe:" + kAnterior + "][nRec:351000000000007]")); e.SituacaoAutorizadaRecusada(); }, false, 1, "ELS", kRecusaAssinatura},

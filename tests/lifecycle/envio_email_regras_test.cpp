@@ -85,6 +85,7 @@ class Anexos : public ::testing::Test {
     Grava(kProcNFe, "<nfeProc/>");
     Grava(kPdf, "%PDF-1.4");
     Grava(kZip, "PK\x03\x04");
+    Grava("D" + kZip.substr(1), "PK\x03\x04");   // the same folders on another drive
     a.atual.PastaBase = "C:\\Dunmor";
     a.atual.ChaveAcessoSolicitada = kChave;
     a.atual.NomeEmpresaEmissora = "Padaria São João";
@@ -180,6 +181,7 @@ INSTANTIATE_TEST_SUITE_P(
         CasoAnexo{"RegistroNaRaiz", "C:\\Dunmor", "registro.reg", Preparo::Nenhum, "Anexo recusado: fora da pasta base"},
         CasoAnexo{"XmlDaPastaDoHost", "C:\\KorvanePafEcf", kConfig + "servicos.xml", Preparo::Nenhum, kPastaDoHost},
         CasoAnexo{"BaseNaPastaDoHost", kConfig, kConfig + "servicos.xml", Preparo::Nenhum, kPastaDoHost},
+        CasoAnexo{"OutraUnidade", "C:\\Dunmor", "D" + kZip.substr(1), Preparo::Nenhum, "Anexo recusado: fora da pasta base"},
         CasoAnexo{"ForaDaPastaBase", "C:\\Dunmor\\nfe", kZip, Preparo::Nenhum, "Anexo recusado: fora da pasta base"},
         CasoAnexo{"PontoPonto", "C:\\Dunmor", "C:\\Dunmor\\nfe\\..\\..\\KorvanePafEcf\\NFe\\VelantNFe\\servicos.xml", Preparo::Nenhum, "Anexo recusado: caminho com '..'"},
         CasoAnexo{"LinkParaOBanco", "C:\\Dunmor", "C:\\Dunmor\\nfe\\arquivos\\procNFe\\copia-procNFe.xml", Preparo::LinkParaBanco, kLink},
