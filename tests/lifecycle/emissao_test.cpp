@@ -68,9 +68,13 @@ class Emissao : public teste::AmbienteEmissao {
     };
   }
   // The row an earlier request left, the authority holding the invoice or not.
-  void Anterior(int etapa, bool naAutoridade, const std::string& recibo = "0", const std::string& chave = kChave) {
-    if (naAutoridade) autoridade.Recebe(kChave), autoridade.enviadas.clear();
-    Movimento(etapa, chave, recibo, etapa >= 3 ? kProtocolo : "0");
+  void Anterior(int etapa, bool naAutoridade, const std::string& recibo = "0", const std::string& chave = kChave,
+                const std::string& protocolo = "0") {
+    if (naAutoridade) {
+      autoridade.Recebe(kChave);
+      autoridade.enviadas.clear();
+    }
+    Movimento(etapa, chave, recibo, etapa >= 3 ? kProtocolo : protocolo);
   }
 };
 
@@ -137,7 +141,7 @@ const std::vector<Caso> kCasos = {
     {"SituacaoDeOutraChave", [](E& e) { e.autoridade.situacao = [](const std::string&) { return teste::SituacaoAutorizada(kOutraChave, kProtocolo); }; }, false, 2, "ELS", kRecusaOutraChave, kRecusado + kRecusaOutraChave},
     {"SituacaoComAssinaturaRecusada", [](E& e) { e.SituacaoAutorizadaRecusada(); }, false, 2, "ELS", kRecusaAssinatura, kRecusado + kRecusaAssinatura},
     // The row holds a protocol already (its distribution file failed): another number is not taken.
-    {"SituacaoComOutroProtocolo", [](E& e) { e.autoridade.Recebe(kChave); e.autoridade.enviadas.clear(); e.Movimento(2, kChave, kRecibo, "130000000000077"); }, false, 2, "LS", kRecusaOutroProtocolo, kRecusado + kRecusaOutroProtocolo},
+    {"SituacaoComOutroProtocolo", [](E& e) { e.Anterior(2, true, kRecibo, kChave, "130000000000077"); }, false, 2, "LS", kRecusaOutroProtocolo, kRecusado + kRecusaOutroProtocolo},
     {"LoteDeOutraChave", [](E& e) { e.Lote(Protocolo(kOutraChave, "100", "Autorizado o uso da NF-e", kProtocolo)); }, false, 1, "EL", kRecusaOutraChave, kRecusado + kRecusaOutraChave},
     {"LoteDeOutroDocumento", [](E& e) { ProtocoloNFe p = Protocolo(kChave, "100", "Autorizado o uso da NF-e", kProtocolo); p.recusa = kRecusaOutroDocumento; e.Lote(p); }, false, 1, "EL", kRecusaOutroDocumento, kRecusado + kRecusaOutroDocumento},
     // The message is the last step's own, never what an earlier step said.
@@ -179,7 +183,7 @@ const std::vector<Caso> kCasos = {
     {"SincronaReenvio", [](E& e) { e.Anterior(0, false); e.Sincrona("100", "Autorizado o uso da NF-e"); }, true, 3, "SESD", ""},
     // The distribution file cannot be written: the protocol stays stored, the step 2.
     {"DistribuicaoFalhou", [](E& e) { e.autoridade.distribuicao = [](const std::string&) { Falha("disco cheio"); }; }, false, 2, "ELSD", "Erro ao gerar arquivo de distribuição!", "     ** Erro na Rotina: GeraArquivoDistribuicao - disco cheio", "Erro ao gerar arquivo de distribuição!"},
-    {"Etapa2ComProtocolo", [](E& e) { e.autoridade.Recebe(kChave); e.autoridade.enviadas.clear(); e.Movimento(2, kChave, kRecibo, kProtocolo); }, true, 3, "LSD", ""},
+    {"Etapa2ComProtocolo", [](E& e) { e.Anterior(2, true, kRecibo, kChave, kProtocolo); }, true, 3, "LSD", ""},
 };
 
 INSTANTIATE_TEST_SUITE_P(Casos, Desfecho, ::testing::ValuesIn(kCasos),
