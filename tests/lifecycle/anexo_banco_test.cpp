@@ -8,10 +8,7 @@
 #include <sys/wait.h>
 
 #include <filesystem>
-#include <memory>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "apoio/processo_filho.h"
 #include "apoio/servidor_smtp.h"
@@ -24,68 +21,44 @@
 namespace velant {
 namespace {
 
-namespace fs = std::filesystem;
-
-class BancoComoAnexo : public ::testing::Test {
- protected:
-  BancoComoAnexo() {
-    // A mail server that never answers: whatever is read goes nowhere.
-    host_ = std::make_unique<teste::HostTeste>(
-        pasta_.Caminho() / "host", fs::path(),
-        std::vector<std::pair<std::string, std::string>>{{"EmailServidor", "127.0.0.1"},
-                                   {"EmailPorta", std::to_string(mudo_.Porta())},
-                                   {"EmailSeguranca", "NENHUMA"},
-                                   {"EmailRemetente", "nfe@padaria.com.br"},
-                                   {"EmailTempoLimiteConexao", "1"},
-                                   {"EmailTempoLimiteTotal", "1"}});
-    Contexto& ctx = host_->Ctx();
-    const auto criado = data::CriarBancoDados(ctx.ini, ctx.caminhos, ctx.ui, data::kCaminhoIni);
-    EXPECT_TRUE(criado.ok) << criado.mensagem;
-  }
-
-  // One front end inserts one request and ends.
-  void FrontEndInclui(int controle) {
-    const fs::path texto = pasta_.Caminho() / ("pedido" + std::to_string(controle) + ".txt");
+TEST(BancoComoAnexo, LinhasDosFrontEndsSobrevivem) {
+  teste::PastaTemporaria pasta;
+  teste::ServidorMudo mudo;   // a mail server that never answers: whatever is read goes nowhere
+  teste::HostTeste host(pasta.Caminho() / "host", {},
+                        {{"EmailServidor", "127.0.0.1"}, {"EmailPorta", std::to_string(mudo.Porta())},
+                         {"EmailSeguranca", "NENHUMA"}, {"EmailRemetente", "nfe@padaria.com.br"},
+                         {"EmailTempoLimiteConexao", "1"}, {"EmailTempoLimiteTotal", "1"}});
+  Contexto& ctx = host.Ctx();
+  ASSERT_TRUE(data::CriarBancoDados(ctx.ini, ctx.caminhos, ctx.ui, data::kCaminhoIni).ok);
+  // One front end inserts one request and ends (0: inserted, no answer awaited).
+  auto frontEndInclui = [&](int controle) {
+    const auto texto = pasta.Caminho() / ("pedido" + std::to_string(controle) + ".txt");
     teste::GravarTudo(texto, "000-000 - ATV\r\n001-000 - " + std::to_string(controle) + "\r\n999-999 - \r\n");
-    pid_t pid = teste::IniciaProcesso({std::string(VELANT_BINARIOS) + "/velantnfe-ac", "enviar", texto.string(),
-                                       "--raiz", host_->Local("").string(), "--ip", "10.9.9.9", "--espera", "0"},
-                                      pasta_.Caminho() / "ac.log");
+    pid_t pid = teste::IniciaProcesso({std::string(VELANT_BINARIOS) + "/velantnfe-ac", "enviar", texto.string(), "--raiz",
+                                       host.Local("").string(), "--ip", "10.9.9.9", "--espera", "0"},
+                                      pasta.Caminho() / "ac.log");
     int estado = 0;
     ASSERT_EQ(waitpid(pid, &estado, 0), pid);
-    // 0: inserted, no answer awaited.
-    ASSERT_TRUE(WIFEXITED(estado) && WEXITSTATUS(estado) == 0) << teste::LerTudo(pasta_.Caminho() / "ac.log");
-  }
-
-  teste::PastaTemporaria pasta_;
-  teste::ServidorMudo mudo_;
-  std::unique_ptr<teste::HostTeste> host_;
-};
-
-TEST_F(BancoComoAnexo, LinhasDosFrontEndsSobrevivem) {
-  Contexto& ctx = host_->Ctx();
+    ASSERT_TRUE(WIFEXITED(estado) && WEXITSTATUS(estado) == 0) << teste::LerTudo(pasta.Caminho() / "ac.log");
+  };
   {
     data::CConexaoNfe banco(ctx.ini, ctx.caminhos, ctx.ui);
     ASSERT_TRUE(banco.ConexaoAtiva());
-    FrontEndInclui(1);
+    frontEndInclui(1);
     // The Host reads and writes through its connection, as a tick does.
     ASSERT_EQ(banco.ExecutaSql("UPDATE SolicitacaoFuncaoNFe SET Mensagem = 'vista pelo Host'"), 1);
-
     ctx.atual.PastaBase = "C:\\KorvanePafEcf";
     ctx.atual.EmailDestinatario = "contador@contabil.com.br";
     ctx.atual.ArquivoAnexoEmail = "C:\\KorvanePafEcf\\NFe\\VelantNFe\\dvk_data.db";
-    ASSERT_TRUE(fs::is_regular_file(host_->Local(ctx.atual.ArquivoAnexoEmail)));
+    ASSERT_TRUE(std::filesystem::is_regular_file(host.Local(ctx.atual.ArquivoAnexoEmail)));
     EXPECT_FALSE(EnviaEmailContador(ctx));
-
-    FrontEndInclui(2);
+    frontEndInclui(2);
     // The Host answers what it sees; its write lands in the log the front end removed.
     ASSERT_GE(banco.ExecutaSql("UPDATE SolicitacaoFuncaoNFe SET Mensagem = 'respondida pelo Host'"), 1);
-    FrontEndInclui(3);
+    frontEndInclui(3);
   }   // the Host's connection closes, as when it stops
-
   data::CConexaoNfe depois(ctx.ini, ctx.caminhos, ctx.ui);
-  auto rs = depois.RsConexao("SELECT COUNT(*) FROM SolicitacaoFuncaoNFe");
-  ASSERT_FALSE(rs->Eof());
-  EXPECT_EQ(CLng(rs->Value(0)), 3);
+  EXPECT_EQ(CLng(depois.RsConexao("SELECT COUNT(*) FROM SolicitacaoFuncaoNFe")->Value(0)), 3);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "apoio/arquivos_teste.h"
@@ -22,6 +23,7 @@
 #include "component/fiscal_doc_service.h"
 #include "component/xml/gerador_xml_nfe.h"
 #include "component/operacoes_locais.h"
+#include "lifecycle/componente_inesperado.h"
 #include "data/conexao_nfe.h"
 #include "data/configuracao_banco.h"
 #include "manager/ambiente_teste.h"
@@ -29,33 +31,14 @@
 
 namespace velant::teste {
 
-// One invoice of a SP issuer, series 1, number 123, issued 15/01/2016.
+// One invoice of a SP issuer, series 1, number 123, issued 15/01/2016, with one item.
 inline std::string SolicitacaoNFe(bool comItem = true, const std::string& dataEmissao = "15/01/2016") {
-  std::vector<std::string> linhas = {
-      "000-000 = NFE3.10", "001-000 = 1", "040-000 = 1", "042-000 = 3", "100-000 = ",
-      "110-000 = " + dataEmissao + " 10:30:00", "111-000 = 123", "112-000 = 1", "113-000 = 1",
-      "114-000 = " + dataEmissao + " 11:00:00", "115-000 = 100,00", "116-000 = 100,00", "117-000 = 1,65",
-      "119-000 = 7,60", "121-000 = 18,00", "122-000 = 100,00", "130-000 = 0", "210-000 = CLIENTE EXEMPLO S A",
-      "211-000 = AV PAULISTA 1000", "212-000 = BELA VISTA", "213-000 = SAO PAULO", "214-000 = SP",
-      "215-000 = 01310200", "216-000 = 1058", "217-000 = BRASIL", "218-000 = (1155556666",
-      "219-000 = 44555666000181", "220-000 = 987654321098", "222-000 = 3550308",
-      "310-000 = EMPRESA TESTE LTDA", "311-000 = LOJA TESTE", "312-000 = RUA DAS FLORES", "313-000 = 100",
-      "315-000 = CENTRO", "316-000 = 01310100", "317-000 = (1133334444", "318-000 = 123456789012",
-      "319-000 = SAO PAULO", "320-000 = 3550308", "362-000 = 9"};
-  if (comItem) {
-    for (const char* l : {"800-001 = ", "810-001 = 84713012", "811-001 = PRODUTO DE TESTE", "812-001 = UN",
-                          "813-001 = P001", "820-001 = 50,00", "821-001 = 2", "822-001 = 100,00", "824-001 = 01",
-                          "825-001 = 01", "829-001 = 1,65", "830-001 = 7,60", "831-001 = 5102",
-                          "832-001 = VENDA DE MERCADORIA", "833-001 = 35", "835-001 = 7,60", "836-001 = 1,65",
-                          "837-001 = 18,00", "838-001 = 100,00", "840-001 = 18", "843-001 = 1", "844-001 = 000",
-                          "845-001 = P", "899-001 = "})
-      linhas.push_back(l);
-  } else {
-    linhas.erase(linhas.begin() + 4);   // no "100-000": no record in TabelaNota
-  }
-  std::string texto;
-  for (const auto& l : linhas) texto += l + "\r\n";
-  return texto + "999-999 = \r\n";
+  std::string texto =
+      Replace(LerTudo(std::filesystem::path(VELANT_TESTES) / "lifecycle/nota_emissao.txt"), "15/01/2016", dataEmissao);
+  if (comItem) return texto;
+  // Without its item, and without "100-000": no record in TabelaNota.
+  texto = Replace(texto, "100-000 = \r\n", "");
+  return texto.substr(0, texto.find("800-001")) + "999-999 = \r\n";
 }
 
 // The key of that invoice for an emission date (another month, another key).
@@ -67,18 +50,13 @@ inline std::string ChaveNFe(const std::string& dataEmissao = "15/01/2016") {
 inline ProtocoloNFe Protocolo(const std::string& chave, const std::string& cStat, const std::string& xMotivo,
                               const std::string& nProt = "") {
   ProtocoloNFe p;
-  p.chNFe = chave;
-  p.cStat = cStat;
-  p.xMotivo = xMotivo;
-  p.nProt = nProt;
+  std::tie(p.chNFe, p.cStat, p.xMotivo, p.nProt) = std::tie(chave, cStat, xMotivo, nProt);
   return p;
 }
 // A batch query or send answered by one code, without an invoice's protocol.
 inline RespostaLote RespostaSo(const std::string& cStat, const std::string& xMotivo, const std::string& nRec = "") {
   RespostaLote r;
-  r.cStat = cStat;
-  r.xMotivo = xMotivo;
-  r.nRec = nRec;
+  std::tie(r.cStat, r.xMotivo, r.nRec) = std::tie(cStat, xMotivo, nRec);
   return r;
 }
 inline RespostaLote LoteRecebido(const std::string& recibo) {
@@ -92,10 +70,8 @@ inline RespostaLote LoteProcessado(const std::string& recibo, const ProtocoloNFe
 inline RespostaSituacao Situacao(const std::string& cStat, const std::string& xMotivo,
                                  std::optional<ProtocoloNFe> protocolo = std::nullopt) {
   RespostaSituacao r;
-  r.cStat = cStat;
-  r.xMotivo = xMotivo;
+  std::tie(r.cStat, r.xMotivo, r.protocolo) = std::tie(cStat, xMotivo, protocolo);
   if (protocolo) r.chNFe = protocolo->chNFe;
-  r.protocolo = std::move(protocolo);
   return r;
 }
 inline RespostaSituacao SituacaoAutorizada(const std::string& chave, const std::string& nProt) {
@@ -120,15 +96,12 @@ struct AutoridadeFalsa {
   std::function<RespostaLote(const std::string& recibo)> consultaLote; // replaces them all
   std::function<RespostaSituacao(const std::string& chave)> situacao; // replaces the answer of ConsultaSituacao
   std::function<void(const std::string& chave)> distribuicao;         // runs before the file is written
+  std::function<void()> depoisDeAssinar;                              // after the Host's own signing
 
-  static std::string Numero(int prefixo, int n) {
-    std::string s = std::to_string(n);
-    return std::to_string(prefixo) + std::string(13 - s.size(), '0') + s;
-  }
+  static std::string Numero(int64_t prefixo, int n) { return std::to_string(prefixo * 10000000000000 + n); }
   std::string Autoriza(const std::string& chave) {
-    auto it = autorizadas.find(chave);
-    if (it != autorizadas.end()) return it->second;
-    return autorizadas[chave] = Numero(13, ++protocolos);
+    if (!autorizadas.count(chave)) autorizadas[chave] = Numero(13, ++protocolos);
+    return autorizadas[chave];
   }
   // Receives a batch of that key as the authority does: authorised once.
   std::string Recebe(const std::string& chave) {
@@ -139,31 +112,26 @@ struct AutoridadeFalsa {
     return recibo;
   }
   RespostaLote RespostaDoLote(const std::string& recibo) {
-    auto it = lotes.find(recibo);
-    if (it == lotes.end()) return RespostaSo("106", "Rejeição: Lote não localizado", recibo);
-    const Lote& l = it->second;
+    const Lote& l = lotes.at(recibo);
     return LoteProcessado(recibo, l.status == "100"
                                       ? Protocolo(l.chave, "100", "Autorizado o uso da NF-e", autorizadas[l.chave])
                                       : Protocolo(l.chave, "204", "Rejeição: Duplicidade de NF-e"));
   }
   RespostaSituacao SituacaoDe(const std::string& chave) {
-    auto it = autorizadas.find(chave);
-    if (it == autorizadas.end()) return Situacao("217", "Rejeição: NF-e não consta na base de dados da SEFAZ");
-    return SituacaoAutorizada(chave, it->second);
+    return autorizadas.count(chave) ? SituacaoAutorizada(chave, autorizadas[chave])
+                                    : Situacao("217", "Rejeição: NF-e não consta na base de dados da SEFAZ");
   }
 };
 
-// The key inside a batch or signed file.
-inline std::string ChaveDoXml(const std::string& xml) {
-  size_t p = xml.find("Id=\"NFe");
-  return p == std::string::npos ? "" : xml.substr(p + 7, 44);
-}
-
-class ComponenteEmissao : public FiscalDocService {
+class ComponenteEmissao : public ComponenteInesperado {
  public:
   ComponenteEmissao(Contexto& ctx, AutoridadeFalsa& autoridade) : ctx_(ctx), op_(ctx), a_(autoridade) {}
 
-  std::string AssinaXml(const std::string& arquivo, const std::string& tag) override { return op_.AssinaXml(arquivo, tag); }
+  std::string AssinaXml(const std::string& arquivo, const std::string& tag) override {
+    std::string r = op_.AssinaXml(arquivo, tag);
+    if (a_.depoisDeAssinar) a_.depoisDeAssinar();
+    return r;
+  }
   bool ValidaXml(const std::string& arquivo, const std::string& esquema, bool mostrar) override {
     return op_.ValidaXml(arquivo, esquema, mostrar);
   }
@@ -174,7 +142,8 @@ class ComponenteEmissao : public FiscalDocService {
   std::string GeraLote(const std::string& assinado, int32_t numero) override { return op_.GeraLote(assinado, numero); }
 
   RespostaLote EnviaLote(const std::string& arquivoLote) override {
-    std::string chave = ChaveDoXml(LerTudo(ctx_.caminhos.Mapear(arquivoLote)));
+    const std::string lote = LerTudo(ctx_.caminhos.Mapear(arquivoLote));
+    const std::string chave = lote.substr(lote.find("Id=\"NFe") + 7, 44);
     a_.chamadas.push_back("EnviaLote " + chave);
     if (a_.envio) return a_.envio(chave);
     return LoteRecebido(a_.Recebe(chave));
@@ -203,16 +172,6 @@ class ComponenteEmissao : public FiscalDocService {
     return destino;
   }
 
-  [[noreturn]] static void Nao() { throw ErroExecucao(CodigoErro::ErroComponente, "não usado na emissão"); }
-  std::string ImprimeDanfe(const std::string&, const std::string&, int32_t, int32_t) override { Nao(); }
-  RespostaStatus StatusServico() override { Nao(); }
-  RespostaRegistro InutilizaNumeracao(const std::string&, const std::string&, const std::string&,
-                                 const std::string&) override { Nao(); }
-  bool EnviaEmail(const std::string&, const std::string&, const std::string&, const std::string&) override { Nao(); }
-  RespostaRegistro EventoCancelamento(const std::string&, const std::string&, const std::string&, const std::string&,
-                                 const std::string&) override { Nao(); }
-  RespostaRegistro EventoCartaCorrecao(const std::string&, const std::string&, const std::string&) override { Nao(); }
-
  private:
   Contexto& ctx_;
   OperacoesLocais op_;
@@ -238,13 +197,12 @@ class ConexaoRegistrada : public data::CConexaoNfe {
 
 // A Host context ready to run the emission of the request above.
 class AmbienteEmissao : public ::testing::Test {
- protected:
+ public:
   AmbienteTeste a;
   AutoridadeFalsa autoridade;
   std::unique_ptr<ConexaoRegistrada> conexao;
   GeradorXmlNFe gerador{a.caminhos, &a.registro};
   std::vector<std::string> mensagens;   // what reached the request row
-  std::string registroExtra;
 
   AmbienteEmissao() {
     // Waits end after five readings of the clock, not five seconds.
@@ -294,19 +252,18 @@ class AmbienteEmissao : public ::testing::Test {
   struct Linha {
     std::string chave;
     int64_t lote = 0, recepcao = 0, protocolo = 0, etapa = -1;
+    std::string data;
   };
-  Linha Movimento() {
+  Linha Movimento(const std::string& serie = "1") {
     auto rs = conexao->CConexaoNfe::RsConexao(
-        "SELECT [Numero da NFe], [Numero do Lote], [Numero da Recepcao], [Numero do Protocolo], [Etapa Concluida] "
-        "FROM MovimentoNFe WHERE Empresa = 1 AND Serie = '1' AND Numero = 123");
-    Linha l;
-    if (rs->Eof()) return l;
-    l = {rs->Value(0).Texto(), CLngLng(rs->Value(1)), CLngLng(rs->Value(2)), CLngLng(rs->Value(3)),
-         CLngLng(rs->Value(4))};
-    return l;
+        "SELECT [Numero da NFe], [Numero do Lote], [Numero da Recepcao], [Numero do Protocolo], [Etapa Concluida], "
+        "Data FROM MovimentoNFe WHERE Empresa = 1 AND Serie = '" + Replace(serie, "'", "''") + "' AND Numero = 123");
+    if (rs->Eof()) return {};
+    return {rs->Value(0).Texto(), CLngLng(rs->Value(1)), CLngLng(rs->Value(2)), CLngLng(rs->Value(3)),
+            CLngLng(rs->Value(4)), rs->Value(5).Texto()};
   }
 
-  bool NoLog(const std::string& linha) { return a.ArquivoLog().find(" - " + linha + "\r\n") != std::string::npos; }
+  bool NoLog(const std::string& linha) { return LogEmOrdem({linha}); }
   // Every line in this order (others may come between).
   ::testing::AssertionResult LogEmOrdem(const std::vector<std::string>& linhas) {
     std::string log = a.ArquivoLog();

@@ -9,9 +9,13 @@
 namespace velant {
 namespace {
 
+using teste::Registro;
+using Tabela = std::vector<std::vector<int64_t>>;
+
 const std::string kChave = "35160111222333000181550010000001231000001234";
 const std::string kProtocoloEvento = "135260000000042";
 const char* const kJustificativa = "Cancelamento por erro de digitacao 101 218";
+const RespostaRegistro kRegistrado = Registro("135", "Evento registrado e vinculado a NF-e", kProtocoloEvento);
 
 class Cancelamento : public teste::MovimentoSaida {
  protected:
@@ -19,10 +23,10 @@ class Cancelamento : public teste::MovimentoSaida {
     Executa("INSERT INTO MovimentoNFeSaidaCancelada (Empresa, Serie, [Numero da NFe]) VALUES (" +
             std::to_string(empresa) + ", '" + serie + "', '" + kChave + "')");
   }
-  // [Numero do Protocolo] and [Etapa Concluida] of the row.
-  std::vector<std::vector<int64_t>> Linha(int empresa = 1, const std::string& serie = "1") {
-    return Linhas("SELECT [Numero do Protocolo], [Etapa Concluida] FROM MovimentoNFeSaidaCancelada WHERE Empresa = " +
-                  std::to_string(empresa) + " AND Serie = '" + serie + "'");
+  // [Numero do Protocolo] and [Etapa Concluida] of the rows, by company and series.
+  Tabela Linha() {
+    return Linhas("SELECT [Numero do Protocolo], [Etapa Concluida] FROM MovimentoNFeSaidaCancelada "
+                  "ORDER BY Empresa, Serie");
   }
   bool Cancela(const std::string& numero = "123") {
     return CancelaNFe(a.ctx, numero, kChave, "1", "135160000000001", kJustificativa);
@@ -31,79 +35,44 @@ class Cancelamento : public teste::MovimentoSaida {
 
 // The answer decides by its status code and protocol; digits in its reason
 // (a justification echoed) decide nothing.
-struct CasoCancelamento {
-  const char* nome;
-  RespostaRegistro resposta;
-  std::string texto;   // in the log and in the box of a failure
-  bool cancelada;
-  int64_t protocolo;   // in the row afterwards (0: untouched)
-  friend void PrintTo(const CasoCancelamento& c, std::ostream* os) { *os << c.nome; }
-};
-
-class RespostasCancelamento : public Cancelamento, public ::testing::WithParamInterface<CasoCancelamento> {};
-
-TEST_P(RespostasCancelamento, GravaOProtocoloSoPeloCodigo) {
-  const auto& c = GetParam();
-  resposta = c.resposta;
-  LinhaDoAC();
-  EXPECT_EQ(Cancela(), c.cancelada);
-  EXPECT_EQ(Linha(), (std::vector<std::vector<int64_t>>{{c.protocolo, c.cancelada ? 3 : 0}}));
-  EXPECT_TRUE(NoArquivoLog("      Resultado: " + c.texto)) << a.ArquivoLog();
-  EXPECT_TRUE(a.ui.Eventos().empty());   // the result line goes to the file only
-  if (c.cancelada) {
-    EXPECT_TRUE(Caixas().empty());
-  } else {
-    EXPECT_EQ(Caixas(), std::vector<std::string>{"Erro ao cancelar nfe. Retorno! \r\n" + c.texto});
+TEST_F(Cancelamento, GravaOProtocoloSoPeloCodigo) {
+  const struct {
+    RespostaRegistro resposta;
+    std::string texto;   // in the log and in the box of a failure
+    bool cancelada;
+    int64_t protocolo;   // in the row afterwards (0: untouched)
+  } casos[] = {
+      {kRegistrado, "135 - Evento registrado e vinculado a NF-e - Protocolo: " + kProtocoloEvento, true, 135260000000042},
+      {Registro("155", "Cancelamento homologado fora de prazo", "135260000000043"), "155 - Cancelamento homologado fora de prazo - Evento registrado e vinculado a NF-e - Protocolo: 135260000000043", true, 135260000000043},
+      {Registro("218", "Rejeição: NF-e já está cancelada na base de dados da SEFAZ [nProt:135160000000001][dhCanc:2016-01-15T11:00:00-02:00]"), "218 - Rejeição: NF-e já está cancelada na base de dados da SEFAZ", true, 1111},
+      {Registro("573", "Rejeição: Duplicidade de Evento"), "573 - Rejeição: Duplicidade de Evento", true, 1111},
+      {Registro("222", "Rejeição: Protocolo de Autorização de Uso difere do cadastrado"), "222 - Rejeição: Protocolo de Autorização de Uso difere do cadastrado", false, 0},
+      // The old cancellation service's code: the event service never answers it.
+      {Registro("101", "Cancelamento de NF-e homologado"), "101 - Rejeição: evento não registrado", false, 0},
+      {Registro("215", "Rejeição: Falha no schema XML (xJust: NF 101 cancelada 218 antes 102)"), "215 - Rejeição: evento não registrado", false, 0},
+      {Registro("135", "Evento registrado e vinculado a NF-e", "13526"), "135 - Rejeição: evento não registrado", false, 0},
+      {Registro("2180", "Rejeição: outra"), "2180 - Rejeição: evento não registrado", false, 0},
+  };
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.texto);
+    conexao->ExecutaSql("DELETE FROM MovimentoNFeSaidaCancelada");
+    const size_t caixas = a.ui.Caixas().size();
+    chamadas.clear();
+    resposta = c.resposta;
+    LinhaDoAC();
+    EXPECT_EQ(Cancela(), c.cancelada);
+    EXPECT_EQ(Linha(), (Tabela{{c.protocolo, c.cancelada ? 3 : 0}}));
+    EXPECT_TRUE(NoArquivoLog("      Resultado: " + c.texto));
+    EXPECT_TRUE(a.ui.Eventos().empty());   // the result line goes to the file only
+    EXPECT_EQ(Caixas(caixas), c.cancelada ? std::vector<std::string>{}
+                                    : std::vector<std::string>{"Erro ao cancelar nfe. Retorno! \r\n" + c.texto});
+    // The number in seven digits.
+    EXPECT_EQ(chamadas, std::vector<std::string>{"EventoCancelamento(0000123|" + kChave + "|1|135160000000001|" +
+                                                 kJustificativa + ")"});
   }
 }
 
-using teste::Registro;
-
-INSTANTIATE_TEST_SUITE_P(
-    CancelaNFe, RespostasCancelamento,
-    ::testing::Values(
-        CasoCancelamento{"Registrado135", Registro("135", "Evento registrado e vinculado a NF-e", kProtocoloEvento),
-                         "135 - Evento registrado e vinculado a NF-e - Protocolo: " + kProtocoloEvento, true,
-                         135260000000042},
-        CasoCancelamento{"ForaDePrazo155",
-                         Registro("155", "Cancelamento homologado fora de prazo", "135260000000043"),
-                         "155 - Cancelamento homologado fora de prazo - Evento registrado e vinculado a NF-e - "
-                         "Protocolo: 135260000000043",
-                         true, 135260000000043},
-        CasoCancelamento{"JaCancelada218",
-                         Registro("218", "Rejeição: NF-e já está cancelada na base de dados da SEFAZ "
-                                         "[nProt:135160000000001][dhCanc:2016-01-15T11:00:00-02:00]"),
-                         "218 - Rejeição: NF-e já está cancelada na base de dados da SEFAZ", true, 1111},
-        CasoCancelamento{"EventoDuplicado573", Registro("573", "Rejeição: Duplicidade de Evento"),
-                         "573 - Rejeição: Duplicidade de Evento", true, 1111},
-        CasoCancelamento{"ProtocoloErrado222",
-                         Registro("222", "Rejeição: Protocolo de Autorização de Uso difere do cadastrado"),
-                         "222 - Rejeição: Protocolo de Autorização de Uso difere do cadastrado", false, 0},
-        CasoCancelamento{"ForaDoPrazo220",
-                         Registro("220", "Rejeição: Prazo de Cancelamento superior ao previsto na Legislação"),
-                         "220 - Rejeição: Prazo de Cancelamento superior ao previsto na Legislação", false, 0},
-        // The old cancellation service's code: the event service never answers it.
-        CasoCancelamento{"CodigoDoServicoAntigo101", Registro("101", "Cancelamento de NF-e homologado"),
-                         "101 - Rejeição: evento não registrado", false, 0},
-        CasoCancelamento{"DigitosNaJustificativa",
-                         Registro("215", "Rejeição: Falha no schema XML (xJust: NF 101 cancelada 218 antes 102)"),
-                         "215 - Rejeição: evento não registrado", false, 0},
-        CasoCancelamento{"RegistradoSemProtocolo", Registro("135", "Evento registrado e vinculado a NF-e", "13526"),
-                         "135 - Rejeição: evento não registrado", false, 0},
-        CasoCancelamento{"CodigoDeQuatroDigitos", Registro("2180", "Rejeição: outra"),
-                         "2180 - Rejeição: evento não registrado", false, 0}),
-    [](const auto& info) { return std::string(info.param.nome); });
-
-TEST_F(Cancelamento, ChamaOComponenteComONumeroEmSeteDigitos) {
-  resposta = teste::Registro("135", "Evento registrado e vinculado a NF-e", kProtocoloEvento);
-  LinhaDoAC();
-  ASSERT_TRUE(Cancela("123"));
-  EXPECT_EQ(chamadas, std::vector<std::string>{"EventoCancelamento(0000123|" + kChave + "|1|135160000000001|" +
-                                               kJustificativa + ")"});
-}
-
 TEST_F(Cancelamento, NumeroQueNaoConverteNaoChamaOComponente) {
-  resposta = teste::Registro("135", "Evento registrado e vinculado a NF-e", kProtocoloEvento);
   EXPECT_THROW(Cancela("12A"), ErroExecucao);
   EXPECT_TRUE(chamadas.empty());
 }
@@ -122,7 +91,6 @@ TEST_F(Cancelamento, EsquemaSemCnpjAlfanumericoEOMotivoDaResposta) {
        {std::pair<std::string, std::string>{std::string(kEventoSemCnpjAlfanumerico) + ": NF-e " + kChave,
                                             kEventoSemCnpjAlfanumerico},
         std::pair<std::string, std::string>{"Mensagem envEvento fora do esquema", ""}}) {
-    SCOPED_TRACE(descricao);
     a.atual.MotivoFalha.clear();
     a.ctx.CriaFiscalDocService = [d = descricao] {
       auto c = std::make_unique<Recusa>();
@@ -130,7 +98,7 @@ TEST_F(Cancelamento, EsquemaSemCnpjAlfanumericoEOMotivoDaResposta) {
       return c;
     };
     EXPECT_THROW(Cancela(), ErroExecucao);
-    EXPECT_EQ(a.atual.MotivoFalha, motivo);
+    EXPECT_EQ(a.atual.MotivoFalha, motivo) << descricao;
   }
 }
 
@@ -140,65 +108,44 @@ TEST_F(Cancelamento, JaCanceladaMantemOProtocoloGravado) {
   LinhaDoAC();
   Executa("UPDATE MovimentoNFeSaidaCancelada SET [Numero do Protocolo] = 135260000000042, [Etapa Concluida] = 3");
   for (const char* codigo : {"218", "573"}) {
-    resposta = teste::Registro(codigo, "Rejeição: já cancelada");
+    resposta = Registro(codigo, "Rejeição: já cancelada");
     EXPECT_TRUE(Cancela()) << codigo;
-    EXPECT_EQ(Linha(), (std::vector<std::vector<int64_t>>{{135260000000042, 3}})) << codigo;
+    EXPECT_EQ(Linha(), (Tabela{{135260000000042, 3}})) << codigo;
   }
-}
-
-// Registered or already cancelled at the authority, but the front end made
-// no row for it: false, with the inconsistency message.
-TEST_F(Cancelamento, SemLinhaDoACDaInconsistencia) {
-  for (const RespostaRegistro& r :
-       {teste::Registro("135", "Evento registrado e vinculado a NF-e", kProtocoloEvento),
-        teste::Registro("218", "Rejeição: NF-e já está cancelada na base de dados da SEFAZ")}) {
-    resposta = r;
-    a.ui.ResponderProximaCaixa(vbOK);
-    EXPECT_FALSE(Cancela()) << r.cStat;
-  }
-  EXPECT_EQ(Caixas(), std::vector<std::string>(2, "Inconsistência na atualização do Cancelamento da NF-e"));
 }
 
 // An event answer that is not believed records nothing: no protocol, no
 // step, and the reason in the message (no box: there is nothing to retry).
 TEST_F(Cancelamento, RespostaRecusadaNaoGravaNada) {
-  RespostaRegistro deOutraChave = teste::Registro("135", "Evento registrado e vinculado a NF-e", kProtocoloEvento);
+  RespostaRegistro deOutraChave = kRegistrado;
   deOutraChave.chNFe = "35160111222333000181550010000001241000001240";
-  RespostaRegistro recusadaPeloComponente = teste::Registro("218", "Rejeição: NF-e já está cancelada");
-  recusadaPeloComponente.recusa = kRecusaAssinatura;
+  RespostaRegistro recusada = Registro("218", "Rejeição: NF-e já está cancelada");
+  recusada.recusa = kRecusaAssinatura;
   LinhaDoAC();
-  for (const auto& [r, recusa] : {std::pair{deOutraChave, kRecusaOutraChave},
-                                  std::pair{recusadaPeloComponente, kRecusaAssinatura}}) {
+  for (const auto& [r, recusa] : {std::pair{deOutraChave, kRecusaOutraChave}, std::pair{recusada, kRecusaAssinatura}}) {
     resposta = r;
     EXPECT_FALSE(Cancela()) << recusa;
-    EXPECT_EQ(Linha(), (std::vector<std::vector<int64_t>>{{0, 0}})) << recusa;
+    EXPECT_EQ(Linha(), (Tabela{{0, 0}})) << recusa;
     EXPECT_EQ(a.atual.MensagemRetorno, recusa);
     EXPECT_TRUE(NoArquivoLog(std::string("      ** ") + recusa)) << a.ArquivoLog();
   }
   EXPECT_TRUE(Caixas().empty());
 }
 
-// Only the row of the request's company and series is written.
+// Only the row of the request's company and series is written, and a quote
+// in the series does not escape the statement.
 TEST_F(Cancelamento, AtualizaSoALinhaDaEmpresaEDaSerie) {
   LinhaDoAC(1, "1");
   LinhaDoAC(1, "2");
   LinhaDoAC(2, "2");
+  resposta = kRegistrado;
+  a.atual.SerieAtual = "1' OR '1'='1";
+  EXPECT_FALSE(Cancela());
+  EXPECT_EQ(Caixas(), std::vector<std::string>{"Inconsistência na atualização do Cancelamento da NF-e"});
   a.atual.CodigoEmpresa = 2;
   a.atual.SerieAtual = "2";
-  resposta = teste::Registro("135", "Evento registrado e vinculado a NF-e", kProtocoloEvento);
   ASSERT_TRUE(Cancela());
-  EXPECT_EQ(Linha(2, "2"), (std::vector<std::vector<int64_t>>{{135260000000042, 3}}));
-  EXPECT_EQ(Linha(1, "2"), (std::vector<std::vector<int64_t>>{{0, 0}}));
-  EXPECT_EQ(Linha(1, "1"), (std::vector<std::vector<int64_t>>{{0, 0}}));
-}
-
-TEST_F(Cancelamento, AspaNaSerieNaoEscapaDoTexto) {
-  LinhaDoAC();
-  a.atual.SerieAtual = "1' OR '1'='1";
-  resposta = teste::Registro("135", "Evento registrado e vinculado a NF-e", kProtocoloEvento);
-  EXPECT_FALSE(Cancela());
-  EXPECT_EQ(Linha(), (std::vector<std::vector<int64_t>>{{0, 0}}));
-  EXPECT_EQ(Caixas(), std::vector<std::string>{"Inconsistência na atualização do Cancelamento da NF-e"});
+  EXPECT_EQ(Linha(), (Tabela{{0, 0}, {0, 0}, {135260000000042, 3}}));
 }
 
 }  // namespace

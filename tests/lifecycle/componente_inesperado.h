@@ -12,33 +12,21 @@ namespace velant::teste {
 
 class ComponenteInesperado : public FiscalDocService {
  public:
-  std::string AssinaXml(const std::string&, const std::string&) override { Inesperada("AssinaXml"); }
-  std::string GeraLote(const std::string&, int32_t) override { Inesperada("GeraLote"); }
-  RespostaSituacao ConsultaSituacao(const std::string&) override { Inesperada("ConsultaSituacao"); }
-  std::string ImprimeDanfe(const std::string&, const std::string&, int32_t, int32_t) override {
-    Inesperada("ImprimeDanfe");
-  }
-  RespostaLote EnviaLote(const std::string&) override { Inesperada("EnviaLote"); }
-  RespostaLote ConsultaLote(const std::string&) override { Inesperada("ConsultaLote"); }
+  using S = const std::string&;
+  std::string AssinaXml(S, S) override { Inesperada("AssinaXml"); }
+  std::string GeraLote(S, int32_t) override { Inesperada("GeraLote"); }
+  RespostaSituacao ConsultaSituacao(S) override { Inesperada("ConsultaSituacao"); }
+  std::string ImprimeDanfe(S, S, int32_t, int32_t) override { Inesperada("ImprimeDanfe"); }
+  RespostaLote EnviaLote(S) override { Inesperada("EnviaLote"); }
+  RespostaLote ConsultaLote(S) override { Inesperada("ConsultaLote"); }
   RespostaStatus StatusServico() override { Inesperada("StatusServico"); }
-  RespostaRegistro InutilizaNumeracao(const std::string&, const std::string&, const std::string&,
-                                 const std::string&) override {
-    Inesperada("InutilizaNumeracao");
-  }
-  bool ValidaXml(const std::string&, const std::string&, bool) override { Inesperada("ValidaXml"); }
-  std::string GeraDistribuicao(const std::string&) override { Inesperada("GeraDistribuicao"); }
-  bool EnviaEmail(const std::string&, const std::string&, const std::string&, const std::string&) override {
-    Inesperada("EnviaEmail");
-  }
-  RespostaRegistro EventoCancelamento(const std::string&, const std::string&, const std::string&, const std::string&,
-                                 const std::string&) override {
-    Inesperada("EventoCancelamento");
-  }
-  RespostaRegistro EventoCartaCorrecao(const std::string&, const std::string&, const std::string&) override {
-    Inesperada("EventoCartaCorrecao");
-  }
-  std::string GeraChaveAcesso(const std::string&, const std::string&, const std::string&, int32_t, int32_t, int32_t,
-                              int32_t, int32_t) override {
+  RespostaRegistro InutilizaNumeracao(S, S, S, S) override { Inesperada("InutilizaNumeracao"); }
+  bool ValidaXml(S, S, bool) override { Inesperada("ValidaXml"); }
+  std::string GeraDistribuicao(S) override { Inesperada("GeraDistribuicao"); }
+  bool EnviaEmail(S, S, S, S) override { Inesperada("EnviaEmail"); }
+  RespostaRegistro EventoCancelamento(S, S, S, S, S) override { Inesperada("EventoCancelamento"); }
+  RespostaRegistro EventoCartaCorrecao(S, S, S) override { Inesperada("EventoCartaCorrecao"); }
+  std::string GeraChaveAcesso(S, S, S, int32_t, int32_t, int32_t, int32_t, int32_t) override {
     Inesperada("GeraChaveAcesso");
   }
 

@@ -28,35 +28,34 @@ inline RespostaRegistro Registro(const std::string& cStat, const std::string& xM
   return r;
 }
 
+// Answers the three operations with the test's answer, for the key it was
+// asked about unless the answer names another, and records their arguments.
 class ComponenteResposta : public ComponenteInesperado {
  public:
   ComponenteResposta(RespostaRegistro resposta, std::vector<std::string>& chamadas)
       : resposta_(std::move(resposta)), chamadas_(chamadas) {}
-
   RespostaRegistro EventoCancelamento(const std::string& numero, const std::string& chave, const std::string& sequencia,
-                                 const std::string& protocolo, const std::string& justificativa) override {
-    chamadas_.push_back("EventoCancelamento(" + numero + "|" + chave + "|" + sequencia + "|" + protocolo + "|" +
-                        justificativa + ")");
-    // The authority answers for the key it was asked about, unless the test says otherwise.
-    RespostaRegistro r = resposta_;
-    if (r.chNFe.empty()) r.chNFe = chave;
-    return r;
+                                      const std::string& protocolo, const std::string& justificativa) override {
+    return Registra("EventoCancelamento", {numero, chave, sequencia, protocolo, justificativa}, chave);
   }
   RespostaRegistro EventoCartaCorrecao(const std::string& chave, const std::string& sequencia,
                                        const std::string& correcao) override {
-    chamadas_.push_back("EventoCartaCorrecao(" + chave + "|" + sequencia + "|" + correcao + ")");
+    return Registra("EventoCartaCorrecao", {chave, sequencia, correcao}, chave);
+  }
+  RespostaRegistro InutilizaNumeracao(const std::string& ano, const std::string& inicial, const std::string& final_,
+                                      const std::string& justificativa) override {
+    return Registra("InutilizaNumeracao", {ano, inicial, final_, justificativa}, "");
+  }
+
+ private:
+  RespostaRegistro Registra(const std::string& operacao, const std::vector<std::string>& args, const std::string& chave) {
+    std::string chamada = operacao + "(";
+    for (size_t i = 0; i < args.size(); ++i) chamada += (i ? "|" : "") + args[i];
+    chamadas_.push_back(chamada + ")");
     RespostaRegistro r = resposta_;
     if (r.chNFe.empty()) r.chNFe = chave;
     return r;
   }
-  RespostaRegistro InutilizaNumeracao(const std::string& ano, const std::string& inicial, const std::string& final_,
-                                 const std::string& justificativa) override {
-    chamadas_.push_back("InutilizaNumeracao(" + ano + "|" + inicial + "|" + final_ + "|" + justificativa + ")");
-    return resposta_;
-  }
-
-
- private:
   RespostaRegistro resposta_;
   std::vector<std::string>& chamadas_;
 };
@@ -85,9 +84,10 @@ class MovimentoSaida : public ::testing::Test {
     }
     return r;
   }
-  std::vector<std::string> Caixas() const {
+  // The boxes shown, from the n-th on.
+  std::vector<std::string> Caixas(size_t n = 0) const {
     std::vector<std::string> r;
-    for (const auto& c : a.ui.Caixas()) r.push_back(c.prompt);
+    for (size_t i = n; i < a.ui.Caixas().size(); ++i) r.push_back(a.ui.Caixas()[i].prompt);
     return r;
   }
   bool NoArquivoLog(const std::string& linha) const {

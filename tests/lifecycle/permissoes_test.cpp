@@ -16,13 +16,9 @@ namespace {
 namespace fs = std::filesystem;
 
 // Set before anything of the Host exists; put back afterwards.
-class MascaraRestrita {
- protected:
-  MascaraRestrita() : anterior_(::umask(077)) {}
-  ~MascaraRestrita() { ::umask(anterior_); }
-
- private:
-  mode_t anterior_;
+struct MascaraRestrita {
+  mode_t anterior = ::umask(077);
+  ~MascaraRestrita() { ::umask(anterior); }
 };
 
 class ArquivosDoHost : private MascaraRestrita, public teste::AmbienteEmissao {};
@@ -30,27 +26,14 @@ class ArquivosDoHost : private MascaraRestrita, public teste::AmbienteEmissao {}
 TEST_F(ArquivosDoHost, SeguemAMascaraDoProcesso) {
   Prepara();
   ASSERT_TRUE(ProcessaNFeAzure(a.ctx)) << a.ArquivoLog();
-  const std::string chave = teste::ChaveNFe();
-  const std::string config = "C:\\KorvanePafEcf\\NFe\\VelantNFe\\";
-  fs::path lote;
-  for (const auto& e : fs::directory_iterator(a.caminhos.Mapear("C:\\Dunmor\\nfe\\lotes"))) lote = e.path();
-
-  const struct {
-    const char* nome;
-    fs::path local;
-  } arquivos[] = {
-      {"documento gerado", a.caminhos.Mapear("C:\\Dunmor\\nfe\\arquivos\\NFe" + chave + ".xml")},
-      {"documento assinado", a.caminhos.Mapear("C:\\Dunmor\\nfe\\arquivos\\assinado\\NFe" + chave + "-assinado.xml")},
-      {"lote", lote},
-      {"log do dia", a.caminhos.Mapear(RegistroEventos::NomeArquivoLog(a.relogio.agora))},
-      {"banco de dados", a.caminhos.Mapear(config + "dvk_data.db")},
-      {"registro de transações do banco", a.caminhos.Mapear(config + "dvk_data.db-wal")},
-      {"índice compartilhado do banco", a.caminhos.Mapear(config + "dvk_data.db-shm")},
-  };
-  for (const auto& arquivo : arquivos) {
+  const std::string chave = teste::ChaveNFe(), banco = "C:\\KorvanePafEcf\\NFe\\VelantNFe\\dvk_data.db";
+  for (const auto& windows : {"C:\\Dunmor\\nfe\\arquivos\\NFe" + chave + ".xml",
+                              "C:\\Dunmor\\nfe\\arquivos\\assinado\\NFe" + chave + "-assinado.xml",
+                              std::string("C:\\Dunmor\\nfe\\lotes\\000000000001-env-lot.xml"),
+                              RegistroEventos::NomeArquivoLog(a.relogio.agora), banco, banco + "-wal", banco + "-shm"}) {
     struct stat st {};
-    ASSERT_EQ(::stat(arquivo.local.c_str(), &st), 0) << arquivo.nome << ": " << arquivo.local;
-    EXPECT_EQ(st.st_mode & 0777, 0600u) << arquivo.nome << ": " << std::oct << (st.st_mode & 0777);
+    ASSERT_EQ(::stat(a.caminhos.Mapear(windows).c_str(), &st), 0) << windows;
+    EXPECT_EQ(st.st_mode & 0777, 0600u) << windows << ": " << std::oct << (st.st_mode & 0777);
   }
 }
 

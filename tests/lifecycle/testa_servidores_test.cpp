@@ -2,20 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <memory>
 #include <optional>
 
-#include "base/erro.h"
-#include "component/fiscal_doc_service.h"
-#include "componente_inesperado.h"
-#include "manager/ambiente_teste.h"
+#include "component/servico_documento_fiscal.h"
+#include "lifecycle/apoio_emissao.h"
 
 namespace velant {
 namespace {
 
-// Only StatusServico answers (or raises when there is no answer); any other
-// operation is a fault of the routine.
+using teste::AmbienteEmissao;
+
+// Only StatusServico answers (or raises when there is no answer).
 class ServicoStatus : public teste::ComponenteInesperado {
  public:
   explicit ServicoStatus(std::optional<RespostaStatus> resposta) : resposta_(std::move(resposta)) {}
@@ -28,63 +25,74 @@ class ServicoStatus : public teste::ComponenteInesperado {
   std::optional<RespostaStatus> resposta_;
 };
 
-struct CasoStatus {
-  const char* nome;
-  RespostaStatus resposta;
-  bool disponivel;
-  const char* texto;   // the message and the log's result
-  friend void PrintTo(const CasoStatus& c, std::ostream* os) { *os << c.nome; }
-};
-
-class Respostas : public ::testing::TestWithParam<CasoStatus> {};
-
-TEST_P(Respostas, DisponivelSoComOCodigoDeOperacao) {
-  const auto& c = GetParam();
-  teste::AmbienteTeste a;
-  a.ctx.CriaFiscalDocService = [&] { return std::make_unique<ServicoStatus>(c.resposta); };
-  EXPECT_EQ(TestaServidores(a.ctx), c.disponivel);
-  EXPECT_EQ(a.atual.MensagemRetorno, c.texto);
-  EXPECT_NE(a.ArquivoLog().find(std::string(" -       Resultado: ") + c.texto + "\r\n"), std::string::npos)
-      << a.ArquivoLog();
-  EXPECT_TRUE(a.ui.Eventos().empty());   // the result line goes to the file only
+// The code decides, not the words; the result line goes to the file only.
+TEST(TestaServidores, DisponivelSoComOCodigoDeOperacao) {
+  const struct {
+    RespostaStatus resposta;
+    bool disponivel;
+    const char* texto;   // the message and the log's result
+  } casos[] = {
+      {{"107", "Serviço em Operação", ""}, true, "107 - Servico em Operacao"},
+      {{"108", "Serviço Paralisado Momentaneamente (curto prazo)", ""}, false,
+       "108 - Serviço Paralisado Momentaneamente (curto prazo)"},
+      {{"252", "Servico em Operacao", ""}, false, "252 - Servico em Operacao"},
+  };
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.texto);
+    teste::AmbienteTeste a;
+    a.ctx.CriaFiscalDocService = [&] { return std::make_unique<ServicoStatus>(c.resposta); };
+    EXPECT_EQ(TestaServidores(a.ctx), c.disponivel);
+    EXPECT_EQ(a.atual.MensagemRetorno, c.texto);
+    EXPECT_NE(a.ArquivoLog().find(std::string(" -       Resultado: ") + c.texto + "\r\n"), std::string::npos);
+    EXPECT_TRUE(a.ui.Eventos().empty());
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    TestaServidores, Respostas,
-    ::testing::Values(
-        CasoStatus{"ComAcentos", {"107", "Serviço em Operação", ""}, true, "107 - Servico em Operacao"},
-        CasoStatus{"SemAcentos", {"107", "Servico em Operacao", ""}, true, "107 - Servico em Operacao"},
-        CasoStatus{"Paralisado", {"108", "Serviço Paralisado Momentaneamente (curto prazo)", ""}, false,
-                   "108 - Serviço Paralisado Momentaneamente (curto prazo)"},
-        CasoStatus{"SemPrevisao", {"109", "Serviço Paralisado sem Previsão", ""}, false,
-                   "109 - Serviço Paralisado sem Previsão"},
-        // The code decides, not the words.
-        CasoStatus{"MotivoDeOperacaoComOutroCodigo", {"252", "Servico em Operacao", ""}, false,
-                   "252 - Servico em Operacao"}),
-    [](const auto& info) { return std::string(info.param.nome); });
 
 // Without an answer the routine is false, logs the phase it stopped at and
 // leaves the previous return message.
-void FalhaNaFase(std::function<std::unique_ptr<FiscalDocService>()> fabrica, const std::string& linha) {
-  teste::AmbienteTeste a;
-  a.atual.MensagemRetorno = "anterior";
-  a.ctx.CriaFiscalDocService = std::move(fabrica);
-  EXPECT_FALSE(TestaServidores(a.ctx));
-  EXPECT_NE(a.ArquivoLog().find("     ** Erro na Rotina: TestaServidores - " + linha), std::string::npos);
-  EXPECT_EQ(a.atual.MensagemRetorno, "anterior");
+TEST(TestaServidores, SemRespostaAnotaAFase) {
+  const struct {
+    std::function<std::unique_ptr<FiscalDocService>()> fabrica;
+    const char* linha;
+  } casos[] = {
+      {nullptr, "xFaseLog=20 - "},
+      {[]() -> std::unique_ptr<FiscalDocService> { throw ErroExecucao(CodigoErro::ErroComponente, "Classe não registrada"); },
+       "xFaseLog=20 - Classe não registrada"},
+      {[] { return std::make_unique<ServicoStatus>(std::nullopt); }, "xFaseLog=40 - Falha de comunicação com a SEFAZ"},
+  };
+  for (const auto& c : casos) {
+    teste::AmbienteTeste a;
+    a.atual.MensagemRetorno = "anterior";
+    a.ctx.CriaFiscalDocService = c.fabrica;
+    EXPECT_FALSE(TestaServidores(a.ctx));
+    EXPECT_NE(a.ArquivoLog().find(std::string("     ** Erro na Rotina: TestaServidores - ") + c.linha), std::string::npos);
+    EXPECT_EQ(a.atual.MensagemRetorno, "anterior");
+  }
 }
 
-TEST(TestaServidores, SemComponenteAnotaAFase20) { FalhaNaFase(nullptr, "xFaseLog=20 - "); }
-
-TEST(TestaServidores, FabricaQueFalhaAnotaAFase20) {
-  FalhaNaFase([]() -> std::unique_ptr<FiscalDocService> {
-    throw ErroExecucao(CodigoErro::ErroComponente, "Classe não registrada");
-  }, "xFaseLog=20 - Classe não registrada");
-}
-
-TEST(TestaServidores, ConsultaQueFalhaAnotaAFase40) {
-  FalhaNaFase([] { return std::make_unique<ServicoStatus>(std::nullopt); },
-              "xFaseLog=40 - Falha de comunicação com a SEFAZ");
+// Through the Host's own component, a certificate that keeps the Host from
+// asking at all is named; none configured, or no component, stays "unavailable".
+TEST_F(AmbienteEmissao, StatusComCertificadoErradoDizPorQue) {
+  const struct {
+    const char* de;
+    const char* para;
+    bool componente;
+    const char* motivo;
+  } casos[] = {
+      {"\"SenhaCertificado\"=\"1234\"", "\"SenhaCertificado\"=\"4321\"", true, "Certificado: senha incorreta"},
+      {"emitente.pfx", "outro.pfx", true, "Certificado: arquivo não encontrado"},
+      {"\"Certificado\"=", "\"CertificadoAntigo\"=", true, ""},
+      {"", "", false, ""},
+  };
+  for (const auto& c : casos) {
+    Registro();
+    if (*c.de != '\0')
+      teste::GravarTudo(a.registro.Arquivo(), Replace(teste::LerTudo(a.registro.Arquivo()), c.de, c.para));
+    a.ctx.CriaFiscalDocService = c.componente ? FabricaServicoDocumentoFiscal(a.ctx) : nullptr;
+    a.atual.MotivoFalha.clear();
+    EXPECT_FALSE(TestaServidores(a.ctx)) << c.motivo;
+    EXPECT_EQ(a.atual.MotivoFalha, c.motivo);
+  }
 }
 
 }  // namespace
