@@ -162,6 +162,22 @@ done <<<"$TABELA"
 espera_trabalhos DANFE 1
 pdftotext "$(cups_saida DANFE)" - | tr -d ' \n' | grep -q "$chave" || falha "04: o trabalho impresso não é o DANFE"
 [ "$(mensagens_smtp | wc -l)" = 5 ] || falha "05-06: $(mensagens_smtp | wc -l) mensagens recebidas, esperadas 5"
+# Who got which subject and text (line breaks as ~), byte for byte.
+recebidas=$(for m in $(mensagens_smtp); do
+  printf '%s|%s|%s\n' "$(tr -d '\n' < "$m/destinatarios")" "$(cat "$m/assunto")" "$(tr '\r\n' '~~' < "$m/corpo")"
+done | sort)
+empresa='COMÉRCIO DE ALIMENTOS BOA VISTA LTDA'
+esperadas=$(for para in compras@mercearia-sao-joao.com.br contabilidade@boavista.com.br; do
+  for tipo in XML PDF; do
+    printf '%s|Nota Fiscal Eletrônica da empresa: %s|Segue em anexo arquivo %s da Nota Fiscal Eletrônica CHAVE DE NR.: %s\n' \
+      "$para" "$empresa" "$tipo" "$chave"
+  done
+done
+printf 'contabilidade@boavista.com.br|NFe da empresa: %s|%s\n' "$empresa" \
+  'Segue em anexo os arquivos XML das Notas Fiscais Eletrônicas.~~Notas fiscais de novembro de 2026~~Suporte: (19) 3232-1000'
+)
+[ "$recebidas" = "$(sort <<<"$esperadas")" ] || falha "05-06: mensagens recebidas:
+$recebidas"
 
 para_host "$host" || falha "o Host terminou com erro"
 # The SMTP password is in the registry file and nowhere else the test wrote.
