@@ -2,7 +2,6 @@
 // layout 4.00 only (no --leiaute-310), over HTTPS on loopback: the layout
 // chosen by the registry, the synchronous authorisation and its receipt
 // fallback, the calls the authority saw, and TLS older than 1.2 refused.
-// (Cancellation and voiding in 4.00 through the Host are emissao_leiaute400.sh's.)
 #include <gtest/gtest.h>
 
 #include <map>
@@ -111,6 +110,23 @@ TEST_F(Componente400, AutorizacaoSincronaEDistribuicao) {
   EXPECT_EQ(n["NFeAutorizacao4"], 1);
   EXPECT_EQ(n["NFeRetAutorizacao4"], 0);
   EXPECT_EQ(n["NFeConsultaProtocolo4"], 2);
+}
+
+TEST_F(Componente400, CancelamentoEInutilizacao) {
+  std::string chave;
+  std::string arquivoLote = LoteNoDisco({.numero = 402}, &chave);
+  auto c = Componente();
+  std::string protocolo = c.EnviaLote(arquivoLote).protocolo.value_or(ProtocoloNFe{}).nProt;
+  ASSERT_EQ(protocolo.size(), 15u);
+  std::string cancelamento = TextoEventoCancelamento(
+      c.EventoCancelamento("0000402", chave, "1", protocolo, "Cancelamento por erro de digitacao"));
+  EXPECT_TRUE(Like(cancelamento, "135 - Evento registrado e vinculado a NF-e - Protocolo: *")) << cancelamento;
+  host_->Ctx().atual.SerieAtual = "1";
+  std::string inutilizacao = TextoInutilizacao(c.InutilizaNumeracao("26", "403", "403", "Numero pulado por falha no sistema"));
+  EXPECT_TRUE(Like(inutilizacao, "102 - Inutilização de número homologado - Protocolo: *")) << inutilizacao;
+  auto n = Chamadas();
+  EXPECT_EQ(n["NFeRecepcaoEvento4"], 1);
+  EXPECT_EQ(n["NFeInutilizacao4"], 1);
 }
 
 // The 1.00 event schemas take numeric keys only: the cancellation of a key

@@ -118,7 +118,7 @@ class ImpressaoDanfe : public ::testing::Test {
 };
 
 // With no printer in the registry, the scheduler's default one (the
-// registry's own printer is danfe_impressao.sh's).
+// registry's own printer is exemplos_integracao.sh's).
 TEST_F(ImpressaoDanfe, TrabalhoChegaNaImpressoraPadrao) {
   cups_.CriaFila("DanfeBalcao");
   cups_.CriaFila("DanfeExpedicao");

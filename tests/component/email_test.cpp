@@ -95,7 +95,7 @@ class EnvioEmail : public ::testing::Test {
   int hosts_ = 0;
 };
 
-// --- Mails that arrive (the XML and the PDF of an invoice over STARTTLS are email_envio.sh's) ---
+// --- Mails that arrive (the XML and the PDF of an invoice over STARTTLS are exemplos_integracao.sh's) ---
 
 struct CasoEnvio {
   const char* nome;

@@ -6,7 +6,7 @@
 // - which mails go to whom, and the boxes, questions and log lines of each
 //   outcome; "ENVIA EMAIL" succeeds only when every copy went.
 // The mails on the wire (subjects, texts, MIME, STARTTLS, AUTH) are the
-// component's tests against a real SMTP server, and email_envio.sh's.
+// component's tests against a real SMTP server, and exemplos_integracao.sh's.
 #include <gtest/gtest.h>
 
 #include <filesystem>

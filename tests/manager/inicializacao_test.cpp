@@ -106,7 +106,7 @@ TEST_F(Inicio, ProgressoDoManipuladorVaiParaALinha) {
   };
   g.Tique();
   EXPECT_EQ(progresso, "Consultando o serviço... com um texto bem mais lon");
-  // The answer replaces it (the row's stamps are gerente_comandos.sh's).
+  // The answer replaces it (the row's stamps are casos/comandos.caso's).
   ASSERT_TRUE(ac.LocalizarCodigo(7));
   EXPECT_EQ(ac.Mensagem(), "Serviço de NFe Disponível");
   EXPECT_NE(a.ArquivoLog().find("Consultando o serviço..."), std::string::npos);
