@@ -47,25 +47,21 @@ const std::string kZip = "C:\\Dunmor\\contabil\\Notas-03-2024.zip";
 using Falhas = std::set<std::pair<std::string, std::string>>;
 const Falhas kNenhumVai = {{"*", "*"}};
 
-// Each mail as "address folder/file", the key written K; and its text.
-struct Envio {
-  std::string resumo, corpo;
-};
-
 class ComponenteEmail : public teste::ComponenteInesperado {
  public:
-  ComponenteEmail(std::vector<Envio>& envios, const Falhas& falhas) : envios_(envios), falhas_(falhas) {}
+  ComponenteEmail(std::vector<std::string>& envios, const Falhas& falhas) : envios_(envios), falhas_(falhas) {}
   bool EnviaEmail(const std::string& destinatario, const std::string&, const std::string& corpo,
                   const std::string& anexo) override {
     const fs::path p(anexo);
     if (falhas_.count({destinatario, p.extension().string()}) || falhas_.count({"*", "*"})) return false;
-    envios_.push_back({destinatario + " " + Replace((p.parent_path().filename() / p.filename()).string(), kChave, "K"),
-                       corpo});
+    // Each mail as "address folder/file|text", the key written K.
+    envios_.push_back(destinatario + " " + Replace((p.parent_path().filename() / p.filename()).string(), kChave, "K") +
+                      "|" + corpo);
     return true;
   }
 
  private:
-  std::vector<Envio>& envios_;
+  std::vector<std::string>& envios_;
   const Falhas& falhas_;
 };
 
@@ -97,9 +93,10 @@ class Anexos : public ::testing::Test {
     teste::GravarTudo(a.caminhos.MapearParaGravar(windows), conteudo);
   }
   fs::path Local(const std::string& windows) { return a.caminhos.Mapear(windows); }
+  // The mails' "address folder/file", without their texts.
   std::vector<std::string> Resumos() const {
     std::vector<std::string> r;
-    for (const auto& e : envios) r.push_back(e.resumo);
+    for (const auto& e : envios) r.push_back(e.substr(0, e.find('|')));
     return r;
   }
   // The boxes as "prompt|style|title".
@@ -112,7 +109,7 @@ class Anexos : public ::testing::Test {
 
   teste::AmbienteTeste a;
   std::unique_ptr<data::CConexaoNfe> banco;
-  std::vector<Envio> envios;
+  std::vector<std::string> envios;
   Falhas falhas;
 };
 
@@ -131,23 +128,14 @@ class AnexoContador : public Anexos, public ::testing::WithParamInterface<CasoAn
 
 TEST_P(AnexoContador, SoDocumentosDaLojaSaoEnviados) {
   const CasoAnexo& c = GetParam();
-  switch (c.preparo) {
-    case Preparo::Nenhum: break;
-    case Preparo::LinkParaBanco:
-      fs::create_symlink(Local(kConfig + "dvk_data.db"), Local(c.anexo));
-      break;
-    case Preparo::LinkParaPastaDoHost:
-      fs::create_directory_symlink(Local(kConfig), Local("C:\\Dunmor\\atalho"));
-      break;
-    case Preparo::SegundoNomeDoCertificado:
-      fs::create_hard_link(Local(kCertificado), Local(c.anexo));
-      break;
-    case Preparo::BancoComoZip:
-      // The installation keeps its database among the shop's files, under another name.
-      a.ini.GravarIni(data::kSecaoBanco, data::kChaveArquivoBanco, c.anexo, data::kCaminhoIni);
-      banco = std::make_unique<data::CConexaoNfe>(a.ini, a.caminhos, a.ui);
-      ASSERT_TRUE(banco->ConexaoAtiva());
-      break;
+  if (c.preparo == Preparo::LinkParaBanco) fs::create_symlink(Local(kConfig + "dvk_data.db"), Local(c.anexo));
+  if (c.preparo == Preparo::LinkParaPastaDoHost) fs::create_directory_symlink(Local(kConfig), Local("C:\\Dunmor\\atalho"));
+  if (c.preparo == Preparo::SegundoNomeDoCertificado) fs::create_hard_link(Local(kCertificado), Local(c.anexo));
+  if (c.preparo == Preparo::BancoComoZip) {
+    // The installation keeps its database among the shop's files, under another name.
+    a.ini.GravarIni(data::kSecaoBanco, data::kChaveArquivoBanco, c.anexo, data::kCaminhoIni);
+    banco = std::make_unique<data::CConexaoNfe>(a.ini, a.caminhos, a.ui);
+    ASSERT_TRUE(banco->ConexaoAtiva());
   }
   ASSERT_TRUE(fs::exists(Local(c.anexo))) << c.anexo;
   a.atual.PastaBase = c.pastaBase;
@@ -297,9 +285,9 @@ TEST_F(Anexos, EnviaEmailNFeLinhasDoLog) {
   EXPECT_TRUE(NoLog("      Arquivo XML da NFe inexistente: " + kProcNFeDoMes));
   Grava(kProcNFeDoMes, "<nfeProc/>");
   ASSERT_TRUE(EnviaEmailNFe(a.ctx)) << a.ArquivoLog();
-  for (const std::string& l : {std::string("      Destinatario: ") + kCliente, "      Enviando NFe: " + kProcNFeDoMes,
-                              std::string("      Resultado: Verdadeiro"), "      Enviando PDF: " + kPdf})
-    EXPECT_TRUE(NoLog(l)) << l;
+  for (const std::string& l : {std::string("Destinatario: ") + kCliente, "Enviando NFe: " + kProcNFeDoMes,
+                              std::string("Resultado: Verdadeiro"), "Enviando PDF: " + kPdf})
+    EXPECT_TRUE(NoLog("      " + l)) << l;
   EXPECT_FALSE(a.NaLista("      Enviando NFe: " + kProcNFeDoMes));
   EXPECT_TRUE(a.NaLista("      Enviando PDF: " + kPdf));
 }
@@ -313,8 +301,8 @@ TEST_F(Anexos, ChaveAlfanumericaNaPastaDoMes) {
   a.atual.ChaveAcessoSolicitada = chave;
   a.atual.EmailDestinatario = kCliente;
   ASSERT_TRUE(EnviaEmailNFe(a.ctx)) << a.ArquivoLog();
-  ASSERT_EQ(envios.size(), 2u);
-  EXPECT_EQ(envios[0].resumo, std::string(kCliente) + " 202607/" + chave + "-procNFe.xml");
+  EXPECT_EQ(Resumos(), (std::vector<std::string>{std::string(kCliente) + " 202607/" + chave + "-procNFe.xml",
+                                                 std::string(kCliente) + " PDF/" + chave + ".pdf"}));
 }
 
 // Asked for the correction letters: with none stored nothing goes; with two,
@@ -330,12 +318,10 @@ TEST_F(Anexos, ComACartaDeCorrecao) {
   Grava(ArquivoCartaCorrecao(a.ctx, kChave, 2), "<procEventoNFe>segunda</procEventoNFe>");
   a.atual.MotivoFalha.clear();
   ASSERT_TRUE(EnviaEmailNFe(a.ctx)) << a.ArquivoLog();
+  const fs::path carta = Local(ArquivoCartaCorrecao(a.ctx, kChave, 2));
   ASSERT_EQ(envios.size(), 3u);
-  EXPECT_EQ(envios[2].resumo, Replace(std::string(kCliente) + " " +
-                                          (Local(ArquivoCartaCorrecao(a.ctx, kChave, 2)).parent_path().filename() /
-                                           Local(ArquivoCartaCorrecao(a.ctx, kChave, 2)).filename()).string(),
-                                      kChave, "K"));
-  EXPECT_EQ(envios[2].corpo, std::string("Segue em anexo a Carta de Correção Eletrônica da NF-e CHAVE DE NR.: ") + kChave);
+  EXPECT_EQ(envios[2], Replace(std::string(kCliente) + " " + (carta.parent_path().filename() / carta.filename()).string(), kChave, "K") +
+                          "|Segue em anexo a Carta de Correção Eletrônica da NF-e CHAVE DE NR.: " + kChave);
 }
 
 // --- ENVIA NFE EMAIL CONT -----------------------------------------------------
@@ -378,11 +364,9 @@ TEST_P(EnvioContador, MandaOArquivoCompactado) {
   a.ui.ResponderProximaEntrada(c.digitado);
 
   EXPECT_EQ(EnviaEmailContador(a.ctx), !c.corpo.empty()) << a.ArquivoLog();
-  ASSERT_EQ(envios.size(), c.corpo.empty() ? 0u : 1u);
-  if (!c.corpo.empty()) {
-    EXPECT_EQ(envios[0].resumo, (c.destinatario.empty() ? c.digitado : c.destinatario) + " contabil/Notas-03-2024.zip");
-    EXPECT_EQ(envios[0].corpo, c.corpo);
-  }
+  const std::string para = c.destinatario.empty() ? c.digitado : c.destinatario;
+  EXPECT_EQ(envios, c.corpo.empty() ? std::vector<std::string>{}
+                                    : std::vector<std::string>{para + " contabil/Notas-03-2024.zip|" + c.corpo});
   EXPECT_EQ(Caixas(), c.caixa.empty() ? std::vector<std::string>{}
                                       : std::vector<std::string>{Replace(c.caixa, kForaDaRaiz, fora)});
   // Asked for only when the request has no address; the answer is kept.
@@ -390,7 +374,7 @@ TEST_P(EnvioContador, MandaOArquivoCompactado) {
   if (c.destinatario.empty()) {
     EXPECT_EQ(a.ui.Entradas()[0].prompt, "Informe o Email do destinatario (Contabilidade)");
   }
-  EXPECT_EQ(a.atual.EmailDestinatario, c.destinatario.empty() ? c.digitado : c.destinatario);
+  EXPECT_EQ(a.atual.EmailDestinatario, para);
   EXPECT_FALSE(a.ui.Ampulheta());
 }
 
@@ -415,8 +399,8 @@ TEST_F(Anexos, EnviaEmailContadorLinhasDoLog) {
   a.atual.EmailDestinatario = kContador;
   a.atual.ArquivoAnexoEmail = kZip;
   ASSERT_TRUE(EnviaEmailContador(a.ctx)) << a.ArquivoLog();
-  EXPECT_TRUE(NoLog(std::string("      Destinatario: ") + kContador));
-  EXPECT_TRUE(NoLog("      Enviando NFe compactada: " + kZip));
+  for (const std::string& l : {std::string("      Destinatario: ") + kContador, "      Enviando NFe compactada: " + kZip})
+    EXPECT_TRUE(NoLog(l)) << l;
   EXPECT_FALSE(a.NaLista("      Enviando NFe compactada: " + kZip));
   EXPECT_TRUE(a.NaLista("      Resultado: Verdadeiro"));
   falhas = kNenhumVai;
