@@ -58,12 +58,7 @@ TEST_P(DocumentosNoBanco, TransacaoConfirmaTudoOuNada) {
   const std::string passo1 = "UPDATE MovimentoNFe SET [Etapa Concluida] = 1 WHERE Numero = 123";
   const std::string nenhuma = "UPDATE MovimentoNFe SET [Etapa Concluida] = 2 WHERE Numero = 999";
   const std::string documento = ComandoGravaAssinado(nota, 123, kAssinado);
-  const struct {
-    const char* nome;
-    std::vector<std::string> comandos;
-    bool feito;
-    size_t caixas;
-  } casos[] = {
+  const struct { const char* nome; std::vector<std::string> comandos; bool feito; size_t caixas; } casos[] = {
       {"tudo feito", {passo1, documento}, true, 0},
       {"o segundo não muda linha", {passo1, nenhuma}, false, 0},
       {"o segundo falha no banco", {passo1, "INSERT INTO TabelaQueNaoExiste (a) VALUES (1)"}, false, 1},

@@ -34,10 +34,7 @@ TEST_P(EpecPendenteNFe, RegistroAvisosEBaixa) {
   EXPECT_EQ(ProtocoloEpecPendente(c, b), "891260000000002");
 
   // Each warning once; the expiry after the last day, never back.
-  const struct {
-    int16_t aviso;
-    bool primeiro;
-  } avisos[] = {{1, true}, {1, false}, {2, true}, {1, false}, {2, false}};
+  const struct { int16_t aviso; bool primeiro; } avisos[] = {{1, true}, {1, false}, {2, true}, {1, false}, {2, false}};
   for (const auto& v : avisos) EXPECT_EQ(MarcaAvisoEpec(c, a, v.aviso), v.primeiro) << v.aviso;
 
   BaixaEpecPendente(c, a);

@@ -30,13 +30,8 @@ const DataHora kHora = DataHora::Hora(21, 4, 9);
 // Each routine appends the literal after a list item (mode 1) or after the
 // column of an assignment (mode 2), and nothing in any other mode.
 TEST(FormataSql, LiteralOfEachDialectInListAndAssignmentModes) {
-  const struct {
-    const char* nome;
-    Banco banco;
-    Rotina rotina;
-    Valor valor;
-    std::string literal;   // "" when nothing is appended at all
-  } casos[] = {
+  // literal: "" when nothing is appended at all
+  const struct { const char* nome; Banco banco; Rotina rotina; Valor valor; std::string literal; } casos[] = {
       {"DataAccess", Banco::Access, FormataSQLData, kDia, "#12/05/2026#"},
       {"DataSqlServer", Banco::SqlServer, FormataSQLData, kDia, "'05/12/2026'"},
       {"DataSqlite", Banco::Sqlite, FormataSQLData, kDia, "'2026-12-05'"},

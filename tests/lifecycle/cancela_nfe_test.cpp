@@ -36,12 +36,9 @@ class Cancelamento : public teste::MovimentoSaida {
 // The answer decides by its status code and protocol; digits in its reason
 // (a justification echoed) decide nothing.
 TEST_F(Cancelamento, GravaOProtocoloSoPeloCodigo) {
-  const struct {
-    RespostaRegistro resposta;
-    std::string texto;   // in the log and in the box of a failure
-    bool cancelada;
-    int64_t protocolo;   // in the row afterwards (0: untouched)
-  } casos[] = {
+  // texto: in the log and in the box of a failure
+  // protocolo: in the row afterwards (0: untouched)
+  const struct { RespostaRegistro resposta; std::string texto; bool cancelada; int64_t protocolo; } casos[] = {
       {kRegistrado, "135 - Evento registrado e vinculado a NF-e - Protocolo: " + kProtocoloEvento, true, 135260000000042},
       {Registro("155", "Cancelamento homologado fora de prazo", "135260000000043"), "155 - Cancelamento homologado fora de prazo - Evento registrado e vinculado a NF-e - Protocolo: 135260000000043", true, 135260000000043},
       {Registro("218", "Rejeição: NF-e já está cancelada na base de dados da SEFAZ [nProt:135160000000001][dhCanc:2016-01-15T11:00:00-02:00]"), "218 - Rejeição: NF-e já está cancelada na base de dados da SEFAZ", true, 1111},

@@ -9,10 +9,7 @@ namespace {
 // why it may not (empty: it may).
 TEST(CartaCorrecao, TextoNormalizadoEConferido) {
   const std::string mil(1000, 'a');
-  struct Caso {
-    const char* nome;
-    std::string enviada, normalizada, recusa;
-  } casos[] = {
+  struct Caso { const char* nome; std::string enviada, normalizada, recusa; } casos[] = {
       {"quebras e brancos", "  Rua certa:\r\n\tFlores   120  ", "Rua certa: Flores 120", ""},
       {"15 com acentos", "Endereço: nº 9é", "Endereço: nº 9é", ""},
       {"14 depois de normalizada", " Rua das Flores\r\n", "Rua das Flores",
@@ -33,10 +30,7 @@ TEST(CartaCorrecao, TextoNormalizadoEConferido) {
 // A later letter carries the earlier ones' text; the sum has the same limit.
 TEST(CartaCorrecao, AcumulaAsAnterioresAteMil) {
   const std::string nova = "Placa correta ABC1D23";   // 21 characters
-  struct Caso {
-    const char* nome;
-    std::string anterior, acumulada, recusa;
-  } casos[] = {
+  struct Caso { const char* nome; std::string anterior, acumulada, recusa; } casos[] = {
       {"primeira", "", nova, ""},
       {"segunda", "Rua certa: Flores 120", "Rua certa: Flores 120; Placa correta ABC1D23", ""},
       {"soma exata", std::string(977, 'x'), std::string(977, 'x') + "; " + nova, ""},
@@ -52,12 +46,7 @@ TEST(CartaCorrecao, AcumulaAsAnterioresAteMil) {
 }
 
 TEST(CartaCorrecao, Sequencia) {
-  struct Caso {
-    const char* pedida;
-    int ultima;
-    int numero;
-    std::string recusa;
-  } casos[] = {
+  struct Caso { const char* pedida; int ultima; int numero; std::string recusa; } casos[] = {
       {"", 0, 1, ""},
       {"", 3, 4, ""},
       {" 7 ", 0, 7, ""},

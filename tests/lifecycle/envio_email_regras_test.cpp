@@ -116,12 +116,8 @@ class Anexos : public ::testing::Test {
 // How the test places the file a request names.
 enum class Preparo { Nenhum, LinkParaBanco, LinkParaPastaDoHost, SegundoNomeDoCertificado, BancoComoZip };
 
-struct CasoAnexo {
-  const char* nome;
-  std::string pastaBase, anexo;
-  Preparo preparo;
-  std::string recusa;   // empty: mailed
-};
+// recusa: empty: mailed
+struct CasoAnexo { const char* nome; std::string pastaBase, anexo; Preparo preparo; std::string recusa; };
 void PrintTo(const CasoAnexo& c, std::ostream* os) { *os << c.nome; }
 
 class AnexoContador : public Anexos, public ::testing::WithParamInterface<CasoAnexo> {};

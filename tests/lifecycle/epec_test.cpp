@@ -12,11 +12,7 @@ using S = SinalServico;
 // SVC failed an invoice: only SVC+EPEC goes on to EPEC, and only when SVC
 // surely did not take it.
 TEST(Epec, SoSvcMaisEpecComSvcFora) {
-  struct Caso {
-    P politica;
-    S sinalSvc;
-    bool epec;
-  } casos[] = {
+  struct Caso { P politica; S sinalSvc; bool epec; } casos[] = {
       {P::SvcEpec, S::Paralisado, true},       {P::SvcEpec, S::FalhaTransporte, true},
       {P::SvcEpec, S::Outro, false},           {P::SvcEpec, S::EmOperacao, false},
       {P::Svc, S::Paralisado, false},          {P::Svc, S::FalhaTransporte, false},
@@ -38,10 +34,7 @@ TEST(Epec, TipoEmissaoDoPeriodo) {
 // 168 hours from dhEmi; the last 24 are announced.
 TEST(Epec, PrazoDeSeteDias) {
   constexpr int64_t emissao = 1'800'000'000, hora = 3600;
-  struct Caso {
-    int64_t depois;
-    PrazoEpec prazo;
-  } casos[] = {
+  struct Caso { int64_t depois; PrazoEpec prazo; } casos[] = {
       {0, PrazoEpec::NoPrazo},
       {144 * hora - 1, PrazoEpec::NoPrazo},
       {144 * hora, PrazoEpec::UltimoDia},

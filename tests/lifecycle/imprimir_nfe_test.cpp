@@ -96,11 +96,7 @@ TEST(ImprimirNFE, RecusaDizPorQue) {
       throw ErroExecucao(CodigoErro::ErroComponente, erro);
     }
   };
-  const struct {
-    const char* erro;
-    const char* motivo;
-    bool fabricaFalha;
-  } casos[] = {
+  const struct { const char* erro; const char* motivo; bool fabricaFalha; } casos[] = {
       {"DANFE recusado: assinatura inválida (DigestValue não confere com o elemento NFe3515)", "DANFE recusado: assinatura inválida", false},
       {"DANFE recusado: arquivo grande demais (maior que 1048576 bytes: /x.xml)", "DANFE recusado: arquivo grande demais", false},
       {"Impressora \"DANFE\": a fila não aceita trabalhos", "", false},

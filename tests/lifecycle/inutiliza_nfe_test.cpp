@@ -34,12 +34,8 @@ class Inutilizacao : public teste::MovimentoSaida {
 // (accented letters before and at the cut), whatever the request before left.
 TEST_F(Inutilizacao, DecidePeloCodigoEDeixaAMensagem) {
   const std::string jaInutilizada = " - Rejeição: NF-e  já esta inutilizada na base de dados da SEFAZ";
-  const struct {
-    RespostaRegistro resposta;
-    std::string texto;   // in the log
-    bool inutilizada;
-    std::string mensagem;
-  } casos[] = {
+  // texto: in the log
+  const struct { RespostaRegistro resposta; std::string texto; bool inutilizada; std::string mensagem; } casos[] = {
       {kRespostaHomologada, "102 - Inutilização de número homologado - Protocolo: 135240000000007", true, kHomologada},
       {Registro("563", "Rejeição: Já existe pedido de Inutilização com a mesma faixa de inutilização"), "563" + jaInutilizada, true, kHomologada},
       {Registro("256", "Rejeição: Uma NF-e da faixa já está inutilizada na Base de dados da SEFAZ"), "256" + jaInutilizada, true, kHomologada},

@@ -23,12 +23,7 @@ TEST(PoliticaContingencia, ValoresDoRegistro) {
 // a policy or when forced; leave only when the status answers 107, and not
 // while forced.
 TEST(PoliticaContingencia, EntradaESaida) {
-  const struct {
-    const char* nome;
-    SituacaoContingencia situacao;
-    S sinal;
-    A acao;
-  } casos[] = {
+  const struct { const char* nome; SituacaoContingencia situacao; S sinal; A acao; } casos[] = {
       {"manual paralisado", {P::Manual, false, false, 0, 3}, S::Paralisado, A::Nenhuma},
       {"manual sem resposta", {P::Manual, false, false, 9, 3}, S::FalhaTransporte, A::Nenhuma},
       {"SVC paralisado", {P::Svc, false, false, 0, 3}, S::Paralisado, A::Entra},

@@ -27,11 +27,8 @@ class ServicoStatus : public teste::ComponenteInesperado {
 
 // The code decides, not the words; the result line goes to the file only.
 TEST(TestaServidores, DisponivelSoComOCodigoDeOperacao) {
-  const struct {
-    RespostaStatus resposta;
-    bool disponivel;
-    const char* texto;   // the message and the log's result
-  } casos[] = {
+  // texto: the message and the log's result
+  const struct { RespostaStatus resposta; bool disponivel; const char* texto; } casos[] = {
       {{"107", "Serviço em Operação", ""}, true, "107 - Servico em Operacao"},
       {{"108", "Serviço Paralisado Momentaneamente (curto prazo)", ""}, false,
        "108 - Serviço Paralisado Momentaneamente (curto prazo)"},
@@ -73,12 +70,7 @@ TEST(TestaServidores, SemRespostaAnotaAFase) {
 // Through the Host's own component, a certificate that keeps the Host from
 // asking at all is named; none configured, or no component, stays "unavailable".
 TEST_F(AmbienteEmissao, StatusComCertificadoErradoDizPorQue) {
-  const struct {
-    const char* de;
-    const char* para;
-    bool componente;
-    const char* motivo;
-  } casos[] = {
+  const struct { const char* de; const char* para; bool componente; const char* motivo; } casos[] = {
       {"\"SenhaCertificado\"=\"1234\"", "\"SenhaCertificado\"=\"4321\"", true, "Certificado: senha incorreta"},
       {"emitente.pfx", "outro.pfx", true, "Certificado: arquivo não encontrado"},
       {"\"Certificado\"=", "\"CertificadoAntigo\"=", true, ""},
