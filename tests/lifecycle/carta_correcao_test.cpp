@@ -56,10 +56,7 @@ TEST_P(Carta, ConfereEGuardaPelaResposta) {
   EXPECT_EQ(a.atual.MotivoFalha, c.motivo);
   EXPECT_EQ(Caixas(), c.caixa.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.caixa});
   const auto arquivo = a.caminhos.Mapear(ArquivoCartaCorrecao(a.ctx, kChave, 1));
-  EXPECT_EQ(std::filesystem::exists(arquivo), c.registrada);
-  if (c.registrada) {
-    EXPECT_EQ(teste::LerTudo(arquivo), kProc);
-  }
+  EXPECT_EQ(std::filesystem::exists(arquivo) ? teste::LerTudo(arquivo) : "-", c.registrada ? kProc : "-");
 }
 
 INSTANTIATE_TEST_SUITE_P(

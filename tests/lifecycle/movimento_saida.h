@@ -7,6 +7,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "base/erro.h"
@@ -22,9 +23,7 @@ namespace velant::teste {
 // An event or voiding answer as the component reads it.
 inline RespostaRegistro Registro(const std::string& cStat, const std::string& xMotivo, const std::string& nProt = "") {
   RespostaRegistro r;
-  r.cStat = cStat;
-  r.xMotivo = xMotivo;
-  r.nProt = nProt;
+  std::tie(r.cStat, r.xMotivo, r.nProt) = std::tie(cStat, xMotivo, nProt);
   return r;
 }
 
