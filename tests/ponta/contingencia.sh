@@ -18,7 +18,7 @@ source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
 source "$(dirname "$0")/emissao_apoio.inc"
 ESQUEMA_PROC="$FONTE/schemas/PL_010e/procNFe_v4.00.xsd"
 
-hoje=$(date -d yesterday +%d/%m/%Y)   # 10:30 of today may be still to come
+DIA_PEDIDO=$(date -d yesterday +%d/%m/%Y)   # 10:30 of today may be still to come
 nova_raiz_emissao; raiz=$RAIZ
 SIM_LEIAUTE='' inicia_simulador "$raiz/autoridade" --consultas-processamento 0
 registro_host "$raiz" '"LeiauteNFe"="4.00"' "\"CertificadosConfiaveis\"=\"$CERTS/ac.pem\"" \
@@ -26,15 +26,6 @@ registro_host "$raiz" '"LeiauteNFe"="4.00"' "\"CertificadosConfiaveis\"=\"$CERTS
 inicia_host "$raiz"; host=$HOST_PID
 espera_inicio "$raiz"
 
-emite() {   # $1 number; the answer in RESPOSTA
-  local arquivo="$raiz/nf$1-$RANDOM.txt"
-  pedido_nfe "$1" "$1" 1 "$hoje" > "$arquivo"
-  envia "$raiz" "$arquivo" 90
-  RESPOSTA=$(resposta "$arquivo")
-}
-espera_resposta() {   # $1 expected answer, $2 what is being tested
-  [ "$RESPOSTA" = "$1" ] || falha "$2: resposta '$RESPOSTA', esperada '$1' $(tail -5 "$raiz/host.out")"
-}
 periodos() { consulta "$raiz" "SELECT Modo, Fim IS NULL, [Motivo da Entrada], COALESCE([Motivo da Saida], '') FROM ContingenciaNFe"; }
 chamadas_svc() { "$SIMULADOR" chamadas --banco "$SIM_DIR/autoridade.sqlite" | awk -F '\t' '$1 ~ /^\/svc-an\// && $2 == "NFeAutorizacao4"' | wc -l; }
 
@@ -69,10 +60,8 @@ chave=$(sim_sql "SELECT chave FROM nota WHERE numero = 503")
 [ "$(sim_sql "SELECT COUNT(*) FROM nota WHERE chave = '$anterior'")" = 0 ] || falha "NF 503: a chave normal foi autorizada"
 [ "$(consulta "$raiz" "SELECT COUNT(*) FROM MovimentoNFe WHERE Numero BETWEEN 504 AND 522 AND [Chave Anterior] <> ''")" = 0 ] \
   || falha "chave anterior em notas emitidas já em contingência"
-case "$(periodos)" in
-  "SVC-AN|1|Serviço paralisado: 109 - Serviço Paralisado sem Previsão|") ;;
-  *) falha "período de contingência: '$(periodos)'" ;;
-esac
+[ "$(periodos)" = "SVC-AN|1|Serviço paralisado: 109 - Serviço Paralisado sem Previsão|" ] \
+  || falha "período de contingência: '$(periodos)'"
 grep -q '^\[status\] Contingência SVC-AN iniciada em ' "$raiz/host.out" || falha "linha de status: $(grep status "$raiz/host.out" | tail -3)"
 
 # An SVC invoice is cancelled at SVC while the period lasts.
@@ -105,10 +94,8 @@ emite 523
 espera_resposta "Aprovado: Processamento de NFe OK!" "serviço de volta"
 confere_nota "$raiz" 523
 [ "$(sim_sql "SELECT substr(chave, 35, 1) FROM nota WHERE numero = 523")" = 1 ] || falha "NF 523 ainda em contingência"
-case "$(periodos)" in
-  "SVC-AN|0|Serviço paralisado: 109 - Serviço Paralisado sem Previsão|Serviço em operação: 107 - Servico em Operacao") ;;
-  *) falha "fim da contingência: '$(periodos)'" ;;
-esac
+[ "$(periodos)" = "SVC-AN|0|Serviço paralisado: 109 - Serviço Paralisado sem Previsão|Serviço em operação: 107 - Servico em Operacao" ] \
+  || falha "fim da contingência: '$(periodos)'"
 for n in 524 502; do
   emite $n
   espera_resposta "Aprovado: Processamento de NFe OK!" "NF $n com o serviço de volta"
@@ -143,10 +130,8 @@ for n in 526 527; do
   pdftotext "$raiz/C/Dunmor/nfe/arquivos/PDF/$chave.pdf" - | tr -d ' \n' | grep -q "$aviso_epec" \
     || falha "NF $n: DANFE sem o aviso do EPEC"
 done
-case "$(consulta "$raiz" "SELECT Modo, Fim IS NULL FROM ContingenciaNFe WHERE Modo = 'EPEC'")" in
-  "EPEC|1") ;;
-  *) falha "período EPEC: '$(periodos)'" ;;
-esac
+[ "$(consulta "$raiz" "SELECT Modo, Fim IS NULL FROM ContingenciaNFe WHERE Modo = 'EPEC'")" = "EPEC|1" ] \
+  || falha "período EPEC: '$(periodos)'"
 [ "$(consulta "$raiz" "SELECT COUNT(*) FROM EpecPendenteNFe")" = 2 ] || falha "EPEC pendentes"
 # The front end asks again for 526: the same answer, nothing issued again.
 emite 526

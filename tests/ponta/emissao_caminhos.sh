@@ -16,19 +16,6 @@ registro_host "$raiz" "\"CertificadosConfiaveis\"=\"$CERTS/ac.pem\""
 inicia_host "$raiz"; host=$HOST_PID
 espera_inicio "$raiz"
 
-controle_ac=0
-# Sends invoice $1; the answer in RESPOSTA.
-emite() {
-  local numero=$1
-  controle_ac=$((controle_ac + 1))
-  local arquivo="$raiz/nf$numero-$controle_ac.txt"
-  pedido_nfe "$numero" "$controle_ac" 1 > "$arquivo"
-  envia "$raiz" "$arquivo" 90
-  RESPOSTA=$(resposta "$arquivo")
-}
-espera_resposta() {   # $1 expected answer, $2 what is being tested
-  [ "$RESPOSTA" = "$1" ] || falha "$2: resposta '$RESPOSTA', esperada '$1'"
-}
 etapa() { consulta "$raiz" "SELECT [Etapa Concluida], [Numero da Recepcao] > 0 FROM MovimentoNFe WHERE Numero = $1"; }
 
 # Approved; the same request again sends nothing and says why.
