@@ -11,18 +11,12 @@ set -euo pipefail
 source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
 source "$(dirname "$0")/emissao_apoio.inc"
 
-hoje=$(date -d yesterday +%d/%m/%Y)   # 10:30 of today may be still to come
+DIA_PEDIDO=$(date -d yesterday +%d/%m/%Y)   # 10:30 of today may be still to come
 inicia_host_400; raiz=$RAIZ; host=$HOST_PID
 
 # Calls to a service (the second column of the call log) since line $2.
 chamadas_de() { chamadas | tail -n +"$(( ${2:-0} + 1 ))" | awk -F '\t' -v s="$1" '$2 == s' | wc -l; }
 n_chamadas() { chamadas | wc -l; }
-emite() {   # $1 number, $2 command; the answer in RESPOSTA
-  local arquivo="$raiz/nf$1.txt"
-  pedido_nfe "$1" "$1" 1 "$hoje" | sed "1s/NFE3.10/$2/" > "$arquivo"
-  envia "$raiz" "$arquivo" 90
-  RESPOSTA=$(resposta "$arquivo")
-}
 versao_da_nota() {
   local chave
   chave=$(sim_sql "SELECT chave FROM nota WHERE serie = 1 AND numero = $1")
@@ -32,7 +26,7 @@ versao_da_nota() {
 
 # "NFE3.10" as the front ends send it, registry at 4.00: one synchronous call.
 antes=$(n_chamadas)
-emite 401 "NFE3.10"
+emite 401
 [ "$RESPOSTA" = "Aprovado: Processamento de NFe OK!" ] || falha "NFE3.10 em 4.00: '$RESPOSTA' $(tail -5 "$raiz/host.out")"
 confere_nota "$raiz" 401
 [ "$(chamadas_de NFeAutorizacao4 "$antes")" = 1 ] || falha "NFE3.10 em 4.00: chamadas de autorização: $(chamadas)"
@@ -69,7 +63,7 @@ sed -i 's/"LeiauteNFe"="4.00"/"LeiauteNFe"="3.10"/' "$raiz/registro.reg"
 para_host "$host" || falha "o Host terminou com erro"
 inicia_host "$raiz"; host=$HOST_PID
 espera_inicio "$raiz"
-emite 402 "NFE3.10"
+emite 402
 case "$RESPOSTA" in
   "Cancelado: 239 - Rejeição: Cabeçalho - Versão do arquivo XML"*) ;;   # the answer field cuts it
   *) falha "3.10 sem o serviço 3.10: '$RESPOSTA'" ;;
@@ -77,7 +71,7 @@ esac
 [ "$(sim_sql "SELECT COUNT(*) FROM nota WHERE numero = 402")" = 0 ] || falha "3.10: nota autorizada"
 
 # "NFE4.00" under the 3.10 registry: a 4.00 invoice.
-emite 403 "NFE4.00"
+emite 403 403 "" NFE4.00
 [ "$RESPOSTA" = "Aprovado: Processamento de NFe OK!" ] || falha "NFE4.00 em 3.10: '$RESPOSTA'"
 confere_nota "$raiz" 403
 [ "$(versao_da_nota 403)" = 4.00 ] || falha "NFE4.00 em 3.10: versão $(versao_da_nota 403)"
