@@ -20,7 +20,6 @@ EXEMPLOS="$FONTE/exemplos"
 #   ativo                    claimed at once, no answer stamp (the liveness check)
 #   aprovada: MESSAGE        [Hora da Aprovacao] and Mensagem
 #   cancelada: MESSAGE       [Hora Cancelamento Host] and Mensagem
-#   sem resposta             claimed, never answered (the text was refused)
 # 04-06 print and mail: the Host's registry points them at a CUPS scheduler
 # and an SMTP server that this test starts.
 TABELA=$(cat <<'FIM'
@@ -118,11 +117,10 @@ antes_de() {
 enviados=0
 while IFS='|' read -r arquivo resposta; do
   arquivo=$(apara "$arquivo"); resposta=$(apara "$resposta")
-  espera=60; [ "$resposta" = "sem resposta" ] && espera=3
   EXTRA=()
   antes_de "$arquivo"
   rc=0
-  "$AC" enviar "$EXEMPLOS/$arquivo" --raiz "$raiz" --espera "$espera" "${EXTRA[@]}" > "$raiz/$arquivo.out" 2>&1 || rc=$?
+  "$AC" enviar "$EXEMPLOS/$arquivo" --raiz "$raiz" --espera 60 "${EXTRA[@]}" > "$raiz/$arquivo.out" 2>&1 || rc=$?
   nsu=$(sed -n 's/^NSU \([0-9]*\) incluído.*/\1/p' "$raiz/$arquivo.out")
   [ -n "$nsu" ] || falha "$arquivo não foi incluído: $(cat "$raiz/$arquivo.out")"
   linha=$(sql "$db" "SELECT [Hora da Analise] IS NOT NULL, [Hora da Aprovacao] IS NOT NULL,
@@ -139,9 +137,6 @@ while IFS='|' read -r arquivo resposta; do
       [ "$rc" = 1 ] && [ "$(resposta_ac "Cancelado pelo Host" "$raiz/$arquivo.out")" = "${resposta#cancelada: }" ] \
         || falha "$arquivo: saída $rc: $(cat "$raiz/$arquivo.out")"
       esperado="1|0|1|${resposta#cancelada: }" ;;
-    "sem resposta")
-      [ "$rc" = 2 ] || falha "$arquivo: saída $rc, esperada 2 (sem resposta): $(cat "$raiz/$arquivo.out")"
-      esperado="1|0|0|" ;;
     *) falha "resposta desconhecida na tabela: $resposta" ;;
   esac
   [ "$linha" = "$esperado" ] || falha "$arquivo: a linha da fila tem $linha, esperado $esperado"
