@@ -16,6 +16,7 @@ namespace {
 using teste::AmbienteTeste;
 
 constexpr const char* kIni = "C:\\KorvanePafEcf\\NFe\\VelantNFe\\VelantNFe.ini";
+constexpr const char* kStatus = "000-000 - STATUS SERVICO\r\n001-000 - 3\r\n999-999 - \r\n";
 
 class Inicio : public ::testing::Test {
  protected:
@@ -88,11 +89,7 @@ TEST_F(Inicio, BancoSemDriverERecusadoNoInicio) {
 TEST_F(Inicio, ProgressoDoManipuladorVaiParaALinha) {
   GravaIP("127.0.0.1");
   ASSERT_TRUE(g.Carrega());
-  data::cSolicitacaoFuncaoNFe ac(*a.ctx.ConexaoBanco, a.host, a.ui);
-  ac.NSU(7);
-  ac.IPComputadorAC("10.1.1.1");
-  ac.Texto("000-000 - STATUS SERVICO\r\n001-000 - 3\r\n999-999 - \r\n");
-  ASSERT_TRUE(ac.Incluir());
+  ASSERT_TRUE(teste::IncluiPedido(*a.ctx.ConexaoBanco, a, 7, kStatus, "10.1.1.1"));
   // A progress line goes into the row while the handler runs: trimmed, cut to 50 characters.
   std::string progresso;
   m.efeito = [&] {
@@ -103,6 +100,7 @@ TEST_F(Inicio, ProgressoDoManipuladorVaiParaALinha) {
   g.Tique();
   EXPECT_EQ(progresso, "Consultando o serviço... com um texto bem mais lon");
   // The answer replaces it (the row's stamps are casos/comandos.caso's).
+  data::cSolicitacaoFuncaoNFe ac(*a.ctx.ConexaoBanco, a.host, a.ui);
   ASSERT_TRUE(ac.LocalizarCodigo(7));
   EXPECT_EQ(ac.Mensagem(), "Serviço de NFe Disponível");
   EXPECT_NE(a.ArquivoLog().find("Consultando o serviço..."), std::string::npos);
@@ -116,10 +114,7 @@ TEST_F(Inicio, BatimentoSegueDuranteUmaSolicitacaoLonga) {
   GravaIP("127.0.0.1");
   ASSERT_TRUE(g.Carrega());
   ASSERT_GT(a.host.IdHost, 0);
-  data::cSolicitacaoFuncaoNFe ac(*a.ctx.ConexaoBanco, a.host, a.ui);
-  ac.NSU(8);
-  ac.Texto("000-000 - STATUS SERVICO\r\n001-000 - 3\r\n999-999 - \r\n");
-  ASSERT_TRUE(ac.Incluir());
+  ASSERT_TRUE(teste::IncluiPedido(*a.ctx.ConexaoBanco, a, 8, kStatus, ""));
   data::ConexaoDriver& banco = *a.ctx.ConexaoBanco->ConexaoCompartilhada();
   const auto contador = [&] {
     data::Recordset rs =
