@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <functional>
 #include <utility>
 
 #include "apoio/erro_teste.h"
@@ -14,28 +16,15 @@ using teste::ErroDe;
 const std::string kFrase = "Não foi possível conectar ao serviço da SEFAZ: ação inválida";
 
 TEST(Texto, CutsCountCharactersNotBytes) {
-  EXPECT_EQ(Len(kFrase), 60);
-  EXPECT_EQ(Len(""), 0);
-  EXPECT_EQ(Len("ç€𝄞"), 3);
-  EXPECT_EQ(Left(kFrase, 3), "Não");
-  EXPECT_EQ(Left(kFrase, 50), "Não foi possível conectar ao serviço da SEFAZ: açã");
-  EXPECT_EQ(Left("Não", 2), "Nã");
-  EXPECT_EQ(Left("abc", 10), "abc");
-  EXPECT_EQ(Right("ação", 3), "ção");
-  EXPECT_EQ(Right("ação", 9), "ação");
-  EXPECT_EQ(Mid("ação inválida", 6, 3), "inv");
-  EXPECT_EQ(Mid("ação", 2), "ção");
-  EXPECT_EQ(Mid("ação", 9), "");
-  EXPECT_EQ(Mid("ação", 4, 100), "o");
-  EXPECT_EQ(Trim("  ação \t "), "ação \t");   // blanks only
-  EXPECT_EQ(LTrim("  a "), "a ");
-  EXPECT_EQ(RTrim("  a "), "  a");
-  EXPECT_EQ(Trim("    "), "");
-  EXPECT_EQ(Space(3), "   ");
-  EXPECT_EQ(Replace("a'b''c", "'", "''"), "a''b''''c");
-  EXPECT_EQ(Replace("ação ação", "ç", "c"), "acão acão");
-  EXPECT_EQ(Replace("abc", "", "x"), "abc");
-  EXPECT_EQ(Replace("aaa", "aa", "b"), "ba");
+  EXPECT_EQ((std::array{Len(kFrase), Len(""), Len("ç€𝄞")}), (std::array<int64_t, 3>{60, 0, 3}));
+  const std::pair<std::string, const char*> casos[] = {   // obtained, expected; Trim takes blanks only
+      {Left(kFrase, 3), "Não"}, {Left(kFrase, 50), "Não foi possível conectar ao serviço da SEFAZ: açã"},
+      {Left("Não", 2), "Nã"}, {Left("abc", 10), "abc"}, {Right("ação", 3), "ção"}, {Right("ação", 9), "ação"},
+      {Mid("ação inválida", 6, 3), "inv"}, {Mid("ação", 2), "ção"}, {Mid("ação", 9), ""}, {Mid("ação", 4, 100), "o"},
+      {Trim("  ação \t "), "ação \t"}, {LTrim("  a "), "a "}, {RTrim("  a "), "  a"}, {Trim("    "), ""},
+      {Space(3), "   "}, {Replace("a'b''c", "'", "''"), "a''b''''c"}, {Replace("ação ação", "ç", "c"), "acão acão"},
+      {Replace("abc", "", "x"), "abc"}, {Replace("aaa", "aa", "b"), "ba"}};
+  for (size_t i = 0; i < std::size(casos); ++i) EXPECT_EQ(casos[i].first, casos[i].second) << i;
 }
 
 TEST(Texto, FiftyCharacterCutNeverSplitsALetter) {
@@ -50,12 +39,9 @@ TEST(Texto, FiftyCharacterCutNeverSplitsALetter) {
 }
 
 TEST(Texto, NegativeLengthsAndStartsAreInvalidCalls) {
-  EXPECT_EQ(ErroDe([] { Left("a", -1); }), 5);
-  EXPECT_EQ(ErroDe([] { Right("a", -1); }), 5);
-  EXPECT_EQ(ErroDe([] { Mid("a", 0); }), 5);
-  EXPECT_EQ(ErroDe([] { Mid("a", 1, -1); }), 5);
-  EXPECT_EQ(ErroDe([] { Space(-1); }), 5);
-  EXPECT_EQ(ErroDe([] { InStr("a", "a", 0); }), 5);
+  const std::function<void()> chamadas[] = {[] { Left("a", -1); }, [] { Right("a", -1); }, [] { Mid("a", 0); },
+                                            [] { Mid("a", 1, -1); }, [] { Space(-1); }, [] { InStr("a", "a", 0); }};
+  for (size_t i = 0; i < std::size(chamadas); ++i) EXPECT_EQ(ErroDe(chamadas[i]), 5) << i;
 }
 
 TEST(Texto, CaseConvertsAsciiAndLatin1LettersOnly) {
@@ -94,10 +80,8 @@ TEST(Texto, KeepsUtf8ElseReadsWindows1252) {
 
 TEST(Texto, Utf8Validation) {
   EXPECT_TRUE(EUtf8Valido("ação €𝄞"));
-  EXPECT_FALSE(EUtf8Valido("\xe2\x82"));          // truncated
-  EXPECT_FALSE(EUtf8Valido("\xf4\x90\x80\x80"));  // beyond U+10FFFF
-  EXPECT_FALSE(EUtf8Valido("\xe0\x80\x80"));      // overlong
-  EXPECT_FALSE(EUtf8Valido("\xed\xb0\x80"));      // surrogate
+  // truncated, beyond U+10FFFF, overlong, surrogate
+  for (const char* t : {"\xe2\x82", "\xf4\x90\x80\x80", "\xe0\x80\x80", "\xed\xb0\x80"}) EXPECT_FALSE(EUtf8Valido(t)) << t;
   // Damaged text is cut byte by byte, without crashing.
   const std::string danificado = "ab\xe2\x82";
   EXPECT_EQ(Len(danificado), 4);

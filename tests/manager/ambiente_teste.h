@@ -19,6 +19,9 @@
 #include "plataforma/perfil_ini.h"
 #include "plataforma/registro_eventos.h"
 #include "plataforma/registro_windows.h"
+#include "data/apoio_dados.h"
+#include "data/configuracao_banco.h"
+#include "data/solicitacao_funcao_nfe.h"
 #include "data/tabelas_solicitacao.h"
 #include "ui/interface_headless.h"
 
@@ -90,6 +93,28 @@ inline std::string Pedido(const std::string& comando, const std::vector<std::str
   std::string texto = "000-000 - " + comando + "\r\n001-000 - 1\r\n";
   for (const auto& c : campos) texto += c + "\r\n";
   return texto + "999-999 - \r\n";
+}
+
+// An open request of the front end, written through the request record.
+inline bool IncluiPedido(data::CConexaoNfe& conexao, AmbienteTeste& a, int32_t nsu, const std::string& texto,
+                         const std::string& ip = "10.0.0.5") {
+  data::cSolicitacaoFuncaoNFe ac(conexao, a.host, a.ui);
+  ac.NSU(nsu);
+  ac.IPComputadorAC(ip);
+  ac.Texto(texto);
+  return ac.Incluir();
+}
+
+// The INI's database section naming the test PostgreSQL server's database.
+inline void ConfiguraPostgreSql(AmbienteTeste& a, const data::teste::BancoPostgreSqlTeste& pg) {
+  const auto grava = [&](const char* chave, const std::string& valor) {
+    a.ini.GravarIni(data::kSecaoBanco, chave, valor, data::kCaminhoIni);
+  };
+  grava(data::kChaveTipoBanco, "POSTGRESQL");
+  grava(data::kChaveIPBanco, "127.0.0.1");
+  grava(data::kChavePortaBanco, data::teste::PortaPostgreSqlTeste());
+  grava(data::kChaveNomeInterno, pg.Sufixo());
+  grava(data::kChaveUsuarioBanco, "postgres");
 }
 
 }  // namespace velant::teste

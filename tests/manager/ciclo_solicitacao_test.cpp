@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <optional>
 
 #include "base/texto.h"
 #include "manager/analisador_solicitacao.h"
@@ -34,6 +33,13 @@ class Ciclo : public ::testing::Test {
   }
   const teste::LinhaFalsa& Linha(int32_t nsu) { return fila.linhas.at(nsu); }
   bool Respondida(int32_t nsu) { return Linha(nsu).Respondida(); }
+  // The row's stamps (A: analysis, P: approval, C: Host cancellation) and message, e.g. "A-C NFe não foi cancelada!".
+  std::string Estado(int32_t nsu) {
+    const auto& l = Linha(nsu);
+    return std::string(l.analise.Zero() ? "-" : "A") + (l.aprovacao.Zero() ? "-" : "P") +
+           (l.cancelamentoHost.Zero() ? "-" : "C") + " " + l.mensagem;
+  }
+  void Tiques(int n) { while (n-- > 0) g.Tique(); }
 
   AmbienteTeste a;
   ConexaoFalsa conexao{a.ui};
@@ -68,13 +74,9 @@ TEST_P(Despacho, ChamaOManipuladorERespondeComAMensagemDaTabela) {
     a.atual.MensagemRetorno = c.mensagemRetorno;
   };
   g.Tique();
-  ASSERT_EQ(m.chamadas.size(), 1u);
-  EXPECT_EQ(m.chamadas[0], c.chamada);
+  EXPECT_EQ(m.chamadas, std::vector<std::string>{c.chamada});
   EXPECT_EQ(a.atual.ComandoEmExecucao, c.comando);
-  EXPECT_FALSE(Linha(nsu).analise.Zero());
-  EXPECT_EQ(Linha(nsu).aprovacao.Zero(), !c.aprovada);
-  EXPECT_EQ(Linha(nsu).cancelamentoHost.Zero(), c.aprovada);
-  EXPECT_EQ(Linha(nsu).mensagem, c.mensagem);
+  EXPECT_EQ(Estado(nsu), (c.aprovada ? "AP- " : "A-C ") + std::string(c.mensagem));
   const std::string hora = FormataHora(Valor(c.aprovada ? Linha(nsu).aprovacao : Linha(nsu).cancelamentoHost));
   EXPECT_TRUE(a.NaLista((c.aprovada ? "      Aprovado pelo Host: " : "      Cancelado pelo Host: ") + hora));
 }
@@ -132,8 +134,7 @@ TEST_F(Ciclo, ComandoEscolheOLeiaute) {
   Inclui("NFE3.10", {"112-000 - 2", "111-000 - 2", "114-000 - 05/12/2026 08:00:00"});
   std::vector<std::string> leiautes;
   m.efeito = [&] { leiautes.push_back(a.atual.LeiauteNFe); };
-  g.Tique();
-  g.Tique();
+  Tiques(2);
   EXPECT_EQ(leiautes, (std::vector<std::string>{"4.00", ""}));
 }
 
@@ -146,8 +147,7 @@ TEST_F(Ciclo, CancelamentoUsaEmpresaESerieDaPropriaSolicitacao) {
   Inclui("CANCELAR NFE", {"111-000 - 6"});
   std::vector<std::pair<int16_t, std::string>> vistos;
   m.efeito = [&] { vistos.emplace_back(a.atual.CodigoEmpresa, a.atual.SerieAtual); };
-  g.Tique();
-  g.Tique();
+  Tiques(2);
   EXPECT_EQ(vistos, (std::vector<std::pair<int16_t, std::string>>{{3, "2"}, {0, ""}}));
 }
 
@@ -167,8 +167,7 @@ TEST_P(Preparo, CampoQueNaoConverteCancelaSemChamarOManipulador) {
   const int32_t nsu = Inclui(GetParam().comando, GetParam().campos);
   g.Tique();
   EXPECT_TRUE(m.chamadas.empty());
-  EXPECT_FALSE(Linha(nsu).cancelamentoHost.Zero());
-  EXPECT_EQ(Linha(nsu).mensagem, GetParam().mensagem);
+  EXPECT_EQ(Estado(nsu), "A-C " + std::string(GetParam().mensagem));
   // Polling goes on: the next request is served.
   const int32_t proxima = Inclui("STATUS SERVICO");
   g.Tique();
@@ -193,8 +192,7 @@ TEST_F(Ciclo, AtvFicaSoComAHoraDeAnalise) {
   const int32_t nsu = Inclui("ATV");
   g.Tique();
   EXPECT_TRUE(m.chamadas.empty());
-  EXPECT_FALSE(Linha(nsu).analise.Zero());
-  EXPECT_FALSE(Respondida(nsu));
+  EXPECT_EQ(Estado(nsu), "A-- ");
   EXPECT_EQ(a.ui.Status(), "Gerenciador Padrão NFe Está Ativado !");
   EXPECT_TRUE(a.NaLista("***** Início de Solicitação ***** - 1"));
   EXPECT_TRUE(a.NaLista("      Registro defido para análise em: " + FormataHora(Valor(Linha(nsu).analise))));
@@ -220,10 +218,7 @@ TEST_P(Recusa, CanceladaComOMotivoEAFilaSegue) {
   const int32_t nsu = fila.Inclui(c.texto);
   const int32_t seguinte = Inclui("STATUS SERVICO");
   g.Tique();
-  EXPECT_FALSE(Linha(nsu).analise.Zero());
-  EXPECT_FALSE(Linha(nsu).cancelamentoHost.Zero());
-  EXPECT_TRUE(Linha(nsu).aprovacao.Zero());
-  EXPECT_EQ(Linha(nsu).mensagem, c.mensagem);
+  EXPECT_EQ(Estado(nsu), "A-C " + std::string(c.mensagem));
   EXPECT_TRUE(a.NaLista(std::string("      Solicitação recusada: ") + c.motivo));
   EXPECT_TRUE(a.NaLista("      Cancelado pelo Host: " + FormataHora(Valor(Linha(nsu).cancelamentoHost))));
   EXPECT_TRUE(m.chamadas.empty());
@@ -253,9 +248,7 @@ TEST_F(Ciclo, NsuZeroOuNegativoCanceladoEAFilaSegue) {
   fila.linhas[0] = teste::LinhaFalsa{Pedido("STATUS SERVICO"), "10.0.0.5", {}, {}, {}, {}};
   const int32_t valida = Inclui("STATUS SERVICO");
   g.Tique();
-  EXPECT_EQ(Linha(-3).mensagem, "NSU -3 inválido: use de 1 a 2147483647");
-  EXPECT_FALSE(Linha(-3).analise.Zero());
-  EXPECT_FALSE(Linha(-3).cancelamentoHost.Zero());
+  EXPECT_EQ(Estado(-3), "A-C NSU -3 inválido: use de 1 a 2147483647");
   EXPECT_TRUE(a.NaLista("***** Início de Solicitação ***** - -3"));
   EXPECT_TRUE(a.NaLista("      Solicitação recusada: NSU -3 inválido: use de 1 a 2147483647"));
   g.Tique();
@@ -281,12 +274,9 @@ TEST_F(Ciclo, ErroQueEscapaDoManipuladorCancela) {
   const int32_t nota = Inclui("NFE3.10", {"111-000 - 5", "114-000 - 05/12/2026"});
   a.atual.MensagemRetorno = "da solicitação anterior";
   m.erro = "Componente sem resposta";
-  g.Tique();
-  g.Tique();
-  EXPECT_EQ(Linha(cancelar).mensagem, "NFe não foi cancelada!");
-  EXPECT_FALSE(Linha(cancelar).cancelamentoHost.Zero());
-  EXPECT_EQ(Linha(nota).mensagem, "Componente sem resposta");
-  EXPECT_FALSE(Linha(nota).cancelamentoHost.Zero());
+  Tiques(2);
+  EXPECT_EQ(Estado(cancelar), "A-C NFe não foi cancelada!");
+  EXPECT_EQ(Estado(nota), "A-C Componente sem resposta");
   EXPECT_TRUE(a.NaLista("     ** Erro na Rotina: CancelaNFe - Componente sem resposta"));
   EXPECT_TRUE(a.NaLista("     ** Erro na Rotina: ProcessaNFeAzure - Componente sem resposta"));
 }
@@ -315,9 +305,7 @@ TEST_F(Ciclo, PosseRecusadaNaoLeASolicitacao) {
 
 TEST_F(Ciclo, BancoForaDoArEAnotadoUmaVezEOCicloContinua) {
   fila.falhaBusca = true;
-  g.Tique();
-  g.Tique();
-  g.Tique();
+  Tiques(3);
   int linhas = 0;
   for (const auto& e : a.ui.Eventos()) linhas += e == "     ** Erro na Rotina: LocalizarAnalise - database is locked";
   EXPECT_EQ(linhas, 1);
@@ -335,7 +323,7 @@ TEST_F(Ciclo, BancoIndisponivelNaoBuscaEVoltaAoAguardo) {
   conexao.ativa = false;
   conexao.Motivo("Banco de dados POSTGRESQL: nenhuma conexão aberta: Connection refused\n\tIs the server running?");
   const int32_t nsu = Inclui("STATUS SERVICO");
-  for (int i = 0; i < 25; ++i) g.Tique();
+  Tiques(25);
   EXPECT_EQ(fila.buscas, 0);
   EXPECT_EQ(conexao.verificacoes, 25);
   EXPECT_FALSE(Respondida(nsu));
@@ -346,7 +334,7 @@ TEST_F(Ciclo, BancoIndisponivelNaoBuscaEVoltaAoAguardo) {
   conexao.ativa = true;
   g.Tique();
   EXPECT_TRUE(Respondida(nsu));
-  for (int i = 0; i < 20; ++i) g.Tique();
+  Tiques(20);
   EXPECT_EQ(a.ui.Status(), "Ativo: Aguardando Solicitação...");
 }
 
@@ -356,15 +344,11 @@ TEST_F(Ciclo, RespostaNaoGravadaERepetidaAteGravar) {
   const int32_t primeira = Inclui("STATUS SERVICO");
   const int32_t segunda = Inclui("STATUS SERVICO");
   fila.falhasResposta = 3;
-  g.Tique();
-  g.Tique();
-  g.Tique();
-  EXPECT_FALSE(Respondida(primeira));
-  EXPECT_TRUE(Linha(segunda).analise.Zero());
+  Tiques(3);
+  EXPECT_EQ(Estado(primeira) + Estado(segunda), "A-- --- ");
   EXPECT_EQ(a.ui.Status(), "Resposta do NSU 1 não gravada: nova tentativa a cada segundo");
   g.Tique();
-  EXPECT_FALSE(Linha(primeira).aprovacao.Zero());
-  EXPECT_EQ(Linha(primeira).mensagem, "Serviço de NFe Disponível");
+  EXPECT_EQ(Estado(primeira), "AP- Serviço de NFe Disponível");
   int falhas = 0;
   for (const auto& e : a.ui.Eventos()) falhas += e.find("disk I/O error") != std::string::npos;
   EXPECT_EQ(falhas, 1);
@@ -385,8 +369,7 @@ TEST_F(Ciclo, RespostaQueChegouAntesDoErroNaoEDadaComoPerdida) {
   m.resultado = false;
   fila.falhasResposta = 1;
   fila.gravaAntesDeFalhar = true;
-  g.Tique();
-  g.Tique();
+  Tiques(2);
   EXPECT_EQ(Linha(nsu).mensagem, "Serviço de NFe Indisponível");
   EXPECT_TRUE(a.NaLista("      Resposta pendente do NSU 1 gravada"));
   EXPECT_FALSE(a.NaLista(" ** Erro: Não foi possível definir Hora de Cancelamento da Solicitacao."));
@@ -409,8 +392,7 @@ TEST_F(Ciclo, UmaSolicitacaoPorTiqueNaOrdemDoNsu) {
   g.Tique();
   EXPECT_TRUE(Respondida(primeira));
   EXPECT_FALSE(Respondida(segunda));
-  g.Tique();
-  g.Tique();
+  Tiques(2);
   EXPECT_TRUE(Respondida(segunda));
   EXPECT_TRUE(Linha(outroIP).analise.Zero());
 }
@@ -436,7 +418,7 @@ TEST_F(Ciclo, TiqueDuranteUmaSolicitacaoNaoFazNada) {
 // that ends early still counts, and the counter stops at its 16-bit limit.
 TEST_F(Ciclo, VinteTiquesDepoisORotuloVoltaAoAguardo) {
   Inclui("ATV");
-  for (int i = 0; i < 19; ++i) g.Tique();
+  Tiques(19);
   EXPECT_EQ(a.ui.Status(), "Gerenciador Padrão NFe Está Ativado !");
   g.Tique();
   EXPECT_EQ(a.ui.Status(), "Ativo: Aguardando Solicitação...");
@@ -446,8 +428,7 @@ TEST_F(Ciclo, VinteTiquesDepoisORotuloVoltaAoAguardo) {
   g.Janela().ContadorCiclos = 19;
   fila.recusaAnalise = true;
   Inclui("ATV");
-  g.Tique();   // 20, ends early
-  g.Tique();   // 21, ends early
+  Tiques(2);   // 20 and 21, each ending early
   EXPECT_EQ(g.Janela().ContadorCiclos, 21);
   fila.linhas.clear();
   g.Tique();
@@ -504,15 +485,8 @@ class MotivoDaFalha : public Ciclo {
   }
 };
 
-struct CasoMotivo {
-  const char* comando;
-  bool resultado;
-  const char* motivo;
-  const char* mensagem;
-};
-
 TEST_F(MotivoDaFalha, SubstituiOTextoFixoSoNaFalha) {
-  const CasoMotivo casos[] = {
+  const struct { const char* comando; bool resultado; const char* motivo, *mensagem; } casos[] = {
       {"ENVIA NFE EMAIL CONT", false, "Anexo recusado: pasta do Host", "Anexo recusado: pasta do Host"},
       {"ENVIA EMAIL", false, "Email não enviado ao contador (PDF)", "Email não enviado ao contador (PDF)"},
       {"STATUS SERVICO", false, "Certificado: senha incorreta", "Certificado: senha incorreta"},

@@ -39,20 +39,13 @@ struct HostNaFila {
     teste::GravarTudo(a.registro.Arquivo(),
                       "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\nfe]\r\n"
                       "\"TempoLimiteTotal\"=\"2\"\r\n\"TempoLimiteProcessamento\"=\"6\"\r\n");
-    const auto grava = [&](const char* chave, const std::string& valor) {
-      a.ini.GravarIni(data::kSecaoBanco, chave, valor, data::kCaminhoIni);
-    };
     if (motor == Motor::Sqlite) {
       // Every root names the same file on drive D:, which is one folder for all.
       std::filesystem::create_symlink(pastaBanco, a.raiz / "D");
-      grava(data::kChaveTipoBanco, "SQLITE");
-      grava(data::kChaveArquivoBanco, "D:\\fila\\dvk_data.db");
+      a.ini.GravarIni(data::kSecaoBanco, data::kChaveTipoBanco, "SQLITE", data::kCaminhoIni);
+      a.ini.GravarIni(data::kSecaoBanco, data::kChaveArquivoBanco, "D:\\fila\\dvk_data.db", data::kCaminhoIni);
     } else {
-      grava(data::kChaveTipoBanco, "POSTGRESQL");
-      grava(data::kChaveIPBanco, "127.0.0.1");
-      grava(data::kChavePortaBanco, data::teste::PortaPostgreSqlTeste());
-      grava(data::kChaveNomeInterno, pg->Sufixo());
-      grava(data::kChaveUsuarioBanco, "postgres");
+      teste::ConfiguraPostgreSql(a, *pg);
     }
     a.host.IPProcessamento = "10.0.0.5";
     a.host.IdHost = id;
@@ -90,11 +83,7 @@ class Orfas : public ::testing::TestWithParam<Motor> {
   }
   // A request of the front end, open.
   void Pedido(HostNaFila& h, int32_t nsu, const std::string& comando = "NFE3.10", const std::string& ip = "10.0.0.5") {
-    data::cSolicitacaoFuncaoNFe ac(*h.conexao, h.a.host, h.a.ui);
-    ac.NSU(nsu);
-    ac.IPComputadorAC(ip);
-    ac.Texto("000-000 - " + comando + "\r\n001-000 - 1\r\n999-999 - \r\n");
-    ASSERT_TRUE(ac.Incluir()) << ac.UltimoErro();
+    ASSERT_TRUE(teste::IncluiPedido(*h.conexao, h.a, nsu, teste::Pedido(comando), ip));
   }
   void Executa(HostNaFila& h, const std::string& sql) { h.conexao->ConexaoCompartilhada()->Executar(sql); }
   bool Cancelada(HostNaFila& h, int32_t nsu) {

@@ -33,14 +33,7 @@ class Atendimento : public ::testing::TestWithParam<Motor> {
   Atendimento() {
     if (GetParam() == Motor::PostgreSql) {
       pg = std::make_unique<data::teste::BancoPostgreSqlTeste>();
-      const auto grava = [&](const char* chave, const std::string& valor) {
-        a.ini.GravarIni(data::kSecaoBanco, chave, valor, data::kCaminhoIni);
-      };
-      grava(data::kChaveTipoBanco, "POSTGRESQL");
-      grava(data::kChaveIPBanco, "127.0.0.1");
-      grava(data::kChavePortaBanco, data::teste::PortaPostgreSqlTeste());
-      grava(data::kChaveNomeInterno, pg->Sufixo());
-      grava(data::kChaveUsuarioBanco, "postgres");
+      teste::ConfiguraPostgreSql(a, *pg);
     }
     a.ini.GravarIni("Local", "IP do Computador a ser processado", "127.0.0.1", data::kCaminhoIni);
     g.ObterIP = [] { return "10.0.0.5"; };
@@ -60,13 +53,7 @@ class Atendimento : public ::testing::TestWithParam<Motor> {
     });
     trabalhadores->Inicia();
   }
-  void Pedido(int32_t nsu) {
-    data::cSolicitacaoFuncaoNFe ac(*a.ctx.ConexaoBanco, a.host, a.ui);
-    ac.NSU(nsu);
-    ac.IPComputadorAC("10.0.0.5");
-    ac.Texto("000-000 - STATUS SERVICO\r\n001-000 - 1\r\n999-999 - \r\n");
-    ASSERT_TRUE(ac.Incluir()) << ac.UltimoErro();
-  }
+  void Pedido(int32_t nsu) { ASSERT_TRUE(teste::IncluiPedido(*a.ctx.ConexaoBanco, a, nsu, teste::Pedido("STATUS SERVICO"))); }
   int Respondidos(int32_t ate) {
     data::cSolicitacaoFuncaoNFe s(*a.ctx.ConexaoBanco, a.host, a.ui);
     int n = 0;

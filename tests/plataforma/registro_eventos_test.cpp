@@ -146,9 +146,7 @@ TEST_F(RegistroEventosTest, TheListAlwaysTheFileAndTheRowByTheirSwitches) {
 TEST_F(RegistroEventosTest, The201stLineDropsTheFirstAndIsSelected) {
   for (int i = 1; i <= 201; ++i) log.RegistraEvento("linha " + std::to_string(i), false, false);
   ASSERT_EQ(ui.QuantidadeEventos(), 200);
-  EXPECT_EQ(ui.Eventos().front(), "linha 2");
-  EXPECT_EQ(ui.Eventos().back(), "linha 201");
-  EXPECT_EQ(ui.EventoSelecionado(), 199);
+  EXPECT_EQ(ui.Eventos().front() + "|" + ui.Eventos().back() + "|" + std::to_string(ui.EventoSelecionado()), "linha 2|linha 201|199");
 }
 
 TEST_F(RegistroEventosTest, RowMessageIsTheTrimmedTextCutTo50Characters) {
@@ -192,12 +190,12 @@ TEST(RegistroEventosFalhaTest, AFileThatCannotBeWrittenShowsTwoBoxesEachTimeAndT
 
     r.log.RegistraEvento("      Gerando NFe...", true, false);
     ASSERT_EQ(r.ui.Caixas().size(), 2u);
-    EXPECT_FALSE(r.ui.Caixas()[0].prompt.empty());
-    EXPECT_EQ(r.ui.Caixas()[0].estilo, vbOKOnly);
-    EXPECT_EQ(r.ui.Caixas()[0].titulo, "");
-    EXPECT_EQ(r.ui.Caixas()[1].prompt, "Erro ao criar LOG TEF:       Gerando NFe...");
-    EXPECT_EQ(r.ui.Caixas()[1].estilo, vbInformation);
-    EXPECT_EQ(r.ui.Caixas()[1].titulo, "Erro: CriaLogNFe");
+    const auto& [erro, nossa] = std::pair(r.ui.Caixas()[0], r.ui.Caixas()[1]);   // style|title|text
+    EXPECT_FALSE(erro.prompt.empty());
+    EXPECT_EQ(std::to_string(erro.estilo) + "|" + erro.titulo + "|" + std::to_string(nossa.estilo) + "|" + nossa.titulo +
+                  "|" + nossa.prompt,
+              std::to_string(vbOKOnly) + "||" + std::to_string(vbInformation) +
+                  "|Erro: CriaLogNFe|Erro ao criar LOG TEF:       Gerando NFe...");
     EXPECT_EQ(r.ui.Eventos().back(), "      Gerando NFe...");
     r.log.RegistraEvento("outra", true, false);
     EXPECT_EQ(r.ui.Caixas().size(), 4u);
