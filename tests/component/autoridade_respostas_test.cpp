@@ -37,10 +37,7 @@ std::string Autorizada(const std::string& nProt) { return Prot("100", "Autorizad
 bool ComecaComCodigo(const std::string& texto) { return Like(Left(texto, 6), "### - "); }
 
 TEST(TextoStatus, EmOperacaoSoCom107) {
-  struct Caso {
-    const char *cStat, *xMotivo;
-    bool emOperacao;
-  } casos[] = {{"107", "Serviço em Operação", true},
+  struct Caso { const char *cStat, *xMotivo; bool emOperacao; } casos[] = {{"107", "Serviço em Operação", true},
                {"107", "Servico em Operacao", true},
                {"108", "Serviço Paralisado Momentaneamente (curto prazo)", false},
                {"109", "Serviço Paralisado sem Previsão", false},
@@ -71,10 +68,7 @@ TEST(TextoEnvioLote, ReciboDoCaractere31OuErro94) {
 // first; the outcome the routines decide on says what its words say.
 TEST(TextoLote, LinhaDeStatusEDesfecho) {
   using D = DesfechoLote;
-  struct Caso {
-    std::string resposta, linha;
-    DesfechoLote desfecho;
-  } casos[] = {
+  struct Caso { std::string resposta, linha; DesfechoLote desfecho; } casos[] = {
       {Lote("105", "Lote em processamento"), "105 - Lote em processamento", D::EmProcessamento},
       {Lote("104", "Lote processado", Autorizada("135160000000001")), "100 - Autorizado o uso da NF-e", D::Final},
       {Lote("104", "Lote processado", Prot("297", "Rejeição: Assinatura difere do calculado")),
