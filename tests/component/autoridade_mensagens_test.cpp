@@ -1,4 +1,5 @@
 // Request messages and SOAP envelopes of the authority client.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -16,6 +17,10 @@
 
 namespace velant::autoridade {
 namespace {
+
+using ::testing::AllOf;
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 // Each row must be refused as a component error whose text names what went wrong.
 TEST(EnvelopeSoap, RespostasRecusadas) {
@@ -93,11 +98,8 @@ TEST(Mensagens, ValidasNoEsquema) {
 // One invoice in 4.00 asks for the synchronous answer; anything else the
 // asynchronous one. The invoice goes in byte for byte.
 TEST(MensagemLote, RespostaSincronaSoParaUmaNotaEm400) {
-  struct Caso {
-    size_t notas;
-    Leiaute leiaute;
-    const char* indSinc;
-  } casos[] = {{1, Leiaute::V400, "1"}, {2, Leiaute::V400, "0"}, {1, Leiaute::V310, "0"}};
+  struct Caso { size_t notas; Leiaute leiaute; const char* indSinc; } casos[] = {
+      {1, Leiaute::V400, "1"}, {2, Leiaute::V400, "0"}, {1, Leiaute::V310, "0"}};
   for (const auto& c : casos) {
     SCOPED_TRACE(c.notas);
     std::string m = MensagemLote("12", std::vector<std::string>(c.notas, "<NFe/>"), c.leiaute);
@@ -159,39 +161,34 @@ std::string Resumo(const PedidoSoap& p) {
   return p.raiz + "|" + p.codigoUf + "|" + p.versaoDados + "|" + p.namespaceDados;
 }
 
+const std::string kWsdl = "http://www.portalfiscal.inf.br/nfe/wsdl/";
+const std::string kSoap = "application/soap+xml; charset=utf-8; action=\"";
+const std::string kNs = " xmlns=\"http://www.portalfiscal.inf.br/nfe\"";
+
 TEST(EnvelopeSoap, PedidoERespostaIdaEVolta) {
   const auto& d = Descricao(ServicoNFe::StatusServico);
-  std::string envelope = MontaEnvelopePedido(d, "35", "<?xml version=\"1.0\"?>" + MensagemStatusServico("2", "35"));
-  PedidoSoap p = LePedido(envelope);
-  EXPECT_EQ(Resumo(p), "consStatServ|35|3.10|http://www.portalfiscal.inf.br/nfe/wsdl/NfeStatusServico2");
+  PedidoSoap p = LePedido(MontaEnvelopePedido(d, "35", "<?xml version=\"1.0\"?>" + MensagemStatusServico("2", "35")));
+  EXPECT_EQ(Resumo(p), "consStatServ|35|3.10|" + kWsdl + "NfeStatusServico2");
   EXPECT_EQ(p.mensagem, MensagemStatusServico("2", "35"));
-  EXPECT_EQ(TipoConteudoSoap(d),
-            "application/soap+xml; charset=utf-8; action=\"http://www.portalfiscal.inf.br/nfe/wsdl/NfeStatusServico2/"
-            "nfeStatusServicoNF2\"");
-  std::string msg = "<retConsSitNFe xmlns=\"http://www.portalfiscal.inf.br/nfe\" versao=\"3.10\"><cStat>217</cStat>"
-                    "</retConsSitNFe>";
+  EXPECT_EQ(TipoConteudoSoap(d), kSoap + kWsdl + "NfeStatusServico2/nfeStatusServicoNF2\"");
+  const std::string msg = "<retConsSitNFe" + kNs + " versao=\"3.10\"><cStat>217</cStat></retConsSitNFe>";
   std::string resposta = MontaEnvelopeResposta(Descricao(ServicoNFe::Consulta), "35", msg);
-  EXPECT_NE(resposta.find("<nfeConsultaNF2Result xmlns=\"http://www.portalfiscal.inf.br/nfe/wsdl/NfeConsulta2\">"),
-            std::string::npos);
+  EXPECT_THAT(resposta, HasSubstr("<nfeConsultaNF2Result xmlns=\"" + kWsdl + "NfeConsulta2\">"));
   EXPECT_EQ(LeResposta(resposta), msg);
 }
 
 // 4.00: no nfeCabecMsg, the 4.00 namespace and action, the answer in nfeResultMsg.
 TEST(EnvelopeSoap, Leiaute400SemCabecalho) {
   const auto& d = Descricao(ServicoNFe::Autorizacao, Leiaute::V400);
-  std::string mensagem = MensagemLote("3", {teste::NotaAssinada400()}, Leiaute::V400);
-  std::string envelope = MontaEnvelopePedido(d, "35", mensagem);
-  EXPECT_EQ(envelope.find("nfeCabecMsg"), std::string::npos) << envelope;
-  EXPECT_EQ(envelope.find("Header"), std::string::npos) << envelope;
-  EXPECT_EQ(Resumo(LePedido(envelope)), "enviNFe|||http://www.portalfiscal.inf.br/nfe/wsdl/NFeAutorizacao4");
-  EXPECT_EQ(TipoConteudoSoap(d), "application/soap+xml; charset=utf-8; action=\"http://www.portalfiscal.inf.br/nfe/"
-                                 "wsdl/NFeAutorizacao4/nfeAutorizacaoLote\"");
-  std::string resposta = MontaEnvelopeResposta(d, "35", "<retEnviNFe xmlns=\"http://www.portalfiscal.inf.br/nfe\"/>");
-  EXPECT_NE(resposta.find("<nfeResultMsg xmlns=\"http://www.portalfiscal.inf.br/nfe/wsdl/NFeAutorizacao4\">"),
-            std::string::npos)
-      << resposta;
-  EXPECT_EQ(resposta.find("nfeCabecMsg"), std::string::npos) << resposta;
-  EXPECT_EQ(LeResposta(resposta), "<retEnviNFe xmlns=\"http://www.portalfiscal.inf.br/nfe\"/>");
+  std::string envelope = MontaEnvelopePedido(d, "35", MensagemLote("3", {teste::NotaAssinada400()}, Leiaute::V400));
+  EXPECT_THAT(envelope, AllOf(Not(HasSubstr("nfeCabecMsg")), Not(HasSubstr("Header"))));
+  EXPECT_EQ(Resumo(LePedido(envelope)), "enviNFe|||" + kWsdl + "NFeAutorizacao4");
+  EXPECT_EQ(TipoConteudoSoap(d), kSoap + kWsdl + "NFeAutorizacao4/nfeAutorizacaoLote\"");
+  const std::string msg = "<retEnviNFe" + kNs + "/>";
+  std::string resposta = MontaEnvelopeResposta(d, "35", msg);
+  EXPECT_THAT(resposta, AllOf(HasSubstr("<nfeResultMsg xmlns=\"" + kWsdl + "NFeAutorizacao4\">"),
+                              Not(HasSubstr("nfeCabecMsg"))));
+  EXPECT_EQ(LeResposta(resposta), msg);
 }
 
 TEST(EnvelopeSoap, AssinaturaSobreviveAoEnvelope) {

@@ -31,16 +31,14 @@ class ServidorCups {
                                  std::filesystem::perm_options::add);
     for (const char* sub : {"spool", "tmp", "cache", "state", "log", "saida"})
       std::filesystem::create_directories(pasta_ / sub);
-    teste::GravarTudo(pasta_ / "cupsd.conf", "Listen " + Socket() +
-                                                 "\nLogLevel info\nWebInterface No\nBrowsing No\nDefaultAuthType None\n"
-                                                 "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
-                                                 "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n"
-                                                 "</Policy>\n");
+    teste::GravarTudo(pasta_ / "cupsd.conf",
+                      "Listen " + Socket() + "\nLogLevel info\nWebInterface No\nBrowsing No\nDefaultAuthType None\n"
+                      "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
+                      "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n");
     const std::string p = pasta_.string();
-    teste::GravarTudo(pasta_ / "cups-files.conf",
-                      "ServerRoot " + p + "\nRequestRoot " + p + "/spool\nTempDir " + p + "/tmp\nCacheDir " + p +
-                          "/cache\nStateDir " + p + "/state\nAccessLog " + p + "/log/access_log\nErrorLog " + p +
-                          "/log/error_log\nPageLog " + p + "/log/page_log\nFileDevice Yes\n");
+    teste::GravarTudo(pasta_ / "cups-files.conf", "ServerRoot " + p + "\nRequestRoot " + p + "/spool\nTempDir " + p +
+                      "/tmp\nCacheDir " + p + "/cache\nStateDir " + p + "/state\nAccessLog " + p + "/log/access_log\n"
+                      "ErrorLog " + p + "/log/error_log\nPageLog " + p + "/log/page_log\nFileDevice Yes\n");
     pid_ = teste::IniciaProcesso({"/usr/sbin/cupsd", "-f", "-c", p + "/cupsd.conf", "-s", p + "/cups-files.conf"},
                                  pasta_ / "cupsd.out");
     for (auto limite = Clock::now() + std::chrono::seconds(20); !Atende();) {
@@ -146,10 +144,8 @@ TEST_F(ImpressaoDanfe, RecusasNomeiamAImpressoraEOMotivo) {
   cups_.CriaFila("DanfeFechada");
   ASSERT_EQ(cups_.Lp("cupsreject -r manutencao DanfeFechada"), 0);
   const std::string parado = (a_->pasta.Caminho() / "nenhum.sock").string();
-  struct Caso {
-    std::string servidor, impressora;
-    std::vector<std::string> trechos;
-  } casos[] = {{cups_.Socket(), "NaoExiste", {"\"NaoExiste\"", "não encontrada"}},
+  struct Caso { std::string servidor, impressora; std::vector<std::string> trechos; } casos[] = {
+      {cups_.Socket(), "NaoExiste", {"\"NaoExiste\"", "não encontrada"}},
                {cups_.Socket(), "DanfeFechada", {"\"DanfeFechada\"", "não está aceitando trabalhos"}},
                {parado, "DanfeBalcao", {"\"DanfeBalcao\"", "não foi possível conectar", parado}}};
   for (const auto& caso : casos) {

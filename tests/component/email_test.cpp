@@ -115,11 +115,9 @@ class EnvioEmailCaso : public EnvioEmail, public ::testing::WithParamInterface<C
 TEST_P(EnvioEmailCaso, ChegaComoFoiEnviado) {
   const CasoEnvio& c = GetParam();
   Inicia(c.tlsImplicito);
-  std::string anexo = c.anexo;
-  if (c.anexo.rfind("C:\\", 0) == 0)
-    teste::GravarTudo(host_->Local(c.anexo), c.conteudo);
-  else
-    teste::GravarTudo(anexo = (pasta_.Caminho() / c.anexo).string(), c.conteudo);
+  const bool windows = c.anexo.rfind("C:\\", 0) == 0;
+  const std::string anexo = windows ? c.anexo : (pasta_.Caminho() / c.anexo).string();
+  teste::GravarTudo(windows ? host_->Local(anexo) : std::filesystem::path(anexo), c.conteudo);
   std::time_t antes = std::time(nullptr);
   ASSERT_TRUE(Envia(c.destinatario, c.corpo, anexo, c.assunto)) << Log();
   std::time_t depois = std::time(nullptr);

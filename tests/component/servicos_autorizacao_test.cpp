@@ -76,11 +76,7 @@ TEST(Servicos, EnderecosExatos) {
   const std::string svrs = "https://nfe-homologacao.svrs.rs.gov.br/ws/";
   const std::string local = "https://127.0.0.1:9/ws/";
   struct Caso {
-    const TabelaServicos* tabela;
-    const char *uf, *ambiente;
-    ServicoNFe servico;
-    Leiaute leiaute;
-    std::string url;
+    const TabelaServicos* tabela; const char *uf, *ambiente; ServicoNFe servico; Leiaute leiaute; std::string url;
   } casos[] = {
       {&enviada, "sp", "2", ServicoNFe::StatusServico, Leiaute::V310, sp + "nfestatusservico2.asmx"},
       {&enviada, "RS", "2", ServicoNFe::Autorizacao, Leiaute::V310, rs + "NfeAutorizacao/NFeAutorizacao.asmx"},
