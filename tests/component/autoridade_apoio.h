@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -39,6 +40,18 @@ inline std::string Campo(const std::string& xml, const std::string& nome) {
   auto doc = autoridade::DocumentoXml::Ler(xml, "teste");
   return autoridade::Texto(autoridade::Procura(doc.Raiz(), nome));
 }
+// The texts of several such elements joined by '|', to compare as one line.
+inline std::string Campos(const std::string& xml, std::initializer_list<const char*> nomes) {
+  std::string s;
+  for (const char* n : nomes) s += (s.empty() ? "" : "|") + Campo(xml, n);
+  return s;
+}
+
+inline size_t Ocorrencias(const std::string& texto, const std::string& trecho) {
+  size_t n = 0;
+  for (size_t p = texto.find(trecho); p != std::string::npos; p = texto.find(trecho, p + 1)) ++n;
+  return n;
+}
 
 // The description of the component error the call raises; a failure, and
 // "", when it raises none.
@@ -68,14 +81,10 @@ class ProcessoSimulador {
     std::filesystem::create_directories(pasta_);
     if (!std::filesystem::exists(ExecutavelSimulador()))
       throw std::runtime_error("simulador não compilado: " + ExecutavelSimulador().string());
-    std::vector<std::string> args = {ExecutavelSimulador().string(),
-                                     "--certificados", PastaCertificados().string(),
-                                     "--porta", "0",
-                                     "--arquivo-porta", (pasta_ / "porta").string(),
-                                     "--arquivo-servicos", Servicos().string(),
-                                     "--banco", (pasta_ / "autoridade.sqlite").string(),
-                                     "--controle", Controle().string(),
-                                     "--consultas-processamento", "1"};
+    std::vector<std::string> args = {ExecutavelSimulador().string(), "--certificados", PastaCertificados().string(),
+        "--porta", "0", "--arquivo-porta", (pasta_ / "porta").string(), "--arquivo-servicos", Servicos().string(),
+        "--banco", (pasta_ / "autoridade.sqlite").string(), "--controle", Controle().string(),
+        "--consultas-processamento", "1"};
     if (leiaute310) args.push_back("--leiaute-310");
     args.insert(args.end(), extras.begin(), extras.end());
     std::filesystem::remove(pasta_ / "porta");
@@ -84,7 +93,6 @@ class ProcessoSimulador {
   }
   ~ProcessoSimulador() { Para(); }
   ProcessoSimulador(const ProcessoSimulador&) = delete;
-  ProcessoSimulador& operator=(const ProcessoSimulador&) = delete;
 
   void Para() {
     if (pid_ <= 0) return;
@@ -124,24 +132,14 @@ class HostTeste {
       : pasta_(pasta) {
     std::filesystem::create_directories(pasta_ / "raiz");
     std::vector<std::pair<std::string, std::string>> valores = {
-        {"Ambiente", "2"},
-        {"UnidadeFederada", "SP"},
-        {"UnidadeFederadaCodigo", "35"},
-        {"CNPJ", kCnpjEmitente},
-        {"Certificado", (PastaCertificados() / "emitente.pfx").string()},
-        {"SenhaCertificado", "1234"},
-        {"ArquivoServicos", servicos.string()},
-        {"ArquivoAC", (PastaCertificados() / "ac.pem").string()},
+        {"Ambiente", "2"}, {"UnidadeFederada", "SP"}, {"UnidadeFederadaCodigo", "35"}, {"CNPJ", kCnpjEmitente},
+        {"Certificado", (PastaCertificados() / "emitente.pfx").string()}, {"SenhaCertificado", "1234"},
+        {"ArquivoServicos", servicos.string()}, {"ArquivoAC", (PastaCertificados() / "ac.pem").string()},
         // Roomy enough for a loaded machine; the fault tests set short ones.
-        {"TempoLimiteConexao", "5"},
-        {"TempoLimiteLeitura", "5"},
-        {"TempoLimiteTotal", "10"},
-    };
+        {"TempoLimiteConexao", "5"}, {"TempoLimiteLeitura", "5"}, {"TempoLimiteTotal", "10"}};
     for (const auto& [nome, valor] : registroExtra) {
-      bool trocado = false;
-      for (auto& v : valores)
-        if (v.first == nome) v.second = valor, trocado = true;
-      if (!trocado) valores.emplace_back(nome, valor);
+      auto v = std::find_if(valores.begin(), valores.end(), [&](const auto& x) { return x.first == nome; });
+      if (v == valores.end()) valores.emplace_back(nome, valor); else v->second = valor;
     }
     std::string reg = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\nfe]\r\n";
     for (const auto& [nome, valor] : valores) {

@@ -3,6 +3,7 @@
 // distribution file, the answers that must not be believed, and every fault
 // ending in an error within the configured timeouts. (The simulator's own
 // answers are its tests'; the texts are autoridade_respostas_test's.)
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -24,8 +25,13 @@ namespace {
 
 using autoridade::ClassificaFalha;
 using autoridade::FalhaTransporte;
+using ::testing::HasSubstr;
 using Registro = std::vector<std::pair<std::string, std::string>>;
 
+// "válida", or the reason it is not.
+std::string Assinatura(const AssinaturaResposta& a) {
+  return a.estado == AssinaturaResposta::Estado::Valida ? "válida" : "inválida: " + a.motivo;
+}
 std::string Ac() { return (teste::PastaCertificados() / "ac.pem").string(); }
 std::string Distribuicao(const std::string& chave) {
   return "C:\\Dunmor\\nfe\\arquivos\\procNFe\\" + chave + "-procNFe.xml";
@@ -88,24 +94,17 @@ TEST_F(ComponenteContraSimulador, EmissaoComRespostasAssinadasEArquivoDeDistribu
   auto c = Componente();
   RespostaSituacao situacao = c.ConsultaSituacao(chave);
   ASSERT_TRUE(situacao.protocolo.has_value());
-  EXPECT_EQ(situacao.protocolo->assinatura.estado, AssinaturaResposta::Estado::Valida)
-      << situacao.protocolo->assinatura.motivo;
-  EXPECT_EQ(situacao.protocolo->recusa, "");
+  EXPECT_EQ(Assinatura(situacao.protocolo->assinatura) + situacao.protocolo->recusa, "válida");
   const std::string protocolo = Right(TextoConsultaSituacao(situacao), 15);
   EXPECT_TRUE(IsNumeric(Valor(protocolo))) << TextoConsultaSituacao(situacao);
   const auto arquivo = pasta_.Caminho() / "protNFe.xml";
   teste::GravarTudo(arquivo, situacao.protocolo->xml);
-  std::string saida;
-  EXPECT_EQ(teste::Executa("xmlsec1 --verify --id-attr:Id infProt --enabled-key-data x509 --trusted-pem '" + Ac() +
-                               "' '" + arquivo.string() + "' 2>&1",
-                           &saida),
-            0)
-      << saida;
+  std::string saida, xmlsec = "xmlsec1 --verify --id-attr:Id infProt --enabled-key-data x509 --trusted-pem '";
+  EXPECT_EQ(teste::Executa(xmlsec + Ac() + "' '" + arquivo.string() + "' 2>&1", &saida), 0) << saida;
 
   EXPECT_EQ(c.GeraDistribuicao(chave), Distribuicao(chave));
   std::string proc = teste::LerTudo(host_->Local(Distribuicao(chave)));
-  auto erro = ValidarXml(proc, "procNFe_v3.10.xsd");
-  EXPECT_FALSE(erro.has_value()) << *erro;
+  EXPECT_EQ(ValidarXml(proc, "procNFe_v3.10.xsd").value_or(""), "");
   EXPECT_EQ(teste::Campo(proc, "nProt"), protocolo);
   std::string assinado = teste::LerTudo(Assinado(chave));
   EXPECT_NE(proc.find(assinado.substr(assinado.find("<NFe"))), std::string::npos);
@@ -116,24 +115,18 @@ TEST_F(ComponenteContraSimulador, EmissaoComRespostasAssinadasEArquivoDeDistribu
 
   RespostaRegistro evento = c.EventoCancelamento("0000123", chave, "1", ProtocoloAutorizado(situacao),
                                                  "Cancelamento por erro de digitacao");
-  EXPECT_EQ(evento.cStat, "135");
-  EXPECT_EQ(evento.assinatura.estado, AssinaturaResposta::Estado::Valida) << evento.assinatura.motivo;
-  EXPECT_EQ(RecusaRegistro(evento, chave), "");
+  EXPECT_EQ(evento.cStat + Assinatura(evento.assinatura) + RecusaRegistro(evento, chave), "135válida");
   host_->Ctx().atual.SerieAtual = "1";
   RespostaRegistro inutilizacao = c.InutilizaNumeracao("16", "90", "90", "Numero pulado por falha no sistema");
-  EXPECT_EQ(inutilizacao.cStat, "102");
-  EXPECT_EQ(inutilizacao.assinatura.estado, AssinaturaResposta::Estado::Valida) << inutilizacao.assinatura.motivo;
-  EXPECT_EQ(RecusaRegistro(inutilizacao, ""), "");
+  EXPECT_EQ(inutilizacao.cStat + Assinatura(inutilizacao.assinatura) + RecusaRegistro(inutilizacao, ""), "102válida");
 }
 
 TEST_F(ComponenteContraSimulador, AutoridadeParalisadaNaoRecebeLote) {
   std::string lote = LoteNoDisco(NotaNoDisco(), 5);
   sim_.DefineControle("paralisado=108\n");
   EXPECT_EQ(TextoEnvioLote(Componente().EnviaLote(lote)), "Erro 94");
-  EXPECT_NE(LogHost().find("        Lote não recebido pela autoridade: 108 - Serviço Paralisado Momentaneamente (curto "
-                           "prazo)"),
-            std::string::npos)
-      << LogHost();
+  EXPECT_THAT(LogHost(), HasSubstr("        Lote não recebido pela autoridade: 108 - Serviço Paralisado Momentaneamente "
+                                    "(curto prazo)"));
 }
 
 // classe: how far the message went, as the contingency decision reads the
@@ -175,8 +168,7 @@ TEST_F(ComponenteContraSimulador, ProtocoloAdulteradoNaoEAcreditado) {
     RespostaLote lote = c.ConsultaLote(envio.nRec);
     lote = lote.cStat == "105" ? c.ConsultaLote(envio.nRec) : lote;
     RespostaSituacao situacao = c.ConsultaSituacao(chave);
-    ASSERT_TRUE(lote.protocolo.has_value());
-    ASSERT_TRUE(situacao.protocolo.has_value());
+    ASSERT_TRUE(lote.protocolo && situacao.protocolo);
     EXPECT_EQ(lote.protocolo->recusa, caso.recusa) << lote.protocolo->assinatura.motivo;
     EXPECT_EQ(situacao.protocolo->recusa, caso.recusa) << situacao.protocolo->assinatura.motivo;
     if (*caso.recusa == '\0') {
@@ -186,9 +178,7 @@ TEST_F(ComponenteContraSimulador, ProtocoloAdulteradoNaoEAcreditado) {
     }
     EsperaFalha([&] { c.GeraDistribuicao(chave); }, caso.recusa, 5.0);
     EXPECT_FALSE(std::filesystem::exists(host_->Local(Distribuicao(chave))));
-    EXPECT_NE(LogHost().find(std::string("        Resposta da autoridade recusada: ") + caso.recusa),
-              std::string::npos)
-        << LogHost();
+    EXPECT_THAT(LogHost(), HasSubstr(std::string("        Resposta da autoridade recusada: ") + caso.recusa));
   }
 }
 
@@ -226,12 +216,6 @@ TEST_F(ComponenteContraSimulador, FalhaDeConexaoComACausaDentroDoTempo) {
               FalhaTransporte::NaoEnviada);
 }
 
-size_t Ocorrencias(const std::string& texto, const std::string& parte) {
-  size_t n = 0;
-  for (size_t i = texto.find(parte); i != std::string::npos; i = texto.find(parte, i + 1)) ++n;
-  return n;
-}
-
 // On a connection kept alive from the call before: the batch reached the
 // authority once, and its lost answer is an error, never a second send.
 TEST_F(ComponenteContraSimulador, RespostaPerdidaDepoisDeProcessada) {
@@ -243,7 +227,7 @@ TEST_F(ComponenteContraSimulador, RespostaPerdidaDepoisDeProcessada) {
   sim_.DefineControle("descartar=1\n");
   EsperaFalha([&] { c.EnviaLote(lote); }, "sem resposta completa", 5.0, FalhaTransporte::Incerta);
   EXPECT_EQ(autoridade::ClienteAutoridade::ConexoesAbertas(), conexoes);
-  EXPECT_EQ(Ocorrencias(sim_.Log(), "/ws/NfeAutorizacao.asmx de"), 1u) << sim_.Log();
+  EXPECT_EQ(teste::Ocorrencias(sim_.Log(), "/ws/NfeAutorizacao.asmx de"), 1u) << sim_.Log();
   sim_.DefineControle("");
   // The authority did receive and authorise it.
   EXPECT_FALSE(ProtocoloAutorizado(Componente().ConsultaSituacao(chave)).empty());
@@ -307,14 +291,12 @@ TEST(ConfiguracaoCliente, ValoresDoRegistroEPadroes) {
                          {"TempoLimiteLeitura", ""}, {"TempoLimiteTotal", "abc"}, {"UnidadeFederadaCodigo", ""},
                          {"UnidadeFederada", "RS"}});
   auto c = LerConfiguracaoCliente(host.Ctx());
-  EXPECT_EQ(c.uf, "RS");
-  EXPECT_EQ(c.codigoUf, "43");
-  EXPECT_EQ(c.ambiente, "2");
+  auto ms = [](auto t) { return std::to_string(std::chrono::milliseconds(t).count()); };
+  EXPECT_EQ(c.uf + "|" + c.codigoUf + "|" + c.ambiente + "|" + ms(c.tempoConexao) + "|" + ms(c.tempoLeitura) + "|" +
+                ms(c.tempoTotal),
+            "RS|43|2|2500|30000|60000");
   EXPECT_EQ(c.arquivoCertificado, host.Local("C:\\Certificados\\a1.pfx"));
   EXPECT_EQ(c.arquivoServicos, host.Local("C:\\Config\\servicos.ini"));
-  EXPECT_EQ(c.tempoConexao, std::chrono::milliseconds(2500));
-  EXPECT_EQ(c.tempoLeitura, std::chrono::milliseconds(30000));
-  EXPECT_EQ(c.tempoTotal, std::chrono::milliseconds(60000));
 }
 
 }  // namespace

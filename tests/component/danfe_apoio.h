@@ -127,23 +127,27 @@ inline std::vector<std::pair<std::string, std::string>> RegistroDanfe(
   return extra;
 }
 
-// Signed, sent, authorised by the simulator and written by the component as
-// the distribution file; its local path.
-inline std::filesystem::path DistribuicaoAutorizada(HostTeste& host, const OpcoesDanfe& o, int lote,
-                                                    std::string* chaveSaida = nullptr) {
-  std::string chave;
-  std::string assinada = NotaDanfeAssinada(o, &chave);
+// Signed, sent, authorised by the simulator (at once in 4.00, by the
+// receipt in 3.10) and written by the component as the distribution file;
+// its local path.
+inline std::filesystem::path DistribuicaoAutorizada(HostTeste& host, const std::string& assinada,
+                                                    const std::string& chave, int lote) {
   OperacoesLocais locais(host.Ctx());
   GravarTudo(host.Local(locais.CaminhoAssinado(chave)), assinada);
   ServicoDocumentoFiscal c(host.Ctx());
-  RespostaLote enviado = c.EnviaLote(c.GeraLote(locais.CaminhoAssinado(chave), lote));
-  if (!enviado.Recebido()) throw std::runtime_error("lote não recebido: " + enviado.cStat + " " + enviado.xMotivo);
-  RespostaLote processado;
-  for (int i = 0; i < 5 && processado.cStat != "104"; ++i) processado = c.ConsultaLote(enviado.nRec);
+  RespostaLote enviado = c.EnviaLote(c.GeraLote(locais.CaminhoAssinado(chave), lote)), processado = enviado;
+  if (!enviado.Recebido() && !enviado.protocolo)
+    throw std::runtime_error("lote não recebido: " + enviado.cStat + " " + enviado.xMotivo);
+  for (int i = 0; i < 5 && !processado.protocolo; ++i) processado = c.ConsultaLote(enviado.nRec);
   if (!processado.protocolo || !processado.protocolo->Autorizado())
     throw std::runtime_error("NF-e não autorizada: " + TextoConsultaLote(processado));
-  if (chaveSaida) *chaveSaida = chave;
   return host.Local(c.GeraDistribuicao(chave));
+}
+inline std::filesystem::path DistribuicaoAutorizada(HostTeste& host, const OpcoesDanfe& o, int lote,
+                                                    std::string* chaveSaida = nullptr) {
+  std::string chave, assinada = NotaDanfeAssinada(o, &chave);
+  if (chaveSaida) *chaveSaida = chave;
+  return DistribuicaoAutorizada(host, assinada, chave, lote);
 }
 
 // One simulator and one Host for a whole suite: the DANFE tests only read
@@ -214,12 +218,6 @@ inline std::string CodigoDeBarrasLido(const std::filesystem::path& pdf, const st
           &saida);
   while (!saida.empty() && (saida.back() == '\n' || saida.back() == '\r')) saida.pop_back();
   return saida;
-}
-
-inline size_t Ocorrencias(const std::string& texto, const std::string& trecho) {
-  size_t n = 0;
-  for (size_t p = texto.find(trecho); p != std::string::npos; p = texto.find(trecho, p + 1)) ++n;
-  return n;
 }
 
 }  // namespace velant::teste

@@ -3,6 +3,7 @@
 // package decoded it: envelope, headers, text and attachment, byte for byte.
 // Every refusal is a false with one log line naming the cause, and the
 // password never reaches the log.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -17,6 +18,7 @@
 namespace velant {
 namespace {
 
+using namespace ::testing;
 using Registro = std::vector<std::pair<std::string, std::string>>;
 
 constexpr const char* kUsuario = "nfe@padaria.com.br";
@@ -113,11 +115,9 @@ class EnvioEmailCaso : public EnvioEmail, public ::testing::WithParamInterface<C
 TEST_P(EnvioEmailCaso, ChegaComoFoiEnviado) {
   const CasoEnvio& c = GetParam();
   Inicia(c.tlsImplicito);
-  std::string anexo = c.anexo;
-  if (c.anexo.rfind("C:\\", 0) == 0)
-    teste::GravarTudo(host_->Local(c.anexo), c.conteudo);
-  else
-    teste::GravarTudo(anexo = (pasta_.Caminho() / c.anexo).string(), c.conteudo);
+  const bool windows = c.anexo.rfind("C:\\", 0) == 0;
+  const std::string anexo = windows ? c.anexo : (pasta_.Caminho() / c.anexo).string();
+  teste::GravarTudo(windows ? host_->Local(anexo) : std::filesystem::path(anexo), c.conteudo);
   std::time_t antes = std::time(nullptr);
   ASSERT_TRUE(Envia(c.destinatario, c.corpo, anexo, c.assunto)) << Log();
   std::time_t depois = std::time(nullptr);
@@ -133,14 +133,11 @@ TEST_P(EnvioEmailCaso, ChegaComoFoiEnviado) {
   EXPECT_EQ(m.Linhas("destinatarios"), c.destinatarios);
   EXPECT_EQ(m.Linhas("para"), c.destinatarios);
   ASSERT_TRUE(m.Tem("data-epoca")) << m.Campo("mensagem.eml");
-  std::time_t data = std::stoll(m.Campo("data-epoca"));
-  EXPECT_GE(data, antes - 1);
-  EXPECT_LE(data, depois + 1);
+  EXPECT_THAT(std::stoll(m.Campo("data-epoca")), AllOf(Ge(antes - 1), Le(depois + 1)));
   EXPECT_TRUE(std::regex_match(m.Campo("id-mensagem"), std::regex("<[^<>@ ]+@padaria\\.com\\.br>")))
       << m.Campo("id-mensagem");
   EXPECT_FALSE(m.Tem("anexo-2"));
-  EXPECT_EQ(Log().find("E-mail não enviado"), std::string::npos) << Log();
-  EXPECT_EQ(Log().find(kSenha), std::string::npos);
+  EXPECT_THAT(Log(), AllOf(Not(HasSubstr("E-mail não enviado")), Not(HasSubstr(kSenha))));
 }
 
 const std::string kCorpoZip = "Segue em anexo os arquivos XML.\r\nMarço/2024\r\nSuporte: (11) 4000-0000";
@@ -185,33 +182,31 @@ TEST_F(EnvioEmail, CadaMensagemComSeuIdentificadorESemAnexoSoOTexto) {
 TEST_F(EnvioEmail, RecusasFalsoComUmaLinhaDeLog) {
   const std::string cliente = "cliente@exemplo.com.br";
   struct Caso {
-    Registro registro;   // replaced or added values
-    std::string destinatario, anexo, causa;
+    std::string causa, destinatario = "cliente@exemplo.com.br", anexo = kXmlWindows;
+    Registro registro = {};   // replaced or added values
   };
   Servidor(false);
   const Caso casos[] = {
-      {{}, "", kXmlWindows, "nenhum endereço de destinatário"},
-      {{}, " ; , ", kXmlWindows, "nenhum endereço de destinatário"},
+      {"nenhum endereço de destinatário", ""}, {"nenhum endereço de destinatário", " ; , "},
       // A line break in the field must not smuggle a header or a second recipient in.
-      {{}, cliente + "\r\nBcc: outro@exemplo.com", kXmlWindows, "endereço de destinatário inválido"},
-      {{}, "cliente.exemplo.com.br", kXmlWindows, "endereço de destinatário inválido"},
-      {{}, cliente, "C:\\Dunmor\\PDF\\nao-gerado.pdf",
-       "arquivo anexo não encontrado: C:\\Dunmor\\PDF\\nao-gerado.pdf"},
-      {{}, cliente, "C:\\Dunmor", "arquivo anexo não encontrado"},
-      {{{"EmailSenha", "outra-senha"}}, cliente, kXmlWindows,
-       "o servidor recusou o login do usuário \"nfe@padaria.com.br\""},
-      {{}, cliente + "; recusado@exemplo.com.br", kXmlWindows, "o servidor recusou o destinatário"},
-      {{{"EmailArquivoAC", certificados_.outraAc.string()}}, cliente, kXmlWindows,
-       "o certificado do servidor não foi aceito"},
-      {{{"EmailArquivoAC", "C:\\Dunmor\\ac.pem"}}, cliente, kXmlWindows, "arquivo da AC não encontrado"},
+      {"endereço de destinatário inválido", cliente + "\r\nBcc: outro@exemplo.com"},
+      {"endereço de destinatário inválido", "cliente.exemplo.com.br"},
+      {"arquivo anexo não encontrado: C:\\Dunmor\\PDF\\nao-gerado.pdf", cliente, "C:\\Dunmor\\PDF\\nao-gerado.pdf"},
+      {"arquivo anexo não encontrado", cliente, "C:\\Dunmor"},
+      {"o servidor recusou o login do usuário \"nfe@padaria.com.br\"", cliente, kXmlWindows,
+       {{"EmailSenha", "outra-senha"}}},
+      {"o servidor recusou o destinatário", cliente + "; recusado@exemplo.com.br"},
+      {"o certificado do servidor não foi aceito", cliente, kXmlWindows,
+       {{"EmailArquivoAC", certificados_.outraAc.string()}}},
+      {"arquivo da AC não encontrado", cliente, kXmlWindows, {{"EmailArquivoAC", "C:\\Dunmor\\ac.pem"}}},
       // Without STARTTLS the server refuses to go on; nothing goes out in the clear.
-      {{{"EmailSeguranca", "NENHUMA"}}, cliente, kXmlWindows,
-       "o servidor exige conexão segura ou login antes do envio"},
-      {{{"EmailServidor", ""}}, cliente, kXmlWindows, "valor \"EmailServidor\" da chave nfe não configurado"},
-      {{{"EmailRemetente", ""}, {"EmailUsuario", "usuario"}}, cliente, kXmlWindows,
-       "valor \"EmailRemetente\" da chave nfe não configurado"},
-      {{{"EmailSeguranca", "TLS1.3"}}, cliente, kXmlWindows, "valor \"EmailSeguranca\" inválido: \"TLS1.3\""},
-      {{{"EmailPorta", "70000"}}, cliente, kXmlWindows, "valor \"EmailPorta\" inválido: \"70000\""},
+      {"o servidor exige conexão segura ou login antes do envio", cliente, kXmlWindows,
+       {{"EmailSeguranca", "NENHUMA"}}},
+      {"valor \"EmailServidor\" da chave nfe não configurado", cliente, kXmlWindows, {{"EmailServidor", ""}}},
+      {"valor \"EmailRemetente\" da chave nfe não configurado", cliente, kXmlWindows,
+       {{"EmailRemetente", ""}, {"EmailUsuario", "usuario"}}},
+      {"valor \"EmailSeguranca\" inválido: \"TLS1.3\"", cliente, kXmlWindows, {{"EmailSeguranca", "TLS1.3"}}},
+      {"valor \"EmailPorta\" inválido: \"70000\"", cliente, kXmlWindows, {{"EmailPorta", "70000"}}},
   };
   for (const auto& caso : casos) {
     SCOPED_TRACE(caso.causa);
@@ -230,9 +225,7 @@ TEST_F(EnvioEmail, ServidorMudoEsgotaOTempoLimite) {
                {"EmailTempoLimiteTotal", "2"}});
   auto inicio = std::chrono::steady_clock::now();
   EXPECT_FALSE(Envia("cliente@exemplo.com.br", "corpo", kXmlWindows));
-  double segundos = std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
-  EXPECT_GE(segundos, 0.9);
-  EXPECT_LT(segundos, 4.0);
+  EXPECT_THAT(std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count(), AllOf(Ge(0.9), Lt(4.0)));
   EXPECT_NE(LinhaDeFalha().find("tempo limite esgotado"), std::string::npos);
 }
 

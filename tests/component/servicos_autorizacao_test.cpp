@@ -76,11 +76,7 @@ TEST(Servicos, EnderecosExatos) {
   const std::string svrs = "https://nfe-homologacao.svrs.rs.gov.br/ws/";
   const std::string local = "https://127.0.0.1:9/ws/";
   struct Caso {
-    const TabelaServicos* tabela;
-    const char *uf, *ambiente;
-    ServicoNFe servico;
-    Leiaute leiaute;
-    std::string url;
+    const TabelaServicos* tabela; const char *uf, *ambiente; ServicoNFe servico; Leiaute leiaute; std::string url;
   } casos[] = {
       {&enviada, "sp", "2", ServicoNFe::StatusServico, Leiaute::V310, sp + "nfestatusservico2.asmx"},
       {&enviada, "RS", "2", ServicoNFe::Autorizacao, Leiaute::V310, rs + "NfeAutorizacao/NFeAutorizacao.asmx"},
@@ -103,11 +99,7 @@ TEST(Servicos, EnderecosExatos) {
 // Each row must be refused as a component error whose text names what went wrong.
 TEST(Servicos, Recusas) {
   auto t = Enviada();
-  struct Caso {
-    const char* nome;
-    std::function<void()> chamar;
-    std::vector<std::string> trechos;
-  } casos[] = {
+  struct Caso { const char* nome; std::function<void()> chamar; std::vector<std::string> trechos; } casos[] = {
       {"producao sem endereco", [&] { t.Url("SP", "1", ServicoNFe::Autorizacao); }, {"NfeAutorizacao", "[SP-1]"}},
       {"uf inexistente", [&] { t.Url("XX", "2", ServicoNFe::Autorizacao); }, {}},
       {"ambiente inexistente", [&] { t.Url("SP", "3", ServicoNFe::Autorizacao); }, {}},
@@ -125,12 +117,11 @@ TEST(Servicos, Recusas) {
 }
 
 TEST(Servicos, VariavelDeAmbienteVenceORegistro) {
-  unsetenv("VELANT_SERVICOS");
+  std::optional<teste::VariavelAmbiente> v(std::in_place, "VELANT_SERVICOS", std::nullopt);
   EXPECT_EQ(ArquivoServicos("/etc/servicos.ini"), "/etc/servicos.ini");
   EXPECT_TRUE(std::filesystem::exists(ArquivoServicos("")));
-  setenv("VELANT_SERVICOS", "/tmp/outro.ini", 1);
+  v.emplace("VELANT_SERVICOS", "/tmp/outro.ini");
   EXPECT_EQ(ArquivoServicos("/etc/servicos.ini"), "/tmp/outro.ini");
-  unsetenv("VELANT_SERVICOS");
 }
 
 // Contingency: SVC-RS for the states of its list, SVC-AN for the others,

@@ -24,6 +24,7 @@ namespace velant::regras {
 namespace {
 
 using teste::Preenche;
+using teste::TrocaPrimeiro;
 using Vetor = std::vector<std::string>;
 
 const std::string kHomologacao = teste::kDestinatarioHomologacao;
@@ -44,11 +45,7 @@ std::string DaquiA(int minutos) {
 // A slot of the example invoice set to a value: the vector by its letter
 // (I ide, E issuer, D recipient, P first item, T totals, R carrier,
 // A additional data, X download authorisations), the slot, the value.
-struct Troca {
-  char vetor;
-  size_t slot;
-  std::string valor;
-};
+struct Troca { char vetor; size_t slot; std::string valor; };
 
 struct CasoRegra {
   const char* nome;
@@ -93,12 +90,6 @@ std::string NotaDoCaso(const CasoRegra& c) {
                                "-03:00");
   if (c.texto) xml = c.texto(xml);
   return AssinarXml(xml, "infNFe", teste::CertificadoTeste());
-}
-
-std::string Trocado(std::string s, const std::string& de, const std::string& para) {
-  size_t p = s.find(de);
-  EXPECT_NE(p, std::string::npos) << de;
-  return p == std::string::npos ? s : s.replace(p, de.size(), para);
 }
 
 // A recipient abroad as the content writes it: no registration, final consumer, place of exit.
@@ -161,12 +152,12 @@ const std::vector<CasoRegra> kCasos = {
      [](std::string x) {
        std::string id = x.substr(x.find("Id=\"NFe") + 7, 44);
        std::string errada = id.substr(0, 43) + (id[43] == '9' ? "0" : std::string(1, static_cast<char>(id[43] + 1)));
-       x = Trocado(x, "NFe" + id, "NFe" + errada);
-       return Trocado(x, "<cDV>" + id.substr(43) + "</cDV>", "<cDV>" + errada.substr(43) + "</cDV>");
+       x = TrocaPrimeiro(x, "NFe" + id, "NFe" + errada);
+       return TrocaPrimeiro(x, "<cDV>" + id.substr(43) + "</cDV>", "<cDV>" + errada.substr(43) + "</cDV>");
      }},
     {"MesDaChaveDifereDaEmissao", 561, {}, nullptr,
-     [](std::string x) { return Trocado(x, "<dhEmi>2016-01-15T10:30:00", "<dhEmi>2016-02-15T10:30:00"); }},
-    {"NumeroDifereDaChave", 502, {}, nullptr, [](std::string x) { return Trocado(x, "<nNF>123</nNF>", "<nNF>124</nNF>"); }},
+     [](std::string x) { return TrocaPrimeiro(x, "<dhEmi>2016-01-15T10:30:00", "<dhEmi>2016-02-15T10:30:00"); }},
+    {"NumeroDifereDaChave", 502, {}, nullptr, [](std::string x) { return TrocaPrimeiro(x, "<nNF>123</nNF>", "<nNF>124</nNF>"); }},
     {"UfDoEmitenteDifereDaAutorizadora", 247, {}, [](VetoresNFe&, GeradorXmlNFe& g) { g.UnidadeFederada = "RJ"; }},
     // Emission.
     {"EmissaoDuasHorasAdiante", 703, {{'I', 7, DaquiA(120)}, {'I', 8, ""}}},
@@ -174,14 +165,14 @@ const std::vector<CasoRegra> kCasos = {
     {"SaidaAntesDaEmissao", 506, {{'I', Ide::dhSaiEnt, "15/01/2016 09:00:00"}}},
     {"JustificativaNaEmissaoNormal", 556, {}, nullptr,
      [](std::string x) {
-       return Trocado(x, "</verProc>",
+       return TrocaPrimeiro(x, "</verProc>",
                       "</verProc><dhCont>2016-01-15T10:30:00-03:00</dhCont><xJust>SERVICO DA SEFAZ FORA DO AR</xJust>");
      }},
     {"ContingenciaSvcNaAutoridadeNormal", 570, {{'I', 11, "6"}, {'I', 36, "SERVICO DA SEFAZ FORA DO AR"}}},
     {"ContingenciaOffLine", 711, {{'I', 11, "9"}, {'I', 36, "SEM CONEXAO COM A INTERNET"}}},
     {"DanfeDeNfce", 710, {}, [](VetoresNFe&, GeradorXmlNFe& g) { g.TipoDanfe = "4"; }},
     {"GrupoDePagamento", 768, {}, nullptr,
-     [](std::string x) { return Trocado(x, "<infAdic>", "<pag><tPag>01</tPag><vPag>100.00</vPag></pag><infAdic>"); }},
+     [](std::string x) { return TrocaPrimeiro(x, "<infAdic>", "<pag><tPag>01</tPag><vPag>100.00</vPag></pag><infAdic>"); }},
     // Homologation.
     {"NomeDoDestinatarioEmHomologacao", 598, {{'D', Destinatario::xNome, "CLIENTE EXEMPLO S A"}}},
     // Check digits.
@@ -201,7 +192,7 @@ const std::vector<CasoRegra> kCasos = {
     {"NaoContribuinteSemConsumidorFinal", 696, {{'D', 0, "12345678909"}, {'D', 37, "9"}}},
     {"ContribuinteSemIe", 728, {{'D', Destinatario::IE, ""}}},
     {"IsentoComIe", 791, {}, nullptr,
-     [](std::string x) { return Trocado(x, "<indIEDest>1</indIEDest>", "<indIEDest>2</indIEDest>"); }},
+     [](std::string x) { return TrocaPrimeiro(x, "<indIEDest>1</indIEDest>", "<indIEDest>2</indIEDest>"); }},
     // Destination.
     {"InternaParaOutraUf", 773, {}, NoRio},
     {"CfopInterestadualNaOperacaoInterna", 732, {{'P', Produto::CFOP, "6102"}}},
@@ -227,7 +218,7 @@ const std::vector<CasoRegra> kCasos = {
     {"ValorTributavel", 630, {{'P', Produto::qTrib, "1.9990"}}},
     {"IcmsDiferenteDeBaseVezesAliquota", 528, {{'P', Produto::vICMS, "18.02"}, {'T', Totais::vICMS, "18.02"}}},
     {"IcmsDiferidoQueNaoConfere", 352, {{'P', 18, "51"}, {'P', 22, "6.00"}, {'T', Totais::vICMS, "6.00"}}, nullptr,
-     [](std::string x) { return Trocado(x, "<vICMSDif>12.00</vICMSDif>", "<vICMSDif>11.00</vICMSDif>"); }},
+     [](std::string x) { return TrocaPrimeiro(x, "<vICMSDif>12.00</vICMSDif>", "<vICMSDif>11.00</vICMSDif>"); }},
     {"ImportadoAcimaDeQuatroPorCentoParaOutraUf", 663,
      {{'I', Ide::idDest, "2"}, {'P', 5, "6102"}, {'P', 17, "1"}}, NoRio},
     {"ItemSemPis", 745, {{'P', Produto::CST_PIS, ""}}},
@@ -246,11 +237,7 @@ INSTANTIATE_TEST_SUITE_P(Casos, RegraQuebrada, ::testing::ValuesIn(kCasos),
 
 // Numbers whose soundness is known from outside this system.
 TEST(DigitosVerificadores, NumerosConhecidos) {
-  struct Caso {
-    const char* numero;
-    bool (*valido)(std::string_view);
-    bool esperado;
-  } casos[] = {
+  struct Caso { const char* numero; bool (*valido)(std::string_view); bool esperado; } casos[] = {
       {"99999999000191", CnpjValido, true},  {"11222333000181", CnpjValido, true},
       {"11222333000182", CnpjValido, false}, {"00000000000000", CnpjValido, false},
       {"1122233300018", CnpjValido, false},  {"12345678909", CpfValido, true},

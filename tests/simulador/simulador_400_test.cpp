@@ -42,10 +42,7 @@ class Simulador400 : public ::testing::Test {
   }
   std::string Envia(const std::vector<std::string>& notas, const char* indSinc = nullptr) {
     std::string lote = MensagemLote("1", notas, Leiaute::V400);
-    if (indSinc != nullptr) {
-      size_t p = lote.find("<indSinc>");
-      lote.replace(p + 9, 1, indSinc);
-    }
+    if (indSinc != nullptr) lote.replace(lote.find("<indSinc>") + 9, 1, indSinc);
     return Pede(ServicoNFe::Autorizacao, lote);
   }
   void Controle(const std::string& texto) { teste::GravarTudo(pasta_.Caminho() / "controle.txt", texto); }
@@ -182,13 +179,7 @@ TEST_F(Simulador400, FormasDoLote) {
 // cancellation at SVC, SVC paused too, SVC turned off.)
 TEST_F(Simulador400, ContingenciaSvc) {
   auto pedeEm = [&](const char* autorizador, ServicoNFe servico, const std::string& mensagem) {
-    const auto& d = Descricao(servico, Leiaute::V400);
-    RespostaSimulador r = sim_->Atende(
-        {PrefixoAutorizador(autorizador) + CaminhoServico(d), TipoConteudoSoap(d), MontaEnvelopePedido(d, "35", mensagem)});
-    EXPECT_EQ(r.status, 200) << r.corpo;
-    std::string resposta = LeResposta(r.corpo);
-    EXPECT_FALSE(ValidarXml(resposta, d.esquemaResposta).has_value()) << resposta;
-    return resposta;
+    return teste::PedeAoSimulador(*sim_, Descricao(servico, Leiaute::V400), mensagem, autorizador);
   };
   // The invoice's status when it was judged, else the batch's.
   auto autoriza = [&](const char* autorizador, const teste::OpcoesNota400& o, std::string* chave = nullptr) {

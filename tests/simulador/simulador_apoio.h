@@ -21,17 +21,20 @@ inline autoridade::PedidoHttp PedidoServico(const autoridade::DescricaoServico& 
   return PedidoHttpDe(d, autoridade::MontaEnvelopePedido(d, "35", mensagem));
 }
 
-// Asks the simulator and returns the answer message, after checking that it
-// came as HTTP 200 in the service's SOAP type and is valid against the
-// answer's schema.
+// Asks the simulator (at the prefix of `autorizador`, "" for the state's own
+// service) and returns the answer message, after checking that it came as
+// HTTP 200 in the service's SOAP type and is valid against `esquema` (by
+// default the answer's schema of the service).
 inline std::string PedeAoSimulador(autoridade::SimuladorAutoridade& sim, const autoridade::DescricaoServico& d,
-                                   const std::string& mensagem) {
-  autoridade::RespostaSimulador r = sim.Atende(PedidoServico(d, mensagem));
+                                   const std::string& mensagem, const char* autorizador = "",
+                                   const char* esquema = nullptr) {
+  autoridade::RespostaSimulador r =
+      sim.Atende({autoridade::PrefixoAutorizador(autorizador) + autoridade::CaminhoServico(d),
+                  autoridade::TipoConteudoSoap(d), autoridade::MontaEnvelopePedido(d, "35", mensagem)});
   EXPECT_EQ(r.status, 200) << r.corpo;
   EXPECT_EQ(r.tipoConteudo, autoridade::TipoConteudoSoap(d));
   std::string resposta = autoridade::LeResposta(r.corpo);
-  auto erro = ValidarXml(resposta, d.esquemaResposta);
-  EXPECT_FALSE(erro.has_value()) << *erro << "\n" << resposta;
+  EXPECT_EQ(ValidarXml(resposta, esquema ? esquema : d.esquemaResposta).value_or(""), "") << resposta;
   return resposta;
 }
 

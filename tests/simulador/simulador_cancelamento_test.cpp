@@ -19,9 +19,7 @@ namespace {
 
 using teste::Campo;
 
-struct Situacao {
-  std::string cStat, nProt;
-};
+struct Situacao { std::string cStat, nProt; };
 
 class SimuladorCancelamento : public ::testing::Test {
  protected:
@@ -51,14 +49,14 @@ class SimuladorCancelamento : public ::testing::Test {
   }
 
   // cStat of the batch when it has no event answer, else of the event, with its protocol.
+  Situacao Evento(const std::string& assinada) {
+    auto doc = DocumentoXml::Ler(Pede(ServicoNFe::RecepcaoEvento, assinada), "retEnvEvento");
+    xmlNode* inf = Filho(Filho(doc.Raiz(), "retEvento"), "infEvento");
+    return {TextoFilho(inf != nullptr ? inf : doc.Raiz(), "cStat"), inf != nullptr ? TextoFilho(inf, "nProt") : ""};
+  }
   Situacao Cancela(const std::string& protocolo, const std::string& justificativa) {
     DadosCancelamento d{"1", "2", chave_, "1", protocolo, justificativa, "2016-01-15T12:00:00-03:00"};
-    std::string r = Pede(ServicoNFe::RecepcaoEvento,
-                         AssinarXml(MensagemEventoCancelamento(d), "infEvento", teste::CertificadoTeste()));
-    auto doc = DocumentoXml::Ler(r, "retEnvEvento");
-    xmlNode* inf = Filho(Filho(doc.Raiz(), "retEvento"), "infEvento");
-    if (inf == nullptr) return {TextoFilho(doc.Raiz(), "cStat"), ""};
-    return {TextoFilho(inf, "cStat"), TextoFilho(inf, "nProt")};
+    return Evento(AssinarXml(MensagemEventoCancelamento(d), "infEvento", teste::CertificadoTeste()));
   }
 
   std::string Inutiliza(const std::string& numero, const std::string& justificativa) {
@@ -68,16 +66,12 @@ class SimuladorCancelamento : public ::testing::Test {
                  "cStat");
   }
 
-  // cStat of the letter's event (of the batch when there is none); `depois`
-  // changes the signed message before it goes.
+  // cStat of the letter; `depois` changes the signed message before it goes.
   std::string Carta(const std::string& sequencia, const std::string& correcao,
                     std::string (*depois)(std::string) = nullptr) {
     DadosCartaCorrecao d{"1", "2", chave_, sequencia, correcao, "2016-01-15T12:00:00-03:00"};
     std::string m = AssinarXml(MensagemCartaCorrecao(d), "infEvento", teste::CertificadoTeste());
-    if (depois) m = depois(m);
-    auto doc = DocumentoXml::Ler(Pede(ServicoNFe::RecepcaoEvento, m), "retEnvEvento");
-    xmlNode* inf = Filho(Filho(doc.Raiz(), "retEvento"), "infEvento");
-    return TextoFilho(inf != nullptr ? inf : doc.Raiz(), "cStat");
+    return Evento(depois ? depois(m) : m).cStat;
   }
 
   std::string SituacaoDaNota() { return Campo(Pede(ServicoNFe::Consulta, MensagemConsultaSituacao("2", chave_)), "cStat"); }
@@ -91,11 +85,7 @@ class SimuladorCancelamento : public ::testing::Test {
 const std::string kJustificativa = "Cancelamento por erro de digitacao";
 
 // Hours after the authorisation: on time, out of time but registered, refused.
-struct CasoPrazo {
-  int horas;
-  const char* cStat;
-  bool registrado;
-};
+struct CasoPrazo { int horas; const char* cStat; bool registrado; };
 void PrintTo(const CasoPrazo& c, std::ostream* os) { *os << c.horas << "h"; }
 
 class PrazoCancelamento : public SimuladorCancelamento, public ::testing::WithParamInterface<CasoPrazo> {};
@@ -123,11 +113,7 @@ TEST_F(SimuladorCancelamento, ForaDePrazoRegistradoDepoisJaCancelada) {
 }
 
 // The justification's length in characters, accented ones counting one each.
-struct CasoJustificativa {
-  const char* nome;
-  std::string texto;
-  bool aceita;
-};
+struct CasoJustificativa { const char* nome; std::string texto; bool aceita; };
 void PrintTo(const CasoJustificativa& c, std::ostream* os) { *os << c.nome; }
 
 class Justificativa : public SimuladorCancelamento, public ::testing::WithParamInterface<CasoJustificativa> {};
@@ -168,11 +154,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(SimuladorCancelamento, CartaCorrecao) {
   const std::string correcao = "Rua certa: Flores 120";
   std::string protocolo;
-  struct Passo {
-    const char* nome;
-    std::function<std::string()> faz;
-    const char* cStat;
-  } passos[] = {
+  struct Passo { const char* nome; std::function<std::string()> faz; const char* cStat; } passos[] = {
       {"nota desconhecida", [&] { teste::NotaAssinada({}, &chave_); return Carta("1", correcao); }, "217"},
       {"primeira", [&] { protocolo = Autoriza(); return Carta("1", correcao); }, "135"},
       {"mesma sequência", [&] { return Carta("1", correcao + "; Placa ABC1D23"); }, "573"},
@@ -189,10 +171,7 @@ TEST_F(SimuladorCancelamento, CartaCorrecao) {
       {"depois de reiniciar", [&] { Cria(); return Carta("2", correcao); }, "573"},
       {"nota cancelada", [&] { Cancela(protocolo, kJustificativa); return Carta("3", correcao); }, "218"},
   };
-  for (const auto& p : passos) {
-    SCOPED_TRACE(p.nome);
-    EXPECT_EQ(p.faz(), p.cStat);
-  }
+  for (const auto& p : passos) EXPECT_EQ(p.faz(), p.cStat) << p.nome;
   EXPECT_EQ(SituacaoDaNota(), "101");
 }
 

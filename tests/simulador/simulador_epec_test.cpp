@@ -9,6 +9,7 @@
 #include "component/autoridade/evento_epec.h"
 #include "component/autoridade/servicos_autorizacao.h"
 #include "component/xml/validador_esquema.h"
+#include "simulador/simulador_apoio.h"
 #include "simulador/simulador_autoridade.h"
 
 namespace velant::autoridade {
@@ -24,13 +25,7 @@ class SimuladorEpec : public ::testing::Test {
   }
   // The answer at the authority's prefix, valid against `esquema`.
   std::string Pede(const char* autorizador, ServicoNFe servico, const std::string& mensagem, const char* esquema) {
-    const auto& d = Descricao(servico, Leiaute::V400);
-    RespostaSimulador r = sim_->Atende(
-        {PrefixoAutorizador(autorizador) + CaminhoServico(d), TipoConteudoSoap(d), MontaEnvelopePedido(d, "35", mensagem)});
-    EXPECT_EQ(r.status, 200) << r.corpo;
-    std::string resposta = LeResposta(r.corpo);
-    EXPECT_FALSE(ValidarXml(resposta, esquema).has_value()) << resposta;
-    return resposta;
+    return teste::PedeAoSimulador(*sim_, Descricao(servico, Leiaute::V400), mensagem, autorizador, esquema);
   }
   // The status of the EPEC of that invoice sent to `autorizador`.
   std::string Epec(const char* autorizador, const std::string& nfe) {
@@ -55,20 +50,12 @@ class SimuladorEpec : public ::testing::Test {
 
 TEST_F(SimuladorEpec, RegistroNoAmbienteNacional) {
   const std::string nfe = teste::NotaAssinada400({.numero = 701, .tpEmis = 4});
-  struct Caso {
-    const char* nome;
-    const char* autorizador;
-    std::string nfe;
-    const char* cStat;
-  } casos[] = {
+  struct Caso { const char* nome; const char* autorizador; std::string nfe; const char* cStat; } casos[] = {
       {"na SEFAZ da UF", "", nfe, "491"},
       {"registrado", "AN", nfe, "136"},
       {"a mesma chave de novo", "AN", nfe, "573"},
   };
-  for (const auto& c : casos) {
-    SCOPED_TRACE(c.nome);
-    EXPECT_EQ(Epec(c.autorizador, c.nfe), c.cStat);
-  }
+  for (const auto& c : casos) EXPECT_EQ(Epec(c.autorizador, c.nfe), c.cStat) << c.nome;
   // Only events: the national environment authorises nothing.
   const auto& d = Descricao(ServicoNFe::Autorizacao, Leiaute::V400);
   EXPECT_EQ(sim_->Atende({"/an" + CaminhoServico(d), TipoConteudoSoap(d), "x"}).status, 404);
@@ -86,19 +73,12 @@ TEST_F(SimuladorEpec, NotaDoEpecNaSefazDaUf) {
   outra.replace(17, 2, dhEmi.substr(17, 2) == "00" ? "01" : "00");
   for (size_t i = divergente.find(dhEmi); i != std::string::npos; i = divergente.find(dhEmi, i))
     divergente.replace(i, dhEmi.size(), outra);
-  struct Caso {
-    const char* nome;
-    std::string nfe;
-    const char* cStat;
-  } casos[] = {
+  struct Caso { const char* nome; std::string nfe; const char* cStat; } casos[] = {
       {"sem EPEC", teste::NotaAssinada400({.numero = 703, .tpEmis = 4}), "468"},
       {"divergente do EPEC", AssinarXml(divergente, "infNFe", teste::CertificadoTeste()), "467"},
       {"com o EPEC", registrada, "100"},
   };
-  for (const auto& c : casos) {
-    SCOPED_TRACE(c.nome);
-    EXPECT_EQ(Autoriza(c.nfe), c.cStat);
-  }
+  for (const auto& c : casos) EXPECT_EQ(Autoriza(c.nfe), c.cStat) << c.nome;
 }
 
 }  // namespace
