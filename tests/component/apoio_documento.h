@@ -50,24 +50,27 @@ inline const CertificadoA1& CertificadoTeste() {
 }
 
 // Debian's xmlsec1 checks the signature of a file on its own, with the test CA.
-inline bool XmlsecVerifica(const std::filesystem::path& arquivo, std::string* saida) {
-  std::string comando = "xmlsec1 --verify --id-attr:Id infNFe --enabled-key-data x509 --trusted-pem '" +
+inline bool XmlsecVerifica(const std::filesystem::path& arquivo, std::string* saida,
+                           const std::string& assinado = "infNFe") {
+  std::string comando = "xmlsec1 --verify --id-attr:Id " + assinado + " --enabled-key-data x509 --trusted-pem '" +
                         (PastaCertificados() / "ac.pem").string() + "' '" + arquivo.string() + "'";
   return Executa(comando, saida) == 0;
 }
 
-// A signed invoice, written at `arquivo`, judged from outside: xmllint with
-// the official schema (`esquema` under schemas/), then Debian's xmlsec1.
+// A signed document, written at `arquivo`, judged from outside: xmllint with
+// the official schema (`esquema` under schemas/), then Debian's xmlsec1 on
+// the element `elemento`.
 inline ::testing::AssertionResult AceitaNoEsquemaENoXmlsec(const std::string& assinado,
                                                           const std::filesystem::path& arquivo,
-                                                          const std::string& esquema) {
+                                                          const std::string& esquema,
+                                                          const std::string& elemento = "infNFe") {
   GravarTudo(arquivo, assinado);
   std::string saida;
   if (Executa("xmllint --noout --schema '" + std::string(VELANT_FONTE) + "/schemas/" + esquema + "' '" +
                   arquivo.string() + "'",
               &saida) != 0)
     return ::testing::AssertionFailure() << "xmllint: " << saida;
-  if (!XmlsecVerifica(arquivo, &saida)) return ::testing::AssertionFailure() << "xmlsec1: " << saida;
+  if (!XmlsecVerifica(arquivo, &saida, elemento)) return ::testing::AssertionFailure() << "xmlsec1: " << saida;
   return ::testing::AssertionSuccess();
 }
 
@@ -96,26 +99,25 @@ inline void Preenche(std::vector<std::string>& vetor, std::initializer_list<std:
 // One item of a normal-regime issuer (CRT 3), CFOP 5102, CST 00, product,
 // PIS and COFINS CST 01: 2 x 50.00 = 100.00, ICMS 18%.
 inline std::vector<std::string> ItemCrt3() {
+  namespace P = Produto;
   auto p = Vazio(kSlotsProduto);
-  Preenche(p, {{Produto::cProd, "P001"}, {Produto::cEAN, "7891234567895"}, {Produto::xProd, "PRODUTO DE TESTE"},
-               {Produto::NCM, "84713012"}, {Produto::CFOP, "5102"}, {Produto::uCom, "UN"}, {Produto::qCom, "2.0000"},
-               {Produto::vUnCom, "50.0000"}, {Produto::vProd, "100.00"}, {Produto::cEANTrib, "7891234567895"},
-               {Produto::uTrib, "UN"}, {Produto::qTrib, "2.0000"}, {Produto::vUnTrib, "50.0000"},
-               {Produto::vFrete, "0.00"}, {Produto::vSeg, "0.00"}, {Produto::vDesc, "0.00"}, {Produto::orig, "0"},
-               {Produto::CSTouCSOSN, "00"}, {Produto::modBC, "2"}, {Produto::vBC, "100.00"}, {Produto::pICMS, "18.00"},
-               {Produto::vICMS, "18.00"}, {Produto::CST_PIS, "01"}, {Produto::vBC_PIS, "100.00"},
-               {Produto::pPIS, "1.65"}, {Produto::vPIS, "1.65"}, {Produto::CST_COFINS, "01"},
-               {Produto::vBC_COFINS, "100.00"}, {Produto::pCOFINS, "7.60"}, {Produto::vCOFINS, "7.60"},
-               {Produto::vAliqProd_COFINS, "0.0000"}, {Produto::vAliqProd_PIS, "0.0000"}, {Produto::pMVAST, "0.00"},
-               {Produto::pRedBCST, "0.00"}, {Produto::vBCST, "0.00"}, {Produto::pICMSST, "0.00"},
-               {Produto::vICMSST, "0.00"}, {Produto::pRedBC, "0.00"}, {Produto::indTot, "1"},
-               {Produto::vOutro, "0.00"}});
+  Preenche(p, {{P::cProd, "P001"}, {P::cEAN, "7891234567895"}, {P::xProd, "PRODUTO DE TESTE"}, {P::NCM, "84713012"},
+               {P::CFOP, "5102"}, {P::uCom, "UN"}, {P::qCom, "2.0000"}, {P::vUnCom, "50.0000"}, {P::vProd, "100.00"},
+               {P::cEANTrib, "7891234567895"}, {P::uTrib, "UN"}, {P::qTrib, "2.0000"}, {P::vUnTrib, "50.0000"},
+               {P::vFrete, "0.00"}, {P::vSeg, "0.00"}, {P::vDesc, "0.00"}, {P::orig, "0"}, {P::CSTouCSOSN, "00"},
+               {P::modBC, "2"}, {P::vBC, "100.00"}, {P::pICMS, "18.00"}, {P::vICMS, "18.00"}, {P::CST_PIS, "01"},
+               {P::vBC_PIS, "100.00"}, {P::pPIS, "1.65"}, {P::vPIS, "1.65"}, {P::CST_COFINS, "01"},
+               {P::vBC_COFINS, "100.00"}, {P::pCOFINS, "7.60"}, {P::vCOFINS, "7.60"}, {P::vAliqProd_COFINS, "0.0000"},
+               {P::vAliqProd_PIS, "0.0000"}, {P::pMVAST, "0.00"}, {P::pRedBCST, "0.00"}, {P::vBCST, "0.00"},
+               {P::pICMSST, "0.00"}, {P::vICMSST, "0.00"}, {P::pRedBC, "0.00"}, {P::indTot, "1"}, {P::vOutro, "0.00"}});
   return p;
 }
 
 // A one-item invoice of series 1, number 123, issued 15/01/2016 in SP,
 // production, normal regime, to a domestic company.
 inline VetoresNFe NotaExemplo() {
+  namespace E = Emitente; namespace D = Destinatario; namespace T = Totais;
+  namespace Tr = Transporte; namespace F = Fatura; namespace IA = InfAdic;
   VetoresNFe v;
   v.gVetorIde = Vazio(kSlotsIde);
   Preenche(v.gVetorIde, {{Ide::cUF, "35"}, {Ide::cNF, "123"}, {Ide::natOp, "VENDA DE MERCADORIA"}, {Ide::indPag, "0"},
@@ -124,37 +126,31 @@ inline VetoresNFe NotaExemplo() {
                          {Ide::tpEmis, "1"}, {Ide::finNFe, "1"}, {Ide::indFinal, "0"}, {Ide::idDest, "1"},
                          {Ide::indPres, "1"}});
   v.gVetorEmitente = Vazio(kSlotsEmitente);
-  Preenche(v.gVetorEmitente, {{Emitente::xNome, "EMPRESA TESTE LTDA"}, {Emitente::xFant, "LOJA TESTE"},
-                              {Emitente::xLgr, "RUA DAS FLORES"}, {Emitente::nro, "100"}, {Emitente::xBairro, "CENTRO"},
-                              {Emitente::cMun, "3550308"}, {Emitente::xMun, "SAO PAULO"}, {Emitente::CEP, "01310100"},
-                              {Emitente::fone, "1133334444"}, {Emitente::IE, "123456789012"}, {Emitente::CRT, "3"}});
+  Preenche(v.gVetorEmitente, {{E::xNome, "EMPRESA TESTE LTDA"}, {E::xFant, "LOJA TESTE"}, {E::xLgr, "RUA DAS FLORES"},
+                              {E::nro, "100"}, {E::xBairro, "CENTRO"}, {E::cMun, "3550308"}, {E::xMun, "SAO PAULO"},
+                              {E::CEP, "01310100"}, {E::fone, "1133334444"}, {E::IE, "123456789012"}, {E::CRT, "3"}});
   v.gVetorDestinatario = Vazio(kSlotsDestinatario);
-  Preenche(v.gVetorDestinatario, {{Destinatario::CNPJouCPF, "44555666000181"},
-                                  {Destinatario::xNome, "CLIENTE EXEMPLO S A"},
-                                  {Destinatario::xLgr, "AV PAULISTA 1000"}, {Destinatario::xBairro, "BELA VISTA"},
-                                  {Destinatario::cMun, "3550308"}, {Destinatario::xMun, "SAO PAULO"},
-                                  {Destinatario::UF, "SP"}, {Destinatario::CEP, "01310200"},
-                                  {Destinatario::cPais, "1058"}, {Destinatario::xPais, "BRASIL"},
-                                  {Destinatario::fone, "1155556666"}, {Destinatario::IE, "987654321098"},
-                                  {Destinatario::indIEDest, "1"}});
+  Preenche(v.gVetorDestinatario, {{D::CNPJouCPF, "44555666000181"}, {D::xNome, "CLIENTE EXEMPLO S A"},
+                                  {D::xLgr, "AV PAULISTA 1000"}, {D::xBairro, "BELA VISTA"}, {D::cMun, "3550308"},
+                                  {D::xMun, "SAO PAULO"}, {D::UF, "SP"}, {D::CEP, "01310200"}, {D::cPais, "1058"},
+                                  {D::xPais, "BRASIL"}, {D::fone, "1155556666"}, {D::IE, "987654321098"},
+                                  {D::indIEDest, "1"}});
   v.gQtdItens = 1;
   v.gVetorProdutos = {ItemCrt3()};
   v.gVetorTotais = Vazio(kSlotsTotais);
-  Preenche(v.gVetorTotais, {{Totais::vBC, "100.00"}, {Totais::vICMS, "18.00"}, {Totais::vBCST, "0.00"},
-                            {Totais::vST, "0.00"}, {Totais::vProd, "100.00"}, {Totais::vFrete, "0.00"},
-                            {Totais::vSeg, "0.00"}, {Totais::vDesc, "0.00"}, {Totais::vII, "0.00"},
-                            {Totais::vIPI, "0.00"}, {Totais::vPIS, "1.65"}, {Totais::vCOFINS, "7.60"},
-                            {Totais::vOutro, "0.00"}, {Totais::vNF, "100.00"}, {Totais::vICMSDeson, "0.00"}});
+  Preenche(v.gVetorTotais, {{T::vBC, "100.00"}, {T::vICMS, "18.00"}, {T::vBCST, "0.00"}, {T::vST, "0.00"},
+                            {T::vProd, "100.00"}, {T::vFrete, "0.00"}, {T::vSeg, "0.00"}, {T::vDesc, "0.00"},
+                            {T::vII, "0.00"}, {T::vIPI, "0.00"}, {T::vPIS, "1.65"}, {T::vCOFINS, "7.60"},
+                            {T::vOutro, "0.00"}, {T::vNF, "100.00"}, {T::vICMSDeson, "0.00"}});
   v.gVetorTransporte = Vazio(kSlotsTransporte);
-  Preenche(v.gVetorTransporte, {{Transporte::modFrete, "9"}, {Transporte::UF_veicTransp, " "},
-                                {Transporte::pesoL, "0.000"}, {Transporte::pesoB, "0.000"}});
+  Preenche(v.gVetorTransporte, {{Tr::modFrete, "9"}, {Tr::UF_veicTransp, " "},
+                                {Tr::pesoL, "0.000"}, {Tr::pesoB, "0.000"}});
   v.gQtdDuplicatas = 0;
   v.gQtdFaturas = -1;
   v.gVetorFaturas = {Vazio(kSlotsFatura)};
-  Preenche(v.gVetorFaturas[Fatura::kLinhaFatura], {{Fatura::nFat, "123"}, {Fatura::vOrig, "100.00"},
-                                                   {Fatura::vLiq, "100.00"}});
+  Preenche(v.gVetorFaturas[F::kLinhaFatura], {{F::nFat, "123"}, {F::vOrig, "100.00"}, {F::vLiq, "100.00"}});
   v.gVetorInfAdic = Vazio(kSlotsInfAdic);
-  Preenche(v.gVetorInfAdic, {{InfAdic::infCpl, "Vendedor: JOAO;;"}});
+  Preenche(v.gVetorInfAdic, {{IA::infCpl, "Vendedor: JOAO;;"}});
   v.gVetorAutXML = Vazio(kSlotsAutXML);
   return v;
 }
@@ -207,13 +203,8 @@ inline std::string NotaSemAssinatura(const OpcoesNota& o = {}, std::string* chav
   if (chave) *chave = k;
   MapeadorCaminhos caminhos(std::filesystem::temp_directory_path());
   GeradorXmlNFe g(caminhos);
-  g.UnidadeFederada = "SP";
-  g.UnidadeFederadaCodigo = "35";
-  g.Ambiente = o.ambiente;
-  g.CNPJ = o.cnpj;
-  g.TipoDanfe = "1";
-  g.IdNFe = "NFe" + k;
-  g.UltimoItem = 0;
+  Emitente400(g);
+  g.Leiaute = "3.10", g.Ambiente = o.ambiente, g.CNPJ = o.cnpj, g.IdNFe = "NFe" + k, g.UltimoItem = 0;
   return g.MontaXml(v.gVetorIde, v.gVetorEmitente, v.gVetorDestinatario, v.gVetorProdutos, v.gVetorTotais,
                     v.gVetorTransporte, v.gQtdFaturas, v.gVetorFaturas, v.gVetorInfAdic, v.gVetorAutXML, "-03:00");
 }

@@ -6,6 +6,8 @@
 #include <regex>
 #include <string>
 #include <thread>
+#include <tuple>
+#include <utility>
 
 #include "apoio_documento.h"
 #include "base/erro.h"
@@ -39,8 +41,7 @@ TEST(CertificadoA1, AssuntoECnpjDoTitular) {
   // The CNPJ is the 14 characters after the CN's last colon (12 of 0-9 and A-Z, then 2 digits).
   const std::pair<const char*, const char*> assuntos[] = {
       {"C=BR, CN=EMPRESA TESTE LTDA:11222333000181", "11222333000181"},
-      {"CN=A:B LTDA:11222333000181, OU=X", "11222333000181"},
-      {"/C=BR/CN=NOME:11222333000181", "11222333000181"},
+      {"CN=A:B LTDA:11222333000181, OU=X", "11222333000181"}, {"/C=BR/CN=NOME:11222333000181", "11222333000181"},
       {"CN=EMPRESA SEM CNPJ", ""}, {"CN=PESSOA:12345678909", ""}, {"O=X:11222333000181", ""},
       {"CN=EMPRESA ALFA LTDA:12ABC34501DE35", "12ABC34501DE35"},
       {"CN=EMPRESA ALFA LTDA:12.ABC.345.01DE-35", "12ABC34501DE35"},
@@ -72,11 +73,10 @@ TEST(AssinarXml, PerfilDaNFe) {
   std::vector<InfoAssinatura> infos;
   ASSERT_TRUE(VerificarAssinatura(s, &erro, &infos)) << erro;
   ASSERT_EQ(infos.size(), 1u);
-  EXPECT_EQ(infos[0].falha, InfoAssinatura::Falha::Nenhuma);
-  EXPECT_EQ(infos[0].referencia, kId);
-  EXPECT_EQ(infos[0].digestValue, Entre(s, "<DigestValue>", "</DigestValue>"));
-  EXPECT_EQ(infos[0].digestValue.size(), 28u);
-  EXPECT_EQ(infos[0].cnpjCertificado, "11222333000181");
+  const std::string digest = Entre(s, "<DigestValue>", "</DigestValue>");
+  EXPECT_EQ(std::tuple(infos[0].falha, infos[0].referencia, infos[0].digestValue, infos[0].cnpjCertificado),
+            std::tuple(InfoAssinatura::Falha::Nenhuma, kId, digest, std::string("11222333000181")));
+  EXPECT_EQ(digest.size(), 28u);
 }
 
 TEST(AssinarXml, CertificadoComCadeiaLevaSoODoSignatario) {
@@ -84,12 +84,9 @@ TEST(AssinarXml, CertificadoComCadeiaLevaSoODoSignatario) {
   teste::PastaTemporaria tmp;
   auto pfx = tmp.Caminho() / "cadeia.pfx";
   std::string saida;
-  ASSERT_EQ(teste::Executa("openssl pkcs12 -export -inkey '" + (pasta / "emitente.key").string() + "' -in '" +
-                               (pasta / "emitente.pem").string() + "' -certfile '" + (pasta / "ac.pem").string() +
-                               "' -out '" + pfx.string() + "' -passout pass:abc",
-                           &saida),
-            0)
-      << saida;
+  const std::string comando = "cd '" + pasta.string() + "' && openssl pkcs12 -export -inkey emitente.key -in " +
+                              "emitente.pem -certfile ac.pem -passout pass:abc -out '" + pfx.string() + "'";
+  ASSERT_EQ(teste::Executa(comando, &saida), 0) << saida;
   std::string s = AssinarXml(kNfeMinima, "infNFe", CarregarCertificadoA1(pfx, "abc"));
   EXPECT_EQ(s.find("<X509Certificate>"), s.rfind("<X509Certificate>"));
   std::string erro;
@@ -121,14 +118,12 @@ TEST(VerificarAssinatura, AdulteracaoRecusadaComOMotivo) {
     const char* trecho;
   } casos[] = {
       {TrocaPrimeiro(assinado, "VENDA", "VENDE"), F::Calculo, "DigestValue"},
-      {valorTrocado, F::Calculo, "SignatureValue"},
-      {Prefixada(assinado), F::Perfil, "sem prefixo"},
+      {valorTrocado, F::Calculo, "SignatureValue"}, {Prefixada(assinado), F::Perfil, "sem prefixo"},
       {TrocaPrimeiro(assinado, "TR/2001/REC-xml-c14n-20010315\"/><SignatureMethod",
                      "2001/10/xml-exc-c14n#\"/><SignatureMethod"),
        F::Perfil, "CanonicalizationMethod"},
       {TrocaPrimeiro(assinado, "xmldsig#sha1", "xmlenc#sha256"), F::Perfil, "DigestMethod"},
-      {TrocaPrimeiro(assinado, c14n, ""), F::Perfil, "Transforms"},
-      {ForaDoLugar(assinado), F::Perfil, "deve seguir"},
+      {TrocaPrimeiro(assinado, c14n, ""), F::Perfil, "Transforms"}, {ForaDoLugar(assinado), F::Perfil, "deve seguir"},
   };
   for (const auto& caso : casos) {
     SCOPED_TRACE(caso.trecho);
@@ -160,8 +155,8 @@ TEST(VerificarAssinatura, LoteComVariasNotas) {
   lote.replace(lote.rfind("VENDA"), 5, "VENDE");
   EXPECT_FALSE(VerificarAssinatura(lote, &erro, &infos));
   ASSERT_EQ(infos.size(), 2u);
-  EXPECT_EQ(infos[0].falha, InfoAssinatura::Falha::Nenhuma);
-  EXPECT_EQ(infos[1].falha, InfoAssinatura::Falha::Calculo);
+  using F = InfoAssinatura::Falha;
+  EXPECT_EQ(std::pair(infos[0].falha, infos[1].falha), std::pair(F::Nenhuma, F::Calculo));
 }
 
 // However the document came written (an event, a voiding, declaration or
@@ -178,8 +173,7 @@ TEST(AssinarXml, QualquerDocumentoEFormaDeEntrada) {
       {"<inutNFe xmlns=\"http://www.portalfiscal.inf.br/nfe\" versao=\"3.10\"><infInut "
        "Id=\"ID351611222333000181550010000001230000001230\"><tpAmb>2</tpAmb></infInut></inutNFe>",
        "infInut"},
-      {corpo, "infNFe"},
-      {"\xEF\xBB\xBF" + declaracao + corpo, "infNFe"},
+      {corpo, "infNFe"}, {"\xEF\xBB\xBF" + declaracao + corpo, "infNFe"},
       {"<?xml version='1.0' encoding='utf-8'?>\r\n<!-- exportado -->\r\n" + corpo + "\r\n", "infNFe"},
       {declaracao + TrocaPrimeiro(corpo, "</ide>", "</ide><!-- </infNFe> -->"), "infNFe"},
       {declaracao + "<p:NFe xmlns:p=\"http://www.portalfiscal.inf.br/nfe\"><p:infNFe versao=\"3.10\" Id=\"" + kId +

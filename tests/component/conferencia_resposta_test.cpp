@@ -98,27 +98,24 @@ TEST_P(Protocolos, SoOGenuinoPassa) {
   }
 }
 
-const std::string kOutroNProt = "<nProt>135160000000099";
-
-INSTANTIATE_TEST_SUITE_P(
-    Casos, Protocolos,
-    ::testing::Values(
-        CasoProtocolo{"Genuino", PelaAutoridade, "", "", true, true, ""},
-        CasoProtocolo{"GenuinoSemConfiaveis", PelaAutoridade, "", "", false, true, ""},
-        CasoProtocolo{"SemAssinaturaNemConfiaveis", Ninguem, "", "", false, true, ""},
-        CasoProtocolo{"SemAssinaturaComConfiaveis", Ninguem, "", "", true, true, kRecusaSemAssinatura},
-        CasoProtocolo{"NProtTrocado", PelaAutoridade, "<nProt>" + kNProt, kOutroNProt, true, true, kRecusaAssinatura},
-        CasoProtocolo{"NProtTrocadoSemConfiaveis", PelaAutoridade, "<nProt>" + kNProt, kOutroNProt, false, true,
-                      kRecusaAssinatura},
-        CasoProtocolo{"ChaveTrocada", PelaAutoridade, "<chNFe>3516", "<chNFe>3517", true, true, kRecusaAssinatura},
-        CasoProtocolo{"DigValTrocado", PelaAutoridade, "<digVal>dGVz", "<digVal>eGVz", true, true, kRecusaAssinatura},
-        // The signature moved to another Id: it no longer covers this protocol.
-        CasoProtocolo{"AssinaturaDeOutroElemento", PelaAutoridade, "<infProt Id=\"ID" + kNProt, "<infProt Id=\"ID1",
-                      true, true, kRecusaAssinatura},
-        CasoProtocolo{"AssinanteForaDosConfiaveis", PeloIntruso, "", "", true, true, kRecusaAssinatura},
-        CasoProtocolo{"DocumentoNaoEnviado", PelaAutoridade, "", "", true, false, kRecusaOutroDocumento},
-        CasoProtocolo{"DocumentoNaoEnviadoSemAssinatura", Ninguem, "", "", false, false, kRecusaOutroDocumento}),
-    [](const auto& info) { return std::string(info.param.nome); });
+const std::string kOutroNProt = "<nProt>135160000000099", kNProtTag = "<nProt>" + kNProt;
+const CasoProtocolo kProtocolos[] = {
+    {"Genuino", PelaAutoridade, "", "", true, true, ""},
+    {"GenuinoSemConfiaveis", PelaAutoridade, "", "", false, true, ""},
+    {"SemAssinaturaNemConfiaveis", Ninguem, "", "", false, true, ""},
+    {"SemAssinaturaComConfiaveis", Ninguem, "", "", true, true, kRecusaSemAssinatura},
+    {"NProtTrocado", PelaAutoridade, kNProtTag, kOutroNProt, true, true, kRecusaAssinatura},
+    {"NProtTrocadoSemConfiaveis", PelaAutoridade, kNProtTag, kOutroNProt, false, true, kRecusaAssinatura},
+    {"ChaveTrocada", PelaAutoridade, "<chNFe>3516", "<chNFe>3517", true, true, kRecusaAssinatura},
+    {"DigValTrocado", PelaAutoridade, "<digVal>dGVz", "<digVal>eGVz", true, true, kRecusaAssinatura},
+    // The signature moved to another Id: it no longer covers this protocol.
+    {"AssinaturaDeOutroElemento", PelaAutoridade, "<infProt Id=\"ID" + kNProt, "<infProt Id=\"ID1", true, true,
+     kRecusaAssinatura},
+    {"AssinanteForaDosConfiaveis", PeloIntruso, "", "", true, true, kRecusaAssinatura},
+    {"DocumentoNaoEnviado", PelaAutoridade, "", "", true, false, kRecusaOutroDocumento},
+    {"DocumentoNaoEnviadoSemAssinatura", Ninguem, "", "", false, false, kRecusaOutroDocumento}};
+INSTANTIATE_TEST_SUITE_P(Casos, Protocolos, ::testing::ValuesIn(kProtocolos),
+                         [](const auto& info) { return std::string(info.param.nome); });
 
 // Events and voidings: the same signature, over infEvento and infInut.
 TEST(Registros, SoOGenuinoPassa) {
@@ -136,8 +133,7 @@ TEST(Registros, SoOGenuinoPassa) {
   } casos[] = {
       {true, true, nullptr, nullptr, ""},
       {true, true, "<nProt>135160000000007", "<nProt>135160000000099", kRecusaAssinatura},
-      {true, false, nullptr, nullptr, kRecusaSemAssinatura},
-      {false, true, nullptr, nullptr, ""},
+      {true, false, nullptr, nullptr, kRecusaSemAssinatura}, {false, true, nullptr, nullptr, ""},
       {false, true, "<cStat>102", "<cStat>102</cStat><cStat>102", kRecusaAssinatura},   // an element inserted
       {false, false, nullptr, nullptr, kRecusaSemAssinatura},
   };

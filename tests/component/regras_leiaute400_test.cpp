@@ -92,8 +92,7 @@ void Reduzida(V& v, GeradorXmlNFe&) {
 void Letras(V&, GeradorXmlNFe& g) { g.CNPJ = "12ABC34501DE35"; }
 
 const Caso kCasos[] = {
-    {"NotaSaudavel", 0, false, nullptr},
-    {"ParcelasEmOrdem", 0, false, Parcelas},
+    {"NotaSaudavel", 0, false, nullptr}, {"ParcelasEmOrdem", 0, false, Parcelas},
     {"ChaveComLetrasSaudavel", 0, false, Letras},
     // Payment.
     {"SemGrupoDePagamento", 769, false, nullptr, "<pag>.*</pag>"},
@@ -148,8 +147,7 @@ const Caso kCasos[] = {
     {"ChaveComLetrasDigitoErrado", 236, false, Letras, "(DE355500100000012310000012)34\"", "$0135\""},
     {"CodigoDeBarrasInvalido", 611, false, nullptr, "<cEAN>7891234567895</cEAN>", "<cEAN>SEM EAN</cEAN>"},
     // The tax reform: who owes the group.
-    {"ReformaComOsGrupos", 0, true, nullptr},
-    {"SimplesEm2026SemGrupo", 0, true, Simples},
+    {"ReformaComOsGrupos", 0, true, nullptr}, {"SimplesEm2026SemGrupo", 0, true, Simples},
     {"SimplesEm2027SemGrupo", 1115, true, Simples2027},
     // CST and classification.
     {"ClassificacaoDeOutroCst", 1901, true, nullptr, "<cClassTrib>000001<", "<cClassTrib>200028<"},

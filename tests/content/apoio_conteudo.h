@@ -4,6 +4,7 @@
 // record by record, the registry file written by the test.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <initializer_list>
 #include <map>
@@ -19,6 +20,7 @@
 #include "component/xml/gerador_xml_nfe.h"
 #include "content/preenche_vetores.h"
 #include "data/conexao_nfe.h"
+#include "manager/analisador_solicitacao.h"
 #include "manager/ambiente_teste.h"
 
 namespace velant::teste_conteudo {
@@ -193,18 +195,31 @@ inline void RefazTabelaNota(TabelasSolicitacao& tabelas, const std::string& sem,
 inline std::string AssinadoDosVetores(AmbienteConteudo& a, const std::string& leiaute = "") {
   VetoresNFe& v = a.vetores;
   GeradorXmlNFe g(a.caminhos, &a.registro);
-  g.UnidadeFederada = "SP";
-  g.UnidadeFederadaCodigo = "35";
+  const std::string padrao = g.Leiaute;
+  teste::Emitente400(g);
+  g.Leiaute = leiaute.empty() ? padrao : leiaute;
   g.Ambiente = a.registro.LerRegistro(HKEY_CURRENT_USER, "nfe", "Ambiente");
-  g.CNPJ = teste::kCnpjEmitente;
-  g.TipoDanfe = "1";
-  if (!leiaute.empty()) g.Leiaute = leiaute;
   g.IdNFe = "NFe" + teste::ChaveDa(v);
   g.UltimoItem = static_cast<int16_t>(v.gQtdItens - 1);
   std::string xml = g.MontaXml(v.gVetorIde, v.gVetorEmitente, v.gVetorDestinatario, v.gVetorProdutos, v.gVetorTotais,
                                v.gVetorTransporte, v.gQtdFaturas, v.gVetorFaturas, v.gVetorInfAdic, v.gVetorAutXML,
                                "-03:00");
   return AssinarXml(xml, "infNFe", teste::CertificadoTeste());
+}
+
+inline const std::filesystem::path kPastaDourados = std::filesystem::path(VELANT_TESTES) / "content" / "dourados";
+
+// A request text parsed with the registry of the example `nome` (plus
+// `registroExtra`) and its vectors filled, as the Host does; `leiaute`, when
+// given, is the installation's.
+inline ::testing::AssertionResult Preenchidos(AmbienteConteudo& a, const std::string& nome, const std::string& texto,
+                                              const char* leiaute = nullptr, const std::string& registroExtra = "") {
+  teste::GravarTudo(a.raiz / "registro.reg", teste::LerTudo(kPastaDourados / (nome + ".reg")) + registroExtra);
+  if (!AnalisaTextoSolicitacao(a.ctx, a.janela, texto)) return ::testing::AssertionFailure() << a.janela.TextoStatus;
+  if (leiaute != nullptr) a.ctx.atual.LeiauteNFe = leiaute;
+  ParametrosEmissaoFila(a.ctx);
+  if (!PreencheVetores(a.ctx)) return ::testing::AssertionFailure() << "PreencheVetores falhou";
+  return ::testing::AssertionSuccess();
 }
 
 }  // namespace velant::teste_conteudo

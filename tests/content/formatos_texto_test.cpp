@@ -23,8 +23,7 @@ TEST(Normalizacao, CadaCaractereDasTabelas) {
   } casos[] = {
       {RemoveAcentos, "S\u00C3O JO\u00C3O D'ALIAN\u00C7A", "SAO JOAO D ALIANCA"},
       {RemoveAcentos, "RUA 7 DE SETEMBRO, N\u00BA 10", "RUA 7 DE SETEMBRO, N\u00BA 10"},
-      {RemoveAcentos, "A+B=C", "A B C"},
-      {RemoveAcentos, "LINHA1\r\nLINHA2", "LINHA1LINHA2"},
+      {RemoveAcentos, "A+B=C", "A B C"}, {RemoveAcentos, "LINHA1\r\nLINHA2", "LINHA1LINHA2"},
       {RemoveAcentos,
        "\u00C1\u00C0\u00C3\u00C2\u00C4\u00E1\u00E0\u00E3\u00E2\u00E4\u00C9\u00CA\u00CB\u00C8\u00E9\u00EA\u00EB\u00E8"
        "\u00CD\u00CF\u00CC\u00ED\u00EF\u00EC\u00D3\u00D4\u00D5\u00D6\u00D2\u00F3\u00F4\u00F5\u00F6\u00F2"
@@ -35,23 +34,17 @@ TEST(Normalizacao, CadaCaractereDasTabelas) {
        "                                  "},
       // Unchanged: circumflex I, stop, comma, semicolon, percent, double quote, ordinals, digits.
       {RemoveAcentos, "\u00CE\u00EE.,;%\"\u00BA\u00AA09az", "\u00CE\u00EE.,;%\"\u00BA\u00AA09az"},
-      {RemoveAcentos, "", ""},
-      {RetiraAcentos, "LINHA1\r\nLINHA2", "LINHA1 LINHA2"},
-      {RetiraAcentos, "D'\u00C1GUA", "D\u00B4AGUA"},
-      {RetiraAcentos, "P\u00E3o \u00E0 vista", "Pao \u00E0 vista"},
-      {RetiraAcentos, "\u20AC", "C"},
-      {RetiraAcentos, "A\rB", "AB"},
+      {RemoveAcentos, "", ""}, {RetiraAcentos, "LINHA1\r\nLINHA2", "LINHA1 LINHA2"},
+      {RetiraAcentos, "D'\u00C1GUA", "D\u00B4AGUA"}, {RetiraAcentos, "P\u00E3o \u00E0 vista", "Pao \u00E0 vista"},
+      {RetiraAcentos, "\u20AC", "C"}, {RetiraAcentos, "A\rB", "AB"},
       {RetiraAcentos, "A\nB", "A\nB"},   // a lone line feed stays
       {RetiraAcentos, "\u00C9\u00CA\u00E9\u00EA\u00C2\u00C1\u00C3\u00E3\u00E1\u00C7\u00E7\u00D5\u00D3\u00D4\u00F5\u00F3\u00F4"
                       "\u00CD\u00ED\u00DA\u00FA\u00A7\u00BA\u00AA", "EEeeAAAaaCcOOOoooIiUuooa"},
       // Not in its table: kept.
       {RetiraAcentos, "\u00C0\u00E0\u00E2\u00C4\u00E4\u00C8\u00FC\u00D1\u00F1-+/!",
        "\u00C0\u00E0\u00E2\u00C4\u00E4\u00C8\u00FC\u00D1\u00F1-+/!"},
-      {RetiraAcentos, "", ""},
-      {SomenteNumeros, "12.345-6", "123456"},
-      {SomenteNumeros, "ISENTO", ""},
-      {SomenteNumeros, "", ""},
-      {SomenteNumeros, "3515 0312-3456/78", "35150312345678"},
+      {RetiraAcentos, "", ""}, {SomenteNumeros, "12.345-6", "123456"}, {SomenteNumeros, "ISENTO", ""},
+      {SomenteNumeros, "", ""}, {SomenteNumeros, "3515 0312-3456/78", "35150312345678"},
       {SomenteNumeros, "\u00B9\u00B2 9", "9"},
   };
   for (const auto& c : casos) EXPECT_EQ(c.funcao(Valor(c.entrada)), c.esperado) << c.entrada;

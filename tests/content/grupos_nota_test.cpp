@@ -283,9 +283,7 @@ TEST(InfAdic, ChaveDevolvidaSoComDevolucao) {
   const std::string agrupada =
       "CHAVE DA NFE DEVOLVIDA  3515 0312 3456 7800 0195 5500 1000 0012 3410 0000 1234;OBS  1;";
   const std::tuple<std::string, const char*, std::string> casos[] = {
-      {chave, "SIM", agrupada},
-      {"", "SIM", "OBS  1;"},
-      {chave, "NAO", "OBS  1;"},
+      {chave, "SIM", agrupada}, {"", "SIM", "OBS  1;"}, {chave, "NAO", "OBS  1;"},
       // A key sent already formatted is grouped from its digits.
       {"3515-0312-3456-7800-0195-5500-1000-0012-3410-0000-1234", "SIM", agrupada},
       // A short key leaves its missing places blank.

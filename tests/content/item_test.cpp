@@ -81,8 +81,7 @@ TEST(Icms, Decisao) {
       {"A11ServicoSemReducao", "1", "5102", "900", "9|900|3|0.00|0.00|0.00|4|40.00||1.25|1.25",
        "SP", "S", {{"PercentualRedICMSSub", Moeda("0")}}},
       {"A12Exterior", "1", "5102", "999", "9|300|0|0.00|0.00|0.00|||||", "EX"},
-      {"A13", "1", "5102", "999", "9||0|0.00|0.00|0.00|||||"},
-      {"BEcf", "1", "5929", "000", "0|400|1||||||||"},
+      {"A13", "1", "5102", "999", "9||0|0.00|0.00|0.00|||||"}, {"BEcf", "1", "5929", "000", "0|400|1||||||||"},
       {"CNormal", "3", "6102", "010", "0|10|2|100.00|18.00|18.00||40.00|10.00||"},
   };
   for (const auto& c : casos) {
@@ -154,8 +153,7 @@ TEST(IpiECombustivel, GruposDoItem) {
 TEST(Produtos, RateioDeOutrasDespesasEFrete) {
   const std::tuple<std::vector<const char*>, const char*, const char*, std::vector<const char*>> casos[] = {
       // the items' values, the amount, the products total, each item's share
-      {{"50", "150"}, "10", "200.00", {"2.50", "7.50"}},
-      {{"1", "1", "1"}, "10", "3.00", {"3.33", "3.33", "3.34"}},
+      {{"50", "150"}, "10", "200.00", {"2.50", "7.50"}}, {{"1", "1", "1"}, "10", "3.00", {"3.33", "3.33", "3.34"}},
       {{"10"}, "0", "", {"0.00"}},   // no amount: the total is not read
       {{"10"}, "0.07", "10.00", {"0.07"}},
       {{"100", "100"}, "2469", "200.00", {"1234.50", "1234.50"}},   // no thousands grouping
@@ -188,13 +186,11 @@ TEST(Produtos, LinhasNaOrdemDosRegistrosEAbertaNaoFica) {
 // which shows it and stops before billing. The first item was written.
 TEST(PreencheVetores, ErroNoItemMostraCaixaERetornaFalso) {
   const std::pair<const char*, std::optional<Colunas>> casos[] = {   // regime, the second item's columns
-      {"3", Colunas{{"QntProd", Valor::Nulo()}}},
-      {"3", Colunas{{"CodSitTrib", Valor::Nulo()}}},
+      {"3", Colunas{{"QntProd", Valor::Nulo()}}}, {"3", Colunas{{"CodSitTrib", Valor::Nulo()}}},
       {"3", Colunas{{"CSTPis", Valor::Nulo()}}},
       {"1", Colunas{{"CodSitTrib", Valor("201")}, {"ValorIva", Valor::Nulo()}}},
       {"1", Colunas{{"CodSitTrib", Valor("900")}, {"BCST", Valor::Nulo()}}},
-      {"3", Colunas{{"OutrosTot", Valor::Nulo()}}},
-      {"", Colunas{}},
+      {"3", Colunas{{"OutrosTot", Valor::Nulo()}}}, {"", Colunas{}},
       {"3", std::nullopt},   // no item at all
   };
   for (const auto& [regime, segundoItem] : casos) {

@@ -9,44 +9,27 @@
 #include "apoio/arquivos_teste.h"
 #include "apoio_conteudo.h"
 #include "component/apoio_documento.h"
-#include "component/regras/regras_autoridade.h"
-#include "component/xml/autoridade_xml.h"
-#include "manager/analisador_solicitacao.h"
+#include "component/apoio_regras.h"
 
 namespace velant::teste_conteudo {
 namespace {
 
-const std::filesystem::path kPasta = std::filesystem::path(VELANT_TESTES) / "content" / "dourados";
-
 // The request with extra lines: `cabecalho` before the first item, `item` inside it.
 std::string Solicitacao(const char* nome, const std::string& cabecalho = "", const std::string& item = "") {
-  std::string texto = teste::LerTudo(kPasta / (std::string(nome) + ".txt"));
+  std::string texto = teste::LerTudo(kPastaDourados / (std::string(nome) + ".txt"));
   if (!cabecalho.empty()) texto.insert(texto.find("800-001"), cabecalho);
   if (!item.empty()) texto.insert(texto.find("899-001"), item);
   return texto;
-}
-
-::testing::AssertionResult Preenche(AmbienteConteudo& a, const char* nome, const std::string& texto,
-                                    const char* leiaute, const std::string& registroExtra = "") {
-  std::string reg = teste::LerTudo(kPasta / (std::string(nome) + ".reg")) + registroExtra;
-  teste::GravarTudo(a.raiz / "registro.reg", reg);
-  if (!AnalisaTextoSolicitacao(a.ctx, a.janela, texto)) return ::testing::AssertionFailure() << a.janela.TextoStatus;
-  a.ctx.atual.LeiauteNFe = leiaute;
-  ParametrosEmissaoFila(a.ctx);
-  if (!PreencheVetores(a.ctx)) return ::testing::AssertionFailure() << "PreencheVetores falhou";
-  return ::testing::AssertionSuccess();
 }
 
 class Exemplo400 : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(Exemplo400, SolicitacaoAntigaDaNota400Aceita) {
   AmbienteConteudo a;
-  ASSERT_TRUE(Preenche(a, GetParam(), Solicitacao(GetParam()), "4.00"));
+  ASSERT_TRUE(Preenchidos(a, GetParam(), Solicitacao(GetParam()), "4.00"));
   std::string assinado = AssinadoDosVetores(a, "4.00");
   EXPECT_TRUE(teste::AceitaNoEsquema400ENoXmlsec(assinado, a.raiz / "nota400.xml"));
-  auto documento = autoridade::DocumentoXml::Ler(assinado, "nota");
-  auto violada = regras::VerificaRegras(documento.Raiz(), std::chrono::system_clock::now());
-  EXPECT_FALSE(violada) << violada->CodigoETexto() << " (" << violada->detalhe << ")";
+  teste::ConfereRegraLocal(assinado, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Solicitacoes, Exemplo400,
@@ -113,7 +96,7 @@ TEST(Campos400, ChegamAoSlot) {
   for (const auto& c : casos) {
     SCOPED_TRACE(c.nome);
     AmbienteConteudo a;
-    ASSERT_TRUE(Preenche(a, "simples_nacional_nacional",
+    ASSERT_TRUE(Preenchidos(a, "simples_nacional_nacional",
                          Solicitacao("simples_nacional_nacional", c.cabecalho, c.item), c.leiaute, c.registro));
     Confere(a.vetores.gVetorIde, c.ide);
     Confere(a.vetores.gVetorProdutos.at(0), c.produto);
@@ -127,7 +110,7 @@ TEST(Campos400Cnpj, LetrasDoCnpjChegamAosSlots) {
   AmbienteConteudo a;
   std::string texto = Solicitacao("simples_nacional_nacional", "350-000 = 12.ABC.345/01DE-35\r\n");
   texto.replace(texto.find("219-000 = 12345678000195"), 24, "219-000 = 12ABC34501DE35");
-  ASSERT_TRUE(Preenche(a, "simples_nacional_nacional", texto, "4.00"));
+  ASSERT_TRUE(Preenchidos(a, "simples_nacional_nacional", texto, "4.00"));
   EXPECT_EQ(a.vetores.gVetorDestinatario[Destinatario::CNPJouCPF], "12ABC34501DE35");
   EXPECT_EQ(a.vetores.gVetorDestinatario[Destinatario::indIEDest], "1");
   EXPECT_EQ(a.vetores.gVetorTransporte[Transporte::CNPJouCPF], "12.ABC.345/01DE-35");
@@ -136,11 +119,11 @@ TEST(Campos400Cnpj, LetrasDoCnpjChegamAosSlots) {
 // The payment of one request never reaches the next one.
 TEST(Campos400EmSequencia, PagamentoNaoPassaParaASolicitacaoSeguinte) {
   AmbienteConteudo a;
-  ASSERT_TRUE(Preenche(a, "simples_nacional_nacional",
+  ASSERT_TRUE(Preenchidos(a, "simples_nacional_nacional",
                        Solicitacao("simples_nacional_nacional", "400-000 = 03\r\n402-000 = 5,00\r\n403-000 = 1\r\n"),
                        "4.00"));
   ASSERT_EQ(a.vetores.gVetorIde[Ide::tPag], "03");
-  ASSERT_TRUE(Preenche(a, "simples_nacional_nacional", Solicitacao("simples_nacional_nacional"), "4.00"));
+  ASSERT_TRUE(Preenchidos(a, "simples_nacional_nacional", Solicitacao("simples_nacional_nacional"), "4.00"));
   Confere(a.vetores.gVetorIde, {{Ide::tPag, ""}, {Ide::vTroco, ""}, {Ide::tpIntegra, ""}});
 }
 
