@@ -69,6 +69,17 @@ EstadoSimulador::EstadoSimulador(const std::filesystem::path& banco) {
     throw std::runtime_error("simulador: não foi possível abrir " + banco.string() + ": " + erro);
   }
   sqlite3_busy_timeout(db_, 5000);
+  try {
+    CriaTabelas();
+  } catch (...) {
+    // A file that is no database: the destructor won't run, so close here.
+    sqlite3_close(db_);
+    db_ = nullptr;
+    throw;
+  }
+}
+
+void EstadoSimulador::CriaTabelas() {
   Executa(
       "CREATE TABLE IF NOT EXISTS sequencia (nome TEXT PRIMARY KEY, valor INTEGER NOT NULL);"
       "CREATE TABLE IF NOT EXISTS lote (nRec TEXT PRIMARY KEY, cUF TEXT NOT NULL, consultas INTEGER NOT NULL);"

@@ -72,6 +72,7 @@ class EstadoSimulador {
 
  private:
   void Executa(const char* sql);
+  void CriaTabelas();
   sqlite3* db_ = nullptr;
 };
 

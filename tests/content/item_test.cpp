@@ -29,7 +29,7 @@ std::vector<std::string> LinhaDoItem(const char* regime, const Colunas& colunas)
 }
 
 // The listed slots hold, in order, the texts between the bars.
-void ConfereEmOrdem(const std::vector<std::string>& linha, std::initializer_list<Slot> slots, const std::string& textos) {
+void ConfereEmOrdem(const std::vector<std::string>& linha, const std::vector<Slot>& slots, const std::string& textos) {
   std::string lido;
   for (Slot s : slots) lido += linha.at(s) + "|";
   EXPECT_EQ(lido, textos + "|");
@@ -124,7 +124,7 @@ TEST(PisCofins, Grupos) {
 // IPI framing only with IPI on the invoice; then each item carries its own
 // (rule 538: the invoice's IPI is the sum of the items'). And the fuel group.
 TEST(IpiECombustivel, GruposDoItem) {
-  const std::tuple<Colunas, std::initializer_list<Slot>, const char*> casos[] = {
+  const std::tuple<Colunas, std::vector<Slot>, const char*> casos[] = {
       {{{"TotalIpiTot", Moeda("0")}, {"ValorIPIProd", Moeda("5")}}, {vBC_IPI, CNPJProd, pIPI, vIPI, cEnq}, "||||"},
       {{{"TotalIpiTot", Moeda("0.01")}}, {vBC_IPI, CNPJProd, pIPI, vIPI, cEnq}, "0|00000000000000|0|0|999"},
       {{{"TotalIpiTot", Moeda("5")}, {"ValorIPIProd", Moeda("5")}, {"AliquotaIPIProd", Moeda("5")}},
