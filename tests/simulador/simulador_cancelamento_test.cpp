@@ -4,6 +4,7 @@
 // correction letters: an authorised invoice, not cancelled, each sequence once.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 
@@ -97,6 +98,7 @@ TEST_P(PrazoCancelamento, ContadoDaAutorizacao) {
   Situacao s = Cancela(protocolo, kJustificativa);
   EXPECT_EQ(s.cStat, c.cStat);
   EXPECT_EQ(s.nProt.size(), c.registrado ? 15u : 0u);
+  EXPECT_EQ(s.nProt.substr(0, std::min<size_t>(3, s.nProt.size())), c.registrado ? "1" + chave_.substr(0, 2) : "");
   EXPECT_EQ(SituacaoDaNota(), c.registrado ? "101" : "100");
 }
 
