@@ -4,14 +4,13 @@
 #include "base/regional.h"
 #include "base/texto.h"
 #include "data/conexao_nfe.h"
+#include "data/formata_sql.h"
 
 namespace velant::data {
 
 namespace {
 
-std::string Literal(const std::string& texto) { return "'" + Replace(texto, "'", "''") + "'"; }
-
-std::string DaUf(const std::string& uf) { return " WHERE UF = " + Literal(uf) + " AND Fim IS NULL"; }
+std::string DaUf(const std::string& uf) { return " WHERE UF = " + LiteralSql(uf) + " AND Fim IS NULL"; }
 
 }  // namespace
 
@@ -28,14 +27,14 @@ bool AbreContingencia(CConexaoNfe& banco, const std::string& uf, const PeriodoCo
   // The unique index on the open period refuses a second one; so does the
   // condition, without an error to show.
   return banco.ExecutaSql("INSERT INTO ContingenciaNFe (UF, Inicio, Modo, [Motivo da Entrada], [Status Consultado]) "
-                          "SELECT " + Literal(uf) + ", " + Literal(periodo.inicio) + ", " + Literal(periodo.modo) +
-                          ", " + Literal(periodo.motivo.substr(0, 256)) + ", " + std::to_string(agora) +
+                          "SELECT " + LiteralSql(uf) + ", " + LiteralSql(periodo.inicio) + ", " + LiteralSql(periodo.modo) +
+                          ", " + LiteralSql(periodo.motivo.substr(0, 256)) + ", " + std::to_string(agora) +
                           " WHERE NOT EXISTS (SELECT 1 FROM ContingenciaNFe" + DaUf(uf) + ")") == 1;
 }
 
 bool FechaContingencia(CConexaoNfe& banco, const std::string& uf, const std::string& fim, const std::string& motivo) {
-  return banco.ExecutaSql("UPDATE ContingenciaNFe SET Fim = " + Literal(fim) + ", [Motivo da Saida] = " +
-                          Literal(motivo.substr(0, 256)) + DaUf(uf)) == 1;
+  return banco.ExecutaSql("UPDATE ContingenciaNFe SET Fim = " + LiteralSql(fim) + ", [Motivo da Saida] = " +
+                          LiteralSql(motivo.substr(0, 256)) + DaUf(uf)) == 1;
 }
 
 bool VezDeConsultarStatus(CConexaoNfe& banco, const std::string& uf, int64_t agora, int64_t intervalo) {
@@ -48,7 +47,7 @@ int32_t RegistraFalhaServico(CConexaoNfe& banco, const std::string& uf, int64_t 
   const std::string recente =
       "FalhaServicoNFe.Falhas > 0 AND FalhaServicoNFe.Desde >= " + std::to_string(agora - janela);
   auto rs = banco.RsConexao(
-      "INSERT INTO FalhaServicoNFe (UF, Falhas, Desde) VALUES (" + Literal(uf) + ", 1, " + std::to_string(agora) +
+      "INSERT INTO FalhaServicoNFe (UF, Falhas, Desde) VALUES (" + LiteralSql(uf) + ", 1, " + std::to_string(agora) +
       ") ON CONFLICT (UF) DO UPDATE SET Falhas = CASE WHEN " + recente + " THEN FalhaServicoNFe.Falhas + 1 ELSE 1 END, " +
       "Desde = CASE WHEN " + recente + " THEN FalhaServicoNFe.Desde ELSE " + std::to_string(agora) +
       " END RETURNING Falhas");
@@ -57,7 +56,7 @@ int32_t RegistraFalhaServico(CConexaoNfe& banco, const std::string& uf, int64_t 
 }
 
 void ZeraFalhasServico(CConexaoNfe& banco, const std::string& uf) {
-  banco.ExecutaSql("UPDATE FalhaServicoNFe SET Falhas = 0 WHERE UF = " + Literal(uf) + " AND Falhas > 0");
+  banco.ExecutaSql("UPDATE FalhaServicoNFe SET Falhas = 0 WHERE UF = " + LiteralSql(uf) + " AND Falhas > 0");
 }
 
 }  // namespace velant::data

@@ -15,15 +15,14 @@ namespace {
 constexpr const char* kInicioBloco = "-- >>> DocumentoNFe";
 constexpr const char* kFimBloco = "-- <<< DocumentoNFe";
 
-std::string Texto(const std::string& valor) { return EntreAspas(DuplicaAspas(valor)); }
 
 std::string Chave(const NotaDocumento& nota) {
-  return std::to_string(nota.empresa) + ", " + Texto(nota.serie) + ", " + Texto(nota.chave);
+  return std::to_string(nota.empresa) + ", " + LiteralSql(nota.serie) + ", " + LiteralSql(nota.chave);
 }
 
 std::string Onde(const NotaDocumento& nota) {
-  return " WHERE Empresa = " + std::to_string(nota.empresa) + "   AND Serie = " + Texto(nota.serie) +
-         "   AND [Numero da NFe] = " + Texto(nota.chave);
+  return " WHERE Empresa = " + std::to_string(nota.empresa) + "   AND Serie = " + LiteralSql(nota.serie) +
+         "   AND [Numero da NFe] = " + LiteralSql(nota.chave);
 }
 
 std::string TextoOuVazio(const Valor& v) { return v.ENulo() ? std::string() : v.Texto(); }
@@ -32,13 +31,13 @@ std::string TextoOuVazio(const Valor& v) { return v.ENulo() ? std::string() : v.
 
 std::string ComandoGravaAssinado(const NotaDocumento& nota, int32_t numero, const std::string& assinado) {
   return "INSERT INTO DocumentoNFe (Empresa, Serie, [Numero da NFe], Numero, [Documento Assinado]) VALUES ( " +
-         Chave(nota) + ", " + std::to_string(numero) + ", " + Texto(assinado) +
+         Chave(nota) + ", " + std::to_string(numero) + ", " + LiteralSql(assinado) +
          " ) ON CONFLICT (Empresa, Serie, [Numero da NFe]) DO UPDATE SET Numero = excluded.Numero, "
          "[Documento Assinado] = excluded.[Documento Assinado]";
 }
 
 std::string ComandoGravaLote(const NotaDocumento& nota, const std::string& numeroLote, const std::string& lote) {
-  return "UPDATE DocumentoNFe SET [Numero do Lote] = " + Texto(numeroLote) + ", [Lote Enviado] = " + Texto(lote) +
+  return "UPDATE DocumentoNFe SET [Numero do Lote] = " + LiteralSql(numeroLote) + ", [Lote Enviado] = " + LiteralSql(lote) +
          Onde(nota);
 }
 

@@ -2,29 +2,23 @@
 
 #include "base/erro.h"
 #include "base/regional.h"
-#include "base/texto.h"
 #include "data/conexao_nfe.h"
+#include "data/formata_sql.h"
 
 namespace velant::data {
 
-namespace {
-
-std::string Literal(const std::string& texto) { return "'" + Replace(texto, "'", "''") + "'"; }
-
-}  // namespace
-
 bool RegistraEpecPendente(CConexaoNfe& banco, const EpecPendente& e) {
   banco.ExecutaSql("INSERT INTO EpecPendenteNFe (Chave, Empresa, Serie, Numero, UF, Emissao, Protocolo, Aviso) SELECT " +
-                   Literal(e.chave) + ", " + std::to_string(e.empresa) + ", " + Literal(e.serie) + ", " +
-                   std::to_string(e.numero) + ", " + Literal(e.uf) + ", " + std::to_string(e.emissao) + ", " +
-                   Literal(e.protocolo) + ", 0 WHERE NOT EXISTS (SELECT 1 FROM EpecPendenteNFe WHERE Chave = " +
-                   Literal(e.chave) + ")");
+                   LiteralSql(e.chave) + ", " + std::to_string(e.empresa) + ", " + LiteralSql(e.serie) + ", " +
+                   std::to_string(e.numero) + ", " + LiteralSql(e.uf) + ", " + std::to_string(e.emissao) + ", " +
+                   LiteralSql(e.protocolo) + ", 0 WHERE NOT EXISTS (SELECT 1 FROM EpecPendenteNFe WHERE Chave = " +
+                   LiteralSql(e.chave) + ")");
   return !ProtocoloEpecPendente(banco, e.chave).empty();
 }
 
 std::vector<EpecPendente> EpecsPendentes(CConexaoNfe& banco, const std::string& uf) {
   auto rs = banco.RsConexao("SELECT Chave, Empresa, Serie, Numero, UF, Emissao, Protocolo, Aviso FROM EpecPendenteNFe"
-                            " WHERE UF = " + Literal(uf) + " ORDER BY Emissao, Chave");
+                            " WHERE UF = " + LiteralSql(uf) + " ORDER BY Emissao, Chave");
   if (rs->State() != adStateOpen) Levanta(CodigoErro::ErroBanco, "Consulta de EpecPendenteNFe não realizada");
   std::vector<EpecPendente> lista;
   for (; !rs->Eof(); rs->MoveNext())
@@ -37,7 +31,7 @@ std::vector<EpecPendente> EpecsPendentes(CConexaoNfe& banco, const std::string& 
 }
 
 std::string ProtocoloEpecPendente(CConexaoNfe& banco, const std::string& chave) {
-  auto rs = banco.RsConexao("SELECT Protocolo FROM EpecPendenteNFe WHERE Chave = " + Literal(chave));
+  auto rs = banco.RsConexao("SELECT Protocolo FROM EpecPendenteNFe WHERE Chave = " + LiteralSql(chave));
   if (rs->State() != adStateOpen) Levanta(CodigoErro::ErroBanco, "Consulta de EpecPendenteNFe não realizada");
   std::string protocolo = rs->Eof() ? "" : rs->Value(0).Texto();
   rs->Close();
@@ -46,11 +40,11 @@ std::string ProtocoloEpecPendente(CConexaoNfe& banco, const std::string& chave) 
 
 bool MarcaAvisoEpec(CConexaoNfe& banco, const std::string& chave, int16_t aviso) {
   return banco.ExecutaSql("UPDATE EpecPendenteNFe SET Aviso = " + std::to_string(aviso) + " WHERE Chave = " +
-                          Literal(chave) + " AND Aviso < " + std::to_string(aviso)) == 1;
+                          LiteralSql(chave) + " AND Aviso < " + std::to_string(aviso)) == 1;
 }
 
 void BaixaEpecPendente(CConexaoNfe& banco, const std::string& chave) {
-  banco.ExecutaSql("DELETE FROM EpecPendenteNFe WHERE Chave = " + Literal(chave));
+  banco.ExecutaSql("DELETE FROM EpecPendenteNFe WHERE Chave = " + LiteralSql(chave));
 }
 
 }  // namespace velant::data

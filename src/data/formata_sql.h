@@ -35,5 +35,7 @@ void FormataSQLTexto(std::string& TextoSQL, const ConfiguracaoHost& estado, int 
 
 std::string DuplicaAspas(const std::string& pTexto);
 std::string EntreAspas(const std::string& pTexto);   // no doubling
+// A text as an SQL literal: quoted, its quotes doubled.
+inline std::string LiteralSql(const std::string& pTexto) { return EntreAspas(DuplicaAspas(pTexto)); }
 
 }  // namespace velant::data

@@ -57,10 +57,6 @@ Configuracao LeConfiguracao(Contexto& ctx) {
   return c;
 }
 
-int64_t Agora() {
-  return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
-}
-
 // Contingency is a layout 4.00 matter: the 3.10 services are gone.
 bool Leiaute400(Contexto& ctx) {
   const std::string leiaute = ctx.atual.LeiauteNFe.empty() ? Registro(ctx, "LeiauteNFe") : ctx.atual.LeiauteNFe;
@@ -93,7 +89,7 @@ bool Entra(Contexto& ctx, const Configuracao& c, const std::string& motivo) {
   const data::PeriodoContingencia periodo{
       svc, autoridade::DataHoraComFuso(std::chrono::system_clock::now(), autoridade::FusoLocalHoras()), motivo};
   // Whoever opens it, the period is the same for every Host.
-  if (data::AbreContingencia(Banco(ctx), c.uf, periodo, Agora()))
+  if (data::AbreContingencia(Banco(ctx), c.uf, periodo, SegundosUnix()))
     Mostra(ctx, "Contingência " + svc + " iniciada em " + periodo.inicio + ": " + motivo);
   return data::ContingenciaAberta(Banco(ctx), c.uf).has_value();
 }
@@ -152,7 +148,7 @@ ModoEmissao ModoDaEmissao(Contexto& ctx) {
   const Configuracao c = LeConfiguracao(ctx);
   auto periodo = data::ContingenciaAberta(Banco(ctx), c.uf);
   const SituacaoContingencia situacao{c.politica, c.forcada, periodo.has_value(), 0, c.limiteFalhas};
-  if (periodo && data::VezDeConsultarStatus(Banco(ctx), c.uf, Agora(), c.intervaloStatus) &&
+  if (periodo && data::VezDeConsultarStatus(Banco(ctx), c.uf, SegundosUnix(), c.intervaloStatus) &&
       PerguntaESai(ctx, c, *periodo))
     periodo.reset();
   if (!periodo && c.forcada) {
@@ -176,7 +172,7 @@ std::optional<ModoEmissao> EntraAposFalha(Contexto& ctx) {
   SinalServico sinal = SinalServico::Paralisado;
   if (e.FalhaEnvioLote != F::Paralisado) {
     sinal = SinalServico::FalhaTransporte;
-    s.falhasSeguidas = data::RegistraFalhaServico(Banco(ctx), c.uf, Agora(), c.janela);
+    s.falhasSeguidas = data::RegistraFalhaServico(Banco(ctx), c.uf, SegundosUnix(), c.janela);
   }
   const DecisaoContingencia d = DecideContingencia(s, sinal, e.DetalheFalhaEnvio);
   if (d.acao == AcaoContingencia::Entra && Entra(ctx, c, d.motivo) && e.FalhaEnvioLote != F::SemResposta) {
@@ -229,7 +225,7 @@ std::optional<ModoEmissao> EntraEmEpecAposFalhaNaSvc(Contexto& ctx) {
     const std::string motivo = "SVC indisponível: " + e.DetalheFalhaEnvio;
     if (data::FechaContingencia(Banco(ctx), c.uf, agora, motivo))
       Mostra(ctx, "Contingência " + periodo->modo + " encerrada: " + motivo);
-    if (data::AbreContingencia(Banco(ctx), c.uf, {"EPEC", agora, motivo}, Agora()))
+    if (data::AbreContingencia(Banco(ctx), c.uf, {"EPEC", agora, motivo}, SegundosUnix()))
       Mostra(ctx, "Contingência EPEC iniciada em " + agora + ": " + motivo);
     periodo = data::ContingenciaAberta(Banco(ctx), c.uf);
   }

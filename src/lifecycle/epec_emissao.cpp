@@ -22,20 +22,14 @@ using namespace emissao;
 
 namespace {
 
-int64_t Segundos(std::chrono::system_clock::time_point t) {
-  return std::chrono::duration_cast<std::chrono::seconds>(t.time_since_epoch()).count();
-}
-
-int64_t Agora() { return Segundos(std::chrono::system_clock::now()); }
-
 // The dhEmi the EPEC registered; now when it cannot be read (the invoice was just generated).
 int64_t EmissaoDoEpec(const std::string& procEvento) {
   try {
     autoridade::DocumentoXml doc = autoridade::DocumentoXml::Ler(procEvento, "procEventoNFe do EPEC");
-    if (auto t = regras::Instante(autoridade::Texto(autoridade::Procura(doc.Raiz(), "dhEmi")))) return Segundos(*t);
+    if (auto t = regras::Instante(autoridade::Texto(autoridade::Procura(doc.Raiz(), "dhEmi")))) return SegundosUnix(*t);
   } catch (const ErroExecucao&) {
   }
-  return Agora();
+  return SegundosUnix();
 }
 
 std::string Prazo(int64_t emissao) {
@@ -147,7 +141,7 @@ void EnviaEpecsPendentes(Contexto& ctx, const std::string& uf) {
 }
 
 void AvisaPrazosEpec(Contexto& ctx, const std::string& uf) {
-  const int64_t agora = Agora();
+  const int64_t agora = SegundosUnix();
   for (const data::EpecPendente& p : data::EpecsPendentes(Banco(ctx), uf)) {
     const PrazoEpec prazo = SituacaoPrazoEpec(p.emissao, agora);
     if (prazo == PrazoEpec::UltimoDia && data::MarcaAvisoEpec(Banco(ctx), p.chave, 1))

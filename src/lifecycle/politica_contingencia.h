@@ -7,6 +7,7 @@
 // window, time out or are refused at the transport level; it leaves when the
 // status answers 107 again. "ContingenciaForcada" = "1" enters now, under
 // any policy, and keeps the Host in contingency until it is removed.
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -54,6 +55,11 @@ int32_t TipoEmissaoDoPeriodo(const std::string& modo);
 // 109 or 114, FalhaTransporte for no connection): under "SVC+EPEC" only,
 // the invoice goes in EPEC. Any other signal, or policy, keeps SVC.
 bool VaiParaEpec(PoliticaContingencia politica, SinalServico sinalSvc);
+
+// Instants of the contingency records, in seconds since 1970.
+inline int64_t SegundosUnix(std::chrono::system_clock::time_point t = std::chrono::system_clock::now()) {
+  return std::chrono::duration_cast<std::chrono::seconds>(t.time_since_epoch()).count();
+}
 
 // An invoice issued in EPEC goes to the state's service within 168 hours
 // of its dhEmi; the last 24 are announced, and so is the expiry.
