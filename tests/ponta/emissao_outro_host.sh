@@ -37,7 +37,7 @@ envia_e_mata_em() {
   controle "atraso=$ATRASO"
   inicia_host "$a"; local host=$HOST_PID
   espera_inicio "$a"
-  pedido_nfe "$numero" "$numero" 1 > "$a/nf$numero.txt"
+  pedido_nfe "$numero" "$numero" > "$a/nf$numero.txt"
   "$AC" enviar "$a/nf$numero.txt" --raiz "$a" --espera 60 > "$a/nf$numero.txt.out" 2>&1 &
   local ac=$!
   espera_ate "NF $numero: $etapa" na_etapa "$numero" "$etapa"
@@ -57,7 +57,7 @@ controle ''
 inicia_host "$b"; host_b=$HOST_PID
 espera_inicio "$b"
 for n in 301 302; do
-  pedido_nfe "$n" "$((n + 1000))" 1 > "$b/nf$n.txt"
+  pedido_nfe "$n" "$((n + 1000))" > "$b/nf$n.txt"
   envia "$b" "$b/nf$n.txt" 60
   [ "$(resposta "$b/nf$n.txt")" = "Aprovado: Processamento de NFe OK!" ] || falha "NF $n no Host B: $(cat "$b/nf$n.txt.out")"
   confere_nota "$b" "$n"

@@ -53,7 +53,7 @@ inicia_e_envia() {
   inicia_host "$raiz"; host=$HOST_PID
   espera_inicio "$raiz"
   controle_ac=$((controle_ac + 1))
-  pedido_nfe "$1" "$controle_ac" 1 > "$raiz/nf$1-a.txt"
+  pedido_nfe "$1" "$controle_ac" > "$raiz/nf$1-a.txt"
   "$AC" enviar "$raiz/nf$1-a.txt" --raiz "$raiz" --espera 120 > "$raiz/nf$1-a.txt.out" 2>&1 &
   AC_PID=$!
 }
@@ -68,7 +68,7 @@ reenvia() {
   inicia_host "$raiz"; host=$HOST_PID
   espera_inicio "$raiz"
   controle_ac=$((controle_ac + 1))
-  pedido_nfe "$1" "$controle_ac" 1 > "$raiz/nf$1-b.txt"
+  pedido_nfe "$1" "$controle_ac" > "$raiz/nf$1-b.txt"
   envia "$raiz" "$raiz/nf$1-b.txt" 60
   [ "$(resposta "$raiz/nf$1-b.txt")" = "Aprovado: Processamento de NFe OK!" ] \
     || falha "NF $1 reenviada: $(cat "$raiz/nf$1-b.txt.out")"

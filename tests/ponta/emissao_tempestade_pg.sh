@@ -48,7 +48,7 @@ assassino() {
 envia_ate_concluir() {
   local raiz=$1 n=$2 tentativa r
   for tentativa in $(seq 1 15); do
-    pedido_nfe "$n" "$((n * 100 + tentativa))" 1 > "$raiz/nf$n-$tentativa.txt"
+    pedido_nfe "$n" "$((n * 100 + tentativa))" > "$raiz/nf$n-$tentativa.txt"
     envia "$raiz" "$raiz/nf$n-$tentativa.txt" 10
     r=$(resposta "$raiz/nf$n-$tentativa.txt") || r=
     case "$r" in

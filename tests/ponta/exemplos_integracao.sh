@@ -52,21 +52,15 @@ done
 # The simulator; another invoice takes its first protocol of the year before the examples.
 nova_raiz; raiz=$RAIZ
 inicia_simulador "$raiz/autoridade"
-sim=$SIM_DIR; sim_pid=$SIM_PID
 # The DANFE printer and the mail server of 04-06.
 inicia_cups
 cria_fila DANFE
 SENHA_SMTP='Senha-Smtp#Exemplos-5521'
 inicia_smtp "$raiz/smtp" nfe@boavista.com.br "$SENHA_SMTP"
 # The registry of the guide's section on the simulator, with the printer and the mail server.
-{ printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' '[HKEY_CURRENT_USER\nfe]' \
-  '"Ambiente"="2"' '"UnidadeFederada"="SP"' '"UnidadeFederadaCodigo"="35"' '"CNPJ"="11222333000181"' \
-  '"VerProc"="6.07.01.1"' '"TipoDanfe"="1"' "\"Certificado\"=\"$CERTS/emitente.pfx\"" '"SenhaCertificado"="1234"' \
-  "\"ArquivoServicos\"=\"$sim/servicos.ini\"" "\"ArquivoAC\"=\"$CERTS/ac.pem\"" \
-  '"TempoLimiteConexao"="5"' '"TempoLimiteLeitura"="10"' '"TempoLimiteTotal"="20"' \
+registro_host "$raiz" '"TempoLimiteConexao"="5"' '"TempoLimiteLeitura"="10"' '"TempoLimiteTotal"="20"' \
   '"ImpressoraDanfe"="DANFE"' '"EmailNomeRemetente"="Boa Vista"' '"TelefoneSuporte"="(19) 3232-1000"'
-  registro_smtp nfe@boavista.com.br "$SENHA_SMTP"
-} > "$raiz/registro.reg"
+registro_smtp nfe@boavista.com.br "$SENHA_SMTP" >> "$raiz/registro.reg"
 
 # The example invoice becomes (on a root of its own) a signed document that
 # Debian's tools accept, and its key is the one the examples after it name.
@@ -178,5 +172,5 @@ para_host "$host" || falha "o Host terminou com erro"
 # The SMTP password is in the registry file and nowhere else the test wrote.
 vazou=$(grep -rlF -- "$SENHA_SMTP" "$raiz" | grep -vxF "$raiz/registro.reg" || true)
 [ -z "$vazou" ] || falha "a senha SMTP aparece em: $vazou"
-kill -TERM "$sim_pid"; wait "$sim_pid" || true
+para_simulador
 echo "exemplos_integracao: ok ($enviados enviados)"

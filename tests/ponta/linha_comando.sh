@@ -11,51 +11,9 @@ TRABALHO=$(mktemp -d "${TMPDIR:-/tmp}/linha-comando-XXXXXX")
 trap 'rm -rf "$TRABALHO"' EXIT
 falha() { echo "FALHOU: $*" >&2; exit 1; }
 
-# executable and arguments | exit status | a line of the output (grep -E, whole line)
-casos=$(cat <<'TABELA'
-velantnfe --help                                    | 0  | uso: velantnfe \[--raiz PASTA\] .*
-velantnfe danfe a.xml --raiz /tmp                   | 64 | velantnfe danfe: a opção --raiz não se aplica a este comando
-velantnfe danfe /etc/hostname x.pdf                 | 65 | velantnfe danfe: DANFE recusado: .*
-velantnfe --uma-vez --help                          | 0  | Comandos:
-velantnfe gerar -h                                  | 0  | MovimentoNFe na etapa 0, .*
-velantnfe banco criar --help                        | 0  | uso: velantnfe banco criar \[--raiz PASTA\]
-velantnfe --bogus                                   | 64 | velantnfe: opção desconhecida: --bogus
-velantnfe emitir                                    | 64 | velantnfe: comando desconhecido: emitir
-velantnfe --raiz                                    | 64 | velantnfe: opção --raiz sem valor
-velantnfe gerar                                     | 64 | velantnfe gerar: falta o argumento ARQUIVO
-velantnfe gerar a.txt b.txt                         | 64 | velantnfe gerar: argumento a mais: b.txt
-velantnfe gerar a.txt --raz /tmp                    | 64 | velantnfe gerar: opção desconhecida: --raz
-velantnfe gerar a.txt --uma-vez                     | 64 | velantnfe gerar: a opção --uma-vez não se aplica a este comando
-velantnfe vetores a.txt --janela                    | 64 | velantnfe vetores: a opção --janela não se aplica a este comando
-velantnfe banco                                     | 64 | velantnfe banco: falta o argumento criar
-velantnfe banco criar --registro r.reg              | 64 | velantnfe banco: a opção --registro não se aplica a este comando
-velantnfe banco apagar                              | 64 | velantnfe banco: ação desconhecida: apagar
-velantnfe-ac --help                                 | 0  |   velantnfe-ac enviar ARQUIVO .*
-velantnfe-ac -h                                     | 0  |   velantnfe-ac mostrar NSU \[--raiz PASTA\]
-velantnfe-ac mostrar -h                             | 0  | uso: velantnfe-ac mostrar NSU \[--raiz PASTA\]
-velantnfe-ac                                        | 64 | uso: velantnfe-ac AÇÃO \[ARGUMENTOS\] \[OPÇÕES\]
-velantnfe-ac apagar                                 | 64 | velantnfe-ac: ação desconhecida: apagar
-velantnfe-ac --raiz /tmp                            | 64 | velantnfe-ac: opção desconhecida: --raiz
-velantnfe-ac enviar                                 | 64 | velantnfe-ac enviar: falta o argumento ARQUIVO
-velantnfe-ac enviar a.txt --espera                  | 64 | velantnfe-ac enviar: opção --espera sem valor
-velantnfe-ac enviar a.txt --espera dez              | 64 | velantnfe-ac enviar: valor inválido para --espera \(segundos, 0 ou mais\): dez
-velantnfe-ac enviar a.txt --esperar 5               | 64 | velantnfe-ac enviar: opção desconhecida: --esperar
-velantnfe-ac listar --ip 10.0.0.1                   | 64 | velantnfe-ac listar: a opção --ip não se aplica a listar
-velantnfe-ac mostrar doze                           | 64 | velantnfe-ac mostrar: NSU inválido: doze
-velantnfe-autoridade --help                         | 0  | uso: velantnfe-autoridade --certificados DIR .*
-velantnfe-autoridade --bogus                        | 64 | velantnfe-autoridade: opção desconhecida: --bogus
-velantnfe-autoridade --porta                        | 64 | velantnfe-autoridade: opção --porta sem valor
-velantnfe-autoridade --porta abc                    | 64 | velantnfe-autoridade: valor inválido para --porta: abc
-velantnfe-autoridade --atraso -1 --certificados x   | 64 | velantnfe-autoridade: valor inválido para --atraso: -1
-velantnfe-autoridade --ambiente 1                   | 64 | velantnfe-autoridade: faltam os certificados do servidor
-velantnfe-autoridade chamadas                       | 64 | velantnfe-autoridade: uso: chamadas --banco ARQ.sqlite
-velantnfe-autoridade chamadas --banco /nao/existe   | 64 | velantnfe-autoridade: banco inexistente: /nao/existe
-TABELA
-)
-
+# linha_comando.tsv: executable and arguments, exit status, a line of the output (grep -E, whole line).
 n=0
-while IFS='|' read -r linha codigo esperado; do
-  linha=$(sed 's/ *$//' <<<"$linha"); codigo=$(tr -d ' ' <<<"$codigo"); esperado=${esperado# }
+while IFS=$'\t' read -r linha codigo esperado; do
   read -r -a argumentos <<<"$linha"
   exe="$BUILD/${argumentos[0]}"
   rc=0
@@ -63,7 +21,7 @@ while IFS='|' read -r linha codigo esperado; do
   [ "$rc" = "$codigo" ] || falha "$linha: saída $rc, esperada $codigo: $(head -5 "$TRABALHO/saida")"
   grep -qxE -- "$esperado" "$TRABALHO/saida" || falha "$linha: sem a linha /$esperado/ em: $(cat "$TRABALHO/saida")"
   n=$((n + 1))
-done <<<"$casos"
+done < <(tail -n +2 "$(dirname "$0")/linha_comando.tsv")
 
 # Each sub-command is listed by --help and answers its own --help.
 for comando in gerar vetores banco cidades host danfe; do

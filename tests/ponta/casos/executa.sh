@@ -42,15 +42,10 @@ nova_raiz; raiz=$RAIZ
 registro_base=()   # "Name"="value" lines of the case
 registro_passo=()
 
+SIM_DIR=$raiz/autoridade
 escreve_registro() {
-  grava_registro "$raiz"
-  local linha chave
-  for linha in "${registro_base[@]}" "${registro_passo[@]}"; do
-    chave=${linha%%=*}
-    grep -vF -- "$chave=" "$raiz/registro.reg" > "$raiz/registro.tmp" || true
-    printf '%s\r\n' "$linha" >> "$raiz/registro.tmp"
-    mv "$raiz/registro.tmp" "$raiz/registro.reg"
-  done
+  registro_host "$raiz" '"TaxaCreditoSN"="1,25"' '"TempoLimiteConexao"="2"' '"TempoLimiteLeitura"="5"' '"TempoLimiteTotal"="10"' \
+    "${registro_base[@]}" "${registro_passo[@]}"
 }
 
 # The case, split: the settings before the first step, then one file per step.
@@ -116,17 +111,17 @@ for passo in "$raiz"/passos/[0-9][0-9]; do
   escreve_registro
   antes=$(log_do_dia "$raiz" | wc -l)
   inicio=$(date +%s)
-  rc=0; envia "$raiz" "$passo.txt" "${opcoes[@]}" > "$passo.saida" || rc=$?
+  envia "$raiz" "$passo.txt" 30 "${opcoes[@]}"; rc=$ENVIO
   segundos=$(( $(date +%s) - inicio ))
   log=$(log_do_dia "$raiz" | tail -n +$((antes + 1)) | sed 's/^[0-9:]* - //')
   while IFS= read -r linha; do
     linha=$(substitui "$linha")
     valor=${linha#*: }
     case "$linha" in
-      codigo:*) [ "$rc" = "$valor" ] || falha "$p: código $rc, esperado $valor: $(cat "$passo.saida")" ;;
+      codigo:*) [ "$rc" = "$valor" ] || falha "$p: código $rc, esperado $valor: $(cat "$passo.txt.out")" ;;
       resposta:*) ok=""
-        while IFS= read -r s; do [[ "$s" == $valor ]] && ok=1; done < "$passo.saida"
-        [ -n "$ok" ] || falha "$p: resposta sem '$valor': $(cat "$passo.saida")" ;;
+        while IFS= read -r s; do [[ "$s" == $valor ]] && ok=1; done < "$passo.txt.out"
+        [ -n "$ok" ] || falha "$p: resposta sem '$valor': $(cat "$passo.txt.out")" ;;
       log:*) grep -qxF -- "$valor" <<<"$log" || falha "$p: log sem '$valor': $(tail -5 <<<"$log")" ;;
       log~:*) grep -qxE -- "$valor" <<<"$log" || falha "$p: log sem /$valor/: $(tail -5 <<<"$log")" ;;
       linha:*) consulta=${valor% => *}; esperado=${valor##* => }
