@@ -113,20 +113,10 @@ sql "$db" "INSERT INTO MovimentoNFe (Empresa, Serie, Numero, [Numero da NFe], [N
                   (1, '2', 7, 'A', 1, 3, '2026-12-05'), (2, '2', 7, 'B', 2, 3, '2026-12-05');
            INSERT INTO MovimentoNFeSaidaCancelada (Empresa, Serie, [Numero da NFe], [Numero do Protocolo], [Etapa Concluida])
            VALUES (1, '1', '35261211222333000181550010000010011000010018', 135270000000043, 3)"
+# ac_fila_consultar.tsv: the arguments, the exit code and a whole line of the output.
 # shellcheck disable=SC2086
-while IFS='|' read -r argumentos codigo esperado; do ac_diz "$codigo" "$esperado" consultar $argumentos --raiz "$raiz"; done <<'FIM'
-1001 --valor protocolo|0|135270000000042
-1001 --serie 1 --valor chave|0|35261211222333000181550010000010011000010018
-1001 --valor etapa|0|3
-1001|0|Chave de acesso:         35261211222333000181550010000010011000010018
-1001|0|Etapa concluida:         3 (autorizada: protocolo e arquivo de distribuição gravados)
-1001|0|Protocolo cancelamento:  135270000000043
-1003 --valor protocolo|1|velantnfe-ac: nota 1003 da série 1 sem protocolo de autorização (etapa 1: lote enviado)
-1001 --serie 9 --valor chave|1|velantnfe-ac: nota 1001 da série 9 não está em MovimentoNFe
-7 --serie 2 --valor chave|1|velantnfe-ac: nota 7 da série 2 está em 2 empresas; escolha uma com --empresa
-7 --serie 2 --empresa 2 --valor chave|0|B
-7 --serie 2|0|Empresa:                 2
-FIM
+while IFS=$'\t' read -r argumentos codigo esperado; do ac_diz "$codigo" "$esperado" consultar $argumentos --raiz "$raiz"
+done < <(tail -n +2 "$(dirname "$0")/ac_fila_consultar.tsv")
 
 # --- While a request waits: what the queue shows about its Host ----------------
 # No Host has ever claimed a row of this root: said while enviar still waits,
