@@ -6,19 +6,16 @@
 // package into its own folder; MensagensRecebidas reads them back.
 // Also: throw-away certificates for it, and a server that never answers.
 #include <netinet/in.h>
-#include <signal.h>
-#include <sys/prctl.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <stdexcept>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "apoio/arquivos_teste.h"
@@ -75,14 +72,10 @@ class ServidorSmtp {
   explicit ServidorSmtp(OpcoesServidorSmtp opcoes) : opcoes_(std::move(opcoes)) {
     std::filesystem::create_directories(Caixa());
     std::filesystem::remove(ArquivoPorta());
-    std::vector<std::string> args = {kPythonSistema, ScriptServidorSmtp().string(),
-                                     "--porta", "0",
-                                     "--arquivo-porta", ArquivoPorta().string(),
-                                     "--pasta", Caixa().string(),
-                                     "--certificado", opcoes_.certificado.string(),
-                                     "--chave", opcoes_.chave.string(),
-                                     "--usuario", opcoes_.usuario,
-                                     "--senha", opcoes_.senha};
+    std::vector<std::string> args = {kPythonSistema, ScriptServidorSmtp().string(), "--porta", "0",
+                                     "--arquivo-porta", ArquivoPorta().string(), "--pasta", Caixa().string(),
+                                     "--certificado", opcoes_.certificado.string(), "--chave", opcoes_.chave.string(),
+                                     "--usuario", opcoes_.usuario, "--senha", opcoes_.senha};
     if (opcoes_.tlsImplicito) args.push_back("--tls-implicito");
     for (const auto& r : opcoes_.recusar) args.insert(args.end(), {"--recusar", r});
     pid_ = IniciaProcesso(args, opcoes_.pasta / "servidor.log");
@@ -102,9 +95,8 @@ class ServidorSmtp {
   std::string Log() const { return LerTudo(opcoes_.pasta / "servidor.log"); }
 
   void Para() {
-    if (pid_ <= 0) return;
     int status = 0;
-    ParaProcesso(pid_, std::chrono::seconds(5), status);
+    if (pid_ > 0) ParaProcesso(pid_, std::chrono::seconds(5), status);
     pid_ = -1;
   }
 
@@ -124,12 +116,8 @@ struct MensagemRecebida {
   // A file of one item a line.
   std::vector<std::string> Linhas(const std::string& nome) const {
     std::vector<std::string> linhas;
-    std::string texto = Campo(nome);
-    size_t inicio = 0, fim;
-    while ((fim = texto.find('\n', inicio)) != std::string::npos) {
-      linhas.push_back(texto.substr(inicio, fim - inicio));
-      inicio = fim + 1;
-    }
+    std::istringstream texto(Campo(nome));
+    for (std::string linha; std::getline(texto, linha);) linhas.push_back(linha);
     return linhas;
   }
 };

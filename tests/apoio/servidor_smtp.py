@@ -40,10 +40,8 @@ from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
 
 
 def grava(pasta, nome, conteudo):
-    if isinstance(conteudo, str):
-        conteudo = conteudo.encode("utf-8")
     with open(os.path.join(pasta, nome), "wb") as f:
-        f.write(conteudo)
+        f.write(conteudo.encode("utf-8") if isinstance(conteudo, str) else conteudo)
 
 
 def grava_decodificado(pasta, envelope):
@@ -54,7 +52,8 @@ def grava_decodificado(pasta, envelope):
 
     msg = email.message_from_bytes(bruto, policy=email.policy.default)
     defeitos = [repr(d) for d in msg.defects]
-    grava(pasta, "assunto", str(msg.get("Subject", "")))
+    for nome, cabecalho in (("assunto", "Subject"), ("id-mensagem", "Message-ID"), ("versao-mime", "MIME-Version")):
+        grava(pasta, nome, str(msg.get(cabecalho, "")))
     de = msg.get("From")
     if de is not None and de.addresses:
         grava(pasta, "de-nome", de.addresses[0].display_name)
@@ -67,8 +66,6 @@ def grava_decodificado(pasta, envelope):
             grava(pasta, "data-epoca", str(int(email.utils.parsedate_to_datetime(str(msg["Date"])).timestamp())))
         except (TypeError, ValueError):
             pass
-    grava(pasta, "id-mensagem", str(msg.get("Message-ID", "")))
-    grava(pasta, "versao-mime", str(msg.get("MIME-Version", "")))
 
     anexos = 0
     for parte in msg.walk():
@@ -157,10 +154,8 @@ def main():
     p.add_argument("--porta", type=int, default=0, help="0: one the system chooses")
     p.add_argument("--arquivo-porta", help="file that receives the port once listening")
     p.add_argument("--pasta", required=True, help="where the received messages go")
-    p.add_argument("--certificado", required=True)
-    p.add_argument("--chave", required=True)
-    p.add_argument("--usuario", required=True)
-    p.add_argument("--senha", required=True)
+    for obrigatorio in ("--certificado", "--chave", "--usuario", "--senha"):
+        p.add_argument(obrigatorio, required=True)
     p.add_argument("--tls-implicito", action="store_true", help="TLS from the first byte (smtps)")
     p.add_argument("--recusar", action="append", default=[], help="recipient answered with 550")
     args = p.parse_args()

@@ -4,10 +4,8 @@
 # the window, optimisation or debug information.
 #   bash demo_alvos.sh <build-dir> <source-dir>
 set -euo pipefail
-FONTE=$(cd "$2" && pwd)
-TRABALHO=$(mktemp -d "${TMPDIR:-/tmp}/demo-alvos-XXXXXX")
-trap 'rm -rf "$TRABALHO"' EXIT
-falha() { echo "FALHOU: $*" >&2; exit 1; }
+source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
+nova_raiz; TRABALHO=$RAIZ
 
 demo="$TRABALHO/build-demo"
 comandos=$(make -s -n -C "$FONTE" demo BUILD_DEMO="$demo" 2>/dev/null | sed -e :a -e '/\\$/N; s/\\\n//; ta')
@@ -29,8 +27,6 @@ done
   || falha "a configuração da demonstração falhou: $(tail -5 "$TRABALHO/configura.log")"
 # shellcheck disable=SC2086
 compila=$(ninja -C "$demo" -t commands $alvos | grep -E ' -c ')
-fora=$(grep -E '/(tests|bench|fuzz)/|/ui/qt/|Qt6' <<<"$compila" || true)
-[ -z "$fora" ] || falha "os alvos da demonstração compilam testes, benchmarks ou a janela: $(head -3 <<<"$fora")"
-otimizado=$(grep -E ' -O[1-3s]? | -g ' <<<"$compila" || true)
-[ -z "$otimizado" ] || falha "a demonstração compila otimizado ou com depuração: $(head -1 <<<"$otimizado")"
+! grep -E '/(tests|bench|fuzz)/|/ui/qt/|Qt6' <<<"$compila" > "$TRABALHO/fora" || falha "os alvos da demonstração compilam testes, benchmarks ou a janela: $(head -3 "$TRABALHO/fora")"
+! grep -E ' -O[1-3s]? | -g ' <<<"$compila" > "$TRABALHO/otimizado" || falha "a demonstração compila otimizado ou com depuração: $(head -1 "$TRABALHO/otimizado")"
 echo "demo_alvos: ok ($alvos: $(wc -l <<<"$compila") compilações)"

@@ -4,24 +4,15 @@
 # and validates; the signed file must then pass Debian's own tools.
 #   bash documento_dourados.sh <build-dir> <source-dir>
 set -euo pipefail
-BUILD=$(cd "$1" && pwd)
-FONTE=$(cd "$2" && pwd)
-"$FONTE/scripts/preparar-certificados" "$BUILD" > /dev/null
-CERTS="$BUILD/certificados"
-TRABALHO=$(mktemp -d "${TMPDIR:-/tmp}/documento-dourados-XXXXXX")
-trap 'rm -rf "$TRABALHO"' EXIT
-
-falha() { echo "FALHOU: $*" >&2; exit 1; }
+source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
+source "$(dirname "$0")/simulador_apoio.inc"
+nova_raiz; TRABALHO=$RAIZ
 
 for pedido in "$FONTE"/tests/content/dourados/*.txt; do
-  nome=$(basename "$pedido" .txt)
-  raiz="$TRABALHO/$nome"
-  mkdir -p "$raiz"
+  nome=$(basename "$pedido" .txt); raiz="$TRABALHO/$nome"; mkdir -p "$raiz"
   # The golden registry values, plus what generation and signing need.
-  { cat "$FONTE/tests/content/dourados/$nome.reg"
-    printf '"UnidadeFederadaCodigo"="35"\r\n"CNPJ"="11222333000181"\r\n"VerProc"="6.07.01.1"\r\n'
-    printf '"TipoDanfe"="1"\r\n"Certificado"="%s"\r\n"SenhaCertificado"="1234"\r\n' "$CERTS/emitente.pfx"
-  } > "$raiz/registro.reg"
+  { cat "${pedido%.txt}.reg"; printf '%s\r\n' '"UnidadeFederadaCodigo"="35"' '"CNPJ"="11222333000181"' '"VerProc"="6.07.01.1"' \
+    '"TipoDanfe"="1"' "\"Certificado\"=\"$CERTS/emitente.pfx\"" '"SenhaCertificado"="1234"'; } > "$raiz/registro.reg"
   "$BUILD/velantnfe" gerar "$pedido" --raiz "$raiz" --registro "$raiz/registro.reg" > "$raiz/saida.txt" 2>&1 \
     || falha "$nome: velantnfe gerar: $(tail -3 "$raiz/saida.txt")"
   assinado=$(find "$raiz" -name 'NFe*-assinado.xml' | head -1)

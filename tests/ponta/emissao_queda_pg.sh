@@ -14,10 +14,11 @@
 # points 2 to 5 in 4.00: point 1 is over before any layout matters.
 set -euo pipefail
 source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
-MOTOR=pg
 source "$(dirname "$0")/emissao_apoio.inc"
 
-nova_raiz_emissao; raiz=$RAIZ
+nova_raiz; raiz=$RAIZ
+BANCO_PG="t$(basename "$raiz" | tr -dc 'a-zA-Z0-9' | tr 'A-Z' 'a-z')"
+banco_pg "$raiz" "$BANCO_PG"
 inicia_simulador "$raiz/autoridade" --consultas-processamento 0
 # Calls of at most 4 s and the shortest processing bound: a request that was
 # claimed more than 10 + 5 + 6 x 4 + 20 = 59 s ago was interrupted.
@@ -48,12 +49,13 @@ solta() {
 }
 
 controle_ac=0
-# Starts the Host and sends invoice $1 in the background (AC_PID).
+# Starts the Host and writes invoice $1 to the request file $2 (a new control number).
+inicia_e_pede() { inicia_host "$raiz"; host=$HOST_PID; controle_ac=$((controle_ac + 1)); pedido_nfe "$1" "$controle_ac" > "$2"; }
+# Starts the Host and sends invoice $1 in the background (AC_PID), every call
+# of the authority delayed by ATRASO s.
 inicia_e_envia() {
-  inicia_host "$raiz"; host=$HOST_PID
-  espera_inicio "$raiz"
-  controle_ac=$((controle_ac + 1))
-  pedido_nfe "$1" "$controle_ac" > "$raiz/nf$1-a.txt"
+  controle "atraso=$ATRASO"
+  inicia_e_pede "$1" "$raiz/nf$1-a.txt"
   "$AC" enviar "$raiz/nf$1-a.txt" --raiz "$raiz" --espera 120 > "$raiz/nf$1-a.txt.out" 2>&1 &
   AC_PID=$!
 }
@@ -65,10 +67,7 @@ mata() {
 # Restarts the Host, sends invoice $1 again, and expects it approved.
 reenvia() {
   controle ''
-  inicia_host "$raiz"; host=$HOST_PID
-  espera_inicio "$raiz"
-  controle_ac=$((controle_ac + 1))
-  pedido_nfe "$1" "$controle_ac" > "$raiz/nf$1-b.txt"
+  inicia_e_pede "$1" "$raiz/nf$1-b.txt"
   envia "$raiz" "$raiz/nf$1-b.txt" 60
   [ "$(resposta "$raiz/nf$1-b.txt")" = "Aprovado: Processamento de NFe OK!" ] \
     || falha "NF $1 reenviada: $(cat "$raiz/nf$1-b.txt.out")"
@@ -91,7 +90,6 @@ if [ "$LEIAUTE" = 3.10 ]; then
 fi
 
 # 2: step 1 written, the send held by the delay and then refused unprocessed.
-controle "atraso=$ATRASO"
 inicia_e_envia 202
 espera_ate "2: etapa 1" na_etapa 202 '^1\|0\|0$'
 mata
@@ -101,7 +99,6 @@ sleep $((ATRASO + 1))
 reenvia 202
 
 # 3: sent and authorised, the answer not stored (the row locked).
-controle "atraso=$ATRASO"
 inicia_e_envia 203
 espera_ate "3: etapa 1" na_etapa 203 '^1\|0\|0$'
 trava "SELECT Numero FROM MovimentoNFe WHERE Numero = 203"
@@ -114,14 +111,12 @@ na_etapa 203 '^1\|0\|0$' || falha "3: $(linha_nota 203)"
 reenvia 203
 
 # 4: step 2, the situation query held by the delay.
-controle "atraso=$ATRASO"
 inicia_e_envia 204
 espera_ate "4: etapa 2" na_etapa 204 "^2\\|$RECIBO\\|0\$"
 mata
 reenvia 204
 
 # 5: the protocol stored, the distribution file's query held by the delay.
-controle "atraso=$ATRASO"
 inicia_e_envia 205
 espera_ate "5: protocolo gravado" na_etapa 205 "^2\\|$RECIBO\\|[0-9]{15}\$"
 mata
@@ -130,19 +125,14 @@ reenvia 205
 # Every killed request is answered as interrupted by a Host that runs past
 # the longest a request can take; the resent ones stay approved.
 inicia_host "$raiz"; host=$HOST_PID
-espera_inicio "$raiz"
 espera_respondidas "$raiz" 150
 n_notas=$(wc -w <<<"$NOTAS")
-[ "$(pg "SELECT COUNT(*) FROM SolicitacaoFuncaoNFe WHERE Mensagem = 'Processamento interrompido: reenvie a solicitação'")" = "$n_notas" ] \
-  || falha "interrompidas: $(pg 'SELECT NSU, Mensagem FROM SolicitacaoFuncaoNFe')"
-[ "$(pg "SELECT COUNT(*) FROM SolicitacaoFuncaoNFe WHERE \"Hora da Aprovacao\" IS NOT NULL AND \"Hora Cancelamento Host\" IS NULL")" = "$n_notas" ] \
-  || falha "reenviadas: $(pg 'SELECT NSU, Mensagem FROM SolicitacaoFuncaoNFe')"
+[ "$(pg "SELECT COUNT(CASE WHEN Mensagem = 'Processamento interrompido: reenvie a solicitação' THEN 1 END),
+  COUNT(CASE WHEN \"Hora da Aprovacao\" IS NOT NULL AND \"Hora Cancelamento Host\" IS NULL THEN 1 END) FROM SolicitacaoFuncaoNFe")" = "$n_notas|$n_notas" ] \
+  || falha "interrompidas | reenviadas: $(pg 'SELECT NSU, Mensagem FROM SolicitacaoFuncaoNFe')"
 for n in $NOTAS; do confere_nota "$raiz" "$n"; done
 [ "$(sim_sql "SELECT COUNT(*) FROM nota")" = "$n_notas" ] || falha "notas na autoridade: $(sim_sql "SELECT COUNT(*) FROM nota")"
 # 4.00 resumes every killed invoice by its situation: no batch-result query at all.
-if [ "$LEIAUTE" = 4.00 ]; then
-  recibos=$("$SIMULADOR" chamadas --banco "$SIM_DIR/autoridade.sqlite" | awk -F '\t' '$2 == "NFeRetAutorizacao4"' | wc -l)
-  [ "$recibos" = 0 ] || falha "$recibos consultas de recibo em 4.00"
-fi
+[ "$LEIAUTE" = 3.10 ] || [ "$(chamadas | awk -F '\t' '$2 == "NFeRetAutorizacao4"' | wc -l)" = 0 ] || falha "consultas de recibo em 4.00: $(chamadas)"
 para_host "$host" || falha "o Host terminou com erro"
 echo "emissao_queda_pg ($LEIAUTE): ok"

@@ -34,9 +34,7 @@ assassino() {
     sleep "$((RANDOM % 2)).$((RANDOM % 10))"; sleep 0.8
     [ -e "$base/parar" ] && break
     r=${raizes[$((RANDOM % ${#raizes[@]}))]}
-    pid=$(cat "$r/pid")
-    kill -KILL "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
+    pid=$(cat "$r/pid"); kill -KILL "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true
     echo "$pid" >> "$base/mortes"
     sleep "0.$((RANDOM % 10))"
     inicia_host_pid "$r"
@@ -59,30 +57,17 @@ envia_ate_concluir() {
 }
 
 tempestade() {   # in a subshell of its own: its own roots, Hosts and cleaning
-  local motor=$1
-  local raizes=() i n
+  local motor=$1 i n
   trap 'mata_restantes; limpa; apaga_bancos_pg' EXIT
-  nova_raiz; local base=$RAIZ
-  inicia_simulador "$base/autoridade" --consultas-processamento 0
+  # Calls of at most 3 s and the shortest processing bound: a request
+  # claimed by a Host that died is answered by the other after 53 s.
+  raizes_num_banco "$motor" 2 '"TempoLimiteProcessamento"="5"' '"TempoLimiteConexao"="3"' \
+    '"TempoLimiteLeitura"="3"' '"TempoLimiteTotal"="3"'
+  local base=$BASE raizes=("${RAIZES_FILA[@]}")
   # Every call of the authority takes a while: more kills land between a
   # send and its answer.
   controle "atraso=0.3"
-  local sufixo="s$(basename "$base" | tr -dc 'a-zA-Z0-9' | tr 'A-Z' 'a-z')"
-  for i in 1 2; do
-    nova_raiz; raizes+=("$RAIZ")
-    # Calls of at most 3 s and the shortest processing bound: a request
-    # claimed by a Host that died is answered by the other after 53 s.
-    registro_host "$RAIZ" '"TempoLimiteProcessamento"="5"' '"TempoLimiteConexao"="3"' \
-      '"TempoLimiteLeitura"="3"' '"TempoLimiteTotal"="3"'
-    if [ "$motor" = pg ]; then
-      banco_pg "$RAIZ" "$sufixo"
-    else
-      banco_sqlite_comum "$RAIZ" "$base/D"
-    fi
-    PIDS_ARQUIVOS+=("$RAIZ/pid")
-    inicia_host_pid "$RAIZ"
-    espera_inicio "$RAIZ"
-  done
+  for i in "${raizes[@]}"; do PIDS_ARQUIVOS+=("$i/pid"); inicia_host_pid "$i"; espera_inicio "$i"; done
   : > "$base/mortes"
 
   local inicio=$(date +%s)
@@ -94,10 +79,7 @@ tempestade() {   # in a subshell of its own: its own roots, Hosts and cleaning
     return 0
   }
   local series=()
-  for i in 1 2 3; do
-    envia_serie "$i" "${raizes[$(( i % 2 ))]}" &
-    series+=($!)
-  done
+  for i in 1 2 3; do envia_serie "$i" "${raizes[$(( i % 2 ))]}" & series+=($!); done
   wait "${series[@]}"
   touch "$base/parar"
   wait "$pid_assassino"
@@ -107,12 +89,12 @@ tempestade() {   # in a subshell of its own: its own roots, Hosts and cleaning
 
   # The requests the killed Hosts left claimed are answered by the living ones.
   espera_respondidas "${raizes[0]}" 120
-  local pedidos sem_mensagem sem_distribuicao
+  # None without a message, none with the distribution file missing.
+  local pedidos faltas
   pedidos=$(consulta "${raizes[0]}" "SELECT COUNT(*) FROM SolicitacaoFuncaoNFe")
-  sem_mensagem=$(consulta "${raizes[0]}" "SELECT COUNT(*) FROM SolicitacaoFuncaoNFe WHERE Mensagem IS NULL OR Mensagem = ''")
-  [ "$sem_mensagem" = 0 ] || falha "$motor: $sem_mensagem pedidos respondidos sem mensagem"
-  sem_distribuicao=$(consulta "${raizes[0]}" "SELECT COUNT(*) FROM SolicitacaoFuncaoNFe WHERE Mensagem LIKE 'Erro ao gerar arquivo de distribui%'")
-  [ "$sem_distribuicao" = 0 ] || falha "$motor: $sem_distribuicao pedidos sem arquivo de distribuição"
+  faltas=$(consulta "${raizes[0]}" "SELECT COUNT(CASE WHEN Mensagem IS NULL OR Mensagem = '' THEN 1 END),
+    COUNT(CASE WHEN Mensagem LIKE 'Erro ao gerar arquivo de distribui%' THEN 1 END) FROM SolicitacaoFuncaoNFe")
+  [ "$faltas" = "0|0" ] || falha "$motor: pedidos sem mensagem | sem arquivo de distribuição: $faltas"
 
   # Every number authorised once; the rows and the distribution files.
   confere_notas_da_fila 1 "$NOTAS" "${raizes[@]}"

@@ -14,7 +14,7 @@ source "$(dirname "$0")/smtp_apoio.inc"
 source "$(dirname "$0")/simulador_apoio.inc"
 EXEMPLOS="$FONTE/exemplos"
 
-# One example per row, in the order they are sent (not the story's: the
+# exemplos_integracao.tsv: one example per row, in the order they are sent (not the story's: the
 # refused texts first, the mail before the print, the correction letter and
 # then the cancellation before both), with the answer the guide gives for it:
 #   ativo                    claimed at once, no answer stamp (the liveness check)
@@ -22,29 +22,14 @@ EXEMPLOS="$FONTE/exemplos"
 #   cancelada: MESSAGE       [Hora Cancelamento Host] and Mensagem
 # 04-06 print and mail: the Host's registry points them at a CUPS scheduler
 # and an SMTP server that this test starts.
-TABELA=$(cat <<'FIM'
-11-rejeitada-terminador-sem-crlf.txt    | cancelada: Terminador 999-999 sem CR LF no fim do texto
-10-rejeitada-sem-terminador.txt         | cancelada: Sem a linha 999-999 (terminador)
-09-rejeitada-comando-desconhecido.txt   | cancelada: Comando Desconhecido.  ->EMITIR NFCE<-
-08-inutilizar-numero.txt                | aprovada: Inutilização de número homologado
-06-enviar-email-contador.txt            | aprovada: NFsE enviada por Email!
-02-status-servico.txt                   | aprovada: Serviço de NFe Disponível
-01-atv.txt                              | ativo
-03-nfe-venda.txt                        | aprovada: Processamento de NFe OK!
-12-carta-correcao.txt                   | aprovada: Carta de Correção registrada!
-07-cancelar-nfe.txt                     | aprovada: NFe Cancelada com Sucesso!
-05-enviar-email.txt                     | aprovada: NFe enviada por Email!
-04-imprimir-danfe.txt                   | aprovada: Impressão de DANFE OK!
-FIM
-)
-apara() { sed 's/^ *//; s/ *$//' <<<"$1"; }
+TABELA=$(tail -n +2 "$(dirname "$0")/exemplos_integracao.tsv")
 # The message of velantnfe-ac's answer line "<kind>: HH:MM:SS - <message>".
 resposta_ac() { sed -n "s/^$1: [0-9:]* - //p" "$2"; }
 
 # Every example has its row, and is CR LF throughout (the last one on purpose ends without).
 for f in "$EXEMPLOS"/*.txt; do
   nome=$(basename "$f")
-  grep -q "^$nome " <<<"$TABELA" || falha "$nome sem linha na tabela"
+  grep -q "^$nome"$'\t' <<<"$TABELA" || falha "$nome sem linha na tabela"
   [ "$(tr -cd '\n' < "$f" | wc -c)" = "$(grep -c $'\r$' "$f")" ] || falha "$nome: linha sem CR LF"
 done
 [ "$(wc -l <<<"$TABELA")" = "$(ls "$EXEMPLOS"/*.txt | wc -l)" ] || falha "linha da tabela sem exemplo"
@@ -77,7 +62,6 @@ for f in 04-imprimir-danfe.txt 05-enviar-email.txt 07-cancelar-nfe.txt 12-carta-
   grep -q "^050-000 - $chave"$'\r$' "$EXEMPLOS/$f" || falha "$f não traz a chave $chave da nota do exemplo"
 done
 inicia_host "$raiz"; host=$HOST_PID
-espera_inicio "$raiz"
 db=$(banco "$raiz")
 # What the front end prepares before a cancellation, a voiding and the accountant's mail.
 sql "$db" "INSERT INTO MovimentoNFeSaidaCancelada (Empresa, Serie, [Numero da NFe]) VALUES (1, '1', '$chave');
@@ -100,17 +84,14 @@ antes_de() {
       [ "$protocolo" != "$primeiro" ] || falha "07: a nota do exemplo teve o primeiro protocolo"
       EXTRA=(--campo "051-000=$protocolo") ;;
     05-enviar-email.txt)
-      local procnfe pdf
-      procnfe=$(find "$raiz" -ipath "*/nfe/arquivos/procNFe/$chave-procNFe.xml" | head -1)
-      pdf="$raiz/C/Dunmor/nfe/arquivos/PDF/$chave.pdf"
-      mkdir -p "$(dirname "$pdf")"
+      local procnfe pdf="$raiz/C/Dunmor/nfe/arquivos/PDF/$chave.pdf"
+      procnfe=$(find "$raiz" -ipath "*/nfe/arquivos/procNFe/$chave-procNFe.xml" | head -1); mkdir -p "$(dirname "$pdf")"
       "$HOST" danfe "$procnfe" "$pdf" > "$raiz/danfe.out" 2>&1 || falha "05: velantnfe danfe: $(cat "$raiz/danfe.out")" ;;
   esac
 }
 
 enviados=0
-while IFS='|' read -r arquivo resposta; do
-  arquivo=$(apara "$arquivo"); resposta=$(apara "$resposta")
+while IFS=$'\t' read -r arquivo resposta; do
   EXTRA=()
   antes_de "$arquivo"
   rc=0
@@ -119,26 +100,18 @@ while IFS='|' read -r arquivo resposta; do
   [ -n "$nsu" ] || falha "$arquivo não foi incluído: $(cat "$raiz/$arquivo.out")"
   linha=$(sql "$db" "SELECT [Hora da Analise] IS NOT NULL, [Hora da Aprovacao] IS NOT NULL,
                             [Hora Cancelamento Host] IS NOT NULL, Mensagem FROM SolicitacaoFuncaoNFe WHERE NSU = $nsu")
+  # The exit code, the AC's answer line and the row: claimed, approved, cancelled, message.
+  saida="$raiz/$arquivo.out"; mensagem=${resposta#*: }
   case "$resposta" in
-    ativo)
-      [ "$rc" = 0 ] && grep -q '^Host ativo: ' "$raiz/$arquivo.out" || falha "$arquivo: $(cat "$raiz/$arquivo.out")"
-      esperado="1|0|0|" ;;
-    "aprovada: "*)
-      [ "$rc" = 0 ] && [ "$(resposta_ac "Aprovado pelo Host" "$raiz/$arquivo.out")" = "${resposta#aprovada: }" ] \
-        || falha "$arquivo: saída $rc: $(cat "$raiz/$arquivo.out")"
-      esperado="1|1|0|${resposta#aprovada: }" ;;
-    "cancelada: "*)
-      [ "$rc" = 1 ] && [ "$(resposta_ac "Cancelado pelo Host" "$raiz/$arquivo.out")" = "${resposta#cancelada: }" ] \
-        || falha "$arquivo: saída $rc: $(cat "$raiz/$arquivo.out")"
-      esperado="1|0|1|${resposta#cancelada: }" ;;
+    ativo) esperado="0|1|0|0|"; grep -q '^Host ativo: ' "$saida" || falha "$arquivo: $(cat "$saida")" ;;
+    "aprovada: "*) esperado="0|1|1|0|$mensagem"; [ "$(resposta_ac "Aprovado pelo Host" "$saida")" = "$mensagem" ] || falha "$arquivo: $(cat "$saida")" ;;
+    "cancelada: "*) esperado="1|1|0|1|$mensagem"; [ "$(resposta_ac "Cancelado pelo Host" "$saida")" = "$mensagem" ] || falha "$arquivo: $(cat "$saida")" ;;
     *) falha "resposta desconhecida na tabela: $resposta" ;;
   esac
-  [ "$linha" = "$esperado" ] || falha "$arquivo: a linha da fila tem $linha, esperado $esperado"
+  [ "$rc|$linha" = "$esperado" ] || falha "$arquivo: código e linha da fila $rc|$linha, esperados $esperado: $(cat "$saida")"
   # An authorised invoice: the key and protocol the examples after it need.
-  if [ "$arquivo" = 03-nfe-venda.txt ]; then
-    grep -qxE "Nota 1001 série 1: chave $chave, protocolo [0-9]{15}" "$raiz/$arquivo.out" \
-      || falha "03: sem a chave e o protocolo: $(cat "$raiz/$arquivo.out")"
-  fi
+  [ "$arquivo" != 03-nfe-venda.txt ] || grep -qxE "Nota 1001 série 1: chave $chave, protocolo [0-9]{15}" "$saida" \
+    || falha "03: sem a chave e o protocolo: $(cat "$saida")"
   echo "ok: $arquivo -> $resposta"
   enviados=$((enviados + 1))
 done <<<"$TABELA"
@@ -155,16 +128,9 @@ pdftotext "$(cups_saida DANFE)" - | tr -d ' \n' | grep -q "$chave" || falha "04:
 recebidas=$(for m in $(mensagens_smtp); do
   printf '%s|%s|%s\n' "$(tr -d '\n' < "$m/destinatarios")" "$(cat "$m/assunto")" "$(tr '\r\n' '~~' < "$m/corpo")"
 done | sort)
-empresa='COMÉRCIO DE ALIMENTOS BOA VISTA LTDA'
-esperadas=$(for para in compras@mercearia-sao-joao.com.br contabilidade@boavista.com.br; do
-  for tipo in XML PDF; do
-    printf '%s|Nota Fiscal Eletrônica da empresa: %s|Segue em anexo arquivo %s da Nota Fiscal Eletrônica CHAVE DE NR.: %s\n' \
-      "$para" "$empresa" "$tipo" "$chave"
-  done
-done
-printf 'contabilidade@boavista.com.br|NFe da empresa: %s|%s\n' "$empresa" \
-  'Segue em anexo os arquivos XML das Notas Fiscais Eletrônicas.~~Notas fiscais de novembro de 2026~~Suporte: (19) 3232-1000'
-)
+# exemplos_integracao_mensagens.txt: the same for the messages the guide
+# promises, {chave} for the invoice's key.
+esperadas=$(sed "s/{chave}/$chave/" "$(dirname "$0")/exemplos_integracao_mensagens.txt")
 [ "$recebidas" = "$(sort <<<"$esperadas")" ] || falha "05-06: mensagens recebidas:
 $recebidas"
 

@@ -11,18 +11,16 @@ nova_raiz; vazia=$RAIZ
 rm -f "$(pasta_host "$vazia")/VelantNFe.ini"
 "$HOST" --raiz "$vazia" --registro "$vazia/registro.reg" --uma-vez > "$vazia/host.out" 2>&1 || falha "primeira execução: $(cat "$vazia/host.out")"
 ip=$(sed -n 's/^IP deste PC:  //p' "$vazia/host.out")
-ini=$(tr -d '\r' < "$(pasta_host "$vazia")/VelantNFe.ini")
-grep -qx "IP do Computador a ser processado=$ip" <<<"$ini" || falha "INI sem o IP $ip: $ini"
+tr -d '\r' < "$(pasta_host "$vazia")/VelantNFe.ini" | grep -qx "IP do Computador a ser processado=$ip" \
+  || falha "INI sem o IP $ip: $(cat "$(pasta_host "$vazia")/VelantNFe.ini")"
 [ -f "$(banco "$vazia")" ] || falha "o banco SQLite não foi criado"
 
 # A second copy on the same root.
 nova_raiz; raiz=$RAIZ
 inicia_host "$raiz"; host=$HOST_PID
-espera_inicio "$raiz"
 rc=0; "$HOST" --raiz "$raiz" --registro "$raiz/registro.reg" --uma-vez > "$raiz/segunda.out" 2>&1 || rc=$?
-[ "$rc" = 1 ] || falha "segunda cópia: código $rc"
-grep -qx '\[caixa\] Gerenciador Padrão NFe já está aberto!: Atenção! Este Programa já encontra-se aberto!' "$raiz/segunda.out" \
-  || falha "segunda cópia: caixa: $(cat "$raiz/segunda.out")"
+[ "$rc" = 1 ] && grep -qx '\[caixa\] Gerenciador Padrão NFe já está aberto!: Atenção! Este Programa já encontra-se aberto!' \
+  "$raiz/segunda.out" || falha "segunda cópia: código $rc: $(cat "$raiz/segunda.out")"
 kill -0 "$host" || falha "a primeira cópia parou"
 para_host "$host" || falha "a primeira cópia terminou com erro"
 # Once the first copy is gone, the installation starts again.

@@ -5,46 +5,29 @@
 # SQLite file unreadable at start are the data layer's reconnection tests.)
 set -euo pipefail
 source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
-PG_ESTADOS=()
-limpa_tudo() {
-  local e
-  for e in "${PG_ESTADOS[@]}"; do bash "$FONTE/scripts/pg-teste" parar "$e" || true; done
-  limpa
-}
-trap limpa_tudo EXIT
+source "$(dirname "$0")/emissao_apoio.inc"
+trap '[ -z "${pg:-}" ] || bash "$FONTE/scripts/pg-teste" parar "$pg" || true; limpa' EXIT
 
 espera_no_log() {   # root, fixed text, what is awaited
   local i
-  for i in $(seq 1 150); do
-    grep -qF -- "$2" <(log_do_dia "$1") && return 0
-    sleep 0.2
-  done
+  for i in $(seq 1 150); do grep -qF -- "$2" <(log_do_dia "$1") && return 0; sleep 0.2; done
   falha "$3: sem \"$2\" no log: $(log_do_dia "$1" | tail -5)"
 }
 
-status() {   # root, control number, AC seconds; prints the AC's output, returns its code
+# STATUS SERVICO with control number $2 to root $1, the AC waiting $3 s: answered
+# (unavailable: there is no authority).
+atendida() {
   solicitacao "000-000 - STATUS SERVICO" "001-000 - $2" "999-999 - " > "$1/status$2.txt"
-  local rc=0
-  "$AC" enviar "$1/status$2.txt" --raiz "$1" --espera "$3" > "$1/status$2.out" 2>&1 || rc=$?
-  cat "$1/status$2.out"
-  return $rc
-}
-atendida() {   # root, control number, AC seconds
-  local saida rc=0
-  saida=$(status "$@") || rc=$?
-  [ "$rc" = 1 ] && grep -q '^Cancelado pelo Host: [0-9:]* - Serviço de NFe Indisponível$' <<<"$saida" \
-    || falha "solicitação $2 não atendida (código $rc): $saida"
+  envia "$1" "$1/status$2.txt" "$3"
+  [ "$ENVIO" = 1 ] && grep -q '^Cancelado pelo Host: [0-9:]* - Serviço de NFe Indisponível$' "$1/status$2.txt.out" \
+    || falha "solicitação $2 não atendida (código $ENVIO): $(cat "$1/status$2.txt.out")"
 }
 
 nova_raiz; raiz=$RAIZ
 pg="$raiz/pg"
-PG_ESTADOS+=("$pg")
 bash "$FONTE/scripts/pg-teste" iniciar "$pg"
-printf '[SGBD]\r\nGerenciador de Banco de Dados=POSTGRESQL\r\nIP do Banco de Dados=127.0.0.1\r\nPorta do Banco de Dados=%s\r\nNome Interno BD=01\r\nUsuario do Banco de Dados=postgres\r\n' \
-  "$(cat "$pg/porta")" >> "$(pasta_host "$raiz")/VelantNFe.ini"
-"$HOST" banco criar --raiz "$raiz" > "$raiz/banco.out" 2>&1 || falha "banco criar: $(cat "$raiz/banco.out")"
+VELANT_PG_ESTADO=$pg banco_pg "$raiz" 01   # the server of this test
 inicia_host "$raiz"; host=$HOST_PID
-espera_inicio "$raiz"
 atendida "$raiz" 1 20
 
 bash "$FONTE/scripts/pg-teste" desligar "$pg"

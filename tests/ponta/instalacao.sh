@@ -16,16 +16,11 @@ falha() { echo "FALHOU: $*" >&2; exit 1; }
 # The files an installation under the prefix /usr has.
 confere_arvore() {   # $1 root of the installed tree, $2 what it came from
   local r=$1 f
-  for f in usr/bin/velantnfe usr/bin/velantnfe-ac usr/bin/velantnfe-autoridade; do
-    [ -x "$r/$f" ] || falha "$2: falta $f"
-  done
-  for f in usr/share/velantnfe/schemas/PL_008i2/nfe_v3.10.xsd usr/share/velantnfe/schemas/PL_008i2/procNFe_v3.10.xsd \
-           usr/share/velantnfe/schemas/evento/envEventoCancNFe_v1.00.xsd usr/share/velantnfe/dados/servicos-nfe.ini \
-           usr/share/velantnfe/dados/reforma-tributaria.txt \
-           usr/share/velantnfe/sql/sqlite.sql usr/share/velantnfe/sql/postgresql.sql \
-           usr/share/doc/velantnfe/integracao.md usr/share/doc/velantnfe/exemplos/03-nfe-venda.txt \
-           usr/lib/systemd/system/velantnfe.service; do
-    [ -f "$r/$f" ] || falha "$2: falta $f"
+  for f in velantnfe velantnfe-ac velantnfe-autoridade; do [ -x "$r/usr/bin/$f" ] || falha "$2: falta usr/bin/$f"; done
+  for f in share/velantnfe/schemas/PL_008i2/{nfe,procNFe}_v3.10.xsd share/velantnfe/schemas/evento/envEventoCancNFe_v1.00.xsd \
+           share/velantnfe/dados/{servicos-nfe.ini,reforma-tributaria.txt} share/velantnfe/sql/{sqlite,postgresql}.sql \
+           share/doc/velantnfe/{integracao.md,exemplos/03-nfe-venda.txt} lib/systemd/system/velantnfe.service; do
+    [ -f "$r/usr/$f" ] || falha "$2: falta usr/$f"
   done
   cmp -s "$r/usr/share/velantnfe/dados/servicos-nfe.ini" "$FONTE/dados/servicos-nfe.ini" || falha "$2: servicos-nfe.ini difere"
   "$r/usr/bin/velantnfe" --help > /dev/null || falha "$2: velantnfe --help"
@@ -37,17 +32,16 @@ confere_dados_instalados() {   # $1 root of the installed tree
   local r=$1 raiz="$TRABALHO/raiz-gerar" xsd="$1/usr/share/velantnfe/schemas/PL_008i2/nfe_v3.10.xsd"
   "$FONTE/scripts/preparar-certificados" "$BUILD" > /dev/null
   rm -rf "$raiz"; mkdir -p "$raiz"
-  printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' '[HKEY_CURRENT_USER\nfe]' '"Ambiente"="2"' \
-    '"UnidadeFederada"="SP"' '"UnidadeFederadaCodigo"="35"' '"CNPJ"="11222333000181"' '"VerProc"="6.07.01.1"' \
+  printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' '[HKEY_CURRENT_USER\nfe]' '"Ambiente"="2"' '"UnidadeFederada"="SP"' \
+    '"UnidadeFederadaCodigo"="35"' '"CNPJ"="11222333000181"' '"VerProc"="6.07.01.1"' \
     "\"Certificado\"=\"$BUILD/certificados/emitente.pfx\"" '"SenhaCertificado"="1234"' > "$raiz/registro.reg"
-  local exemplo="$r/usr/share/doc/velantnfe/exemplos/03-nfe-venda.txt"
-  env -u VELANT_ESQUEMAS "$r/usr/bin/velantnfe" gerar "$exemplo" --raiz "$raiz" --registro "$raiz/registro.reg" \
-    > "$raiz/saida" 2>&1 || falha "gerar com os esquemas instalados: $(tail -3 "$raiz/saida")"
+  gerar() { env -u VELANT_ESQUEMAS "$r/usr/bin/velantnfe" gerar "$r/usr/share/doc/velantnfe/exemplos/03-nfe-venda.txt" \
+    --raiz "$raiz" --registro "$raiz/registro.reg"; }
+  gerar > "$raiz/saida" 2>&1 || falha "gerar com os esquemas instalados: $(tail -3 "$raiz/saida")"
   cp "$xsd" "$xsd.original"
   printf '<xs:schema xmlns:xs="http://www.w3.org/2001/XMLSchema"/>\n' > "$xsd"
   local rc=0
-  env -u VELANT_ESQUEMAS "$r/usr/bin/velantnfe" gerar "$exemplo" --raiz "$raiz" --registro "$raiz/registro.reg" \
-    > "$raiz/saida2" 2>&1 || rc=$?
+  gerar > "$raiz/saida2" 2>&1 || rc=$?
   mv "$xsd.original" "$xsd"
   [ "$rc" = 1 ] && grep -q '^validado  não$' "$raiz/saida2" \
     || falha "o velantnfe instalado não leu o esquema instalado (saída $rc): $(tail -3 "$raiz/saida2")"
@@ -59,24 +53,19 @@ confere_dados_instalados() {   # $1 root of the installed tree
 # it is told which folder refuses it; what both wrote stays in the group.
 confere_pasta_servico() {   # $1 root of the installation
   local r=$1 unidade="$1/usr/lib/systemd/system/velantnfe.service"
-  local uid gid pasta="$1/var/lib/velantnfe" umask_unidade rc
+  local uid gid pasta="$1/var/lib/velantnfe" umask_unidade rc i dono grupo fora
   uid=$(awk -F: '$1 == "velantnfe" {print $3}' "$r/etc/passwd")
   gid=$(awk -F: '$1 == "velantnfe" {print $3}' "$r/etc/group")
   [ -n "$uid" ] && [ -n "$gid" ] || falha "dpkg -i: sem o usuário e o grupo velantnfe"
   grep -qxF 'User=velantnfe' "$unidade" && grep -qxF 'Group=velantnfe' "$unidade" || falha "a unidade não roda como velantnfe"
   [ "$(stat -c '%a %u %g' "$pasta")" = "2770 $uid $gid" ] || falha "a pasta do serviço: $(stat -c '%a %u %g' "$pasta")"
-  if [ "$(id -u)" != 0 ]; then
-    echo "instalacao: pasta do serviço não conferida com outros usuários (só como root)"
-    return 0
-  fi
+  [ "$(id -u)" = 0 ] || { echo "instalacao: pasta do serviço não conferida com outros usuários (só como root)"; return 0; }
   umask_unidade=$(sed -n 's/^UMask=//p' "$unidade")
   chmod 755 "$TRABALHO"
-  printf '%s\r\n' '000-000 - ATV' '001-000 - 1' '999-999 - ' > "$TRABALHO/atv.txt"
-  chmod 644 "$TRABALHO/atv.txt"
+  printf '%s\r\n' '000-000 - ATV' '001-000 - 1' '999-999 - ' > "$TRABALHO/atv.txt"; chmod 644 "$TRABALHO/atv.txt"
   (umask "$umask_unidade" && exec setpriv --reuid="$uid" --regid="$gid" --clear-groups \
      "$r/usr/bin/velantnfe" --raiz "$pasta" --registro "$pasta/registro.reg") > "$TRABALHO/host.out" 2>&1 &
   HOST_SERVICO=$!
-  local i
   for i in $(seq 1 100); do grep -q ' - Início' "$pasta"/C/KorvanePafEcf/NFe/VelantNFe/Log/*.LOG 2>/dev/null && break; sleep 0.1; done
   # A front end in the group (its own umask), then one outside it.
   rc=0
@@ -87,14 +76,12 @@ confere_pasta_servico() {   # $1 root of the installation
   setpriv --reuid=64912 --regid=64912 --clear-groups "$r/usr/bin/velantnfe-ac" enviar "$TRABALHO/atv.txt" \
     --raiz "$pasta" --espera 1 > "$TRABALHO/fora.out" 2>&1 || rc=$?
   # This system's names for the numbers of that root, or the numbers.
-  local dono grupo
   dono=$(getent passwd "$uid" | cut -d: -f1 || true); dono=${dono:-$uid}
   grupo=$(getent group "$gid" | cut -d: -f1 || true); grupo=${grupo:-$gid}
   [ "$rc" = 3 ] && grep -qF "velantnfe-ac: sem permissão de passagem em $pasta (dono $dono, grupo $grupo, modo 2770) para o usuário 64912. A fila do Host fica nessa pasta: entre no grupo $grupo" "$TRABALHO/fora.out" \
     || falha "AC fora do grupo: código $rc: $(cat "$TRABALHO/fora.out")"
   # While the Host holds the database open, its -wal and -shm files are there too.
   [ "$(find "$pasta" -name 'dvk_data.db-wal' -o -name 'dvk_data.db-shm' | wc -l)" = 2 ] || falha "o banco não está em WAL"
-  local fora
   fora=$(find "$pasta" ! -group "$gid" -o -type d ! -perm -2070 -o -name 'dvk_data.db*' ! -perm -0060)
   [ -z "$fora" ] || falha "fora do grupo, ou sem acesso dele: $(ls -ld $fora)"
   kill -TERM "$HOST_SERVICO"; wait "$HOST_SERVICO" || falha "o Host do serviço terminou com erro: $(tail -3 "$TRABALHO/host.out")"

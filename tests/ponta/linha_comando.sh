@@ -6,10 +6,8 @@
 # a display falls back to the headless Host with a warning.
 #   bash linha_comando.sh <build-dir> <source-dir>
 set -euo pipefail
-BUILD=$(cd "$1" && pwd)
-TRABALHO=$(mktemp -d "${TMPDIR:-/tmp}/linha-comando-XXXXXX")
-trap 'rm -rf "$TRABALHO"' EXIT
-falha() { echo "FALHOU: $*" >&2; exit 1; }
+source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
+nova_raiz; TRABALHO=$RAIZ/vazia; mkdir "$TRABALHO"
 
 # linha_comando.tsv: executable and arguments, exit status, a line of the output (grep -E, whole line).
 n=0
@@ -33,11 +31,8 @@ done
 # --janela with no display at all, and with a display that does not answer:
 # a warning, then the Host runs headless (the events on its output).
 for tela in "" ":97"; do
-  raiz="$TRABALHO/raiz$tela"
-  mkdir -p "$raiz/C/KorvanePafEcf/NFe/VelantNFe"
-  printf '[Local]\r\nIP do Computador a ser processado=127.0.0.1\r\n' > "$raiz/C/KorvanePafEcf/NFe/VelantNFe/VelantNFe.ini"
+  nova_raiz; raiz=$RAIZ; rc=0
   if [ -n "$tela" ]; then ambiente=(DISPLAY="$tela"); else ambiente=(-u DISPLAY); fi
-  rc=0
   env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "${ambiente[@]}" \
     "$BUILD/velantnfe" --janela --uma-vez --raiz "$raiz" --registro "$raiz/registro.reg" \
     > "$raiz/saida" 2> "$raiz/erro" || rc=$?

@@ -56,31 +56,27 @@ set -euo pipefail
 source "$(dirname "$0")/../gerente_apoio.inc" "$1" "$2"
 source "$(dirname "$0")/../emissao_apoio.inc"
 source "$(dirname "$0")/../autoridade_apoio.inc"
-CASO=$3
-nome=$(basename "$CASO" .caso)
+CASO=$3; nome=$(basename "$CASO" .caso)
 
 nova_raiz; raiz=$RAIZ; SIM_DIR=$raiz/autoridade
-registro_base=()   # "Name"="value" lines of the case
-registro_passo=()
+registro_base=(); registro_passo=()   # "Name"="value" lines of the case, of the step
 escreve_registro() {
   registro_host "$raiz" '"TaxaCreditoSN"="1,25"' '"TempoLimiteConexao"="2"' '"TempoLimiteLeitura"="5"' '"TempoLimiteTotal"="10"' \
     "${registro_base[@]}" "${registro_passo[@]}"
 }
 
 # The case, split: the settings before the first step, then one file per step.
-mkdir -p "$raiz/passos"
-passo=""; n=0
+mkdir -p "$raiz/passos"; : > "$raiz/passos/ambiente"; passo=""; n=0
 while IFS= read -r linha || [ -n "$linha" ]; do
   linha=${linha//\{raiz\}/$raiz}; linha=${linha//\{certs\}/$CERTS}; linha=${linha//\{autoridade\}/$SIM_DIR/autoridade.sqlite}
   case "$linha" in
     '#'*|'') continue ;;
     '[passo '*']') n=$((n + 1)); passo="$raiz/passos/$(printf '%02d' $n)"; printf '%s\n' "${linha:7:-1}" > "$passo.nome"; : > "$passo" ;;
-    *) if [ -n "$passo" ]; then printf '%s\n' "$linha" >> "$passo"; else printf '%s\n' "$linha" >> "$raiz/passos/ambiente"; fi ;;
+    *) printf '%s\n' "$linha" >> "${passo:-$raiz/passos/ambiente}" ;;
   esac
 done < "$CASO"
 
-simulador=""
-declare -A valores   # {chave:N} and {protocolo:N} of the invoices of 'nota:'
+simulador=""; declare -A valores   # {chave:N} and {protocolo:N} of the invoices of 'nota:'
 # The case's text with the keys and protocols of its invoices in place.
 substitui() {
   local t=$1 c v
@@ -91,35 +87,27 @@ substitui() {
   done
   printf '%s' "$t"
 }
-if [ -f "$raiz/passos/ambiente" ]; then
-  while IFS= read -r linha; do
-    valor=${linha#*:}; valor=${valor# }
-    case "$linha" in
-      leiaute:\ 4.00) leiaute_400 ;;
-      simulador:*) simulador=1; inicia_simulador "$SIM_DIR" ${valor#simulador:} ;;
-      registro:*) registro_base+=("$valor") ;;
-      fifo:*) mkfifo "$raiz/$valor" ;;
-      nota:*) escreve_registro
-        autoriza_nota "$raiz" "$FONTE/tests/content/dourados/simples_nacional_nacional.txt" "$valor"
-        valores[chave:$valor]=$CHAVE; valores[protocolo:$valor]=$PROTOCOLO ;;
-      sql:*) ;;   # after the Host made its database
-      *) falha "$nome: linha desconhecida: $linha" ;;
-    esac
-  done < "$raiz/passos/ambiente"
-fi
+while IFS= read -r linha; do
+  valor=${linha#*:}; valor=${valor# }
+  case "$linha" in
+    leiaute:\ 4.00) leiaute_400 ;;
+    simulador:*) simulador=1; inicia_simulador "$SIM_DIR" ${valor#simulador:} ;;
+    registro:*) registro_base+=("$valor") ;;
+    fifo:*) mkfifo "$raiz/$valor" ;;
+    nota:*) escreve_registro
+      autoriza_nota "$raiz" "$FONTE/tests/content/dourados/simples_nacional_nacional.txt" "$valor"
+      valores[chave:$valor]=$CHAVE; valores[protocolo:$valor]=$PROTOCOLO ;;
+    sql:*) ;;   # after the Host made its database
+    *) falha "$nome: linha desconhecida: $linha" ;;
+  esac
+done < "$raiz/passos/ambiente"
 [ -n "$simulador" ] || { mkdir -p "$SIM_DIR"; : > "$SIM_DIR/servicos.ini"; }
 escreve_registro
-inicia_host "$raiz"; host=$HOST_PID
-espera_inicio "$raiz"
-db=$(banco "$raiz")
-[ -f "$raiz/passos/ambiente" ] && while IFS= read -r linha; do
-  case "$linha" in sql:*) sql "$db" "$(substitui "${linha#sql: }")" ;; esac
-done < "$raiz/passos/ambiente"
+inicia_host "$raiz"; host=$HOST_PID; db=$(banco "$raiz")
+while IFS= read -r linha; do sql "$db" "$(substitui "${linha#sql: }")"; done < <(grep '^sql: ' "$raiz/passos/ambiente" || true)
 
 for passo in "$raiz"/passos/[0-9][0-9]; do
-  p="$nome/$(cat "$passo.nome")"
-  registro_passo=(); opcoes=()
-  : > "$passo.txt"
+  p="$nome/$(cat "$passo.nome")"; registro_passo=(); opcoes=(); : > "$passo.txt"
   while IFS= read -r linha; do
     linha=$(substitui "$linha")
     valor=${linha#*:}; valor=${valor# }
@@ -132,13 +120,12 @@ for passo in "$raiz"/passos/[0-9][0-9]; do
       opcao:*) opcoes+=("$valor") ;;
       simulador:\ parar) para_simulador ;;
       host:\ reinicia) escreve_registro; para_host "$host" || falha "$p: o Host terminou com erro"
-        inicia_host "$raiz"; host=$HOST_PID; espera_inicio "$raiz" ;;
+        inicia_host "$raiz"; host=$HOST_PID ;;
       sql:*) sql "$db" "$valor" ;;
     esac
   done < "$passo"
   escreve_registro
-  antes=$(log_do_dia "$raiz" | wc -l)
-  inicio=$(date +%s)
+  antes=$(log_do_dia "$raiz" | wc -l); inicio=$(date +%s)
   envia "$raiz" "$passo.txt" 90 "${opcoes[@]}"; rc=$ENVIO
   segundos=$(( $(date +%s) - inicio ))
   log=$(log_do_dia "$raiz" | tail -n +$((antes + 1)) | sed 's/^[0-9:]* - //')
@@ -165,8 +152,7 @@ for passo in "$raiz"/passos/[0-9][0-9]; do
       confere:*) confere_nota "$raiz" "$valor" ;;
       arquivos:*) obtido=$(cd "$raiz" && compgen -G "$consulta" | wc -l || true)
         [ "$obtido" = "$esperado" ] || falha "$p: $obtido arquivos $consulta, esperados $esperado" ;;
-      esquema:*) xmllint --noout --schema "$FONTE/schemas/${valor#* }" "$arquivo" 2> "$raiz/xmllint.txt" \
-          || falha "$p: $(cat "$raiz/xmllint.txt")" ;;
+      esquema:*) xmllint --noout --schema "$FONTE/schemas/${valor#* }" "$arquivo" 2> "$raiz/xmllint.txt" || falha "$p: $(cat "$raiz/xmllint.txt")" ;;
       assinatura:*) read -r _ no id <<<"$valor"
         xmlsec1 --verify --id-attr:Id "$id" --enabled-key-data x509 --trusted-pem "$CERTS/ac.pem" \
           --node-xpath "/*/*[local-name()='$no']/*[local-name()='Signature']" "$arquivo" > "$raiz/xmlsec.txt" 2>&1 \
