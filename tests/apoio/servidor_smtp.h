@@ -23,14 +23,6 @@
 
 namespace velant::teste {
 
-// Debian's interpreter, where python3-aiosmtpd is installed (a python3
-// earlier in PATH may not have it).
-inline constexpr const char* kPythonSistema = "/usr/bin/python3";
-
-inline std::filesystem::path ScriptServidorSmtp() {
-  return std::filesystem::path(VELANT_TESTES) / "apoio" / "servidor_smtp.py";
-}
-
 struct CertificadosSmtp {
   std::filesystem::path ac;           // CA that signed the server's certificate
   std::filesystem::path certificado;  // for 127.0.0.1 and localhost
@@ -72,8 +64,10 @@ class ServidorSmtp {
   explicit ServidorSmtp(OpcoesServidorSmtp opcoes) : opcoes_(std::move(opcoes)) {
     std::filesystem::create_directories(Caixa());
     std::filesystem::remove(ArquivoPorta());
-    std::vector<std::string> args = {kPythonSistema, ScriptServidorSmtp().string(), "--porta", "0",
-                                     "--arquivo-porta", ArquivoPorta().string(), "--pasta", Caixa().string(),
+    // Debian's interpreter, where python3-aiosmtpd is installed (a python3
+    // earlier in PATH may not have it).
+    std::vector<std::string> args = {"/usr/bin/python3", std::string(VELANT_TESTES) + "/apoio/servidor_smtp.py",
+                                     "--porta", "0", "--arquivo-porta", ArquivoPorta().string(), "--pasta", Caixa().string(),
                                      "--certificado", opcoes_.certificado.string(), "--chave", opcoes_.chave.string(),
                                      "--usuario", opcoes_.usuario, "--senha", opcoes_.senha};
     if (opcoes_.tlsImplicito) args.push_back("--tls-implicito");

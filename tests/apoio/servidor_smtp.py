@@ -121,15 +121,11 @@ async def principal(args):
     contexto.load_cert_chain(args.certificado, args.chave)
     guardiao = Guardiao(args.pasta, args.recusar)
 
+    # With implicit TLS the whole session is already encrypted.
     def protocolo():
-        return SMTP(guardiao, hostname="smtp.teste.invalid",
-                    tls_context=None if args.tls_implicito else contexto,
-                    require_starttls=not args.tls_implicito,
-                    auth_required=True,
-                    # With implicit TLS the whole session is already encrypted.
-                    auth_require_tls=not args.tls_implicito,
-                    authenticator=autenticador(args.usuario, args.senha),
-                    timeout=30)
+        return SMTP(guardiao, hostname="smtp.teste.invalid", tls_context=None if args.tls_implicito else contexto,
+                    require_starttls=not args.tls_implicito, auth_required=True, auth_require_tls=not args.tls_implicito,
+                    authenticator=autenticador(args.usuario, args.senha), timeout=30)
 
     laco = asyncio.get_running_loop()
     servidor = await laco.create_server(protocolo, "127.0.0.1", args.porta,

@@ -134,21 +134,18 @@ for passo in "$raiz"/passos/[0-9][0-9]; do
     valor=${linha#*:}; valor=${valor# }; consulta=${valor% => *}; esperado=${valor##* => }; arquivo="$raiz/${valor%% *}"
     case "$linha" in
       codigo:*) [ "$rc" = "$valor" ] || falha "$p: código $rc, esperado $valor: $(cat "$passo.txt.out")" ;;
-      resposta:*) ok=""
-        while IFS= read -r s; do [[ "$s" == $valor ]] && ok=1; done < "$passo.txt.out"
-        [ -n "$ok" ] || falha "$p: resposta sem '$valor': $(cat "$passo.txt.out")" ;;
+      resposta:*) while IFS= read -r s; do [[ "$s" == $valor ]] && continue 2; done < "$passo.txt.out"
+        falha "$p: resposta sem '$valor': $(cat "$passo.txt.out")" ;;
       log:*) grep -qxF -- "$valor" <<<"$log" || falha "$p: log sem '$valor': $(tail -5 <<<"$log")" ;;
       log~:*) grep -qxE -- "$valor" <<<"$log" || falha "$p: log sem /$valor/: $(tail -5 <<<"$log")" ;;
-      linha:*|autoridade:*) base=$db; [ "${linha%%:*}" = linha ] || base=$SIM_DIR/autoridade.sqlite
-        obtido=$(sql "$base" "$consulta")
+      linha:*|autoridade:*) base=$db; [ "${linha%%:*}" = linha ] || base=$SIM_DIR/autoridade.sqlite; obtido=$(sql "$base" "$consulta")
         [ "$obtido" = "$esperado" ] || falha "$p: $consulta deu '$obtido', esperado '$esperado'" ;;
       caixa:*) vezes=$(grep -cF "[caixa] VelantNFe: ${valor#* }" "$raiz/host.out" || true)
         [ "$vezes" = "${valor%% *}" ] || falha "$p: $vezes caixas '${valor#* }', esperadas ${valor%% *}" ;;
       saida:*) grep -qxF -- "$valor" "$raiz/host.out" || falha "$p: a saída do Host não tem '$valor'" ;;
       saida~:*) grep -qxE -- "$valor" "$raiz/host.out" || falha "$p: a saída do Host não tem /$valor/" ;;
       segundos:*) [ "$segundos" -lt "$valor" ] || falha "$p: respondeu em $segundos s" ;;
-      situacao:*) obtido=$(situacao_nota "$consulta")
-        [ "$obtido" = "$esperado" ] || falha "$p: a autoridade tem $consulta em $obtido" ;;
+      situacao:*) obtido=$(situacao_nota "$consulta"); [ "$obtido" = "$esperado" ] || falha "$p: a autoridade tem $consulta em $obtido" ;;
       confere:*) confere_nota "$raiz" "$valor" ;;
       arquivos:*) obtido=$(cd "$raiz" && compgen -G "$consulta" | wc -l || true)
         [ "$obtido" = "$esperado" ] || falha "$p: $obtido arquivos $consulta, esperados $esperado" ;;
