@@ -19,8 +19,8 @@
 #                          number N, authorised at the simulator beforehand
 #   sql: STATEMENT         run on the Host's database before the step's request
 #   [passo NAME]           a step; then, in any order:
-#   controle: TEXT         the simulator's control file for this step (one
-#                          line; '|' between lines)
+#   controle: TEXT         the simulator's control file from this step on ('|'
+#                          between its lines; empty: no fault)
 #   opcao: OPTION          an option of velantnfe-ac enviar (e.g. --confirmar)
 #   simulador: parar       the simulator is stopped before the request
 #   host: reinicia         the Host is stopped (SIGTERM, a clean end) and started
