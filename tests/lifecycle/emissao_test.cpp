@@ -145,6 +145,7 @@ const std::vector<Caso> kCasos = {
     {"LoteDeOutraChave", [](E& e) { e.Lote(Protocolo(kOutraChave, "100", "Autorizado o uso da NF-e", kProtocolo)); }, false, 1, "EL", kRecusaOutraChave, kRecusado + kRecusaOutraChave},
     {"LoteDeOutroDocumento", [](E& e) { ProtocoloNFe p = Protocolo(kChave, "100", "Autorizado o uso da NF-e", kProtocolo); p.recusa = kRecusaOutroDocumento; e.Lote(p); }, false, 1, "EL", kRecusaOutroDocumento, kRecusado + kRecusaOutroDocumento},
     // The message is the last step's own, never what an earlier step said.
+    {"SituacaoNaoConsta", [](E& e) { e.autoridade.situacao = [](const std::string&) { return teste::Situacao("217", "Rejeição: NF-e não consta na base de dados da SEFAZ"); }; }, false, 2, "ELS", "217 - Rejeição: NF-e não consta na base de dados da SEFAZ"},
     {"SituacaoMalformada", [](E& e) { e.autoridade.situacao = [](const std::string&) -> RespostaSituacao { Falha("retorno malformado"); }; }, false, 2, "ELS", "Situação da NFe não confirmada"},
     {"EtapaDoisNaoGravada", [](E& e) { e.autoridade.respostasLote = {RespostaSo("105", "Lote em processamento")}; e.conexao->falhaSeContem = "[Etapa Concluida] = 2"; }, false, 1, "ELWL", "Erro ao registrar a etapa 2 da NFe"},
     {"ConsultaDoLoteSemResposta", [](E& e) { e.autoridade.consultaLote = [](const std::string&) -> RespostaLote { Falha("retorno malformado"); }; }, false, 1, "EL", "retorno malformado"},
@@ -224,15 +225,6 @@ TEST_F(Emissao, PrimeiraSolicitacaoVaiDaGeracaoAEtapaTres) {
   EXPECT_EQ(mensagens.front(), "Gerando NFe...");
   EXPECT_NE(std::find(mensagens.begin(), mensagens.end(), "Lote gerado: " + kLote.substr(0, 37)), mensagens.end());
   EXPECT_EQ(mensagens.back(), "100 - Autorizado o uso da NF-e");
-}
-
-// The invoice's row cannot even be looked up.
-TEST_F(Emissao, MovimentoIlegivelDizPorQue) {
-  Prepara();
-  conexao->CConexaoNfe::ExecutaSql("DROP TABLE MovimentoNFe");
-  EXPECT_FALSE(ProcessaNFeAzure(a.ctx));
-  EXPECT_NE(a.atual.MensagemRetorno.find("MovimentoNFe"), std::string::npos) << a.atual.MensagemRetorno;
-  EXPECT_LE(Len(a.atual.MensagemRetorno), 50);
 }
 
 // The same number went out earlier under the key of another emission month:
