@@ -58,18 +58,17 @@ TEST_F(Documentos, LoteQueNaoChegaAoBancoNaoEEnviado) {
 // builds the distribution file from the bytes the database holds; a row of
 // an earlier version, with nothing in the database, uses the root's files.
 // (A root without the files at all: emissao_outro_host.sh.)
-class RetomadaEmOutraRaiz : public Documentos, public ::testing::WithParamInterface<bool> {};
+class RetomadaEmOutraRaiz : public Documentos, public ::testing::WithParamInterface<std::string> {};
 
 TEST_P(RetomadaEmOutraRaiz, ComponenteLeOQueOBancoGuarda) {
   EnviaAteEtapaUm();
   const std::string assinado = Arquivo(kAssinado), lote = Arquivo(kLote);
-  const bool noBanco = GetParam();
-  if (noBanco) {   // the root's files differ from the database's
+  const bool refeitos = GetParam() == "ArquivosDiferentes";
+  if (refeitos) {
     teste::GravarTudo(a.caminhos.Mapear(kAssinado), assinado.substr(0, assinado.size() / 2));
     teste::GravarTudo(a.caminhos.Mapear(kLote), "<enviNFe/>");
-  } else {
-    Executa("DELETE FROM DocumentoNFe");
   }
+  if (GetParam() == "SemDocumentosNoBanco") Executa("DELETE FROM DocumentoNFe");
   std::string assinadoVisto, loteVisto;
   autoridade.distribuicao = [&](const std::string&) {
     assinadoVisto = Arquivo(kAssinado);
@@ -81,11 +80,13 @@ TEST_P(RetomadaEmOutraRaiz, ComponenteLeOQueOBancoGuarda) {
   EXPECT_EQ(assinadoVisto, assinado);
   EXPECT_EQ(loteVisto, lote);
   EXPECT_EQ(autoridade.enviadas.size(), 1u);
-  EXPECT_EQ(NoLog("        Arquivo refeito com o conteúdo do banco de dados: " + kAssinado), noBanco);
-  EXPECT_EQ(NoLog("        Arquivo refeito com o conteúdo do banco de dados: " + kLote), noBanco);
+  EXPECT_EQ(NoLog("        Arquivo refeito com o conteúdo do banco de dados: " + kAssinado), refeitos);
+  EXPECT_EQ(NoLog("        Arquivo refeito com o conteúdo do banco de dados: " + kLote), refeitos);
 }
 
-INSTANTIATE_TEST_SUITE_P(DocumentosNoBanco, RetomadaEmOutraRaiz, ::testing::Bool());
+INSTANTIATE_TEST_SUITE_P(Raiz, RetomadaEmOutraRaiz,
+                         ::testing::Values("ArquivosDiferentes", "ArquivosIguais", "SemDocumentosNoBanco"),
+                         [](const auto& info) { return info.param; });
 
 }  // namespace
 }  // namespace velant
