@@ -132,19 +132,19 @@ class AnexoContador : public Anexos, public ::testing::WithParamInterface<teste:
 
 // "preparo" says how the test places the file the request names.
 TEST_P(AnexoContador, SoDocumentosDaLojaSaoEnviados) {
-  auto c = GetParam();
-  const std::string anexo = c["anexo"], recusa = c["recusa"];
-  if (c["preparo"] == "link para o banco") fs::create_symlink(Local(kConfig + "dvk_data.db"), Local(anexo));
-  if (c["preparo"] == "pasta link para o Host") fs::create_directory_symlink(Local(kConfig), Local("C:\\Dunmor\\atalho"));
-  if (c["preparo"] == "segundo nome do certificado") fs::create_hard_link(Local(kCertificado), Local(anexo));
-  if (c["preparo"] == "banco com este nome") {
+  const teste::Linha& c = GetParam();   // at(): a column name mistyped fails the case
+  const std::string anexo = c.at("anexo"), recusa = c.at("recusa");
+  if (c.at("preparo") == "link para o banco") fs::create_symlink(Local(kConfig + "dvk_data.db"), Local(anexo));
+  if (c.at("preparo") == "pasta link para o Host") fs::create_directory_symlink(Local(kConfig), Local("C:\\Dunmor\\atalho"));
+  if (c.at("preparo") == "segundo nome do certificado") fs::create_hard_link(Local(kCertificado), Local(anexo));
+  if (c.at("preparo") == "banco com este nome") {
     // The installation keeps its database among the shop's files, under another name.
     a.ini.GravarIni(data::kSecaoBanco, data::kChaveArquivoBanco, anexo, data::kCaminhoIni);
     banco = std::make_unique<data::CConexaoNfe>(a.ini, a.caminhos, a.ui);
     ASSERT_TRUE(banco->ConexaoAtiva());
   }
   ASSERT_TRUE(fs::exists(Local(anexo))) << anexo;
-  a.atual.PastaBase = c["pasta_base"];
+  a.atual.PastaBase = c.at("pasta_base");
   a.atual.EmailDestinatario = kContador;
   a.atual.ArquivoAnexoEmail = anexo;
 
@@ -187,26 +187,26 @@ TEST_F(Anexos, EnviaEmailNFeSoComArquivosDaNota) {
 class EnvioNFe : public Anexos, public ::testing::WithParamInterface<teste::Linha> {};
 
 TEST_P(EnvioNFe, MandaXmlEPdfAosEnderecos) {
-  auto c = GetParam();
-  if (c["xml"] != "principal") fs::remove(Local(kProcNFe));
-  if (c["xml"] == "mes") Grava(kProcNFeDoMes, "<nfeProc/>");
-  if (c["pdf"] == "não") fs::remove(Local(kPdf));
-  falhas = LeFalhas(c["falham"]);
-  a.atual.EmailDestinatario = c["cliente"];
-  a.atual.EmailEmitente = c["contador"];
-  a.ui.ResponderProximaEntrada(c["digitado"]);
+  const teste::Linha& c = GetParam();
+  if (c.at("xml") != "principal") fs::remove(Local(kProcNFe));
+  if (c.at("xml") == "mes") Grava(kProcNFeDoMes, "<nfeProc/>");
+  if (c.at("pdf") == "não") fs::remove(Local(kPdf));
+  falhas = LeFalhas(c.at("falham"));
+  a.atual.EmailDestinatario = c.at("cliente");
+  a.atual.EmailEmitente = c.at("contador");
+  a.ui.ResponderProximaEntrada(c.at("digitado"));
 
   // Only every copy gone is a success.
-  EXPECT_EQ(EnviaEmailNFe(a.ctx), c["motivo"].empty() && !c["mails"].empty()) << a.ArquivoLog();
-  EXPECT_EQ(a.atual.MotivoFalha, c["motivo"]);
-  EXPECT_EQ(Juntos(Resumos()), c["mails"]);
-  EXPECT_EQ(Juntos(Caixas()), c["caixas"]);
+  EXPECT_EQ(EnviaEmailNFe(a.ctx), c.at("motivo").empty() && !c.at("mails").empty()) << a.ArquivoLog();
+  EXPECT_EQ(a.atual.MotivoFalha, c.at("motivo"));
+  EXPECT_EQ(Juntos(Resumos()), c.at("mails"));
+  EXPECT_EQ(Juntos(Caixas()), c.at("caixas"));
   // Asked for only when the request has no address; the answer is not kept.
-  EXPECT_EQ(a.ui.Entradas().size(), c["cliente"].empty() ? 1u : 0u);
-  if (c["cliente"].empty()) {
+  EXPECT_EQ(a.ui.Entradas().size(), c.at("cliente").empty() ? 1u : 0u);
+  if (c.at("cliente").empty()) {
     EXPECT_EQ(a.ui.Entradas()[0].prompt + "|" + a.ui.Entradas()[0].titulo, "Informe o Email do destinatario|Envio de Email");
   }
-  EXPECT_EQ(a.atual.EmailDestinatario, c["cliente"]);
+  EXPECT_EQ(a.atual.EmailDestinatario, c.at("cliente"));
   EXPECT_FALSE(a.ui.Ampulheta());
 }
 
@@ -266,25 +266,25 @@ TEST_F(Anexos, ComACartaDeCorrecao) {
 class EnvioContador : public Anexos, public ::testing::WithParamInterface<teste::Linha> {};
 
 TEST_P(EnvioContador, MandaOArquivoCompactado) {
-  auto c = GetParam();
+  const teste::Linha& c = GetParam();
   teste::GravarTudo(a.registro.Arquivo(),
-                    teste::LerTudo(a.registro.Arquivo()) + "\"TelefoneSuporte\"=\"" + c["telefone"] + "\"\r\n");
+                    teste::LerTudo(a.registro.Arquivo()) + "\"TelefoneSuporte\"=\"" + c.at("telefone") + "\"\r\n");
   teste::PastaTemporaria pasta;   // the same file outside the root
   const std::string fora = (pasta.Caminho() / "fora.zip").string();
   teste::GravarTudo(fora, "PK\x03\x04");
-  falhas = LeFalhas(c["falham"]);
-  a.atual.EmailDestinatario = c["destinatario"];
-  a.atual.ArquivoAnexoEmail = Replace(c["arquivo"], "{fora}", fora);
+  falhas = LeFalhas(c.at("falham"));
+  a.atual.EmailDestinatario = c.at("destinatario");
+  a.atual.ArquivoAnexoEmail = Replace(c.at("arquivo"), "{fora}", fora);
   a.atual.TextoAdicionalEmail = "Notas de março/2024";
-  a.ui.ResponderProximaEntrada(c["digitado"]);
+  a.ui.ResponderProximaEntrada(c.at("digitado"));
 
-  EXPECT_EQ(EnviaEmailContador(a.ctx), !c["corpo"].empty()) << a.ArquivoLog();
-  const std::string para = c["destinatario"].empty() ? c["digitado"] : c["destinatario"];
-  EXPECT_EQ(Juntos(envios), c["corpo"].empty() ? "" : para + " contabil/Notas-03-2024.zip|" + c["corpo"]);
-  EXPECT_EQ(Juntos(Caixas()), Replace(c["caixa"], "{fora}", fora));
+  EXPECT_EQ(EnviaEmailContador(a.ctx), !c.at("corpo").empty()) << a.ArquivoLog();
+  const std::string para = c.at("destinatario").empty() ? c.at("digitado") : c.at("destinatario");
+  EXPECT_EQ(Juntos(envios), c.at("corpo").empty() ? "" : para + " contabil/Notas-03-2024.zip|" + c.at("corpo"));
+  EXPECT_EQ(Juntos(Caixas()), Replace(c.at("caixa"), "{fora}", fora));
   // Asked for only when the request has no address; the answer is kept.
-  EXPECT_EQ(a.ui.Entradas().size(), c["destinatario"].empty() ? 1u : 0u);
-  if (c["destinatario"].empty()) {
+  EXPECT_EQ(a.ui.Entradas().size(), c.at("destinatario").empty() ? 1u : 0u);
+  if (c.at("destinatario").empty()) {
     EXPECT_EQ(a.ui.Entradas()[0].prompt, "Informe o Email do destinatario (Contabilidade)");
   }
   EXPECT_EQ(a.atual.EmailDestinatario, para);
