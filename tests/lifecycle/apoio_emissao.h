@@ -32,9 +32,8 @@
 namespace velant::teste {
 
 // One invoice of a SP issuer, series 1, number 123, issued 15/01/2016, with one item.
-inline std::string SolicitacaoNFe(bool comItem = true, const std::string& dataEmissao = "15/01/2016") {
-  std::string texto =
-      Replace(LerTudo(std::filesystem::path(VELANT_TESTES) / "lifecycle/nota_emissao.txt"), "15/01/2016", dataEmissao);
+inline std::string SolicitacaoNFe(bool comItem = true) {
+  std::string texto = LerTudo(std::filesystem::path(VELANT_TESTES) / "lifecycle/nota_emissao.txt");
   if (comItem) return texto;
   // Without its item, and without "100-000": no record in TabelaNota.
   texto = Replace(texto, "100-000 = \r\n", "");
@@ -230,8 +229,8 @@ class AmbienteEmissao : public ::testing::Test {
   }
 
   // The request parsed and the emission values set, as the poll loop does.
-  void Prepara(const std::string& dataEmissao = "15/01/2016") {
-    ASSERT_TRUE(AnalisaTextoSolicitacao(a.ctx, a.janela, SolicitacaoNFe(true, dataEmissao)));
+  void Prepara() {
+    ASSERT_TRUE(AnalisaTextoSolicitacao(a.ctx, a.janela, SolicitacaoNFe()));
     a.atual.SerieAtual = "1";
     a.atual.NumeroAtual = 123;
     a.atual.DataEmissaoAtual = DataHora::De(2016, 1, 15);

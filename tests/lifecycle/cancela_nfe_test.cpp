@@ -34,7 +34,8 @@ class Cancelamento : public teste::MovimentoSaida {
 };
 
 // The answer decides by its status code and protocol; digits in its reason
-// (a justification echoed) decide nothing.
+// (a justification echoed) decide nothing. (Cancelled, cancelled again with
+// its protocol kept, 222 and no row: tests/ponta/casos/cancelamento.caso.)
 TEST_F(Cancelamento, GravaOProtocoloSoPeloCodigo) {
   // texto: in the log and in the box of a failure
   // protocolo: in the row afterwards (0: untouched)
@@ -43,7 +44,6 @@ TEST_F(Cancelamento, GravaOProtocoloSoPeloCodigo) {
       {Registro("155", "Cancelamento homologado fora de prazo", "135260000000043"), "155 - Cancelamento homologado fora de prazo - Evento registrado e vinculado a NF-e - Protocolo: 135260000000043", true, 135260000000043},
       {Registro("218", "Rejeição: NF-e já está cancelada na base de dados da SEFAZ [nProt:135160000000001][dhCanc:2016-01-15T11:00:00-02:00]"), "218 - Rejeição: NF-e já está cancelada na base de dados da SEFAZ", true, 1111},
       {Registro("573", "Rejeição: Duplicidade de Evento"), "573 - Rejeição: Duplicidade de Evento", true, 1111},
-      {Registro("222", "Rejeição: Protocolo de Autorização de Uso difere do cadastrado"), "222 - Rejeição: Protocolo de Autorização de Uso difere do cadastrado", false, 0},
       // The old cancellation service's code: the event service never answers it.
       {Registro("101", "Cancelamento de NF-e homologado"), "101 - Rejeição: evento não registrado", false, 0},
       {Registro("215", "Rejeição: Falha no schema XML (xJust: NF 101 cancelada 218 antes 102)"), "215 - Rejeição: evento não registrado", false, 0},
@@ -96,18 +96,6 @@ TEST_F(Cancelamento, EsquemaSemCnpjAlfanumericoEOMotivoDaResposta) {
     };
     EXPECT_THROW(Cancela(), ErroExecucao);
     EXPECT_EQ(a.atual.MotivoFalha, motivo) << descricao;
-  }
-}
-
-// Asked again after it was recorded: approved, and the event's protocol is
-// not lost to the fixed 1111.
-TEST_F(Cancelamento, JaCanceladaMantemOProtocoloGravado) {
-  LinhaDoAC();
-  Executa("UPDATE MovimentoNFeSaidaCancelada SET [Numero do Protocolo] = 135260000000042, [Etapa Concluida] = 3");
-  for (const char* codigo : {"218", "573"}) {
-    resposta = Registro(codigo, "Rejeição: já cancelada");
-    EXPECT_TRUE(Cancela()) << codigo;
-    EXPECT_EQ(Linha(), (Tabela{{135260000000042, 3}})) << codigo;
   }
 }
 

@@ -7,11 +7,13 @@
 //   outcome; "ENVIA EMAIL" succeeds only when every copy went.
 // The mails on the wire (subjects, texts, MIME, STARTTLS, AUTH) are the
 // component's tests against a real SMTP server, and exemplos_integracao.sh's.
+// The cases are the tables email_anexos.tsv, email_nfe.tsv and email_contador.tsv.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,6 +22,7 @@
 #include "base/texto.h"
 #include "component/xml/chave_acesso.h"
 #include "componente_inesperado.h"
+#include "tabela_tsv.h"
 #include "data/conexao_nfe.h"
 #include "data/configuracao_banco.h"
 #include "lifecycle/carta_correcao.h"
@@ -42,10 +45,17 @@ const std::string kProcNFeDoMes = std::string("C:\\Dunmor\\nfe\\arquivos\\procNF
 const std::string kPdf = std::string("C:\\Dunmor\\nfe\\arquivos\\PDF\\") + kChave + ".pdf";
 const std::string kZip = "C:\\Dunmor\\contabil\\Notas-03-2024.zip";
 
-// A mail that does not go: the address and the attachment's extension;
-// {"*", "*"}: none goes (a login the server refuses).
+// The mails that do not go, as "address:extension ..."; "*": none goes (a
+// login the server refuses).
 using Falhas = std::set<std::pair<std::string, std::string>>;
 const Falhas kNenhumVai = {{"*", "*"}};
+Falhas LeFalhas(const std::string& texto) {
+  if (texto == "*") return kNenhumVai;
+  Falhas r;
+  std::istringstream in(texto);
+  for (std::string f; in >> f;) r.insert({f.substr(0, f.find(':')), f.substr(f.find(':') + 1)});
+  return r;
+}
 
 class ComponenteEmail : public teste::ComponenteInesperado {
  public:
@@ -105,6 +115,11 @@ class Anexos : public ::testing::Test {
     for (const auto& c : a.ui.Caixas()) r.push_back(c.prompt + "|" + std::to_string(c.estilo) + "|" + c.titulo);
     return r;
   }
+  static std::string Juntos(const std::vector<std::string>& v) {
+    std::string r;
+    for (size_t i = 0; i < v.size(); ++i) r += (i ? " ; " : "") + v[i];
+    return r;
+  }
   bool NoLog(const std::string& linha) const { return a.ArquivoLog().find(" - " + linha + "\r\n") != std::string::npos; }
 
   teste::AmbienteTeste a;
@@ -113,66 +128,38 @@ class Anexos : public ::testing::Test {
   Falhas falhas;
 };
 
-// How the test places the file a request names.
-enum class Preparo { Nenhum, LinkParaBanco, LinkParaPastaDoHost, SegundoNomeDoCertificado, BancoComoZip };
+class AnexoContador : public Anexos, public ::testing::WithParamInterface<teste::Linha> {};
 
-// recusa: empty: mailed
-struct CasoAnexo { const char* nome; std::string pastaBase, anexo; Preparo preparo; std::string recusa; };
-void PrintTo(const CasoAnexo& c, std::ostream* os) { *os << c.nome; }
-
-class AnexoContador : public Anexos, public ::testing::WithParamInterface<CasoAnexo> {};
-
+// "preparo" says how the test places the file the request names.
 TEST_P(AnexoContador, SoDocumentosDaLojaSaoEnviados) {
-  const CasoAnexo& c = GetParam();
-  if (c.preparo == Preparo::LinkParaBanco) fs::create_symlink(Local(kConfig + "dvk_data.db"), Local(c.anexo));
-  if (c.preparo == Preparo::LinkParaPastaDoHost) fs::create_directory_symlink(Local(kConfig), Local("C:\\Dunmor\\atalho"));
-  if (c.preparo == Preparo::SegundoNomeDoCertificado) fs::create_hard_link(Local(kCertificado), Local(c.anexo));
-  if (c.preparo == Preparo::BancoComoZip) {
+  const teste::Linha& c = GetParam();   // at(): a column name mistyped fails the case
+  const std::string anexo = c.at("anexo"), recusa = c.at("recusa");
+  if (c.at("preparo") == "link para o banco") fs::create_symlink(Local(kConfig + "dvk_data.db"), Local(anexo));
+  if (c.at("preparo") == "pasta link para o Host") fs::create_directory_symlink(Local(kConfig), Local("C:\\Dunmor\\atalho"));
+  if (c.at("preparo") == "segundo nome do certificado") fs::create_hard_link(Local(kCertificado), Local(anexo));
+  if (c.at("preparo") == "banco com este nome") {
     // The installation keeps its database among the shop's files, under another name.
-    a.ini.GravarIni(data::kSecaoBanco, data::kChaveArquivoBanco, c.anexo, data::kCaminhoIni);
+    a.ini.GravarIni(data::kSecaoBanco, data::kChaveArquivoBanco, anexo, data::kCaminhoIni);
     banco = std::make_unique<data::CConexaoNfe>(a.ini, a.caminhos, a.ui);
     ASSERT_TRUE(banco->ConexaoAtiva());
   }
-  ASSERT_TRUE(fs::exists(Local(c.anexo))) << c.anexo;
-  a.atual.PastaBase = c.pastaBase;
+  ASSERT_TRUE(fs::exists(Local(anexo))) << anexo;
+  a.atual.PastaBase = c.at("pasta_base");
   a.atual.EmailDestinatario = kContador;
-  a.atual.ArquivoAnexoEmail = c.anexo;
+  a.atual.ArquivoAnexoEmail = anexo;
 
-  EXPECT_EQ(EnviaEmailContador(a.ctx), c.recusa.empty());
-  EXPECT_EQ(envios.size(), c.recusa.empty() ? 1u : 0u);
-  EXPECT_EQ(a.atual.MotivoFalha, c.recusa);
+  EXPECT_EQ(EnviaEmailContador(a.ctx), recusa.empty());
+  EXPECT_EQ(envios.size(), recusa.empty() ? 1u : 0u);
+  EXPECT_EQ(a.atual.MotivoFalha, recusa);
   EXPECT_LE(Len(a.atual.MotivoFalha), 50);
-  if (!c.recusa.empty()) {
-    EXPECT_TRUE(NoLog(std::string(6, ' ') + c.recusa + ": " + c.anexo)) << a.ArquivoLog();
+  if (!recusa.empty()) {
+    EXPECT_TRUE(NoLog(std::string(6, ' ') + recusa + ": " + anexo)) << a.ArquivoLog();
     EXPECT_EQ(a.ui.Caixas().back().titulo, "Anexo Recusado!");
   }
 }
 
-const std::string kSoXmlPdfZip = "Anexo recusado: só XML, PDF ou ZIP";
-const std::string kPastaDoHost = "Anexo recusado: pasta do Host";
-const std::string kLink = "Anexo recusado: link simbólico";
-
-INSTANTIATE_TEST_SUITE_P(
-    EnviaEmailContador, AnexoContador,
-    ::testing::Values(
-        CasoAnexo{"ZipDaLoja", "C:\\Dunmor", kZip, Preparo::Nenhum, ""},
-        CasoAnexo{"XmlDaNota", "C:\\Dunmor", kProcNFe, Preparo::Nenhum, ""},
-        CasoAnexo{"BaseEmOutraGrafia", "c:/dunmor/", kZip, Preparo::Nenhum, ""},
-        // The request chooses the base folder too: it must not open the Host's own.
-        CasoAnexo{"Certificado", "C:\\KorvanePafEcf", kCertificado, Preparo::Nenhum, kSoXmlPdfZip},
-        CasoAnexo{"Banco", "C:\\KorvanePafEcf", kConfig + "dvk_data.db", Preparo::Nenhum, kSoXmlPdfZip},
-        CasoAnexo{"BancoWal", "C:\\KorvanePafEcf", kConfig + "dvk_data.db-wal", Preparo::Nenhum, kSoXmlPdfZip},
-        CasoAnexo{"RegistroNaRaiz", "C:\\Dunmor", "registro.reg", Preparo::Nenhum, "Anexo recusado: fora da pasta base"},
-        CasoAnexo{"XmlDaPastaDoHost", "C:\\KorvanePafEcf", kConfig + "servicos.xml", Preparo::Nenhum, kPastaDoHost},
-        CasoAnexo{"BaseNaPastaDoHost", kConfig, kConfig + "servicos.xml", Preparo::Nenhum, kPastaDoHost},
-        CasoAnexo{"OutraUnidade", "C:\\Dunmor", "D" + kZip.substr(1), Preparo::Nenhum, "Anexo recusado: fora da pasta base"},
-        CasoAnexo{"ForaDaPastaBase", "C:\\Dunmor\\nfe", kZip, Preparo::Nenhum, "Anexo recusado: fora da pasta base"},
-        CasoAnexo{"PontoPonto", "C:\\Dunmor", "C:\\Dunmor\\nfe\\..\\..\\KorvanePafEcf\\NFe\\VelantNFe\\servicos.xml", Preparo::Nenhum, "Anexo recusado: caminho com '..'"},
-        CasoAnexo{"LinkParaOBanco", "C:\\Dunmor", "C:\\Dunmor\\nfe\\arquivos\\procNFe\\copia-procNFe.xml", Preparo::LinkParaBanco, kLink},
-        CasoAnexo{"PastaLinkParaOHost", "C:\\Dunmor", "C:\\Dunmor\\atalho\\servicos.xml", Preparo::LinkParaPastaDoHost, kLink},
-        CasoAnexo{"SegundoNomeDoCertificado", "C:\\Dunmor", "C:\\Dunmor\\contabil\\notas.zip", Preparo::SegundoNomeDoCertificado, "Anexo recusado: arquivo com mais de um nome"},
-        CasoAnexo{"BancoEntreOsArquivos", "C:\\Dunmor", "C:\\Dunmor\\contabil\\dados.zip", Preparo::BancoComoZip, kPastaDoHost}),
-    [](const auto& info) { return std::string(info.param.nome); });
+INSTANTIATE_TEST_SUITE_P(EnviaEmailContador, AnexoContador, ::testing::ValuesIn(teste::LeTabela("email_anexos.tsv")),
+                         teste::NomeDoCaso);
 
 // "ENVIA EMAIL" builds its paths from the base folder and the key the request
 // gives: neither reaches past the invoice folders.
@@ -189,89 +176,41 @@ TEST_F(Anexos, EnviaEmailNFeSoComArquivosDaNota) {
   fs::remove(Local(kPdf));
   fs::create_symlink(Local(kCertificado), Local(kPdf));
   EXPECT_FALSE(EnviaEmailNFe(a.ctx));
-  EXPECT_EQ(a.atual.MotivoFalha, kLink);
+  EXPECT_EQ(a.atual.MotivoFalha, "Anexo recusado: link simbólico");
   EXPECT_TRUE(envios.empty());
 }
 
 // --- Every copy of "ENVIA EMAIL": XML then PDF to each address -----------------
 
-enum class OndeXml { Principal, PastaDoMes, Nenhum };
-
-struct CasoNFe {
-  const char* nome;
-  std::string cliente;    // EmailDestinatario
-  std::string contador;   // EmailEmitente
-  std::string digitado;   // the input box's answer
-  OndeXml xml;
-  bool pdf;
-  Falhas falhas;
-  std::string mails;      // in order, each to c(liente), k (contador) or d(igitado), x(ml) or p(df)
-  std::vector<std::string> caixas;
-  std::string motivo;     // MotivoFalha
-};
-void PrintTo(const CasoNFe& c, std::ostream* os) { *os << c.nome; }
-
-const std::string kSemPdf = "O arquivo PDF desta NFe não foi gerado.\r\nClique no botão Imprimir para que seja gerado o arquivo PDF.|" + std::to_string(vbInformation) + "|Arquivo PDF Inexistente!";
-const std::string kSemXml = "O arquivo XML desta NFe não foi encontrado.\r\nPor este motivo não será possível enviar o email.|" + std::to_string(vbCritical) + "|Arquivo XML Inexistente!";
-const std::string kFalhaCliente = "Problemas no envio do email para o cliente.|" + std::to_string(vbOKOnly) + "|";
-const std::string kContadorOk = "Email enviado com sucesso para o(a) contador(a).|" + std::to_string(vbOKOnly) + "|";
-const std::string kFalhaContador = "Problemas no envio do email para o(a) contador(a)..|" + std::to_string(vbOKOnly) + "|";
-
-class EnvioNFe : public Anexos, public ::testing::WithParamInterface<CasoNFe> {};
+// xml: where the invoice's file is (principal, mes: the key's month folder,
+// nenhum); mails: "address folder/file ; ...", the key written K.
+class EnvioNFe : public Anexos, public ::testing::WithParamInterface<teste::Linha> {};
 
 TEST_P(EnvioNFe, MandaXmlEPdfAosEnderecos) {
-  const CasoNFe& c = GetParam();
-  if (c.xml != OndeXml::Principal) fs::remove(Local(kProcNFe));
-  if (c.xml == OndeXml::PastaDoMes) Grava(kProcNFeDoMes, "<nfeProc/>");
-  if (!c.pdf) fs::remove(Local(kPdf));
-  falhas = c.falhas;
-  a.atual.EmailDestinatario = c.cliente;
-  a.atual.EmailEmitente = c.contador;
-  a.ui.ResponderProximaEntrada(c.digitado);
+  const teste::Linha& c = GetParam();
+  if (c.at("xml") != "principal") fs::remove(Local(kProcNFe));
+  if (c.at("xml") == "mes") Grava(kProcNFeDoMes, "<nfeProc/>");
+  if (c.at("pdf") == "não") fs::remove(Local(kPdf));
+  falhas = LeFalhas(c.at("falham"));
+  a.atual.EmailDestinatario = c.at("cliente");
+  a.atual.EmailEmitente = c.at("contador");
+  a.ui.ResponderProximaEntrada(c.at("digitado"));
 
   // Only every copy gone is a success.
-  EXPECT_EQ(EnviaEmailNFe(a.ctx), c.motivo.empty() && !c.mails.empty()) << a.ArquivoLog();
-  EXPECT_EQ(a.atual.MotivoFalha, c.motivo);
-  std::vector<std::string> esperados;
-  for (size_t i = 0; i + 1 < c.mails.size(); i += 3) {
-    const char quem = c.mails[i];
-    esperados.push_back((quem == 'c' ? c.cliente : quem == 'k' ? c.contador : c.digitado) +
-                        (c.mails[i + 1] == 'p'                ? " PDF/K.pdf"
-                         : c.xml == OndeXml::PastaDoMes ? " 201601/K-procNFe.xml"
-                                                        : " procNFe/K-procNFe.xml"));
-  }
-  EXPECT_EQ(Resumos(), esperados);
-  EXPECT_EQ(Caixas(), c.caixas);
+  EXPECT_EQ(EnviaEmailNFe(a.ctx), c.at("motivo").empty() && !c.at("mails").empty()) << a.ArquivoLog();
+  EXPECT_EQ(a.atual.MotivoFalha, c.at("motivo"));
+  EXPECT_EQ(Juntos(Resumos()), c.at("mails"));
+  EXPECT_EQ(Juntos(Caixas()), c.at("caixas"));
   // Asked for only when the request has no address; the answer is not kept.
-  EXPECT_EQ(a.ui.Entradas().size(), c.cliente.empty() ? 1u : 0u);
-  if (c.cliente.empty()) {
+  EXPECT_EQ(a.ui.Entradas().size(), c.at("cliente").empty() ? 1u : 0u);
+  if (c.at("cliente").empty()) {
     EXPECT_EQ(a.ui.Entradas()[0].prompt + "|" + a.ui.Entradas()[0].titulo, "Informe o Email do destinatario|Envio de Email");
   }
-  EXPECT_EQ(a.atual.EmailDestinatario, c.cliente);
+  EXPECT_EQ(a.atual.EmailDestinatario, c.at("cliente"));
   EXPECT_FALSE(a.ui.Ampulheta());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EnviaEmailNFe, EnvioNFe,
-    ::testing::Values(
-        CasoNFe{"SoOCliente", kCliente, "", "", OndeXml::Principal, true, {}, "cx cp", {}, ""},
-        CasoNFe{"ClienteEContador", kCliente, kContador, "", OndeXml::Principal, true, {}, "cx cp kx kp", {kContadorOk}, ""},
-        CasoNFe{"XmlSoNaPastaDoMesDaChave", kCliente, "", "", OndeXml::PastaDoMes, true, {}, "cx cp", {}, ""},
-        CasoNFe{"EnderecoDigitado", "", "", "digitado@exemplo.com.br", OndeXml::Principal, true, {}, "dx dp", {}, ""},
-        // Nothing to the customer, the failure box, and the accountant still gets both files.
-        CasoNFe{"SemEnderecoDoCliente", "", kContador, "", OndeXml::Principal, true, {}, "kx kp", {kFalhaCliente, kContadorOk}, "Email não enviado ao cliente"},
-        CasoNFe{"ClienteRecusado", kCliente, kContador, "", OndeXml::Principal, true, {{kCliente, ".xml"}, {kCliente, ".pdf"}}, "kx kp", {kFalhaCliente, kContadorOk}, "Email não enviado ao cliente"},
-        CasoNFe{"XmlDoClienteFalhou", kCliente, kContador, "", OndeXml::Principal, true, {{kCliente, ".xml"}}, "cp kx kp", {kFalhaCliente, kContadorOk}, "Email não enviado ao cliente (XML)"},
-        CasoNFe{"PdfDoContadorFalhou", kCliente, kContador, "", OndeXml::Principal, true, {{kContador, ".pdf"}}, "cx cp kx", {kFalhaContador}, "Email não enviado ao contador (PDF)"},
-        CasoNFe{"XmlDoContadorFalhou", kCliente, kContador, "", OndeXml::Principal, true, {{kContador, ".xml"}}, "cx cp kp", {kFalhaContador}, "Email não enviado ao contador (XML)"},
-        CasoNFe{"ContadorSemNenhum", kCliente, kContador, "", OndeXml::Principal, true, {{kContador, ".xml"}, {kContador, ".pdf"}}, "cx cp", {kFalhaContador}, "Email não enviado ao contador"},
-        CasoNFe{"PdfDosDoisFalhou", kCliente, kContador, "", OndeXml::Principal, true, {{kCliente, ".pdf"}, {kContador, ".pdf"}}, "cx kx", {kFalhaCliente, kFalhaContador}, "Email não enviado ao cliente nem ao contador"},
-        CasoNFe{"NenhumVai", kCliente, kContador, "", OndeXml::Principal, true, kNenhumVai, "", {kFalhaCliente, kFalhaContador}, "Email não enviado ao cliente nem ao contador"},
-        // A missing PDF stops everything before any mail; no mail goes without its XML.
-        CasoNFe{"SemPdf", kCliente, kContador, "", OndeXml::Principal, false, {}, "", {kSemPdf}, ""},
-        CasoNFe{"SemPdfNemXml", kCliente, kContador, "", OndeXml::Nenhum, false, {}, "", {kSemPdf}, ""},
-        CasoNFe{"SemXml", kCliente, kContador, "", OndeXml::Nenhum, true, {}, "", {kSemXml}, ""}),
-    [](const auto& info) { return std::string(info.param.nome); });
+INSTANTIATE_TEST_SUITE_P(EnviaEmailNFe, EnvioNFe, ::testing::ValuesIn(teste::LeTabela("email_nfe.tsv")), teste::NomeDoCaso);
 
 // What goes to the log file, and what also to the list on the screen.
 TEST_F(Anexos, EnviaEmailNFeLinhasDoLog) {
@@ -322,74 +261,38 @@ TEST_F(Anexos, ComACartaDeCorrecao) {
 
 // --- ENVIA NFE EMAIL CONT -----------------------------------------------------
 
-// Stands for a file of the Host's computer outside its root.
-constexpr const char* kForaDaRaiz = "{fora}";
-
-struct CasoContador {
-  const char* nome;
-  std::string destinatario;   // EmailDestinatario
-  std::string digitado;       // the input box's answer
-  std::string arquivo;        // ArquivoAnexoEmail; only kZip exists under the root
-  std::string telefone;       // TelefoneSuporte
-  Falhas falhas;
-  std::string corpo;          // of the mail that went; none when empty
-  std::string caixa;
-};
-void PrintTo(const CasoContador& c, std::ostream* os) { *os << c.nome; }
-
-const std::string kCorpoContador = "Segue em anexo os arquivos XML das Notas Fiscais Eletrônicas.\r\nNotas de março/2024";
-const std::string kComSuporte = kCorpoContador + "\r\nSuporte: (11) 4000-0000";
-const std::string kFalhaEscritorio = "Problemas no envio do email para o escritório de contabilidade.|" + std::to_string(vbCritical) + "|Erro ao enviar Email";
-std::string ArquivoInexistente(const std::string& arquivo) {
-  return "O arquivo " + arquivo + " não existe.\r\nPor este motivo não será possível enviar o email.|" + std::to_string(vbCritical) + "|Arquivo Inexistente!";
-}
-
-class EnvioContador : public Anexos, public ::testing::WithParamInterface<CasoContador> {};
+// arquivo: ArquivoAnexoEmail, only the ZIP exists under the root; {fora}: a
+// file of the Host's computer outside its root. corpo: of the mail that went.
+class EnvioContador : public Anexos, public ::testing::WithParamInterface<teste::Linha> {};
 
 TEST_P(EnvioContador, MandaOArquivoCompactado) {
-  const CasoContador& c = GetParam();
+  const teste::Linha& c = GetParam();
   teste::GravarTudo(a.registro.Arquivo(),
-                    teste::LerTudo(a.registro.Arquivo()) + "\"TelefoneSuporte\"=\"" + c.telefone + "\"\r\n");
+                    teste::LerTudo(a.registro.Arquivo()) + "\"TelefoneSuporte\"=\"" + c.at("telefone") + "\"\r\n");
   teste::PastaTemporaria pasta;   // the same file outside the root
   const std::string fora = (pasta.Caminho() / "fora.zip").string();
   teste::GravarTudo(fora, "PK\x03\x04");
-  falhas = c.falhas;
-  a.atual.EmailDestinatario = c.destinatario;
-  a.atual.ArquivoAnexoEmail = c.arquivo == kForaDaRaiz ? fora : c.arquivo;
+  falhas = LeFalhas(c.at("falham"));
+  a.atual.EmailDestinatario = c.at("destinatario");
+  a.atual.ArquivoAnexoEmail = Replace(c.at("arquivo"), "{fora}", fora);
   a.atual.TextoAdicionalEmail = "Notas de março/2024";
-  a.ui.ResponderProximaEntrada(c.digitado);
+  a.ui.ResponderProximaEntrada(c.at("digitado"));
 
-  EXPECT_EQ(EnviaEmailContador(a.ctx), !c.corpo.empty()) << a.ArquivoLog();
-  const std::string para = c.destinatario.empty() ? c.digitado : c.destinatario;
-  EXPECT_EQ(envios, c.corpo.empty() ? std::vector<std::string>{}
-                                    : std::vector<std::string>{para + " contabil/Notas-03-2024.zip|" + c.corpo});
-  EXPECT_EQ(Caixas(), c.caixa.empty() ? std::vector<std::string>{}
-                                      : std::vector<std::string>{Replace(c.caixa, kForaDaRaiz, fora)});
+  EXPECT_EQ(EnviaEmailContador(a.ctx), !c.at("corpo").empty()) << a.ArquivoLog();
+  const std::string para = c.at("destinatario").empty() ? c.at("digitado") : c.at("destinatario");
+  EXPECT_EQ(Juntos(envios), c.at("corpo").empty() ? "" : para + " contabil/Notas-03-2024.zip|" + c.at("corpo"));
+  EXPECT_EQ(Juntos(Caixas()), Replace(c.at("caixa"), "{fora}", fora));
   // Asked for only when the request has no address; the answer is kept.
-  EXPECT_EQ(a.ui.Entradas().size(), c.destinatario.empty() ? 1u : 0u);
-  if (c.destinatario.empty()) {
+  EXPECT_EQ(a.ui.Entradas().size(), c.at("destinatario").empty() ? 1u : 0u);
+  if (c.at("destinatario").empty()) {
     EXPECT_EQ(a.ui.Entradas()[0].prompt, "Informe o Email do destinatario (Contabilidade)");
   }
   EXPECT_EQ(a.atual.EmailDestinatario, para);
   EXPECT_FALSE(a.ui.Ampulheta());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EnviaEmailContador, EnvioContador,
-    ::testing::Values(
-        CasoContador{"ComTelefoneDeSuporte", kContador, "", kZip, " (11) 4000-0000 ", {}, kComSuporte, ""},
-        CasoContador{"SemTelefoneDeSuporte", kContador, "", kZip, "", {}, kCorpoContador, ""},
-        // Folders are matched without regard to letter case, as on the front end's drive.
-        CasoContador{"CaixaDasPastasDiferente", kContador, "", "c:\\DUNMOR\\Contabil\\Notas-03-2024.zip", "(11) 4000-0000", {}, kComSuporte, ""},
-        CasoContador{"EnderecoDigitado", "", kContador, kZip, "(11) 4000-0000", {}, kComSuporte, ""},
-        CasoContador{"SemEndereco", "", "", kZip, "", {}, "", kFalhaEscritorio},
-        CasoContador{"ArquivoInexistente", kContador, "", "C:\\Dunmor\\contabil\\Notas-04-2024.zip", "", {}, "", ArquivoInexistente("C:\\Dunmor\\contabil\\Notas-04-2024.zip")},
-        CasoContador{"SemArquivo", kContador, "", "", "", {}, "", ArquivoInexistente("")},
-        CasoContador{"PastaNoLugarDoArquivo", kContador, "", "C:\\Dunmor\\contabil", "", {}, "", ArquivoInexistente("C:\\Dunmor\\contabil")},
-        // A request does not reach files of the computer outside the Host's root.
-        CasoContador{"ArquivoForaDaRaiz", kContador, "", kForaDaRaiz, "", {}, "", ArquivoInexistente(kForaDaRaiz)},
-        CasoContador{"NaoFoi", kContador, "", kZip, "", kNenhumVai, "", kFalhaEscritorio}),
-    [](const auto& info) { return std::string(info.param.nome); });
+INSTANTIATE_TEST_SUITE_P(EnviaEmailContador, EnvioContador, ::testing::ValuesIn(teste::LeTabela("email_contador.tsv")),
+                         teste::NomeDoCaso);
 
 TEST_F(Anexos, EnviaEmailContadorLinhasDoLog) {
   a.atual.EmailDestinatario = kContador;

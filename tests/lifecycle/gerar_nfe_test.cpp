@@ -53,26 +53,6 @@ TEST_F(Geracao, PrimeiraEmissaoCriaUmaLinhaNaEtapaZero) {
                            "Arquivo Assinado/Validado"}));
 }
 
-// A row already there: up to step 1 the key is rewritten and the rest kept;
-// from step 2 on it is refused before signing, the row untouched.
-class LinhaExistente : public Geracao, public ::testing::WithParamInterface<int> {};
-
-TEST_P(LinhaExistente, ReescreveAChaveAteEtapaUm) {
-  const int etapa = GetParam();
-  const bool aceita = etapa <= 1;
-  PreparaGeracao();
-  Movimento(etapa, "ANTIGA", "351000000000001");
-  EXPECT_EQ(GerarNFE(a.ctx), aceita) << a.ArquivoLog();
-  auto m = Movimento();
-  EXPECT_EQ(m.chave, aceita ? kChave : "ANTIGA");
-  EXPECT_EQ(std::vector<int64_t>({m.etapa, m.lote, m.recepcao}), std::vector<int64_t>({etapa, 7, 351000000000001}));
-  EXPECT_EQ(NoLog("  ** NFe com lote já enviado!NFe" + kChave), !aceita) << a.ArquivoLog();
-  EXPECT_TRUE(a.caminhos.Existe(kGerado));   // the unsigned file is written before the check
-  EXPECT_EQ(a.caminhos.Existe(kAssinado), aceita);
-}
-
-INSTANTIATE_TEST_SUITE_P(Etapas, LinhaExistente, ::testing::Values(0, 1, 2, 3));
-
 TEST_F(Geracao, FalhaDeEsquemaDeixaALinhaNaEtapaZero) {
   PreparaGeracao();
   autoridade.depoisDeAssinar = [this] {

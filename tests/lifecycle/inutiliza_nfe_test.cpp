@@ -32,16 +32,15 @@ class Inutilizacao : public teste::MovimentoSaida {
 
 // Decided by the code; the message keeps 50 whole characters of the reason
 // (accented letters before and at the cut), whatever the request before left.
+// (102, 563 and 213 through the Host: tests/ponta/casos/inutilizacao.caso.)
 TEST_F(Inutilizacao, DecidePeloCodigoEDeixaAMensagem) {
   const std::string jaInutilizada = " - Rejeição: NF-e  já esta inutilizada na base de dados da SEFAZ";
   // texto: in the log
   const struct { RespostaRegistro resposta; std::string texto; bool inutilizada; std::string mensagem; } casos[] = {
       {kRespostaHomologada, "102 - Inutilização de número homologado - Protocolo: 135240000000007", true, kHomologada},
-      {Registro("563", "Rejeição: Já existe pedido de Inutilização com a mesma faixa de inutilização"), "563" + jaInutilizada, true, kHomologada},
       {Registro("256", "Rejeição: Uma NF-e da faixa já está inutilizada na Base de dados da SEFAZ"), "256" + jaInutilizada, true, kHomologada},
       {Registro("206", "Rejeição: NF-e já está inutilizada na Base de dados da SEFAZ"), "206" + jaInutilizada, true, kHomologada},
       {Registro("241", "Rejeição: Um número da faixa já foi utilizado"), "241 - Rejeição: Um número da faixa já foi utilizado", false, "Um número da faixa já foi utilizado"},
-      {Registro("213", "Rejeição: CNPJ-Base do Emitente difere do CNPJ-Base do Certificado Digital"), "213 - Rejeição: CNPJ-Base do Emitente difere do CNPJ-Base do Certificado Digital", false, "CNPJ-Base do Emitente difere do CNPJ-Base do Certi"},
       {Registro("999", "Rejeição: Numeração já utilizada em homologação pela série informada"), "999 - Rejeição: Numeração já utilizada em homologação pela série informada", false, "Numeração já utilizada em homologação pela série i"},
       {Registro("999", "Rejeição: Inutilização não homologada, divergência informação da série"), "999 - Rejeição: Inutilização não homologada, divergência informação da série", false, "Inutilização não homologada, divergência informaçã"},
       // An answer that could be read as voided, to a reader of the text, says plainly it is not.
