@@ -2,12 +2,12 @@
 // information groups.
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "apoio_conteudo.h"
+#include "tabela_tsv.h"
 #include "base/texto.h"
 
 namespace velant::teste_conteudo {
@@ -18,36 +18,16 @@ const Valor kNulo = Valor::Nulo();
 const Registros kProducao = {{"Ambiente", "1"}};
 const Registros kHomologa = {{"Ambiente", "2"}};
 
-// One column of a one-item invoice and the slot it fills: each value of the
-// column (nullptr: Null) and what the slot then holds.
+// One column of a one-item invoice and the slots it fills (slot_coluna.tsv).
 TEST(Slot, CadaValorDaColunaNoSeuSlot) {
-  const struct {
-    Grupo grupo;
-    const char* coluna;
-    int slot;
-    std::vector<std::pair<const char*, const char*>> valores;
-  } casos[] = {
-      {Ide, "FormaPag", Ide::indPag, {{"1", "0"}, {"2", "1"}, {"0", "2"}, {"3", "2"}, {"", "2"}, {"A VISTA", "2"}}},
-      {Ide, "CFOP", Ide::idDest, {{"1102", "1"}, {"5102", "1"}, {"2102", "2"}, {"6102", "2"}, {"3102", "3"},
-                                   {"7101", "3"}, {"9102", ""}, {"4102", ""}, {"", ""}}},
-      {Ide, "DtSaida", Ide::dhSaiEnt, {{nullptr, ""}, {"2015-03-06T08:00:00-03:00", "2015-03-06T08:00:00-03:00"}}},
-      {Emitente, "TelefoneEmp", Emitente::fone, {{"(1932323232", "1932323232"}, {"X", ""}, {nullptr, ""}, {"", ""}}},
-      {Emitente, "IEEmp", Emitente::IE, {{"244.123.456-7", "2441234567"}, {"ISENTO", ""}, {nullptr, ""}}},
-      {Destinatario, "CodSuframaCl", Destinatario::ISUF, {{"0", ""}, {nullptr, ""}, {"123456789", "123456789"}}},
-      {Transporte, "TipoFrete", Transporte::modFrete,
-       {{"1", "0"}, {"2", "1"}, {"3", "2"}, {"9", "9"}, {"0", ""}, {"4", ""}, {nullptr, ""}}},
-      // The bar code goes to both GTIN slots only as an EAN-13 outside prefix 2.
-      {Produto, "CodBarras", Produto::cEAN, {{"7891234567895", "7891234567895"}, {"2891234567895", ""},
-                                             {"78912345", ""}, {"78912345678951", ""}, {nullptr, ""}}},
-      {Produto, "CodBarras", Produto::cEANTrib, {{"7891234567895", "7891234567895"}, {"2891234567895", ""}}},
-  };
-  for (const auto& c : casos) {
-    for (const auto& [valor, slot] : c.valores) {
-      SCOPED_TRACE(std::string(c.coluna) + " = " + (valor ? valor : "Null"));
-      AmbienteConteudo a(kProducao);
-      a.Item({{c.coluna, T(valor)}});
-      Confere(c.grupo(a), {{c.slot, slot}});
-    }
+  const std::map<char, Grupo> grupos = {{'I', Ide}, {'E', Emitente}, {'D', Destinatario}, {'R', Transporte}, {'P', Produto}};
+  for (const teste::LinhaTsv& c : teste::LerTsv(std::filesystem::path(VELANT_TESTES) / "content" / "slot_coluna.tsv")) {
+    SCOPED_TRACE(c.at("coluna") + " = " + c.at("valor"));
+    AmbienteConteudo a(kProducao);
+    a.Item({{c.at("coluna").c_str(), c.at("valor") == "(nulo)" ? kNulo : Valor(c.at("valor"))}});
+    const std::vector<teste::SlotTsv> slots = teste::SlotsTsv(c.at("slots"));   // all of one group
+    const std::vector<std::string> vetor = grupos.at(slots.at(0).vetor)(a);
+    for (const teste::SlotTsv& s : slots) EXPECT_EQ(vetor.at(s.slot), s.texto) << s.vetor << s.slot;
   }
   for (const auto& [regime, crt] : {std::pair{"1", "1"}, {"2", "3"}, {"3", "3"}, {"", "1"}, {"X", "1"}}) {
     AmbienteConteudo a;   // a regime that does not convert to a number fails the test: its first branch
@@ -215,20 +195,7 @@ TEST(Destinatario, IdentidadeEConsumidorFinal) {
     EXPECT_EQ(d[xLgr] + "|" + d[nro] + "|" + d[xCpl] + "|" + d[xBairro] + "|" + d[cMun] + "|" + d[UF] + "|" + d[CEP] +
                   "|" + d[cPais] + "|" + d[xPais] + "|" + d[fone], std::string("RUA A|||CENTRO|3550308|") + uf +
                   "|01001000|1058|BRASIL|1133334444");
-    EXPECT_TRUE(a.NaLista("        Gerando vetor Destinat\u00E1rio..."));
-    EXPECT_TRUE(a.NaLista("        Gerado vetor Destinat\u00E1rio!"));
   }
-}
-
-TEST(Destinatario, ErroRegistraAFaseEPara) {
-  AmbienteConteudo a(kProducao);
-  a.Item();
-  RefazTabelaNota(a.tabelas, "LogradouroCli");
-  // Slot 0 was written before the error; 5 and 37 were not reached.
-  Confere(Destinatario(a), {{Destinatario::CNPJouCPF, "12345678000195"}, {Destinatario::xBairro, ""},
-                            {Destinatario::indIEDest, ""}});
-  EXPECT_TRUE(a.NaListaComeco("     ** Erro na Rotina: Gera_dados_destinatario - xFaseLog=70 - "));
-  EXPECT_FALSE(a.NaLista("        Gerado vetor Destinat\u00E1rio!"));
 }
 
 // --- Totals -------------------------------------------------------------------
@@ -256,24 +223,6 @@ TEST(Totais, IcmsPeloRegimeEPelaSituacaoDaOperacao) {
     EXPECT_EQ(a.conexao.consultas, std::vector<std::string>{"SELECT situacao_tributaria FROM natureza_operacao "
                                                             "WHERE codigo = '" + Replace(cfop, "'", "''") + "'"});
   }
-}
-
-TEST(Totais, SemConexaoASituacaoE000) {
-  AmbienteConteudo a;
-  a.atual.RegimeTributario = "1";
-  a.vetores.gSituacaoTributaria = "900";   // left by an earlier invoice
-  a.Item(ComTotais());
-  Confere(Totais(a), {{Totais::vBC, "0.00"}});
-  EXPECT_EQ(a.vetores.gSituacaoTributaria, "000");
-  EXPECT_EQ(a.ui.Eventos().size(), 1u);
-
-  AmbienteTotais b;
-  b.conexao.ativa = false;
-  b.conexao.situacoes["5102"] = "900";
-  b.atual.RegimeTributario = "1";
-  b.Item(ComTotais());
-  Confere(Totais(b), {{Totais::vBC, "0.00"}});
-  EXPECT_TRUE(b.conexao.consultas.empty());
 }
 
 // --- Additional information ------------------------------------------------------
@@ -312,33 +261,6 @@ TEST(InfAdic, VendedorEObservacaoDaEmissao) {
   Gera_dados_infAdic(a.ctx);
   EXPECT_EQ(a.vetores.gVetorInfAdic[InfAdic::infCpl], "ENTREGAR A TARDE;PEDIDO 9");
   EXPECT_FALSE(a.NaListaComeco("     ** Erro ignorado"));
-}
-
-TEST(InfAdic, ExteriorLevaEstadoELocalDeEmbarque) {
-  AmbienteConteudo a(Registros{{"UnidadeFederada", "SP"}});
-  a.Item({{"UFCli", T("EX")}, {"NomeMunEmp", T("S\u00C3O PAULO")}});
-  Emitente(a);
-  Confere(InfAdic(a), {{InfAdic::UFSaidaPais, "SP"}, {InfAdic::xLocExporta, "SAO PAULO"}});
-  a.tabelas.TabelaNota.SetValue("UFCli", T("RJ"));
-  Confere(InfAdic(a), {{InfAdic::UFSaidaPais, ""}, {InfAdic::xLocExporta, ""}});
-}
-
-// A statement skipped by the tolerant error handling leaves a line that names
-// the routine, the statement's line and the error, in the list and the file.
-TEST(ErroIgnorado, DeixaUmaLinhaComRotinaLinhaEErro) {
-  AmbienteConteudo a;   // tables built, no item record: every read fails
-  Gera_dados_emitente(a.ctx);
-  EXPECT_EQ(a.vetores.gVetorEmitente[Emitente::xNome], "");
-  std::vector<std::string> linhas;
-  for (const auto& e : a.ui.Eventos()) {
-    if (e.rfind("     ** Erro ignorado na Rotina: Gera_dados_emitente (dados_emitente.cpp:", 0) == 0) linhas.push_back(e);
-  }
-  ASSERT_FALSE(linhas.empty());
-  // One line per skipped statement, each naming its own line of the routine.
-  std::set<std::string> distintas(linhas.begin(), linhas.end());
-  EXPECT_EQ(distintas.size(), linhas.size());
-  EXPECT_NE(linhas.front().find(") - 3021 - "), std::string::npos) << linhas.front();
-  EXPECT_NE(a.ArquivoLog().find(linhas.front()), std::string::npos);
 }
 
 }  // namespace

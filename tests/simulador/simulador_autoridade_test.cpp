@@ -188,12 +188,9 @@ TEST_F(Simulador, RejeicaoDeNota) {
   }
 }
 
-// Chosen in the control file or on the command line: for the next document only.
-TEST_F(Simulador, RejeicaoEscolhidaValeUmaVezSo) {
-  Controle("rejeitar=204\n");
-  EXPECT_EQ(Processa(NotaAssinada({.numero = 5})).cStat, "204");
-  EXPECT_EQ(teste::LerTudo(pasta_.Caminho() / "controle.txt"), "");
-  EXPECT_EQ(Processa(NotaAssinada({.numero = 5})).cStat, "100");
+// Chosen on the command line: for the next document only (the control
+// file's choice: ParalisadoNenhumServicoProcessa).
+TEST_F(Simulador, RejeicaoDaLinhaDeComandoValeUmaVezSo) {
   FalhasSimulador f;
   f.rejeitarProxima = "213";
   Cria(f);
