@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <deque>
+#include <map>
 #include <tuple>
 #include <vector>
 
@@ -18,44 +20,38 @@ const Valor kNulo = Valor::Nulo();
 const Registros kProducao = {{"Ambiente", "1"}};
 const Registros kHomologa = {{"Ambiente", "2"}};
 
-// One column of a one-item invoice and the slots it fills (slot_coluna.tsv).
-TEST(Slot, CadaValorDaColunaNoSeuSlot) {
-  const std::map<char, Grupo> grupos = {{'I', Ide}, {'E', Emitente}, {'D', Destinatario}, {'R', Transporte}, {'P', Produto}};
-  for (const teste::LinhaTsv& c : teste::LerTsv(std::filesystem::path(VELANT_TESTES) / "content" / "slot_coluna.tsv")) {
-    SCOPED_TRACE(c.at("coluna") + " = " + c.at("valor"));
-    AmbienteConteudo a(kProducao);
-    a.Item({{c.at("coluna").c_str(), c.at("valor") == "(nulo)" ? kNulo : Valor(c.at("valor"))}});
+// A one-item invoice's columns and the slots they fill (slots_colunas.tsv).
+TEST(Slot, ColunasNosSeusSlots) {
+  const std::map<char, Grupo> grupos = {{'I', Ide},       {'E', Emitente}, {'D', Destinatario}, {'R', Transporte},
+                                        {'T', Totais},    {'A', InfAdic},  {'P', Produto}};
+  for (const teste::LinhaTsv& c : teste::LerTsv(std::filesystem::path(VELANT_TESTES) / "content" / "slots_colunas.tsv")) {
+    SCOPED_TRACE(c.at("caso"));
+    AmbienteConteudo a(c.at("ambiente").empty() ? Registros{} : Registros{{"Ambiente", c.at("ambiente")}});
+    if (!c.at("regime").empty()) a.atual.RegimeTributario = c.at("regime");
+    Colunas colunas;
+    std::deque<std::string> nomes;   // the names the columns point at
+    for (const std::string& par : teste::CelulasTsv(c.at("colunas"), '|')) {
+      const std::string valor = par.substr(par.find('=') + 1);
+      colunas.emplace_back(nomes.emplace_back(par.substr(0, par.find('='))).c_str(), valor == "(nulo)" ? kNulo : T(valor.c_str()));
+    }
+    a.Item(colunas);
     const std::vector<teste::SlotTsv> slots = teste::SlotsTsv(c.at("slots"));   // all of one group
     const std::vector<std::string> vetor = grupos.at(slots.at(0).vetor)(a);
     for (const teste::SlotTsv& s : slots) EXPECT_EQ(vetor.at(s.slot), s.texto) << s.vetor << s.slot;
   }
+}
+
+TEST(Slot, RegimeENomeDoItem) {
   for (const auto& [regime, crt] : {std::pair{"1", "1"}, {"2", "3"}, {"3", "3"}, {"", "1"}, {"X", "1"}}) {
     AmbienteConteudo a;   // a regime that does not convert to a number fails the test: its first branch
     a.atual.RegimeTributario = regime;
     a.Item();
     EXPECT_EQ(Emitente(a)[Emitente::CRT], crt) << regime;
   }
+  AmbienteConteudo a;   // the item's name cleaned, its line break a blank
+  a.Item({{"NomeProd", T("P\u00C3O D'\u00C1GUA\r\nGRANDE")}});
+  EXPECT_EQ(Produto(a)[Produto::xProd], "PAO D\u00B4AGUA GRANDE");
 }
-
-// Several columns, several slots.
-struct CasoSlot {
-  const char* nome;
-  Grupo grupo;
-  Colunas colunas;
-  Slots esperado;
-  Registros registro = {};
-  const char* regime = "3";
-};
-
-void ConfereCaso(const CasoSlot& c) {
-  SCOPED_TRACE(c.nome);
-  AmbienteConteudo a(c.registro);
-  a.atual.RegimeTributario = c.regime;
-  a.Item(c.colunas);
-  Confere(c.grupo(a), c.esperado);
-}
-
-Colunas Natureza(const char* cfop) { return {{"CFOP", T(cfop)}, {"DescNaturezaOp", T("VENDA DE MERCADORIA (SP")}}; }
 
 // The totals columns of an invoice of 95.00 in products.
 Colunas ComTotais(Colunas extras = {}) {
@@ -66,64 +62,6 @@ Colunas ComTotais(Colunas extras = {}) {
   c.insert(c.end(), extras.begin(), extras.end());
   return c;
 }
-Colunas Desconto(const char* tpnf, const char* pe, const char* pd) {
-  return {{"TotalProdTot", Moeda("95")}, {"tpNF", Moeda(tpnf)}, {"TotalDescontoPe", Moeda(pe)},
-          {"TotalDescontoPd", Moeda(pd)}};
-}
-Slots DescontoEProdutos(const char* desconto, const char* produtos) {
-  return {{Totais::vDesc, desconto}, {Totais::vProd, produtos}};
-}
-
-TEST(Slot, VariasColunasEVariosSlots) {
-  const CasoSlot casos[] = {
-      {"NaturezaEcf6929", Ide, Natureza("6929"), {{Ide::natOp, "VENDA TAMBEM REGISTRADA NO ECF"}}},
-      {"NaturezaEcf5929", Ide, Natureza("5929"), {{Ide::natOp, "VENDA TAMBEM REGISTRADA NO ECF"}}},
-      {"NaturezaSemPontuacao", Ide, Natureza("5102"), {{Ide::natOp, "VENDA DE MERCADORIA  SP"}}},
-      // An entry has no "dtentrada" column: no date.
-      {"EntradaSemData", Ide, {{"tpNF", Moeda("0")}, {"DtSaida", T("2015-03-06T08:00:00-03:00")}},
-       {{Ide::dhSaiEnt, ""}}},
-      // The slot mapping is the golden lists'; here the cleaning they do not meet.
-      {"EmitenteLimpo", Emitente,
-       {{"RazaoSocialEmp", T("COM\u00C9RCIO & CIA")}, {"LogradouroEmp", T("AV. S\u00C3O JO\u00C3O")},
-        {"NumLgrEmp", T("10-A")}},
-       {{Emitente::xNome, "COMERCIO   CIA"}, {Emitente::xLgr, "AV. SAO JOAO"}, {Emitente::nro, "10-A"}}},
-      {"TransportadorLimpo", Transporte,
-       {{"RazaoSocialTranspor", T("TRANSPORTES S\u00C3O JO\u00C3O")}, {"IETranspor", T("ISENTO")},
-        {"PlacaTranspor", T("ABC-1234")}, {"UfPlacaTranspor", T("")}, {"PesoBrutoTranspor", kNulo}},
-       {{Transporte::xNome, "TRANSPORTES SAO JOAO"}, {Transporte::IE, ""}, {Transporte::placa, "ABC 1234"},
-        {Transporte::UF_veicTransp, " "}, {Transporte::pesoB, "0.000"}}},
-      {"CfopEcfSemIcmsPisCofins", Totais, ComTotais({{"CFOP", T("5929")}}),
-       {{Totais::vBC, "0.00"}, {Totais::vICMS, "0.00"}, {Totais::vPIS, "0.00"}, {Totais::vCOFINS, "0.00"},
-        {Totais::vBCST, "50.00"}, {Totais::vIPI, "4.00"}, {Totais::vNF, "122.00"}}},
-      // Entry (0), exit (1) or other: which discount is taken and whether it goes back on the products.
-      {"EntradaDescontoPe", Totais, Desconto("0", "3", "5"), DescontoEProdutos("3.00", "95.00")},
-      {"EntradaDescontoPd", Totais, Desconto("0", "0", "5"), DescontoEProdutos("5.00", "100.00")},
-      {"EntradaSemDesconto", Totais, Desconto("0", "0", "0"), DescontoEProdutos("0.00", "95.00")},
-      {"SaidaDescontoPe", Totais, Desconto("1", "3", "5"), DescontoEProdutos("3.00", "95.00")},
-      {"SaidaDescontoPd", Totais, Desconto("1", "0", "5"), DescontoEProdutos("5.00", "100.00")},
-      {"SaidaSemDesconto", Totais, Desconto("1", "0", "0"), DescontoEProdutos("0.00", "95.00")},
-      {"Tipo2DescontoPd", Totais, Desconto("2", "0", "5"), DescontoEProdutos("5.00", "100.00")},
-      // tpNF 1, both discounts summed: a Null makes both sums fail.
-      {"DescontoNulo", Totais, {{"TotalDescontoPe", kNulo}}, DescontoEProdutos("0.00", "0.00")},
-      {"SemServicos", Totais, {},
-       Vazios({Totais::vServ, Totais::vBC_ISS, Totais::vISS, Totais::vPIS_ISS, Totais::vCOFINS_ISS})},
-      {"Servicos", Totais,
-       {{"ValorServiTot", Moeda("0.5")}, {"BCISSTot", Moeda("0.5")}, {"ValorIssTot", Moeda("0.03")},
-        {"TotalPISTot", Moeda("1.65")}, {"TotalCofinsTot", Moeda("7.6")}},
-       {{Totais::vServ, "0.50"}, {Totais::vBC_ISS, "0.50"}, {Totais::vISS, "0.03"}, {Totais::vPIS_ISS, "1.65"},
-        {Totais::vCOFINS_ISS, "7.60"}}},
-      {"InfCplSoPontoEVirgula", InfAdic, {},
-       Vazios({InfAdic::infAdFisco, InfAdic::UFSaidaPais, InfAdic::xLocExporta}, {{InfAdic::infCpl, ";"}})},
-      {"NomeDoItemLimpoEValoresNulos", Produto,
-       {{"NomeProd", T("P\u00C3O D'\u00C1GUA\r\nGRANDE")}, {"ValorFreteProd", kNulo}, {"DescontoProd", kNulo}},
-       {{Produto::xProd, "PAO D\u00B4AGUA GRANDE"}, {Produto::vFrete, "0.00"}, {Produto::vSeg, "0.00"},
-        {Produto::vDesc, "0.00"}}},
-      {"CreditoSnSemTaxa", Produto, {{"CodSitTrib", T("101")}},
-       {{Produto::pCredSN, "0.00"}, {Produto::vCredICMSSN, "0.00"}}, {}, "1"},
-  };
-  for (const auto& c : casos) ConfereCaso(c);
-}
-
 // --- Identification ---------------------------------------------------------
 
 TEST(Ide, ChaveReferenciadaSoAlgarismosEFinalidade) {
