@@ -21,31 +21,18 @@ namespace {
 
 using teste::Campo;
 
-class Simulador400 : public ::testing::Test {
+class Simulador400 : public teste::SimuladorDoTeste {
  protected:
-  void Cria(bool leiaute310) {
-    ConfiguracaoSimulador c;
-    c.banco = pasta_.Caminho() / "autoridade.sqlite";
-    c.arquivoControle = pasta_.Caminho() / "controle.txt";
-    c.consultasEmProcessamento = 0;
-    c.leiaute310 = leiaute310;
-    sim_ = std::make_unique<SimuladorAutoridade>(c);
-  }
+  void Cria(bool leiaute310) { SimuladorDoTeste::Cria(leiaute310, 0); }
   void SetUp() override { Cria(false); }
-
-  // The answer message of the service, valid against its layout's schema.
   std::string Pede(ServicoNFe servico, const std::string& mensagem, Leiaute leiaute = Leiaute::V400) {
-    return teste::PedeAoSimulador(*sim_, Descricao(servico, leiaute), mensagem);
+    return SimuladorDoTeste::Pede(servico, mensagem, leiaute);
   }
   std::string Envia(const std::vector<std::string>& notas, const char* indSinc = nullptr) {
     std::string lote = MensagemLote("1", notas, Leiaute::V400);
     if (indSinc != nullptr) lote.replace(lote.find("<indSinc>") + 9, 1, indSinc);
     return Pede(ServicoNFe::Autorizacao, lote);
   }
-  void Controle(const std::string& texto) { teste::GravarTudo(pasta_.Caminho() / "controle.txt", texto); }
-
-  teste::PastaTemporaria pasta_;
-  std::unique_ptr<SimuladorAutoridade> sim_;
 };
 
 TEST_F(Simulador400, CaminhoDesconhecidoDa404) {

@@ -22,22 +22,12 @@ using teste::Campo;
 
 struct Situacao { std::string cStat, nProt; };
 
-class SimuladorCancelamento : public ::testing::Test {
+class SimuladorCancelamento : public teste::SimuladorDoTeste {
  protected:
   SimuladorCancelamento() { Cria(); }
-  // A simulator on the state file of the test, whose clock runs avanco_ ahead.
+  // A simulator whose clock runs avanco_ ahead.
   void Cria() {
-    ConfiguracaoSimulador c;
-    c.leiaute310 = true;
-    c.banco = pasta_.Caminho() / "autoridade.sqlite";
-    c.consultasEmProcessamento = 0;
-    sim_.reset();
-    sim_ = std::make_unique<SimuladorAutoridade>(c, [this] { return std::chrono::system_clock::now() + avanco_; });
-  }
-
-  // The answer message, valid against its schema.
-  std::string Pede(ServicoNFe servico, const std::string& mensagem) {
-    return teste::PedeAoSimulador(*sim_, Descricao(servico), mensagem);
+    SimuladorDoTeste::Cria(true, 0, {}, [this] { return std::chrono::system_clock::now() + avanco_; });
   }
 
   // Authorises invoice `numero` and returns its protocol; its key in chave_.
@@ -78,9 +68,7 @@ class SimuladorCancelamento : public ::testing::Test {
 
   std::string SituacaoDaNota() { return Campo(Pede(ServicoNFe::Consulta, MensagemConsultaSituacao("2", chave_)), "cStat"); }
 
-  teste::PastaTemporaria pasta_;
   std::chrono::hours avanco_{0};
-  std::unique_ptr<SimuladorAutoridade> sim_;
   std::string chave_;
 };
 
