@@ -181,20 +181,6 @@ TEST_F(Simulador, RejeicaoDaLinhaDeComandoValeUmaVezSo) {
   EXPECT_EQ(Processa(NotaAssinada({.numero = 6})).cStat, "100");
 }
 
-TEST_F(Simulador, CancelamentoJaCanceladaDizOProtocolo) {
-  std::string desconhecida;
-  teste::NotaSemAssinatura({.numero = 77}, &desconhecida);
-  std::string lote = Cancela(desconhecida, "135160000000001");
-  EXPECT_EQ(Campo(lote, "xMotivo") + " " + Interna(lote, "retEvento", "infEvento").cStat, "Lote de Evento Processado 217");
-  std::string chave;
-  Resposta autorizada = Processa(NotaAssinada({}, &chave));
-  Resposta cancelada = Interna(Cancela(chave, autorizada.nProt), "retEvento", "infEvento");
-  EXPECT_EQ(cancelada.cStat, "135");
-  Resposta denovo = Interna(Cancela(chave, autorizada.nProt), "retEvento", "infEvento");
-  EXPECT_EQ(denovo.cStat, "218");
-  EXPECT_EQ(denovo.xMotivo, "Rejeição: NF-e já está cancelada na base de dados da SEFAZ [nRec:" + cancelada.nProt + "]");
-}
-
 TEST_F(Simulador, InutilizacaoDeNumerosLivres) {
   EXPECT_EQ(Inutiliza("50", "50"), "102");
   EXPECT_EQ(Inutiliza("49", "51"), "256");
