@@ -122,15 +122,14 @@ inline constexpr Grupo Totais = Gera<Gera_dados_totais, &VetoresNFe::gVetorTotai
 inline constexpr Grupo Transporte = Gera<Gera_dados_transporte, &VetoresNFe::gVetorTransporte>;
 inline constexpr Grupo InfAdic = Gera<Gera_dados_infAdic, &VetoresNFe::gVetorInfAdic>;
 
-// The item rows alone, with the products total the totals would have written.
-inline const std::vector<std::vector<std::string>>& Itens(AmbienteConteudo& a, const char* totalProdutos = "10.00") {
+// The first item row alone, with the products total the totals would have written.
+inline const std::vector<std::string>& Produto(AmbienteConteudo& a) {
   a.Pronto();
   a.vetores.gVetorTotais.assign(kSlotsTotais, "");
-  a.vetores.gVetorTotais[Totais::vProd] = totalProdutos;
+  a.vetores.gVetorTotais[Totais::vProd] = "10.00";
   Gera_dados_produtos(a.ctx);
-  return a.vetores.gVetorProdutos;
+  return a.vetores.gVetorProdutos.at(0);
 }
-inline const std::vector<std::string>& Produto(AmbienteConteudo& a) { return Itens(a).at(0); }
 
 // Each listed slot holds its text; "" for the slots that must stay empty.
 inline void Confere(const std::vector<std::string>& v, const Slots& esperado) {
@@ -150,7 +149,6 @@ class ConexaoFalsa : public data::CConexaoNfe {
   explicit ConexaoFalsa(InterfaceOperador& ui) : data::CConexaoNfe(ui) {}
 
   std::map<std::string, std::string> situacoes;
-  bool ativa = true;
   std::vector<std::string> consultas;
 
   std::unique_ptr<data::Recordset> RsConexao(const std::string& pSQL) override {
@@ -166,7 +164,7 @@ class ConexaoFalsa : public data::CConexaoNfe {
     return rs;
   }
   int32_t ExecutaSql(const std::string&) override { return 0; }
-  bool ConexaoAtiva() override { return ativa; }
+  bool ConexaoAtiva() override { return true; }
 };
 
 // TabelaNota rebuilt with one column less or one more, same records.
