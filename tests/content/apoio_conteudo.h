@@ -6,7 +6,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <initializer_list>
 #include <map>
 #include <memory>
 #include <string>
@@ -82,15 +81,6 @@ struct AmbienteConteudo : teste::AmbienteTeste {
     d.Update();
   }
 
-  void Cupom(const char* tipo, int16_t ecf, int64_t numero) {
-    data::Recordset& c = tabelas.TabelaCupons;
-    c.AddNew();
-    if (tipo != nullptr) c.SetValue("Tipo", Valor(tipo));
-    c.SetValue("CodigoECF", Valor(ecf));
-    c.SetValue("NumeroCupom", Valor(numero));
-    c.Update();
-  }
-
   // Where the parser leaves the tables, and the counts the emission takes.
   void Pronto() {
     if (tabelas.TabelaNota.RecordCount() > 0) tabelas.TabelaNota.MoveFirst();
@@ -138,11 +128,6 @@ inline void Confere(const std::vector<std::string>& v, const Slots& esperado) {
     EXPECT_EQ(v[slot], texto) << "slot " << slot;
   }
 }
-inline Slots Vazios(std::initializer_list<int> slots, Slots outros = {}) {
-  for (int s : slots) outros.emplace(s, "");
-  return outros;
-}
-
 // natureza_operacao in memory: CFOP code -> situacao_tributaria.
 class ConexaoFalsa : public data::CConexaoNfe {
  public:
@@ -167,8 +152,8 @@ class ConexaoFalsa : public data::CConexaoNfe {
   bool ConexaoAtiva() override { return true; }
 };
 
-// TabelaNota rebuilt with one column less or one more, same records.
-inline void RefazTabelaNota(TabelasSolicitacao& tabelas, const std::string& sem, const std::string& com = "") {
+// TabelaNota rebuilt without one column, same records.
+inline void RefazTabelaNota(TabelasSolicitacao& tabelas, const std::string& sem) {
   data::Recordset& antiga = tabelas.TabelaNota;
   data::Recordset nova;
   std::vector<int32_t> indices;
@@ -178,7 +163,6 @@ inline void RefazTabelaNota(TabelasSolicitacao& tabelas, const std::string& sem,
     nova.AppendCampo(c.nome, c.tipo, c.tamanho);
     indices.push_back(i);
   }
-  if (!com.empty()) nova.AppendCampo(com, data::adVarChar, 60);
   nova.Open();
   for (antiga.MoveFirst(); !antiga.Eof(); antiga.MoveNext()) {
     nova.AddNew();

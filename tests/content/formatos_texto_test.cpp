@@ -11,21 +11,6 @@
 namespace velant::teste_conteudo {
 namespace {
 
-// Exact halves go to the even neighbour; what is no number is zero. (Every
-// other value: the comparison with Format below.)
-TEST(Formatacao, Decimais2e3ArredondandoMetadesAoPar) {
-  DefinirRegional(RegionalPtBR());
-  const std::tuple<Valor, const char*, const char*> casos[] = {
-      {Moeda("0.125"), "0.12", "0.125"},  {Moeda("0.375"), "0.38", "0.375"},   {Moeda("2.0005"), "2.00", "2.000"},
-      {Moeda("2.0015"), "2.00", "2.002"}, {Moeda("-0.125"), "-0.12", "-0.125"}, {Valor("ABC"), "0.00", "0.000"},
-      {Valor("1.234,56"), "1234.56", "1234.560"},
-  };
-  for (const auto& [entrada, duas, tres] : casos) {
-    EXPECT_EQ(FormataDecimal2(entrada), duas) << duas;
-    EXPECT_EQ(FormataDecimal3(entrada), tres) << tres;
-  }
-}
-
 // Values of every type, through the direct path where it applies, must give
 // what the regional text and Format give.
 TEST(Formatacao, DecimaisIguaisAoTextoFormatado) {

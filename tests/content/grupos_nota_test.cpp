@@ -81,21 +81,6 @@ TEST(Ide, ChaveReferenciadaSoAlgarismosEFinalidade) {
   Confere(Ide(a), {{Ide::refNFe, "35260712ABC34501DE35550010000012341000001234"}});
 }
 
-TEST(Ide, ListasDosCuponsReferenciados) {
-  using Cupom = std::tuple<const char*, int16_t, int64_t>;   // a null type loses only its own entry
-  const std::pair<std::vector<Cupom>, Slots> casos[] = {
-      {{}, Vazios({Ide::modECF, Ide::nECF, Ide::nCOO})},
-      {{{"2D", 1, 123}, {"2D", 1, 124}}, {{Ide::modECF, "2D;2D;"}, {Ide::nECF, "1;1;"}, {Ide::nCOO, "123;124;"}}},
-      {{{"2D", 1, 123}, {nullptr, 2, 9}}, {{Ide::modECF, "2D;"}, {Ide::nECF, "1;2;"}, {Ide::nCOO, "123;9;"}}}};
-  for (const auto& [cupons, esperado] : casos) {
-    AmbienteConteudo a;
-    a.Item();
-    for (const auto& [tipo, ecf, numero] : cupons) a.Cupom(tipo, ecf, numero);
-    Confere(Ide(a), esperado);
-    EXPECT_EQ(a.vetores.gQtdCuponsRef, static_cast<int16_t>(cupons.size()));
-  }
-}
-
 TEST(Ide, ColunaAusenteSoDeixaSeuSlotVazio) {
   AmbienteConteudo a;
   a.Item();
@@ -161,44 +146,6 @@ TEST(Totais, IcmsPeloRegimeEPelaSituacaoDaOperacao) {
     EXPECT_EQ(a.conexao.consultas, std::vector<std::string>{"SELECT situacao_tributaria FROM natureza_operacao "
                                                             "WHERE codigo = '" + Replace(cfop, "'", "''") + "'"});
   }
-}
-
-// --- Additional information ------------------------------------------------------
-
-TEST(InfAdic, ChaveDevolvidaSoComDevolucao) {
-  const std::string chave = "35150312345678000195550010000012341000001234";
-  const std::string agrupada =
-      "CHAVE DA NFE DEVOLVIDA  3515 0312 3456 7800 0195 5500 1000 0012 3410 0000 1234;OBS  1;";
-  const std::tuple<std::string, const char*, std::string> casos[] = {
-      {chave, "SIM", agrupada}, {"", "SIM", "OBS  1;"}, {chave, "NAO", "OBS  1;"},
-      // A key sent already formatted is grouped from its digits.
-      {"3515-0312-3456-7800-0195-5500-1000-0012-3410-0000-1234", "SIM", agrupada},
-      // A short key leaves its missing places blank.
-      {"3515", "SIM", "CHAVE DA NFE DEVOLVIDA  3515" + std::string(50, ' ') + ";OBS  1;"}};
-  for (const auto& [referenciada, indicador, esperado] : casos) {
-    AmbienteConteudo a;
-    a.Item({{"ObsNf", T("OBS: 1")}});
-    a.atual.ChaveReferenciada = referenciada;
-    a.atual.IndicadorDevolucao = indicador;
-    EXPECT_EQ(InfAdic(a)[InfAdic::infCpl], esperado) << referenciada << " " << indicador;
-  }
-}
-
-TEST(InfAdic, VendedorEObservacaoDaEmissao) {
-  AmbienteConteudo a;
-  a.Item({{"ObsNf", T("ENTREGAR \u00C0 TARDE")}});
-  RefazTabelaNota(a.tabelas, "", "NomeVendedor");
-  a.tabelas.TabelaNota.MoveFirst();
-  a.tabelas.TabelaNota.SetValue("NomeVendedor", T("JOS\u00C9"));
-  a.Pronto();
-  a.atual.ObservacaoEmissao = "PEDIDO 9";   // after the queue's parameters, which clear it
-  Gera_dados_infAdic(a.ctx);
-  EXPECT_EQ(a.vetores.gVetorInfAdic[InfAdic::infCpl], "Vendedor  JOSE;ENTREGAR A TARDE;PEDIDO 9");
-  // A Null seller only leaves the seller out, and is no error to log.
-  a.tabelas.TabelaNota.SetValue("NomeVendedor", kNulo);
-  Gera_dados_infAdic(a.ctx);
-  EXPECT_EQ(a.vetores.gVetorInfAdic[InfAdic::infCpl], "ENTREGAR A TARDE;PEDIDO 9");
-  EXPECT_FALSE(a.NaListaComeco("     ** Erro ignorado"));
 }
 
 }  // namespace

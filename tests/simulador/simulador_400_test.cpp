@@ -51,26 +51,6 @@ TEST_F(Simulador400, CaminhoDesconhecidoDa404) {
             500);
 }
 
-// Without --leiaute-310 a 3.10 message gets 239, at a 3.10 path or a 4.00 one.
-TEST_F(Simulador400, Leiaute310Desligado239) {
-  const std::string lote = teste::Lote("1", {teste::NotaAssinada()});
-  const std::tuple<ServicoNFe, Leiaute, std::string> casos[] = {
-      {ServicoNFe::StatusServico, Leiaute::V310, MensagemStatusServico("2", "35")},
-      {ServicoNFe::Autorizacao, Leiaute::V310, lote},
-      {ServicoNFe::StatusServico, Leiaute::V400, MensagemStatusServico("2", "35")},
-      {ServicoNFe::Autorizacao, Leiaute::V400, lote}};
-  for (const auto& [servico, caminho, mensagem] : casos) {
-    std::string r = Pede(servico, mensagem, caminho);
-    EXPECT_EQ(Campo(r, "xMotivo"), "Rejeição: Cabeçalho - Versão do arquivo XML não suportada") << r;
-    EXPECT_EQ(r.find("infRec"), std::string::npos) << r;
-    EXPECT_EQ(r.find("protNFe"), std::string::npos) << r;
-  }
-  // With it, the 3.10 services answer as before.
-  Cria(true);
-  EXPECT_EQ(Campo(Pede(ServicoNFe::StatusServico, MensagemStatusServico("2", "35"), Leiaute::V310), "cStat"), "107");
-  EXPECT_EQ(Campo(Pede(ServicoNFe::StatusServico, MensagemStatusServico("2", "35", Leiaute::V400)), "cStat"), "107");
-}
-
 // One invoice may not ask for an asynchronous answer.
 TEST_F(Simulador400, LoteDeUmaNotaAssincronaRecusado) {
   std::string r = Envia({teste::NotaAssinada400({.numero = 11})}, "0");
