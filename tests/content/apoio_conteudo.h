@@ -6,7 +6,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <initializer_list>
 #include <map>
 #include <memory>
 #include <string>
@@ -82,15 +81,6 @@ struct AmbienteConteudo : teste::AmbienteTeste {
     d.Update();
   }
 
-  void Cupom(const char* tipo, int16_t ecf, int64_t numero) {
-    data::Recordset& c = tabelas.TabelaCupons;
-    c.AddNew();
-    if (tipo != nullptr) c.SetValue("Tipo", Valor(tipo));
-    c.SetValue("CodigoECF", Valor(ecf));
-    c.SetValue("NumeroCupom", Valor(numero));
-    c.Update();
-  }
-
   // Where the parser leaves the tables, and the counts the emission takes.
   void Pronto() {
     if (tabelas.TabelaNota.RecordCount() > 0) tabelas.TabelaNota.MoveFirst();
@@ -122,15 +112,14 @@ inline constexpr Grupo Totais = Gera<Gera_dados_totais, &VetoresNFe::gVetorTotai
 inline constexpr Grupo Transporte = Gera<Gera_dados_transporte, &VetoresNFe::gVetorTransporte>;
 inline constexpr Grupo InfAdic = Gera<Gera_dados_infAdic, &VetoresNFe::gVetorInfAdic>;
 
-// The item rows alone, with the products total the totals would have written.
-inline const std::vector<std::vector<std::string>>& Itens(AmbienteConteudo& a, const char* totalProdutos = "10.00") {
+// The first item row alone, with the products total the totals would have written.
+inline const std::vector<std::string>& Produto(AmbienteConteudo& a) {
   a.Pronto();
   a.vetores.gVetorTotais.assign(kSlotsTotais, "");
-  a.vetores.gVetorTotais[Totais::vProd] = totalProdutos;
+  a.vetores.gVetorTotais[Totais::vProd] = "10.00";
   Gera_dados_produtos(a.ctx);
-  return a.vetores.gVetorProdutos;
+  return a.vetores.gVetorProdutos.at(0);
 }
-inline const std::vector<std::string>& Produto(AmbienteConteudo& a) { return Itens(a).at(0); }
 
 // Each listed slot holds its text; "" for the slots that must stay empty.
 inline void Confere(const std::vector<std::string>& v, const Slots& esperado) {
@@ -139,18 +128,12 @@ inline void Confere(const std::vector<std::string>& v, const Slots& esperado) {
     EXPECT_EQ(v[slot], texto) << "slot " << slot;
   }
 }
-inline Slots Vazios(std::initializer_list<int> slots, Slots outros = {}) {
-  for (int s : slots) outros.emplace(s, "");
-  return outros;
-}
-
 // natureza_operacao in memory: CFOP code -> situacao_tributaria.
 class ConexaoFalsa : public data::CConexaoNfe {
  public:
   explicit ConexaoFalsa(InterfaceOperador& ui) : data::CConexaoNfe(ui) {}
 
   std::map<std::string, std::string> situacoes;
-  bool ativa = true;
   std::vector<std::string> consultas;
 
   std::unique_ptr<data::Recordset> RsConexao(const std::string& pSQL) override {
@@ -166,11 +149,11 @@ class ConexaoFalsa : public data::CConexaoNfe {
     return rs;
   }
   int32_t ExecutaSql(const std::string&) override { return 0; }
-  bool ConexaoAtiva() override { return ativa; }
+  bool ConexaoAtiva() override { return true; }
 };
 
-// TabelaNota rebuilt with one column less or one more, same records.
-inline void RefazTabelaNota(TabelasSolicitacao& tabelas, const std::string& sem, const std::string& com = "") {
+// TabelaNota rebuilt without one column, same records.
+inline void RefazTabelaNota(TabelasSolicitacao& tabelas, const std::string& sem) {
   data::Recordset& antiga = tabelas.TabelaNota;
   data::Recordset nova;
   std::vector<int32_t> indices;
@@ -180,7 +163,6 @@ inline void RefazTabelaNota(TabelasSolicitacao& tabelas, const std::string& sem,
     nova.AppendCampo(c.nome, c.tipo, c.tamanho);
     indices.push_back(i);
   }
-  if (!com.empty()) nova.AppendCampo(com, data::adVarChar, 60);
   nova.Open();
   for (antiga.MoveFirst(); !antiga.Eof(); antiga.MoveNext()) {
     nova.AddNew();

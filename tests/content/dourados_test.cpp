@@ -43,30 +43,6 @@ TEST_P(Dourado, ListaCompletaDosVetores) {
   for (const auto& linha : a.ui.Eventos()) EXPECT_EQ(linha.find("Erro ignorado"), std::string::npos) << linha;
 }
 
-// The same through the executable, as integrators run it.
-TEST_P(Dourado, ComandoVetores) {
-  teste::AmbienteTeste raiz;
-  const std::string comando = std::string(VELANT_BINARIOS) + "/velantnfe vetores '" + Arquivo(".txt").string() +
-                              "' --raiz '" + raiz.raiz.string() + "' --registro '" + Arquivo(".reg").string() +
-                              "' 2>/dev/null";
-  std::string saida;
-  EXPECT_EQ(teste::Executa("(" + comando + ")", &saida), 0);
-  EXPECT_EQ(saida, teste::LerTudo(Arquivo(".vetores")));
-}
-
-// A sale sent after a return is a sale: nothing of the return (finality,
-// referenced key, complementary text) carries over into it.
-TEST(DouradoEmSequencia, VendaDepoisDeDevolucaoEUmaVenda) {
-  AmbienteConteudo a;
-  for (const char* nome : {"devolucao_cupons", "simples_nacional_nacional"}) {
-    const std::string texto = teste::LerTudo(kPastaDourados / (std::string(nome) + ".txt"));
-    ASSERT_TRUE(Preenchidos(a, "simples_nacional_nacional", texto)) << nome;
-  }
-  EXPECT_EQ(a.vetores.gVetorIde[Ide::finNFe], "1");   // normal
-  EXPECT_EQ(a.vetores.gVetorIde[Ide::refNFe], "");    // no referenced key
-  EXPECT_EQ(ListaVetores(a.vetores), teste::LerTudo(kPastaDourados / "simples_nacional_nacional.vetores"));
-}
-
 // A real authority would authorise each of them: the signed document the
 // request becomes (as an issuer of SP with the test certificate) breaks none
 // of its business rules.

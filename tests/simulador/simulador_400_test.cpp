@@ -1,11 +1,10 @@
 // The simulator as an authority of layout 4.00, asked in-process: services
-// found by path, 3.10 switched off unless asked for, the forms of a batch,
+// found by path, 3.10 switched off unless asked for, a batch's form,
 // SVC contingency and the log of calls. (The synchronous authorisation, its
 // receipt fallback, cancellation and voiding through the client are the
 // component's Componente400 tests.)
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <tuple>
 
 #include "component/apoio_nfe400.h"
@@ -13,8 +12,6 @@
 #include "component/autoridade/autoridade_mensagens.h"
 #include "component/autoridade/envelope_soap.h"
 #include "component/autoridade/servicos_autorizacao.h"
-#include "content/apoio_conteudo.h"
-#include "manager/analisador_solicitacao.h"
 #include "component/xml/validador_esquema.h"
 #include "simulador/simulador_apoio.h"
 #include "simulador/simulador_autoridade.h"
@@ -24,31 +21,18 @@ namespace {
 
 using teste::Campo;
 
-class Simulador400 : public ::testing::Test {
+class Simulador400 : public teste::SimuladorDoTeste {
  protected:
-  void Cria(bool leiaute310) {
-    ConfiguracaoSimulador c;
-    c.banco = pasta_.Caminho() / "autoridade.sqlite";
-    c.arquivoControle = pasta_.Caminho() / "controle.txt";
-    c.consultasEmProcessamento = 0;
-    c.leiaute310 = leiaute310;
-    sim_ = std::make_unique<SimuladorAutoridade>(c);
-  }
+  void Cria(bool leiaute310) { SimuladorDoTeste::Cria(leiaute310, 0); }
   void SetUp() override { Cria(false); }
-
-  // The answer message of the service, valid against its layout's schema.
   std::string Pede(ServicoNFe servico, const std::string& mensagem, Leiaute leiaute = Leiaute::V400) {
-    return teste::PedeAoSimulador(*sim_, Descricao(servico, leiaute), mensagem);
+    return SimuladorDoTeste::Pede(servico, mensagem, leiaute);
   }
   std::string Envia(const std::vector<std::string>& notas, const char* indSinc = nullptr) {
     std::string lote = MensagemLote("1", notas, Leiaute::V400);
     if (indSinc != nullptr) lote.replace(lote.find("<indSinc>") + 9, 1, indSinc);
     return Pede(ServicoNFe::Autorizacao, lote);
   }
-  void Controle(const std::string& texto) { teste::GravarTudo(pasta_.Caminho() / "controle.txt", texto); }
-
-  teste::PastaTemporaria pasta_;
-  std::unique_ptr<SimuladorAutoridade> sim_;
 };
 
 TEST_F(Simulador400, CaminhoDesconhecidoDa404) {
@@ -67,110 +51,12 @@ TEST_F(Simulador400, CaminhoDesconhecidoDa404) {
             500);
 }
 
-// Without --leiaute-310 a 3.10 message gets 239, at a 3.10 path or a 4.00 one.
-TEST_F(Simulador400, Leiaute310Desligado239) {
-  const std::string chave = "35160111222333000181550010000001231000001233";
-  const std::string lote = teste::Lote("1", {teste::NotaAssinada()});
-  const std::tuple<ServicoNFe, Leiaute, std::string> casos[] = {
-      {ServicoNFe::StatusServico, Leiaute::V310, MensagemStatusServico("2", "35")},
-      {ServicoNFe::Consulta, Leiaute::V310, MensagemConsultaSituacao("2", chave)},
-      {ServicoNFe::Autorizacao, Leiaute::V310, lote},
-      {ServicoNFe::RetAutorizacao, Leiaute::V310, MensagemConsultaRecibo("2", "351000000000001")},
-      {ServicoNFe::StatusServico, Leiaute::V400, MensagemStatusServico("2", "35")},
-      {ServicoNFe::Autorizacao, Leiaute::V400, lote}};
-  for (const auto& [servico, caminho, mensagem] : casos) {
-    std::string r = Pede(servico, mensagem, caminho);
-    EXPECT_EQ(Campo(r, "xMotivo"), "Rejeição: Cabeçalho - Versão do arquivo XML não suportada") << r;
-    EXPECT_EQ(r.find("infRec"), std::string::npos) << r;
-    EXPECT_EQ(r.find("protNFe"), std::string::npos) << r;
-  }
-  // With it, the 3.10 services answer as before.
-  Cria(true);
-  EXPECT_EQ(Campo(Pede(ServicoNFe::StatusServico, MensagemStatusServico("2", "35"), Leiaute::V310), "cStat"), "107");
-  EXPECT_EQ(Campo(Pede(ServicoNFe::StatusServico, MensagemStatusServico("2", "35", Leiaute::V400)), "cStat"), "107");
-}
-
-// The situation of a key by its form: the letters of an alphanumeric CNPJ
-// are read as the key (echoed, its state taken from it), a check digit that
-// does not hold is 236, a letter anywhere else is off the schema.
-TEST_F(Simulador400, SituacaoPelaFormaDaChave) {
-  auto chave = [](const char* uf, const char* cnpj) {
-    return MontaChaveAcesso(uf, "2026-07-15T10:00:00-03:00", cnpj, 55, 1, 7, 1, 7, CnpjNaChave::Alfanumerico);
-  };
-  const std::string numerica = chave("35", teste::kCnpjEmitente), alfanumerica = chave("41", "12ABC34501DE35");
-  std::string digitoErrado = alfanumerica, letraForaDoCnpj = numerica;
-  digitoErrado[43] = digitoErrado[43] == '0' ? '1' : '0';
-  letraForaDoCnpj[30] = 'A';
-  struct Caso {
-    std::string chave;
-    const char* cStat;
-    std::string chNFe;
-    const char* cUF;
-  } casos[] = {{numerica, "217", numerica, "35"},
-               {alfanumerica, "217", alfanumerica, "41"},
-               {digitoErrado, "236", digitoErrado, "41"},
-               {letraForaDoCnpj, "215", std::string(44, '0'), nullptr}};
-  for (const auto& c : casos) {
-    SCOPED_TRACE(c.chave);
-    std::string r = Pede(ServicoNFe::Consulta, MensagemConsultaSituacao("2", c.chave, Leiaute::V400));
-    EXPECT_EQ(Campo(r, "cStat"), c.cStat);
-    EXPECT_EQ(Campo(r, "chNFe"), c.chNFe);
-    if (c.cUF != nullptr) {
-      EXPECT_EQ(Campo(r, "cUF"), c.cUF);
-    }
-  }
-}
-
-// Tax reform: the old requests of a Simples Nacional shop (CRT 1) and of a
-// normal-regime one (CRT 3), issued on 01/12/2026, take the IBSCBS groups
-// from the two registry defaults alone and are authorised.
-TEST_F(Simulador400, ReformaSoPelosPadroesDoRegistroAutorizada) {
-  const auto pasta = std::filesystem::path(VELANT_TESTES) / "content" / "dourados";
-  for (std::string nome : {"simples_nacional_nacional", "regime_normal_st_combustivel"}) {
-    SCOPED_TRACE(nome);
-    teste_conteudo::AmbienteConteudo a;
-    // In homologation, as the simulator answers.
-    std::string registro = std::regex_replace(teste::LerTudo(pasta / (nome + ".reg")),
-                                              std::regex("\"Ambiente\"=\"1\""), "\"Ambiente\"=\"2\"");
-    teste::GravarTudo(a.raiz / "registro.reg",
-                      registro + "\"CSTIBSCBSPadrao\"=\"000\"\r\n\"cClassTribPadrao\"=\"000001\"\r\n");
-    std::string texto = std::regex_replace(teste::LerTudo(pasta / (nome + ".txt")), std::regex("2015-03-0[0-9]"),
-                                           "2026-12-01");
-    texto = std::regex_replace(texto, std::regex("/2015"), "/2027");   // instalments after the emission
-    ASSERT_TRUE(AnalisaTextoSolicitacao(a.ctx, a.janela, texto)) << a.janela.TextoStatus;
-    a.ctx.atual.LeiauteNFe = "4.00";
-    ParametrosEmissaoFila(a.ctx);
-    ASSERT_TRUE(PreencheVetores(a.ctx));
-    a.vetores.gVetorDestinatario[Destinatario::xNome] = teste::kDestinatarioHomologacao;
-    std::string nota = teste_conteudo::AssinadoDosVetores(a, "4.00");
-    EXPECT_NE(nota.find("<cClassTrib>000001</cClassTrib><gIBSCBS>"), std::string::npos);
-    EXPECT_NE(nota.find("</IBSCBSTot><vNFTot>"), std::string::npos);
-    std::string r = Envia({nota});
-    EXPECT_EQ(Texto(Procura(Filho(DocumentoXml::Ler(r, "r").Raiz(), "protNFe"), "cStat")), "100") << r;
-  }
-}
-
-TEST_F(Simulador400, FormasDoLote) {
-  struct Caso {
-    const char* nome;
-    std::vector<std::string> notas;
-    const char* indSinc;
-    const char* cStat;
-    bool recibo;
-  } casos[] = {
-      {"uma assincrona", {teste::NotaAssinada400({.numero = 11})}, "0", "452", false},
-      {"duas assincronas", {teste::NotaAssinada400({.numero = 12}), teste::NotaAssinada400({.numero = 13})}, "0",
-       "103", true},
-  };
-  for (const auto& c : casos) {
-    SCOPED_TRACE(c.nome);
-    std::string r = Envia(c.notas, c.indSinc);
-    EXPECT_EQ(Campo(r, "cStat"), c.cStat);
-    EXPECT_EQ(Campo(r, "nRec").empty(), !c.recibo) << r;
-    EXPECT_EQ(r.find("protNFe"), std::string::npos) << r;
-  }
-  EXPECT_EQ(Campo(Envia({teste::NotaAssinada400({.numero = 11})}, "0"), "xMotivo"),
-            "Rejeição: Solicitada resposta assíncrona para Lote com somente 1 (uma) NF-e");
+// One invoice may not ask for an asynchronous answer.
+TEST_F(Simulador400, LoteDeUmaNotaAssincronaRecusado) {
+  std::string r = Envia({teste::NotaAssinada400({.numero = 11})}, "0");
+  EXPECT_EQ(teste::Campos(r, {"cStat", "xMotivo", "nRec"}),
+            "452|Rejeição: Solicitada resposta assíncrona para Lote com somente 1 (uma) NF-e|");
+  EXPECT_EQ(r.find("protNFe"), std::string::npos) << r;
 }
 
 // The state's SVC: active only while the state's service is paused, it takes

@@ -39,23 +39,10 @@ std::string Inutilizacao(const std::string& inicio, const std::string& fim, cons
   return AssinarXml(MensagemInutilizacao(d), "infInut", teste::CertificadoTeste());
 }
 
-class Simulador : public ::testing::Test {
+class Simulador : public teste::SimuladorDoTeste {
  protected:
   Simulador() { Cria(); }
-
-  void Cria(FalhasSimulador falhas = {}) {
-    ConfiguracaoSimulador c;
-    c.leiaute310 = true;
-    c.banco = pasta_.Caminho() / "autoridade.sqlite";
-    c.arquivoControle = pasta_.Caminho() / "controle.txt";
-    c.falhas = falhas;
-    c.consultasEmProcessamento = 1;
-    sim_ = std::make_unique<SimuladorAutoridade>(c);
-  }
-  // Sends a message and returns the answer message, checked against its schema.
-  std::string Pede(ServicoNFe servico, const std::string& mensagem) {
-    return teste::PedeAoSimulador(*sim_, Descricao(servico), mensagem);
-  }
+  void Cria(FalhasSimulador falhas = {}) { SimuladorDoTeste::Cria(true, 1, falhas); }
   std::string EnviaLote(const std::string& nota) { return Pede(ServicoNFe::Autorizacao, teste::Lote("1", {nota})); }
   std::string ConsultaRecibo(const std::string& recibo) {
     return Pede(ServicoNFe::RetAutorizacao, MensagemConsultaRecibo("2", recibo));
@@ -75,10 +62,6 @@ class Simulador : public ::testing::Test {
   std::string Inutiliza(const std::string& inicio, const std::string& fim) {
     return Campo(Pede(ServicoNFe::Inutilizacao, Inutilizacao(inicio, fim)), "cStat");
   }
-  void Controle(const std::string& texto) { teste::GravarTudo(pasta_.Caminho() / "controle.txt", texto); }
-
-  teste::PastaTemporaria pasta_;
-  std::unique_ptr<SimuladorAutoridade> sim_;
 };
 
 // Answers of one request: status, and rules checked before any processing.
@@ -188,31 +171,14 @@ TEST_F(Simulador, RejeicaoDeNota) {
   }
 }
 
-// Chosen in the control file or on the command line: for the next document only.
-TEST_F(Simulador, RejeicaoEscolhidaValeUmaVezSo) {
-  Controle("rejeitar=204\n");
-  EXPECT_EQ(Processa(NotaAssinada({.numero = 5})).cStat, "204");
-  EXPECT_EQ(teste::LerTudo(pasta_.Caminho() / "controle.txt"), "");
-  EXPECT_EQ(Processa(NotaAssinada({.numero = 5})).cStat, "100");
+// Chosen on the command line: for the next document only (the control
+// file's choice: ParalisadoNenhumServicoProcessa).
+TEST_F(Simulador, RejeicaoDaLinhaDeComandoValeUmaVezSo) {
   FalhasSimulador f;
   f.rejeitarProxima = "213";
   Cria(f);
   EXPECT_EQ(Processa(NotaAssinada({.numero = 6})).cStat, "213");
   EXPECT_EQ(Processa(NotaAssinada({.numero = 6})).cStat, "100");
-}
-
-TEST_F(Simulador, CancelamentoJaCanceladaDizOProtocolo) {
-  std::string desconhecida;
-  teste::NotaSemAssinatura({.numero = 77}, &desconhecida);
-  std::string lote = Cancela(desconhecida, "135160000000001");
-  EXPECT_EQ(Campo(lote, "xMotivo") + " " + Interna(lote, "retEvento", "infEvento").cStat, "Lote de Evento Processado 217");
-  std::string chave;
-  Resposta autorizada = Processa(NotaAssinada({}, &chave));
-  Resposta cancelada = Interna(Cancela(chave, autorizada.nProt), "retEvento", "infEvento");
-  EXPECT_EQ(cancelada.cStat, "135");
-  Resposta denovo = Interna(Cancela(chave, autorizada.nProt), "retEvento", "infEvento");
-  EXPECT_EQ(denovo.cStat, "218");
-  EXPECT_EQ(denovo.xMotivo, "Rejeição: NF-e já está cancelada na base de dados da SEFAZ [nRec:" + cancelada.nProt + "]");
 }
 
 TEST_F(Simulador, InutilizacaoDeNumerosLivres) {

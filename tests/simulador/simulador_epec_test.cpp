@@ -15,17 +15,12 @@
 namespace velant::autoridade {
 namespace {
 
-class SimuladorEpec : public ::testing::Test {
+class SimuladorEpec : public teste::SimuladorDoTeste {
  protected:
-  SimuladorEpec() {
-    ConfiguracaoSimulador c;
-    c.banco = pasta_.Caminho() / "autoridade.sqlite";
-    c.consultasEmProcessamento = 0;
-    sim_ = std::make_unique<SimuladorAutoridade>(c);
-  }
+  SimuladorEpec() { Cria(false, 0); }
   // The answer at the authority's prefix, valid against `esquema`.
   std::string Pede(const char* autorizador, ServicoNFe servico, const std::string& mensagem, const char* esquema) {
-    return teste::PedeAoSimulador(*sim_, Descricao(servico, Leiaute::V400), mensagem, autorizador, esquema);
+    return SimuladorDoTeste::Pede(servico, mensagem, Leiaute::V400, autorizador, esquema);
   }
   // The status of the EPEC of that invoice sent to `autorizador`.
   std::string Epec(const char* autorizador, const std::string& nfe) {
@@ -43,9 +38,6 @@ class SimuladorEpec : public ::testing::Test {
                                "PL_010e/retEnviNFe_v4.00.xsd");
     return Texto(Procura(Filho(DocumentoXml::Ler(r, "r").Raiz(), "protNFe"), "cStat"));
   }
-
-  teste::PastaTemporaria pasta_;
-  std::unique_ptr<SimuladorAutoridade> sim_;
 };
 
 TEST_F(SimuladorEpec, RegistroNoAmbienteNacional) {

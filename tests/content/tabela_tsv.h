@@ -1,0 +1,77 @@
+#pragma once
+// A case table kept as data: a .tsv next to its test, a header line naming
+// the columns, then one case a line; blank lines and lines starting with #
+// are notes. A cell is read by its column's name.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "contexto/vetores_nfe.h"
+
+namespace velant::teste {
+
+using LinhaTsv = std::map<std::string, std::string>;
+
+inline std::vector<std::string> CelulasTsv(const std::string& linha, char separador = '\t') {
+  std::vector<std::string> celulas;
+  std::stringstream fluxo(linha);
+  for (std::string celula; std::getline(fluxo, celula, separador);) celulas.push_back(celula);
+  if (!linha.empty() && linha.back() == separador) celulas.emplace_back();
+  return celulas;
+}
+
+inline std::vector<LinhaTsv> LerTsv(const std::filesystem::path& arquivo) {
+  std::ifstream f(arquivo);
+  if (!f) throw std::runtime_error("tabela ausente: " + arquivo.string());
+  std::string linha;
+  std::getline(f, linha);
+  const std::vector<std::string> colunas = CelulasTsv(linha);
+  std::vector<LinhaTsv> linhas;
+  while (std::getline(f, linha)) {
+    if (linha.empty() || linha[0] == '#') continue;
+    const std::vector<std::string> celulas = CelulasTsv(linha);
+    if (celulas.size() > colunas.size()) throw std::runtime_error("coluna a mais: " + linha);
+    LinhaTsv l;
+    for (size_t i = 0; i < colunas.size(); ++i) l[colunas[i]] = i < celulas.size() ? celulas[i] : "";
+    linhas.push_back(std::move(l));
+  }
+  return linhas;
+}
+
+// A vector of the invoice by its letter: I ide, E issuer, D recipient,
+// P first item, T totals, R carrier, A additional data, X download authorisations.
+inline std::vector<std::string>& VetorDaLetra(VetoresNFe& v, char letra) {
+  switch (letra) {
+    case 'I': return v.gVetorIde;
+    case 'E': return v.gVetorEmitente;
+    case 'D': return v.gVetorDestinatario;
+    case 'P': return v.gVetorProdutos.at(0);
+    case 'T': return v.gVetorTotais;
+    case 'R': return v.gVetorTransporte;
+    case 'A': return v.gVetorInfAdic;
+    case 'X': return v.gVetorAutXML;
+  }
+  throw std::invalid_argument(std::string("vetor desconhecido: ") + letra);
+}
+
+// A cell of slots, "I20=15|P24=2.0000": the vector's letter, the slot, its text.
+struct SlotTsv {
+  char vetor;
+  size_t slot;
+  std::string texto;
+};
+inline std::vector<SlotTsv> SlotsTsv(const std::string& celula) {
+  std::vector<SlotTsv> slots;
+  for (const std::string& s : CelulasTsv(celula, '|')) {
+    const size_t igual = s.find('=');
+    slots.push_back({s.at(0), std::stoul(s.substr(1, igual - 1)), s.substr(igual + 1)});
+  }
+  return slots;
+}
+
+}  // namespace velant::teste
