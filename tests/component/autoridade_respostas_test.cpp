@@ -89,6 +89,8 @@ TEST(TextoEvento, PadroesDoCancelamento) {
       {evento("128", "218", "Rejeição: NF-e já está cancelada [nRec:135161010000001]", ""),
        "218 - Rejeição: NF-e já está cancelada na base de dados da SEFAZ"},
       {evento("128", "999", "Rejeição: campo 101 inválido", ""), "999 - Rejeição: evento não registrado"},
+      // The details in brackets are no code: their "101" reads as nothing.
+      {evento("128", "222", "Rejeição: Protocolo difere [nProt:135161010021801]", ""), "222 - Rejeição: Protocolo difere"},
       {evento("215", "", "", ""), "215 - Lote de Evento Processado"},
   };
   for (const auto& [resposta, texto] : casos) EXPECT_EQ(TextoEventoCancelamento(LerEvento(resposta)), texto);

@@ -69,10 +69,7 @@ TEST(Servicos, EnderecosExatos) {
     const TabelaServicos* tabela; const char *uf, *ambiente; ServicoNFe servico; Leiaute leiaute; std::string url;
   } casos[] = {
       {&enviada, "sp", "2", ServicoNFe::StatusServico, Leiaute::V310, sp + "nfestatusservico2.asmx"},
-      {&enviada, "RS", "2", ServicoNFe::Autorizacao, Leiaute::V310,
-       "https://nfe-homologacao.sefazrs.rs.gov.br/ws/NfeAutorizacao/NFeAutorizacao.asmx"},
       {&enviada, "SC", "2", ServicoNFe::Consulta, Leiaute::V310, svrs + "NfeConsulta/NfeConsulta2.asmx"},
-      {&enviada, "RJ", "2", ServicoNFe::Inutilizacao, Leiaute::V310, svrs + "nfeinutilizacao/nfeinutilizacao2.asmx"},
       {&enviada, "AN", "2", ServicoNFe::RecepcaoEvento, Leiaute::V400,
        "https://hom.nfe.fazenda.gov.br/NFeRecepcaoEvento4/NFeRecepcaoEvento4.asmx"},
       {&comentada, "MG", "2", ServicoNFe::StatusServico, Leiaute::V310, "https://x/y"},
