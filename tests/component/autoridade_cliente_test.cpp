@@ -83,8 +83,11 @@ TEST_F(ComponenteContraSimulador, EmissaoComRespostasAssinadasEArquivoDeDistribu
   std::string chave = NotaNoDisco();
   EXPECT_EQ(Autoriza(chave, 41), "100 - Autorizado o uso da NF-e");
   auto c = Componente();
+  const long conexoes = autoridade::ClienteAutoridade::ConexoesAbertas();
   EXPECT_EQ(TextoStatusServico(c.StatusServico()), "107 - Servico em Operacao");
   RespostaSituacao situacao = c.ConsultaSituacao(chave);
+  // Calls close together keep to the connection the sending opened.
+  EXPECT_EQ(autoridade::ClienteAutoridade::ConexoesAbertas(), conexoes);
   ASSERT_TRUE(situacao.protocolo.has_value());
   EXPECT_EQ(Assinatura(situacao.protocolo->assinatura) + situacao.protocolo->recusa, "válida");
   const std::string protocolo = ProtocoloAutorizado(situacao);
