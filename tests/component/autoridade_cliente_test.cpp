@@ -2,8 +2,7 @@
 // HTTPS with client certificates on loopback: the emission with its
 // distribution file, the answers that must not be believed, and faults
 // ending in an error that names them, in time. (The simulator's own answers
-// are its tests'; timeouts, a paralysed authority and a lost answer are the
-// end-to-end cases'.)
+// are its tests'; timeouts and a lost answer are the end-to-end cases'.)
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -111,6 +110,15 @@ TEST_F(ComponenteContraSimulador, EmissaoComRespostasAssinadasEArquivoDeDistribu
   host_->Ctx().atual.SerieAtual = "1";
   RespostaRegistro inutilizacao = c.InutilizaNumeracao("16", "90", "90", "Numero pulado por falha no sistema");
   EXPECT_EQ(inutilizacao.cStat + Assinatura(inutilizacao.assinatura) + RecusaRegistro(inutilizacao, ""), "102válida");
+}
+
+// A batch the authority did not take is "Erro 94" to the front end, its reason in the log.
+TEST_F(ComponenteContraSimulador, AutoridadeParalisadaNaoRecebeLote) {
+  std::string lote = LoteNoDisco(NotaNoDisco(), 5);
+  sim_.DefineControle("paralisado=108\n");
+  EXPECT_EQ(TextoEnvioLote(Componente().EnviaLote(lote)), "Erro 94");
+  EXPECT_THAT(LogHost(), HasSubstr("        Lote não recebido pela autoridade: 108 - Serviço Paralisado Momentaneamente "
+                                   "(curto prazo)"));
 }
 
 // A hostile authority: the protocols it sends are tampered with after
