@@ -38,6 +38,10 @@ TEST(Conversoes, TextoEsperado) {
   EXPECT_TRUE(fuso >= -11 && fuso <= 12) << fuso;
 }
 
+DadosCancelamento Cancelamento() {
+  return {"0000123", "2", "35160111222333000181550010000001231000001233", "1", "135160000000001",
+          "  Erro de digitacao\r\nno valor  ", "2016-01-15T12:00:00-03:00"};
+}
 DadosInutilizacao Inutilizacao() {
   return {"2", "35", "16", "11222333000181", "001", "000000050", "0000000052", "Numeracao pulada por falha\tdo sistema"};
 }
@@ -46,10 +50,7 @@ DadosInutilizacao Inutilizacao() {
 TEST(Mensagens, ValidasNoEsquema) {
   const std::string chave = "35160111222333000181550010000001231000001233";
   const auto& certificado = teste::CertificadoTeste();
-  const std::string cancelamento = AssinarXml(
-      MensagemEventoCancelamento({"0000123", "2", chave, "1", "135160000000001", "  Erro de digitacao\r\nno valor  ",
-                                  "2016-01-15T12:00:00-03:00"}),
-      "infEvento", certificado);
+  const std::string cancelamento = AssinarXml(MensagemEventoCancelamento(Cancelamento()), "infEvento", certificado);
   const std::pair<std::string, const char*> casos[] = {
       {MensagemStatusServico("2", "35"), "consStatServ_v3.10.xsd"},
       {MensagemConsultaRecibo("2", "351000000000042"), "consReciNFe_v3.10.xsd"},
@@ -70,6 +71,18 @@ TEST(Mensagens, ValidasNoEsquema) {
     auto erro = ValidarXml(m, esquema);
     EXPECT_FALSE(erro.has_value()) << esquema << ": " << *erro << "\n" << m;
   }
+}
+
+// What the authority reads back from the fields: the Ids, the series and
+// range without zeros, the justification on one line.
+TEST(Mensagens, IdsECampos) {
+  const std::string cancelamento = MensagemEventoCancelamento(Cancelamento());
+  const std::string inutilizacao = MensagemInutilizacao(Inutilizacao());
+  EXPECT_NE(cancelamento.find("Id=\"ID110111" + Cancelamento().chave + "01\""), std::string::npos) << cancelamento;
+  EXPECT_EQ(teste::Campos(cancelamento, {"cOrgao", "CNPJ", "nSeqEvento", "xJust"}),
+            "35|11222333000181|1|Erro de digitacao  no valor");
+  EXPECT_NE(inutilizacao.find("Id=\"ID35161122233300018155001000000050000000052\""), std::string::npos) << inutilizacao;
+  EXPECT_EQ(teste::Campos(inutilizacao, {"serie", "nNFIni", "nNFFin"}), "1|50|52");
 }
 
 // The letter as it goes, judged from outside: xmllint with the official

@@ -1,7 +1,7 @@
 // The authority's answers read and turned into the texts of the front end
 // and the log, checked the way a reader of them would: the status line of a
-// batch query, the last 15 characters as a protocol, the "101" and "218"
-// patterns. (The plain 107/135/218/102/563 texts are the end-to-end cases'.)
+// batch query, the last 15 characters as a protocol, the "101", "218" and
+// "102" patterns. (The plain 107/135/218/102/563 texts are the end-to-end cases'.)
 #include "component/autoridade/respostas_autoridade.h"
 
 #include <gtest/gtest.h>
@@ -94,6 +94,21 @@ TEST(TextoEvento, PadroesDoCancelamento) {
       {evento("215", "", "", ""), "215 - Lote de Evento Processado"},
   };
   for (const auto& [resposta, texto] : casos) EXPECT_EQ(TextoEventoCancelamento(LerEvento(resposta)), texto);
+}
+
+// "102" may appear in the text only when voided; 206 and 256 read as already voided.
+TEST(TextoInutilizacao, TextoExato) {
+  auto inut = [](const std::string& cStat, const std::string& xMotivo) {
+    return "<retInutNFe" + kNs + " versao=\"3.10\"><infInut><cStat>" + cStat + "</cStat><xMotivo>" + xMotivo +
+           "</xMotivo></infInut></retInutNFe>";
+  };
+  const std::pair<std::string, std::string> casos[] = {
+      {inut("206", "x"), "206 - Rejeição: NF-e  já esta inutilizada na base de dados da SEFAZ"},
+      {inut("256", "x"), "256 - Rejeição: NF-e  já esta inutilizada na base de dados da SEFAZ"},
+      {inut("252", "Ambiente informado diverge"), "252 - Rejeição: Ambiente informado diverge"},
+      {inut("999", "Rejeição: faixa 1020 [nProt:135161020000001]"), "999 - Rejeição: inutilização não homologada"},
+  };
+  for (const auto& [resposta, texto] : casos) EXPECT_EQ(TextoInutilizacao(LerInutilizacao(resposta)), texto);
 }
 
 }  // namespace
