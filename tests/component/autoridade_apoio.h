@@ -3,15 +3,12 @@
 // simulator started as its own process on a free loopback port, and a Host
 // environment whose registry points the component at it.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,6 +20,7 @@
 #include "component/xml/assinador_xml.h"
 #include "component/xml/autoridade_xml.h"
 #include "component/xml/validador_esquema.h"
+#include "component/servico_documento_fiscal.h"
 #include "manager/ambiente_host.h"
 #include "ui/interface_headless.h"
 
@@ -131,16 +129,13 @@ class HostTeste {
             const std::vector<std::pair<std::string, std::string>>& registroExtra = {})
       : pasta_(pasta) {
     std::filesystem::create_directories(pasta_ / "raiz");
-    std::vector<std::pair<std::string, std::string>> valores = {
+    std::map<std::string, std::string> valores = {
         {"Ambiente", "2"}, {"UnidadeFederada", "SP"}, {"UnidadeFederadaCodigo", "35"}, {"CNPJ", kCnpjEmitente},
         {"Certificado", (PastaCertificados() / "emitente.pfx").string()}, {"SenhaCertificado", "1234"},
         {"ArquivoServicos", servicos.string()}, {"ArquivoAC", (PastaCertificados() / "ac.pem").string()},
         // Roomy enough for a loaded machine; the fault tests set short ones.
         {"TempoLimiteConexao", "5"}, {"TempoLimiteLeitura", "5"}, {"TempoLimiteTotal", "10"}};
-    for (const auto& [nome, valor] : registroExtra) {
-      auto v = std::find_if(valores.begin(), valores.end(), [&](const auto& x) { return x.first == nome; });
-      if (v == valores.end()) valores.emplace_back(nome, valor); else v->second = valor;
-    }
+    for (const auto& [nome, valor] : registroExtra) valores[nome] = valor;
     std::string reg = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\nfe]\r\n";
     for (const auto& [nome, valor] : valores) {
       std::string escapado;
@@ -164,6 +159,28 @@ class HostTeste {
   std::filesystem::path pasta_;
   InterfaceHeadless* ui_ = nullptr;
   std::unique_ptr<AmbienteHost> host_;
+};
+
+// A test against a simulator of its own, with Hosts made for it: the newest is host_.
+class ContraSimulador : public ::testing::Test {
+ protected:
+  using Registro = std::vector<std::pair<std::string, std::string>>;
+  explicit ContraSimulador(bool leiaute310 = true) : sim_(pasta_.Caminho() / "simulador", {}, leiaute310) {}
+
+  HostTeste& Host(const Registro& registro = {}) {
+    host_ = std::make_unique<HostTeste>(pasta_.Caminho() / ("host" + std::to_string(++hosts_)), sim_.Servicos(),
+                                        registro);
+    return *host_;
+  }
+  ServicoDocumentoFiscal Componente() {
+    if (!host_) Host();
+    return ServicoDocumentoFiscal(host_->Ctx());
+  }
+
+  PastaTemporaria pasta_;
+  ProcessoSimulador sim_;
+  std::unique_ptr<HostTeste> host_;
+  int hosts_ = 0;
 };
 
 }  // namespace velant::teste
