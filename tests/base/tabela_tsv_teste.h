@@ -2,7 +2,8 @@
 // Case tables kept as data next to their tests: tests/<folder>/<name>.tsv,
 // one case a line, cells separated by tabs, the first line naming the
 // columns, lines starting with '#' left out. In a cell \t \n \r \\ and \xHH
-// stand for the byte they name, so that any text fits on one line.
+// stand for the byte they name, so that any text fits on one line, unless
+// the table asks for literal cells (Windows paths).
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
@@ -36,7 +37,7 @@ inline std::string DesfazEscapes(const std::string& s) {
 }
 
 // The rows of tests/<relativo>, each with as many cells as the header names.
-inline std::vector<LinhaTsv> LerTabelaTsv(const std::string& relativo) {
+inline std::vector<LinhaTsv> LerTabelaTsv(const std::string& relativo, bool escapes = true) {
   std::ifstream arquivo(std::string(VELANT_TESTES) + "/" + relativo, std::ios::binary);
   if (!arquivo) throw std::runtime_error("tabela ausente: " + relativo);
   std::vector<LinhaTsv> linhas;
@@ -47,7 +48,8 @@ inline std::vector<LinhaTsv> LerTabelaTsv(const std::string& relativo) {
     LinhaTsv linha{numero, {}};
     for (size_t inicio = 0;;) {
       const size_t tab = texto.find('\t', inicio);
-      linha.celulas.push_back(DesfazEscapes(texto.substr(inicio, tab - inicio)));
+      const std::string celula = texto.substr(inicio, tab - inicio);
+      linha.celulas.push_back(escapes ? DesfazEscapes(celula) : celula);
       if (tab == std::string::npos) break;
       inicio = tab + 1;
     }
