@@ -10,7 +10,6 @@
 
 #include "base/erro.h"
 #include "base/regional.h"
-#include "data/configuracao_banco.h"
 #include "data/esquema_banco.h"
 
 namespace velant::data::teste {
@@ -38,7 +37,7 @@ ParametrosPostgreSql ParametrosServidor(const std::string& banco) {
 
 BancoPostgreSqlTeste::BancoPostgreSqlTeste() {
   static std::atomic<int> contador{0};
-  sufixo_ = "_t" + std::to_string(getpid()) + "_" + std::to_string(contador++);
+  sufixo = "_t" + std::to_string(getpid()) + "_" + std::to_string(contador++);
   ConexaoPostgreSql(ParametrosServidor("postgres")).Executar("CREATE DATABASE " + Nome());
 }
 
@@ -53,13 +52,11 @@ void RaizTeste::Grava(const std::string& chave, const std::string& valor) const 
   ini.GravarIni(kSecaoBanco, chave, valor, kCaminhoIni);
 }
 
-void RaizTeste::ConfiguraSqlite() const { Grava(kChaveTipoBanco, "SQLITE"); }
-
 void RaizTeste::ConfiguraPostgreSql(const BancoPostgreSqlTeste& banco) const {
   Grava(kChaveTipoBanco, "POSTGRESQL");
   Grava(kChaveIPBanco, "127.0.0.1");
   Grava(kChavePortaBanco, PortaPostgreSqlTeste());
-  Grava(kChaveNomeInterno, banco.Sufixo());
+  Grava(kChaveNomeInterno, banco.sufixo);
   Grava(kChaveUsuarioBanco, "postgres");
 }
 
@@ -80,20 +77,15 @@ BancoAberto::BancoAberto(Motor motor) {
 
 bool BancoAberto::Inclui(int32_t nsu, const std::string& ip) {
   cSolicitacaoFuncaoNFe ac(*conexao, host, raiz.ui);
-  ac.NSU(nsu);
-  ac.NumeroControleSolicitacao(nsu * 10);
-  ac.DataSolicitacao(DataHora::De(2026, 12, 5));
-  ac.HoraSolicitacao(DataHora::Hora(8, 0, 0));
-  ac.TipoOperacao("NFE");
-  ac.IPComputadorAC(ip);
+  ac.NSU(nsu); ac.NumeroControleSolicitacao(nsu * 10); ac.DataSolicitacao(DataHora::De(2026, 12, 5));
+  ac.HoraSolicitacao(DataHora::Hora(8, 0, 0)); ac.TipoOperacao("NFE"); ac.IPComputadorAC(ip);
   ac.Texto("000-000 = STATUS SERVICO\r\n999-999 = FIM\r\n");
   return ac.Incluir();
 }
 
 Valor BancoAberto::Coluna(int32_t nsu, const std::string& coluna) {
-  Recordset rs = conexao->ConexaoCompartilhada()->Consultar("SELECT [" + coluna +
-                                                             "] FROM SolicitacaoFuncaoNFe WHERE NSU = " +
-                                                             std::to_string(nsu));
+  const std::string sql = "SELECT [" + coluna + "] FROM SolicitacaoFuncaoNFe WHERE NSU = " + std::to_string(nsu);
+  Recordset rs = conexao->ConexaoCompartilhada()->Consultar(sql);
   if (rs.Eof()) throw std::runtime_error("sem a solicitação " + std::to_string(nsu));
   return rs.Value(0);
 }

@@ -14,6 +14,7 @@
 #include "data/conexao_driver.h"
 #include "data/conexao_nfe.h"
 #include "data/conexao_postgresql.h"
+#include "data/configuracao_banco.h"
 #include "data/solicitacao_funcao_nfe.h"
 #include "contexto/configuracao_host.h"
 #include "plataforma/perfil_ini.h"
@@ -28,18 +29,13 @@ std::string PortaPostgreSqlTeste();
 // Connection parameters of one database on the test server, as postgres.
 ParametrosPostgreSql ParametrosServidor(const std::string& banco);
 
-// A database of its own on the test server, dropped at the end.
-class BancoPostgreSqlTeste {
- public:
-  BancoPostgreSqlTeste();   // creates dvk_data<sufixo> with a unique suffix
+// A database of its own on the test server, dvk_data<sufixo> with a unique
+// suffix (the "Nome Interno BD"), dropped at the end.
+struct BancoPostgreSqlTeste {
+  BancoPostgreSqlTeste();
   ~BancoPostgreSqlTeste();
-  BancoPostgreSqlTeste(const BancoPostgreSqlTeste&) = delete;
-  BancoPostgreSqlTeste& operator=(const BancoPostgreSqlTeste&) = delete;
-  const std::string& Sufixo() const { return sufixo_; }   // the "Nome Interno BD"
-  std::string Nome() const { return "dvk_data" + sufixo_; }
-
- private:
-  std::string sufixo_;
+  std::string Nome() const { return "dvk_data" + sufixo; }
+  std::string sufixo;
 };
 
 // A root folder with an INI file and the objects that read it.
@@ -52,7 +48,7 @@ struct RaizTeste {
   void Grava(const std::string& chave, const std::string& valor) const;
   // Section SGBD for the engine: "SQLITE" (default file) or "POSTGRESQL"
   // (the test server, with the given database suffix).
-  void ConfiguraSqlite() const;
+  void ConfiguraSqlite() const { Grava(kChaveTipoBanco, "SQLITE"); }
   void ConfiguraPostgreSql(const BancoPostgreSqlTeste& banco) const;
   std::unique_ptr<CConexaoNfe> Conecta() { return std::make_unique<CConexaoNfe>(ini, caminhos, ui); }
 };
@@ -63,11 +59,8 @@ enum class Motor { Sqlite, PostgreSql };
 std::string NomeMotor(Motor motor);
 inline void PrintTo(Motor motor, std::ostream* saida) { *saida << NomeMotor(motor); }
 
-class BancoAberto {
- public:
+struct BancoAberto {
   explicit BancoAberto(Motor motor);
-  BancoAberto(const BancoAberto&) = delete;
-  BancoAberto& operator=(const BancoAberto&) = delete;
 
   // A request as an AC writes it through the request record.
   bool Inclui(int32_t nsu, const std::string& ip);
@@ -90,8 +83,7 @@ std::string Descreve(const cSolicitacaoFuncaoNFe& s);
 // A driver double: records every statement, answers writes with the chosen
 // row counts (1 when none is queued) and queries with the queued results
 // (a closed set when none is queued).
-class DriverGravador : public ConexaoDriver {
- public:
+struct DriverGravador : ConexaoDriver {
   std::vector<std::string> executados;
   std::vector<std::string> consultados;
   std::deque<int64_t> linhasAfetadas;
