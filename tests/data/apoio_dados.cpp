@@ -3,10 +3,10 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <cctype>
 #include <cstdlib>
 #include <sstream>
 #include <stdexcept>
+#include <tuple>
 
 #include "base/erro.h"
 #include "base/regional.h"
@@ -20,18 +20,12 @@ namespace fs = std::filesystem;
 std::string PortaPostgreSqlTeste() {
   const char* estado = std::getenv("VELANT_PG_ESTADO");
   if (estado == nullptr) throw std::runtime_error("sem VELANT_PG_ESTADO: rode pelo ctest, que inicia o PostgreSQL");
-  std::string porta = velant::teste::LerTudo(fs::path(estado) / "porta");
-  while (!porta.empty() && std::isspace(static_cast<unsigned char>(porta.back()))) porta.pop_back();
-  if (porta.empty()) throw std::runtime_error(std::string("sem porta em ") + estado + "/porta");
-  return porta;
+  return std::to_string(std::stoi(velant::teste::LerTudo(fs::path(estado) / "porta")));   // no port: stoi raises
 }
 
 ParametrosPostgreSql ParametrosServidor(const std::string& banco) {
   ParametrosPostgreSql p;
-  p.host = "127.0.0.1";
-  p.porta = PortaPostgreSqlTeste();
-  p.banco = banco;
-  p.usuario = "postgres";
+  std::tie(p.host, p.porta, p.banco, p.usuario) = std::tuple("127.0.0.1", PortaPostgreSqlTeste(), banco, "postgres");
   return p;
 }
 
@@ -60,15 +54,12 @@ void RaizTeste::ConfiguraPostgreSql(const BancoPostgreSqlTeste& banco) const {
   Grava(kChaveUsuarioBanco, "postgres");
 }
 
-std::string NomeMotor(Motor motor) { return motor == Motor::Sqlite ? "Sqlite" : "PostgreSql"; }
+INSTANTIATE_TEST_SUITE_P(Motores, NoBanco, ::testing::Values(Motor::Sqlite, Motor::PostgreSql),
+                         [](const auto& info) { return ::testing::PrintToString(info.param); });
 
 BancoAberto::BancoAberto(Motor motor) {
-  if (motor == Motor::Sqlite) {
-    raiz.ConfiguraSqlite();
-  } else {
-    pg = std::make_unique<BancoPostgreSqlTeste>();
-    raiz.ConfiguraPostgreSql(*pg);
-  }
+  if (motor == Motor::PostgreSql) pg = std::make_unique<BancoPostgreSqlTeste>();
+  pg ? raiz.ConfiguraPostgreSql(*pg) : raiz.ConfiguraSqlite();
   conexao = raiz.Conecta();
   if (!conexao->ConexaoAtiva()) throw std::runtime_error("banco de teste fechado: " + conexao->ErroAbertura());
   if (motor == Motor::PostgreSql) CriarEsquema(*conexao->Conexao(), DialetoSql::PostgreSql);
@@ -126,19 +117,14 @@ int64_t DriverGravador::Executar(const std::string& sql) {
 Recordset DriverGravador::Consultar(const std::string& sql) {
   consultados.push_back(sql);
   if (falhar) throw ErroExecucao(CodigoErro::ErroBanco, "falha simulada");
-  if (resultados.empty()) return Recordset();
-  Recordset r = std::move(resultados.front());
-  resultados.pop_front();
-  return r;
+  return Recordset();
 }
 
 ConexaoGravadora::ConexaoGravadora(InterfaceOperador& ui) : CConexaoNfe(ui) {
   auto d = std::make_unique<DriverGravador>();
   driver_ = d.get();
   mConexaoCompartilhada = std::move(d);
-  auto p = std::make_unique<DriverGravador>();
-  propria_ = p.get();
-  mConexao = std::move(p);
+  mConexao = std::make_unique<DriverGravador>();
 }
 
 }  // namespace velant::data::teste

@@ -2,6 +2,8 @@
 // What the data tests share: a temporary root with its INI file, the
 // throw-away PostgreSQL server, one fresh database per test, the request
 // record filled and described, and a driver double that records statements.
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -56,8 +58,7 @@ struct RaizTeste {
 // A ready database of either engine with the system's tables, and the
 // state switches of its dialect.
 enum class Motor { Sqlite, PostgreSql };
-std::string NomeMotor(Motor motor);
-inline void PrintTo(Motor motor, std::ostream* saida) { *saida << NomeMotor(motor); }
+inline void PrintTo(Motor motor, std::ostream* saida) { *saida << (motor == Motor::Sqlite ? "Sqlite" : "PostgreSql"); }
 
 struct BancoAberto {
   explicit BancoAberto(Motor motor);
@@ -74,6 +75,14 @@ struct BancoAberto {
   ConfiguracaoHost host;
 };
 
+// TEST_P(NoBanco, Name): a test run once on SQLite and once on PostgreSQL,
+// with a ready database and a request record on it.
+class NoBanco : public ::testing::TestWithParam<Motor> {
+ protected:
+  BancoAberto banco{GetParam()};
+  cSolicitacaoFuncaoNFe s{*banco.conexao, banco.host, banco.raiz.ui};
+};
+
 // Every property of the request record set, none to its empty value; texts
 // with quotes, brackets and accents.
 void PreencheTudo(cSolicitacaoFuncaoNFe& s);
@@ -81,13 +90,11 @@ void PreencheTudo(cSolicitacaoFuncaoNFe& s);
 std::string Descreve(const cSolicitacaoFuncaoNFe& s);
 
 // A driver double: records every statement, answers writes with the chosen
-// row counts (1 when none is queued) and queries with the queued results
-// (a closed set when none is queued).
+// row counts (1 when none is queued) and queries with a closed set.
 struct DriverGravador : ConexaoDriver {
   std::vector<std::string> executados;
   std::vector<std::string> consultados;
   std::deque<int64_t> linhasAfetadas;
-  std::deque<Recordset> resultados;
   bool falhar = false;   // every statement raises a database error
 
   bool Aberta() const override { return true; }
@@ -101,16 +108,14 @@ struct DriverGravador : ConexaoDriver {
 };
 
 // A connection of the SQL Server dialect on two DriverGravador: the shared
-// one (the request record's) and its own (RsConexao, ExecutaSql).
+// one (the request record's), recorded, and its own.
 class ConexaoGravadora : public CConexaoNfe {
  public:
   explicit ConexaoGravadora(InterfaceOperador& ui);
   DriverGravador& Driver() { return *driver_; }
-  DriverGravador& Propria() { return *propria_; }
 
  private:
   DriverGravador* driver_;
-  DriverGravador* propria_;
 };
 
 }  // namespace velant::data::teste

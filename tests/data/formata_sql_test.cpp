@@ -46,10 +46,8 @@ TEST(FormataSql, LiteralOfEachDialectInListAndAssignmentModes) {
 }
 
 TEST(FormataSql, DialectRewritingLeavesStringLiteralsAlone) {
-  const std::map<std::string, DialetoSql> dialetos = {{"SqlServer", DialetoSql::SqlServer},
-                                                      {"Access", DialetoSql::Access},
-                                                      {"Sqlite", DialetoSql::Sqlite},
-                                                      {"PostgreSql", DialetoSql::PostgreSql}};
+  const std::map<std::string, DialetoSql> dialetos = {{"SqlServer", DialetoSql::SqlServer}, {"Access", DialetoSql::Access},
+                                                      {"Sqlite", DialetoSql::Sqlite}, {"PostgreSql", DialetoSql::PostgreSql}};
   for (const auto& c : teste::LerTabelaTsv("data/adapta_sql.tsv"))
     EXPECT_EQ(AdaptaSql(c[1], dialetos.at(c[0])), c[2]) << "adapta_sql.tsv:" << c.numero;
 }

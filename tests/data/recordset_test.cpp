@@ -45,9 +45,7 @@ TEST(Recordset, AddNewDeleteAndTheWalk) {
   EXPECT_EQ(Codigo(rs), 7);
 
   rs = Tabela({1, 2, 3, 4, 5});
-  for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) {
-    if (Codigo(rs) % 2 == 0) rs.Delete();
-  }
+  for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) if (Codigo(rs) % 2 == 0) rs.Delete();
   std::vector<int32_t> codigos;
   for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) codigos.push_back(Codigo(rs));
   EXPECT_EQ(codigos, (std::vector<int32_t>{1, 3, 5}));

@@ -1,14 +1,11 @@
 // On a driver double: what a database error does to each operation of the
-// request record, the log writer's message line, and the SQL Server form of
-// the batch counter.
+// request record, and the log writer's message line.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "apoio_dados.h"
-#include "base/currency.h"
 #include "base/erro.h"
-#include "data/contador_lote.h"
 #include "data/escritor_mensagem.h"
 #include "data/solicitacao_funcao_nfe.h"
 #include "plataforma/registro_eventos.h"
@@ -63,20 +60,6 @@ TEST_F(FalhasSolicitacao, LogWriterStampsTheRequestBeingServed) {
   EXPECT_FALSE(escritor("y"));
   const std::string arquivo = velant::teste::LerTudo(caminhos.Mapear(RegistroEventos::NomeArquivoLog(relogio.Agora())));
   EXPECT_NE(arquivo.find("     ** Erro na Rotina: DefineMensagem - falha simulada\r\n"), std::string::npos) << arquivo;
-}
-
-// The increment, then the read, which is skipped when nothing was incremented.
-TEST_F(FalhasSolicitacao, BatchCounterOfSqlServerIncrementsThenReads) {
-  Recordset sete;
-  sete.AbrirComResultado({{"Valor", adCurrency, 0}}, {{Valor(Currency::DeInteiro(7))}});
-  conexao.Propria().resultados.push_back(std::move(sete));
-  conexao.Propria().linhasAfetadas = {1, 0};
-  EXPECT_EQ(TomaNumeroLote(conexao), 7);
-  EXPECT_EQ(TomaNumeroLote(conexao), std::nullopt);
-  EXPECT_EQ(conexao.Propria().executados, std::vector<std::string>(2, "UPDATE ConfiguracaoDiversa SET Valor = Valor + 1 "
-                                                                      "WHERE Empresa = 1   AND Nome = 'Contador Lote NFe'"));
-  EXPECT_EQ(conexao.Propria().consultados, std::vector<std::string>{"SELECT Valor  FROM ConfiguracaoDiversa "
-                                                                     "WHERE Empresa = 1   AND Nome = 'Contador Lote NFe'"});
 }
 
 }  // namespace
