@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <sstream>
 #include <stdexcept>
-#include <tuple>
 
 #include "base/erro.h"
 #include "base/regional.h"
@@ -24,9 +23,7 @@ std::string PortaPostgreSqlTeste() {
 }
 
 ParametrosPostgreSql ParametrosServidor(const std::string& banco) {
-  ParametrosPostgreSql p;
-  std::tie(p.host, p.porta, p.banco, p.usuario) = std::tuple("127.0.0.1", PortaPostgreSqlTeste(), banco, "postgres");
-  return p;
+  return ParametrosPostgreSql{.host = "127.0.0.1", .porta = PortaPostgreSqlTeste(), .banco = banco, .usuario = "postgres", .senha = "", .esperaSegundos = 10};
 }
 
 BancoPostgreSqlTeste::BancoPostgreSqlTeste() {

@@ -64,6 +64,8 @@ TEST(CriacaoBanco, FirstStartCreatesTheDatabaseOnEachEngine) {
   EXPECT_TRUE(r.ok && r.mensagem.find("criado") != std::string::npos) << r.mensagem;
   ASSERT_TRUE(CriarBancoDados(pg.ini, pg.caminhos, pg.ui, kCaminhoIni).ok);
   EXPECT_EQ(CLng(pg.Conecta()->RsConexao("SELECT COUNT(*) AS n FROM ConfiguracaoDiversa")->Value("n")), 1);
+  pg.Conecta()->ConexaoCompartilhada()->Executar("DROP TABLE DocumentoNFe");   // made before the table...
+  EXPECT_TRUE(pg.Conecta()->Conexao()->Consultar("SELECT * FROM DocumentoNFe").Eof());   // ...it gets it when opened
   EXPECT_TRUE(raiz.ui.Caixas().empty() && pg.ui.Caixas().empty());
 
   RaizTeste oracle;
