@@ -21,12 +21,7 @@ TEST(LerArquivoComum, RecusaOQueNaoEUmArquivoComumSemEsperar) {
   const fs::path fifo = pasta.Caminho() / "fifo";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   teste::GravarTudo(pasta.Caminho() / "grande", std::string(2048, 'x'));
-  struct Caso {
-    const char* nome;
-    fs::path caminho;
-    std::size_t limite;
-    const char* motivo;
-  } casos[] = {
+  const struct { const char* nome; fs::path caminho; std::size_t limite; const char* motivo; } casos[] = {
       {"ausente", pasta.Caminho() / "nada", kTamanhoMaximoArquivo, "não encontrado"},
       {"pasta", pasta.Caminho(), kTamanhoMaximoArquivo, "não é um arquivo comum"},
       {"fifo sem escritor", fifo, kTamanhoMaximoArquivo, "não é um arquivo comum"},
@@ -64,16 +59,6 @@ TEST(LerArquivoComum, NuncaAbreUmArquivoProtegido) {
   }
   EXPECT_FALSE(ArquivoProtegido(pasta.Caminho() / "nota.xml"));
   EXPECT_EQ(LerArquivoComum(pasta.Caminho() / "nota.xml"), std::optional<std::string>("<NFe/>"));
-}
-
-TEST(LerArquivoDescrito, NomeiaOQueFaltou) {
-  try {
-    LerArquivoDescrito("/nao/existe.pfx", "Certificado digital", CodigoErro::ErroComponente);
-    FAIL() << "não levantou";
-  } catch (const ErroExecucao& e) {
-    EXPECT_EQ(e.Numero(), static_cast<int>(CodigoErro::ErroComponente));
-    EXPECT_EQ(e.Descricao(), "Certificado digital não encontrado: /nao/existe.pfx");
-  }
 }
 
 TEST(GravaArquivo, SubstituiInteiroMantemPermissoesENaoDeixaTemporario) {

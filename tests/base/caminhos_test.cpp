@@ -4,54 +4,28 @@
 
 #include <iterator>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "apoio/arquivos_teste.h"
+#include "base/tabela_tsv_teste.h"
 
 namespace fs = std::filesystem;
 
 namespace velant {
 namespace {
 
+using teste::LerTabelaTsv;
 using teste::PastaTemporaria;
 
 TEST(MapeadorCaminhosTest, MapsUnderTheRoot) {
-  const struct {
-    std::vector<std::string> existentes;   // folders under the root before the call
-    std::string windows;
-    std::string esperado;                  // relative to the root, generic form
-  } casos[] = {
-      {{}, "C:\\Dunmor\\nfe\\arquivos\\NFe1.xml", "C/Dunmor/nfe/arquivos/NFe1.xml"},
-      {{"C/Dunmor/nfe/Arquivos"}, "C:\\Dunmor\\nfe\\arquivos\\NFe1.xml", "C/Dunmor/nfe/Arquivos/NFe1.xml"},
-      {{"C/Dunmor/nfe/arquivos"}, "C:\\DUNMOR\\NFE\\Arquivos\\x", "C/Dunmor/nfe/arquivos/x"},
-      {{"C/Dunmor"}, "c:\\dunmor\\x", "C/Dunmor/x"},
-      {{"c/Dunmor"}, "C:\\Dunmor\\x", "c/Dunmor/x"},
-      {{"C/Notas/AÇÃO"}, "C:\\notas\\ação\\x", "C/Notas/AÇÃO/x"},
-      // The exact spelling wins; otherwise the first in name order.
-      {{"C/nfe/Arquivos", "C/nfe/arquivos"}, "C:\\nfe\\arquivos\\x", "C/nfe/arquivos/x"},
-      {{"C/nfe/Arquivos", "C/nfe/arquivos"}, "C:\\nfe\\ARQUIVOS\\x", "C/nfe/Arquivos/x"},
-      {{}, "\\nfe\\x", "nfe/x"},
-      {{}, "nfe\\x", "nfe/x"},
-      {{}, "C:/Dunmor/nfe", "C/Dunmor/nfe"},
-      {{}, "C:\\a\\.\\b\\\\c\\", "C/a/b/c"},
-      {{}, "C:\\a\\b\\..\\c", "C/a/c"},
-      {{}, "C:", "C"},
-      {{}, "", "."},
-      // Nothing climbs out of the drive folder, nor out of the root.
-      {{}, "C:\\..\\..\\etc\\passwd", "C/etc/passwd"},
-      {{}, "C:\\Dunmor\\..\\..\\..\\x", "C/x"},
-      {{}, "..\\..\\etc", "etc"},
-      {{}, "\\..\\..", "."},
-      {{}, "C:\\a\\../../../..\\etc", "C/etc"},
-      {{}, "\\\\servidor\\pasta\\x", "servidor/pasta/x"},
-  };
-  for (const auto& c : casos) {
-    SCOPED_TRACE(c.windows);
+  for (const auto& c : LerTabelaTsv("base/caminhos.tsv", false)) {
+    SCOPED_TRACE("caminhos.tsv:" + std::to_string(c.numero));
     PastaTemporaria raiz;
-    for (const std::string& p : c.existentes) fs::create_directories(raiz.Caminho() / p);
-    fs::path local = MapeadorCaminhos(raiz.Caminho()).Mapear(c.windows);
-    EXPECT_EQ(local.lexically_relative(raiz.Caminho()).generic_string(), c.esperado);
+    std::istringstream existentes(c[0]);
+    for (std::string pasta; std::getline(existentes, pasta, ',');) fs::create_directories(raiz.Caminho() / pasta);
+    EXPECT_EQ(MapeadorCaminhos(raiz.Caminho()).Mapear(c[1]).lexically_relative(raiz.Caminho()).generic_string(), c[2]);
   }
 }
 
@@ -104,13 +78,6 @@ TEST(MapeadorCaminhosTest, FoldersFoundBeforeFollowRenamesAndRemovals) {
   EXPECT_EQ(copia.Mapear(arquivo), raiz.Caminho() / "C/Dunmor/nfe/NFe1.xml");
 }
 
-TEST(MapeadorCaminhosTest, RelativeRootBecomesAbsolute) {
-  MapeadorCaminhos mapa("demo-raiz/");
-  EXPECT_TRUE(mapa.Raiz().is_absolute());
-  EXPECT_EQ(mapa.Raiz().filename(), "demo-raiz");
-  EXPECT_EQ(mapa.Mapear("C:\\x"), mapa.Raiz() / "C" / "x");
-}
-
 TEST(MapeadorCaminhosTest, DefaultRootIsTheOptionThenTheEnvironmentThenTheDataHome) {
   const struct {
     std::string opcao;
@@ -130,6 +97,8 @@ TEST(MapeadorCaminhosTest, DefaultRootIsTheOptionThenTheEnvironmentThenTheDataHo
     teste::VariavelAmbiente home("HOME", "/casa");
     EXPECT_EQ(MapeadorCaminhos::RaizPadrao(c.opcao).string(), c.esperada);
   }
+  const MapeadorCaminhos relativa("demo-raiz/");   // made absolute
+  EXPECT_EQ(relativa.Mapear("C:\\x"), fs::current_path() / "demo-raiz" / "C" / "x");
 }
 
 }  // namespace

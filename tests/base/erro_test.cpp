@@ -5,19 +5,6 @@
 namespace velant {
 namespace {
 
-TEST(ErroExecucao, RaisedErrorsCarryTheirNumberAndStandardText) {
-  for (CodigoErro codigo : {CodigoErro::Estouro, CodigoErro::TiposIncompativeis, CodigoErro::FimDoRegistro}) {
-    try {
-      Levanta(codigo);
-    } catch (const ErroExecucao& e) {
-      EXPECT_EQ(e.Numero(), static_cast<int>(codigo));
-      EXPECT_FALSE(e.Descricao().empty());
-      EXPECT_EQ(e.Descricao(), DescricaoPadrao(codigo));
-      EXPECT_STREQ(e.what(), e.Descricao().c_str());
-    }
-  }
-}
-
 TEST(ErroExecucao, OwnDescriptionWinsAndEmptyFallsBackToTheStandard) {
   const ErroExecucao proprio(CodigoErro::ErroBanco, "Timeout expired");
   EXPECT_EQ(proprio.Descricao(), "Timeout expired");

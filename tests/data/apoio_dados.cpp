@@ -3,14 +3,12 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <cctype>
 #include <cstdlib>
 #include <sstream>
 #include <stdexcept>
 
 #include "base/erro.h"
 #include "base/regional.h"
-#include "data/configuracao_banco.h"
 #include "data/esquema_banco.h"
 
 namespace velant::data::teste {
@@ -21,24 +19,16 @@ namespace fs = std::filesystem;
 std::string PortaPostgreSqlTeste() {
   const char* estado = std::getenv("VELANT_PG_ESTADO");
   if (estado == nullptr) throw std::runtime_error("sem VELANT_PG_ESTADO: rode pelo ctest, que inicia o PostgreSQL");
-  std::string porta = velant::teste::LerTudo(fs::path(estado) / "porta");
-  while (!porta.empty() && std::isspace(static_cast<unsigned char>(porta.back()))) porta.pop_back();
-  if (porta.empty()) throw std::runtime_error(std::string("sem porta em ") + estado + "/porta");
-  return porta;
+  return std::to_string(std::stoi(velant::teste::LerTudo(fs::path(estado) / "porta")));   // no port: stoi raises
 }
 
 ParametrosPostgreSql ParametrosServidor(const std::string& banco) {
-  ParametrosPostgreSql p;
-  p.host = "127.0.0.1";
-  p.porta = PortaPostgreSqlTeste();
-  p.banco = banco;
-  p.usuario = "postgres";
-  return p;
+  return ParametrosPostgreSql{.host = "127.0.0.1", .porta = PortaPostgreSqlTeste(), .banco = banco, .usuario = "postgres", .senha = "", .esperaSegundos = 10};
 }
 
 BancoPostgreSqlTeste::BancoPostgreSqlTeste() {
   static std::atomic<int> contador{0};
-  sufixo_ = "_t" + std::to_string(getpid()) + "_" + std::to_string(contador++);
+  sufixo = "_t" + std::to_string(getpid()) + "_" + std::to_string(contador++);
   ConexaoPostgreSql(ParametrosServidor("postgres")).Executar("CREATE DATABASE " + Nome());
 }
 
@@ -53,25 +43,20 @@ void RaizTeste::Grava(const std::string& chave, const std::string& valor) const 
   ini.GravarIni(kSecaoBanco, chave, valor, kCaminhoIni);
 }
 
-void RaizTeste::ConfiguraSqlite() const { Grava(kChaveTipoBanco, "SQLITE"); }
-
 void RaizTeste::ConfiguraPostgreSql(const BancoPostgreSqlTeste& banco) const {
   Grava(kChaveTipoBanco, "POSTGRESQL");
   Grava(kChaveIPBanco, "127.0.0.1");
   Grava(kChavePortaBanco, PortaPostgreSqlTeste());
-  Grava(kChaveNomeInterno, banco.Sufixo());
+  Grava(kChaveNomeInterno, banco.sufixo);
   Grava(kChaveUsuarioBanco, "postgres");
 }
 
-std::string NomeMotor(Motor motor) { return motor == Motor::Sqlite ? "Sqlite" : "PostgreSql"; }
+INSTANTIATE_TEST_SUITE_P(Motores, NoBanco, ::testing::Values(Motor::Sqlite, Motor::PostgreSql),
+                         [](const auto& info) { return ::testing::PrintToString(info.param); });
 
 BancoAberto::BancoAberto(Motor motor) {
-  if (motor == Motor::Sqlite) {
-    raiz.ConfiguraSqlite();
-  } else {
-    pg = std::make_unique<BancoPostgreSqlTeste>();
-    raiz.ConfiguraPostgreSql(*pg);
-  }
+  if (motor == Motor::PostgreSql) pg = std::make_unique<BancoPostgreSqlTeste>();
+  pg ? raiz.ConfiguraPostgreSql(*pg) : raiz.ConfiguraSqlite();
   conexao = raiz.Conecta();
   if (!conexao->ConexaoAtiva()) throw std::runtime_error("banco de teste fechado: " + conexao->ErroAbertura());
   if (motor == Motor::PostgreSql) CriarEsquema(*conexao->Conexao(), DialetoSql::PostgreSql);
@@ -80,20 +65,15 @@ BancoAberto::BancoAberto(Motor motor) {
 
 bool BancoAberto::Inclui(int32_t nsu, const std::string& ip) {
   cSolicitacaoFuncaoNFe ac(*conexao, host, raiz.ui);
-  ac.NSU(nsu);
-  ac.NumeroControleSolicitacao(nsu * 10);
-  ac.DataSolicitacao(DataHora::De(2026, 12, 5));
-  ac.HoraSolicitacao(DataHora::Hora(8, 0, 0));
-  ac.TipoOperacao("NFE");
-  ac.IPComputadorAC(ip);
+  ac.NSU(nsu); ac.NumeroControleSolicitacao(nsu * 10); ac.DataSolicitacao(DataHora::De(2026, 12, 5));
+  ac.HoraSolicitacao(DataHora::Hora(8, 0, 0)); ac.TipoOperacao("NFE"); ac.IPComputadorAC(ip);
   ac.Texto("000-000 = STATUS SERVICO\r\n999-999 = FIM\r\n");
   return ac.Incluir();
 }
 
 Valor BancoAberto::Coluna(int32_t nsu, const std::string& coluna) {
-  Recordset rs = conexao->ConexaoCompartilhada()->Consultar("SELECT [" + coluna +
-                                                             "] FROM SolicitacaoFuncaoNFe WHERE NSU = " +
-                                                             std::to_string(nsu));
+  const std::string sql = "SELECT [" + coluna + "] FROM SolicitacaoFuncaoNFe WHERE NSU = " + std::to_string(nsu);
+  Recordset rs = conexao->ConexaoCompartilhada()->Consultar(sql);
   if (rs.Eof()) throw std::runtime_error("sem a solicitação " + std::to_string(nsu));
   return rs.Value(0);
 }
@@ -134,19 +114,14 @@ int64_t DriverGravador::Executar(const std::string& sql) {
 Recordset DriverGravador::Consultar(const std::string& sql) {
   consultados.push_back(sql);
   if (falhar) throw ErroExecucao(CodigoErro::ErroBanco, "falha simulada");
-  if (resultados.empty()) return Recordset();
-  Recordset r = std::move(resultados.front());
-  resultados.pop_front();
-  return r;
+  return Recordset();
 }
 
 ConexaoGravadora::ConexaoGravadora(InterfaceOperador& ui) : CConexaoNfe(ui) {
   auto d = std::make_unique<DriverGravador>();
   driver_ = d.get();
   mConexaoCompartilhada = std::move(d);
-  auto p = std::make_unique<DriverGravador>();
-  propria_ = p.get();
-  mConexao = std::move(p);
+  mConexao = std::make_unique<DriverGravador>();
 }
 
 }  // namespace velant::data::teste

@@ -2,6 +2,8 @@
 // What the data tests share: a temporary root with its INI file, the
 // throw-away PostgreSQL server, one fresh database per test, the request
 // record filled and described, and a driver double that records statements.
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -14,6 +16,7 @@
 #include "data/conexao_driver.h"
 #include "data/conexao_nfe.h"
 #include "data/conexao_postgresql.h"
+#include "data/configuracao_banco.h"
 #include "data/solicitacao_funcao_nfe.h"
 #include "contexto/configuracao_host.h"
 #include "plataforma/perfil_ini.h"
@@ -28,18 +31,13 @@ std::string PortaPostgreSqlTeste();
 // Connection parameters of one database on the test server, as postgres.
 ParametrosPostgreSql ParametrosServidor(const std::string& banco);
 
-// A database of its own on the test server, dropped at the end.
-class BancoPostgreSqlTeste {
- public:
-  BancoPostgreSqlTeste();   // creates dvk_data<sufixo> with a unique suffix
+// A database of its own on the test server, dvk_data<sufixo> with a unique
+// suffix (the "Nome Interno BD"), dropped at the end.
+struct BancoPostgreSqlTeste {
+  BancoPostgreSqlTeste();
   ~BancoPostgreSqlTeste();
-  BancoPostgreSqlTeste(const BancoPostgreSqlTeste&) = delete;
-  BancoPostgreSqlTeste& operator=(const BancoPostgreSqlTeste&) = delete;
-  const std::string& Sufixo() const { return sufixo_; }   // the "Nome Interno BD"
-  std::string Nome() const { return "dvk_data" + sufixo_; }
-
- private:
-  std::string sufixo_;
+  std::string Nome() const { return "dvk_data" + sufixo; }
+  std::string sufixo;
 };
 
 // A root folder with an INI file and the objects that read it.
@@ -52,7 +50,7 @@ struct RaizTeste {
   void Grava(const std::string& chave, const std::string& valor) const;
   // Section SGBD for the engine: "SQLITE" (default file) or "POSTGRESQL"
   // (the test server, with the given database suffix).
-  void ConfiguraSqlite() const;
+  void ConfiguraSqlite() const { Grava(kChaveTipoBanco, "SQLITE"); }
   void ConfiguraPostgreSql(const BancoPostgreSqlTeste& banco) const;
   std::unique_ptr<CConexaoNfe> Conecta() { return std::make_unique<CConexaoNfe>(ini, caminhos, ui); }
 };
@@ -60,14 +58,10 @@ struct RaizTeste {
 // A ready database of either engine with the system's tables, and the
 // state switches of its dialect.
 enum class Motor { Sqlite, PostgreSql };
-std::string NomeMotor(Motor motor);
-inline void PrintTo(Motor motor, std::ostream* saida) { *saida << NomeMotor(motor); }
+inline void PrintTo(Motor motor, std::ostream* saida) { *saida << (motor == Motor::Sqlite ? "Sqlite" : "PostgreSql"); }
 
-class BancoAberto {
- public:
+struct BancoAberto {
   explicit BancoAberto(Motor motor);
-  BancoAberto(const BancoAberto&) = delete;
-  BancoAberto& operator=(const BancoAberto&) = delete;
 
   // A request as an AC writes it through the request record.
   bool Inclui(int32_t nsu, const std::string& ip);
@@ -81,6 +75,14 @@ class BancoAberto {
   ConfiguracaoHost host;
 };
 
+// TEST_P(NoBanco, Name): a test run once on SQLite and once on PostgreSQL,
+// with a ready database and a request record on it.
+class NoBanco : public ::testing::TestWithParam<Motor> {
+ protected:
+  BancoAberto banco{GetParam()};
+  cSolicitacaoFuncaoNFe s{*banco.conexao, banco.host, banco.raiz.ui};
+};
+
 // Every property of the request record set, none to its empty value; texts
 // with quotes, brackets and accents.
 void PreencheTudo(cSolicitacaoFuncaoNFe& s);
@@ -88,14 +90,11 @@ void PreencheTudo(cSolicitacaoFuncaoNFe& s);
 std::string Descreve(const cSolicitacaoFuncaoNFe& s);
 
 // A driver double: records every statement, answers writes with the chosen
-// row counts (1 when none is queued) and queries with the queued results
-// (a closed set when none is queued).
-class DriverGravador : public ConexaoDriver {
- public:
+// row counts (1 when none is queued) and queries with a closed set.
+struct DriverGravador : ConexaoDriver {
   std::vector<std::string> executados;
   std::vector<std::string> consultados;
   std::deque<int64_t> linhasAfetadas;
-  std::deque<Recordset> resultados;
   bool falhar = false;   // every statement raises a database error
 
   bool Aberta() const override { return true; }
@@ -109,16 +108,14 @@ class DriverGravador : public ConexaoDriver {
 };
 
 // A connection of the SQL Server dialect on two DriverGravador: the shared
-// one (the request record's) and its own (RsConexao, ExecutaSql).
+// one (the request record's), recorded, and its own.
 class ConexaoGravadora : public CConexaoNfe {
  public:
   explicit ConexaoGravadora(InterfaceOperador& ui);
   DriverGravador& Driver() { return *driver_; }
-  DriverGravador& Propria() { return *propria_; }
 
  private:
   DriverGravador* driver_;
-  DriverGravador* propria_;
 };
 
 }  // namespace velant::data::teste

@@ -19,6 +19,7 @@ namespace velant::data {
 namespace {
 
 using teste::Motor;
+using teste::NoBanco;
 
 void ExigeTodasAsTabelas(CConexaoNfe& conexao) {
   for (const char* t : {"SolicitacaoFuncaoNFe", "MovimentoNFe", "MovimentoNFeSaidaCancelada",
@@ -83,10 +84,8 @@ const std::string kInjecaoBarra = "y\\\\'; DELETE FROM ConfiguracaoDiversa; --\\
 // Values with backslashes and quotes come back as they went in; one statement
 // per call: a second one is refused, never run. PostgreSQL: even where the
 // database has the old setting, under which a backslash escapes the quote.
-class Injecao : public ::testing::TestWithParam<Motor> {};
 
-TEST_P(Injecao, ValoresVoltamComoEntraramESegundaInstrucaoERecusada) {
-  teste::BancoAberto banco(GetParam());
+TEST_P(NoBanco, ValoresVoltamComoEntraramESegundaInstrucaoERecusada) {
   if (GetParam() == Motor::PostgreSql) {
     ConexaoPostgreSql(teste::ParametrosServidor("postgres"))
         .Executar("ALTER DATABASE " + banco.pg->Nome() + " SET standard_conforming_strings = off");
@@ -96,8 +95,7 @@ TEST_P(Injecao, ValoresVoltamComoEntraramESegundaInstrucaoERecusada) {
   }
   cSolicitacaoFuncaoNFe s(*banco.conexao, banco.host, banco.raiz.ui);
   teste::PreencheTudo(s);
-  s.TipoOperacao(kInjecao);
-  s.SegurancaEstabelecimento(kInjecaoBarra);
+  s.TipoOperacao(kInjecao); s.SegurancaEstabelecimento(kInjecaoBarra);
   s.Texto("000-000 - ATV\r\n041-000 - " + kInjecao + "\r\n999-999 - \r\n");
   ASSERT_TRUE(s.Incluir());
   ASSERT_TRUE(s.DefineMensagem(1234, kInjecao));
@@ -119,9 +117,6 @@ TEST_P(Injecao, ValoresVoltamComoEntraramESegundaInstrucaoERecusada) {
               "on");
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(Motores, Injecao, ::testing::Values(Motor::Sqlite, Motor::PostgreSql),
-                         [](const auto& i) { return teste::NomeMotor(i.param); });
 
 }  // namespace
 }  // namespace velant::data

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "apoio/erro_teste.h"
+#include "base/tabela_tsv_teste.h"
 
 namespace velant::data {
 namespace {
@@ -16,13 +17,10 @@ using velant::teste::ErroDe;
 
 Recordset Tabela(std::initializer_list<int32_t> codigos = {}) {
   Recordset rs;
-  rs.AppendCampo("Codigo", adInteger);
-  rs.AppendCampo("Descricao", adVarChar, 10);
-  rs.AppendCampo("Valor", adCurrency);
-  rs.AppendCampo("Quantidade", adSmallInt);
-  rs.AppendCampo("Grande", adBigInt);
-  rs.AppendCampo("Emissao", adDBDate);
-  rs.AppendCampo("Fator", adDouble);
+  for (const auto& [nome, tipo, tamanho] : {std::tuple("Codigo", adInteger, 0), {"Descricao", adVarChar, 10},
+                                           {"Valor", adCurrency, 0}, {"Quantidade", adSmallInt, 0},
+                                           {"Grande", adBigInt, 0}, {"Emissao", adDBDate, 0}, {"Fator", adDouble, 0}})
+    rs.AppendCampo(nome, tipo, tamanho);
   rs.Open();
   for (int32_t c : codigos) {
     rs.AddNew();
@@ -47,9 +45,7 @@ TEST(Recordset, AddNewDeleteAndTheWalk) {
   EXPECT_EQ(Codigo(rs), 7);
 
   rs = Tabela({1, 2, 3, 4, 5});
-  for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) {
-    if (Codigo(rs) % 2 == 0) rs.Delete();
-  }
+  for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) if (Codigo(rs) % 2 == 0) rs.Delete();
   std::vector<int32_t> codigos;
   for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) codigos.push_back(Codigo(rs));
   EXPECT_EQ(codigos, (std::vector<int32_t>{1, 3, 5}));
@@ -102,38 +98,18 @@ TEST(Recordset, ErrosPorOperacao) {
   EXPECT_EQ(acentos.IndiceCampo("DESCRICAO"), -1);
 }
 
-// Assignment converts to the column's type, or raises and keeps the old value.
 TEST(Recordset, AssignmentConvertsToTheColumnType) {
-  const struct { const char* coluna; Valor entrada; TipoValor tipo; std::string texto; } casos[] = {
-      {"Valor", Valor("1.234,5"), TipoValor::Moeda, "1234,5"},
-      {"Valor", Valor("2,00005"), TipoValor::Moeda, "2"},
-      {"Quantidade", Valor("12"), TipoValor::Inteiro16, "12"},
-      {"Quantidade", Valor(2.5), TipoValor::Inteiro16, "2"},
-      {"Codigo", Valor("123456"), TipoValor::Inteiro32, "123456"},
-      {"Grande", Valor("9000000000"), TipoValor::Inteiro64, "9000000000"},
-      {"Fator", Valor("0,25"), TipoValor::Duplo, "0,25"},
-      {"Emissao", Valor("05/12/2026 13:45:07"), TipoValor::Data, "05/12/2026"},
-      {"Descricao", Valor(int32_t{42}), TipoValor::Texto, "42"},
-      {"Descricao", Valor("ççççççççç0"), TipoValor::Texto, "ççççççççç0"},   // ten characters, more bytes
-  };
-  for (const auto& c : casos) {
+  for (const auto& c : teste::LerTabelaTsv("data/recordset_atribuicao.tsv")) {
     Recordset rs = Tabela({1});
-    rs.SetValue(c.coluna, c.entrada);
-    EXPECT_EQ(rs.Value(c.coluna).Tipo(), c.tipo) << c.coluna << " " << c.texto;
-    EXPECT_EQ(rs.Value(c.coluna).Texto(), c.texto) << c.coluna;
-    rs.SetValue(c.coluna, Valor::Nulo());   // Null stays Null in every column
-    EXPECT_TRUE(rs.Value(c.coluna).ENulo()) << c.coluna;
-  }
-  const struct { const char* coluna; Valor entrada; int erro; } recusados[] = {
-      {"Valor", Valor("abc"), 13},          {"Codigo", Valor("12x"), 13},
-      {"Quantidade", Valor("40000"), 6},    {"Codigo", Valor("3000000000"), 6},
-      {"Grande", Valor("35150912345678000190"), 6}, {"Emissao", Valor("31/02/2026"), 13},
-  };
-  for (const auto& c : recusados) {
-    Recordset rs = Tabela();
-    rs.AddNew();
-    EXPECT_EQ(ErroDe([&] { rs.SetValue(c.coluna, c.entrada); }), c.erro) << c.coluna;
-    EXPECT_TRUE(rs.Value(c.coluna).ENulo()) << c.coluna;
+    rs.SetValue(c[0], Valor::Nulo());
+    const Valor entrada = c[1] == "d" ? Valor(std::stod(c[2])) : c[1] == "i" ? Valor(std::stoi(c[2])) : Valor(c[2]);
+    const auto erro = ErroDe([&] { rs.SetValue(c[0], entrada); });
+    const Valor lido = rs.Value(c[0]);
+    EXPECT_EQ(erro ? "erro " + std::to_string(*erro) : std::to_string(static_cast<int>(lido.Tipo())) + " " + lido.Texto(),
+              c[3]) << "recordset_atribuicao.tsv:" << c.numero;
+    EXPECT_TRUE(!erro || lido.ENulo()) << c.numero;
+    rs.SetValue(c[0], Valor::Nulo());   // Null stays Null in every column
+    EXPECT_TRUE(rs.Value(c[0]).ENulo()) << c[0];
   }
   // A text longer than its column is refused, naming the column and its size.
   Recordset rs = Tabela({1});

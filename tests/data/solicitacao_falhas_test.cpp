@@ -1,5 +1,5 @@
-// The request record on a driver double: what a database error does to each
-// operation, and the log writer's message line.
+// On a driver double: what a database error does to each operation of the
+// request record, and the log writer's message line.
 #include <gtest/gtest.h>
 
 #include <string>

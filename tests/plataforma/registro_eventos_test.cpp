@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "apoio/arquivos_teste.h"
-#include "base/texto.h"
 #include "ui/interface_headless.h"
 
 namespace velant {
@@ -18,17 +17,6 @@ using teste::GravarTudo;
 using teste::LerTudo;
 
 constexpr const char* kArquivo051226 = "C/KorvanePafEcf/NFe/VelantNFe/Log/VelantNFe_05_12_2026.LOG";
-
-TEST(NomeArquivoLogTest, DayMonthYearWithLeadingZeros) {
-  const struct { DataHora dia; std::string arquivo; } casos[] = {
-      {DataHora::De(2026, 12, 5, 23, 59, 59), "VelantNFe_05_12_2026.LOG"},
-      {DataHora::De(2027, 1, 31, 23, 59, 59), "VelantNFe_31_01_2027.LOG"},
-      {DataHora::De(2024, 2, 29, 23, 59, 59), "VelantNFe_29_02_2024.LOG"},
-  };
-  for (const auto& c : casos) {
-    EXPECT_EQ(RegistroEventos::NomeArquivoLog(c.dia), "C:\\KorvanePafEcf\\NFe\\VelantNFe\\Log\\" + c.arquivo);
-  }
-}
 
 class RelogioFixo : public Relogio {
  public:
@@ -47,16 +35,13 @@ struct Registro {
 
   std::string Arquivo051226() { return LerTudo(raiz.Caminho() / kArquivo051226); }
   void GuardarMensagens() {
-    log.DefinirEscritorMensagem([this](const std::string& m) {
-      mensagens.push_back(m);
-      return true;
-    });
+    log.DefinirEscritorMensagem([this](const std::string& m) { mensagens.push_back(m); return true; });
   }
 };
 
 class RegistroEventosTest : public ::testing::Test, public Registro {};
 
-TEST_F(RegistroEventosTest, FileLineIsTimeDashTextCrLfAndTheFolderIsCreated) {
+TEST_F(RegistroEventosTest, FileLineIsTimeDashTextCrLfInTheFileOfTheDayWhoseFolderIsCreated) {
   log.RegistraEvento("***** Início de Solicitação ***** - 17", true, false);
   relogio.agora = DataHora::De(2026, 12, 5, 23, 59, 59);
   log.RegistraEvento("      Aprovado pelo Host: 23:59:59", true, false);
@@ -65,6 +50,26 @@ TEST_F(RegistroEventosTest, FileLineIsTimeDashTextCrLfAndTheFolderIsCreated) {
             "23:59:59 -       Aprovado pelo Host: 23:59:59\r\n");
   EXPECT_TRUE(ui.Caixas().empty());
   EXPECT_EQ(ui.Eventos().back(), "      Aprovado pelo Host: 23:59:59");
+  relogio.agora = DataHora::De(2026, 12, 6, 0, 0, 1);   // the next day goes to a new file
+  log.CriaLogNFe("depois");
+  EXPECT_EQ(LerTudo(raiz.Caminho() / "C/KorvanePafEcf/NFe/VelantNFe/Log/VelantNFe_06_12_2026.LOG"),
+            "00:00:01 - depois\r\n");
+  // The file is kept open between lines; a file cleaned up, replaced or taken
+  // with its folder meanwhile still gets the next line under its name.
+  relogio.agora = DataHora::De(2026, 12, 5, 9, 5, 7);
+  const auto arquivo = raiz.Caminho() / kArquivo051226;
+  log.CriaLogNFe("um");
+  std::filesystem::remove(arquivo);
+  log.CriaLogNFe("dois");
+  EXPECT_EQ(Arquivo051226(), "09:05:07 - dois\r\n");
+  GravarTudo(raiz.Caminho() / "outro.LOG", "08:00:00 - de outro\r\n");
+  std::filesystem::rename(raiz.Caminho() / "outro.LOG", arquivo);
+  log.CriaLogNFe("tres");
+  EXPECT_EQ(Arquivo051226(), "08:00:00 - de outro\r\n09:05:07 - tres\r\n");
+  std::filesystem::remove_all(arquivo.parent_path());
+  log.CriaLogNFe("quatro");
+  EXPECT_EQ(Arquivo051226(), "09:05:07 - quatro\r\n");
+  EXPECT_TRUE(ui.Caixas().empty());
 }
 
 // A value with a line break cannot write a line of its own that looks like
@@ -95,87 +100,32 @@ TEST_F(RegistroEventosTest, ControlCharactersEscapedAndLongTextsCutWithANote) {
   EXPECT_TRUE(Arquivo051226().ends_with("09:05:07 - erro\\r\\n09:00:00 - forjada\r\n"));
 }
 
-TEST_F(RegistroEventosTest, TheNextDayGoesToANewFile) {
-  log.CriaLogNFe("antes");
-  relogio.agora = DataHora::De(2026, 12, 6, 0, 0, 1);
-  log.CriaLogNFe("depois");
-  EXPECT_EQ(Arquivo051226(), "09:05:07 - antes\r\n");
-  EXPECT_EQ(LerTudo(raiz.Caminho() / "C/KorvanePafEcf/NFe/VelantNFe/Log/VelantNFe_06_12_2026.LOG"),
-            "00:00:01 - depois\r\n");
-}
 
-// The file is kept open between lines; a file cleaned up, replaced or
-// taken with its folder meanwhile still gets the next line under its name.
-TEST_F(RegistroEventosTest, AFileRemovedOrReplacedBetweenLinesGetsTheNextLineByName) {
-  const auto arquivo = raiz.Caminho() / kArquivo051226;
-  log.CriaLogNFe("um");
-  std::filesystem::remove(arquivo);
-  log.CriaLogNFe("dois");
-  EXPECT_EQ(Arquivo051226(), "09:05:07 - dois\r\n");
-  GravarTudo(raiz.Caminho() / "outro.LOG", "08:00:00 - de outro\r\n");
-  std::filesystem::rename(raiz.Caminho() / "outro.LOG", arquivo);
-  log.CriaLogNFe("tres");
-  EXPECT_EQ(Arquivo051226(), "08:00:00 - de outro\r\n09:05:07 - tres\r\n");
-  std::filesystem::remove_all(arquivo.parent_path());
-  log.CriaLogNFe("quatro");
-  EXPECT_EQ(Arquivo051226(), "09:05:07 - quatro\r\n");
-  EXPECT_TRUE(ui.Caixas().empty());
-}
-
-TEST_F(RegistroEventosTest, AnExistingFolderIsFoundWhateverItsCase) {
-  std::filesystem::create_directories(raiz.Caminho() / "c/korvanepafecf/nfe/velantnfe/log");
-  GravarTudo(raiz.Caminho() / "c/korvanepafecf/nfe/velantnfe/log/VelantNFe_05_12_2026.LOG", "08:00:00 - antes\r\n");
-  log.CriaLogNFe("agora");
-  EXPECT_EQ(LerTudo(raiz.Caminho() / "c/korvanepafecf/nfe/velantnfe/log/VelantNFe_05_12_2026.LOG"),
-            "08:00:00 - antes\r\n09:05:07 - agora\r\n");
-  EXPECT_FALSE(std::filesystem::exists(raiz.Caminho() / "C"));
-}
-
+// The switches choose the file and the request's row; the list takes every
+// line, up to 200. A row message not written is noted in the file, with the
+// whole trimmed text; before there is a writer the row step is skipped.
 TEST_F(RegistroEventosTest, TheListAlwaysTheFileAndTheRowByTheirSwitches) {
+  log.RegistraEvento("sem fila ainda", false, true);
   GuardarMensagens();
   log.RegistraEvento("      nenhum", false, false);
   log.RegistraEvento("      so arquivo", true, false);
   log.RegistraEvento("      so mensagem", false, true);
   log.RegistraEvento("      os dois", true, true);
-  EXPECT_EQ(ui.Eventos(), (std::deque<std::string>{"      nenhum", "      so arquivo", "      so mensagem",
-                                                   "      os dois"}));
-  EXPECT_EQ(Arquivo051226(), "09:05:07 -       so arquivo\r\n09:05:07 -       os dois\r\n");
   EXPECT_EQ(mensagens, (std::vector<std::string>{"so mensagem", "os dois"}));
-}
-
-TEST_F(RegistroEventosTest, The201stLineDropsTheFirstAndIsSelected) {
-  for (int i = 1; i <= 201; ++i) log.RegistraEvento("linha " + std::to_string(i), false, false);
-  ASSERT_EQ(ui.QuantidadeEventos(), 200);
-  EXPECT_EQ(ui.Eventos().front() + "|" + ui.Eventos().back() + "|" + std::to_string(ui.EventoSelecionado()), "linha 2|linha 201|199");
-}
-
-TEST_F(RegistroEventosTest, RowMessageIsTheTrimmedTextCutTo50Characters) {
-  // 120 characters, accents included, after six leading blanks.
-  const std::string inicio50 = "Transmissão da NFe nº 123 à SEFAZ São Paulo: ação ";
-  ASSERT_EQ(Len(inicio50), 50);
-  std::string texto = "      " + inicio50;
-  while (Len(texto) < 126) texto += "ç";
-  ASSERT_EQ(Len(Trim(texto)), 120);
-
-  GuardarMensagens();
-  log.RegistraEvento(texto, true, true);
-  EXPECT_EQ(mensagens, std::vector<std::string>{inicio50});
-  EXPECT_EQ(ui.Eventos().back(), texto);
-  EXPECT_EQ(Arquivo051226(), "09:05:07 - " + texto + "\r\n");
-}
-
-TEST_F(RegistroEventosTest, ARowMessageNotWrittenIsNotedInTheFileWithTheWholeTrimmedText) {
-  log.RegistraEvento("sem fila ainda", false, true);   // no writer yet: the row step is skipped
-  EXPECT_EQ(Arquivo051226(), "");
   const std::string longa = "   " + std::string(80, 'x') + "  ";
   log.DefinirEscritorMensagem([](const std::string&) { return false; });
   log.RegistraEvento(longa, false, true);
   log.DefinirEscritorMensagem([](const std::string&) -> bool { throw std::runtime_error("sem banco"); });
   log.RegistraEvento("Consulta NFe...", false, true);
-  EXPECT_EQ(Arquivo051226(), "09:05:07 -  ** Erro: Não foi possível definir mensagem: " + std::string(80, 'x') +
+  EXPECT_EQ(Arquivo051226(), "09:05:07 -       so arquivo\r\n09:05:07 -       os dois\r\n"
+                             "09:05:07 -  ** Erro: Não foi possível definir mensagem: " + std::string(80, 'x') +
                                  "\r\n09:05:07 -  ** Erro: Não foi possível definir mensagem: Consulta NFe...\r\n");
-  EXPECT_EQ(ui.Eventos(), (std::deque<std::string>{"sem fila ainda", longa, "Consulta NFe..."}));
+  EXPECT_EQ(ui.Eventos(), (std::deque<std::string>{"sem fila ainda", "      nenhum", "      so arquivo",
+                                                   "      so mensagem", "      os dois", longa, "Consulta NFe..."}));
   EXPECT_TRUE(ui.Caixas().empty());
+  for (int i = 1; i <= 201; ++i) log.RegistraEvento("linha " + std::to_string(i), false, false);
+  ASSERT_EQ(ui.QuantidadeEventos(), 200);   // the 201st drops the first and is selected
+  EXPECT_EQ(ui.Eventos().front() + "|" + ui.Eventos().back() + "|" + std::to_string(ui.EventoSelecionado()), "linha 2|linha 201|199");
 }
 
 TEST(RegistroEventosFalhaTest, AFileThatCannotBeWrittenShowsTwoBoxesEachTimeAndTheLineStillReachesTheList) {

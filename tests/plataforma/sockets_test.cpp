@@ -5,26 +5,26 @@
 #include <ifaddrs.h>
 #include <netinet/in.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "base/tabela_tsv_teste.h"
 #include "ui/interface_headless.h"
 
 namespace velant {
 namespace {
 
+std::vector<std::string> Lista(const std::string& texto) {   // comma-separated
+  std::vector<std::string> lista;
+  std::istringstream entrada(texto);
+  for (std::string ip; std::getline(entrada, ip, ',');) lista.push_back(ip);
+  return lista;
+}
+
 TEST(EscolheIPv4Test, SkipsLoopbackUnlessThereIsNothingElse) {
-  const struct { std::vector<std::string> doHost, dasInterfaces; std::string esperado; } casos[] = {
-      {{"10.0.0.5", "10.0.0.6"}, {"192.168.0.2"}, "10.0.0.5"},
-      {{"127.0.1.1"}, {"127.0.0.1", "192.168.0.2", "10.0.0.9"}, "192.168.0.2"},
-      {{"127.0.1.1", "10.1.1.1"}, {"192.168.0.2"}, "10.1.1.1"},
-      {{"127.0.1.1"}, {"127.0.0.1"}, "127.0.1.1"},
-      {{}, {"127.0.0.1"}, "127.0.0.1"},
-      {{}, {"127.0.0.1", "172.17.0.3"}, "172.17.0.3"},
-      {{"128.0.0.1"}, {}, "128.0.0.1"},
-      {{}, {}, ""},
-  };
-  for (const auto& c : casos) EXPECT_EQ(EscolheIPv4(c.doHost, c.dasInterfaces), c.esperado);
+  for (const auto& c : teste::LerTabelaTsv("plataforma/escolhe_ipv4.tsv"))
+    EXPECT_EQ(EscolheIPv4(Lista(c[0]), Lista(c[1])), c[2]) << "escolhe_ipv4.tsv:" << c.numero;
 }
 
 bool TemInterfaceForaDoLoopback() {

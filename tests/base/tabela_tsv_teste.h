@@ -1,0 +1,67 @@
+#pragma once
+// Case tables kept as data next to their tests: tests/<folder>/<name>.tsv,
+// one case a line, cells separated by tabs, the first line naming the
+// columns, lines starting with '#' left out. In a cell \t \n \r \\ and \xHH
+// stand for the byte they name, so that any text fits on one line, unless
+// the table asks for literal cells (Windows paths).
+#include <cstdlib>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace velant::teste {
+
+struct LinhaTsv {
+  int numero;                       // line of the file, for the failure message
+  std::vector<std::string> celulas;
+  const std::string& operator[](size_t i) const { return celulas.at(i); }
+};
+
+inline std::string DesfazEscapes(const std::string& s) {
+  std::string r;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] != '\\' || i + 1 == s.size()) {
+      r += s[i];
+      continue;
+    }
+    const char c = s[++i];
+    if (c == 'x' && i + 2 < s.size()) {
+      r += static_cast<char>(std::strtol(s.substr(i + 1, 2).c_str(), nullptr, 16));
+      i += 2;
+    } else {
+      r += c == 't' ? '\t' : c == 'n' ? '\n' : c == 'r' ? '\r' : c;
+    }
+  }
+  return r;
+}
+
+// The rows of tests/<relativo>, each with as many cells as the header names.
+inline std::vector<LinhaTsv> LerTabelaTsv(const std::string& relativo, bool escapes = true) {
+  std::ifstream arquivo(std::string(VELANT_TESTES) + "/" + relativo, std::ios::binary);
+  if (!arquivo) throw std::runtime_error("tabela ausente: " + relativo);
+  std::vector<LinhaTsv> linhas;
+  size_t colunas = 0;
+  std::string texto;
+  for (int numero = 1; std::getline(arquivo, texto); ++numero) {
+    if (texto.empty() || texto[0] == '#') continue;
+    LinhaTsv linha{numero, {}};
+    for (size_t inicio = 0;;) {
+      const size_t tab = texto.find('\t', inicio);
+      const std::string celula = texto.substr(inicio, tab - inicio);
+      linha.celulas.push_back(escapes ? DesfazEscapes(celula) : celula);
+      if (tab == std::string::npos) break;
+      inicio = tab + 1;
+    }
+    if (colunas == 0) {
+      colunas = linha.celulas.size();
+      continue;
+    }
+    if (linha.celulas.size() != colunas)
+      throw std::runtime_error(relativo + ":" + std::to_string(numero) + ": colunas diferentes do cabeçalho");
+    linhas.push_back(std::move(linha));
+  }
+  return linhas;
+}
+
+}  // namespace velant::teste
