@@ -1,15 +1,15 @@
 #pragma once
 // A fresh Host context on a temporary root, with a headless operator
 // interface and a clock the test sets.
-#include <cstdlib>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "apoio/arquivos_teste.h"
 #include "base/caminhos.h"
 #include "base/data_hora.h"
 #include "contexto/vetores_nfe.h"
@@ -40,15 +40,9 @@ class RelogioTeste : public Relogio {
   }
 };
 
-inline std::filesystem::path NovaPastaRaiz() {
-  std::string modelo = (std::filesystem::temp_directory_path() / "gerente-XXXXXX").string();
-  char* pasta = mkdtemp(modelo.data());
-  if (pasta == nullptr) throw std::runtime_error("mkdtemp");
-  return pasta;
-}
-
 struct AmbienteTeste {
-  std::filesystem::path raiz = NovaPastaRaiz();
+  PastaTemporaria pasta;
+  std::filesystem::path raiz = pasta.Caminho();
   InterfaceHeadless ui{true};
   RelogioTeste relogio;
   MapeadorCaminhos caminhos{raiz};
@@ -62,24 +56,9 @@ struct AmbienteTeste {
   Contexto ctx{ui, relogio, caminhos, ini, registro, log, host, atual, tabelas, vetores, nullptr, nullptr, nullptr, {}, {}};
   EstadoGerenciador janela;
 
-  ~AmbienteTeste() {
-    std::error_code erro;
-    std::filesystem::remove_all(raiz, erro);
-  }
-
   // The daily log file of the clock's day, whole.
-  std::string ArquivoLog() const {
-    std::ifstream f(caminhos.Mapear(RegistroEventos::NomeArquivoLog(relogio.agora)), std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-  }
-  bool NaLista(const std::string& linha) const {
-    for (const auto& e : ui.Eventos()) {
-      if (e == linha) return true;
-    }
-    return false;
-  }
+  std::string ArquivoLog() const { return LerTudo(caminhos.Mapear(RegistroEventos::NomeArquivoLog(relogio.agora))); }
+  bool NaLista(const std::string& linha) const { return std::ranges::count(ui.Eventos(), linha) > 0; }
 };
 
 // The rows of the case table tests/manager/<nome>: tab-separated cells under a
