@@ -41,20 +41,21 @@ TEST(InterfaceHeadlessTest, WritesListStatusAndBoxesToItsOutputUnlessQuiet) {
     ui.AdicionarEventoSelecionado("      Aprovado pelo Host: 09:05:07");
     ui.DefinirStatus("Verificando Solicitação...");
     ui.DefinirStatus("Verificando Solicitação...");   // unchanged: not repeated
+    ui.MsgBox("O IP deste computador é: 1.2.3.4\r\ne não confere", vbExclamation, "IP Divergente!");
     ui.InputBox("Informe o Email do destinatario", "Envio de Email");
   }
   EXPECT_EQ(Conteudo(saida), "      Aprovado pelo Host: 09:05:07\n[status] Verificando Solicitação...\n"
+                             "[caixa] IP Divergente!: O IP deste computador é: 1.2.3.4 / e não confere\n"
                              "[entrada] Envio de Email: Informe o Email do destinatario -> \"\"\n");
   saida = std::tmpfile();
   InterfaceHeadless quieta(true, saida);
   quieta.AdicionarEventoSelecionado("linha");
   quieta.DefinirStatus("status");
-  quieta.DefinirTitulo("Velant NFe");
   quieta.MsgBox("caixa");
-  EXPECT_EQ(quieta.Eventos().back() + "|" + quieta.Status() + "|" + quieta.Titulo() + "|" + Conteudo(saida), "linha|status|Velant NFe|");
+  EXPECT_EQ(quieta.Eventos().back() + "|" + quieta.Status() + "|" + Conteudo(saida), "linha|status|");
 }
 
-TEST(InterfaceHeadlessTest, ListKeepsTheNewestSelectedAndTheTrayIconIsAddedOnce) {
+TEST(InterfaceHeadlessTest, ListKeepsTheNewestSelectedAndTheTrayIconIsAddedOnceAndDeletedWithItsTip) {
   InterfaceHeadless ui(true);
   for (const char* e : {"1", "2", "3"}) ui.AdicionarEventoSelecionado(e);
   ui.RemoverPrimeiroEvento();
@@ -66,9 +67,9 @@ TEST(InterfaceHeadlessTest, ListKeepsTheNewestSelectedAndTheTrayIconIsAddedOnce)
   for (const auto& [modo, dica] : {std::pair(int{NIM_MODIFY}, "sem icone"), {NIM_ADD, "primeira"}, {NIM_ADD, "segunda"},
                                    {NIM_MODIFY, "terceira"}, {7, "modo desconhecido"}, {NIM_DELETE, ""}}) {
     ui.AtualizaIconeBandeja(modo, dica);
-    dicas += (ui.IconeNaBandeja() ? ui.DicaBandeja() : "-") + "|";
+    dicas += std::to_string(ui.IconeNaBandeja()) + ui.DicaBandeja() + "|";
   }
-  EXPECT_EQ(dicas, "-|primeira|primeira|terceira|terceira|-|");
+  EXPECT_EQ(dicas, "0|1primeira|1primeira|1terceira|1terceira|0|");
 }
 
 TEST(InterfaceHeadlessTest, TimerTicksUntilAskedToStopAndNeverWaitsOutALongInterval) {
