@@ -47,8 +47,7 @@ TEST(InterfaceHeadlessTest, WritesListStatusAndBoxesToItsOutputUnlessQuiet) {
   EXPECT_EQ(Conteudo(saida), "      Aprovado pelo Host: 09:05:07\n[status] Verificando Solicitação...\n"
                              "[caixa] IP Divergente!: O IP deste computador é: 1.2.3.4 / e não confere\n"
                              "[entrada] Envio de Email: Informe o Email do destinatario -> \"\"\n");
-  saida = std::tmpfile();
-  InterfaceHeadless quieta(true, saida);
+  InterfaceHeadless quieta(true, saida = std::tmpfile());
   quieta.AdicionarEventoSelecionado("linha");
   quieta.DefinirStatus("status");
   quieta.MsgBox("caixa");
