@@ -70,21 +70,14 @@ TEST_F(Inicio, IpDeTestesOuNenhum) {
 
 // A Host that could never open its queue would show "Ativo" and serve nothing.
 TEST_F(Inicio, BancoSemDriverERecusadoNoInicio) {
-  const std::pair<const char*, const char*> casos[] = {
-      {"SQLSERVER", "Banco de dados SQLSERVER sem driver nesta plataforma: nenhuma conexão aberta"},
-      {"sqlite", "Banco de dados desconhecido \"sqlite\" (use SQLITE ou POSTGRESQL): nenhuma conexão aberta"}};
-  for (const auto& [tipo, linha] : casos) {
-    AmbienteTeste amb;
-    GerenciadorNFe host(amb.ctx, amb.host, m);
-    host.ObterIP = [] { return "10.0.0.5"; };
-    amb.ini.GravarIni("SGBD", "Gerenciador de Banco de Dados", tipo, kIni);
-    EXPECT_FALSE(host.Carrega()) << tipo;
-    EXPECT_TRUE(amb.NaLista(std::string(" ** Erro: ") + linha)) << tipo;
-    ASSERT_EQ(amb.ui.Caixas().size(), 1u) << tipo;
-    EXPECT_EQ(amb.ui.Caixas()[0].titulo + "|" + amb.ui.Caixas()[0].prompt,
-              "Banco de Dados não suportado!|" + std::string(linha) + "\r\nFavor configurar no arquivo de configuração\r\n" + kIni);
-    EXPECT_EQ(amb.ctx.ConexaoBanco, nullptr);
-  }
+  const std::string linha = "Banco de dados SQLSERVER sem driver nesta plataforma: nenhuma conexão aberta";
+  a.ini.GravarIni("SGBD", "Gerenciador de Banco de Dados", "SQLSERVER", kIni);
+  EXPECT_FALSE(g.Carrega());
+  EXPECT_TRUE(a.NaLista(" ** Erro: " + linha));
+  ASSERT_EQ(a.ui.Caixas().size(), 1u);
+  EXPECT_EQ(a.ui.Caixas()[0].titulo + "|" + a.ui.Caixas()[0].prompt,
+            "Banco de Dados não suportado!|" + linha + "\r\nFavor configurar no arquivo de configuração\r\n" + kIni);
+  EXPECT_EQ(a.ctx.ConexaoBanco, nullptr);
 }
 
 // While a request is served on the real database, a progress line goes into
