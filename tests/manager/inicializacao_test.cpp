@@ -56,18 +56,6 @@ TEST_F(Inicio, PrimeiraExecucaoAbreAFilaEDescargaAFecha) {
   EXPECT_TRUE(a.NaLista("depois da descarga"));
 }
 
-// The test IP serves on any computer; without a network IP the requests without one are served.
-TEST_F(Inicio, IpDeTestesOuNenhum) {
-  GravaIP("127.0.0.1");
-  ASSERT_TRUE(g.Carrega());
-  EXPECT_EQ(a.host.IPProcessamento + "|" + a.ini.LerIni("Local", "IP do Computador a ser processado", kIni), "127.0.0.1|127.0.0.1");
-  AmbienteTeste semRede;
-  GerenciadorNFe host(semRede.ctx, semRede.host, m);
-  host.ObterIP = [] { return std::string(); };
-  ASSERT_TRUE(host.Carrega());
-  EXPECT_EQ(semRede.host.IPProcessamento + "|" + semRede.ui.Titulo(), "|Velant NFe V-6.07.01.1 IP deste PC:");
-}
-
 // A Host that could never open its queue would show "Ativo" and serve nothing.
 TEST_F(Inicio, BancoSemDriverERecusadoNoInicio) {
   const std::string linha = "Banco de dados SQLSERVER sem driver nesta plataforma: nenhuma conexão aberta";
