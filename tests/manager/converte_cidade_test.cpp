@@ -7,7 +7,6 @@
 
 #include "base/regional.h"
 #include "data/conexao_nfe.h"
-#include "data/configuracao_banco.h"
 #include "manager/gerenciador_nfe.h"
 #include "ambiente_teste.h"
 #include "fila_falsa.h"

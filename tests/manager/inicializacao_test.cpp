@@ -5,7 +5,6 @@
 #include "base/regional.h"
 #include "data/conexao_driver.h"
 #include "data/conexao_nfe.h"
-#include "data/solicitacao_funcao_nfe.h"
 #include "manager/gerenciador_nfe.h"
 #include "ambiente_teste.h"
 #include "fila_falsa.h"

@@ -9,13 +9,9 @@
 #include <string>
 
 #include "ambiente_teste.h"
-#include "apoio/arquivos_teste.h"
 #include "base/regional.h"
-#include "data/apoio_dados.h"
 #include "data/conexao_driver.h"
 #include "data/conexao_nfe.h"
-#include "data/configuracao_banco.h"
-#include "data/solicitacao_funcao_nfe.h"
 #include "lifecycle/limites_emissao.h"
 #include "manager/batimento_host.h"
 #include "manager/gerenciador_nfe.h"

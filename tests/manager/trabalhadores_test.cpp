@@ -14,7 +14,6 @@
 #include <thread>
 
 #include "ambiente_teste.h"
-#include "apoio/arquivos_teste.h"
 #include "data/conexao_nfe.h"
 #include "fila_falsa.h"
 #include "manager/gerenciador_nfe.h"

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "ambiente_teste.h"
-#include "apoio/arquivos_teste.h"
 
 namespace velant {
 namespace {
