@@ -94,19 +94,20 @@ TEST_F(Ciclo, PreparoDaNotaPassaSerieNumeroEData) {
 
 // The command chooses the layout the generation sees: "NFE4.00" always
 // 4.00; "NFE3.10" leaves it to the registry, even after a 4.00 request.
-// A cancellation updates the request's own row: its company and series,
-// never those the request before left.
+// A cancellation or a voided number updates the request's own row: its
+// company and series, never those the request before left.
 TEST_F(Ciclo, LeiauteEmpresaESerieSaoDaPropriaSolicitacao) {
   a.atual.SerieAtual = "9";
   a.atual.CodigoEmpresa = 9;
-  Inclui("NFE4.00", {"112-000 - 2", "111-000 - 1", "114-000 - 05/12/2026 08:00:00"});
-  Inclui("NFE3.10", {"112-000 - 2", "111-000 - 2", "114-000 - 05/12/2026 08:00:00"});
   Inclui("CANCELAR NFE", {"040-000 - 3", "112-000 - 2", "111-000 - 5"});
   Inclui("CANCELAR NFE", {"111-000 - 6"});
+  Inclui("NFE4.00", {"112-000 - 2", "111-000 - 1", "114-000 - 05/12/2026 08:00:00"});
+  Inclui("NFE3.10", {"112-000 - 2", "111-000 - 2", "114-000 - 05/12/2026 08:00:00"});
+  Inclui("INUTILIZA NFE", {"112-000 - 4", "111-000 - 7", "110-000 - 05/12/2026", "114-000 - 05/12/2026"});
   std::string vistos;
   m.efeito = [&] { vistos += a.atual.LeiauteNFe + "/" + std::to_string(a.atual.CodigoEmpresa) + "/" + a.atual.SerieAtual + " "; };
-  Tiques(4);
-  EXPECT_EQ(vistos, "4.00/0/2 /0/2 /3/2 /0/ ");
+  Tiques(5);
+  EXPECT_EQ(vistos, "/3/2 /0/ 4.00/0/2 /0/2 /0/4 ");
 }
 
 // A row the Host cannot address by a 32-bit NSU above 0 would be the oldest
