@@ -1,14 +1,15 @@
 #pragma once
 // A fresh Host context on a temporary root, with a headless operator
 // interface and a clock the test sets.
-#include <cstdlib>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
-#include <sstream>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "apoio/arquivos_teste.h"
 #include "base/caminhos.h"
 #include "base/data_hora.h"
 #include "contexto/vetores_nfe.h"
@@ -39,15 +40,9 @@ class RelogioTeste : public Relogio {
   }
 };
 
-inline std::filesystem::path NovaPastaRaiz() {
-  std::string modelo = (std::filesystem::temp_directory_path() / "gerente-XXXXXX").string();
-  char* pasta = mkdtemp(modelo.data());
-  if (pasta == nullptr) throw std::runtime_error("mkdtemp");
-  return pasta;
-}
-
 struct AmbienteTeste {
-  std::filesystem::path raiz = NovaPastaRaiz();
+  PastaTemporaria pasta;
+  std::filesystem::path raiz = pasta.Caminho();
   InterfaceHeadless ui{true};
   RelogioTeste relogio;
   MapeadorCaminhos caminhos{raiz};
@@ -61,25 +56,37 @@ struct AmbienteTeste {
   Contexto ctx{ui, relogio, caminhos, ini, registro, log, host, atual, tabelas, vetores, nullptr, nullptr, nullptr, {}, {}};
   EstadoGerenciador janela;
 
-  ~AmbienteTeste() {
-    std::error_code erro;
-    std::filesystem::remove_all(raiz, erro);
-  }
-
   // The daily log file of the clock's day, whole.
-  std::string ArquivoLog() const {
-    std::ifstream f(caminhos.Mapear(RegistroEventos::NomeArquivoLog(relogio.agora)), std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-  }
-  bool NaLista(const std::string& linha) const {
-    for (const auto& e : ui.Eventos()) {
-      if (e == linha) return true;
-    }
-    return false;
-  }
+  std::string ArquivoLog() const { return LerTudo(caminhos.Mapear(RegistroEventos::NomeArquivoLog(relogio.agora))); }
+  bool NaLista(const std::string& linha) const { return std::ranges::count(ui.Eventos(), linha) > 0; }
 };
+
+// The rows of the case table tests/manager/<nome>: tab-separated cells under a
+// line naming the columns; lines starting with # are comments; \r, \n and
+// \xNN in a cell stand for those bytes.
+using Caso = std::map<std::string, std::string>;
+inline std::vector<Caso> LeCasos(const std::string& nome) {
+  std::ifstream arquivo(std::string(VELANT_TESTES) + "/manager/" + nome, std::ios::binary);
+  std::vector<std::vector<std::string>> linhas;
+  for (std::string linha; std::getline(arquivo, linha);) {
+    if (linha.empty() || linha[0] == '#') continue;
+    linhas.emplace_back(1);
+    for (size_t i = 0; i < linha.size(); ++i) {
+      std::string& celula = linhas.back().back();
+      if (linha[i] == '\t') linhas.back().emplace_back();
+      else if (linha[i] != '\\' || i + 1 == linha.size()) celula += linha[i];
+      else if (linha[++i] != 'x') celula += linha[i] == 'r' ? '\r' : linha[i] == 'n' ? '\n' : linha[i];
+      else celula += static_cast<char>(std::stoi(linha.substr(i + 1, 2), nullptr, 16)), i += 2;
+    }
+  }
+  if (linhas.size() < 2) throw std::runtime_error("tabela de casos vazia: " + nome);
+  std::vector<Caso> casos;
+  for (size_t i = 1; i < linhas.size(); ++i) {
+    Caso& caso = casos.emplace_back();
+    for (size_t j = 0; j < linhas[0].size(); ++j) caso[linhas[0][j]] = j < linhas[i].size() ? linhas[i][j] : "";
+  }
+  return casos;
+}
 
 // A request text: every line ended by CR LF.
 inline std::string Solicitacao(std::initializer_list<std::string> linhas) {

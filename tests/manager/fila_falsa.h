@@ -2,6 +2,7 @@
 // An in-memory request queue behind the request record's interface, with
 // switches to make each database call fail, and a handler double that
 // records its calls.
+#include <algorithm>
 #include <functional>
 #include <initializer_list>
 #include <map>
@@ -20,22 +21,15 @@ namespace velant::teste {
 class ConexaoFalsa : public data::CConexaoNfe {
  public:
   explicit ConexaoFalsa(InterfaceOperador& ui) : data::CConexaoNfe(ui) {}
+  bool ConexaoAtiva() override { return ++verificacoes, ativa; }
+  const std::string& MotivoFalha() const override { return motivo; }
   bool ativa = true;   // false: the database is down
   int verificacoes = 0;
-  bool ConexaoAtiva() override {
-    ++verificacoes;
-    return ativa;
-  }
-  void Motivo(const std::string& motivo) { mMotivoFalhaTeste = motivo; }
-  const std::string& MotivoFalha() const override { return mMotivoFalhaTeste; }
-
- private:
-  std::string mMotivoFalhaTeste;
+  std::string motivo;
 };
 
 struct LinhaFalsa {
-  std::string texto;
-  std::string ip;
+  std::string texto, ip = "10.0.0.5";
   DataHora analise, aprovacao, cancelamentoHost;
   std::string mensagem;
   bool Respondida() const { return !aprovacao.Zero() || !cancelamentoHost.Zero(); }
@@ -43,33 +37,31 @@ struct LinhaFalsa {
 
 class FilaFalsa : public data::cSolicitacaoFuncaoNFe {
  public:
-  FilaFalsa(data::CConexaoNfe& c, const ConfiguracaoHost& e, InterfaceOperador& ui) : data::cSolicitacaoFuncaoNFe(c, e, ui) {}
+  using data::cSolicitacaoFuncaoNFe::cSolicitacaoFuncaoNFe;
 
   std::map<int32_t, LinhaFalsa> linhas;
-  bool falhaBusca = false;         // LocalizarAnalise raises
-  bool recusaAnalise = false;      // DefineHoraAnalise returns false
-  bool recusaResposta = false;     // the answer stamps return false
-  int falhasResposta = 0;          // the next answer stamps raise a database error
-  bool gravaAntesDeFalhar = false; // ... after writing the row (the reply was lost)
+  bool falhaBusca = false;          // LocalizarAnalise raises
+  bool recusaAnalise = false;       // DefineHoraAnalise returns false
+  bool recusaResposta = false;      // the answer stamps return false
+  int falhasResposta = 0;           // the next answer stamps raise a database error
+  bool gravaAntesDeFalhar = false;  // ... after writing the row (the reply was lost)
   int buscas = 0;
 
   int32_t Inclui(const std::string& texto, const std::string& ip = "10.0.0.5") {
     const int32_t nsu = linhas.empty() ? 1 : linhas.rbegin()->first + 1;
-    linhas[nsu] = LinhaFalsa{texto, ip, {}, {}, {}, {}};
+    linhas[nsu].texto = texto;
+    linhas[nsu].ip = ip;
     return nsu;
   }
-
   // Rows with an NSU of 0 or less come first, as in the table.
   int32_t LocalizarAnalise(const std::string& pIP) override {
     ++buscas;
     mNSUInvalido.reset();
     if (falhaBusca) throw ErroExecucao(CodigoErro::ErroBanco, "database is locked");
     for (auto& [nsu, l] : linhas) {
-      if (l.analise.Zero() && !l.Respondida() && (pIP.empty() || pIP == "127.0.0.1" || pIP == l.ip)) {
-        if (nsu > 0) return nsu;
-        mNSUInvalido = nsu;
-        return 0;
-      }
+      if (!l.analise.Zero() || l.Respondida() || !(pIP.empty() || pIP == "127.0.0.1" || pIP == l.ip)) continue;
+      if (nsu <= 0) mNSUInvalido = nsu;
+      return std::max(nsu, 0);
     }
     return 0;
   }
@@ -85,12 +77,8 @@ class FilaFalsa : public data::cSolicitacaoFuncaoNFe {
     return true;
   }
   bool RecusaNSUInvalido(int64_t pNSU, DataHora pHora, const std::string& pMensagem) override {
-    auto it = linhas.find(static_cast<int32_t>(pNSU));
-    if (it == linhas.end() || !it->second.analise.Zero()) return false;
-    it->second.analise = pHora;
-    it->second.cancelamentoHost = pHora;
-    it->second.mensagem = Left(pMensagem, 50);
-    return true;
+    const int32_t nsu = static_cast<int32_t>(pNSU);
+    return Carimba(nsu, &LinhaFalsa::analise, pHora, std::nullopt) && Carimba(nsu, &LinhaFalsa::cancelamentoHost, pHora, Left(pMensagem, 50));
   }
   bool DefineMensagem(int32_t pNSU, const std::string& pMensagem) override {
     auto it = linhas.find(pNSU);
@@ -118,10 +106,8 @@ class FilaFalsa : public data::cSolicitacaoFuncaoNFe {
     }
     // A row is answered once, approved or cancelled, as the guarded UPDATE allows.
     auto it = linhas.find(nsu);
-    if (it != linhas.end() && it->second.Respondida()) return false;
-    return !recusaResposta && Carimba(nsu, campo, hora, mensagem);
+    return it != linhas.end() && !it->second.Respondida() && !recusaResposta && Carimba(nsu, campo, hora, mensagem);
   }
-
   // A stamp is written once; a second one is refused like the conditional UPDATE refuses it.
   bool Carimba(int32_t nsu, DataHora LinhaFalsa::*campo, DataHora hora, std::optional<std::string> mensagem) {
     auto it = linhas.find(nsu);
@@ -148,8 +134,7 @@ class ManipuladoresTeste : public ManipuladoresComando {
   bool ProcessaNFeAzure() override { return Chamada("ProcessaNFeAzure", {}); }
   bool TestaServidores() override { return Chamada("TestaServidores", {}); }
   bool ImprimirNFE(const std::string& c, const std::string& p, DataHora d) override {
-    return Chamada("ImprimirNFE",
-                   {c, p, std::to_string(d.Dia()) + "/" + std::to_string(d.Mes()) + "/" + std::to_string(d.Ano())});
+    return Chamada("ImprimirNFE", {c, p, std::to_string(d.Dia()) + "/" + std::to_string(d.Mes()) + "/" + std::to_string(d.Ano())});
   }
   bool EnviaEmailNFe() override { return Chamada("EnviaEmailNFe", {}); }
   bool EnviaEmailContador() override { return Chamada("EnviaEmailContador", {}); }

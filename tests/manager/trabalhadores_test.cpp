@@ -14,11 +14,7 @@
 #include <thread>
 
 #include "ambiente_teste.h"
-#include "apoio/arquivos_teste.h"
-#include "data/apoio_dados.h"
 #include "data/conexao_nfe.h"
-#include "data/configuracao_banco.h"
-#include "data/solicitacao_funcao_nfe.h"
 #include "fila_falsa.h"
 #include "manager/gerenciador_nfe.h"
 
@@ -30,19 +26,12 @@ using Relogio = std::chrono::steady_clock;
 
 class Atendimento : public ::testing::TestWithParam<Motor> {
  protected:
-  Atendimento() {
-    if (GetParam() == Motor::PostgreSql) {
-      pg = std::make_unique<data::teste::BancoPostgreSqlTeste>();
-      teste::ConfiguraPostgreSql(a, *pg);
-    }
-    a.ini.GravarIni("Local", "IP do Computador a ser processado", "127.0.0.1", data::kCaminhoIni);
-    g.ObterIP = [] { return "10.0.0.5"; };
-  }
-
   // Starts the Host with these registry values and its workers.
   void Inicia(const std::string& valores) {
-    teste::GravarTudo(a.registro.Arquivo(),
-                      "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\nfe]\r\n" + valores);
+    if (GetParam() == Motor::PostgreSql) teste::ConfiguraPostgreSql(a, *(pg = std::make_unique<data::teste::BancoPostgreSqlTeste>()));
+    a.ini.GravarIni("Local", "IP do Computador a ser processado", "127.0.0.1", data::kCaminhoIni);
+    g.ObterIP = [] { return "10.0.0.5"; };
+    teste::GravarTudo(a.registro.Arquivo(), "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\nfe]\r\n" + valores);
     ASSERT_TRUE(g.Carrega());
     ASSERT_TRUE(a.host.AtendimentoPorTrabalhadores);
     a.ui.DefinirStatus("");
@@ -54,19 +43,14 @@ class Atendimento : public ::testing::TestWithParam<Motor> {
     trabalhadores->Inicia();
   }
   void Pedido(int32_t nsu) { ASSERT_TRUE(teste::IncluiPedido(*a.ctx.ConexaoBanco, a, nsu, teste::Pedido("STATUS SERVICO"))); }
-  int Respondidos(int32_t ate) {
+  // Shows the workers' lines until all of 1 .. ate are answered or the limit (a safety net, not a measure).
+  bool Respondidos(int32_t ate, std::chrono::seconds limite) {
     data::cSolicitacaoFuncaoNFe s(*a.ctx.ConexaoBanco, a.host, a.ui);
-    int n = 0;
-    for (int32_t nsu = 1; nsu <= ate; ++nsu) n += s.LocalizarCodigo(nsu) && !s.HoraAprovacao().Zero();
-    return n;
-  }
-  // Shows the workers' lines until `pronto` or the limit (a safety net, not a measure).
-  bool Aguarda(const std::function<bool()>& pronto, std::chrono::seconds limite) {
-    const auto fim = Relogio::now() + limite;
-    while (Relogio::now() < fim) {
+    for (const auto fim = Relogio::now() + limite; Relogio::now() < fim; std::this_thread::sleep_for(std::chrono::milliseconds(20))) {
       trabalhadores->EntregaInterface();
-      if (pronto()) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      int32_t nsu = 1;
+      while (nsu <= ate && s.LocalizarCodigo(nsu) && !s.HoraAprovacao().Zero()) ++nsu;
+      if (nsu > ate) return true;
     }
     return false;
   }
@@ -74,11 +58,10 @@ class Atendimento : public ::testing::TestWithParam<Motor> {
   void Atende() {
     ++servidos;
     const int agora = ++simultaneos;
-    int maior = maiorSimultaneo.load();
-    while (agora > maior && !maiorSimultaneo.compare_exchange_weak(maior, agora)) {
+    for (int maior = maiorSimultaneo; agora > maior && !maiorSimultaneo.compare_exchange_weak(maior, agora);) {
     }
-    const auto fim = Relogio::now() + std::chrono::seconds(2);
-    while (maiorSimultaneo < 2 && Relogio::now() < fim) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    for (const auto fim = Relogio::now() + std::chrono::seconds(2); maiorSimultaneo < 2 && Relogio::now() < fim;)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
     --simultaneos;
   }
 
@@ -94,7 +77,7 @@ TEST_P(Atendimento, CadaSolicitacaoUmaVezComTrabalhadoresEmParalelo) {
   constexpr int kPedidos = 24;
   Inicia("\"Trabalhadores\"=\"4\"\r\n\"IntervaloConsulta\"=\"50\"\r\n\"AtenderEmSequencia\"=\"1\"\r\n");
   for (int32_t nsu = 1; nsu <= kPedidos; ++nsu) Pedido(nsu);
-  ASSERT_TRUE(Aguarda([&] { return Respondidos(kPedidos) == kPedidos; }, std::chrono::seconds(60)));
+  ASSERT_TRUE(Respondidos(kPedidos, std::chrono::seconds(60)));
   trabalhadores->Para();
   EXPECT_EQ(servidos, kPedidos);
   EXPECT_GE(maiorSimultaneo, 2);
@@ -103,11 +86,8 @@ TEST_P(Atendimento, CadaSolicitacaoUmaVezComTrabalhadoresEmParalelo) {
   std::set<std::string> marcas;
   for (int32_t nsu = 1; nsu <= kPedidos; ++nsu) {
     const std::string inicio = "***** Início de Solicitação ***** - " + std::to_string(nsu) + "\r\n";
-    const size_t p = log.find(inicio);
-    ASSERT_NE(p, std::string::npos) << nsu;
-    EXPECT_EQ(log.find(inicio, p + 1), std::string::npos) << nsu;
-    const size_t linha = log.rfind(" - [T", p);
-    ASSERT_NE(linha, std::string::npos);
+    const size_t p = log.find(inicio), linha = log.rfind(" - [T", p);
+    ASSERT_TRUE(p != std::string::npos && log.find(inicio, p + 1) == std::string::npos && linha != std::string::npos) << nsu;
     marcas.insert(log.substr(linha + 3, p - linha - 3));
   }
   EXPECT_GE(marcas.size(), 2u);
@@ -120,10 +100,12 @@ class AvisoDoBanco : public Atendimento {};
 TEST_P(AvisoDoBanco, AcordaOTrabalhador) {
   // A minute between polls: only the notification brings the request in time.
   Inicia("\"Trabalhadores\"=\"1\"\r\n\"IntervaloConsulta\"=\"60000\"\r\n");
-  ASSERT_TRUE(Aguarda([&] { return !a.ui.Status().empty(); }, std::chrono::seconds(20)));   // first turn done
+  for (const auto fim = Relogio::now() + std::chrono::seconds(20); a.ui.Status().empty() && Relogio::now() < fim;   // first turn done
+       std::this_thread::sleep_for(std::chrono::milliseconds(20)))
+    trabalhadores->EntregaInterface();
   Pedido(1);
   data::AvisaHosts(*a.ctx.ConexaoBanco);
-  EXPECT_TRUE(Aguarda([&] { return Respondidos(1) == 1; }, std::chrono::seconds(20)));
+  EXPECT_TRUE(Respondidos(1, std::chrono::seconds(20)));
   // One worker writes its lines as the Host always did.
   EXPECT_EQ(a.ArquivoLog().find("[T1]"), std::string::npos);
 }

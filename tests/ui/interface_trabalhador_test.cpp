@@ -12,8 +12,8 @@ namespace velant {
 namespace {
 
 // What a worker shows reaches the window only when its thread delivers, in
-// order; the list keeps its size.
-TEST(InterfaceTrabalhador, MostraSoNaEntregaEmOrdem) {
+// order, the list keeping its size; a box it asks is answered on the window's thread.
+TEST(InterfaceTrabalhador, MostraSoNaEntregaEmOrdemECaixaRespondidaPelaJanela) {
   InterfaceHeadless janela(true);
   FilaInterface fila(janela);
   InterfaceTrabalhador ui(fila, "[T2] ");
@@ -26,13 +26,7 @@ TEST(InterfaceTrabalhador, MostraSoNaEntregaEmOrdem) {
   ASSERT_EQ(janela.Eventos().size(), static_cast<size_t>(kMaximoEventosLista));
   EXPECT_EQ(janela.Eventos().front() + "|" + janela.Eventos().back() + "|" + janela.Status(),
             "linha 5|linha " + std::to_string(kMaximoEventosLista + 4) + "|[T2] Verificando Solicitação...");
-}
 
-// A box asked by a worker is shown and answered on the window's thread.
-TEST(InterfaceTrabalhador, CaixaRespondidaPelaJanela) {
-  InterfaceHeadless janela(true);
-  FilaInterface fila(janela);
-  InterfaceTrabalhador ui(fila, "");
   janela.ResponderProximaCaixa(vbNo);
   janela.ResponderProximaEntrada("resposta");
   auto caixa = std::async(std::launch::async, [&] { return ui.MsgBox("Continuar?", vbYesNo, "Atenção"); });
