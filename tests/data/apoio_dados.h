@@ -58,7 +58,8 @@ struct RaizTeste {
 // A ready database of either engine with the system's tables, and the
 // state switches of its dialect.
 enum class Motor { Sqlite, PostgreSql };
-inline void PrintTo(Motor motor, std::ostream* saida) { *saida << (motor == Motor::Sqlite ? "Sqlite" : "PostgreSql"); }
+inline std::string NomeMotor(Motor motor) { return motor == Motor::Sqlite ? "Sqlite" : "PostgreSql"; }
+inline void PrintTo(Motor motor, std::ostream* saida) { *saida << NomeMotor(motor); }
 
 struct BancoAberto {
   explicit BancoAberto(Motor motor);

@@ -120,7 +120,7 @@ inline void ConfiguraPostgreSql(AmbienteTeste& a, const data::teste::BancoPostgr
   grava(data::kChaveTipoBanco, "POSTGRESQL");
   grava(data::kChaveIPBanco, "127.0.0.1");
   grava(data::kChavePortaBanco, data::teste::PortaPostgreSqlTeste());
-  grava(data::kChaveNomeInterno, pg.Sufixo());
+  grava(data::kChaveNomeInterno, pg.sufixo);
   grava(data::kChaveUsuarioBanco, "postgres");
 }
 
