@@ -63,7 +63,6 @@ INSTANTIATE_TEST_SUITE_P(
     CartaCorrecao, Carta,
     ::testing::Values(
         Caso{"Registrada", 3, false, Registrada(), true, true, "", ""},
-        Caso{"SemLinhaDaNota", -1, false, Registrada(), false, false, "NF-e não autorizada", ""},
         Caso{"NotaNaEtapa2", 2, false, Registrada(), false, false, "NF-e não autorizada", ""},
         Caso{"NotaCancelada", 3, true, Registrada(), false, false, "NF-e cancelada", ""},
         Caso{"Duplicada573", 3, false, teste::Registro("573", "Rejeição: Duplicidade de Evento"), true, false,

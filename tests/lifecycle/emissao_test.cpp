@@ -45,9 +45,6 @@ class Emissao : public teste::AmbienteEmissao {
       r += ch.rfind("Consulta", 0) == 0 ? ch.substr(8, 1) : ch.rfind("Gera", 0) == 0 ? "D" : ch.substr(0, 1);
     return r;
   }
-  void TrocaNoRegistro(const std::string& de, const std::string& para) {
-    teste::GravarTudo(a.registro.Arquivo(), Replace(teste::LerTudo(a.registro.Arquivo()), de, para));
-  }
   // The authority answers the send with the invoice's protocol (a batch of one, layout 4.00).
   void Sincrona(const std::string& cStat, const std::string& xMotivo, const std::string& recusa = "") {
     autoridade.envio = [this, cStat, xMotivo, recusa](const std::string& chave) {
@@ -61,13 +58,6 @@ class Emissao : public teste::AmbienteEmissao {
     autoridade.envio = [r](const std::string&) { return r; };
   }
   void Lote(const ProtocoloNFe& p) { autoridade.respostasLote = {LoteProcessado(kRecibo, p)}; }
-  void SituacaoAutorizadaRecusada() {
-    autoridade.situacao = [](const std::string& chave) {
-      RespostaSituacao r = teste::SituacaoAutorizada(chave, kProtocolo);
-      r.protocolo->recusa = kRecusaAssinatura;
-      return r;
-    };
-  }
   // The row an earlier request left, the authority holding the invoice or not.
   void Anterior(int etapa, bool naAutoridade, const std::string& recibo = "0", const std::string& chave = kChave,
                 const std::string& protocolo = "0") {
@@ -135,7 +125,7 @@ const std::vector<Caso> kCasos = {
     {"Duplicidade204", [](E& e) { e.autoridade.Autoriza(kChave); }, true, 3, "ELSSD", "", "        NFe já autorizada, nada é reenviado: NFe" + kChave},
     {"Duplicidade539DeOutraNota", [](E& e) { e.Envio(teste::LoteRecebido(kRecibo)); e.Lote(Protocolo(kChave, "539", k539 + " [chNFe:" + kOutraChave + "][nRec:1]")); }, false, 1, "EL", "Duplicidade de NF-e com chave não localizada", "      ** Duplicidade sem chave desta NFe: "},
     {"Duplicidade204NaoConfirmada", [](E& e) { e.Envio(teste::LoteRecebido(kRecibo)); e.Lote(Protocolo(kChave, "204", "Rejeição: Duplicidade de NF-e [nRec:351000000000007]")); }, false, 1, "ELS", "204 - Rejeição: Duplicidade de NF-e [nRec:351000000000007]"},
-    {"Duplicidade539ComAutorizacaoRecusada", [](E& e) { e.autoridade.Autoriza(kAnterior); e.Lote(Protocolo(kChave, "539", k539 + " [chNFe:" + kAnterior + "][nRec:351000000000007]")); e.SituacaoAutorizadaRecusada(); }, false, 1, "ELS", kRecusaAssinatura},
+    {"Duplicidade539ComAutorizacaoRecusada", [](E& e) { e.autoridade.Autoriza(kAnterior); e.Lote(Protocolo(kChave, "539", k539 + " [chNFe:" + kAnterior + "][nRec:351000000000007]")); e.autoridade.situacao = [](const std::string& ch) { RespostaSituacao r = teste::SituacaoAutorizada(ch, kProtocolo); r.protocolo->recusa = kRecusaAssinatura; return r; }; }, false, 1, "ELS", kRecusaAssinatura},
     {"SemContadorDeLote", [](E& e) { e.Executa("DELETE FROM ConfiguracaoDiversa WHERE Nome = 'Contador Lote NFe'"); }, false, 0, "", "Não foi possível gerar o lote"},
     // An answer that is not believed stores nothing.
     {"SituacaoDeOutraChave", [](E& e) { e.autoridade.situacao = [](const std::string&) { return teste::SituacaoAutorizada(kOutraChave, kProtocolo); }; }, false, 2, "ELS", kRecusaOutraChave, kRecusado + kRecusaOutraChave},
@@ -150,7 +140,7 @@ const std::vector<Caso> kCasos = {
     {"ReciboNaoGravado", [](E& e) { e.conexao->falhaSeContem = "[Numero da Recepcao] ="; }, false, 0, "E", "Erro ao registrar o recibo do lote"},
     {"ReciboInvalido", [](E& e) { e.Envio(teste::LoteRecebido("35100000000001")); }, false, 0, "E", "Recibo inválido no retorno do envio do lote", "      ** Recibo inválido no retorno do envio do lote (15 dígitos esperados): \"35100000000001\""},
     // Failures before anything is sent say why.
-    {"CertificadoNaoConfigurado", [](E& e) { e.TrocaNoRegistro("\"Certificado\"=", "\"CertificadoAntigo\"="); }, false, -1, "", "Certificado: não configurado", "     ** Erro na Rotina: AssinarNFE - Certificado digital não configurado"},
+    {"CertificadoNaoConfigurado", [](E& e) { teste::GravarTudo(e.a.registro.Arquivo(), Replace(teste::LerTudo(e.a.registro.Arquivo()), "\"Certificado\"=", "\"Antigo\"=")); }, false, -1, "", "Certificado: não configurado", "     ** Erro na Rotina: AssinarNFE - Certificado digital não configurado"},
     {"DiscoCheio", [](E& e) { e.autoridade.depoisDeAssinar = [&e] { throw ErroDeGravacao(e.a.caminhos.Mapear("C:\\Dunmor\\x.xml"), "escrita", ENOSPC); }; }, false, -1, "", "Disco cheio ao gravar XML"},
     {"SerieNaoNumerica", [](E& e) { e.a.atual.SerieAtual = "A"; ASSERT_TRUE(AnalisaTextoSolicitacao(e.a.ctx, e.a.janela, Replace(teste::SolicitacaoNFe(), "112-000 = 1\r\n", "112-000 = A\r\n"))); }, false, -1, "", "Série da NF inválida (112-000)"},
     {"ConsultaDoLoteAnteriorFalhou", [](E& e) { e.Anterior(1, false, "351000000000001"); e.autoridade.consultaLote = [](const std::string&) -> RespostaLote { Falha("Autoridade sem resposta em 127.0.0.1:9 (NfeRetAutorizacao): conexão recusada"); }; }, false, 1, "L", "Autoridade sem resposta em 127.0.0.1:9 (NfeRetAuto"},

@@ -39,7 +39,6 @@ TEST_F(Inutilizacao, DecidePeloCodigoEDeixaAMensagem) {
   const struct { RespostaRegistro resposta; std::string texto; bool inutilizada; std::string mensagem; } casos[] = {
       {kRespostaHomologada, "102 - Inutilização de número homologado - Protocolo: 135240000000007", true, kHomologada},
       {Registro("256", "Rejeição: Uma NF-e da faixa já está inutilizada na Base de dados da SEFAZ"), "256" + jaInutilizada, true, kHomologada},
-      {Registro("206", "Rejeição: NF-e já está inutilizada na Base de dados da SEFAZ"), "206" + jaInutilizada, true, kHomologada},
       {Registro("241", "Rejeição: Um número da faixa já foi utilizado"), "241 - Rejeição: Um número da faixa já foi utilizado", false, "Um número da faixa já foi utilizado"},
       {Registro("999", "Rejeição: Numeração já utilizada em homologação pela série informada"), "999 - Rejeição: Numeração já utilizada em homologação pela série informada", false, "Numeração já utilizada em homologação pela série i"},
       {Registro("999", "Rejeição: Inutilização não homologada, divergência informação da série"), "999 - Rejeição: Inutilização não homologada, divergência informação da série", false, "Inutilização não homologada, divergência informaçã"},
