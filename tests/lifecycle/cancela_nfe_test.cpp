@@ -9,13 +9,13 @@
 namespace velant {
 namespace {
 
-using teste::Registro;
+using teste::Retorno;
 using Tabela = std::vector<std::vector<int64_t>>;
 
 const std::string kChave = "35160111222333000181550010000001231000001234";
 const std::string kProtocoloEvento = "135260000000042";
 const char* const kJustificativa = "Cancelamento por erro de digitacao 101 218";
-const RespostaRegistro kRegistrado = Registro("135", "Evento registrado e vinculado a NF-e", kProtocoloEvento);
+const RespostaRegistro kRegistrado = Retorno("135", "Evento registrado e vinculado a NF-e", kProtocoloEvento);
 
 class Cancelamento : public teste::MovimentoSaida {
  protected:
@@ -41,14 +41,14 @@ TEST_F(Cancelamento, GravaOProtocoloSoPeloCodigo) {
   // protocolo: in the row afterwards (0: untouched)
   const struct { RespostaRegistro resposta; std::string texto; bool cancelada; int64_t protocolo; } casos[] = {
       {kRegistrado, "135 - Evento registrado e vinculado a NF-e - Protocolo: " + kProtocoloEvento, true, 135260000000042},
-      {Registro("155", "Cancelamento homologado fora de prazo", "135260000000043"), "155 - Cancelamento homologado fora de prazo - Evento registrado e vinculado a NF-e - Protocolo: 135260000000043", true, 135260000000043},
-      {Registro("218", "Rejeição: NF-e já está cancelada na base de dados da SEFAZ [nProt:135160000000001][dhCanc:2016-01-15T11:00:00-02:00]"), "218 - Rejeição: NF-e já está cancelada na base de dados da SEFAZ", true, 1111},
-      {Registro("573", "Rejeição: Duplicidade de Evento"), "573 - Rejeição: Duplicidade de Evento", true, 1111},
+      {Retorno("155", "Cancelamento homologado fora de prazo", "135260000000043"), "155 - Cancelamento homologado fora de prazo - Evento registrado e vinculado a NF-e - Protocolo: 135260000000043", true, 135260000000043},
+      {Retorno("218", "Rejeição: NF-e já está cancelada na base de dados da SEFAZ [nProt:135160000000001][dhCanc:2016-01-15T11:00:00-02:00]"), "218 - Rejeição: NF-e já está cancelada na base de dados da SEFAZ", true, 1111},
+      {Retorno("573", "Rejeição: Duplicidade de Evento"), "573 - Rejeição: Duplicidade de Evento", true, 1111},
       // The old cancellation service's code: the event service never answers it.
-      {Registro("101", "Cancelamento de NF-e homologado"), "101 - Rejeição: evento não registrado", false, 0},
-      {Registro("215", "Rejeição: Falha no schema XML (xJust: NF 101 cancelada 218 antes 102)"), "215 - Rejeição: evento não registrado", false, 0},
-      {Registro("135", "Evento registrado e vinculado a NF-e", "13526"), "135 - Rejeição: evento não registrado", false, 0},
-      {Registro("2180", "Rejeição: outra"), "2180 - Rejeição: evento não registrado", false, 0},
+      {Retorno("101", "Cancelamento de NF-e homologado"), "101 - Rejeição: evento não registrado", false, 0},
+      {Retorno("215", "Rejeição: Falha no schema XML (xJust: NF 101 cancelada 218 antes 102)"), "215 - Rejeição: evento não registrado", false, 0},
+      {Retorno("135", "Evento registrado e vinculado a NF-e", "13526"), "135 - Rejeição: evento não registrado", false, 0},
+      {Retorno("2180", "Rejeição: outra"), "2180 - Rejeição: evento não registrado", false, 0},
   };
   for (const auto& c : casos) {
     SCOPED_TRACE(c.texto);
@@ -59,7 +59,7 @@ TEST_F(Cancelamento, GravaOProtocoloSoPeloCodigo) {
     LinhaDoAC();
     EXPECT_EQ(Cancela(), c.cancelada);
     EXPECT_EQ(Linha(), (Tabela{{c.protocolo, c.cancelada ? 3 : 0}}));
-    EXPECT_TRUE(NoArquivoLog("      Resultado: " + c.texto));
+    EXPECT_TRUE(NoLog("      Resultado: " + c.texto));
     EXPECT_TRUE(a.ui.Eventos().empty());   // the result line goes to the file only
     EXPECT_EQ(Caixas(caixas), c.cancelada ? std::vector<std::string>{}
                                     : std::vector<std::string>{"Erro ao cancelar nfe. Retorno! \r\n" + c.texto});
@@ -77,43 +77,32 @@ TEST_F(Cancelamento, NumeroQueNaoConverteNaoChamaOComponente) {
 // An event the schema in place refuses for the key's letters: the request's
 // answer says so instead of the fixed text; any other error does not.
 TEST_F(Cancelamento, EsquemaSemCnpjAlfanumericoEOMotivoDaResposta) {
-  struct Recusa : teste::ComponenteInesperado {
-    std::string descricao;
-    RespostaRegistro EventoCancelamento(const std::string&, const std::string&, const std::string&,
-                                        const std::string&, const std::string&) override {
-      throw ErroExecucao(CodigoErro::ErroComponente, descricao);
-    }
-  };
-  for (const auto& [descricao, motivo] :
-       {std::pair<std::string, std::string>{std::string(kEventoSemCnpjAlfanumerico) + ": NF-e " + kChave,
-                                            kEventoSemCnpjAlfanumerico},
-        std::pair<std::string, std::string>{"Mensagem envEvento fora do esquema", ""}}) {
-    a.atual.MotivoFalha.clear();
-    a.ctx.CriaFiscalDocService = [d = descricao] {
+  for (const std::string& motivo : {std::string(kEventoSemCnpjAlfanumerico), std::string()}) {
+    struct Recusa : teste::ComponenteInesperado {
+      std::string descricao;
+      RespostaRegistro EventoCancelamento(S, S, S, S, S) override { throw ErroExecucao(CodigoErro::ErroComponente, descricao); }
+    };
+    a.ctx.CriaFiscalDocService = [&] {
       auto c = std::make_unique<Recusa>();
-      c->descricao = d;
+      c->descricao = motivo.empty() ? "Mensagem envEvento fora do esquema" : motivo + ": NF-e " + kChave;
       return c;
     };
+    a.atual.MotivoFalha.clear();
     EXPECT_THROW(Cancela(), ErroExecucao);
-    EXPECT_EQ(a.atual.MotivoFalha, motivo) << descricao;
+    EXPECT_EQ(a.atual.MotivoFalha, motivo);
   }
 }
 
 // An event answer that is not believed records nothing: no protocol, no
 // step, and the reason in the message (no box: there is nothing to retry).
 TEST_F(Cancelamento, RespostaRecusadaNaoGravaNada) {
-  RespostaRegistro deOutraChave = kRegistrado;
-  deOutraChave.chNFe = "35160111222333000181550010000001241000001240";
-  RespostaRegistro recusada = Registro("218", "Rejeição: NF-e já está cancelada");
-  recusada.recusa = kRecusaAssinatura;
+  resposta = kRegistrado;
+  resposta.chNFe = "35160111222333000181550010000001241000001240";
   LinhaDoAC();
-  for (const auto& [r, recusa] : {std::pair{deOutraChave, kRecusaOutraChave}, std::pair{recusada, kRecusaAssinatura}}) {
-    resposta = r;
-    EXPECT_FALSE(Cancela()) << recusa;
-    EXPECT_EQ(Linha(), (Tabela{{0, 0}})) << recusa;
-    EXPECT_EQ(a.atual.MensagemRetorno, recusa);
-    EXPECT_TRUE(NoArquivoLog(std::string("      ** ") + recusa)) << a.ArquivoLog();
-  }
+  EXPECT_FALSE(Cancela());
+  EXPECT_EQ(Linha(), (Tabela{{0, 0}}));
+  EXPECT_EQ(a.atual.MensagemRetorno, kRecusaOutraChave);
+  EXPECT_TRUE(NoLog(std::string("      ** ") + kRecusaOutraChave)) << a.ArquivoLog();
   EXPECT_TRUE(Caixas().empty());
 }
 

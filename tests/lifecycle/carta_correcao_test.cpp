@@ -20,7 +20,7 @@ const std::string kCorrecao = "Rua certa: Flores 120";
 const std::string kProc = "<procEventoNFe versao=\"1.00\"/>";
 
 RespostaRegistro Registrada(std::string chave = "", std::string recusa = "") {
-  RespostaRegistro r = teste::Registro("135", "Evento registrado e vinculado a NF-e", kProtocolo);
+  RespostaRegistro r = teste::Retorno("135", "Evento registrado e vinculado a NF-e", kProtocolo);
   r.distribuicao = kProc;
   r.chNFe = std::move(chave);
   r.recusa = std::move(recusa);
@@ -63,12 +63,11 @@ INSTANTIATE_TEST_SUITE_P(
     CartaCorrecao, Carta,
     ::testing::Values(
         Caso{"Registrada", 3, false, Registrada(), true, true, "", ""},
-        Caso{"SemLinhaDaNota", -1, false, Registrada(), false, false, "NF-e não autorizada", ""},
         Caso{"NotaNaEtapa2", 2, false, Registrada(), false, false, "NF-e não autorizada", ""},
         Caso{"NotaCancelada", 3, true, Registrada(), false, false, "NF-e cancelada", ""},
-        Caso{"Duplicada573", 3, false, teste::Registro("573", "Rejeição: Duplicidade de Evento"), true, false,
+        Caso{"Duplicada573", 3, false, teste::Retorno("573", "Rejeição: Duplicidade de Evento"), true, false,
              "Carta de correção 1 já registrada na SEFAZ (573)", ""},
-        Caso{"Rejeitada", 3, false, teste::Registro("217", "Rejeição: NF-e não consta na base de dados da SEFAZ"),
+        Caso{"Rejeitada", 3, false, teste::Retorno("217", "Rejeição: NF-e não consta na base de dados da SEFAZ"),
              true, false, "217 - Rejeição: NF-e não consta na base de dados da SEFAZ",
              "Erro ao registrar carta de correção. Retorno! \r\n217 - Rejeição: NF-e não consta na base de dados da "
              "SEFAZ"},

@@ -31,15 +31,6 @@ class Documentos : public teste::AmbienteEmissao {
   std::string Arquivo(const std::string& caminho) { return teste::LerTudo(a.caminhos.Mapear(caminho)); }
 };
 
-TEST_F(Documentos, LoteComAEtapaUm) {
-  EnviaAteEtapaUm();
-  auto d = data::LeDocumentos(*conexao, {1, "1", kChave});
-  ASSERT_TRUE(d.has_value());
-  EXPECT_EQ(d->assinado, Arquivo(kAssinado));
-  EXPECT_EQ(d->numeroLote, "000000000001");
-  EXPECT_EQ(d->lote, Arquivo(kLote));
-}
-
 // Step 1 and its batch go in together: when the batch cannot be stored (no
 // signed document under the key), the row stays at step 0 and nothing
 // reaches the authority.

@@ -36,39 +36,39 @@ class ServicoImpressao : public teste::ComponenteInesperado {
     chamadas_.push_back(Replace(Replace(Replace(distribuicao + " " + pdf + " " + std::to_string(modo), kMensal, "M"),
                                         kDistribuicao, "D"),
                                 kPdf, "P"));
+    if (*erro_ != '\0') throw ErroExecucao(CodigoErro::ErroComponente, erro_);
     if (!std::filesystem::is_regular_file(caminhos_.Mapear(distribuicao)))
       throw ErroExecucao(CodigoErro::ErroComponente, kSemDistribuicao + distribuicao);
-    if (modo == 2) {
-      teste::GravarTudo(caminhos_.MapearParaGravar(pdf), "%PDF-novo");
-      return pdf;
-    }
-    if (*erro_ != '\0') throw ErroExecucao(CodigoErro::ErroComponente, erro_);
-    return "Trabalho de impressão 7";
+    if (modo == 2) teste::GravarTudo(caminhos_.MapearParaGravar(pdf), "%PDF-novo");
+    return modo == 2 ? pdf : "Trabalho de impressão 7";
   }
 
  private:
   const MapeadorCaminhos& caminhos_;
   std::vector<std::string>& chamadas_;
-  const char* erro_;   // the printer's refusal, "" when it prints
+  const char* erro_;   // the component's refusal, "" when it draws and prints
 };
 
+// Which distribution file is used, the PDF written once; a document the
+// component refuses to draw: the request's answer names why, any other
+// failure keeps the fixed text.
 TEST(ImprimirNFE, UsaODistribuicaoCertoEGravaOPdfUmaVez) {
-  const char* const kRecusa = "Impressora \"DANFE\": a fila não aceita trabalhos";
+  const char* const kRecusa = "DANFE recusado: assinatura inválida (DigestValue não confere com o elemento NFe3515)";
   const struct {
     std::vector<std::string> arquivos;   // present before the request
-    const char* erro;                    // the printer's
+    const char* erro;                    // the component's
     std::vector<std::string> chamadas;
     bool resultado;
     const char* pdfDepois;   // "" when there is none
     std::string linhaErro;   // "" when nothing is logged
+    std::string motivo;
   } casos[] = {
-      {{kDistribuicao}, "", {"D P 2", "D  3"}, true, "%PDF-novo", ""},
-      {{kMensal}, "", {"M P 2", "M  3"}, true, "%PDF-novo", ""},
-      {{kDistribuicao, kMensal}, "", {"D P 2", "D  3"}, true, "%PDF-novo", ""},
-      {{kDistribuicao, kPdf}, "", {"D  3"}, true, "%PDF-antigo", ""},
-      {{}, "", {"M P 2"}, false, "", kSemDistribuicao},
-      {{kPdf}, "", {"M  3"}, false, "%PDF-antigo", kSemDistribuicao},
-      {{kDistribuicao}, kRecusa, {"D P 2", "D  3"}, false, "%PDF-novo", kRecusa},
+      {{kDistribuicao}, "", {"D P 2", "D  3"}, true, "%PDF-novo", "", ""},
+      {{kMensal}, "", {"M P 2", "M  3"}, true, "%PDF-novo", "", ""},
+      {{kDistribuicao, kPdf}, "", {"D  3"}, true, "%PDF-antigo", "", ""},
+      {{}, "", {"M P 2"}, false, "", kSemDistribuicao, ""},
+      {{kDistribuicao}, kRecusa, {"D P 2"}, false, "", kRecusa, "DANFE recusado: assinatura inválida"},
+      {{kDistribuicao}, "Impressora \"DANFE\": a fila não aceita trabalhos", {"D P 2"}, false, "", "Impressora", ""},
   };
   for (const auto& c : casos) {
     SCOPED_TRACE(c.chamadas.front());
@@ -84,37 +84,19 @@ TEST(ImprimirNFE, UsaODistribuicaoCertoEGravaOPdfUmaVez) {
     EXPECT_EQ(std::filesystem::exists(pdf) ? teste::LerTudo(pdf) : "", c.pdfDepois);
     EXPECT_EQ(a.ArquivoLog().find("     ** Erro na Rotina: ImprimirNFE - " + c.linhaErro) != std::string::npos,
               !c.linhaErro.empty());
+    EXPECT_EQ(a.atual.MotivoFalha, c.motivo);
   }
 }
 
-// A document the component refuses to draw: the request's answer names why;
-// any other failure (of the component or of its creation) keeps the fixed text.
-TEST(ImprimirNFE, RecusaDizPorQue) {
-  struct Recusa : teste::ComponenteInesperado {
-    std::string erro;
-    std::string ImprimeDanfe(const std::string&, const std::string&, int32_t, int32_t) override {
-      throw ErroExecucao(CodigoErro::ErroComponente, erro);
-    }
+// The component cannot be created: the fixed text, the cause in the log.
+TEST(ImprimirNFE, SemComponente) {
+  teste::AmbienteTeste a;
+  a.ctx.CriaFiscalDocService = []() -> std::unique_ptr<FiscalDocService> {
+    throw ErroExecucao(CodigoErro::ErroComponente, "Classe não registrada");
   };
-  const struct { const char* erro; const char* motivo; bool fabricaFalha; } casos[] = {
-      {"DANFE recusado: assinatura inválida (DigestValue não confere com o elemento NFe3515)", "DANFE recusado: assinatura inválida", false},
-      {"DANFE recusado: arquivo grande demais (maior que 1048576 bytes: /x.xml)", "DANFE recusado: arquivo grande demais", false},
-      {"Impressora \"DANFE\": a fila não aceita trabalhos", "", false},
-      {"Classe não registrada", "", true},
-  };
-  for (const auto& c : casos) {
-    teste::AmbienteTeste a;
-    a.atual.PastaBase = "C:\\Dunmor";
-    a.ctx.CriaFiscalDocService = [&]() -> std::unique_ptr<FiscalDocService> {
-      if (c.fabricaFalha) throw ErroExecucao(CodigoErro::ErroComponente, c.erro);
-      auto r = std::make_unique<Recusa>();
-      r->erro = c.erro;
-      return r;
-    };
-    EXPECT_FALSE(ImprimirNFE(a.ctx, kChave, "", DataHora::De(2015, 3, 20)));
-    EXPECT_EQ(a.atual.MotivoFalha, c.motivo) << c.erro;
-    EXPECT_NE(a.ArquivoLog().find(std::string("     ** Erro na Rotina: ImprimirNFE - ") + c.erro), std::string::npos);
-  }
+  EXPECT_FALSE(ImprimirNFE(a.ctx, kChave, "", DataHora::De(2015, 3, 20)));
+  EXPECT_EQ(a.atual.MotivoFalha, "");
+  EXPECT_NE(a.ArquivoLog().find("     ** Erro na Rotina: ImprimirNFE - Classe não registrada"), std::string::npos);
 }
 
 }  // namespace

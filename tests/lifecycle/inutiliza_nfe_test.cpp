@@ -9,11 +9,11 @@
 namespace velant {
 namespace {
 
-using teste::Registro;
+using teste::Retorno;
 using Tabela = std::vector<std::vector<int64_t>>;
 
 const char* const kHomologada = "Inutilização de número homologado";
-const RespostaRegistro kRespostaHomologada = Registro("102", kHomologada, "135240000000007");
+const RespostaRegistro kRespostaHomologada = Retorno("102", kHomologada, "135240000000007");
 
 class Inutilizacao : public teste::MovimentoSaida {
  protected:
@@ -38,14 +38,13 @@ TEST_F(Inutilizacao, DecidePeloCodigoEDeixaAMensagem) {
   // texto: in the log
   const struct { RespostaRegistro resposta; std::string texto; bool inutilizada; std::string mensagem; } casos[] = {
       {kRespostaHomologada, "102 - Inutilização de número homologado - Protocolo: 135240000000007", true, kHomologada},
-      {Registro("256", "Rejeição: Uma NF-e da faixa já está inutilizada na Base de dados da SEFAZ"), "256" + jaInutilizada, true, kHomologada},
-      {Registro("206", "Rejeição: NF-e já está inutilizada na Base de dados da SEFAZ"), "206" + jaInutilizada, true, kHomologada},
-      {Registro("241", "Rejeição: Um número da faixa já foi utilizado"), "241 - Rejeição: Um número da faixa já foi utilizado", false, "Um número da faixa já foi utilizado"},
-      {Registro("999", "Rejeição: Numeração já utilizada em homologação pela série informada"), "999 - Rejeição: Numeração já utilizada em homologação pela série informada", false, "Numeração já utilizada em homologação pela série i"},
-      {Registro("999", "Rejeição: Inutilização não homologada, divergência informação da série"), "999 - Rejeição: Inutilização não homologada, divergência informação da série", false, "Inutilização não homologada, divergência informaçã"},
+      {Retorno("256", "Rejeição: Uma NF-e da faixa já está inutilizada na Base de dados da SEFAZ"), "256" + jaInutilizada, true, kHomologada},
+      {Retorno("241", "Rejeição: Um número da faixa já foi utilizado"), "241 - Rejeição: Um número da faixa já foi utilizado", false, "Um número da faixa já foi utilizado"},
+      {Retorno("999", "Rejeição: Numeração já utilizada em homologação pela série informada"), "999 - Rejeição: Numeração já utilizada em homologação pela série informada", false, "Numeração já utilizada em homologação pela série i"},
+      {Retorno("999", "Rejeição: Inutilização não homologada, divergência informação da série"), "999 - Rejeição: Inutilização não homologada, divergência informação da série", false, "Inutilização não homologada, divergência informaçã"},
       // An answer that could be read as voided, to a reader of the text, says plainly it is not.
-      {Registro("215", "Rejeição: Falha no schema XML (xJust: Numeracao 102 pulada)"), "215 - Rejeição: inutilização não homologada", false, "inutilização não homologada"},
-      {Registro("108", "Serviço Paralisado Momentaneamente (curto prazo)"), "108 - Rejeição: Serviço Paralisado Momentaneamente (curto prazo)", false, "Serviço Paralisado Momentaneamente (curto prazo)"},
+      {Retorno("215", "Rejeição: Falha no schema XML (xJust: Numeracao 102 pulada)"), "215 - Rejeição: inutilização não homologada", false, "inutilização não homologada"},
+      {Retorno("108", "Serviço Paralisado Momentaneamente (curto prazo)"), "108 - Rejeição: Serviço Paralisado Momentaneamente (curto prazo)", false, "Serviço Paralisado Momentaneamente (curto prazo)"},
   };
   for (const auto& c : casos) {
     SCOPED_TRACE(c.texto);
@@ -57,7 +56,7 @@ TEST_F(Inutilizacao, DecidePeloCodigoEDeixaAMensagem) {
     EXPECT_EQ(Inutiliza(), c.inutilizada);
     EXPECT_EQ(a.atual.MensagemRetorno, c.mensagem);
     EXPECT_EQ(Etapas(), (Tabela{{1, 77, c.inutilizada ? 3 : 0}}));
-    EXPECT_TRUE(NoArquivoLog("      Resultado: " + c.texto));
+    EXPECT_TRUE(NoLog("      Resultado: " + c.texto));
     EXPECT_EQ(chamadas, std::vector<std::string>{"InutilizaNumeracao(24|77|78|Numeracao 102 pulada por falha)"});
   }
   EXPECT_TRUE(a.ui.Eventos().empty());   // the result line goes to the file only
@@ -72,7 +71,7 @@ TEST_F(Inutilizacao, RespostaRecusadaNaoGravaNada) {
   EXPECT_FALSE(Inutiliza());
   EXPECT_EQ(Etapas(), (Tabela{{1, 77, 0}}));
   EXPECT_EQ(a.atual.MensagemRetorno, kRecusaAssinatura);
-  EXPECT_TRUE(NoArquivoLog(std::string("      ** ") + kRecusaAssinatura)) << a.ArquivoLog();
+  EXPECT_TRUE(NoLog(std::string("      ** ") + kRecusaAssinatura)) << a.ArquivoLog();
   EXPECT_TRUE(Caixas().empty());
 }
 

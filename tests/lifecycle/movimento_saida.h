@@ -5,23 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <vector>
 
-#include "base/erro.h"
-#include "base/regional.h"
-#include "component/fiscal_doc_service.h"
-#include "data/conexao_nfe.h"
-#include "data/configuracao_banco.h"
-#include "manager/ambiente_teste.h"
-#include "componente_inesperado.h"
+#include "lifecycle/apoio_emissao.h"
 
 namespace velant::teste {
 
 // An event or voiding answer as the component reads it.
-inline RespostaRegistro Registro(const std::string& cStat, const std::string& xMotivo, const std::string& nProt = "") {
+inline RespostaRegistro Retorno(const std::string& cStat, const std::string& xMotivo, const std::string& nProt = "") {
   RespostaRegistro r;
   std::tie(r.cStat, r.xMotivo, r.nProt) = std::tie(cStat, xMotivo, nProt);
   return r;
@@ -59,27 +52,22 @@ class ComponenteResposta : public ComponenteInesperado {
   std::vector<std::string>& chamadas_;
 };
 
-class MovimentoSaida : public ::testing::Test {
+// The emission tests' context, with the front end's company and series and a
+// component that gives the test's answer.
+class MovimentoSaida : public AmbienteEmissao {
  protected:
   MovimentoSaida() {
-    data::GarantirConfiguracaoBanco(a.ini);
-    conexao = std::make_unique<data::CConexaoNfe>(a.ini, a.caminhos, a.ui);
-    a.ctx.ConexaoBanco = conexao.get();
     a.ctx.CriaFiscalDocService = [this] { return std::make_unique<ComponenteResposta>(resposta, chamadas); };
     a.atual.CodigoEmpresa = 1;
     a.atual.SerieAtual = "1";
   }
-  ~MovimentoSaida() override { a.ctx.ConexaoBanco = nullptr; }
-
-  void Executa(const std::string& sql) { ASSERT_EQ(conexao->ExecutaSql(sql), 1) << sql; }
   // The integer columns of every row the query selects, in order.
   std::vector<std::vector<int64_t>> Linhas(const std::string& sql) {
     auto rs = conexao->RsConexao(sql);
     std::vector<std::vector<int64_t>> r;
     for (; !rs->Eof(); rs->MoveNext()) {
-      std::vector<int64_t> linha;
-      for (int32_t i = 0; i < rs->QuantidadeCampos(); ++i) linha.push_back(CLngLng(rs->Value(i)));
-      r.push_back(linha);
+      r.emplace_back();
+      for (int32_t i = 0; i < rs->QuantidadeCampos(); ++i) r.back().push_back(CLngLng(rs->Value(i)));
     }
     return r;
   }
@@ -89,12 +77,7 @@ class MovimentoSaida : public ::testing::Test {
     for (size_t i = n; i < a.ui.Caixas().size(); ++i) r.push_back(a.ui.Caixas()[i].prompt);
     return r;
   }
-  bool NoArquivoLog(const std::string& linha) const {
-    return a.ArquivoLog().find(" - " + linha + "\r\n") != std::string::npos;
-  }
 
-  AmbienteTeste a;
-  std::unique_ptr<data::CConexaoNfe> conexao;
   RespostaRegistro resposta;
   std::vector<std::string> chamadas;
 };

@@ -13,9 +13,8 @@ TEST(PoliticaContingencia, ValoresDoRegistro) {
   const struct {
     const char* valor;
     std::optional<P> politica;
-  } casos[] = {{"", P::Manual},       {"manual", P::Manual},     {" MANUAL ", P::Manual}, {"SVC", P::Svc},
-               {"svc", P::Svc},       {"SVC+EPEC", P::SvcEpec},  {"svc+epec", P::SvcEpec},
-               {"EPEC", std::nullopt}, {"SVC-AN", std::nullopt}, {"sim", std::nullopt}};
+  } casos[] = {{"", P::Manual}, {" MANUAL ", P::Manual}, {"svc", P::Svc}, {"SVC+EPEC", P::SvcEpec},
+               {"svc+epec", P::SvcEpec}, {"EPEC", std::nullopt}, {"sim", std::nullopt}};
   for (const auto& c : casos) EXPECT_EQ(LePoliticaContingencia(c.valor), c.politica) << c.valor;
 }
 
@@ -43,6 +42,38 @@ TEST(PoliticaContingencia, EntradaESaida) {
     const DecisaoContingencia d = DecideContingencia(c.situacao, c.sinal, "109 - Serviço Paralisado sem Previsão");
     EXPECT_EQ(d.acao, c.acao) << c.nome;
     EXPECT_EQ(d.motivo.empty(), c.acao == A::Nenhuma) << c.nome << ": " << d.motivo;
+  }
+}
+
+// When an invoice goes in EPEC, and how its deadline is watched.
+// SVC failed an invoice: only SVC+EPEC goes on to EPEC, and only when SVC
+// surely did not take it.
+TEST(Epec, SoSvcMaisEpecComSvcFora) {
+  struct Caso { P politica; S sinalSvc; bool epec; } casos[] = {
+      {P::SvcEpec, S::Paralisado, true}, {P::SvcEpec, S::FalhaTransporte, true}, {P::SvcEpec, S::Outro, false},
+      {P::SvcEpec, S::EmOperacao, false}, {P::Svc, S::Paralisado, false}, {P::Manual, S::FalhaTransporte, false}};
+  for (const auto& c : casos) {
+    SCOPED_TRACE(static_cast<int>(c.politica) * 10 + static_cast<int>(c.sinalSvc));
+    EXPECT_EQ(VaiParaEpec(c.politica, c.sinalSvc), c.epec);
+  }
+}
+
+TEST(Epec, TipoEmissaoDoPeriodo) {
+  EXPECT_EQ(TipoEmissaoDoPeriodo("EPEC"), 4);
+  EXPECT_EQ(TipoEmissaoDoPeriodo("SVC-AN"), 6);
+  EXPECT_EQ(TipoEmissaoDoPeriodo("SVC-RS"), 7);
+  EXPECT_EQ(TipoEmissaoDoPeriodo("epec"), 0);
+}
+
+// 168 hours from dhEmi; the last 24 are announced.
+TEST(Epec, PrazoDeSeteDias) {
+  constexpr int64_t emissao = 1'800'000'000, hora = 3600;
+  struct Caso { int64_t depois; PrazoEpec prazo; } casos[] = {
+      {144 * hora - 1, PrazoEpec::NoPrazo}, {144 * hora, PrazoEpec::UltimoDia},
+      {168 * hora - 1, PrazoEpec::UltimoDia}, {168 * hora, PrazoEpec::Vencido}};
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.depois);
+    EXPECT_EQ(SituacaoPrazoEpec(emissao, emissao + c.depois), c.prazo);
   }
 }
 
