@@ -5,7 +5,6 @@
 #include <functional>
 #include <regex>
 #include <string>
-#include <thread>
 #include <tuple>
 #include <utility>
 
@@ -141,24 +140,6 @@ TEST(VerificarAssinatura, AdulteracaoRecusadaComOMotivo) {
   EXPECT_NE(erro.find("mal formado"), std::string::npos) << erro;
 }
 
-TEST(VerificarAssinatura, LoteComVariasNotas) {
-  const std::string outraId = "NFe35160111222333000181550010000001241000001249";
-  std::string a = Assina(kNfeMinima), b = Assina(TrocaPrimeiro(kNfeMinima, kId, outraId));
-  std::string lote = "<enviNFe xmlns=\"http://www.portalfiscal.inf.br/nfe\" versao=\"3.10\"><idLote>1</idLote>"
-                     "<indSinc>0</indSinc>" + a.substr(a.find("<NFe")) + b.substr(b.find("<NFe")) + "</enviNFe>";
-  std::string erro;
-  std::vector<InfoAssinatura> infos;
-  EXPECT_TRUE(VerificarAssinatura(lote, &erro, &infos)) << erro;
-  ASSERT_EQ(infos.size(), 2u);
-  EXPECT_EQ(infos[1].referencia, outraId);
-  infos.clear();
-  lote.replace(lote.rfind("VENDA"), 5, "VENDE");
-  EXPECT_FALSE(VerificarAssinatura(lote, &erro, &infos));
-  ASSERT_EQ(infos.size(), 2u);
-  using F = InfoAssinatura::Falha;
-  EXPECT_EQ(std::pair(infos[0].falha, infos[1].falha), std::pair(F::Nenhuma, F::Calculo));
-}
-
 // However the document came written (an event, a voiding, declaration or
 // not, a byte-order mark, comments or blanks around the root, a prefixed
 // element), the result is the same document with one sound Signature right
@@ -221,19 +202,6 @@ TEST(AssinarXml, Recusas) {
       EXPECT_NE(e.Descricao().find(trecho), std::string::npos) << e.Descricao();
     }
   }
-}
-
-// The Host signs while the authority simulator verifies, from other threads.
-TEST(AssinarXml, VariasThreadsAoMesmoTempo) {
-  std::vector<std::thread> threads;
-  std::vector<int> validas(4, 0);
-  for (size_t t = 0; t < 4; ++t)
-    threads.emplace_back([&, t] {
-      std::string erro;
-      for (int i = 0; i < 10; ++i) validas[t] += VerificarAssinatura(Assina(kNfeMinima), &erro);
-    });
-  for (auto& t : threads) t.join();
-  EXPECT_EQ(validas, std::vector<int>(4, 10));
 }
 
 }  // namespace

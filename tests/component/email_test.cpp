@@ -179,40 +179,22 @@ TEST_F(EnvioEmail, CadaMensagemComSeuIdentificadorESemAnexoSoOTexto) {
 
 // --- Mails that are not sent -----------------------------------------------
 
+// Causes, addresses, attachments and registry values: email_recusas.tsv.
+// A line break in the address must not smuggle a header or a second
+// recipient in; without STARTTLS nothing goes out in the clear.
 TEST_F(EnvioEmail, RecusasFalsoComUmaLinhaDeLog) {
-  const std::string cliente = "cliente@exemplo.com.br";
-  struct Caso {
-    std::string causa, destinatario = "cliente@exemplo.com.br", anexo = kXmlWindows;
-    Registro registro = {};   // replaced or added values
-  };
   Servidor(false);
-  const Caso casos[] = {
-      {"nenhum endereço de destinatário", ""}, {"nenhum endereço de destinatário", " ; , "},
-      // A line break in the field must not smuggle a header or a second recipient in.
-      {"endereço de destinatário inválido", cliente + "\r\nBcc: outro@exemplo.com"},
-      {"endereço de destinatário inválido", "cliente.exemplo.com.br"},
-      {"arquivo anexo não encontrado: C:\\Dunmor\\PDF\\nao-gerado.pdf", cliente, "C:\\Dunmor\\PDF\\nao-gerado.pdf"},
-      {"arquivo anexo não encontrado", cliente, "C:\\Dunmor"},
-      {"o servidor recusou o login do usuário \"nfe@padaria.com.br\"", cliente, kXmlWindows,
-       {{"EmailSenha", "outra-senha"}}},
-      {"o servidor recusou o destinatário", cliente + "; recusado@exemplo.com.br"},
-      {"o certificado do servidor não foi aceito", cliente, kXmlWindows,
-       {{"EmailArquivoAC", certificados_.outraAc.string()}}},
-      {"arquivo da AC não encontrado", cliente, kXmlWindows, {{"EmailArquivoAC", "C:\\Dunmor\\ac.pem"}}},
-      // Without STARTTLS the server refuses to go on; nothing goes out in the clear.
-      {"o servidor exige conexão segura ou login antes do envio", cliente, kXmlWindows,
-       {{"EmailSeguranca", "NENHUMA"}}},
-      {"valor \"EmailServidor\" da chave nfe não configurado", cliente, kXmlWindows, {{"EmailServidor", ""}}},
-      {"valor \"EmailRemetente\" da chave nfe não configurado", cliente, kXmlWindows,
-       {{"EmailRemetente", ""}, {"EmailUsuario", "usuario"}}},
-      {"valor \"EmailSeguranca\" inválido: \"TLS1.3\"", cliente, kXmlWindows, {{"EmailSeguranca", "TLS1.3"}}},
-      {"valor \"EmailPorta\" inválido: \"70000\"", cliente, kXmlWindows, {{"EmailPorta", "70000"}}},
-  };
-  for (const auto& caso : casos) {
-    SCOPED_TRACE(caso.causa);
-    Host(false, caso.registro);
-    EXPECT_FALSE(Envia(caso.destinatario, "corpo", caso.anexo));
-    EXPECT_NE(LinhaDeFalha().find(caso.causa), std::string::npos) << Log();
+  for (const auto& c : teste::LerTabela("component/email_recusas.tsv")) {
+    SCOPED_TRACE(c[0]);
+    Registro troca;
+    for (size_t i = 3; i < c.size(); ++i) {
+      const size_t igual = c[i].find('=');
+      const std::string valor = c[i].substr(igual + 1);
+      troca.emplace_back(c[i].substr(0, igual), valor == "{outraAc}" ? certificados_.outraAc.string() : valor);
+    }
+    Host(false, troca);
+    EXPECT_FALSE(Envia(teste::Desescapa(c[1]), "corpo", c[2]));
+    EXPECT_NE(LinhaDeFalha().find(c[0]), std::string::npos) << Log();
   }
   EXPECT_TRUE(Recebidas().empty());
 }
