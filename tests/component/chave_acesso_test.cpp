@@ -1,4 +1,5 @@
-// Access keys and the CNPJ's check digits, from chave_acesso.tsv. Check
+// Access keys, the CNPJ's check digits and the CNPJ of a certificate's
+// subject, from chave_acesso.tsv. Check
 // digits were worked out outside the tree (a few lines of Python): each
 // character worth its ASCII code minus 48, weights 2 to 9 from the right, so
 // reading "A" as 10 (base 36) would give other digits in every row with
@@ -10,6 +11,7 @@
 
 #include "apoio_documento.h"
 #include "base/erro.h"
+#include "component/xml/assinador_xml.h"
 #include "component/regras/regras_digitos.h"
 
 namespace velant {
@@ -23,6 +25,7 @@ std::string Resultado(const std::vector<std::string>& c) {
   const std::string& esperado = c.back();
   try {
     if (c[0] == "digito") return std::to_string(DigitoVerificadorChave(c[2], forma));
+    if (c[0] == "assunto") return CnpjDoAssunto(c[2]);
     if (c[0] == "cnpj") return SimNao(regras::CnpjValido(c[2])) + "|" + SimNao(regras::CnpjAlfanumericoValido(c[2]));
     if (c[0] == "decompoe") {
       auto partes = DecompoeChave(c[2], forma);
