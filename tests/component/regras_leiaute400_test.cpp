@@ -1,7 +1,8 @@
 // The business rules of layout 4.00 and of the tax reform: one 4.00 invoice
 // broken on purpose per case, refused by the local check with the rule's
 // official code; the sound invoice keeps them all, and a 3.10 invoice is not
-// judged by them. Then the shipped table of the reform's rates.
+// judged by them. Then the reform's arithmetic on worked
+// figures and the shipped table of its rates.
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -61,6 +62,15 @@ TEST(Regra400, Nota310NaoEJulgadaPelasRegras400) {
   std::string comPag = std::regex_replace(teste::NotaSemAssinatura(), std::regex("</transp>"),
                                           "</transp><pag><detPag><tPag>01</tPag><vPag>100.00</vPag></detPag></pag>");
   teste::ConfereRegraLocal(AssinarXml(comPag, "infNFe", teste::CertificadoTeste()), 768);
+}
+
+// Worked figures of the arithmetic (reforma_contas.tsv): percentages at 4 decimals, cents.
+TEST(ContaReforma, ArredondaMetadeParaCimaReduzEDifere) {
+  for (const auto& c : teste::LerTabela("component/reforma_contas.tsv")) {
+    auto n = [&](size_t i) { return static_cast<Inteiro>(std::stoll(c[i])); };
+    auto t = reforma::CalculaTributo(n(0), n(1), n(2), n(3));
+    EXPECT_EQ(std::tuple(t.pAliqEfet, t.vDif, t.v), std::tuple(n(4), n(5), n(6))) << c[7];
+  }
 }
 
 // The shipped table holds the test year and refuses what it cannot read.
