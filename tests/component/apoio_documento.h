@@ -8,11 +8,15 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
+#include <map>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "apoio/arquivos_teste.h"
 #include "base/caminhos.h"
+#include "base/texto.h"
 #include "component/xml/assinador_xml.h"
 #include "component/xml/chave_acesso.h"
 #include "component/xml/gerador_xml_nfe.h"
@@ -96,64 +100,112 @@ inline void Preenche(std::vector<std::string>& vetor, std::initializer_list<std:
   for (const auto& [slot, valor] : slots) vetor[slot] = valor;
 }
 
-// One item of a normal-regime issuer (CRT 3), CFOP 5102, CST 00, product,
-// PIS and COFINS CST 01: 2 x 50.00 = 100.00, ICMS 18%.
-inline std::vector<std::string> ItemCrt3() {
-  namespace P = Produto;
-  auto p = Vazio(kSlotsProduto);
-  Preenche(p, {{P::cProd, "P001"}, {P::cEAN, "7891234567895"}, {P::xProd, "PRODUTO DE TESTE"}, {P::NCM, "84713012"},
-               {P::CFOP, "5102"}, {P::uCom, "UN"}, {P::qCom, "2.0000"}, {P::vUnCom, "50.0000"}, {P::vProd, "100.00"},
-               {P::cEANTrib, "7891234567895"}, {P::uTrib, "UN"}, {P::qTrib, "2.0000"}, {P::vUnTrib, "50.0000"},
-               {P::vFrete, "0.00"}, {P::vSeg, "0.00"}, {P::vDesc, "0.00"}, {P::orig, "0"}, {P::CSTouCSOSN, "00"},
-               {P::modBC, "2"}, {P::vBC, "100.00"}, {P::pICMS, "18.00"}, {P::vICMS, "18.00"}, {P::CST_PIS, "01"},
-               {P::vBC_PIS, "100.00"}, {P::pPIS, "1.65"}, {P::vPIS, "1.65"}, {P::CST_COFINS, "01"},
-               {P::vBC_COFINS, "100.00"}, {P::pCOFINS, "7.60"}, {P::vCOFINS, "7.60"}, {P::vAliqProd_COFINS, "0.0000"},
-               {P::vAliqProd_PIS, "0.0000"}, {P::pMVAST, "0.00"}, {P::pRedBCST, "0.00"}, {P::vBCST, "0.00"},
-               {P::pICMSST, "0.00"}, {P::vICMSST, "0.00"}, {P::pRedBC, "0.00"}, {P::indTot, "1"}, {P::vOutro, "0.00"}});
-  return p;
+// --- Case tables as data ------------------------------------------------------
+
+// The rows of a tab-separated table of tests/ (lines of '#' are its header).
+inline std::vector<std::vector<std::string>> LerTabela(const std::string& nome) {
+  std::istringstream texto(LerTudo(std::filesystem::path(VELANT_TESTES) / nome));
+  std::vector<std::vector<std::string>> linhas;
+  for (std::string linha; std::getline(texto, linha);) {
+    if (linha.empty() || linha[0] == '#') continue;
+    auto& campos = linhas.emplace_back(1);
+    for (char c : linha) c == '\t' ? (void)campos.emplace_back() : campos.back().push_back(c);
+  }
+  return linhas;
+}
+
+// A text of a table with its escapes \t, \r, \n and \xHH made bytes.
+inline std::string Desescapa(const std::string& s) {
+  std::string r;
+  for (size_t i = 0; i < s.size(); ++i) {
+    const char c = i + 1 < s.size() && s[i] == '\\' ? s[i + 1] : 0;
+    if (c == 't' || c == 'r' || c == 'n') {
+      r += c == 't' ? '\t' : c == 'r' ? '\r' : '\n', ++i;
+    } else if (c == 'x' && i + 3 < s.size()) {
+      r += static_cast<char>(std::stoi(s.substr(i + 2, 2), nullptr, 16)), i += 3;
+    } else {
+      r += s[i];
+    }
+  }
+  return r;
+}
+
+// The slot `nome` of the vector `vetor` ("Produto", "CFOP") as vetores_nfe.h numbers it.
+inline int SlotPorNome(const std::string& vetor, const std::string& nome) {
+  static const auto slots = [] {
+    std::map<std::string, int> m;
+    std::istringstream h(LerTudo(std::filesystem::path(VELANT_FONTE) / "src/contexto/vetores_nfe.h"));
+    std::string grupo;
+    std::smatch s;
+    for (std::string l; std::getline(h, l);)
+      if (std::regex_match(l, s, std::regex(R"(namespace (\w+) \{)")))
+        grupo = s[1];
+      else if (std::regex_search(l, s, std::regex(R"(^  (\w+) = (\d+))")))
+        m[grupo + "." + s[1].str()] = std::stoi(s[2]);
+    return m;
+  }();
+  auto it = slots.find(vetor + "." + nome);
+  if (it == slots.end()) throw std::runtime_error("slot desconhecido: " + vetor + "." + nome);
+  return it->second;
+}
+
+// One change of a case table: "Vetor[linha].slot=valor" (row 0 unless given;
+// slot "tamanho" cuts the vector to that size), "gQtdItens=N" (N items,
+// the new ones ItemCrt3), "gQtdFaturas=N", "gQtdDuplicatas=N",
+// "Gerador.CNPJ|Ambiente|IdNFe=valor"; "\t" in a value is a tab. false for a
+// "Registro.nome=valor", which is the caller's.
+inline std::vector<std::string> ItemCrt3();
+
+inline bool Altera(VetoresNFe& v, GeradorXmlNFe* g, const std::string& alteracao) {
+  static const std::regex forma(R"((\w+)(?:\[(\d+)\])?(?:\.(\w+))?=(.*))");
+  std::smatch m;
+  if (!std::regex_match(alteracao, m, forma))
+    throw std::runtime_error("alteração mal escrita: " + alteracao);
+  const std::string alvo = m[1], nome = m[3], valor = Desescapa(m[4]);
+  const size_t linha = m[2].matched ? std::stoul(m[2]) : 0;
+  std::map<std::string, std::vector<std::string>*> vetores = {
+      {"Ide", &v.gVetorIde}, {"Emitente", &v.gVetorEmitente}, {"Destinatario", &v.gVetorDestinatario},
+      {"Totais", &v.gVetorTotais}, {"Transporte", &v.gVetorTransporte}, {"InfAdic", &v.gVetorInfAdic}};
+  if (alvo == "Produto") vetores[alvo] = &v.gVetorProdutos.at(linha);
+  if (alvo == "Fatura") {
+    if (v.gVetorFaturas.size() <= linha) v.gVetorFaturas.resize(linha + 1, Vazio(kSlotsFatura));
+    vetores[alvo] = &v.gVetorFaturas[linha];
+  }
+  if (alvo == "Registro") return false;
+  if (alvo == "gQtdItens") {
+    v.gQtdItens = std::stoi(valor), v.gVetorProdutos.resize(v.gQtdItens, ItemCrt3());
+  } else if (alvo == "gQtdFaturas") {
+    v.gQtdFaturas = static_cast<int16_t>(std::stoi(valor));
+  } else if (alvo == "gQtdDuplicatas") {
+    v.gQtdDuplicatas = std::stoi(valor);
+  } else if (alvo == "Gerador") {
+    (nome == "CNPJ" ? g->CNPJ : nome == "Ambiente" ? g->Ambiente : g->IdNFe) = valor;
+  } else if (nome == "tamanho") {
+    vetores.at(alvo)->resize(std::stoul(valor));
+  } else {
+    vetores.at(alvo)->at(SlotPorNome(alvo, nome)) = valor;
+  }
+  return true;
 }
 
 // A one-item invoice of series 1, number 123, issued 15/01/2016 in SP,
-// production, normal regime, to a domestic company.
+// production, normal regime, to a domestic company: nota_exemplo.tsv.
 inline VetoresNFe NotaExemplo() {
-  namespace E = Emitente; namespace D = Destinatario; namespace T = Totais;
-  namespace Tr = Transporte; namespace F = Fatura; namespace IA = InfAdic;
+  static const auto linhas = LerTabela("component/nota_exemplo.tsv");
   VetoresNFe v;
-  v.gVetorIde = Vazio(kSlotsIde);
-  Preenche(v.gVetorIde, {{Ide::cUF, "35"}, {Ide::cNF, "123"}, {Ide::natOp, "VENDA DE MERCADORIA"}, {Ide::indPag, "0"},
-                         {Ide::mod, "55"}, {Ide::serie, "1"}, {Ide::nNF, "123"}, {Ide::dhEmi, "15/01/2016 10:30:00"},
-                         {Ide::dhSaiEnt, "15/01/2016 11:00:00"}, {Ide::tpNF, "1"}, {Ide::cMunFG, "3550308"},
-                         {Ide::tpEmis, "1"}, {Ide::finNFe, "1"}, {Ide::indFinal, "0"}, {Ide::idDest, "1"},
-                         {Ide::indPres, "1"}});
-  v.gVetorEmitente = Vazio(kSlotsEmitente);
-  Preenche(v.gVetorEmitente, {{E::xNome, "EMPRESA TESTE LTDA"}, {E::xFant, "LOJA TESTE"}, {E::xLgr, "RUA DAS FLORES"},
-                              {E::nro, "100"}, {E::xBairro, "CENTRO"}, {E::cMun, "3550308"}, {E::xMun, "SAO PAULO"},
-                              {E::CEP, "01310100"}, {E::fone, "1133334444"}, {E::IE, "123456789012"}, {E::CRT, "3"}});
-  v.gVetorDestinatario = Vazio(kSlotsDestinatario);
-  Preenche(v.gVetorDestinatario, {{D::CNPJouCPF, "44555666000181"}, {D::xNome, "CLIENTE EXEMPLO S A"},
-                                  {D::xLgr, "AV PAULISTA 1000"}, {D::xBairro, "BELA VISTA"}, {D::cMun, "3550308"},
-                                  {D::xMun, "SAO PAULO"}, {D::UF, "SP"}, {D::CEP, "01310200"}, {D::cPais, "1058"},
-                                  {D::xPais, "BRASIL"}, {D::fone, "1155556666"}, {D::IE, "987654321098"},
-                                  {D::indIEDest, "1"}});
-  v.gQtdItens = 1;
-  v.gVetorProdutos = {ItemCrt3()};
-  v.gVetorTotais = Vazio(kSlotsTotais);
-  Preenche(v.gVetorTotais, {{T::vBC, "100.00"}, {T::vICMS, "18.00"}, {T::vBCST, "0.00"}, {T::vST, "0.00"},
-                            {T::vProd, "100.00"}, {T::vFrete, "0.00"}, {T::vSeg, "0.00"}, {T::vDesc, "0.00"},
-                            {T::vII, "0.00"}, {T::vIPI, "0.00"}, {T::vPIS, "1.65"}, {T::vCOFINS, "7.60"},
-                            {T::vOutro, "0.00"}, {T::vNF, "100.00"}, {T::vICMSDeson, "0.00"}});
-  v.gVetorTransporte = Vazio(kSlotsTransporte);
-  Preenche(v.gVetorTransporte, {{Tr::modFrete, "9"}, {Tr::UF_veicTransp, " "},
-                                {Tr::pesoL, "0.000"}, {Tr::pesoB, "0.000"}});
-  v.gQtdDuplicatas = 0;
-  v.gQtdFaturas = -1;
-  v.gVetorFaturas = {Vazio(kSlotsFatura)};
-  Preenche(v.gVetorFaturas[F::kLinhaFatura], {{F::nFat, "123"}, {F::vOrig, "100.00"}, {F::vLiq, "100.00"}});
-  v.gVetorInfAdic = Vazio(kSlotsInfAdic);
-  Preenche(v.gVetorInfAdic, {{IA::infCpl, "Vendedor: JOAO;;"}});
+  v.gVetorIde = Vazio(kSlotsIde), v.gVetorEmitente = Vazio(kSlotsEmitente);
+  v.gVetorDestinatario = Vazio(kSlotsDestinatario), v.gVetorTotais = Vazio(kSlotsTotais);
+  v.gVetorTransporte = Vazio(kSlotsTransporte), v.gVetorInfAdic = Vazio(kSlotsInfAdic);
   v.gVetorAutXML = Vazio(kSlotsAutXML);
+  v.gQtdItens = 1, v.gVetorProdutos = {Vazio(kSlotsProduto)};
+  v.gQtdDuplicatas = 0, v.gQtdFaturas = -1, v.gVetorFaturas = {Vazio(kSlotsFatura)};
+  for (const auto& linha : linhas) Altera(v, nullptr, linha[0]);
   return v;
 }
+
+// Its item: a normal-regime issuer (CRT 3), CFOP 5102, CST 00, product, PIS
+// and COFINS CST 01: 2 x 50.00 = 100.00, ICMS 18%.
+inline std::vector<std::string> ItemCrt3() { return NotaExemplo().gVetorProdutos[0]; }
 
 // The key the component computes for these vectors.
 inline std::string ChaveDa(const VetoresNFe& v, const std::string& cnpj = kCnpjEmitente,

@@ -5,7 +5,6 @@
 #include <functional>
 #include <regex>
 #include <string>
-#include <thread>
 #include <tuple>
 #include <utility>
 
@@ -38,15 +37,6 @@ TEST(CertificadoA1, AssuntoECnpjDoTitular) {
   EXPECT_EQ(c.Cnpj(), "11222333000181");
   EXPECT_TRUE(std::regex_match(c.ValidoAte(), std::regex("20[0-9]{2}-[0-9]{2}-[0-9]{2} [0-9:]{8}")));
   EXPECT_EQ(c.CertificadoBase64().find_first_of("\r\n "), std::string::npos);
-  // The CNPJ is the 14 characters after the CN's last colon (12 of 0-9 and A-Z, then 2 digits).
-  const std::pair<const char*, const char*> assuntos[] = {
-      {"C=BR, CN=EMPRESA TESTE LTDA:11222333000181", "11222333000181"},
-      {"CN=A:B LTDA:11222333000181, OU=X", "11222333000181"}, {"/C=BR/CN=NOME:11222333000181", "11222333000181"},
-      {"CN=EMPRESA SEM CNPJ", ""}, {"CN=PESSOA:12345678909", ""}, {"O=X:11222333000181", ""},
-      {"CN=EMPRESA ALFA LTDA:12ABC34501DE35", "12ABC34501DE35"},
-      {"CN=EMPRESA ALFA LTDA:12.ABC.345.01DE-35", "12ABC34501DE35"},
-      {"CN=EMPRESA ALFA LTDA:12ABC34501DEAB", ""}, {"CN=EMPRESA ALFA LTDA:12ABC34501DE3", ""}};
-  for (const auto& [assunto, cnpj] : assuntos) EXPECT_EQ(CnpjDoAssunto(assunto), cnpj) << assunto;
 }
 
 TEST(AssinarXml, PerfilDaNFe) {
@@ -141,45 +131,13 @@ TEST(VerificarAssinatura, AdulteracaoRecusadaComOMotivo) {
   EXPECT_NE(erro.find("mal formado"), std::string::npos) << erro;
 }
 
-TEST(VerificarAssinatura, LoteComVariasNotas) {
-  const std::string outraId = "NFe35160111222333000181550010000001241000001249";
-  std::string a = Assina(kNfeMinima), b = Assina(TrocaPrimeiro(kNfeMinima, kId, outraId));
-  std::string lote = "<enviNFe xmlns=\"http://www.portalfiscal.inf.br/nfe\" versao=\"3.10\"><idLote>1</idLote>"
-                     "<indSinc>0</indSinc>" + a.substr(a.find("<NFe")) + b.substr(b.find("<NFe")) + "</enviNFe>";
-  std::string erro;
-  std::vector<InfoAssinatura> infos;
-  EXPECT_TRUE(VerificarAssinatura(lote, &erro, &infos)) << erro;
-  ASSERT_EQ(infos.size(), 2u);
-  EXPECT_EQ(infos[1].referencia, outraId);
-  infos.clear();
-  lote.replace(lote.rfind("VENDA"), 5, "VENDE");
-  EXPECT_FALSE(VerificarAssinatura(lote, &erro, &infos));
-  ASSERT_EQ(infos.size(), 2u);
-  using F = InfoAssinatura::Falha;
-  EXPECT_EQ(std::pair(infos[0].falha, infos[1].falha), std::pair(F::Nenhuma, F::Calculo));
-}
-
-// However the document came written (an event, a voiding, declaration or
-// not, a byte-order mark, comments or blanks around the root, a prefixed
-// element), the result is the same document with one sound Signature right
-// after the signed element, under the one declaration.
+// However the document came written (assinador_entradas.tsv), the result
+// is the same document with one sound Signature right after the signed
+// element, under the one declaration.
 TEST(AssinarXml, QualquerDocumentoEFormaDeEntrada) {
-  const std::string corpo = kNfeMinima.substr(kNfeMinima.find("<NFe"));
   const std::string declaracao = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
-  const std::pair<std::string, const char*> casos[] = {
-      {"<evento xmlns=\"http://www.portalfiscal.inf.br/nfe\" versao=\"1.00\"><infEvento "
-       "Id=\"ID1101113516011122233300018155001000000123100000123301\"><cOrgao>35</cOrgao></infEvento></evento>",
-       "infEvento"},
-      {"<inutNFe xmlns=\"http://www.portalfiscal.inf.br/nfe\" versao=\"3.10\"><infInut "
-       "Id=\"ID351611222333000181550010000001230000001230\"><tpAmb>2</tpAmb></infInut></inutNFe>",
-       "infInut"},
-      {corpo, "infNFe"}, {"\xEF\xBB\xBF" + declaracao + corpo, "infNFe"},
-      {"<?xml version='1.0' encoding='utf-8'?>\r\n<!-- exportado -->\r\n" + corpo + "\r\n", "infNFe"},
-      {declaracao + TrocaPrimeiro(corpo, "</ide>", "</ide><!-- </infNFe> -->"), "infNFe"},
-      {declaracao + "<p:NFe xmlns:p=\"http://www.portalfiscal.inf.br/nfe\"><p:infNFe versao=\"3.10\" Id=\"" + kId +
-           "\"><p:ide/></p:infNFe></p:NFe>",
-       "infNFe"}};
-  for (const auto& [xml, tag] : casos) {
+  for (const auto& caso : teste::LerTabela("component/assinador_entradas.tsv")) {
+    const std::string xml = teste::Desescapa(caso[0]), &tag = caso[1];
     SCOPED_TRACE(xml);
     std::string s = Assina(xml, tag);
     EXPECT_EQ(s.rfind(declaracao + "<", 0), 0u) << s;
@@ -221,19 +179,6 @@ TEST(AssinarXml, Recusas) {
       EXPECT_NE(e.Descricao().find(trecho), std::string::npos) << e.Descricao();
     }
   }
-}
-
-// The Host signs while the authority simulator verifies, from other threads.
-TEST(AssinarXml, VariasThreadsAoMesmoTempo) {
-  std::vector<std::thread> threads;
-  std::vector<int> validas(4, 0);
-  for (size_t t = 0; t < 4; ++t)
-    threads.emplace_back([&, t] {
-      std::string erro;
-      for (int i = 0; i < 10; ++i) validas[t] += VerificarAssinatura(Assina(kNfeMinima), &erro);
-    });
-  for (auto& t : threads) t.join();
-  EXPECT_EQ(validas, std::vector<int>(4, 10));
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 // What the DANFE tests share: invoices a real authority would accept
 // (consistent items, totals, instalments and transport), authorised by the
 // simulator and written as distribution files by the component, and the
-// outside tools that judge the PDF (pdftotext, pdfinfo, pdffonts, pdftoppm,
+// outside tools that judge the PDF (pdftotext, pdfinfo, pdftoppm,
 // zbarimg).
 #include <gtest/gtest.h>
 
@@ -49,53 +49,36 @@ inline std::string Centavos(long long c) {
 // it wraps. The instalments add up to the invoice's total.
 inline VetoresNFe NotaDanfe(const OpcoesDanfe& o) {
   VetoresNFe v = NotaExemplo();
-  v.gVetorIde[Ide::natOp] = "VENDA DE MERCADORIA ADQUIRIDA DE TERCEIROS";
+  for (const auto& linha : LerTabela("component/nota_danfe.tsv")) Altera(v, nullptr, linha[0]);
   v.gVetorIde[Ide::indPag] = o.duplicatas > 0 ? "1" : "0";
-  v.gVetorIde[Ide::cNF] = std::to_string(o.numero);
-  v.gVetorIde[Ide::nNF] = std::to_string(o.numero);
+  v.gVetorIde[Ide::cNF] = v.gVetorIde[Ide::nNF] = std::to_string(o.numero);
   v.gVetorDestinatario[Destinatario::xNome] = o.ambiente == "2" ? kDestinatarioHomologacao : "CLIENTE EXEMPLO S A";
   v.gQtdItens = o.itens;
   v.gVetorProdutos.clear();
   for (int i = 1; i <= o.itens; ++i) {
-    auto item = ItemCrt3();
+    auto& item = v.gVetorProdutos.emplace_back(ItemCrt3());
     item[Produto::cProd] = CodigoItem(i);
     item[Produto::xProd] = i == 1 ? "MICROCOMPUTADOR PORTÁTIL COM TELA DE 14 POLEGADAS, PROCESSADOR DE QUATRO NÚCLEOS, "
                                     "16 GB DE MEMÓRIA E DISCO SÓLIDO"
                                   : "PRODUTO DE TESTE NÚMERO " + std::to_string(i);
-    v.gVetorProdutos.push_back(item);
   }
   const long long total = 10000LL * o.itens;
-  auto& t = v.gVetorTotais;
-  t[Totais::vBC] = Centavos(total);
-  t[Totais::vICMS] = Centavos(1800LL * o.itens);
-  t[Totais::vProd] = Centavos(total);
-  t[Totais::vPIS] = Centavos(165LL * o.itens);
-  t[Totais::vCOFINS] = Centavos(760LL * o.itens);
-  t[Totais::vNF] = Centavos(total);
-  v.gVetorTransporte = Vazio(29);
-  Preenche(v.gVetorTransporte,
-           {{Transporte::modFrete, "0"}, {Transporte::CNPJouCPF, "12345678000195"},
-            {Transporte::xNome, "TRANSPORTADORA RÁPIDA LTDA"}, {Transporte::IE, "111222333444"},
-            {Transporte::xEnder, "RUA DO PORTO 50"}, {Transporte::xMun, "SANTOS"}, {Transporte::UF, "SP"},
-            {Transporte::placa, "ABC1234"}, {Transporte::UF_veicTransp, "SP"}, {Transporte::qVol, "3"},
-            {Transporte::esp, "CAIXA"}, {Transporte::marca, "VELANT"}, {Transporte::nVol, "1/3"},
-            {Transporte::pesoL, "12.500"}, {Transporte::pesoB, "13.750"}});
-  v.gVetorFaturas.assign(std::max(1, o.duplicatas), Vazio(7));
+  for (auto [slot, centavos] : {std::pair{Totais::vBC, 10000LL}, {Totais::vICMS, 1800LL}, {Totais::vProd, 10000LL},
+                                {Totais::vPIS, 165LL}, {Totais::vCOFINS, 760LL}, {Totais::vNF, 10000LL}})
+    v.gVetorTotais[slot] = Centavos(centavos * o.itens);
+  v.gVetorFaturas.resize(std::max(1, o.duplicatas), Vazio(kSlotsFatura));
   v.gQtdFaturas = static_cast<int16_t>(o.duplicatas - 1);
-  Preenche(v.gVetorFaturas[Fatura::kLinhaFatura], {{Fatura::nFat, "501"}});
   v.gVetorFaturas[Fatura::kLinhaFatura][Fatura::vOrig] = v.gVetorFaturas[Fatura::kLinhaFatura][Fatura::vLiq] =
       Centavos(total);
-  long long resto = total;
   for (int d = 0; d < o.duplicatas; ++d) {
-    long long parcela = d + 1 == o.duplicatas ? resto : total / o.duplicatas;
-    resto -= parcela;
     char vencimento[32];
     std::snprintf(vencimento, sizeof vencimento, "2016-%02d-15", 2 + d);
     v.gVetorFaturas[d][Fatura::nDup] = "00" + std::to_string(d + 1);
     v.gVetorFaturas[d][Fatura::dVenc] = vencimento;
-    v.gVetorFaturas[d][Fatura::vDup] = Centavos(parcela);
+    // The last instalment takes what the others leave of the total.
+    v.gVetorFaturas[d][Fatura::vDup] = Centavos(d + 1 < o.duplicatas ? total / o.duplicatas
+                                                                      : total - (o.duplicatas - 1) * (total / o.duplicatas));
   }
-  v.gVetorInfAdic = Vazio(11);
   v.gVetorInfAdic[InfAdic::infCpl] = o.informacoes;
   return v;
 }
@@ -106,25 +89,13 @@ inline std::string NotaDanfeAssinada(const OpcoesDanfe& o, std::string* chave) {
   *chave = ChaveDa(v);
   MapeadorCaminhos caminhos(std::filesystem::temp_directory_path());
   GeradorXmlNFe g(caminhos);
-  g.UnidadeFederada = "SP";
-  g.UnidadeFederadaCodigo = "35";
-  g.Ambiente = o.ambiente;
-  g.CNPJ = kCnpjEmitente;
-  g.TipoDanfe = o.tipoImpressao;
-  g.IdNFe = "NFe" + *chave;
+  Emitente400(g);
+  g.Leiaute = "3.10", g.Ambiente = o.ambiente, g.TipoDanfe = o.tipoImpressao, g.IdNFe = "NFe" + *chave;
   g.UltimoItem = static_cast<int16_t>(v.gVetorProdutos.size() - 1);
   std::string xml = g.MontaXml(v.gVetorIde, v.gVetorEmitente, v.gVetorDestinatario, v.gVetorProdutos,
                                v.gVetorTotais, v.gVetorTransporte, v.gQtdFaturas, v.gVetorFaturas, v.gVetorInfAdic,
                                v.gVetorAutXML, "-02:00");
   return AssinarXml(xml, "infNFe", CertificadoTeste());
-}
-
-// The simulator checks a 990-item batch slowly under the sanitizers on a
-// busy machine: the DANFE tests give it room.
-inline std::vector<std::pair<std::string, std::string>> RegistroDanfe(
-    std::vector<std::pair<std::string, std::string>> extra = {}) {
-  extra.insert(extra.begin(), {{"TempoLimiteLeitura", "90"}, {"TempoLimiteTotal", "120"}});
-  return extra;
 }
 
 // Signed, sent, authorised by the simulator (at once in 4.00, by the
@@ -158,7 +129,13 @@ struct AmbienteDanfe {
   HostTeste host;
   explicit AmbienteDanfe(bool leiaute310 = true, std::vector<std::pair<std::string, std::string>> registro = {})
       : sim(pasta.Caminho() / "simulador", {}, leiaute310),
-        host(pasta.Caminho() / "host", sim.Servicos(), RegistroDanfe(std::move(registro))) {}
+        host(pasta.Caminho() / "host", sim.Servicos(), Com990Itens(std::move(registro))) {}
+  // The simulator checks a 990-item batch slowly under the sanitizers on a
+  // busy machine: the DANFE tests give it room.
+  static std::vector<std::pair<std::string, std::string>> Com990Itens(std::vector<std::pair<std::string, std::string>> r) {
+    r.insert(r.begin(), {{"TempoLimiteLeitura", "90"}, {"TempoLimiteTotal", "120"}});
+    return r;
+  }
 };
 
 // The NF-e of a distribution file without its signature, changed by

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <ctime>
+#include <iterator>
 #include <regex>
 
 #include "apoio/servidor_smtp.h"
@@ -24,7 +25,6 @@ using Registro = std::vector<std::pair<std::string, std::string>>;
 constexpr const char* kUsuario = "nfe@padaria.com.br";
 constexpr const char* kSenha = "Senha-Secreta#Pão7";
 constexpr const char* kNomeRemetente = "Padaria São João \"Matriz\"";
-constexpr const char* kChave = "35240311222333000181550010000001231000001236";
 constexpr const char* kXmlWindows = "C:\\Dunmor\\a.xml";
 
 // Every byte value, so that nothing of a binary file is taken for a line end or a character.
@@ -99,27 +99,20 @@ class EnvioEmail : public ::testing::Test {
 
 // --- Mails that arrive (the XML and the PDF of an invoice over STARTTLS are exemplos_integracao.sh's) ---
 
-struct CasoEnvio {
-  const char* nome;
-  bool tlsImplicito;
-  std::string destinatario;
-  std::vector<std::string> destinatarios;   // as the server received them
-  std::string assunto, corpo, corpoEsperado;
-  std::string anexo;   // a Windows path under the root, or a file name in the test's folder given as an absolute path
-  std::string conteudo, nomeAnexo, tipo;
-};
-void PrintTo(const CasoEnvio& c, std::ostream* os) { *os << c.nome; }
-
-class EnvioEmailCaso : public EnvioEmail, public ::testing::WithParamInterface<CasoEnvio> {};
+// The cases: email_envios.tsv.
+class EnvioEmailCaso : public EnvioEmail, public ::testing::WithParamInterface<std::vector<std::string>> {};
 
 TEST_P(EnvioEmailCaso, ChegaComoFoiEnviado) {
-  const CasoEnvio& c = GetParam();
-  Inicia(c.tlsImplicito);
-  const bool windows = c.anexo.rfind("C:\\", 0) == 0;
-  const std::string anexo = windows ? c.anexo : (pasta_.Caminho() / c.anexo).string();
-  teste::GravarTudo(windows ? host_->Local(anexo) : std::filesystem::path(anexo), c.conteudo);
+  const auto& c = GetParam();
+  const std::string conteudo = c[8] == "{pdf}" ? kPdf : c[8] == "{zip}" ? kZip : teste::Desescapa(c[8]);
+  std::istringstream lista(c[3]);
+  const std::vector<std::string> destinatarios{std::istream_iterator<std::string>(lista), {}};
+  Inicia(c[1] == "sim");
+  const bool windows = c[7].rfind("C:\\", 0) == 0;
+  const std::string anexo = windows ? c[7] : (pasta_.Caminho() / c[7]).string();
+  teste::GravarTudo(windows ? host_->Local(anexo) : std::filesystem::path(anexo), conteudo);
   std::time_t antes = std::time(nullptr);
-  ASSERT_TRUE(Envia(c.destinatario, c.corpo, anexo, c.assunto)) << Log();
+  ASSERT_TRUE(Envia(c[2], teste::Desescapa(c[5]), anexo, c[4])) << Log();
   std::time_t depois = std::time(nullptr);
 
   auto recebidas = Recebidas();
@@ -127,11 +120,11 @@ TEST_P(EnvioEmailCaso, ChegaComoFoiEnviado) {
   const auto& m = recebidas[0];
   const std::pair<const char*, std::string> campos[] = {
       {"defeitos", ""}, {"remetente", kUsuario}, {"de-nome", kNomeRemetente}, {"de-endereco", kUsuario},
-      {"assunto", c.assunto}, {"versao-mime", "1.0"}, {"corpo-tipo", "text/plain"}, {"corpo-charset", "utf-8"},
-      {"corpo", c.corpoEsperado}, {"anexo-1-nome", c.nomeAnexo}, {"anexo-1-tipo", c.tipo}, {"anexo-1", c.conteudo}};
+      {"assunto", c[4]}, {"versao-mime", "1.0"}, {"corpo-tipo", "text/plain"}, {"corpo-charset", "utf-8"},
+      {"corpo", teste::Desescapa(c[6])}, {"anexo-1-nome", c[9]}, {"anexo-1-tipo", c[10]}, {"anexo-1", conteudo}};
   for (const auto& [campo, valor] : campos) EXPECT_EQ(m.Campo(campo), valor) << campo;
-  EXPECT_EQ(m.Linhas("destinatarios"), c.destinatarios);
-  EXPECT_EQ(m.Linhas("para"), c.destinatarios);
+  EXPECT_EQ(m.Linhas("destinatarios"), destinatarios);
+  EXPECT_EQ(m.Linhas("para"), destinatarios);
   ASSERT_TRUE(m.Tem("data-epoca")) << m.Campo("mensagem.eml");
   EXPECT_THAT(std::stoll(m.Campo("data-epoca")), AllOf(Ge(antes - 1), Le(depois + 1)));
   EXPECT_TRUE(std::regex_match(m.Campo("id-mensagem"), std::regex("<[^<>@ ]+@padaria\\.com\\.br>")))
@@ -140,29 +133,8 @@ TEST_P(EnvioEmailCaso, ChegaComoFoiEnviado) {
   EXPECT_THAT(Log(), AllOf(Not(HasSubstr("E-mail não enviado")), Not(HasSubstr(kSenha))));
 }
 
-const std::string kCorpoZip = "Segue em anexo os arquivos XML.\r\nMarço/2024\r\nSuporte: (11) 4000-0000";
-const std::string kAssuntoLongo =
-    "Nota Fiscal Eletrônica da empresa: Panificadora e Confeitaria Ação & Coração do Maranhão Ltda — filial nº 2";
-
-INSTANTIATE_TEST_SUITE_P(
-    Anexos, EnvioEmailCaso,
-    ::testing::Values(
-        // The DANFE over implicit TLS; blanks around the address do not count.
-        CasoEnvio{"PdfTlsImplicito", true, "  cliente@exemplo.com.br ", {"cliente@exemplo.com.br"}, kAssunto, "PDF",
-                  "PDF", std::string("C:\\Dunmor\\nfe\\arquivos\\PDF\\") + kChave + ".pdf", kPdf,
-                  std::string(kChave) + ".pdf", "application/pdf"},
-        // The accountant's file to two addresses; CR LF lines kept as they are.
-        CasoEnvio{"ZipDoisDestinatarios", false, "contador@contabil.com.br; fiscal@contabil.com.br",
-                  {"contador@contabil.com.br", "fiscal@contabil.com.br"}, "NFe da empresa: Padaria", kCorpoZip,
-                  kCorpoZip, "notas-03-2024.zip", kZip, "notas-03-2024.zip", "application/zip"},
-        // A subject too long for one encoded word, a body with bare LF and in
-        // Windows-1252, an accented file name of no known type.
-        CasoEnvio{"NomeAcentuadoAssuntoLongo", false, "cliente@exemplo.com.br,contador@contabil.com.br",
-                  {"cliente@exemplo.com.br", "contador@contabil.com.br"}, kAssuntoLongo,
-                  "Linha 1\nOpera\xE7\xE3o tribut\xE1vel\n", "Linha 1\r\nOperação tributável\r\n",
-                  "C:\\Dunmor\\nfe\\arquivos\\Relatório de operações.txt", "relatório\r\n",
-                  "Relatório de operações.txt", "application/octet-stream"}),
-    [](const auto& info) { return std::string(info.param.nome); });
+INSTANTIATE_TEST_SUITE_P(Anexos, EnvioEmailCaso, ::testing::ValuesIn(teste::LerTabela("component/email_envios.tsv")),
+                         [](const auto& info) { return info.param[0]; });
 
 // Two mails are two messages with their own identifiers; with no attachment
 // named, the text alone goes.
@@ -179,40 +151,22 @@ TEST_F(EnvioEmail, CadaMensagemComSeuIdentificadorESemAnexoSoOTexto) {
 
 // --- Mails that are not sent -----------------------------------------------
 
+// Causes, addresses, attachments and registry values: email_recusas.tsv.
+// A line break in the address must not smuggle a header or a second
+// recipient in; without STARTTLS nothing goes out in the clear.
 TEST_F(EnvioEmail, RecusasFalsoComUmaLinhaDeLog) {
-  const std::string cliente = "cliente@exemplo.com.br";
-  struct Caso {
-    std::string causa, destinatario = "cliente@exemplo.com.br", anexo = kXmlWindows;
-    Registro registro = {};   // replaced or added values
-  };
   Servidor(false);
-  const Caso casos[] = {
-      {"nenhum endereço de destinatário", ""}, {"nenhum endereço de destinatário", " ; , "},
-      // A line break in the field must not smuggle a header or a second recipient in.
-      {"endereço de destinatário inválido", cliente + "\r\nBcc: outro@exemplo.com"},
-      {"endereço de destinatário inválido", "cliente.exemplo.com.br"},
-      {"arquivo anexo não encontrado: C:\\Dunmor\\PDF\\nao-gerado.pdf", cliente, "C:\\Dunmor\\PDF\\nao-gerado.pdf"},
-      {"arquivo anexo não encontrado", cliente, "C:\\Dunmor"},
-      {"o servidor recusou o login do usuário \"nfe@padaria.com.br\"", cliente, kXmlWindows,
-       {{"EmailSenha", "outra-senha"}}},
-      {"o servidor recusou o destinatário", cliente + "; recusado@exemplo.com.br"},
-      {"o certificado do servidor não foi aceito", cliente, kXmlWindows,
-       {{"EmailArquivoAC", certificados_.outraAc.string()}}},
-      {"arquivo da AC não encontrado", cliente, kXmlWindows, {{"EmailArquivoAC", "C:\\Dunmor\\ac.pem"}}},
-      // Without STARTTLS the server refuses to go on; nothing goes out in the clear.
-      {"o servidor exige conexão segura ou login antes do envio", cliente, kXmlWindows,
-       {{"EmailSeguranca", "NENHUMA"}}},
-      {"valor \"EmailServidor\" da chave nfe não configurado", cliente, kXmlWindows, {{"EmailServidor", ""}}},
-      {"valor \"EmailRemetente\" da chave nfe não configurado", cliente, kXmlWindows,
-       {{"EmailRemetente", ""}, {"EmailUsuario", "usuario"}}},
-      {"valor \"EmailSeguranca\" inválido: \"TLS1.3\"", cliente, kXmlWindows, {{"EmailSeguranca", "TLS1.3"}}},
-      {"valor \"EmailPorta\" inválido: \"70000\"", cliente, kXmlWindows, {{"EmailPorta", "70000"}}},
-  };
-  for (const auto& caso : casos) {
-    SCOPED_TRACE(caso.causa);
-    Host(false, caso.registro);
-    EXPECT_FALSE(Envia(caso.destinatario, "corpo", caso.anexo));
-    EXPECT_NE(LinhaDeFalha().find(caso.causa), std::string::npos) << Log();
+  for (const auto& c : teste::LerTabela("component/email_recusas.tsv")) {
+    SCOPED_TRACE(c[0]);
+    Registro troca;
+    for (size_t i = 3; i < c.size(); ++i) {
+      const size_t igual = c[i].find('=');
+      const std::string valor = c[i].substr(igual + 1);
+      troca.emplace_back(c[i].substr(0, igual), valor == "{outraAc}" ? certificados_.outraAc.string() : valor);
+    }
+    Host(false, troca);
+    EXPECT_FALSE(Envia(teste::Desescapa(c[1]), "corpo", c[2]));
+    EXPECT_NE(LinhaDeFalha().find(c[0]), std::string::npos) << Log();
   }
   EXPECT_TRUE(Recebidas().empty());
 }
