@@ -6,6 +6,7 @@
 // the table asks for literal cells (Windows paths).
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -62,6 +63,26 @@ inline std::vector<LinhaTsv> LerTabelaTsv(const std::string& relativo, bool esca
     linhas.push_back(std::move(linha));
   }
   return linhas;
+}
+
+// The same rows with each cell under its column's name (the header line).
+using CasoTsv = std::map<std::string, std::string>;
+
+inline std::vector<CasoTsv> LerCasosTsv(const std::string& relativo, bool escapes = true) {
+  std::ifstream arquivo(std::string(VELANT_TESTES) + "/" + relativo, std::ios::binary);
+  std::string cabecalho;
+  while (std::getline(arquivo, cabecalho) && (cabecalho.empty() || cabecalho[0] == '#')) {
+  }
+  std::vector<std::string> nomes;
+  for (size_t inicio = 0, tab = 0; tab != std::string::npos; inicio = tab + 1)
+    nomes.push_back(cabecalho.substr(inicio, (tab = cabecalho.find('\t', inicio)) - inicio));
+  std::vector<CasoTsv> casos;
+  for (const LinhaTsv& linha : LerTabelaTsv(relativo, escapes)) {
+    CasoTsv& caso = casos.emplace_back();
+    for (size_t i = 0; i < nomes.size(); ++i) caso[nomes[i]] = linha[i];
+  }
+  if (casos.empty()) throw std::runtime_error("tabela de casos vazia: " + relativo);
+  return casos;
 }
 
 }  // namespace velant::teste

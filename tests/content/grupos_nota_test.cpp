@@ -24,7 +24,7 @@ const Registros kHomologa = {{"Ambiente", "2"}};
 TEST(Slot, ColunasNosSeusSlots) {
   const std::map<char, Grupo> grupos = {{'I', Ide},       {'E', Emitente}, {'D', Destinatario}, {'R', Transporte},
                                         {'T', Totais},    {'A', InfAdic},  {'P', Produto}};
-  for (const teste::LinhaTsv& c : teste::LerTsv(std::filesystem::path(VELANT_TESTES) / "content" / "slots_colunas.tsv")) {
+  for (const teste::CasoTsv& c : teste::LerCasosTsv("content/slots_colunas.tsv", false)) {
     SCOPED_TRACE(c.at("caso"));
     AmbienteConteudo a(c.at("ambiente").empty() ? Registros{} : Registros{{"Ambiente", c.at("ambiente")}});
     if (!c.at("regime").empty()) a.atual.RegimeTributario = c.at("regime");

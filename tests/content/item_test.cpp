@@ -40,7 +40,7 @@ void ConfereEmOrdem(const std::vector<std::string>& linha, const std::vector<Slo
 TEST(Icms, Decisao) {
   const std::vector<Slot> slots = {orig,  CSTouCSOSN, modBC,    vBC,     pICMS,      vICMS,
                                    modBCST, pMVAST,   pRedBCST, pCredSN, vCredICMSSN};
-  for (const teste::LinhaTsv& c : teste::LerTsv(std::filesystem::path(VELANT_TESTES) / "content" / "icms_decisao.tsv")) {
+  for (const teste::CasoTsv& c : teste::LerCasosTsv("content/icms_decisao.tsv", false)) {
     SCOPED_TRACE(c.at("caso"));
     Colunas colunas;
     std::deque<std::string> nomes;   // the names the columns point at

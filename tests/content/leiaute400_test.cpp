@@ -40,7 +40,7 @@ INSTANTIATE_TEST_SUITE_P(Solicitacoes, Exemplo400,
 
 // What a 4.00 field of the request writes, at the slot the generator reads (campos400.tsv).
 TEST(Campos400, ChegamAoSlot) {
-  for (const teste::LinhaTsv& c : teste::LerTsv(std::filesystem::path(VELANT_TESTES) / "content" / "campos400.tsv")) {
+  for (const teste::CasoTsv& c : teste::LerCasosTsv("content/campos400.tsv", false)) {
     SCOPED_TRACE(c.at("caso"));
     std::string cabecalho, item, registro;
     for (const std::string& l : teste::CelulasTsv(c.at("cabecalho"), '|')) cabecalho += l + "\r\n";

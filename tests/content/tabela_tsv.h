@@ -1,7 +1,6 @@
 #pragma once
-// A case table kept as data: a .tsv next to its test, a header line naming
-// the columns, then one case a line; blank lines and lines starting with #
-// are notes. A cell is read by its column's name.
+// Cells of the content and simulator case tables (read by
+// base/tabela_tsv_teste.h): lists split by '|', and slots of the invoice.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,11 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "base/tabela_tsv_teste.h"
 #include "contexto/vetores_nfe.h"
 
 namespace velant::teste {
 
-using LinhaTsv = std::map<std::string, std::string>;
 
 inline std::vector<std::string> CelulasTsv(const std::string& linha, char separador = '\t') {
   std::vector<std::string> celulas;
@@ -25,23 +24,6 @@ inline std::vector<std::string> CelulasTsv(const std::string& linha, char separa
   return celulas;
 }
 
-inline std::vector<LinhaTsv> LerTsv(const std::filesystem::path& arquivo) {
-  std::ifstream f(arquivo);
-  if (!f) throw std::runtime_error("tabela ausente: " + arquivo.string());
-  std::string linha;
-  std::getline(f, linha);
-  const std::vector<std::string> colunas = CelulasTsv(linha);
-  std::vector<LinhaTsv> linhas;
-  while (std::getline(f, linha)) {
-    if (linha.empty() || linha[0] == '#') continue;
-    const std::vector<std::string> celulas = CelulasTsv(linha);
-    if (celulas.size() > colunas.size()) throw std::runtime_error("coluna a mais: " + linha);
-    LinhaTsv l;
-    for (size_t i = 0; i < colunas.size(); ++i) l[colunas[i]] = i < celulas.size() ? celulas[i] : "";
-    linhas.push_back(std::move(l));
-  }
-  return linhas;
-}
 
 // A vector of the invoice by its letter: I ide, E issuer, D recipient,
 // P first item, T totals, R carrier, A additional data, X download authorisations.

@@ -83,6 +83,8 @@ class NoBanco : public ::testing::TestWithParam<Motor> {
   BancoAberto banco{GetParam()};
   cSolicitacaoFuncaoNFe s{*banco.conexao, banco.host, banco.raiz.ui};
 };
+// Instantiated by the data tests only; other folders include this header for its helpers.
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(NoBanco);
 
 // Every property of the request record set, none to its empty value; texts
 // with quotes, brackets and accents.

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/tabela_tsv_teste.h"
 #include "apoio/arquivos_teste.h"
 #include "base/caminhos.h"
 #include "base/data_hora.h"
@@ -64,29 +65,8 @@ struct AmbienteTeste {
 // The rows of the case table tests/manager/<nome>: tab-separated cells under a
 // line naming the columns; lines starting with # are comments; \r, \n and
 // \xNN in a cell stand for those bytes.
-using Caso = std::map<std::string, std::string>;
-inline std::vector<Caso> LeCasos(const std::string& nome) {
-  std::ifstream arquivo(std::string(VELANT_TESTES) + "/manager/" + nome, std::ios::binary);
-  std::vector<std::vector<std::string>> linhas;
-  for (std::string linha; std::getline(arquivo, linha);) {
-    if (linha.empty() || linha[0] == '#') continue;
-    linhas.emplace_back(1);
-    for (size_t i = 0; i < linha.size(); ++i) {
-      std::string& celula = linhas.back().back();
-      if (linha[i] == '\t') linhas.back().emplace_back();
-      else if (linha[i] != '\\' || i + 1 == linha.size()) celula += linha[i];
-      else if (linha[++i] != 'x') celula += linha[i] == 'r' ? '\r' : linha[i] == 'n' ? '\n' : linha[i];
-      else celula += static_cast<char>(std::stoi(linha.substr(i + 1, 2), nullptr, 16)), i += 2;
-    }
-  }
-  if (linhas.size() < 2) throw std::runtime_error("tabela de casos vazia: " + nome);
-  std::vector<Caso> casos;
-  for (size_t i = 1; i < linhas.size(); ++i) {
-    Caso& caso = casos.emplace_back();
-    for (size_t j = 0; j < linhas[0].size(); ++j) caso[linhas[0][j]] = j < linhas[i].size() ? linhas[i][j] : "";
-  }
-  return casos;
-}
+using Caso = CasoTsv;
+inline std::vector<Caso> LeCasos(const std::string& nome) { return LerCasosTsv("manager/" + nome); }
 
 // A request text: every line ended by CR LF.
 inline std::string Solicitacao(std::initializer_list<std::string> linhas) {

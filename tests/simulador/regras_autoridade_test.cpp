@@ -21,7 +21,7 @@ namespace velant::regras {
 namespace {
 
 // The example invoice in homologation with the row's changes, signed.
-std::string NotaDoCaso(const teste::LinhaTsv& caso) {
+std::string NotaDoCaso(const teste::CasoTsv& caso) {
   VetoresNFe v = teste::NotaExemplo();
   v.gVetorDestinatario[Destinatario::xNome] = teste::kDestinatarioHomologacao;
   for (const teste::SlotTsv& s : teste::SlotsTsv(caso.at("slots"))) teste::VetorDaLetra(v, s.vetor).at(s.slot) = s.texto;
@@ -40,7 +40,7 @@ std::string NotaDoCaso(const teste::LinhaTsv& caso) {
   return AssinarXml(xml, "infNFe", teste::CertificadoTeste());
 }
 
-class RegraQuebrada : public ::testing::TestWithParam<teste::LinhaTsv> {};
+class RegraQuebrada : public ::testing::TestWithParam<teste::CasoTsv> {};
 
 // The simulator authorises a batch as a real authority: the first broken
 // rule rejects the invoice with its code and official text, and no protocol.
@@ -69,8 +69,7 @@ TEST_P(RegraQuebrada, NoSimulador) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Casos, RegraQuebrada,
-                         ::testing::ValuesIn(teste::LerTsv(std::filesystem::path(VELANT_TESTES) / "simulador" /
-                                                           "regras_autoridade.tsv")),
+                         ::testing::ValuesIn(teste::LerCasosTsv("simulador/regras_autoridade.tsv", false)),
                          [](const auto& info) { return info.param.at("caso"); });
 
 // Numbers whose soundness is known from outside this system.
