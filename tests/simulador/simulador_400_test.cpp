@@ -61,7 +61,7 @@ TEST_F(Simulador400, LoteDeUmaNotaAssincronaRecusado) {
 
 // The state's SVC: active only while the state's service is paused, it takes
 // only its own tpEmis with dhCont and xJust, knows only its own invoices,
-// and voids nothing. (contingencia.sh shows the Host through it: 100, a
+// and voids nothing. (casos/contingencia.caso shows the Host through it: 100, a
 // cancellation at SVC, SVC paused too, SVC turned off.)
 TEST_F(Simulador400, ContingenciaSvc) {
   auto pedeEm = [&](const char* autorizador, ServicoNFe servico, const std::string& mensagem) {
