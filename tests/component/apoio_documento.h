@@ -96,10 +96,6 @@ inline constexpr const char* kCnpjEmitente = "11222333000181";
 
 inline std::vector<std::string> Vazio(size_t n) { return std::vector<std::string>(n); }
 
-inline void Preenche(std::vector<std::string>& vetor, std::initializer_list<std::pair<size_t, const char*>> slots) {
-  for (const auto& [slot, valor] : slots) vetor[slot] = valor;
-}
-
 // --- Case tables as data ------------------------------------------------------
 
 // The rows of a tab-separated table of tests/ (lines of '#' are its header).
@@ -207,12 +203,12 @@ inline VetoresNFe NotaExemplo() {
 // and COFINS CST 01: 2 x 50.00 = 100.00, ICMS 18%.
 inline std::vector<std::string> ItemCrt3() { return NotaExemplo().gVetorProdutos[0]; }
 
-// The key the component computes for these vectors.
+// The key the component computes for these vectors (Alfanumerico: a CNPJ that may carry letters).
 inline std::string ChaveDa(const VetoresNFe& v, const std::string& cnpj = kCnpjEmitente,
-                           const std::string& codigoUf = "35") {
+                           CnpjNaChave forma = CnpjNaChave::SoDigitos) {
   const auto& i = v.gVetorIde;
-  return MontaChaveAcesso(codigoUf, i[Ide::dhEmi], cnpj, std::stoi(i[Ide::mod]), std::stoi(i[Ide::serie]),
-                          std::stoi(i[Ide::nNF]), std::stoi(i[Ide::tpEmis]), std::stoi(i[Ide::cNF]));
+  return MontaChaveAcesso("35", i[Ide::dhEmi], cnpj, std::stoi(i[Ide::mod]), std::stoi(i[Ide::serie]),
+                          std::stoi(i[Ide::nNF]), std::stoi(i[Ide::tpEmis]), std::stoi(i[Ide::cNF]), forma);
 }
 
 // A layout 4.00 issuer of SP in homologation.
@@ -223,14 +219,6 @@ inline void Emitente400(GeradorXmlNFe& g) {
   g.CNPJ = kCnpjEmitente;
   g.TipoDanfe = "1";
   g.Leiaute = "4.00";
-}
-
-// The key of these vectors under a CNPJ that may carry letters.
-inline std::string Chave400(const VetoresNFe& v, const std::string& cnpj) {
-  const auto& i = v.gVetorIde;
-  return MontaChaveAcesso("35", i[Ide::dhEmi], cnpj, std::stoi(i[Ide::mod]), std::stoi(i[Ide::serie]),
-                          std::stoi(i[Ide::nNF]), std::stoi(i[Ide::tpEmis]), std::stoi(i[Ide::cNF]),
-                          CnpjNaChave::Alfanumerico);
 }
 
 inline constexpr const char* kDestinatarioHomologacao = "NF-E EMITIDA EM AMBIENTE DE HOMOLOGACAO - SEM VALOR FISCAL";

@@ -146,18 +146,15 @@ class HostTeste {
     OpcoesHost opcoes;
     opcoes.raiz = (pasta_ / "raiz").string();
     opcoes.registro = (pasta_ / "registro.reg").string();
-    ui_ = new InterfaceHeadless(true);
-    host_ = std::make_unique<AmbienteHost>(opcoes, std::unique_ptr<InterfaceOperador>(ui_));
+    host_ = std::make_unique<AmbienteHost>(opcoes, std::make_unique<InterfaceHeadless>(true));
   }
 
   Contexto& Ctx() { return host_->Ctx(); }
-  InterfaceHeadless& Ui() { return *ui_; }
   // Local path of a Windows path of the Host.
   std::filesystem::path Local(const std::string& windows) { return Ctx().caminhos.Mapear(windows); }
 
  private:
   std::filesystem::path pasta_;
-  InterfaceHeadless* ui_ = nullptr;
   std::unique_ptr<AmbienteHost> host_;
 };
 

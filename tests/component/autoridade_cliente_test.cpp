@@ -92,8 +92,8 @@ TEST_F(ComponenteContraSimulador, EmissaoComRespostasAssinadasEArquivoDeDistribu
   const std::string protocolo = ProtocoloAutorizado(situacao);
   const auto arquivo = pasta_.Caminho() / "protNFe.xml";
   teste::GravarTudo(arquivo, situacao.protocolo->xml);
-  std::string saida, xmlsec = "xmlsec1 --verify --id-attr:Id infProt --enabled-key-data x509 --trusted-pem '";
-  EXPECT_EQ(teste::Executa(xmlsec + Ac() + "' '" + arquivo.string() + "' 2>&1", &saida), 0) << saida;
+  std::string saida;
+  EXPECT_TRUE(teste::XmlsecVerifica(arquivo, &saida, "infProt")) << saida;
 
   EXPECT_EQ(c.GeraDistribuicao(chave), Distribuicao(chave));
   std::string proc = teste::LerTudo(host_->Local(Distribuicao(chave)));

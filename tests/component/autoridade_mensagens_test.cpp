@@ -46,33 +46,6 @@ DadosInutilizacao Inutilizacao() {
   return {"2", "35", "16", "11222333000181", "001", "000000050", "0000000052", "Numeracao pulada por falha\tdo sistema"};
 }
 
-// Every message kind the client sends, of both layouts, in its official schema.
-TEST(Mensagens, ValidasNoEsquema) {
-  const std::string chave = "35160111222333000181550010000001231000001233";
-  const auto& certificado = teste::CertificadoTeste();
-  const std::string cancelamento = AssinarXml(MensagemEventoCancelamento(Cancelamento()), "infEvento", certificado);
-  const std::pair<std::string, const char*> casos[] = {
-      {MensagemStatusServico("2", "35"), "consStatServ_v3.10.xsd"},
-      {MensagemConsultaRecibo("2", "351000000000042"), "consReciNFe_v3.10.xsd"},
-      {MensagemConsultaSituacao("2", chave), "consSitNFe_v3.10.xsd"},
-      {cancelamento, "envEventoCancNFe_v1.00.xsd"},
-      {AssinarXml(MensagemInutilizacao(Inutilizacao()), "infInut", certificado), "inutNFe_v3.10.xsd"},
-      {MensagemLote("7", {teste::NotaAssinada()}, Leiaute::V310), "enviNFe_v3.10.xsd"},
-      {MensagemStatusServico("2", "35", Leiaute::V400), "PL_010e/consStatServ_v4.00.xsd"},
-      {MensagemConsultaRecibo("2", "351000000000042", Leiaute::V400), "PL_010e/consReciNFe_v4.00.xsd"},
-      {MensagemConsultaSituacao("2", chave, Leiaute::V400), "PL_010e/consSitNFe_v4.00.xsd"},
-      {cancelamento, "evento-cancelamento-v4/envEventoCancNFe_v1.00.xsd"},
-      {AssinarXml(MensagemInutilizacao(Inutilizacao(), Leiaute::V400), "infInut", certificado),
-       "PL_010e/inutNFe_v4.00.xsd"},
-      {MensagemLote("8", {teste::NotaAssinada400({.numero = 1}), teste::NotaAssinada400({.numero = 2})}, Leiaute::V400),
-       "PL_010e/enviNFe_v4.00.xsd"},
-  };
-  for (const auto& [m, esquema] : casos) {
-    auto erro = ValidarXml(m, esquema);
-    EXPECT_FALSE(erro.has_value()) << esquema << ": " << *erro << "\n" << m;
-  }
-}
-
 // What the authority reads back from the fields: the Ids, the series and
 // range without zeros, the justification on one line.
 TEST(Mensagens, IdsECampos) {

@@ -32,12 +32,6 @@ struct OpcoesDanfe {
   std::string informacoes = "Vendedor: JOAO;Pedido do cliente: 4567;";
 };
 
-inline std::string CodigoItem(int i) {
-  char c[16];
-  std::snprintf(c, sizeof c, "PRD-%04d", i);
-  return c;
-}
-
 inline std::string Centavos(long long c) {
   char t[32];
   std::snprintf(t, sizeof t, "%lld.%02lld", c / 100, c % 100);
@@ -57,7 +51,7 @@ inline VetoresNFe NotaDanfe(const OpcoesDanfe& o) {
   v.gVetorProdutos.clear();
   for (int i = 1; i <= o.itens; ++i) {
     auto& item = v.gVetorProdutos.emplace_back(ItemCrt3());
-    item[Produto::cProd] = CodigoItem(i);
+    item[Produto::cProd] = "PRD-" + std::to_string(10000 + i).substr(1);
     item[Produto::xProd] = i == 1 ? "MICROCOMPUTADOR PORTÁTIL COM TELA DE 14 POLEGADAS, PROCESSADOR DE QUATRO NÚCLEOS, "
                                     "16 GB DE MEMÓRIA E DISCO SÓLIDO"
                                   : "PRODUTO DE TESTE NÚMERO " + std::to_string(i);

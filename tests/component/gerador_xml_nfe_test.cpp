@@ -50,7 +50,7 @@ struct Gerador {
   std::string Gera() {
     std::string chave;
     try {
-      chave = teste::Chave400(v, g.CNPJ);
+      chave = teste::ChaveDa(v, g.CNPJ, CnpjNaChave::Alfanumerico);
     } catch (const ErroExecucao&) {
       chave = teste::ChaveDa(teste::NotaExemplo());
     }

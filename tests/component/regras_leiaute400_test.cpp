@@ -29,7 +29,7 @@ std::string Assinada(const std::vector<std::string>& c) {
   GeradorXmlNFe g(caminhos);
   teste::Emitente400(g);
   for (size_t i = 4; i < c.size(); ++i) teste::Altera(v, &g, c[i]);
-  g.IdNFe = "NFe" + teste::Chave400(v, g.CNPJ);
+  g.IdNFe = "NFe" + teste::ChaveDa(v, g.CNPJ, CnpjNaChave::Alfanumerico);
   g.UltimoItem = static_cast<int16_t>(v.gQtdItens - 1);
   std::string xml = g.MontaXml(v.gVetorIde, v.gVetorEmitente, v.gVetorDestinatario, v.gVetorProdutos, v.gVetorTotais,
                                v.gVetorTransporte, v.gQtdFaturas, v.gVetorFaturas, v.gVetorInfAdic, v.gVetorAutXML,
