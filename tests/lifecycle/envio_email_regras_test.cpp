@@ -20,6 +20,7 @@
 
 #include "apoio/arquivos_teste.h"
 #include "base/texto.h"
+#include "lifecycle/apoio_emissao.h"
 #include "component/xml/chave_acesso.h"
 #include "componente_inesperado.h"
 #include "tabela_tsv.h"
@@ -120,7 +121,7 @@ class Anexos : public ::testing::Test {
     for (size_t i = 0; i < v.size(); ++i) r += (i ? " ; " : "") + v[i];
     return r;
   }
-  bool NoLog(const std::string& linha) const { return a.ArquivoLog().find(" - " + linha + "\r\n") != std::string::npos; }
+  ::testing::AssertionResult NoLog(const std::string& linha) const { return teste::LogEmOrdem(a.ArquivoLog(), {linha}); }
 
   teste::AmbienteTeste a;
   std::unique_ptr<data::CConexaoNfe> banco;
