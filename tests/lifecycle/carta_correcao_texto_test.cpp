@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tabela_tsv.h"
+
 namespace velant::carta {
 namespace {
 
@@ -45,24 +47,13 @@ TEST(CartaCorrecao, AcumulaAsAnterioresAteMil) {
   }
 }
 
+// The letter's number from the one asked for and the last one registered (carta_sequencia.tsv).
 TEST(CartaCorrecao, Sequencia) {
-  struct Caso { const char* pedida; int ultima; int numero; std::string recusa; } casos[] = {
-      {"", 0, 1, ""},
-      {" 7 ", 0, 7, ""},
-      {"02", 5, 2, ""},   // an earlier one again: the authority judges the duplicate
-      {"20", 0, 20, ""},
-      {"", 20, 21, "Limite de 20 cartas de correção da NF-e atingido"},
-      {"21", 0, 0, "Sequência da carta de correção inválida (053-000): 21"},
-      {"0", 0, 0, "Sequência da carta de correção inválida (053-000): 0"},
-      {"2a", 0, 0, "Sequência da carta de correção inválida (053-000): 2a"},
-  };
-  for (const auto& c : casos) {
-    SCOPED_TRACE(std::string("pedida '") + c.pedida + "' última " + std::to_string(c.ultima));
-    const Sequencia s = SequenciaDaCarta(c.pedida, c.ultima);
-    EXPECT_EQ(s.recusa, c.recusa);
-    if (c.recusa.empty()) {
-      EXPECT_EQ(s.numero, c.numero);
-    }
+  for (const teste::Linha& c : teste::LeTabela("carta_sequencia.tsv")) {
+    SCOPED_TRACE(c.at("nome"));
+    const Sequencia s = SequenciaDaCarta(c.at("pedida"), std::stoi(c.at("ultima")));
+    EXPECT_EQ(s.recusa, c.at("recusa"));
+    EXPECT_EQ(s.recusa.empty() ? s.numero : 0, std::stoi(c.at("numero")));
   }
 }
 

@@ -24,7 +24,6 @@ const std::string kAnterior = teste::ChaveNFe("15/02/2016");   // the same numbe
 const std::string kOnde = " WHERE Empresa = 1   AND Serie = '1'   AND [Numero da NFe] = '" + kChave + "'";
 const std::string kLote = "C:\\Dunmor\\nfe\\lotes\\000000000001-env-lot.xml";
 const std::string kAssinado = "C:\\Dunmor\\nfe\\arquivos\\assinado\\NFe" + kChave + "-assinado.xml";
-const std::string kProcNFe = "C:\\Dunmor\\nfe\\arquivos\\procNFe\\" + kChave + "-procNFe.xml";
 const std::string kRecibo = "350000000000001";     // the first the authority gives
 const std::string kProtocolo = "130000000000001";  // the first the authority gives
 const std::string k297 = "Rejeição: Assinatura difere do calculado";
@@ -81,6 +80,7 @@ struct Caso {
   std::string mensagem;  // MensagemRetorno
   std::string log = "";  // a text of the log file
   std::string caixa = "";
+  std::string chave = kChave;  // the row's and the request's afterwards
 };
 void PrintTo(const Caso& c, std::ostream* os) { *os << c.nome; }
 
@@ -102,9 +102,10 @@ TEST_P(Desfecho, EtapaChamadasEMensagem) {
   EXPECT_EQ(caixas, c.caixa);
   // Nothing the authority holds is sent again; only an authorised invoice has its file.
   EXPECT_LE(autoridade.enviadas.size(), 1u);
-  EXPECT_EQ(a.caminhos.Existe(kProcNFe), c.resultado);
-  EXPECT_EQ(c.resultado ? CStr(Valor(m.protocolo)) : "", c.resultado ? autoridade.autorizadas[kChave] : "");
-  EXPECT_EQ(m.chave, m.etapa >= 0 ? kChave : "");
+  EXPECT_EQ(a.caminhos.Existe("C:\\Dunmor\\nfe\\arquivos\\procNFe\\" + c.chave + "-procNFe.xml"), c.resultado);
+  EXPECT_EQ(c.resultado ? CStr(Valor(m.protocolo)) : "", c.resultado ? autoridade.autorizadas[c.chave] : "");
+  EXPECT_EQ(m.chave, m.etapa >= 0 ? c.chave : "");
+  EXPECT_EQ(c.resultado ? a.atual.ChaveAcessoSolicitada : c.chave, c.chave);
   EXPECT_FALSE(NoLog("      ** Erro ao atualizar MovimentoNFe - Etapa Concluída 0"));   // step 0 written back
 }
 
@@ -123,6 +124,8 @@ const std::vector<Caso> kCasos = {
     // A duplicate is what a lost answer looks like the second time: the
     // invoice the authority holds is finished; one it does not confirm is not.
     {"Duplicidade204", [](E& e) { e.autoridade.Autoriza(kChave); }, true, 3, "ELSSD", "", "        NFe já autorizada, nada é reenviado: NFe" + kChave},
+    // The same number went out earlier under the key of another emission month: the row takes the authorised key.
+    {"Duplicidade539AssumeAChaveAutorizada", [](E& e) { e.autoridade.Autoriza(kAnterior); e.Lote(Protocolo(kChave, "539", k539 + " [chNFe:" + kAnterior + "][nRec:351000000000007]")); }, true, 3, "ELSSD", "", "", "", kAnterior},
     {"Duplicidade539DeOutraNota", [](E& e) { e.Envio(teste::LoteRecebido(kRecibo)); e.Lote(Protocolo(kChave, "539", k539 + " [chNFe:" + kOutraChave + "][nRec:1]")); }, false, 1, "EL", "Duplicidade de NF-e com chave não localizada", "      ** Duplicidade sem chave desta NFe: "},
     {"Duplicidade204NaoConfirmada", [](E& e) { e.Envio(teste::LoteRecebido(kRecibo)); e.Lote(Protocolo(kChave, "204", "Rejeição: Duplicidade de NF-e [nRec:351000000000007]")); }, false, 1, "ELS", "204 - Rejeição: Duplicidade de NF-e [nRec:351000000000007]"},
     {"Duplicidade539ComAutorizacaoRecusada", [](E& e) { e.autoridade.Autoriza(kAnterior); e.Lote(Protocolo(kChave, "539", k539 + " [chNFe:" + kAnterior + "][nRec:351000000000007]")); e.autoridade.situacao = [](const std::string& ch) { RespostaSituacao r = teste::SituacaoAutorizada(ch, kProtocolo); r.protocolo->recusa = kRecusaAssinatura; return r; }; }, false, 1, "ELS", kRecusaAssinatura},
@@ -209,21 +212,6 @@ TEST_F(Emissao, PrimeiraSolicitacaoVaiDaGeracaoAEtapaTres) {
                           "        Aguarde... Lote ainda em processamento!",
                           "        100 - Autorizado o uso da NF-e - Protocolo: " + kProtocolo}));
   EXPECT_EQ(mensagens.back(), "100 - Autorizado o uso da NF-e");
-}
-
-// The same number went out earlier under the key of another emission month:
-// the row takes the authorised key.
-TEST_F(Emissao, Duplicidade539AssumeAChaveAutorizada) {
-  const std::string protocolo = autoridade.Autoriza(kAnterior);
-  Lote(Protocolo(kChave, "539", k539 + " [chNFe:" + kAnterior + "][nRec:351000000000007]"));
-  Prepara();
-  ASSERT_TRUE(ProcessaNFeAzure(a.ctx)) << a.ArquivoLog();
-  auto m = Movimento();
-  EXPECT_EQ(m.chave, kAnterior);
-  EXPECT_EQ(m.etapa, 3);
-  EXPECT_EQ(CStr(Valor(m.protocolo)), protocolo);
-  EXPECT_EQ(a.atual.ChaveAcessoSolicitada, kAnterior);
-  EXPECT_EQ(autoridade.chamadas.back(), "GeraDistribuicao " + kAnterior);
 }
 
 }  // namespace

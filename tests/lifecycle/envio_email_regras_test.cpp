@@ -20,6 +20,7 @@
 
 #include "apoio/arquivos_teste.h"
 #include "base/texto.h"
+#include "lifecycle/apoio_emissao.h"
 #include "component/xml/chave_acesso.h"
 #include "componente_inesperado.h"
 #include "tabela_tsv.h"
@@ -76,7 +77,7 @@ class ComponenteEmail : public teste::ComponenteInesperado {
 };
 
 // A Host root laid out as installed: its own files and the shop's invoices.
-class Anexos : public ::testing::Test {
+class Anexos : public teste::AmbienteEmissao {
  protected:
   Anexos() {
     teste::GravarTudo(a.registro.Arquivo(),
@@ -85,8 +86,6 @@ class Anexos : public ::testing::Test {
                       "\"SenhaCertificado\"=\"1234\"\r\n\"EmailSenha\"=\"segredo\"\r\n");
     Grava(kCertificado, "certificado e chave privada");
     Grava(kConfig + "servicos.xml", "<servicos/>");
-    data::GarantirConfiguracaoBanco(a.ini);
-    banco = std::make_unique<data::CConexaoNfe>(a.ini, a.caminhos, a.ui);
     a.log.RegistraEvento("linha do log", true, false);
     Grava(kProcNFe, "<nfeProc/>");
     Grava(kPdf, "%PDF-1.4");
@@ -97,8 +96,6 @@ class Anexos : public ::testing::Test {
     a.atual.NomeEmpresaEmissora = "Padaria São João";
     a.ctx.CriaFiscalDocService = [this] { return std::make_unique<ComponenteEmail>(envios, falhas); };
   }
-  ~Anexos() override { banco.reset(); }
-
   void Grava(const std::string& windows, const std::string& conteudo) {
     teste::GravarTudo(a.caminhos.MapearParaGravar(windows), conteudo);
   }
@@ -120,10 +117,7 @@ class Anexos : public ::testing::Test {
     for (size_t i = 0; i < v.size(); ++i) r += (i ? " ; " : "") + v[i];
     return r;
   }
-  bool NoLog(const std::string& linha) const { return a.ArquivoLog().find(" - " + linha + "\r\n") != std::string::npos; }
 
-  teste::AmbienteTeste a;
-  std::unique_ptr<data::CConexaoNfe> banco;
   std::vector<std::string> envios;
   Falhas falhas;
 };
@@ -217,8 +211,9 @@ TEST_P(EnvioContador, SoDocumentosDaLojaSaoEnviados) {
   if (c.at("preparo") == "banco com este nome") {
     // The installation keeps its database among the shop's files, under another name.
     a.ini.GravarIni(data::kSecaoBanco, data::kChaveArquivoBanco, arquivo, data::kCaminhoIni);
-    banco = std::make_unique<data::CConexaoNfe>(a.ini, a.caminhos, a.ui);
-    ASSERT_TRUE(banco->ConexaoAtiva());
+    conexao = std::make_unique<teste::ConexaoRegistrada>(a.ini, a.caminhos, a.ui);
+    a.ctx.ConexaoBanco = conexao.get();
+    ASSERT_TRUE(conexao->ConexaoAtiva());
   }
   teste::GravarTudo(a.registro.Arquivo(),
                     teste::LerTudo(a.registro.Arquivo()) + "\"TelefoneSuporte\"=\"" + c.at("telefone") + "\"\r\n");

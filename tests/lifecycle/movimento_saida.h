@@ -6,7 +6,6 @@
 
 #include <memory>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "lifecycle/apoio_emissao.h"
@@ -15,9 +14,7 @@ namespace velant::teste {
 
 // An event or voiding answer as the component reads it.
 inline RespostaRegistro Retorno(const std::string& cStat, const std::string& xMotivo, const std::string& nProt = "") {
-  RespostaRegistro r;
-  std::tie(r.cStat, r.xMotivo, r.nProt) = std::tie(cStat, xMotivo, nProt);
-  return r;
+  return {.cStat = cStat, .xMotivo = xMotivo, .nProt = nProt};
 }
 
 // Answers the three operations with the test's answer, for the key it was
