@@ -1,11 +1,11 @@
 #pragma once
 // A fresh Host context on a temporary root, with a headless operator
-// interface and a clock the test sets.
+// interface and a clock the test sets; a handler double that records its calls.
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
+#include <functional>
 #include <initializer_list>
-#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,16 +13,16 @@
 #include "apoio/arquivos_teste.h"
 #include "base/caminhos.h"
 #include "base/data_hora.h"
+#include "base/erro.h"
 #include "contexto/vetores_nfe.h"
 #include "contexto/contexto.h"
 #include "manager/estado_gerenciador.h"
+#include "manager/manipuladores_comando.h"
 #include "contexto/configuracao_host.h"
 #include "contexto/solicitacao_atual.h"
 #include "plataforma/perfil_ini.h"
 #include "plataforma/registro_eventos.h"
 #include "plataforma/registro_windows.h"
-#include "data/apoio_dados.h"
-#include "data/configuracao_banco.h"
 #include "data/solicitacao_funcao_nfe.h"
 #include "data/tabelas_solicitacao.h"
 #include "ui/interface_headless.h"
@@ -62,19 +62,6 @@ struct AmbienteTeste {
   bool NaLista(const std::string& linha) const { return std::ranges::count(ui.Eventos(), linha) > 0; }
 };
 
-// The rows of the case table tests/manager/<nome>: tab-separated cells under a
-// line naming the columns; lines starting with # are comments; \r, \n and
-// \xNN in a cell stand for those bytes.
-using Caso = CasoTsv;
-inline std::vector<Caso> LeCasos(const std::string& nome) { return LerCasosTsv("manager/" + nome); }
-
-// A request text: every line ended by CR LF.
-inline std::string Solicitacao(std::initializer_list<std::string> linhas) {
-  std::string texto;
-  for (const auto& l : linhas) texto += l + "\r\n";
-  return texto;
-}
-
 // A whole request: the command, control number 1, the fields, the terminator.
 inline std::string Pedido(const std::string& comando, const std::vector<std::string>& campos = {}) {
   std::string texto = "000-000 - " + comando + "\r\n001-000 - 1\r\n";
@@ -92,16 +79,42 @@ inline bool IncluiPedido(data::CConexaoNfe& conexao, AmbienteTeste& a, int32_t n
   return ac.Incluir();
 }
 
-// The INI's database section naming the test PostgreSQL server's database.
-inline void ConfiguraPostgreSql(AmbienteTeste& a, const data::teste::BancoPostgreSqlTeste& pg) {
-  const auto grava = [&](const char* chave, const std::string& valor) {
-    a.ini.GravarIni(data::kSecaoBanco, chave, valor, data::kCaminhoIni);
-  };
-  grava(data::kChaveTipoBanco, "POSTGRESQL");
-  grava(data::kChaveIPBanco, "127.0.0.1");
-  grava(data::kChavePortaBanco, data::teste::PortaPostgreSqlTeste());
-  grava(data::kChaveNomeInterno, pg.sufixo);
-  grava(data::kChaveUsuarioBanco, "postgres");
-}
+// Records the calls as "Rotina(arg|arg...)"; each handler returns `resultado`
+// or raises when `erro` is set.
+class ManipuladoresTeste : public ManipuladoresComando {
+ public:
+  bool resultado = true;
+  std::optional<std::string> erro;
+  std::function<void()> efeito;   // runs inside the handler
+  std::vector<std::string> chamadas;
+
+  bool CancelaNFe(const std::string& n, const std::string& c, const std::string& s, const std::string& p,
+                  const std::string& j) override {
+    return Chamada("CancelaNFe", {n, c, s, p, j});
+  }
+  bool ProcessaNFeAzure() override { return Chamada("ProcessaNFeAzure", {}); }
+  bool TestaServidores() override { return Chamada("TestaServidores", {}); }
+  bool ImprimirNFE(const std::string& c, const std::string& p, DataHora d) override {
+    return Chamada("ImprimirNFE", {c, p, std::to_string(d.Dia()) + "/" + std::to_string(d.Mes()) + "/" + std::to_string(d.Ano())});
+  }
+  bool EnviaEmailNFe() override { return Chamada("EnviaEmailNFe", {}); }
+  bool EnviaEmailContador() override { return Chamada("EnviaEmailContador", {}); }
+  bool InutilizaNFe(const std::string& a, const std::string& i, const std::string& f, const std::string& j) override {
+    return Chamada("InutilizaNFe", {a, i, f, j});
+  }
+  bool CartaCorrecao(const std::string& c, const std::string& s, const std::string& t) override {
+    return Chamada("CartaCorrecao", {c, s, t});
+  }
+
+ private:
+  bool Chamada(const std::string& rotina, std::initializer_list<std::string> argumentos) {
+    std::string c = rotina + "(";
+    for (const auto& a : argumentos) c += (&a == argumentos.begin() ? "" : "|") + a;
+    chamadas.push_back(c + ")");
+    if (efeito) efeito();
+    if (erro) throw ErroExecucao(CodigoErro::ErroComponente, *erro);
+    return resultado;
+  }
+};
 
 }  // namespace velant::teste

@@ -1,17 +1,118 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <map>
+#include <optional>
 
 #include "base/texto.h"
+#include "data/conexao_nfe.h"
 #include "manager/analisador_solicitacao.h"
 #include "manager/gerenciador_nfe.h"
 #include "ambiente_teste.h"
-#include "fila_falsa.h"
 
 namespace velant {
 namespace {
 
 using teste::Pedido;
+
+// An in-memory request queue behind the request record's interface, with
+// switches to make each database call fail.
+class ConexaoFalsa : public data::CConexaoNfe {
+ public:
+  explicit ConexaoFalsa(InterfaceOperador& ui) : data::CConexaoNfe(ui) {}
+  bool ConexaoAtiva() override { return ++verificacoes, ativa; }
+  const std::string& MotivoFalha() const override { return motivo; }
+  bool ativa = true;   // false: the database is down
+  int verificacoes = 0;
+  std::string motivo;
+};
+
+struct LinhaFalsa {
+  std::string texto, mensagem;
+  DataHora analise, aprovacao, cancelamentoHost;
+  bool Respondida() const { return !aprovacao.Zero() || !cancelamentoHost.Zero(); }
+};
+
+class FilaFalsa : public data::cSolicitacaoFuncaoNFe {
+ public:
+  using data::cSolicitacaoFuncaoNFe::cSolicitacaoFuncaoNFe;
+
+  std::map<int32_t, LinhaFalsa> linhas;
+  bool falhaBusca = false;          // LocalizarAnalise raises
+  bool recusaAnalise = false;       // DefineHoraAnalise returns false
+  bool recusaResposta = false;      // the answer stamps return false
+  int falhasResposta = 0;           // the next answer stamps raise a database error
+  bool gravaAntesDeFalhar = false;  // ... after writing the row (the reply was lost)
+  int buscas = 0;
+
+  int32_t Inclui(const std::string& texto) {
+    const int32_t nsu = linhas.empty() ? 1 : linhas.rbegin()->first + 1;
+    linhas[nsu].texto = texto;
+    return nsu;
+  }
+  // Rows with an NSU of 0 or less come first, as in the table.
+  int32_t LocalizarAnalise(const std::string&) override {
+    ++buscas;
+    mNSUInvalido.reset();
+    if (falhaBusca) throw ErroExecucao(CodigoErro::ErroBanco, "database is locked");
+    for (auto& [nsu, l] : linhas) {
+      if (!l.analise.Zero() || l.Respondida()) continue;
+      if (nsu <= 0) mNSUInvalido = nsu;
+      return std::max(nsu, 0);
+    }
+    return 0;
+  }
+  bool LocalizarCodigo(int32_t pNSU) override {
+    auto it = linhas.find(pNSU);
+    if (it == linhas.end()) return false;
+    mNSU = pNSU;
+    mTexto = it->second.texto;
+    mHoraAnalise = it->second.analise;
+    mHoraAprovacao = it->second.aprovacao;
+    mHoraCancelamentoHost = it->second.cancelamentoHost;
+    mMensagem = it->second.mensagem;
+    return true;
+  }
+  bool RecusaNSUInvalido(int64_t pNSU, DataHora pHora, const std::string& pMensagem) override {
+    const int32_t nsu = static_cast<int32_t>(pNSU);
+    return Carimba(nsu, &LinhaFalsa::analise, pHora, std::nullopt) && Carimba(nsu, &LinhaFalsa::cancelamentoHost, pHora, Left(pMensagem, 50));
+  }
+  bool DefineMensagem(int32_t pNSU, const std::string& pMensagem) override {
+    auto it = linhas.find(pNSU);
+    if (it != linhas.end()) it->second.mensagem = pMensagem;
+    return it != linhas.end();
+  }
+  bool DefineHoraAnalise(int32_t pNSU, DataHora pHora) override {
+    if (recusaAnalise || !Carimba(pNSU, &LinhaFalsa::analise, pHora, std::nullopt)) return false;
+    mHoraAnalise = pHora;
+    return true;
+  }
+  bool DefineHoraAprovacaoHost(int32_t pNSU, DataHora pHora, const std::string& pMensagem) override {
+    return Responde(pNSU, &LinhaFalsa::aprovacao, pHora, pMensagem);
+  }
+  bool DefineHoraCancelamentoHost(int32_t pNSU, DataHora pHora, const std::string& pMensagem) override {
+    return Responde(pNSU, &LinhaFalsa::cancelamentoHost, pHora, Left(pMensagem, 50));
+  }
+
+ private:
+  bool Responde(int32_t nsu, DataHora LinhaFalsa::*campo, DataHora hora, const std::string& mensagem) {
+    if (falhasResposta > 0) {
+      --falhasResposta;
+      if (gravaAntesDeFalhar) Carimba(nsu, campo, hora, mensagem);
+      throw ErroExecucao(CodigoErro::ErroBanco, "disk I/O error");
+    }
+    // A row is answered once, approved or cancelled, as the guarded UPDATE allows.
+    auto it = linhas.find(nsu);
+    return it != linhas.end() && !it->second.Respondida() && !recusaResposta && Carimba(nsu, campo, hora, mensagem);
+  }
+  // A stamp is written once; a second one is refused like the conditional UPDATE refuses it.
+  bool Carimba(int32_t nsu, DataHora LinhaFalsa::*campo, DataHora hora, std::optional<std::string> mensagem) {
+    auto it = linhas.find(nsu);
+    if (it == linhas.end() || !(it->second.*campo).Zero()) return false;
+    it->second.*campo = hora;
+    if (mensagem) it->second.mensagem = *mensagem;
+    return true;
+  }
+};
 
 // A Host on the in-memory queue, with handlers that record their calls.
 struct HostFalso {
@@ -25,7 +126,7 @@ struct HostFalso {
   int32_t Inclui(const std::string& comando, const std::vector<std::string>& campos = {}) {
     return fila.Inclui(Pedido(comando, campos));
   }
-  const teste::LinhaFalsa& Linha(int32_t nsu) { return fila.linhas.at(nsu); }
+  const LinhaFalsa& Linha(int32_t nsu) { return fila.linhas.at(nsu); }
   bool Respondida(int32_t nsu) { return Linha(nsu).Respondida(); }
   // The row's stamps (A: analysis, P: approval, C: Host cancellation) and message, e.g. "A-C NFe não foi cancelada!".
   std::string Estado(int32_t nsu) {
@@ -37,8 +138,8 @@ struct HostFalso {
   int Vezes(const std::string& linha) { return static_cast<int>(std::ranges::count(a.ui.Eventos(), linha)); }
 
   teste::AmbienteTeste a;
-  teste::ConexaoFalsa conexao{a.ui};
-  teste::FilaFalsa fila{conexao, a.host, a.ui};
+  ConexaoFalsa conexao{a.ui};
+  FilaFalsa fila{conexao, a.host, a.ui};
   teste::ManipuladoresTeste m;
   GerenciadorNFe g{a.ctx, a.host, m};
 };
@@ -47,7 +148,7 @@ class Ciclo : public ::testing::Test, public HostFalso {};
 
 // Each row of ciclo_solicitacao.tsv, on a Host of its own; the request after it is served too.
 TEST(Despacho, ChamaOManipuladorERespondeComAMensagemDaTabela) {
-  for (const auto& c : teste::LeCasos("ciclo_solicitacao.tsv")) {
+  for (const auto& c : teste::LerCasosTsv("manager/ciclo_solicitacao.tsv")) {
     SCOPED_TRACE(c.at("nome"));
     HostFalso h;
     const int32_t nsu = h.fila.Inclui("000-000 - " + c.at("comando") + "\r\n001-000 - 1\r\n" + c.at("campos") + "999-999 - \r\n");
@@ -78,25 +179,12 @@ TEST(Despacho, ChamaOManipuladorERespondeComAMensagemDaTabela) {
   }
 }
 
-TEST_F(Ciclo, PreparoDaNotaPassaSerieNumeroEData) {
-  Inclui("NFE3.10", {"112-000 - 2", "111-000 - 4567", "114-000 - 05/12/2026 08:00:00"});
-  a.atual.EmissaoConcluida = true;
-  a.atual.ObservacaoEmissao = "da anterior";
-  std::string visto;
-  m.efeito = [&] {
-    visto = a.atual.SerieAtual + "|" + std::to_string(a.atual.NumeroAtual) + "|" +
-            std::to_string(a.atual.DataEmissaoAtual == DataHora::De(2026, 12, 5)) + "|" +
-            std::to_string(a.atual.EmissaoConcluida) + "|" + a.atual.ObservacaoEmissao;
-  };
-  g.Tique();
-  EXPECT_EQ(visto, "2|4567|1|0|");
-}
-
 // The command chooses the layout the generation sees: "NFE4.00" always
 // 4.00; "NFE3.10" leaves it to the registry, even after a 4.00 request.
 // A cancellation or a voided number updates the request's own row: its
-// company and series, never those the request before left.
-TEST_F(Ciclo, LeiauteEmpresaESerieSaoDaPropriaSolicitacao) {
+// company and series, never those the request before left. An invoice
+// starts with its number and date and nothing of the emission before it.
+TEST_F(Ciclo, LeiauteEmpresaSerieENumeroSaoDaPropriaSolicitacao) {
   a.atual.SerieAtual = "9";
   a.atual.CodigoEmpresa = 9;
   Inclui("CANCELAR NFE", {"040-000 - 3", "112-000 - 2", "111-000 - 5"});
@@ -105,9 +193,14 @@ TEST_F(Ciclo, LeiauteEmpresaESerieSaoDaPropriaSolicitacao) {
   Inclui("NFE3.10", {"112-000 - 2", "111-000 - 2", "114-000 - 05/12/2026 08:00:00"});
   Inclui("INUTILIZA NFE", {"112-000 - 4", "111-000 - 7", "110-000 - 05/12/2026", "114-000 - 05/12/2026"});
   std::string vistos;
-  m.efeito = [&] { vistos += a.atual.LeiauteNFe + "/" + std::to_string(a.atual.CodigoEmpresa) + "/" + a.atual.SerieAtual + " "; };
+  m.efeito = [&] {   // layout/company/series/number/date/emission done and its note, then left as an emission leaves them
+    auto& e = a.atual;
+    vistos += e.LeiauteNFe + "/" + std::to_string(e.CodigoEmpresa) + "/" + e.SerieAtual + "/" + std::to_string(e.NumeroAtual) + "/" +
+              std::to_string(e.DataEmissaoAtual == DataHora::De(2026, 12, 5)) + std::to_string(e.EmissaoConcluida) + e.ObservacaoEmissao + " ";
+    e.NumeroAtual = 0, e.DataEmissaoAtual = DataHora(), e.EmissaoConcluida = true, e.ObservacaoEmissao = "x";
+  };
   Tiques(5);
-  EXPECT_EQ(vistos, "/3/2 /0/ 4.00/0/2 /0/2 /0/4 ");
+  EXPECT_EQ(vistos, "/3/2/0/00 /0//0/01x 4.00/0/2/1/10 /0/2/2/10 /0/4/7/11x ");
 }
 
 // A row the Host cannot address by a 32-bit NSU above 0 would be the oldest
@@ -249,20 +342,6 @@ TEST_F(Ciclo, VinteTiquesDepoisORotuloVoltaAoAguardo) {
   fila.falhaBusca = true;
   g.Tique();
   EXPECT_EQ(g.Janela().ContadorCiclos, 32767);
-}
-
-TEST(FormataHora, SoDatasEHorasValidas) {
-  EXPECT_EQ(FormataHora(Valor(DataHora::De(2026, 12, 5, 23, 59, 1))) + "|" + FormataHora(Valor("13:45:07")) + "|" +
-                FormataHora(Valor("nada")) + "|" + FormataHora(Valor("")),
-            "23:59:01|13:45:07||");
-}
-
-TEST(AguardaSegundos, RelogioAtrasadoNaoPrendeAEspera) {
-  teste::AmbienteTeste a;
-  a.relogio.passoSegundos = -60;   // the wall clock runs backwards
-  const auto inicio = std::chrono::steady_clock::now();
-  AguardaSegundos(a.ctx, 1);
-  EXPECT_LT(std::chrono::steady_clock::now() - inicio, std::chrono::seconds(3));
 }
 
 }  // namespace

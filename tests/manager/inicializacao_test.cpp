@@ -7,7 +7,6 @@
 #include "data/conexao_nfe.h"
 #include "manager/gerenciador_nfe.h"
 #include "ambiente_teste.h"
-#include "fila_falsa.h"
 
 namespace velant {
 namespace {

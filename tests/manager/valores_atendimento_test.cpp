@@ -8,7 +8,7 @@ namespace velant {
 namespace {
 
 TEST(ValoresAtendimento, LidosDoRegistro) {
-  for (const auto& c : teste::LeCasos("valores_atendimento.tsv")) {
+  for (const auto& c : teste::LerCasosTsv("manager/valores_atendimento.tsv")) {
     teste::AmbienteTeste a;
     teste::GravarTudo(a.registro.Arquivo(),
                       "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\nfe]\r\n" + c.at("registro"));
