@@ -19,14 +19,12 @@ class Analisador : public ::testing::Test {
   AmbienteTeste a;
 };
 
-constexpr const char* kAguarda = "Verificando Solicitação...";
-
 TEST(Solicitacoes, AceitasComOComandoOuRecusadasComOMotivo) {
   for (const auto& c : teste::LerCasosTsv("manager/analisador_solicitacao.tsv")) {
     SCOPED_TRACE(c.at("nome"));
     AmbienteTeste a;
     const bool aceita = c.at("aceita") == "1";
-    if (!aceita) a.ui.DefinirStatus(a.janela.TextoStatus = kAguarda);
+    if (!aceita) a.ui.DefinirStatus(a.janela.TextoStatus = "Verificando Solicitação...");
     EXPECT_EQ(AnalisaTextoSolicitacao(a.ctx, a.janela, c.at("texto")), aceita);
     const auto& j = a.janela;
     if (aceita) {   // command|accepted|code|control|return text|label text|label shown

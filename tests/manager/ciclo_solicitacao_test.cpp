@@ -62,14 +62,10 @@ class FilaFalsa : public data::cSolicitacaoFuncaoNFe {
     return 0;
   }
   bool LocalizarCodigo(int32_t pNSU) override {
-    auto it = linhas.find(pNSU);
-    if (it == linhas.end()) return false;
-    mNSU = pNSU;
-    mTexto = it->second.texto;
-    mHoraAnalise = it->second.analise;
-    mHoraAprovacao = it->second.aprovacao;
-    mHoraCancelamentoHost = it->second.cancelamentoHost;
-    mMensagem = it->second.mensagem;
+    if (!linhas.contains(pNSU)) return false;
+    const LinhaFalsa& l = linhas[pNSU];
+    mNSU = pNSU, mTexto = l.texto, mMensagem = l.mensagem;
+    mHoraAnalise = l.analise, mHoraAprovacao = l.aprovacao, mHoraCancelamentoHost = l.cancelamentoHost;
     return true;
   }
   bool RecusaNSUInvalido(int64_t pNSU, DataHora pHora, const std::string& pMensagem) override {
@@ -77,9 +73,7 @@ class FilaFalsa : public data::cSolicitacaoFuncaoNFe {
     return Carimba(nsu, &LinhaFalsa::analise, pHora, std::nullopt) && Carimba(nsu, &LinhaFalsa::cancelamentoHost, pHora, Left(pMensagem, 50));
   }
   bool DefineMensagem(int32_t pNSU, const std::string& pMensagem) override {
-    auto it = linhas.find(pNSU);
-    if (it != linhas.end()) it->second.mensagem = pMensagem;
-    return it != linhas.end();
+    return linhas.contains(pNSU) && (linhas[pNSU].mensagem = pMensagem, true);
   }
   bool DefineHoraAnalise(int32_t pNSU, DataHora pHora) override {
     if (recusaAnalise || !Carimba(pNSU, &LinhaFalsa::analise, pHora, std::nullopt)) return false;
@@ -119,13 +113,10 @@ struct HostFalso {
   HostFalso() {
     // Every reading of the clock moves it half a second: the one-second wait ends.
     a.relogio.passoSegundos = 0.5;
-    a.host.IPProcessamento = "10.0.0.5";
     a.ctx.ConexaoBanco = &conexao;
     a.ctx.Solicitacao = &fila;
   }
-  int32_t Inclui(const std::string& comando, const std::vector<std::string>& campos = {}) {
-    return fila.Inclui(Pedido(comando, campos));
-  }
+  int32_t Inclui(const std::string& comando, const std::vector<std::string>& campos = {}) { return fila.Inclui(Pedido(comando, campos)); }
   const LinhaFalsa& Linha(int32_t nsu) { return fila.linhas.at(nsu); }
   bool Respondida(int32_t nsu) { return Linha(nsu).Respondida(); }
   // The row's stamps (A: analysis, P: approval, C: Host cancellation) and message, e.g. "A-C NFe não foi cancelada!".
@@ -165,10 +156,9 @@ TEST(Despacho, ChamaOManipuladorERespondeComAMensagemDaTabela) {
               (c.at("chamada").empty() ? "0  " : "1 " + c.at("chamada") + " ") + c.at("resposta"));
     EXPECT_EQ(h.a.atual.ComandoEmExecucao, c.at("chamada").empty() ? h.a.atual.ComandoEmExecucao : c.at("comando"));
     const auto& l = h.Linha(nsu);
-    const bool respondida = l.Respondida(), aprovada = !l.aprovacao.Zero();
+    const bool aprovada = !l.aprovacao.Zero();
     EXPECT_EQ(h.Vezes((aprovada ? "      Aprovado pelo Host: " : "      Cancelado pelo Host: ") +
-                      FormataHora(Valor(aprovada ? l.aprovacao : l.cancelamentoHost))),
-              respondida ? 1 : 0);
+                      FormataHora(Valor(aprovada ? l.aprovacao : l.cancelamentoHost))), l.Respondida() ? 1 : 0);
     EXPECT_EQ(h.Vezes("     ** Erro na Rotina: " + chamada.substr(0, chamada.find('(')) + " - " + c.at("erro")), c.at("erro").empty() ? 0 : 1);
     // The motive and the handler's effects end with their request.
     h.m = teste::ManipuladoresTeste();
