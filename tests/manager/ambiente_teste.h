@@ -1,10 +1,13 @@
 #pragma once
 // A fresh Host context on a temporary root, with a headless operator
 // interface and a clock the test sets; a handler double that records its calls.
+// (Tests of other folders include it too: what it includes, they may rely on.)
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <initializer_list>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,6 +26,8 @@
 #include "plataforma/perfil_ini.h"
 #include "plataforma/registro_eventos.h"
 #include "plataforma/registro_windows.h"
+#include "data/apoio_dados.h"
+#include "data/configuracao_banco.h"
 #include "data/solicitacao_funcao_nfe.h"
 #include "data/tabelas_solicitacao.h"
 #include "ui/interface_headless.h"

@@ -11,8 +11,6 @@
 
 #include "ambiente_teste.h"
 #include "base/regional.h"
-#include "data/apoio_dados.h"
-#include "data/configuracao_banco.h"
 #include "data/conexao_driver.h"
 #include "data/conexao_nfe.h"
 #include "lifecycle/limites_emissao.h"
