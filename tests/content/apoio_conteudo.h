@@ -72,28 +72,11 @@ struct AmbienteConteudo : teste::AmbienteTeste {
     nota.Update();
   }
 
-  void Duplicata(const char* numero, DataHora vencimento, const char* valor) {
-    data::Recordset& d = tabelas.TabelaDuplicatas;
-    d.AddNew();
-    d.SetValue("NumDupl", Valor(numero));
-    d.SetValue("DtVenc", Valor(vencimento));
-    d.SetValue("ValorVenc", Moeda(valor));
-    d.Update();
-  }
-
   // Where the parser leaves the tables, and the counts the emission takes.
   void Pronto() {
     if (tabelas.TabelaNota.RecordCount() > 0) tabelas.TabelaNota.MoveFirst();
     if (tabelas.TabelaDuplicatas.RecordCount() > 0) tabelas.TabelaDuplicatas.MoveFirst();
     ParametrosEmissaoFila(ctx);
-  }
-
-  // Every line of the operator list that begins with `inicio`.
-  bool NaListaComeco(const std::string& inicio) const {
-    for (const auto& e : ui.Eventos()) {
-      if (e.starts_with(inicio)) return true;
-    }
-    return false;
   }
 };
 
@@ -151,26 +134,6 @@ class ConexaoFalsa : public data::CConexaoNfe {
   int32_t ExecutaSql(const std::string&) override { return 0; }
   bool ConexaoAtiva() override { return true; }
 };
-
-// TabelaNota rebuilt without one column, same records.
-inline void RefazTabelaNota(TabelasSolicitacao& tabelas, const std::string& sem) {
-  data::Recordset& antiga = tabelas.TabelaNota;
-  data::Recordset nova;
-  std::vector<int32_t> indices;
-  for (int32_t i = 0; i < antiga.QuantidadeCampos(); ++i) {
-    const auto& c = antiga.Campo(i);
-    if (c.nome == sem) continue;
-    nova.AppendCampo(c.nome, c.tipo, c.tamanho);
-    indices.push_back(i);
-  }
-  nova.Open();
-  for (antiga.MoveFirst(); !antiga.Eof(); antiga.MoveNext()) {
-    nova.AddNew();
-    for (size_t j = 0; j < indices.size(); ++j) nova.SetValue(static_cast<int32_t>(j), antiga.Value(indices[j]));
-    nova.Update();
-  }
-  tabelas.TabelaNota = std::move(nova);
-}
 
 // The signed document of the filled vectors, as an issuer of SP writes it
 // with the test certificate; `leiaute` empty: the generator's own default.
