@@ -76,21 +76,18 @@ struct OpcoesDanfe {
 };
 
 // A sale of n items at 2 x 50.00 with ICMS 18%, PIS 1.65 and COFINS 7.60
-// each (nota_danfe.tsv); item 1 has a long accented description, so that it
-// wraps. The three instalments add up to the invoice's total. Signed.
+// each; item 1 has a long accented description, so that it wraps
+// (nota_danfe.tsv). The three instalments add up to the invoice's total. Signed.
 std::string NotaDanfeAssinada(const OpcoesDanfe& o, std::string* chave) {
   VetoresNFe v = teste::NotaExemplo();
-  for (const auto& linha : teste::LerTabela("component/nota_danfe.tsv")) teste::Altera(v, nullptr, linha[0]);
-  v.gVetorIde[Ide::cNF] = v.gVetorIde[Ide::nNF] = std::to_string(o.numero);
   v.gQtdItens = o.itens;
   v.gVetorProdutos.assign(o.itens, teste::ItemCrt3());
   for (int i = 1; i <= o.itens; ++i) {
     v.gVetorProdutos[i - 1][Produto::cProd] = "PRD-" + std::to_string(10000 + i).substr(1);
-    v.gVetorProdutos[i - 1][Produto::xProd] =
-        i == 1 ? "MICROCOMPUTADOR PORTÁTIL COM TELA DE 14 POLEGADAS, PROCESSADOR DE QUATRO NÚCLEOS, "
-                 "16 GB DE MEMÓRIA E DISCO SÓLIDO"
-               : "PRODUTO DE TESTE NÚMERO " + std::to_string(i);
+    v.gVetorProdutos[i - 1][Produto::xProd] = "PRODUTO DE TESTE NÚMERO " + std::to_string(i);
   }
+  for (const auto& linha : teste::LerTabela("component/nota_danfe.tsv")) teste::Altera(v, nullptr, linha[0]);
+  v.gVetorIde[Ide::cNF] = v.gVetorIde[Ide::nNF] = std::to_string(o.numero);
   for (auto [slot, centavos] : {std::pair{Totais::vBC, 10000LL}, {Totais::vICMS, 1800LL}, {Totais::vProd, 10000LL},
                                 {Totais::vPIS, 165LL}, {Totais::vCOFINS, 760LL}, {Totais::vNF, 10000LL}})
     v.gVetorTotais[slot] = Centavos(centavos * o.itens);
@@ -415,10 +412,6 @@ class ServidorCups {
     const size_t espaco = comando.find(' ');
     return velant::Saida(comando.substr(0, espaco) + " -h " + Citado(Socket()) + comando.substr(espaco));
   }
-  void CriaFila(const std::string& fila) {
-    Lp("lpadmin -p " + fila + " -E -v file://" + Saida(fila).string() + " -P " +
-       Citado(std::filesystem::path(VELANT_FONTE) / "tests/apoio/fila-passagem.ppd"));
-  }
   // Waits (bounded) until the job is completed.
   bool EsperaConcluido(const std::string& fila, const std::string& trabalho) const {
     for (auto limite = Clock::now() + std::chrono::seconds(30); Clock::now() < limite;
@@ -438,7 +431,9 @@ class ServidorCups {
 // name the printer and CUPS's reason; a silent scheduler costs a bounded wait.
 TEST_F(DanfePdf, ImpressaoNaImpressoraPadraoERecusasComOMotivo) {
   ServidorCups cups(a_->pasta.Caminho() / "cups");
-  for (const char* fila : {"DanfeBalcao", "DanfeExpedicao", "DanfeFechada"}) cups.CriaFila(fila);
+  for (const std::string fila : {"DanfeBalcao", "DanfeExpedicao", "DanfeFechada"})
+    cups.Lp("lpadmin -p " + fila + " -E -v file://" + cups.Saida(fila).string() + " -P " +
+            Citado(std::filesystem::path(VELANT_FONTE) / "tests/apoio/fila-passagem.ppd"));
   cups.Lp("lpadmin -d DanfeExpedicao");
   cups.Lp("cupsreject -r manutencao DanfeFechada");
   int hosts = 0;
