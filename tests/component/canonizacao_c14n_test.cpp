@@ -1,6 +1,7 @@
 // The one-pass canonicalization against libxml2's general C14N routine on
 // the shapes that matter to a signature: inherited, redeclared and removed
-// namespaces, attribute order, the escapes, and the nodes it hands back.
+// namespaces, attribute order, the escapes, and the nodes it hands back
+// (an entity, an inherited xml:lang).
 #include "component/xml/canonizacao_c14n.h"
 
 #include <gtest/gtest.h>
@@ -15,14 +16,12 @@
 namespace velant {
 namespace {
 
-struct LiberaDoc {
-  void operator()(xmlDoc* d) const { xmlFreeDoc(d); }
-};
-using Doc = std::unique_ptr<xmlDoc, LiberaDoc>;
+using Doc = std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)>;
 
 Doc Le(const std::string& xml) {
   return Doc(xmlReadMemory(xml.data(), static_cast<int>(xml.size()), nullptr, nullptr,
-                           XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_COMPACT));
+                           XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_COMPACT),
+             &xmlFreeDoc);
 }
 
 xmlNode* Primeiro(xmlNode* n, const std::string& nome) {
@@ -52,29 +51,17 @@ std::string DaLibxml2(xmlDoc* doc, xmlNode* e) {
   return texto;
 }
 
-TEST(CanonizaSubarvore, IgualALibxml2) {
+// The shapes of canonizacao_c14n.tsv; what the one pass does not write
+// ("{devolve}") is left to the general routine.
+TEST(CanonizaSubarvore, IgualALibxml2OuDevolvida) {
   for (const auto& c : teste::LerTabela("component/canonizacao_c14n.tsv")) {
     SCOPED_TRACE(c[0]);
     Doc doc = Le(teste::Desescapa(c[0]));
     ASSERT_TRUE(doc);
     xmlNode* e = Primeiro(xmlDocGetRootElement(doc.get()), c[1]);
     ASSERT_NE(e, nullptr);
-    auto nosso = CanonizaSubarvore(e);
-    ASSERT_TRUE(nosso);
-    EXPECT_EQ(*nosso, DaLibxml2(doc.get(), e));
+    EXPECT_EQ(CanonizaSubarvore(e).value_or("{devolve}"), c.size() > 2 ? c[2] : DaLibxml2(doc.get(), e));
   }
-}
-
-// What the one pass does not write is left to the general routine.
-TEST(CanonizaSubarvore, DevolveOQueNaoEscreve) {
-  Doc comEntidade = Le("<!DOCTYPE r [<!ENTITY e \"valor\">]><r><x>&e;</x></r>");
-  ASSERT_TRUE(comEntidade);
-  EXPECT_FALSE(CanonizaSubarvore(Primeiro(xmlDocGetRootElement(comEntidade.get()), "x")));
-  Doc comIdioma = Le("<r xml:lang=\"pt\"><x/></r>");
-  ASSERT_TRUE(comIdioma);
-  EXPECT_FALSE(CanonizaSubarvore(Primeiro(xmlDocGetRootElement(comIdioma.get()), "x")));
-  // On the apex itself xml:lang is an attribute like any other.
-  EXPECT_TRUE(CanonizaSubarvore(xmlDocGetRootElement(comIdioma.get())));
   EXPECT_FALSE(CanonizaSubarvore(nullptr));
 }
 
