@@ -129,6 +129,8 @@ const std::vector<Caso> kCasos = {
     {"Duplicidade539DeOutraNota", [](E& e) { e.Envio(teste::LoteRecebido(kRecibo)); e.Lote(Protocolo(kChave, "539", k539 + " [chNFe:" + kOutraChave + "][nRec:1]")); }, false, 1, "EL", "Duplicidade de NF-e com chave não localizada", "      ** Duplicidade sem chave desta NFe: "},
     {"Duplicidade204NaoConfirmada", [](E& e) { e.Envio(teste::LoteRecebido(kRecibo)); e.Lote(Protocolo(kChave, "204", "Rejeição: Duplicidade de NF-e [nRec:351000000000007]")); }, false, 1, "ELS", "204 - Rejeição: Duplicidade de NF-e [nRec:351000000000007]"},
     {"Duplicidade539ComAutorizacaoRecusada", [](E& e) { e.autoridade.Autoriza(kAnterior); e.Lote(Protocolo(kChave, "539", k539 + " [chNFe:" + kAnterior + "][nRec:351000000000007]")); e.autoridade.situacao = [](const std::string& ch) { RespostaSituacao r = teste::SituacaoAutorizada(ch, kProtocolo); r.protocolo->recusa = kRecusaAssinatura; return r; }; }, false, 1, "ELS", kRecusaAssinatura},
+    // Step 1 goes in with the batch beside the signed document: no document under the key, no step 1 and no send.
+    {"LoteForaDoBanco", [](E& e) { e.conexao->CConexaoNfe::ExecutaSql("CREATE TRIGGER sem_documento AFTER INSERT ON DocumentoNFe BEGIN DELETE FROM DocumentoNFe; END"); }, false, 0, "", "Não foi possível gerar o lote", "      ** Erro ao atualizar MovimentoNFe: Etapa Concluída 1"},
     {"SemContadorDeLote", [](E& e) { e.Executa("DELETE FROM ConfiguracaoDiversa WHERE Nome = 'Contador Lote NFe'"); }, false, 0, "", "Não foi possível gerar o lote"},
     // An answer that is not believed stores nothing.
     {"SituacaoDeOutraChave", [](E& e) { e.autoridade.situacao = [](const std::string&) { return teste::SituacaoAutorizada(kOutraChave, kProtocolo); }; }, false, 2, "ELS", kRecusaOutraChave, kRecusado + kRecusaOutraChave},
@@ -184,35 +186,6 @@ const std::vector<Caso> kCasos = {
 
 INSTANTIATE_TEST_SUITE_P(Casos, Desfecho, ::testing::ValuesIn(kCasos),
                          [](const auto& info) { return std::string(info.param.nome); });
-
-TEST_F(Emissao, PrimeiraSolicitacaoVaiDaGeracaoAEtapaTres) {
-  Prepara();
-  autoridade.respostasLote = {RespostaSo("105", "Lote em processamento", kRecibo)};
-  ASSERT_TRUE(ProcessaNFeAzure(a.ctx)) << a.ArquivoLog();
-  EXPECT_TRUE(a.atual.EmissaoConcluida);
-  // A first emission goes straight from the send to the query.
-  EXPECT_EQ(Chamadas(), "ELWLSD");
-  // Each step is written before the next call; steps 0 and 1 with their documents.
-  const std::vector<std::string> escritas = Escritas();
-  ASSERT_EQ(escritas.size(), 9u);
-  EXPECT_EQ(escritas[0].substr(0, 24), "INSERT INTO MovimentoNFe");
-  EXPECT_EQ(escritas[1].substr(0, 24), "INSERT INTO DocumentoNFe");
-  EXPECT_EQ(escritas[2], "UPDATE ConfiguracaoDiversa SET Valor = Valor + 1 WHERE Empresa = 1   AND Nome = "
-                         "'Contador Lote NFe' RETURNING Valor");
-  EXPECT_EQ(escritas[3], "UPDATE MovimentoNFe SET [Numero do Lote] = 1, [Etapa Concluida] = 1" + kOnde);
-  EXPECT_EQ(escritas[4].substr(0, 19), "UPDATE DocumentoNFe");
-  EXPECT_EQ(escritas[5], "UPDATE MovimentoNFe SET [Numero da Recepcao] = " + kRecibo + kOnde);
-  EXPECT_EQ(escritas[6], "UPDATE MovimentoNFe SET [Etapa Concluida] = 2" + kOnde);
-  EXPECT_EQ(escritas[7], "UPDATE MovimentoNFe SET [Numero do Protocolo] = " + kProtocolo + kOnde);
-  EXPECT_EQ(escritas[8], "UPDATE MovimentoNFe SET [Etapa Concluida] = 3" + kOnde);
-  auto m = Movimento();
-  EXPECT_EQ(std::vector<int64_t>({m.lote, m.recepcao, m.protocolo, m.etapa}),
-            std::vector<int64_t>({1, std::stoll(kRecibo), std::stoll(kProtocolo), 3}));
-  EXPECT_TRUE(LogEmOrdem({"        Lote enviado: 103 - Lote recebido - Recibo: " + kRecibo + " - do Arquivo: " + kLote,
-                          "        Aguarde... Lote ainda em processamento!",
-                          "        100 - Autorizado o uso da NF-e - Protocolo: " + kProtocolo}));
-  EXPECT_EQ(mensagens.back(), "100 - Autorizado o uso da NF-e");
-}
 
 }  // namespace
 }  // namespace velant

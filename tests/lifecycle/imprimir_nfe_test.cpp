@@ -27,26 +27,20 @@ const std::string kMensal = std::string("C:\\Dunmor\\nfe\\arquivos\\procNFe\\201
 const std::string kPdf = std::string("C:\\Dunmor\\nfe\\arquivos\\PDF\\") + kChave + ".pdf";
 const char* const kSemDistribuicao = "Arquivo de distribuição não encontrado: ";
 
-// Each call as "distribution pdf mode", the files written D (main folder), M (month folder), P.
-class ServicoImpressao : public teste::ComponenteInesperado {
- public:
-  ServicoImpressao(const MapeadorCaminhos& caminhos, std::vector<std::string>& chamadas, const char* erro)
-      : caminhos_(caminhos), chamadas_(chamadas), erro_(erro) {}
-  std::string ImprimeDanfe(const std::string& distribuicao, const std::string& pdf, int32_t modo, int32_t) override {
-    chamadas_.push_back(Replace(Replace(Replace(distribuicao + " " + pdf + " " + std::to_string(modo), kMensal, "M"),
-                                        kDistribuicao, "D"),
-                                kPdf, "P"));
-    if (*erro_ != '\0') throw ErroExecucao(CodigoErro::ErroComponente, erro_);
-    if (!std::filesystem::is_regular_file(caminhos_.Mapear(distribuicao)))
-      throw ErroExecucao(CodigoErro::ErroComponente, kSemDistribuicao + distribuicao);
-    if (modo == 2) teste::GravarTudo(caminhos_.MapearParaGravar(pdf), "%PDF-novo");
+// Each call as "distribution pdf mode", the files written D (main folder), M (month folder), P; erro: the
+// component's refusal, "" when it draws and prints.
+struct ServicoImpressao : teste::ComponenteInesperado {
+  ServicoImpressao(const MapeadorCaminhos& c, std::vector<std::string>& ch, const char* e) : caminhos(c), chamadas(ch), erro(e) {}
+  std::string ImprimeDanfe(S distribuicao, S pdf, int32_t modo, int32_t) override {
+    chamadas.push_back(Replace(Replace(Replace(distribuicao + " " + pdf + " " + std::to_string(modo), kMensal, "M"), kDistribuicao, "D"), kPdf, "P"));
+    if (*erro != '\0') throw ErroExecucao(CodigoErro::ErroComponente, erro);
+    if (!std::filesystem::is_regular_file(caminhos.Mapear(distribuicao))) throw ErroExecucao(CodigoErro::ErroComponente, kSemDistribuicao + distribuicao);
+    if (modo == 2) teste::GravarTudo(caminhos.MapearParaGravar(pdf), "%PDF-novo");
     return modo == 2 ? pdf : "Trabalho de impressão 7";
   }
-
- private:
-  const MapeadorCaminhos& caminhos_;
-  std::vector<std::string>& chamadas_;
-  const char* erro_;   // the component's refusal, "" when it draws and prints
+  const MapeadorCaminhos& caminhos;
+  std::vector<std::string>& chamadas;
+  const char* erro;
 };
 
 // Which distribution file is used, the PDF written once; a document the
@@ -86,17 +80,6 @@ TEST(ImprimirNFE, UsaODistribuicaoCertoEGravaOPdfUmaVez) {
               !c.linhaErro.empty());
     EXPECT_EQ(a.atual.MotivoFalha, c.motivo);
   }
-}
-
-// The component cannot be created: the fixed text, the cause in the log.
-TEST(ImprimirNFE, SemComponente) {
-  teste::AmbienteTeste a;
-  a.ctx.CriaFiscalDocService = []() -> std::unique_ptr<FiscalDocService> {
-    throw ErroExecucao(CodigoErro::ErroComponente, "Classe não registrada");
-  };
-  EXPECT_FALSE(ImprimirNFE(a.ctx, kChave, "", DataHora::De(2015, 3, 20)));
-  EXPECT_EQ(a.atual.MotivoFalha, "");
-  EXPECT_NE(a.ArquivoLog().find("     ** Erro na Rotina: ImprimirNFE - Classe não registrada"), std::string::npos);
 }
 
 }  // namespace
