@@ -9,6 +9,7 @@
 #include "base/arquivos.h"
 #include "component/recusa_resposta.h"
 #include "lifecycle/apoio_emissao.h"
+#include "lifecycle/lote_nfe.h"
 #include "lifecycle/processa_nfe.h"
 
 namespace velant {
@@ -186,6 +187,40 @@ const std::vector<Caso> kCasos = {
 
 INSTANTIATE_TEST_SUITE_P(Casos, Desfecho, ::testing::ValuesIn(kCasos),
                          [](const auto& info) { return std::string(info.param.nome); });
+
+// Another Host resumes the invoice: whatever its root holds, the component
+// builds the distribution file from the bytes the database holds; a row of
+// an earlier version, with nothing in the database, uses the root's files.
+// (A root without the files at all: emissao_outro_host.sh.)
+class RetomadaEmOutraRaiz : public Emissao, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(RetomadaEmOutraRaiz, ComponenteLeOQueOBancoGuarda) {
+  // Generated and sent, the receipt stored: step 1, as a Host leaves an invoice it dies with right after the send.
+  Prepara();
+  ASSERT_TRUE(EmiteNFE(a.ctx, 1, "")) << a.ArquivoLog();
+  ASSERT_TRUE(GerarLoteNFE(a.ctx)) << a.ArquivoLog();
+  ASSERT_EQ(Movimento().etapa, 1);
+  auto arquivo = [this](const std::string& caminho) { return teste::LerTudo(a.caminhos.Mapear(caminho)); };
+  const std::string assinado = arquivo(kAssinado), lote = arquivo(kLote);
+  const bool refeitos = GetParam() == "ArquivosDiferentes";
+  if (refeitos) {
+    teste::GravarTudo(a.caminhos.Mapear(kAssinado), assinado.substr(0, assinado.size() / 2));
+    teste::GravarTudo(a.caminhos.Mapear(kLote), "<enviNFe/>");
+  }
+  if (GetParam() == "SemDocumentosNoBanco") Executa("DELETE FROM DocumentoNFe");
+  std::string vistos;
+  autoridade.distribuicao = [&](const std::string&) { vistos = arquivo(kAssinado) + arquivo(kLote); };
+  Prepara();
+  ASSERT_TRUE(ProcessaNFeAzure(a.ctx)) << a.ArquivoLog();
+  EXPECT_EQ(Movimento().etapa, 3);
+  EXPECT_EQ(vistos, assinado + lote);
+  EXPECT_EQ(autoridade.enviadas.size(), 1u);
+  EXPECT_EQ(NoLog("        Arquivo refeito com o conteúdo do banco de dados: " + kAssinado), refeitos);
+  EXPECT_EQ(NoLog("        Arquivo refeito com o conteúdo do banco de dados: " + kLote), refeitos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Raiz, RetomadaEmOutraRaiz, ::testing::Values("ArquivosDiferentes", "ArquivosIguais", "SemDocumentosNoBanco"),
+                         [](const auto& info) { return info.param; });
 
 }  // namespace
 }  // namespace velant
