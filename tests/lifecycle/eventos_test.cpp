@@ -12,7 +12,9 @@
 #include "lifecycle/apoio_emissao.h"
 #include "lifecycle/cancela_nfe.h"
 #include "lifecycle/carta_correcao.h"
+#include "lifecycle/carta_correcao_texto.h"
 #include "lifecycle/inutiliza_nfe.h"
+#include "tabela_tsv.h"
 
 namespace velant {
 namespace {
@@ -25,11 +27,12 @@ RespostaRegistro Retorno(const std::string& cStat, const std::string& xMotivo, c
 }
 
 // Answers the three operations with the test's answer, for the key it was
-// asked about unless the answer names another, and records their arguments.
+// asked about unless the answer names another, and records their arguments;
+// throws the component's error falha instead when there is one.
 class ComponenteResposta : public teste::ComponenteInesperado {
  public:
-  ComponenteResposta(RespostaRegistro resposta, std::vector<std::string>& chamadas)
-      : resposta_(std::move(resposta)), chamadas_(chamadas) {}
+  ComponenteResposta(RespostaRegistro resposta, std::string falha, std::vector<std::string>& chamadas)
+      : resposta_(std::move(resposta)), falha_(std::move(falha)), chamadas_(chamadas) {}
   RespostaRegistro EventoCancelamento(S numero, S chave, S sequencia, S protocolo, S justificativa) override {
     return Registra("EventoCancelamento(" + numero + "|" + chave + "|" + sequencia + "|" + protocolo + "|" + justificativa + ")", chave);
   }
@@ -43,18 +46,20 @@ class ComponenteResposta : public teste::ComponenteInesperado {
  private:
   RespostaRegistro Registra(const std::string& chamada, S chave) {
     chamadas_.push_back(chamada);
+    if (!falha_.empty()) throw ErroExecucao(CodigoErro::ErroComponente, falha_);
     RespostaRegistro r = resposta_;
     if (r.chNFe.empty()) r.chNFe = chave;
     return r;
   }
   RespostaRegistro resposta_;
+  std::string falha_;
   std::vector<std::string>& chamadas_;
 };
 
 class Eventos : public teste::AmbienteEmissao {
  protected:
   Eventos() {
-    a.ctx.CriaFiscalDocService = [this] { return std::make_unique<ComponenteResposta>(resposta, chamadas); };
+    a.ctx.CriaFiscalDocService = [this] { return std::make_unique<ComponenteResposta>(resposta, falha, chamadas); };
     a.atual.CodigoEmpresa = 1;
     a.atual.SerieAtual = "1";
   }
@@ -85,6 +90,7 @@ class Eventos : public teste::AmbienteEmissao {
   }
 
   RespostaRegistro resposta;
+  std::string falha;
   std::vector<std::string> chamadas;
 };
 
@@ -146,15 +152,7 @@ TEST_F(Eventos, CancelamentoGravaOProtocoloSoPeloCodigo) {
 // answer says so instead of the fixed text; any other error does not.
 TEST_F(Eventos, CancelamentoEsquemaSemCnpjAlfanumerico) {
   for (const std::string& motivo : {std::string(kEventoSemCnpjAlfanumerico), std::string()}) {
-    struct Recusa : teste::ComponenteInesperado {
-      std::string descricao;
-      RespostaRegistro EventoCancelamento(S, S, S, S, S) override { throw ErroExecucao(CodigoErro::ErroComponente, descricao); }
-    };
-    a.ctx.CriaFiscalDocService = [&] {
-      auto c = std::make_unique<Recusa>();
-      c->descricao = motivo.empty() ? "Mensagem envEvento fora do esquema" : motivo + ": NF-e " + kChave;
-      return c;
-    };
+    falha = motivo.empty() ? "Mensagem envEvento fora do esquema" : motivo + ": NF-e " + kChave;
     a.atual.MotivoFalha.clear();
     EXPECT_THROW(CancelaNFe(a.ctx, "123", kChave, "1", "135160000000001", kJustificativa), ErroExecucao);
     EXPECT_EQ(a.atual.MotivoFalha, motivo);
@@ -246,6 +244,56 @@ TEST_F(Eventos, CartaConfereEGuardaPelaResposta) {
     EXPECT_EQ(a.atual.MotivoFalha, c.motivo);
     EXPECT_EQ(Caixas(caixas), c.caixa.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.caixa});
     EXPECT_EQ(std::filesystem::exists(arquivo) ? teste::LerTudo(arquivo) : "-", c.motivo.empty() ? proc : "-");
+  }
+}
+
+// Each correction as the front end may send it, the text that would go and
+// why it may not (empty: it may).
+TEST(TextoDaCarta, TextoNormalizadoEConferido) {
+  const std::string mil(1000, 'a');
+  struct Caso { const char* nome; std::string enviada, normalizada, recusa; } casos[] = {
+      {"quebras e brancos", "  Rua certa:\r\n\tFlores   120  ", "Rua certa: Flores 120", ""},
+      {"15 com acentos", "Endereço: nº 9é", "Endereço: nº 9é", ""},
+      {"14 depois de normalizada", " Rua das Flores\r\n", "Rua das Flores",
+       "Correção com 14 caracteres: o mínimo é 15"},
+      {"vazia", "\r\n", "", "Correção com 0 caracteres: o mínimo é 15"},
+      {"1000 caracteres em 1002 bytes", mil.substr(2) + "çç", mil.substr(2) + "çç", ""},
+      {"1001", mil + "ç", mil + "ç", "Correção com 1001 caracteres: o máximo é 1000"},
+      {"fora do Latin-1", "Onde se lê “Flores”, leia-se Rosas", "Onde se lê “Flores”, leia-se Rosas",
+       "Correção com caractere não aceito pela SEFAZ: “"},
+  };
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.nome);
+    EXPECT_EQ(carta::NormalizaCorrecao(c.enviada), c.normalizada);
+    EXPECT_EQ(carta::RecusaCorrecao(carta::NormalizaCorrecao(c.enviada)), c.recusa);
+  }
+}
+
+// A later letter carries the earlier ones' text; the sum has the same limit.
+TEST(TextoDaCarta, AcumulaAsAnterioresAteMil) {
+  const std::string nova = "Placa correta ABC1D23";   // 21 characters
+  struct Caso { const char* nome; std::string anterior, acumulada, recusa; } casos[] = {
+      {"primeira", "", nova, ""},
+      {"segunda", "Rua certa: Flores 120", "Rua certa: Flores 120; Placa correta ABC1D23", ""},
+      {"soma exata", std::string(977, 'x'), std::string(977, 'x') + "; " + nova, ""},
+      {"soma acima", std::string(978, 'x'), std::string(978, 'x') + "; " + nova,
+       "Correções somam 1001 caracteres: o máximo é 1000"},
+  };
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.nome);
+    const std::string acumulada = carta::AcumulaCorrecoes(c.anterior, nova);
+    EXPECT_EQ(acumulada, c.acumulada);
+    EXPECT_EQ(carta::RecusaAcumulada(acumulada), c.recusa);
+  }
+}
+
+// The letter's number from the one asked for and the last one registered (carta_sequencia.tsv).
+TEST(TextoDaCarta, Sequencia) {
+  for (const teste::Linha& c : teste::LeTabela("carta_sequencia.tsv")) {
+    SCOPED_TRACE(c.at("nome"));
+    const carta::Sequencia s = carta::SequenciaDaCarta(c.at("pedida"), std::stoi(c.at("ultima")));
+    EXPECT_EQ(s.recusa, c.at("recusa"));
+    EXPECT_EQ(s.recusa.empty() ? s.numero : 0, std::stoi(c.at("numero")));
   }
 }
 
