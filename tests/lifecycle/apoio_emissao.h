@@ -77,7 +77,7 @@ struct AutoridadeFalsa {
     std::string chave;
     std::string status;   // "100" authorised here, "204" already authorised
   };
-  std::vector<std::string> chamadas;               // "EnviaLote <key>", "ConsultaLote <receipt>", ...
+  std::string chamadas;   // E send, L batch query, S situation, D distribution (W a wait, when a test shows them)
   std::vector<std::string> enviadas;               // keys of every batch received
   std::map<std::string, std::string> autorizadas;  // key -> protocol
   std::map<std::string, Lote> lotes;               // receipt -> batch
@@ -136,12 +136,12 @@ class ComponenteEmissao : public ComponenteInesperado {
   RespostaLote EnviaLote(const std::string& arquivoLote) override {
     const std::string lote = LerTudo(ctx_.caminhos.Mapear(arquivoLote));
     const std::string chave = lote.substr(lote.find("Id=\"NFe") + 7, 44);
-    a_.chamadas.push_back("EnviaLote " + chave);
+    a_.chamadas += 'E';
     if (a_.envio) return a_.envio(chave);
     return LoteRecebido(a_.Recebe(chave));
   }
   RespostaLote ConsultaLote(const std::string& recibo) override {
-    a_.chamadas.push_back("ConsultaLote " + recibo);
+    a_.chamadas += 'L';
     if (a_.consultaLote) return a_.consultaLote(recibo);
     if (!a_.respostasLote.empty()) {
       RespostaLote r = a_.respostasLote.front();
@@ -151,11 +151,11 @@ class ComponenteEmissao : public ComponenteInesperado {
     return a_.RespostaDoLote(recibo);
   }
   RespostaSituacao ConsultaSituacao(const std::string& chave) override {
-    a_.chamadas.push_back("ConsultaSituacao " + chave);
+    a_.chamadas += 'S';
     return a_.situacao ? a_.situacao(chave) : a_.SituacaoDe(chave);
   }
   std::string GeraDistribuicao(const std::string& chave) override {
-    a_.chamadas.push_back("GeraDistribuicao " + chave);
+    a_.chamadas += 'D';
     if (a_.distribuicao) a_.distribuicao(chave);
     if (!a_.autorizadas.count(chave)) throw ErroExecucao(CodigoErro::ErroComponente, "A NF-e " + chave + " não está autorizada");
     std::string destino = ctx_.atual.PastaBase + "\\nfe\\arquivos\\procNFe\\" + chave + "-procNFe.xml";
