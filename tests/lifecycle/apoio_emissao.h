@@ -19,7 +19,6 @@
 #include "base/texto.h"
 #include "component/apoio_documento.h"
 #include "component/xml/chave_acesso.h"
-#include "component/fiscal_doc_service.h"
 #include "component/xml/gerador_xml_nfe.h"
 #include "component/operacoes_locais.h"
 #include "lifecycle/componente_inesperado.h"
@@ -73,14 +72,10 @@ inline RespostaSituacao SituacaoAutorizada(const std::string& chave, const std::
 // The tax authority as far as the pipeline sees it, remembering what it
 // received and authorised. Each answer can be replaced by the test.
 struct AutoridadeFalsa {
-  struct Lote {
-    std::string chave;
-    std::string status;   // "100" authorised here, "204" already authorised
-  };
   std::string chamadas;   // E send, L batch query, S situation, D distribution (W a wait, when a test shows them)
   std::vector<std::string> enviadas;               // keys of every batch received
   std::map<std::string, std::string> autorizadas;  // key -> protocol
-  std::map<std::string, Lote> lotes;               // receipt -> batch
+  std::map<std::string, std::pair<std::string, bool>> lotes;   // receipt -> key, authorised by this batch
   int recibos = 0, protocolos = 0;
 
   std::function<RespostaLote(const std::string& chave)> envio;        // replaces the answer of EnviaLote
@@ -99,15 +94,14 @@ struct AutoridadeFalsa {
   std::string Recebe(const std::string& chave) {
     enviadas.push_back(chave);
     std::string recibo = Numero(35, ++recibos);
-    lotes[recibo] = {chave, autorizadas.count(chave) ? "204" : "100"};
+    lotes[recibo] = {chave, !autorizadas.count(chave)};
     Autoriza(chave);
     return recibo;
   }
   RespostaLote RespostaDoLote(const std::string& recibo) {
-    const Lote& l = lotes.at(recibo);
-    return LoteProcessado(recibo, l.status == "100"
-                                      ? Protocolo(l.chave, "100", "Autorizado o uso da NF-e", autorizadas[l.chave])
-                                      : Protocolo(l.chave, "204", "Rejeição: Duplicidade de NF-e"));
+    const auto& [chave, autorizada] = lotes.at(recibo);
+    return LoteProcessado(recibo, autorizada ? Protocolo(chave, "100", "Autorizado o uso da NF-e", autorizadas[chave])
+                                             : Protocolo(chave, "204", "Rejeição: Duplicidade de NF-e"));
   }
   RespostaSituacao SituacaoDe(const std::string& chave) {
     return autorizadas.count(chave) ? SituacaoAutorizada(chave, autorizadas[chave])
@@ -124,11 +118,8 @@ class ComponenteEmissao : public ComponenteInesperado {
     if (a_.depoisDeAssinar) a_.depoisDeAssinar();
     return r;
   }
-  bool ValidaXml(const std::string& arquivo, const std::string& esquema, bool mostrar) override {
-    return op_.ValidaXml(arquivo, esquema, mostrar);
-  }
-  std::string GeraChaveAcesso(const std::string& uf, const std::string& data, const std::string& cnpj, int32_t m,
-                              int32_t s, int32_t n, int32_t t, int32_t c) override {
+  bool ValidaXml(S arquivo, S esquema, bool mostrar) override { return op_.ValidaXml(arquivo, esquema, mostrar); }
+  std::string GeraChaveAcesso(S uf, S data, S cnpj, int32_t m, int32_t s, int32_t n, int32_t t, int32_t c) override {
     return op_.GeraChaveAcesso(uf, data, cnpj, m, s, n, t, c);
   }
   std::string GeraLote(const std::string& assinado, int32_t numero) override { return op_.GeraLote(assinado, numero); }
@@ -143,12 +134,10 @@ class ComponenteEmissao : public ComponenteInesperado {
   RespostaLote ConsultaLote(const std::string& recibo) override {
     a_.chamadas += 'L';
     if (a_.consultaLote) return a_.consultaLote(recibo);
-    if (!a_.respostasLote.empty()) {
-      RespostaLote r = a_.respostasLote.front();
-      a_.respostasLote.pop_front();
-      return r;
-    }
-    return a_.RespostaDoLote(recibo);
+    if (a_.respostasLote.empty()) return a_.RespostaDoLote(recibo);
+    RespostaLote r = a_.respostasLote.front();
+    a_.respostasLote.pop_front();
+    return r;
   }
   RespostaSituacao ConsultaSituacao(const std::string& chave) override {
     a_.chamadas += 'S';

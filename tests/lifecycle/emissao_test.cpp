@@ -33,9 +33,7 @@ class Emissao : public teste::AmbienteEmissao {
  public:
   Emissao() {
     // A wait shows among the authority's calls as W, once however long it is.
-    a.ctx.Batimento = [this] {
-      if (!autoridade.chamadas.ends_with('W')) autoridade.chamadas += 'W';
-    };
+    a.ctx.Batimento = [this] { autoridade.chamadas += autoridade.chamadas.ends_with('W') ? "" : "W"; };
   }
   // The authority answers the send with the invoice's protocol (a batch of one, layout 4.00).
   void Sincrona(const std::string& cStat, const std::string& xMotivo, const std::string& recusa = "") {
