@@ -1,8 +1,8 @@
 #pragma once
 // What the emission tests share: one invoice request, a component whose
 // local operations are the Host's own and whose authority is a small
-// in-memory one the test can steer, and a Host context on SQLite whose
-// statements are recorded.
+// in-memory one the test can steer, and a Host context on SQLite on which
+// a write can be made to change nothing.
 #include <gtest/gtest.h>
 
 #include <deque>
