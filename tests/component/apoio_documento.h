@@ -15,12 +15,15 @@
 #include <vector>
 
 #include "apoio/arquivos_teste.h"
+#include "base/tabela_tsv_teste.h"
 #include "base/caminhos.h"
+#include "base/erro.h"
 #include "base/texto.h"
 #include "component/xml/assinador_xml.h"
 #include "component/xml/chave_acesso.h"
 #include "component/xml/gerador_xml_nfe.h"
 #include "contexto/vetores_nfe.h"
+#include "plataforma/registro_windows.h"
 
 namespace velant::teste {
 
@@ -98,33 +101,14 @@ inline std::vector<std::string> Vazio(size_t n) { return std::vector<std::string
 
 // --- Case tables as data ------------------------------------------------------
 
-// The rows of a tab-separated table of tests/ (lines of '#' are its header).
+// A component table: its header in '#' lines, rows as long as their case,
+// cells as written (Desescapa where a column holds escapes).
 inline std::vector<std::vector<std::string>> LerTabela(const std::string& nome) {
-  std::istringstream texto(LerTudo(std::filesystem::path(VELANT_TESTES) / nome));
   std::vector<std::vector<std::string>> linhas;
-  for (std::string linha; std::getline(texto, linha);) {
-    if (linha.empty() || linha[0] == '#') continue;
-    auto& campos = linhas.emplace_back(1);
-    for (char c : linha) c == '\t' ? (void)campos.emplace_back() : campos.back().push_back(c);
-  }
+  for (LinhaTsv& l : LerTabelaTsv(nome, false, false)) linhas.push_back(std::move(l.celulas));
   return linhas;
 }
-
-// A text of a table with its escapes \t, \r, \n and \xHH made bytes.
-inline std::string Desescapa(const std::string& s) {
-  std::string r;
-  for (size_t i = 0; i < s.size(); ++i) {
-    const char c = i + 1 < s.size() && s[i] == '\\' ? s[i + 1] : 0;
-    if (c == 't' || c == 'r' || c == 'n') {
-      r += c == 't' ? '\t' : c == 'r' ? '\r' : '\n', ++i;
-    } else if (c == 'x' && i + 3 < s.size()) {
-      r += static_cast<char>(std::stoi(s.substr(i + 2, 2), nullptr, 16)), i += 3;
-    } else {
-      r += s[i];
-    }
-  }
-  return r;
-}
+inline std::string Desescapa(const std::string& s) { return DesfazEscapes(s); }
 
 // The slot `nome` of the vector `vetor` ("Produto", "CFOP") as vetores_nfe.h numbers it.
 inline int SlotPorNome(const std::string& vetor, const std::string& nome) {
@@ -213,12 +197,8 @@ inline std::string ChaveDa(const VetoresNFe& v, const std::string& cnpj = kCnpjE
 
 // A layout 4.00 issuer of SP in homologation.
 inline void Emitente400(GeradorXmlNFe& g) {
-  g.UnidadeFederada = "SP";
-  g.UnidadeFederadaCodigo = "35";
-  g.Ambiente = "2";
-  g.CNPJ = kCnpjEmitente;
-  g.TipoDanfe = "1";
-  g.Leiaute = "4.00";
+  g.UnidadeFederada = "SP", g.UnidadeFederadaCodigo = "35", g.Ambiente = "2", g.CNPJ = kCnpjEmitente;
+  g.TipoDanfe = "1", g.Leiaute = "4.00";
 }
 
 inline constexpr const char* kDestinatarioHomologacao = "NF-E EMITIDA EM AMBIENTE DE HOMOLOGACAO - SEM VALOR FISCAL";
@@ -228,8 +208,6 @@ struct OpcoesNota {
   int codigoNumerico = 123;
   std::string cnpj = kCnpjEmitente;
   std::string ambiente = "2";
-  std::string destinatario = kDestinatarioHomologacao;
-  void (*ajuste)(VetoresNFe&) = nullptr;   // a last change to the vectors
 };
 
 // An invoice as the generator writes it, unsigned; its key in *chave.
@@ -237,8 +215,7 @@ inline std::string NotaSemAssinatura(const OpcoesNota& o = {}, std::string* chav
   VetoresNFe v = NotaExemplo();
   v.gVetorIde[Ide::cNF] = std::to_string(o.codigoNumerico);
   v.gVetorIde[Ide::nNF] = std::to_string(o.numero);
-  v.gVetorDestinatario[Destinatario::xNome] = o.destinatario;
-  if (o.ajuste) o.ajuste(v);
+  v.gVetorDestinatario[Destinatario::xNome] = kDestinatarioHomologacao;
   std::string k = ChaveDa(v, o.cnpj);
   if (chave) *chave = k;
   MapeadorCaminhos caminhos(std::filesystem::temp_directory_path());
@@ -252,5 +229,47 @@ inline std::string NotaSemAssinatura(const OpcoesNota& o = {}, std::string* chav
 inline std::string NotaAssinada(const OpcoesNota& o = {}, std::string* chave = nullptr) {
   return AssinarXml(NotaSemAssinatura(o, chave), "infNFe", CertificadoTeste());
 }
+
+// One generator on a temporary root: an issuer of SP, in production for 3.10
+// and in homologation for 4.00, with the example invoice (in 4.00 with the
+// recipient's name homologation demands) changed by a case's columns from `primeira`.
+struct Gerador {
+  PastaTemporaria pasta;
+  MapeadorCaminhos caminhos{pasta.Caminho()};
+  RegistroWindows registro{pasta.Caminho() / "registro.reg"};
+  GeradorXmlNFe g{caminhos, &registro};
+  VetoresNFe v = NotaExemplo();
+
+  Gerador(const std::string& leiaute, const std::vector<std::string>& caso, size_t primeira) {
+    Emitente400(g);
+    g.Leiaute = leiaute;
+    if (leiaute == "3.10") g.Ambiente = "1", g.VerProc = "VelantNFe 6.07";
+    else v.gVetorDestinatario[Destinatario::xNome] = kDestinatarioHomologacao;
+    std::string valores;
+    for (size_t i = primeira; i < caso.size(); ++i)
+      if (!Altera(v, &g, caso[i])) {
+        const size_t igual = caso[i].find('=');
+        valores += "\"" + caso[i].substr(9, igual - 9) + "\"=\"" + caso[i].substr(igual + 1) + "\"\r\n";
+      }
+    if (!valores.empty())
+      GravarTudo(registro.Arquivo(),
+                        "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\nfe]\r\n" + valores);
+  }
+  // Key, Id, file and last item as GerarNFE sets them, then GeraXml. A
+  // document whose fields give no key gets the key of the example.
+  std::string Gera() {
+    std::string chave;
+    try {
+      chave = ChaveDa(v, g.CNPJ, CnpjNaChave::Alfanumerico);
+    } catch (const ErroExecucao&) {
+      chave = ChaveDa(NotaExemplo());
+    }
+    if (g.IdNFe.empty()) g.IdNFe = "NFe" + chave;
+    g.UltimoItem = static_cast<int16_t>(v.gQtdItens - 1);
+    g.ArquivoXml = "C:\\Dunmor\\nfe\\arquivos\\NFe" + chave + ".xml";
+    return g.GeraXml(v.gVetorIde, v.gVetorEmitente, v.gVetorDestinatario, v.gVetorProdutos, v.gVetorTotais,
+                     v.gVetorTransporte, v.gQtdFaturas, v.gVetorFaturas, v.gVetorInfAdic, v.gVetorAutXML);
+  }
+};
 
 }  // namespace velant::teste

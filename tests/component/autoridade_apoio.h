@@ -77,8 +77,6 @@ class ProcessoSimulador {
                              bool leiaute310 = true)
       : pasta_(pasta) {
     std::filesystem::create_directories(pasta_);
-    if (!std::filesystem::exists(ExecutavelSimulador()))
-      throw std::runtime_error("simulador não compilado: " + ExecutavelSimulador().string());
     std::vector<std::string> args = {ExecutavelSimulador().string(), "--certificados", PastaCertificados().string(),
         "--porta", "0", "--arquivo-porta", (pasta_ / "porta").string(), "--arquivo-servicos", Servicos().string(),
         "--banco", (pasta_ / "autoridade.sqlite").string(), "--controle", Controle().string(),
@@ -97,12 +95,11 @@ class ProcessoSimulador {
     int status = 0;
     const bool morto = !ParaProcesso(pid_, std::chrono::seconds(10), status);
     pid_ = -1;
-    // It must stop cleanly on SIGTERM, and without a sanitizer's report.
-    std::string log = Log();
-    EXPECT_FALSE(morto) << "o simulador não atendeu ao SIGTERM\n" << log;
-    EXPECT_TRUE(morto || (WIFEXITED(status) && WEXITSTATUS(status) == 0)) << log;
-    EXPECT_EQ(log.find("Sanitizer"), std::string::npos) << log;
-    EXPECT_EQ(log.find("runtime error"), std::string::npos) << log;
+    // It must stop cleanly on SIGTERM (not killed), and without a sanitizer's report.
+    const std::string log = Log();
+    EXPECT_TRUE(!morto && WIFEXITED(status) && WEXITSTATUS(status) == 0 && log.find("Sanitizer") == std::string::npos &&
+                log.find("runtime error") == std::string::npos)
+        << (morto ? "o simulador não atendeu ao SIGTERM\n" : "") << log;
   }
 
   int Porta() const { return porta_; }
@@ -137,11 +134,8 @@ class HostTeste {
         {"TempoLimiteConexao", "5"}, {"TempoLimiteLeitura", "5"}, {"TempoLimiteTotal", "10"}};
     for (const auto& [nome, valor] : registroExtra) valores[nome] = valor;
     std::string reg = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\nfe]\r\n";
-    for (const auto& [nome, valor] : valores) {
-      std::string escapado;
-      for (char c : valor) escapado += (c == '\\' || c == '"') ? std::string("\\") + c : std::string(1, c);
-      reg += "\"" + nome + "\"=\"" + escapado + "\"\r\n";
-    }
+    for (const auto& [nome, valor] : valores)
+      reg += "\"" + nome + "\"=\"" + Replace(Replace(valor, "\\", "\\\\"), "\"", "\\\"") + "\"\r\n";
     GravarTudo(pasta_ / "registro.reg", reg);
     OpcoesHost opcoes;
     opcoes.raiz = (pasta_ / "raiz").string();
@@ -164,7 +158,9 @@ class ContraSimulador : public ::testing::Test {
   using Registro = std::vector<std::pair<std::string, std::string>>;
   explicit ContraSimulador(bool leiaute310 = true) : sim_(pasta_.Caminho() / "simulador", {}, leiaute310) {}
 
-  HostTeste& Host(const Registro& registro = {}) {
+  // A new Host whose registry carries padrao_, then `registro` over it.
+  HostTeste& Host(Registro registro = {}) {
+    registro.insert(registro.begin(), padrao_.begin(), padrao_.end());
     host_ = std::make_unique<HostTeste>(pasta_.Caminho() / ("host" + std::to_string(++hosts_)), sim_.Servicos(),
                                         registro);
     return *host_;
@@ -178,6 +174,7 @@ class ContraSimulador : public ::testing::Test {
   ProcessoSimulador sim_;
   std::unique_ptr<HostTeste> host_;
   int hosts_ = 0;
+  Registro padrao_;
 };
 
 }  // namespace velant::teste

@@ -1,8 +1,11 @@
 // The fiscal document component against the authority simulator, over
 // HTTPS with client certificates on loopback: the emission with its
 // distribution file, the answers that must not be believed, and faults
-// ending in an error that names them, in time. (The simulator's own answers
-// are its tests'; timeouts and a lost answer are the end-to-end cases'.)
+// ending in an error that names them, in time; then an authority of layout
+// 4.00 only (no --leiaute-310): the layout chosen by the registry, the
+// synchronous authorisation and its receipt fallback, and the calls the
+// authority saw. (The simulator's own answers are its tests'; timeouts and
+// a lost answer are the end-to-end cases'.)
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -12,6 +15,7 @@
 #include "autoridade_apoio.h"
 #include "base/erro.h"
 #include "base/texto.h"
+#include "component/apoio_nfe400.h"
 #include "component/autoridade/cliente_autoridade.h"
 #include "component/recusa_resposta.h"
 #include "component/servico_documento_fiscal.h"
@@ -46,17 +50,20 @@ std::string EsperaFalha(const std::function<void()>& chamada, const std::string&
 
 class ComponenteContraSimulador : public teste::ContraSimulador {
  protected:
+  using ContraSimulador::ContraSimulador;
   std::filesystem::path Assinado(const std::string& chave) {
     return host_->Local(OperacoesLocais(host_->Ctx()).CaminhoAssinado(chave));
   }
-  // The signed invoice where the generation step leaves it; its key.
-  std::string NotaNoDisco(const teste::OpcoesNota& o = {}) {
+  // The invoice `assina` signs where the generation step leaves it; its key.
+  template <class Opcoes>
+  std::string NotaNoDisco(std::string (*assina)(const Opcoes&, std::string*), const Opcoes& o) {
     if (!host_) Host();
     std::string chave;
-    std::string nota = teste::NotaAssinada(o, &chave);
+    const std::string nota = assina(o, &chave);
     teste::GravarTudo(Assinado(chave), nota);
     return chave;
   }
+  std::string NotaNoDisco(const teste::OpcoesNota& o = {}) { return NotaNoDisco(&teste::NotaAssinada, o); }
   // The batch the component builds of it.
   std::string LoteNoDisco(const std::string& chave, int32_t lote) {
     return Componente().GeraLote(OperacoesLocais(host_->Ctx()).CaminhoAssinado(chave), lote);
@@ -196,7 +203,7 @@ TEST_F(ComponenteContraSimulador, DistribuicaoComODocumentoEnviadoNaoORegerado) 
   // Without the batch there is nothing to write from.
   std::filesystem::remove_all(host_->Local("C:\\Dunmor\\nfe\\lotes"));
   teste::GravarTudo(Assinado(chave), AssinarXml(outra, "infNFe", teste::CertificadoTeste()));
-  EsperaFalha([&] { Componente().GeraDistribuicao(chave); }, "Protocolo de documento não enviado recusado");
+  EsperaFalha([&] { Componente().GeraDistribuicao(chave); }, kRecusaOutroDocumento);
 }
 
 // Refused before anything is sent: nothing would answer.
@@ -208,6 +215,108 @@ TEST_F(ComponenteContraSimulador, PedidoInvalidoNemSai) {
   EsperaFalha([&] { c.InutilizaNumeracao("16", "1", "1", "curta"); }, "Série não informada");
   host_->Ctx().atual.SerieAtual = "1";
   EsperaFalha([&] { c.InutilizaNumeracao("16", "1", "1", "curta"); }, "fora do esquema inutNFe_v3.10.xsd");
+}
+
+// An authority of layout 4.00 only, its CA trusted, the registry at 4.00.
+class Componente400 : public ComponenteContraSimulador {
+ protected:
+  explicit Componente400(bool leiaute310 = false) : ComponenteContraSimulador(leiaute310) {
+    padrao_ = {{"CertificadosConfiaveis", Ac()}, {"LeiauteNFe", "4.00"}};
+  }
+  // "service=calls ..." for these services, from the simulator's own listing.
+  std::string Chamadas(std::initializer_list<const char*> servicos) {
+    std::string saida, s;
+    EXPECT_EQ(teste::Executa("'" + teste::ExecutavelSimulador().string() + "' chamadas --banco '" +
+                                 (pasta_.Caminho() / "simulador" / "autoridade.sqlite").string() + "'",
+                             &saida), 0) << saida;
+    for (const char* nome : servicos)
+      s += std::string(s.empty() ? "" : " ") + nome + "=" + std::to_string(teste::Ocorrencias(saida, std::string("\t") + nome + "\t"));
+    return s;
+  }
+};
+
+// The registry chooses the services; a 3.10 installation gets the version rejection.
+TEST_F(Componente400, StatusPeloLeiauteDoRegistro) {
+  const std::pair<const char*, std::string> casos[] = {
+      {"4.00", "107 - Servico em Operacao"}, {" 4.00 ", "107 - Servico em Operacao"},
+      {"3.10", "239 - Rejeição: Cabeçalho - Versão do arquivo XML não suportada"}};
+  for (const auto& [leiaute, texto] : casos) {
+    Host({{"LeiauteNFe", leiaute}});
+    EXPECT_EQ(TextoStatusServico(Componente().StatusServico()), texto) << leiaute;
+  }
+  EXPECT_EQ(Chamadas({"NFeStatusServico4", "NfeStatusServico2"}), "NFeStatusServico4=2 NfeStatusServico2=1");
+}
+
+TEST_F(Componente400, AutorizacaoSincronaEDistribuicao) {
+  const std::string chave = NotaNoDisco(&teste::NotaAssinada400, {});
+  auto c = Componente();
+  RespostaLote r = c.EnviaLote(LoteNoDisco(chave, 400));
+  ASSERT_TRUE(r.protocolo.has_value());
+  EXPECT_EQ(r.cStat + "|" + r.nRec + "|" + r.protocolo->chNFe + "|" + r.protocolo->recusa + "|" +
+                Assinatura(r.protocolo->assinatura) + "|" + LinhaStatusLote(r),
+            "104||" + chave + "||válida|100 - Autorizado o uso da NF-e");
+  EXPECT_EQ(ProtocoloAutorizado(c.ConsultaSituacao(chave)), r.protocolo->nProt);
+  std::string proc = teste::LerTudo(host_->Local(c.GeraDistribuicao(chave)));
+  EXPECT_EQ(ValidarXml(proc, "PL_010e/procNFe_v4.00.xsd").value_or(""), "");
+  EXPECT_EQ(teste::Campo(proc, "nProt"), r.protocolo->nProt);
+  // One send, no batch query, two situation queries (the query and the file).
+  EXPECT_EQ(Chamadas({"NFeAutorizacao4", "NFeRetAutorizacao4", "NFeConsultaProtocolo4"}),
+            "NFeAutorizacao4=1 NFeRetAutorizacao4=0 NFeConsultaProtocolo4=2");
+
+  const std::string cancelamento = TextoEventoCancelamento(
+      c.EventoCancelamento("0000001", chave, "1", r.protocolo->nProt, "Cancelamento por erro de digitacao"));
+  EXPECT_TRUE(Like(cancelamento, "135 - Evento registrado e vinculado a NF-e - Protocolo: *")) << cancelamento;
+  host_->Ctx().atual.SerieAtual = "1";
+  const std::string inutilizacao =
+      TextoInutilizacao(c.InutilizaNumeracao("26", "403", "403", "Numero pulado por falha no sistema"));
+  EXPECT_TRUE(Like(inutilizacao, "102 - Inutilização de número homologado - Protocolo: *")) << inutilizacao;
+  // The 1.00 event schemas take numeric keys only: the cancellation of a key
+  // with letters is refused before anything is sent, saying why.
+  const std::string alfanumerica =
+      MontaChaveAcesso("35", "2026-07-15T10:00:00-03:00", "12ABC34501DE35", 55, 1, 7, 1, 7, CnpjNaChave::Alfanumerico);
+  EsperaFalha([&] { c.EventoCancelamento("0000007", alfanumerica, "1", "135260000000001", "Cancelamento por erro"); },
+              "Esquema do evento não aceita CNPJ alfanumérico: NF-e " + alfanumerica);
+  EXPECT_EQ(Chamadas({"NFeRecepcaoEvento4", "NFeInutilizacao4"}), "NFeRecepcaoEvento4=1 NFeInutilizacao4=1");
+  // An alphanumeric CNPJ reaches the authority as it is (here refused for
+  // not being the certificate's, 213), not cut to its digits off the schema.
+  Host({{"CNPJ", "12.abc.345/01DE-35"}}).Ctx().atual.SerieAtual = "1";
+  EXPECT_EQ(Componente().InutilizaNumeracao("26", "405", "405", "Numero pulado por falha no sistema").cStat, "213");
+}
+
+// An invoice resumed after the registry switched layout: its receipt and its
+// situation, and a duplicate's other key of it, are asked in the layout of
+// the signed document it holds, at an authority that serves both.
+struct Componente310E400 : Componente400 {
+  Componente310E400() : Componente400(true) {}
+};
+
+TEST_F(Componente310E400, ConsultaNoLeiauteDaNotaNuncaNoDoRegistro) {
+  sim_.DefineControle("sincrono=recibo\n");
+  // The document's layout (the registry holds the other); its receipt and situation queries' services.
+  const std::tuple<bool, const char*, const char*> casos[] = {{false, "NfeRetAutorizacao", "NfeConsulta2"},
+                                                               {true, "NFeRetAutorizacao4", "NFeConsultaProtocolo4"}};
+  int numero = 406;
+  for (const auto& [v400, recibo, situacao] : casos) {
+    SCOPED_TRACE(recibo);
+    Host({{"LeiauteNFe", v400 ? "3.10" : "4.00"}});
+    std::string outra;   // the same invoice under another numeric code
+    const std::string chave =
+        v400 ? NotaNoDisco(&teste::NotaAssinada400, {.numero = numero}) : NotaNoDisco({.numero = numero});
+    v400 ? (void)teste::NotaSemAssinatura400({.numero = numero, .codigoNumerico = 1}, &outra)
+         : (void)teste::NotaSemAssinatura({.numero = numero, .codigoNumerico = 1}, &outra);
+    host_->Ctx().atual.ChaveAcessoSolicitada = chave;
+    auto c = Componente();
+    RespostaLote envio = c.EnviaLote(LoteNoDisco(chave, numero++));
+    // The receipt instead of the protocol, then asked for.
+    ASSERT_EQ(TextoEnvioLote(envio) + (envio.protocolo ? "+protocolo" : ""), "103 - Lote recebido - Recibo: " + envio.nRec);
+    RespostaLote consulta = c.ConsultaLote(envio.nRec);
+    consulta = consulta.cStat == "105" ? c.ConsultaLote(envio.nRec) : consulta;
+    ASSERT_TRUE(consulta.protocolo.has_value());
+    EXPECT_EQ(LinhaStatusLote(consulta) + consulta.protocolo->recusa, "100 - Autorizado o uso da NF-e");
+    EXPECT_EQ(ProtocoloAutorizado(c.ConsultaSituacao(chave)).size(), 15u);
+    EXPECT_EQ(c.ConsultaSituacao(outra).cStat, "217");
+    EXPECT_EQ(Chamadas({recibo, situacao}), recibo + std::string("=2 ") + situacao + "=2");
+  }
 }
 
 }  // namespace

@@ -35,14 +35,8 @@ TEST(EventoEpec, ResumoDaNotaNoEsquemaENoXmlsec) {
                 TextoFilho(dest, "vNF") + "|" + TextoFilho(dest, "vICMS") + "|" + TextoFilho(dest, "vST") + "|" +
                 TextoFilho(det, "dhEmi"),
             "35|1|123456789012|SP|44555666000181|987654321098|100.00|18.00|0.00|" + teste::Campo(nfe, "dhEmi"));
-}
-
-// Only an invoice issued for EPEC has one.
-TEST(EventoEpec, RecusaNotaDeOutroTipo) {
-  for (int tpEmis : {1, 6}) {
-    SCOPED_TRACE(tpEmis);
-    EXPECT_THROW(ResumoEpec(teste::NotaAssinada400({.tpEmis = tpEmis})), ErroExecucao);
-  }
+  // Only an invoice issued for EPEC has one.
+  for (int tpEmis : {1, 6}) EXPECT_THROW(ResumoEpec(teste::NotaAssinada400({.tpEmis = tpEmis})), ErroExecucao) << tpEmis;
 }
 
 }  // namespace

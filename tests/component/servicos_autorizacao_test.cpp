@@ -15,9 +15,6 @@
 namespace velant::autoridade {
 namespace {
 
-constexpr ServicoNFe kTodos[] = {ServicoNFe::StatusServico, ServicoNFe::Autorizacao,    ServicoNFe::RetAutorizacao,
-                                 ServicoNFe::Consulta,      ServicoNFe::RecepcaoEvento, ServicoNFe::Inutilizacao};
-
 TabelaServicos Enviada() {
   return TabelaServicos::Carregar(std::filesystem::path(VELANT_FONTE) / "dados" / "servicos-nfe.ini");
 }
@@ -39,7 +36,8 @@ TEST(Servicos, CadaUfNoSeuAutorizador) {
   auto t = Enviada();
   for (const char* uf : {"RO", "AC", "AM", "RR", "PA", "AP", "TO", "MA", "PI", "CE", "RN", "PB", "PE", "AL", "SE", "BA",
                          "MG", "ES", "RJ", "SP", "PR", "SC", "RS", "MS", "MT", "GO", "DF"})
-    for (ServicoNFe s : kTodos) {
+    for (ServicoNFe s : {ServicoNFe::StatusServico, ServicoNFe::Autorizacao, ServicoNFe::RetAutorizacao,
+                         ServicoNFe::Consulta, ServicoNFe::RecepcaoEvento, ServicoNFe::Inutilizacao}) {
       SCOPED_TRACE(std::string(uf) + " " + Descricao(s, Leiaute::V400).nome);
       const std::string host = proprios.contains(uf) ? proprios.at(uf) : "svrs.rs.gov.br/";
       for (const char* ambiente : {"1", "2"}) {
@@ -104,15 +102,14 @@ TEST(Servicos, VariavelDeAmbienteVenceORegistro) {
 }
 
 TEST(Descricoes, NomesDosDoisLeiautes) {
-  const DescricaoServico& autorizacao = Descricao(ServicoNFe::Autorizacao, Leiaute::V400);
-  EXPECT_EQ(AcaoSoap(autorizacao), "http://www.portalfiscal.inf.br/nfe/wsdl/NFeAutorizacao4/nfeAutorizacaoLote");
-  EXPECT_EQ(DescricaoPorNome("NFeAutorizacao4"), &autorizacao);
-  EXPECT_EQ(DescricaoPorNome("NfeAutorizacao"), &Descricao(ServicoNFe::Autorizacao));
-  EXPECT_EQ(DescricaoPorNome("NfeAutorizacao4"), nullptr);
+  const DescricaoServico *v400 = &Descricao(ServicoNFe::Autorizacao, Leiaute::V400),
+                         *v310 = &Descricao(ServicoNFe::Autorizacao);
+  EXPECT_EQ(AcaoSoap(*v400), "http://www.portalfiscal.inf.br/nfe/wsdl/NFeAutorizacao4/nfeAutorizacaoLote");
   // The root alone keeps naming the 3.10 service, as peers of 3.10 expect.
-  EXPECT_EQ(DescricaoPorRaizPedido("enviNFe"), &Descricao(ServicoNFe::Autorizacao));
-  EXPECT_EQ(DescricaoPorRaizPedido("enviNFe", Leiaute::V400), &autorizacao);
-  EXPECT_EQ(DescricaoPorRaizPedido("outro"), nullptr);
+  EXPECT_EQ((std::vector{DescricaoPorNome("NFeAutorizacao4"), DescricaoPorNome("NfeAutorizacao"),
+                         DescricaoPorNome("NfeAutorizacao4"), DescricaoPorRaizPedido("enviNFe"),
+                         DescricaoPorRaizPedido("enviNFe", Leiaute::V400), DescricaoPorRaizPedido("outro")}),
+            (std::vector<const DescricaoServico*>{v400, v310, nullptr, v310, v400, nullptr}));
 }
 
 }  // namespace
