@@ -61,7 +61,9 @@ TEST(LerArquivoComum, NuncaAbreUmArquivoProtegido) {
   EXPECT_EQ(LerArquivoComum(pasta.Caminho() / "nota.xml"), std::optional<std::string>("<NFe/>"));
 }
 
-TEST(GravaArquivo, SubstituiInteiroMantemPermissoesENaoDeixaTemporario) {
+// Replaces the whole file keeping its permissions; a failure names the step;
+// no temporary file is ever left behind.
+TEST(GravaArquivo, SubstituiInteiroMantemPermissoesEFalhaNomeiaOPasso) {
   teste::PastaTemporaria pasta;
   const fs::path alvo = pasta.Caminho() / "nota.xml";
   GravaArquivo(alvo, "primeiro");
@@ -70,28 +72,19 @@ TEST(GravaArquivo, SubstituiInteiroMantemPermissoesENaoDeixaTemporario) {
   EXPECT_EQ(teste::LerTudo(alvo), "segundo, mais longo");
   EXPECT_EQ(fs::status(alvo).permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-  int arquivos = 0;
-  for ([[maybe_unused]] const auto& e : fs::directory_iterator(pasta.Caminho())) ++arquivos;
-  EXPECT_EQ(arquivos, 1);
-}
-
-TEST(GravaArquivo, FalhaNomeiaOPassoENaoDeixaTemporario) {
-  teste::PastaTemporaria pasta;
   // A folder with something in it where the document should go: the rename
   // fails whoever runs the test (root included).
-  const fs::path alvo = pasta.Caminho() / "nota.xml";
-  fs::create_directories(alvo / "dentro");
+  const fs::path outro = pasta.Caminho() / "outra.xml";
+  fs::create_directories(outro / "dentro");
   try {
-    GravaArquivo(alvo, "x");
+    GravaArquivo(outro, "x");
     FAIL() << "não levantou";
   } catch (const ErroExecucao& e) {
     EXPECT_EQ(e.Numero(), static_cast<int>(CodigoErro::ErroDeEntradaSaida));
-    EXPECT_NE(e.Descricao().find("Não foi possível gravar " + alvo.string() + " (renomeação: "), std::string::npos)
+    EXPECT_NE(e.Descricao().find("Não foi possível gravar " + outro.string() + " (renomeação: "), std::string::npos)
         << e.Descricao();
   }
-  int arquivos = 0;
-  for ([[maybe_unused]] const auto& e : fs::directory_iterator(pasta.Caminho())) ++arquivos;
-  EXPECT_EQ(arquivos, 1);
+  EXPECT_EQ(std::distance(fs::directory_iterator(pasta.Caminho()), fs::directory_iterator()), 2);
   EXPECT_THROW(GravaArquivo(pasta.Caminho() / "sem" / "pasta.xml", "x"), ErroExecucao);
 }
 
