@@ -102,26 +102,4 @@ std::string Descreve(const cSolicitacaoFuncaoNFe& s) {
   return o.str();
 }
 
-int64_t DriverGravador::Executar(const std::string& sql) {
-  executados.push_back(sql);
-  if (falhar) throw ErroExecucao(CodigoErro::ErroBanco, "falha simulada");
-  if (linhasAfetadas.empty()) return 1;
-  int64_t n = linhasAfetadas.front();
-  linhasAfetadas.pop_front();
-  return n;
-}
-
-Recordset DriverGravador::Consultar(const std::string& sql) {
-  consultados.push_back(sql);
-  if (falhar) throw ErroExecucao(CodigoErro::ErroBanco, "falha simulada");
-  return Recordset();
-}
-
-ConexaoGravadora::ConexaoGravadora(InterfaceOperador& ui) : CConexaoNfe(ui) {
-  auto d = std::make_unique<DriverGravador>();
-  driver_ = d.get();
-  mConexaoCompartilhada = std::move(d);
-  mConexao = std::make_unique<DriverGravador>();
-}
-
 }  // namespace velant::data::teste
