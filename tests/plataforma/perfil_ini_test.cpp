@@ -39,17 +39,11 @@ TEST(PerfilIniTest, WritesItsOwnLineAndLeavesForeignLinesIntact) {
   }
 }
 
-TEST(PerfilIniTest, SuccessiveWritesKeepEarlierKeysAndCreateTheFolders) {
+// A write to a file not there yet creates it, and its folders, in CR LF lines.
+TEST(PerfilIniTest, AWriteCreatesTheFileAndItsFolders) {
   PastaTemporaria raiz;
   MapeadorCaminhos caminhos(raiz.Caminho());
-  PerfilIni ini(caminhos);
-  ini.GravarIni("Local", "IP do Computador a ser processado", "10.0.0.5", kIni);
-  ini.GravarIni("SGBD", "Servidor", "db", kIni);
-  ini.GravarIni("Local", "Outra", "x", kIni);
-  ini.GravarIni("local", "ip do computador a ser processado", "127.0.0.1", kIni);
-  EXPECT_EQ(LerTudo(raiz.Caminho() / kLocal),
-            "[Local]\r\nip do computador a ser processado=127.0.0.1\r\nOutra=x\r\n[SGBD]\r\nServidor=db\r\n");
-  ini.GravarIni("SGBD", "Banco", "velant", "C:\\Nova\\Pasta\\config.ini");
+  PerfilIni(caminhos).GravarIni("SGBD", "Banco", "velant", "C:\\Nova\\Pasta\\config.ini");
   EXPECT_EQ(LerTudo(raiz.Caminho() / "C/Nova/Pasta/config.ini"), "[SGBD]\r\nBanco=velant\r\n");
 }
 

@@ -6,7 +6,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -80,26 +79,24 @@ TEST(RegistroWindowsTest, AChangedFileIsSeenAtTheNextCall) {
 // as "" like an absent one, and is reported once, naming the file and why,
 // until it reads again. An absent file is no failure.
 TEST(RegistroWindowsTest, AnUnreadableFileIsReportedOnce) {
-  const std::function<void(const std::filesystem::path&)> criacoes[] = {
-      [](const auto& p) { std::filesystem::create_directory(p); },
-      [](const auto& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); }};
-  for (const auto& cria : criacoes) {
+  for (bool fifo : {false, true}) {
     PastaTemporaria pasta;
     const auto arquivo = pasta.Caminho() / "registro.reg";
+    const auto cria = [&] { return fifo ? ::mkfifo(arquivo.c_str(), 0600) : ::mkdir(arquivo.c_str(), 0700); };
     RegistroWindows registro(arquivo);
     std::vector<std::string> linhas;
     registro.DefinirAvisoFalha([&](const std::string& linha) { linhas.push_back(linha); });
     EXPECT_EQ(Ambiente(registro), "");
     EXPECT_TRUE(linhas.empty());
-    cria(arquivo);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(Ambiente(registro), "");
-    ASSERT_EQ(linhas.size(), 1u);
-    EXPECT_EQ(linhas[0], "     ** Erro na Rotina: LerRegistro - " + arquivo.string() + " não lido: não é um arquivo comum");
+    ASSERT_EQ(cria(), 0);
+    EXPECT_EQ(Ambiente(registro) + Ambiente(registro) + Ambiente(registro), "");
+    EXPECT_EQ(linhas, std::vector<std::string>{"     ** Erro na Rotina: LerRegistro - " + arquivo.string() +
+                                               " não lido: não é um arquivo comum"});
     std::filesystem::remove(arquivo);   // readable again, then unreadable again: reported anew
     GravaAmbiente(arquivo, "2");
     EXPECT_EQ(Ambiente(registro), "2");
     std::filesystem::remove(arquivo);
-    cria(arquivo);
+    ASSERT_EQ(cria(), 0);
     EXPECT_EQ(Ambiente(registro), "");
     EXPECT_EQ(linhas.size(), 2u);
   }
