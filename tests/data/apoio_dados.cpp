@@ -92,13 +92,12 @@ void PreencheTudo(cSolicitacaoFuncaoNFe& s) {
 std::string Descreve(const cSolicitacaoFuncaoNFe& s) {
   const auto q = [](DataHora d) { return Format(d, "yyyy-mm-dd") + " " + Format(d, "hh:mm:ss"); };
   std::ostringstream o;
-  o << s.NSU() << '|' << s.NumeroControleSolicitacao() << '|' << q(s.DataSolicitacao()) << '|'
-    << q(s.HoraSolicitacao()) << '|' << s.TipoOperacao() << '|' << s.CodigoEstabelecimento() << '|' << s.SerieNFe()
-    << '|' << s.NumeroNFe() << '|' << s.ChaveAcessoNFe() << '|' << s.IPComputadorAC() << '|' << s.IPInternetAC()
-    << '|' << s.SegurancaEstabelecimento() << '|' << s.CodigoUsuario() << '|' << s.VersaoAC() << '|'
-    << s.VersaoHost() << '|' << s.Texto() << '|' << q(s.HoraAnalise()) << '|' << q(s.HoraAprovacao()) << '|'
-    << q(s.HoraCancelamentoHost()) << '|' << q(s.HoraConfirmacaoAC()) << '|' << q(s.HoraCancelamentoAC()) << '|'
-    << s.Mensagem();
+  const auto junta = [&](const auto&... v) { ((o << v << '|'), ...); };
+  junta(s.NSU(), s.NumeroControleSolicitacao(), q(s.DataSolicitacao()), q(s.HoraSolicitacao()), s.TipoOperacao(),
+        s.CodigoEstabelecimento(), s.SerieNFe(), s.NumeroNFe(), s.ChaveAcessoNFe(), s.IPComputadorAC(), s.IPInternetAC(),
+        s.SegurancaEstabelecimento(), s.CodigoUsuario(), s.VersaoAC(), s.VersaoHost(), s.Texto(), q(s.HoraAnalise()),
+        q(s.HoraAprovacao()), q(s.HoraCancelamentoHost()), q(s.HoraConfirmacaoAC()), q(s.HoraCancelamentoAC()),
+        s.Mensagem());
   return o.str();
 }
 

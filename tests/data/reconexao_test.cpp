@@ -22,9 +22,8 @@ using teste::Motor;
 using teste::NoBanco;
 
 void ExigeTodasAsTabelas(CConexaoNfe& conexao) {
-  for (const char* t : {"SolicitacaoFuncaoNFe", "MovimentoNFe", "MovimentoNFeSaidaCancelada",
-                        "MovimentoNFeSaidaInutilizada", "ConfiguracaoDiversa", "natureza_operacao", "Municipios",
-                        "CidadeIBGE"})
+  for (const char* t : {"SolicitacaoFuncaoNFe", "MovimentoNFe", "MovimentoNFeSaidaCancelada", "MovimentoNFeSaidaInutilizada",
+                        "ConfiguracaoDiversa", "natureza_operacao", "Municipios", "CidadeIBGE"})
     EXPECT_NO_THROW(conexao.ConexaoCompartilhada()->Consultar(std::string("SELECT COUNT(*) FROM ") + t)) << t;
 }
 

@@ -126,8 +126,7 @@ TEST_P(NoBanco, AnNSUOutOfRangeIsReportedAndRefusedOnce) {
   banco.Executa("INSERT INTO SolicitacaoFuncaoNFe (NSU, [IP Computador AC], Texto) VALUES (-7, 'a', 'x')");
   ASSERT_TRUE(banco.Inclui(2, "a"));
   EXPECT_EQ(s.LocalizarAnalise("a"), 0);
-  ASSERT_TRUE(s.NSUInvalido());
-  EXPECT_EQ(*s.NSUInvalido(), -7);
+  EXPECT_EQ(s.NSUInvalido(), std::optional<int64_t>(-7));
   EXPECT_TRUE(s.RecusaNSUInvalido(-7, DataHora::Hora(9, 0, 0), std::string(60, 'm')));
   EXPECT_FALSE(s.RecusaNSUInvalido(-7, DataHora::Hora(9, 0, 1), "de novo"));
   EXPECT_EQ(CDate(banco.Coluna(-7, "Hora da Analise")), DataHora::Hora(9, 0, 0));
