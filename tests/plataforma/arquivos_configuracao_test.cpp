@@ -1,3 +1,4 @@
+// The two settings files: the registry export and the INI profile.
 #include "plataforma/registro_windows.h"
 
 #include <gtest/gtest.h>
@@ -13,11 +14,13 @@
 
 #include "apoio/arquivos_teste.h"
 #include "base/tabela_tsv_teste.h"
+#include "plataforma/perfil_ini.h"
 
 namespace velant {
 namespace {
 
 using teste::GravarTudo;
+using teste::LerTudo;
 using teste::PastaTemporaria;
 
 // The export registro.reg, as regedit writes it in CR LF lines, also in
@@ -25,7 +28,7 @@ using teste::PastaTemporaria;
 TEST(RegistroWindowsTest, ReadsOnlyTextValuesInEveryExportEncoding) {
   const std::map<std::string, int32_t> raizes = {
       {"HKCU", HKEY_CURRENT_USER}, {"HKLM", HKEY_LOCAL_MACHINE}, {"0x12345678", 0x12345678}};
-  const auto exportacao = [](const char* nome) { return teste::LerTudo(std::string(VELANT_TESTES) + "/plataforma/" + nome); };
+  const auto exportacao = [](const char* nome) { return LerTudo(std::string(VELANT_TESTES) + "/plataforma/" + nome); };
   const std::pair<const char*, std::string> codificacoes[] = {
       {"utf16le_bom", exportacao("registro-utf16le.reg")}, {"utf8", exportacao("registro.reg")},
       {"utf8_bom", "\xEF\xBB\xBF" + exportacao("registro.reg")}, {"ansi_lf", exportacao("registro-ansi-lf.reg")}};
@@ -111,6 +114,39 @@ TEST(RegistroWindowsTest, DefaultFileFromOptionThenEnvironmentThenConfigHome) {
   }
   teste::VariavelAmbiente semRegistro("VELANT_REGISTRO", std::nullopt);
   EXPECT_EQ(RegistroWindows::ArquivoPadrao(), "/cfg/velantnfe/registro.reg");
+}
+
+constexpr const char* kIni = "C:\\KorvanePafEcf\\NFe\\VelantNFe\\VelantNFe.ini";
+constexpr const char* kLocal = "C/KorvanePafEcf/NFe/VelantNFe/VelantNFe.ini";
+
+TEST(PerfilIniTest, ReadsAsTheProfileApi) {
+  for (const auto& c : teste::LerTabelaTsv("plataforma/perfil_leitura.tsv")) {
+    PastaTemporaria raiz;
+    GravarTudo(raiz.Caminho() / kLocal, c[1]);
+    EXPECT_EQ(PerfilIni(MapeadorCaminhos(raiz.Caminho())).LerIni(c[2], c[3], kIni), c[4]) << c[0];
+  }
+  PastaTemporaria semArquivo;
+  EXPECT_EQ(PerfilIni(MapeadorCaminhos(semArquivo.Caminho())).LerIni("Local", "k", kIni), "");
+}
+
+TEST(PerfilIniTest, WritesItsOwnLineAndLeavesForeignLinesIntact) {
+  for (const auto& c : teste::LerTabelaTsv("plataforma/perfil_escrita.tsv")) {
+    PastaTemporaria raiz;
+    GravarTudo(raiz.Caminho() / kLocal, c[1]);
+    MapeadorCaminhos caminhos(raiz.Caminho());
+    PerfilIni ini(caminhos);
+    ini.GravarIni(c[2], c[3], c[4], kIni);
+    EXPECT_EQ(LerTudo(raiz.Caminho() / kLocal), c[5]) << c[0];
+    EXPECT_EQ(ini.LerIni(c[2], c[3], kIni), c[4]) << c[0];
+  }
+}
+
+// A write to a file not there yet creates it, and its folders, in CR LF lines.
+TEST(PerfilIniTest, AWriteCreatesTheFileAndItsFolders) {
+  PastaTemporaria raiz;
+  MapeadorCaminhos caminhos(raiz.Caminho());
+  PerfilIni(caminhos).GravarIni("SGBD", "Banco", "velant", "C:\\Nova\\Pasta\\config.ini");
+  EXPECT_EQ(LerTudo(raiz.Caminho() / "C/Nova/Pasta/config.ini"), "[SGBD]\r\nBanco=velant\r\n");
 }
 
 }  // namespace
