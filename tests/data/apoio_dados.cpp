@@ -92,36 +92,13 @@ void PreencheTudo(cSolicitacaoFuncaoNFe& s) {
 std::string Descreve(const cSolicitacaoFuncaoNFe& s) {
   const auto q = [](DataHora d) { return Format(d, "yyyy-mm-dd") + " " + Format(d, "hh:mm:ss"); };
   std::ostringstream o;
-  o << s.NSU() << '|' << s.NumeroControleSolicitacao() << '|' << q(s.DataSolicitacao()) << '|'
-    << q(s.HoraSolicitacao()) << '|' << s.TipoOperacao() << '|' << s.CodigoEstabelecimento() << '|' << s.SerieNFe()
-    << '|' << s.NumeroNFe() << '|' << s.ChaveAcessoNFe() << '|' << s.IPComputadorAC() << '|' << s.IPInternetAC()
-    << '|' << s.SegurancaEstabelecimento() << '|' << s.CodigoUsuario() << '|' << s.VersaoAC() << '|'
-    << s.VersaoHost() << '|' << s.Texto() << '|' << q(s.HoraAnalise()) << '|' << q(s.HoraAprovacao()) << '|'
-    << q(s.HoraCancelamentoHost()) << '|' << q(s.HoraConfirmacaoAC()) << '|' << q(s.HoraCancelamentoAC()) << '|'
-    << s.Mensagem();
+  const auto junta = [&](const auto&... v) { ((o << v << '|'), ...); };
+  junta(s.NSU(), s.NumeroControleSolicitacao(), q(s.DataSolicitacao()), q(s.HoraSolicitacao()), s.TipoOperacao(),
+        s.CodigoEstabelecimento(), s.SerieNFe(), s.NumeroNFe(), s.ChaveAcessoNFe(), s.IPComputadorAC(), s.IPInternetAC(),
+        s.SegurancaEstabelecimento(), s.CodigoUsuario(), s.VersaoAC(), s.VersaoHost(), s.Texto(), q(s.HoraAnalise()),
+        q(s.HoraAprovacao()), q(s.HoraCancelamentoHost()), q(s.HoraConfirmacaoAC()), q(s.HoraCancelamentoAC()),
+        s.Mensagem());
   return o.str();
-}
-
-int64_t DriverGravador::Executar(const std::string& sql) {
-  executados.push_back(sql);
-  if (falhar) throw ErroExecucao(CodigoErro::ErroBanco, "falha simulada");
-  if (linhasAfetadas.empty()) return 1;
-  int64_t n = linhasAfetadas.front();
-  linhasAfetadas.pop_front();
-  return n;
-}
-
-Recordset DriverGravador::Consultar(const std::string& sql) {
-  consultados.push_back(sql);
-  if (falhar) throw ErroExecucao(CodigoErro::ErroBanco, "falha simulada");
-  return Recordset();
-}
-
-ConexaoGravadora::ConexaoGravadora(InterfaceOperador& ui) : CConexaoNfe(ui) {
-  auto d = std::make_unique<DriverGravador>();
-  driver_ = d.get();
-  mConexaoCompartilhada = std::move(d);
-  mConexao = std::make_unique<DriverGravador>();
 }
 
 }  // namespace velant::data::teste

@@ -5,15 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <ostream>
 #include <string>
-#include <vector>
 
 #include "apoio/arquivos_teste.h"
 #include "base/caminhos.h"
-#include "data/conexao_driver.h"
 #include "data/conexao_nfe.h"
 #include "data/conexao_postgresql.h"
 #include "data/configuracao_banco.h"
@@ -91,34 +88,5 @@ GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(NoBanco);
 void PreencheTudo(cSolicitacaoFuncaoNFe& s);
 // Every property of the request record, to compare two records.
 std::string Descreve(const cSolicitacaoFuncaoNFe& s);
-
-// A driver double: records every statement, answers writes with the chosen
-// row counts (1 when none is queued) and queries with a closed set.
-struct DriverGravador : ConexaoDriver {
-  std::vector<std::string> executados;
-  std::vector<std::string> consultados;
-  std::deque<int64_t> linhasAfetadas;
-  bool falhar = false;   // every statement raises a database error
-
-  bool Aberta() const override { return true; }
-  int64_t Executar(const std::string& sql) override;
-  Recordset Consultar(const std::string& sql) override;
-  void ExecutarScript(const std::string& script) override { executados.push_back(script); }
-  void IniciarTransacao() override { executados.push_back("BEGIN"); }
-  void ConfirmarTransacao() override { executados.push_back("COMMIT"); }
-  void CancelarTransacao() override { executados.push_back("ROLLBACK"); }
-  void Fechar() override {}
-};
-
-// A connection of the SQL Server dialect on two DriverGravador: the shared
-// one (the request record's), recorded, and its own.
-class ConexaoGravadora : public CConexaoNfe {
- public:
-  explicit ConexaoGravadora(InterfaceOperador& ui);
-  DriverGravador& Driver() { return *driver_; }
-
- private:
-  DriverGravador* driver_;
-};
 
 }  // namespace velant::data::teste

@@ -1,5 +1,5 @@
-// SQL literals and the dialect rewriting, from the tables formata_sql.tsv
-// and adapta_sql.tsv. Relies on tests/base/tabela_tsv_teste.h.
+// SQL literals, the dialect rewriting and the engines' date and time texts,
+// from the tables formata_sql.tsv, adapta_sql.tsv and data_hora_banco.tsv.
 #include "data/formata_sql.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 #include "base/regional.h"
 #include "base/tabela_tsv_teste.h"
 #include "contexto/configuracao_host.h"
+#include "data/data_hora_banco.h"
 #include "data/dialeto_sql.h"
 
 namespace velant::data {
@@ -50,6 +51,14 @@ TEST(FormataSql, DialectRewritingLeavesStringLiteralsAlone) {
                                                       {"Sqlite", DialetoSql::Sqlite}, {"PostgreSql", DialetoSql::PostgreSql}};
   for (const auto& c : teste::LerTabelaTsv("data/adapta_sql.tsv"))
     EXPECT_EQ(AdaptaSql(c[1], dialetos.at(c[0])), c[2]) << "adapta_sql.tsv:" << c.numero;
+}
+
+TEST(DataHoraBanco, ReadsTheEngineForms) {
+  for (const auto& c : teste::LerTabelaTsv("data/data_hora_banco.tsv")) {
+    DataHora lido(-1.0);
+    const bool leu = LerDataHoraBanco(c[0], lido);
+    EXPECT_EQ(leu ? Format(lido, "yyyy-mm-dd") + " " + Format(lido, "hh:mm:ss") : "", c[1]) << "[" << c[0] << "]";
+  }
 }
 
 }  // namespace

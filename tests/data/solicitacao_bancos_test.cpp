@@ -1,12 +1,16 @@
 // The request record on the real engines: what reaches the table and what
-// comes back, on SQLite and on PostgreSQL.
+// comes back, on SQLite and on PostgreSQL; what a database error does to it.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "apoio_dados.h"
+#include "base/erro.h"
 #include "base/regional.h"
+#include "data/escritor_mensagem.h"
 #include "data/solicitacao_funcao_nfe.h"
+#include "plataforma/registro_eventos.h"
+#include "contexto/solicitacao_atual.h"
 
 namespace velant::data {
 namespace {
@@ -122,8 +126,7 @@ TEST_P(NoBanco, AnNSUOutOfRangeIsReportedAndRefusedOnce) {
   banco.Executa("INSERT INTO SolicitacaoFuncaoNFe (NSU, [IP Computador AC], Texto) VALUES (-7, 'a', 'x')");
   ASSERT_TRUE(banco.Inclui(2, "a"));
   EXPECT_EQ(s.LocalizarAnalise("a"), 0);
-  ASSERT_TRUE(s.NSUInvalido());
-  EXPECT_EQ(*s.NSUInvalido(), -7);
+  EXPECT_EQ(s.NSUInvalido(), std::optional<int64_t>(-7));
   EXPECT_TRUE(s.RecusaNSUInvalido(-7, DataHora::Hora(9, 0, 0), std::string(60, 'm')));
   EXPECT_FALSE(s.RecusaNSUInvalido(-7, DataHora::Hora(9, 0, 1), "de novo"));
   EXPECT_EQ(CDate(banco.Coluna(-7, "Hora da Analise")), DataHora::Hora(9, 0, 0));
@@ -131,6 +134,46 @@ TEST_P(NoBanco, AnNSUOutOfRangeIsReportedAndRefusedOnce) {
   EXPECT_EQ(banco.Coluna(-7, "Mensagem").Texto(), std::string(50, 'm'));
   EXPECT_EQ(s.LocalizarAnalise("a"), 2);
   EXPECT_FALSE(s.NSUInvalido());
+}
+
+// With the request table gone: the AC's writers answer false, the Host's
+// operations let the error through, LocalizarCodigo shows it in a box.
+TEST_P(NoBanco, DatabaseErrorsByOperation) {
+  InterfaceHeadless& ui = banco.raiz.ui;
+  banco.Executa("DROP TABLE SolicitacaoFuncaoNFe");
+  EXPECT_FALSE(s.Incluir() || s.Alterar(1) || s.Excluir(1));
+  EXPECT_TRUE(ui.Caixas().empty());
+  EXPECT_THROW(s.LocalizarAnalise("10.0.0.5"), ErroExecucao);
+  EXPECT_THROW(s.LocalizarAnaliseEOuAprovacao(), ErroExecucao);
+  EXPECT_THROW(s.DefineMensagem(1, "x"), ErroExecucao);
+  EXPECT_THROW(s.DefineHoraAnalise(1, DataHora::Hora(1, 2, 3)), ErroExecucao);
+  EXPECT_THROW(s.DefineHoraAprovacaoHost(1, DataHora::Hora(1, 2, 3), "x"), ErroExecucao);
+  EXPECT_THROW(s.DefineHoraCancelamentoHost(1, DataHora::Hora(1, 2, 3), "x"), ErroExecucao);
+  EXPECT_FALSE(s.LocalizarCodigo(3));
+  ASSERT_EQ(ui.Caixas().size(), 1u);
+  EXPECT_TRUE(ui.Caixas()[0].prompt.starts_with("-2147467259 - ") && ui.Caixas()[0].prompt.size() > 20)
+      << ui.Caixas()[0].prompt;
+  EXPECT_EQ(ui.Caixas()[0].estilo, vbOKOnly);
+}
+
+// The log's writer stamps the request being served; a database error is "not
+// written", not an exception, and the daily file says which.
+TEST_P(NoBanco, LogWriterStampsTheRequestBeingServed) {
+  RelogioSistema relogio;
+  RegistroEventos log{banco.raiz.ui, banco.raiz.caminhos, relogio};
+  SolicitacaoAtual atual;
+  auto escritor = EscritorMensagemSolicitacao(s, atual, log);
+  ASSERT_TRUE(banco.Inclui(321, "a"));
+  atual.NSUAtual = 321;
+  EXPECT_TRUE(escritor("      Gerando NFe..."));
+  EXPECT_EQ(banco.Coluna(321, "Mensagem").Texto(), "      Gerando NFe...");
+  atual.NSUAtual = 322;
+  EXPECT_FALSE(escritor("x"));   // no such row
+  banco.Executa("DROP TABLE SolicitacaoFuncaoNFe");
+  EXPECT_FALSE(escritor("y"));
+  const std::string arquivo =
+      velant::teste::LerTudo(banco.raiz.caminhos.Mapear(RegistroEventos::NomeArquivoLog(relogio.Agora())));
+  EXPECT_NE(arquivo.find(" -      ** Erro na Rotina: DefineMensagem - "), std::string::npos) << arquivo;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -45,10 +46,8 @@ TEST_F(RegistroEventosTest, FileLineIsTimeDashTextCrLfInTheFileOfTheDayWhoseFold
   log.RegistraEvento("***** Início de Solicitação ***** - 17", true, false);
   relogio.agora = DataHora::De(2026, 12, 5, 23, 59, 59);
   log.RegistraEvento("      Aprovado pelo Host: 23:59:59", true, false);
-  EXPECT_EQ(Arquivo051226(),
-            "09:05:07 - ***** Início de Solicitação ***** - 17\r\n"
-            "23:59:59 -       Aprovado pelo Host: 23:59:59\r\n");
-  EXPECT_TRUE(ui.Caixas().empty());
+  EXPECT_EQ(Arquivo051226(), "09:05:07 - ***** Início de Solicitação ***** - 17\r\n"
+                             "23:59:59 -       Aprovado pelo Host: 23:59:59\r\n");
   EXPECT_EQ(ui.Eventos().back(), "      Aprovado pelo Host: 23:59:59");
   relogio.agora = DataHora::De(2026, 12, 6, 0, 0, 1);   // the next day goes to a new file
   log.CriaLogNFe("depois");
@@ -58,17 +57,17 @@ TEST_F(RegistroEventosTest, FileLineIsTimeDashTextCrLfInTheFileOfTheDayWhoseFold
   // with its folder meanwhile still gets the next line under its name.
   relogio.agora = DataHora::De(2026, 12, 5, 9, 5, 7);
   const auto arquivo = raiz.Caminho() / kArquivo051226;
-  log.CriaLogNFe("um");
-  std::filesystem::remove(arquivo);
-  log.CriaLogNFe("dois");
-  EXPECT_EQ(Arquivo051226(), "09:05:07 - dois\r\n");
   GravarTudo(raiz.Caminho() / "outro.LOG", "08:00:00 - de outro\r\n");
-  std::filesystem::rename(raiz.Caminho() / "outro.LOG", arquivo);
-  log.CriaLogNFe("tres");
-  EXPECT_EQ(Arquivo051226(), "08:00:00 - de outro\r\n09:05:07 - tres\r\n");
-  std::filesystem::remove_all(arquivo.parent_path());
-  log.CriaLogNFe("quatro");
-  EXPECT_EQ(Arquivo051226(), "09:05:07 - quatro\r\n");
+  const std::pair<std::function<void()>, std::string> mudancas[] = {
+      {[&] { std::filesystem::remove(arquivo); }, ""},
+      {[&] { std::filesystem::rename(raiz.Caminho() / "outro.LOG", arquivo); }, "08:00:00 - de outro\r\n"},
+      {[&] { std::filesystem::remove_all(arquivo.parent_path()); }, ""}};
+  for (const auto& [muda, antes] : mudancas) {
+    log.CriaLogNFe("antes");
+    muda();
+    log.CriaLogNFe("depois");
+    EXPECT_EQ(Arquivo051226(), antes + "09:05:07 - depois\r\n");
+  }
   EXPECT_TRUE(ui.Caixas().empty());
 }
 

@@ -1,10 +1,15 @@
+// The headless window, and the worker's view of a window.
 #include "ui/interface_headless.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdio>
+#include <future>
 #include <string>
+#include <thread>
+
+#include "ui/interface_trabalhador.h"
 
 namespace velant {
 namespace {
@@ -80,6 +85,34 @@ TEST(InterfaceHeadlessTest, TimerTicksUntilAskedToStopAndNeverWaitsOutALongInter
   ui.ExecutarTemporizador(60000, [&] { ++tiques; }, [&] { return ++consultas > 3; });
   EXPECT_EQ(tiques, 3);
   EXPECT_LT(std::chrono::steady_clock::now() - inicio, std::chrono::seconds(5));
+}
+
+// What a worker shows reaches the window only when its thread delivers, in
+// order, the list keeping its size; a box it asks is answered on the window's thread.
+TEST(InterfaceTrabalhador, MostraSoNaEntregaEmOrdemECaixaRespondidaPelaJanela) {
+  InterfaceHeadless janela(true);
+  FilaInterface fila(janela);
+  InterfaceTrabalhador ui(fila, "[T2] ");
+  std::thread([&] {
+    for (int i = 0; i < kMaximoEventosLista + 5; ++i) ui.AdicionarEventoSelecionado("linha " + std::to_string(i));
+    ui.DefinirStatus("Verificando Solicitação...");
+  }).join();
+  EXPECT_TRUE(janela.Eventos().empty());
+  fila.Entrega();
+  ASSERT_EQ(janela.Eventos().size(), static_cast<size_t>(kMaximoEventosLista));
+  EXPECT_EQ(janela.Eventos().front() + "|" + janela.Eventos().back() + "|" + janela.Status(),
+            "linha 5|linha " + std::to_string(kMaximoEventosLista + 4) + "|[T2] Verificando Solicitação...");
+
+  janela.ResponderProximaCaixa(vbNo);
+  janela.ResponderProximaEntrada("resposta");
+  auto caixa = std::async(std::launch::async, [&] { return ui.MsgBox("Continuar?", vbYesNo, "Atenção"); });
+  auto entrada = std::async(std::launch::async, [&] { return ui.InputBox("Valor?"); });
+  while (janela.Caixas().empty() || janela.Entradas().empty()) {
+    fila.Entrega();
+    std::this_thread::yield();
+  }
+  EXPECT_EQ(std::to_string(caixa.get()) + "|" + entrada.get() + "|" + janela.Caixas()[0].titulo,
+            std::to_string(vbNo) + "|resposta|Atenção");
 }
 
 }  // namespace

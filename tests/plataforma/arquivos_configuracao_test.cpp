@@ -1,3 +1,4 @@
+// The two settings files: the registry export and the INI profile.
 #include "plataforma/registro_windows.h"
 
 #include <gtest/gtest.h>
@@ -6,7 +7,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -14,11 +14,13 @@
 
 #include "apoio/arquivos_teste.h"
 #include "base/tabela_tsv_teste.h"
+#include "plataforma/perfil_ini.h"
 
 namespace velant {
 namespace {
 
 using teste::GravarTudo;
+using teste::LerTudo;
 using teste::PastaTemporaria;
 
 // The export registro.reg, as regedit writes it in CR LF lines, also in
@@ -26,7 +28,7 @@ using teste::PastaTemporaria;
 TEST(RegistroWindowsTest, ReadsOnlyTextValuesInEveryExportEncoding) {
   const std::map<std::string, int32_t> raizes = {
       {"HKCU", HKEY_CURRENT_USER}, {"HKLM", HKEY_LOCAL_MACHINE}, {"0x12345678", 0x12345678}};
-  const auto exportacao = [](const char* nome) { return teste::LerTudo(std::string(VELANT_TESTES) + "/plataforma/" + nome); };
+  const auto exportacao = [](const char* nome) { return LerTudo(std::string(VELANT_TESTES) + "/plataforma/" + nome); };
   const std::pair<const char*, std::string> codificacoes[] = {
       {"utf16le_bom", exportacao("registro-utf16le.reg")}, {"utf8", exportacao("registro.reg")},
       {"utf8_bom", "\xEF\xBB\xBF" + exportacao("registro.reg")}, {"ansi_lf", exportacao("registro-ansi-lf.reg")}};
@@ -80,26 +82,24 @@ TEST(RegistroWindowsTest, AChangedFileIsSeenAtTheNextCall) {
 // as "" like an absent one, and is reported once, naming the file and why,
 // until it reads again. An absent file is no failure.
 TEST(RegistroWindowsTest, AnUnreadableFileIsReportedOnce) {
-  const std::function<void(const std::filesystem::path&)> criacoes[] = {
-      [](const auto& p) { std::filesystem::create_directory(p); },
-      [](const auto& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); }};
-  for (const auto& cria : criacoes) {
+  for (bool fifo : {false, true}) {
     PastaTemporaria pasta;
     const auto arquivo = pasta.Caminho() / "registro.reg";
+    const auto cria = [&] { return fifo ? ::mkfifo(arquivo.c_str(), 0600) : ::mkdir(arquivo.c_str(), 0700); };
     RegistroWindows registro(arquivo);
     std::vector<std::string> linhas;
     registro.DefinirAvisoFalha([&](const std::string& linha) { linhas.push_back(linha); });
     EXPECT_EQ(Ambiente(registro), "");
     EXPECT_TRUE(linhas.empty());
-    cria(arquivo);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(Ambiente(registro), "");
-    ASSERT_EQ(linhas.size(), 1u);
-    EXPECT_EQ(linhas[0], "     ** Erro na Rotina: LerRegistro - " + arquivo.string() + " não lido: não é um arquivo comum");
+    ASSERT_EQ(cria(), 0);
+    EXPECT_EQ(Ambiente(registro) + Ambiente(registro) + Ambiente(registro), "");
+    EXPECT_EQ(linhas, std::vector<std::string>{"     ** Erro na Rotina: LerRegistro - " + arquivo.string() +
+                                               " não lido: não é um arquivo comum"});
     std::filesystem::remove(arquivo);   // readable again, then unreadable again: reported anew
     GravaAmbiente(arquivo, "2");
     EXPECT_EQ(Ambiente(registro), "2");
     std::filesystem::remove(arquivo);
-    cria(arquivo);
+    ASSERT_EQ(cria(), 0);
     EXPECT_EQ(Ambiente(registro), "");
     EXPECT_EQ(linhas.size(), 2u);
   }
@@ -114,6 +114,39 @@ TEST(RegistroWindowsTest, DefaultFileFromOptionThenEnvironmentThenConfigHome) {
   }
   teste::VariavelAmbiente semRegistro("VELANT_REGISTRO", std::nullopt);
   EXPECT_EQ(RegistroWindows::ArquivoPadrao(), "/cfg/velantnfe/registro.reg");
+}
+
+constexpr const char* kIni = "C:\\KorvanePafEcf\\NFe\\VelantNFe\\VelantNFe.ini";
+constexpr const char* kLocal = "C/KorvanePafEcf/NFe/VelantNFe/VelantNFe.ini";
+
+TEST(PerfilIniTest, ReadsAsTheProfileApi) {
+  for (const auto& c : teste::LerTabelaTsv("plataforma/perfil_leitura.tsv")) {
+    PastaTemporaria raiz;
+    GravarTudo(raiz.Caminho() / kLocal, c[1]);
+    EXPECT_EQ(PerfilIni(MapeadorCaminhos(raiz.Caminho())).LerIni(c[2], c[3], kIni), c[4]) << c[0];
+  }
+  PastaTemporaria semArquivo;
+  EXPECT_EQ(PerfilIni(MapeadorCaminhos(semArquivo.Caminho())).LerIni("Local", "k", kIni), "");
+}
+
+TEST(PerfilIniTest, WritesItsOwnLineAndLeavesForeignLinesIntact) {
+  for (const auto& c : teste::LerTabelaTsv("plataforma/perfil_escrita.tsv")) {
+    PastaTemporaria raiz;
+    GravarTudo(raiz.Caminho() / kLocal, c[1]);
+    MapeadorCaminhos caminhos(raiz.Caminho());
+    PerfilIni ini(caminhos);
+    ini.GravarIni(c[2], c[3], c[4], kIni);
+    EXPECT_EQ(LerTudo(raiz.Caminho() / kLocal), c[5]) << c[0];
+    EXPECT_EQ(ini.LerIni(c[2], c[3], kIni), c[4]) << c[0];
+  }
+}
+
+// A write to a file not there yet creates it, and its folders, in CR LF lines.
+TEST(PerfilIniTest, AWriteCreatesTheFileAndItsFolders) {
+  PastaTemporaria raiz;
+  MapeadorCaminhos caminhos(raiz.Caminho());
+  PerfilIni(caminhos).GravarIni("SGBD", "Banco", "velant", "C:\\Nova\\Pasta\\config.ini");
+  EXPECT_EQ(LerTudo(raiz.Caminho() / "C/Nova/Pasta/config.ini"), "[SGBD]\r\nBanco=velant\r\n");
 }
 
 }  // namespace
