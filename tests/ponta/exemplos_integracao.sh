@@ -28,8 +28,7 @@ resposta_ac() { sed -n "s/^$1: [0-9:]* - //p" "$2"; }
 
 # Every example has its row, and is CR LF throughout (the last one on purpose ends without).
 for f in "$EXEMPLOS"/*.txt; do
-  nome=$(basename "$f")
-  grep -q "^$nome"$'\t' <<<"$TABELA" || falha "$nome sem linha na tabela"
+  nome=${f##*/}; grep -q "^$nome"$'\t' <<<"$TABELA" || falha "$nome sem linha na tabela"
   [ "$(tr -cd '\n' < "$f" | wc -c)" = "$(grep -c $'\r$' "$f")" ] || falha "$nome: linha sem CR LF"
 done
 [ "$(wc -l <<<"$TABELA")" = "$(ls "$EXEMPLOS"/*.txt | wc -l)" ] || falha "linha da tabela sem exemplo"
