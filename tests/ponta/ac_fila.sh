@@ -12,10 +12,9 @@ source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
 # must end with exit code $1 and print the whole line $2.
 ac_diz() {
   local codigo=$1 linha=$2 rc=0; shift 2
-  $COMO "$AC" "$@" > "$raiz/ac.out" 2>&1 || rc=$?
+  ${COMO:-} "$AC" "$@" > "$raiz/ac.out" 2>&1 || rc=$?
   [ "$rc" = "$codigo" ] && grep -qxF -- "$linha" "$raiz/ac.out" || falha "$*: código $rc: $(cat "$raiz/ac.out")"
 }
-COMO=""
 nova_raiz; raiz=$RAIZ
 solicitacao "000-000 - ATV" "001-000 - 1" "999-999 - " > "$raiz/atv.txt"
 # No Host runs: the first enviar makes the database, and nobody answers. A
@@ -44,12 +43,9 @@ ac_diz 3 'velantnfe-ac: a solicitação não foi incluída: NSU 2 não gravado: 
 ausente="$raiz/nao-existe"
 LEITURA=(listar "mostrar 1" "consultar 1001")
 TODAS=("${LEITURA[@]}" "enviar $raiz/atv.txt")
-somente_leitura() { recusada_sem_criar "LEITURA" "$@"; }
-recusada_sem_criar() {   # array name of the actions, expected message, then the arguments after the command
-  local -n acoes=$1; local esperado=$2 acao; shift 2
-  # shellcheck disable=SC2086
-  for acao in "${acoes[@]}"; do ac_diz 3 "velantnfe-ac: $esperado" $acao "$@"; done
-}
+# Array name of the actions, expected message, then the arguments after the command.
+# shellcheck disable=SC2086
+recusada_sem_criar() { local -n acoes=$1; local esperado=$2 acao; shift 2; for acao in "${acoes[@]}"; do ac_diz 3 "velantnfe-ac: $esperado" $acao "$@"; done; }
 recusada_sem_criar TODAS "pasta raiz inexistente: $ausente" --raiz "$ausente"
 [ ! -e "$ausente" ] || falha "a raiz foi criada"
 grep -qxF 'Nada foi criado: confira --raiz (o Host grava o arquivo INI da raiz na primeira execução).' "$raiz/ac.out" \
@@ -61,11 +57,11 @@ recusada_sem_criar TODAS "arquivo INI inexistente: C:\\KorvanePafEcf\\NFe\\Velan
 
 nova_raiz; semsgbd=$RAIZ   # only the INI file, with no [SGBD]
 cp "$(pasta_host "$semsgbd")/VelantNFe.ini" "$raiz/ini-antes"
-somente_leitura "o arquivo INI C:\\KorvanePafEcf\\NFe\\VelantNFe\\VelantNFe.ini ($(pasta_host "$semsgbd")/VelantNFe.ini) não tem a chave \"Gerenciador de Banco de Dados\" na seção [SGBD]" --raiz "$semsgbd"
+recusada_sem_criar LEITURA "o arquivo INI C:\\KorvanePafEcf\\NFe\\VelantNFe\\VelantNFe.ini ($(pasta_host "$semsgbd")/VelantNFe.ini) não tem a chave \"Gerenciador de Banco de Dados\" na seção [SGBD]" --raiz "$semsgbd"
 cmp -s "$raiz/ini-antes" "$(pasta_host "$semsgbd")/VelantNFe.ini" || falha "o INI foi alterado"
 
 printf '[SGBD]\r\nGerenciador de Banco de Dados=SQLITE\r\n' >> "$(pasta_host "$semsgbd")/VelantNFe.ini"
-somente_leitura "banco de dados SQLite inexistente: C:\\KorvanePafEcf\\NFe\\VelantNFe\\dvk_data.db ($(pasta_host "$semsgbd")/dvk_data.db)" --raiz "$semsgbd"
+recusada_sem_criar LEITURA "banco de dados SQLite inexistente: C:\\KorvanePafEcf\\NFe\\VelantNFe\\dvk_data.db ($(pasta_host "$semsgbd")/dvk_data.db)" --raiz "$semsgbd"
 [ "$(ls -A "$(pasta_host "$semsgbd")")" = "VelantNFe.ini" ] || falha "algo foi criado: $(ls -A "$(pasta_host "$semsgbd")")"
 
 # velantnfe vetores only reads too: on a root without an installation it
@@ -118,8 +114,7 @@ done < <(tail -n +2 "$(dirname "$0")/ac_fila_consultar.tsv")
 "$AC" enviar "$raiz/atv.txt" --raiz "$raiz" --espera 60 > "$raiz/espera.out" 2>&1 &
 ac=$!; PIDS+=("$ac")
 aviso="Aviso: nenhum Host analisou solicitações do IP 127.0.0.1 nesta raiz nos últimos 10 minutos (última: nenhuma). Confira se o Host roda com --raiz $raiz e se atende este IP (o arquivo INI desta raiz diz 127.0.0.1)."
-for _ in $(seq 1 100); do grep -qxF "$aviso" "$raiz/espera.out" && break; sleep 0.1; done
-grep -qxF "$aviso" "$raiz/espera.out" || falha "aviso durante a espera: $(cat "$raiz/espera.out")"
+espera 100 0.1 grep -qxF "$aviso" "$raiz/espera.out" || falha "aviso durante a espera: $(cat "$raiz/espera.out")"
 kill -0 "$ac" 2>/dev/null || falha "o aviso só veio no fim da espera"
 inicia_host "$raiz"; host=$HOST_PID
 rc=0; wait "$ac" || rc=$?
@@ -172,9 +167,8 @@ chmod 200 "\$pasta/VelantNFe.ini"|sem permissão de leitura em $pasta/VelantNFe.
 chmod 444 "\$db"|sem permissão de leitura e escrita em $db (dono $dono, grupo $grupo, modo 0444) para o usuário $usuario
 chmod 666 "\$db"; chmod 555 "\$pasta"|sem permissão de escrita em $pasta (dono $dono, grupo $grupo, modo 0555) para o usuário $usuario
 FIM
-chmod 755 "$pasta"
 # enviar would create a missing database: the folder must let it.
-mv "$db" "$raiz/guardado.db"; chmod 555 "$pasta"
+chmod 755 "$pasta"; mv "$db" "$raiz/guardado.db"; chmod 555 "$pasta"
 ac_diz 3 "velantnfe-ac: sem permissão de escrita em $pasta (dono $dono, grupo $grupo, modo 0555) para o usuário $usuario. $junta" \
   enviar "$raiz/atv.txt" --raiz "$raiz" --espera 0
 echo "ac_fila: ok"

@@ -10,8 +10,7 @@ set -euo pipefail
 source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
 source "$(dirname "$0")/emissao_apoio.inc"
 
-nova_raiz; raiz=$RAIZ
-banco_pg "$raiz" "_cidades$$"
+nova_raiz; raiz=$RAIZ; banco_pg "$raiz" "_cidades$$"
 consulta "$raiz" "INSERT INTO Municipios (UF, CMUN, XMUN) VALUES ('RO', 1100015, 'Alta Floresta D''Oeste'),
   ('SP', 3550308, 'São Paulo'), ('PI', 2207108, 'Olho D''Água do Piauí')"
 saida=$("$HOST" cidades --raiz "$raiz" 2>&1) || falha "velantnfe cidades: $saida"

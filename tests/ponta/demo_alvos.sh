@@ -5,9 +5,7 @@
 #   bash demo_alvos.sh <build-dir> <source-dir>
 set -euo pipefail
 source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
-nova_raiz; TRABALHO=$RAIZ
-
-demo="$TRABALHO/build-demo"
+nova_raiz; TRABALHO=$RAIZ; demo="$TRABALHO/build-demo"
 comandos=$(make -s -n -C "$FONTE" demo BUILD_DEMO="$demo" 2>/dev/null | sed -e :a -e '/\\$/N; s/\\\n//; ta')
 configura=$(grep -E '^\s*cmake -S ' <<<"$comandos") || falha "make demo não configura: $comandos"
 construcao=$(grep -E '^\s*cmake --build ' <<<"$comandos") || falha "make demo não constrói nada: $comandos"

@@ -14,22 +14,15 @@ source "$(dirname "$0")/emissao_apoio.inc"
 NOTAS=${TEMPESTADE_NOTAS:-60}
 PIDS_ARQUIVOS=()
 # The Hosts started by the killer are known by their pid files.
-mata_restantes() {
-  local f
-  for f in "${PIDS_ARQUIVOS[@]}"; do [ -s "$f" ] && kill -KILL "$(cat "$f")" 2>/dev/null || true; done
-}
+mata_restantes() { local f; for f in "${PIDS_ARQUIVOS[@]}"; do [ -s "$f" ] && kill -KILL "$(cat "$f")" 2>/dev/null || true; done; }
 trap 'mata_restantes; limpa; apaga_bancos_pg' EXIT
-
-inicia_host_pid() {   # root: starts its Host and writes the pid to <root>/pid
-  "$HOST" --raiz "$1" --registro "$1/registro.reg" >> "$1/host.out" 2>&1 &
-  echo $! > "$1/pid"
-}
+# Starts the Host of root $1 and writes its pid to <root>/pid.
+inicia_host_pid() { "$HOST" --raiz "$1" --registro "$1/registro.reg" >> "$1/host.out" 2>&1 & echo $! > "$1/pid"; }
 
 # Kills one Host at random every 0.8 to 2.7 s and starts it again within a
 # second, until the file $1/parar appears. The kills are counted in $1/mortes.
 assassino() {
-  local base=$1; shift
-  local raizes=("$@") r pid
+  local base=$1 raizes=("${@:2}") r pid
   while [ ! -e "$base/parar" ]; do
     sleep "$((RANDOM % 2)).$((RANDOM % 10))"; sleep 0.8
     [ -e "$base/parar" ] && break
@@ -57,7 +50,7 @@ envia_ate_concluir() {
 }
 
 tempestade() {   # in a subshell of its own: its own roots, Hosts and cleaning
-  local motor=$1 i n
+  local motor=$1 i n faltas chave digest proc
   trap 'mata_restantes; limpa; apaga_bancos_pg' EXIT
   # Calls of at most 3 s and the shortest processing bound: a request
   # claimed by a Host that died is answered by the other after 53 s.
@@ -70,28 +63,17 @@ tempestade() {   # in a subshell of its own: its own roots, Hosts and cleaning
   for i in "${raizes[@]}"; do PIDS_ARQUIVOS+=("$i/pid"); inicia_host_pid "$i"; espera_inicio "$i"; done
   : > "$base/mortes"
 
-  local inicio=$(date +%s)
   assassino "$base" "${raizes[@]}" &
-  local pid_assassino=$!
-  envia_serie() {
-    local ac=$1 raiz=$2 n
-    for n in $(seq "$ac" 3 "$NOTAS"); do envia_ate_concluir "$raiz" "$n"; done
-    return 0
-  }
-  local series=()
+  local pid_assassino=$! series=()
+  envia_serie() { local n; for n in $(seq "$1" 3 "$NOTAS"); do envia_ate_concluir "$2" "$n"; done; }
   for i in 1 2 3; do envia_serie "$i" "${raizes[$(( i % 2 ))]}" & series+=($!); done
   wait "${series[@]}"
-  touch "$base/parar"
-  wait "$pid_assassino"
-  local segundos=$(( $(date +%s) - inicio )) mortes
-  mortes=$(wc -l < "$base/mortes")
+  touch "$base/parar"; wait "$pid_assassino"
   for i in "${raizes[@]}"; do [ ! -s "$i/falhas" ] || falha "$motor: notas sem conclusão: $(head -3 "$i/falhas")"; done
 
   # The requests the killed Hosts left claimed are answered by the living ones.
   espera_respondidas "${raizes[0]}" 120
   # None without a message, none with the distribution file missing.
-  local pedidos faltas
-  pedidos=$(consulta "${raizes[0]}" "SELECT COUNT(*) FROM SolicitacaoFuncaoNFe")
   faltas=$(consulta "${raizes[0]}" "SELECT COUNT(CASE WHEN Mensagem IS NULL OR Mensagem = '' THEN 1 END),
     COUNT(CASE WHEN Mensagem LIKE 'Erro ao gerar arquivo de distribui%' THEN 1 END) FROM SolicitacaoFuncaoNFe")
   [ "$faltas" = "0|0" ] || falha "$motor: pedidos sem mensagem | sem arquivo de distribuição: $faltas"
@@ -100,7 +82,6 @@ tempestade() {   # in a subshell of its own: its own roots, Hosts and cleaning
   confere_notas_da_fila 1 "$NOTAS" "${raizes[@]}"
   # A distribution file for each invoice, in the root of whichever Host
   # finished it, carrying the document the authority authorised.
-  local chave digest proc
   for n in $(seq 1 "$NOTAS"); do
     chave=$(sim_sql "SELECT chave FROM nota WHERE numero = $n")
     proc=$(find "${raizes[@]}" -name "$chave-procNFe.xml" | head -1)
@@ -110,10 +91,8 @@ tempestade() {   # in a subshell of its own: its own roots, Hosts and cleaning
       || falha "$motor: NF $n: o arquivo de distribuição não traz o documento autorizado"
   done
 
-  for i in "${raizes[@]}"; do
-    kill -TERM "$(cat "$i/pid")" 2>/dev/null || true
-  done
-  echo "tempestade ($motor): $NOTAS notas, $pedidos pedidos, $mortes Hosts mortos, ${segundos}s de envios, $(( $(date +%s) - inicio ))s no total"
+  for i in "${raizes[@]}"; do kill -TERM "$(cat "$i/pid")" 2>/dev/null || true; done
+  echo "tempestade ($motor): $NOTAS notas, $(consulta "${raizes[0]}" "SELECT COUNT(*) FROM SolicitacaoFuncaoNFe") pedidos, $(wc -l < "$base/mortes") Hosts mortos"
 }
 
 # Both engines at once: their waits for the requests of killed Hosts overlap.

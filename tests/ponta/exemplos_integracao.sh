@@ -28,8 +28,7 @@ resposta_ac() { sed -n "s/^$1: [0-9:]* - //p" "$2"; }
 
 # Every example has its row, and is CR LF throughout (the last one on purpose ends without).
 for f in "$EXEMPLOS"/*.txt; do
-  nome=$(basename "$f")
-  grep -q "^$nome"$'\t' <<<"$TABELA" || falha "$nome sem linha na tabela"
+  nome=${f##*/}; grep -q "^$nome"$'\t' <<<"$TABELA" || falha "$nome sem linha na tabela"
   [ "$(tr -cd '\n' < "$f" | wc -c)" = "$(grep -c $'\r$' "$f")" ] || falha "$nome: linha sem CR LF"
 done
 [ "$(wc -l <<<"$TABELA")" = "$(ls "$EXEMPLOS"/*.txt | wc -l)" ] || falha "linha da tabela sem exemplo"
@@ -37,15 +36,13 @@ done
 # The simulator; another invoice takes its first protocol of the year before the examples.
 nova_raiz; raiz=$RAIZ
 inicia_simulador "$raiz/autoridade"
-# The DANFE printer and the mail server of 04-06.
-inicia_cups
-cria_fila DANFE
-SENHA_SMTP='Senha-Smtp#Exemplos-5521'
-inicia_smtp "$raiz/smtp" nfe@boavista.com.br "$SENHA_SMTP"
-# The registry of the guide's section on the simulator, with the printer and the mail server.
+# The registry of the guide's section on the simulator, with the DANFE
+# printer and the mail server of 04-06.
 registro_host "$raiz" '"TempoLimiteConexao"="5"' '"TempoLimiteLeitura"="10"' '"TempoLimiteTotal"="20"' \
   '"ImpressoraDanfe"="DANFE"' '"EmailNomeRemetente"="Boa Vista"' '"TelefoneSuporte"="(19) 3232-1000"'
-registro_smtp nfe@boavista.com.br "$SENHA_SMTP" >> "$raiz/registro.reg"
+inicia_cups DANFE
+SENHA_SMTP='Senha-Smtp#Exemplos-5521'
+inicia_smtp "$raiz/smtp" nfe@boavista.com.br "$SENHA_SMTP" "$raiz/registro.reg"
 
 # The example invoice becomes (on a root of its own) a signed document that
 # Debian's tools accept, and its key is the one the examples after it name.
@@ -53,21 +50,15 @@ nova_raiz; gerar=$RAIZ
 "$HOST" gerar "$EXEMPLOS/03-nfe-venda.txt" --raiz "$gerar" --registro "$raiz/registro.reg" > "$gerar/gerar.out" 2>&1 \
   || falha "velantnfe gerar 03-nfe-venda.txt: $(tail -5 "$gerar/gerar.out")"
 chave=$(awk '$1 == "chave" {print $2}' "$gerar/gerar.out")
-assinado=$(find "$gerar" -name "NFe$chave-assinado.xml")
-xmllint --noout --schema "$FONTE/schemas/PL_008i2/nfe_v3.10.xsd" "$assinado" 2> "$gerar/xmllint.txt" \
-  || falha "03-nfe-venda.txt fora do esquema: $(cat "$gerar/xmllint.txt")"
-xmlsec1 --verify --trusted-pem "$CERTS/ac.pem" --id-attr:Id infNFe "$assinado" > "$gerar/xmlsec.txt" 2>&1 \
-  || falha "03-nfe-venda.txt: assinatura: $(tail -3 "$gerar/xmlsec.txt")"
+assinado=$(find "$gerar" -name "NFe$chave-assinado.xml"); assinado_vale "$assinado"
 for f in 04-imprimir-danfe.txt 05-enviar-email.txt 07-cancelar-nfe.txt 12-carta-correcao.txt; do
   grep -q "^050-000 - $chave"$'\r$' "$EXEMPLOS/$f" || falha "$f não traz a chave $chave da nota do exemplo"
 done
-inicia_host "$raiz"; host=$HOST_PID
-db=$(banco "$raiz")
+inicia_host "$raiz"; host=$HOST_PID; db=$(banco "$raiz")
 # What the front end prepares before a cancellation, a voiding and the accountant's mail.
 sql "$db" "INSERT INTO MovimentoNFeSaidaCancelada (Empresa, Serie, [Numero da NFe]) VALUES (1, '1', '$chave');
            INSERT INTO MovimentoNFeSaidaInutilizada (Empresa, Serie, Numero) VALUES (1, '1', 1002);"
-mkdir -p "$raiz/C/Dunmor/nfe/arquivos/contador"
-cp "$assinado" "$raiz/C/Dunmor/nfe/arquivos/contador/" && (cd "$raiz/C/Dunmor/nfe/arquivos/contador" && \
+(contador="$raiz/C/Dunmor/nfe/arquivos/contador"; mkdir -p "$contador" && cp "$assinado" "$contador" && cd "$contador" && \
   python3 -c "import zipfile,glob; z=zipfile.ZipFile('NFe-2026-11.zip','w'); [z.write(f) for f in glob.glob('*.xml')]")
 
 "$AC" enviar "$FONTE/dados/exemplo-nfe3.10.txt" --raiz "$raiz" --espera 60 > "$raiz/outra-nota.out" 2>&1 \
@@ -90,11 +81,8 @@ antes_de() {
   esac
 }
 
-enviados=0
 while IFS=$'\t' read -r arquivo resposta; do
-  EXTRA=()
-  antes_de "$arquivo"
-  rc=0
+  EXTRA=(); antes_de "$arquivo"; rc=0
   "$AC" enviar "$EXEMPLOS/$arquivo" --raiz "$raiz" --espera 60 "${EXTRA[@]}" > "$raiz/$arquivo.out" 2>&1 || rc=$?
   nsu=$(sed -n 's/^NSU \([0-9]*\) incluído.*/\1/p' "$raiz/$arquivo.out")
   [ -n "$nsu" ] || falha "$arquivo não foi incluído: $(cat "$raiz/$arquivo.out")"
@@ -113,7 +101,6 @@ while IFS=$'\t' read -r arquivo resposta; do
   [ "$arquivo" != 03-nfe-venda.txt ] || grep -qxE "Nota 1001 série 1: chave $chave, protocolo [0-9]{15}" "$saida" \
     || falha "03: sem a chave e o protocolo: $(cat "$saida")"
   echo "ok: $arquivo -> $resposta"
-  enviados=$((enviados + 1))
 done <<<"$TABELA"
 
 # What 04-06 did reached the printer and the mail server: one DANFE job; the
@@ -122,21 +109,18 @@ done <<<"$TABELA"
 [ "$(sql "$db" "SELECT [Etapa Concluida] FROM MovimentoNFeSaidaCancelada WHERE [Numero da NFe] = '$chave'")" = 3 ] \
   || falha "07: a linha do cancelamento não está na etapa 3"
 espera_trabalhos DANFE 1
-pdftotext "$(cups_saida DANFE)" - | tr -d ' \n' | grep -q "$chave" || falha "04: o trabalho impresso não é o DANFE"
-[ "$(mensagens_smtp | wc -l)" = 5 ] || falha "05-06: $(mensagens_smtp | wc -l) mensagens recebidas, esperadas 5"
-# Who got which subject and text (line breaks as ~), byte for byte.
+pdftotext "$CUPS_SAIDA" - | tr -d ' \n' | grep -q "$chave" || falha "04: o trabalho impresso não é o DANFE"
+# Who got which subject and text (line breaks as ~), byte for byte, against
+# exemplos_integracao_mensagens.txt: the five messages the guide promises,
+# {chave} for the invoice's key.
 recebidas=$(for m in $(mensagens_smtp); do
   printf '%s|%s|%s\n' "$(tr -d '\n' < "$m/destinatarios")" "$(cat "$m/assunto")" "$(tr '\r\n' '~~' < "$m/corpo")"
 done | sort)
-# exemplos_integracao_mensagens.txt: the same for the messages the guide
-# promises, {chave} for the invoice's key.
-esperadas=$(sed "s/{chave}/$chave/" "$(dirname "$0")/exemplos_integracao_mensagens.txt")
-[ "$recebidas" = "$(sort <<<"$esperadas")" ] || falha "05-06: mensagens recebidas:
-$recebidas"
+[ "$recebidas" = "$(sed "s/{chave}/$chave/" "$(dirname "$0")/exemplos_integracao_mensagens.txt" | sort)" ] \
+  || falha "05-06: mensagens recebidas: $recebidas"
 
 para_host "$host" || falha "o Host terminou com erro"
 # The SMTP password is in the registry file and nowhere else the test wrote.
 vazou=$(grep -rlF -- "$SENHA_SMTP" "$raiz" | grep -vxF "$raiz/registro.reg" || true)
 [ -z "$vazou" ] || falha "a senha SMTP aparece em: $vazou"
-para_simulador
-echo "exemplos_integracao: ok ($enviados enviados)"
+echo "exemplos_integracao: ok"

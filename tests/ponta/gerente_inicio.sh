@@ -30,9 +30,8 @@ para_host "$host" || falha "a primeira cópia terminou com erro"
 nova_raiz; outro=$RAIZ
 printf '[Local]\r\nIP do Computador a ser processado=10.255.255.1\r\n' > "$(pasta_host "$outro")/VelantNFe.ini"
 rc=0; "$HOST" --raiz "$outro" --registro "$outro/registro.reg" --uma-vez > "$outro/host.out" 2>&1 || rc=$?
-[ "$rc" = 1 ] || falha "IP divergente: código $rc"
 ip=$(sed -n 's/^IP deste PC:  //p' "$outro/host.out")
-esperado="[caixa] IP Divergente!: O IP deste computador é: $ip / e não confere com o IP a ser processado: 10.255.255.1 / Favor configurar no arquivo de configuração / C:\\KorvanePafEcf\\NFe\\VelantNFe\\VelantNFe.ini"
-grep -qxF "$esperado" "$outro/host.out" || falha "IP divergente: caixa: $(cat "$outro/host.out")"
+[ "$rc" = 1 ] && grep -qxF "[caixa] IP Divergente!: O IP deste computador é: $ip / e não confere com o IP a ser processado: 10.255.255.1 / Favor configurar no arquivo de configuração / C:\\KorvanePafEcf\\NFe\\VelantNFe\\VelantNFe.ini" \
+  "$outro/host.out" || falha "IP divergente: código $rc: $(cat "$outro/host.out")"
 [ ! -e "$(banco "$outro")" ] || falha "IP divergente: o banco foi aberto"
 echo "gerente_inicio: ok"

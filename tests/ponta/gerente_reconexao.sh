@@ -8,12 +8,6 @@ source "$(dirname "$0")/gerente_apoio.inc" "$1" "$2"
 source "$(dirname "$0")/emissao_apoio.inc"
 trap '[ -z "${pg:-}" ] || bash "$FONTE/scripts/pg-teste" parar "$pg" || true; limpa' EXIT
 
-espera_no_log() {   # root, fixed text, what is awaited
-  local i
-  for i in $(seq 1 150); do grep -qF -- "$2" <(log_do_dia "$1") && return 0; sleep 0.2; done
-  falha "$3: sem \"$2\" no log: $(log_do_dia "$1" | tail -5)"
-}
-
 # STATUS SERVICO with control number $2 to root $1, the AC waiting $3 s: answered
 # (unavailable: there is no authority).
 atendida() {
@@ -31,7 +25,8 @@ inicia_host "$raiz"; host=$HOST_PID
 atendida "$raiz" 1 20
 
 bash "$FONTE/scripts/pg-teste" desligar "$pg"
-espera_no_log "$raiz" ' ** Erro: Banco de dados indisponível: Banco de dados POSTGRESQL: nenhuma conexão aberta: ' "servidor parado"
+espera 150 0.2 no_log "$raiz" ' ** Erro: Banco de dados indisponível: Banco de dados POSTGRESQL: nenhuma conexão aberta: ' \
+  || falha "servidor parado: sem a falha no log: $(log_do_dia "$raiz" | tail -5)"
 grep -q '^\[status\] Banco de dados indisponível desde [0-9:]*: Banco de dados POSTGRESQL: nenhuma conexão aberta: ' "$raiz/host.out" \
   || falha "servidor parado: sem a falha no rótulo"
 sleep 3   # a few failed attempts, spaced out
@@ -39,7 +34,8 @@ bash "$FONTE/scripts/pg-teste" religar "$pg"
 inicio=$(date +%s)
 atendida "$raiz" 2 30
 [ $(( $(date +%s) - inicio )) -le 15 ] || falha "servidor religado: demorou $(( $(date +%s) - inicio )) s"
-espera_no_log "$raiz" '      Banco de dados disponível novamente (indisponível desde ' "servidor religado"
+espera 150 0.2 no_log "$raiz" '      Banco de dados disponível novamente (indisponível desde ' \
+  || falha "servidor religado: sem o fim da falha no log: $(log_do_dia "$raiz" | tail -5)"
 [ "$(grep -c -- ' \*\* Erro: Banco de dados indisponível: ' <(log_do_dia "$raiz"))" = 1 ] || falha "o início da falha repetido no log"
 
 kill -0 "$host" || falha "o Host parou"
