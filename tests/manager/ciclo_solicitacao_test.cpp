@@ -311,6 +311,16 @@ TEST_F(Ciclo, UmaSolicitacaoPorTiqueEAninhadoNaoFazNada) {
   EXPECT_EQ(Estado(primeira).substr(0, 3) + Estado(segunda).substr(0, 3) + std::to_string(g.Ocupado()) + dentro, "AP----010");
 }
 
+// A worker's turn in sequence serves every open request, then returns once
+// the queue is empty.
+TEST_F(Ciclo, EmSequenciaAtendeAteAFilaEsvaziar) {
+  a.host.AtenderEmSequencia = true;
+  const int32_t primeira = Inclui("STATUS SERVICO"), segunda = Inclui("STATUS SERVICO");
+  int perguntas = 0;
+  g.AtendeFila([&] { return ++perguntas > 5; });
+  EXPECT_EQ(std::to_string(Respondida(primeira)) + std::to_string(Respondida(segunda)) + std::to_string(perguntas), "112");
+}
+
 // The label goes back to waiting on the 20th tick after a request; a tick
 // that ends early still counts, and the counter stops at its 16-bit limit.
 TEST_F(Ciclo, VinteTiquesDepoisORotuloVoltaAoAguardo) {
