@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -37,6 +38,15 @@ inline std::string DesfazEscapes(const std::string& s) {
   return r;
 }
 
+// The cells of a line: split by tabs, or by another separator ("a|b").
+inline std::vector<std::string> CelulasTsv(const std::string& linha, char separador = '\t') {
+  std::vector<std::string> celulas;
+  std::stringstream fluxo(linha);
+  for (std::string celula; std::getline(fluxo, celula, separador);) celulas.push_back(celula);
+  if (!linha.empty() && linha.back() == separador) celulas.emplace_back();
+  return celulas;
+}
+
 // The rows of tests/<relativo>, each with as many cells as the header names;
 // without `cabecalho` the header is a '#' line and rows vary in length (a
 // case, then its changes).
@@ -48,14 +58,9 @@ inline std::vector<LinhaTsv> LerTabelaTsv(const std::string& relativo, bool esca
   std::string texto;
   for (int numero = 1; std::getline(arquivo, texto); ++numero) {
     if (texto.empty() || texto[0] == '#') continue;
-    LinhaTsv linha{numero, {}};
-    for (size_t inicio = 0;;) {
-      const size_t tab = texto.find('\t', inicio);
-      const std::string celula = texto.substr(inicio, tab - inicio);
-      linha.celulas.push_back(escapes ? DesfazEscapes(celula) : celula);
-      if (tab == std::string::npos) break;
-      inicio = tab + 1;
-    }
+    LinhaTsv linha{numero, CelulasTsv(texto)};
+    if (escapes)
+      for (std::string& celula : linha.celulas) celula = DesfazEscapes(celula);
     if (cabecalho && colunas == 0) {
       colunas = linha.celulas.size();
       continue;
@@ -75,9 +80,7 @@ inline std::vector<CasoTsv> LerCasosTsv(const std::string& relativo, bool escape
   std::string cabecalho;
   while (std::getline(arquivo, cabecalho) && (cabecalho.empty() || cabecalho[0] == '#')) {
   }
-  std::vector<std::string> nomes;
-  for (size_t inicio = 0, tab = 0; tab != std::string::npos; inicio = tab + 1)
-    nomes.push_back(cabecalho.substr(inicio, (tab = cabecalho.find('\t', inicio)) - inicio));
+  const std::vector<std::string> nomes = CelulasTsv(cabecalho);
   std::vector<CasoTsv> casos;
   for (const LinhaTsv& linha : LerTabelaTsv(relativo, escapes)) {
     CasoTsv& caso = casos.emplace_back();

@@ -102,13 +102,12 @@ inline std::vector<std::string> Vazio(size_t n) { return std::vector<std::string
 // --- Case tables as data ------------------------------------------------------
 
 // A component table: its header in '#' lines, rows as long as their case,
-// cells as written (Desescapa where a column holds escapes).
+// cells as written (DesfazEscapes where a column holds escapes).
 inline std::vector<std::vector<std::string>> LerTabela(const std::string& nome) {
   std::vector<std::vector<std::string>> linhas;
   for (LinhaTsv& l : LerTabelaTsv(nome, false, false)) linhas.push_back(std::move(l.celulas));
   return linhas;
 }
-inline std::string Desescapa(const std::string& s) { return DesfazEscapes(s); }
 
 // The slot `nome` of the vector `vetor` ("Produto", "CFOP") as vetores_nfe.h numbers it.
 inline int SlotPorNome(const std::string& vetor, const std::string& nome) {
@@ -141,7 +140,7 @@ inline bool Altera(VetoresNFe& v, GeradorXmlNFe* g, const std::string& alteracao
   std::smatch m;
   if (!std::regex_match(alteracao, m, forma))
     throw std::runtime_error("alteração mal escrita: " + alteracao);
-  const std::string alvo = m[1], nome = m[3], valor = Desescapa(m[4]);
+  const std::string alvo = m[1], nome = m[3], valor = DesfazEscapes(m[4]);
   const size_t linha = m[2].matched ? std::stoul(m[2]) : 0;
   std::map<std::string, std::vector<std::string>*> vetores = {
       {"Ide", &v.gVetorIde}, {"Emitente", &v.gVetorEmitente}, {"Destinatario", &v.gVetorDestinatario},

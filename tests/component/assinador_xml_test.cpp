@@ -133,7 +133,7 @@ TEST(VerificarAssinatura, AdulteracaoRecusadaComOMotivo) {
 // element, under the one declaration.
 TEST(AssinarXml, QualquerDocumentoEFormaDeEntrada) {
   for (const auto& caso : teste::LerTabela("component/assinador_entradas.tsv")) {
-    const std::string xml = teste::Desescapa(caso[0]), &tag = caso[1];
+    const std::string xml = teste::DesfazEscapes(caso[0]), &tag = caso[1];
     SCOPED_TRACE(xml);
     std::string s = Assina(xml, tag), erro;
     EXPECT_EQ(s.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?><", 0), 0u) << s;

@@ -33,7 +33,7 @@ std::string Le(const std::string& leitura, const std::string& xml) {
 
 TEST(TextoResposta, ComoOLeitorOsLe) {
   for (const auto& c : teste::LerTabela("component/autoridade_respostas.tsv"))
-    EXPECT_EQ(Le(c[0], c[1]), teste::Desescapa(c[2])) << c[0] << " " << c[1];
+    EXPECT_EQ(Le(c[0], c[1]), teste::DesfazEscapes(c[2])) << c[0] << " " << c[1];
 }
 
 }  // namespace

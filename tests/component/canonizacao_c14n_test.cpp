@@ -56,7 +56,7 @@ std::string DaLibxml2(xmlDoc* doc, xmlNode* e) {
 TEST(CanonizaSubarvore, IgualALibxml2OuDevolvida) {
   for (const auto& c : teste::LerTabela("component/canonizacao_c14n.tsv")) {
     SCOPED_TRACE(c[0]);
-    Doc doc = Le(teste::Desescapa(c[0]));
+    Doc doc = Le(teste::DesfazEscapes(c[0]));
     ASSERT_TRUE(doc);
     xmlNode* e = Primeiro(xmlDocGetRootElement(doc.get()), c[1]);
     ASSERT_NE(e, nullptr);

@@ -79,7 +79,7 @@ TEST_F(EnvioEmail, ChegaComoFoiEnviado) {
   std::string modo;   // one server and Host for each TLS mode, in the table's order
   for (const auto& c : teste::LerTabela("component/email_envios.tsv")) {
     SCOPED_TRACE(c[0]);
-    const std::string conteudo = binarios.contains(c[8]) ? binarios.at(c[8]) : teste::Desescapa(c[8]);
+    const std::string conteudo = binarios.contains(c[8]) ? binarios.at(c[8]) : teste::DesfazEscapes(c[8]);
     std::istringstream lista(c[3]);
     const std::vector<std::string> destinatarios{std::istream_iterator<std::string>(lista), {}};
     if (c[1] != modo) modo = c[1], Servidor(modo == "sim"), Host(modo == "sim");
@@ -87,13 +87,13 @@ TEST_F(EnvioEmail, ChegaComoFoiEnviado) {
     const std::string anexo = windows || c[7].empty() ? c[7] : (pasta_.Caminho() / c[7]).string();
     if (!anexo.empty()) teste::GravarTudo(windows ? host_->Local(anexo) : std::filesystem::path(anexo), conteudo);
     const std::time_t antes = std::time(nullptr);
-    ASSERT_TRUE(Envia(c[2], c[4], teste::Desescapa(c[5]), anexo)) << Log();
+    ASSERT_TRUE(Envia(c[2], c[4], teste::DesfazEscapes(c[5]), anexo)) << Log();
     const std::time_t depois = std::time(nullptr);
     const auto m = teste::MensagensRecebidas(servidor_->Caixa()).back();
     const std::pair<const char*, std::string> campos[] = {
         {"defeitos", ""}, {"remetente", kUsuario}, {"de-nome", kNomeRemetente}, {"de-endereco", kUsuario},
         {"assunto", c[4]}, {"versao-mime", "1.0"}, {"corpo-tipo", "text/plain"}, {"corpo-charset", "utf-8"},
-        {"corpo", teste::Desescapa(c[6])}, {"anexo-1-nome", c[9]}, {"anexo-1-tipo", c[10]}, {"anexo-1", conteudo}};
+        {"corpo", teste::DesfazEscapes(c[6])}, {"anexo-1-nome", c[9]}, {"anexo-1-tipo", c[10]}, {"anexo-1", conteudo}};
     for (const auto& [campo, valor] : campos) EXPECT_EQ(m.Campo(campo), valor) << campo;
     EXPECT_FALSE(m.Tem(anexo.empty() ? "anexo-1" : "anexo-2"));
     EXPECT_EQ(m.Linhas("destinatarios"), destinatarios);
@@ -127,7 +127,7 @@ TEST_F(EnvioEmail, RecusasFalsoComUmaLinhaDeLog) {
     }
     Host(false, troca);
     const auto inicio = std::chrono::steady_clock::now();
-    EXPECT_FALSE(Envia(teste::Desescapa(c[1]), "Nota Fiscal Eletrônica", "corpo", c[2]));
+    EXPECT_FALSE(Envia(teste::DesfazEscapes(c[1]), "Nota Fiscal Eletrônica", "corpo", c[2]));
     EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count(), 4.0);
     // One failure line, naming the cause, and no password.
     const std::string log = Log();

@@ -17,7 +17,7 @@ std::string Escreve(const std::vector<std::string>& c) {
       {"TDec_1302", TDec_1302},   {"TDec_1302Opc", TDec_1302Opc}, {"TDec_0302a04", TDec_0302a04},
       {"TDec_1104v", TDec_1104v}, {"TDec_1110v", TDec_1110v},     {"TDec_1203", TDec_1203},
       {"TDec_1204temperatura", TDec_1204temperatura}};
-  const std::string e = teste::Desescapa(c[1]);
+  const std::string e = teste::DesfazEscapes(c[1]);
   try {
     if (c[0] == "decimal") return Decimal(e, formatos.at(c[2]));
     if (c[0] == "texto") return Texto(e, std::stoi(c[2]), std::stoi(c[3]));
@@ -37,7 +37,7 @@ std::string Escreve(const std::vector<std::string>& c) {
 
 TEST(Formatos, CasosDaTabela) {
   for (const auto& c : teste::LerTabela("component/formatos_leiaute.tsv"))
-    EXPECT_EQ(Escreve(c), teste::Desescapa(c.back())) << c[0] << " " << c[1];
+    EXPECT_EQ(Escreve(c), teste::DesfazEscapes(c.back())) << c[0] << " " << c[1];
 }
 
 }  // namespace

@@ -1,12 +1,8 @@
 #pragma once
 // Cells of the content and simulator case tables (read by
-// base/tabela_tsv_teste.h): lists split by '|', and slots of the invoice.
+// base/tabela_tsv_teste.h) that name slots of the invoice.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -14,16 +10,6 @@
 #include "contexto/vetores_nfe.h"
 
 namespace velant::teste {
-
-
-inline std::vector<std::string> CelulasTsv(const std::string& linha, char separador = '\t') {
-  std::vector<std::string> celulas;
-  std::stringstream fluxo(linha);
-  for (std::string celula; std::getline(fluxo, celula, separador);) celulas.push_back(celula);
-  if (!linha.empty() && linha.back() == separador) celulas.emplace_back();
-  return celulas;
-}
-
 
 // A vector of the invoice by its letter: I ide, E issuer, D recipient,
 // P first item, T totals, R carrier, A additional data, X download authorisations.

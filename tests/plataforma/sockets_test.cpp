@@ -15,16 +15,9 @@
 namespace velant {
 namespace {
 
-std::vector<std::string> Lista(const std::string& texto) {   // comma-separated
-  std::vector<std::string> lista;
-  std::istringstream entrada(texto);
-  for (std::string ip; std::getline(entrada, ip, ',');) lista.push_back(ip);
-  return lista;
-}
-
 TEST(EscolheIPv4Test, SkipsLoopbackUnlessThereIsNothingElse) {
   for (const auto& c : teste::LerTabelaTsv("plataforma/escolhe_ipv4.tsv"))
-    EXPECT_EQ(EscolheIPv4(Lista(c[0]), Lista(c[1])), c[2]) << "escolhe_ipv4.tsv:" << c.numero;
+    EXPECT_EQ(EscolheIPv4(teste::CelulasTsv(c[0], ','), teste::CelulasTsv(c[1], ',')), c[2]) << "escolhe_ipv4.tsv:" << c.numero;
 }
 
 bool TemInterfaceForaDoLoopback() {
